@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs every Debian package the runner and its tests need. Does nothing
+# when all are present; runs without standard input (CI).
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config ccache clang libclang-rt-14-dev
+  libsdl2-dev libepoxy-dev libopenal-dev libalut-dev libvorbis-dev libogg-dev
+  libmpg123-dev libpng-dev libjpeg-dev libgif-dev zlib1g-dev libjson-c-dev
+  libbox2d-dev libcurl4-openssl-dev libffi-dev libfreetype-dev libfontconfig-dev
+  fonts-dejavu-core libgtest-dev libgmock-dev libbenchmark-dev
+  libgl1-mesa-dri libegl-mesa0
+)
+
+missing=()
+for pkg in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$pkg")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO="sudo"
+fi
+
+echo "Installing: ${missing[*]}"
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -q
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null

@@ -1,0 +1,18 @@
+// Modal message boxes of the host platform. With no display (or when the
+// runner was told not to show dialogs) the text goes to standard error and
+// the default answer comes back at once, so an unattended run never hangs.
+#pragma once
+
+namespace bw {
+
+enum class HostMessageBoxKind { Information, Warning, Error };
+
+// Shows a top-most box with an OK button; returns 1 (OK) in every case.
+int Host_ShowMessageBox(const char* utf8Caption, const char* utf8Text, HostMessageBoxKind kind);
+
+// False when no window can be shown: no video driver, the offscreen driver,
+// or dialogs switched off.
+bool Host_HasDisplay();
+void Host_SetDialogsEnabled(bool enabled);
+
+}  // namespace bw

@@ -1,0 +1,20 @@
+// The parts of a file name, worked out from the text alone (the file system
+// is never asked). Both '\' and '/' separate folders, since game code writes
+// either. There are no drive letters on this system: the drive part is always
+// empty. Each result is a new memory-manager text the caller frees; a null
+// name gives the empty text.
+#pragma once
+
+namespace bw {
+
+// Everything before the last separator; empty when there is none or it is
+// the first character.
+char* FilenamePath(const char* name);
+// Everything after the last separator, or the whole name.
+char* FilenameName(const char* name);
+char* FilenameDrive(const char* name);
+// The extension of the last part with its dot, from the last '.'; empty when
+// the last part has no dot.
+char* FilenameExt(const char* name);
+
+}  // namespace bw

@@ -1,0 +1,46 @@
+// Small text routines shared by the whole program. Texts are UTF-8 inside the
+// program; UTF-16 is only for the places that hand text to the outside in
+// that form. Texts made here that outlive the call are memory-manager blocks,
+// freed with MemoryManager_Free.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace bw {
+
+// Joins the non-null, non-empty texts into block, reallocated to fit, and
+// returns it. A text may be (or point into) block itself. With nothing to
+// join, block is freed and the result is null.
+char* String_ConcatTexts(char* block, std::span<const char* const> texts);
+
+template <typename... Texts>
+char* String_Concat(char* block, Texts... texts)
+{
+    static_assert(sizeof...(Texts) >= 1 && sizeof...(Texts) <= 10, "one to ten texts");
+    const std::array<const char*, sizeof...(Texts)> list{texts...};
+    return String_ConcatTexts(block, list);
+}
+
+// UTF-8 <-> UTF-16. Ill-formed input never fails: each broken UTF-8 sequence
+// and each unpaired surrogate becomes U+FFFD.
+std::u16string String_ToWide(std::string_view text);
+std::string String_FromWide(std::u16string_view text);
+
+// *dest := a copy of text, reusing *dest when its block is large enough;
+// a null text frees *dest and sets it to null.
+void VCL_StringAssign(char** dest, const char* text);
+
+// 1-based position of needle's first occurrence in haystack; 0 when it is
+// absent or either text is null.
+int32_t String_Pos(const char* needle, const char* haystack);
+
+// Nearest integer, ties to even. Reals beyond the 64-bit range saturate to
+// INT64_MIN / INT64_MAX; NaN gives INT64_MIN, the processor's own answer for
+// a conversion it cannot make.
+int64_t Real_ToInt64(double x);
+
+}  // namespace bw

@@ -1,0 +1,136 @@
+#include "platform/execute.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "platform/messages.h"
+#include "support/scratch_folder.h"
+
+namespace bw {
+namespace {
+
+using test::ScopedEnv;
+using test::ScratchFolder;
+
+const char* const kTouch = "/usr/bin/touch";
+const char* const kMkdir = "/usr/bin/mkdir";
+
+// ExecuteShell does not wait; its child shows its work a little later.
+bool AppearsSoon(const std::string& path)
+{
+    for (int i = 0; i < 200; ++i) {
+        if (std::filesystem::exists(path)) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+int g_pumps = 0;
+void CountPump() { ++g_pumps; }
+
+TEST(ExecuteTest, ArgumentsSplitByBlanksAndQuotesNeverByAShell)
+{
+    ScratchFolder root;
+    ASSERT_TRUE(ExecuteProgram("touch", "plain \"with blank\" x\"y z\"w $(echo) ;semi |pipe",
+                               root.Path().c_str(), true));
+    for (const char* name : {"plain", "with blank", "xy zw", "$(echo)", ";semi", "|pipe"}) {
+        EXPECT_TRUE(std::filesystem::exists(root / name)) << name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(root / "with"));
+}
+
+TEST(ExecuteTest, ProgramIsOneItemFoundWhateverItsCase)
+{
+    ScratchFolder root;
+    std::filesystem::create_directories(root / "my tools");
+    std::filesystem::create_symlink(kTouch, root / "my tools/Toucher");
+    std::string quoted = "\"" + root.Path() + "\\MY TOOLS\\toucher\"";
+    ASSERT_TRUE(ExecuteProgram(quoted.c_str(), "made", root.Path().c_str(), true));
+    EXPECT_TRUE(std::filesystem::exists(root / "made"));
+
+    // A bare name is looked for in the folder before PATH.
+    std::filesystem::create_symlink(kTouch, root / "LocalTool");
+    ASSERT_TRUE(ExecuteProgram("localtool", "local", root.Path().c_str(), true));
+    EXPECT_TRUE(std::filesystem::exists(root / "local"));
+}
+
+TEST(ExecuteTest, WaitingPumpsMessagesUntilTheProgramEnds)
+{
+    g_pumps = 0;
+    ProcessMessages_SetPump(CountPump);
+    ASSERT_TRUE(ExecuteProgram("sleep", "0.2", nullptr, true));
+    ProcessMessages_SetPump(nullptr);
+    EXPECT_GT(g_pumps, 1);
+}
+
+TEST(ExecuteTest, ProgramThatCannotStartIsReported)
+{
+    EXPECT_FALSE(ExecuteProgram(nullptr, "", nullptr, false));
+    EXPECT_FALSE(ExecuteProgram("\"\"", "", nullptr, false));
+    EXPECT_FALSE(ExecuteProgram("bw-no-such-program", "", nullptr, false));
+    EXPECT_FALSE(ExecuteProgram("./bw-no-such-program", "", nullptr, false));
+}
+
+// The desktop's opener is found on PATH; a stand-in program put there in
+// its place shows what it was given.
+class ExecuteShellTest : public ::testing::Test {
+protected:
+    ExecuteShellTest()
+        : m_path("PATH", (m_root.Path() + "/bin:" + std::getenv("PATH")).c_str())
+    {
+        std::filesystem::create_directories(m_root / "bin");
+        std::filesystem::create_directories(m_work);
+    }
+
+    void UseOpener(const char* standIn) { std::filesystem::create_symlink(standIn, m_root / "bin/xdg-open"); }
+
+    ScratchFolder m_root;
+    std::string m_work = m_root / "work";
+    ScopedEnv m_path;
+};
+
+TEST_F(ExecuteShellTest, AddressesGoToTheOpener)
+{
+    UseOpener(kMkdir);
+    ASSERT_TRUE(ExecuteShell("mailto:someone", "", m_work.c_str()));
+    EXPECT_TRUE(AppearsSoon(m_work + "/mailto:someone"));
+}
+
+TEST_F(ExecuteShellTest, DocumentsGoToTheOpenerByTheirRealPath)
+{
+    UseOpener(kTouch);
+    std::string document = m_root.Write("work/Docs/ReadMe.txt", "text");
+    const auto old = std::filesystem::file_time_type();
+    std::filesystem::last_write_time(document, old);
+    ASSERT_TRUE(ExecuteShell("docs\\README.TXT", "ignored", m_work.c_str()));
+    bool touched = false;
+    for (int i = 0; i < 200 && !touched; ++i) {
+        touched = std::filesystem::last_write_time(document) != old;
+        if (!touched) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(touched);
+    EXPECT_FALSE(std::filesystem::exists(m_work + "/ignored"));
+}
+
+TEST_F(ExecuteShellTest, MissingDocumentsFailAtOnce)
+{
+    UseOpener(kTouch);
+    EXPECT_FALSE(ExecuteShell("missing.txt", "", m_work.c_str()));
+    EXPECT_FALSE(ExecuteShell("C:\\missing.txt", "", m_work.c_str()));  // a drive, not an address
+    EXPECT_FALSE(ExecuteShell("", "", m_work.c_str()));
+    EXPECT_FALSE(ExecuteShell(nullptr, "", m_work.c_str()));
+    EXPECT_FALSE(std::filesystem::exists(m_work + "/missing.txt"));
+}
+
+TEST_F(ExecuteShellTest, ProgramsAreStartedWithTheirParameters)
+{
+    ASSERT_TRUE(ExecuteShell(kTouch, "\"from shell\"", m_work.c_str()));
+    EXPECT_TRUE(AppearsSoon(m_work + "/from shell"));
+}
+
+}  // namespace
+}  // namespace bw

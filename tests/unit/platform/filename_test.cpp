@@ -1,0 +1,55 @@
+#include "platform/filename.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/memory.h"
+
+namespace bw {
+namespace {
+
+std::string Take(char* text)
+{
+    std::string result = text;
+    MemoryManager_Free(text);
+    return result;
+}
+
+TEST(FilenameTest, PartsOfNames)
+{
+    struct Case {
+        const char* name;
+        const char* path;
+        const char* file;
+        const char* ext;
+    };
+    const Case cases[] = {
+        {"dir\\sub\\file.txt", "dir\\sub", "file.txt", ".txt"},
+        {"dir/sub/file.txt", "dir/sub", "file.txt", ".txt"},
+        {"dir\\sub/file.tar.gz", "dir\\sub", "file.tar.gz", ".gz"},
+        {"file.txt", "", "file.txt", ".txt"},
+        {"\\file.txt", "", "file.txt", ".txt"},
+        {"dir.d/file", "dir.d", "file", ""},
+        {"dir/", "dir", "", ""},
+        {".hidden", "", ".hidden", ".hidden"},
+        {"C:\\games\\a.sav", "C:\\games", "a.sav", ".sav"},
+        {"", "", "", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Take(FilenamePath(c.name)), c.path) << c.name;
+        EXPECT_EQ(Take(FilenameName(c.name)), c.file) << c.name;
+        EXPECT_EQ(Take(FilenameExt(c.name)), c.ext) << c.name;
+        EXPECT_EQ(Take(FilenameDrive(c.name)), "") << c.name;
+    }
+}
+
+TEST(FilenameTest, NullNameGivesEmptyTexts)
+{
+    EXPECT_EQ(Take(FilenamePath(nullptr)), "");
+    EXPECT_EQ(Take(FilenameName(nullptr)), "");
+    EXPECT_EQ(Take(FilenameExt(nullptr)), "");
+}
+
+}  // namespace
+}  // namespace bw

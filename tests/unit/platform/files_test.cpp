@@ -1,0 +1,387 @@
+#include "platform/files.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "platform/memory.h"
+#include "support/scratch_folder.h"
+
+namespace bw {
+namespace {
+
+using test::ScopedEnv;
+using test::ScratchFolder;
+
+// A game whose package lies in <scratch>/game and whose save folder is
+// <scratch>/data/MyGame (the per-user data folder pointed into the scratch).
+class FilesTest : public ::testing::Test {
+protected:
+    FilesTest()
+        : m_data("XDG_DATA_HOME", (m_root / "data").c_str()),
+          m_config("XDG_CONFIG_HOME", (m_root / "config").c_str())
+    {
+        m_root.Write("game/data.win", "package");
+        EXPECT_TRUE(Files_SetPackagePath((m_root / "game/data.win").c_str()));
+        EXPECT_TRUE(Files_SetSaveFolderName("MyGame", false));
+    }
+    ~FilesTest() override { PickedFiles_Clear(); }
+
+    std::string Program(const std::string& relative) const { return m_root / ("game/" + relative); }
+    std::string Save(const std::string& relative) const { return m_root / ("data/MyGame/" + relative); }
+
+    static std::string PathRead(const char* name)
+    {
+        char out[kLoadSavePathSize];
+        bool placed = LoadSave_PathRead(out, sizeof(out), name);
+        EXPECT_EQ(placed, out[0] != '\0');
+        return out;
+    }
+    static std::string PathWrite(const char* name)
+    {
+        char out[kLoadSavePathSize];
+        bool placed = LoadSave_PathWrite(out, sizeof(out), name);
+        EXPECT_EQ(placed, out[0] != '\0');
+        return out;
+    }
+    static std::string ReadSave(const char* name)
+    {
+        size_t size = 0;
+        uint8_t* data = LoadSave_ReadSaveFile(name, &size);
+        if (data == nullptr) return "<none>";
+        std::string text(reinterpret_cast<const char*>(data), size);
+        MemoryManager_Free(data);
+        return text;
+    }
+    static std::string ReadOpened(const char* name, const char* mode)
+    {
+        MemoryFile* file = LoadSave_OpenRead(name, mode);
+        if (file == nullptr) return "<none>";
+        std::string rest(reinterpret_cast<const char*>(file->data + file->position),
+                         static_cast<size_t>(file->size - file->position));
+        LoadSave_Close(file);
+        return rest;
+    }
+
+    ScratchFolder m_root;
+    ScopedEnv m_data;
+    ScopedEnv m_config;
+};
+
+TEST_F(FilesTest, NamesArePlacedInsideTheirArea)
+{
+    struct Case {
+        std::string name;
+        std::string read;   // empty: refused
+        std::string write;  // empty: refused
+    };
+    const Case cases[] = {
+        {"score.ini", Program("score.ini"), Save("score.ini")},
+        {"levels\\one\\a.txt", Program("levels/one/a.txt"), Save("levels/one/a.txt")},
+        {"a/./b//../c.txt", Program("a/c.txt"), Save("a/c.txt")},
+        {Program("x.txt"), Program("x.txt"), Save("x.txt")},
+        {Program("sub\\x.txt"), Program("sub/x.txt"), Save("sub/x.txt")},
+        {Save("x.txt"), "", Save("x.txt")},
+        {"../outside.txt", "", ""},
+        {"a/../../outside.txt", "", ""},
+        {"..\\outside.txt", "", ""},
+        {Program("../outside.txt"), "", ""},
+        {m_root / "gamex/a.txt", "", ""},  // shares a prefix with the program folder, not a folder
+        {"/etc/passwd", "", ""},
+        {"", "", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PathRead(c.name.c_str()), c.read) << c.name;
+        EXPECT_EQ(PathWrite(c.name.c_str()), c.write) << c.name;
+    }
+    EXPECT_EQ(PathRead(nullptr), "");
+    EXPECT_EQ(PathWrite(nullptr), "");
+}
+
+TEST_F(FilesTest, ExistingEntriesAreFoundWhateverTheirCase)
+{
+    m_root.Write("game/Data/Levels/Map.TXT", "map");
+    m_root.Write("data/MyGame/Saves/slot.dat", "old");
+
+    EXPECT_EQ(PathRead("data\\levels\\map.txt"), Program("Data/Levels/Map.TXT"));
+    size_t size = 0;
+    uint8_t* bytes = LoadSave_ReadBundleFile("DATA/LEVELS/MAP.txt", &size);
+    ASSERT_NE(bytes, nullptr);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(bytes), size), "map");
+    MemoryManager_Free(bytes);
+
+    // A new file goes into the folder that exists, under the name asked for.
+    ASSERT_TRUE(LoadSave_WriteSaveFile("saves\\New.dat", "new", 3));
+    EXPECT_EQ(ScratchFolder::Read(Save("Saves/New.dat")), "new");
+}
+
+TEST_F(FilesTest, SaveAreaShadowsProgramArea)
+{
+    m_root.Write("game/options.cfg", "shipped");
+    EXPECT_EQ(ReadOpened("options.cfg", "rb"), "shipped");
+
+    ASSERT_TRUE(LoadSave_WriteSaveFile("options.cfg", "written", 7));
+    EXPECT_EQ(ReadOpened("options.cfg", "rb"), "written");
+    char found[kLoadSavePathSize];
+    ASSERT_TRUE(LoadSave_PathFind(found, sizeof(found), "options.cfg"));
+    EXPECT_EQ(std::string(found), Save("options.cfg"));
+    // The program area itself is left as shipped.
+    EXPECT_EQ(ScratchFolder::Read(Program("options.cfg")), "shipped");
+
+    EXPECT_EQ(ReadOpened("missing.cfg", "rb"), "<none>");
+    EXPECT_FALSE(LoadSave_PathFind(found, sizeof(found), "missing.cfg"));
+}
+
+TEST_F(FilesTest, PickedFilesAreTheOnlyWayOutOfTheAreas)
+{
+    std::string picked = m_root.Write("elsewhere/Picked.txt", "picked");
+
+    EXPECT_EQ(PathRead(picked.c_str()), "");
+    PickedFiles_AddOpened(picked.c_str());
+    EXPECT_EQ(PathRead(picked.c_str()), picked);
+    EXPECT_EQ(ReadOpened(picked.c_str(), "rb"), "picked");
+    // The same file in another case is the file the user picked.
+    std::string upper = m_root / "ELSEWHERE/picked.txt";
+    EXPECT_EQ(PathRead(upper.c_str()), picked);
+    // Picking for opening does not allow writing, nor a neighbour.
+    EXPECT_EQ(PathWrite(picked.c_str()), "");
+    EXPECT_EQ(PathRead((m_root / "elsewhere/other.txt").c_str()), "");
+
+    PickedFiles_AddSaved(picked.c_str());
+    EXPECT_EQ(PathWrite(picked.c_str()), picked);
+}
+
+TEST_F(FilesTest, UnsafeSaveFolderNamesLeaveNowhereToWrite)
+{
+    for (const char* name : {"", ".", "..", "a/b", "a\\b", "/abs"}) {
+        EXPECT_FALSE(Files_SetSaveFolderName(name, false)) << name;
+        EXPECT_EQ(GetSaveDirectory(), nullptr) << name;
+        EXPECT_EQ(PathWrite("file.txt"), "") << name;
+        EXPECT_FALSE(LoadSave_WriteSaveFile("file.txt", "x", 1)) << name;
+        EXPECT_FALSE(LoadSave_WriteSaveFile(Program("file.txt").c_str(), "x", 1)) << name;
+    }
+    EXPECT_FALSE(Files_SetSaveFolderName(nullptr, false));
+}
+
+TEST_F(FilesTest, SaveFolderLiesInThePerUserFolders)
+{
+    EXPECT_STREQ(GetSaveDirectory(), Save("").c_str());
+    ASSERT_TRUE(Files_SetSaveFolderName("MyGame", true));
+    EXPECT_STREQ(GetSaveDirectory(), (m_root / "config/MyGame/").c_str());
+
+    ScopedEnv home("HOME", m_root.Path().c_str());
+    ScopedEnv relative("XDG_DATA_HOME", "relative/is/ignored");
+    ASSERT_TRUE(Files_SetSaveFolderName("MyGame", false));
+    EXPECT_STREQ(GetSaveDirectory(), (m_root / ".local/share/MyGame/").c_str());
+}
+
+TEST_F(FilesTest, WholeFilesRoundTripThroughTheSaveArea)
+{
+    const char bytes[] = {'a', '\0', 'b', '\xff'};
+    ASSERT_TRUE(LoadSave_WriteSaveFile("deep\\er\\file.bin", bytes, sizeof(bytes)));
+    EXPECT_EQ(ReadSave("deep/er/file.bin"), std::string(bytes, sizeof(bytes)));
+    EXPECT_TRUE(LoadSave_SaveExists("deep/er/file.bin"));
+    EXPECT_FALSE(LoadSave_Exists("deep/er/file.bin"));
+    EXPECT_EQ(LoadSave_SaveFileSize("deep/er/file.bin"), 4);
+    EXPECT_EQ(LoadSave_FileSize("deep/er/file.bin"), -1);
+
+    // An empty file is a block of its own, not a failure.
+    ASSERT_TRUE(LoadSave_WriteSaveFile("empty", nullptr, 0));
+    size_t size = 99;
+    uint8_t* empty = LoadSave_ReadSaveFile("empty", &size);
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(size, 0u);
+    MemoryManager_Free(empty);
+
+    EXPECT_EQ(ReadSave("missing"), "<none>");
+}
+
+TEST_F(FilesTest, FoldersAreNotFiles)
+{
+    std::filesystem::create_directories(Program("folder"));
+    EXPECT_FALSE(LoadSave_Exists("folder"));
+    EXPECT_EQ(LoadSave_FileSize("folder"), -1);
+    EXPECT_EQ(LoadSave_ReadBundleFile("folder", nullptr), nullptr);
+    EXPECT_TRUE(DirectoryExists(Program("folder").c_str()));
+    EXPECT_FALSE(FileExists(Program("folder").c_str()));
+    EXPECT_TRUE(FileExists(Program("data.win").c_str()));
+}
+
+TEST_F(FilesTest, TextModeSkipsTheUtf8Signature)
+{
+    m_root.Write("game/bom.txt", "\xEF\xBB\xBFline");
+    m_root.Write("game/short.txt", "\xEF\xBB");
+    EXPECT_EQ(ReadOpened("bom.txt", "rt"), "line");
+    EXPECT_EQ(ReadOpened("bom.txt", "rb"), "\xEF\xBB\xBFline");
+    EXPECT_EQ(ReadOpened("short.txt", "rt"), "\xEF\xBB");
+}
+
+class MemoryFileTest : public FilesTest {
+protected:
+    MemoryFile* Open(const std::string& content)
+    {
+        m_root.Write("game/file.txt", content);
+        MemoryFile* file = LoadSave_OpenRead("file.txt", "rb");
+        EXPECT_NE(file, nullptr);
+        return file;
+    }
+};
+
+TEST_F(MemoryFileTest, ReadingPastTheEndGivesMinusOneAndStillAdvances)
+{
+    MemoryFile* file = Open("ab");
+    EXPECT_EQ(LoadSave_ReadChar(file), 'a');
+    EXPECT_EQ(LoadSave_ReadChar(file), 'b');
+    EXPECT_TRUE(LoadSave_Eof(file));
+    EXPECT_EQ(LoadSave_ReadChar(file), -1);
+    EXPECT_EQ(LoadSave_Tell(file), 3);
+    LoadSave_Close(file);
+}
+
+TEST_F(MemoryFileTest, SeekCountsFromStartPositionOrEndAndClamps)
+{
+    MemoryFile* file = Open("0123456789");
+    struct Step {
+        int64_t offset;
+        int whence;
+        int32_t expected;
+    };
+    const Step steps[] = {
+        {4, 0, 4},   {2, 1, 6},          {-10, 1, 0},         {3, 2, 7}, {-5, 0, 0},
+        {20, 2, 0},  {INT64_MIN, 0, 0}, {INT64_MAX, 1, INT32_MAX}, {1, 9, INT32_MAX},
+    };
+    for (const Step& step : steps) {
+        LoadSave_Seek(file, step.offset, step.whence);
+        EXPECT_EQ(LoadSave_Tell(file), step.expected) << step.offset << " " << step.whence;
+    }
+    LoadSave_Close(file);
+}
+
+TEST_F(MemoryFileTest, EolnSeesLineEndsAndTheEnd)
+{
+    MemoryFile* file = Open("a\r\nb");
+    EXPECT_FALSE(LoadSave_Eoln(file));
+    LoadSave_Seek(file, 1, 0);
+    EXPECT_TRUE(LoadSave_Eoln(file));
+    LoadSave_Seek(file, 2, 0);
+    EXPECT_TRUE(LoadSave_Eoln(file));
+    LoadSave_Seek(file, 4, 0);
+    EXPECT_TRUE(LoadSave_Eoln(file));
+    LoadSave_Close(file);
+}
+
+TEST_F(MemoryFileTest, ReadRealStopsAtTheEndOfTheData)
+{
+    MemoryFile* file = Open("  12.5\n-3e2 x 7");
+    // The number parser needs a terminator behind the data.
+    EXPECT_EQ(file->data[file->size], 0);
+    double value = 0;
+    ASSERT_TRUE(LoadSave_ReadReal(file, &value));
+    EXPECT_EQ(value, 12.5);
+    ASSERT_TRUE(LoadSave_ReadReal(file, &value));
+    EXPECT_EQ(value, -300.0);
+    EXPECT_FALSE(LoadSave_ReadReal(file, &value));
+    EXPECT_EQ(value, 0.0);
+    LoadSave_Seek(file, 1, 1);  // past the x
+    // The file ends right behind the digit: the number must end there too.
+    ASSERT_TRUE(LoadSave_ReadReal(file, &value));
+    EXPECT_EQ(value, 7.0);
+    EXPECT_TRUE(LoadSave_Eof(file));
+    EXPECT_FALSE(LoadSave_ReadReal(file, &value));
+    LoadSave_Close(file);
+}
+
+TEST_F(MemoryFileTest, ReadCopiesOnlyWhatIsLeft)
+{
+    MemoryFile* file = Open("abcdef");
+    char buffer[8] = {};
+    EXPECT_EQ(LoadSave_Read(buffer, 2, 2, file), 4u);
+    EXPECT_EQ(std::string(buffer, 4), "abcd");
+    EXPECT_EQ(LoadSave_Read(buffer, 1, 8, file), 2u);
+    EXPECT_EQ(std::string(buffer, 2), "ef");
+    EXPECT_EQ(LoadSave_Read(buffer, SIZE_MAX, 2, file), 0u);
+    EXPECT_EQ(LoadSave_Tell(file), 6);
+    LoadSave_Close(file);
+}
+
+TEST_F(FilesTest, DirectoryCreateMakesEveryMissingParent)
+{
+    std::string deep = m_root / "one/two/three/";
+    ASSERT_TRUE(DirectoryCreate(deep.c_str()));
+    EXPECT_TRUE(DirectoryExists((m_root / "one/two/three").c_str()));
+    EXPECT_TRUE(DirectoryCreate(deep.c_str()));
+    EXPECT_TRUE(DirectoryCreate("/"));
+    EXPECT_FALSE(DirectoryCreate(""));
+    EXPECT_FALSE(DirectoryCreate(nullptr));
+
+    // A file in the way cannot become a folder.
+    m_root.Write("blocker", "x");
+    EXPECT_FALSE(DirectoryCreate((m_root / "blocker/inner").c_str()));
+
+    ASSERT_TRUE(File_CreateParentDirectory((m_root / "p/q/file.txt").c_str()));
+    EXPECT_TRUE(DirectoryExists((m_root / "p/q").c_str()));
+    EXPECT_FALSE(DirectoryExists((m_root / "p/q/file.txt").c_str()));
+    EXPECT_TRUE(File_CreateParentDirectory("no-separator.txt"));
+}
+
+class TempFolderTest : public ::testing::Test {
+protected:
+    TempFolderTest() : m_tmp("TMPDIR", m_root.Path().c_str()) {}
+    ~TempFolderTest() override { TempDirectory_Delete(); }
+
+    ScratchFolder m_root;
+    ScopedEnv m_tmp;
+};
+
+TEST_F(TempFolderTest, TempFolderIsNewAndPrivateUnderTmpdir)
+{
+    ASSERT_TRUE(TempDirectory_Init());
+    char* folder = TempDirectory_Get();
+    ASSERT_NE(folder, nullptr);
+    std::string path = folder;
+    MemoryManager_Free(folder);
+    EXPECT_EQ(path.rfind(m_root / "bw_ttt_", 0), 0u) << path;
+    struct stat info;
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+TEST_F(TempFolderTest, TempFileNamesAreUniqueAndKeepTheExtension)
+{
+    EXPECT_EQ(TempFile_MakeName(".dll"), nullptr);  // no folder yet
+    ASSERT_TRUE(TempDirectory_Init());
+    char* first = TempFile_MakeName(".dll");
+    char* second = TempFile_MakeName(".dll");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_STRNE(first, second);
+    EXPECT_TRUE(std::string(first).ends_with(".dll"));
+    EXPECT_TRUE(FileExists(first));
+    MemoryManager_Free(first);
+    MemoryManager_Free(second);
+    EXPECT_EQ(TempFile_MakeName("/../escape"), nullptr);
+}
+
+TEST_F(TempFolderTest, DeletingTheTempFolderNeverFollowsLinks)
+{
+    std::string outside = m_root.Write("outside/keep.txt", "keep");
+    ASSERT_TRUE(TempDirectory_Init());
+    char* folder = TempDirectory_Get();
+    std::string path = folder;
+    MemoryManager_Free(folder);
+    std::filesystem::create_directories(path + "/sub");
+    m_root.Write(path.substr(m_root.Path().size() + 1) + "/sub/file.txt", "x");
+    std::filesystem::create_directory_symlink(m_root / "outside", path + "/link");
+    std::filesystem::create_symlink(outside, path + "/sub/filelink");
+
+    EXPECT_TRUE(TempDirectory_Delete());
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(ScratchFolder::Read(outside), "keep");
+}
+
+}  // namespace
+}  // namespace bw

@@ -1,0 +1,204 @@
+#include "platform/ini.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "platform/files.h"
+#include "platform/memory.h"
+#include "support/scratch_folder.h"
+
+namespace bw {
+namespace {
+
+using test::ScopedEnv;
+using test::ScratchFolder;
+
+std::string FlushText(IniFile& ini)
+{
+    char* text = ini.Flush();
+    std::string result = text;
+    MemoryManager_Free(text);
+    return result;
+}
+
+std::string Read(IniFile& ini, const char* section, const char* key)
+{
+    return ini.ReadString(section, key, "<missing>");
+}
+
+TEST(IniTest, ReadsKeysValuesAndComments)
+{
+    IniFile ini;
+    ini.SetText("ignored=1\n"
+                "[main]\n"
+                "a   = 1 ; comment\n"
+                "# whole line comment\n"
+                "quoted = \"x ; y # z\" trailing words\n"
+                "single='  padded  '\n"
+                "tab\t=\tvalue\t \n"
+                "empty=\n"
+                "commented=;nothing\n"
+                "open=\"runs to the line end\n"
+                "[other]\r\n"
+                "a=2\r\n");
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"main", "a", "1"},
+        {"main", "quoted", "x ; y # z"},
+        {"main", "single", "  padded  "},
+        {"main", "tab", "value"},
+        {"main", "empty", "<missing>"},
+        {"main", "commented", "<missing>"},
+        {"main", "open", "runs to the line end"},
+        {"main", "ignored", "<missing>"},
+        {"other", "a", "2"},
+        {"Main", "a", "<missing>"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Read(ini, c.section, c.key), c.value) << c.section << "/" << c.key;
+    }
+}
+
+TEST(IniTest, KeyNameEndsAtTheLineEnd)
+{
+    IniFile ini;
+    ini.SetText("[s]\nno equals here\nkey=1\n");
+    EXPECT_EQ(Read(ini, "s", "key"), "1");
+    EXPECT_EQ(ini.FindKey("s", "no equals here\nkey"), nullptr);
+}
+
+TEST(IniTest, SignatureAtTheStartIsSkipped)
+{
+    IniFile plain, signed_;
+    plain.SetText("[s]\nk=v\n");
+    signed_.SetText("\xEF\xBB\xBF[s]\nk=v\n");
+    EXPECT_EQ(FlushText(plain), FlushText(signed_));
+    EXPECT_EQ(Read(signed_, "s", "k"), "v");
+}
+
+TEST(IniTest, RepeatedKeysAndSectionsReadAsOneWithTheLaterValue)
+{
+    IniFile ini;
+    ini.SetText("[s]\nk=1\nj=a\n[t]\nx=0\n[s]\nk=2\n");
+    EXPECT_EQ(Read(ini, "s", "k"), "2");
+    EXPECT_EQ(Read(ini, "s", "j"), "a");
+    EXPECT_EQ(FlushText(ini), "[s]\r\nk=2\r\nj=a\r\n[t]\r\nx=0\r\n");
+}
+
+TEST(IniTest, NewKeysAndSectionsComeFirst)
+{
+    IniFile ini;
+    ini.SetText("[old]\nk=1\n");
+    ASSERT_TRUE(ini.WriteString("new", "first", "1"));
+    ASSERT_TRUE(ini.WriteString("new", "second", "2"));
+    ASSERT_TRUE(ini.WriteString("old", "k", "3"));
+    EXPECT_EQ(FlushText(ini), "[new]\r\nsecond=2\r\nfirst=1\r\n[old]\r\nk=3\r\n");
+}
+
+TEST(IniTest, AwkwardValuesSurviveWritingAndReading)
+{
+    const std::string values[] = {
+        "",         " lead",       "trail ", "\tboth\t", "a;b",           "#colour",     "\"quoted\"",
+        "'single'", "it's ; here", "plain",  "=eq=",      "[not a section]", "caf\xC3\xA9",
+    };
+    IniFile ini;
+    for (size_t i = 0; i < std::size(values); ++i) {
+        ASSERT_TRUE(ini.WriteString("s", ("k" + std::to_string(i)).c_str(), values[i].c_str()));
+    }
+    std::string text = FlushText(ini);
+
+    IniFile reread;
+    reread.SetText(text.c_str());
+    for (size_t i = 0; i < std::size(values); ++i) {
+        EXPECT_EQ(Read(reread, "s", ("k" + std::to_string(i)).c_str()), values[i]) << text;
+    }
+    EXPECT_EQ(FlushText(reread), text);
+}
+
+TEST(IniTest, NumbersReadLikeTheirLeadingDigits)
+{
+    IniFile ini;
+    ini.SetText("[n]\ni=42abc\nneg=-7\nbig=99999999999\nsmall=-99999999999\nf=2.5\nhuge=1e300\nword=abc\n");
+    EXPECT_EQ(ini.ReadInteger("n", "i", -1), 42);
+    EXPECT_EQ(ini.ReadInteger("n", "neg", -1), -7);
+    EXPECT_EQ(ini.ReadInteger("n", "big", -1), INT32_MAX);
+    EXPECT_EQ(ini.ReadInteger("n", "small", -1), INT32_MIN);
+    EXPECT_EQ(ini.ReadInteger("n", "word", -1), 0);
+    EXPECT_EQ(ini.ReadInteger("n", "missing", -1), -1);
+    EXPECT_EQ(ini.ReadFloat("n", "f", 0.0f), 2.5f);
+    EXPECT_TRUE(std::isinf(ini.ReadFloat("n", "huge", 0.0f)));
+    EXPECT_EQ(ini.ReadFloat("n", "missing", 1.5f), 1.5f);
+}
+
+TEST(IniTest, DeletingKeysAndSections)
+{
+    IniFile ini;
+    ini.SetText("[a]\nk=1\nj=2\n[b]\nk=3\n");
+    EXPECT_TRUE(ini.DeleteKey("a", "k"));
+    EXPECT_FALSE(ini.DeleteKey("a", "k"));
+    EXPECT_FALSE(ini.DeleteKey("missing", "k"));
+    EXPECT_TRUE(ini.DeleteSection("b"));
+    EXPECT_FALSE(ini.DeleteSection("b"));
+    EXPECT_EQ(FlushText(ini), "[a]\r\nj=2\r\n");
+    EXPECT_FALSE(ini.WriteString(nullptr, "k", "v"));
+    EXPECT_FALSE(ini.WriteString("a", nullptr, "v"));
+}
+
+class IniFileTest : public ::testing::Test {
+protected:
+    IniFileTest()
+        : m_data("XDG_DATA_HOME", (m_root / "data").c_str())
+    {
+        m_root.Write("game/data.win", "package");
+        EXPECT_TRUE(Files_SetPackagePath((m_root / "game/data.win").c_str()));
+        EXPECT_TRUE(Files_SetSaveFolderName("IniGame", false));
+    }
+
+    std::string SavedText() const { return ScratchFolder::Read(m_root / "data/IniGame/cfg/game.ini"); }
+
+    ScratchFolder m_root;
+    ScopedEnv m_data;
+};
+
+TEST_F(IniFileTest, ReadsTheShippedFileAndWritesToTheSaveArea)
+{
+    m_root.Write("game/cfg/game.ini", "[s]\nk=shipped\n");
+    {
+        IniFile ini("cfg\\game.ini", false);
+        EXPECT_EQ(Read(ini, "s", "k"), "shipped");
+        ini.WriteString("s", "k", "saved");
+        MemoryManager_Free(ini.Flush());
+    }
+    EXPECT_EQ(SavedText(), "[s]\r\nk=saved\r\n");
+    EXPECT_EQ(ScratchFolder::Read(m_root / "game/cfg/game.ini"), "[s]\nk=shipped\n");
+
+    IniFile again("cfg/game.ini", false);
+    EXPECT_EQ(Read(again, "s", "k"), "saved");
+}
+
+TEST_F(IniFileTest, UnchangedIniIsNotWritten)
+{
+    m_root.Write("game/cfg/game.ini", "[s]\nk=1\n");
+    IniFile ini("cfg/game.ini", true);
+    EXPECT_EQ(FlushText(ini), "[s]\r\nk=1\r\n");
+    EXPECT_EQ(SavedText(), "");
+}
+
+TEST_F(IniFileTest, SystemCommandFlushWritesWithoutAddingAKey)
+{
+    IniFile ini("cfg/game.ini", false);
+    ini.WriteString("s", "k", "v");
+    EXPECT_TRUE(ini.WriteString("SYSTEM_COMMAND", "INI_FILE_FLUSH", "NOW"));
+    EXPECT_EQ(SavedText(), "[s]\r\nk=v\r\n");
+    EXPECT_TRUE(ini.WriteString("SYSTEM_COMMAND", "OTHER", "NOW"));
+    EXPECT_EQ(ini.FindSection("SYSTEM_COMMAND"), nullptr);
+}
+
+}  // namespace
+}  // namespace bw
