@@ -11,6 +11,6 @@ for fuzzer in "$root"/build-fuzz/tests/fuzz/*_fuzz; do
   mkdir -p "$work"
   seeds="$root/tests/fuzz/corpus/$name"
   echo "fuzzing $name for ${seconds}s"
-  "$fuzzer" -max_total_time="$seconds" -print_final_stats=0 "$work" "$seeds" 2>"$work.log" \
+  "$fuzzer" -max_total_time="$seconds" -print_final_stats=0 "$work" "$seeds" >"$work.log" 2>&1 \
     || { tail -n 60 "$work.log"; exit 1; }
 done

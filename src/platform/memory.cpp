@@ -253,7 +253,8 @@ uint32_t MemoryManager_GetSize(const void* ptr)
 void MemoryManager_DumpTotal()
 {
     const uint32_t bytes = MemoryManager_Counters().bytesInUse;
-    Console().Printf("Total memory used = %d(0x%08x) bytes\n", static_cast<int32_t>(bytes), bytes);
+    // Unsigned, so a heap past 2 GB does not print as a negative figure.
+    Console().Printf("Total memory used = %u(0x%08x) bytes\n", bytes, bytes);
 }
 
 void MemoryManager_Tick()

@@ -20,17 +20,12 @@ const char* const kTouch = "/usr/bin/touch";
 const char* const kMkdir = "/usr/bin/mkdir";
 
 // ExecuteShell does not wait; its child shows its work a little later.
-bool AppearsSoon(const std::string& path)
+template <typename Done>
+bool Eventually(Done done)
 {
-    for (int i = 0; i < 200; ++i) {
-        if (std::filesystem::exists(path)) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
+    for (int i = 0; i < 200 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return done();
 }
-
-int g_pumps = 0;
-void CountPump() { ++g_pumps; }
 
 TEST(ExecuteTest, ArgumentsSplitByBlanksAndQuotesNeverByAShell)
 {
@@ -60,11 +55,12 @@ TEST(ExecuteTest, ProgramIsOneItemFoundWhateverItsCase)
 
 TEST(ExecuteTest, WaitingPumpsMessagesUntilTheProgramEnds)
 {
-    g_pumps = 0;
-    ProcessMessages_SetPump(CountPump);
+    static int pumps;
+    pumps = 0;
+    ProcessMessages_SetPump([] { ++pumps; });
     ASSERT_TRUE(ExecuteProgram("sleep", "0.2", nullptr, true));
     ProcessMessages_SetPump(nullptr);
-    EXPECT_GT(g_pumps, 1);
+    EXPECT_GT(pumps, 1);
 }
 
 TEST(ExecuteTest, ProgramThatCannotStartIsReported)
@@ -79,8 +75,7 @@ TEST(ExecuteTest, ProgramThatCannotStartIsReported)
 // its place shows what it was given.
 class ExecuteShellTest : public ::testing::Test {
 protected:
-    ExecuteShellTest()
-        : m_path("PATH", (m_root.Path() + "/bin:" + std::getenv("PATH")).c_str())
+    ExecuteShellTest() : m_path("PATH", (m_root.Path() + "/bin:" + std::getenv("PATH")).c_str())
     {
         std::filesystem::create_directories(m_root / "bin");
         std::filesystem::create_directories(m_work);
@@ -97,7 +92,7 @@ TEST_F(ExecuteShellTest, AddressesGoToTheOpener)
 {
     UseOpener(kMkdir);
     ASSERT_TRUE(ExecuteShell("mailto:someone", "", m_work.c_str()));
-    EXPECT_TRUE(AppearsSoon(m_work + "/mailto:someone"));
+    EXPECT_TRUE(Eventually([&] { return std::filesystem::exists(m_work + "/mailto:someone"); }));
 }
 
 TEST_F(ExecuteShellTest, DocumentsGoToTheOpenerByTheirRealPath)
@@ -107,12 +102,7 @@ TEST_F(ExecuteShellTest, DocumentsGoToTheOpenerByTheirRealPath)
     const auto old = std::filesystem::file_time_type();
     std::filesystem::last_write_time(document, old);
     ASSERT_TRUE(ExecuteShell("docs\\README.TXT", "ignored", m_work.c_str()));
-    bool touched = false;
-    for (int i = 0; i < 200 && !touched; ++i) {
-        touched = std::filesystem::last_write_time(document) != old;
-        if (!touched) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_TRUE(touched);
+    EXPECT_TRUE(Eventually([&] { return std::filesystem::last_write_time(document) != old; }));
     EXPECT_FALSE(std::filesystem::exists(m_work + "/ignored"));
 }
 
@@ -129,7 +119,7 @@ TEST_F(ExecuteShellTest, MissingDocumentsFailAtOnce)
 TEST_F(ExecuteShellTest, ProgramsAreStartedWithTheirParameters)
 {
     ASSERT_TRUE(ExecuteShell(kTouch, "\"from shell\"", m_work.c_str()));
-    EXPECT_TRUE(AppearsSoon(m_work + "/from shell"));
+    EXPECT_TRUE(Eventually([&] { return std::filesystem::exists(m_work + "/from shell"); }));
 }
 
 }  // namespace
