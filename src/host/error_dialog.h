@@ -1,0 +1,16 @@
+// The modal box that shows a game-code error report and asks whether the
+// game goes on. With no display (or dialogs switched off) the report goes to
+// standard error and the default answer comes back at once, so an unattended
+// run never waits for a person.
+#pragma once
+
+namespace bw {
+
+enum class HostErrorAnswer { Abort, Ignore };
+
+// Buttons "Abort", "Ignore" (only when canContinue) and "Copy", which puts
+// the text on the clipboard and shows the box again. The default answer is
+// Ignore when the game may continue, else Abort.
+HostErrorAnswer Host_ShowErrorDialog(const char* utf8Caption, const char* utf8Text, bool canContinue);
+
+}  // namespace bw

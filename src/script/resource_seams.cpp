@@ -1,0 +1,54 @@
+#include "script/resource_seams.h"
+
+namespace bw {
+
+namespace {
+
+ResourceNameFinder g_nameFinders[kResourceKindCount] = {};
+ExtensionFunctionLookups g_extensionLookups;
+
+constexpr int32_t kNoSuchExtensionFunction = -100;
+
+}  // namespace
+
+void Resource_SetNameFinder(ResourceKind kind, ResourceNameFinder finder)
+{
+    g_nameFinders[static_cast<int32_t>(kind)] = finder;
+}
+
+int32_t Resource_FindByName(ResourceKind kind, const char* name)
+{
+    const ResourceNameFinder finder = g_nameFinders[static_cast<int32_t>(kind)];
+    if (finder == nullptr || name == nullptr) {
+        return -1;
+    }
+    return finder(name);
+}
+
+int32_t Script_Find(const char* name)
+{
+    return Resource_FindByName(ResourceKind::Script, name);
+}
+
+void Extension_SetFunctionLookups(const ExtensionFunctionLookups& lookups)
+{
+    g_extensionLookups = lookups;
+}
+
+int32_t Extension_FindFunction(const char* name)
+{
+    if (g_extensionLookups.findFunction == nullptr || name == nullptr) {
+        return -1;
+    }
+    return g_extensionLookups.findFunction(name);
+}
+
+int32_t Extension_GetFunctionArgCount(int32_t id)
+{
+    if (g_extensionLookups.getArgCount == nullptr) {
+        return kNoSuchExtensionFunction;
+    }
+    return g_extensionLookups.getArgCount(id);
+}
+
+}  // namespace bw

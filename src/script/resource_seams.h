@@ -1,0 +1,46 @@
+// What the script engine asks of the game's resources and extensions. Those
+// live in the layers above the engine, so each owner registers its lookup
+// here at start-up; until it does, every lookup answers "none".
+#pragma once
+
+#include <cstdint>
+
+namespace bw {
+
+// Kinds whose names game code may use as values, in the order a name is
+// tried: the first kind that knows the name gives its index.
+enum class ResourceKind : int32_t {
+    Object,
+    Sprite,
+    Sound,
+    Audio,
+    Background,
+    Path,
+    Font,
+    TimeLine,
+    Script,
+    Room,
+};
+inline constexpr int32_t kResourceKindCount = 10;
+
+// Index of the resource of that kind with exactly that name, -1 when none.
+using ResourceNameFinder = int32_t (*)(const char* name);
+// A null finder makes that kind answer "none" again.
+void Resource_SetNameFinder(ResourceKind kind, ResourceNameFinder finder);
+int32_t Resource_FindByName(ResourceKind kind, const char* name);
+
+// Index of the script with exactly that name (case-sensitive), -1 when none.
+int32_t Script_Find(const char* name);
+
+struct ExtensionFunctionLookups {
+    // Id (0 and up) of a loaded extension's function of that name, or -1.
+    int32_t (*findFunction)(const char* name) = nullptr;
+    // Its argument count (-1 any number), -100 when there is no such id.
+    int32_t (*getArgCount)(int32_t id) = nullptr;
+};
+void Extension_SetFunctionLookups(const ExtensionFunctionLookups& lookups);
+
+int32_t Extension_FindFunction(const char* name);
+int32_t Extension_GetFunctionArgCount(int32_t id);
+
+}  // namespace bw
