@@ -1,0 +1,899 @@
+#include "graphics/device/gl/gl_device.h"
+
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include "graphics/device/gl/gl_shader.h"
+#include "host/window.h"
+#include "platform/console.h"
+
+namespace bw {
+
+namespace {
+
+struct GlTexture {
+    GLuint texture = 0;
+    GLuint framebuffer = 0;  // render targets only
+    GLuint depth = 0;        // render targets only
+    int32_t width = 0;
+    int32_t height = 0;
+    uint32_t format = 0;
+};
+
+struct GlBuffer {
+    GLuint buffer = 0;
+    uint32_t fvf = 0;
+    std::vector<uint8_t> shadow;  // written by the caller between lock and unlock
+    uint32_t lockOffset = 0;
+    uint32_t lockBytes = 0;
+};
+
+struct PixelFormat {
+    GLint internal;
+    GLenum format;
+    GLenum type;
+    uint32_t bytesPerPixel;
+};
+
+bool PixelFormatOf(uint32_t format, PixelFormat& out)
+{
+    switch (format) {
+    case kFormatA8R8G8B8:
+        out = PixelFormat{GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE, 4};
+        return true;
+    case kFormatA4R4G4B4:
+        out = PixelFormat{GL_RGBA4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV, 2};
+        return true;
+    case kFormatR16F:
+        out = PixelFormat{GL_R16F, GL_RED, GL_HALF_FLOAT, 2};
+        return true;
+    case kFormatR32F:
+        out = PixelFormat{GL_R32F, GL_RED, GL_FLOAT, 4};
+        return true;
+    default:
+        return false;
+    }
+}
+
+GLenum PrimitiveMode(int32_t type)
+{
+    switch (type) {
+    case PrimitivePointList:
+        return GL_POINTS;
+    case PrimitiveLineList:
+        return GL_LINES;
+    case PrimitiveLineStrip:
+        return GL_LINE_STRIP;
+    case PrimitiveTriangleStrip:
+        return GL_TRIANGLE_STRIP;
+    case PrimitiveTriangleFan:
+        return GL_TRIANGLE_FAN;
+    default:
+        return GL_TRIANGLES;
+    }
+}
+
+GLenum BlendFactor(uint32_t blend)
+{
+    switch (blend) {
+    case BlendZero:
+        return GL_ZERO;
+    case BlendOne:
+        return GL_ONE;
+    case BlendSrcColor:
+    case BlendSrcColor2:
+        return GL_SRC_COLOR;
+    case BlendInvSrcColor:
+    case BlendInvSrcColor2:
+        return GL_ONE_MINUS_SRC_COLOR;
+    case BlendSrcAlpha:
+    case BlendBothSrcAlpha:
+        return GL_SRC_ALPHA;
+    case BlendInvSrcAlpha:
+    case BlendBothInvSrcAlpha:
+        return GL_ONE_MINUS_SRC_ALPHA;
+    case BlendDestAlpha:
+        return GL_DST_ALPHA;
+    case BlendInvDestAlpha:
+        return GL_ONE_MINUS_DST_ALPHA;
+    case BlendDestColor:
+        return GL_DST_COLOR;
+    case BlendInvDestColor:
+        return GL_ONE_MINUS_DST_COLOR;
+    case BlendSrcAlphaSat:
+        return GL_SRC_ALPHA_SATURATE;
+    case BlendBlendFactor:
+        return GL_CONSTANT_COLOR;
+    case BlendInvBlendFactor:
+        return GL_ONE_MINUS_CONSTANT_COLOR;
+    default:
+        return GL_ONE;
+    }
+}
+
+GLenum CompareFunction(uint32_t compare)
+{
+    switch (compare) {
+    case kCmpNever:
+        return GL_NEVER;
+    case kCmpLess:
+        return GL_LESS;
+    case kCmpEqual:
+        return GL_EQUAL;
+    case kCmpLessEqual:
+        return GL_LEQUAL;
+    case kCmpGreater:
+        return GL_GREATER;
+    case kCmpNotEqual:
+        return GL_NOTEQUAL;
+    case kCmpGreaterEqual:
+        return GL_GEQUAL;
+    default:
+        return GL_ALWAYS;
+    }
+}
+
+void ColourOf(uint32_t argb, float out[4])
+{
+    out[0] = static_cast<float>((argb >> 16) & 0xFF) / 255.0f;
+    out[1] = static_cast<float>((argb >> 8) & 0xFF) / 255.0f;
+    out[2] = static_cast<float>(argb & 0xFF) / 255.0f;
+    out[3] = static_cast<float>(argb >> 24) / 255.0f;
+}
+
+class GlDevice final : public IGraphicsDevice {
+public:
+    bool Initialise(const DeviceParameters& parameters);
+    ~GlDevice() override;
+
+    bool Reset(const DeviceParameters& parameters) override;
+    DeviceCaps GetCaps() const override { return DeviceCaps{kRasterCapsFogTable | kRasterCapsFogVertex}; }
+    bool SupportsMultisample(uint32_t samples) const override { return samples == 0; }
+    void BeginScene() override {}
+    void EndScene() override {}
+    bool Present() override;
+    DeviceTextureId CreateTexture(int32_t width, int32_t height, uint32_t format, bool renderTarget) override;
+    void ReleaseTexture(DeviceTextureId texture) override;
+    bool UpdateTexture(DeviceTextureId texture, const void* pixels, uint32_t pitch) override;
+    bool ReadRect(DeviceTextureId source, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t* out) override;
+    bool CopyRect(DeviceTextureId destination, int32_t dx, int32_t dy, DeviceTextureId source, int32_t sx, int32_t sy,
+                  int32_t w, int32_t h) override;
+    bool SetRenderTarget(DeviceTextureId target) override;
+    DeviceTextureId GetRenderTarget() const override { return m_target; }
+    void SetRenderState(uint32_t state, uint32_t value) override;
+    void SetSamplerState(uint32_t stage, uint32_t type, uint32_t value) override;
+    void SetTextureStageState(uint32_t stage, uint32_t type, uint32_t value) override;
+    void SetTexture(uint32_t stage, DeviceTextureId texture) override;
+    void SetTransform(TransformKind kind, const Matrix& matrix) override;
+    void SetViewport(const DeviceViewport& viewport) override;
+    void Clear(uint32_t flags, uint32_t colour, float z, uint32_t stencil) override;
+    void SetMaterial(const DeviceMaterial& material) override { m_material = material; }
+    void SetLight(uint32_t index, const DeviceLight& light) override;
+    void LightEnable(uint32_t index, bool enable) override;
+    DeviceBufferId CreateVertexBuffer(uint32_t bytes, uint32_t fvf) override;
+    void ReleaseVertexBuffer(DeviceBufferId buffer) override;
+    uint8_t* LockVertexBuffer(DeviceBufferId buffer, uint32_t offset, uint32_t bytes) override;
+    void UnlockVertexBuffer(DeviceBufferId buffer, uint32_t bytesWritten) override;
+    void DrawPrimitive(int32_t type, DeviceBufferId buffer, uint32_t firstVertex, uint32_t primitiveCount) override;
+    void DrawPrimitiveUP(int32_t type, uint32_t primitiveCount, uint32_t fvf, const void* vertices) override;
+
+private:
+    bool MakeBackBuffer(int32_t width, int32_t height);
+    void ReleaseBackBuffer();
+    // The framebuffer to read a texture through: its own for a render
+    // target, else the scratch one with the texture attached.
+    GLuint FramebufferFor(DeviceTextureId texture, GLuint scratch, int32_t& width, int32_t& height);
+    void BindTarget();
+    void ApplyPipeline();
+    void UploadUniforms();
+    void BindVertexFormat(uint32_t fvf);
+    void Draw(int32_t type, uint32_t firstVertex, uint32_t primitiveCount, uint32_t fvf);
+    uint32_t State(uint32_t state) const { return m_states[state]; }
+
+    GlProgram m_program;
+    GLuint m_vertexArray = 0;
+    GLuint m_userBuffer = 0;
+    GLuint m_sampler = 0;
+    GLuint m_readScratch = 0;
+    GLuint m_drawScratch = 0;
+    GlTexture m_backBuffer;
+    DeviceParameters m_parameters;
+    std::map<DeviceTextureId, GlTexture> m_textures;
+    std::map<DeviceBufferId, GlBuffer> m_buffers;
+    uint32_t m_nextId = 1;
+    DeviceTextureId m_target = 0;
+    DeviceTextureId m_boundTexture = 0;
+    uint32_t m_states[kRenderStateCount] = {};
+    uint32_t m_stage[8] = {};
+    Matrix m_transforms[3] = {};
+    DeviceViewport m_viewport{};
+    DeviceMaterial m_material{};
+    DeviceLight m_lights[kDeviceLightCount] = {};
+    bool m_lightEnabled[kDeviceLightCount] = {};
+};
+
+Matrix Identity()
+{
+    Matrix m{};
+    m.m[0] = m.m[5] = m.m[10] = m.m[15] = 1.0f;
+    return m;
+}
+
+bool GlDevice::Initialise(const DeviceParameters& parameters)
+{
+    if (epoxy_gl_version() < 33 || !GlProgram_Build(m_program)) {
+        return false;
+    }
+    glGenVertexArrays(1, &m_vertexArray);
+    glBindVertexArray(m_vertexArray);
+    glGenBuffers(1, &m_userBuffer);
+    glGenSamplers(1, &m_sampler);
+    glGenFramebuffers(1, &m_readScratch);
+    glGenFramebuffers(1, &m_drawScratch);
+    glBindSampler(0, m_sampler);
+    glUseProgram(m_program.program);
+    glUniform1i(m_program.texture, 0);
+    // Flat shading takes the first vertex's colour, as Direct3D does.
+    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+    glFrontFace(GL_CCW);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+
+    // Direct3D's defaults for a device with a depth buffer.
+    m_states[RS_ZENABLE] = 1;
+    m_states[RS_FILLMODE] = kFillSolid;
+    m_states[RS_SHADEMODE] = kShadeGouraud;
+    m_states[RS_ZWRITEENABLE] = 1;
+    m_states[RS_LASTPIXEL] = 1;
+    m_states[RS_SRCBLEND] = BlendOne;
+    m_states[RS_DESTBLEND] = BlendZero;
+    m_states[RS_CULLMODE] = kCullCCW;
+    m_states[RS_ZFUNC] = kCmpLessEqual;
+    m_states[RS_ALPHAFUNC] = kCmpAlways;
+    m_states[RS_FOGEND] = std::bit_cast<uint32_t>(1.0f);
+    m_states[RS_FOGDENSITY] = std::bit_cast<uint32_t>(1.0f);
+    m_states[RS_LIGHTING] = 1;
+    m_states[RS_COLORWRITEENABLE] = 15;
+    m_states[RS_BLENDOP] = 1;
+    m_states[RS_BLENDFACTOR] = 0xFFFFFFFFu;
+    m_stage[kTssColorOp] = kTopModulate;
+    m_stage[kTssColorArg1] = kTaTexture;
+    m_stage[kTssColorArg2] = kTaDiffuse;
+    m_stage[kTssAlphaOp] = kTopSelectArg1;
+    m_stage[kTssAlphaArg1] = kTaTexture;
+    m_stage[kTssAlphaArg2] = kTaDiffuse;
+    SetSamplerState(0, kSampMagFilter, kTexFilterPoint);
+    SetSamplerState(0, kSampMinFilter, kTexFilterPoint);
+    SetSamplerState(0, kSampAddressU, kTexAddressWrap);
+    SetSamplerState(0, kSampAddressV, kTexAddressWrap);
+    for (Matrix& transform : m_transforms) {
+        transform = Identity();
+    }
+    return Reset(parameters);
+}
+
+GlDevice::~GlDevice()
+{
+    for (auto& [id, texture] : m_textures) {
+        glDeleteFramebuffers(1, &texture.framebuffer);
+        glDeleteRenderbuffers(1, &texture.depth);
+        glDeleteTextures(1, &texture.texture);
+    }
+    for (auto& [id, buffer] : m_buffers) {
+        glDeleteBuffers(1, &buffer.buffer);
+    }
+    ReleaseBackBuffer();
+    glDeleteFramebuffers(1, &m_readScratch);
+    glDeleteFramebuffers(1, &m_drawScratch);
+    glDeleteSamplers(1, &m_sampler);
+    glDeleteBuffers(1, &m_userBuffer);
+    glDeleteVertexArrays(1, &m_vertexArray);
+    GlProgram_Release(m_program);
+}
+
+bool GlDevice::MakeBackBuffer(int32_t width, int32_t height)
+{
+    GlTexture& back = m_backBuffer;
+    back.width = width;
+    back.height = height;
+    back.format = kFormatA8R8G8B8;
+    glGenTextures(1, &back.texture);
+    glBindTexture(GL_TEXTURE_2D, back.texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    glGenRenderbuffers(1, &back.depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, back.depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+    glGenFramebuffers(1, &back.framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, back.framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, back.texture, 0);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, back.depth);
+    m_boundTexture = 0;
+    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+void GlDevice::ReleaseBackBuffer()
+{
+    glDeleteFramebuffers(1, &m_backBuffer.framebuffer);
+    glDeleteRenderbuffers(1, &m_backBuffer.depth);
+    glDeleteTextures(1, &m_backBuffer.texture);
+    m_backBuffer = GlTexture();
+}
+
+bool GlDevice::Reset(const DeviceParameters& parameters)
+{
+    if (parameters.backBufferWidth < 1 || parameters.backBufferHeight < 1) {
+        return false;
+    }
+    m_parameters = parameters;
+    ReleaseBackBuffer();
+    if (!MakeBackBuffer(parameters.backBufferWidth, parameters.backBufferHeight)) {
+        ReleaseBackBuffer();
+        return false;
+    }
+    HostWindow_SetSwapInterval(parameters.vsync);
+    if (m_target == 0) {
+        BindTarget();
+    }
+    return true;
+}
+
+bool GlDevice::Present()
+{
+    int32_t width = 0;
+    int32_t height = 0;
+    HostWindow_GetClientSize(width, height);
+    if (width > 0 && height > 0) {
+        // Our targets are stored top row first; the window's is bottom row first.
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, m_backBuffer.framebuffer);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glDisable(GL_SCISSOR_TEST);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glBlitFramebuffer(0, 0, m_backBuffer.width, m_backBuffer.height, 0, height, width, 0, GL_COLOR_BUFFER_BIT,
+                          GL_LINEAR);
+        HostWindow_SwapBuffers();
+    }
+    BindTarget();
+    return true;
+}
+
+DeviceTextureId GlDevice::CreateTexture(int32_t width, int32_t height, uint32_t format, bool renderTarget)
+{
+    PixelFormat pixel{};
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    if (!PixelFormatOf(format, pixel) || width < 1 || height < 1 || width > maxSize || height > maxSize) {
+        return 0;
+    }
+    GlTexture texture;
+    texture.width = width;
+    texture.height = height;
+    texture.format = format;
+    glGenTextures(1, &texture.texture);
+    glBindTexture(GL_TEXTURE_2D, texture.texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    if (pixel.format == GL_RED) {
+        // Single-channel formats read as (r, 1, 1, 1), as on the other device.
+        const GLint swizzle[4] = {GL_RED, GL_ONE, GL_ONE, GL_ONE};
+        glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, swizzle);
+    }
+    glTexImage2D(GL_TEXTURE_2D, 0, pixel.internal, width, height, 0, pixel.format, pixel.type, nullptr);
+    m_boundTexture = 0;
+    bool ok = glGetError() == GL_NO_ERROR;
+    if (ok && renderTarget) {
+        glGenRenderbuffers(1, &texture.depth);
+        glBindRenderbuffer(GL_RENDERBUFFER, texture.depth);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+        glGenFramebuffers(1, &texture.framebuffer);
+        glBindFramebuffer(GL_FRAMEBUFFER, texture.framebuffer);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture.texture, 0);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, texture.depth);
+        ok = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+        BindTarget();
+    }
+    if (!ok) {
+        glDeleteFramebuffers(1, &texture.framebuffer);
+        glDeleteRenderbuffers(1, &texture.depth);
+        glDeleteTextures(1, &texture.texture);
+        return 0;
+    }
+    const DeviceTextureId id = m_nextId++;
+    m_textures[id] = texture;
+    return id;
+}
+
+void GlDevice::ReleaseTexture(DeviceTextureId texture)
+{
+    auto found = m_textures.find(texture);
+    if (found == m_textures.end()) {
+        return;
+    }
+    if (m_target == texture) {
+        SetRenderTarget(0);
+    }
+    if (m_boundTexture == texture) {
+        m_boundTexture = 0;
+    }
+    glDeleteFramebuffers(1, &found->second.framebuffer);
+    glDeleteRenderbuffers(1, &found->second.depth);
+    glDeleteTextures(1, &found->second.texture);
+    m_textures.erase(found);
+}
+
+bool GlDevice::UpdateTexture(DeviceTextureId texture, const void* pixels, uint32_t pitch)
+{
+    auto found = m_textures.find(texture);
+    PixelFormat pixel{};
+    if (found == m_textures.end() || !PixelFormatOf(found->second.format, pixel) || pitch % pixel.bytesPerPixel != 0) {
+        return false;
+    }
+    glBindTexture(GL_TEXTURE_2D, found->second.texture);
+    m_boundTexture = 0;
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(pitch / pixel.bytesPerPixel));
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, found->second.width, found->second.height, pixel.format, pixel.type,
+                    pixels);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    return true;
+}
+
+GLuint GlDevice::FramebufferFor(DeviceTextureId texture, GLuint scratch, int32_t& width, int32_t& height)
+{
+    if (texture == 0) {
+        width = m_backBuffer.width;
+        height = m_backBuffer.height;
+        return m_backBuffer.framebuffer;
+    }
+    auto found = m_textures.find(texture);
+    if (found == m_textures.end() || found->second.format != kFormatA8R8G8B8) {
+        return 0;
+    }
+    width = found->second.width;
+    height = found->second.height;
+    if (found->second.framebuffer != 0) {
+        return found->second.framebuffer;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, scratch);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, found->second.texture, 0);
+    return scratch;
+}
+
+bool GlDevice::ReadRect(DeviceTextureId source, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t* out)
+{
+    int32_t width = 0;
+    int32_t height = 0;
+    const GLuint framebuffer = FramebufferFor(source, m_readScratch, width, height);
+    if (framebuffer == 0 || x < 0 || y < 0 || w < 1 || h < 1 || x > width - w || y > height - h) {
+        BindTarget();
+        return false;
+    }
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glReadPixels(x, y, w, h, GL_BGRA, GL_UNSIGNED_BYTE, out);
+    BindTarget();
+    return true;
+}
+
+bool GlDevice::CopyRect(DeviceTextureId destination, int32_t dx, int32_t dy, DeviceTextureId source, int32_t sx,
+                        int32_t sy, int32_t w, int32_t h)
+{
+    int32_t sw = 0, sh = 0, dw = 0, dh = 0;
+    const GLuint from = FramebufferFor(source, m_readScratch, sw, sh);
+    const GLuint to = FramebufferFor(destination, m_drawScratch, dw, dh);
+    const bool inside = w >= 1 && h >= 1 && sx >= 0 && sy >= 0 && dx >= 0 && dy >= 0 && sx <= sw - w &&
+                        sy <= sh - h && dx <= dw - w && dy <= dh - h;
+    if (from == 0 || to == 0 || !inside) {
+        BindTarget();
+        return false;
+    }
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glBlitFramebuffer(sx, sy, sx + w, sy + h, dx, dy, dx + w, dy + h, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    BindTarget();
+    return true;
+}
+
+void GlDevice::BindTarget()
+{
+    GLuint framebuffer = m_backBuffer.framebuffer;
+    if (m_target != 0) {
+        auto found = m_textures.find(m_target);
+        if (found != m_textures.end()) {
+            framebuffer = found->second.framebuffer;
+        }
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+}
+
+bool GlDevice::SetRenderTarget(DeviceTextureId target)
+{
+    int32_t width = m_backBuffer.width;
+    int32_t height = m_backBuffer.height;
+    if (target != 0) {
+        auto found = m_textures.find(target);
+        if (found == m_textures.end() || found->second.framebuffer == 0) {
+            return false;
+        }
+        width = found->second.width;
+        height = found->second.height;
+    }
+    m_target = target;
+    BindTarget();
+    // A new target brings a viewport over all of it.
+    SetViewport(DeviceViewport{0, 0, width, height, 0.0f, 1.0f});
+    return true;
+}
+
+void GlDevice::SetRenderState(uint32_t state, uint32_t value)
+{
+    if (state < kRenderStateCount) {
+        m_states[state] = value;
+    }
+}
+
+void GlDevice::SetSamplerState(uint32_t stage, uint32_t type, uint32_t value)
+{
+    if (stage != 0) {
+        return;
+    }
+    switch (type) {
+    case kSampMagFilter:
+        glSamplerParameteri(m_sampler, GL_TEXTURE_MAG_FILTER, value == kTexFilterPoint ? GL_NEAREST : GL_LINEAR);
+        break;
+    case kSampMinFilter:
+        glSamplerParameteri(m_sampler, GL_TEXTURE_MIN_FILTER, value == kTexFilterPoint ? GL_NEAREST : GL_LINEAR);
+        break;
+    case kSampAddressU:
+        glSamplerParameteri(m_sampler, GL_TEXTURE_WRAP_S, value == kTexAddressClamp ? GL_CLAMP_TO_EDGE : GL_REPEAT);
+        break;
+    case kSampAddressV:
+        glSamplerParameteri(m_sampler, GL_TEXTURE_WRAP_T, value == kTexAddressClamp ? GL_CLAMP_TO_EDGE : GL_REPEAT);
+        break;
+    default:
+        break;
+    }
+}
+
+void GlDevice::SetTextureStageState(uint32_t stage, uint32_t type, uint32_t value)
+{
+    if (stage == 0 && type < 8) {
+        m_stage[type] = value;
+    }
+}
+
+void GlDevice::SetTexture(uint32_t stage, DeviceTextureId texture)
+{
+    if (stage == 0) {
+        m_boundTexture = m_textures.count(texture) != 0 ? texture : 0;
+    }
+}
+
+void GlDevice::SetTransform(TransformKind kind, const Matrix& matrix)
+{
+    m_transforms[std::min<size_t>(static_cast<size_t>(kind), 2)] = matrix;
+}
+
+void GlDevice::SetViewport(const DeviceViewport& viewport)
+{
+    m_viewport = viewport;
+    // Every target is stored top row first, so the viewport's top is GL's y.
+    glViewport(viewport.x, viewport.y, viewport.width, viewport.height);
+    glDepthRange(viewport.minZ, viewport.maxZ);
+}
+
+void GlDevice::Clear(uint32_t flags, uint32_t colour, float z, uint32_t stencil)
+{
+    // Clears cover the viewport and ignore the write masks.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(m_viewport.x, m_viewport.y, m_viewport.width, m_viewport.height);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    glStencilMask(0xFF);
+    GLbitfield mask = 0;
+    if ((flags & kClearTarget) != 0) {
+        float rgba[4];
+        ColourOf(colour, rgba);
+        glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
+        mask |= GL_COLOR_BUFFER_BIT;
+    }
+    if ((flags & kClearZBuffer) != 0) {
+        glClearDepth(z);
+        mask |= GL_DEPTH_BUFFER_BIT;
+    }
+    if ((flags & kClearStencil) != 0) {
+        glClearStencil(static_cast<GLint>(stencil & 0xFF));
+        mask |= GL_STENCIL_BUFFER_BIT;
+    }
+    glClear(mask);
+    glDisable(GL_SCISSOR_TEST);
+}
+
+void GlDevice::SetLight(uint32_t index, const DeviceLight& light)
+{
+    if (index < kDeviceLightCount) {
+        m_lights[index] = light;
+    }
+}
+
+void GlDevice::LightEnable(uint32_t index, bool enable)
+{
+    if (index < kDeviceLightCount) {
+        m_lightEnabled[index] = enable;
+    }
+}
+
+DeviceBufferId GlDevice::CreateVertexBuffer(uint32_t bytes, uint32_t fvf)
+{
+    GlBuffer buffer;
+    buffer.fvf = fvf;
+    buffer.shadow.resize(bytes);
+    glGenBuffers(1, &buffer.buffer);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer.buffer);
+    glBufferData(GL_ARRAY_BUFFER, bytes, nullptr, GL_DYNAMIC_DRAW);
+    if (glGetError() != GL_NO_ERROR) {
+        glDeleteBuffers(1, &buffer.buffer);
+        return 0;
+    }
+    const DeviceBufferId id = m_nextId++;
+    m_buffers[id] = std::move(buffer);
+    return id;
+}
+
+void GlDevice::ReleaseVertexBuffer(DeviceBufferId buffer)
+{
+    auto found = m_buffers.find(buffer);
+    if (found != m_buffers.end()) {
+        glDeleteBuffers(1, &found->second.buffer);
+        m_buffers.erase(found);
+    }
+}
+
+uint8_t* GlDevice::LockVertexBuffer(DeviceBufferId buffer, uint32_t offset, uint32_t bytes)
+{
+    auto found = m_buffers.find(buffer);
+    if (found == m_buffers.end() || offset > found->second.shadow.size() ||
+        bytes > found->second.shadow.size() - offset) {
+        return nullptr;
+    }
+    found->second.lockOffset = offset;
+    found->second.lockBytes = bytes;
+    return found->second.shadow.data() + offset;
+}
+
+void GlDevice::UnlockVertexBuffer(DeviceBufferId buffer, uint32_t bytesWritten)
+{
+    auto found = m_buffers.find(buffer);
+    if (found == m_buffers.end() || found->second.lockBytes == 0) {
+        return;
+    }
+    // One upload per lock, of what was written.
+    GlBuffer& record = found->second;
+    const uint32_t bytes = std::min(bytesWritten, record.lockBytes);
+    if (bytes > 0) {
+        glBindBuffer(GL_ARRAY_BUFFER, record.buffer);
+        glBufferSubData(GL_ARRAY_BUFFER, record.lockOffset, bytes, record.shadow.data() + record.lockOffset);
+    }
+    record.lockBytes = 0;
+}
+
+void GlDevice::BindVertexFormat(uint32_t fvf)
+{
+    const auto stride = static_cast<GLsizei>(Fvf_VertexSize(fvf));
+    size_t offset = 0;
+    glEnableVertexAttribArray(kAttributePosition);
+    glVertexAttribPointer(kAttributePosition, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offset));
+    offset += (fvf & kFvfXyzw) == kFvfXyzw || (fvf & kFvfXyzRhw) != 0 ? 16 : 12;
+    if ((fvf & kFvfNormal) != 0) {
+        glEnableVertexAttribArray(kAttributeNormal);
+        glVertexAttribPointer(kAttributeNormal, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offset));
+        offset += 12;
+    } else {
+        glDisableVertexAttribArray(kAttributeNormal);
+        glVertexAttrib3f(kAttributeNormal, 0.0f, 0.0f, 0.0f);
+    }
+    if ((fvf & kFvfDiffuse) != 0) {
+        // 0xAARRGGBB is B, G, R, A in memory.
+        glEnableVertexAttribArray(kAttributeColour);
+        glVertexAttribPointer(kAttributeColour, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
+                              reinterpret_cast<const void*>(offset));
+        offset += 4;
+    } else {
+        glDisableVertexAttribArray(kAttributeColour);
+        glVertexAttrib4f(kAttributeColour, 1.0f, 1.0f, 1.0f, 1.0f);
+    }
+    if ((fvf & kFvfTex1) != 0) {
+        glEnableVertexAttribArray(kAttributeTexCoord);
+        glVertexAttribPointer(kAttributeTexCoord, 2, GL_FLOAT, GL_FALSE, stride,
+                              reinterpret_cast<const void*>(offset));
+    } else {
+        glDisableVertexAttribArray(kAttributeTexCoord);
+        glVertexAttrib2f(kAttributeTexCoord, 0.0f, 0.0f);
+    }
+}
+
+void GlDevice::ApplyPipeline()
+{
+    if (State(RS_ZENABLE) != 0) {
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(CompareFunction(State(RS_ZFUNC)));
+    } else {
+        glDisable(GL_DEPTH_TEST);
+    }
+    glDepthMask(State(RS_ZWRITEENABLE) != 0 ? GL_TRUE : GL_FALSE);
+    if (State(RS_ALPHABLENDENABLE) != 0) {
+        glEnable(GL_BLEND);
+        GLenum source = BlendFactor(State(RS_SRCBLEND));
+        GLenum destination = BlendFactor(State(RS_DESTBLEND));
+        // The two-sided factors set both ends of the equation.
+        if (State(RS_SRCBLEND) == BlendBothSrcAlpha) {
+            destination = GL_ONE_MINUS_SRC_ALPHA;
+        } else if (State(RS_SRCBLEND) == BlendBothInvSrcAlpha) {
+            destination = GL_SRC_ALPHA;
+        }
+        glBlendFunc(source, destination);
+        float factor[4];
+        ColourOf(State(RS_BLENDFACTOR), factor);
+        glBlendColor(factor[0], factor[1], factor[2], factor[3]);
+    } else {
+        glDisable(GL_BLEND);
+    }
+    // Direct3D's clockwise on screen (y down) is GL's counter-clockwise.
+    switch (State(RS_CULLMODE)) {
+    case kCullCW:
+        glEnable(GL_CULL_FACE);
+        glCullFace(GL_FRONT);
+        break;
+    case kCullCCW:
+        glEnable(GL_CULL_FACE);
+        glCullFace(GL_BACK);
+        break;
+    default:
+        glDisable(GL_CULL_FACE);
+        break;
+    }
+    const uint32_t mask = State(RS_COLORWRITEENABLE);
+    glColorMask((mask & 1) != 0, (mask & 2) != 0, (mask & 4) != 0, (mask & 8) != 0);
+    const uint32_t fill = State(RS_FILLMODE);
+    glPolygonMode(GL_FRONT_AND_BACK, fill == kFillPoint ? GL_POINT : fill == kFillWireframe ? GL_LINE : GL_FILL);
+}
+
+void GlDevice::UploadUniforms()
+{
+    const GlProgram& p = m_program;
+    glUniformMatrix4fv(p.view, 1, GL_FALSE, m_transforms[0].m);
+    glUniformMatrix4fv(p.projection, 1, GL_FALSE, m_transforms[1].m);
+    glUniformMatrix4fv(p.world, 1, GL_FALSE, m_transforms[2].m);
+    glUniform2f(p.halfPixel, 1.0f / static_cast<float>(std::max(m_viewport.width, 1)),
+                1.0f / static_cast<float>(std::max(m_viewport.height, 1)));
+
+    const bool lighting = State(RS_LIGHTING) != 0;
+    glUniform1i(p.lighting, lighting ? 1 : 0);
+    if (lighting) {
+        float ambient[4];
+        ColourOf(State(RS_AMBIENT), ambient);
+        glUniform4fv(p.ambient, 1, ambient);
+        glUniform4fv(p.materialAmbient, 1, &m_material.ambient.r);
+        glUniform4fv(p.materialEmissive, 1, &m_material.emissive.r);
+        GLint types[kDeviceLightCount];
+        float positions[kDeviceLightCount * 3];
+        float directions[kDeviceLightCount * 3];
+        float diffuse[kDeviceLightCount * 4];
+        float attenuation[kDeviceLightCount * 4];
+        for (uint32_t i = 0; i < kDeviceLightCount; ++i) {
+            const DeviceLight& light = m_lights[i];
+            types[i] = m_lightEnabled[i] ? static_cast<GLint>(light.type) : 0;
+            std::memcpy(&positions[i * 3], &light.position, 12);
+            std::memcpy(&directions[i * 3], &light.direction, 12);
+            std::memcpy(&diffuse[i * 4], &light.diffuse, 16);
+            attenuation[i * 4 + 0] = light.attenuation0;
+            attenuation[i * 4 + 1] = light.attenuation1;
+            attenuation[i * 4 + 2] = light.attenuation2;
+            attenuation[i * 4 + 3] = light.range;
+        }
+        glUniform1iv(p.lightType, kDeviceLightCount, types);
+        glUniform3fv(p.lightPosition, kDeviceLightCount, positions);
+        glUniform3fv(p.lightDirection, kDeviceLightCount, directions);
+        glUniform4fv(p.lightDiffuse, kDeviceLightCount, diffuse);
+        glUniform4fv(p.lightAttenuation, kDeviceLightCount, attenuation);
+    }
+
+    glUniform1i(p.textured, m_boundTexture != 0 ? 1 : 0);
+    glUniform1i(p.colourOp, static_cast<GLint>(m_stage[kTssColorOp]));
+    glUniform1i(p.colourArg1, static_cast<GLint>(m_stage[kTssColorArg1]));
+    glUniform1i(p.colourArg2, static_cast<GLint>(m_stage[kTssColorArg2]));
+    glUniform1i(p.alphaOp, static_cast<GLint>(m_stage[kTssAlphaOp]));
+    glUniform1i(p.alphaArg1, static_cast<GLint>(m_stage[kTssAlphaArg1]));
+    glUniform1i(p.alphaArg2, static_cast<GLint>(m_stage[kTssAlphaArg2]));
+    glUniform1i(p.flat, State(RS_SHADEMODE) == kShadeFlat ? 1 : 0);
+    glUniform1i(p.alphaTest, State(RS_ALPHATESTENABLE) != 0 ? 1 : 0);
+    glUniform1i(p.alphaFunc, static_cast<GLint>(State(RS_ALPHAFUNC)));
+    glUniform1i(p.alphaRef, static_cast<GLint>(State(RS_ALPHAREF) & 0xFF));
+
+    // Table fog wins over vertex fog, as on the other device.
+    GLint fogMode = 0;
+    bool range = false;
+    if (State(RS_FOGENABLE) != 0) {
+        if (State(RS_FOGTABLEMODE) != kFogNone) {
+            fogMode = static_cast<GLint>(State(RS_FOGTABLEMODE));
+        } else {
+            fogMode = static_cast<GLint>(State(RS_FOGVERTEXMODE));
+            range = State(RS_RANGEFOGENABLE) != 0;
+        }
+    }
+    glUniform1i(p.fogMode, fogMode);
+    glUniform1i(p.fogRange, range ? 1 : 0);
+    // A projection with perspective puts the eye distance in w (its third
+    // row ends in a non-zero); without one, fog follows the depth.
+    glUniform1i(p.fogOnDepth, m_transforms[1].m[11] == 0.0f ? 1 : 0);
+    if (fogMode != 0) {
+        float colour[4];
+        ColourOf(State(RS_FOGCOLOR), colour);
+        glUniform4fv(p.fogColour, 1, colour);
+        glUniform1f(p.fogStart, std::bit_cast<float>(State(RS_FOGSTART)));
+        glUniform1f(p.fogEnd, std::bit_cast<float>(State(RS_FOGEND)));
+        glUniform1f(p.fogDensity, std::bit_cast<float>(State(RS_FOGDENSITY)));
+    }
+}
+
+void GlDevice::Draw(int32_t type, uint32_t firstVertex, uint32_t primitiveCount, uint32_t fvf)
+{
+    const uint32_t vertices = Primitive_VerticesFromCount(type, primitiveCount);
+    if (vertices == 0) {
+        return;
+    }
+    BindVertexFormat(fvf);
+    ApplyPipeline();
+    UploadUniforms();
+    glActiveTexture(GL_TEXTURE0);
+    auto found = m_textures.find(m_boundTexture);
+    glBindTexture(GL_TEXTURE_2D, found != m_textures.end() ? found->second.texture : 0);
+    glDrawArrays(PrimitiveMode(type), static_cast<GLint>(firstVertex), static_cast<GLsizei>(vertices));
+}
+
+void GlDevice::DrawPrimitive(int32_t type, DeviceBufferId buffer, uint32_t firstVertex, uint32_t primitiveCount)
+{
+    auto found = m_buffers.find(buffer);
+    if (found == m_buffers.end()) {
+        return;
+    }
+    const size_t end = (static_cast<size_t>(firstVertex) + Primitive_VerticesFromCount(type, primitiveCount)) *
+                       Fvf_VertexSize(found->second.fvf);
+    if (end > found->second.shadow.size()) {
+        return;
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, found->second.buffer);
+    Draw(type, firstVertex, primitiveCount, found->second.fvf);
+}
+
+void GlDevice::DrawPrimitiveUP(int32_t type, uint32_t primitiveCount, uint32_t fvf, const void* vertices)
+{
+    const size_t bytes = Primitive_VerticesFromCount(type, primitiveCount) * Fvf_VertexSize(fvf);
+    if (bytes == 0) {
+        return;
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, m_userBuffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), vertices, GL_STREAM_DRAW);
+    Draw(type, 0, primitiveCount, fvf);
+}
+
+}  // namespace
+
+std::unique_ptr<IGraphicsDevice> GlDevice_Create(const DeviceParameters& parameters)
+{
+    if (!HostWindow_Exists()) {
+        Console().Printf("GL device: no window to draw in\n");
+        return nullptr;
+    }
+    auto device = std::make_unique<GlDevice>();
+    if (!device->Initialise(parameters)) {
+        return nullptr;
+    }
+    return device;
+}
+
+}  // namespace bw

@@ -1,0 +1,373 @@
+#include "graphics/transforms.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "graphics/graphics_3d.h"
+#include "graphics/render_state.h"
+#include "graphics/screen.h"
+#include "graphics/texture_records.h"
+#include "graphics/vertex_batch.h"
+
+namespace bw {
+
+namespace {
+
+constexpr float kHalfPixelTolerance = 0.01f;
+constexpr float kDegreesToRadians = 3.1415927f / 180.0f;
+// Multiplies the height of 2D projections.
+constexpr int32_t kFlipFactor = 1;
+
+struct TransformState {
+    Matrix matrices[3] = {};
+    int32_t viewport[4] = {};
+    float viewRectangle[5] = {};
+    DeviceTextureId lastBound = 0;
+    int32_t textureSwaps = 0;
+    ProjectionReferenceSource reference = nullptr;
+};
+TransformState g_state;
+
+uint32_t SwapRedBlue(uint32_t colour)
+{
+    return (colour & 0xFF00FF00u) | ((colour & 0xFFu) << 16) | ((colour >> 16) & 0xFFu);
+}
+
+// How much of the half-pixel correction a projection gets along one axis:
+// all of it unscaled, fading to none once the view is scaled by 1 %.
+float HalfPixelScale(float port, float view)
+{
+    if (port <= 0.0f || view <= 0.0f) {
+        return 1.0f;
+    }
+    const float ratio = std::max(port, view) / std::min(port, view);
+    return std::max(0.0f, (kHalfPixelTolerance - (ratio - 1.0f)) / kHalfPixelTolerance);
+}
+
+void ApplyHalfPixelOffset(Matrix& projection)
+{
+    float width = 640.0f;
+    float height = 480.0f;
+    float scaleX = 1.0f;
+    float scaleY = 1.0f;
+    if (g_state.reference != nullptr) {
+        const ProjectionReference reference = g_state.reference();
+        if (reference.haveRoom) {
+            width = reference.roomWidth;
+            height = reference.roomHeight;
+            if (reference.firstViewVisible) {
+                width = reference.portWidth;
+                height = reference.portHeight;
+                scaleX = HalfPixelScale(reference.portWidth, reference.viewWidth);
+                scaleY = HalfPixelScale(reference.portHeight, reference.viewHeight);
+            }
+        }
+    }
+    if (width > 0.0f) {
+        projection.m[12] -= (1.0f / width) * scaleX;
+    }
+    if (height > 0.0f) {
+        projection.m[13] += (1.0f / height) * scaleY;
+    }
+}
+
+DeviceColourValue ColourValue(uint32_t colour)
+{
+    return DeviceColourValue{static_cast<float>(colour & 0xFF) / 255.0f,
+                             static_cast<float>((colour >> 8) & 0xFF) / 255.0f,
+                             static_cast<float>((colour >> 16) & 0xFF) / 255.0f, 0.0f};
+}
+
+// Cuts a rectangle to [0, limitW) x [0, limitH); false when nothing is left.
+bool CutRectangle(int32_t& x, int32_t& y, int32_t& w, int32_t& h, int32_t limitW, int32_t limitH)
+{
+    if (x < 0) {
+        w += x;
+        x = 0;
+    }
+    if (y < 0) {
+        h += y;
+        y = 0;
+    }
+    w = std::min(w, limitW - x);
+    h = std::min(h, limitH - y);
+    return w >= 1 && h >= 1;
+}
+
+std::vector<uint32_t> ReadRect(DeviceTextureId source, int32_t x, int32_t y, int32_t w, int32_t h)
+{
+    std::vector<uint32_t> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
+    if (!Device_Get()->ReadRect(source, x, y, w, h, pixels.data())) {
+        pixels.clear();
+    }
+    return pixels;
+}
+
+void StoreMatrix(TransformKind kind, const Matrix& matrix, bool correct)
+{
+    IGraphicsDevice* device = Device_Get();
+    if (device == nullptr) {
+        return;
+    }
+    GR_VB_Flush();
+    const auto index = std::min<size_t>(static_cast<size_t>(kind), 2);
+    Matrix& stored = g_state.matrices[index];
+    stored = matrix;
+    if (correct && kind == TransformKind::Projection) {
+        ApplyHalfPixelOffset(stored);
+    }
+    device->SetTransform(static_cast<TransformKind>(index), stored);
+}
+
+}  // namespace
+
+Matrix Matrix_Identity()
+{
+    Matrix identity{};
+    identity.m[0] = identity.m[5] = identity.m[10] = identity.m[15] = 1.0f;
+    return identity;
+}
+
+void GR_SetProjectionReferenceSource(ProjectionReferenceSource source)
+{
+    g_state.reference = source;
+}
+
+void GR_D3D_SetMatrix(TransformKind kind, const Matrix& matrix)
+{
+    StoreMatrix(kind, matrix, true);
+}
+
+void GR_D3D_RestoreMatrix(TransformKind kind, const Matrix& matrix)
+{
+    StoreMatrix(kind, matrix, false);
+}
+
+void GR_D3D_GetMatrix(TransformKind kind, Matrix& out)
+{
+    out = g_state.matrices[std::min<size_t>(static_cast<size_t>(kind), 2)];
+}
+
+void GR_SetViewport(int32_t x, int32_t y, int32_t w, int32_t h)
+{
+    if (Device_Get() == nullptr) {
+        return;
+    }
+    g_state.viewport[0] = x;
+    g_state.viewport[1] = y;
+    g_state.viewport[2] = w;
+    g_state.viewport[3] = h;
+    GR_D3D_SetViewport(x, y, w, h);
+}
+
+void GR_D3D_SetViewport(int32_t x, int32_t y, int32_t w, int32_t h)
+{
+    if (IGraphicsDevice* device = Device_Get()) {
+        device->SetViewport(DeviceViewport{x, y, w, h, 0.0f, 1.0f});
+    }
+}
+
+void GR_GetViewport(int32_t& x, int32_t& y, int32_t& w, int32_t& h)
+{
+    x = g_state.viewport[0];
+    y = g_state.viewport[1];
+    w = g_state.viewport[2];
+    h = g_state.viewport[3];
+}
+
+void GR_SetViewProjection(float x, float y, float w, float h, float angle)
+{
+    g_state.viewRectangle[0] = x;
+    g_state.viewRectangle[1] = y;
+    g_state.viewRectangle[2] = w;
+    g_state.viewRectangle[3] = h;
+    g_state.viewRectangle[4] = angle;
+    const float cx = x + w * 0.5f;
+    const float cy = y + h * 0.5f;
+    const float a = -angle * kDegreesToRadians;
+    const Vector3 up{std::sin(a), std::cos(a), 0.0f};
+    Matrix view{};
+    Matrix projection{};
+    if (GR_3D_IsOn() && GR_3D_GetPerspective()) {
+        Matrix_BuildLookAt(view, Vector3{cx, cy, -w}, Vector3{cx, cy, 0.0f}, up);
+        Matrix_BuildPerspective(projection, 1.0f, h / w, 1.0f, 32000.0f);
+    } else {
+        Matrix_BuildLookAt(view, Vector3{cx, cy, -16000.0f}, Vector3{cx, cy, 0.0f}, up);
+        Matrix_BuildOrthoProjection(projection, w, -h * static_cast<float>(kFlipFactor), 1.0f, 32000.0f);
+    }
+    GR_D3D_SetMatrix(TransformKind::View, view);
+    GR_D3D_SetMatrix(TransformKind::Projection, projection);
+}
+
+void GR_D3D_Clear(uint32_t colour, float z, uint32_t stencil, uint32_t flags)
+{
+    IGraphicsDevice* device = Device_Get();
+    if (device == nullptr || (flags & 7) == 0) {
+        return;
+    }
+    device->Clear(flags & 7, SwapRedBlue(colour), z, stencil);
+}
+
+void GR_D3D_SetTexture(uint32_t stage, TextureRecord* record)
+{
+    IGraphicsDevice* device = Device_Get();
+    if (device == nullptr) {
+        return;
+    }
+    const DeviceTextureId texture = record != nullptr ? record->texture : 0;
+    device->SetTexture(stage, texture);
+    if (texture != g_state.lastBound) {
+        ++g_state.textureSwaps;
+        g_state.lastBound = texture;
+    }
+}
+
+int32_t GR_TextureSwaps()
+{
+    return g_state.textureSwaps;
+}
+
+void GR_ResetTextureSwaps()
+{
+    g_state.textureSwaps = 0;
+}
+
+std::vector<uint32_t> GR_D3D_ReadScreenRect(int32_t screenWidth, int32_t screenHeight, int32_t x, int32_t y, int32_t w,
+                                            int32_t h)
+{
+    TextureRecord* screen = GR_GetScreenTexture();
+    if (Device_Get() == nullptr || screen == nullptr) {
+        return {};
+    }
+    GR_VB_Flush();
+    // Only the part inside the screen is read: what lies left of or above
+    // it shortens the rectangle instead of shifting it.
+    if (!CutRectangle(x, y, w, h, std::min(screenWidth, screen->Width()), std::min(screenHeight, screen->Height()))) {
+        return {};
+    }
+    return ReadRect(screen->texture, x, y, w, h);
+}
+
+std::vector<uint32_t> GR_D3D_ReadTextureRect(TextureRecord* record, int32_t x, int32_t y, int32_t w, int32_t h)
+{
+    if (Device_Get() == nullptr || record == nullptr) {
+        return {};
+    }
+    GR_VB_Flush();
+    if (!CutRectangle(x, y, w, h, record->Width(), record->Height())) {
+        return {};
+    }
+    return ReadRect(record->texture, x, y, w, h);
+}
+
+void GR_D3D_CopyTextureRect(TextureRecord* destination, int32_t dx, int32_t dy, TextureRecord* source, int32_t sx,
+                            int32_t sy, int32_t w, int32_t h)
+{
+    IGraphicsDevice* device = Device_Get();
+    if (device == nullptr || destination == nullptr || source == nullptr) {
+        return;
+    }
+    GR_VB_Flush();
+    // A source starting outside the texture copies only its inside part, to
+    // the matching place.
+    if (sx < 0) {
+        w += sx;
+        dx -= sx;
+        sx = 0;
+    }
+    if (sy < 0) {
+        h += sy;
+        dy -= sy;
+        sy = 0;
+    }
+    if (dx < 0 || dy < 0) {
+        return;
+    }
+    w = std::min({w, source->Width() - sx, destination->Width() - dx});
+    h = std::min({h, source->Height() - sy, destination->Height() - dy});
+    if (w < 1 || h < 1) {
+        return;
+    }
+    device->CopyRect(destination->texture, dx, dy, source->texture, sx, sy, w, h);
+}
+
+uint32_t GR_GetPixel(int32_t x, int32_t y)
+{
+    const std::vector<uint32_t> pixel = GR_D3D_ReadScreenRect(GR_GetDisplayWidth(), GR_GetDisplayHeight(), x, y, 1, 1);
+    return pixel.size() == 1 ? SwapRedBlue(pixel[0] & 0xFFFFFFu) : 0;
+}
+
+void GR_D3D_SetAmbient(uint32_t colour)
+{
+    IGraphicsDevice* device = Device_Get();
+    if (device == nullptr) {
+        return;
+    }
+    const DeviceColourValue one{1.0f, 1.0f, 1.0f, 1.0f};
+    device->SetMaterial(DeviceMaterial{one, one, one, DeviceColourValue{0.0f, 0.0f, 0.0f, 0.0f}, 1.0f});
+    GR_D3D_SetRenderState(RS_AMBIENT, SwapRedBlue(colour) | 0xFF000000u);
+}
+
+void GR_D3D_DefineDirLight(int32_t index, float dx, float dy, float dz, uint32_t colour)
+{
+    IGraphicsDevice* device = Device_Get();
+    if (device == nullptr) {
+        return;
+    }
+    DeviceLight light;
+    light.type = DeviceLightType::Directional;
+    light.diffuse = ColourValue(colour);
+    light.direction = Vector3{dx, dy, dz};
+    device->SetLight(static_cast<uint32_t>(index) & 7, light);
+}
+
+void GR_D3D_DefinePointLight(int32_t index, float x, float y, float z, float range, uint32_t colour)
+{
+    IGraphicsDevice* device = Device_Get();
+    if (device == nullptr) {
+        return;
+    }
+    DeviceLight light;
+    light.type = DeviceLightType::Point;
+    light.diffuse = ColourValue(colour);
+    light.position = Vector3{x, y, z};
+    light.range = range;
+    light.attenuation0 = 1.0f;
+    if (range > 0.0f) {
+        light.attenuation1 = 1.0f / range;
+    }
+    device->SetLight(static_cast<uint32_t>(index) & 7, light);
+}
+
+void GR_D3D_EnableLight(int32_t index, bool enable)
+{
+    if (IGraphicsDevice* device = Device_Get()) {
+        device->LightEnable(static_cast<uint32_t>(index) & 7, enable);
+    }
+}
+
+void GR_D3D_DrawTexturedQuad(TextureRecord* record, float x0, float y0, float x1, float y1, float u0, float v0,
+                             float u1, float v1, uint32_t colour)
+{
+    IGraphicsDevice* device = Device_Get();
+    if (device == nullptr) {
+        return;
+    }
+    const Vertex2DTex quad[4] = {
+        {x0, y0, 0.0f, colour, u0, v0},
+        {x1, y0, 0.0f, colour, u1, v0},
+        {x1, y1, 0.0f, colour, u1, v1},
+        {x0, y1, 0.0f, colour, u0, v1},
+    };
+    GR_D3D_SetTexture(0, record);
+    device->DrawPrimitiveUP(PrimitiveTriangleFan, 2, kFvfVertex2DTex, quad);
+}
+
+void GR_SetVector3(float x, float y, float z, float out[3])
+{
+    out[0] = x;
+    out[1] = y;
+    out[2] = z;
+}
+
+}  // namespace bw

@@ -1,0 +1,219 @@
+#include "graphics/vertex_batch.h"
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "graphics/render_state.h"
+#include "graphics/transforms.h"
+#include "platform/console.h"
+
+namespace bw {
+
+namespace {
+
+struct BatchState {
+    VertexBatchBuffer* open = nullptr;
+    int32_t type = -1;
+    TextureRecord* texture = nullptr;
+    uint32_t stride = 0;
+    uint8_t* writeBase = nullptr;
+    uint64_t frame = 0;
+    int32_t drawCalls = 0;
+};
+
+std::vector<std::unique_ptr<VertexBatchBuffer>> g_buffers;
+BatchState g_batch;
+
+uint32_t FvfForStride(uint32_t stride)
+{
+    if (stride == sizeof(Vertex2D)) {
+        return kFvfVertex2D;
+    }
+    return stride == sizeof(Vertex2DTex) ? kFvfVertex2DTex : kFvfVertex3D;
+}
+
+bool Appendable(int32_t type, TextureRecord* texture, uint32_t stride, int32_t count)
+{
+    const VertexBatchBuffer* open = g_batch.open;
+    const RenderStateCache& cache = GR_RenderStateCache();
+    return open != nullptr && g_batch.type == type && g_batch.texture == texture && g_batch.stride == stride &&
+           type != PrimitiveLineStrip && type != PrimitiveTriangleStrip && type != PrimitiveTriangleFan &&
+           static_cast<uint64_t>(open->nextFree) + static_cast<uint64_t>(count) <= open->capacity &&
+           cache.DirtyMask() == 0 && cache.SamplerDirtyMask() == 0;
+}
+
+void Lock(VertexBatchBuffer& buffer)
+{
+    if ((buffer.flags & VertexBatchBuffer::Locked) != 0) {
+        return;
+    }
+    buffer.batchStart = buffer.nextFree;
+    buffer.flags |= VertexBatchBuffer::UsedThisFrame | VertexBatchBuffer::Locked;
+    buffer.lockedPointer = Device_Get()->LockVertexBuffer(buffer.buffer, buffer.batchStart * buffer.vertexSize,
+                                                         (buffer.capacity - buffer.batchStart) * buffer.vertexSize);
+}
+
+void Unlock(VertexBatchBuffer& buffer)
+{
+    if ((buffer.flags & VertexBatchBuffer::Locked) == 0) {
+        return;
+    }
+    Device_Get()->UnlockVertexBuffer(buffer.buffer, (buffer.nextFree - buffer.batchStart) * buffer.vertexSize);
+    buffer.flags &= ~uint32_t{VertexBatchBuffer::Locked};
+    buffer.lockedPointer = nullptr;
+}
+
+}  // namespace
+
+uint8_t* GR_VB_AllocVerts(int32_t primType, TextureRecord* texture, uint32_t stride, int32_t count)
+{
+    if (Device_Get() == nullptr || count < 0) {
+        return nullptr;
+    }
+    if (!Appendable(primType, texture, stride, count)) {
+        GR_VB_Flush();
+        g_batch.type = primType;
+        g_batch.texture = texture;
+        g_batch.stride = stride;
+        VertexBatchBuffer* buffer = GR_VB_Find(count, FvfForStride(stride));
+        g_batch.open = buffer;
+        Lock(*buffer);
+        g_batch.writeBase = buffer->lockedPointer;
+    }
+    VertexBatchBuffer& open = *g_batch.open;
+    uint8_t* result = g_batch.writeBase + static_cast<size_t>(open.nextFree - open.batchStart) * stride;
+    open.nextFree += static_cast<uint32_t>(count);
+    return result;
+}
+
+void GR_VB_Flush()
+{
+    if (g_batch.type >= 0 && Device_Get() != nullptr) {
+        GR_D3D_SetTexture(0, g_batch.texture);
+        GR_VB_DrawBatch(g_batch.type, g_batch.open->nextFree - g_batch.open->batchStart);
+        g_batch.type = -1;
+    }
+    GR_RenderStateCache().Flush();
+}
+
+void GR_VB_Unreserve(int32_t n)
+{
+    if (g_batch.open != nullptr && n > 0) {
+        const uint32_t inBatch = g_batch.open->nextFree - g_batch.open->batchStart;
+        g_batch.open->nextFree -= static_cast<uint32_t>(n) < inBatch ? static_cast<uint32_t>(n) : inBatch;
+    }
+}
+
+void GR_VB_EndFrame()
+{
+    for (const std::unique_ptr<VertexBatchBuffer>& buffer : g_buffers) {
+        if (buffer->lockedPointer != nullptr) {
+            Unlock(*buffer);
+        }
+        if ((buffer->flags & VertexBatchBuffer::UsedThisFrame) != 0) {
+            buffer->nextFree = 0;
+            buffer->lastUseFrame = g_batch.frame;
+            buffer->flags &= ~uint32_t{VertexBatchBuffer::UsedThisFrame};
+            buffer->flags |= VertexBatchBuffer::Resting;
+        }
+    }
+    ++g_batch.frame;
+    g_batch.open = nullptr;
+    g_batch.type = -1;
+}
+
+VertexBatchBuffer* GR_VB_Find(int32_t count, uint32_t fvf)
+{
+    for (const std::unique_ptr<VertexBatchBuffer>& buffer : g_buffers) {
+        // A buffer already written this frame takes more in the same frame:
+        // what it holds is drawn in order.
+        const bool free = (buffer->flags & (VertexBatchBuffer::UsedThisFrame | VertexBatchBuffer::Resting)) !=
+                              VertexBatchBuffer::Resting ||
+                          buffer->lastUseFrame + 3 < g_batch.frame;
+        if (buffer->fvf == fvf && buffer->capacity - buffer->nextFree >= static_cast<uint32_t>(count) && free) {
+            return buffer.get();
+        }
+    }
+    return GR_VB_Create(fvf, count);
+}
+
+VertexBatchBuffer* GR_VB_Create(uint32_t fvf, int32_t count)
+{
+    auto buffer = std::make_unique<VertexBatchBuffer>();
+    buffer->fvf = fvf;
+    buffer->vertexSize = Fvf_VertexSize(fvf);
+    buffer->capacity = count > static_cast<int32_t>(kVertexBatchMinimumCapacity) ? static_cast<uint32_t>(count)
+                                                                                 : kVertexBatchMinimumCapacity;
+    buffer->flags = VertexBatchBuffer::Dynamic;
+    buffer->buffer = Device_Get()->CreateVertexBuffer(buffer->capacity * buffer->vertexSize, fvf);
+    if (buffer->buffer == 0) {
+        // Drawing cannot go on without somewhere to put vertices.
+        Console().Printf("Fatel Error: Can not create vertex buffer\n");
+        ShowMessage("Fatel Error: Can not create vertex buffer");
+        std::exit(-1);
+    }
+    g_buffers.push_back(std::move(buffer));
+    return g_buffers.back().get();
+}
+
+void GR_VB_DrawBatch(int32_t primType, uint32_t vertexCount)
+{
+    const uint32_t count = Primitive_CountFromVertices(primType, vertexCount);
+    if (count < 1) {
+        return;
+    }
+    VertexBatchBuffer& open = *g_batch.open;
+    Unlock(open);
+    Device_Get()->DrawPrimitive(primType, open.buffer, open.batchStart, count);
+    ++g_batch.drawCalls;
+}
+
+TextureRecord* GR_VB_BatchTexture()
+{
+    return g_batch.type >= 0 ? g_batch.texture : nullptr;
+}
+
+void GR_VB_ForgetTexture(TextureRecord* texture)
+{
+    if (g_batch.texture == texture) {
+        g_batch.texture = nullptr;
+    }
+}
+
+bool GR_VB_BatchOpen()
+{
+    return g_batch.type >= 0;
+}
+
+int32_t GR_VB_DrawCalls()
+{
+    return g_batch.drawCalls;
+}
+
+void GR_VB_ResetDrawCalls()
+{
+    g_batch.drawCalls = 0;
+}
+
+size_t GR_VB_BufferCount()
+{
+    return g_buffers.size();
+}
+
+void GR_VB_ReleaseAll()
+{
+    IGraphicsDevice* device = Device_Get();
+    for (const std::unique_ptr<VertexBatchBuffer>& buffer : g_buffers) {
+        if (device != nullptr) {
+            if (buffer->lockedPointer != nullptr) {
+                device->UnlockVertexBuffer(buffer->buffer, 0);
+            }
+            device->ReleaseVertexBuffer(buffer->buffer);
+        }
+    }
+    g_buffers.clear();
+    g_batch = BatchState();
+}
+
+}  // namespace bw

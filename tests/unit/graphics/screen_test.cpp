@@ -1,0 +1,199 @@
+#include "graphics/screen.h"
+
+#include "graphics/device/gl/gl_device.h"
+#include "graphics/display.h"
+#include "graphics/game_window.h"
+#include "graphics/transforms.h"
+#include "recording_fixture.h"
+
+namespace bw {
+namespace {
+
+RecordingDevice* g_made = nullptr;
+
+std::unique_ptr<IGraphicsDevice> MakeRecordingDevice(const DeviceParameters& parameters)
+{
+    auto device = std::make_unique<RecordingDevice>();
+    device->Reset(parameters);
+    g_made = device.get();
+    return device;
+}
+
+int g_surfaceResets = 0;
+void CountSurfaceReset()
+{
+    ++g_surfaceResets;
+}
+
+class ScreenTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetGraphicsEngine();
+        Device_SetFactory(&MakeRecordingDevice);
+        g_surfaceResets = 0;
+        ScreenHooks hooks;
+        hooks.resetSurfaceTarget = &CountSurfaceReset;
+        GR_SetScreenHooks(hooks);
+        Window_ResetViewMappings();
+    }
+
+    void TearDown() override
+    {
+        GR_D3D_FreeScreen();
+        ResetGraphicsEngine();
+        GR_D3D_Shutdown();
+        GR_SetScreenHooks(ScreenHooks());
+        Device_SetFactory(&GlDevice_Create);
+        GR_SetFullscreenWish(false);
+    }
+
+    // The desktop of the offscreen video driver.
+    static bool DesktopIs1024x768()
+    {
+        return GR_Display_GetWidth() == 1024 && GR_Display_GetHeight() == 768;
+    }
+
+    // The rectangle the last blit drew the screen texture over.
+    static void BlitQuad(float& x0, float& y0, float& x1, float& y1)
+    {
+        const auto draws = g_made->Find("DrawPrimitiveUP");
+        ASSERT_FALSE(draws.empty());
+        Vertex2DTex quad[4];
+        ASSERT_EQ(draws.back()->vertices.size(), sizeof(quad));
+        std::memcpy(quad, draws.back()->vertices.data(), sizeof(quad));
+        x0 = quad[0].x;
+        y0 = quad[0].y;
+        x1 = quad[2].x;
+        y1 = quad[2].y;
+    }
+};
+
+TEST_F(ScreenTest, AGameLargerThanTheDesktopIsClampedToIt)
+{
+    ASSERT_TRUE(GR_D3D_Init(40000, 30000, 0));
+    EXPECT_EQ(GR_GetDisplayWidth(), GR_Display_GetWidth());
+    EXPECT_EQ(GR_GetDisplayHeight(), GR_Display_GetHeight());
+}
+
+TEST_F(ScreenTest, FramesDrawIntoTheScreenTextureAndBlitToTheBackBuffer)
+{
+    ASSERT_TRUE(GR_D3D_Init(320, 200, 0));
+    ASSERT_TRUE(GR_D3D_Start_Frame());
+    EXPECT_EQ(g_made->GetRenderTarget(), GR_GetScreenTexture()->texture);
+    ASSERT_TRUE(GR_D3D_Finish_Frame(true));
+    EXPECT_EQ(g_made->GetRenderTarget(), 0u);
+    EXPECT_EQ(g_made->Count("Present"), 1u);
+    const auto blits = g_made->Find("DrawPrimitiveUP");
+    ASSERT_EQ(blits.size(), 1u);
+    float x0, y0, x1, y1;
+    BlitQuad(x0, y0, x1, y1);
+    EXPECT_EQ(x0, 0.0f);
+    EXPECT_EQ(x1, 320.0f);
+    EXPECT_EQ(y1, 200.0f);
+}
+
+TEST_F(ScreenTest, AFrameEndingOnASurfaceUnwindsBeforeTheBlit)
+{
+    ASSERT_TRUE(GR_D3D_Init(320, 200, 0));
+    ASSERT_TRUE(GR_D3D_Start_Frame());
+    TextureRecord* surface = GR_Texture_Create(32, 32, 1, kTextureUsageRenderTarget, TextureFormatA8R8G8B8);
+    ASSERT_TRUE(GR_PushRenderTarget());
+    ASSERT_TRUE(GR_SetRenderTargetTexture(0, surface));
+    ASSERT_TRUE(GR_D3D_Finish_Frame(false));
+
+    EXPECT_EQ(g_surfaceResets, 1);
+    EXPECT_EQ(GR_RenderTargetDepth(), 0);
+    DeviceTextureId targetAtBlit = 1234;
+    for (const RecordedCall& call : g_made->Calls()) {
+        if (call.name == "SetRenderTarget") {
+            targetAtBlit = call.args[0];
+        } else if (call.name == "DrawPrimitiveUP") {
+            break;
+        }
+    }
+    EXPECT_EQ(targetAtBlit, 0u);
+    GR_Texture_Free(surface);
+}
+
+TEST_F(ScreenTest, AResetWhileAFrameIsOpenRetargetsTheNewScreenTexture)
+{
+    ASSERT_TRUE(GR_D3D_Init(320, 200, 0));
+    ASSERT_TRUE(GR_D3D_Start_Frame());
+    Window_SetSize(160, 100);
+    EXPECT_EQ(GR_GetScreenWidth(), 320);  // nothing happens before the reset
+    ASSERT_TRUE(Graphics::Reset());
+    TextureRecord* screen = GR_GetScreenTexture();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->Width(), 160);
+    EXPECT_EQ(screen->Height(), 100);
+    EXPECT_EQ(g_made->GetRenderTarget(), screen->texture);
+    EXPECT_EQ(GR_GetScreenWidth(), 160);
+    EXPECT_TRUE(GR_D3D_Finish_Frame(false));
+    Window_ClearResetRequest();
+}
+
+TEST_F(ScreenTest, AnUnsupportedMultisampleCountFallsBackToNone)
+{
+    ASSERT_TRUE(GR_D3D_Init(320, 200, 0));
+    GR_D3D_SetAntiAlias(4);
+    g_made->ClearCalls();
+    ASSERT_TRUE(GR_D3D_Reset());
+    const auto resets = g_made->Find("Reset");
+    ASSERT_EQ(resets.size(), 1u);
+    EXPECT_EQ(resets[0]->args[4], 0u);
+}
+
+TEST_F(ScreenTest, KeepAspectLetterboxesTheImage)
+{
+    ASSERT_TRUE(GR_D3D_Init(800, 400, kGraphicsFullscreen | kGraphicsKeepAspect));
+    if (!DesktopIs1024x768()) {
+        GTEST_SKIP() << "expects the offscreen driver's 1024 x 768 desktop";
+    }
+    ASSERT_TRUE(GR_D3D_Start_Frame());
+    ASSERT_TRUE(GR_D3D_Finish_Frame(false));
+    float x0, y0, x1, y1;
+    BlitQuad(x0, y0, x1, y1);
+    EXPECT_EQ(x0, 0.0f);
+    EXPECT_EQ(x1, 1024.0f);
+    EXPECT_EQ(y0, 128.0f);
+    EXPECT_EQ(y1, 640.0f);
+    int32_t x = -1;
+    int32_t y = -1;
+    GR_D3D_GetLetterbox(x, y);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 128);
+}
+
+TEST_F(ScreenTest, WithoutKeepAspectTheImageFillsTheBackBuffer)
+{
+    ASSERT_TRUE(GR_D3D_Init(800, 400, kGraphicsFullscreen));
+    ASSERT_TRUE(GR_D3D_Start_Frame());
+    ASSERT_TRUE(GR_D3D_Finish_Frame(false));
+    int32_t bbW = 0;
+    int32_t bbH = 0;
+    GR_GetBackBufferSize(bbW, bbH);
+    float x0, y0, x1, y1;
+    BlitQuad(x0, y0, x1, y1);
+    EXPECT_EQ(y0, 0.0f);
+    EXPECT_EQ(x1, static_cast<float>(bbW));
+    EXPECT_EQ(y1, static_cast<float>(bbH));
+}
+
+TEST_F(ScreenTest, NothingHappensWithoutADevice)
+{
+    EXPECT_FALSE(GR_D3D_Start_Frame());
+    EXPECT_FALSE(GR_D3D_Finish_Frame(true));
+    EXPECT_FALSE(GR_D3D_Reset());
+    EXPECT_TRUE(GR_D3D_ReadScreenRect(10, 10, 0, 0, 3, 5).empty());
+}
+
+TEST_F(ScreenTest, ReadingTheScreenIsCutToTheScreen)
+{
+    ASSERT_TRUE(GR_D3D_Init(320, 200, 0));
+    EXPECT_EQ(GR_D3D_ReadScreenRect(320, 200, 1, 1, 3, 5).size(), 15u);
+    EXPECT_EQ(GR_D3D_ReadScreenRect(320, 200, -2, 198, 5, 5).size(), 6u);
+}
+
+}  // namespace
+}  // namespace bw
