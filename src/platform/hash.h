@@ -120,16 +120,14 @@ public:
     // Unlinks the first node with the key and hands its value back.
     std::optional<V> Delete(uint32_t key)
     {
-        Bucket& bucket = BucketOf(key);
-        for (auto node = bucket.begin(); node != bucket.end(); ++node) {
-            if (node->key == key) {
-                std::optional<V> value(std::move(node->value));
-                bucket.erase(node);
-                --m_count;
-                return value;
-            }
-        }
-        return std::nullopt;
+        return DeleteFirst(key, [](const V&) { return true; });
+    }
+
+    // Unlinks the first node with both the key and the value: with duplicate
+    // keys, the node of one particular value.
+    bool Delete(uint32_t key, const V& value)
+    {
+        return DeleteFirst(key, [&value](const V& candidate) { return candidate == value; }).has_value();
     }
 
     void Clear() { Clear([](V&) {}); }
@@ -158,6 +156,21 @@ public:
 
 private:
     Bucket& BucketOf(uint32_t key) { return m_buckets[key & Mask()]; }
+
+    template <typename Match>
+    std::optional<V> DeleteFirst(uint32_t key, Match&& match)
+    {
+        Bucket& bucket = BucketOf(key);
+        for (auto node = bucket.begin(); node != bucket.end(); ++node) {
+            if (node->key == key && match(node->value)) {
+                std::optional<V> value(std::move(node->value));
+                bucket.erase(node);
+                --m_count;
+                return value;
+            }
+        }
+        return std::nullopt;
+    }
 
     std::vector<Bucket> m_buckets;
     int32_t m_count = 0;

@@ -66,6 +66,20 @@ TEST(HashTest, FindAndDeleteTakeTheFirstNodeWithTheKey)
     EXPECT_EQ(hash.Count(), 2);
 }
 
+TEST(HashTest, DeleteByKeyAndValueTakesThatNodeAndKeepsTheOthersInOrder)
+{
+    Hash<int> hash(8);
+    hash.Insert(3, 10);
+    hash.Insert(3, 30);
+    hash.Insert(11, 30);
+    hash.Insert(3, 50);
+    EXPECT_TRUE(hash.Delete(3, 30));
+    EXPECT_EQ(WalkOf(hash), (Walk{{3, 10}, {11, 30}, {3, 50}}));
+    EXPECT_FALSE(hash.Delete(3, 30));
+    EXPECT_FALSE(hash.Delete(11, 10));
+    EXPECT_EQ(hash.Count(), 3);
+}
+
 TEST(HashTest, ClearReleasesFromTheLastBucketToTheFirst)
 {
     Hash<int> hash(4);

@@ -1,0 +1,337 @@
+// The built-in variables of the instance running the code. Every accessor
+// refuses a null self. Fields without logic share the templates below; the
+// variables with rules of their own have their own GV_/SV_ pair.
+#include "world/builtin_variables.h"
+#include "world/game_state.h"
+#include "world/instance.h"
+#include "world/resource_lookups.h"
+
+namespace bw {
+
+namespace {
+
+template <typename Field, Field CInstance::*member>
+bool GV_Field(CInstance* self, int32_t, Value* out)
+{
+    if (self == nullptr) {
+        return false;
+    }
+    Value_SetReal(*out, static_cast<double>(self->*member));
+    return true;
+}
+
+template <float CInstance::*member>
+bool SV_FloatField(CInstance* self, int32_t, const Value* in)
+{
+    if (self == nullptr) {
+        return false;
+    }
+    self->*member = BuiltinArg_Float(in);
+    return true;
+}
+
+template <int32_t CInstance::*member>
+bool SV_IntFromFloatField(CInstance* self, int32_t, const Value* in)
+{
+    if (self == nullptr) {
+        return false;
+    }
+    self->*member = BuiltinArg_IntFromFloat(in);
+    return true;
+}
+
+// solid, visible, persistent: any non-zero whole number sets the flag.
+template <uint8_t CInstance::*member>
+bool SV_NonZeroField(CInstance* self, int32_t, const Value* in)
+{
+    if (self == nullptr) {
+        return false;
+    }
+    self->*member = BuiltinArg_IntFromFloat(in) != 0 ? 1 : 0;
+    return true;
+}
+
+template <uint8_t CInstance::*member>
+bool SV_FlagField(CInstance* self, int32_t, const Value* in)
+{
+    if (self == nullptr) {
+        return false;
+    }
+    self->*member = BuiltinArg_Flag(in) ? 1 : 0;
+    return true;
+}
+
+template <void (CInstance::*set)(float)>
+bool SV_FloatMethod(CInstance* self, int32_t, const Value* in)
+{
+    if (self == nullptr) {
+        return false;
+    }
+    (self->*set)(BuiltinArg_Float(in));
+    return true;
+}
+
+#define BW_GET(type, field) &GV_Field<type, &CInstance::field>
+#define BW_GET_F(field) BW_GET(float, field)
+
+bool SV_X(CInstance* self, int32_t, const Value* in)
+{
+    if (self == nullptr) {
+        return false;
+    }
+    self->SetPosition(BuiltinArg_Float(in), self->i_y);
+    return true;
+}
+
+bool SV_Y(CInstance* self, int32_t, const Value* in)
+{
+    if (self == nullptr) {
+        return false;
+    }
+    self->SetPosition(self->i_x, BuiltinArg_Float(in));
+    return true;
+}
+
+bool GV_Alarm(CInstance* self, int32_t index, Value* out)
+{
+    if (self == nullptr) {
+        return false;
+    }
+    Value_SetReal(*out, self->GetAlarm(index));
+    return true;
+}
+
+// An index outside 0..11 writes nothing: redirecting it to alarm 0 would
+// silently change an alarm the code never named.
+bool SV_Alarm(CInstance* self, int32_t index, const Value* in)
+{
+    if (self == nullptr) {
+        return false;
+    }
+    self->SetAlarm(index, BuiltinArg_IntFromFloat(in));
+    return true;
+}
+
+bool SV_Depth(CInstance* self, int32_t, const Value* in)
+{
+    if (self == nullptr) {
+        return false;
+    }
+    self->SetDepth(BuiltinArg_Float(in));
+    return true;
+}
+
+template <int32_t InstanceBBox::*side>
+bool GV_BBox(CInstance* self, int32_t, Value* out)
+{
+    if (self == nullptr) {
+        return false;
+    }
+    Value_SetReal(*out, self->GetBBox().*side);
+    return true;
+}
+
+bool SV_SpriteIndex(CInstance* self, int32_t, const Value* in)
+{
+    if (self == nullptr) {
+        return false;
+    }
+    self->SetSpriteIndex(BuiltinArg_IntFromFloat(in));
+    return true;
+}
+
+bool GV_ImageSingle(CInstance* self, int32_t, Value* out)
+{
+    if (self == nullptr) {
+        return false;
+    }
+    Value_SetReal(*out, self->i_imagespeed == 0.0f ? static_cast<double>(self->i_imageindex) : -1.0);
+    return true;
+}
+
+bool SV_ImageSingle(CInstance* self, int32_t, const Value* in)
+{
+    if (self == nullptr) {
+        return false;
+    }
+    const double value = BuiltinArg_Real(in);
+    if (value >= 0.0) {
+        self->i_imageindex = BuiltinArg_Float(in);
+        self->i_imagespeed = 0.0f;
+    } else {
+        self->i_imagespeed = 1.0f;
+    }
+    return true;
+}
+
+bool GV_ImageNumber(CInstance* self, int32_t, Value* out)
+{
+    if (self == nullptr) {
+        return false;
+    }
+    Value_SetReal(*out, self->GetImageNumber());
+    return true;
+}
+
+// sprite_width, sprite_height, sprite_xoffset, sprite_yoffset: a measure of
+// the sprite times the matching image scale, 0 without a sprite.
+template <int32_t SpriteInfo::*measure, float CInstance::*scale>
+bool GV_SpriteMeasure(CInstance* self, int32_t, Value* out)
+{
+    if (self == nullptr) {
+        return false;
+    }
+    SpriteInfo info;
+    const bool exists = Sprite_GetInfo(self->i_spriteindex, &info);
+    Value_SetReal(*out, exists ? static_cast<double>(static_cast<float>(info.*measure) * self->*scale) : 0.0);
+    return true;
+}
+
+bool GV_ImageBlend(CInstance* self, int32_t, Value* out)
+{
+    if (self == nullptr) {
+        return false;
+    }
+    Value_SetReal(*out, static_cast<uint32_t>(self->i_imageblend));
+    return true;
+}
+
+bool SV_MaskIndex(CInstance* self, int32_t, const Value* in)
+{
+    if (self == nullptr) {
+        return false;
+    }
+    self->SetMaskIndex(BuiltinArg_Int(in));
+    return true;
+}
+
+bool GV_AsyncLoad(CInstance*, int32_t, Value* out)
+{
+    Value_SetReal(*out, Event_Current().asyncLoad);
+    return true;
+}
+
+// Physics bodies do not exist yet: every instance reads as one without a
+// body, for which the physics variables report failure and change nothing.
+bool GV_Physics(CInstance*, int32_t, Value*)
+{
+    return false;
+}
+
+bool SV_Physics(CInstance*, int32_t, const Value*)
+{
+    return false;
+}
+
+bool GV_DisplayAA(CInstance*, int32_t, Value* out)
+{
+    Value_SetReal(*out, Display_State().displayAA);
+    return true;
+}
+
+bool GV_DeltaTime(CInstance*, int32_t, Value* out)
+{
+    Value_SetReal(*out, static_cast<double>(Display_State().deltaTime));
+    return true;
+}
+
+bool GV_WebglEnabled(CInstance*, int32_t, Value* out)
+{
+    Value_SetReal(*out, 1.0);
+    return true;
+}
+
+// The order is the ids: never reorder, only append at the end of a group.
+const BuiltinVariableRegistration kInstanceVariables[] = {
+    {"x", BW_GET_F(i_x), &SV_X, true},
+    {"y", BW_GET_F(i_y), &SV_Y, true},
+    {"xprevious", BW_GET_F(i_xprevious), &SV_FloatField<&CInstance::i_xprevious>, true},
+    {"yprevious", BW_GET_F(i_yprevious), &SV_FloatField<&CInstance::i_yprevious>, true},
+    {"xstart", BW_GET_F(i_xstart), &SV_FloatField<&CInstance::i_xstart>, true},
+    {"ystart", BW_GET_F(i_ystart), &SV_FloatField<&CInstance::i_ystart>, true},
+    {"hspeed", BW_GET_F(i_hspeed), &SV_FloatMethod<&CInstance::SetHSpeed>, true},
+    {"vspeed", BW_GET_F(i_vspeed), &SV_FloatMethod<&CInstance::SetVSpeed>, true},
+    {"direction", BW_GET_F(i_direction), &SV_FloatMethod<&CInstance::SetDirection>, true},
+    {"speed", BW_GET_F(i_speed), &SV_FloatMethod<&CInstance::SetSpeed>, true},
+    {"friction", BW_GET_F(i_friction), &SV_FloatField<&CInstance::i_friction>, true},
+    {"gravity", BW_GET_F(i_gravity), &SV_FloatField<&CInstance::i_gravity>, true},
+    {"gravity_direction", BW_GET_F(i_gravitydir), &SV_FloatField<&CInstance::i_gravitydir>, true},
+    {"object_index", BW_GET(int32_t, i_objindex), nullptr, false},
+    {"id", BW_GET(int32_t, i_id), nullptr, false},
+    {"alarm", &GV_Alarm, &SV_Alarm, true},
+    {"solid", BW_GET(uint8_t, i_solid), &SV_NonZeroField<&CInstance::i_solid>, true},
+    {"visible", BW_GET(uint8_t, i_visible), &SV_NonZeroField<&CInstance::i_visible>, true},
+    {"persistent", BW_GET(uint8_t, i_persistent), &SV_NonZeroField<&CInstance::i_persistent>, true},
+    {"depth", BW_GET_F(i_depth), &SV_Depth, true},
+    {"bbox_left", &GV_BBox<&InstanceBBox::left>, nullptr, false},
+    {"bbox_right", &GV_BBox<&InstanceBBox::right>, nullptr, false},
+    {"bbox_top", &GV_BBox<&InstanceBBox::top>, nullptr, false},
+    {"bbox_bottom", &GV_BBox<&InstanceBBox::bottom>, nullptr, false},
+    {"sprite_index", BW_GET(int32_t, i_spriteindex), &SV_SpriteIndex, true},
+    {"image_index", BW_GET_F(i_imageindex), &SV_FloatField<&CInstance::i_imageindex>, true},
+    {"image_single", &GV_ImageSingle, &SV_ImageSingle, true},
+    {"image_number", &GV_ImageNumber, nullptr, false},
+    {"sprite_width", &GV_SpriteMeasure<&SpriteInfo::width, &CInstance::i_imagescalex>, nullptr, false},
+    {"sprite_height", &GV_SpriteMeasure<&SpriteInfo::height, &CInstance::i_imagescaley>, nullptr, false},
+    {"sprite_xoffset", &GV_SpriteMeasure<&SpriteInfo::xorigin, &CInstance::i_imagescalex>, nullptr, false},
+    {"sprite_yoffset", &GV_SpriteMeasure<&SpriteInfo::yorigin, &CInstance::i_imagescaley>, nullptr, false},
+    {"image_xscale", BW_GET_F(i_imagescalex), &SV_FloatMethod<&CInstance::SetImageXScale>, true},
+    {"image_yscale", BW_GET_F(i_imagescaley), &SV_FloatMethod<&CInstance::SetImageYScale>, true},
+    {"image_angle", BW_GET_F(i_imageangle), &SV_FloatMethod<&CInstance::SetImageAngle>, true},
+    {"image_alpha", BW_GET_F(i_imagealpha), &SV_FloatField<&CInstance::i_imagealpha>, true},
+    {"image_speed", BW_GET_F(i_imagespeed), &SV_FloatField<&CInstance::i_imagespeed>, true},
+    {"image_blend", &GV_ImageBlend, &SV_IntFromFloatField<&CInstance::i_imageblend>, true},
+    {"mask_index", BW_GET(int32_t, i_maskindex), &SV_MaskIndex, true},
+    {"path_index", BW_GET(int32_t, i_pathindex), nullptr, false},
+    {"path_position", BW_GET_F(i_pathposition), &SV_FloatMethod<&CInstance::SetPathPosition>, true},
+    {"path_positionprevious", BW_GET_F(i_pathpositionprevious),
+     &SV_FloatMethod<&CInstance::SetPathPositionPrevious>, true},
+    {"path_speed", BW_GET_F(i_pathspeed), &SV_FloatField<&CInstance::i_pathspeed>, true},
+    {"path_scale", BW_GET_F(i_pathscale), &SV_FloatField<&CInstance::i_pathscale>, true},
+    {"path_orientation", BW_GET_F(i_pathorientation), &SV_FloatField<&CInstance::i_pathorientation>, true},
+    {"path_endaction", BW_GET(int32_t, i_pathend), &SV_IntFromFloatField<&CInstance::i_pathend>, true},
+    {"timeline_index", BW_GET(int32_t, i_timelineindex), &SV_IntFromFloatField<&CInstance::i_timelineindex>, true},
+    {"timeline_position", BW_GET_F(i_timelineposition), &SV_FloatField<&CInstance::i_timelineposition>, true},
+    {"timeline_speed", BW_GET_F(i_timelinespeed), &SV_FloatField<&CInstance::i_timelinespeed>, true},
+    {"timeline_running", BW_GET(uint8_t, i_timelinerunning), &SV_FlagField<&CInstance::i_timelinerunning>, true},
+    {"timeline_loop", BW_GET(uint8_t, i_timelineloop), &SV_FlagField<&CInstance::i_timelineloop>, true},
+    {"async_load", &GV_AsyncLoad, nullptr, true},
+    {"phy_rotation", &GV_Physics, &SV_Physics, true},
+    {"phy_position_x", &GV_Physics, &SV_Physics, true},
+    {"phy_position_y", &GV_Physics, &SV_Physics, true},
+    {"phy_angular_velocity", &GV_Physics, &SV_Physics, true},
+    {"phy_linear_velocity_x", &GV_Physics, &SV_Physics, true},
+    {"phy_linear_velocity_y", &GV_Physics, &SV_Physics, true},
+    {"phy_speed_x", &GV_Physics, &SV_Physics, true},
+    {"phy_speed_y", &GV_Physics, &SV_Physics, true},
+    {"phy_bullet", &GV_Physics, &SV_Physics, true},
+    {"phy_fixed_rotation", &GV_Physics, &SV_Physics, true},
+    {"phy_active", &GV_Physics, &SV_Physics, true},
+    {"phy_mass", &GV_Physics, nullptr, false},
+    {"phy_inertia", &GV_Physics, nullptr, false},
+    {"phy_com_x", &GV_Physics, nullptr, false},
+    {"phy_com_y", &GV_Physics, nullptr, false},
+    {"phy_dynamic", &GV_Physics, nullptr, false},
+    {"phy_kinematic", &GV_Physics, nullptr, false},
+    {"phy_sleeping", &GV_Physics, nullptr, false},
+    {"phy_collision_points", &GV_Physics, nullptr, false},
+    {"phy_collision_x", &GV_Physics, nullptr, false},
+    {"phy_collision_y", &GV_Physics, nullptr, false},
+    {"phy_col_normal_x", &GV_Physics, nullptr, false},
+    {"phy_col_normal_y", &GV_Physics, nullptr, false},
+    {"display_aa", &GV_DisplayAA, nullptr, false},
+    {"delta_time", &GV_DeltaTime, nullptr, false},
+    {"webgl_enabled", &GV_WebglEnabled, nullptr, false},
+};
+
+#undef BW_GET_F
+#undef BW_GET
+
+}  // namespace
+
+void Variable_BuiltIn_RegisterInstance()
+{
+    Variable_BuiltIn_AddAll(kInstanceVariables);
+}
+
+}  // namespace bw
