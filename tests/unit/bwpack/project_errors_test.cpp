@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include "bwpack/image.h"
+#include "bwpack/package_writer.h"
+#include "bwpack/project.h"
+#include "support/scratch_folder.h"
+
+namespace bw::pack {
+namespace {
+
+// A 2x1 PNG: one opaque pixel, one clear.
+std::string TwoPixelPng()
+{
+    Image image(2, 1);
+    image.rgba[3] = 255;
+    const std::vector<uint8_t> png = Image_EncodePng(image);
+    return std::string(png.begin(), png.end());
+}
+
+std::string LoadError(const test::ScratchFolder& folder)
+{
+    try {
+        Project_Load(folder.Path());
+    } catch (const BuildError& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+std::string ErrorOf(const std::string& gameJson)
+{
+    test::ScratchFolder folder;
+    folder.Write("game.json", gameJson);
+    folder.Write("a.png", TwoPixelPng());
+    folder.Write("bad.png", "not an image");
+    const std::vector<uint8_t> wide = Image_EncodePng(Image(4097, 1));
+    folder.Write("wide.png", std::string(wide.begin(), wide.end()));
+    folder.Write("a.bwl", "x = 1;");
+    folder.Write("a.wav", std::string("RIFF\0\0\0\0WAVE", 12));
+    return LoadError(folder);
+}
+
+TEST(ProjectErrors, MinimalProjectLoads)
+{
+    test::ScratchFolder folder;
+    folder.Write("game.json", R"({"name": "t", "rooms": [{"name": "rm"}]})");
+    const Project project = Project_Load(folder.Path());
+    EXPECT_EQ(project.header.name, "t");
+    EXPECT_EQ(project.roomOrder, std::vector<int32_t>{0});
+}
+
+TEST(ProjectErrors, MissingManifestNamesItsPath)
+{
+    test::ScratchFolder folder;
+    EXPECT_EQ(LoadError(folder), "game.json: cannot read \"" + folder.Path() + "/game.json\"");
+}
+
+TEST(ProjectErrors, EachFaultNamesFileAndField)
+{
+    struct Case {
+        const char* json;
+        const char* message;
+    };
+    const Case cases[] = {
+        {R"({"name": "t", "sprites": [{"name": "s", "image": "missing.png"}], "rooms": [{"name": "rm"}]})",
+         "game.json: sprites[0].image: cannot read file \"missing.png\""},
+        {R"({"name": "t", "sprites": [{"name": "s", "image": "a.png", "frames": 3}], "rooms": [{"name": "rm"}]})",
+         "game.json: sprites[0].frames: the image is 2 pixels wide, not a multiple of 3 frames"},
+        {R"({"name": "t", "objects": [{"name": "o", "events": {"stepp": "a.bwl"}}], "rooms": [{"name": "rm"}]})",
+         "game.json: objects[0].events: unknown event \"stepp\""},
+        {R"({"name": "t", "objects": [{"name": "o", "events": {"create": "none.bwl"}}], "rooms": [{"name": "rm"}]})",
+         "game.json: objects[0].events.create: cannot read file \"none.bwl\""},
+        {R"({"name": "t", "objects": [{"name": "o", "events": {"step": "a.bwl", "step:0": "a.bwl"}}], "rooms": [{"name": "rm"}]})",
+         "game.json: objects[0].events: event \"step:0\" is the same event as \"step\""},
+        {R"({"name": "t", "sprites": [{"name": "thing", "image": "a.png"}], "objects": [{"name": "thing"}], "rooms": [{"name": "rm"}]})",
+         "game.json: objects[0].name: \"thing\" is already the name of sprites[0]"},
+        {R"({"name": "t", "rooms": [{"name": "rm"}, {"name": "rm"}]})",
+         "game.json: rooms[1].name: \"rm\" is already the name of rooms[0]"},
+        {R"({"name": "t", "rooms": [{"name": "2rm"}]})", "game.json: rooms[0].name: \"2rm\" is not a valid name"},
+        {R"({"name": "t", "rooms": [{"name": "rm", "widht": 10}]})", "game.json: rooms[0].widht: unknown field"},
+        {R"({"name": "t", "objects": [{"name": "o", "sprite": "spr_none"}], "rooms": [{"name": "rm"}]})",
+         "game.json: objects[0].sprite: no sprite named \"spr_none\""},
+        {R"({"name": "t", "objects": [{"name": "a", "parent": "b"}, {"name": "b", "parent": "a"}], "rooms": [{"name": "rm"}]})",
+         "game.json: objects[0].parent: the parent chain of \"a\" comes back to it"},
+        {R"({"name": "t", "rooms": [{"name": "rm", "instances": [{"object": "o"}]}]})",
+         "game.json: rooms[0].instances[0].object: no object named \"o\""},
+        {R"({"name": "t", "rooms": [{"name": "rm", "width": "wide"}]})",
+         "game.json: rooms[0].width: expected a whole number, found a text"},
+        {R"({"name": "t", "rooms": [{"name": "rm", "speed": 0}]})", "game.json: rooms[0].speed: 0 is outside 1 .. 2147483647"},
+        {R"({"name": "t", "backgrounds": [{"name": "b", "image": "bad.png"}], "rooms": [{"name": "rm"}]})",
+         "game.json: backgrounds[0].image: not a PNG image (Not a PNG file)"},
+        {R"({"name": "t", "backgrounds": [{"name": "b", "image": "wide.png"}], "rooms": [{"name": "rm"}]})",
+         "game.json: backgrounds[0].image: an image of 4097x1 pixels is larger than a texture page (4096)"},
+        {R"({"name": "t", "sounds": [{"name": "s", "file": "a.bwl"}], "rooms": [{"name": "rm"}]})",
+         "game.json: sounds[0].file: \"a.bwl\" is neither a WAV nor an OGG file"},
+        {R"({"name": "t", "rooms": [{"name": "rm"}], "room_order": ["rm", "rm_gone"]})",
+         "game.json: room_order[1]: no room named \"rm_gone\""},
+        {R"({"name": "t"})", "game.json: rooms: the game needs at least one room"},
+        {R"({"rooms": [{"name": "rm"}]})", "game.json: name: missing"},
+        {R"({"name": "t", "rooms": [{"name": "rm", "colour": "red"}]})",
+         "game.json: rooms[0].colour: expected a colour \"#RRGGBB\", found \"red\""},
+        {R"({"name": "t", "sounds": [{"name": "s", "file": "a.wav", "kind": "loud"}], "rooms": [{"name": "rm"}]})",
+         "game.json: sounds[0].kind: expected \"normal\", \"music\", \"3d\" or \"multimedia\", found \"loud\""},
+        {R"({"name": "t", "sprites": [{"name": "s", "image": "a.png", "origin": [0.5, 1]}], "rooms": [{"name": "rm"}]})",
+         "game.json: sprites[0].origin: expected an array of 2 whole numbers"},
+        {R"({"name": "t", "sprites": [{"name": "s", "image": "a.png", "bbox": "tight"}], "rooms": [{"name": "rm"}]})",
+         "game.json: sprites[0].bbox: expected \"automatic\", \"full\" or [left, top, right, bottom]"},
+        {R"({"name": "t", "paths": [{"name": "p", "points": [[0, 0], [1]]}], "rooms": [{"name": "rm"}]})",
+         "game.json: paths[0].points[1]: expected an array of 2 to 3 numbers"},
+        {R"({"name": "t", "objects": [{"name": "o", "events": {"other:300": "a.bwl"}}], "rooms": [{"name": "rm"}]})",
+         "game.json: objects[0].events: unknown event \"other:300\""},
+        {R"({"name": "t", "objects": [{"name": "o", "physics": {"shape": "star"}}], "rooms": [{"name": "rm"}]})",
+         "game.json: objects[0].physics.shape: expected \"box\", \"circle\" or \"polygon\", found \"star\""},
+        {R"({"name": "t", "shaders": [{"name": "s", "sources": ["a.bwl", "gone.fsh"]}], "rooms": [{"name": "rm"}]})",
+         "game.json: shaders[0].sources[1]: cannot read file \"gone.fsh\""},
+        {R"({"name": "t", "extensions": [{"name": "e", "files": [{"file": "e.dll", "functions": [{"name": "f", "args": ["int"]}]}]}],
+             "rooms": [{"name": "rm"}]})",
+         "game.json: extensions[0].files[0].functions[0].args[0]: expected \"real\" or \"string\", found \"int\""},
+        {R"({"name": "t", "constants": {"bad name": "1"}, "rooms": [{"name": "rm"}]})",
+         "game.json: constants: \"bad name\" is not a valid name"},
+        {R"({"name": "t", "options": {"full_screen": 1}, "rooms": [{"name": "rm"}]})",
+         "game.json: options.full_screen: expected true or false, found a number"},
+        {R"([1, 2])", "game.json: the top level must be an object"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ErrorOf(c.json), c.message) << c.json;
+}
+
+TEST(ProjectErrors, SyntaxErrorNamesTheLine)
+{
+    EXPECT_EQ(ErrorOf("{\n\"name\": \"t\",\n\"rooms\": [,]\n}").rfind("game.json: line 3: ", 0), 0u);
+}
+
+TEST(ProjectErrors, ColourTextIsStoredBlueGreenRed)
+{
+    test::ScratchFolder folder;
+    folder.Write("game.json", R"({"name": "t", "rooms": [{"name": "rm", "colour": "#102030"}]})");
+    EXPECT_EQ(Project_Load(folder.Path()).rooms[0].colour, 0x302010u);
+}
+
+}  // namespace
+}  // namespace bw::pack

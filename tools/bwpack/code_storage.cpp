@@ -1,0 +1,15 @@
+#include "bwpack/code_storage.h"
+
+namespace bw::pack {
+
+Word TextCodeStorage::Store(const std::string& /*unitName*/, const std::string& source)
+{
+    return m_strings.Ref(source);
+}
+
+void TextCodeStorage::WriteChunks(PackageWriter& /*writer*/)
+{
+    // The runner compiles the texts itself; there is nothing more to write.
+}
+
+}  // namespace bw::pack

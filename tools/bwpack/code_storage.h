@@ -1,0 +1,53 @@
+// Where the game's code goes in a package. Every record that names a piece of
+// code (an event action, a script, a room's or an instance's creation code, a
+// timeline moment) holds one word for it; what that word means depends on the
+// package form:
+// - text form: the offset of the source text in the string table; no CODE,
+//   VARI or FUNC chunk is written, and the runner compiles the texts;
+// - bytecode form: the index of a CODE entry, with CODE, VARI and FUNC chunks
+//   written after the resources that name functions.
+// The chunk writers talk only to this interface, so the bytecode form is one
+// more implementation of it.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "bwpack/package_writer.h"
+
+namespace bw::pack {
+
+class CodeStorage {
+public:
+    virtual ~CodeStorage() = default;
+
+    // True when the package carries compiled code (a CODE chunk): action
+    // records then keep the code index and no text.
+    virtual bool CarriesBytecode() const = 0;
+
+    // The word a record holds for a piece of code. unitName is what the
+    // runner calls the code in its messages ("Script.scr_move").
+    virtual Word Store(const std::string& unitName, const std::string& source) = 0;
+
+    // The word a record holds for "no code here".
+    virtual Word Absent() const = 0;
+
+    // Writes the code chunks, if the form has any; called once, after every
+    // record that refers to code has been written.
+    virtual void WriteChunks(PackageWriter& writer) = 0;
+};
+
+// The text form: code travels as source text in the string table.
+class TextCodeStorage final : public CodeStorage {
+public:
+    explicit TextCodeStorage(StringTable& strings) : m_strings(strings) {}
+    bool CarriesBytecode() const override { return false; }
+    Word Store(const std::string& unitName, const std::string& source) override;
+    Word Absent() const override { return Word::Null(); }
+    void WriteChunks(PackageWriter& writer) override;
+
+private:
+    StringTable& m_strings;
+};
+
+}  // namespace bw::pack

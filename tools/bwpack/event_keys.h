@@ -1,0 +1,25 @@
+// The keys of an object's "events" in game.json: "<type>" or
+// "<type>:<number>". Types are the names of the ev_ constants without their
+// prefix (create, destroy, alarm, step, collision, keyboard, mouse, other,
+// draw, keypress, keyrelease). The number is a whole number; a name of the
+// runner's own constants (vk_left, ev_user0, ev_step_begin); for key events
+// a single letter or digit; for collisions the other object's name.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace bw::pack {
+
+struct EventKey {
+    int32_t type = 0;
+    int32_t number = 0;
+};
+
+// findObject gives an object's index by name, -1 when there is none.
+// Nothing when the key names no event.
+std::optional<EventKey> EventKey_Parse(const std::string& key, const std::function<int32_t(const std::string&)>& findObject);
+
+}  // namespace bw::pack
