@@ -1,0 +1,63 @@
+// Conversions shared by the built-in function library: how a real argument
+// becomes an integer (ids, positions, sizes) and how a result is handed back.
+// Reals from game code may be NaN or far outside any integer range; every
+// conversion here has a defined answer for them.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "script/function_table.h"
+#include "script/value.h"
+
+namespace bw {
+
+// Nearest integer, ties to even, saturated to the 32-bit range (NaN gives
+// INT32_MIN, which is never a valid id or position).
+int32_t Real_RoundToInt32(double x);
+// Toward zero. Outside the 32-/64-bit range, and for NaN, the answer is the
+// lowest integer of the range: the processor's own "indefinite" integer, so
+// that bytes written from such reals stay what the game has always stored.
+int32_t Real_TruncToInt32(double x);
+int64_t Real_TruncToInt64(double x);
+// IEEE single precision; values beyond its range become infinities.
+float Real_ToSingle(double x);
+
+inline bool Arg_IsReal(const Value& value)
+{
+    return Value_Kind(value) == kValueReal;
+}
+inline bool Arg_IsString(const Value& value)
+{
+    return Value_Kind(value) == kValueString;
+}
+inline int32_t Arg_Round(const Value& value)
+{
+    return Real_RoundToInt32(value.real);
+}
+inline int32_t Arg_Trunc(const Value& value)
+{
+    return Real_TruncToInt32(value.real);
+}
+
+// result := a string holding a copy of text (null: a string without text).
+void Result_SetString(Value* result, const char* text);
+// result := a copy of value with the nested-structure flags removed, so game
+// code never sees (and never copies) the ownership of a nested container.
+void Result_SetPlainCopy(Value* result, const Value& value);
+
+// One line of a group's registration table.
+struct BuiltinRegistration {
+    const char* name;
+    BuiltinFunctionProc fn;
+    int32_t argc;  // kBuiltinArgCountAny for any number
+};
+// Registers the table's built-ins in its order.
+void Builtins_Register(std::span<const BuiltinRegistration> table);
+
+}  // namespace bw
+
+// Defines a built-in with the table's signature.
+#define BW_BUILTIN(name)                                                                          \
+    void name([[maybe_unused]] Value* result, CInstance*, CInstance*, [[maybe_unused]] int32_t argc, \
+              [[maybe_unused]] Value* args)

@@ -1,0 +1,248 @@
+#include "library/json.h"
+
+#include <json-c/json.h>
+
+#include <cctype>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+
+#include "library/arguments.h"
+#include "library/ds.h"
+#include "library/ds_map.h"
+
+namespace bw {
+
+namespace {
+
+// Maps that own themselves through reused ids would otherwise nest without
+// end; no real document comes near this depth.
+constexpr int kMaxEncodeDepth = 64;
+
+// A parsed document that must be a JSON object; null otherwise.
+json_object* ParseObject(const char* text)
+{
+    json_object* root = json_tokener_parse(text);
+    if (root != nullptr && !json_object_is_type(root, json_type_object)) {
+        json_object_put(root);
+        return nullptr;
+    }
+    return root;
+}
+
+void AddMembers(CDS_Map* map, json_object* object);
+void AppendElements(CDS_List* list, json_object* array);
+
+// The script value of a JSON value; objects and arrays become new owned
+// containers. The caller frees the value.
+Value ToValue(json_object* json)
+{
+    Value value{};
+    switch (json_object_get_type(json)) {
+    case json_type_object: {
+        const int32_t id = DS_Map_Create();
+        AddMembers(DS_MapPool().Get(id), json);
+        value.real = id;
+        value.kind = kValueReal | kValueFlagNestedMap;
+        break;
+    }
+    case json_type_array: {
+        const int32_t id = DS_List_Create();
+        AppendElements(DS_ListPool().Get(id), json);
+        value.real = id;
+        value.kind = kValueReal | kValueFlagNestedList;
+        break;
+    }
+    case json_type_boolean:
+        value.real = json_object_get_boolean(json) ? 1.0 : 0.0;
+        break;
+    case json_type_int:
+    case json_type_double:
+        value.real = json_object_get_double(json);
+        break;
+    case json_type_string:
+        Value_SetString(value, json_object_get_string(json));
+        break;
+    case json_type_null:
+        break;
+    }
+    return value;
+}
+
+void AddMembers(CDS_Map* map, json_object* object)
+{
+    json_object_object_foreach(object, name, member)
+    {
+        if (member == nullptr) {
+            continue;  // a null member is left out
+        }
+        Value key{};
+        Value_SetString(key, name);
+        Value value = ToValue(member);
+        DS_Map_Add(map, key, value);
+        Value_Free(key);
+        Value_Free(value);
+    }
+}
+
+void AppendElements(CDS_List* list, json_object* array)
+{
+    const size_t count = json_object_array_length(array);
+    for (size_t i = 0; i < count; ++i) {
+        json_object* element = json_object_array_get_idx(array, i);
+        Value value = element != nullptr ? ToValue(element) : Value{};  // null is the real 0
+        list->Add(value);
+        Value_Free(value);
+    }
+}
+
+int32_t NewMapFromObject(json_object* object)
+{
+    const int32_t id = DS_Map_Create();
+    AddMembers(DS_MapPool().Get(id), object);
+    return id;
+}
+
+json_object* MapToJson(const CDS_Map* map, int depth);
+
+json_object* ToJson(const Value& value, int depth)
+{
+    if (DS_OwnsMap(value)) {
+        const CDS_Map* map = DS_MapPool().Get(Real_TruncToInt32(value.real));
+        return map != nullptr && depth < kMaxEncodeDepth ? MapToJson(map, depth + 1) : nullptr;
+    }
+    if (DS_OwnsList(value)) {
+        const CDS_List* list = DS_ListPool().Get(Real_TruncToInt32(value.real));
+        if (list == nullptr || depth >= kMaxEncodeDepth) {
+            return nullptr;
+        }
+        json_object* array = json_object_new_array();
+        for (int32_t i = 0; i < list->Size(); ++i) {
+            json_object_array_add(array, ToJson(*list->GetValue(i), depth + 1));
+        }
+        return array;
+    }
+    switch (Value_Kind(value)) {
+    case kValueReal:
+        return json_object_new_double(value.real);
+    case kValueString:
+        return json_object_new_string(value.ptr != nullptr ? Value_String(value) : "");
+    default:
+        return nullptr;
+    }
+}
+
+json_object* MapToJson(const CDS_Map* map, int depth)
+{
+    json_object* object = json_object_new_object();
+    DS_Map_ForEach(map, [object, depth](const MapEntry& entry) {
+        char number[32];
+        const char* name = number;
+        if (Value_Kind(entry.key) == kValueString) {
+            name = entry.key.ptr != nullptr ? Value_String(entry.key) : "";
+        } else {
+            std::snprintf(number, sizeof number, "%" PRId64, Real_TruncToInt64(entry.key.real));
+        }
+        json_object_object_add(object, name, ToJson(entry.value, depth));
+    });
+    return object;
+}
+
+bool IsJsonSpace(char c)
+{
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+// The text as the one string member "default" of a new map.
+int32_t NewDefaultMap(const char* text)
+{
+    const int32_t id = DS_Map_Create();
+    DS_Map_AddString(id, "default", text);
+    return id;
+}
+
+}  // namespace
+
+int32_t Json_Decode(const char* text)
+{
+    if (text == nullptr) {
+        text = "";
+    }
+    const char* first = text;
+    while (*first != '\0' && IsJsonSpace(*first)) {
+        ++first;
+    }
+    const char* last = text + std::strlen(text);
+    while (last > first && IsJsonSpace(last[-1])) {
+        --last;
+    }
+    json_object* root = nullptr;
+    if (last > first && *first == '{' && last[-1] == '}') {
+        root = ParseObject(text);
+    } else if (last > first && *first == '[' && last[-1] == ']') {
+        const std::string wrapped = std::string("{ \"default\" : ") + text + " }";
+        root = ParseObject(wrapped.c_str());
+    }
+    if (root == nullptr) {
+        // Anything else stands for itself: it becomes the string member
+        // whatever characters it holds.
+        return NewDefaultMap(text);
+    }
+    const int32_t id = NewMapFromObject(root);
+    json_object_put(root);
+    return id;
+}
+
+std::string Json_EncodeMap(int32_t mapId)
+{
+    const CDS_Map* map = DS_MapPool().Get(mapId);
+    if (map == nullptr) {
+        return {};
+    }
+    json_object* object = MapToJson(map, 0);
+    std::string text = json_object_to_json_string(object);
+    json_object_put(object);
+    return text;
+}
+
+int32_t Json_DecodeListMember(const char* text, const char* member, int32_t listId)
+{
+    json_object* root = ParseObject(text != nullptr ? text : "");
+    if (root == nullptr) {
+        return -1;
+    }
+    int32_t result = -1;
+    json_object* array = nullptr;
+    if (json_object_object_get_ex(root, member != nullptr ? member : "", &array)
+        && json_object_is_type(array, json_type_array) && json_object_array_length(array) > 0) {
+        if (listId < 0) {
+            listId = DS_List_Create();
+            result = listId;
+        }
+        if (CDS_List* list = DS_ListPool().Get(listId)) {
+            AppendElements(list, array);
+        }
+    }
+    json_object_put(root);
+    return result;
+}
+
+int32_t Json_DecodeMap(const char* text, int32_t mapId)
+{
+    json_object* root = ParseObject(text != nullptr ? text : "");
+    if (root == nullptr) {
+        return -1;
+    }
+    int32_t result = -1;
+    if (mapId < 0) {
+        mapId = DS_Map_Create();
+        result = mapId;
+    }
+    if (CDS_Map* map = DS_MapPool().Get(mapId)) {
+        AddMembers(map, root);
+    }
+    json_object_put(root);
+    return result;
+}
+
+}  // namespace bw
