@@ -6,6 +6,7 @@ namespace {
 
 ResourceNameFinder g_nameFinders[kResourceKindCount] = {};
 ExtensionFunctionLookups g_extensionLookups;
+ScriptExecutor g_scriptExecutor = nullptr;
 
 constexpr int32_t kNoSuchExtensionFunction = -100;
 
@@ -30,6 +31,16 @@ int32_t Script_Find(const char* name)
     return Resource_FindByName(ResourceKind::Script, name);
 }
 
+void Script_SetExecutor(ScriptExecutor executor)
+{
+    g_scriptExecutor = executor;
+}
+
+bool Script_Execute(int32_t index, CInstance* self, CInstance* other, int32_t argc, Value* result, Value* args)
+{
+    return g_scriptExecutor != nullptr && g_scriptExecutor(index, self, other, argc, result, args);
+}
+
 void Extension_SetFunctionLookups(const ExtensionFunctionLookups& lookups)
 {
     g_extensionLookups = lookups;
@@ -49,6 +60,11 @@ int32_t Extension_GetFunctionArgCount(int32_t id)
         return kNoSuchExtensionFunction;
     }
     return g_extensionLookups.getArgCount(id);
+}
+
+bool Extension_Call(int32_t id, CInstance* self, CInstance* other, int32_t argc, Value* args, Value* result)
+{
+    return g_extensionLookups.call != nullptr && g_extensionLookups.call(id, self, other, argc, args, result);
 }
 
 }  // namespace bw

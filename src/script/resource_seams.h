@@ -5,7 +5,11 @@
 
 #include <cstdint>
 
+#include "script/value.h"
+
 namespace bw {
+
+class CInstance;
 
 // Kinds whose names game code may use as values, in the order a name is
 // tried: the first kind that knows the name gives its index.
@@ -32,15 +36,29 @@ int32_t Resource_FindByName(ResourceKind kind, const char* name);
 // Index of the script with exactly that name (case-sensitive), -1 when none.
 int32_t Script_Find(const char* name);
 
+// Runs script index for self and other with argc of the arguments in the
+// argument slots; the script's result goes to result. False when there is no
+// such script or its run failed (the failure's message is left pending).
+using ScriptExecutor = bool (*)(int32_t index, CInstance* self, CInstance* other, int32_t argc, Value* result,
+                                Value* args);
+// A null executor makes every script call fail again.
+void Script_SetExecutor(ScriptExecutor executor);
+bool Script_Execute(int32_t index, CInstance* self, CInstance* other, int32_t argc, Value* result, Value* args);
+
 struct ExtensionFunctionLookups {
     // Id (0 and up) of a loaded extension's function of that name, or -1.
     int32_t (*findFunction)(const char* name) = nullptr;
     // Its argument count (-1 any number), -100 when there is no such id.
     int32_t (*getArgCount)(int32_t id) = nullptr;
+    // Calls it with argc of the 16 argument slots; false when it failed
+    // (the failure's message is left pending).
+    bool (*call)(int32_t id, CInstance* self, CInstance* other, int32_t argc, Value* args, Value* result) = nullptr;
 };
 void Extension_SetFunctionLookups(const ExtensionFunctionLookups& lookups);
 
 int32_t Extension_FindFunction(const char* name);
 int32_t Extension_GetFunctionArgCount(int32_t id);
+// False when no extension layer is registered.
+bool Extension_Call(int32_t id, CInstance* self, CInstance* other, int32_t argc, Value* args, Value* result);
 
 }  // namespace bw

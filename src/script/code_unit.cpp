@@ -1,0 +1,139 @@
+#include "script/code_unit.h"
+
+#include <cstdint>
+
+#include "script/error_report.h"
+#include "script/fold.h"
+#include "script/lexer.h"
+#include "script/names.h"
+#include "script/parser.h"
+#include "script/tree_interpreter.h"
+#include "script/world_access.h"
+
+namespace bw {
+
+namespace {
+
+// Code that runs code (scripts calling scripts, execute_string) nests native
+// frames; a runaway recursion in game code ends as an error, not as a crash
+// of the program. The measure is the native stack the runs have taken, so
+// that deep bodies and deep recursion are judged alike; what one unit adds
+// on top is bounded by the parser's nesting limit.
+constexpr uintptr_t kMaxRunStackBytes = uintptr_t{3} << 20;
+int32_t g_nestedRuns = 0;
+uintptr_t g_outermostFrame = 0;
+
+bool RunStackExhausted()
+{
+    const auto frame = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+    if (g_nestedRuns == 0) {
+        g_outermostFrame = frame;
+    }
+    return g_outermostFrame > frame && g_outermostFrame - frame > kMaxRunStackBytes;
+}
+
+bool IsNameBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool Code_Execute_Inner(CInstance* self, CInstance* other, CCode& code, Value* result)
+{
+    Code_Error_ClearPending();
+    if (!code.compiled) {
+        Code_Report_Error(code.text.c_str(), code.IsProgram(), 0, "Internal Error: Executing non-compiled code->");
+        return false;
+    }
+    if (code.kind == kCodeConstantExpression) {
+        Value_Copy(*result, code.constant);
+        return true;
+    }
+    if (self == nullptr || other == nullptr) {
+        Code_Report_Error(code.text.c_str(), code.IsProgram(), 0, "Internal Error: Executing code for nil instance.");
+        return false;
+    }
+    if (RunStackExhausted()) {
+        Code_Report_Error(code.text.c_str(), code.IsProgram(), 0, "Stack overflow...");
+        return false;
+    }
+    ++g_nestedRuns;
+    CodeExecContext context{self, other, nullptr, &code};
+    Value_SetReal(*result, 0.0);
+    const int32_t status = code.kind == kCodeProgram ? Code_Run_Program(context, code.root, result)
+                                                      : Code_Eval_Expression(context, code.root, result);
+    if (context.locals != nullptr) {
+        Code_WorldAccess().deleteLocals(context.locals);
+    }
+    --g_nestedRuns;
+    return status != kExecError;
+}
+
+}  // namespace
+
+CCode::CCode(const char* text, bool expression)
+    : kind(expression ? kCodeExpression : kCodeProgram), text(text != nullptr ? text : "")
+{
+}
+
+CCode::~CCode()
+{
+    Code_Tree_Free(root);
+    Value_Free(constant);
+}
+
+bool CCode::Compile(const char* unitName)
+{
+    if (unitName == nullptr) {
+        name.clear();
+    } else {
+        name = unitName;
+        for (char& c : name) {
+            if (IsNameBlank(c)) {
+                c = '_';
+            }
+        }
+    }
+    if (compiled) {
+        Code_Report_Error(text.c_str(), IsProgram(), 0, "Internal Error: Recompiling compiled code.");
+        return false;
+    }
+    CodeTokens tokens;
+    ResolvedTokens resolved;
+    const bool parsed = Code_Phase1(*this, tokens) && Code_Phase2(*this, tokens, resolved) &&
+                        (kind == kCodeProgram ? Code_Phase3_Program(*this, resolved, root)
+                                              : Code_Phase3_Expression(*this, resolved, root)) &&
+                        Code_Phase4(*this, root);
+    if (!parsed) {
+        Code_Tree_Free(root);
+        return false;
+    }
+    if (kind == kCodeExpression && root.kind == kNodeConstant) {
+        kind = kCodeConstantExpression;
+        Value_Copy(constant, root.value);
+    }
+    compiled = true;
+    return true;
+}
+
+bool Code_Execute(CInstance* self, CInstance* other, CCode& code, Value* result)
+{
+    if (Code_Execute_Inner(self, other, code, result)) {
+        return true;
+    }
+    if (Code_Error_HasPending()) {
+        Code_Error_Runtime(Code_Error_PendingMessage(), false);
+        Code_Error_ClearPending();
+    }
+    return false;
+}
+
+bool Code_Execute_Value(CInstance* self, CInstance* other, CCode& code, Value* result)
+{
+    if (Code_Execute_Inner(self, other, code, result)) {
+        return true;
+    }
+    Value_SetString(*result, "ERROR");
+    return false;
+}
+
+}  // namespace bw

@@ -1,0 +1,56 @@
+// CCode: one unit of game code (an event's action, a script, creation code,
+// a constant's value, a string game code asks to run). A unit made from text
+// compiles itself: lexer, name resolution, parser, folding. Running a unit
+// goes through one dispatch.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "script/code_node.h"
+#include "script/value.h"
+
+namespace bw {
+
+class CInstance;
+
+enum CodeKind : int32_t {
+    kCodeProgram = 1,
+    kCodeExpression = 2,
+    kCodeConstantExpression = 3,  // an expression folded to a constant
+};
+
+class CCode {
+public:
+    // The unit keeps its own copy of the text: text units are made every
+    // step by execute_string, from texts that do not outlive the call.
+    CCode(const char* text, bool expression);
+    virtual ~CCode();
+    CCode(const CCode&) = delete;
+    CCode& operator=(const CCode&) = delete;
+
+    // Compiles the text under name (blanks and control white space become
+    // underscores; null clears the name). The first failing phase has
+    // reported its error and the unit stays uncompiled.
+    bool Compile(const char* name);
+
+    bool IsProgram() const { return kind == kCodeProgram; }
+
+    int32_t kind;
+    bool compiled = false;
+    std::string text;
+    CodeNode root;
+    Value constant;  // the folded value of a constant expression
+    std::string name;
+    int32_t codeIndex = -1;  // package code entry; -1 for a unit made from text
+    bool fromText = true;
+};
+
+// Runs the unit for self and other. A failure hands the pending message to
+// the run-time error report (not fatal) and gives false.
+bool Code_Execute(CInstance* self, CInstance* other, CCode& code, Value* result);
+// As Code_Execute, but a failure leaves the string "ERROR" in result and
+// reports nothing: the pending message is the caller's to use.
+bool Code_Execute_Value(CInstance* self, CInstance* other, CCode& code, Value* result);
+
+}  // namespace bw

@@ -1,0 +1,61 @@
+// What running game code needs of the game world: variable storage, the
+// instances a with-statement visits, and the built-in variable names. The
+// world lives above the script engine, so it registers these at start-up
+// (World_RegisterScriptAccess); until then no variable exists, no instance
+// is found and every read fails.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "script/value.h"
+
+namespace bw {
+
+class CInstance;
+class CVariableList;
+
+struct WorldAccess {
+    // The variable of self (built-ins through their getter and setter).
+    bool (*get)(CInstance* self, int32_t id, int32_t arrayIndex, Value* out) =
+        [](CInstance*, int32_t, int32_t, Value*) { return false; };
+    bool (*set)(CInstance* self, int32_t id, int32_t arrayIndex, const Value* in) =
+        [](CInstance*, int32_t, int32_t, const Value*) { return false; };
+    // The global scope.
+    bool (*getGlobal)(int32_t id, int32_t arrayIndex, Value* out) = [](int32_t, int32_t, Value*) { return false; };
+    bool (*setGlobal)(int32_t id, int32_t arrayIndex, const Value* in) =
+        [](int32_t, int32_t, const Value*) { return false; };
+    // Through a selector: all (-3), an object index or an instance id.
+    bool (*getOnTarget)(int32_t selector, int32_t id, int32_t arrayIndex, Value* out) =
+        [](int32_t, int32_t, int32_t, Value*) { return false; };
+    bool (*setOnTarget)(int32_t selector, int32_t id, int32_t arrayIndex, const Value* in) =
+        [](int32_t, int32_t, int32_t, const Value*) { return false; };
+    // Names declared with globalvar.
+    bool (*isGlobalName)(int32_t id) = [](int32_t) { return false; };
+    void (*declareGlobalName)(int32_t id) = [](int32_t) {};
+    // A failed read is an error (true), or reads as real 0 (false).
+    bool (*strictReads)() = [] { return true; };
+
+    // Local variables of one run, made on the first write.
+    CVariableList* (*newLocals)() = [] { return static_cast<CVariableList*>(nullptr); };
+    void (*deleteLocals)(CVariableList* locals) = [](CVariableList*) {};
+    bool (*getLocal)(const CVariableList* locals, int32_t id, int32_t arrayIndex, Value* out) =
+        [](const CVariableList*, int32_t, int32_t, Value*) { return false; };
+    void (*setLocal)(CVariableList* locals, int32_t id, int32_t arrayIndex, const Value* in) =
+        [](CVariableList*, int32_t, int32_t, const Value*) {};
+
+    // The live instances a with-statement visits for all (-3), an object
+    // index or an instance id, in list order, collected when it starts.
+    void (*collectInstances)(int32_t selector, std::vector<CInstance*>* out) =
+        [](int32_t, std::vector<CInstance*>*) {};
+    // Neither destroyed nor deactivated.
+    bool (*isLive)(const CInstance* instance) = [](const CInstance*) { return false; };
+
+    // Built-in variables: id by exact name (-1 none) and name by id.
+    int32_t (*findBuiltinVariable)(const char* name) = [](const char*) { return -1; };
+    const char* (*builtinVariableName)(int32_t id) = [](int32_t) { return "<unknown built-in variable>"; };
+};
+
+WorldAccess& Code_WorldAccess();
+
+}  // namespace bw
