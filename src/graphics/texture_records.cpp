@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "graphics/image_decode.h"
 #include "graphics/vertex_batch.h"
 #include "platform/console.h"
 #include "platform/memory.h"
@@ -48,6 +49,25 @@ void ConvertRaw4444(std::vector<uint8_t>& pixels)
         pixels[i] = static_cast<uint8_t>(reversed);
         pixels[i + 1] = static_cast<uint8_t>(reversed >> 8);
     }
+}
+
+// A PNG, JPEG or GIF file on a power-of-two texture; the info tells the
+// image's own size.
+TextureRecord* LoadImageFile(const uint8_t* data, size_t size, TextureInfo* info)
+{
+    int32_t w = 0;
+    int32_t h = 0;
+    uint32_t* pixels = Image_Decode(data, size, &w, &h);
+    if (pixels == nullptr) {
+        return nullptr;
+    }
+    TextureRecord* record = GR_Texture_CreatePow2(pixels, w, h, info);
+    MemoryManager_Free(pixels);
+    if (info != nullptr) {
+        info->width = static_cast<uint32_t>(w);
+        info->height = static_cast<uint32_t>(h);
+    }
+    return record;
 }
 
 }  // namespace
@@ -166,9 +186,11 @@ TextureRecord* GR_Texture_CreatePow2(const uint32_t* pixels, int32_t w, int32_t 
 TextureRecord* GR_Texture_LoadFromMemory(const uint8_t* data, size_t size, TextureInfo* info, uint32_t formatIndex)
 {
     (void)formatIndex;
-    if (data == nullptr || size < 16 || ReadU32(data) != kRawTextureMagic) {
-        // Other image formats arrive with the image decoders.
+    if (data == nullptr) {
         return nullptr;
+    }
+    if (size < 16 || ReadU32(data) != kRawTextureMagic) {
+        return LoadImageFile(data, size, info);
     }
     const uint32_t width = ReadU32(data + 4);
     const uint32_t height = ReadU32(data + 8);

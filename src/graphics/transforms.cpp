@@ -25,6 +25,7 @@ struct TransformState {
     DeviceTextureId lastBound = 0;
     int32_t textureSwaps = 0;
     ProjectionReferenceSource reference = nullptr;
+    float halfPixelScale[2] = {1.0f, 1.0f};
 };
 TransformState g_state;
 
@@ -63,6 +64,8 @@ void ApplyHalfPixelOffset(Matrix& projection)
             }
         }
     }
+    g_state.halfPixelScale[0] = scaleX;
+    g_state.halfPixelScale[1] = scaleY;
     if (width > 0.0f) {
         projection.m[12] -= (1.0f / width) * scaleX;
     }
@@ -368,6 +371,21 @@ void GR_SetVector3(float x, float y, float z, float out[3])
     out[0] = x;
     out[1] = y;
     out[2] = z;
+}
+
+void GR_GetHalfPixelScale(float& x, float& y)
+{
+    x = g_state.halfPixelScale[0];
+    y = g_state.halfPixelScale[1];
+}
+
+void GR_GetViewProjection(float& x, float& y, float& w, float& h, float& angle)
+{
+    x = g_state.viewRectangle[0];
+    y = g_state.viewRectangle[1];
+    w = g_state.viewRectangle[2];
+    h = g_state.viewRectangle[3];
+    angle = g_state.viewRectangle[4];
 }
 
 }  // namespace bw

@@ -37,6 +37,12 @@ void GR_SetViewport(int32_t x, int32_t y, int32_t w, int32_t h);
 void GR_D3D_SetViewport(int32_t x, int32_t y, int32_t w, int32_t h);
 void GR_GetViewport(int32_t& x, int32_t& y, int32_t& w, int32_t& h);
 void GR_SetViewProjection(float x, float y, float w, float h, float angle);
+// The arguments of the last GR_SetViewProjection.
+void GR_GetViewProjection(float& x, float& y, float& w, float& h, float& angle);
+// How much of the half-pixel offset the last projection got per axis (1
+// unscaled, fading to 0 for views scaled by 1 % or more); 2D shapes add it
+// to the coordinates that must land on pixel centres.
+void GR_GetHalfPixelScale(float& x, float& y);
 
 // colour: 0x00BBGGRR; flags: 1 target, 2 z, 4 stencil.
 void GR_D3D_Clear(uint32_t colour, float z, uint32_t stencil, uint32_t flags);

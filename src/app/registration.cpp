@@ -1,0 +1,167 @@
+#include "app/registration.h"
+
+#include "app/startup.h"
+#include "app/subsystem_hooks.h"
+#include "graphics/main_window.h"
+#include "graphics/shaders.h"
+#include "graphics/texture_pages.h"
+#include "host/file_dialog.h"
+#include "library/buffer_builtins.h"
+#include "library/ds_builtins.h"
+#include "library/json_builtins.h"
+#include "platform/console.h"
+#include "platform/options.h"
+#include "platform/package_loader.h"
+#include "script/code_chunks.h"
+#include "script/error_report.h"
+#include "world/object.h"
+#include "world/room.h"
+
+namespace bw {
+namespace {
+
+void RegisterFileGroup()
+{
+    Function_File_Register();
+    Function_Json_Register();
+}
+
+struct RegistrationGroup {
+    const char* label;  // null: registered without a label
+    void (*registrar)();
+};
+
+constexpr RegistrationGroup kGroups[] = {
+    {"HighScore..", &Function_HighScore_Register},
+    {"Game..", &Function_Game_Register},
+    {"Math..", &Function_Math_Register},
+    {"Graphic..", &Function_Graphic_Register},
+    {"Action..", &Function_Action_Register},
+    {"File..", &RegisterFileGroup},
+    {"Resource..", &Function_Resource_Register},
+    {"Interaction..", &Function_Interaction_Register},
+    {"3D..", &Function_3D_Register},
+    {"Particle..", &Function_Particle_Register},
+    {"Misc..", &Function_Misc_Register},
+    {"DS..", &Function_Data_Structures_Register},
+    {"Sound..", &Function_Sound_Register},
+    {"DPlay..", &Function_MPlay_Register},
+    {"Physics..", &Function_Physics_Register},
+    {"Gamepad..", &Function_Gamepad_Register},
+    {"Buffers..", &Function_Buffers_Register},
+    {"Networking..", &Function_Networking_Register},
+    {nullptr, &Function_Steam_Register},
+    {"Vask..", &Function_Vask_Register},
+    {nullptr, &Function_Win8_Register},
+};
+
+// The options chunk, then what it sets in layers below that must know at
+// once.
+bool Options_Read(const PackageView& package, uint32_t offset, uint32_t length)
+{
+    if (!Options_Load(package, offset, length, Package().header.format, Startup().inAWindow)) {
+        return false;
+    }
+    const GameOptions& options = Options();
+    Code_Error_SetAllErrorsFatal(options.allErrorsFatal);
+    MainWindow_SetAltEnterAllowed(options.altEnterFullScreen);
+    return true;
+}
+
+// Sounds and embedded audio go to the audio engine when the options ask
+// for it, else to the legacy sound system.
+bool Sounds_Read(const PackageView& package, uint32_t offset, uint32_t length)
+{
+    return Options().newAudio ? Audio_Load(package, offset, length) : Sound_Init(package, offset, length);
+}
+
+bool AudioData_Read(const PackageView& package, uint32_t offset, uint32_t length)
+{
+    return Options().newAudio ? Audio_WAVs(package, offset, length) : Wave_Init(package, offset, length);
+}
+
+// options.ini, in the order its readers expect.
+void IniLoaded(IniFile& ini)
+{
+    IO_ReadVirtualButtons(ini);
+    MP3_Init(ini);
+    Runner_ReadIniOptions(ini);
+}
+
+// The header pass registers the built-ins once its header is known: the
+// header's Steam bit counts like "-steam" for the groups that read it.
+void RegisterForPackage()
+{
+    if (Package().header.SteamFlag()) {
+        Startup().steam = true;
+    }
+    Brackwell_RegisterFunctions();
+}
+
+bool ChooseGameFile(std::string* path)
+{
+    return HostFileDialog_ChoosePackage(path);
+}
+
+}  // namespace
+
+void Brackwell_RegisterFunctions()
+{
+    tagIConsole& console = Console();
+    for (const RegistrationGroup& group : kGroups) {
+        if (group.label != nullptr) {
+            console.Printf("%s", group.label);
+        }
+        group.registrar();
+    }
+    console.Printf("Fini\n");
+}
+
+void Registration_ClearTables()
+{
+    Sound_Clear();
+    Sprite_ClearTable();
+    Background_ClearTable();
+    Path_ClearTable();
+    Script_ClearTable();
+    Font_ClearTable();
+    TimeLine_ClearTable();
+    Object_FreeAll();
+    Room_ClearTable();
+    Room_Order().clear();
+    Options_SetDefaults();
+    Code_Error_SetShowErrors(true);
+}
+
+void Registration_InstallPackageReaders()
+{
+    PackageLoaderHooks hooks;
+    hooks.handlers = {
+        {Package_Tag("CODE"), nullptr, &CODE_LoadList, &CODE_CheckAll},
+        {Package_Tag("VARI"), nullptr, &VARI_Load, nullptr},
+        {Package_Tag("FUNC"), nullptr, nullptr, &FUNC_Load},
+        {Package_Tag("DBGI"), &DBGI_Load, nullptr, nullptr},
+        {Package_Tag("SCPT"), &DebugScripts_Load, nullptr, &Script_Load},
+        {Package_Tag("OPTN"), nullptr, nullptr, &Options_Read},
+        {Package_Tag("EXTN"), nullptr, nullptr, &Extension_Load},
+        {Package_Tag("SOND"), nullptr, nullptr, &Sounds_Read},
+        {Package_Tag("AUDO"), nullptr, nullptr, &AudioData_Read},
+        {Package_Tag("SPRT"), nullptr, nullptr, &Sprite_Load},
+        {Package_Tag("BGND"), nullptr, nullptr, &Background_Load},
+        {Package_Tag("PATH"), nullptr, nullptr, &Path_Load},
+        {Package_Tag("SHDR"), nullptr, nullptr, &Shader_LoadChunk},
+        {Package_Tag("FONT"), nullptr, nullptr, &Font_Load},
+        {Package_Tag("TMLN"), nullptr, nullptr, &TimeLine_Load},
+        {Package_Tag("OBJT"), nullptr, nullptr, &Object_Load},
+        {Package_Tag("ROOM"), nullptr, nullptr, &Room_Load},
+        {Package_Tag("TPAG"), nullptr, nullptr, &TPAG_Load},
+        {Package_Tag("TXTR"), nullptr, nullptr, &TXTR_Load},
+    };
+    hooks.chooseGameFile = &ChooseGameFile;
+    hooks.iniLoaded = &IniLoaded;
+    hooks.registerFunctions = &RegisterForPackage;
+    hooks.clearTables = &Registration_ClearTables;
+    PackageLoader_SetHooks(std::move(hooks));
+}
+
+}  // namespace bw

@@ -1,0 +1,18 @@
+// The two fixed orders the rest of the runner relies on: the groups of
+// built-in functions, registered once during the header pass, and the
+// readers each chunk of the package goes to.
+#pragma once
+
+namespace bw {
+
+// Every built-in group, each announced by its console label.
+void Brackwell_RegisterFunctions();
+
+// Hands the package loader its readers and hooks (tables, prepare order).
+void Registration_InstallPackageReaders();
+
+// The "initialise everything!" step of the main pass: every table a chunk
+// refills is emptied and the options go back to their defaults.
+void Registration_ClearTables();
+
+}  // namespace bw

@@ -1,0 +1,471 @@
+#include "app/startup.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "app/at_names.h"
+#include "app/registration.h"
+#include "app/subsystem_hooks.h"
+#include "graphics/display.h"
+#include "graphics/draw_2d.h"
+#include "graphics/main_window.h"
+#include "graphics/screen.h"
+#include "graphics/surfaces.h"
+#include "graphics/texture_pages.h"
+#include "graphics/textures.h"
+#include "graphics/transforms.h"
+#include "host/crash_handler.h"
+#include "host/message_box.h"
+#include "library/buffer.h"
+#include "library/ds.h"
+#include "platform/console.h"
+#include "platform/crc32.h"
+#include "platform/files.h"
+#include "platform/ini.h"
+#include "platform/messages.h"
+#include "platform/options.h"
+#include "platform/package_loader.h"
+#include "platform/timer.h"
+#include "script/code_chunks.h"
+#include "script/constants.h"
+#include "script/error_report.h"
+#include "script/function_table.h"
+#include "world/builtin_variables.h"
+#include "world/game_state.h"
+#include "world/script_access.h"
+#include "world/instance_table.h"
+#include "world/object.h"
+#include "world/room.h"
+#include "world/variable_access.h"
+
+namespace bw {
+
+uint8_t GameRunningFlag = 0;
+
+namespace {
+
+constexpr uint32_t kRandSeed = 2101988;
+constexpr int32_t kSplashFrames = 5;
+constexpr int64_t kSplashPauseMicroseconds = 500000;
+
+StartupSettings g_settings;
+int32_t g_splashCalls = 0;
+bool g_gameStarted = false;
+
+void SetDebug()
+{
+    g_settings.debug = true;
+    g_settings.debugMode = 2;
+    Physics_Init();
+}
+
+// A switch followed by its argument: the next token, or "" at the end.
+const std::string& Argument(std::span<const std::string> tokens, size_t& i)
+{
+    static const std::string kNone;
+    return ++i < tokens.size() ? tokens[i] : kNone;
+}
+
+bool ReadIniFlag(IniFile& ini, const char* key, bool missing)
+{
+    const IniKey* found = ini.FindKey("DEFAULT", key);
+    return found == nullptr ? missing : std::atoi(found->value.c_str()) > 0;
+}
+
+// ---- the stages ----
+
+void Splash_Show()
+{
+    if (g_splashCalls++ > 0) {
+        Timer_Sleep(kSplashPauseMicroseconds);
+    }
+    Splash_DrawImage();
+}
+
+void ShowSplash()
+{
+    for (int32_t i = 0; i < kSplashFrames; ++i) {
+        GR_D3D_Start_Frame();
+        GR_D3D_Clear(0xFF000000u, 1.0f, 0, 1);
+        Splash_Show();
+        GR_D3D_Finish_Frame(true);
+        ProcessMessages();
+    }
+}
+
+// The display mode asked for by the options' codes; -1 leaves that part.
+struct DisplayRequest {
+    int32_t width = -1, height = -1, frequency = -1, depth = -1;
+};
+
+DisplayRequest RequestedDisplay(const GameOptions& options)
+{
+    static constexpr int32_t kSizes[][2] = {{320, 240}, {640, 480}, {800, 600}, {1024, 768}, {1280, 1024}, {1600, 1200}};
+    static constexpr int32_t kFrequencies[] = {60, 70, 85, 100, 120};
+    DisplayRequest request;
+    if (options.colourDepthCode == 1) request.depth = 16;
+    if (options.colourDepthCode == 2) request.depth = 32;
+    if (options.resolutionCode >= 1 && options.resolutionCode <= 6) {
+        request.width = kSizes[options.resolutionCode - 1][0];
+        request.height = kSizes[options.resolutionCode - 1][1];
+    }
+    if (options.frequencyCode >= 1 && options.frequencyCode <= 5) {
+        request.frequency = kFrequencies[options.frequencyCode - 1];
+    }
+    return request;
+}
+
+uint32_t DeviceFlags()
+{
+    uint32_t flags = Package().header.flags;
+    if (g_settings.inAWindow) {
+        flags &= ~kGraphicsFullscreen;
+    }
+    return flags;
+}
+
+const char* WindowCaption()
+{
+    const GameHeader& header = Package().header;
+    const int32_t splash = header.SplashMode();
+    return header.format >= 10 && (splash == 2 || splash == 3) ? header.caption : nullptr;
+}
+
+// A pass failed: a name the code binds is unknown (the system's own load
+// error, reported as fatal) or the package is damaged.
+void ReportLoadFailure()
+{
+    const std::string& error = CODE_LoadError();
+    if (!error.empty()) {
+        Code_Error_Log(error.c_str(), true);
+    }
+    Console().Printf("Failed to load the game\n");
+}
+
+// Package facts the world keeps for game code.
+void ApplyHeaderToWorld()
+{
+    const GameHeader& header = Package().header;
+    Game_Info().gameId = header.gameId;
+    Game_Info().debugMode = header.DebugMode();
+    Game_Info().programDirectory = GetExeDirectory();
+    Room_Order() = header.roomOrder;
+}
+
+bool Stage(const char* line, bool (*stage)())
+{
+    Console().Printf("%s\n", line);
+    return stage();
+}
+
+bool Stage(const char* line, void (*stage)())
+{
+    Console().Printf("%s\n", line);
+    stage();
+    return true;
+}
+
+bool CreateWindowStage()
+{
+    const GameHeader& header = Package().header;
+    return MainWindow_Create(header.windowWidth, header.windowHeight, header.flags, WindowCaption());
+}
+
+void SplashStage()
+{
+    if (Package().header.SplashMode() == 1) {
+        ShowSplash();
+    }
+}
+
+void StartFrameStage()
+{
+    GR_D3D_Start_Frame();
+}
+
+void NothingStage() {}
+
+void InitFromCommandLine(int argc, char** argv)
+{
+    std::vector<std::string> tokens(argv + (argc > 0 ? 1 : 0), argv + argc);
+    Brackwell_ParseCommandLine(tokens);
+}
+
+std::string ProgramFolder()
+{
+    return std::filesystem::path(GetExePathW()).parent_path().string();
+}
+
+// "data.win" beside the program is the package when it is there.
+void FindPackageBesideProgram()
+{
+    const std::string beside = ProgramFolder() + "/data.win";
+    if (FileExists(beside.c_str())) {
+        g_settings.gamePath = beside;
+    }
+}
+
+
+}  // namespace
+
+StartupSettings& Startup()
+{
+    return g_settings;
+}
+
+int32_t Splash_CallCount()
+{
+    return g_splashCalls;
+}
+
+void Brackwell_ParseCommandLine(std::span<const std::string> tokens)
+{
+    StartupSettings& s = g_settings;
+    s.debug = false;
+    s.ext = false;
+    s.record = false;
+    s.playback = false;
+    s.noAudio = false;
+    s.inAWindow = false;
+    s.debugMode = 0;
+    s.newExecution = true;
+    ConsoleSettings& console = Console_Settings();
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const std::string& token = tokens[i];
+        if (token == "-debug") {
+            SetDebug();
+        } else if (token == "-trace") {
+            s.trace = true;
+        } else if (token == "-ext") {
+            s.ext = true;
+        } else if (token == "-noerrors") {
+            s.showErrors = false;
+            Code_Error_SetNoErrorsSwitch(true);
+            Host_SetDialogsEnabled(false);
+        } else if (token == "-oldexec") {
+            s.newExecution = false;
+        } else if (token == "-noaudio") {
+            s.noAudio = true;
+        } else if (token == "-inawindow") {
+            s.inAWindow = true;
+        } else if (token == "-game") {
+            const std::string& path = Argument(tokens, i);
+            if (s.gamePath.empty()) {
+                s.gamePath = path;
+            }
+        } else if (token == "-record" || token == "-playback") {
+            (token == "-record" ? s.record : s.playback) = true;
+            s.recordFile = Argument(tokens, i);
+        } else if (token == "-steam") {
+            s.steam = true;
+        } else if (token == "-output") {
+            console.outputEnabled = true;
+            console.outputFile = Argument(tokens, i);
+        } else if (token == "-debugoutput") {
+            console.debugOutputEnabled = true;
+            console.debugOutputFile = Argument(tokens, i);
+        }
+    }
+}
+
+void Runner_ReadIniOptions(IniFile& ini)
+{
+    const bool landscape = ReadIniFlag(ini, "OrientLandscape", true);
+    const bool landscapeFlipped = ReadIniFlag(ini, "OrientLandscapeFlipped", true);
+    const bool portrait = ReadIniFlag(ini, "OrientPortrait", true);
+    const bool portraitFlipped = ReadIniFlag(ini, "OrientPortraitFlipped", true);
+    VaskM_SetAllowedOrientations(landscape, portrait, landscapeFlipped, portraitFlipped);
+    const IniKey* debug = ini.FindKey("DEFAULT", "Debug");
+    if (debug != nullptr && std::atoi(debug->value.c_str()) != 0) {
+        SetDebug();
+    }
+    const IniKey* trace = ini.FindKey("DEFAULT", "Trace");
+    if (trace != nullptr && std::atoi(trace->value.c_str()) != 0) {
+        g_settings.trace = true;
+    }
+}
+
+bool Brackwell_EarlyInit()
+{
+    EmbeddedImages_Register();
+    CRC32_Init();
+    TempDirectory_Init();
+    GR_InitCirclePrecision();
+    Surface_InstallScreenHooks();
+    Code_Constant_Init();
+    Particle_Init();
+    Game_SetDefaultCaptions();
+    Sound_Startup();
+    Variable_Init();
+    // Game code compiled from here on reaches instances and variables
+    // through the world's access table.
+    World_RegisterScriptAccess();
+    Path_Init();
+    HighScore_Init();
+    Run_ResetPending();
+    ProcessMessages();
+    return true;
+}
+
+bool Runner_InitGraphics()
+{
+    const GameOptions& options = Options();
+    if (options.changeDisplay) {
+        const DisplayRequest request = RequestedDisplay(options);
+        GR_Display_SetAll(request.width, request.height, request.frequency, request.depth);
+    }
+    tagIConsole& console = Console();
+    console.Printf("GR_D3D_Init()\n");
+    const GameHeader& header = Package().header;
+    if (!GR_D3D_Init(header.windowWidth, header.windowHeight, DeviceFlags())) {
+        return false;
+    }
+    console.Printf("Background_InitTextures()\n");
+    Background_InitTextures();
+    console.Printf("Sprite_InitTextures()\n");
+    Sprite_InitTextures();
+    console.Printf("Font_InitTextures()\n");
+    Font_InitTextures();
+    return true;
+}
+
+bool PrepareGame()
+{
+    struct Step {
+        const char* line;
+        bool (*run)();
+        const char* failure;
+    };
+    static constexpr Step kSteps[] = {
+        {"Extension_Prepare() \n", &Extension_Prepare, "Failed to prepare extension packages."},
+        {"Code_Constant_Prepare() \n",
+         [] {
+             std::vector<GameConstant> constants;
+             for (const GameOptionConstant& constant : Options().constants) {
+                 if (constant.name != nullptr) {
+                     constants.push_back({constant.name, constant.value != nullptr ? constant.value : ""});
+                 }
+             }
+             return Code_Constant_Init_Game(constants);
+         },
+         "Failed to define the constants."},
+        {"Script_Prepare() \n", &Script_Prepare, "Failed to compile the scripts."},
+        {"TimeLine_Prepare() \n", &TimeLine_Prepare, "Failed to compile the actions in the time lines."},
+        {"Object_Prepare() \n", &Object_Prepare, "Failed to compile the actions in the objects."},
+        {"Room_Prepare() \n", &Room_Prepare, "Failed to compile the actions in the objects."},
+        {"Sound_Prepare() \n",
+         [] {
+             SoundHardware_Create();
+             const bool prepared = Sound_Prepare();
+             Audio_Prepare();
+             return prepared;
+         },
+         "Failed to prepare the sounds."},
+    };
+    tagIConsole& console = Console();
+    for (const Step& step : kSteps) {
+        console.Printf("%s", step.line);
+        if (!step.run()) {
+            ShowMessage(step.failure);
+            return false;
+        }
+    }
+    console.Printf("InitGraphics() \n");
+    console.Printf("Finished PrepareGame() \n");
+    return true;
+}
+
+bool Brackwell_DoTheWork()
+{
+    std::srand(kRandSeed);
+    if (!LoadGameData()) {
+        ReportLoadFailure();
+        return false;
+    }
+    ApplyHeaderToWorld();
+    Variable_Global_Init();
+    Console().Printf("PrepareGame()\n");
+    if (!PrepareGame()) {
+        return false;
+    }
+    Console().Printf("Run_Start\n");
+    g_gameStarted = true;
+    Run_Start();
+    return true;
+}
+
+bool Brackwell_Init()
+{
+    Registration_InstallPackageReaders();
+    if (!RunnerLoadGame(g_settings.gamePath)) {
+        return false;
+    }
+    Console().Printf("Get Resolution\n");
+    if (!Code_Load()) {
+        ReportLoadFailure();
+        return false;
+    }
+    return Stage("Create Window", &CreateWindowStage) && Stage("Init Graphics", &Runner_InitGraphics) &&
+           Stage("IO Init", &IO_Init) && Stage("Process Messages", &ProcessMessages) &&
+           Stage("Splash!", &SplashStage) && Stage("Start Frame", &StartFrameStage) &&
+           Stage("Part Create Textures", &Particle_InitShapes) &&
+           Stage("Debug Init Remote Interface", &Debug_InitRemoteInterface) && Stage("VM Init", &VM_Init) &&
+           Stage("Create Score Form", &ScoreForm_Create) && Stage("Create Load Form", &NothingStage) &&
+           Stage("Create Error Form", &ErrorForm_Create) && Stage("Do The Work", &Brackwell_DoTheWork);
+}
+
+void Brackwell_Shutdown()
+{
+    Vask_Functions_Fini();
+    Network_Shutdown();
+    Steam_Shutdown();
+    HighScore_Fini();
+    Code_Constant_Free();
+    Code_Function_Free();
+    Grid_FreeAll();
+    Room_FreeAll();
+    Instance_FreeAll();
+    Object_FreeAll();
+    Particle_Fini();
+    Sprite_Shutdown();
+    Sprite_FreeAll();
+    TempDirectory_Delete();
+    GR_D3D_FreeScreen();
+    Background_FreeAll();
+    TexturePages_Clear();
+    Texture_FreeAll();
+    Script_FreeAll();
+    Variable_FreeAll();
+    Font_FreeAll();
+    File_CloseAll();
+    DS_FreeAll();
+    Buffer_FreeAll();
+    Sound_Fini();
+    GR_D3D_Shutdown();
+    MainWindow_Destroy();
+}
+
+int Runner_Main(int argc, char** argv)
+{
+    CrashHandler_Install();
+    Brackwell_UnpackAtNames(ProgramFolder());
+    FindPackageBesideProgram();
+    InitFromCommandLine(argc, argv);
+    Brackwell_EarlyInit();
+    const bool started = Brackwell_Init();
+    while (started && GameRunningFlag == 1) {
+        Run_MainLoopTick();
+        ProcessMessages();
+    }
+    if (g_gameStarted) {
+        Run_EndGame();
+    }
+    IO_Shutdown();
+    SoundHardware_Quit();
+    Brackwell_Shutdown();
+    return started ? 0 : 1;
+}
+
+}  // namespace bw

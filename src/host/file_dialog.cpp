@@ -1,0 +1,114 @@
+#include "host/file_dialog.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include "host/file_system.h"
+#include "host/message_box.h"
+
+extern char** environ;
+
+namespace bw {
+namespace {
+
+constexpr const char* kChoosers[] = {"zenity", "kdialog"};
+constexpr size_t kMaxAnswer = 64 * 1024;  // a path, not a file
+
+bool OnPath(const std::string& program)
+{
+    const char* path = std::getenv("PATH");
+    std::string folders = path != nullptr ? path : "";
+    size_t start = 0;
+    while (start <= folders.size()) {
+        const size_t end = std::min(folders.find(':', start), folders.size());
+        const std::string folder = folders.substr(start, end - start);
+        if (!folder.empty() && HostFs_IsExecutableFile(folder + "/" + program)) {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+// Runs program with its output on a pipe; the whole output and the exit
+// status, or false when it could not start.
+bool RunForOutput(const std::string& program, const std::vector<std::string>& arguments, std::string* output,
+                  int* status)
+{
+    int fds[2];
+    if (pipe(fds) != 0) return false;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    const int started = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    if (started != 0) {
+        close(fds[0]);
+        return false;
+    }
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = read(fds[0], buffer, sizeof buffer);
+        if (got > 0) {
+            if (output->size() < kMaxAnswer) output->append(buffer, static_cast<size_t>(got));
+        } else if (got == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    close(fds[0]);
+    while (waitpid(pid, status, 0) < 0 && errno == EINTR) {
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string HostFileDialog_FindChooser()
+{
+    if (!Host_HasDisplay()) return {};
+    for (const char* chooser : kChoosers) {
+        if (OnPath(chooser)) return chooser;
+    }
+    return {};
+}
+
+std::vector<std::string> HostFileDialog_Arguments(const std::string& chooser)
+{
+    if (chooser == "kdialog") return {"--getopenfilename", "."};
+    return {"--file-selection", "--title=Open a game package"};
+}
+
+bool HostFileDialog_ChoosePackage(std::string* path)
+{
+    const std::string chooser = HostFileDialog_FindChooser();
+    if (chooser.empty()) {
+        std::fprintf(stderr,
+                     "No game package: put data.win beside the program or name one with -game <file>\n");
+        return false;
+    }
+    std::string answer;
+    int status = 0;
+    if (!RunForOutput(chooser, HostFileDialog_Arguments(chooser), &answer, &status) || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
+        return false;
+    }
+    while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r')) answer.pop_back();
+    if (answer.empty()) return false;
+    *path = answer;
+    return true;
+}
+
+}  // namespace bw

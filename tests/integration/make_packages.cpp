@@ -1,0 +1,68 @@
+// Writes the hand-made packages of the end-to-end runs into the folder
+// given: each one damaged or unusual in one way the runner must handle.
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "unit/app/test_package.h"
+
+namespace {
+
+using bw::test::TestHeader;
+using bw::test::TestPackage;
+
+void Save(const std::string& folder, const char* name, const TestPackage& package, bool breakFormLength = false)
+{
+    std::string bytes = package.FinishText();
+    if (breakFormLength) bytes[4] = static_cast<char>(bytes[4] + 1);
+    std::ofstream(folder + "/" + name, std::ios::binary) << bytes;
+}
+
+// A header and one code entry that calls a function no one defines.
+TestPackage UnknownFunction()
+{
+    TestPackage package;
+    const auto strings = package.Strings({"gml_Script_main", "no_such_function"});
+    TestHeader header;
+    bw::test::WriteHeader(package, header);
+    package.BeginChunk("CODE");
+    package.U32(1);
+    package.U32(package.Here() + 4);
+    package.U32(strings[0]);
+    package.U32(8);
+    const uint32_t call = package.Here();
+    package.U32(0xD9020000u);  // call.i with an operand
+    package.U32(0);
+    package.EndChunk();
+    package.BeginChunk("FUNC");
+    package.U32(strings[1]);
+    package.U32(1);
+    package.U32(call);
+    package.EndChunk();
+    return package;
+}
+
+TestPackage WithUnknownChunk()
+{
+    TestPackage package;
+    bw::test::WriteHeader(package, TestHeader{});
+    package.Chunk("ZZZZ", {1});
+    return package;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_packages FOLDER\n");
+        return 2;
+    }
+    const std::string folder = argv[1];
+    TestPackage headerOnly;
+    bw::test::WriteHeader(headerOnly, TestHeader{});
+    Save(folder, "bad_form_length.win", headerOnly, true);
+    Save(folder, "unknown_function.win", UnknownFunction());
+    Save(folder, "unknown_chunk.win", WithUnknownChunk());
+    return 0;
+}

@@ -1,0 +1,343 @@
+// The container walk, the header record and the two passes over packages
+// written by the test writer.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/console.h"
+#include "platform/package_image.h"
+#include "platform/package_loader.h"
+#include "unit/app/test_package.h"
+
+namespace bw {
+namespace {
+
+using test::TestHeader;
+using test::TestPackage;
+
+std::vector<std::string> g_lines;
+std::vector<std::string> g_calls;
+int g_registrations = 0;
+
+bool RecordReader(const char* name, bool result)
+{
+    g_calls.emplace_back(name);
+    return result;
+}
+
+class PackageLoaderTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_lines.clear();
+        g_calls.clear();
+        g_registrations = 0;
+        PackageLoader_Reset();
+        Console_SetDebugListener([](const char* line) { g_lines.emplace_back(line); });
+        PackageLoaderHooks hooks;
+        hooks.handlers = {
+            {Package_Tag("TPAG"), nullptr, nullptr, [](const PackageView&, uint32_t, uint32_t) { return RecordReader("TPAG", true); }},
+            {Package_Tag("TXTR"), nullptr, nullptr, [](const PackageView&, uint32_t, uint32_t) { return RecordReader("TXTR", true); }},
+            {Package_Tag("SPRT"), nullptr, nullptr, [](const PackageView&, uint32_t, uint32_t) { return RecordReader("SPRT", true); }},
+            {Package_Tag("PATH"), nullptr, nullptr, [](const PackageView&, uint32_t, uint32_t) { return RecordReader("PATH", false); }},
+        };
+        hooks.registerFunctions = [] { ++g_registrations; };
+        hooks.clearTables = [] { g_calls.emplace_back("clear"); };
+        PackageLoader_SetHooks(std::move(hooks));
+    }
+    void TearDown() override
+    {
+        Console_SetDebugListener(nullptr);
+        PackageLoader_SetHooks({});
+        PackageLoader_Reset();
+    }
+    void Use(const TestPackage& package)
+    {
+        m_image = package.Finish();
+        Package_SetImage(m_image.data(), m_image.size());
+    }
+    bool Logged(const std::string& line) const
+    {
+        for (const std::string& logged : g_lines) {
+            if (logged == line) return true;
+        }
+        return false;
+    }
+
+    std::vector<uint8_t> m_image;
+};
+
+TEST_F(PackageLoaderTest, ContainerChecksRejectWhatCannotBeWalked)
+{
+    TestPackage good;
+    good.Chunk("SPRT", {0});
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        bool wellFormed;
+    };
+    std::vector<uint8_t> wrongLength = good.Finish();
+    wrongLength[4] += 1;
+    std::vector<uint8_t> swapped = good.Finish();
+    std::memcpy(swapped.data(), "MROF", 4);
+    std::vector<uint8_t> pastEnd = good.Finish();
+    pastEnd[12] = 200;  // the chunk's payload length
+    const Case cases[] = {
+        {"good", good.Finish(), true},
+        {"FORM length not size - 8", wrongLength, false},
+        {"byte-swapped magic", swapped, true},
+        {"chunk past the end", pastEnd, false},
+        {"only the FORM header", {'F', 'O', 'R', 'M', 0, 0, 0, 0}, false},
+        {"truncated chunk header", {'F', 'O', 'R', 'M', 4, 0, 0, 0, 'S', 'P', 'R', 'T'}, false},
+    };
+    for (const Case& c : cases) {
+        const PackageView view(c.bytes.data(), c.bytes.size());
+        int visited = 0;
+        EXPECT_EQ(Package_WalkChunks(view, [&](const ChunkInfo&) { return ++visited > 0; }), c.wellFormed) << c.name;
+    }
+}
+
+TEST_F(PackageLoaderTest, ResolvingAnOffsetFailsOutsideTheFile)
+{
+    TestPackage package;
+    const std::vector<uint32_t> strings = package.Strings({"hello"});
+    const std::vector<uint8_t> bytes = package.Finish();
+    const PackageView view(bytes.data(), bytes.size());
+    const uint8_t* pointer = reinterpret_cast<const uint8_t*>(1);
+    EXPECT_TRUE(Wad_PatchPointer(view, 0, 4, &pointer));
+    EXPECT_EQ(pointer, nullptr) << "0 stays none";
+    EXPECT_TRUE(Wad_PatchPointer(view, 8, 4, &pointer));
+    EXPECT_EQ(pointer, bytes.data() + 8);
+    EXPECT_FALSE(Wad_PatchPointer(view, static_cast<uint32_t>(bytes.size()) - 2, 4, &pointer));
+    const char* text = nullptr;
+    ASSERT_TRUE(Wad_PatchString(view, strings[0], &text));
+    EXPECT_STREQ(text, "hello");
+    EXPECT_FALSE(Wad_PatchString(view, static_cast<uint32_t>(bytes.size()) + 10, &text));
+}
+
+TEST_F(PackageLoaderTest, HeaderTagDecidesTheCodeVersionBeforeRegistration)
+{
+    struct Case {
+        const char* tag;
+        int32_t version;
+    };
+    for (const Case& c : {Case{"GEN8", 800}, Case{"GENL", 700}, Case{"GEN7", 700}}) {
+        PackageLoader_Reset();
+        TestPackage package;
+        test::WriteHeader(package, TestHeader{}, c.tag);
+        Use(package);
+        ASSERT_TRUE(Code_Load()) << c.tag;
+        EXPECT_EQ(Package().codeVersion, c.version) << c.tag;
+        ASSERT_TRUE(Runner_ProcessChunks()) << c.tag;
+        EXPECT_EQ(Package().codeVersion, c.version) << c.tag;
+    }
+}
+
+TEST_F(PackageLoaderTest, FunctionsAreRegisteredOnceWhateverTheHeaderCount)
+{
+    TestPackage package;
+    test::WriteHeader(package, TestHeader{});
+    test::WriteHeader(package, TestHeader{}, "GENL");
+    Use(package);
+    ASSERT_TRUE(Code_Load());
+    EXPECT_EQ(g_registrations, 1);
+    EXPECT_TRUE(Logged("InitBWLFunctions\n"));
+}
+
+TEST_F(PackageLoaderTest, HeaderFieldsAreRead)
+{
+    TestPackage package;
+    const std::vector<uint32_t> s = package.Strings({"Game", "Default", "savefolder", "Caption"});
+    TestHeader h;
+    h.name = s[0];
+    h.config = s[1];
+    h.saveFolder = s[2];
+    h.caption = s[3];
+    h.flagByte = 0;
+    h.steamAppId = 480;
+    h.roomOrder = {2, 0, 1};
+    test::WriteHeader(package, h);
+    Use(package);
+    ASSERT_TRUE(Code_Load());
+    const GameHeader& header = Package().header;
+    EXPECT_STREQ(header.displayName, "Game");
+    EXPECT_STREQ(header.configName, "Default");
+    EXPECT_STREQ(header.saveFolder, "savefolder");
+    EXPECT_STREQ(header.caption, "Caption");
+    EXPECT_TRUE(header.DebugMode());
+    EXPECT_EQ(header.lastInstanceId, 100010);
+    EXPECT_EQ(header.lastTileId, 10000020);
+    EXPECT_EQ(header.gameId, 77);
+    EXPECT_EQ(header.windowWidth, 320);
+    EXPECT_EQ(header.windowHeight, 240);
+    EXPECT_EQ(header.steamAppId, 480);
+    EXPECT_EQ(header.roomOrder, (std::vector<int32_t>{2, 0, 1}));
+}
+
+TEST_F(PackageLoaderTest, SplashModeIsTheHighestSplashBit)
+{
+    struct Case {
+        uint32_t flags;
+        int32_t splash;
+    };
+    const Case cases[] = {{0, 0}, {0x200, 1}, {0x400, 2}, {0x800, 3}, {0x200 | 0x800, 3}, {0x600, 2}};
+    for (const Case& c : cases) {
+        GameHeader header;
+        header.flags = c.flags;
+        EXPECT_EQ(header.SplashMode(), c.splash) << std::hex << c.flags;
+    }
+}
+
+TEST_F(PackageLoaderTest, RoomOrderPlaceFollowsTheFormatNumber)
+{
+    struct Case {
+        uint8_t format;
+        uint32_t countAt;
+    };
+    const Case cases[] = {{8, 100}, {9, 100}, {10, 104}, {11, 112}, {12, 120}, {13, 124}};
+    for (const Case& c : cases) {
+        PackageLoader_Reset();
+        TestPackage package;
+        TestHeader h;
+        h.format = c.format;
+        h.roomOrderAt = c.countAt;
+        h.roomOrder = {5, 3};
+        test::WriteHeader(package, h);
+        Use(package);
+        ASSERT_TRUE(Code_Load()) << int{c.format};
+        EXPECT_EQ(Package().header.roomOrder, (std::vector<int32_t>{5, 3})) << int{c.format};
+    }
+}
+
+TEST_F(PackageLoaderTest, RoomOrderWinsWhereItOverlapsAField)
+{
+    // Format 14 keeps the room order at 100, where the caption, the two
+    // 64-bit values and the Steam id would be.
+    TestPackage package;
+    TestHeader h;
+    h.format = 14;
+    h.roomOrderAt = 100;
+    h.roomOrder = {1, 2, 3, 4, 5, 6};
+    test::WriteHeader(package, h);
+    Use(package);
+    ASSERT_TRUE(Code_Load());
+    EXPECT_EQ(Package().header.caption, nullptr);
+    EXPECT_EQ(Package().header.steamAppId, 0);
+    EXPECT_EQ(Package().header.roomOrder.size(), 6u);
+
+    // Old formats keep it at 36, over the save folder's offset.
+    PackageLoader_Reset();
+    TestPackage old;
+    TestHeader o;
+    o.format = 7;
+    o.roomOrderAt = 36;
+    o.roomOrder = {9, 8};
+    test::WriteHeader(old, o);
+    Use(old);
+    ASSERT_TRUE(Code_Load());
+    EXPECT_EQ(Package().header.saveFolder, nullptr);
+    EXPECT_EQ(Package().header.roomOrder, (std::vector<int32_t>{9, 8}));
+}
+
+TEST_F(PackageLoaderTest, DamagedHeaderIsALoadError)
+{
+    TestPackage shortRecord;
+    shortRecord.Chunk("GEN8", {0x0D01});
+    TestPackage badString;
+    TestHeader h;
+    h.name = 0x7FFFFFF0;
+    test::WriteHeader(badString, h);
+    TestPackage hugeOrder;
+    TestHeader big;
+    big.roomOrder = {1};
+    test::WriteHeader(hugeOrder, big);
+    std::vector<uint8_t> bytes = hugeOrder.Finish();
+    const uint32_t count = 0x40000000;
+    std::memcpy(&bytes[8 + 8 + 124], &count, 4);
+    for (const TestPackage* package : {&shortRecord, &badString}) {
+        PackageLoader_Reset();
+        Use(*package);
+        EXPECT_FALSE(Code_Load());
+    }
+    PackageLoader_Reset();
+    Package_SetImage(bytes.data(), bytes.size());
+    EXPECT_FALSE(Code_Load());
+}
+
+TEST_F(PackageLoaderTest, WrongFormLengthFailsBothPasses)
+{
+    TestPackage package;
+    test::WriteHeader(package, TestHeader{});
+    std::vector<uint8_t> bytes = package.Finish();
+    bytes[4] ^= 4;
+    Package_SetImage(bytes.data(), bytes.size());
+    EXPECT_FALSE(Code_Load());
+    EXPECT_FALSE(Runner_ProcessChunks());
+    EXPECT_EQ(g_registrations, 0);
+}
+
+TEST_F(PackageLoaderTest, MainPassLogsEveryChunkAndSkipsEmptyOnes)
+{
+    TestPackage package;
+    package.BeginChunk("SPRT");
+    package.EndChunk();
+    package.Chunk("SPRT", {0});
+    Use(package);
+    ASSERT_TRUE(Runner_ProcessChunks());
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"clear", "SPRT"}));
+    EXPECT_TRUE(Logged("initialise everything!\n"));
+    EXPECT_TRUE(Logged("Process Chunk: SPRT   0\n"));
+    EXPECT_TRUE(Logged("Process Chunk: SPRT   4\n"));
+}
+
+TEST_F(PackageLoaderTest, UnknownChunkFailsTheMainPassButTheWalkGoesOn)
+{
+    TestPackage package;
+    package.Chunk("ABCD", {1});
+    package.Chunk("SPRT", {0});
+    Use(package);
+    EXPECT_FALSE(Runner_ProcessChunks());
+    EXPECT_TRUE(Logged("unknown Chunk ABCD:1145258561\n"));
+    EXPECT_EQ(g_calls.back(), "SPRT");
+}
+
+TEST_F(PackageLoaderTest, FailingReaderFailsTheMainPass)
+{
+    TestPackage package;
+    package.Chunk("PATH", {0});
+    Use(package);
+    EXPECT_FALSE(Runner_ProcessChunks());
+}
+
+TEST_F(PackageLoaderTest, TexturesAreBoundAfterBothListsWhateverTheOrder)
+{
+    TestPackage package;
+    package.Chunk("TXTR", {0});
+    package.Chunk("SPRT", {0});
+    package.Chunk("TPAG", {0});
+    Use(package);
+    ASSERT_TRUE(Runner_ProcessChunks());
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"clear", "SPRT", "TPAG", "TXTR"}));
+}
+
+TEST_F(PackageLoaderTest, StringTableEntriesMustLieInsideTheFile)
+{
+    TestPackage package;
+    package.Strings({"a", "bc"});
+    Use(package);
+    ASSERT_TRUE(Code_Load());
+    EXPECT_STREQ(Package_String(1), "bc");
+    EXPECT_EQ(Package_String(2), nullptr);
+
+    // A length that runs past the end of the file.
+    PackageLoader_Reset();
+    std::vector<uint8_t> bytes = package.Finish();
+    const uint32_t firstString = 8 + 8 + 4 + 8;
+    bytes[firstString] = 0xF0;
+    Package_SetImage(bytes.data(), bytes.size());
+    EXPECT_FALSE(Code_Load());
+}
+
+}  // namespace
+}  // namespace bw
