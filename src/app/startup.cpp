@@ -29,9 +29,11 @@
 #include "platform/package_loader.h"
 #include "platform/timer.h"
 #include "script/code_chunks.h"
+#include "script/code_unit.h"
 #include "script/constants.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
+#include "script/vm.h"
 #include "world/builtin_variables.h"
 #include "world/game_state.h"
 #include "world/script_access.h"
@@ -186,6 +188,14 @@ void StartFrameStage()
 }
 
 void NothingStage() {}
+
+// "-oldexec" runs text-compiled code on the tree interpreter; "-trace" logs
+// each instruction the virtual machine executes.
+void VmInitStage()
+{
+    Code_SetUseBytecode(g_settings.newExecution);
+    VM_SetTrace(g_settings.trace);
+}
 
 void InitFromCommandLine(int argc, char** argv)
 {
@@ -411,7 +421,7 @@ bool Brackwell_Init()
            Stage("IO Init", &IO_Init) && Stage("Process Messages", &ProcessMessages) &&
            Stage("Splash!", &SplashStage) && Stage("Start Frame", &StartFrameStage) &&
            Stage("Part Create Textures", &Particle_InitShapes) &&
-           Stage("Debug Init Remote Interface", &Debug_InitRemoteInterface) && Stage("VM Init", &VM_Init) &&
+           Stage("Debug Init Remote Interface", &Debug_InitRemoteInterface) && Stage("VM Init", &VmInitStage) &&
            Stage("Create Score Form", &ScoreForm_Create) && Stage("Create Load Form", &NothingStage) &&
            Stage("Create Error Form", &ErrorForm_Create) && Stage("Do The Work", &Brackwell_DoTheWork);
 }

@@ -69,7 +69,6 @@ void Splash_DrawImage() {}
 void IO_Init() {}
 void Particle_InitShapes() {}
 void Debug_InitRemoteInterface() {}
-void VM_Init() {}
 void ScoreForm_Create() {}
 void ErrorForm_Create() {}
 void Run_Start() {}

@@ -98,7 +98,6 @@ void Splash_DrawImage();            // platform: the built-in splash image, draw
 void IO_Init();                     // world: input
 void Particle_InitShapes();         // particles
 void Debug_InitRemoteInterface();   // online (empty in this build)
-void VM_Init();                     // script: the virtual machine
 void ScoreForm_Create();            // world: the score form
 void ErrorForm_Create();            // script: the run-time error form
 

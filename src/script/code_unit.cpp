@@ -8,6 +8,7 @@
 #include "script/names.h"
 #include "script/parser.h"
 #include "script/tree_interpreter.h"
+#include "script/vm.h"
 #include "script/world_access.h"
 
 namespace bw {
@@ -21,6 +22,7 @@ namespace {
 // on top is bounded by the parser's nesting limit.
 constexpr uintptr_t kMaxRunStackBytes = uintptr_t{3} << 20;
 int32_t g_nestedRuns = 0;
+bool g_useBytecode = true;
 uintptr_t g_outermostFrame = 0;
 
 bool RunStackExhausted()
@@ -35,6 +37,38 @@ bool RunStackExhausted()
 bool IsNameBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool RunsOnMachine(const CCode& code)
+{
+    return code.bytecode != nullptr && (g_useBytecode || code.root.kind == kNodeUnset);
+}
+
+// Compiles the tree into verified bytecode; a unit whose bytecode fails to
+// verify is an error of its compile, never run.
+bool GenerateBytecode(CCode& code)
+{
+    VMGeneratedCode generated;
+    std::string error;
+    const bool made = code.IsProgram() ? VM_Compile_Program(code.root, &generated, &error)
+                                       : VM_Compile_Expression(code.root, &generated, &error);
+    auto program = std::make_unique<VMProgram>();
+    if (made) {
+        std::vector<const char*> texts;
+        texts.reserve(generated.strings.size());
+        for (const std::string& text : generated.strings) {
+            texts.push_back(text.c_str());
+        }
+        const VMStringTable strings{texts.data(), texts.size()};
+        if (VM_VerifyUnit(reinterpret_cast<const uint8_t*>(generated.words.data()), generated.words.size() * 4,
+                          strings, &program->unit, &error)) {
+            program->lines = std::move(generated.lines);
+            code.bytecode = std::move(program);
+            return true;
+        }
+    }
+    Code_Report_Error(code.text.c_str(), code.IsProgram(), 0, error.c_str());
+    return false;
 }
 
 bool Code_Execute_Inner(CInstance* self, CInstance* other, CCode& code, Value* result)
@@ -57,8 +91,13 @@ bool Code_Execute_Inner(CInstance* self, CInstance* other, CCode& code, Value* r
         return false;
     }
     ++g_nestedRuns;
-    CodeExecContext context{self, other, nullptr, &code};
     Value_SetReal(*result, 0.0);
+    if (RunsOnMachine(code)) {
+        const bool ran = VM_Exec(*code.bytecode, code, self, other, result);
+        --g_nestedRuns;
+        return ran;
+    }
+    CodeExecContext context{self, other, nullptr, &code};
     const int32_t status = code.kind == kCodeProgram ? Code_Run_Program(context, code.root, result)
                                                       : Code_Eval_Expression(context, code.root, result);
     if (context.locals != nullptr) {
@@ -72,6 +111,12 @@ bool Code_Execute_Inner(CInstance* self, CInstance* other, CCode& code, Value* r
 
 CCode::CCode(const char* text, bool expression)
     : kind(expression ? kCodeExpression : kCodeProgram), text(text != nullptr ? text : "")
+{
+}
+
+CCode::CCode(const char* unitName, std::unique_ptr<VMProgram> program, int32_t entryIndex)
+    : kind(kCodeProgram), compiled(true), name(unitName != nullptr ? unitName : ""), codeIndex(entryIndex),
+      fromText(false), bytecode(std::move(program))
 {
 }
 
@@ -110,9 +155,22 @@ bool CCode::Compile(const char* unitName)
     if (kind == kCodeExpression && root.kind == kNodeConstant) {
         kind = kCodeConstantExpression;
         Value_Copy(constant, root.value);
+    } else if (g_useBytecode && !GenerateBytecode(*this)) {
+        Code_Tree_Free(root);
+        return false;
     }
     compiled = true;
     return true;
+}
+
+void Code_SetUseBytecode(bool useBytecode)
+{
+    g_useBytecode = useBytecode;
+}
+
+bool Code_UseBytecode()
+{
+    return g_useBytecode;
 }
 
 bool Code_Execute(CInstance* self, CInstance* other, CCode& code, Value* result)
@@ -121,7 +179,8 @@ bool Code_Execute(CInstance* self, CInstance* other, CCode& code, Value* result)
         return true;
     }
     if (Code_Error_HasPending()) {
-        Code_Error_Runtime(Code_Error_PendingMessage(), false);
+        // The machine's errors end the game; the tree interpreter's let it go on.
+        Code_Error_Runtime(Code_Error_PendingMessage(), RunsOnMachine(code));
         Code_Error_ClearPending();
     }
     return false;

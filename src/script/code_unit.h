@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "script/code_node.h"
@@ -13,6 +14,7 @@
 namespace bw {
 
 class CInstance;
+struct VMProgram;
 
 enum CodeKind : int32_t {
     kCodeProgram = 1,
@@ -25,6 +27,9 @@ public:
     // The unit keeps its own copy of the text: text units are made every
     // step by execute_string, from texts that do not outlive the call.
     CCode(const char* text, bool expression);
+    // A unit of package bytecode, already verified: it has no text and no
+    // tree, so it always runs on the virtual machine.
+    CCode(const char* unitName, std::unique_ptr<VMProgram> program, int32_t entryIndex);
     virtual ~CCode();
     CCode(const CCode&) = delete;
     CCode& operator=(const CCode&) = delete;
@@ -44,7 +49,16 @@ public:
     std::string name;
     int32_t codeIndex = -1;  // package code entry; -1 for a unit made from text
     bool fromText = true;
+    // The verified bytecode; made when a text unit compiles while the
+    // machine is the engine, and always present for package code.
+    std::unique_ptr<VMProgram> bytecode;
 };
+
+// The engine of code compiled from text: the virtual machine (the default)
+// or, with "-oldexec", the tree interpreter. A unit that has bytecode but no
+// tree runs on the machine either way.
+void Code_SetUseBytecode(bool useBytecode);
+bool Code_UseBytecode();
 
 // Runs the unit for self and other. A failure hands the pending message to
 // the run-time error report (not fatal) and gives false.

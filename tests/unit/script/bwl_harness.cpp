@@ -143,6 +143,9 @@ std::string& Bwl_Printed()
 void BwlTest::SetUp()
 {
     WorldTest::SetUp();
+    // Tests of the language run on the tree interpreter unless they ask
+    // for the virtual machine.
+    Code_SetUseBytecode(false);
     World_RegisterScriptAccess();
     RegisterTestBuiltins();
     Code_Constant_Free();
@@ -179,6 +182,7 @@ void BwlTest::TearDown()
     Code_Constant_Free();
     Code_Error_ResetState();
     Code_Error_SetShowErrors(true);
+    Code_SetUseBytecode(true);
     WorldTest::TearDown();
     Code_WorldAccess() = WorldAccess{};
 }

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs the BWL micro-benchmarks and the same programs in Lua 5.4, and prints
+# the time ratio BWL/Lua of each (below 1: BWL is faster).
+#   bench/run.sh [build-dir]
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${1:-$root/build-bench}"
+if ! command -v lua5.4 >/dev/null; then
+  sudo -n true 2>/dev/null && SUDO=sudo || SUDO=
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get update </dev/null
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y lua5.4 </dev/null
+fi
+cmake -S "$root" -B "$build" -G Ninja -DBW_BENCH=ON -DBW_TESTS=OFF >/dev/null
+cmake --build "$build" --target bwl_bench
+json="$(mktemp)"
+"$build/bench/bwl_bench" --benchmark_format=json --benchmark_out="$json" --benchmark_out_format=json >/dev/null
+printf "%-20s %12s %12s %12s %8s\n" benchmark "vm us" "tree us" "lua us" "vm/lua"
+for pair in Fib:fib NumericLoop:numeric_loop StringBuilding:string_building \
+            ArrayFillAndSum:array_fill_and_sum WithOverInstances:with_over_instances; do
+  name="${pair%%:*}"; file="${pair##*:}"
+  lua_us="$(lua5.4 "$root/bench/lua/time.lua" "$root/bench/lua/$file.lua")"
+  python3 - "$json" "$name" "$lua_us" <<'PY'
+import json, sys
+data = json.load(open(sys.argv[1]))
+times = {b["name"]: b["real_time"] for b in data["benchmarks"]}
+name, lua = sys.argv[2], float(sys.argv[3])
+vm, tree = times[name + "/1"], times[name + "/0"]
+print("%-20s %12.1f %12.1f %12.1f %8.2f" % (name, vm, tree, lua, vm / lua))
+PY
+done
+rm -f "$json"

@@ -1,0 +1,552 @@
+#include "script/verifier.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+
+#include "script/bytecode_generator.h"
+#include "script/code_node.h"
+
+namespace bw {
+
+namespace {
+
+constexpr size_t kMaxStackItems = 1024;
+constexpr int32_t kMaxEnvDepth = 1024;
+
+struct Instruction {
+    uint32_t word = 0;
+    size_t at = 0;  // word index
+    uint32_t operand[2] = {0, 0};
+};
+
+struct State {
+    bool seen = false;
+    int32_t env = 0;
+    std::vector<VMDataType> types;
+};
+
+bool IsValueType(VMDataType type)
+{
+    switch (type) {
+    case kTypeDouble:
+    case kTypeInt:
+    case kTypeInt64:
+    case kTypeBool:
+    case kTypeVariable:
+    case kTypeString: return true;
+    default: return false;
+    }
+}
+
+bool IsPlainNumber(VMDataType type)
+{
+    return type == kTypeDouble || type == kTypeInt || type == kTypeInt64 || type == kTypeBool;
+}
+
+bool IsArithmetic(uint8_t opcode)
+{
+    return (opcode >= kOpMul && opcode <= kOpXor) || opcode == kOpShl || opcode == kOpShr;
+}
+
+class Verifier {
+public:
+    Verifier(const VMStringTable& strings, VerifiedUnit* out) : strings_(strings), out_(out) {}
+
+    bool Run(const uint8_t* bytes, size_t length);
+
+    std::string error;
+
+private:
+    bool Fail(const Instruction* at, const std::string& why)
+    {
+        error = at != nullptr ? "Bytecode error at offset " + std::to_string(at->at * 4) + ": " + why
+                              : "Bytecode error: " + why;
+        return false;
+    }
+
+    bool Decode(const uint8_t* bytes, size_t length);
+    bool Step(size_t index, State state);
+    bool Flow(size_t target, const State& state, const Instruction& from);
+    void Record(size_t index, const State& state);
+
+    bool Pop(State& state, const Instruction& in, VMDataType expected)
+    {
+        if (state.types.empty()) {
+            return Fail(&in, "stack underflow");
+        }
+        if (expected != kTypeNone && state.types.back() != expected) {
+            return Fail(&in, std::string("expected an item of type ") + VM_TypeSuffix(expected) + ", found " +
+                                 VM_TypeSuffix(state.types.back()));
+        }
+        state.types.pop_back();
+        return true;
+    }
+    bool Push(State& state, const Instruction& in, VMDataType type)
+    {
+        if (state.types.size() >= kMaxStackItems) {
+            return Fail(&in, "stack overflow");
+        }
+        state.types.push_back(type);
+        if (static_cast<int32_t>(state.types.size()) > out_->maxDepth) {
+            out_->maxDepth = static_cast<int32_t>(state.types.size());
+        }
+        return true;
+    }
+    // Items from the top that take exactly bytes of the package stack,
+    // starting skip items down; -1 when the bytes split an item.
+    static int32_t ItemsCovering(const State& state, size_t skip, int32_t bytes)
+    {
+        int32_t items = 0;
+        size_t i = state.types.size();
+        if (skip > i) {
+            return -1;
+        }
+        i -= skip;
+        while (bytes > 0) {
+            if (i == 0) {
+                return -1;
+            }
+            bytes -= VM_PackageStackBytes(state.types[--i]);
+            ++items;
+        }
+        return bytes == 0 ? items : -1;
+    }
+
+    bool VariableOperands(State& state, const Instruction& in, uint32_t ref)
+    {
+        if ((ref & kVarRefNoIndex) == 0 && !Pop(state, in, kTypeInt)) {
+            return false;
+        }
+        return (ref & kVarRefSelectorInWord) != 0 || Pop(state, in, kTypeInt);
+    }
+
+    bool StepPush(State& state, const Instruction& in, VMNativeOp& op);
+    bool StepPop(State& state, const Instruction& in, VMNativeOp& op);
+    bool StepDup(State& state, const Instruction& in, VMNativeOp& op);
+
+    const VMStringTable& strings_;
+    VerifiedUnit* out_;
+    std::vector<Instruction> instructions_;
+    std::vector<State> states_;
+    std::vector<size_t> work_;
+    std::unordered_map<uint64_t, int32_t> nodeIds_;
+    std::unordered_map<int32_t, int32_t> localSlots_;
+
+    // Gives a local named in the word its slot.
+    void BindLocal(VMNativeOp& op, VMHandler local)
+    {
+        if ((op.flags & kVarRefSelectorInWord) == 0 || op.a != kSelectorLocal) {
+            return;
+        }
+        auto [it, added] = localSlots_.try_emplace(op.b, static_cast<int32_t>(out_->localIds.size()));
+        if (added) {
+            out_->localIds.push_back(op.b);
+        }
+        op.handler = local;
+        op.k.i = it->second;
+    }
+};
+
+bool Verifier::Decode(const uint8_t* bytes, size_t length)
+{
+    if (length % 4 != 0) {
+        return Fail(nullptr, "length is not a whole number of words");
+    }
+    const size_t count = length / 4;
+    out_->words.resize(count);
+    if (count > 0) {
+        std::memcpy(out_->words.data(), bytes, length);  // little-endian host
+    }
+    out_->opAtWord.assign(count, -1);
+    for (size_t at = 0; at < count;) {
+        Instruction in;
+        in.word = out_->words[at];
+        in.at = at;
+        const auto size = static_cast<size_t>(VM_InstructionBytes(in.word)) / 4;
+        if (at + size > count) {
+            return Fail(&in, "operand runs past the end of the code");
+        }
+        for (size_t i = 1; i < size; ++i) {
+            in.operand[i - 1] = out_->words[at + i];
+        }
+        out_->opAtWord[at] = static_cast<int32_t>(instructions_.size());
+        instructions_.push_back(in);
+        at += size;
+    }
+    return true;
+}
+
+void Verifier::Record(size_t index, const State& state)
+{
+    int32_t node = -1;
+    for (VMDataType type : state.types) {
+        const uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(node)) << 8) | type;
+        auto [it, added] = nodeIds_.try_emplace(key, static_cast<int32_t>(out_->typeNodes.size()));
+        if (added) {
+            out_->typeNodes.push_back({type, node});
+        }
+        node = it->second;
+    }
+    out_->exitNode[index] = node;
+}
+
+bool Verifier::Flow(size_t target, const State& state, const Instruction& from)
+{
+    Record(static_cast<size_t>(out_->opAtWord[from.at]), state);
+    State& there = states_[target];
+    if (!there.seen) {
+        there = state;
+        there.seen = true;
+        work_.push_back(target);
+        return true;
+    }
+    if (there.env != state.env || there.types != state.types) {
+        return Fail(&from, "paths meet with different stacks");
+    }
+    return true;
+}
+
+bool Verifier::StepPush(State& state, const Instruction& in, VMNativeOp& op)
+{
+    const VMDataType t = op.t;
+    if (!VM_HasOperandFlag(in.word)) {
+        return Fail(&in, "push without an operand");
+    }
+    switch (t) {
+    case kTypeDouble:
+        op.handler = VMHandler::PushDouble;
+        std::memcpy(&op.k.d, in.operand, 8);
+        break;
+    case kTypeInt64:
+        op.handler = VMHandler::PushInt64;
+        std::memcpy(&op.k.l, in.operand, 8);
+        break;
+    case kTypeInt:
+        op.handler = VMHandler::PushInt;
+        op.k.i = static_cast<int32_t>(in.operand[0]);
+        break;
+    case kTypeBool:
+        op.handler = VMHandler::PushBool;
+        op.k.i = (in.operand[0] & 0xFF) != 0 ? 1 : 0;
+        break;
+    case kTypeString:
+        if (in.operand[0] >= strings_.count || strings_.texts[in.operand[0]] == nullptr) {
+            return Fail(&in, "string operand outside the string table");
+        }
+        op.handler = VMHandler::PushString;
+        op.b = static_cast<int32_t>(out_->strings.size());
+        out_->strings.emplace_back(strings_.texts[in.operand[0]]);
+        break;
+    case kTypeNone:
+        op.handler = VMHandler::PushInt;
+        op.k.i = VM_Immediate(in.word);
+        return Push(state, in, kTypeInt);
+    case kTypeVariable:
+        op.handler = VMHandler::PushVariable;
+        op.flags = in.operand[0] & ~kVarRefIdMask;
+        op.b = static_cast<int32_t>(in.operand[0] & kVarRefIdMask);
+        op.a = VM_Immediate(in.word) + ((op.flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+        if (!VariableOperands(state, in, in.operand[0])) {
+            return false;
+        }
+        BindLocal(op, VMHandler::PushLocal);
+        break;
+    default:
+        return Fail(&in, "push of an unsupported type");
+    }
+    return Push(state, in, t == kTypeNone ? kTypeInt : t);
+}
+
+bool Verifier::StepPop(State& state, const Instruction& in, VMNativeOp& op)
+{
+    if (!IsValueType(op.u)) {
+        return Fail(&in, "pop of an unsupported type");
+    }
+    if (op.t == kTypeNone) {
+        // Shuffle: the top item goes beneath the d bytes below it, then m
+        // bytes are dropped. Counted in the package form's item sizes.
+        const auto d = static_cast<int8_t>(in.word & 0xFF) * 4;
+        const auto m = static_cast<int8_t>((in.word >> 8) & 0xFF) * 4;
+        if (d < 0 || m < 0 || state.types.empty() || state.types.back() != op.u) {
+            return Fail(&in, "malformed stack shuffle");
+        }
+        const int32_t moved = ItemsCovering(state, 1, d);
+        if (moved < 0) {
+            return Fail(&in, "stack shuffle splits an item");
+        }
+        const VMDataType top = state.types.back();
+        state.types.pop_back();
+        state.types.insert(state.types.end() - moved, top);
+        const int32_t dropped = ItemsCovering(state, 0, m);
+        if (dropped < 0) {
+            return Fail(&in, "stack shuffle splits an item");
+        }
+        for (int32_t i = 0; i < dropped; ++i) {
+            if (!IsPlainNumber(state.types.back())) {
+                return Fail(&in, "stack shuffle drops an owned item");
+            }
+            state.types.pop_back();
+        }
+        op.handler = VMHandler::Rotate;
+        op.a = moved;
+        op.b = dropped;
+        return true;
+    }
+    if (!VM_HasOperandFlag(in.word) || (op.t != kTypeVariable && op.t != kTypeInt)) {
+        return Fail(&in, "Pop :: Execution Error - Instruction malformed");
+    }
+    const uint32_t ref = in.operand[0];
+    op.flags = ref & ~kVarRefIdMask;
+    op.b = static_cast<int32_t>(ref & kVarRefIdMask);
+    op.a = VM_Immediate(in.word) + ((op.flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+    if (op.t == kTypeVariable) {
+        op.handler = VMHandler::PopVariable;
+        BindLocal(op, VMHandler::PopLocal);
+        return VariableOperands(state, in, ref) && Pop(state, in, op.u);
+    }
+    op.handler = VMHandler::PopVariableTop;
+    return Pop(state, in, op.u) && VariableOperands(state, in, ref);
+}
+
+bool Verifier::StepDup(State& state, const Instruction& in, VMNativeOp& op)
+{
+    const int32_t n = static_cast<uint16_t>(in.word & 0xFFFF);
+    if (op.t == kTypeString || op.t == kTypeVariable) {
+        if (state.types.empty() || state.types.back() != op.t) {
+            return Fail(&in, "dup of a missing item");
+        }
+        op.handler = VMHandler::DupRepeat;
+        op.a = n + 1;
+        for (int32_t i = 0; i <= n; ++i) {
+            if (!Push(state, in, op.t)) {
+                return false;
+            }
+        }
+        return true;
+    }
+    if (!IsPlainNumber(op.t)) {
+        return Fail(&in, "dup of an unsupported type");
+    }
+    const int32_t items = ItemsCovering(state, 0, (n + 1) * VM_PackageStackBytes(op.t));
+    if (items < 0) {
+        return Fail(&in, "dup count splits or passes the stack");
+    }
+    const size_t first = state.types.size() - static_cast<size_t>(items);
+    for (size_t i = first; i < first + static_cast<size_t>(items); ++i) {
+        if (!IsPlainNumber(state.types[i]) || !Push(state, in, state.types[i])) {
+            return error.empty() ? Fail(&in, "dup block holds an owned item") : false;
+        }
+    }
+    op.handler = VMHandler::DupBlock;
+    op.a = items;
+    return true;
+}
+
+bool Verifier::Step(size_t index, State state)
+{
+    const Instruction& in = instructions_[index];
+    VMNativeOp& op = out_->ops[index];
+    op.opcode = VM_Opcode(in.word);
+    op.t = VM_FirstType(in.word);
+    op.u = VM_SecondType(in.word);
+    op.offset = static_cast<uint32_t>(in.at * 4);
+    const uint8_t opcode = op.opcode;
+    const size_t next = index + 1;
+    auto branchTarget = [&](size_t* target) {
+        const int64_t to = static_cast<int64_t>(in.at) + VM_BranchOffset(in.word);
+        if (to < 0 || static_cast<size_t>(to) > out_->words.size()) {
+            return Fail(&in, "branch outside the code");
+        }
+        if (static_cast<size_t>(to) == out_->words.size()) {
+            *target = instructions_.size();
+            return true;
+        }
+        if (out_->opAtWord[static_cast<size_t>(to)] < 0) {
+            return Fail(&in, "branch into an operand");
+        }
+        *target = static_cast<size_t>(out_->opAtWord[static_cast<size_t>(to)]);
+        return true;
+    };
+
+    if (opcode == kOpConv) {
+        if (!IsValueType(op.t) || !IsValueType(op.u) || !Pop(state, in, op.t) || !Push(state, in, op.u)) {
+            return error.empty() ? Fail(&in, "DoConv :: Execution Error") : false;
+        }
+        op.handler = VMHandler::Conv;
+        return Flow(next, state, in);
+    }
+    if (IsArithmetic(opcode) || (opcode >= kOpSlt && opcode <= kOpSgt)) {
+        if (!IsValueType(op.t) || !IsValueType(op.u)) {
+            return Fail(&in, "operator on an unsupported type");
+        }
+        if (!Pop(state, in, op.t) || !Pop(state, in, op.u)) {
+            return false;
+        }
+        op.result = VM_BinaryResultType(opcode, op.t, op.u);
+        if (opcode >= kOpSlt) {
+            op.handler = VMHandler::Compare;
+        } else if (op.t == kTypeInt && op.u == kTypeInt) {
+            op.handler = VMHandler::ArithmeticIntInt;
+        } else if (op.t == kTypeDouble && op.u == kTypeDouble) {
+            op.handler = VMHandler::ArithmeticDoubleDouble;
+        } else {
+            op.handler = VMHandler::Arithmetic;
+        }
+        return Push(state, in, op.result) && Flow(next, state, in);
+    }
+    switch (opcode) {
+    case kOpNeg:
+    case kOpNot:
+        if (!IsValueType(op.t) || state.types.empty() || state.types.back() != op.t) {
+            return Fail(&in, "operator on a missing or different item");
+        }
+        op.handler = opcode == kOpNeg ? VMHandler::Neg : VMHandler::Not;
+        return Flow(next, state, in);
+    case kOpPop:
+        return StepPop(state, in, op) && Flow(next, state, in);
+    case kOpPush:
+        return StepPush(state, in, op) && Flow(next, state, in);
+    case kOpDup:
+        return StepDup(state, in, op) && Flow(next, state, in);
+    case kOpPopz:
+        op.handler = VMHandler::Popz;
+        return IsValueType(op.t) && Pop(state, in, op.t) ? Flow(next, state, in)
+                                                          : (error.empty() ? Fail(&in, "popz of no item") : false);
+    case kOpRet:
+        op.handler = VMHandler::Ret;
+        if (!IsValueType(op.t) || !Pop(state, in, op.t)) {
+            return error.empty() ? Fail(&in, "ret of no item") : false;
+        }
+        Record(index, state);
+        return true;
+    case kOpExit:
+        op.handler = VMHandler::Exit;
+        Record(index, state);
+        return true;
+    case kOpB:
+    case kOpBt:
+    case kOpBf: {
+        size_t target = 0;
+        if (!branchTarget(&target)) {
+            return false;
+        }
+        op.a = static_cast<int32_t>(target);
+        if (opcode == kOpB) {
+            op.handler = VMHandler::Branch;
+            return Flow(target, state, in);
+        }
+        op.handler = opcode == kOpBt ? VMHandler::BranchTrue : VMHandler::BranchFalse;
+        return Pop(state, in, kTypeBool) && Flow(target, state, in) && Flow(next, state, in);
+    }
+    case kOpPushEnv: {
+        size_t target = 0;
+        if (!branchTarget(&target) || !Pop(state, in, kTypeInt)) {
+            return false;
+        }
+        if (++state.env > kMaxEnvDepth) {
+            return Fail(&in, "with-statements nest too deep");
+        }
+        out_->maxEnvDepth = std::max(out_->maxEnvDepth, state.env);
+        op.handler = VMHandler::PushEnv;
+        op.a = static_cast<int32_t>(target);
+        return Flow(target, state, in) && Flow(next, state, in);
+    }
+    case kOpPopEnv: {
+        if (state.env <= 0) {
+            return Fail(&in, "popenv without a with-statement");
+        }
+        if (op.u == kTypeNone && op.t == kTypeDouble) {
+            op.handler = VMHandler::PopEnvExit;
+            --state.env;
+            return Flow(next, state, in);
+        }
+        size_t target = 0;
+        if (!branchTarget(&target) || !Flow(target, state, in)) {
+            return false;
+        }
+        op.handler = VMHandler::PopEnv;
+        op.a = static_cast<int32_t>(target);
+        --state.env;
+        return Flow(next, state, in);
+    }
+    case kOpCall: {
+        if (op.t != kTypeInt || !VM_HasOperandFlag(in.word)) {
+            return Fail(&in, "DoCall :: Execution Engine type error");
+        }
+        op.handler = VMHandler::Call;
+        op.a = static_cast<uint16_t>(in.word & 0xFFFF);
+        op.b = static_cast<int32_t>(in.operand[0]);
+        for (int32_t i = 0; i < op.a; ++i) {
+            if (!Pop(state, in, kTypeVariable)) {
+                return false;
+            }
+        }
+        return Push(state, in, kTypeVariable) && Flow(next, state, in);
+    }
+    case kOpBreak: {
+        const auto code = static_cast<uint16_t>(in.word & 0xFFFF);
+        if (code == kBreakIndexCheck) {
+            if (state.types.empty() || state.types.back() != kTypeInt) {
+                return Fail(&in, "index check without an int index");
+            }
+            op.handler = VMHandler::IndexCheck;
+        } else {
+            op.handler = code == 0 ? VMHandler::Trap : VMHandler::Nop;
+        }
+        return Flow(next, state, in);
+    }
+    default:
+        op.handler = VMHandler::Nop;  // unassigned codes do nothing
+        return Flow(next, state, in);
+    }
+}
+
+bool Verifier::Run(const uint8_t* bytes, size_t length)
+{
+    if (!Decode(bytes, length)) {
+        return false;
+    }
+    const size_t count = instructions_.size();
+    out_->ops.assign(count + 1, VMNativeOp{});
+    out_->ops[count].handler = VMHandler::End;
+    out_->ops[count].offset = static_cast<uint32_t>(length);
+    states_.assign(count + 1, State{});
+    out_->exitNode.assign(count + 1, -1);
+    states_[0].seen = true;
+    work_.push_back(0);
+    while (!work_.empty()) {
+        const size_t index = work_.back();
+        work_.pop_back();
+        if (index == count) {
+            Record(count, states_[count]);  // running off the end ends the code
+            continue;
+        }
+        if (!Step(index, states_[index])) {
+            return false;
+        }
+    }
+    for (VMNativeOp& op : out_->ops) {
+        if (op.handler == VMHandler::PushString) {
+            op.k.s = out_->strings[static_cast<size_t>(op.b)].c_str();
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool VM_VerifyUnit(const uint8_t* words, size_t byteLength, const VMStringTable& strings, VerifiedUnit* out,
+                   std::string* error)
+{
+    *out = VerifiedUnit{};
+    Verifier verifier(strings, out);
+    if (verifier.Run(words, byteLength)) {
+        return true;
+    }
+    *error = verifier.error;
+    *out = VerifiedUnit{};
+    return false;
+}
+
+}  // namespace bw

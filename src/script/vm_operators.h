@@ -1,0 +1,63 @@
+// The machine's operators on its untyped stack items: conversions,
+// arithmetic and comparisons, for every pair of types the bytecode can name.
+// The dispatch loop handles the common pairs itself and comes here for the
+// rest. Every integer operation is defined for every input: adds, subtracts
+// and multiplies wrap, the one overflowing quotient gives the dividend, and
+// reals that no integer holds convert to the smallest integer.
+#pragma once
+
+#include <cstdint>
+
+#include "script/bytecode.h"
+#include "script/value.h"
+
+namespace bw {
+
+// One stack item. Its type is known from the instruction that reads it; a
+// string item owns its text (a memory-manager block, or null), a variable
+// item is a Value that owns its payload.
+union VMSlot {
+    VMSlot() : l(0) {}
+    double d;
+    int32_t i;
+    int64_t l;
+    char* s;
+    Value v;
+};
+
+// The epsilon of comparisons between numbers.
+double VM_Epsilon();
+void VM_SetEpsilon(double epsilon);
+
+// Integer conversions of reals that are defined for every input: truncated
+// toward zero; NaN and reals out of range give the smallest integer.
+int32_t VM_RealToInt32(double real);
+int64_t VM_RealToInt64(double real);
+
+// Releases what an item of the type owns.
+void VM_FreeItem(VMSlot& slot, VMDataType type);
+// Turns an item into a Value in place (ownership moves with it).
+void VM_ToValue(VMSlot& slot, VMDataType type);
+
+// Each returns null on success or the message of the error it raised; the
+// operands are consumed either way (their payloads released), and the
+// result is written to left.
+const char* VM_Convert(VMSlot& slot, VMDataType from, VMDataType to);
+const char* VM_Arithmetic(uint8_t opcode, VMSlot& left, VMDataType leftType, VMSlot& right, VMDataType rightType,
+                          VMDataType resultType);
+const char* VM_Compare(uint8_t opcode, VMSlot& left, VMDataType leftType, VMSlot& right, VMDataType rightType);
+const char* VM_Negate(VMSlot& slot, VMDataType type);
+const char* VM_Not(VMSlot& slot, VMDataType type);
+
+// The comparison of two reals whose difference is d, within the epsilon.
+bool VM_CompareReals(uint8_t opcode, double d);
+
+// Integer arithmetic of the two 32-bit ints; false on division by zero.
+bool VM_IntArithmetic(uint8_t opcode, int32_t a, int32_t b, int32_t* out);
+// The same on reals.
+bool VM_DoubleArithmetic(uint8_t opcode, double a, double b, double* out);
+// Messages of an opcode's handler.
+const char* VM_ExecutionError(uint8_t opcode);
+const char* VM_DivideByZeroError(uint8_t opcode);
+
+}  // namespace bw
