@@ -139,7 +139,7 @@ void Registration_InstallPackageReaders()
     hooks.handlers = {
         {Package_Tag("CODE"), nullptr, &CODE_LoadList, &CODE_CheckAll},
         {Package_Tag("VARI"), nullptr, &VARI_Load, nullptr},
-        {Package_Tag("FUNC"), nullptr, nullptr, &FUNC_Load},
+        {Package_Tag("FUNC"), nullptr, &FUNC_Announce, &FUNC_Load},
         {Package_Tag("DBGI"), &DBGI_Load, nullptr, nullptr},
         {Package_Tag("SCPT"), &DebugScripts_Load, nullptr, &Script_Load},
         {Package_Tag("OPTN"), nullptr, nullptr, &Options_Read},
@@ -162,6 +162,7 @@ void Registration_InstallPackageReaders()
     hooks.registerFunctions = &RegisterForPackage;
     hooks.clearTables = &Registration_ClearTables;
     PackageLoader_SetHooks(std::move(hooks));
+    CODE_SetVerifier(&CODE_VerifyEntry);
 }
 
 }  // namespace bw

@@ -1,11 +1,14 @@
 #include "script/code_chunks.h"
 
+#include <memory>
 #include <unordered_map>
 
 #include "platform/package_image.h"
 #include "platform/package_loader.h"
+#include "script/code_unit.h"
 #include "script/function_table.h"
 #include "script/names.h"
+#include "script/vm.h"
 
 namespace bw {
 namespace {
@@ -29,6 +32,10 @@ struct CodeChunkState {
     std::vector<const char*> debugTexts;
     std::string loadError;
     CodeEntryVerifier verifier = nullptr;
+    // Pass 2 meets CODE and FUNC in file order: the verifier runs after
+    // whichever of the two comes last.
+    bool functionsPending = false;
+    bool entriesChecked = false;
 };
 
 CodeChunkState& State()
@@ -143,6 +150,50 @@ void SetLoadError(const char* format, const char* name)
     error += '\n';
 }
 
+bool VerifyEntries(const PackageView& package)
+{
+    CodeChunkState& state = State();
+    if (state.verifier == nullptr) {
+        return true;
+    }
+    for (size_t i = 0; i < state.entries.size(); ++i) {
+        if (state.present[i] && state.entries[i].length > 0 &&
+            !state.verifier(package, static_cast<int32_t>(i), state.entries[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void StoreU32(uint8_t* at, uint32_t value)
+{
+    for (int shift = 0; shift < 32; shift += 8) {
+        *at++ = static_cast<uint8_t>(value >> shift);
+    }
+}
+
+uint32_t LoadU32(const uint8_t* at)
+{
+    return uint32_t{at[0]} | uint32_t{at[1]} << 8 | uint32_t{at[2]} << 16 | uint32_t{at[3]} << 24;
+}
+
+// The entry's debug table as the machine's offset-to-line pairs.
+std::vector<VMLinePair> DebugLines(int32_t index)
+{
+    const uint8_t* pairs = nullptr;
+    uint32_t count = 0;
+    std::vector<VMLinePair> lines;
+    if (CODE_DebugInfo(index, &pairs, &count)) {
+        lines.reserve(count);
+        for (uint32_t i = 0; i < count; ++i, pairs += 8) {
+            const auto offset = static_cast<int32_t>(LoadU32(pairs));
+            const auto position = static_cast<int32_t>(LoadU32(pairs + 4));
+            lines.push_back(VMLinePair{offset, position});
+        }
+    }
+    return lines;
+}
+
 }  // namespace
 
 bool CODE_LoadList(const PackageView& package, uint32_t offset, uint32_t length)
@@ -183,12 +234,12 @@ bool CODE_CheckAll(const PackageView& package, uint32_t, uint32_t)
         if (!state.present[i] || entry.length < 1) {
             continue;
         }
-        if (!CheckEntry(package, entry) ||
-            (state.verifier != nullptr && !state.verifier(package, static_cast<int32_t>(i), entry))) {
+        if (!CheckEntry(package, entry)) {
             return false;
         }
     }
-    return true;
+    state.entriesChecked = true;
+    return state.functionsPending || VerifyEntries(package);
 }
 
 bool VARI_Load(const PackageView& package, uint32_t offset, uint32_t length)
@@ -237,6 +288,16 @@ bool FUNC_Load(const PackageView& package, uint32_t offset, uint32_t length)
             return false;
         }
     }
+    CodeChunkState& state = State();
+    state.functionsPending = false;
+    return !state.entriesChecked || VerifyEntries(package);
+}
+
+bool FUNC_Announce(const PackageView&, uint32_t, uint32_t length)
+{
+    // Pass 2 runs no reader for an empty chunk, so only a non-empty one is
+    // waited for.
+    State().functionsPending = length != 0;
     return true;
 }
 
@@ -281,6 +342,40 @@ bool DebugScripts_Load(const PackageView& debug, uint32_t offset, uint32_t lengt
 void CODE_SetVerifier(CodeEntryVerifier verifier)
 {
     State().verifier = verifier;
+}
+
+bool CODE_VerifyEntry(const PackageView& package, int32_t index, const PackageCodeEntry& entry)
+{
+    const auto length = static_cast<uint32_t>(entry.length);
+    const uint8_t* image = package.Bytes(entry.codeOffset, length);
+    if (image == nullptr) {
+        return false;
+    }
+    std::vector<uint8_t> words(image, image + length);
+    for (uint32_t at = 0; at + 4 <= length; at += 4) {
+        uint32_t bound = 0;
+        if (CODE_BoundWord(entry.codeOffset + at, &bound)) {
+            StoreU32(&words[at], bound);
+        }
+    }
+    const std::vector<const char*>& texts = Package().strings;
+    const VMStringTable strings{texts.data(), texts.size()};
+    auto program = std::make_unique<VMProgram>();
+    std::string error;
+    if (!VM_VerifyUnit(words.data(), words.size(), strings, &program->unit, &error)) {
+        std::string& message = State().loadError;
+        message = "Error on load\nInvalid code in ";
+        message += entry.name != nullptr ? entry.name : "";
+        message += ": " + error + '\n';
+        return false;
+    }
+    program->lines = DebugLines(index);
+    auto unit = std::make_unique<CCode>(entry.name, std::move(program), index);
+    if (const char* text = CODE_DebugText(index)) {
+        unit->text = text;
+    }
+    Code_List_Set(index, std::move(unit));
+    return true;
 }
 
 int32_t CODE_EntryCount()
@@ -336,6 +431,7 @@ void CODE_Clear()
     const CodeEntryVerifier verifier = state.verifier;
     state = CodeChunkState{};
     state.verifier = verifier;
+    Code_List_Free();
 }
 
 }  // namespace bw

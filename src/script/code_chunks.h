@@ -28,9 +28,14 @@ struct PackageCodeEntry {
 // file. Bytecode must be whole 32-bit words.
 bool CODE_LoadList(const PackageView& package, uint32_t offset, uint32_t length);
 // Pass 2: every entry's instructions walked once: operands inside the entry,
-// string operands naming a string of the table; then the verifier.
+// string operands naming a string of the table; then the verifier, once
+// every name is bound.
 bool CODE_CheckAll(const PackageView& package, uint32_t offset, uint32_t length);
 bool VARI_Load(const PackageView& package, uint32_t offset, uint32_t length);
+// Pass 1: notes that the package binds functions. Functions are bound in
+// pass 2 (scripts count among them), in whichever order FUNC and CODE
+// come, and the verifier must see the bound words.
+bool FUNC_Announce(const PackageView& package, uint32_t offset, uint32_t length);
 bool FUNC_Load(const PackageView& package, uint32_t offset, uint32_t length);
 // Pre-pass over the debug file.
 bool DBGI_Load(const PackageView& debug, uint32_t offset, uint32_t length);
@@ -41,6 +46,11 @@ bool DebugScripts_Load(const PackageView& debug, uint32_t offset, uint32_t lengt
 // entries are accepted as the walk above left them.
 using CodeEntryVerifier = bool (*)(const PackageView& package, int32_t index, const PackageCodeEntry& entry);
 void CODE_SetVerifier(CodeEntryVerifier verifier);
+// The runner's verifier: the entry's words, with every bound word in place,
+// checked against the string table by the machine's verifier. A unit that
+// passes goes on the global code list with its debug text and line table;
+// one that fails is a load error naming the entry and the fault.
+bool CODE_VerifyEntry(const PackageView& package, int32_t index, const PackageCodeEntry& entry);
 
 int32_t CODE_EntryCount();
 // Null for an index outside the list or an empty slot.
@@ -56,7 +66,8 @@ const char* CODE_DebugText(int32_t index);
 // when none did.
 const std::string& CODE_LoadError();
 
-// Forgets the entries, bindings and debug tables (a new package).
+// Forgets the entries, bindings, debug tables and code units (a new
+// package).
 void CODE_Clear();
 
 }  // namespace bw

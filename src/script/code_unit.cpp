@@ -1,6 +1,7 @@
 #include "script/code_unit.h"
 
 #include <cstdint>
+#include <vector>
 
 #include "script/error_report.h"
 #include "script/fold.h"
@@ -37,6 +38,12 @@ bool RunStackExhausted()
 bool IsNameBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+std::vector<std::unique_ptr<CCode>>& CodeList()
+{
+    static std::vector<std::unique_ptr<CCode>> list;
+    return list;
 }
 
 bool RunsOnMachine(const CCode& code)
@@ -161,6 +168,31 @@ bool CCode::Compile(const char* unitName)
     }
     compiled = true;
     return true;
+}
+
+void Code_List_Set(int32_t entryIndex, std::unique_ptr<CCode> unit)
+{
+    if (entryIndex < 0) {
+        return;
+    }
+    std::vector<std::unique_ptr<CCode>>& list = CodeList();
+    const auto slot = static_cast<size_t>(entryIndex);
+    if (slot >= list.size()) {
+        list.resize(slot + 1);
+    }
+    list[slot] = std::move(unit);
+}
+
+CCode* Code_List_Find(int32_t entryIndex)
+{
+    const std::vector<std::unique_ptr<CCode>>& list = CodeList();
+    const auto slot = static_cast<size_t>(entryIndex);
+    return entryIndex >= 0 && slot < list.size() ? list[slot].get() : nullptr;
+}
+
+void Code_List_Free()
+{
+    CodeList().clear();
 }
 
 void Code_SetUseBytecode(bool useBytecode)

@@ -54,6 +54,15 @@ public:
     std::unique_ptr<VMProgram> bytecode;
 };
 
+// The global code list: the package's code units, one slot per CODE entry
+// (null where an entry has no code). Resources that run package code refer
+// to these units and never free them; the list owns them until the next
+// package's code replaces them (Code_List_Free) or the program ends.
+void Code_List_Set(int32_t entryIndex, std::unique_ptr<CCode> unit);
+// Null for an index outside the list or an entry without a unit.
+CCode* Code_List_Find(int32_t entryIndex);
+void Code_List_Free();
+
 // The engine of code compiled from text: the virtual machine (the default)
 // or, with "-oldexec", the tree interpreter. A unit that has bytecode but no
 // tree runs on the machine either way.
