@@ -22,7 +22,7 @@ void Save(const std::string& folder, const char* name, const TestPackage& packag
 TestPackage UnknownFunction()
 {
     TestPackage package;
-    const auto strings = package.Strings({"gml_Script_main", "no_such_function"});
+    const auto strings = package.Strings({"script_main", "no_such_function"});
     TestHeader header;
     bw::test::WriteHeader(package, header);
     package.BeginChunk("CODE");
