@@ -397,45 +397,41 @@ void CBitmap32::SmoothEdges()
     }
 }
 
-std::unique_ptr<TBitmap> CBitmap32::ToTBitmap24() const
+std::unique_ptr<TBitmap> CBitmap32::ToTBitmap(int32_t format, int32_t bytesPerPixel,
+                                               void (*put)(uint8_t* at, uint32_t pixel)) const
 {
     auto bitmap = TBitmap_Create();
-    bitmap->SetFormat(BitmapFormat24);
+    bitmap->SetFormat(format);
     bitmap->SetWidth(m_width);
     bitmap->SetHeight(m_height);
     int32_t pitch = 0;
     uint8_t* rows = m_valid ? bitmap->Lock(0, &pitch, nullptr) : nullptr;
     for (int32_t y = 0; rows != nullptr && y < m_height; ++y) {
+        uint8_t* row = rows + static_cast<size_t>(y) * static_cast<size_t>(pitch);
         for (int32_t x = 0; x < m_width; ++x) {
-            uint8_t* p = rows + static_cast<size_t>(y) * static_cast<size_t>(pitch) + static_cast<size_t>(x) * 3;
-            const uint32_t pixel = At(x, y);
-            p[0] = static_cast<uint8_t>(pixel);
-            p[1] = static_cast<uint8_t>(pixel >> 8);
-            p[2] = static_cast<uint8_t>(pixel >> 16);
+            put(row + static_cast<size_t>(x) * static_cast<size_t>(bytesPerPixel), At(x, y));
         }
     }
     return bitmap;
 }
 
+std::unique_ptr<TBitmap> CBitmap32::ToTBitmap24() const
+{
+    return ToTBitmap(BitmapFormat24, 3, [](uint8_t* p, uint32_t pixel) {
+        p[0] = static_cast<uint8_t>(pixel);
+        p[1] = static_cast<uint8_t>(pixel >> 8);
+        p[2] = static_cast<uint8_t>(pixel >> 16);
+    });
+}
+
 std::unique_ptr<TBitmap> CBitmap32::ToTBitmap32() const
 {
-    auto bitmap = TBitmap_Create();
-    bitmap->SetFormat(BitmapFormat32);
-    bitmap->SetWidth(m_width);
-    bitmap->SetHeight(m_height);
-    int32_t pitch = 0;
-    uint8_t* rows = m_valid ? bitmap->Lock(0, &pitch, nullptr) : nullptr;
-    for (int32_t y = 0; rows != nullptr && y < m_height; ++y) {
-        for (int32_t x = 0; x < m_width; ++x) {
-            uint8_t* p = rows + static_cast<size_t>(y) * static_cast<size_t>(pitch) + static_cast<size_t>(x) * 4;
-            const uint32_t pixel = At(x, y);
-            p[0] = static_cast<uint8_t>(pixel >> 16);
-            p[1] = static_cast<uint8_t>(pixel >> 8);
-            p[2] = static_cast<uint8_t>(pixel);
-            p[3] = static_cast<uint8_t>(pixel >> 24);
-        }
-    }
-    return bitmap;
+    return ToTBitmap(BitmapFormat32, 4, [](uint8_t* p, uint32_t pixel) {
+        p[0] = static_cast<uint8_t>(pixel >> 16);
+        p[1] = static_cast<uint8_t>(pixel >> 8);
+        p[2] = static_cast<uint8_t>(pixel);
+        p[3] = static_cast<uint8_t>(pixel >> 24);
+    });
 }
 
 bool CBitmap32::SavePNG(const char* fileName) const

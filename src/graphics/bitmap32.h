@@ -81,6 +81,9 @@ public:
     bool SavePNG(const char* fileName) const;
 
 private:
+    // A new bitmap of the format, each pixel written by put.
+    std::unique_ptr<TBitmap> ToTBitmap(int32_t format, int32_t bytesPerPixel,
+                                       void (*put)(uint8_t* at, uint32_t pixel)) const;
     // Takes over a memory-manager block of w x h pixels.
     void Adopt(uint32_t* pixels, int32_t w, int32_t h);
     void Free();

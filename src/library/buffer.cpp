@@ -40,6 +40,24 @@ bool IsUsableType(int32_t type)
     return type >= kBufferU8 && type <= kBufferString && type != kBufferF16;
 }
 
+// The value of type T stored little-endian at raw.
+template <typename T>
+T Load(const uint8_t* raw)
+{
+    T value{};
+    std::memcpy(&value, raw, sizeof value);
+    return value;
+}
+
+// bytes := the little-endian bytes of value.
+template <typename T>
+bool Store(std::string& bytes, T value)
+{
+    bytes.resize(sizeof value);
+    std::memcpy(bytes.data(), &value, sizeof value);
+    return true;
+}
+
 // The bytes a value is written as; false for a type that cannot be written.
 bool EncodeValue(int32_t type, const Value& value, std::string& bytes)
 {
@@ -51,52 +69,18 @@ bool EncodeValue(int32_t type, const Value& value, std::string& bytes)
         bytes.assign(text, std::strlen(text) + 1);
         return true;
     }
-    uint8_t raw[8] = {};
-    size_t length = 0;
     switch (type) {
     case kBufferU8:
-    case kBufferS8:
-        raw[0] = static_cast<uint8_t>(Real_TruncToInt32(value.real));
-        length = 1;
-        break;
+    case kBufferS8: return Store(bytes, static_cast<uint8_t>(Real_TruncToInt32(value.real)));
     case kBufferU16:
-    case kBufferS16: {
-        const auto word = static_cast<uint16_t>(Real_TruncToInt32(value.real));
-        std::memcpy(raw, &word, 2);
-        length = 2;
-        break;
+    case kBufferS16: return Store(bytes, static_cast<uint16_t>(Real_TruncToInt32(value.real)));
+    case kBufferU32: return Store(bytes, static_cast<uint32_t>(Real_TruncToInt64(value.real)));
+    case kBufferS32: return Store(bytes, Real_TruncToInt32(value.real));
+    case kBufferF32: return Store(bytes, Real_ToSingle(value.real));
+    case kBufferF64: return Store(bytes, value.real);
+    case kBufferBool: return Store(bytes, static_cast<uint8_t>(value.real > 0.5 ? 1 : 0));
+    default: return false;
     }
-    case kBufferU32: {
-        const auto word = static_cast<uint32_t>(Real_TruncToInt64(value.real));
-        std::memcpy(raw, &word, 4);
-        length = 4;
-        break;
-    }
-    case kBufferS32: {
-        const int32_t word = Real_TruncToInt32(value.real);
-        std::memcpy(raw, &word, 4);
-        length = 4;
-        break;
-    }
-    case kBufferF32: {
-        const float single = Real_ToSingle(value.real);
-        std::memcpy(raw, &single, 4);
-        length = 4;
-        break;
-    }
-    case kBufferF64:
-        std::memcpy(raw, &value.real, 8);
-        length = 8;
-        break;
-    case kBufferBool:
-        raw[0] = value.real > 0.5 ? 1 : 0;
-        length = 1;
-        break;
-    default:
-        return false;
-    }
-    bytes.assign(reinterpret_cast<const char*>(raw), length);
-    return true;
 }
 
 // The real that bytes of a numeric type stand for (little-endian).
@@ -106,36 +90,12 @@ double DecodeValue(int32_t type, const uint8_t* raw)
     case kBufferU8: return raw[0];
     case kBufferS8: return static_cast<int8_t>(raw[0]);
     case kBufferBool: return raw[0];
-    case kBufferU16: {
-        uint16_t word = 0;
-        std::memcpy(&word, raw, 2);
-        return word;
-    }
-    case kBufferS16: {
-        int16_t word = 0;
-        std::memcpy(&word, raw, 2);
-        return word;
-    }
-    case kBufferU32: {
-        uint32_t word = 0;
-        std::memcpy(&word, raw, 4);
-        return word;
-    }
-    case kBufferS32: {
-        int32_t word = 0;
-        std::memcpy(&word, raw, 4);
-        return word;
-    }
-    case kBufferF32: {
-        float single = 0;
-        std::memcpy(&single, raw, 4);
-        return single;
-    }
-    case kBufferF64: {
-        double real = 0;
-        std::memcpy(&real, raw, 8);
-        return real;
-    }
+    case kBufferU16: return Load<uint16_t>(raw);
+    case kBufferS16: return Load<int16_t>(raw);
+    case kBufferU32: return Load<uint32_t>(raw);
+    case kBufferS32: return Load<int32_t>(raw);
+    case kBufferF32: return Load<float>(raw);
+    case kBufferF64: return Load<double>(raw);
     default: return 0.0;
     }
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "world/instance.h"
+#include "world/object.h"
 #include "world/room.h"
 
 namespace bw {
@@ -31,6 +32,29 @@ bool InstanceHash_Remove(int32_t id, CInstance* instance)
     // Ids can repeat (room duplicates, ids from the package): the node must
     // be the one of this instance, not merely the first of its id.
     return Instance_Table().Delete(static_cast<uint32_t>(id), instance);
+}
+
+bool Instance_IsLive(const CInstance* instance)
+{
+    return instance != nullptr && !instance->i_marked && !instance->i_deactivated;
+}
+
+void Instance_ForEachOfObject(int32_t objectIndex, const std::function<bool(CInstance*)>& visit)
+{
+    if (const CObject* object = Object_Find(objectIndex)) {
+        for (CInstance* instance : object->descendantInstances) {
+            if (!visit(instance)) {
+                return;
+            }
+        }
+    }
+    const InstanceQueue& changing = Instance_ObjectChangeQueue();
+    for (int32_t at = 0; at < changing.Count(); ++at) {
+        CInstance* instance = changing.At(at);
+        if (instance->i_objindex == objectIndex && !visit(instance)) {
+            return;
+        }
+    }
 }
 
 void Instance_FreeAll()

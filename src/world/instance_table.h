@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/hash.h"
@@ -53,6 +54,13 @@ InstanceQueue& Instance_ObjectChangeQueue();
 // Instances to be put again at their depth: depth changes, object changes
 // and instances carried in from another room. One list serves all three.
 InstanceQueue& Instance_DepthChangeQueue();
+
+// Not marked for destruction and not deactivated.
+bool Instance_IsLive(const CInstance* instance);
+// The instances an object index names, in the order writes reach them: the
+// object's own and its descendants' instances, then those changing into it
+// during this pass. Stops when visit answers false.
+void Instance_ForEachOfObject(int32_t objectIndex, const std::function<bool(CInstance*)>& visit);
 
 // After a pass: each queued object change in order, then the queue is empty.
 void Run_ApplyObjectChanges();

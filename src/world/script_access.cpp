@@ -16,11 +16,6 @@ namespace bw {
 
 namespace {
 
-bool IsLive(const CInstance* instance)
-{
-    return instance != nullptr && !instance->i_marked && !instance->i_deactivated;
-}
-
 // Every instance a with-statement names, in list order. An object names its
 // own and its descendants' instances, then those changing into it during
 // this pass, as variable access through an object does.
@@ -43,18 +38,10 @@ void CollectInstances(int32_t selector, std::vector<CInstance*>* out)
     if (selector < 0) {
         return;
     }
-    if (const CObject* object = Object_Find(selector)) {
-        for (CInstance* instance : object->descendantInstances) {
-            out->push_back(instance);
-        }
-    }
-    const InstanceQueue& changing = Instance_ObjectChangeQueue();
-    for (int32_t at = 0; at < changing.Count(); ++at) {
-        CInstance* instance = changing.At(at);
-        if (instance->i_objindex == selector) {
-            out->push_back(instance);
-        }
-    }
+    Instance_ForEachOfObject(selector, [out](CInstance* instance) {
+        out->push_back(instance);
+        return true;
+    });
 }
 
 const char* UserVariableName(int32_t id)
@@ -100,7 +87,7 @@ void World_RegisterScriptAccess()
         locals->SetVar(id, arrayIndex, in);
     };
     access.collectInstances = &CollectInstances;
-    access.isLive = &IsLive;
+    access.isLive = &Instance_IsLive;
     access.findBuiltinVariable = &Variable_BuiltIn_Find;
     access.builtinVariableName = &Variable_BuiltIn_Name;
 

@@ -30,38 +30,19 @@ std::vector<uint8_t>& Flags()
     return flags;
 }
 
-bool IsLive(const CInstance* instance)
-{
-    return instance != nullptr && !instance->i_marked && !instance->i_deactivated;
-}
-
-// The instances an object selector names, in the order writes reach them:
-// the object's own and its descendants' instances, then those changing into
-// it during this pass.
+// The live instances an object index names, in the order writes reach them.
 template <typename Visit>
-void ForEachOfObject(int32_t objectIndex, Visit&& visit)
+void ForEachLiveOfObject(int32_t objectIndex, Visit&& visit)
 {
-    if (const CObject* object = Object_Find(objectIndex)) {
-        for (CInstance* instance : object->descendantInstances) {
-            if (IsLive(instance) && !visit(instance)) {
-                return;
-            }
-        }
-    }
-    const InstanceQueue& changing = Instance_ObjectChangeQueue();
-    for (int32_t at = 0; at < changing.Count(); ++at) {
-        CInstance* instance = changing.At(at);
-        if (instance->i_objindex == objectIndex && IsLive(instance) && !visit(instance)) {
-            return;
-        }
-    }
+    Instance_ForEachOfObject(objectIndex,
+                             [&visit](CInstance* instance) { return !Instance_IsLive(instance) || visit(instance); });
 }
 
 CInstance* FirstLiveInRoom()
 {
     const CRoom* room = Room_Current();
     for (CInstance* at = room != nullptr ? room->activeInstances.First() : nullptr; at != nullptr; at = at->i_next) {
-        if (IsLive(at)) {
+        if (Instance_IsLive(at)) {
             return at;
         }
     }
@@ -130,7 +111,7 @@ bool Variable_GetOnInstance(int32_t instanceId, int32_t id, int32_t arrayIndex, 
 bool Variable_GetOnObject(int32_t objectIndex, int32_t id, int32_t arrayIndex, Value* out)
 {
     CInstance* first = nullptr;
-    ForEachOfObject(objectIndex, [&first](CInstance* instance) {
+    ForEachLiveOfObject(objectIndex, [&first](CInstance* instance) {
         first = instance;
         return false;
     });
@@ -159,7 +140,7 @@ bool Variable_SetOnTarget(int32_t selector, int32_t id, int32_t arrayIndex, cons
         const CRoom* room = Room_Current();
         for (CInstance* at = room != nullptr ? room->activeInstances.First() : nullptr; at != nullptr;
              at = at->i_next) {
-            if (IsLive(at)) {
+            if (Instance_IsLive(at)) {
                 result = Variable_SetValue(at, id, arrayIndex, in);
             }
         }
@@ -171,7 +152,7 @@ bool Variable_SetOnTarget(int32_t selector, int32_t id, int32_t arrayIndex, cons
             result = Variable_SetValue(instance, id, arrayIndex, in);
         }
     } else {
-        ForEachOfObject(selector, [&](CInstance* instance) {
+        ForEachLiveOfObject(selector, [&](CInstance* instance) {
             result = Variable_SetValue(instance, id, arrayIndex, in);
             return true;
         });
