@@ -59,6 +59,11 @@ bool ExecuteScript(int32_t index, CInstance* self, CInstance* other, int32_t arg
     return ran;
 }
 
+CCode* FindCode(int32_t index)
+{
+    return index == 0 ? TheWorld().fib.get() : nullptr;
+}
+
 int32_t FindScript(const char* name)
 {
     return std::string(name) == "fib" ? 0 : -1;
@@ -79,6 +84,7 @@ void SetUpWorld()
     Code_Error_SetShowErrors(false);
     Resource_SetNameFinder(ResourceKind::Script, &FindScript);
     Script_SetExecutor(&ExecuteScript);
+    Script_SetCodeFinder(&FindCode);
     Object_Insert(new CObject(0));
     for (int32_t i = 0; i < kInstances; ++i) {
         auto* instance = new CInstance(0.0f, 0.0f, kInstanceIdFirst + i, 0, true);

@@ -8,14 +8,21 @@
 #include "host/file_dialog.h"
 #include "library/buffer_builtins.h"
 #include "library/ds_builtins.h"
+#include "library/game_builtins.h"
 #include "library/json_builtins.h"
+#include "library/misc_builtins.h"
 #include "platform/console.h"
 #include "platform/options.h"
 #include "platform/package_loader.h"
+#include "resources/script.h"
+#include "resources/timeline.h"
 #include "script/code_chunks.h"
 #include "script/error_report.h"
+#include "script/resource_seams.h"
 #include "world/object.h"
+#include "world/object_loader.h"
 #include "world/room.h"
+#include "world/room_table.h"
 
 namespace bw {
 namespace {
@@ -24,6 +31,12 @@ void RegisterFileGroup()
 {
     Function_File_Register();
     Function_Json_Register();
+}
+
+// In Steam mode the group leaves out what runs code from outside the package.
+void RegisterMiscGroup()
+{
+    Function_Misc_Register(Startup().steam);
 }
 
 struct RegistrationGroup {
@@ -42,7 +55,7 @@ constexpr RegistrationGroup kGroups[] = {
     {"Interaction..", &Function_Interaction_Register},
     {"3D..", &Function_3D_Register},
     {"Particle..", &Function_Particle_Register},
-    {"Misc..", &Function_Misc_Register},
+    {"Misc..", &RegisterMiscGroup},
     {"DS..", &Function_Data_Structures_Register},
     {"Sound..", &Function_Sound_Register},
     {"DPlay..", &Function_MPlay_Register},
@@ -163,6 +176,7 @@ void Registration_InstallPackageReaders()
     hooks.clearTables = &Registration_ClearTables;
     PackageLoader_SetHooks(std::move(hooks));
     CODE_SetVerifier(&CODE_VerifyEntry);
+    Resource_SetNameFinder(ResourceKind::Room, &Room_Find);
 }
 
 }  // namespace bw

@@ -7,6 +7,7 @@
 
 #include "app/at_names.h"
 #include "app/registration.h"
+#include "app/run_wiring.h"
 #include "app/subsystem_hooks.h"
 #include "graphics/display.h"
 #include "graphics/draw_2d.h"
@@ -28,6 +29,9 @@
 #include "platform/options.h"
 #include "platform/package_loader.h"
 #include "platform/timer.h"
+#include "resources/script.h"
+#include "resources/script_access.h"
+#include "resources/timeline.h"
 #include "script/code_chunks.h"
 #include "script/code_unit.h"
 #include "script/constants.h"
@@ -38,13 +42,16 @@
 #include "world/game_state.h"
 #include "world/script_access.h"
 #include "world/instance_table.h"
+#include "world/room_table.h"
+#include "world/run_loop.h"
+#include "world/run_room_change.h"
+#include "world/run_step.h"
 #include "world/object.h"
+#include "world/object_loader.h"
 #include "world/room.h"
 #include "world/variable_access.h"
 
 namespace bw {
-
-uint8_t GameRunningFlag = 0;
 
 namespace {
 
@@ -154,6 +161,8 @@ void ApplyHeaderToWorld()
     Game_Info().debugMode = header.DebugMode();
     Game_Info().programDirectory = GetExeDirectory();
     Room_Order() = header.roomOrder;
+    Instance_SetLastId(header.lastInstanceId);
+    Tile_SetLastId(header.lastTileId);
 }
 
 bool Stage(const char* line, bool (*stage)())
@@ -312,9 +321,11 @@ bool Brackwell_EarlyInit()
     // Game code compiled from here on reaches instances and variables
     // through the world's access table.
     World_RegisterScriptAccess();
+    Resources_RegisterScriptAccess();
     Path_Init();
     HighScore_Init();
     Run_ResetPending();
+    Runner_InstallRunHooks();
     ProcessMessages();
     return true;
 }
@@ -435,7 +446,7 @@ void Brackwell_Shutdown()
     Code_Constant_Free();
     Code_Function_Free();
     Grid_FreeAll();
-    Room_FreeAll();
+    Run_FreeRoomsAtEnd();
     Instance_FreeAll();
     Object_FreeAll();
     Particle_Fini();

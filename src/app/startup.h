@@ -31,9 +31,6 @@ struct StartupSettings {
 };
 StartupSettings& Startup();
 
-// 1 while the game runs; the game start sets it, game end clears it.
-extern uint8_t GameRunningFlag;
-
 // Applies every switch of the tokens (the program name not among them).
 // Debug, extension, record, playback, no-audio, in-a-window and debug mode
 // start from their defaults each time; a token that is no switch is skipped.

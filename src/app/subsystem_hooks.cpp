@@ -4,7 +4,6 @@
 namespace bw {
 
 void Function_HighScore_Register() {}
-void Function_Game_Register() {}
 void Function_Math_Register() {}
 void Function_Graphic_Register() {}
 void Function_Action_Register() {}
@@ -13,7 +12,6 @@ void Function_Resource_Register() {}
 void Function_Interaction_Register() {}
 void Function_3D_Register() {}
 void Function_Particle_Register() {}
-void Function_Misc_Register() {}
 void Function_Sound_Register() {}
 void Function_MPlay_Register() {}
 void Function_Physics_Register() {}
@@ -30,24 +28,13 @@ bool Audio_WAVs(const PackageView&, uint32_t, uint32_t) { return true; }
 bool Sprite_Load(const PackageView&, uint32_t, uint32_t) { return true; }
 bool Background_Load(const PackageView&, uint32_t, uint32_t) { return true; }
 bool Path_Load(const PackageView&, uint32_t, uint32_t) { return true; }
-bool Script_Load(const PackageView&, uint32_t, uint32_t) { return true; }
 bool Font_Load(const PackageView&, uint32_t, uint32_t) { return true; }
-bool TimeLine_Load(const PackageView&, uint32_t, uint32_t) { return true; }
-bool Object_Load(const PackageView&, uint32_t, uint32_t) { return true; }
-bool Room_Load(const PackageView&, uint32_t, uint32_t) { return true; }
 void Sound_Clear() {}
 void Sprite_ClearTable() {}
 void Background_ClearTable() {}
 void Path_ClearTable() {}
-void Script_ClearTable() {}
 void Font_ClearTable() {}
-void TimeLine_ClearTable() {}
-void Room_ClearTable() {}
 bool Extension_Prepare() { return true; }
-bool Script_Prepare() { return true; }
-bool TimeLine_Prepare() { return true; }
-bool Object_Prepare() { return true; }
-bool Room_Prepare() { return true; }
 void SoundHardware_Create() {}
 bool Sound_Prepare() { return true; }
 void Audio_Prepare() {}
@@ -60,7 +47,6 @@ void Game_SetDefaultCaptions() {}
 void Sound_Startup() {}
 void Path_Init() {}
 void HighScore_Init() {}
-void Run_ResetPending() {}
 void Physics_Init() {}
 void IO_ReadVirtualButtons(IniFile&) {}
 void MP3_Init(IniFile&) {}
@@ -71,9 +57,6 @@ void Particle_InitShapes() {}
 void Debug_InitRemoteInterface() {}
 void ScoreForm_Create() {}
 void ErrorForm_Create() {}
-void Run_Start() {}
-void Run_MainLoopTick() {}
-void Run_EndGame() {}
 void IO_Shutdown() {}
 void SoundHardware_Quit() {}
 void Vask_Functions_Fini() {}
@@ -81,12 +64,10 @@ void Network_Shutdown() {}
 void Steam_Shutdown() {}
 void HighScore_Fini() {}
 void Grid_FreeAll() {}
-void Room_FreeAll() {}
 void Particle_Fini() {}
 void Sprite_Shutdown() {}
 void Sprite_FreeAll() {}
 void Background_FreeAll() {}
-void Script_FreeAll() {}
 void Font_FreeAll() {}
 void File_CloseAll() {}
 void Sound_Fini() {}

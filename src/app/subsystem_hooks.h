@@ -17,7 +17,6 @@ class IniFile;
 // ---- Built-in function groups, in Brackwell_RegisterFunctions' order ----
 // Each is replaced by its group's *_builtins module.
 void Function_HighScore_Register();    // online: high-score table
-void Function_Game_Register();         // library: game built-ins
 void Function_Math_Register();         // library: mathematics
 void Function_Graphic_Register();      // graphics: graphics built-ins
 void Function_Action_Register();       // library: action functions
@@ -26,7 +25,6 @@ void Function_Resource_Register();     // resources: resource built-ins (reads t
 void Function_Interaction_Register();  // library: keyboard, mouse, dialogs, window
 void Function_3D_Register();           // graphics: 3D built-ins
 void Function_Particle_Register();     // particles
-void Function_Misc_Register();         // library: misc (skips external_* while the Steam flag is set)
 void Function_Sound_Register();        // audio
 void Function_MPlay_Register();        // online: multiplayer stubs
 void Function_Physics_Register();      // physics
@@ -46,28 +44,17 @@ bool Audio_WAVs(const PackageView& package, uint32_t offset, uint32_t length);  
 bool Sprite_Load(const PackageView& package, uint32_t offset, uint32_t length);      // resources
 bool Background_Load(const PackageView& package, uint32_t offset, uint32_t length);  // resources
 bool Path_Load(const PackageView& package, uint32_t offset, uint32_t length);        // resources
-bool Script_Load(const PackageView& package, uint32_t offset, uint32_t length);      // resources
 bool Font_Load(const PackageView& package, uint32_t offset, uint32_t length);        // resources
-bool TimeLine_Load(const PackageView& package, uint32_t offset, uint32_t length);    // resources
-bool Object_Load(const PackageView& package, uint32_t offset, uint32_t length);      // world: objects
-bool Room_Load(const PackageView& package, uint32_t offset, uint32_t length);        // world: rooms
 
 // ---- Tables emptied before the main pass, in this order ----
 void Sound_Clear();           // audio
 void Sprite_ClearTable();     // resources
 void Background_ClearTable(); // resources
 void Path_ClearTable();       // resources
-void Script_ClearTable();     // resources
 void Font_ClearTable();       // resources
-void TimeLine_ClearTable();   // resources
-void Room_ClearTable();       // world: rooms (the room order is emptied by the caller)
 
 // ---- PrepareGame steps ----
 bool Extension_Prepare();  // resources
-bool Script_Prepare();     // resources
-bool TimeLine_Prepare();   // resources
-bool Object_Prepare();     // world: objects
-bool Room_Prepare();       // world: rooms
 void SoundHardware_Create();
 bool Sound_Prepare();      // audio
 void Audio_Prepare();      // audio
@@ -84,7 +71,6 @@ void Game_SetDefaultCaptions();  // world: score, lives and health captions
 void Sound_Startup();            // audio (empty by design)
 void Path_Init();                // resources
 void HighScore_Init();           // online
-void Run_ResetPending();         // world: pending instance changes
 void Physics_Init();             // physics: debug message handler (-debug, "Debug" in options.ini)
 
 // ---- options.ini ----
@@ -102,9 +88,6 @@ void ScoreForm_Create();            // world: the score form
 void ErrorForm_Create();            // script: the run-time error form
 
 // ---- Running the game ----
-void Run_Start();         // world: the game starts in the room order's first room
-void Run_MainLoopTick();  // world: one frame of the main loop
-void Run_EndGame();       // world: game end (extension finalisers among it)
 void IO_Shutdown();       // world: input
 void SoundHardware_Quit();  // audio
 
@@ -114,12 +97,10 @@ void Network_Shutdown();      // online
 void Steam_Shutdown();        // online
 void HighScore_Fini();        // online
 void Grid_FreeAll();          // world: motion-planning grids
-void Room_FreeAll();          // world: run-time rooms
 void Particle_Fini();         // particles
 void Sprite_Shutdown();       // resources (empty by design)
 void Sprite_FreeAll();        // resources
 void Background_FreeAll();    // resources
-void Script_FreeAll();        // resources
 void Font_FreeAll();          // resources
 void File_CloseAll();         // library: files
 void Sound_Fini();            // audio

@@ -27,6 +27,7 @@ struct DebugTable {
 struct CodeChunkState {
     std::vector<PackageCodeEntry> entries;
     std::vector<bool> present;
+    bool chunkRead = false;
     std::unordered_map<uint32_t, uint32_t> boundWords;
     std::vector<DebugTable> debugTables;
     std::vector<const char*> debugTexts;
@@ -203,6 +204,7 @@ bool CODE_LoadList(const PackageView& package, uint32_t offset, uint32_t length)
     if (!Wad_PatchPointerList(package, ChunkInfo{0, offset, length}, list)) {
         return false;
     }
+    state.chunkRead = true;
     state.entries.assign(list.size(), PackageCodeEntry{});
     state.present.assign(list.size(), false);
     for (size_t i = 0; i < list.size(); ++i) {
@@ -376,6 +378,11 @@ bool CODE_VerifyEntry(const PackageView& package, int32_t index, const PackageCo
     }
     Code_List_Set(index, std::move(unit));
     return true;
+}
+
+bool CODE_Present()
+{
+    return State().chunkRead;
 }
 
 int32_t CODE_EntryCount()

@@ -52,6 +52,9 @@ void CODE_SetVerifier(CodeEntryVerifier verifier);
 // one that fails is a load error naming the entry and the fault.
 bool CODE_VerifyEntry(const PackageView& package, int32_t index, const PackageCodeEntry& entry);
 
+// True once the package's CODE chunk was read: its resources then refer to
+// code entries by index instead of carrying source text.
+bool CODE_Present();
 int32_t CODE_EntryCount();
 // Null for an index outside the list or an empty slot.
 const PackageCodeEntry* CODE_Entry(int32_t index);

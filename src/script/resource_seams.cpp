@@ -7,6 +7,7 @@ namespace {
 ResourceNameFinder g_nameFinders[kResourceKindCount] = {};
 ExtensionFunctionLookups g_extensionLookups;
 ScriptExecutor g_scriptExecutor = nullptr;
+ScriptCodeFinder g_scriptCodeFinder = nullptr;
 
 constexpr int32_t kNoSuchExtensionFunction = -100;
 
@@ -39,6 +40,16 @@ void Script_SetExecutor(ScriptExecutor executor)
 bool Script_Execute(int32_t index, CInstance* self, CInstance* other, int32_t argc, Value* result, Value* args)
 {
     return g_scriptExecutor != nullptr && g_scriptExecutor(index, self, other, argc, result, args);
+}
+
+void Script_SetCodeFinder(ScriptCodeFinder finder)
+{
+    g_scriptCodeFinder = finder;
+}
+
+CCode* Script_GetCode(int32_t index)
+{
+    return g_scriptCodeFinder != nullptr ? g_scriptCodeFinder(index) : nullptr;
 }
 
 void Extension_SetFunctionLookups(const ExtensionFunctionLookups& lookups)

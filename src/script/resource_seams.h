@@ -9,6 +9,7 @@
 
 namespace bw {
 
+class CCode;
 class CInstance;
 
 // Kinds whose names game code may use as values, in the order a name is
@@ -44,6 +45,14 @@ using ScriptExecutor = bool (*)(int32_t index, CInstance* self, CInstance* other
 // A null executor makes every script call fail again.
 void Script_SetExecutor(ScriptExecutor executor);
 bool Script_Execute(int32_t index, CInstance* self, CInstance* other, int32_t argc, Value* result, Value* args);
+
+// The prepared code unit of script index, null when there is none (or it is
+// not compiled yet). The machine runs a script it can find here on its own
+// stack instead of through Script_Execute.
+using ScriptCodeFinder = CCode* (*)(int32_t index);
+// A null finder sends every script call through Script_Execute again.
+void Script_SetCodeFinder(ScriptCodeFinder finder);
+CCode* Script_GetCode(int32_t index);
 
 struct ExtensionFunctionLookups {
     // Id (0 and up) of a loaded extension's function of that name, or -1.

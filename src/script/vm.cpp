@@ -22,11 +22,31 @@ namespace bw {
 namespace {
 
 constexpr int32_t kMaxCallArguments = 16;
+static_assert(kMaxCallArguments == kScriptArgumentSlotCount);
 constexpr uint32_t kPumpMask = 0xFFF;
-constexpr int32_t kInlineStackItems = 64;
+// Items of the one stack area every run shares: runs nested through
+// built-ins start above the runs they interrupt, and scripts the machine
+// runs itself stack their frames in it. Filling it is the recursion cap.
+constexpr size_t kStackItems = size_t{1} << 16;
+// Scripts one run may nest: a script that calls itself in tail position
+// takes no stack items, so the frames have a cap of their own.
+constexpr size_t kMaxScriptFrames = 4096;
+constexpr char kScriptUnitPrefix[] = "Script.";
 
 uint32_t g_branchCount = 0;
 bool g_trace = false;
+
+// The shared stack area, made on the first run; reserved is the first item
+// no running unit may use. The area never moves or grows while code runs:
+// built-ins and the error path hold pointers into it.
+struct StackArea {
+    std::unique_ptr<VMSlot[]> items;
+    VMSlot* reserved = nullptr;
+
+    VMSlot* End() const { return items.get() + kStackItems; }
+};
+
+StackArea g_stack;
 
 // One open with-statement: what to restore, and the instances still to
 // visit (the next one at the back).
@@ -45,6 +65,14 @@ char* CopyText(const char* text)
     }
     copy[length] = '\0';
     return copy;
+}
+
+// Most Values a frame releases are reals, which own nothing.
+inline void FreeOwned(Value& value)
+{
+    if (value.ptr != nullptr) {
+        Value_Free(value);
+    }
 }
 
 // Adds, subtracts and multiplies of reals cannot fail and make up most of
@@ -67,15 +95,38 @@ struct Local {
     Value value;
 };
 
+// The name a script's unit carries is "Script.<name>"; reports use <name>.
+const char* ScriptName(const CCode& code)
+{
+    const std::string& name = code.name;
+    return name.compare(0, sizeof(kScriptUnitPrefix) - 1, kScriptUnitPrefix) == 0
+               ? name.c_str() + sizeof(kScriptUnitPrefix) - 1
+               : name.c_str();
+}
+
+// A script the machine runs on its own stack: what its return restores.
+struct ScriptFrame {
+    const VMProgram* program;
+    const CCode* code;
+    const VMNativeOp* call;  // the caller's call instruction
+    VMSlot* base;            // the arguments' place, where the result goes
+    VMSlot* reserved;
+    size_t localsBase;
+    size_t envDepth;
+    CInstance* self;
+    CInstance* other;
+    Value* slots;  // the world's argument slots and count
+    int32_t* count;
+    int32_t argumentCount;
+    Value arguments[kMaxCallArguments];  // the caller's argument slots
+};
+
 class Machine {
 public:
     Machine(const VMProgram& program, const CCode& code, CInstance* self, CInstance* other, Value* result)
-        : program_(program), unit_(program.unit), code_(code), self_(self), other_(other), result_(result)
+        : self_(self), other_(other), result_(result)
     {
-        locals_.resize(unit_.localIds.size());
-        for (size_t i = 0; i < locals_.size(); ++i) {
-            locals_[i].id = unit_.localIds[i];
-        }
+        Enter(program, code);
     }
     ~Machine()
     {
@@ -91,10 +142,19 @@ public:
 private:
     // Stops the run at op: releases what the stack holds after it and
     // reports the message at op's source line.
+    // An error inside scripts the machine runs itself ends them all, each
+    // adding its name to the message as Script_Execute does.
     bool Fail(const VMNativeOp* op, VMSlot* sp, const char* message)
     {
         Release(op, sp);
-        Code_Report_Error(code_.text.c_str(), code_.IsProgram(), PositionOf(op->offset), message);
+        Code_Report_Error(code_->text.c_str(), code_->IsProgram(), PositionOf(op->offset), message);
+        while (!frames_.empty()) {
+            const std::string prefix = std::string("In script ") + ScriptName(*code_) + ":\n";
+            Code_Error_PrefixPending(prefix.c_str());
+            const VMNativeOp* call = frames_.back().call;
+            sp = Leave(Value{});
+            Release(call, sp);
+        }
         return false;
     }
     bool Fail(const VMNativeOp* op, VMSlot* sp, const std::string& message) { return Fail(op, sp, message.c_str()); }
@@ -102,7 +162,7 @@ private:
     int32_t PositionOf(uint32_t offset) const
     {
         int32_t position = 0;
-        for (const VMLinePair& pair : program_.lines) {
+        for (const VMLinePair& pair : program_->lines) {
             if (static_cast<uint32_t>(pair.offset) > offset) {
                 break;
             }
@@ -114,9 +174,9 @@ private:
     // Frees every item the verifier says lies on the stack after op.
     void Release(const VMNativeOp* op, VMSlot* sp)
     {
-        int32_t node = unit_.exitNode[static_cast<size_t>(op - unit_.ops.data())];
+        int32_t node = unit_->exitNode[static_cast<size_t>(op - unit_->ops.data())];
         while (node >= 0) {
-            const VerifiedUnit::TypeNode& item = unit_.typeNodes[static_cast<size_t>(node)];
+            const VerifiedUnit::TypeNode& item = unit_->typeNodes[static_cast<size_t>(node)];
             VM_FreeItem(*--sp, item.type);
             node = item.below;
         }
@@ -132,23 +192,44 @@ private:
     const char* PushEnv(int32_t selector, bool* runBody);
     bool NextInstance();
     void CloseEnv();
-    bool Call(const VMNativeOp* op, VMSlot*& sp);
+    bool Call(const VMNativeOp*& op, VMSlot*& sp);
+    const CCode* InlineScript(int32_t index) const;
+    bool EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& callee, int32_t argc);
+    void Enter(const VMProgram& program, const CCode& code);
+    VMSlot* Leave(Value result);
 
-    const VMProgram& program_;
-    const VerifiedUnit& unit_;
-    const CCode& code_;
+    Local* FrameLocals() { return locals_.data() + localsBase_; }
+
+    const VMProgram* program_ = nullptr;
+    const VerifiedUnit* unit_ = nullptr;
+    const CCode* code_ = nullptr;
     CInstance* self_;
     CInstance* other_;
     Value* result_;
+    // The locals of every running script, the innermost from localsBase_.
     std::vector<Local> locals_;
+    size_t localsBase_ = 0;
     std::vector<EnvFrame> envs_;
+    std::vector<ScriptFrame> frames_;
 };
+
+// Starts program's locals above the caller's.
+void Machine::Enter(const VMProgram& program, const CCode& code)
+{
+    program_ = &program;
+    unit_ = &program.unit;
+    code_ = &code;
+    localsBase_ = locals_.size();
+    for (const int32_t id : unit_->localIds) {
+        locals_.push_back({id, false, Value{}});
+    }
+}
 
 Local& Machine::LocalNamed(int32_t id)
 {
-    for (Local& local : locals_) {
-        if (local.id == id) {
-            return local;
+    for (size_t i = localsBase_; i < locals_.size(); ++i) {
+        if (locals_[i].id == id) {
+            return locals_[i];
         }
     }
     locals_.push_back({id, false, Value{}});
@@ -301,7 +382,102 @@ void Machine::CloseEnv()
     envs_.pop_back();
 }
 
-bool Machine::Call(const VMNativeOp* op, VMSlot*& sp)
+// The unit of script index when the machine can run it on its own stack:
+// compiled to bytecode for the engine in use, with argument slots to fill
+// and instances to run for. Any other script goes through Script_Execute.
+const CCode* Machine::InlineScript(int32_t index) const
+{
+    const CCode* callee = Script_GetCode(index);
+    if (callee == nullptr || !callee->compiled || !callee->IsProgram() || callee->bytecode == nullptr ||
+        (!Code_UseBytecode() && callee->root.kind != kNodeUnset)) {
+        return nullptr;
+    }
+    if (Code_WorldAccess().argumentSlots == nullptr || self_ == nullptr || other_ == nullptr) {
+        return nullptr;
+    }
+    return callee;
+}
+
+// Starts callee above the caller's items: its arguments (argument 0 on top)
+// move into the argument slots, whose old contents the frame keeps.
+bool Machine::EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& callee, int32_t argc)
+{
+    VMSlot* const base = sp - argc;
+    const VerifiedUnit& unit = callee.bytecode->unit;
+    StackArea& stack = g_stack;
+    if (stack.End() - base < std::max(unit.maxDepth, 1) || frames_.size() >= kMaxScriptFrames) {
+        for (int32_t k = 0; k < argc; ++k) {
+            Value_Free(base[k].v);
+        }
+        sp = base;
+        sp->v = Value{};
+        ++sp;
+        return Fail(op, sp, "Stack overflow...");
+    }
+    if (g_trace) {
+        Console().Printf("script = %s\n", callee.name.c_str());
+    }
+    // As every run does: the script's own error is the one its report shows.
+    Code_Error_ClearPending();
+    const WorldAccess& world = Code_WorldAccess();
+    frames_.emplace_back();
+    ScriptFrame& frame = frames_.back();
+    frame.program = program_;
+    frame.code = code_;
+    frame.call = op;
+    frame.base = base;
+    frame.reserved = stack.reserved;
+    frame.localsBase = localsBase_;
+    frame.envDepth = envs_.size();
+    frame.self = self_;
+    frame.other = other_;
+    frame.slots = world.argumentSlots;
+    frame.count = world.argumentCount;
+    frame.argumentCount = *frame.count;
+    for (int32_t i = 0; i < kMaxCallArguments; ++i) {
+        frame.arguments[i] = frame.slots[i];
+        frame.slots[i] = i < argc ? base[argc - 1 - i].v : Value{};
+    }
+    *frame.count = argc;
+    stack.reserved = std::max(stack.reserved, base + unit.maxDepth);
+    Enter(*callee.bytecode, callee);
+    op = unit_->ops.data();
+    sp = base;
+    return true;
+}
+
+// Ends the innermost script the machine runs itself: its locals and open
+// with-statements go, the caller's state and argument slots come back, and
+// result takes the arguments' place. Answers the new stack pointer.
+VMSlot* Machine::Leave(Value result)
+{
+    ScriptFrame& frame = frames_.back();
+    for (size_t i = localsBase_; i < locals_.size(); ++i) {
+        FreeOwned(locals_[i].value);
+    }
+    locals_.resize(localsBase_);
+    envs_.resize(frame.envDepth);
+    self_ = frame.self;
+    other_ = frame.other;
+    for (int32_t i = 0; i < kMaxCallArguments; ++i) {
+        FreeOwned(frame.slots[i]);
+        frame.slots[i] = frame.arguments[i];
+    }
+    *frame.count = frame.argumentCount;
+    program_ = frame.program;
+    unit_ = &frame.program->unit;
+    code_ = frame.code;
+    localsBase_ = frame.localsBase;
+    g_stack.reserved = frame.reserved;
+    VMSlot* const sp = frame.base;
+    sp->v = result;
+    frames_.pop_back();
+    return sp + 1;
+}
+
+// Leaves op at the next instruction to run: the one after the call, or the
+// first of a script the machine runs itself.
+bool Machine::Call(const VMNativeOp*& op, VMSlot*& sp)
 {
     const int32_t argc = op->a;
     const int32_t id = op->b;
@@ -312,6 +488,11 @@ bool Machine::Call(const VMNativeOp* op, VMSlot*& sp)
         sp->v = Value{};
         ++sp;
         return Fail(op, sp, "Wrong number of arguments to function or script.");
+    }
+    if (id >= kScriptFunctionIdBase && id < kExtensionFunctionIdBase) {
+        if (const CCode* callee = InlineScript(id - kScriptFunctionIdBase)) {
+            return EnterScript(op, sp, *callee, argc);
+        }
     }
     Value args[kMaxCallArguments];
     for (int32_t k = 0; k < argc; ++k) {
@@ -344,12 +525,13 @@ bool Machine::Call(const VMNativeOp* op, VMSlot*& sp)
         return Fail(op, sp, id >= kExtensionFunctionIdBase ? "Extension function call failed"
                                                            : "call to non-existent script");
     }
+    ++op;
     return true;
 }
 
 bool Machine::Run(VMSlot* const stack)
 {
-    const VMNativeOp* const ops = unit_.ops.data();
+    const VMNativeOp* ops = unit_->ops.data();
     const VMNativeOp* op = ops;
     VMSlot* sp = stack;
     for (;;) {
@@ -358,9 +540,17 @@ bool Machine::Run(VMSlot* const stack)
         case VMHandler::Trap:
             break;
         case VMHandler::End:
-        case VMHandler::Exit:
+        case VMHandler::Exit: {
             Release(op, sp);
-            return true;
+            if (frames_.empty()) {
+                return true;
+            }
+            const VMNativeOp* const call = frames_.back().call;
+            sp = Leave(Value{});  // a script that gives no value gives real 0
+            op = call + 1;
+            ops = unit_->ops.data();
+            continue;
+        }
         case VMHandler::PushDouble:
             sp->d = op->k.d;
             ++sp;
@@ -398,7 +588,7 @@ bool Machine::Run(VMSlot* const stack)
         }
         case VMHandler::PushLocal: {
             const int32_t index = (op->flags & kVarRefNoIndex) != 0 ? kValueNoIndex : (--sp)->i;
-            const Local& local = locals_[static_cast<size_t>(op->k.i)];
+            const Local& local = FrameLocals()[op->k.i];
             sp->v = Value{};
             if (local.defined && index == kValueNoIndex && Value_Kind(local.value) == kValueReal) {
                 sp->v.real = local.value.real;
@@ -417,7 +607,7 @@ bool Machine::Run(VMSlot* const stack)
             break;
         }
         case VMHandler::PopLocal: {
-            Local& target = locals_[static_cast<size_t>(op->k.i)];
+            Local& target = FrameLocals()[op->k.i];
             // A whole variable item stored over a real releases nothing:
             // the common assignment just moves it in.
             if ((op->flags & kVarRefNoIndex) != 0 && op->u == kTypeVariable &&
@@ -601,16 +791,24 @@ bool Machine::Run(VMSlot* const stack)
         case VMHandler::Ret: {
             VMSlot value = *--sp;
             VM_ToValue(value, op->t);
-            Value_Free(*result_);
-            *result_ = value.v;
             Release(op, sp);
-            return true;
+            if (frames_.empty()) {
+                Value_Free(*result_);
+                *result_ = value.v;
+                return true;
+            }
+            const VMNativeOp* const call = frames_.back().call;
+            sp = Leave(value.v);
+            op = call + 1;
+            ops = unit_->ops.data();
+            continue;
         }
         case VMHandler::Call:
             if (!Call(op, sp)) {
                 return false;
             }
-            break;
+            ops = unit_->ops.data();
+            continue;
         case VMHandler::IndexCheck:
             if (sp[-1].i < 0) {
                 return Fail(op, sp, "Array index must be +'ve");
@@ -630,18 +828,27 @@ bool Machine::Run(VMSlot* const stack)
 
 bool VM_Exec(const VMProgram& program, const CCode& code, CInstance* self, CInstance* other, Value* result)
 {
-    VMSlot inlineStack[kInlineStackItems];
-    std::unique_ptr<VMSlot[]> heapStack;
-    VMSlot* stack = inlineStack;
-    if (program.unit.maxDepth > kInlineStackItems) {
-        heapStack = std::make_unique<VMSlot[]>(static_cast<size_t>(program.unit.maxDepth));
-        stack = heapStack.get();
+    StackArea& stack = g_stack;
+    if (stack.items == nullptr) {
+        stack.items = std::make_unique<VMSlot[]>(kStackItems);
+        stack.reserved = stack.items.get();
+    }
+    VMSlot* const base = stack.reserved;
+    if (stack.End() - base < program.unit.maxDepth) {
+        Code_Report_Error(code.text.c_str(), code.IsProgram(), 0, "Stack overflow...");
+        return false;
     }
     if (g_trace) {
         Console().Printf("script = %s\n", code.name.c_str());
     }
-    Machine machine(program, code, self, other, result);
-    return machine.Run(stack);
+    stack.reserved = base + program.unit.maxDepth;
+    bool ran = false;
+    {
+        Machine machine(program, code, self, other, result);
+        ran = machine.Run(base);
+    }
+    stack.reserved = base;
+    return ran;
 }
 
 void VM_SetTrace(bool trace)

@@ -14,7 +14,7 @@ namespace bw {
 
 namespace {
 
-double g_epsilon = 1e-05;
+using vm_detail::g_epsilon;
 constexpr double kDivisorEpsilon = 1e-10;
 
 // An operand after unwrapping: a number in one of three forms, or a text.
@@ -172,18 +172,6 @@ char* RepeatText(int64_t times, const char* unit, const char** error)
     return text;
 }
 
-bool Compare(uint8_t opcode, double d, double epsilon)
-{
-    switch (opcode) {
-    case kOpSlt: return d < -epsilon;
-    case kOpSle: return d <= epsilon;
-    case kOpSeq: return d >= -epsilon && d <= epsilon;
-    case kOpSne: return !(d >= -epsilon && d <= epsilon);
-    case kOpSge: return d >= -epsilon;
-    default: return d > epsilon;
-    }
-}
-
 const char* StringArithmetic(uint8_t opcode, const Operand& a, const Operand& b, VMSlot& left,
                              VMDataType resultType)
 {
@@ -222,11 +210,6 @@ double VM_Epsilon()
 void VM_SetEpsilon(double epsilon)
 {
     g_epsilon = epsilon;
-}
-
-bool VM_CompareReals(uint8_t opcode, double d)
-{
-    return Compare(opcode, d, g_epsilon);
 }
 
 int32_t VM_RealToInt32(double real)
@@ -438,7 +421,7 @@ const char* VM_Compare(uint8_t opcode, VMSlot& left, VMDataType leftType, VMSlot
         } else {
             d = AsDouble(a) - AsDouble(b);
         }
-        truth = Compare(opcode, d, epsilon);
+        truth = VM_CompareWithin(opcode, d, epsilon);
     }
     VM_FreeItem(left, leftType);
     VM_FreeItem(right, rightType);

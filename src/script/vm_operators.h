@@ -49,8 +49,28 @@ const char* VM_Compare(uint8_t opcode, VMSlot& left, VMDataType leftType, VMSlot
 const char* VM_Negate(VMSlot& slot, VMDataType type);
 const char* VM_Not(VMSlot& slot, VMDataType type);
 
-// The comparison of two reals whose difference is d, within the epsilon.
-bool VM_CompareReals(uint8_t opcode, double d);
+// The comparison of two reals whose difference is d, within epsilon.
+// Inline: it decides most loop conditions.
+inline bool VM_CompareWithin(uint8_t opcode, double d, double epsilon)
+{
+    switch (opcode) {
+    case kOpSlt: return d < -epsilon;
+    case kOpSle: return d <= epsilon;
+    case kOpSeq: return d >= -epsilon && d <= epsilon;
+    case kOpSne: return !(d >= -epsilon && d <= epsilon);
+    case kOpSge: return d >= -epsilon;
+    default: return d > epsilon;
+    }
+}
+
+namespace vm_detail {
+inline double g_epsilon = 1e-05;
+}
+
+inline bool VM_CompareReals(uint8_t opcode, double d)
+{
+    return VM_CompareWithin(opcode, d, vm_detail::g_epsilon);
+}
 
 // Integer arithmetic of the two 32-bit ints; false on division by zero.
 bool VM_IntArithmetic(uint8_t opcode, int32_t a, int32_t b, int32_t* out);

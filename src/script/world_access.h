@@ -15,6 +15,8 @@ namespace bw {
 class CInstance;
 class CVariableList;
 
+inline constexpr int32_t kScriptArgumentSlotCount = 16;
+
 struct WorldAccess {
     // The variable of self (built-ins through their getter and setter).
     bool (*get)(CInstance* self, int32_t id, int32_t arrayIndex, Value* out) =
@@ -50,6 +52,13 @@ struct WorldAccess {
         [](int32_t, std::vector<CInstance*>*) {};
     // Neither destroyed nor deactivated.
     bool (*isLive)(const CInstance* instance) = [](const CInstance*) { return false; };
+
+    // The argument slots of the innermost running script (argument0 to
+    // argument15) and their count. While they are unknown the machine hands
+    // every script call to Script_Execute; once known it runs scripts on
+    // its own stack and fills the slots as the call requires.
+    Value* argumentSlots = nullptr;  // kScriptArgumentSlotCount Values
+    int32_t* argumentCount = nullptr;
 
     // Built-in variables: id by exact name (-1 none) and name by id.
     int32_t (*findBuiltinVariable)(const char* name) = [](const char*) { return -1; };

@@ -1,21 +1,167 @@
 #include "world/object.h"
 
+#include <string>
+
+#include "world/game_state.h"
+#include "world/instance.h"
+#include "world/instance_table.h"
+
 namespace bw {
 
 namespace {
 
-// Ancestors are followed through the resolved pointers; a cycle would loop
-// forever, so the walk stops after as many steps as there are objects.
+int32_t g_objectCount = 0;
+
+constexpr int32_t kObjectIndexLimit = 100000;  // parent indices at or above this resolve to nothing
+
+// A parent chain in a package may loop; every walk up a chain takes at most
+// as many steps as there are objects, so a loop ends instead of hanging.
+int32_t ChainStepLimit()
+{
+    return Object_Table().Count() + 1;
+}
+
+// Ancestors are followed through the resolved pointers.
 template <typename Visit>
 void ForSelfAndAncestors(CObject* object, Visit&& visit)
 {
-    int32_t stepsLeft = Object_Table().Count() + 1;
+    int32_t stepsLeft = ChainStepLimit();
     for (CObject* at = object; at != nullptr && stepsLeft-- > 0; at = at->parentObject) {
         visit(*at);
     }
 }
 
+// The first object on the chain from start (itself, then its parent by
+// index, ...) whose own event (type, number) is present.
+CEvent* FindOnChain(const CObject& start, int32_t type, int32_t number, int32_t* owner)
+{
+    int32_t stepsLeft = ChainStepLimit();
+    for (const CObject* at = &start; at != nullptr && stepsLeft-- > 0; at = Object_Find(at->parent)) {
+        if (CEvent* event = at->GetEvent(type, number)) {
+            if (owner != nullptr) {
+                *owner = at->index;
+            }
+            return event;
+        }
+    }
+    return nullptr;
+}
+
+// The instances of the object and its descendants leave (or join) the
+// descendant lists of every ancestor above the object.
+void DetachFromAncestors(CObject& object)
+{
+    for (CInstance* instance : object.descendantInstances) {
+        ForSelfAndAncestors(object.parentObject, [instance](CObject& at) { at.descendantInstances.Remove(instance); });
+    }
+}
+
+void AttachToAncestors(CObject& object)
+{
+    for (CInstance* instance : object.descendantInstances) {
+        ForSelfAndAncestors(object.parentObject, [instance](CObject& at) { at.descendantInstances.Append(instance); });
+    }
+}
+
 }  // namespace
+
+CObject::CObject(int32_t index) : index(index) {}
+
+CObject::~CObject() = default;
+
+void CObject::Clear()
+{
+    flags = kObjectFlagVisible;
+    sprite = -1;
+    parent = -1;
+    mask = -1;
+    depth = 0;
+    parentObject = nullptr;
+    name.clear();
+    physics = ObjectPhysics{};
+    for (auto& slots : events) {
+        slots.clear();
+    }
+    instances = SLinkedList<CInstance*>{};
+    descendantInstances = SLinkedList<CInstance*>{};
+}
+
+CEvent* CObject::GetEvent(int32_t type, int32_t number) const
+{
+    if (type < 0 || type >= kEventTypeCount || number < 0) {
+        return nullptr;
+    }
+    const auto& slots = events[static_cast<size_t>(type)];
+    if (static_cast<size_t>(number) >= slots.size()) {
+        return nullptr;
+    }
+    CEvent* event = slots[static_cast<size_t>(number)].get();
+    return event != nullptr && event->IsPresent() ? event : nullptr;
+}
+
+CEvent* CObject::FindEvent(int32_t type, int32_t number, int32_t* owner) const
+{
+    if (CEvent* event = FindOnChain(*this, type, number, owner)) {
+        return event;
+    }
+    if (type != kEventCollision) {
+        return nullptr;
+    }
+    // A collision with a descendant of an object named on this chain: the
+    // other object's nearer ancestors win.
+    const CObject* other = Object_Find(number);
+    int32_t stepsLeft = ChainStepLimit();
+    for (const CObject* ancestor = other != nullptr ? Object_Find(other->parent) : nullptr;
+         ancestor != nullptr && stepsLeft-- > 0; ancestor = Object_Find(ancestor->parent)) {
+        if (CEvent* event = FindOnChain(*this, kEventCollision, ancestor->index, owner)) {
+            return event;
+        }
+    }
+    return nullptr;
+}
+
+bool CObject::HasEvent(int32_t type, int32_t number) const
+{
+    return FindOnChain(*this, type, number, nullptr) != nullptr;
+}
+
+bool CObject::IsChildOf(int32_t ancestor) const
+{
+    int32_t stepsLeft = ChainStepLimit();
+    for (const CObject* at = Object_Find(parent); at != nullptr && stepsLeft-- > 0; at = Object_Find(at->parent)) {
+        if (at->index == ancestor) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CObject::SetParent(int32_t parentIndex)
+{
+    DetachFromAncestors(*this);
+    parent = parentIndex;
+    parentObject = Object_Find(parentIndex);
+    AttachToAncestors(*this);
+}
+
+bool CObject::Compile()
+{
+    CurrentEvent& current = Event_Current();
+    for (int32_t type = 0; type < kEventTypeCount; ++type) {
+        const auto& slots = events[static_cast<size_t>(type)];
+        for (size_t number = 0; number < slots.size(); ++number) {
+            if (slots[number] == nullptr) {
+                continue;
+            }
+            current.type = type;
+            current.number = static_cast<int32_t>(number);
+            if (!Event_CompileAction(slots[number].get())) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
 
 void CObject::AddInstance(CInstance* instance)
 {
@@ -39,6 +185,9 @@ Hash<CObject*>& Object_Table()
 void Object_Insert(CObject* object)
 {
     Object_Table().Insert(static_cast<uint32_t>(object->index), object);
+    if (object->index >= g_objectCount) {
+        g_objectCount = object->index + 1;
+    }
 }
 
 CObject* Object_Find(int32_t index)
@@ -55,9 +204,97 @@ bool Object_Exists(int32_t index)
     return Object_Find(index) != nullptr;
 }
 
+const char* Object_Name(int32_t index)
+{
+    const CObject* object = Object_Find(index);
+    return object != nullptr ? object->name.c_str() : "<undefined>";
+}
+
+int32_t Object_FindByName(const char* name)
+{
+    if (name == nullptr) {
+        return -1;
+    }
+    for (const auto& node : Object_Table()) {
+        if (node.value != nullptr && node.value->name == name) {
+            return node.value->index;
+        }
+    }
+    return -1;
+}
+
+int32_t Object_Count()
+{
+    return g_objectCount;
+}
+
+void Object_SetCount(int32_t count)
+{
+    g_objectCount = count;
+}
+
+int32_t Object_Add()
+{
+    const int32_t index = g_objectCount;
+    auto* object = new CObject(index);
+    object->TakeName("__newobject" + std::to_string(index));
+    Object_Insert(object);
+    return index;
+}
+
+bool Object_Delete(int32_t index)
+{
+    CObject* object = Object_Find(index);
+    if (object == nullptr) {
+        return false;
+    }
+    const std::vector<CInstance*> own(object->instances.begin(), object->instances.end());
+    for (CInstance* instance : own) {
+        object->RemoveInstance(instance);
+        if (instance->i_object == object) {
+            instance->i_object = nullptr;
+        }
+    }
+    for (const auto& node : Object_Table()) {
+        CObject* child = node.value;
+        if (child != nullptr && child->parentObject == object) {
+            DetachFromAncestors(*child);
+            child->parentObject = nullptr;
+        }
+    }
+    // A change queued in this pass may lead into or out of the object.
+    const InstanceQueue& changing = Instance_ObjectChangeQueue();
+    for (int32_t at = 0; at < changing.Count(); ++at) {
+        CInstance* instance = changing.At(at);
+        if (instance->i_object == object) {
+            instance->i_object = nullptr;
+        }
+        if (instance->i_prevobject == object) {
+            instance->i_prevobject = nullptr;
+        }
+    }
+    Object_Table().Delete(static_cast<uint32_t>(index), object);
+    delete object;
+    return true;
+}
+
+void Object_LinkParents()
+{
+    for (const auto& node : Object_Table()) {
+        CObject* object = node.value;
+        if (object == nullptr || object->parent < 0 || object->parent >= kObjectIndexLimit) {
+            continue;
+        }
+        if (CObject* parent = Object_Find(object->parent)) {
+            object->parentObject = parent;
+        }
+    }
+}
+
 void Object_FreeAll()
 {
     Object_Table().Clear([](CObject*& object) { delete object; });
+    g_objectCount = 0;
 }
 
 }  // namespace bw

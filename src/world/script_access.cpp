@@ -3,8 +3,11 @@
 #include "script/code_unit.h"
 #include "script/constants.h"
 #include "script/names.h"
+#include "script/resource_seams.h"
 #include "script/world_access.h"
 #include "world/builtin_variables.h"
+#include "world/event.h"
+#include "world/game_state.h"
 #include "world/instance.h"
 #include "world/instance_table.h"
 #include "world/object.h"
@@ -88,6 +91,9 @@ void World_RegisterScriptAccess()
     };
     access.collectInstances = &CollectInstances;
     access.isLive = &Instance_IsLive;
+    static_assert(kScriptArgumentSlots == kScriptArgumentSlotCount);
+    access.argumentSlots = Script_Arguments().values.data();
+    access.argumentCount = &Script_Arguments().count;
     access.findBuiltinVariable = &Variable_BuiltIn_Find;
     access.builtinVariableName = &Variable_BuiltIn_Name;
 
@@ -96,6 +102,8 @@ void World_RegisterScriptAccess()
     names.find = &Code_Variable_Find;
 
     Code_Constant_SetEvaluator(&EvaluateConstant);
+    GameState_Hooks().performEventAll = &Event_PerformAll;
+    Resource_SetNameFinder(ResourceKind::Object, &Object_FindByName);
 }
 
 }  // namespace bw

@@ -27,7 +27,7 @@ void ChunkContext::ActionList(const std::string& unitName, const CodeText& text)
     writer.Bind(action);
     // Of the action record the runner reads only the code index and the code
     // text; the rest stays zero.
-    const Word stored = code.Store(unitName, text.source);
+    const Word stored = code.Store(unitName, text);
     for (size_t at = 0; at < kActionRecordSize; at += 4) {
         if (at == kActionCodeIndexAt) {
             writer.Put(code.CarriesBytecode() ? stored : Word::Int(-1));
@@ -58,7 +58,7 @@ void Chunk_WriteGeneral(ChunkContext& context)
     for (int i = 0; i < 4; ++i) w.U32(0);  // 44: unused
     w.I32(header.windowWidth);
     w.I32(header.windowHeight);
-    w.U32(0);                              // 68: flags (no splash, no Steam)
+    w.U32(header.flags);
     for (int i = 0; i < 7; ++i) w.U32(0);  // 72: reserved, 96: unused
     w.Put(context.Text(header.caption));
     w.U64(0);
@@ -177,7 +177,7 @@ void Chunk_WriteRooms(ChunkContext& context)
         w.U32(Flag(room.persistent));
         w.U32(room.colour);
         w.U32(Flag(room.showColour));
-        w.Put(room.code ? context.code.Store("Room." + room.name, room.code->source) : context.code.Absent());
+        w.Put(room.code ? context.code.Store("Room." + room.name, *room.code) : context.code.Absent());
         w.U32(Flag(room.viewsEnabled));
         for (Label list : lists) w.Put(Word::OffsetOf(list));
         w.U32(Flag(room.physics));
@@ -196,7 +196,7 @@ void Chunk_WriteRooms(ChunkContext& context)
             w.I32(instance.y);
             w.I32(instance.object);
             w.I32(instance.id);
-            w.Put(instance.code ? context.code.Store("Instance." + room.name + "." + std::to_string(index), instance.code->source)
+            w.Put(instance.code ? context.code.Store("Instance." + room.name + "." + std::to_string(index), *instance.code)
                                 : context.code.Absent());
             w.F32(instance.xscale);
             w.F32(instance.yscale);

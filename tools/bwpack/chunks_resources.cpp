@@ -151,7 +151,7 @@ void Chunk_WriteScripts(ChunkContext& context)
     w.BeginChunk("SCPT");
     Chunk_RecordList(w, context.project.scripts, [&](const Script& script, size_t) {
         w.Put(context.Text(script.name));
-        w.Put(context.code.Store("Script." + script.name, script.code.source));
+        w.Put(context.code.Store("Script." + script.name, script.code));
     });
     w.EndChunk();
 }

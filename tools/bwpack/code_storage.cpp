@@ -2,9 +2,9 @@
 
 namespace bw::pack {
 
-Word TextCodeStorage::Store(const std::string& /*unitName*/, const std::string& source)
+Word TextCodeStorage::Store(const std::string& /*unitName*/, const CodeText& code)
 {
-    return m_strings.Ref(source);
+    return m_strings.Ref(code.source);
 }
 
 void TextCodeStorage::WriteChunks(PackageWriter& /*writer*/)

@@ -12,8 +12,10 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "bwpack/package_writer.h"
+#include "bwpack/project.h"
 
 namespace bw::pack {
 
@@ -27,7 +29,7 @@ public:
 
     // The word a record holds for a piece of code. unitName is what the
     // runner calls the code in its messages ("Script.scr_move").
-    virtual Word Store(const std::string& unitName, const std::string& source) = 0;
+    virtual Word Store(const std::string& unitName, const CodeText& code) = 0;
 
     // The word a record holds for "no code here".
     virtual Word Absent() const = 0;
@@ -35,6 +37,10 @@ public:
     // Writes the code chunks, if the form has any; called once, after every
     // record that refers to code has been written.
     virtual void WriteChunks(PackageWriter& writer) = 0;
+
+    // The debug file that goes beside the package; empty when the form has
+    // none. Only after WriteChunks.
+    virtual std::vector<uint8_t> DebugFile() const = 0;
 };
 
 // The text form: code travels as source text in the string table.
@@ -42,9 +48,10 @@ class TextCodeStorage final : public CodeStorage {
 public:
     explicit TextCodeStorage(StringTable& strings) : m_strings(strings) {}
     bool CarriesBytecode() const override { return false; }
-    Word Store(const std::string& unitName, const std::string& source) override;
+    Word Store(const std::string& unitName, const CodeText& code) override;
     Word Absent() const override { return Word::Null(); }
     void WriteChunks(PackageWriter& writer) override;
+    std::vector<uint8_t> DebugFile() const override { return {}; }
 
 private:
     StringTable& m_strings;

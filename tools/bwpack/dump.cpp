@@ -9,6 +9,7 @@
 #include <map>
 
 #include "bwpack/package_view.h"
+#include "script/bytecode.h"
 
 namespace bw::pack {
 namespace {
@@ -99,6 +100,12 @@ private:
     void Objects(const ChunkInfo& chunk);
     void Rooms(const ChunkInfo& chunk);
     void PageEntries(const ChunkInfo& chunk);
+    void CodeEntries(const ChunkInfo& chunk);
+    // at: the word's file offset; offset: its place in the entry.
+    std::string Instruction(uint32_t at, uint32_t offset, uint32_t word, uint64_t operand) const;
+    void Bindings(const ChunkInfo& chunk);
+    void FollowChains(const ChunkInfo& chunk, bool variables);
+    void DebugTables(const ChunkInfo& chunk);
     void Strings(const ChunkInfo& chunk);
     void Textures(const ChunkInfo& chunk);
 
@@ -106,7 +113,10 @@ private:
     std::string m_out;
     uint8_t m_format = 0;
     bool m_bytecode = false;
+    bool m_debugFile = false;  // a DBGI chunk: SCPT records are texts
     std::map<uint32_t, size_t> m_pageEntries;
+    std::vector<std::string> m_strings;  // STRG texts by index, for string operands
+    std::map<uint32_t, std::string> m_boundNames;  // occurrence offset -> name, from VARI and FUNC
 };
 
 void Dumper::Records(const ChunkInfo& chunk, const std::function<void(uint32_t, size_t)>& one)
@@ -262,7 +272,22 @@ void Dumper::Paths(const ChunkInfo& chunk)
 void Dumper::Scripts(const ChunkInfo& chunk)
 {
     Records(chunk, [&](uint32_t at, size_t index) {
-        Line(1, "[" + std::to_string(index) + "] " + Str(m_view.U32(at)) + ": " + Code(m_view.U32(at + 4)));
+        Line(1, "[" + std::to_string(index) + "] " + Str(m_view.U32(at)) + (m_debugFile ? "" : ": " + Code(m_view.U32(at + 4))));
+    });
+}
+
+// The debug file's line tables: statement offset -> source position.
+void Dumper::DebugTables(const ChunkInfo& chunk)
+{
+    Records(chunk, [&](uint32_t at, size_t index) {
+        const uint32_t count = m_view.U32(at);
+        m_view.Need(at + 4, static_cast<uint64_t>(count) * 8);
+        std::string pairs;
+        for (uint32_t i = 0; i < count; ++i) {
+            const uint64_t pair = at + 4 + 8 * static_cast<uint64_t>(i);
+            pairs += " " + std::to_string(m_view.I32(pair)) + "@" + std::to_string(m_view.I32(pair + 4));
+        }
+        Line(1, "[" + std::to_string(index) + "] " + std::to_string(count) + " lines:" + pairs);
     });
 }
 
@@ -391,6 +416,125 @@ void Dumper::PageEntries(const ChunkInfo& chunk)
     });
 }
 
+namespace {
+
+constexpr uint32_t kOperandFlag = 0x40000000u;
+
+uint32_t OperandBytes(uint32_t type)
+{
+    switch (type) {
+    case 0:
+    case 3: return 8;
+    case 1:
+    case 2:
+    case 4:
+    case 5:
+    case 6: return 4;
+    default: return 0;
+    }
+}
+
+// Opcodes whose word names two types (the right operand's, then the left's).
+bool HasTwoTypes(uint8_t opcode) { return (opcode >= 3 && opcode <= 22 && opcode != 13 && opcode != 14) || opcode == 65; }
+bool IsBranch(uint8_t opcode) { return opcode == 183 || opcode == 184 || opcode == 185 || opcode == 187 || opcode == 188; }
+
+// A variable reference: where its instance comes from, the name, and
+// whether an index was taken from the stack.
+std::string VariableTarget(uint32_t word, uint32_t reference, const std::string& name)
+{
+    std::string selector = "stack";
+    if (reference & (1u << 29)) {
+        const int32_t immediate = static_cast<int16_t>(word & 0xFFFF);
+        selector = std::to_string(reference & (1u << 30) ? immediate + 100000 : immediate);
+    }
+    return selector + "." + name + (reference & (1u << 31) ? "" : "[]");
+}
+
+}  // namespace
+
+std::string Dumper::Instruction(uint32_t at, uint32_t offset, uint32_t word, uint64_t operand) const
+{
+    const uint8_t opcode = static_cast<uint8_t>(word >> 24);
+    const auto t = static_cast<VMDataType>((word >> 16) & 15), u = static_cast<VMDataType>((word >> 20) & 15);
+    std::string text = VM_OpcodeMnemonic(opcode);
+    if (IsBranch(opcode)) {
+        const int32_t words = static_cast<int32_t>(word << 8) >> 8;
+        return text + " " + std::to_string(int64_t{offset} + 4 * int64_t{words});
+    }
+    if (opcode == 158) return text;  // exit
+    text += VM_TypeSuffix(t);
+    if (HasTwoTypes(opcode)) text += VM_TypeSuffix(u);
+    const auto named = m_boundNames.find(at);
+    const std::string name = named != m_boundNames.end() ? named->second : "?";
+    if ((word & kOperandFlag) == 0 || OperandBytes(t) == 0) {
+        const bool immediate = opcode == 130 || opcode == 255 || (opcode == 192 && t == 15);
+        return immediate ? text + " " + std::to_string(static_cast<int16_t>(word & 0xFFFF)) : text;
+    }
+    const uint32_t low = static_cast<uint32_t>(operand);
+    if (opcode == 218) return text + " " + std::to_string(word & 0xFFFF) + " " + name;
+    if (t == kTypeVariable && (opcode == 192 || opcode == 65)) return text + " " + VariableTarget(word, low, name);
+    if (t == kTypeString) {
+        return text + " #" + std::to_string(low) + (low < m_strings.size() ? " " + Escaped(m_strings[low]) : " (no string)");
+    }
+    if (t == 0) {
+        double real = 0;
+        std::memcpy(&real, &operand, sizeof real);
+        char number[32];
+        std::snprintf(number, sizeof number, "%.17g", real);
+        return text + " " + number;
+    }
+    if (t == 3) return text + " " + std::to_string(static_cast<int64_t>(operand));
+    return text + " " + std::to_string(static_cast<int32_t>(low));
+}
+
+void Dumper::CodeEntries(const ChunkInfo& chunk)
+{
+    Records(chunk, [&](uint32_t at, size_t index) {
+        const uint32_t length = m_view.U32(at + 4);
+        Line(1, "[" + std::to_string(index) + "] " + Str(m_view.U32(at)) + " " + std::to_string(length) + " bytes");
+        if (length % 4 != 0) throw DumpError("code entry of " + std::to_string(length) + " bytes");
+        const uint64_t code = at + 8;
+        m_view.Need(code, length);
+        for (uint32_t offset = 0; offset < length;) {
+            const uint32_t word = m_view.U32(code + offset);
+            const uint32_t operandBytes = (word & kOperandFlag) != 0 ? OperandBytes((word >> 16) & 15) : 0;
+            if (operandBytes > length - offset - 4) throw DumpError("instruction at " + std::to_string(code + offset) + " runs past its entry");
+            const uint64_t operand = operandBytes == 0 ? 0 : operandBytes == 4 ? m_view.U32(code + offset + 4) : m_view.U64(code + offset + 4);
+            Line(2, std::to_string(offset) + ": " + Instruction(static_cast<uint32_t>(code + offset), offset, word, operand));
+            offset += 4 + operandBytes;
+        }
+    });
+}
+
+// Binds every occurrence of a VARI or FUNC record to its name, so that the
+// code shows names. A chain that leaves the file or meets itself is
+// malformed.
+void Dumper::FollowChains(const ChunkInfo& chunk, bool variables)
+{
+    if (chunk.length % 12 != 0) throw DumpError(chunk.tag + " is not a whole number of 12-byte records");
+    for (uint64_t record = chunk.payload; record < uint64_t{chunk.payload} + chunk.length; record += 12) {
+        const std::string name = Str(m_view.U32(record));
+        const uint32_t count = m_view.U32(record + 4);
+        int64_t occurrence = m_view.U32(record + 8);
+        for (uint32_t i = 0; i < count; ++i) {
+            if (occurrence < 0) throw DumpError(chunk.tag + " chain of " + name + " leaves the file");
+            const uint32_t reference = m_view.U32(static_cast<uint64_t>(occurrence) + 4);
+            if (!m_boundNames.emplace(static_cast<uint32_t>(occurrence), name).second) {
+                throw DumpError(chunk.tag + " chain of " + name + " meets another at " + std::to_string(occurrence));
+            }
+            const uint32_t raw = reference & 0x1FFFFFFFu;
+            occurrence += variables ? ((raw & 0x10000000u) != 0 ? int64_t{raw} - 0x20000000 : int64_t{raw}) : int64_t{reference};
+        }
+    }
+}
+
+void Dumper::Bindings(const ChunkInfo& chunk)
+{
+    for (uint64_t record = chunk.payload; record + 12 <= uint64_t{chunk.payload} + chunk.length; record += 12) {
+        Line(1, Str(m_view.U32(record)) + " " + std::to_string(m_view.U32(record + 4)) + " uses, first at " + std::to_string(m_view.U32(record + 8)));
+    }
+}
+
 void Dumper::Strings(const ChunkInfo& chunk)
 {
     Records(chunk, [&](uint32_t at, size_t index) { Line(1, "[" + std::to_string(index) + "] " + Str(at + 4)); });
@@ -419,6 +563,11 @@ std::string Dumper::Run()
     const std::vector<ChunkInfo> chunks = m_view.Chunks();
     for (const ChunkInfo& chunk : chunks) {
         if (chunk.tag == "CODE") m_bytecode = true;
+        if (chunk.tag == "DBGI") m_debugFile = true;
+        if (chunk.tag == "VARI" || chunk.tag == "FUNC") FollowChains(chunk, chunk.tag == "VARI");
+        if (chunk.tag == "STRG" && chunk.length >= 4) {
+            for (uint32_t entry : m_view.PointerList(chunk.payload)) m_strings.push_back(entry != 0 ? m_view.String(entry + 4).value_or("") : "");
+        }
         if ((chunk.tag == "GEN8" || chunk.tag == "GEN7" || chunk.tag == "GENL") && chunk.length > 1) m_format = m_view.U8(chunk.payload + 1);
         if (chunk.tag == "TPAG" && chunk.length >= 4) {
             const std::vector<uint32_t> entries = m_view.PointerList(chunk.payload);
@@ -431,7 +580,9 @@ std::string Dumper::Run()
         {"EXTN", &Dumper::Extensions}, {"SOND", &Dumper::Sounds}, {"AUDO", &Dumper::Audio},   {"SPRT", &Dumper::Sprites},
         {"BGND", &Dumper::Backgrounds}, {"PATH", &Dumper::Paths}, {"SCPT", &Dumper::Scripts}, {"SHDR", &Dumper::Shaders},
         {"FONT", &Dumper::Fonts},     {"TMLN", &Dumper::Timelines}, {"OBJT", &Dumper::Objects}, {"ROOM", &Dumper::Rooms},
-        {"TPAG", &Dumper::PageEntries}, {"STRG", &Dumper::Strings}, {"TXTR", &Dumper::Textures}};
+        {"TPAG", &Dumper::PageEntries}, {"STRG", &Dumper::Strings}, {"TXTR", &Dumper::Textures},
+        {"CODE", &Dumper::CodeEntries}, {"VARI", &Dumper::Bindings},   {"FUNC", &Dumper::Bindings},
+        {"DBGI", &Dumper::DebugTables}};
     Line(0, "FORM " + std::to_string(m_view.Size()) + " bytes, " + std::to_string(chunks.size()) + " chunks");
     for (const ChunkInfo& chunk : chunks) {
         Line(0, Escaped(chunk.tag) + " at " + std::to_string(chunk.payload - 8) + ", " + std::to_string(chunk.length) + " bytes");

@@ -42,22 +42,34 @@ int Dump(const std::string& file)
     return 0;
 }
 
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) {
+        std::fprintf(stderr, "bwpack: cannot write \"%s\"\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
 int Build(const std::string& project, const std::string& output, bw::pack::PackageForm form)
 {
-    std::vector<uint8_t> package;
+    bw::pack::PackageFiles files;
     try {
-        package = bw::pack::Package_Build(bw::pack::Project_Load(project), form);
+        files = bw::pack::Package_BuildFiles(bw::pack::Project_Load(project), form);
     } catch (const bw::pack::BuildError& error) {
         std::fprintf(stderr, "bwpack: %s: %s\n", project.c_str(), error.what());
         return 1;
     }
-    std::ofstream out(output, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(package.data()), static_cast<std::streamsize>(package.size()));
-    if (!out.flush()) {
-        std::fprintf(stderr, "bwpack: cannot write \"%s\"\n", output.c_str());
-        return 1;
+    if (!WriteFile(output, files.package)) return 1;
+    if (files.debug.empty()) return 0;
+    const std::string debugPath = bw::pack::Package_DebugFilePath(output);
+    if (debugPath.empty()) {
+        std::fprintf(stderr, "bwpack: \"%s\" has no extension: no debug file written\n", output.c_str());
+        return 0;
     }
-    return 0;
+    return WriteFile(debugPath, files.debug) ? 0 : 1;
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "bwpack/package_build.h"
 
+#include <memory>
+
+#include "bwpack/bytecode_storage.h"
 #include "bwpack/chunk_writers.h"
 #include "bwpack/texture_packer.h"
 
@@ -76,12 +79,17 @@ void WriteTextures(PackageWriter& w, const PackedPages& packed)
 
 }  // namespace
 
-std::vector<uint8_t> Package_Build(const Project& project, PackageForm form)
+PackageFiles Package_BuildFiles(const Project& project, PackageForm form)
 {
-    if (form == PackageForm::Bytecode) throw BuildError("the bytecode form cannot be built yet: it needs the bytecode generator");
     PackageWriter writer;
     StringTable strings(writer);
-    TextCodeStorage code(strings);
+    std::unique_ptr<CodeStorage> storage;
+    if (form == PackageForm::Bytecode) {
+        storage = std::make_unique<BytecodeCodeStorage>(project, strings);
+    } else {
+        storage = std::make_unique<TextCodeStorage>(strings);
+    }
+    CodeStorage& code = *storage;
     ChunkContext context{project, writer, strings, code, {}, {}, {}};
 
     const TextureImages textures = CollectImages(context);
@@ -109,7 +117,21 @@ std::vector<uint8_t> Package_Build(const Project& project, PackageForm form)
     strings.WriteChunk();
     WriteTextures(writer, packed);
     writer.PatchU32(4, static_cast<uint32_t>(writer.Size() - 8));
-    return writer.Finish();
+    PackageFiles files;
+    files.package = writer.Finish();
+    files.debug = code.DebugFile();
+    return files;
+}
+
+std::vector<uint8_t> Package_Build(const Project& project, PackageForm form)
+{
+    return Package_BuildFiles(project, form).package;
+}
+
+std::string Package_DebugFilePath(const std::string& packagePath)
+{
+    const size_t dot = packagePath.rfind('.');
+    return dot == std::string::npos ? std::string() : packagePath.substr(0, dot) + ".qxdebug";
 }
 
 }  // namespace bw::pack

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "bwpack/code_storage.h"
@@ -23,6 +24,20 @@ enum class PackageForm { Text, Bytecode };
 // (every optional header field, physics blocks, the room order at 124).
 constexpr uint8_t kHeaderFormat = 13;
 
+struct PackageFiles {
+    std::vector<uint8_t> package;
+    // The debug file that goes beside the package (bytecode form only;
+    // empty for the text form, whose runner compiles the texts itself).
+    std::vector<uint8_t> debug;
+};
+
+PackageFiles Package_BuildFiles(const Project& project, PackageForm form);
+// The package alone.
 std::vector<uint8_t> Package_Build(const Project& project, PackageForm form);
+
+// Where the runner looks for the debug file of a package: the path with
+// everything from its last '.' replaced by ".qxdebug"; empty when the path
+// has no '.'.
+std::string Package_DebugFilePath(const std::string& packagePath);
 
 }  // namespace bw::pack

@@ -111,15 +111,19 @@ std::vector<uint8_t> PackageWriter::Finish()
     return std::move(m_bytes);
 }
 
-Word StringTable::Ref(const std::string& text)
+const StringTable::Entry& StringTable::Add(const std::string& text)
 {
-    auto [found, added] = m_labels.try_emplace(text, 0);
+    auto [found, added] = m_entries.try_emplace(text, Entry{0, 0});
     if (added) {
-        found->second = m_writer.NewLabel();
+        found->second = Entry{m_writer.NewLabel(), static_cast<uint32_t>(m_order.size())};
         m_order.push_back(&found->first);
     }
-    return Word::OffsetOf(found->second);
+    return found->second;
 }
+
+Word StringTable::Ref(const std::string& text) { return Word::OffsetOf(Add(text).label); }
+
+uint32_t StringTable::Index(const std::string& text) { return Add(text).index; }
 
 void StringTable::WriteChunk()
 {
@@ -130,7 +134,7 @@ void StringTable::WriteChunk()
         const std::string& text = *m_order[i];
         m_writer.Bind(entries[i]);
         m_writer.U32(static_cast<uint32_t>(text.size()));
-        m_writer.Bind(m_labels.at(text));
+        m_writer.Bind(m_entries.at(text).label);
         m_writer.Bytes(text.data(), text.size());
         m_writer.U8(0);
         m_writer.Align4();

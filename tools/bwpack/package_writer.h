@@ -87,13 +87,22 @@ class StringTable {
 public:
     explicit StringTable(PackageWriter& writer) : m_writer(writer) {}
     Word Ref(const std::string& text);
+    // The text's position in the STRG list (added when new): what a string
+    // operand of package bytecode holds.
+    uint32_t Index(const std::string& text);
     size_t Count() const { return m_order.size(); }
     // Writes the STRG chunk, binding every label handed out.
     void WriteChunk();
 
 private:
     PackageWriter& m_writer;
-    std::map<std::string, Label> m_labels;
+    struct Entry {
+        Label label;
+        uint32_t index;
+    };
+    const Entry& Add(const std::string& text);
+
+    std::map<std::string, Entry> m_entries;
     std::vector<const std::string*> m_order;
 };
 

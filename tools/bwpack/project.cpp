@@ -104,9 +104,11 @@ std::vector<uint8_t> ProjectReader::ReadFile(JsonFields& fields, const char* key
     return bytes;
 }
 
-CodeText ReadCodeBytes(std::vector<uint8_t> bytes) { return CodeText{std::string(bytes.begin(), bytes.end())}; }
-
-CodeText ProjectReader::ReadCode(JsonFields& fields, const char* key) { return ReadCodeBytes(ReadFile(fields, key)); }
+CodeText ProjectReader::ReadCode(JsonFields& fields, const char* key)
+{
+    const std::vector<uint8_t> bytes = ReadFile(fields, key);
+    return CodeText{std::string(bytes.begin(), bytes.end()), fields.RequiredString(key)};
+}
 
 std::optional<CodeText> ProjectReader::OptionalCode(JsonFields& fields, const char* key)
 {
@@ -156,7 +158,19 @@ void ProjectReader::ReadHeader(JsonFields& top)
     JsonFields window = top.Object("window");
     header.windowWidth = window.Int("width", header.windowWidth, 1, 16384);
     header.windowHeight = window.Int("height", header.windowHeight, 1, 16384);
+    const std::pair<const char*, HeaderFlag> windowFlags[] = {
+        {"full_screen", kHeaderFullScreen},     {"vsync", kHeaderVSync},
+        {"software_vertex_processing", kHeaderSoftwareVertexProcessing},
+        {"interpolate", kHeaderInterpolate},    {"keep_aspect_ratio", kHeaderKeepAspectRatio},
+        {"resizable", kHeaderResizable}};
+    for (const auto& [key, bit] : windowFlags) {
+        if (window.Bool(key, false)) header.flags |= bit;
+    }
     window.CheckAllRead();
+    const int32_t splash = top.Int("splash", 0, 0, 3);
+    if (splash > 0) header.flags |= kHeaderSplashMode1 << (splash - 1);
+    if (top.Bool("steam", false)) header.flags |= kHeaderSteam;
+    if (top.Bool("roaming_saves", false)) header.flags |= kHeaderRoamingSaves;
 }
 
 void ProjectReader::ReadOptions(JsonFields& top)

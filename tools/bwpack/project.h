@@ -16,6 +16,7 @@ namespace bw::pack {
 
 struct CodeText {
     std::string source;  // the whole .bwl file
+    std::string file;    // as game.json names it, for messages
 };
 
 struct HeaderSettings {
@@ -28,6 +29,21 @@ struct HeaderSettings {
     int32_t windowWidth = 640;
     int32_t windowHeight = 480;
     int32_t steamAppId = 0;
+    // The header's flags word: how the device and window are made, the
+    // splash mode, Steam and where saves go (HeaderFlag bits).
+    uint32_t flags = 0;
+};
+
+enum HeaderFlag : uint32_t {
+    kHeaderFullScreen = 0x1,
+    kHeaderVSync = 0x2,
+    kHeaderSoftwareVertexProcessing = 0x4,
+    kHeaderInterpolate = 0x8,
+    kHeaderKeepAspectRatio = 0x10,
+    kHeaderResizable = 0x40,
+    kHeaderSplashMode1 = 0x200,  // modes 2 and 3: the next two bits
+    kHeaderSteam = 0x1000,
+    kHeaderRoamingSaves = 0x2000,
 };
 
 // Words 0 to 34 of the options record, with the defaults the runner uses when

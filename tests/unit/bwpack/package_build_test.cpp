@@ -150,16 +150,30 @@ TEST(PackageBuild, TextFormActionsKeepTextAndNoCodeIndex)
     EXPECT_EQ(view.I32(draw), 0);
     const uint32_t action = view.PointerList(draw + 4).at(0);
     EXPECT_EQ(view.I32(action + 32), -1);
-    EXPECT_EQ(view.String(view.U32(action + 60)), "draw_self();\n");
+    EXPECT_EQ(view.String(view.U32(action + 60)), "image_alpha = 1;\n");
 }
 
-TEST(PackageBuild, BytecodeFormIsNotAvailableYet)
+TEST(PackageBuild, HeaderFlagsWordHoldsWhatGameJsonAsks)
 {
-    try {
-        Package_Build(TinyPackage().project, PackageForm::Bytecode);
-        FAIL() << "built";
-    } catch (const BuildError& error) {
-        EXPECT_STREQ(error.what(), "the bytecode form cannot be built yet: it needs the bytecode generator");
+    struct Case {
+        const char* fields;  // inside the top-level object
+        uint32_t flags;
+    };
+    const Case cases[] = {
+        {R"("window": {})", 0},
+        {R"("window": {"full_screen": true})", 0x1},
+        {R"("window": {"vsync": true, "interpolate": true})", 0x2 | 0x8},
+        {R"("window": {"software_vertex_processing": true, "keep_aspect_ratio": true, "resizable": true})", 0x4 | 0x10 | 0x40},
+        {R"("splash": 1)", 0x200},
+        {R"("splash": 3)", 0x800},
+        {R"("steam": true, "roaming_saves": true)", 0x1000 | 0x2000},
+    };
+    for (const Case& c : cases) {
+        test::ScratchFolder folder;
+        folder.Write("game.json", std::string(R"({"name": "t", "rooms": [{"name": "rm"}], )") + c.fields + "}");
+        const std::vector<uint8_t> package = Package_Build(Project_Load(folder.Path()), PackageForm::Text);
+        const PackageView view(package);
+        EXPECT_EQ(view.U32(ChunksByTag(view).at("GEN8").payload + 68), c.flags) << c.fields;
     }
 }
 

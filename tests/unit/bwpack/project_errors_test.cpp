@@ -96,6 +96,7 @@ TEST(ProjectErrors, EachFaultNamesFileAndField)
         {R"({"name": "t", "rooms": [{"name": "rm"}], "room_order": ["rm", "rm_gone"]})",
          "game.json: room_order[1]: no room named \"rm_gone\""},
         {R"({"name": "t"})", "game.json: rooms: the game needs at least one room"},
+        {R"({"name": "t", "splash": 4, "rooms": [{"name": "rm"}]})", "game.json: splash: 4 is outside 0 .. 3"},
         {R"({"rooms": [{"name": "rm"}]})", "game.json: name: missing"},
         {R"({"name": "t", "rooms": [{"name": "rm", "colour": "red"}]})",
          "game.json: rooms[0].colour: expected a colour \"#RRGGBB\", found \"red\""},

@@ -110,6 +110,15 @@ bool ExecuteScript(int32_t index, CInstance* self, CInstance* other, int32_t arg
     return ran;
 }
 
+// Scripts compiled to bytecode run on the machine's own stack, as the
+// script resources arrange for a game.
+CCode* FindCode(int32_t index)
+{
+    std::vector<BwlScript>& scripts = Scripts();
+    return index >= 0 && index < static_cast<int32_t>(scripts.size()) ? scripts[static_cast<size_t>(index)].code.get()
+                                                                      : nullptr;
+}
+
 // Other tests empty the function table, so each test registers again what
 // is missing.
 void RegisterTestBuiltins()
@@ -156,6 +165,7 @@ void BwlTest::SetUp()
     Resource_SetNameFinder(ResourceKind::Object, &FindObject);
     Resource_SetNameFinder(ResourceKind::Script, &FindScript);
     Script_SetExecutor(&ExecuteScript);
+    Script_SetCodeFinder(&FindCode);
     NextCreatedId() = kNextCreatedId;
     AddObject(0);
     AddObject(1);
@@ -173,6 +183,7 @@ void BwlTest::TearDown()
 {
     Scripts().clear();
     Script_SetExecutor(nullptr);
+    Script_SetCodeFinder(nullptr);
     Resource_SetNameFinder(ResourceKind::Object, nullptr);
     Resource_SetNameFinder(ResourceKind::Script, nullptr);
     for (Value& slot : Script_Arguments().values) {

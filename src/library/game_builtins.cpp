@@ -1,0 +1,242 @@
+// Argument handling of the instance, room and game built-ins. Object and
+// sprite arguments marked as such are truncated toward zero, other integers
+// rounded to the nearest (ties to even); flags are true from 0.5 up. A
+// built-in that names an instance answers its id, or -4 (noone) for none.
+#include "library/game_builtins.h"
+
+#include <algorithm>
+
+#include "library/arguments.h"
+#include "platform/strings.h"
+#include "platform/timer.h"
+#include "script/error_report.h"
+#include "world/instance.h"
+#include "world/instance_ops.h"
+#include "world/instance_table.h"
+#include "world/room_table.h"
+#include "world/run_requests.h"
+
+namespace bw {
+
+namespace {
+
+// Built-ins that act for the instance running the code.
+#define BW_SELF_BUILTIN(name)                                                                      \
+    void name([[maybe_unused]] Value* result, [[maybe_unused]] CInstance* self,                   \
+              [[maybe_unused]] CInstance* other, [[maybe_unused]] int32_t argc, [[maybe_unused]] Value* args)
+
+// One call of the timer sleeps at most this long.
+constexpr int64_t kLongestSleepMicroseconds = 3000000;
+
+bool Arg_Flag(const Value& value)
+{
+    return value.real >= 0.5;
+}
+
+void SetInstanceResult(Value* result, const CInstance* instance)
+{
+    result->real = instance != nullptr ? instance->i_id : kSelectorNoone;
+}
+
+ActivationRegion RegionOf(const Value* args, bool inside)
+{
+    return {Real_ToSingle(args[0].real), Real_ToSingle(args[1].real), Real_ToSingle(args[2].real),
+            Real_ToSingle(args[3].real), inside};
+}
+
+// ---- finding and counting ----
+
+BW_SELF_BUILTIN(InstanceFind)
+{
+    SetInstanceResult(result, Instance_FindNth(self, other, Arg_Trunc(args[0]), Arg_Trunc(args[1])));
+}
+
+BW_SELF_BUILTIN(InstanceExists)
+{
+    result->real = Instance_FindNth(self, other, Arg_Trunc(args[0]), 0) != nullptr ? 1.0 : 0.0;
+}
+
+BW_SELF_BUILTIN(InstanceNumber)
+{
+    const int32_t selector = Arg_Round(args[0]);
+    if (selector == kSelectorSelf || selector == kSelectorOther) {
+        result->real = Instance_IsLive(selector == kSelectorSelf ? self : other) ? 1.0 : 0.0;
+    } else {
+        result->real = Instance_Number(selector);
+    }
+}
+
+BW_BUILTIN(InstanceNearest)
+{
+    SetInstanceResult(result,
+                      Instance_Nearest(Real_ToSingle(args[0].real), Real_ToSingle(args[1].real), Arg_Trunc(args[2])));
+}
+
+BW_BUILTIN(InstanceFurthest)
+{
+    SetInstanceResult(result,
+                      Instance_Furthest(Real_ToSingle(args[0].real), Real_ToSingle(args[1].real), Arg_Trunc(args[2])));
+}
+
+// ---- creating, changing and destroying ----
+
+BW_BUILTIN(InstanceCreate)
+{
+    result->real = -1;
+    if (Arg_IsString(args[0]) || Arg_IsString(args[1]) || Arg_IsString(args[2])) {
+        Code_Error_Runtime("instance_create( ) error: Illegal type", false);
+        return;
+    }
+    if (const CInstance* instance =
+            Instance_Create(Arg_Trunc(args[2]), Real_ToSingle(args[0].real), Real_ToSingle(args[1].real))) {
+        result->real = instance->i_id;
+    }
+}
+
+BW_SELF_BUILTIN(InstanceCopy)
+{
+    if (const CInstance* copy = Instance_Copy(self, Real_ToSingle(args[0].real) >= 0.5f)) {
+        result->real = copy->i_id;
+    }
+}
+
+BW_SELF_BUILTIN(InstanceDestroy)
+{
+    Instance_Destroy(self);
+}
+
+BW_SELF_BUILTIN(InstanceChange)
+{
+    Instance_Change(self, Arg_Trunc(args[0]), Arg_Flag(args[1]));
+}
+
+BW_SELF_BUILTIN(InstanceSprite)
+{
+    Instance_SetSprite(self, Arg_Trunc(args[0]));
+}
+
+// ---- activation ----
+
+BW_SELF_BUILTIN(InstanceDeactivateAll)
+{
+    Instance_DeactivateAll(self, Arg_Flag(args[0]));
+}
+
+BW_SELF_BUILTIN(InstanceDeactivateObject)
+{
+    Instance_SetObjectActive(self, other, Arg_Round(args[0]), false);
+}
+
+BW_SELF_BUILTIN(InstanceDeactivateRegion)
+{
+    Instance_DeactivateRegion(self, RegionOf(args, Arg_Flag(args[4])), Arg_Flag(args[5]));
+}
+
+BW_BUILTIN(InstanceActivateAll)
+{
+    Instance_ActivateAll();
+}
+
+BW_SELF_BUILTIN(InstanceActivateObject)
+{
+    Instance_SetObjectActive(self, other, Arg_Round(args[0]), true);
+}
+
+BW_BUILTIN(InstanceActivateRegion)
+{
+    Instance_ActivateRegion(RegionOf(args, Arg_Flag(args[4])));
+}
+
+// ---- rooms and the game ----
+
+BW_BUILTIN(RoomGoto)
+{
+    Room_Goto(Arg_Round(args[0]));
+}
+
+BW_BUILTIN(RoomGotoPrevious)
+{
+    Room_GotoPrevious();
+}
+
+BW_BUILTIN(RoomGotoNext)
+{
+    Room_GotoNext();
+}
+
+BW_BUILTIN(RoomPrevious)
+{
+    const int32_t room = Arg_Round(args[0]);
+    result->real = Room_Exists(room) ? Room_Previous(room) : -1;
+}
+
+BW_BUILTIN(RoomNext)
+{
+    const int32_t room = Arg_Round(args[0]);
+    result->real = Room_Exists(room) ? Room_Next(room) : -1;
+}
+
+BW_BUILTIN(RoomRestart)
+{
+    Room_Restart();
+}
+
+BW_BUILTIN(GameEnd)
+{
+    Game_End();
+}
+
+BW_BUILTIN(GameRestart)
+{
+    Game_Restart();
+}
+
+// One call of the timer waits at most 3 seconds, so a longer sleep is
+// served in parts.
+BW_BUILTIN(Sleep)
+{
+    for (int64_t left = Real_ToInt64(args[0].real * 1000.0); left > 0; left -= kLongestSleepMicroseconds) {
+        Timer_Sleep(std::min(left, kLongestSleepMicroseconds));
+    }
+}
+
+const BuiltinRegistration kInstanceBuiltins[] = {
+    {"instance_find", InstanceFind, 2},
+    {"instance_exists", InstanceExists, 1},
+    {"instance_number", InstanceNumber, 1},
+    {"instance_nearest", InstanceNearest, 3},
+    {"instance_furthest", InstanceFurthest, 3},
+    {"instance_create", InstanceCreate, 3},
+    {"instance_copy", InstanceCopy, 1},
+    {"instance_destroy", InstanceDestroy, 0},
+    {"instance_change", InstanceChange, 2},
+    {"instance_sprite", InstanceSprite, 1},
+    {"instance_deactivate_all", InstanceDeactivateAll, 1},
+    {"instance_deactivate_object", InstanceDeactivateObject, 1},
+    {"instance_deactivate_region", InstanceDeactivateRegion, 6},
+    {"instance_activate_all", InstanceActivateAll, 0},
+    {"instance_activate_object", InstanceActivateObject, 1},
+    {"instance_activate_region", InstanceActivateRegion, 5},
+};
+
+const BuiltinRegistration kRoomAndGameBuiltins[] = {
+    {"room_goto", RoomGoto, 1},
+    {"room_goto_previous", RoomGotoPrevious, 0},
+    {"room_goto_next", RoomGotoNext, 0},
+    {"room_previous", RoomPrevious, 1},
+    {"room_next", RoomNext, 1},
+    {"room_restart", RoomRestart, 0},
+    {"game_end", GameEnd, 0},
+    {"game_restart", GameRestart, 0},
+    {"sleep", Sleep, 1},
+};
+
+}  // namespace
+
+void Function_Game_Register()
+{
+    Builtins_Register(kInstanceBuiltins);
+    Builtins_Register(kRoomAndGameBuiltins);
+}
+
+}  // namespace bw

@@ -1,0 +1,41 @@
+// The time the main loop paces itself by, and a virtual clock for runs
+// without a person: with it, a frame's wait moves time forward instead of
+// waiting, so N frames take as long as the CPU needs and every frame time,
+// delta_time, fps and current_time comes out the same on every run.
+#pragma once
+
+#include <cstdint>
+
+#include "host/clock.h"
+
+namespace bw {
+
+// The frame tick's wait; Run_Sleep (sleep, then spin on the clock) unless a
+// test or the virtual clock put another in place. Returns the one replaced.
+using RunSleepFunction = void (*)(int64_t microseconds);
+RunSleepFunction Run_SetFrameSleep(RunSleepFunction sleep);
+void Run_FrameSleep(int64_t microseconds);
+
+// Virtual time, in microseconds of the host clock.
+int64_t VirtualClock_Now();
+void VirtualClock_Advance(int64_t microseconds);
+
+// Puts the virtual clock in place of the host clock and the frame sleep for
+// as long as it lives, starting at the given time; the previous clock and
+// sleep come back when it ends.
+class VirtualClockScope {
+public:
+    explicit VirtualClockScope(int64_t startMicroseconds = 0);
+    ~VirtualClockScope();
+    VirtualClockScope(const VirtualClockScope&) = delete;
+    VirtualClockScope& operator=(const VirtualClockScope&) = delete;
+
+private:
+    HostClock m_previousClock;
+    RunSleepFunction m_previousSleep;
+};
+
+// The same for the whole process (BW_TEST_VIRTUAL_CLOCK): nothing restores it.
+void VirtualClock_InstallForProcess();
+
+}  // namespace bw

@@ -1,0 +1,431 @@
+#include "world/run_step.h"
+
+#include <cmath>
+
+#include "platform/options.h"
+#include "platform/timer.h"
+#include "world/event.h"
+#include "world/game_state.h"
+#include "world/instance.h"
+#include "world/instance_table.h"
+#include "world/object.h"
+#include "world/object_lists.h"
+#include "world/resource_lookups.h"
+#include "world/room.h"
+#include "world/run_hooks.h"
+#include "world/run_loop.h"
+#include "world/run_requests.h"
+
+namespace bw {
+
+namespace {
+
+// Other-event numbers.
+constexpr int32_t kOtherOutsideRoom = 0;
+constexpr int32_t kOtherIntersectBoundary = 1;
+constexpr int32_t kOtherAnimationEnd = 7;
+constexpr int32_t kOtherPathEnd = 8;
+constexpr int32_t kOtherOutsideViewFirst = 40;
+constexpr int32_t kOtherViewBoundaryFirst = 50;
+
+constexpr int32_t kStepNormal = 0;
+constexpr int32_t kStepBegin = 1;
+constexpr int32_t kStepEnd = 2;
+
+int64_t g_previousStepTime = 0;
+int32_t g_stepCounter = 0;
+
+// Starts a pass: the instances made from now on are not part of it.
+uint64_t BeginPass()
+{
+    return EventPassStamp++;
+}
+
+bool SkippedByPass(const CInstance* instance, uint64_t stamp)
+{
+    return instance->i_marked || instance->i_deactivated || instance->i_createstamp > stamp;
+}
+
+// Each instance of each object that has (or inherits) the event, not
+// skipped by the pass. The next node is taken before the visit, so an
+// instance made by the event is appended behind and is still reached (and
+// then skipped by its stamp). The walk holds its list until it ends, so
+// game code that rebuilds the lists cannot pull it away mid-walk.
+template <typename Visit>
+void ForEachListedInstance(int32_t type, int32_t number, uint64_t stamp, Visit&& visit)
+{
+    for (const int32_t objectIndex : Object_EventList(type, number)) {
+        const CObject* object = Object_Find(objectIndex);
+        if (object == nullptr) {
+            continue;
+        }
+        for (auto at = object->instances.begin(); at != object->instances.end();) {
+            CInstance* instance = *at;
+            ++at;
+            if (!SkippedByPass(instance, stamp)) {
+                visit(instance);
+                // Game code may have deleted the object, and its list with it.
+                if (Object_Find(objectIndex) != object) {
+                    break;
+                }
+            }
+        }
+    }
+}
+
+void PerformOnListed(int32_t type, int32_t number, uint64_t stamp)
+{
+    ForEachListedInstance(type, number, stamp,
+                          [type, number](CInstance* instance) { Event_Perform(instance, instance, type, number); });
+}
+
+// The active list in order; the successor is read after the visit so that an
+// instance the visit put right behind is reached too.
+template <typename Visit>
+void ForEachActiveInstance(CRoom& room, Visit&& visit)
+{
+    for (CInstance* instance = room.activeInstances.First(); instance != nullptr;) {
+        visit(instance);
+        instance = instance->i_next;
+    }
+}
+
+struct UpdateFindings {
+    bool anyTimeline = false;
+    bool anyPath = false;
+};
+
+// Keeps the previous positions and advances the animations.
+UpdateFindings UpdateInstances(CRoom& room)
+{
+    UpdateFindings findings;
+    ForEachActiveInstance(room, [&findings](CInstance* instance) {
+        instance->i_xprevious = instance->i_x;
+        instance->i_yprevious = instance->i_y;
+        instance->i_pathpositionprevious = instance->i_pathposition;
+        instance->i_imageindex =
+            static_cast<float>(static_cast<double>(instance->i_imageindex) + instance->i_imagespeed);
+        const int32_t frames = instance->GetImageNumber();
+        // Compared as the truncated real, so a NaN or huge index converts
+        // nothing it cannot hold.
+        if (std::trunc(static_cast<double>(instance->i_imageindex)) >= frames) {
+            instance->i_imageindex -= static_cast<float>(frames);
+            Event_Perform(instance, instance, kEventOther, kOtherAnimationEnd);
+        }
+        findings.anyTimeline = findings.anyTimeline || instance->i_timelinerunning != 0;
+        findings.anyPath = findings.anyPath || instance->i_pathindex >= 0;
+    });
+    return findings;
+}
+
+// Run_AfterPass, then whether the step must end here.
+bool PassEndsStep()
+{
+    Run_AfterPass();
+    return NewRoomRequest != kRequestNone;
+}
+
+bool HasShape(const CInstance& instance)
+{
+    SpriteInfo info;
+    return Sprite_GetInfo(instance.i_spriteindex, &info) || Sprite_GetInfo(instance.i_maskindex, &info);
+}
+
+struct Area {
+    float left;
+    float top;
+    float right;
+    float bottom;
+};
+
+bool PointOutside(const CInstance& instance, const Area& area)
+{
+    return instance.i_x < area.left || instance.i_x > area.right || instance.i_y < area.top ||
+           instance.i_y > area.bottom;
+}
+
+bool Outside(CInstance& instance, const Area& area)
+{
+    if (!HasShape(instance)) {
+        return PointOutside(instance, area);
+    }
+    const InstanceBBox& box = instance.GetBBox();
+    return box.right < area.left || box.left > area.right || box.bottom < area.top || box.top > area.bottom;
+}
+
+bool CrossesBoundary(CInstance& instance, const Area& area)
+{
+    if (!HasShape(instance)) {
+        return PointOutside(instance, area);
+    }
+    const InstanceBBox& box = instance.GetBBox();
+    return box.left < area.left || box.right > area.right || box.top < area.top || box.bottom > area.bottom;
+}
+
+template <typename Test>
+void PerformWhere(int32_t number, uint64_t stamp, const Area& area, Test&& test)
+{
+    ForEachListedInstance(kEventOther, number, stamp, [&](CInstance* instance) {
+        if (test(*instance, area)) {
+            Event_Perform(instance, instance, kEventOther, number);
+        }
+    });
+}
+
+void HandleViewEvents(const CRoom& room, int32_t firstNumber, bool (*test)(CInstance&, const Area&))
+{
+    const uint64_t stamp = BeginPass();
+    if (!room.viewsEnabled) {
+        return;
+    }
+    for (int32_t view = 0; view < kRoomViewCount; ++view) {
+        const RoomView& record = room.views[static_cast<size_t>(view)];
+        if (!record.visible) {
+            continue;
+        }
+        const Area area{static_cast<float>(record.xview), static_cast<float>(record.yview),
+                        static_cast<float>(record.xview) + static_cast<float>(record.wview),
+                        static_cast<float>(record.yview) + static_cast<float>(record.hview)};
+        PerformWhere(firstNumber + view, stamp, area, test);
+    }
+}
+
+// Runs the moments whose times lie in [from, to) forward, or in (to, from]
+// backward. Each next moment is found again by time, not by index: a
+// moment's code may clear moments, which renumbers those after it.
+void RunMoments(CInstance& instance, const RunTimelineAccess& timelines, int32_t timeline, double from, double to)
+{
+    const bool forward = to > from;
+    double at = from;
+    for (;;) {
+        const int32_t moment = forward ? timelines.findMomentFrom(timeline, at) : timelines.findMomentUpTo(timeline, at);
+        if (moment < 0 || moment >= timelines.momentCount(timeline)) {
+            return;
+        }
+        const double time = timelines.momentTime(timeline, moment);
+        if (forward ? time >= to : time <= to) {
+            return;
+        }
+        timelines.performMoment(&instance, &instance, timeline, moment);
+        at = forward ? time + 1.0 : time - 1.0;
+    }
+}
+
+void TimelineStep(CInstance& instance, const RunTimelineAccess& timelines)
+{
+    const int32_t timeline = instance.i_timelineindex;
+    const int32_t moments = timelines.momentCount(timeline);
+    const float speed = instance.i_timelinespeed;
+    if (moments <= 0 || speed == 0.0f) {
+        return;
+    }
+    const int32_t lastTime = timelines.momentTime(timeline, moments - 1);
+    const float from = instance.i_timelineposition;
+    instance.i_timelineposition += speed;
+    RunMoments(instance, timelines, timeline, from, instance.i_timelineposition);
+    if (instance.i_timelineloop) {
+        if (speed > 0.0f && instance.i_timelineposition > static_cast<float>(lastTime)) {
+            instance.i_timelineposition = 0.0f;
+        } else if (speed < 0.0f && instance.i_timelineposition < 0.0f) {
+            instance.i_timelineposition = static_cast<float>(lastTime);
+        }
+    }
+}
+
+}  // namespace
+
+void Run_HandleStep(int32_t kind)
+{
+    PerformOnListed(kEventStep, kind, BeginPass());
+}
+
+void Run_HandleAlarms()
+{
+    const uint64_t stamp = BeginPass();
+    for (int32_t alarm = 0; alarm < kInstanceAlarmCount; ++alarm) {
+        ForEachListedInstance(kEventAlarm, alarm, stamp, [alarm](CInstance* instance) {
+            int32_t& timer = instance->i_timer[static_cast<size_t>(alarm)];
+            if (timer < 0) {
+                return;
+            }
+            --timer;
+            if (timer == 0) {
+                Event_Perform(instance, instance, kEventAlarm, alarm);
+            }
+        });
+    }
+}
+
+void Run_HandleTimelines()
+{
+    const uint64_t stamp = BeginPass();
+    CRoom* room = Room_Current();
+    const RunTimelineAccess& timelines = Run_Hooks().timelines;
+    if (room == nullptr || !timelines.IsComplete()) {
+        return;
+    }
+    ForEachActiveInstance(*room, [stamp, &timelines](CInstance* instance) {
+        if (!SkippedByPass(instance, stamp) && instance->i_timelinerunning && instance->i_timelineindex >= 0) {
+            TimelineStep(*instance, timelines);
+        }
+    });
+}
+
+bool Run_HandleMotion(bool anyPath)
+{
+    CRoom* room = Room_Current();
+    const RunHooks& hooks = Run_Hooks();
+    if (room != nullptr && hooks.stepPhysicsWorld != nullptr && hooks.stepPhysicsWorld(room, anyPath)) {
+        return true;
+    }
+    const uint64_t stamp = BeginPass();
+    if (room == nullptr) {
+        return false;
+    }
+    ForEachActiveInstance(*room, [stamp, &hooks](CInstance* instance) {
+        if (hooks.applyFrictionGravity != nullptr) {
+            hooks.applyFrictionGravity(instance);
+        }
+        if (hooks.pathStep != nullptr && hooks.pathStep(instance) && instance->i_createstamp <= stamp) {
+            Event_Perform(instance, instance, kEventOther, kOtherPathEnd);
+        }
+        instance->SetPosition(instance->i_x + instance->i_hspeed, instance->i_y + instance->i_vspeed);
+    });
+    return false;
+}
+
+void Run_HandleOther()
+{
+    const CRoom* room = Room_Current();
+    if (room == nullptr) {
+        return;
+    }
+    const Area roomArea{0.0f, 0.0f, static_cast<float>(room->width), static_cast<float>(room->height)};
+    PerformWhere(kOtherOutsideRoom, BeginPass(), roomArea, &Outside);
+    PerformWhere(kOtherIntersectBoundary, BeginPass(), roomArea, &CrossesBoundary);
+    HandleViewEvents(*room, kOtherOutsideViewFirst, &Outside);
+    HandleViewEvents(*room, kOtherViewBoundaryFirst, &CrossesBoundary);
+}
+
+void Run_AfterPass()
+{
+    if (Instance_ObjectChangeQueue().Count() > 0) {
+        Run_ApplyObjectChanges();
+    }
+    if (Instance_DepthChangeQueue().Count() > 0) {
+        Run_ApplyPendingInserts();
+    }
+    if (Room_ActivationQueue().Count() > 0) {
+        if (CRoom* room = Room_Current()) {
+            room->ReactivateInstances();
+        } else {
+            Room_ActivationQueue().Clear();
+        }
+    }
+}
+
+void Run_ResetPending()
+{
+    Instance_ObjectChangeQueue().Clear();
+    Instance_DepthChangeQueue().Clear();
+    Room_ActivationQueue().Clear();
+}
+
+void Run_SetPreviousStepTime(int64_t microseconds)
+{
+    g_previousStepTime = microseconds;
+}
+
+int32_t Run_StepCounter()
+{
+    return g_stepCounter;
+}
+
+void Run_SetStepCounter(int32_t steps)
+{
+    g_stepCounter = steps;
+}
+
+void Run_DoAStep()
+{
+    const int64_t now = Timer_GetTime();
+    Display_State().deltaTime = now - g_previousStepTime;
+    g_previousStepTime = now;
+    const RunHooks& hooks = Run_Hooks();
+    Run_CallHook(hooks.doQueuedLoad);
+    Run_CallHook(hooks.inputUpdate);
+    Run_CallHook(hooks.platformServicesUpdate);
+    if (Options().freezeWhenInactive && hooks.windowInactive != nullptr && hooks.windowInactive()) {
+        return;
+    }
+    CRoom* room = Room_Current();
+    if (room == nullptr) {
+        return;
+    }
+    const UpdateFindings findings = UpdateInstances(*room);
+
+    Run_HandleStep(kStepBegin);
+    if (PassEndsStep()) {
+        return;
+    }
+    Run_CallHook(hooks.networkUpdate);
+    Run_CallHook(hooks.steamCallbacks);
+    if (PassEndsStep()) {
+        return;
+    }
+    if (findings.anyTimeline) {
+        Run_HandleTimelines();
+        if (PassEndsStep()) {
+            return;
+        }
+    }
+    // Alarms, then the input passes, each followed by its check.
+    for (void (*pass)() : {&Run_HandleAlarms, hooks.keyboardPass, hooks.joystickPass, hooks.mousePass}) {
+        Run_CallHook(pass);
+        if (PassEndsStep()) {
+            return;
+        }
+    }
+    Run_HandleStep(kStepNormal);
+    if (PassEndsStep()) {
+        return;
+    }
+    const bool physicsStepped = Run_HandleMotion(findings.anyPath);
+    if (PassEndsStep()) {
+        return;
+    }
+    Run_HandleOther();
+    if (PassEndsStep()) {
+        return;
+    }
+    Run_CallHook(hooks.asyncPass);
+    if (PassEndsStep()) {
+        return;
+    }
+    if (!physicsStepped) {
+        Run_CallHook(hooks.collisionPass);
+        if (PassEndsStep()) {
+            return;
+        }
+    }
+    Run_HandleStep(kStepEnd);
+    if (PassEndsStep()) {
+        return;
+    }
+    Run_CallHook(hooks.particlesUpdate);
+
+    room->DestroyMarkedInstances();
+    if (Run_DrawEvents()) {
+        Run_CallHook(hooks.drawRoom);
+        Run_AfterPass();
+    }
+    room->ScrollBackgrounds();
+    Run_AfterPass();
+    // Wraps rather than overflows in a game left running for a year.
+    g_stepCounter = static_cast<int32_t>(static_cast<uint32_t>(g_stepCounter) + 1u);
+    if (hooks.debugSwitch) {
+        Run_CallHook(hooks.debugWindowUpdate);
+    }
+}
+
+}  // namespace bw

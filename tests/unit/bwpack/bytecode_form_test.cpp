@@ -1,0 +1,331 @@
+// The bytecode form of a package: code compiled by the runner's own
+// compiler, names bound through occurrence chains, and the runner's loader
+// and verifier accepting every entry.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+
+#include "app/registration.h"
+#include "bwpack/dump.h"
+#include "bwpack/package_build.h"
+#include "bwpack/package_view.h"
+#include "bwpack/project.h"
+#include "platform/console.h"
+#include "platform/package_loader.h"
+#include "script/bytecode.h"
+#include "script/code_chunks.h"
+#include "script/code_node.h"
+#include "script/code_unit.h"
+#include "script/function_table.h"
+#include "script/resource_seams.h"
+#include "support/scratch_folder.h"
+#include "world/builtin_variables.h"
+
+namespace bw::pack {
+namespace {
+
+const std::string kTinyProject = std::string(BWPACK_TEST_PACKAGES) + "/tiny";
+
+// Both bwpack and the loader must know every built-in the code calls.
+void RegisterBuiltins()
+{
+    if (Code_Function_Count() == 0) Brackwell_RegisterFunctions();
+}
+
+// The tiny project's one script, for the loader's function binding while
+// the runner's script table gives no names.
+int32_t FindTinyScript(const char* name) { return std::strcmp(name, "scr_add") == 0 ? 0 : -1; }
+
+struct TinyBytecode {
+    Project project = Project_Load(kTinyProject);
+    PackageFiles files = Build(project);
+
+    static PackageFiles Build(const Project& project)
+    {
+        RegisterBuiltins();
+        return Package_BuildFiles(project, PackageForm::Bytecode);
+    }
+};
+
+const TinyBytecode& Tiny()
+{
+    static const TinyBytecode tiny;
+    return tiny;
+}
+
+std::map<std::string, ChunkInfo> ChunksByTag(const PackageView& view)
+{
+    std::map<std::string, ChunkInfo> chunks;
+    for (const ChunkInfo& chunk : view.Chunks()) chunks.emplace(chunk.tag, chunk);
+    return chunks;
+}
+
+// Every place in the code that names a variable or a function: the file
+// offset of the instruction word, read here with the test's own walk.
+struct References {
+    std::set<uint32_t> variables, functions;
+};
+
+References ReferencesInCode(const PackageView& view, const ChunkInfo& code)
+{
+    References references;
+    for (uint32_t entry : view.PointerList(code.payload)) {
+        const uint32_t length = view.U32(entry + 4);
+        for (uint32_t at = 0; at < length;) {
+            const uint32_t offset = entry + 8 + at;
+            const uint32_t word = view.U32(offset);
+            const uint8_t opcode = VM_Opcode(word);
+            if (VM_HasOperandFlag(word) && VM_FirstType(word) == kTypeVariable && (opcode == kOpPush || opcode == kOpPop)) {
+                references.variables.insert(offset);
+            } else if (opcode == kOpCall) {
+                references.functions.insert(offset);
+            }
+            at += static_cast<uint32_t>(VM_InstructionBytes(word));
+        }
+    }
+    return references;
+}
+
+// Follows every chain of a VARI or FUNC chunk; a chain that revisits an
+// occurrence fails the test.
+std::map<std::string, std::vector<uint32_t>> Chains(const PackageView& view, const ChunkInfo& chunk, bool variables)
+{
+    std::map<std::string, std::vector<uint32_t>> chains;
+    for (uint32_t record = chunk.payload; record < chunk.payload + chunk.length; record += 12) {
+        std::vector<uint32_t>& chain = chains[view.String(view.U32(record)).value()];
+        int64_t occurrence = view.U32(record + 8);
+        for (uint32_t i = 0; i < view.U32(record + 4); ++i) {
+            chain.push_back(static_cast<uint32_t>(occurrence));
+            const uint32_t word = view.U32(static_cast<uint64_t>(occurrence) + 4);
+            const uint32_t raw = word & 0x1FFFFFFFu;  // a variable's signed 29 bits
+            const int64_t signedRaw = (raw & 0x10000000u) != 0 ? int64_t{raw} - 0x20000000 : int64_t{raw};
+            occurrence += variables ? signedRaw : int64_t{word};
+        }
+    }
+    return chains;
+}
+
+std::set<uint32_t> AllOccurrences(const std::map<std::string, std::vector<uint32_t>>& chains)
+{
+    std::set<uint32_t> all;
+    for (const auto& [name, chain] : chains) {
+        for (uint32_t occurrence : chain) EXPECT_TRUE(all.insert(occurrence).second) << name << " at " << occurrence;
+    }
+    return all;
+}
+
+class RunnerLoad : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        PackageLoader_Reset();
+        CODE_Clear();
+        Console_SetDebugListener([](const char*) {});
+        Variable_Init();
+        Registration_InstallPackageReaders();
+    }
+    void TearDown() override
+    {
+        Registration_ClearTables();  // what the main pass filled
+        Console_SetDebugListener(nullptr);
+        CODE_SetVerifier(nullptr);
+        CODE_Clear();
+        PackageLoader_SetHooks({});
+        PackageLoader_Reset();
+        Resource_SetNameFinder(ResourceKind::Script, nullptr);
+    }
+};
+
+TEST_F(RunnerLoad, TinyBytecodeLoadsAndEveryEntryIsVerifiedOntoTheCodeList)
+{
+    const TinyBytecode& tiny = Tiny();
+    RegisterBuiltins();
+    if (Script_Find("scr_add") < 0) Resource_SetNameFinder(ResourceKind::Script, &FindTinyScript);
+    Package_SetDebugImage(tiny.files.debug.data(), tiny.files.debug.size());
+    Package_SetImage(tiny.files.package.data(), tiny.files.package.size());
+    ASSERT_TRUE(Runner_PreProcessChunks());
+    ASSERT_TRUE(Code_Load()) << CODE_LoadError();
+    ASSERT_TRUE(Runner_ProcessChunks()) << CODE_LoadError();
+    EXPECT_TRUE(Package().bytecodePresent);
+
+    // One entry per piece of code in the project: the script, the object
+    // events, the room's and one instance's creation code, the moment.
+    ASSERT_EQ(CODE_EntryCount(), 10);
+    for (int32_t i = 0; i < CODE_EntryCount(); ++i) {
+        const CCode* unit = Code_List_Find(i);
+        ASSERT_NE(unit, nullptr) << "entry " << i;
+        EXPECT_EQ(unit->name, CODE_Entry(i)->name);
+        EXPECT_FALSE(unit->fromText);
+    }
+    EXPECT_EQ(Code_List_Find(0)->name, "Script.scr_add");
+    // The debug file gives each unit its source text.
+    EXPECT_EQ(Code_List_Find(0)->text, tiny.project.scripts[0].code.source);
+    const uint8_t* pairs = nullptr;
+    uint32_t count = 0;
+    ASSERT_TRUE(CODE_DebugInfo(0, &pairs, &count));
+    EXPECT_GT(count, 0u);
+}
+
+TEST(BytecodeForm, OccurrenceChainsCoverEveryReferenceOnce)
+{
+    const PackageView view(Tiny().files.package);
+    const std::map<std::string, ChunkInfo> chunks = ChunksByTag(view);
+    const References references = ReferencesInCode(view, chunks.at("CODE"));
+    const auto variables = Chains(view, chunks.at("VARI"), true);
+    const auto functions = Chains(view, chunks.at("FUNC"), false);
+    EXPECT_EQ(AllOccurrences(variables), references.variables);
+    EXPECT_EQ(AllOccurrences(functions), references.functions);
+    // Names as the runner binds them: built-in and user variables alike,
+    // scripts among the functions.
+    EXPECT_EQ(variables.at("x").size(), 7u);
+    EXPECT_EQ(variables.count("lives"), 1u);
+    EXPECT_EQ(functions.at("scr_add").size(), 1u);
+    EXPECT_EQ(functions.at("show_debug_message").size(), 1u);
+}
+
+TEST(BytecodeForm, RecordsReferToCodeEntriesAndStringOperandsToTheStringTable)
+{
+    const PackageView view(Tiny().files.package);
+    const std::map<std::string, ChunkInfo> chunks = ChunksByTag(view);
+    const uint32_t script = view.PointerList(chunks.at("SCPT").payload).at(0);
+    EXPECT_EQ(view.I32(script + 4), 0);
+    const uint32_t secondRoom = view.PointerList(chunks.at("ROOM").payload).at(1);
+    EXPECT_EQ(view.I32(secondRoom + 32), -1) << "a room without creation code";
+
+    const std::vector<uint32_t> strings = view.PointerList(chunks.at("STRG").payload);
+    bool sawString = false;
+    for (uint32_t entry : view.PointerList(chunks.at("CODE").payload)) {
+        for (uint32_t at = entry + 8; at < entry + 8 + view.U32(entry + 4);) {
+            const uint32_t word = view.U32(at);
+            if (VM_HasOperandFlag(word) && VM_FirstType(word) == kTypeString) {
+                ASSERT_LT(view.U32(at + 4), strings.size());
+                EXPECT_EQ(view.String(strings[view.U32(at + 4)] + 4), "alarm");
+                sawString = true;
+            }
+            at += static_cast<uint32_t>(VM_InstructionBytes(word));
+        }
+    }
+    EXPECT_TRUE(sawString);
+}
+
+TEST(BytecodeForm, DumpOfTinyProjectMatchesGolden)
+{
+    std::ifstream golden(std::string(BWPACK_TEST_GOLDEN) + "/bwpack_dump_bytecode.txt", std::ios::binary);
+    ASSERT_TRUE(golden) << "tests/golden/bwpack_dump_bytecode.txt missing";
+    const std::string expected((std::istreambuf_iterator<char>(golden)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(Package_Dump(Tiny().files.package), expected);
+}
+
+TEST(BytecodeForm, DumpOfCorruptCodeChunksNeverReadsOutsideThePackage)
+{
+    // Each word of CODE, VARI and FUNC in turn made into a huge or a looping
+    // distance, offset or count: the dump copes or reports; the sanitizers
+    // watch the reads.
+    const std::vector<uint8_t>& original = Tiny().files.package;
+    const PackageView view(original);
+    for (const ChunkInfo& chunk : view.Chunks()) {
+        if (chunk.tag != "CODE" && chunk.tag != "VARI" && chunk.tag != "FUNC") continue;
+        for (size_t at = chunk.payload; at + 4 <= chunk.payload + chunk.length; at += 4) {
+            for (uint32_t value : {0xFFFFFFF0u, 0x7FFFFFFFu, 0u, 0x1FFFFFFCu}) {
+                std::vector<uint8_t> package = original;
+                for (int i = 0; i < 4; ++i) package[at + i] = static_cast<uint8_t>(value >> (8 * i));
+                try {
+                    Package_Dump(package);
+                } catch (const DumpError&) {
+                }
+            }
+        }
+    }
+}
+
+// A project of one room whose creation code is the given file, plus a
+// script; both build with the bytecode form.
+PackageFiles BuildWithCode(const test::ScratchFolder& folder, const std::string& roomCode, const std::string& scriptCode)
+{
+    folder.Write("room.bwl", roomCode);
+    folder.Write("code/scr.bwl", scriptCode);
+    folder.Write("game.json", R"({"name": "t", "scripts": [{"name": "scr", "file": "code/scr.bwl"}],
+        "rooms": [{"name": "rm", "code": "room.bwl"}]})");
+    RegisterBuiltins();
+    return Package_BuildFiles(Project_Load(folder.Path()), PackageForm::Bytecode);
+}
+
+TEST(BytecodeForm, CompileErrorNamesTheFile)
+{
+    test::ScratchFolder folder;
+    try {
+        BuildWithCode(folder, "x = 1;\n", "a = 1;\nb = ;\n");
+        FAIL() << "built";
+    } catch (const BuildError& error) {
+        EXPECT_EQ(std::string(error.what()).rfind("code/scr.bwl: ", 0), 0u) << error.what();
+        EXPECT_NE(std::string(error.what()).find("b = ;"), std::string::npos) << error.what();
+    }
+}
+
+TEST(BytecodeForm, UnknownFunctionIsACompileErrorNamingTheFile)
+{
+    test::ScratchFolder folder;
+    try {
+        BuildWithCode(folder, "no_such_function();\n", "");
+        FAIL() << "built";
+    } catch (const BuildError& error) {
+        EXPECT_EQ(std::string(error.what()).rfind("room.bwl: ", 0), 0u) << error.what();
+        EXPECT_NE(std::string(error.what()).find("no_such_function"), std::string::npos) << error.what();
+    }
+}
+
+// The selectors of every reference to name: the instruction's own selector
+// for a simple use, "stack" when an index makes the selector a pushed value
+// (then the short push right before the index code is the selector).
+TEST(BytecodeForm, GlobalvarNamesUseTheGlobalScopeInEveryUnit)
+{
+    test::ScratchFolder folder;
+    // The room reads g before the script that declares it is compiled.
+    const PackageFiles files = BuildWithCode(folder, "y = g;\ng[2] = 1;\n", "globalvar g;\ng = 5;\n");
+    const PackageView view(files.package);
+    const std::map<std::string, ChunkInfo> chunks = ChunksByTag(view);
+    const auto variables = Chains(view, chunks.at("VARI"), true);
+    int simpleUses = 0;
+    for (uint32_t occurrence : variables.at("g")) {
+        const uint32_t word = view.U32(occurrence);
+        const uint32_t reference = view.U32(occurrence + 4);
+        if (reference & kVarRefSelectorInWord) {
+            EXPECT_EQ(VM_Immediate(word), kSelectorGlobal) << "at " << occurrence;
+            ++simpleUses;
+        }
+    }
+    EXPECT_EQ(simpleUses, 2);
+    for (uint32_t occurrence : variables.at("y")) EXPECT_EQ(VM_Immediate(view.U32(occurrence)), kSelectorUnspecified);
+    // The indexed use pushes its selector: -5, never the plain -6.
+    const std::string dump = Package_Dump(files.package);
+    EXPECT_NE(dump.find("push.e -5"), std::string::npos) << dump;
+    EXPECT_EQ(dump.find("push.e -6"), std::string::npos) << dump;
+}
+
+TEST(BytecodeForm, EmptyCodeBecomesAUnitThatOnlyExits)
+{
+    test::ScratchFolder folder;
+    const PackageFiles files = BuildWithCode(folder, "// nothing yet\n", "x = 1;\n");
+    const PackageView view(files.package);
+    const uint32_t room = view.PointerList(ChunksByTag(view).at("ROOM").payload).at(0);
+    const uint32_t entry = view.PointerList(ChunksByTag(view).at("CODE").payload).at(static_cast<size_t>(view.I32(room + 32)));
+    EXPECT_EQ(view.U32(entry + 4), 4u);
+    EXPECT_EQ(view.U32(entry + 8), kWordExit);
+}
+
+TEST(BytecodeForm, DebugFileLiesWhereTheRunnerLooks)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"out/game.win", "out/game.qxdebug"},
+        {"game", ""},
+        {"a.d/game", "a.qxdebug"},  // the runner takes the last '.' of the whole path
+    };
+    for (const auto& [package, debug] : cases) EXPECT_EQ(Package_DebugFilePath(package), debug) << package;
+}
+
+}  // namespace
+}  // namespace bw::pack

@@ -1,0 +1,355 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "chunk_image.h"
+#include "code_fixture.h"
+#include "world/event.h"
+
+namespace bw::test {
+namespace {
+
+// ---- moments and their searches ----
+
+std::unique_ptr<CTimeLine> MomentsAt(std::initializer_list<int32_t> times)
+{
+    auto timeline = std::make_unique<CTimeLine>();
+    for (int32_t time : times) {
+        timeline->AddMoment(time, std::make_unique<CEvent>());
+    }
+    return timeline;
+}
+
+TEST(TimeLineMoments, FindMomentFromGivesTheFirstMomentAtOrAfter)
+{
+    const std::unique_ptr<CTimeLine> moments = MomentsAt({10, 20, 30});
+    const CTimeLine& timeline = *moments;
+    const struct {
+        double position;
+        int32_t index;
+    } cases[] = {{15, 1}, {20, 1}, {31, 3}, {5, 0}, {10, 0}, {29.5, 2}, {-1, 0}};
+    for (const auto& test : cases) {
+        EXPECT_EQ(timeline.FindMomentFrom(test.position), test.index) << test.position;
+    }
+    EXPECT_EQ(MomentsAt({})->FindMomentFrom(0), 0);
+}
+
+TEST(TimeLineMoments, FindMomentUpToGivesTheLastMomentAtOrBefore)
+{
+    const std::unique_ptr<CTimeLine> moments = MomentsAt({10, 20, 30});
+    const CTimeLine& timeline = *moments;
+    const struct {
+        double position;
+        int32_t index;
+    } cases[] = {{15, 0}, {20, 1}, {5, -1}, {30, 2}, {100, 2}, {10.5, 0}};
+    for (const auto& test : cases) {
+        EXPECT_EQ(timeline.FindMomentUpTo(test.position), test.index) << test.position;
+    }
+    EXPECT_EQ(MomentsAt({})->FindMomentUpTo(10), -1);
+}
+
+TEST(TimeLineMoments, IndexesOutOfRangeAnswerZeroAndNull)
+{
+    const std::unique_ptr<CTimeLine> moments = MomentsAt({10, 20, 30});
+    const CTimeLine& timeline = *moments;
+    EXPECT_EQ(timeline.GetMomentCount(), 3);
+    EXPECT_EQ(timeline.GetMomentTime(2), 30);
+    for (int32_t index : {-1, 3}) {
+        EXPECT_EQ(timeline.GetMomentTime(index), 0) << index;
+        EXPECT_EQ(timeline.GetMomentEvent(index), nullptr) << index;
+    }
+    EXPECT_EQ(timeline.FindMoment(20), 1);
+    EXPECT_EQ(timeline.FindMoment(25), -1);
+}
+
+TEST(TimeLineMoments, ClearMomentRemovesOnlyAnExactTime)
+{
+    const std::unique_ptr<CTimeLine> moments = MomentsAt({10, 20, 30});
+    CTimeLine& timeline = *moments;
+    const CEvent* first = timeline.GetMomentEvent(0);
+    const CEvent* last = timeline.GetMomentEvent(2);
+
+    timeline.ClearMoment(25);
+    EXPECT_EQ(timeline.GetMomentCount(), 3);
+
+    timeline.ClearMoment(20);
+    ASSERT_EQ(timeline.GetMomentCount(), 2);
+    EXPECT_EQ(timeline.GetMomentTime(0), 10);
+    EXPECT_EQ(timeline.GetMomentTime(1), 30);
+    EXPECT_EQ(timeline.GetMomentEvent(0), first);
+    EXPECT_EQ(timeline.GetMomentEvent(1), last);
+
+    CTimeLine empty;
+    empty.ClearMoment(0);
+    EXPECT_EQ(empty.GetMomentCount(), 0);
+}
+
+// ---- the table and the TMLN reader ----
+
+struct MomentSource {
+    int32_t time;
+    const char* code;
+};
+
+struct TimeLineSource {
+    const char* name;  // null: an empty slot
+    std::vector<MomentSource> moments;
+};
+
+// A TMLN payload (at offset 4 of the image, running to its end), in text
+// form.
+ChunkImage TimeLineChunk(std::initializer_list<TimeLineSource> timelines)
+{
+    ChunkImage image;
+    const uint32_t list = image.List(static_cast<uint32_t>(timelines.size()));
+    uint32_t index = 0;
+    for (const TimeLineSource& timeline : timelines) {
+        if (timeline.name != nullptr) {
+            const uint32_t name = image.Text(timeline.name);
+            std::vector<uint32_t> texts;
+            for (const MomentSource& moment : timeline.moments) {
+                texts.push_back(image.Text(moment.code));
+            }
+            image.Slot(list, index);
+            image.U32(name);
+            image.U32(static_cast<uint32_t>(timeline.moments.size()));
+            const uint32_t pairs = image.Here();
+            for (const MomentSource& moment : timeline.moments) {
+                image.I32(moment.time);
+                image.U32(0);
+            }
+            for (size_t i = 0; i < texts.size(); ++i) {
+                image.PatchU32(static_cast<uint32_t>(pairs + 8 * i + 4), image.ActionList(texts[i]));
+            }
+        }
+        ++index;
+    }
+    return image;
+}
+
+bool LoadTimeLines(const ChunkImage& image)
+{
+    return TimeLine_Load(image.View(), 4, image.Size() - 4);
+}
+
+class TimeLineTableTest : public ResourceCodeTest {
+protected:
+    ChunkImage image;  // names and texts point into it
+};
+
+TEST_F(TimeLineTableTest, LoadsNamesAndMomentsKeepingEmptySlots)
+{
+    image = TimeLineChunk({{"tl_a", {{5, "x = 1;"}, {12, "x = 2;"}}}, {nullptr, {}}, {"tl_b", {}}});
+    ASSERT_TRUE(LoadTimeLines(image));
+
+    EXPECT_EQ(TimeLine_GetCount(), 3);
+    EXPECT_FALSE(TimeLine_Exists(1));
+    EXPECT_STREQ(TimeLine_GetName(1), "<undefined>");
+    EXPECT_STREQ(TimeLine_GetName(2), "tl_b");
+    EXPECT_EQ(TimeLine_Find("tl_b"), 2);
+    EXPECT_EQ(Resource_FindByName(ResourceKind::TimeLine, "tl_a"), 0);  // through the engine's seam
+    const CTimeLine* timeline = TimeLine_Get(0);
+    ASSERT_NE(timeline, nullptr);
+    ASSERT_EQ(timeline->GetMomentCount(), 2);
+    EXPECT_EQ(timeline->GetMomentTime(1), 12);
+    EXPECT_TRUE(timeline->GetMomentEvent(1)->IsPresent());
+    EXPECT_EQ(TimeLine_Get(2)->GetMomentCount(), 0);
+}
+
+TEST_F(TimeLineTableTest, DeletedTimelineKeepsLaterIds)
+{
+    image = TimeLineChunk({{"tl_a", {}}, {"tl_b", {}}, {"tl_c", {}}});
+    ASSERT_TRUE(LoadTimeLines(image));
+
+    EXPECT_TRUE(TimeLine_Delete(1));
+
+    EXPECT_EQ(TimeLine_GetCount(), 3);
+    EXPECT_FALSE(TimeLine_Exists(1));
+    EXPECT_EQ(TimeLine_Find("tl_b"), -1);
+    EXPECT_EQ(TimeLine_Find("tl_c"), 2);
+    EXPECT_STREQ(TimeLine_GetName(2), "tl_c");
+    EXPECT_FALSE(TimeLine_Delete(1));
+    EXPECT_FALSE(TimeLine_Delete(3));
+    EXPECT_FALSE(TimeLine_Delete(-1));
+}
+
+TEST_F(TimeLineTableTest, AddMakesNothing)
+{
+    image = TimeLineChunk({{"tl_a", {}}});
+    ASSERT_TRUE(LoadTimeLines(image));
+
+    EXPECT_EQ(TimeLine_Add(), -1);
+    EXPECT_EQ(TimeLine_GetCount(), 1);
+}
+
+TEST_F(TimeLineTableTest, MalformedChunksAreLoadErrors)
+{
+    const auto record = [](ChunkImage& image, uint32_t count) {
+        const uint32_t list = image.List(1);
+        const uint32_t name = image.Text("tl_a");
+        image.Slot(list, 0);
+        image.U32(name);
+        image.U32(count);
+    };
+    struct Case {
+        const char* what;
+        std::function<void(ChunkImage&)> write;
+    };
+    const Case cases[] = {
+        {"list runs past the chunk", [](ChunkImage& image) { image.U32(3); }},
+        {"record outside the package",
+         [](ChunkImage& image) {
+             image.U32(1);
+             image.U32(0xFFFFFFF0u);
+         }},
+        {"name outside the package",
+         [](ChunkImage& image) {
+             const uint32_t list = image.List(1);
+             image.Slot(list, 0);
+             image.U32(0x7FFFFFFFu);
+             image.U32(0);
+         }},
+        {"moment count past the end", [&](ChunkImage& image) { record(image, 0x20000000u); }},
+        {"moment list cut short",
+         [&](ChunkImage& image) {
+             record(image, 2);
+             image.I32(10);
+             image.U32(0);
+             image.I32(20);
+         }},
+        {"event outside the package",
+         [&](ChunkImage& image) {
+             record(image, 1);
+             image.I32(10);
+             image.U32(0xFFFFFFF8u);
+         }},
+        {"event's action outside the package",
+         [&](ChunkImage& image) {
+             record(image, 1);
+             image.I32(10);
+             image.U32(image.Here() + 4);
+             image.U32(1);
+             image.U32(0x7FFFFFF0u);
+         }},
+    };
+    for (const Case& test : cases) {
+        ChunkImage bad;
+        test.write(bad);
+        EXPECT_FALSE(LoadTimeLines(bad)) << test.what;
+        EXPECT_EQ(TimeLine_GetCount(), 0) << test.what;
+    }
+}
+
+// ---- performing moments ----
+
+void NoteEvent(Value*, CInstance*, CInstance*, int32_t, Value*)
+{
+    const CurrentEvent& current = Event_Current();
+    Recorded() += std::to_string(current.type) + " " + std::to_string(current.number) + " " +
+                  std::to_string(current.object) + "\n";
+}
+
+// clear_moment(time): clears that moment of timeline 0 and records how many
+// moments the timeline has right after.
+void ClearMoment(Value*, CInstance*, CInstance*, int32_t, Value* args)
+{
+    CTimeLine* timeline = TimeLine_Get(0);
+    timeline->ClearMoment(static_cast<int32_t>(args[0].real));
+    Recorded() += "count " + std::to_string(timeline->GetMomentCount()) + "\n";
+}
+
+void DeleteTimeLine(Value*, CInstance*, CInstance*, int32_t, Value* args)
+{
+    const auto index = static_cast<int32_t>(args[0].real);
+    TimeLine_Delete(index);
+    Recorded() += std::string("exists ") + (TimeLine_Exists(index) ? "yes" : "no") + "\n";
+}
+
+class TimeLineMomentTest : public TimeLineTableTest {
+protected:
+    void SetUp() override
+    {
+        TimeLineTableTest::SetUp();
+        AddBuiltin("note_event", &NoteEvent, 0);
+        AddBuiltin("clear_moment", &ClearMoment, 1);
+        AddBuiltin("delete_timeline", &DeleteTimeLine, 1);
+    }
+
+    // Timeline 0 (tl_a) with moments 10, 20 and 30 running code, then tl_b.
+    void LoadMoments(const char* at10, const char* at20 = "", const char* at30 = "")
+    {
+        image = TimeLineChunk({{"tl_a", {{10, at10}, {20, at20}, {30, at30}}}, {"tl_b", {{1, ""}}}});
+        ASSERT_TRUE(LoadTimeLines(image));
+        ASSERT_TRUE(TimeLine_Prepare()) << Code_Error_PendingMessage();
+    }
+};
+
+TEST_F(TimeLineMomentTest, MomentRunsUnderTheTimelinesEventGlobals)
+{
+    LoadMoments("", "note_event();");
+    Event_Current().type = 3;
+    Event_Current().number = 1;
+    Event_Current().object = 7;
+
+    TimeLine_PerformMoment(self, self, 0, 1);
+
+    EXPECT_EQ(Recorded(), "100000 20 0\n");
+    EXPECT_EQ(Event_Current().type, 3);
+    EXPECT_EQ(Event_Current().number, 1);
+    EXPECT_EQ(Event_Current().object, 7);
+}
+
+TEST_F(TimeLineMomentTest, NothingRunsWhileARoomChangeIsPending)
+{
+    LoadMoments("note_event();");
+    NewRoomRequest = 2;
+    TimeLine_PerformMoment(self, self, 0, 0);
+    EXPECT_EQ(Recorded(), "");
+
+    NewRoomRequest = -1;
+    TimeLine_PerformMoment(self, self, 0, 3);  // no such moment
+    TimeLine_PerformMoment(self, self, 5, 0);  // no such timeline
+    EXPECT_EQ(Recorded(), "");
+}
+
+TEST_F(TimeLineMomentTest, MomentClearingItselfGoesOnceItsRunEnds)
+{
+    LoadMoments("", "clear_moment(20); record(\"still running\");");
+    const CEvent* first = TimeLine_Get(0)->GetMomentEvent(0);
+
+    TimeLine_PerformMoment(self, self, 0, 1);
+
+    EXPECT_EQ(Recorded(), "count 3\nstill running\n");
+    const CTimeLine* timeline = TimeLine_Get(0);
+    ASSERT_EQ(timeline->GetMomentCount(), 2);
+    EXPECT_EQ(timeline->FindMoment(20), -1);
+    EXPECT_EQ(timeline->GetMomentTime(1), 30);
+    EXPECT_EQ(timeline->GetMomentEvent(0), first);
+}
+
+TEST_F(TimeLineMomentTest, MomentClearingAnotherMomentTakesEffectAtOnce)
+{
+    LoadMoments("clear_moment(30);");
+
+    TimeLine_PerformMoment(self, self, 0, 0);
+
+    EXPECT_EQ(Recorded(), "count 2\n");
+    EXPECT_EQ(TimeLine_Get(0)->FindMoment(30), -1);
+}
+
+TEST_F(TimeLineMomentTest, MomentDeletingItsOwnTimelineFinishesItsRun)
+{
+    LoadMoments("delete_timeline(0); record(\"still running\");");
+
+    TimeLine_PerformMoment(self, self, 0, 0);
+
+    EXPECT_EQ(Recorded(), "exists no\nstill running\n");
+    EXPECT_FALSE(TimeLine_Exists(0));
+    EXPECT_EQ(TimeLine_Find("tl_b"), 1);
+}
+
+}  // namespace
+}  // namespace bw::test

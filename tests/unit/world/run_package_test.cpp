@@ -1,0 +1,135 @@
+// A whole small game run in-process on the virtual clock: bwpack builds the
+// package from tests/packages/run_trace, the runner loads and starts it, and
+// the test ticks frames until the game ends itself. Every event of the game
+// calls trace(), which logs "step:type:number:id"; the log is the golden
+// trace of event order across steps, alarms, room changes, a persistent
+// instance, a persistent room, a restart and the end of the game.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/registration.h"
+#include "app/startup.h"
+#include "bwpack/package_build.h"
+#include "bwpack/project.h"
+#include "platform/package_loader.h"
+#include "script/code_chunks.h"
+#include "script/function_table.h"
+#include "world/event.h"
+#include "world/game_state.h"
+#include "world/instance.h"
+#include "world/instance_table.h"
+#include "world/object.h"
+#include "world/object_lists.h"
+#include "world/room.h"
+#include "world/room_table.h"
+#include "world/run_clock.h"
+#include "world/run_hooks.h"
+#include "world/run_loop.h"
+#include "world/run_room_change.h"
+#include "world/run_step.h"
+#include "world/variable_access.h"
+
+namespace bw::test {
+namespace {
+
+constexpr int32_t kFrameCap = 100;
+
+std::vector<std::string>& Trace()
+{
+    static std::vector<std::string> lines;
+    return lines;
+}
+
+void TraceBuiltin(Value*, CInstance* self, CInstance*, int32_t, Value*)
+{
+    const CurrentEvent& event = Event_Current();
+    Trace().push_back(std::to_string(Run_StepCounter()) + ":" + std::to_string(event.type) + ":" +
+                      std::to_string(event.number) + ":" + std::to_string(self != nullptr ? self->i_id : -1));
+}
+
+class RunPackageTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        Run_EndGame();
+        Run_ResetLoopState();
+        Run_ResetPending();
+        Run_Hooks() = RunHooks{};
+        Run_FreeRoomsAtEnd();
+        Instance_FreeAll();
+        ObjectLists_Free();
+        Object_FreeAll();
+        CODE_Clear();
+        Variable_FreeAll();
+        PackageLoader_Reset();
+    }
+
+    // Loads and starts the game, then ticks until it ends; the frames run.
+    int32_t Play(const std::string& project)
+    {
+        package = pack::Package_Build(pack::Project_Load(std::string(BWPACK_TEST_PACKAGES) + "/" + project),
+                                      pack::PackageForm::Text);
+        Brackwell_EarlyInit();
+        Registration_InstallPackageReaders();
+        Package_SetImage(package.data(), package.size());
+        EXPECT_TRUE(Code_Load());
+        int32_t traceId = -1;
+        if (!Code_Function_Find("trace", &traceId)) {
+            Code_Function_Register("trace", &TraceBuiltin, 0);
+        }
+        Trace().clear();
+        EXPECT_TRUE(Brackwell_DoTheWork());
+        int32_t frames = 0;
+        while (GameRunningFlag == 1 && frames < kFrameCap) {
+            Run_MainLoopTick();
+            ++frames;
+        }
+        Run_EndGame();
+        return frames;
+    }
+
+    VirtualClockScope clock{0};
+    std::vector<uint8_t> package;
+};
+
+// One game of run_trace, ids: 100001 walker, 100002 keeper (persistent),
+// 100003 second (in the persistent rm_second); children take the next ids.
+std::vector<std::string> OneGame(const std::string& firstChild, const std::string& secondChild)
+{
+    return {
+        // rm_first: creation from the last instance back, game start, room start.
+        "0:0:0:100002", "0:0:0:100001", "0:7:2:100002", "0:7:4:100002",
+        // Step 0: the child made in begin step gets step but no begin step.
+        "0:3:1:100001", "0:3:0:" + firstChild, "0:3:2:100002",
+        // Step 1: the walker's alarm asks for rm_second; the step ends there.
+        "1:3:1:100001", "1:3:1:" + firstChild, "1:2:0:100001",
+        // Leaving: room end; the keeper is carried and not created again.
+        "1:7:5:100002", "1:0:0:100003", "1:7:4:100003", "1:7:4:100002",
+        // The interrupted step did not count: the next one is step 1 again.
+        "1:3:2:100002", "2:3:2:100002",
+        // Step 3: back to rm_first, made afresh, the keeper overwriting its
+        // namesake from the room's definition.
+        "3:2:0:100003", "3:7:5:100002", "3:0:0:100001", "3:7:4:100002",
+        "3:3:1:100001", "3:3:0:" + secondChild, "3:3:2:100002",
+        // Step 4: rm_second again: kept, so no create, only room start.
+        "4:3:1:100001", "4:3:1:" + secondChild, "4:2:0:100001", "4:7:5:100002", "4:7:4:100003",
+        "4:7:4:100002", "4:3:2:100002", "5:3:2:100002",
+        // Step 6: restart (first game) or game_end (second): room end, game end.
+        "6:2:0:100003", "6:7:5:100002", "6:7:3:100002",
+    };
+}
+
+TEST_F(RunPackageTest, GoldenTraceOfASmallGame)
+{
+    EXPECT_EQ(Play("run_trace"), 20);
+    std::vector<std::string> expected = OneGame("100004", "100006");
+    const std::vector<std::string> restarted = OneGame("100008", "100010");
+    expected.insert(expected.end(), restarted.begin(), restarted.end());
+    EXPECT_EQ(Trace(), expected);
+    EXPECT_EQ(Display_State().deltaTime, 33333);
+}
+
+}  // namespace
+}  // namespace bw::test

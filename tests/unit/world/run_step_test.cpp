@@ -1,0 +1,282 @@
+// The game step: the order of its passes, the stamp rule, alarms, motion,
+// the other events, and what the step applies after each pass.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "unit/world/run_fixture.h"
+
+namespace bw::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class RunStepTest : public RunTest {};
+
+TEST_F(RunStepTest, PassesRunBeginStepAlarmsStepEndStepInThatOrder)
+{
+    LoadObjects({Object("ticker", {{kEventStep, 2, "note()"},
+                                   {kEventStep, 0, "note()"},
+                                   {kEventAlarm, 0, "note()"},
+                                   {kEventStep, 1, "note()"}})});
+    CInstance* ticker = AddInstance(0);
+    ticker->SetAlarm(0, 1);
+    Run_DoAStep();
+    const std::string id = std::to_string(ticker->i_id);
+    EXPECT_EQ(NoteLines(), (Lines{"3:1:" + id, "2:0:" + id, "3:0:" + id, "3:2:" + id}));
+    EXPECT_EQ(Run_StepCounter(), 1);
+}
+
+TEST_F(RunStepTest, AnInstanceMadeInBeginStepGetsStepButNoBeginStep)
+{
+    LoadObjects({Object("maker", {{kEventStep, 1, "spawn(1)"}}),
+                 Object("made", {{kEventStep, 1, "note()"}, {kEventStep, 0, "note()"}})});
+    AddInstance(0);
+    Run_DoAStep();
+    ASSERT_EQ(Notes().size(), 1u);
+    EXPECT_EQ(Notes()[0].type, kEventStep);
+    EXPECT_EQ(Notes()[0].number, 0);
+}
+
+TEST_F(RunStepTest, AlarmsCountDownAndFireWhenTheyReachZero)
+{
+    LoadObjects({Object("alarmed", {{kEventAlarm, 3, "note()"}})});
+    struct Case {
+        int32_t before;
+        int32_t after;
+        size_t fired;
+    };
+    for (const Case& c : {Case{1, 0, 1}, Case{0, -1, 0}, Case{-1, -1, 0}, Case{5, 4, 0}}) {
+        SCOPED_TRACE(c.before);
+        Notes().clear();
+        CInstance* instance = AddInstance(0);
+        instance->SetAlarm(3, c.before);
+        Run_HandleAlarms();
+        EXPECT_EQ(instance->GetAlarm(3), c.after);
+        EXPECT_EQ(Notes().size(), c.fired);
+        instance->i_marked = 1;
+    }
+}
+
+TEST_F(RunStepTest, ARoomRequestEndsTheStepAfterItsPass)
+{
+    LoadObjects({Object("leaver", {{kEventStep, 1, "note(); goto_room(0)"}, {kEventStep, 0, "note()"}})});
+    Room_Add();
+    AddInstance(0);
+    Run_DoAStep();
+    EXPECT_EQ(Notes().size(), 1u);
+    EXPECT_EQ(NewRoomRequest, 0);
+    EXPECT_EQ(Run_StepCounter(), 0);
+}
+
+TEST_F(RunStepTest, AnInstanceWithoutASpriteEndsItsAnimationEveryStep)
+{
+    LoadObjects({Object("still", {{kEventOther, 7, "note()"}})});
+    CInstance* instance = AddInstance(0);
+    instance->i_imagespeed = 0.0f;
+    Run_DoAStep();
+    Run_DoAStep();
+    EXPECT_EQ(Notes().size(), 2u);
+}
+
+TEST_F(RunStepTest, AnimationWrapsPastTheLastFrameWithOneEndEvent)
+{
+    FakeSprites()[4] = SpriteInfo{4, 8, 8, 0, 0, 0, 0, 7, 7, false};
+    LoadObjects({Object("spinner", {{kEventOther, 7, "note()"}})});
+    CInstance* instance = AddInstance(0);
+    instance->SetSpriteIndex(4);
+    instance->i_imageindex = 3.5f;
+    instance->i_imagespeed = 0.5f;
+    Run_DoAStep();
+    EXPECT_EQ(instance->i_imageindex, 0.0f);
+    EXPECT_EQ(Notes().size(), 1u);
+}
+
+TEST_F(RunStepTest, MotionMovesBySpeedAndKeepsThePreviousPosition)
+{
+    LoadObjects({Object("mover")});
+    CInstance* instance = AddInstance(0);
+    instance->SetPosition(10.0f, 20.0f);
+    instance->SetHSpeed(3.0f);
+    instance->SetVSpeed(-2.0f);
+    Run_DoAStep();
+    EXPECT_EQ(instance->i_x, 13.0f);
+    EXPECT_EQ(instance->i_y, 18.0f);
+    EXPECT_EQ(instance->i_xprevious, 10.0f);
+    EXPECT_EQ(instance->i_yprevious, 20.0f);
+}
+
+TEST_F(RunStepTest, APhysicsWorldThatSteppedReplacesMotionAndCollisions)
+{
+    LoadObjects({Object("body")});
+    CInstance* instance = AddInstance(0);
+    instance->SetHSpeed(3.0f);
+    static int32_t collisionPasses = 0;
+    collisionPasses = 0;
+    Run_Hooks().stepPhysicsWorld = [](CRoom*, bool) { return true; };
+    Run_Hooks().collisionPass = [] { ++collisionPasses; };
+    Run_DoAStep();
+    EXPECT_EQ(instance->i_x, 0.0f);
+    EXPECT_EQ(collisionPasses, 0);
+}
+
+TEST_F(RunStepTest, OtherEventsFollowThePositionOfAnInstanceWithoutShape)
+{
+    LoadObjects({Object("wanderer", {{kEventOther, 0, "note(0)"}, {kEventOther, 1, "note(1)"},
+                                     {kEventOther, 40, "note(40)"}, {kEventOther, 50, "note(50)"}})});
+    room.width = 100;
+    room.height = 100;
+    room.viewsEnabled = 1;
+    room.views[0].visible = 1;
+    room.views[0].wview = 50;
+    room.views[0].hview = 50;
+    struct Case {
+        float x;
+        std::vector<double> events;
+    };
+    for (const Case& c : {Case{50.0f, {}}, Case{75.0f, {40, 50}}, Case{-5.0f, {0, 1, 40, 50}}}) {
+        SCOPED_TRACE(c.x);
+        Notes().clear();
+        CInstance* instance = AddInstance(0);
+        instance->SetPosition(c.x, 10.0f);
+        Run_HandleOther();
+        std::vector<double> events;
+        for (const Note& note : Notes()) {
+            events.push_back(note.args.at(0));
+        }
+        EXPECT_EQ(events, c.events);
+        instance->i_marked = 1;
+    }
+}
+
+TEST_F(RunStepTest, AfterAPassQueuedDepthChangesResortButDeactivatedInstancesStayOut)
+{
+    LoadObjects({Object("layer")});
+    CInstance* front = AddInstance(0);
+    CInstance* back = AddInstance(0);
+    CInstance* asleep = AddInstance(0);
+    room.activeInstances.Unlink(asleep);
+    asleep->i_deactivated = 1;
+    front->i_depth = 5.0f;
+    Instance_DepthChangeQueue().AddUnique(front);
+    Instance_DepthChangeQueue().AddUnique(asleep);
+    Run_AfterPass();
+    EXPECT_EQ(room.activeInstances.First(), back);
+    EXPECT_EQ(room.activeInstances.Last(), front);
+    EXPECT_EQ(room.activeInstances.Count(), 2);
+    EXPECT_FALSE(room.activeInstances.Contains(asleep));
+    EXPECT_EQ(Instance_DepthChangeQueue().Count(), 0);
+    delete asleep;
+}
+
+TEST_F(RunStepTest, DeltaTimeIsTheTimeBetweenTwoStepStarts)
+{
+    Run_SetPreviousStepTime(Timer_GetTime());
+    VirtualClock_Advance(1234);
+    Run_DoAStep();
+    EXPECT_EQ(Display_State().deltaTime, 1234);
+}
+
+TEST_F(RunStepTest, FreezingWhileInactiveSkipsEventsButStillTimesTheStep)
+{
+    LoadObjects({Object("frozen", {{kEventStep, 0, "note()"}})});
+    AddInstance(0);
+    Options().freezeWhenInactive = true;
+    Run_Hooks().windowInactive = [] { return true; };
+    Run_SetPreviousStepTime(Timer_GetTime());
+    VirtualClock_Advance(500);
+    Run_DoAStep();
+    EXPECT_TRUE(Notes().empty());
+    EXPECT_EQ(Display_State().deltaTime, 500);
+}
+
+// One timeline with moments at 0, 2 and 5; each performed moment is noted.
+std::vector<int32_t>& MomentTimes()
+{
+    static std::vector<int32_t> times;
+    return times;
+}
+
+std::vector<int32_t>& Performed()
+{
+    static std::vector<int32_t> moments;
+    return moments;
+}
+
+RunTimelineAccess FakeTimelines()
+{
+    MomentTimes() = {0, 2, 5};
+    RunTimelineAccess access;
+    access.momentCount = [](int32_t timeline) { return timeline == 0 ? static_cast<int32_t>(MomentTimes().size()) : 0; };
+    access.momentTime = [](int32_t, int32_t moment) { return MomentTimes()[static_cast<size_t>(moment)]; };
+    access.findMomentFrom = [](int32_t, double position) {
+        const auto& times = MomentTimes();
+        return static_cast<int32_t>(std::find_if(times.begin(), times.end(), [&](int32_t t) { return t >= position; }) -
+                                    times.begin());
+    };
+    access.findMomentUpTo = [](int32_t, double position) {
+        const auto& times = MomentTimes();
+        int32_t moment = static_cast<int32_t>(times.size()) - 1;
+        while (moment >= 0 && times[static_cast<size_t>(moment)] > position) --moment;
+        return moment;
+    };
+    access.performMoment = [](CInstance*, CInstance*, int32_t, int32_t moment) { Performed().push_back(moment); };
+    return access;
+}
+
+TEST_F(RunStepTest, TimelinesPerformTheMomentsTheirPositionPasses)
+{
+    Performed().clear();
+    Run_Hooks().timelines = FakeTimelines();
+    LoadObjects({Object("player")});
+    CInstance* instance = AddInstance(0);
+    instance->i_timelineindex = 0;
+    instance->i_timelinerunning = 1;
+    instance->i_timelinespeed = 2.0f;
+    instance->i_timelineloop = 1;
+    for (int32_t step = 0; step < 3; ++step) {
+        Run_HandleTimelines();
+    }
+    // 0 -> 2 passes moment 0, 2 -> 4 moment 1, 4 -> 6 moment 2 and loops.
+    EXPECT_EQ(Performed(), (std::vector<int32_t>{0, 1, 2}));
+    EXPECT_EQ(instance->i_timelineposition, 0.0f);
+}
+
+TEST_F(RunStepTest, AMomentThatClearsItselfDoesNotHideTheNextOneDueInTheSameStep)
+{
+    Performed().clear();
+    Run_Hooks().timelines = FakeTimelines();
+    Run_Hooks().timelines.performMoment = [](CInstance*, CInstance*, int32_t, int32_t moment) {
+        Performed().push_back(MomentTimes()[static_cast<size_t>(moment)]);
+        MomentTimes().erase(MomentTimes().begin() + moment);
+    };
+    LoadObjects({Object("player")});
+    CInstance* instance = AddInstance(0);
+    instance->i_timelineindex = 0;
+    instance->i_timelinerunning = 1;
+    instance->i_timelinespeed = 6.0f;
+    Run_HandleTimelines();
+    EXPECT_EQ(Performed(), (std::vector<int32_t>{0, 2, 5}));
+}
+
+TEST_F(RunStepTest, TimelinesRunBackwardsWithANegativeSpeed)
+{
+    Performed().clear();
+    Run_Hooks().timelines = FakeTimelines();
+    LoadObjects({Object("player")});
+    CInstance* instance = AddInstance(0);
+    instance->i_timelineindex = 0;
+    instance->i_timelinerunning = 1;
+    instance->i_timelinespeed = -3.0f;
+    instance->i_timelineposition = 5.0f;
+    instance->i_timelineloop = 1;
+    Run_HandleTimelines();
+    Run_HandleTimelines();
+    // 5 -> 2 performs moment 2, 2 -> -1 moments 1 and 0, then loops to the
+    // last moment's time.
+    EXPECT_EQ(Performed(), (std::vector<int32_t>{2, 1, 0}));
+    EXPECT_EQ(instance->i_timelineposition, 5.0f);
+}
+
+}  // namespace
+}  // namespace bw::test
