@@ -2,6 +2,7 @@
 
 #include "app/startup.h"
 #include "app/subsystem_hooks.h"
+#include "graphics/graphic_builtins.h"
 #include "graphics/main_window.h"
 #include "graphics/shaders.h"
 #include "graphics/texture_pages.h"
@@ -9,12 +10,20 @@
 #include "library/buffer_builtins.h"
 #include "library/ds_builtins.h"
 #include "library/game_builtins.h"
+#include "library/gamepad_builtins.h"
+#include "library/input_builtins.h"
 #include "library/json_builtins.h"
+#include "library/string_builtins.h"
+#include "library/math_builtins.h"
 #include "library/misc_builtins.h"
 #include "platform/console.h"
 #include "platform/options.h"
 #include "platform/package_loader.h"
+#include "resources/background.h"
+#include "resources/path.h"
+#include "resources/font_table.h"
 #include "resources/script.h"
+#include "resources/sprite.h"
 #include "resources/timeline.h"
 #include "script/code_chunks.h"
 #include "script/error_report.h"
@@ -23,14 +32,30 @@
 #include "world/object_loader.h"
 #include "world/room.h"
 #include "world/room_table.h"
+#include "world/gamepad.h"
+#include "world/input_virtual_keys.h"
 
 namespace bw {
 namespace {
+
+// The string built-ins belong to the mathematics group.
+void RegisterMathGroup()
+{
+    Function_Math_Register();
+    Function_String_Register();
+}
 
 void RegisterFileGroup()
 {
     Function_File_Register();
     Function_Json_Register();
+}
+
+// Keys, mouse and joysticks, then the dialog and window built-ins.
+void RegisterInteractionGroup()
+{
+    Function_Input_Register();
+    Function_Interaction_Register();
 }
 
 // In Steam mode the group leaves out what runs code from outside the package.
@@ -47,12 +72,12 @@ struct RegistrationGroup {
 constexpr RegistrationGroup kGroups[] = {
     {"HighScore..", &Function_HighScore_Register},
     {"Game..", &Function_Game_Register},
-    {"Math..", &Function_Math_Register},
+    {"Math..", &RegisterMathGroup},
     {"Graphic..", &Function_Graphic_Register},
     {"Action..", &Function_Action_Register},
     {"File..", &RegisterFileGroup},
     {"Resource..", &Function_Resource_Register},
-    {"Interaction..", &Function_Interaction_Register},
+    {"Interaction..", &RegisterInteractionGroup},
     {"3D..", &Function_3D_Register},
     {"Particle..", &Function_Particle_Register},
     {"Misc..", &RegisterMiscGroup},
@@ -109,6 +134,8 @@ void RegisterForPackage()
         Startup().steam = true;
     }
     Brackwell_RegisterFunctions();
+    // The pads exist before any game code runs; once per run.
+    IO_Gamepad_Init();
 }
 
 bool ChooseGameFile(std::string* path)
@@ -177,6 +204,10 @@ void Registration_InstallPackageReaders()
     PackageLoader_SetHooks(std::move(hooks));
     CODE_SetVerifier(&CODE_VerifyEntry);
     Resource_SetNameFinder(ResourceKind::Room, &Room_Find);
+    Resource_SetNameFinder(ResourceKind::Font, &Font_Find);
+    Background_RegisterLookups();
+    Path_RegisterLookups();
+    Sprite_RegisterLookups();
 }
 
 }  // namespace bw

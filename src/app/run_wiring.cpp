@@ -1,9 +1,17 @@
 #include "app/run_wiring.h"
 
 #include "app/startup.h"
+#include "graphics/room_draw.h"
+#include "graphics/overlay.h"
+#include "graphics/game_window.h"
 #include "graphics/screen.h"
 #include "resources/timeline.h"
 #include "script/error_report.h"
+#include "world/instance_ops_collision.h"
+#include "world/instance.h"
+#include "world/input.h"
+#include "world/input_passes.h"
+#include "world/input_virtual_keys.h"
 #include "world/run_hooks.h"
 #include "world/run_requests.h"
 
@@ -43,12 +51,27 @@ void Runner_InstallRunHooks()
     hooks.debugSwitch = Startup().debug;
     hooks.startFrame = &GR_D3D_Start_Frame;
     hooks.finishFrame = &GR_D3D_Finish_Frame;
+    Overlay_Install();
+    hooks.drawRoom = &Room_Draw;
+    hooks.computePortSize = &Room_ComputePortSize;
+    GR_SetProjectionReferenceSource(&Room_ProjectionReference);
     hooks.timelines.momentCount = &MomentCount;
     hooks.timelines.momentTime = &MomentTime;
     hooks.timelines.findMomentFrom = &FindMomentFrom;
     hooks.timelines.findMomentUpTo = &FindMomentUpTo;
     hooks.timelines.performMoment = &TimeLine_PerformMoment;
+    hooks.applyFrictionGravity = [](CInstance* instance) { instance->ApplyFrictionGravity(); };
+    hooks.pathStep = [](CInstance* instance) { return instance->PathStep(); };
+    hooks.collisionPass = &Run_HandleCollisions;
     Code_Error_Hooks().stopGame = &Run_StopFromError;
+    hooks.inputUpdate = &IO_Update;
+    hooks.inputClear = &IO_Clear;
+    hooks.clearVirtualKeys = &IO_VirtualKey_ClearAll;
+    hooks.keyboardPass = &Run_HandleKeyboard;
+    hooks.joystickPass = &Run_HandleJoystick;
+    hooks.mousePass = &Run_HandleMouse;
+    Input_Hooks().windowToRoom = &Window_MouseToRoom;
+    Code_Error_Hooks().clearInput = &IO_Clear;
 }
 
 }  // namespace bw

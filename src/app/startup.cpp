@@ -9,11 +9,13 @@
 #include "app/registration.h"
 #include "app/run_wiring.h"
 #include "app/subsystem_hooks.h"
+#include "graphics/overlay.h"
 #include "graphics/display.h"
 #include "graphics/draw_2d.h"
 #include "graphics/main_window.h"
 #include "graphics/screen.h"
 #include "graphics/surfaces.h"
+#include "graphics/text.h"
 #include "graphics/texture_pages.h"
 #include "graphics/textures.h"
 #include "graphics/transforms.h"
@@ -29,8 +31,12 @@
 #include "platform/options.h"
 #include "platform/package_loader.h"
 #include "platform/timer.h"
+#include "resources/background.h"
+#include "resources/font_table.h"
+#include "resources/path.h"
 #include "resources/script.h"
 #include "resources/script_access.h"
+#include "resources/sprite.h"
 #include "resources/timeline.h"
 #include "script/code_chunks.h"
 #include "script/code_unit.h"
@@ -42,6 +48,8 @@
 #include "world/game_state.h"
 #include "world/script_access.h"
 #include "world/instance_table.h"
+#include "world/input.h"
+#include "world/mp_grid.h"
 #include "world/room_table.h"
 #include "world/run_loop.h"
 #include "world/run_room_change.h"
@@ -184,6 +192,14 @@ bool CreateWindowStage()
     return MainWindow_Create(header.windowWidth, header.windowHeight, header.flags, WindowCaption());
 }
 
+// "-playback" wins over "-record" when both are given.
+void InputInitStage()
+{
+    const StartupSettings& settings = Startup();
+    IO_Init(InputRecordRequest{settings.record, settings.playback, settings.recordFile});
+    IO_InstallWindowHandlers();
+}
+
 void SplashStage()
 {
     if (Package().header.SplashMode() == 1) {
@@ -297,8 +313,13 @@ void Runner_ReadIniOptions(IniFile& ini)
     const bool portraitFlipped = ReadIniFlag(ini, "OrientPortraitFlipped", true);
     VaskM_SetAllowedOrientations(landscape, portrait, landscapeFlipped, portraitFlipped);
     const IniKey* debug = ini.FindKey("DEFAULT", "Debug");
-    if (debug != nullptr && std::atoi(debug->value.c_str()) != 0) {
-        SetDebug();
+    if (debug != nullptr) {
+        // The key also switches the frame-rate line on or off.
+        const bool on = std::atoi(debug->value.c_str()) != 0;
+        Overlay_SetFlags(on ? Overlay_GetFlags() | kOverlayFPS : Overlay_GetFlags() & ~kOverlayFPS);
+        if (on) {
+            SetDebug();
+        }
     }
     const IniKey* trace = ini.FindKey("DEFAULT", "Trace");
     if (trace != nullptr && std::atoi(trace->value.c_str()) != 0) {
@@ -429,7 +450,7 @@ bool Brackwell_Init()
         return false;
     }
     return Stage("Create Window", &CreateWindowStage) && Stage("Init Graphics", &Runner_InitGraphics) &&
-           Stage("IO Init", &IO_Init) && Stage("Process Messages", &ProcessMessages) &&
+           Stage("IO Init", &InputInitStage) && Stage("Process Messages", &ProcessMessages) &&
            Stage("Splash!", &SplashStage) && Stage("Start Frame", &StartFrameStage) &&
            Stage("Part Create Textures", &Particle_InitShapes) &&
            Stage("Debug Init Remote Interface", &Debug_InitRemoteInterface) && Stage("VM Init", &VmInitStage) &&
@@ -445,7 +466,7 @@ void Brackwell_Shutdown()
     HighScore_Fini();
     Code_Constant_Free();
     Code_Function_Free();
-    Grid_FreeAll();
+    CGrid_FreeAll();
     Run_FreeRoomsAtEnd();
     Instance_FreeAll();
     Object_FreeAll();
@@ -456,6 +477,7 @@ void Brackwell_Shutdown()
     GR_D3D_FreeScreen();
     Background_FreeAll();
     TexturePages_Clear();
+    GR_Text_Shutdown();
     Texture_FreeAll();
     Script_FreeAll();
     Variable_FreeAll();

@@ -4,8 +4,6 @@
 namespace bw {
 
 void Function_HighScore_Register() {}
-void Function_Math_Register() {}
-void Function_Graphic_Register() {}
 void Function_Action_Register() {}
 void Function_File_Register() {}
 void Function_Resource_Register() {}
@@ -15,7 +13,6 @@ void Function_Particle_Register() {}
 void Function_Sound_Register() {}
 void Function_MPlay_Register() {}
 void Function_Physics_Register() {}
-void Function_Gamepad_Register() {}
 void Function_Networking_Register() {}
 void Function_Steam_Register() {}
 void Function_Vask_Register() {}
@@ -25,50 +22,30 @@ bool Sound_Init(const PackageView&, uint32_t, uint32_t) { return true; }
 bool Wave_Init(const PackageView&, uint32_t, uint32_t) { return true; }
 bool Audio_Load(const PackageView&, uint32_t, uint32_t) { return true; }
 bool Audio_WAVs(const PackageView&, uint32_t, uint32_t) { return true; }
-bool Sprite_Load(const PackageView&, uint32_t, uint32_t) { return true; }
-bool Background_Load(const PackageView&, uint32_t, uint32_t) { return true; }
-bool Path_Load(const PackageView&, uint32_t, uint32_t) { return true; }
-bool Font_Load(const PackageView&, uint32_t, uint32_t) { return true; }
 void Sound_Clear() {}
-void Sprite_ClearTable() {}
-void Background_ClearTable() {}
-void Path_ClearTable() {}
-void Font_ClearTable() {}
 bool Extension_Prepare() { return true; }
 void SoundHardware_Create() {}
 bool Sound_Prepare() { return true; }
 void Audio_Prepare() {}
-void Background_InitTextures() {}
-void Sprite_InitTextures() {}
-void Font_InitTextures() {}
 void EmbeddedImages_Register() {}
 void Particle_Init() {}
 void Game_SetDefaultCaptions() {}
 void Sound_Startup() {}
-void Path_Init() {}
 void HighScore_Init() {}
 void Physics_Init() {}
-void IO_ReadVirtualButtons(IniFile&) {}
 void MP3_Init(IniFile&) {}
 void VaskM_SetAllowedOrientations(bool, bool, bool, bool) {}
 void Splash_DrawImage() {}
-void IO_Init() {}
 void Particle_InitShapes() {}
 void Debug_InitRemoteInterface() {}
 void ScoreForm_Create() {}
 void ErrorForm_Create() {}
-void IO_Shutdown() {}
 void SoundHardware_Quit() {}
 void Vask_Functions_Fini() {}
 void Network_Shutdown() {}
 void Steam_Shutdown() {}
 void HighScore_Fini() {}
-void Grid_FreeAll() {}
 void Particle_Fini() {}
-void Sprite_Shutdown() {}
-void Sprite_FreeAll() {}
-void Background_FreeAll() {}
-void Font_FreeAll() {}
 void File_CloseAll() {}
 void Sound_Fini() {}
 

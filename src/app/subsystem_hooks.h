@@ -17,18 +17,15 @@ class IniFile;
 // ---- Built-in function groups, in Brackwell_RegisterFunctions' order ----
 // Each is replaced by its group's *_builtins module.
 void Function_HighScore_Register();    // online: high-score table
-void Function_Math_Register();         // library: mathematics
-void Function_Graphic_Register();      // graphics: graphics built-ins
 void Function_Action_Register();       // library: action functions
 void Function_File_Register();         // library: files, ini, registry (JSON is real already)
 void Function_Resource_Register();     // resources: resource built-ins (reads the code version)
-void Function_Interaction_Register();  // library: keyboard, mouse, dialogs, window
+void Function_Interaction_Register();  // library: dialogs, window (keys and mouse: library/input_builtins)
 void Function_3D_Register();           // graphics: 3D built-ins
 void Function_Particle_Register();     // particles
 void Function_Sound_Register();        // audio
 void Function_MPlay_Register();        // online: multiplayer stubs
 void Function_Physics_Register();      // physics
-void Function_Gamepad_Register();      // library: gamepads
 void Function_Networking_Register();   // online: sockets and HTTP
 void Function_Steam_Register();        // online: Steam wrapper
 void Function_Vask_Register();         // online: platform services
@@ -41,17 +38,9 @@ bool Sound_Init(const PackageView& package, uint32_t offset, uint32_t length);  
 bool Wave_Init(const PackageView& package, uint32_t offset, uint32_t length);        // audio (legacy)
 bool Audio_Load(const PackageView& package, uint32_t offset, uint32_t length);       // audio engine
 bool Audio_WAVs(const PackageView& package, uint32_t offset, uint32_t length);       // audio engine
-bool Sprite_Load(const PackageView& package, uint32_t offset, uint32_t length);      // resources
-bool Background_Load(const PackageView& package, uint32_t offset, uint32_t length);  // resources
-bool Path_Load(const PackageView& package, uint32_t offset, uint32_t length);        // resources
-bool Font_Load(const PackageView& package, uint32_t offset, uint32_t length);        // resources
 
 // ---- Tables emptied before the main pass, in this order ----
 void Sound_Clear();           // audio
-void Sprite_ClearTable();     // resources
-void Background_ClearTable(); // resources
-void Path_ClearTable();       // resources
-void Font_ClearTable();       // resources
 
 // ---- PrepareGame steps ----
 bool Extension_Prepare();  // resources
@@ -60,35 +49,28 @@ bool Sound_Prepare();      // audio
 void Audio_Prepare();      // audio
 
 // ---- Textures made once the device exists ----
-void Background_InitTextures();  // resources
-void Sprite_InitTextures();      // resources
-void Font_InitTextures();        // resources
 
 // ---- Early start-up ----
 void EmbeddedImages_Register();  // platform: the built-in image table
 void Particle_Init();            // particles
 void Game_SetDefaultCaptions();  // world: score, lives and health captions
 void Sound_Startup();            // audio (empty by design)
-void Path_Init();                // resources
 void HighScore_Init();           // online
 void Physics_Init();             // physics: debug message handler (-debug, "Debug" in options.ini)
 
 // ---- options.ini ----
-void IO_ReadVirtualButtons(IniFile& ini);  // world: input
 void MP3_Init(IniFile& ini);               // audio (empty by design)
 void VaskM_SetAllowedOrientations(bool landscape, bool portrait, bool landscapeFlipped,
                                   bool portraitFlipped);  // online (nothing on this platform)
 
 // ---- Start-up stages ----
 void Splash_DrawImage();            // platform: the built-in splash image, drawn full window
-void IO_Init();                     // world: input
 void Particle_InitShapes();         // particles
 void Debug_InitRemoteInterface();   // online (empty in this build)
 void ScoreForm_Create();            // world: the score form
 void ErrorForm_Create();            // script: the run-time error form
 
 // ---- Running the game ----
-void IO_Shutdown();       // world: input
 void SoundHardware_Quit();  // audio
 
 // ---- Shut-down, in Brackwell_Shutdown's order ----
@@ -96,12 +78,7 @@ void Vask_Functions_Fini();   // online
 void Network_Shutdown();      // online
 void Steam_Shutdown();        // online
 void HighScore_Fini();        // online
-void Grid_FreeAll();          // world: motion-planning grids
 void Particle_Fini();         // particles
-void Sprite_Shutdown();       // resources (empty by design)
-void Sprite_FreeAll();        // resources
-void Background_FreeAll();    // resources
-void Font_FreeAll();          // resources
 void File_CloseAll();         // library: files
 void Sound_Fini();            // audio
 

@@ -52,6 +52,11 @@ void FPS_Dump()
     Call(g_hooks.fpsDump);
 }
 
+void Overlay_Shutdown()
+{
+    Call(g_hooks.shutdown);
+}
+
 void Overlay_BeginScreenSpace()
 {
     g_saved.flags = GR_AppliedStateFlags();

@@ -14,6 +14,7 @@ struct OverlayHooks {
     void (*beginFrame)() = nullptr;  // every frame begin (profiler frame)
     void (*draw)() = nullptr;        // every frame end, after the last flush
     void (*fpsDump)() = nullptr;     // at shut-down, after the screen is freed
+    void (*shutdown)() = nullptr;    // before the device goes: frees the overlay's textures
 };
 void Overlay_SetHooks(const OverlayHooks& hooks);
 
@@ -21,6 +22,7 @@ void Overlay_Init();
 void Profiler_BeginFrame();
 void Overlay_Draw();
 void FPS_Dump();
+void Overlay_Shutdown();
 
 // Saves the z, fog, lighting and cull states and the view and projection,
 // then sets a pixel-space view and projection of the screen size with

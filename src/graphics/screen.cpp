@@ -526,6 +526,7 @@ void GR_D3D_ClearAll()
 
 void GR_D3D_Shutdown()
 {
+    Overlay_Shutdown();
     GR_PopAllRenderTargets();
     GR_VB_ReleaseAll();
     Device_Set(nullptr);

@@ -39,6 +39,21 @@ inline int32_t Arg_Trunc(const Value& value)
 {
     return Real_TruncToInt32(value.real);
 }
+// Flags are true from 0.5; a string or array reads as false.
+inline bool Arg_Flag(const Value& value)
+{
+    return Arg_IsReal(value) && value.real >= 0.5;
+}
+// Coordinates and speeds reach the world in single precision.
+inline float Arg_Single(const Value& value)
+{
+    return Real_ToSingle(value.real);
+}
+
+inline void Result_SetBool(Value* result, bool value)
+{
+    Value_SetReal(*result, value ? 1.0 : 0.0);
+}
 
 // result := a string holding a copy of text (null: a string without text).
 void Result_SetString(Value* result, const char* text);
@@ -61,3 +76,7 @@ void Builtins_Register(std::span<const BuiltinRegistration> table);
 #define BW_BUILTIN(name)                                                                          \
     void name([[maybe_unused]] Value* result, CInstance*, CInstance*, [[maybe_unused]] int32_t argc, \
               [[maybe_unused]] Value* args)
+// The same, for built-ins that act for the instance running the code.
+#define BW_SELF_BUILTIN(name)                                                                      \
+    void name([[maybe_unused]] Value* result, [[maybe_unused]] CInstance* self,                   \
+              [[maybe_unused]] CInstance* other, [[maybe_unused]] int32_t argc, [[maybe_unused]] Value* args)

@@ -64,11 +64,6 @@ T* Lookup(const Value& arg)
     return Lookup<T>(Arg_Round(arg));
 }
 
-void SetBool(Value* result, bool value)
-{
-    result->real = value ? 1.0 : 0.0;
-}
-
 // A stored entry handed to game code, or the real 0 when there is none.
 void SetEntry(Value* result, const Value* entry)
 {
@@ -147,7 +142,7 @@ template <typename T>
 BW_BUILTIN(Empty)
 {
     if (const T* container = Lookup<T>(args[0])) {
-        SetBool(result, container->Empty());
+        Result_SetBool(result, container->Empty());
     }
 }
 
@@ -314,21 +309,21 @@ BW_BUILTIN(MapSize)
 BW_BUILTIN(MapEmpty)
 {
     if (const CDS_Map* map = Lookup<CDS_Map>(args[0])) {
-        SetBool(result, DS_Map_Empty(map));
+        Result_SetBool(result, DS_Map_Empty(map));
     }
 }
 
 BW_BUILTIN(MapAdd)
 {
     if (CDS_Map* map = Lookup<CDS_Map>(args[0])) {
-        SetBool(result, DS_Map_Add(map, args[1], args[2]));
+        Result_SetBool(result, DS_Map_Add(map, args[1], args[2]));
     }
 }
 
 BW_BUILTIN(MapReplace)
 {
     if (CDS_Map* map = Lookup<CDS_Map>(args[0])) {
-        SetBool(result, DS_Map_Replace(map, args[1], args[2]));
+        Result_SetBool(result, DS_Map_Replace(map, args[1], args[2]));
     }
 }
 
@@ -342,7 +337,7 @@ BW_BUILTIN(MapDelete)
 BW_BUILTIN(MapExists)
 {
     if (CDS_Map* map = Lookup<CDS_Map>(args[0])) {
-        SetBool(result, DS_Map_Exists(map, args[1]));
+        Result_SetBool(result, DS_Map_Exists(map, args[1]));
     }
 }
 

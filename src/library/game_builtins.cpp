@@ -7,11 +7,13 @@
 #include <algorithm>
 
 #include "library/arguments.h"
+#include "library/motion_builtins.h"
 #include "platform/strings.h"
 #include "platform/timer.h"
 #include "script/error_report.h"
 #include "world/instance.h"
 #include "world/instance_ops.h"
+#include "world/instance_ops_collision.h"
 #include "world/instance_table.h"
 #include "world/room_table.h"
 #include "world/run_requests.h"
@@ -20,28 +22,29 @@ namespace bw {
 
 namespace {
 
-// Built-ins that act for the instance running the code.
-#define BW_SELF_BUILTIN(name)                                                                      \
-    void name([[maybe_unused]] Value* result, [[maybe_unused]] CInstance* self,                   \
-              [[maybe_unused]] CInstance* other, [[maybe_unused]] int32_t argc, [[maybe_unused]] Value* args)
-
 // One call of the timer sleeps at most this long.
 constexpr int64_t kLongestSleepMicroseconds = 3000000;
-
-bool Arg_Flag(const Value& value)
-{
-    return value.real >= 0.5;
-}
 
 void SetInstanceResult(Value* result, const CInstance* instance)
 {
     result->real = instance != nullptr ? instance->i_id : kSelectorNoone;
 }
 
+// Self and other as game code names them become their ids (noone when
+// absent), so that the place and collision queries can ask about them.
+int32_t InstanceSelector(int32_t selector, const CInstance* self, const CInstance* other)
+{
+    if (selector != kSelectorSelf && selector != kSelectorOther) {
+        return selector;
+    }
+    const CInstance* named = selector == kSelectorSelf ? self : other;
+    return named != nullptr ? named->i_id : kSelectorNoone;
+}
+
 ActivationRegion RegionOf(const Value* args, bool inside)
 {
-    return {Real_ToSingle(args[0].real), Real_ToSingle(args[1].real), Real_ToSingle(args[2].real),
-            Real_ToSingle(args[3].real), inside};
+    return {Arg_Single(args[0]), Arg_Single(args[1]), Arg_Single(args[2]),
+            Arg_Single(args[3]), inside};
 }
 
 // ---- finding and counting ----
@@ -69,13 +72,13 @@ BW_SELF_BUILTIN(InstanceNumber)
 BW_BUILTIN(InstanceNearest)
 {
     SetInstanceResult(result,
-                      Instance_Nearest(Real_ToSingle(args[0].real), Real_ToSingle(args[1].real), Arg_Trunc(args[2])));
+                      Instance_Nearest(Arg_Single(args[0]), Arg_Single(args[1]), Arg_Trunc(args[2])));
 }
 
 BW_BUILTIN(InstanceFurthest)
 {
     SetInstanceResult(result,
-                      Instance_Furthest(Real_ToSingle(args[0].real), Real_ToSingle(args[1].real), Arg_Trunc(args[2])));
+                      Instance_Furthest(Arg_Single(args[0]), Arg_Single(args[1]), Arg_Trunc(args[2])));
 }
 
 // ---- creating, changing and destroying ----
@@ -88,14 +91,14 @@ BW_BUILTIN(InstanceCreate)
         return;
     }
     if (const CInstance* instance =
-            Instance_Create(Arg_Trunc(args[2]), Real_ToSingle(args[0].real), Real_ToSingle(args[1].real))) {
+            Instance_Create(Arg_Trunc(args[2]), Arg_Single(args[0]), Arg_Single(args[1]))) {
         result->real = instance->i_id;
     }
 }
 
 BW_SELF_BUILTIN(InstanceCopy)
 {
-    if (const CInstance* copy = Instance_Copy(self, Real_ToSingle(args[0].real) >= 0.5f)) {
+    if (const CInstance* copy = Instance_Copy(self, Arg_Single(args[0]) >= 0.5f)) {
         result->real = copy->i_id;
     }
 }
@@ -113,6 +116,86 @@ BW_SELF_BUILTIN(InstanceChange)
 BW_SELF_BUILTIN(InstanceSprite)
 {
     Instance_SetSprite(self, Arg_Trunc(args[0]));
+}
+
+// ---- places, positions and collisions ----
+
+BW_SELF_BUILTIN(InstancePosition)
+{
+    SetInstanceResult(result, Instance_Position(Arg_Single(args[0]), Arg_Single(args[1]),
+                                                InstanceSelector(Arg_Trunc(args[2]), self, other)));
+}
+
+BW_SELF_BUILTIN(InstancePlace)
+{
+    SetInstanceResult(result, Instance_Place(self, Arg_Single(args[0]), Arg_Single(args[1]),
+                                             InstanceSelector(Arg_Trunc(args[2]), self, other)));
+}
+
+BW_BUILTIN(PositionEmpty)
+{
+    result->real = Position_Meeting(Arg_Single(args[0]), Arg_Single(args[1]), kSelectorAll) ? 0.0 : 1.0;
+}
+
+BW_SELF_BUILTIN(PositionMeeting)
+{
+    result->real = Position_Meeting(Arg_Single(args[0]), Arg_Single(args[1]),
+                                    InstanceSelector(Arg_Trunc(args[2]), self, other))
+                       ? 1.0
+                       : 0.0;
+}
+
+BW_BUILTIN(PositionDestroy)
+{
+    Position_Destroy(Arg_Single(args[0]), Arg_Single(args[1]));
+}
+
+BW_BUILTIN(PositionChange)
+{
+    Position_Change(Arg_Single(args[0]), Arg_Single(args[1]), Arg_Trunc(args[2]), Arg_Flag(args[3]));
+}
+
+BW_SELF_BUILTIN(CollisionPoint)
+{
+    SetInstanceResult(result, Collision_Point(self, Arg_Single(args[0]), Arg_Single(args[1]),
+                                              InstanceSelector(Arg_Round(args[2]), self, other), Arg_Flag(args[3]),
+                                              Arg_Flag(args[4])));
+}
+
+// The shapes given by two corners: rectangle, ellipse and line.
+using CornersQuery = CInstance* (*)(CInstance*, float, float, float, float, int32_t, bool, bool);
+
+void CallCornersQuery(CornersQuery query, Value* result, CInstance* self, CInstance* other, const Value* args)
+{
+    SetInstanceResult(result, query(self, Arg_Single(args[0]), Arg_Single(args[1]), Arg_Single(args[2]),
+                                    Arg_Single(args[3]), InstanceSelector(Arg_Round(args[4]), self, other),
+                                    Arg_Flag(args[5]), Arg_Flag(args[6])));
+}
+
+BW_SELF_BUILTIN(CollisionRectangle)
+{
+    CallCornersQuery(&Collision_Rectangle, result, self, other, args);
+}
+
+BW_SELF_BUILTIN(CollisionEllipse)
+{
+    CallCornersQuery(&Collision_Ellipse, result, self, other, args);
+}
+
+BW_SELF_BUILTIN(CollisionLine)
+{
+    CallCornersQuery(&Collision_Line, result, self, other, args);
+}
+
+// The ellipse of the circle's bounding square.
+BW_SELF_BUILTIN(CollisionCircle)
+{
+    const float x = Arg_Single(args[0]);
+    const float y = Arg_Single(args[1]);
+    const float r = Arg_Single(args[2]);
+    SetInstanceResult(result, Collision_Ellipse(self, x - r, y - r, x + r, y + r,
+                                                InstanceSelector(Arg_Round(args[3]), self, other),
+                                                Arg_Flag(args[4]), Arg_Flag(args[5])));
 }
 
 // ---- activation ----
@@ -219,6 +302,20 @@ const BuiltinRegistration kInstanceBuiltins[] = {
     {"instance_activate_region", InstanceActivateRegion, 5},
 };
 
+const BuiltinRegistration kPlaceAndCollisionBuiltins[] = {
+    {"instance_position", InstancePosition, 3},
+    {"instance_place", InstancePlace, 3},
+    {"position_empty", PositionEmpty, 2},
+    {"position_meeting", PositionMeeting, 3},
+    {"position_destroy", PositionDestroy, 2},
+    {"position_change", PositionChange, 4},
+    {"collision_point", CollisionPoint, 5},
+    {"collision_rectangle", CollisionRectangle, 7},
+    {"collision_ellipse", CollisionEllipse, 7},
+    {"collision_circle", CollisionCircle, 6},
+    {"collision_line", CollisionLine, 7},
+};
+
 const BuiltinRegistration kRoomAndGameBuiltins[] = {
     {"room_goto", RoomGoto, 1},
     {"room_goto_previous", RoomGotoPrevious, 0},
@@ -235,7 +332,9 @@ const BuiltinRegistration kRoomAndGameBuiltins[] = {
 
 void Function_Game_Register()
 {
+    Function_Motion_Register();
     Builtins_Register(kInstanceBuiltins);
+    Builtins_Register(kPlaceAndCollisionBuiltins);
     Builtins_Register(kRoomAndGameBuiltins);
 }
 

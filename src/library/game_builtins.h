@@ -1,9 +1,10 @@
 // The "Game.." group of built-in functions: finding, counting, creating,
-// copying, changing and destroying instances, activating and deactivating
-// them, moving between rooms, ending or restarting the game, and sleep.
-// The movement and motion-planning built-ins register ahead of these with
-// their own module; the collision queries, saving and loading the game and
-// the room transitions join this group with theirs.
+// copying, changing and destroying instances, asking what lies at a place,
+// a point or along a shape, activating and deactivating instances, moving
+// between rooms, ending or restarting the game, and sleep. The movement and
+// motion-planning built-ins register ahead of these with their own module;
+// saving and loading the game and the room transitions join this group with
+// theirs.
 #pragma once
 
 namespace bw {

@@ -31,11 +31,6 @@ namespace {
 constexpr int32_t kUserEventFirst = 10;  // user event n is "other" event 10 + n
 constexpr int32_t kArrayIndexLimit = kValueArrayRowStride;
 
-// Built-ins that act for the instance running the code.
-#define BW_SELF_BUILTIN(name)                                                                      \
-    void name([[maybe_unused]] Value* result, [[maybe_unused]] CInstance* self,                   \
-              [[maybe_unused]] CInstance* other, [[maybe_unused]] int32_t argc, [[maybe_unused]] Value* args)
-
 // ---- events ----
 
 BW_SELF_BUILTIN(EventPerform)

@@ -12,6 +12,7 @@
 #include "script/error_report.h"
 #include "world/builtin_variables.h"
 #include "world/game_state.h"
+#include "world/input.h"
 #include "world/instance.h"
 #include "world/resource_lookups.h"
 #include "world/room.h"
@@ -401,28 +402,42 @@ bool GV_Directory(CInstance*, int32_t, Value* out)
 
 // ---- input ----
 
-template <float InputState::*member>
+// Device 0's mouse in room coordinates.
+template <int32_t (*Position)(int32_t device)>
 bool GV_Mouse(CInstance*, int32_t, Value* out)
 {
-    return ReadReal(out, static_cast<double>(Input_State().*member));
+    return ReadReal(out, Position(0));
 }
 
-template <int32_t InputState::*member>
+template <int32_t (*Get)()>
 bool GV_InputCode(CInstance*, int32_t, Value* out)
 {
-    return ReadReal(out, Input_State().*member);
+    return ReadReal(out, Get());
 }
 
-template <int32_t InputState::*member>
+template <void (*Set)(int32_t)>
 bool SV_InputCode(CInstance*, int32_t, const Value* in)
 {
-    Input_State().*member = BuiltinArg_Int(in);
+    Set(BuiltinArg_Int(in));
+    return true;
+}
+
+template <int32_t (*Get)(int32_t device)>
+bool GV_MouseCode(CInstance*, int32_t, Value* out)
+{
+    return ReadReal(out, Get(0));
+}
+
+template <void (*Set)(int32_t button, int32_t device)>
+bool SV_MouseCode(CInstance*, int32_t, const Value* in)
+{
+    Set(BuiltinArg_Int(in), 0);
     return true;
 }
 
 bool GV_KeyboardLastchar(CInstance*, int32_t, Value* out)
 {
-    const char16_t last = Input_State().keyboardLastChar;
+    const char16_t last = IO_GetLastChar();
     return ReadText(out, String_FromWide(std::u16string_view(&last, last != 0 ? 1 : 0)));
 }
 
@@ -430,19 +445,19 @@ bool SV_KeyboardLastchar(CInstance*, int32_t, const Value* in)
 {
     const std::u16string text = String_ToWide(BuiltinArg_Text(in));
     if (!text.empty()) {
-        Input_State().keyboardLastChar = text.front();
+        IO_SetLastChar(text.front());
     }
     return true;
 }
 
 bool GV_KeyboardString(CInstance*, int32_t, Value* out)
 {
-    return ReadText(out, String_FromWide(Input_State().keyboardString));
+    return ReadText(out, String_FromWide(IO_GetKeyboardString()));
 }
 
 bool SV_KeyboardString(CInstance*, int32_t, const Value* in)
 {
-    Input_State().keyboardString = String_ToWide(BuiltinArg_Text(in));
+    IO_SetKeyboardString(BuiltinArg_Text(in));
     return true;
 }
 
@@ -576,13 +591,13 @@ const BuiltinVariableRegistration kGlobalVariables[] = {
     {"view_object", BW_VIEW(int32_t, object), true},
     {"view_angle", BW_VIEW(float, angle), true},
     {"view_surface_id", BW_VIEW(int32_t, surfaceId), true},
-    {"mouse_x", &GV_Mouse<&InputState::mouseX>, nullptr, false},
-    {"mouse_y", &GV_Mouse<&InputState::mouseY>, nullptr, false},
-    {"mouse_button", &GV_InputCode<&InputState::mouseButton>, &SV_InputCode<&InputState::mouseButton>, true},
-    {"mouse_lastbutton", &GV_InputCode<&InputState::mouseLastButton>, &SV_InputCode<&InputState::mouseLastButton>,
+    {"mouse_x", &GV_Mouse<&IO_MouseX>, nullptr, false},
+    {"mouse_y", &GV_Mouse<&IO_MouseY>, nullptr, false},
+    {"mouse_button", &GV_MouseCode<&IO_MouseButton>, &SV_MouseCode<&IO_SetMouseButton>, true},
+    {"mouse_lastbutton", &GV_MouseCode<&IO_GetMouseLastButton>, &SV_MouseCode<&IO_SetMouseLastButton>,
      true},
-    {"keyboard_key", &GV_InputCode<&InputState::keyboardKey>, &SV_InputCode<&InputState::keyboardKey>, true},
-    {"keyboard_lastkey", &GV_InputCode<&InputState::keyboardLastKey>, &SV_InputCode<&InputState::keyboardLastKey>,
+    {"keyboard_key", &GV_InputCode<&IO_GetKey>, &SV_InputCode<&IO_SetKey>, true},
+    {"keyboard_lastkey", &GV_InputCode<&IO_GetLastKey>, &SV_InputCode<&IO_SetLastKey>,
      true},
     {"keyboard_lastchar", &GV_KeyboardLastchar, &SV_KeyboardLastchar, true},
     {"keyboard_string", &GV_KeyboardString, &SV_KeyboardString, true},

@@ -26,12 +26,6 @@ ScriptArguments& Script_Arguments()
     return arguments;
 }
 
-InputState& Input_State()
-{
-    static InputState state;
-    return state;
-}
-
 DisplayState& Display_State()
 {
     static DisplayState state;

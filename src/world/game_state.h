@@ -1,5 +1,5 @@
 // Global state that built-in variables read and write but whose subsystems
-// are not built yet (input, views and drawing, transitions, frame timing,
+// are not built yet (views and drawing, transitions, frame timing,
 // event dispatch, the script call frames, the error reporter's flags). Each
 // is a plain record here; its owner takes it over, with whatever behaviour
 // a write must cause, when that subsystem lands.
@@ -57,19 +57,6 @@ struct ScriptArguments {
     int32_t count = 0;
 };
 ScriptArguments& Script_Arguments();
-
-// Keyboard and mouse state as game code sees it.
-struct InputState {
-    float mouseX = 0.0f;  // room coordinates, device 0
-    float mouseY = 0.0f;
-    int32_t mouseButton = 0;
-    int32_t mouseLastButton = 0;
-    int32_t keyboardKey = 0;
-    int32_t keyboardLastKey = 0;
-    char16_t keyboardLastChar = 0;
-    std::u16string keyboardString;
-};
-InputState& Input_State();
 
 // Frame timing, drawing and transition state.
 struct DisplayState {

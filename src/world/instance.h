@@ -63,6 +63,10 @@ public:
     void SetSpeed(float speed);
     void SetHSpeed(float hspeed);
     void SetVSpeed(float vspeed);
+    // motion_add and gravity: adds a vector to hspeed and vspeed.
+    void AddMotion(float direction, float length);
+    // The game step's friction (toward speed 0, never past it) and gravity.
+    void ApplyFrictionGravity();
     void SetPosition(float x, float y);
     void SetSpriteIndex(int32_t sprite);
     void SetMaskIndex(int32_t mask);
@@ -72,11 +76,27 @@ public:
     void SetPathPosition(float position);
     void SetPathPositionPrevious(float position);
     void SetPathSpeed(float speed);
+    // Follows the path from its start (its end for a negative speed); an
+    // absolute path first moves the instance onto it. Path -1, a missing
+    // path, one of length 0 or a negative scale leaves the instance on no
+    // path. End actions: 0 stop, 1 restart, 2 continue, 3 reverse.
+    void StartPath(int32_t path, float speed, float scale, float orientation, bool relative, int32_t endAction);
+    // One step along the path; true when its end was reached this step.
+    bool PathStep();
     void SetDepth(float depth);
     // Recomputes the bounding box from the mask sprite.
     void ComputeBBox();
     // The box, recomputed first when stale.
     const InstanceBBox& GetBBox();
+
+    // Whether the instance's mask meets the other instance, the point, the
+    // rectangle, the ellipse inscribed in the rectangle or the line. Boxes
+    // decide unless precise is asked and the mask sprite has pixel masks.
+    bool CollisionInstance(CInstance& other, bool precise);
+    bool CollisionPoint(float x, float y, bool precise);
+    bool CollisionRectangle(float x1, float y1, float x2, float y2, bool precise);
+    bool CollisionEllipse(float x1, float y1, float x2, float y2, bool precise);
+    bool CollisionLine(float x1, float y1, float x2, float y2, bool precise);
 
     // Fields, in the order of the record's definition.
     uint8_t i_bboxdirty = 1;

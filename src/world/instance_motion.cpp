@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "platform/strings.h"
 #include "world/instance.h"
+#include "world/instance_collision.h"
 #include "world/resource_lookups.h"
 
 namespace bw {
@@ -28,13 +28,6 @@ float Snap(float value)
 {
     const float whole = std::nearbyint(value);
     return std::fabs(value - whole) < kSnapDistance ? whole : value;
-}
-
-// Nearest integer, ties to even; far-away coordinates saturate.
-int32_t RoundToInt32(float value)
-{
-    const int64_t rounded = Real_ToInt64(static_cast<double>(value));
-    return static_cast<int32_t>(std::clamp<int64_t>(rounded, INT32_MIN, INT32_MAX));
 }
 
 // Each run of the repeated steps below moves a value by 360; a value so large
@@ -103,6 +96,32 @@ void CInstance::SetVSpeed(float vspeed)
     if (vspeed != i_vspeed) {
         i_vspeed = vspeed;
         UpdateFromHV();
+    }
+}
+
+void CInstance::AddMotion(float direction, float length)
+{
+    const float radians = DegreesToRadians(direction);
+    i_hspeed += std::cos(radians) * length;
+    i_vspeed -= std::sin(radians) * length;
+    UpdateFromHV();
+}
+
+void CInstance::ApplyFrictionGravity()
+{
+    if (i_friction != 0.0f && i_speed != 0.0f) {
+        const float slowed = i_speed > 0.0f ? i_speed - i_friction : i_speed + i_friction;
+        // Friction brings the instance to rest; it never turns it round.
+        if ((i_speed > 0.0f && slowed < 0.0f) || (i_speed < 0.0f && slowed > 0.0f)) {
+            i_speed = 0.0f;
+            UpdateFromDirection();
+        } else if (slowed != i_speed) {
+            i_speed = slowed;
+            UpdateFromDirection();
+        }
+    }
+    if (i_gravity != 0.0f) {
+        AddMotion(i_gravitydir, i_gravity);
     }
 }
 
@@ -179,10 +198,12 @@ void CInstance::ComputeBBox()
     const auto xorigin = static_cast<float>(mask.xorigin);
     const auto yorigin = static_cast<float>(mask.yorigin);
     if (i_imageangle == 0.0f) {
-        i_bbox.left = RoundToInt32((left - xorigin) * i_imagescalex + i_x);
-        i_bbox.right = RoundToInt32((right - left + 1.0f) * i_imagescalex + static_cast<float>(i_bbox.left) - 1.0f);
-        i_bbox.top = RoundToInt32((top - yorigin) * i_imagescaley + i_y);
-        i_bbox.bottom = RoundToInt32((bottom - top + 1.0f) * i_imagescaley + static_cast<float>(i_bbox.top) - 1.0f);
+        i_bbox.left = Instance_RoundCoordinate((left - xorigin) * i_imagescalex + i_x);
+        i_bbox.right = Instance_RoundCoordinate((right - left + 1.0f) * i_imagescalex +
+                                                static_cast<float>(i_bbox.left) - 1.0f);
+        i_bbox.top = Instance_RoundCoordinate((top - yorigin) * i_imagescaley + i_y);
+        i_bbox.bottom = Instance_RoundCoordinate((bottom - top + 1.0f) * i_imagescaley +
+                                                 static_cast<float>(i_bbox.top) - 1.0f);
         if (i_bbox.left > i_bbox.right) {
             std::swap(i_bbox.left, i_bbox.right);
         }
@@ -197,10 +218,10 @@ void CInstance::ComputeBBox()
         const float radians = DegreesToRadians(i_imageangle);
         const float c = std::cos(radians);
         const float s = std::sin(radians);
-        i_bbox.left = RoundToInt32(i_x + std::min(c * x1, c * x2) + std::min(s * y1, s * y2));
-        i_bbox.right = RoundToInt32(i_x + std::max(c * x1, c * x2) + std::max(s * y1, s * y2));
-        i_bbox.top = RoundToInt32(i_y + std::min(c * y1, c * y2) - std::max(s * x1, s * x2));
-        i_bbox.bottom = RoundToInt32(i_y + std::max(c * y1, c * y2) - std::min(s * x1, s * x2));
+        i_bbox.left = Instance_RoundCoordinate(i_x + std::min(c * x1, c * x2) + std::min(s * y1, s * y2));
+        i_bbox.right = Instance_RoundCoordinate(i_x + std::max(c * x1, c * x2) + std::max(s * y1, s * y2));
+        i_bbox.top = Instance_RoundCoordinate(i_y + std::min(c * y1, c * y2) - std::max(s * x1, s * x2));
+        i_bbox.bottom = Instance_RoundCoordinate(i_y + std::max(c * y1, c * y2) - std::min(s * x1, s * x2));
     }
     i_precise = mask.precise ? 1 : 0;
     i_bboxdirty = 0;

@@ -27,28 +27,6 @@ void ForEachInList(const InstanceList& list, const std::function<bool(CInstance*
     }
 }
 
-// The candidates of a selector that is neither self nor other: the active
-// list for all, one instance for an id, the object's descendants list for an
-// object. Instances changing into an object are not among them.
-void ForEachCandidate(int32_t selector, const std::function<bool(CInstance*)>& visit)
-{
-    if (selector == kSelectorAll) {
-        if (const CRoom* room = Room_Current()) {
-            ForEachInList(room->activeInstances, visit);
-        }
-    } else if (selector >= kInstanceIdFirst) {
-        if (CInstance* instance = Instance_Find(selector)) {
-            visit(instance);
-        }
-    } else if (const CObject* object = Object_Find(selector)) {
-        for (CInstance* instance : object->descendantInstances) {
-            if (!visit(instance)) {
-                return;
-            }
-        }
-    }
-}
-
 // Squared distance, rounded to single precision when the object's list is
 // walked, as the finders have always compared it.
 template <typename Better>
@@ -60,7 +38,7 @@ CInstance* FindByDistance(float x, float y, int32_t selector, double start, Bett
     const bool single = selector != kSelectorAll;
     CInstance* found = nullptr;
     double best = start;
-    ForEachCandidate(selector, [&](CInstance* instance) {
+    Instance_ForEachCandidate(selector, [&](CInstance* instance) {
         if (!Instance_IsLive(instance)) {
             return true;
         }
@@ -163,6 +141,25 @@ void ReportMissing(const char* text, int32_t number)
 
 }  // namespace
 
+void Instance_ForEachCandidate(int32_t selector, const std::function<bool(CInstance*)>& visit)
+{
+    if (selector == kSelectorAll) {
+        if (const CRoom* room = Room_Current()) {
+            ForEachInList(room->activeInstances, visit);
+        }
+    } else if (selector >= kInstanceIdFirst) {
+        if (CInstance* instance = Instance_Find(selector)) {
+            visit(instance);
+        }
+    } else if (const CObject* object = Object_Find(selector)) {
+        for (CInstance* instance : object->descendantInstances) {
+            if (!visit(instance)) {
+                return;
+            }
+        }
+    }
+}
+
 CInstance* Instance_Create(int32_t objectIndex, float x, float y)
 {
     if (!Object_Exists(objectIndex)) {
@@ -250,7 +247,7 @@ CInstance* Instance_FindNth(CInstance* self, CInstance* other, int32_t selector,
     }
     CInstance* found = nullptr;
     int32_t left = n;
-    ForEachCandidate(selector, [&](CInstance* instance) {
+    Instance_ForEachCandidate(selector, [&](CInstance* instance) {
         if (!Instance_IsLive(instance)) {
             return true;
         }
@@ -271,7 +268,7 @@ int32_t Instance_Number(int32_t selector)
         return true;
     };
     if (selector == kSelectorAll || selector >= kInstanceIdFirst) {
-        ForEachCandidate(selector, countLive);
+        Instance_ForEachCandidate(selector, countLive);
     } else {
         Instance_ForEachOfObject(selector, countLive);
     }

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "script/code_node.h"
 #include "world/variable_access.h"
@@ -36,6 +37,12 @@ void Instance_Destroy(CInstance* instance);
 void Instance_Change(CInstance* instance, int32_t objectIndex, bool perform);
 // Reported when the sprite does not exist.
 void Instance_SetSprite(CInstance* instance, int32_t sprite);
+
+// The instances a selector other than self and other names, in order: the
+// active list for all, the one instance for an id, the object's descendants
+// list for an object. Destroyed and deactivated ones are among them: the
+// caller decides. Stops when visit answers false.
+void Instance_ForEachCandidate(int32_t selector, const std::function<bool(CInstance*)>& visit);
 
 // The live instance a selector names for instance_find / instance_exists:
 // the n-th (from 0) of them; an id names one instance, found only for n 0.

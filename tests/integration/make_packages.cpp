@@ -4,6 +4,7 @@
 #include <fstream>
 #include <string>
 
+#include "support/playback_script.h"
 #include "unit/app/test_package.h"
 
 namespace {
@@ -64,5 +65,9 @@ int main(int argc, char** argv)
     Save(folder, "bad_form_length.win", headerOnly, true);
     Save(folder, "unknown_function.win", UnknownFunction());
     Save(folder, "unknown_chunk.win", WithUnknownChunk());
-    return 0;
+    // Input for the keys game: the right arrow held for ten steps, then a click.
+    return bw::test::PlaybackScript_Write(folder + "/keys.playback",
+                                          "10 down 39; 20 up 39; 30 mouse 100 120 press 1", 60)
+               ? 0
+               : 1;
 }

@@ -26,11 +26,11 @@ void RegisterGameBuiltins()
     }
 }
 
-class GameBuiltinsTest : public test::EventWorldTest {
+class GameBuiltinsTest : public test::ShapesWorldTest {
 protected:
     void SetUp() override
     {
-        EventWorldTest::SetUp();
+        ShapesWorldTest::SetUp();
         RegisterGameBuiltins();
         AddObject(0);
         AddObject(1);
@@ -201,6 +201,109 @@ TEST_F(GameBuiltinsTest, RegionArgumentsAreLeftTopWidthHeightInsideNotMe)
     EXPECT_TRUE(in->i_deactivated);
     Call("instance_activate_all", {});
     EXPECT_FALSE(in->i_deactivated);
+}
+
+// ---- places, positions and collisions ----
+
+// The objects' instances are 16 x 16 blocks; object 3 is hollow (precise,
+// without a solid pixel).
+class CollisionBuiltinsTest : public GameBuiltinsTest {
+protected:
+    void SetUp() override
+    {
+        GameBuiltinsTest::SetUp();
+        for (int32_t object : {0, 1, 2}) {
+            Object_Find(object)->sprite = test::kBlockSprite;
+        }
+        AddObject(3, test::kHollowSprite);
+    }
+};
+
+TEST_F(CollisionBuiltinsTest, QueriesNameSelfOtherAllObjectsIdsAndNoone)
+{
+    self = At(0, 0.0f, 0.0f);
+    other = At(1, 4.0f, 4.0f);
+    CInstance* child = At(2, 8.0f, 8.0f);
+    struct Case {
+        double selector;
+        double point, pointNotMe, position, meeting, place;
+    };
+    // Everything covers (10, 10); self placed at (2, 2) overlaps the others.
+    const Case cases[] = {
+        {-1, Id(self), -4, Id(self), 1, -4},
+        {-2, Id(other), Id(other), Id(other), 1, Id(other)},
+        {-3, Id(self), Id(other), Id(self), 1, Id(other)},
+        {0, Id(self), Id(child), Id(self), 1, Id(child)},
+        {2, Id(child), Id(child), Id(child), 1, Id(child)},
+        {Id(other), Id(other), Id(other), Id(other), 1, Id(other)},
+        {-4, -4, -4, -4, 0, -4},
+        {7, -4, -4, -4, 0, -4},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Call("collision_point", {10.0, 10.0, c.selector, 0.0, 0.0}).Real(), c.point) << c.selector;
+        EXPECT_EQ(Call("collision_point", {10.0, 10.0, c.selector, 0.0, 1.0}).Real(), c.pointNotMe) << c.selector;
+        EXPECT_EQ(Call("instance_position", {10.0, 10.0, c.selector}).Real(), c.position) << c.selector;
+        EXPECT_EQ(Call("position_meeting", {10.0, 10.0, c.selector}).Real(), c.meeting) << c.selector;
+        EXPECT_EQ(Call("instance_place", {2.0, 2.0, c.selector}).Real(), c.place) << c.selector;
+    }
+    EXPECT_EQ(self->i_x, 0.0f);
+}
+
+TEST_F(CollisionBuiltinsTest, ShapeQueriesTakeCornersThenObjectPreciseAndNotMe)
+{
+    const double block = Id(At(0, 30.0f, 30.0f));
+    struct Case {
+        const char* name;
+        std::vector<double> args;
+        double expected;
+    };
+    const Case cases[] = {
+        {"collision_rectangle", {0, 0, 31, 31, -3, 0, 0}, block},
+        {"collision_rectangle", {0, 0, 29, 29, -3, 0, 0}, -4},
+        {"collision_ellipse", {0, 0, 31, 31, -3, 0, 0}, -4},
+        {"collision_ellipse", {20, 20, 50, 50, 0, 0, 0}, block},
+        {"collision_line", {0, 0, 31, 31, -3, 0, 0}, block},
+        {"collision_line", {0, 31, 31, 0, -3, 0, 0}, -4},
+        // The circle is the ellipse in its bounding square.
+        {"collision_circle", {20, 20, 15, -3, 0, 0}, block},
+        {"collision_circle", {20, 20, 14, -3, 0, 0}, -4},
+        {"collision_circle", {30, 30, 0, -3, 0, 0}, block},
+        {"collision_circle", {29, 30, 0, -3, 0, 0}, -4},
+    };
+    for (const Case& c : cases) {
+        std::vector<Value> args;
+        for (double arg : c.args) {
+            args.push_back(Real(arg));
+        }
+        ScriptValue result;
+        test::CallAs(c.name, self, other, args, &result.Get());
+        EXPECT_EQ(result.Real(), c.expected) << c.name << " " << c.args[0] << "," << c.args[1] << "," << c.args[2];
+    }
+}
+
+TEST_F(CollisionBuiltinsTest, PreciseIsAFlagFromOneHalfUp)
+{
+    const double hollow = Id(At(3, 0.0f, 0.0f));
+    EXPECT_EQ(Call("collision_point", {5.0, 5.0, 3.0, 0.4, 0.0}).Real(), hollow);
+    EXPECT_EQ(Call("collision_point", {5.0, 5.0, 3.0, 0.5, 0.0}).Real(), -4);
+    EXPECT_EQ(Call("collision_rectangle", {0.0, 0.0, 4.0, 4.0, 3.0, 0.5, 0.0}).Real(), -4);
+    EXPECT_EQ(Call("instance_position", {5.0, 5.0, 3.0}).Real(), -4);
+}
+
+TEST_F(CollisionBuiltinsTest, PositionEmptyDestroyAndChangeActAtThePoint)
+{
+    SetEvent(Object_Find(0), kEventDestroy, 0, "record('gone')");
+    EXPECT_EQ(Call("position_empty", {5.0, 5.0}).Real(), 1);
+    CInstance* first = At(0, 0.0f, 0.0f);
+    CInstance* second = At(0, 40.0f, 0.0f);
+    EXPECT_EQ(Call("position_empty", {5.0, 5.0}).Real(), 0);
+
+    Call("position_change", {45.0, 5.0, 1.9, 0.0});  // the object is truncated
+    EXPECT_EQ(second->i_objindex, 1);
+    Call("position_destroy", {5.0, 5.0});
+    EXPECT_EQ(test::Recorded(), std::to_string(first->i_id) + ":gone;");
+    EXPECT_TRUE(first->i_marked);
+    EXPECT_FALSE(second->i_marked);
 }
 
 // ---- rooms and the game ----

@@ -1,7 +1,8 @@
 // The test world with game code: objects get events from code text, and the
 // record(text) built-in notes who ran what, so a test reads the order in
 // which events were performed. Instances made by the room take ids from
-// 200001 up, apart from the fixture's own from 100000.
+// 200001 up, apart from the fixture's own from 100000. ShapesWorldTest adds
+// sprites whose boxes and pixel masks the collision tests meet.
 #pragma once
 
 #include <memory>
@@ -15,6 +16,7 @@
 #include "script/world_access.h"
 #include "unit/world/world_fixture.h"
 #include "world/event.h"
+#include "world/resource_lookups.h"
 #include "world/room.h"
 #include "world/script_access.h"
 
@@ -120,6 +122,51 @@ protected:
 
 private:
     std::vector<std::unique_ptr<CCode>> m_units;  // events refer to them
+};
+
+// Sprites for shape tests, all with the origin at the top-left corner: a
+// 16 x 16 block and a 16 x 64 post whose boxes decide, and a 16 x 16 ring
+// whose pixel masks are asked for precise tests and hold nothing solid, so
+// that a precise test never meets it while its box does.
+inline constexpr int32_t kBlockSprite = 0;
+inline constexpr int32_t kPostSprite = 1;
+inline constexpr int32_t kHollowSprite = 2;
+
+inline SpriteInfo BoxSprite(int32_t width, int32_t height, bool precise)
+{
+    SpriteInfo sprite;
+    sprite.frameCount = 1;
+    sprite.width = width;
+    sprite.height = height;
+    sprite.bboxRight = width - 1;
+    sprite.bboxBottom = height - 1;
+    sprite.precise = precise;
+    return sprite;
+}
+
+class ShapesWorldTest : public EventWorldTest {
+protected:
+    void SetUp() override
+    {
+        EventWorldTest::SetUp();
+        FakeSprites()[kBlockSprite] = BoxSprite(16, 16, false);
+        FakeSprites()[kPostSprite] = BoxSprite(16, 64, false);
+        FakeSprites()[kHollowSprite] = BoxSprite(16, 16, true);
+        SpriteCollisionTests& pixels = World_ResourceLookups().spriteCollision;
+        pixels.sprite = [](int32_t, const SpritePlacement&, int32_t, const SpritePlacement&) { return false; };
+        pixels.point = [](int32_t, const SpritePlacement&, int32_t, int32_t) { return false; };
+        pixels.rectangle = [](int32_t, const SpritePlacement&, int32_t, int32_t, int32_t, int32_t) { return false; };
+        pixels.ellipse = [](int32_t, const SpritePlacement&, int32_t, int32_t, int32_t, int32_t) { return false; };
+        pixels.line = [](int32_t, const SpritePlacement&, int32_t, int32_t, int32_t, int32_t) { return false; };
+    }
+
+    // An instance of the object at (x, y).
+    CInstance* At(int32_t object, float x, float y)
+    {
+        CInstance* instance = AddInstance(object);
+        instance->SetPosition(x, y);
+        return instance;
+    }
 };
 
 }  // namespace bw::test

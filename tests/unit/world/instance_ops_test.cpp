@@ -12,24 +12,15 @@
 namespace bw {
 namespace {
 
-class InstanceOpsTest : public test::EventWorldTest {
+class InstanceOpsTest : public test::ShapesWorldTest {
 protected:
     void SetUp() override
     {
-        EventWorldTest::SetUp();
+        ShapesWorldTest::SetUp();
         AddObject(0);
         AddObject(1);
         AddChild(2, 0);
     }
-
-    CInstance* At(int32_t object, float x, float y)
-    {
-        CInstance* instance = AddInstance(object);
-        instance->SetPosition(x, y);
-        return instance;
-    }
-
-    static int32_t IdOf(const CInstance* instance) { return instance != nullptr ? instance->i_id : kSelectorNoone; }
 };
 
 // ---- creating, copying, changing, destroying ----

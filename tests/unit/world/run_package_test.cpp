@@ -49,7 +49,16 @@ void TraceBuiltin(Value*, CInstance* self, CInstance*, int32_t, Value*)
                       std::to_string(event.number) + ":" + std::to_string(self != nullptr ? self->i_id : -1));
 }
 
-class RunPackageTest : public ::testing::Test {
+void RegisterTrace()
+{
+    int32_t traceId = -1;
+    if (!Code_Function_Find("trace", &traceId)) {
+        Code_Function_Register("trace", &TraceBuiltin, 0);
+    }
+}
+
+// Both forms of one project must play the same game.
+class RunPackageTest : public ::testing::TestWithParam<pack::PackageForm> {
 protected:
     void TearDown() override
     {
@@ -69,16 +78,18 @@ protected:
     // Loads and starts the game, then ticks until it ends; the frames run.
     int32_t Play(const std::string& project)
     {
+        // The bytecode form binds every built-in when it is built.
+        if (Code_Function_Count() == 0) {
+            Brackwell_RegisterFunctions();
+        }
+        RegisterTrace();
         package = pack::Package_Build(pack::Project_Load(std::string(BWPACK_TEST_PACKAGES) + "/" + project),
-                                      pack::PackageForm::Text);
+                                      GetParam());
         Brackwell_EarlyInit();
         Registration_InstallPackageReaders();
         Package_SetImage(package.data(), package.size());
         EXPECT_TRUE(Code_Load());
-        int32_t traceId = -1;
-        if (!Code_Function_Find("trace", &traceId)) {
-            Code_Function_Register("trace", &TraceBuiltin, 0);
-        }
+        RegisterTrace();
         Trace().clear();
         EXPECT_TRUE(Brackwell_DoTheWork());
         int32_t frames = 0;
@@ -121,7 +132,7 @@ std::vector<std::string> OneGame(const std::string& firstChild, const std::strin
     };
 }
 
-TEST_F(RunPackageTest, GoldenTraceOfASmallGame)
+TEST_P(RunPackageTest, GoldenTraceOfASmallGame)
 {
     EXPECT_EQ(Play("run_trace"), 20);
     std::vector<std::string> expected = OneGame("100004", "100006");
@@ -130,6 +141,12 @@ TEST_F(RunPackageTest, GoldenTraceOfASmallGame)
     EXPECT_EQ(Trace(), expected);
     EXPECT_EQ(Display_State().deltaTime, 33333);
 }
+
+INSTANTIATE_TEST_SUITE_P(Forms, RunPackageTest,
+                         ::testing::Values(pack::PackageForm::Text, pack::PackageForm::Bytecode),
+                         [](const ::testing::TestParamInfo<pack::PackageForm>& info) {
+                             return info.param == pack::PackageForm::Text ? "Text" : "Bytecode";
+                         });
 
 }  // namespace
 }  // namespace bw::test

@@ -1,0 +1,44 @@
+// Argument conversions shared by the graphics built-ins, and the pieces of
+// the group's registration table that live in their own files. Integers are
+// the nearest integer (ties to even) unless a built-in truncates; flags are
+// true from 0.5; reals reach the back ends in single precision; colours are
+// script colours 0x00BBGGRR. A string or array where a number belongs reads
+// as 0.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "library/arguments.h"
+
+namespace bw {
+
+inline double Arg_Real(const Value& value)
+{
+    return Arg_IsReal(value) ? value.real : 0.0;
+}
+inline int32_t Arg_Int(const Value& value)
+{
+    return Real_RoundToInt32(Arg_Real(value));
+}
+inline int32_t Arg_TruncInt(const Value& value)
+{
+    return Real_TruncToInt32(Arg_Real(value));
+}
+inline float Arg_Float(const Value& value)
+{
+    return Real_ToSingle(Arg_Real(value));
+}
+inline uint32_t Arg_Colour(const Value& value)
+{
+    return static_cast<uint32_t>(Arg_Int(value));
+}
+
+// Table pieces in registration order: display to textures, text, sprites
+// to tiles, surfaces.
+std::span<const BuiltinRegistration> GraphicBuiltins_DisplayToTextures();
+std::span<const BuiltinRegistration> GraphicBuiltins_Text();
+std::span<const BuiltinRegistration> GraphicBuiltins_SpritesToTiles();
+std::span<const BuiltinRegistration> GraphicBuiltins_Surfaces();
+
+}  // namespace bw

@@ -1,0 +1,254 @@
+#include "world/mp_step.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "world/instance.h"
+#include "world/instance_ops.h"
+#include "world/instance_ops_collision.h"
+
+namespace bw {
+
+namespace {
+
+constexpr float kPiSingle = 3.1415927f;
+
+MP_PotentialSettingsRecord g_settings;
+
+float Radians(float degrees)
+{
+    return degrees * kPiSingle / 180.0f;
+}
+
+float Distance(float x1, float y1, float x2, float y2)
+{
+    const float dx = x1 - x2;
+    const float dy = y1 - y2;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+// Into [0, 360). fmod rather than repeated steps of 360, which would never
+// end for angles too large to change by 360.
+float FoldAngle(float angle)
+{
+    float folded = std::fmod(angle, 360.0f);
+    if (folded < 0.0f) {
+        folded += 360.0f;
+    }
+    return folded >= 360.0f ? folded - 360.0f : folded;
+}
+
+// Faces the target and moves there.
+void MoveTo(CInstance& instance, float x, float y)
+{
+    instance.SetDirection(MP_Direction(instance.i_x, instance.i_y, x, y));
+    instance.SetPosition(x, y);
+}
+
+// What a path form changes on the instance while it simulates the steps.
+class SavedPlace {
+public:
+    explicit SavedPlace(CInstance& instance)
+        : m_instance(instance), m_x(instance.i_x), m_y(instance.i_y), m_direction(instance.i_direction)
+    {
+    }
+    ~SavedPlace()
+    {
+        m_instance.SetPosition(m_x, m_y);
+        m_instance.SetDirection(m_direction);
+    }
+    SavedPlace(const SavedPlace&) = delete;
+    SavedPlace& operator=(const SavedPlace&) = delete;
+
+private:
+    CInstance& m_instance;
+    float m_x;
+    float m_y;
+    float m_direction;
+};
+
+// Simulated walks need real numbers: with not-a-number anywhere no step
+// ever compares as arrived or as stuck.
+bool CanPlan(const CInstance& instance, float xg, float yg)
+{
+    return std::isfinite(instance.i_x) && std::isfinite(instance.i_y) && std::isfinite(xg) && std::isfinite(yg);
+}
+
+void AddPosition(MP_Route& route, const CInstance& instance)
+{
+    route.push_back({instance.i_x, instance.i_y});
+}
+
+}  // namespace
+
+float MP_Direction(float x1, float y1, float x2, float y2)
+{
+    const float dx = x2 - x1;
+    const float dy = y2 - y1;
+    if (dx == 0.0f) {
+        return dy > 0.0f ? 270.0f : (dy < 0.0f ? 90.0f : 0.0f);
+    }
+    const float a = std::atan2(dy, dx) * 180.0f / kPiSingle;
+    return a > 0.0f ? 360.0f - a : -a;
+}
+
+float MP_AngleDifference(float a, float b)
+{
+    const float difference = std::fabs(FoldAngle(a) - FoldAngle(b));
+    return difference > 180.0f ? 360.0f - difference : difference;
+}
+
+MP_PotentialSettingsRecord& MP_PotentialSettingsCurrent()
+{
+    return g_settings;
+}
+
+void MP_PotentialSettings(float maxrot, float rotstep, float ahead, bool onspot)
+{
+    // 1 first, so that not-a-number becomes 1 as well.
+    g_settings.maxrot = std::max(1.0f, maxrot);
+    g_settings.rotstep = std::max(1.0f, rotstep);
+    g_settings.ahead = std::max(1.0f, ahead);
+    g_settings.onspot = onspot;
+}
+
+bool MP_PlaceFree(CInstance* instance, float x, float y, int32_t obj, bool checkall)
+{
+    if (obj != kSelectorAll) {
+        return !Place_Meeting(instance, x, y, obj);
+    }
+    return Place_FreeOrEmpty(instance, x, y, checkall);
+}
+
+bool MP_LinearStep(CInstance* instance, float xg, float yg, float stepsize, int32_t obj, bool checkall)
+{
+    if (instance == nullptr) {
+        return false;
+    }
+    const float x = instance->i_x;
+    const float y = instance->i_y;
+    if (x == xg && y == yg) {
+        return true;
+    }
+    const float distance = Distance(x, y, xg, yg);
+    const bool reaches = stepsize >= distance;
+    const float tx = reaches ? xg : x + (xg - x) * stepsize / distance;
+    const float ty = reaches ? yg : y + (yg - y) * stepsize / distance;
+    if (MP_PlaceFree(instance, tx, ty, obj, checkall)) {
+        MoveTo(*instance, tx, ty);
+    }
+    return reaches;
+}
+
+bool MP_PotentialTryDirection(float direction, CInstance* instance, float stepsize, int32_t obj, bool checkall)
+{
+    if (instance == nullptr || MP_AngleDifference(direction, instance->i_direction) > g_settings.maxrot) {
+        return false;
+    }
+    const float radians = Radians(direction);
+    const float dx = std::cos(radians);
+    const float dy = -std::sin(radians);
+    const float x = instance->i_x;
+    const float y = instance->i_y;
+    const float reach = g_settings.ahead * stepsize;
+    if (!MP_PlaceFree(instance, x + dx * reach, y + dy * reach, obj, checkall)) {
+        return false;
+    }
+    const float nx = x + dx * stepsize;
+    const float ny = y + dy * stepsize;
+    if (!MP_PlaceFree(instance, nx, ny, obj, checkall)) {
+        return false;
+    }
+    instance->SetDirection(direction);
+    instance->SetPosition(nx, ny);
+    return true;
+}
+
+bool MP_PotentialStep(CInstance* instance, float xg, float yg, float stepsize, int32_t obj, bool checkall)
+{
+    if (instance == nullptr) {
+        return false;
+    }
+    const float x = instance->i_x;
+    const float y = instance->i_y;
+    if (x == xg && y == yg) {
+        return true;
+    }
+    if (stepsize >= Distance(x, y, xg, yg)) {
+        if (MP_PlaceFree(instance, xg, yg, obj, checkall)) {
+            MoveTo(*instance, xg, yg);
+        }
+        return true;
+    }
+    const float goal = MP_Direction(x, y, xg, yg);
+    for (float turn = 0.0f; turn < 180.0f; turn += g_settings.rotstep) {
+        if (MP_PotentialTryDirection(goal - turn, instance, stepsize, obj, checkall) ||
+            MP_PotentialTryDirection(goal + turn, instance, stepsize, obj, checkall)) {
+            return false;
+        }
+    }
+    if (g_settings.onspot) {
+        instance->SetDirection(instance->i_direction + g_settings.maxrot);
+    }
+    return false;
+}
+
+bool MP_LinearPath(CInstance* instance, MP_Route& route, float xg, float yg, float stepsize, int32_t obj,
+                   bool checkall)
+{
+    if (instance == nullptr || !(stepsize > 0.0f) || !CanPlan(*instance, xg, yg)) {
+        return false;
+    }
+    const SavedPlace saved(*instance);
+    route.clear();
+    AddPosition(route, *instance);
+    for (;;) {
+        const float x = instance->i_x;
+        const float y = instance->i_y;
+        if (MP_LinearStep(instance, xg, yg, stepsize, obj, checkall)) {
+            route.push_back({xg, yg});
+            return true;
+        }
+        if (instance->i_x == x && instance->i_y == y) {
+            return false;
+        }
+        AddPosition(route, *instance);
+    }
+}
+
+bool MP_PotentialPath(CInstance* instance, MP_Route& route, float xg, float yg, float stepsize, float factor,
+                      int32_t obj, bool checkall)
+{
+    if (instance == nullptr || !(factor >= 1.0f) || !(stepsize > 0.0f) || !CanPlan(*instance, xg, yg)) {
+        return false;
+    }
+    const SavedPlace saved(*instance);
+    const float straight = Distance(instance->i_x, instance->i_y, xg, yg);
+    const float longest = factor * straight;
+    route.clear();
+    AddPosition(route, *instance);
+    float length = 0.0f;
+    float nearest = straight;
+    int32_t stepsWithoutProgress = 0;
+    while (!MP_PotentialStep(instance, xg, yg, stepsize, obj, checkall)) {
+        const MP_RoutePoint last = route.back();
+        AddPosition(route, *instance);
+        length += Distance(last.x, last.y, instance->i_x, instance->i_y);
+        if (length > longest) {
+            return false;
+        }
+        // Without this an instance that cannot move (or keeps circling
+        // within its allowance) would be simulated for ever.
+        const float remaining = Distance(instance->i_x, instance->i_y, xg, yg);
+        if (remaining < nearest) {
+            nearest = remaining;
+            stepsWithoutProgress = 0;
+        } else if (++stepsWithoutProgress >= kMPStepsWithoutProgress) {
+            return false;
+        }
+    }
+    route.push_back({xg, yg});
+    return true;
+}
+
+}  // namespace bw
