@@ -5,6 +5,7 @@
 #include "graphics/overlay.h"
 #include "graphics/game_window.h"
 #include "graphics/screen.h"
+#include "library/save_game_queue.h"
 #include "resources/timeline.h"
 #include "script/error_report.h"
 #include "world/instance_ops_collision.h"
@@ -52,6 +53,8 @@ void Runner_InstallRunHooks()
     hooks.startFrame = &GR_D3D_Start_Frame;
     hooks.finishFrame = &GR_D3D_Finish_Frame;
     Overlay_Install();
+    hooks.profilerBegin = &Profiler_Begin;
+    hooks.profilerEnd = &Profiler_End;
     hooks.drawRoom = &Room_Draw;
     hooks.computePortSize = &Room_ComputePortSize;
     GR_SetProjectionReferenceSource(&Room_ProjectionReference);
@@ -72,6 +75,7 @@ void Runner_InstallRunHooks()
     hooks.mousePass = &Run_HandleMouse;
     Input_Hooks().windowToRoom = &Window_MouseToRoom;
     Code_Error_Hooks().clearInput = &IO_Clear;
+    hooks.doQueuedLoad = [] { Game_DoQueuedLoad(); };
 }
 
 }  // namespace bw

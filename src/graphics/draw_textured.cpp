@@ -6,6 +6,7 @@
 #include "graphics/device/device.h"
 #include "graphics/draw_2d.h"
 #include "graphics/graphics_3d.h"
+#include "graphics/real_to_int.h"
 #include "graphics/texture_pages.h"
 #include "graphics/textures.h"
 #include "graphics/vertex_batch.h"
@@ -17,29 +18,14 @@ namespace {
 constexpr float kExtAngleThreshold = 0.001f;
 constexpr float kGeneralAngleThreshold = 0.01f;
 
-// Float to int with defined results: NaN gives 0, out-of-range values the
-// nearest limit.
-int32_t SafeTrunc(double value)
-{
-    if (std::isnan(value)) {
-        return 0;
-    }
-    return static_cast<int32_t>(std::clamp(value, -2147483648.0, 2147483647.0));
-}
-
-int32_t SafeRound(double value)
-{
-    return SafeTrunc(std::nearbyint(value));
-}
-
 uint32_t AlphaByteTrunc(float alpha)
 {
-    return static_cast<uint32_t>(std::clamp(SafeTrunc(static_cast<double>(alpha) * 255.0), 0, 255));
+    return static_cast<uint32_t>(std::clamp(GR_TruncToInt32(static_cast<double>(alpha) * 255.0), 0, 255));
 }
 
 uint32_t AlphaByteRound(float alpha)
 {
-    return static_cast<uint32_t>(std::clamp(SafeRound(static_cast<double>(alpha) * 255.0), 0, 255));
+    return static_cast<uint32_t>(std::clamp(GR_RoundToInt32(static_cast<double>(alpha) * 255.0), 0, 255));
 }
 
 uint32_t ArgbOf(uint32_t colour, uint32_t alphaByte)
@@ -152,16 +138,16 @@ CroppedPart CropPart(const TexturePageEntry& entry, float left, float top, float
     const auto targetY = static_cast<float>(entry.targetY);
     if (targetX > left) {
         const float d = targetX - left;
-        part.x += static_cast<float>(SafeTrunc(d * r.c * xscale));
-        part.y -= static_cast<float>(SafeTrunc(d * r.s * yscale));
+        part.x += static_cast<float>(GR_TruncToInt32(d * r.c * xscale));
+        part.y -= static_cast<float>(GR_TruncToInt32(d * r.s * yscale));
         part.w -= d;
     } else {
         part.partLeft = left - targetX;
     }
     if (targetY > top) {
         const float d = targetY - top;
-        part.x += static_cast<float>(SafeTrunc(d * r.s * xscale));
-        part.y += static_cast<float>(SafeTrunc(d * r.c * yscale));
+        part.x += static_cast<float>(GR_TruncToInt32(d * r.s * xscale));
+        part.y += static_cast<float>(GR_TruncToInt32(d * r.c * yscale));
         part.h -= d;
     } else {
         part.partTop = top - targetY;
@@ -386,8 +372,8 @@ void GR_Texture_DrawTiled(int32_t id, float xorig, float yorig, float x, float y
     if (slot == nullptr) {
         return;
     }
-    const int32_t periodW = SafeTrunc(slot->width * static_cast<double>(xscale));
-    const int32_t periodH = SafeTrunc(slot->height * static_cast<double>(yscale));
+    const int32_t periodW = GR_TruncToInt32(slot->width * static_cast<double>(xscale));
+    const int32_t periodH = GR_TruncToInt32(slot->height * static_cast<double>(yscale));
     if (periodW < 1 || periodH < 1) {
         return;
     }
@@ -399,12 +385,12 @@ void GR_Texture_DrawTiled(int32_t id, float xorig, float yorig, float x, float y
     const float tileH = slot->height * yscale;
     const float uR = slot->width * slot->uScale;
     const float vB = slot->height * slot->vScale;
-    double cx = SafeRound(x);
+    double cx = GR_RoundToInt32(x);
     if (htiled == 1) {
         cx = AlignTileStart(cx, periodW, area.x);
     }
     for (; area.x + area.w > cx; cx += periodW) {
-        double cy = SafeRound(y);
+        double cy = GR_RoundToInt32(y);
         if (vtiled == 1) {
             cy = AlignTileStart(cy, periodH, area.y);
         }
@@ -432,14 +418,14 @@ void GR_TPE_DrawTiled(TexturePageEntry* entry, float xorig, float yorig, float x
         return;
     }
     FixEmptyTarget(entry);
-    const auto periodW = static_cast<double>(SafeTrunc(static_cast<double>(xscale) * entry->frameWidth));
-    const auto periodH = static_cast<double>(SafeTrunc(static_cast<double>(yscale) * entry->frameHeight));
+    const auto periodW = static_cast<double>(GR_TruncToInt32(static_cast<double>(xscale) * entry->frameWidth));
+    const auto periodH = static_cast<double>(GR_TruncToInt32(static_cast<double>(yscale) * entry->frameHeight));
     if (periodW <= 0.0 || periodH <= 0.0) {
         return;
     }
     const uint32_t packed = GR_PackColourAlpha(colour, alpha);
-    const double startX = SafeTrunc((xorig - entry->targetX) * -static_cast<double>(xscale)) + SafeTrunc(x);
-    const double startY = SafeTrunc((yorig - entry->targetY) * -static_cast<double>(yscale)) + SafeTrunc(y);
+    const double startX = GR_TruncToInt32((xorig - entry->targetX) * -static_cast<double>(xscale)) + GR_TruncToInt32(x);
+    const double startY = GR_TruncToInt32((yorig - entry->targetY) * -static_cast<double>(yscale)) + GR_TruncToInt32(y);
     // One period back from the aligned start: the copy there may still
     // reach into the area.
     const double firstX = htiled != 0 ? AlignTileStart(startX, periodW, area.x) - periodW : startX;

@@ -1,9 +1,9 @@
 #include "graphics/game_window.h"
 
 #include <cmath>
-#include <limits>
 
 #include "graphics/display.h"
+#include "graphics/real_to_int.h"
 #include "graphics/screen.h"
 #include "host/window.h"
 
@@ -34,26 +34,6 @@ struct GameWindowState {
     float scaleY = 1.0f;
 };
 GameWindowState g_window;
-
-// Conversions of reals that may be NaN or out of range: defined results.
-int32_t Truncate(double value)
-{
-    if (std::isnan(value)) {
-        return 0;
-    }
-    if (value >= 2147483647.0) {
-        return std::numeric_limits<int32_t>::max();
-    }
-    if (value <= -2147483648.0) {
-        return std::numeric_limits<int32_t>::min();
-    }
-    return static_cast<int32_t>(value);
-}
-
-int32_t RoundHalfEven(double value)
-{
-    return Truncate(std::nearbyint(value));
-}
 
 // Window pixels to screen-buffer pixels along one axis. A window with no
 // room left beside the letterbox (minimised) maps unscaled.
@@ -320,22 +300,22 @@ bool Window_ViewMouse(int32_t index, int32_t windowX, int32_t windowY, int32_t& 
     const WindowGeometry geometry = Geometry();
     const double scaleX = g_window.scaleX != 0.0f ? g_window.scaleX : 1.0;
     const double scaleY = g_window.scaleY != 0.0f ? g_window.scaleY : 1.0;
-    int32_t bx = Truncate(WindowToBuffer(windowX, GR_GetScreenWidth(), geometry.clientW, geometry.offsetX) / scaleX);
-    int32_t by = Truncate(WindowToBuffer(windowY, GR_GetScreenHeight(), geometry.clientH, geometry.offsetY) / scaleY);
-    bx -= Truncate(mapping.xport);
-    by -= Truncate(mapping.yport);
+    int32_t bx = GR_TruncToInt32(WindowToBuffer(windowX, GR_GetScreenWidth(), geometry.clientW, geometry.offsetX) / scaleX);
+    int32_t by = GR_TruncToInt32(WindowToBuffer(windowY, GR_GetScreenHeight(), geometry.clientH, geometry.offsetY) / scaleY);
+    bx -= GR_TruncToInt32(mapping.xport);
+    by -= GR_TruncToInt32(mapping.yport);
     const double dx = static_cast<double>(bx) * mapping.wview / mapping.wport;
     const double dy = static_cast<double>(by) * mapping.hview / mapping.hport;
     if (std::fabs(mapping.angle) < 0.01f) {
-        x = RoundHalfEven(mapping.xview + dx);
-        y = RoundHalfEven(mapping.yview + dy);
+        x = GR_RoundToInt32(mapping.xview + dx);
+        y = GR_RoundToInt32(mapping.yview + dy);
         return true;
     }
     const float a = -mapping.angle * kDegreesToRadians;
     const double ox = dx - mapping.wview / 2.0;
     const double oy = dy - mapping.hview / 2.0;
-    x = RoundHalfEven(std::cos(a) * ox + mapping.xview + mapping.wview / 2.0 + std::sin(a) * oy);
-    y = RoundHalfEven(mapping.yview + mapping.hview / 2.0 - std::sin(a) * ox + std::cos(a) * oy);
+    x = GR_RoundToInt32(std::cos(a) * ox + mapping.xview + mapping.wview / 2.0 + std::sin(a) * oy);
+    y = GR_RoundToInt32(mapping.yview + mapping.hview / 2.0 - std::sin(a) * ox + std::cos(a) * oy);
     return true;
 }
 
@@ -345,8 +325,8 @@ void Window_MouseToRoom(int32_t windowX, int32_t windowY, int32_t& x, int32_t& y
     windowX -= geometry.offsetX;
     windowY -= geometry.offsetY;
     if (g_window.mappingsInUse == 0) {
-        x = Truncate(WindowToBuffer(windowX, GR_GetScreenWidth(), geometry.clientW, geometry.offsetX));
-        y = Truncate(WindowToBuffer(windowY, GR_GetScreenHeight(), geometry.clientH, geometry.offsetY));
+        x = GR_TruncToInt32(WindowToBuffer(windowX, GR_GetScreenWidth(), geometry.clientW, geometry.offsetX));
+        y = GR_TruncToInt32(WindowToBuffer(windowY, GR_GetScreenHeight(), geometry.clientH, geometry.offsetY));
         return;
     }
     x = windowX;

@@ -6,6 +6,7 @@
 #include "host/window.h"
 #include "platform/console.h"
 #include "platform/messages.h"
+#include "world/run_loop.h"
 
 namespace bw {
 
@@ -44,6 +45,7 @@ bool MainWindow_Create(int32_t width, int32_t height, uint32_t headerFlags, cons
     Window_SetCursor((headerFlags & kHeaderShowCursor) != 0 ? 0 : -1);
     WindowHandlers handlers = HostWindow_Handlers();
     handlers.altEnter = &MainWindow_OnAltEnter;
+    handlers.close = &MainWindow_OnClose;
     HostWindow_SetHandlers(handlers);
     ProcessMessages_SetPump(&HostWindow_PumpEvents);
     return true;
@@ -63,6 +65,14 @@ uint32_t MainWindow_GetModifiers()
 void MainWindow_SetAltEnterAllowed(bool allowed)
 {
     g_altEnterAllowed = allowed;
+}
+
+// The window's close button and the system's quit both end the run: the
+// start-up loop and every wait (keyboard_wait, mouse_wait) watch the flag,
+// and the game then ends and shuts down as after any other stop.
+void MainWindow_OnClose()
+{
+    GameRunningFlag = 0;
 }
 
 void MainWindow_OnAltEnter()

@@ -20,5 +20,7 @@ uint32_t MainWindow_GetModifiers();
 // Alt+Enter switches full screen only while the game's options allow it.
 void MainWindow_SetAltEnterAllowed(bool allowed);
 void MainWindow_OnAltEnter();
+// Closing the window stops the run.
+void MainWindow_OnClose();
 
 }  // namespace bw

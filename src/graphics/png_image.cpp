@@ -181,6 +181,11 @@ bool write_png_file(const char* fileName, const uint8_t* pixels, int32_t w, int3
     if (fileName == nullptr || pixels == nullptr || w < 1 || h < 1 || !LoadSave_PathWrite(path, sizeof(path), fileName)) {
         return false;
     }
+    // A game's first file may be a screenshot: its save area must exist by
+    // then, as it does for every other file the game writes.
+    if (const char* saveFolder = GetSaveDirectory(); saveFolder != nullptr) {
+        DirectoryCreate(saveFolder);
+    }
     WriteState state;
     state.file = std::fopen(path, "wb");
     if (state.file == nullptr) {

@@ -8,6 +8,8 @@
 
 #include "graphics/builtin_images.h"
 #include "graphics/draw_2d.h"
+#include "graphics/overlay.h"
+#include "graphics/real_to_int.h"
 #include "graphics/textures.h"
 #include "library/string_utf8.h"
 #include "platform/string_list.h"
@@ -25,6 +27,8 @@ constexpr char16_t kLineFeed = 10;
 constexpr char16_t kSpace = 32;
 constexpr int32_t kDebugFirst = 32;
 constexpr int32_t kDebugLast = 136;
+// The profiler bar of plain text drawing; the coloured forms are not timed.
+constexpr uint32_t kTextProfilerColour = 0xFFFF00;
 
 struct TextState {
     int32_t currentFont = -1;
@@ -38,20 +42,6 @@ TextState g_text;
 int32_t Clamp32(int64_t value)
 {
     return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
-
-// Float to int with defined results: NaN gives 0, huge values the limits.
-int32_t SafeTrunc(double value)
-{
-    if (std::isnan(value)) {
-        return 0;
-    }
-    return static_cast<int32_t>(std::clamp(value, -2147483648.0, 2147483647.0));
-}
-
-int32_t SafeRound(double value)
-{
-    return SafeTrunc(std::nearbyint(value));
 }
 
 int32_t StoredAlign(int32_t align)
@@ -195,14 +185,14 @@ void DrawLinesTransformed(float x, float y, const char* text, int32_t separation
     const float dy = c * yscale * sep;
     const float count = static_cast<float>(n);
     if (g_text.valign == 1) {
-        y -= static_cast<float>(SafeRound(count * dy * 0.5f));
-        x -= static_cast<float>(SafeRound(count * dx * 0.5f));
+        y -= static_cast<float>(GR_RoundToInt32(count * dy * 0.5f));
+        x -= static_cast<float>(GR_RoundToInt32(count * dx * 0.5f));
     } else if (g_text.valign == 2) {
-        y -= static_cast<float>(SafeRound(count * dy));
-        x -= static_cast<float>(SafeRound(count * dx));
+        y -= static_cast<float>(GR_RoundToInt32(count * dy));
+        x -= static_cast<float>(GR_RoundToInt32(count * dx));
     }
     // The plain form truncates the centring offset, the colour form rounds it.
-    auto toInt = [colours](float v) { return colours == nullptr ? SafeTrunc(v) : SafeRound(v); };
+    auto toInt = [colours](float v) { return colours == nullptr ? GR_TruncToInt32(v) : GR_RoundToInt32(v); };
     for (int32_t k = 0; k < n; ++k, x += dx, y += dy) {
         const char16_t* line = split.lines.Line(k);
         if (line[0] == 0) {
@@ -353,7 +343,9 @@ int32_t GR_Text_Height(const char* text, int32_t separation, int32_t maxWidth)
 
 void GR_Text_Draw(float x, float y, const char* text, int32_t separation, int32_t maxWidth)
 {
+    Profiler_Begin(kTextProfilerColour, "Text");
     DrawLines(x, y, text, separation, maxWidth, nullptr);
+    Profiler_End();
 }
 
 void GR_Text_DrawColour(float x, float y, const char* text, int32_t separation, int32_t maxWidth, uint32_t c1,
@@ -366,7 +358,9 @@ void GR_Text_DrawColour(float x, float y, const char* text, int32_t separation, 
 void GR_Text_DrawTransformed(float x, float y, const char* text, int32_t separation, int32_t maxWidth, float xscale,
                              float yscale, float angle)
 {
+    Profiler_Begin(kTextProfilerColour, "Text");
     DrawLinesTransformed(x, y, text, separation, maxWidth, xscale, yscale, angle, nullptr);
+    Profiler_End();
 }
 
 void GR_Text_DrawTransformedColour(float x, float y, const char* text, int32_t separation, int32_t maxWidth,

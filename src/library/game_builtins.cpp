@@ -8,6 +8,7 @@
 
 #include "library/arguments.h"
 #include "library/motion_builtins.h"
+#include "library/save_builtins.h"
 #include "platform/strings.h"
 #include "platform/timer.h"
 #include "script/error_report.h"
@@ -325,6 +326,10 @@ const BuiltinRegistration kRoomAndGameBuiltins[] = {
     {"room_restart", RoomRestart, 0},
     {"game_end", GameEnd, 0},
     {"game_restart", GameRestart, 0},
+    {"game_save", Builtin_GameSave, 1},
+    {"game_load", Builtin_GameLoad, 1},
+    {"game_save_buffer", Builtin_GameSaveBuffer, 1},
+    {"game_load_buffer", Builtin_GameLoadBuffer, 1},
     {"sleep", Sleep, 1},
 };
 

@@ -375,14 +375,7 @@ void CFontBW::DrawSpriteLine(float x, float y, const char16_t* line, uint32_t co
 
 void CFontBW::DrawText(float x, float y, const char16_t* line, uint32_t colour, float alpha) const
 {
-    if (m_sprite >= 0) {
-        DrawSpriteLine(x, y, line, colour, alpha);
-        return;
-    }
-    LineColours colours;
-    colours.c1 = colour;
-    colours.alphaByte = AlphaByteRound(alpha);
-    DrawLine(x, y, line, m_xscale, m_yscale, 0.0f, colours);
+    DrawTextTransformed(x, y, line, m_xscale, m_yscale, 0.0f, colour, alpha);
 }
 
 void CFontBW::DrawTextColour(float x, float y, const char16_t* line, uint32_t c1, uint32_t c2, uint32_t c3,

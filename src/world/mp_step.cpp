@@ -171,14 +171,9 @@ bool MP_PotentialStep(CInstance* instance, float xg, float yg, float stepsize, i
     }
     const float x = instance->i_x;
     const float y = instance->i_y;
-    if (x == xg && y == yg) {
-        return true;
-    }
-    if (stepsize >= Distance(x, y, xg, yg)) {
-        if (MP_PlaceFree(instance, xg, yg, obj, checkall)) {
-            MoveTo(*instance, xg, yg);
-        }
-        return true;
+    // At the goal or within a step of it, there is nothing to steer round.
+    if ((x == xg && y == yg) || stepsize >= Distance(x, y, xg, yg)) {
+        return MP_LinearStep(instance, xg, yg, stepsize, obj, checkall);
     }
     const float goal = MP_Direction(x, y, xg, yg);
     for (float turn = 0.0f; turn < 180.0f; turn += g_settings.rotstep) {

@@ -37,6 +37,9 @@ struct RunHooks {
     void (*resetDisplay)() = nullptr;  // served when Run_RequestDisplayReset was called
     // Window: ends the process's message loop (Run_Stop).
     void (*postQuit)() = nullptr;
+    // Frame-rate profiler: times the parts of the game step (colour ARGB).
+    void (*profilerBegin)(uint32_t colour, const char* name) = nullptr;
+    void (*profilerEnd)() = nullptr;
 
     // Room drawing issue: draws the current room; sets the screen size from
     // the room's views at room start.

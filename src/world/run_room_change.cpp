@@ -347,4 +347,10 @@ int32_t Run_RoomSlotCount()
     return static_cast<int32_t>(g_runRooms.size());
 }
 
+void Run_ReplaceRoomSlots(std::vector<std::unique_ptr<CRoom>> rooms)
+{
+    ClearRunRooms();
+    g_runRooms = std::move(rooms);
+}
+
 }  // namespace bw

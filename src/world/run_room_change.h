@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 namespace bw {
 
@@ -33,5 +35,9 @@ int32_t Run_CarriedCount();
 // was left without being persistent), and the number of slots.
 CRoom* Run_RoomSlot(int32_t room);
 int32_t Run_RoomSlotCount();
+// A loaded game's run-time rooms take the place of every slot; the rooms
+// held before are deleted with their instances. The caller names the
+// current room afterwards.
+void Run_ReplaceRoomSlots(std::vector<std::unique_ptr<CRoom>> rooms);
 
 }  // namespace bw

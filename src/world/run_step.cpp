@@ -346,6 +346,83 @@ void Run_SetStepCounter(int32_t steps)
     g_stepCounter = steps;
 }
 
+namespace {
+
+// One part of the step timed in the frame-rate profiler; closed on every way
+// out, so a step cut short by a room change leaves no section open.
+class ProfiledSection {
+public:
+    ProfiledSection(uint32_t colour, const char* name)
+    {
+        if (Run_Hooks().profilerBegin != nullptr) {
+            Run_Hooks().profilerBegin(colour, name);
+        }
+    }
+    ~ProfiledSection() { Run_CallHook(Run_Hooks().profilerEnd); }
+    ProfiledSection(const ProfiledSection&) = delete;
+    ProfiledSection& operator=(const ProfiledSection&) = delete;
+};
+
+constexpr uint32_t kProfileInput = 0xFF00FF00;
+constexpr uint32_t kProfileUpdate = 0xFF0000FF;
+constexpr uint32_t kProfileDraw = 0xFF00FFFF;
+constexpr uint32_t kProfileScroll = 0xFF008080;
+
+// The event passes from begin step to end step; false when a pending
+// room request ended the step.
+bool RunEventPasses(const UpdateFindings& findings)
+{
+    const RunHooks& hooks = Run_Hooks();
+    Run_HandleStep(kStepBegin);
+    if (PassEndsStep()) {
+        return false;
+    }
+    Run_CallHook(hooks.networkUpdate);
+    Run_CallHook(hooks.steamCallbacks);
+    if (PassEndsStep()) {
+        return false;
+    }
+    if (findings.anyTimeline) {
+        Run_HandleTimelines();
+        if (PassEndsStep()) {
+            return false;
+        }
+    }
+    // Alarms, then the input passes, each followed by its check.
+    for (void (*pass)() : {&Run_HandleAlarms, hooks.keyboardPass, hooks.joystickPass, hooks.mousePass}) {
+        Run_CallHook(pass);
+        if (PassEndsStep()) {
+            return false;
+        }
+    }
+    Run_HandleStep(kStepNormal);
+    if (PassEndsStep()) {
+        return false;
+    }
+    const bool physicsStepped = Run_HandleMotion(findings.anyPath);
+    if (PassEndsStep()) {
+        return false;
+    }
+    Run_HandleOther();
+    if (PassEndsStep()) {
+        return false;
+    }
+    Run_CallHook(hooks.asyncPass);
+    if (PassEndsStep()) {
+        return false;
+    }
+    if (!physicsStepped) {
+        Run_CallHook(hooks.collisionPass);
+        if (PassEndsStep()) {
+            return false;
+        }
+    }
+    Run_HandleStep(kStepEnd);
+    return !PassEndsStep();
+}
+
+}  // namespace
+
 void Run_DoAStep()
 {
     const int64_t now = Timer_GetTime();
@@ -353,8 +430,11 @@ void Run_DoAStep()
     g_previousStepTime = now;
     const RunHooks& hooks = Run_Hooks();
     Run_CallHook(hooks.doQueuedLoad);
-    Run_CallHook(hooks.inputUpdate);
-    Run_CallHook(hooks.platformServicesUpdate);
+    {
+        const ProfiledSection section(kProfileInput, "IO&Vask");
+        Run_CallHook(hooks.inputUpdate);
+        Run_CallHook(hooks.platformServicesUpdate);
+    }
     if (Options().freezeWhenInactive && hooks.windowInactive != nullptr && hooks.windowInactive()) {
         return;
     }
@@ -362,63 +442,22 @@ void Run_DoAStep()
     if (room == nullptr) {
         return;
     }
-    const UpdateFindings findings = UpdateInstances(*room);
-
-    Run_HandleStep(kStepBegin);
-    if (PassEndsStep()) {
-        return;
-    }
-    Run_CallHook(hooks.networkUpdate);
-    Run_CallHook(hooks.steamCallbacks);
-    if (PassEndsStep()) {
-        return;
-    }
-    if (findings.anyTimeline) {
-        Run_HandleTimelines();
-        if (PassEndsStep()) {
+    {
+        const ProfiledSection section(kProfileUpdate, "Update");
+        if (!RunEventPasses(UpdateInstances(*room))) {
             return;
         }
+        Run_CallHook(hooks.particlesUpdate);
     }
-    // Alarms, then the input passes, each followed by its check.
-    for (void (*pass)() : {&Run_HandleAlarms, hooks.keyboardPass, hooks.joystickPass, hooks.mousePass}) {
-        Run_CallHook(pass);
-        if (PassEndsStep()) {
-            return;
+    {
+        const ProfiledSection section(kProfileDraw, "Draw");
+        room->DestroyMarkedInstances();
+        if (Run_DrawEvents()) {
+            Run_CallHook(hooks.drawRoom);
+            Run_AfterPass();
         }
     }
-    Run_HandleStep(kStepNormal);
-    if (PassEndsStep()) {
-        return;
-    }
-    const bool physicsStepped = Run_HandleMotion(findings.anyPath);
-    if (PassEndsStep()) {
-        return;
-    }
-    Run_HandleOther();
-    if (PassEndsStep()) {
-        return;
-    }
-    Run_CallHook(hooks.asyncPass);
-    if (PassEndsStep()) {
-        return;
-    }
-    if (!physicsStepped) {
-        Run_CallHook(hooks.collisionPass);
-        if (PassEndsStep()) {
-            return;
-        }
-    }
-    Run_HandleStep(kStepEnd);
-    if (PassEndsStep()) {
-        return;
-    }
-    Run_CallHook(hooks.particlesUpdate);
-
-    room->DestroyMarkedInstances();
-    if (Run_DrawEvents()) {
-        Run_CallHook(hooks.drawRoom);
-        Run_AfterPass();
-    }
+    const ProfiledSection section(kProfileScroll, "Scroll");
     room->ScrollBackgrounds();
     Run_AfterPass();
     // Wraps rather than overflows in a game left running for a year.

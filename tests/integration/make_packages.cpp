@@ -9,6 +9,9 @@
 
 namespace {
 
+// Steps in the demo's recording; integration/CMakeLists.txt runs the same number.
+constexpr int32_t kDemoFrames = 720;
+
 using bw::test::TestHeader;
 using bw::test::TestPackage;
 
@@ -66,8 +69,18 @@ int main(int argc, char** argv)
     Save(folder, "unknown_function.win", UnknownFunction());
     Save(folder, "unknown_chunk.win", WithUnknownChunk());
     // Input for the keys game: the right arrow held for ten steps, then a click.
-    return bw::test::PlaybackScript_Write(folder + "/keys.playback",
-                                          "10 down 39; 20 up 39; 30 mouse 100 120 press 1", 60)
-               ? 0
-               : 1;
+    const bool keys = bw::test::PlaybackScript_Write(folder + "/keys.playback",
+                                                     "10 down 39; 20 up 39; 30 mouse 100 120 press 1", 60);
+    // Input for the demo: Enter on the title, then the arrows (37-40) lead the
+    // player past four gems into the great hall, where it stands while the
+    // ghosts close in; F9 (120) takes the screenshot with all three in view,
+    // and one ghost catches the player before the run ends.
+    const bool demo = bw::test::PlaybackScript_Write(
+        folder + "/demo.playback",
+        "10 down 13; 12 up 13; 15 down 40; 37 up 40; 37 down 39; 59 up 39; 60 down 40; 82 up 40; "
+        "82 down 39; 93 up 39; 94 down 37; 116 up 37; 116 down 40; 150 up 40; 150 down 39; 230 up 39; "
+        "232 down 39; 307 up 39; 307 down 40; 347 up 40; 347 down 37; 395 up 37; 396 down 40; 438 up 40; "
+        "630 down 120; 631 up 120",
+        kDemoFrames);
+    return keys && demo ? 0 : 1;
 }

@@ -187,6 +187,14 @@ TEST_F(PngSaving, SavedPngReadsBackTheSamePixels)
     MemoryManager_Free(file);
 }
 
+TEST_F(PngSaving, AGamesFirstScreenshotMakesItsSaveArea)
+{
+    ASSERT_TRUE(Files_SetSaveFolderName("FreshGame", false));
+    const uint8_t pixel[4] = {1, 2, 3, 4};
+    EXPECT_TRUE(write_png_file("shot.png", pixel, 1, 1));
+    EXPECT_TRUE(LoadSave_SaveExists("shot.png"));
+}
+
 TEST_F(PngSaving, UnwritableNamesFail)
 {
     const uint8_t pixel[4] = {1, 2, 3, 4};

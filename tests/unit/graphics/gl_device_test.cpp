@@ -2,16 +2,9 @@
 // checked pixel by pixel, and the whole frame path against a golden image.
 #include "graphics/device/gl/gl_device.h"
 
-#include <cstdlib>
-#include <filesystem>
-
+#include "gl_golden_fixture.h"
 #include "graphics/game_window.h"
-#include "graphics/render_state.h"
 #include "graphics/screen.h"
-#include "graphics/transforms.h"
-#include "host/window.h"
-#include "recording_fixture.h"
-#include "support/png_file.h"
 
 namespace bw {
 namespace {
@@ -32,18 +25,8 @@ Matrix PixelSpace(int32_t w, int32_t h)
     return m;
 }
 
-class GlDeviceTest : public ::testing::Test {
+class GlDeviceTest : public test::HiddenWindowTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        HostWindowSettings settings;
-        settings.width = 64;
-        settings.height = 64;
-        ASSERT_TRUE(HostWindow_Create(settings));
-    }
-
-    static void TearDownTestSuite() { HostWindow_Destroy(); }
-
     void SetUp() override
     {
         ResetGraphicsEngine();
@@ -252,11 +235,6 @@ ProjectionReference GameRoom()
     return ProjectionReference{true, 64.0f, 32.0f, false, 0, 0, 0, 0};
 }
 
-std::filesystem::path GoldenPath(const char* name)
-{
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "golden" / name;
-}
-
 class GlFrameTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -327,20 +305,7 @@ TEST_F(GlFrameTest, AClearAndATexturedQuadBlitLetterboxedIntoTheBackBuffer)
     for (uint32_t& pixel : actual.pixels) {
         pixel |= 0xFF000000u;  // the back buffer's alpha is never shown
     }
-
-    const std::filesystem::path golden = GoldenPath("blit_letterbox.png");
-    if (std::getenv("BW_UPDATE_GOLDEN") != nullptr) {
-        ASSERT_TRUE(test::Png_Write(golden.string(), actual));
-    }
-    test::PngImage expected;
-    ASSERT_TRUE(test::Png_Read(golden.string(), expected)) << golden;
-    ASSERT_EQ(expected.width, actual.width);
-    ASSERT_EQ(expected.height, actual.height);
-    size_t differences = 0;
-    for (size_t i = 0; i < actual.pixels.size(); ++i) {
-        differences += actual.pixels[i] != expected.pixels[i] ? 1 : 0;
-    }
-    EXPECT_EQ(differences, 0u);
+    test::ExpectGoldenImage(actual, "blit_letterbox.png", 0);
 }
 
 }  // namespace

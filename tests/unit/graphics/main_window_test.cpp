@@ -6,6 +6,7 @@
 #include "graphics/game_window.h"
 #include "graphics/screen.h"
 #include "host/window.h"
+#include "world/run_loop.h"
 
 namespace bw {
 namespace {
@@ -42,6 +43,15 @@ TEST_F(MainWindowTest, AltEnterSwitchesFullScreenOnlyWhenAllowed)
     HostWindow_Handlers().altEnter();
     EXPECT_TRUE(Window_ResetRequested());
     EXPECT_TRUE(Window_GetFullscreen());
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowStopsTheRun)
+{
+    ASSERT_TRUE(MainWindow_Create(64, 64, 0, nullptr));
+    ASSERT_NE(HostWindow_Handlers().close, nullptr);
+    GameRunningFlag = 1;
+    HostWindow_Handlers().close();
+    EXPECT_EQ(GameRunningFlag, 0);
 }
 
 }  // namespace

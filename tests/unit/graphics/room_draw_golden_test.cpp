@@ -2,9 +2,9 @@
 // image, against golden images: a tiled background with sprites seen
 // through two views, and one sprite turned, scaled and blended.
 // BW_UPDATE_GOLDEN=1 rewrites the images.
-#include <cstdlib>
 #include <filesystem>
 
+#include "gl_golden_fixture.h"
 #include "graphics/device/gl/gl_device.h"
 #include "graphics/game_window.h"
 #include "graphics/room_draw.h"
@@ -25,11 +25,6 @@ constexpr int32_t kWidth = 96;
 constexpr int32_t kHeight = 64;
 constexpr uint32_t kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kBlue = 0xFF0000FFu, kWhite = 0xFFFFFFFFu;
 constexpr uint32_t kYellow = 0xFFFFFF00u, kDark = 0xFF303040u, kLight = 0xFF8080A0u;
-
-std::filesystem::path GoldenPath(const char* name)
-{
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "golden" / name;
-}
 
 // side x side pixels coloured by quadrant: top left, top right, bottom left, bottom right.
 std::vector<uint32_t> Quadrants(int32_t side, const uint32_t (&colours)[4])
@@ -124,18 +119,7 @@ protected:
         for (uint32_t& pixel : actual.pixels) {
             pixel |= 0xFF000000u;  // the game image's alpha is never shown
         }
-        const std::filesystem::path golden = GoldenPath(name);
-        if (std::getenv("BW_UPDATE_GOLDEN") != nullptr) {
-            ASSERT_TRUE(Png_Write(golden.string(), actual));
-        }
-        PngImage expected;
-        ASSERT_TRUE(Png_Read(golden.string(), expected)) << golden;
-        ASSERT_EQ(expected.pixels.size(), actual.pixels.size());
-        size_t differences = 0;
-        for (size_t i = 0; i < actual.pixels.size(); ++i) {
-            differences += actual.pixels[i] != expected.pixels[i] ? 1 : 0;
-        }
-        EXPECT_LE(differences, tolerance);
+        ExpectGoldenImage(actual, name, tolerance);
     }
 };
 

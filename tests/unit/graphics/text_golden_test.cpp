@@ -2,20 +2,10 @@
 // font with a hand-drawn 5 x 7 sheet (plain, centred, four-colour and
 // rotated), the built-in debug font and a font rasterised from a face of the
 // system. BW_UPDATE_GOLDEN=1 rewrites the image.
-#include <cstdlib>
-#include <filesystem>
-
-#include "graphics/device/gl/gl_device.h"
-#include "graphics/draw_2d.h"
-#include "graphics/render_state.h"
+#include "gl_golden_fixture.h"
 #include "graphics/text.h"
 #include "graphics/texture_pages.h"
-#include "graphics/textures.h"
-#include "graphics/transforms.h"
-#include "host/window.h"
-#include "recording_fixture.h"
 #include "resources/font_table.h"
-#include "support/png_file.h"
 #include "unit/resources/font_chunk.h"
 
 namespace bw {
@@ -23,11 +13,6 @@ namespace {
 
 constexpr int32_t kWidth = 128;
 constexpr int32_t kHeight = 96;
-
-ProjectionReference GoldenRoom()
-{
-    return ProjectionReference{true, static_cast<float>(kWidth), static_cast<float>(kHeight), false, 0, 0, 0, 0};
-}
 
 // The glyphs of the package font: 5 x 7 cells one free texel apart, as
 // packers leave them, on a sheet at (16, 32) of its texture (where the test
@@ -46,40 +31,14 @@ constexpr PixelGlyph kGlyphs[] = {
     {'W', {"#...#", "#...#", "#...#", "#.#.#", "#.#.#", "##.##", "#...#"}},
 };
 
-class TextGolden : public ::testing::Test {
+class TextGolden : public test::GoldenScreenTest<kWidth, kHeight> {
 protected:
-    static void SetUpTestSuite()
-    {
-        HostWindowSettings settings;
-        settings.width = 64;
-        settings.height = 64;
-        ASSERT_TRUE(HostWindow_Create(settings));
-    }
-
-    static void TearDownTestSuite() { HostWindow_Destroy(); }
-
     void SetUp() override
     {
-        ResetGraphicsEngine();
-        DeviceParameters parameters;
-        parameters.backBufferWidth = kWidth;
-        parameters.backBufferHeight = kHeight;
-        std::unique_ptr<IGraphicsDevice> created = GlDevice_Create(parameters);
-        ASSERT_NE(created, nullptr);
-        Device_Set(std::move(created));
-        Texture_ResetTable();
-        GR_Draw2D_Reset();
-        GR_ApplyRenderState();
-        GR_SetInterpolation(false);
-        screen = Texture_CreateRenderTarget(kWidth, kHeight, kTextureUsageRenderTarget);
-        ASSERT_GE(screen, 0);
-        ASSERT_TRUE(GR_PushRenderTarget());
-        ASSERT_TRUE(GR_SetRenderTargetTexture(0, Texture_Get(screen)));
-        GR_SetProjectionReferenceSource(&GoldenRoom);
-        GR_SetViewProjection(0.0f, 0.0f, kWidth, kHeight, 0.0f);
-        GR_SetViewport(0, 0, kWidth, kHeight);
-        GR_Clear(0xFF202020u);
-        LoadPackageFont();
+        GoldenScreenTest::SetUp();
+        if (!HasFatalFailure()) {
+            LoadPackageFont();
+        }
     }
 
     void TearDown() override
@@ -89,10 +48,7 @@ protected:
         GR_Text_Shutdown();
         Font_FreeAll();
         TexturePages_Clear();
-        Texture_FreeAll();
-        GR_SetProjectionReferenceSource(nullptr);
-        ResetGraphicsEngine();
-        Device_Set(nullptr);
+        GoldenScreenTest::TearDown();
     }
 
     void LoadPackageFont()
@@ -120,39 +76,6 @@ protected:
         ASSERT_TRUE(TPAG_Load(image.View(), image.tpagOffset, image.tpagLength));
         ASSERT_TRUE(Font_Load(image.View(), image.fontOffset, image.fontLength));
     }
-
-    void ExpectGolden(const char* name, size_t tolerance)
-    {
-        GR_VB_Flush();
-        test::PngImage actual;
-        actual.width = kWidth;
-        actual.height = kHeight;
-        actual.pixels.resize(static_cast<size_t>(kWidth * kHeight));
-        ASSERT_TRUE(Device_Get()->ReadRect(Texture_Get(screen)->texture, 0, 0, kWidth, kHeight, actual.pixels.data()));
-        const std::filesystem::path golden =
-            std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "golden" / name;
-        if (std::getenv("BW_UPDATE_GOLDEN") != nullptr) {
-            ASSERT_TRUE(test::Png_Write(golden.string(), actual));
-        }
-        test::PngImage expected;
-        ASSERT_TRUE(test::Png_Read(golden.string(), expected)) << golden;
-        ASSERT_EQ(expected.pixels.size(), actual.pixels.size());
-        size_t differences = 0;
-        for (size_t i = 0; i < actual.pixels.size(); ++i) {
-            differences += actual.pixels[i] != expected.pixels[i] ? 1 : 0;
-        }
-        EXPECT_LE(differences, tolerance);
-    }
-
-    uint32_t Pixel(int32_t x, int32_t y)
-    {
-        GR_VB_Flush();
-        uint32_t pixel = 0;
-        EXPECT_TRUE(Device_Get()->ReadRect(Texture_Get(screen)->texture, x, y, 1, 1, &pixel));
-        return pixel;
-    }
-
-    int32_t screen = -1;
 };
 
 TEST_F(TextGolden, PackageDebugAndSystemFonts)

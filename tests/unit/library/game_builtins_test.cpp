@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "host/clock.h"
-#include "unit/library/library_test_support.h"
-#include "unit/world/instance_ops_fixture.h"
+#include "unit/library/instance_call.h"
 #include "world/room_table.h"
 #include "world/run_requests.h"
 #include "world/variable_list.h"
@@ -39,13 +38,7 @@ protected:
 
     ScriptValue Call(const char* name, std::initializer_list<ScriptValue> args)
     {
-        std::vector<Value> views;
-        for (const ScriptValue& arg : args) {
-            views.push_back(arg.Get());
-        }
-        ScriptValue result;
-        test::CallAs(name, self, other, views, &result.Get());
-        return result;
+        return test::CallFor(self, other, name, args);
     }
 
     static double Id(const CInstance* instance) { return instance->i_id; }

@@ -2,8 +2,10 @@
 // over joysticks that exist only inside SDL.
 #include <gtest/gtest.h>
 
+#include "graphics/main_window.h"
 #include "host/window.h"
 #include "library/input_builtins.h"
+#include "platform/messages.h"
 #include "support/virtual_controllers.h"
 #include "unit/library/library_test_support.h"
 #include "world/gamepad.h"
@@ -105,6 +107,24 @@ TEST_F(InputBuiltinsTest, WaitsEndWhenTheGameIsQuitting)
     GameRunningFlag = running;
     EXPECT_EQ(IO_GetLastKey(), 0);
     EXPECT_EQ(IO_GetMouseLastButton(0), 0);
+}
+
+// The window is closed while the game waits for a key that never comes.
+TEST_F(InputBuiltinsTest, AWaitEndsWhenTheWindowIsClosedDuringIt)
+{
+    static int pumps = 0;
+    pumps = 0;
+    ProcessMessages_SetPump([] {
+        if (++pumps == 3) {
+            MainWindow_OnClose();
+        }
+    });
+    const uint8_t running = GameRunningFlag;
+    GameRunningFlag = 1;
+    Call("keyboard_wait");
+    ProcessMessages_SetPump(nullptr);
+    EXPECT_EQ(GameRunningFlag, 0);
+    GameRunningFlag = running;
 }
 
 TEST_F(InputBuiltinsTest, NumLockWishChangesTheRunnersViewAndIsLogged)

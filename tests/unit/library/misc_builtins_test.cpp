@@ -9,8 +9,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "support/scratch_folder.h"
-#include "unit/library/library_test_support.h"
-#include "unit/world/instance_ops_fixture.h"
+#include "unit/library/instance_call.h"
 
 namespace bw {
 namespace {
@@ -34,13 +33,7 @@ protected:
 
     ScriptValue Call(const char* name, std::initializer_list<ScriptValue> args)
     {
-        std::vector<Value> views;
-        for (const ScriptValue& arg : args) {
-            views.push_back(arg.Get());
-        }
-        ScriptValue result;
-        test::CallAs(name, self, other, views, &result.Get());
-        return result;
+        return test::CallFor(self, other, name, args);
     }
 
     static Value& Slot(int32_t index) { return Script_Arguments().values[static_cast<size_t>(index)]; }

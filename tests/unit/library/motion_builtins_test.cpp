@@ -9,8 +9,7 @@
 
 #include "platform/random.h"
 #include "resources/path.h"
-#include "unit/library/library_test_support.h"
-#include "unit/world/instance_ops_fixture.h"
+#include "unit/library/instance_call.h"
 #include "world/mp_grid.h"
 #include "world/mp_step.h"
 #include "world/path_lookups.h"
@@ -70,13 +69,7 @@ protected:
 
     ScriptValue Call(const char* name, std::initializer_list<ScriptValue> args)
     {
-        std::vector<Value> views;
-        for (const ScriptValue& arg : args) {
-            views.push_back(arg.Get());
-        }
-        ScriptValue result;
-        test::CallAs(name, self, other, views, &result.Get());
-        return result;
+        return test::CallFor(self, other, name, args);
     }
     double Real(const char* name, std::initializer_list<ScriptValue> args) { return Call(name, args).Real(); }
 

@@ -17,6 +17,8 @@
 #include "script/function_table.h"
 #include "script/resource_seams.h"
 #include "script/world_access.h"
+#include "support/argument_line.h"
+#include "unit/world/script_state.h"
 #include "unit/world/world_fixture.h"
 #include "world/script_access.h"
 
@@ -30,14 +32,7 @@ inline std::string& Recorded()
 
 inline void Record(Value* /*result*/, CInstance* /*self*/, CInstance* /*other*/, int32_t argc, Value* args)
 {
-    std::string line;
-    for (int32_t i = 0; i < argc; ++i) {
-        if (i > 0) {
-            line += ' ';
-        }
-        Value_ToString(line, args[i]);
-    }
-    Recorded() += line + "\n";
+    Recorded() += ArgumentLine(argc, args);
 }
 
 class ResourceCodeTest : public WorldTest {
@@ -73,15 +68,8 @@ protected:
         Script_SetCodeFinder(nullptr);
         Resource_SetNameFinder(ResourceKind::Script, nullptr);
         Resource_SetNameFinder(ResourceKind::TimeLine, nullptr);
-        for (Value& slot : Script_Arguments().values) {
-            Value_Free(slot);
-            slot = Value{};
-        }
-        Script_Arguments().count = 0;
+        ScriptState_Reset();
         Event_Current() = CurrentEvent{};
-        Code_Constant_Free();
-        Code_Error_ResetState();
-        Code_Error_SetShowErrors(true);
         Code_SetUseBytecode(true);
         WorldTest::TearDown();
         Code_WorldAccess() = WorldAccess{};

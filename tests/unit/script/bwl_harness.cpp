@@ -10,6 +10,8 @@
 #include "script/function_table.h"
 #include "script/resource_seams.h"
 #include "script/world_access.h"
+#include "support/argument_line.h"
+#include "unit/world/script_state.h"
 #include "world/script_access.h"
 
 namespace bw::test {
@@ -34,14 +36,7 @@ int32_t& NextCreatedId()
 
 void Print(Value* /*result*/, CInstance* /*self*/, CInstance* /*other*/, int32_t argc, Value* args)
 {
-    std::string line;
-    for (int32_t i = 0; i < argc; ++i) {
-        if (i > 0) {
-            line += ' ';
-        }
-        Value_ToString(line, args[i]);
-    }
-    Bwl_Printed() += line + "\n";
+    Bwl_Printed() += ArgumentLine(argc, args);
 }
 
 void Destroy(Value* /*result*/, CInstance* self, CInstance* /*other*/, int32_t /*argc*/, Value* /*args*/)
@@ -186,13 +181,7 @@ void BwlTest::TearDown()
     Script_SetCodeFinder(nullptr);
     Resource_SetNameFinder(ResourceKind::Object, nullptr);
     Resource_SetNameFinder(ResourceKind::Script, nullptr);
-    for (Value& slot : Script_Arguments().values) {
-        Value_Free(slot);
-        slot = Value{};
-    }
-    Code_Constant_Free();
-    Code_Error_ResetState();
-    Code_Error_SetShowErrors(true);
+    ScriptState_Reset();
     Code_SetUseBytecode(true);
     WorldTest::TearDown();
     Code_WorldAccess() = WorldAccess{};

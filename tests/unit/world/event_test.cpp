@@ -109,6 +109,22 @@ TEST_F(EventPerformTest, EventThatLoadedWithoutActionsIsNoEvent)
     EXPECT_FALSE(Object_Find(0)->HasEvent(kEventCreate, 0));
 }
 
+TEST_F(EventPerformTest, OnlyTheFirstActionOfAListIsTheEvent)
+{
+    image = std::make_unique<ObjtImage>(
+        std::vector<ObjectSpec>{{"twice", -1, {{kEventCreate, 0, "note(1)"}}}, {"other", -1, {{kEventCreate, 0, "note(2)"}}}},
+        13);
+    // Object 0's list names a second action: object 1's record, whose
+    // offset fills the word behind its first (a word the runner never reads).
+    image->Patch(image->At(0, "actionList"), 2);
+    image->Patch(image->At(0, "action"), image->At(1, "action"));
+    ASSERT_TRUE(LoadImage() && Object_Prepare());
+    CInstance* instance = AddInstance(0);
+    Event_Perform(instance, instance, kEventCreate, 0);
+    ASSERT_EQ(Notes().size(), 1u);
+    EXPECT_EQ(Notes()[0].args, (std::vector<double>{1}));
+}
+
 // ---- names ----
 
 TEST_F(EventNameTest, LongAndShortNames)

@@ -4,30 +4,10 @@
 // ran. The balls are precise circles; the walls are solid boxes that the
 // collision pass keeps them out of, and the balls' own collision events turn
 // them away from walls (with instance_place) and from each other.
-#include <gtest/gtest.h>
-
 #include <iterator>
-#include <string>
 #include <vector>
 
-#include "app/registration.h"
-#include "app/startup.h"
-#include "bwpack/package_build.h"
-#include "bwpack/project.h"
-#include "platform/package_loader.h"
-#include "script/code_chunks.h"
-#include "script/function_table.h"
-#include "world/instance.h"
-#include "world/instance_table.h"
-#include "world/object.h"
-#include "world/object_lists.h"
-#include "world/room_table.h"
-#include "world/run_clock.h"
-#include "world/run_hooks.h"
-#include "world/run_loop.h"
-#include "world/run_room_change.h"
-#include "world/run_step.h"
-#include "world/variable_access.h"
+#include "package_play_fixture.h"
 
 namespace bw::test {
 namespace {
@@ -63,51 +43,15 @@ void RegisterReport()
     }
 }
 
-class BouncePackageTest : public ::testing::Test {
+class BouncePackageTest : public PackagePlayTest {
 protected:
-    void TearDown() override
+    void RegisterTestBuiltins() override
     {
-        Run_EndGame();
-        Run_ResetLoopState();
-        Run_ResetPending();
-        Run_Hooks() = RunHooks{};
-        Run_FreeRoomsAtEnd();
-        Instance_FreeAll();
-        ObjectLists_Free();
-        Object_FreeAll();
-        CODE_Clear();
-        Variable_FreeAll();
-        PackageLoader_Reset();
-    }
-
-    // Loads and starts the game, then ticks until it ends; the frames run.
-    int32_t Play(pack::PackageForm form)
-    {
-        // The bytecode form binds names when bwpack compiles, against the
-        // built-ins this process holds; the text form when the runner does.
-        if (Code_Function_Count() == 0) {
-            Brackwell_RegisterFunctions();
-        }
-        RegisterReport();
-        package = pack::Package_Build(pack::Project_Load(std::string(BWPACK_TEST_PACKAGES) + "/collision_bounce"),
-                                      form);
-        Brackwell_EarlyInit();
-        Registration_InstallPackageReaders();
-        Package_SetImage(package.data(), package.size());
-        EXPECT_TRUE(Code_Load());
         RegisterReport();
         Reports().clear();
-        EXPECT_TRUE(Brackwell_DoTheWork());
-        int32_t frames = 0;
-        while (GameRunningFlag == 1 && frames < kFrameCap) {
-            Run_MainLoopTick();
-            ++frames;
-        }
-        return frames;
     }
 
-    VirtualClockScope clock{0};
-    std::vector<uint8_t> package;
+    int32_t Play(pack::PackageForm form) { return PackagePlayTest::Play("collision_bounce", form, kFrameCap); }
 };
 
 struct BallEnd {

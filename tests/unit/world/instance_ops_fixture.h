@@ -14,6 +14,7 @@
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/world_access.h"
+#include "unit/world/script_state.h"
 #include "unit/world/world_fixture.h"
 #include "world/event.h"
 #include "world/resource_lookups.h"
@@ -78,13 +79,7 @@ protected:
         // Deactivated instances reach their objects when freed: they go
         // before the objects do.
         room.DeleteInactiveInstances();
-        for (Value& slot : Script_Arguments().values) {
-            Value_Free(slot);
-            slot = Value{};
-        }
-        Code_Constant_Free();
-        Code_Error_ResetState();
-        Code_Error_SetShowErrors(true);
+        ScriptState_Reset();
         Event_Current() = CurrentEvent{};
         WorldTest::TearDown();
         Code_WorldAccess() = WorldAccess{};

@@ -1,5 +1,6 @@
 // Room changes, game start and end: the events they raise, persistent
 // instances and rooms, restart, and that nothing pending outlives a room.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -177,6 +178,28 @@ TEST_F(RunRoomChangeTest, RoomRequestsCheckTheRoomAndTheOrder)
     NewRoomRequest = kRequestNone;
     Room_GotoNext();
     EXPECT_EQ(NewRoomRequest, 1);
+}
+
+TEST_F(RunRoomChangeTest, TheCreateFirstOptionOrdersCreateEventAndCreationCode)
+{
+    // Creation code notes 1; the create event notes 0.
+    const std::string id = std::to_string(Template(0).AddInstanceRecord(0, 0, kPlain));
+    Template(0).record->instances.back().code = std::make_shared<CCode>("note(1)", false);
+    ASSERT_TRUE(Room_Prepare());
+    struct Case {
+        bool createFirst;
+        Lines order;
+    };
+    for (const Case& c : {Case{false, {"1:" + id, "0:" + id}}, Case{true, {"0:" + id, "1:" + id}}}) {
+        SCOPED_TRACE(c.createFirst);
+        Options().createEventBeforeCode = c.createFirst;
+        Notes().clear();
+        StartGame();
+        const Lines events = Events();
+        ASSERT_GE(events.size(), 2u);
+        EXPECT_EQ(Lines(events.begin(), events.begin() + 2), c.order);
+        Run_EndGame();
+    }
 }
 
 TEST(RunConcatMessage, AppendsTheNumberInDecimal)

@@ -1,10 +1,13 @@
 // The game step: the order of its passes, the stamp rule, alarms, motion,
 // the other events, and what the step applies after each pass.
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "unit/world/run_fixture.h"
+#include "world/input.h"
+#include "world/input_passes.h"
 
 namespace bw::test {
 namespace {
@@ -177,17 +180,70 @@ TEST_F(RunStepTest, DeltaTimeIsTheTimeBetweenTwoStepStarts)
     EXPECT_EQ(Display_State().deltaTime, 1234);
 }
 
-TEST_F(RunStepTest, FreezingWhileInactiveSkipsEventsButStillTimesTheStep)
+TEST_F(RunStepTest, FreezingWhileInactiveSkipsEventsButStillTimesTheStepAndReadsInput)
 {
     LoadObjects({Object("frozen", {{kEventStep, 0, "note()"}})});
     AddInstance(0);
     Options().freezeWhenInactive = true;
     Run_Hooks().windowInactive = [] { return true; };
+    int32_t inputUpdates = 0;
+    StepAction() = [&inputUpdates] { ++inputUpdates; };
     Run_SetPreviousStepTime(Timer_GetTime());
     VirtualClock_Advance(500);
     Run_DoAStep();
     EXPECT_TRUE(Notes().empty());
     EXPECT_EQ(Display_State().deltaTime, 500);
+    EXPECT_EQ(inputUpdates, 1);
+    Run_Hooks().windowInactive = [] { return false; };
+    Run_DoAStep();
+    EXPECT_EQ(Notes().size(), 1u);
+}
+
+// The real keyboard pass, keys fed through the window's handlers; the
+// passes after it and the drawing only record that they ran.
+class RunStepKeyboardTest : public RunStepTest {
+protected:
+    void SetUp() override
+    {
+        RunStepTest::SetUp();
+        IO_Init(InputRecordRequest{});
+        Ran().clear();
+        Run_Hooks().inputUpdate = &IO_Update;
+        Run_Hooks().keyboardPass = &Run_HandleKeyboard;
+        Run_Hooks().joystickPass = [] { Ran().emplace_back("joystick"); };
+        Run_Hooks().mousePass = [] { Ran().emplace_back("mouse"); };
+        Run_Hooks().collisionPass = [] { Ran().emplace_back("collision"); };
+        Run_Hooks().drawRoom = [] { Ran().emplace_back("draw"); };
+    }
+    void TearDown() override
+    {
+        IO_Shutdown();
+        RunStepTest::TearDown();
+    }
+    static Lines& Ran()
+    {
+        static Lines ran;
+        return ran;
+    }
+};
+
+TEST_F(RunStepKeyboardTest, ARoomRequestFromAKeyEventSkipsTheLaterPassesAndTheDrawing)
+{
+    LoadObjects({Object("player", {{kEventKeyPress, 32, "note(); goto_room(0)"},
+                                   {kEventStep, 0, "note()"},
+                                   {kEventStep, 2, "note()"}})});
+    Room_Add();
+    const std::string id = std::to_string(AddInstance(0)->i_id);
+    Run_DoAStep();  // nothing pressed: every pass runs
+    EXPECT_EQ(Ran(), (Lines{"joystick", "mouse", "collision", "draw"}));
+    Notes().clear();
+    Ran().clear();
+    IO_OnKeyDown(32, false);
+    Run_DoAStep();
+    EXPECT_EQ(NoteLines(), (Lines{"9:32:" + id}));
+    EXPECT_TRUE(Ran().empty());
+    EXPECT_EQ(NewRoomRequest, 0);
+    EXPECT_EQ(Run_StepCounter(), 1);
 }
 
 // One timeline with moments at 0, 2 and 5; each performed moment is noted.
@@ -224,15 +280,26 @@ RunTimelineAccess FakeTimelines()
     return access;
 }
 
-TEST_F(RunStepTest, TimelinesPerformTheMomentsTheirPositionPasses)
+// The fake time lines installed, nothing performed yet, and one instance
+// running time line 0 at `speed`.
+class RunTimelineTest : public RunStepTest {
+protected:
+    CInstance* TimelineRunner(float speed)
+    {
+        Performed().clear();
+        Run_Hooks().timelines = FakeTimelines();
+        LoadObjects({Object("player")});
+        CInstance* instance = AddInstance(0);
+        instance->i_timelineindex = 0;
+        instance->i_timelinerunning = 1;
+        instance->i_timelinespeed = speed;
+        return instance;
+    }
+};
+
+TEST_F(RunTimelineTest, TimelinesPerformTheMomentsTheirPositionPasses)
 {
-    Performed().clear();
-    Run_Hooks().timelines = FakeTimelines();
-    LoadObjects({Object("player")});
-    CInstance* instance = AddInstance(0);
-    instance->i_timelineindex = 0;
-    instance->i_timelinerunning = 1;
-    instance->i_timelinespeed = 2.0f;
+    CInstance* instance = TimelineRunner(2.0f);
     instance->i_timelineloop = 1;
     for (int32_t step = 0; step < 3; ++step) {
         Run_HandleTimelines();
@@ -242,32 +309,20 @@ TEST_F(RunStepTest, TimelinesPerformTheMomentsTheirPositionPasses)
     EXPECT_EQ(instance->i_timelineposition, 0.0f);
 }
 
-TEST_F(RunStepTest, AMomentThatClearsItselfDoesNotHideTheNextOneDueInTheSameStep)
+TEST_F(RunTimelineTest, AMomentThatClearsItselfDoesNotHideTheNextOneDueInTheSameStep)
 {
-    Performed().clear();
-    Run_Hooks().timelines = FakeTimelines();
+    TimelineRunner(6.0f);
     Run_Hooks().timelines.performMoment = [](CInstance*, CInstance*, int32_t, int32_t moment) {
         Performed().push_back(MomentTimes()[static_cast<size_t>(moment)]);
         MomentTimes().erase(MomentTimes().begin() + moment);
     };
-    LoadObjects({Object("player")});
-    CInstance* instance = AddInstance(0);
-    instance->i_timelineindex = 0;
-    instance->i_timelinerunning = 1;
-    instance->i_timelinespeed = 6.0f;
     Run_HandleTimelines();
     EXPECT_EQ(Performed(), (std::vector<int32_t>{0, 2, 5}));
 }
 
-TEST_F(RunStepTest, TimelinesRunBackwardsWithANegativeSpeed)
+TEST_F(RunTimelineTest, TimelinesRunBackwardsWithANegativeSpeed)
 {
-    Performed().clear();
-    Run_Hooks().timelines = FakeTimelines();
-    LoadObjects({Object("player")});
-    CInstance* instance = AddInstance(0);
-    instance->i_timelineindex = 0;
-    instance->i_timelinerunning = 1;
-    instance->i_timelinespeed = -3.0f;
+    CInstance* instance = TimelineRunner(-3.0f);
     instance->i_timelineposition = 5.0f;
     instance->i_timelineloop = 1;
     Run_HandleTimelines();
@@ -276,6 +331,44 @@ TEST_F(RunStepTest, TimelinesRunBackwardsWithANegativeSpeed)
     // last moment's time.
     EXPECT_EQ(Performed(), (std::vector<int32_t>{2, 1, 0}));
     EXPECT_EQ(instance->i_timelineposition, 5.0f);
+}
+
+// Each profiler call as "begin name colour" or "end".
+Lines& ProfilerCalls()
+{
+    static Lines calls;
+    return calls;
+}
+
+class RunStepProfilerTest : public RunStepTest {
+protected:
+    void SetUp() override
+    {
+        RunStepTest::SetUp();
+        ProfilerCalls().clear();
+        Run_Hooks().profilerBegin = [](uint32_t colour, const char* name) {
+            char text[64];
+            std::snprintf(text, sizeof text, "begin %s %08X", name, colour);
+            ProfilerCalls().emplace_back(text);
+        };
+        Run_Hooks().profilerEnd = [] { ProfilerCalls().emplace_back("end"); };
+    }
+};
+
+TEST_F(RunStepProfilerTest, AStepTimesInputUpdateDrawAndScrollInTurn)
+{
+    Run_DoAStep();
+    EXPECT_EQ(ProfilerCalls(), (Lines{"begin IO&Vask FF00FF00", "end", "begin Update FF0000FF", "end",
+                                      "begin Draw FF00FFFF", "end", "begin Scroll FF008080", "end"}));
+}
+
+TEST_F(RunStepProfilerTest, AStepCutShortByARoomRequestClosesItsUpdateSection)
+{
+    LoadObjects({Object("leaver", {{kEventStep, 0, "goto_room(0)"}})});
+    Room_Add();
+    AddInstance(0);
+    Run_DoAStep();
+    EXPECT_EQ(ProfilerCalls(), (Lines{"begin IO&Vask FF00FF00", "end", "begin Update FF0000FF", "end"}));
 }
 
 }  // namespace

@@ -1,0 +1,245 @@
+// Saved games in files and buffers, the load queue that the step serves at
+// its start, and the save and load built-ins.
+#include "library/save_game_queue.h"
+
+#include <string>
+#include <vector>
+
+#include "library/buffer.h"
+#include "library/save_builtins.h"
+#include "platform/files.h"
+#include "platform/stream.h"
+#include "support/scratch_folder.h"
+#include "unit/world/run_fixture.h"
+#include "world/save_game.h"
+
+namespace bw::test {
+namespace {
+
+constexpr int32_t kWalker = 0;
+
+class SaveGameQueueTest : public RunTest {
+protected:
+    SaveGameQueueTest() : m_data("XDG_DATA_HOME", (m_root / "data").c_str())
+    {
+        m_root.Write("game/data.win", "package");
+        EXPECT_TRUE(Files_SetPackagePath((m_root / "game/data.win").c_str()));
+        EXPECT_TRUE(Files_SetSaveFolderName("SaveGame", false));
+    }
+
+    void SetUp() override
+    {
+        RunTest::SetUp();
+        Buffer_FreeAll();
+        LoadObjects({Object("walker", {{kEventStep, 0, "note(x)"}})});
+        Room_SetCurrent(nullptr, -1);
+        Room_Add();
+        Room_Order().push_back(0);
+        walkerId = Room_Get(0)->AddInstanceRecord(10, 20, kWalker);
+        StartGame();
+    }
+
+    void TearDown() override
+    {
+        // Nothing queued may reach the next test.
+        Buffer_FreeAll();
+        Game_DoQueuedLoad();
+        RunTest::TearDown();
+    }
+
+    static int64_t SavedSize()
+    {
+        CStream stream;
+        EXPECT_TRUE(Game_WriteState(stream));
+        return stream.GetPosition();
+    }
+
+    CInstance& Walker() { return *Instance_Find(walkerId); }
+
+    ScratchFolder m_root;
+    ScopedEnv m_data;
+    int32_t walkerId = 0;
+};
+
+TEST_F(SaveGameQueueTest, ABufferSaveLoadsBackFromTheBufferPositionAtTheNextLoad)
+{
+    const int32_t buffer = Buffer_Create(16, kBufferGrow, 1);
+    Buffer_Get(buffer)->Seek(0, 3);
+    Game_Counters().score = 250;
+    ASSERT_TRUE(Game_SaveBuffer(buffer));
+    const int32_t end = 3 + static_cast<int32_t>(SavedSize());
+    EXPECT_EQ(Buffer_Get(buffer)->Position(), end);
+    EXPECT_GT(Buffer_Get(buffer)->Size(), end);
+
+    Game_Counters().score = 0;
+    Buffer_Get(buffer)->Seek(0, 3);
+    ASSERT_TRUE(Game_QueueLoad(buffer));
+    EXPECT_EQ(Game_Counters().score, 0);  // nothing happens before the step
+    ASSERT_TRUE(Game_DoQueuedLoad());
+    EXPECT_EQ(Game_Counters().score, 250);
+    EXPECT_EQ(Buffer_Get(buffer)->Position(), end);
+    EXPECT_NE(Buffer_Get(buffer), nullptr);  // game code's buffer stays
+    EXPECT_FALSE(Game_DoQueuedLoad());       // served once
+}
+
+TEST_F(SaveGameQueueTest, AFixedBufferTooSmallIsLeftUntouched)
+{
+    const int32_t buffer = Buffer_Create(8, kBufferFixed, 1);
+    EXPECT_FALSE(Game_SaveBuffer(buffer));
+    EXPECT_EQ(Buffer_Get(buffer)->Position(), 0);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(Buffer_Get(buffer)->Data()), 8), std::string(8, '\0'));
+}
+
+TEST_F(SaveGameQueueTest, AMissingBufferIsWarnedAboutAndNothingIsQueued)
+{
+    EXPECT_FALSE(Game_SaveBuffer(99));
+    EXPECT_FALSE(Game_QueueLoad(99));
+    EXPECT_NE(ConsoleLines().find("WARNING: No buffer available for 99\n"), std::string::npos);
+    EXPECT_FALSE(Game_DoQueuedLoad());
+}
+
+TEST_F(SaveGameQueueTest, ABufferFreedWhileQueuedIsNotRead)
+{
+    const int32_t buffer = Buffer_Create(16, kBufferGrow, 1);
+    ASSERT_TRUE(Game_SaveBuffer(buffer));
+    Buffer_Get(buffer)->Seek(0, 0);
+    ASSERT_TRUE(Game_QueueLoad(buffer));
+    Buffer_Delete(buffer);
+    Walker().i_x = 77.0f;
+    ConsoleLines().clear();
+    EXPECT_FALSE(Game_DoQueuedLoad());
+    EXPECT_EQ(ConsoleLines(), "WARNING: No buffer available for " + std::to_string(buffer) + "\n");
+    EXPECT_EQ(Walker().i_x, 77.0f);
+}
+
+TEST_F(SaveGameQueueTest, AFileSaveLoadsBackAndItsBufferIsFreedAfterTheLoad)
+{
+    Walker().i_x = 33.0f;
+    ASSERT_TRUE(Game_Save("slot1.sav"));
+    EXPECT_EQ(static_cast<int64_t>(ScratchFolder::Read(m_root / "data/SaveGame/slot1.sav").size()), SavedSize());
+    Walker().i_x = 1.0f;
+
+    Game_Load("slot1.sav");
+    EXPECT_EQ(Walker().i_x, 1.0f);
+    ASSERT_TRUE(Game_DoQueuedLoad());
+    EXPECT_EQ(Walker().i_x, 33.0f);
+    // The slot the load used is free again for the next buffer.
+    EXPECT_EQ(Buffer_Create(1, kBufferFixed, 1), 0);
+}
+
+TEST_F(SaveGameQueueTest, ASecondLoadWhileAFileLoadWaitsIsIgnored)
+{
+    ASSERT_TRUE(Game_Save("first.sav"));
+    Game_Counters().score = 9;
+    ASSERT_TRUE(Game_Save("second.sav"));
+    Game_Load("first.sav");
+    ConsoleLines().clear();
+    Game_Load("second.sav");
+    const int32_t buffer = Buffer_Create(16, kBufferGrow, 1);
+    EXPECT_FALSE(Game_QueueLoad(buffer));
+    EXPECT_EQ(ConsoleLines(), "WARNING: Load game being ignored due to load game already queued\n"
+                              "WARNING: Load game being ignored due to load game already queued\n");
+    ASSERT_TRUE(Game_DoQueuedLoad());
+    EXPECT_EQ(Game_Counters().score, 0);
+}
+
+TEST_F(SaveGameQueueTest, ADamagedOrMissingFileChangesNothing)
+{
+    m_root.Write("data/SaveGame/bad.sav", std::string("\x52\x03\x00\x00garbage", 11));
+    Walker().i_x = 5.0f;
+    Game_Load("bad.sav");
+    ConsoleLines().clear();
+    EXPECT_FALSE(Game_DoQueuedLoad());
+    EXPECT_EQ(ConsoleLines(), "ERROR: Load game failed: the file ends too early\n");
+    EXPECT_EQ(Walker().i_x, 5.0f);
+
+    ConsoleLines().clear();
+    Game_Load("none.sav");
+    EXPECT_EQ(ConsoleLines(), "ERROR: Load game failed: cannot open \"none.sav\"\n");
+    EXPECT_FALSE(Game_DoQueuedLoad());
+    // A failed open holds nothing up.
+    ASSERT_TRUE(Game_Save("good.sav"));
+    Game_Load("good.sav");
+    EXPECT_TRUE(Game_DoQueuedLoad());
+}
+
+TEST_F(SaveGameQueueTest, TheStepServesTheQueuedLoadBeforeInput)
+{
+    Run_Hooks().doQueuedLoad = [] { Game_DoQueuedLoad(); };
+    const int32_t buffer = Buffer_Create(16, kBufferGrow, 1);
+    Walker().i_x = 3.0f;
+    ASSERT_TRUE(Game_SaveBuffer(buffer));
+    Buffer_Get(buffer)->Seek(0, 0);
+    Walker().i_x = 8.0f;
+    ASSERT_TRUE(Game_QueueLoad(buffer));
+    float seenByInput = 0.0f;
+    StepAction() = [this, &seenByInput] { seenByInput = Walker().i_x; };
+    Notes().clear();
+    Run_DoAStep();
+    EXPECT_EQ(seenByInput, 3.0f);
+    ASSERT_EQ(Notes().size(), 1u);
+    EXPECT_EQ(Notes()[0].args.at(0), 3.0);
+}
+
+struct BuiltinCall {
+    const char* name;
+    BuiltinFunctionProc proc;
+    std::vector<double> reals;
+    std::vector<const char*> texts;
+};
+
+TEST_F(SaveGameQueueTest, TheBuiltinsIgnoreArgumentsOfTheWrongKindOrCountAndGiveMinusOne)
+{
+    const int32_t buffer = Buffer_Create(16, kBufferGrow, 1);
+    const std::vector<BuiltinCall> calls = {
+        {"game_save with a number", &Builtin_GameSave, {1.0}, {}},
+        {"game_load with a number", &Builtin_GameLoad, {1.0}, {}},
+        {"game_save_buffer with a text", &Builtin_GameSaveBuffer, {}, {"0"}},
+        {"game_load_buffer with a text", &Builtin_GameLoadBuffer, {}, {"0"}},
+        {"game_save_buffer with two", &Builtin_GameSaveBuffer, {static_cast<double>(buffer), 0.0}, {}},
+        {"game_load_buffer with two", &Builtin_GameLoadBuffer, {static_cast<double>(buffer), 0.0}, {}},
+    };
+    for (const BuiltinCall& call : calls) {
+        std::vector<Value> args;
+        for (const double real : call.reals) {
+            args.push_back(Real(real));
+        }
+        for (const char* text : call.texts) {
+            Value value;
+            Value_SetString(value, text);
+            args.push_back(value);
+        }
+        Value result = Real(5.0);
+        call.proc(&result, nullptr, nullptr, static_cast<int32_t>(args.size()), args.data());
+        EXPECT_EQ(result.real, -1.0) << call.name;
+        for (Value& arg : args) {
+            Value_Free(arg);
+        }
+    }
+    EXPECT_EQ(Buffer_Get(buffer)->Position(), 0);
+    EXPECT_FALSE(Game_DoQueuedLoad());
+}
+
+TEST_F(SaveGameQueueTest, TheBuiltinsSaveAndQueueWithOneArgumentOfTheirKind)
+{
+    const int32_t buffer = Buffer_Create(16, kBufferGrow, 1);
+    Value result{};
+    Value id = Real(static_cast<double>(buffer));
+    Builtin_GameSaveBuffer(&result, nullptr, nullptr, 1, &id);
+    EXPECT_EQ(result.real, -1.0);
+    EXPECT_GT(Buffer_Get(buffer)->Position(), 0);
+    Buffer_Get(buffer)->Seek(0, 0);
+    Builtin_GameLoadBuffer(&result, nullptr, nullptr, 1, &id);
+    EXPECT_TRUE(Game_DoQueuedLoad());
+
+    Value name;
+    Value_SetString(name, "builtin.sav");
+    Builtin_GameSave(&result, nullptr, nullptr, 1, &name);
+    EXPECT_EQ(result.real, -1.0);
+    Builtin_GameLoad(&result, nullptr, nullptr, 1, &name);
+    EXPECT_TRUE(Game_DoQueuedLoad());
+    Value_Free(name);
+}
+
+}  // namespace
+}  // namespace bw::test
