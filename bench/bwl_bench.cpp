@@ -31,10 +31,12 @@ struct World {
     std::unique_ptr<CCode> fib;
 };
 
+// Never destroyed: the room's instances live in tables that static
+// destruction may already have torn down at exit.
 World& TheWorld()
 {
-    static World world;
-    return world;
+    static World* world = new World;
+    return *world;
 }
 
 bool ExecuteScript(int32_t index, CInstance* self, CInstance* other, int32_t argc, Value* result, Value* args)

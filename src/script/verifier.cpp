@@ -6,6 +6,8 @@
 
 #include "script/bytecode_generator.h"
 #include "script/code_node.h"
+#include "script/verifier_fusion.h"
+#include "script/world_access.h"
 
 namespace bw {
 
@@ -42,6 +44,19 @@ bool IsValueType(VMDataType type)
 bool IsPlainNumber(VMDataType type)
 {
     return type == kTypeDouble || type == kTypeInt || type == kTypeInt64 || type == kTypeBool;
+}
+
+// The slot an argumentN variable reads (N), or -1 for any other variable.
+// The ids come from the world's built-in table, found when first needed.
+int32_t ArgumentSlotOf(int32_t id)
+{
+    for (int32_t slot = 0; slot < kScriptArgumentSlotCount; ++slot) {
+        const std::string name = "argument" + std::to_string(slot);
+        if (Code_WorldAccess().findBuiltinVariable(name.c_str()) == id) {
+            return slot;
+        }
+    }
+    return -1;
 }
 
 bool IsArithmetic(uint8_t opcode)
@@ -132,6 +147,25 @@ private:
     std::vector<size_t> work_;
     std::unordered_map<uint64_t, int32_t> nodeIds_;
     std::unordered_map<int32_t, int32_t> localSlots_;
+    std::unordered_map<int32_t, int32_t> argumentSlots_;  // variable id -> slot, -1 none
+
+    // Reads of argumentN whose scope is the usual one (unspecified or
+    // global) go straight to the argument slot; k.i is N.
+    void BindArgument(VMNativeOp& op)
+    {
+        if (op.handler != VMHandler::PushVariable || (op.flags & kVarRefSelectorInWord) == 0 ||
+            (op.a != kSelectorUnspecified && op.a != kSelectorGlobal)) {
+            return;
+        }
+        auto [it, added] = argumentSlots_.try_emplace(op.b, -1);
+        if (added) {
+            it->second = ArgumentSlotOf(op.b);
+        }
+        if (it->second >= 0) {
+            op.handler = VMHandler::PushArgument;
+            op.k.i = it->second;
+        }
+    }
 
     // Gives a local named in the word its slot.
     void BindLocal(VMNativeOp& op, VMHandler local)
@@ -251,6 +285,7 @@ bool Verifier::StepPush(State& state, const Instruction& in, VMNativeOp& op)
             return false;
         }
         BindLocal(op, VMHandler::PushLocal);
+        BindArgument(op);
         break;
     default:
         return Fail(&in, "push of an unsupported type");
@@ -531,6 +566,7 @@ bool Verifier::Run(const uint8_t* bytes, size_t length)
             op.k.s = out_->strings[static_cast<size_t>(op.b)].c_str();
         }
     }
+    VM_FuseOps(out_->ops);
     return true;
 }
 

@@ -16,46 +16,45 @@
 namespace bw {
 
 // What the machine does for one instruction. Arithmetic and comparisons
-// have handlers for the common type pairs beside the general one.
-enum class VMHandler : uint8_t {
-    Nop,
-    End,  // one past the last instruction: the code has ended
-    PushDouble,
-    PushInt,
-    PushInt64,
-    PushBool,
-    PushString,
-    PushVariable,
-    PushLocal,       // a local named in the word: k.i is its slot
-    PopVariable,     // value beneath the selector and index
-    PopLocal,
-    PopVariableTop,  // value on top of them
-    Rotate,          // the package form's stack shuffle
-    DupBlock,
-    DupRepeat,
-    Popz,
-    Conv,
-    Arithmetic,
-    ArithmeticIntInt,
-    ArithmeticDoubleDouble,
-    Compare,
-    Neg,
-    Not,
-    Branch,
-    BranchTrue,
-    BranchFalse,
-    PushEnv,
-    PopEnv,
-    PopEnvExit,
-    Ret,
-    Exit,
-    Call,
-    IndexCheck,
-    Trap,
-};
+// have handlers for the common type pairs beside the general one. One list
+// makes both the enum and the machine's jump table, so they cannot drift.
+//   End: one past the last instruction: the code has ended
+//   PushLocal: a local named in the word: k.i is its slot
+//   PopVariable: value beneath the selector and index
+//   PopVariableTop: value on top of them
+//   Rotate: the package form's stack shuffle
+//   PushArgument: argumentN read straight from the argument slots; k.i is N
+// The handlers from LocalConstArith on are fused runs of ops, built after
+// verification (verifier_fusion.h); the ops they cover stay in place behind
+// them, so a branch into the run and any case the fused form does not take
+// run the plain ops. A read of argumentN counts as a local push here:
+//   LocalConstArith: push local, push constant, arithmetic
+//   LocalConstArithStore: the same, then pop into a local
+//   ArithStoreLocal: arithmetic, then pop into a local
+//   LocalConstCompareBranch: push local, push constant, compare, branch
+//   CompareBranch: compare, then branch on the result
+//   LocalIndex: push local, convert it to an int, check it as an index
+//   AppendLocal: push local, push string, add, pop into the same local
+//   VariableConstArithStore: push variable, push constant, arithmetic, pop
+//     into the same variable (v += 1 on an instance or global variable)
+#define BW_VM_HANDLERS(X)                                                                                          \
+    X(Nop) X(End) X(PushDouble) X(PushInt) X(PushInt64) X(PushBool) X(PushString) X(PushVariable) X(PushLocal)    \
+    X(PopVariable) X(PopLocal) X(PopVariableTop) X(Rotate) X(DupBlock) X(DupRepeat) X(Popz) X(Conv)               \
+    X(Arithmetic) X(ArithmeticIntInt) X(ArithmeticDoubleDouble) X(Compare) X(Neg) X(Not) X(Branch)                \
+    X(BranchTrue) X(BranchFalse) X(PushEnv) X(PopEnv) X(PopEnvExit) X(Ret) X(Exit) X(Call) X(IndexCheck)          \
+    X(Trap) X(PushArgument) X(LocalConstArith) X(LocalConstArithStore) X(ArithStoreLocal)                         \
+    X(LocalConstCompareBranch) X(CompareBranch) X(LocalIndex) X(AppendLocal) X(VariableConstArithStore)
+
+#define BW_VM_HANDLER_ENUM(name) name,
+enum class VMHandler : uint8_t { BW_VM_HANDLERS(BW_VM_HANDLER_ENUM) };
+#undef BW_VM_HANDLER_ENUM
 
 struct VMNativeOp {
     VMHandler handler = VMHandler::Nop;
+    // The handler of the op alone, in its general form: what a fused op or
+    // a direct argument read falls back to when its operands are not the
+    // ones it serves.
+    VMHandler plain = VMHandler::Nop;
     uint8_t opcode = 0;
     VMDataType t = kTypeNone;  // first type
     VMDataType u = kTypeNone;  // second type
@@ -70,6 +69,9 @@ struct VMNativeOp {
         const char* s;
     } k{};
     uint32_t offset = 0;  // byte offset of the original word
+    // A fused op's constant right operand, as the real its arithmetic or
+    // comparison uses.
+    double constant = 0.0;
 };
 
 struct VerifiedUnit {

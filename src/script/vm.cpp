@@ -1,6 +1,7 @@
 #include "script/vm.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -13,7 +14,9 @@
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/names.h"
+#include "script/operators.h"
 #include "script/resource_seams.h"
+#include "script/verifier_fusion.h"
 #include "script/vm_operators.h"
 #include "script/world_access.h"
 
@@ -76,15 +79,38 @@ inline void FreeOwned(Value& value)
 }
 
 // Adds, subtracts and multiplies of reals cannot fail and make up most of
-// numeric loops, so they skip the call that serves every opcode.
-inline bool DoubleArithmetic(uint8_t opcode, double a, double b, double* out)
+// numeric loops, so they skip the call that serves every opcode; fused ops
+// compute only these.
+inline double RealArithmetic(uint8_t opcode, double a, double b)
 {
     switch (opcode) {
-    case kOpAdd: *out = a + b; return true;
-    case kOpSub: *out = a - b; return true;
-    case kOpMul: *out = a * b; return true;
-    default: return VM_DoubleArithmetic(opcode, a, b, out);
+    case kOpAdd: return a + b;
+    case kOpSub: return a - b;
+    default: return a * b;
     }
+}
+
+inline bool DoubleArithmetic(uint8_t opcode, double a, double b, double* out)
+{
+    if (VM_IsInlineRealArithmetic(opcode)) {
+        *out = RealArithmetic(opcode, a, b);
+        return true;
+    }
+    return VM_DoubleArithmetic(opcode, a, b, out);
+}
+
+// Whether a binary op whose left item is a variable finds reals on both
+// sides: a real variable item, or an int or real on the right.
+inline bool RealOperands(const VMNativeOp* op, const VMSlot& left, const VMSlot& right)
+{
+    return op->u == kTypeVariable && Value_Kind(left.v) == kValueReal &&
+           ((op->t == kTypeVariable && Value_Kind(right.v) == kValueReal) || op->t == kTypeInt ||
+            op->t == kTypeDouble);
+}
+
+inline double RightReal(const VMNativeOp* op, const VMSlot& right)
+{
+    return op->t == kTypeVariable ? right.v.real : op->t == kTypeInt ? right.i : right.d;
 }
 
 // A local of the run. Locals live only as long as their run and nothing
@@ -104,6 +130,13 @@ const char* ScriptName(const CCode& code)
                : name.c_str();
 }
 
+// Whether an argument slot holds exactly what an unused slot holds: the
+// real 0 a fresh Value is.
+inline bool IsEmptySlot(const Value& slot)
+{
+    return slot.kind == kValueReal && slot.ptr == nullptr && std::bit_cast<uint64_t>(slot.real) == 0;
+}
+
 // A script the machine runs on its own stack: what its return restores.
 struct ScriptFrame {
     const VMProgram* program;
@@ -118,7 +151,12 @@ struct ScriptFrame {
     Value* slots;  // the world's argument slots and count
     int32_t* count;
     int32_t argumentCount;
-    Value arguments[kMaxCallArguments];  // the caller's argument slots
+    // The caller's first savedSlots argument slots; the slots past them
+    // were empty.
+    int32_t savedSlots;
+    Value arguments[kMaxCallArguments];
+    int32_t calleeArgc;
+    uint64_t writes;  // the machine's outsideWrites_ when the script started
 };
 
 class Machine {
@@ -148,10 +186,10 @@ private:
     {
         Release(op, sp);
         Code_Report_Error(code_->text.c_str(), code_->IsProgram(), PositionOf(op->offset), message);
-        while (!frames_.empty()) {
+        while (depth_ > 0) {
             const std::string prefix = std::string("In script ") + ScriptName(*code_) + ":\n";
             Code_Error_PrefixPending(prefix.c_str());
-            const VMNativeOp* call = frames_.back().call;
+            const VMNativeOp* call = frames_[depth_ - 1].call;
             sp = Leave(Value{});
             Release(call, sp);
         }
@@ -200,6 +238,101 @@ private:
 
     Local* FrameLocals() { return locals_.data() + localsBase_; }
 
+    // s += "text" on a string local: the text goes on the end of the
+    // local's own block, which is given room to grow, so a string built a
+    // piece at a time is copied a logarithmic number of times, not once per
+    // piece. False when the local is no string or the result too long.
+    static bool AppendToLocal(Local* locals, const VMNativeOp* op)
+    {
+        Local& local = locals[op->k.i];
+        if (!local.defined || Value_Kind(local.value) != kValueString) {
+            return false;
+        }
+        char* text = Value_String(local.value);
+        const size_t length = text != nullptr ? std::strlen(text) : 0;
+        const char* tail = op[1].k.s;
+        const size_t tailLength = std::strlen(tail);
+        if (length + tailLength >= kMaxOperatorStringBytes) {
+            return false;
+        }
+        const size_t need = length + tailLength + 1;
+        if (text == nullptr || MemoryManager_GetSize(text) < need) {
+            auto* grown = static_cast<char*>(BW_ALLOC(need + need / 2, false));
+            if (length > 0) {
+                std::memcpy(grown, text, length);
+            }
+            MemoryManager_Free(text);
+            text = grown;
+        }
+        std::memcpy(text + length, tail, tailLength + 1);
+        local.value.kind = kValueString;  // what the plain add gives
+        local.value.ptr = text;
+        local.value.real = 0.0;
+        return true;
+    }
+
+    // Every 4096th branch pumps the window's messages, so a long loop keeps
+    // the window alive; what the messages run is outside the machine.
+    void CountBranch()
+    {
+        if ((++g_branchCount & kPumpMask) == 0) {
+            ++outsideWrites_;
+            ProcessMessages();
+        }
+    }
+
+    // The op after the conditional branch once its truth is known.
+    const VMNativeOp* TakeBranch(const VMNativeOp* ops, const VMNativeOp* branch, bool truth)
+    {
+        CountBranch();
+        return truth == (branch->plain == VMHandler::BranchTrue) ? ops + branch->a : branch + 1;
+    }
+
+    // The run local-constant-arithmetic at op on a real local: its result.
+    // Whether the argument read at op can take the slot directly. The
+    // general read ends in the same slot, through the global scope or
+    // through self's built-in, which needs a self.
+    bool ArgumentReadable(const VMNativeOp* op) const
+    {
+        const WorldAccess& world = Code_WorldAccess();
+        return world.argumentSlots != nullptr && (op->flags & kVarRefNoIndex) != 0 &&
+               (op->a == kSelectorGlobal || self_ != nullptr || world.isGlobalName(op->b));
+    }
+
+    // The real a fused run's first op (a local or argument push) would
+    // push; false when it would push anything else or fail.
+    bool HeadReal(const Local* locals, const VMNativeOp* op, double* out) const
+    {
+        const Value* value = nullptr;
+        if (op->plain == VMHandler::PushLocal) {
+            const Local& local = locals[op->k.i];
+            if (!local.defined) {
+                return false;
+            }
+            value = &local.value;
+        } else if (ArgumentReadable(op)) {
+            value = &Code_WorldAccess().argumentSlots[op->k.i];
+        } else {
+            return false;
+        }
+        if (Value_Kind(*value) != kValueReal) {
+            return false;
+        }
+        *out = value->real;
+        return true;
+    }
+
+    // The result of the run local-constant-arithmetic at op.
+    bool LocalConstReal(const Local* locals, const VMNativeOp* op, double* out) const
+    {
+        double head = 0.0;
+        if (!HeadReal(locals, op, &head)) {
+            return false;
+        }
+        *out = RealArithmetic(op[2].opcode, head, op->constant);
+        return true;
+    }
+
     const VMProgram* program_ = nullptr;
     const VerifiedUnit* unit_ = nullptr;
     const CCode* code_ = nullptr;
@@ -210,7 +343,14 @@ private:
     std::vector<Local> locals_;
     size_t localsBase_ = 0;
     std::vector<EnvFrame> envs_;
+    // The scripts running on the machine's stack are frames_[0, depth_);
+    // the frames past them stay for reuse.
     std::vector<ScriptFrame> frames_;
+    size_t depth_ = 0;
+    // Counts what may store into the argument slots behind the machine's
+    // back: writes of variables through the world and calls it does not run
+    // itself. While it stands still, the slots hold what script calls left.
+    uint64_t outsideWrites_ = 0;
 };
 
 // Starts program's locals above the caller's.
@@ -405,7 +545,7 @@ bool Machine::EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& calle
     VMSlot* const base = sp - argc;
     const VerifiedUnit& unit = callee.bytecode->unit;
     StackArea& stack = g_stack;
-    if (stack.End() - base < std::max(unit.maxDepth, 1) || frames_.size() >= kMaxScriptFrames) {
+    if (stack.End() - base < std::max(unit.maxDepth, 1) || depth_ >= kMaxScriptFrames) {
         for (int32_t k = 0; k < argc; ++k) {
             Value_Free(base[k].v);
         }
@@ -420,8 +560,10 @@ bool Machine::EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& calle
     // As every run does: the script's own error is the one its report shows.
     Code_Error_ClearPending();
     const WorldAccess& world = Code_WorldAccess();
-    frames_.emplace_back();
-    ScriptFrame& frame = frames_.back();
+    if (depth_ == frames_.size()) {
+        frames_.emplace_back();
+    }
+    ScriptFrame& frame = frames_[depth_++];
     frame.program = program_;
     frame.code = code_;
     frame.call = op;
@@ -434,7 +576,22 @@ bool Machine::EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& calle
     frame.slots = world.argumentSlots;
     frame.count = world.argumentCount;
     frame.argumentCount = *frame.count;
-    for (int32_t i = 0; i < kMaxCallArguments; ++i) {
+    // Slots past the caller's last one in use are empty and come back
+    // empty, so only the slots up to it are set aside. While nothing but
+    // the machine's own calls has touched them, a script caller's slots
+    // past its arguments are still the empty ones its call left there.
+    int32_t saved = kMaxCallArguments;
+    if (depth_ >= 2 && frames_[depth_ - 2].writes == outsideWrites_) {
+        saved = std::max(argc, frames_[depth_ - 2].calleeArgc);
+    } else {
+        while (saved > argc && IsEmptySlot(frame.slots[saved - 1])) {
+            --saved;
+        }
+    }
+    frame.savedSlots = saved;
+    frame.calleeArgc = argc;
+    frame.writes = outsideWrites_;
+    for (int32_t i = 0; i < saved; ++i) {
         frame.arguments[i] = frame.slots[i];
         frame.slots[i] = i < argc ? base[argc - 1 - i].v : Value{};
     }
@@ -451,17 +608,27 @@ bool Machine::EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& calle
 // result takes the arguments' place. Answers the new stack pointer.
 VMSlot* Machine::Leave(Value result)
 {
-    ScriptFrame& frame = frames_.back();
+    ScriptFrame& frame = frames_[depth_ - 1];
     for (size_t i = localsBase_; i < locals_.size(); ++i) {
         FreeOwned(locals_[i].value);
     }
     locals_.resize(localsBase_);
-    envs_.resize(frame.envDepth);
+    if (envs_.size() != frame.envDepth) {
+        envs_.resize(frame.envDepth);
+    }
     self_ = frame.self;
     other_ = frame.other;
-    for (int32_t i = 0; i < kMaxCallArguments; ++i) {
+    for (int32_t i = 0; i < frame.savedSlots; ++i) {
         FreeOwned(frame.slots[i]);
         frame.slots[i] = frame.arguments[i];
+    }
+    // Something may have stored into the slots that were empty.
+    for (int32_t i = frame.writes == outsideWrites_ ? kMaxCallArguments : frame.savedSlots; i < kMaxCallArguments;
+         ++i) {
+        if (!IsEmptySlot(frame.slots[i])) {
+            FreeOwned(frame.slots[i]);
+            frame.slots[i] = Value{};
+        }
     }
     *frame.count = frame.argumentCount;
     program_ = frame.program;
@@ -471,7 +638,7 @@ VMSlot* Machine::Leave(Value result)
     g_stack.reserved = frame.reserved;
     VMSlot* const sp = frame.base;
     sp->v = result;
-    frames_.pop_back();
+    --depth_;
     return sp + 1;
 }
 
@@ -494,6 +661,7 @@ bool Machine::Call(const VMNativeOp*& op, VMSlot*& sp)
             return EnterScript(op, sp, *callee, argc);
         }
     }
+    ++outsideWrites_;
     Value args[kMaxCallArguments];
     for (int32_t k = 0; k < argc; ++k) {
         args[k] = sp[-1 - k].v;  // argument 0 is the top item; its payload moves
@@ -529,300 +697,420 @@ bool Machine::Call(const VMNativeOp*& op, VMSlot*& sp)
     return true;
 }
 
+// Threaded dispatch: every handler ends by jumping straight to the next
+// op's handler through the table, so each op costs one indirect jump whose
+// prediction is tied to the op before it.
+#define BW_DISPATCH() goto* kHandlers[static_cast<uint8_t>(op->handler)]
+#define BW_NEXT()      \
+    do {               \
+        ++op;          \
+        BW_DISPATCH(); \
+    } while (0)
+// A fused op whose operands are not the reals it serves runs its first op
+// alone; the rest of its run follows as plain ops.
+#define BW_PLAIN() goto* kHandlers[static_cast<uint8_t>(op->plain)]
+
 bool Machine::Run(VMSlot* const stack)
 {
+#define BW_VM_HANDLER_LABEL(name) &&L_##name,
+    static const void* const kHandlers[] = {BW_VM_HANDLERS(BW_VM_HANDLER_LABEL)};
+#undef BW_VM_HANDLER_LABEL
+    const WorldAccess& world = Code_WorldAccess();
     const VMNativeOp* ops = unit_->ops.data();
     const VMNativeOp* op = ops;
     VMSlot* sp = stack;
-    for (;;) {
-        switch (op->handler) {
-        case VMHandler::Nop:
-        case VMHandler::Trap:
-            break;
-        case VMHandler::End:
-        case VMHandler::Exit: {
-            Release(op, sp);
-            if (frames_.empty()) {
-                return true;
-            }
-            const VMNativeOp* const call = frames_.back().call;
-            sp = Leave(Value{});  // a script that gives no value gives real 0
-            op = call + 1;
-            ops = unit_->ops.data();
-            continue;
-        }
-        case VMHandler::PushDouble:
-            sp->d = op->k.d;
-            ++sp;
-            break;
-        case VMHandler::PushInt:
-        case VMHandler::PushBool:
-            sp->i = op->k.i;
-            ++sp;
-            break;
-        case VMHandler::PushInt64:
-            sp->l = op->k.l;
-            ++sp;
-            break;
-        case VMHandler::PushString:
-            sp->s = CopyText(op->k.s);
-            ++sp;
-            break;
-        case VMHandler::PushVariable: {
-            const int32_t index = (op->flags & kVarRefNoIndex) != 0 ? kValueNoIndex : (--sp)->i;
-            int32_t selector = op->a;
-            if ((op->flags & kVarRefSelectorInWord) == 0) {
-                selector = (--sp)->i + ((op->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
-            }
-            sp->v = Value{};
-            Value_OutOfRange().failed = false;
-            const bool read = Read(selector, op->b, index, &sp->v);
-            ++sp;
-            if (!read) {
-                if (Code_WorldAccess().strictReads()) {
-                    return Fail(op, sp, ReadError(selector, op->b, index));
-                }
-                Value_SetReal(sp[-1].v, 0.0);
-            }
-            break;
-        }
-        case VMHandler::PushLocal: {
-            const int32_t index = (op->flags & kVarRefNoIndex) != 0 ? kValueNoIndex : (--sp)->i;
-            const Local& local = FrameLocals()[op->k.i];
-            sp->v = Value{};
-            if (local.defined && index == kValueNoIndex && Value_Kind(local.value) == kValueReal) {
-                sp->v.real = local.value.real;
-                ++sp;
-                break;
-            }
-            Value_OutOfRange().failed = false;
-            const bool read = ReadLocal(local, index, &sp->v);
-            ++sp;
-            if (!read) {
-                if (Code_WorldAccess().strictReads()) {
-                    return Fail(op, sp, ReadError(kSelectorLocal, op->b, index));
-                }
-                Value_SetReal(sp[-1].v, 0.0);
-            }
-            break;
-        }
-        case VMHandler::PopLocal: {
-            Local& target = FrameLocals()[op->k.i];
-            // A whole variable item stored over a real releases nothing:
-            // the common assignment just moves it in.
-            if ((op->flags & kVarRefNoIndex) != 0 && op->u == kTypeVariable &&
-                Value_Kind(target.value) == kValueReal) {
-                target.value = (--sp)->v;
-                target.defined = true;
-                break;
-            }
-            const int32_t index = (op->flags & kVarRefNoIndex) != 0 ? kValueNoIndex : (--sp)->i;
-            VMSlot value = *--sp;
-            VM_ToValue(value, op->u);
-            Value_OutOfRange().failed = false;
-            if (!WriteLocal(target, index, &value.v)) {
-                return Fail(op, sp, WriteError(op->b));
-            }
-            break;
-        }
-        case VMHandler::PopVariable:
-        case VMHandler::PopVariableTop: {
-            VMSlot value;
-            if (op->handler == VMHandler::PopVariableTop) {
-                value = *--sp;
-            }
-            const int32_t index = (op->flags & kVarRefNoIndex) != 0 ? kValueNoIndex : (--sp)->i;
-            int32_t selector = op->a;
-            if ((op->flags & kVarRefSelectorInWord) == 0) {
-                selector = (--sp)->i + ((op->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
-            }
-            if (op->handler == VMHandler::PopVariable) {
-                value = *--sp;
-            }
-            VM_ToValue(value, op->u);
-            Value_OutOfRange().failed = false;
-            const bool written = Write(selector, op->b, index, &value.v);
-            Value_Free(value.v);
-            if (!written) {
-                return Fail(op, sp, WriteError(op->b));
-            }
-            break;
-        }
-        case VMHandler::Rotate: {
-            const VMSlot top = sp[-1];
-            std::memmove(static_cast<void*>(sp - op->a), sp - op->a - 1, sizeof(VMSlot) * static_cast<size_t>(op->a));
-            sp[-op->a - 1] = top;
-            sp -= op->b;
-            break;
-        }
-        case VMHandler::DupBlock:
-            std::memcpy(static_cast<void*>(sp), sp - op->a, sizeof(VMSlot) * static_cast<size_t>(op->a));
-            sp += op->a;
-            break;
-        case VMHandler::DupRepeat:
-            for (int32_t i = 0; i < op->a; ++i, ++sp) {
-                if (op->t == kTypeString) {
-                    sp->s = CopyText(sp[-1 - i].s);
-                } else {
-                    sp->v = Value{};
-                    Value_Copy(sp->v, sp[-1 - i].v);
-                }
-            }
-            break;
-        case VMHandler::Popz:
-            VM_FreeItem(*--sp, op->t);
-            break;
-        case VMHandler::Conv:
-            if (const char* error = VM_Convert(sp[-1], op->t, op->u); error != nullptr) {
-                return Fail(op, sp, error);
-            }
-            break;
-        case VMHandler::ArithmeticIntInt: {
-            int32_t out = 0;
-            if (!VM_IntArithmetic(op->opcode, sp[-2].i, sp[-1].i, &out)) {
-                --sp;
-                sp[-1].i = 0;
-                return Fail(op, sp, VM_DivideByZeroError(op->opcode));
-            }
-            --sp;
-            sp[-1].i = out;
-            break;
-        }
-        case VMHandler::ArithmeticDoubleDouble: {
-            double out = 0.0;
-            if (!DoubleArithmetic(op->opcode, sp[-2].d, sp[-1].d, &out)) {
-                --sp;
-                sp[-1].d = 0.0;
-                return Fail(op, sp, VM_DivideByZeroError(op->opcode));
-            }
-            --sp;
-            sp[-1].d = out;
-            break;
-        }
-        case VMHandler::Arithmetic: {
-            // Reals held in variables are the common case of text-compiled
-            // code; they take the real path without unwrapping.
-            VMSlot& left = sp[-2];
-            const VMSlot& right = sp[-1];
-            if (op->u == kTypeVariable && Value_Kind(left.v) == kValueReal &&
-                ((op->t == kTypeVariable && Value_Kind(right.v) == kValueReal) || op->t == kTypeInt ||
-                 op->t == kTypeDouble)) {
-                const double b = op->t == kTypeVariable ? right.v.real : op->t == kTypeInt ? right.i : right.d;
-                double out = 0.0;
-                if (DoubleArithmetic(op->opcode, left.v.real, b, &out)) {
-                    left.v.real = out;
-                    --sp;
-                    break;
-                }
-            }
-            --sp;
-            if (const char* error = VM_Arithmetic(op->opcode, sp[-1], op->u, *sp, op->t, op->result);
-                error != nullptr) {
-                return Fail(op, sp, error);
-            }
-            break;
-        }
-        case VMHandler::Compare: {
-            if (op->u == kTypeVariable && Value_Kind(sp[-2].v) == kValueReal &&
-                ((op->t == kTypeVariable && Value_Kind(sp[-1].v) == kValueReal) || op->t == kTypeInt ||
-                 op->t == kTypeDouble)) {
-                const double b = op->t == kTypeVariable ? sp[-1].v.real : op->t == kTypeInt ? sp[-1].i : sp[-1].d;
-                const bool truth = VM_CompareReals(op->opcode, sp[-2].v.real - b);
-                --sp;
-                sp[-1].l = 0;
-                sp[-1].i = truth ? 1 : 0;
-                break;
-            }
-            --sp;
-            if (const char* error = VM_Compare(op->opcode, sp[-1], op->u, *sp, op->t); error != nullptr) {
-                return Fail(op, sp, error);
-            }
-            break;
-        }
-        case VMHandler::Neg:
-            if (const char* error = VM_Negate(sp[-1], op->t); error != nullptr) {
-                return Fail(op, sp, error);
-            }
-            break;
-        case VMHandler::Not:
-            if (const char* error = VM_Not(sp[-1], op->t); error != nullptr) {
-                return Fail(op, sp, error);
-            }
-            break;
-        case VMHandler::Branch:
-            if ((++g_branchCount & kPumpMask) == 0) {
-                ProcessMessages();
-            }
-            op = ops + op->a;
-            continue;
-        case VMHandler::BranchTrue:
-        case VMHandler::BranchFalse: {
-            if ((++g_branchCount & kPumpMask) == 0) {
-                ProcessMessages();
-            }
-            const bool truth = ((--sp)->i & 0xFF) != 0;
-            if (truth == (op->handler == VMHandler::BranchTrue)) {
-                op = ops + op->a;
-                continue;
-            }
-            break;
-        }
-        case VMHandler::PushEnv: {
-            bool runBody = false;
-            if (const char* error = PushEnv((--sp)->i, &runBody); error != nullptr) {
-                return Fail(op, sp, error);
-            }
-            if (!runBody) {
-                op = ops + op->a;
-                continue;
-            }
-            break;
-        }
-        case VMHandler::PopEnv:
-            if (NextInstance()) {
-                op = ops + op->a;
-                continue;
-            }
-            CloseEnv();
-            break;
-        case VMHandler::PopEnvExit:
-            CloseEnv();
-            break;
-        case VMHandler::Ret: {
-            VMSlot value = *--sp;
-            VM_ToValue(value, op->t);
-            Release(op, sp);
-            if (frames_.empty()) {
-                Value_Free(*result_);
-                *result_ = value.v;
-                return true;
-            }
-            const VMNativeOp* const call = frames_.back().call;
-            sp = Leave(value.v);
-            op = call + 1;
-            ops = unit_->ops.data();
-            continue;
-        }
-        case VMHandler::Call:
-            if (!Call(op, sp)) {
-                return false;
-            }
-            ops = unit_->ops.data();
-            continue;
-        case VMHandler::IndexCheck:
-            if (sp[-1].i < 0) {
-                return Fail(op, sp, "Array index must be +'ve");
-            }
-            if (sp[-1].i >= kArrayIndexLimit) {
-                char message[64];
-                std::snprintf(message, sizeof(message), "Array index must be < %d", kArrayIndexLimit);
-                return Fail(op, sp, message);
-            }
-            break;
-        }
-        ++op;
+    // The running script's locals; they move only when a script starts or
+    // ends or a local named at run time is added.
+    Local* locals = FrameLocals();
+    BW_DISPATCH();
+
+L_Nop:
+L_Trap:
+    BW_NEXT();
+L_End:
+L_Exit: {
+    Release(op, sp);
+    if (depth_ == 0) {
+        return true;
     }
+    const VMNativeOp* const call = frames_[depth_ - 1].call;
+    sp = Leave(Value{});  // a script that gives no value gives real 0
+    op = call + 1;
+    ops = unit_->ops.data();
+    locals = FrameLocals();
+    BW_DISPATCH();
 }
+L_PushDouble:
+    sp->d = op->k.d;
+    ++sp;
+    BW_NEXT();
+L_PushInt:
+L_PushBool:
+    sp->i = op->k.i;
+    ++sp;
+    BW_NEXT();
+L_PushInt64:
+    sp->l = op->k.l;
+    ++sp;
+    BW_NEXT();
+L_PushString:
+    sp->s = CopyText(op->k.s);
+    ++sp;
+    BW_NEXT();
+L_PushArgument:
+    if (ArgumentReadable(op)) {
+        const Value& argument = world.argumentSlots[op->k.i];
+        if (Value_Kind(argument) == kValueReal) {
+            sp->v = argument;
+        } else {
+            sp->v = Value{};
+            Value_Copy(sp->v, argument);
+        }
+        ++sp;
+        BW_NEXT();
+    }
+    BW_PLAIN();  // the general read, with its error report
+L_PushVariable: {
+    const int32_t index = (op->flags & kVarRefNoIndex) != 0 ? kValueNoIndex : (--sp)->i;
+    int32_t selector = op->a;
+    if ((op->flags & kVarRefSelectorInWord) == 0) {
+        selector = (--sp)->i + ((op->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+    }
+    sp->v = Value{};
+    Value_OutOfRange().failed = false;
+    const bool read = Read(selector, op->b, index, &sp->v);
+    locals = FrameLocals();
+    ++sp;
+    if (!read) {
+        if (world.strictReads()) {
+            return Fail(op, sp, ReadError(selector, op->b, index));
+        }
+        Value_SetReal(sp[-1].v, 0.0);
+    }
+    BW_NEXT();
+}
+L_PushLocal: {
+    const int32_t index = (op->flags & kVarRefNoIndex) != 0 ? kValueNoIndex : (--sp)->i;
+    const Local& local = locals[op->k.i];
+    sp->v = Value{};
+    if (local.defined && index == kValueNoIndex && Value_Kind(local.value) == kValueReal) {
+        sp->v.real = local.value.real;
+        ++sp;
+        BW_NEXT();
+    }
+    Value_OutOfRange().failed = false;
+    const bool read = ReadLocal(local, index, &sp->v);
+    ++sp;
+    if (!read) {
+        if (world.strictReads()) {
+            return Fail(op, sp, ReadError(kSelectorLocal, op->b, index));
+        }
+        Value_SetReal(sp[-1].v, 0.0);
+    }
+    BW_NEXT();
+}
+L_PopLocal: {
+    Local& target = locals[op->k.i];
+    // A whole variable item stored over a real releases nothing: the
+    // common assignment just moves it in.
+    if ((op->flags & kVarRefNoIndex) != 0 && op->u == kTypeVariable && Value_Kind(target.value) == kValueReal) {
+        target.value = (--sp)->v;
+        target.defined = true;
+        BW_NEXT();
+    }
+    const int32_t index = (op->flags & kVarRefNoIndex) != 0 ? kValueNoIndex : (--sp)->i;
+    VMSlot value = *--sp;
+    VM_ToValue(value, op->u);
+    Value_OutOfRange().failed = false;
+    if (!WriteLocal(target, index, &value.v)) {
+        return Fail(op, sp, WriteError(op->b));
+    }
+    BW_NEXT();
+}
+L_PopVariable:
+L_PopVariableTop: {
+    ++outsideWrites_;
+    VMSlot value;
+    if (op->handler == VMHandler::PopVariableTop) {
+        value = *--sp;
+    }
+    const int32_t index = (op->flags & kVarRefNoIndex) != 0 ? kValueNoIndex : (--sp)->i;
+    int32_t selector = op->a;
+    if ((op->flags & kVarRefSelectorInWord) == 0) {
+        selector = (--sp)->i + ((op->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+    }
+    if (op->handler == VMHandler::PopVariable) {
+        value = *--sp;
+    }
+    VM_ToValue(value, op->u);
+    Value_OutOfRange().failed = false;
+    const bool written = Write(selector, op->b, index, &value.v);
+    locals = FrameLocals();
+    FreeOwned(value.v);
+    if (!written) {
+        return Fail(op, sp, WriteError(op->b));
+    }
+    BW_NEXT();
+}
+L_Rotate: {
+    const VMSlot top = sp[-1];
+    std::memmove(static_cast<void*>(sp - op->a), sp - op->a - 1, sizeof(VMSlot) * static_cast<size_t>(op->a));
+    sp[-op->a - 1] = top;
+    sp -= op->b;
+    BW_NEXT();
+}
+L_DupBlock:
+    std::memcpy(static_cast<void*>(sp), sp - op->a, sizeof(VMSlot) * static_cast<size_t>(op->a));
+    sp += op->a;
+    BW_NEXT();
+L_DupRepeat:
+    for (int32_t i = 0; i < op->a; ++i, ++sp) {
+        if (op->t == kTypeString) {
+            sp->s = CopyText(sp[-1 - i].s);
+        } else {
+            sp->v = Value{};
+            Value_Copy(sp->v, sp[-1 - i].v);
+        }
+    }
+    BW_NEXT();
+L_Popz:
+    VM_FreeItem(*--sp, op->t);
+    BW_NEXT();
+L_Conv:
+    if (const char* error = VM_Convert(sp[-1], op->t, op->u); error != nullptr) {
+        return Fail(op, sp, error);
+    }
+    BW_NEXT();
+L_ArithmeticIntInt: {
+    int32_t out = 0;
+    if (!VM_IntArithmetic(op->opcode, sp[-2].i, sp[-1].i, &out)) {
+        --sp;
+        sp[-1].i = 0;
+        return Fail(op, sp, VM_DivideByZeroError(op->opcode));
+    }
+    --sp;
+    sp[-1].i = out;
+    BW_NEXT();
+}
+L_ArithmeticDoubleDouble: {
+    double out = 0.0;
+    if (!DoubleArithmetic(op->opcode, sp[-2].d, sp[-1].d, &out)) {
+        --sp;
+        sp[-1].d = 0.0;
+        return Fail(op, sp, VM_DivideByZeroError(op->opcode));
+    }
+    --sp;
+    sp[-1].d = out;
+    BW_NEXT();
+}
+L_Arithmetic: {
+    // Reals held in variables are the common case of text-compiled code;
+    // they take the real path without unwrapping.
+    double out = 0.0;
+    if (RealOperands(op, sp[-2], sp[-1]) && DoubleArithmetic(op->opcode, sp[-2].v.real, RightReal(op, sp[-1]), &out)) {
+        sp[-2].v.real = out;
+        --sp;
+        BW_NEXT();
+    }
+    --sp;
+    if (const char* error = VM_Arithmetic(op->opcode, sp[-1], op->u, *sp, op->t, op->result); error != nullptr) {
+        return Fail(op, sp, error);
+    }
+    BW_NEXT();
+}
+L_Compare:
+    if (RealOperands(op, sp[-2], sp[-1])) {
+        const bool truth = VM_CompareReals(op->opcode, sp[-2].v.real - RightReal(op, sp[-1]));
+        --sp;
+        sp[-1].l = 0;
+        sp[-1].i = truth ? 1 : 0;
+        BW_NEXT();
+    }
+    --sp;
+    if (const char* error = VM_Compare(op->opcode, sp[-1], op->u, *sp, op->t); error != nullptr) {
+        return Fail(op, sp, error);
+    }
+    BW_NEXT();
+L_Neg:
+    if (const char* error = VM_Negate(sp[-1], op->t); error != nullptr) {
+        return Fail(op, sp, error);
+    }
+    BW_NEXT();
+L_Not:
+    if (const char* error = VM_Not(sp[-1], op->t); error != nullptr) {
+        return Fail(op, sp, error);
+    }
+    BW_NEXT();
+L_Branch:
+    CountBranch();
+    op = ops + op->a;
+    BW_DISPATCH();
+L_BranchTrue:
+L_BranchFalse:
+    CountBranch();
+    if ((((--sp)->i & 0xFF) != 0) == (op->handler == VMHandler::BranchTrue)) {
+        op = ops + op->a;
+        BW_DISPATCH();
+    }
+    BW_NEXT();
+L_PushEnv: {
+    bool runBody = false;
+    if (const char* error = PushEnv((--sp)->i, &runBody); error != nullptr) {
+        return Fail(op, sp, error);
+    }
+    if (!runBody) {
+        op = ops + op->a;
+        BW_DISPATCH();
+    }
+    BW_NEXT();
+}
+L_PopEnv:
+    if (NextInstance()) {
+        op = ops + op->a;
+        BW_DISPATCH();
+    }
+    CloseEnv();
+    BW_NEXT();
+L_PopEnvExit:
+    CloseEnv();
+    BW_NEXT();
+L_Ret: {
+    VMSlot value = *--sp;
+    VM_ToValue(value, op->t);
+    Release(op, sp);
+    if (depth_ == 0) {
+        Value_Free(*result_);
+        *result_ = value.v;
+        return true;
+    }
+    const VMNativeOp* const call = frames_[depth_ - 1].call;
+    sp = Leave(value.v);
+    op = call + 1;
+    ops = unit_->ops.data();
+    locals = FrameLocals();
+    BW_DISPATCH();
+}
+L_Call:
+    if (!Call(op, sp)) {
+        return false;
+    }
+    ops = unit_->ops.data();
+    locals = FrameLocals();
+    BW_DISPATCH();
+L_IndexCheck:
+    if (sp[-1].i < 0) {
+        return Fail(op, sp, "Array index must be +'ve");
+    }
+    if (sp[-1].i >= kArrayIndexLimit) {
+        char message[64];
+        std::snprintf(message, sizeof(message), "Array index must be < %d", kArrayIndexLimit);
+        return Fail(op, sp, message);
+    }
+    BW_NEXT();
+
+    // ---- fused runs (verifier_fusion.h); op[k] is the run's k-th op ----
+L_LocalConstArith: {
+    double out = 0.0;
+    if (!LocalConstReal(locals, op, &out)) {
+        BW_PLAIN();
+    }
+    sp->v = Value{};
+    sp->v.real = out;
+    ++sp;
+    op += 3;
+    BW_DISPATCH();
+}
+L_LocalConstArithStore: {
+    double out = 0.0;
+    if (!LocalConstReal(locals, op, &out)) {
+        BW_PLAIN();
+    }
+    Local& target = locals[op[3].k.i];
+    FreeOwned(target.value);
+    target.value = Value{};
+    target.value.real = out;
+    target.defined = true;
+    op += 4;
+    BW_DISPATCH();
+}
+L_ArithStoreLocal:
+    if (RealOperands(op, sp[-2], sp[-1])) {
+        // The left item is the one the plain ops would store, flags and all.
+        Value value = sp[-2].v;
+        value.real = RealArithmetic(op->opcode, value.real, RightReal(op, sp[-1]));
+        sp -= 2;
+        Local& target = locals[op[1].k.i];
+        FreeOwned(target.value);
+        target.value = value;
+        target.defined = true;
+        op += 2;
+        BW_DISPATCH();
+    }
+    BW_PLAIN();
+L_LocalConstCompareBranch: {
+    double head = 0.0;
+    if (!HeadReal(locals, op, &head)) {
+        BW_PLAIN();
+    }
+    op = TakeBranch(ops, op + 3, VM_CompareReals(op[2].opcode, head - op->constant));
+    BW_DISPATCH();
+}
+L_LocalIndex: {
+    const Local& local = locals[op->k.i];
+    if (local.defined && Value_Kind(local.value) == kValueReal) {
+        const int32_t index = VM_RealToInt32(local.value.real);
+        // An index out of bounds takes the plain ops, which report it.
+        if (index >= 0 && index < kArrayIndexLimit) {
+            sp->l = 0;
+            sp->i = index;
+            ++sp;
+            op += 3;
+            BW_DISPATCH();
+        }
+    }
+    BW_PLAIN();
+}
+L_AppendLocal:
+    if (AppendToLocal(locals, op)) {
+        op += 4;
+        BW_DISPATCH();
+    }
+    BW_PLAIN();
+L_VariableConstArithStore: {
+    // The reads and writes the plain ops make, without the stack between.
+    Value value;
+    Value_OutOfRange().failed = false;
+    const bool read = Read(op->a, op->b, kValueNoIndex, &value);
+    locals = FrameLocals();
+    if (!read || Value_Kind(value) != kValueReal) {
+        FreeOwned(value);
+        BW_PLAIN();
+    }
+    value.real = RealArithmetic(op[2].opcode, value.real, op->constant);
+    ++outsideWrites_;
+    Value_OutOfRange().failed = false;
+    const bool written = Write(op->a, op->b, kValueNoIndex, &value);
+    locals = FrameLocals();
+    FreeOwned(value);
+    if (!written) {
+        return Fail(op + 3, sp, WriteError(op->b));
+    }
+    op += 4;
+    BW_DISPATCH();
+}
+L_CompareBranch:
+    if (RealOperands(op, sp[-2], sp[-1])) {
+        const bool truth = VM_CompareReals(op->opcode, sp[-2].v.real - RightReal(op, sp[-1]));
+        sp -= 2;
+        op = TakeBranch(ops, op + 1, truth);
+        BW_DISPATCH();
+    }
+    BW_PLAIN();
+}
+
+#undef BW_PLAIN
+#undef BW_NEXT
+#undef BW_DISPATCH
 
 }  // namespace
 

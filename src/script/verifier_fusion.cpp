@@ -1,0 +1,112 @@
+#include "script/verifier_fusion.h"
+
+namespace bw {
+
+namespace {
+
+bool IsWholeLocalPush(const VMNativeOp& op)
+{
+    return op.handler == VMHandler::PushLocal && (op.flags & kVarRefNoIndex) != 0;
+}
+
+// Reads of argumentN serve fused runs as locals do.
+bool IsWholeLocalOrArgumentPush(const VMNativeOp& op)
+{
+    return IsWholeLocalPush(op) || (op.handler == VMHandler::PushArgument && (op.flags & kVarRefNoIndex) != 0);
+}
+
+bool IsWholeLocalPop(const VMNativeOp& op)
+{
+    return op.handler == VMHandler::PopLocal && (op.flags & kVarRefNoIndex) != 0 && op.u == kTypeVariable;
+}
+
+// A pushed int or real constant: what the next op sees as its right operand.
+bool IsNumberConstant(const VMNativeOp& op)
+{
+    return op.handler == VMHandler::PushInt || op.handler == VMHandler::PushDouble;
+}
+
+// Arithmetic on a variable item and a right operand of type right, giving a
+// variable item: the form whose real case a fused op computes inline.
+bool IsInlineArithmetic(const VMNativeOp& op, bool constantRight)
+{
+    const bool right = op.t == kTypeInt || op.t == kTypeDouble || (!constantRight && op.t == kTypeVariable);
+    return op.handler == VMHandler::Arithmetic && op.u == kTypeVariable && right && op.result == kTypeVariable &&
+           VM_IsInlineRealArithmetic(op.opcode);
+}
+
+bool IsInlineCompare(const VMNativeOp& op, bool constantRight)
+{
+    const bool right = op.t == kTypeInt || op.t == kTypeDouble || (!constantRight && op.t == kTypeVariable);
+    return op.handler == VMHandler::Compare && op.u == kTypeVariable && right;
+}
+
+bool IsConditionalBranch(const VMNativeOp& op)
+{
+    return op.handler == VMHandler::BranchTrue || op.handler == VMHandler::BranchFalse;
+}
+
+// A variable named with its scope in the word and no index.
+bool IsWholeNamedVariable(const VMNativeOp& op, VMHandler handler)
+{
+    const uint32_t named = kVarRefSelectorInWord | kVarRefNoIndex;
+    return op.handler == handler && (op.flags & named) == named;
+}
+
+// The fused handler of the run starting at ops[i], or the op's own.
+VMHandler Fused(const std::vector<VMNativeOp>& ops, size_t i)
+{
+    // The unit ends with an End op, which no pattern takes, so a run that
+    // matches never passes it.
+    auto at = [&](size_t k) -> const VMNativeOp& { return ops[i + k < ops.size() ? i + k : ops.size() - 1]; };
+    const VMNativeOp& first = ops[i];
+    if (IsWholeLocalPush(first) && at(1).handler == VMHandler::Conv && at(1).t == kTypeVariable &&
+        at(1).u == kTypeInt && at(2).handler == VMHandler::IndexCheck) {
+        return VMHandler::LocalIndex;
+    }
+    if (IsWholeLocalPush(first) && at(1).handler == VMHandler::PushString && at(2).handler == VMHandler::Arithmetic &&
+        at(2).opcode == kOpAdd && at(2).t == kTypeString && at(2).u == kTypeVariable &&
+        at(2).result == kTypeVariable && IsWholeLocalPop(at(3)) && at(3).k.i == first.k.i) {
+        return VMHandler::AppendLocal;
+    }
+    if (IsWholeLocalOrArgumentPush(first) && IsNumberConstant(at(1))) {
+        if (IsInlineArithmetic(at(2), true)) {
+            return IsWholeLocalPop(at(3)) ? VMHandler::LocalConstArithStore : VMHandler::LocalConstArith;
+        }
+        if (IsInlineCompare(at(2), true) && IsConditionalBranch(at(3))) {
+            return VMHandler::LocalConstCompareBranch;
+        }
+    }
+    if (IsWholeNamedVariable(first, VMHandler::PushVariable) && IsNumberConstant(at(1)) &&
+        IsInlineArithmetic(at(2), true) && IsWholeNamedVariable(at(3), VMHandler::PopVariable) &&
+        at(3).u == kTypeVariable && at(3).a == first.a && at(3).b == first.b) {
+        return VMHandler::VariableConstArithStore;
+    }
+    if (IsInlineArithmetic(first, false) && IsWholeLocalPop(at(1))) {
+        return VMHandler::ArithStoreLocal;
+    }
+    if (IsInlineCompare(first, false) && IsConditionalBranch(at(1))) {
+        return VMHandler::CompareBranch;
+    }
+    return first.handler;
+}
+
+}  // namespace
+
+void VM_FuseOps(std::vector<VMNativeOp>& ops)
+{
+    for (VMNativeOp& op : ops) {
+        op.plain = op.handler == VMHandler::PushArgument ? VMHandler::PushVariable : op.handler;
+    }
+    for (size_t i = 0; i < ops.size(); ++i) {
+        VMNativeOp& op = ops[i];
+        op.handler = Fused(ops, i);
+        if (op.handler == VMHandler::LocalConstArith || op.handler == VMHandler::LocalConstArithStore ||
+            op.handler == VMHandler::LocalConstCompareBranch || op.handler == VMHandler::VariableConstArithStore) {
+            const VMNativeOp& constant = ops[i + 1];
+            op.constant = constant.handler == VMHandler::PushInt ? constant.k.i : constant.k.d;
+        }
+    }
+}
+
+}  // namespace bw

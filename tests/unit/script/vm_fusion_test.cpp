@@ -1,0 +1,202 @@
+// The machine's fused ops and direct argument reads: each program runs as
+// verified (fused) and again with every op on its plain handler, and both
+// runs must print the same and fail with the same message at the same line.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "bwl_harness.h"
+#include "script/code_unit.h"
+#include "script/error_report.h"
+#include "script/vm.h"
+#include "world/game_state.h"
+
+namespace bw::test {
+namespace {
+
+class VmFusionTest : public BwlTest {
+protected:
+    void SetUp() override
+    {
+        BwlTest::SetUp();
+        Code_SetUseBytecode(true);
+    }
+
+    std::string Execute(const VMProgram& program, const CCode& code, CInstance* runSelf)
+    {
+        Bwl_Printed().clear();
+        Code_Error_ClearPending();
+        Value result;
+        const bool ran = VM_Exec(program, code, runSelf, other, &result);
+        Value_Free(result);
+        return ran ? Bwl_Printed() : Bwl_Printed() + "error: " + Code_Error_PendingMessage() + "\n";
+    }
+
+    // What the program prints fused; a failure when the fused handler is
+    // missing or the plain ops print anything else.
+    std::string Fused(const std::string& text, VMHandler handler, bool withSelf = true)
+    {
+        CCode code(text.c_str(), false);
+        if (!code.Compile("Test.fusion") || code.bytecode == nullptr) {
+            ADD_FAILURE() << "does not compile: " << text;
+            return {};
+        }
+        const VMProgram& fused = *code.bytecode;
+        const auto& ops = fused.unit.ops;
+        EXPECT_TRUE(std::any_of(ops.begin(), ops.end(), [&](const VMNativeOp& op) { return op.handler == handler; }))
+            << "not fused: " << text;
+        VMProgram plain = fused;
+        for (VMNativeOp& op : plain.unit.ops) {
+            op.handler = op.plain;
+        }
+        CInstance* const runSelf = withSelf ? self : nullptr;
+        const std::string printed = Execute(fused, code, runSelf);
+        EXPECT_EQ(printed, Execute(plain, code, runSelf)) << text;
+        return printed;
+    }
+};
+
+struct FusionCase {
+    const char* program;
+    VMHandler handler;
+    const char* printed;  // null: the run fails on the program's last line
+};
+
+TEST_F(VmFusionTest, LocalAndConstantArithmeticMatchesThePlainOps)
+{
+    for (const FusionCase& c : std::initializer_list<FusionCase>{
+             {"var a, b; a = 5; b = a * 3 + 1; print(b)", VMHandler::LocalConstArith, "16\n"},
+             {"var a, b; a = 1.25; b = a - 0.5 + 0; print(b)", VMHandler::LocalConstArith, "0.75\n"},
+             {"var a, b; a = 2147483647; b = a + 1 + 0; print(b)", VMHandler::LocalConstArith, "2147483648\n"},
+             {"var a, b; a = 1000000000; repeat (6) a = a * a; b = a * 0 + 0; print(b == b, a > 1)",
+              VMHandler::LocalConstArith, "0 1\n"},
+             {"var a, b; a = 'x';\nb = a * 2 + 1", VMHandler::LocalConstArith, nullptr},
+             {"var a, b;\nb = a + 1 + 0", VMHandler::LocalConstArith, nullptr},
+             {"var a, b; a[2] = 1;\n\nb = a - 1 + 0", VMHandler::LocalConstArith, nullptr},
+         }) {
+        const std::string printed = Fused(c.program, c.handler);
+        if (c.printed != nullptr) {
+            EXPECT_EQ(printed, c.printed) << c.program;
+        } else {
+            // The plain op reports the error, on the line that holds it.
+            EXPECT_NE(printed.find("error: "), std::string::npos) << c.program;
+            const std::string program = c.program;
+            const std::string line = program.substr(program.rfind('\n') + 1);
+            EXPECT_NE(printed.find(line), std::string::npos) << printed;
+        }
+    }
+}
+
+TEST_F(VmFusionTest, StoresOfArithmeticIntoALocalMatchThePlainOps)
+{
+    EXPECT_EQ(Fused("var i; i = 0; i += 1; i = i - 3; print(i)", VMHandler::LocalConstArithStore), "-2\n");
+    EXPECT_EQ(Fused("var i, j; i = 4; j = i * 0.5; print(i, j)", VMHandler::LocalConstArithStore), "4 2\n");
+    EXPECT_NE(Fused("var i; i = 'text';\ni = i + 1", VMHandler::LocalConstArithStore).find("i = i + 1"),
+              std::string::npos);
+    EXPECT_EQ(Fused("var s, i; s = 1; i = 3; s += i * 2; print(s)", VMHandler::ArithStoreLocal), "7\n");
+    EXPECT_EQ(Fused("var s, t; s = 'a'; t = 'b'; s += t; print(s)", VMHandler::ArithStoreLocal), "ab\n");
+    EXPECT_EQ(Fused("var s, t; s = 'a'; t = 1; s = 2; s += t; s = 'old'; s = t + t; print(s)",
+                    VMHandler::ArithStoreLocal),
+              "2\n");
+    EXPECT_NE(Fused("var s, t; s = 1; t = 'b';\ns -= t", VMHandler::ArithStoreLocal).find("s -= t"),
+              std::string::npos);
+}
+
+TEST_F(VmFusionTest, ComparisonsFeedingABranchMatchThePlainOps)
+{
+    EXPECT_EQ(Fused("var i, n; n = 0; for (i = 0; i < 5; i += 1) n += i; print(n, i)",
+                    VMHandler::LocalConstCompareBranch),
+              "10 5\n");
+    // The epsilon holds for fused comparisons too.
+    EXPECT_EQ(Fused("var a; a = 0.1 + 0.2; if (a == 0.3) print('near'); if (a > 0.3) print('above')",
+                    VMHandler::LocalConstCompareBranch),
+              "near\n");
+    // A NaN local compares as the plain ops compare it.
+    EXPECT_EQ(Fused("var a; a = 1000000000; repeat (6) a = a * a; a = a - a; if (a < 1) print('lt'); if (a >= 1) print('ge');"
+                    "if (a != 1) print('ne')",
+                    VMHandler::LocalConstCompareBranch),
+              "ne\n");
+    EXPECT_EQ(Fused("var a, b; a = 2; b = 3; if (a < b) print('less'); while (a <= b) a += 1; print(a)",
+                    VMHandler::CompareBranch),
+              "less\n4\n");
+    EXPECT_EQ(Fused("var a, b; a = 'x'; b = 'y'; if (a < b) print('less')", VMHandler::CompareBranch), "less\n");
+    EXPECT_NE(Fused("var a; a = 'x';\nif (a < 1) print('less')", VMHandler::LocalConstCompareBranch)
+                  .find("if (a < 1)"),
+              std::string::npos);
+}
+
+TEST_F(VmFusionTest, LocalIndexesMatchThePlainOps)
+{
+    EXPECT_EQ(Fused("var i; i = 2; arr[i] = 5; i = 1.7; arr[i] = 4; print(arr[1], arr[2])", VMHandler::LocalIndex),
+              "4 5\n");
+    EXPECT_EQ(Fused("var i; i = 'text'; arr[i] = 3; print(arr[0])", VMHandler::LocalIndex), "3\n");
+    for (const char* index : {"-1", "32000"}) {
+        const std::string program = std::string("var i; i = ") + index + ";\narr[i] = 1";
+        const std::string printed = Fused(program, VMHandler::LocalIndex);
+        EXPECT_NE(printed.find("error: "), std::string::npos) << printed;
+        EXPECT_NE(printed.find("arr[i] = 1"), std::string::npos) << printed;
+    }
+}
+
+TEST_F(VmFusionTest, AppendingToAStringLocalMatchesThePlainOps)
+{
+    EXPECT_EQ(Fused("var s, i; s = ''; for (i = 0; i < 12; i += 1) s += 'ab'; print(s)", VMHandler::AppendLocal),
+              "abababababababababababab\n");
+    // The copy taken before an append keeps its text.
+    EXPECT_EQ(Fused("var s, t; s = 'a'; t = s; s += 'b'; s += ''; s += 'c'; print(t, s)", VMHandler::AppendLocal),
+              "a abc\n");
+    EXPECT_NE(Fused("var s; s = 1;\ns += 'x'", VMHandler::AppendLocal).find("s += 'x'"), std::string::npos);
+}
+
+TEST_F(VmFusionTest, ArithmeticStoredBackIntoANamedVariableMatchesThePlainOps)
+{
+    EXPECT_EQ(Fused("counter = 1; counter += 2; counter *= 0.5; with (all) counter = 7; print(counter)",
+                    VMHandler::VariableConstArithStore),
+              "7\n");
+    EXPECT_EQ(Fused("global.g = 4; global.g -= 1; x = 10; x += 0.5; print(global.g, x)",
+                    VMHandler::VariableConstArithStore),
+              "3 10.50\n");
+    for (const char* program : {"name = 'a';\nname += 1", "\nnever_set += 1", "\ninstance_count += 1"}) {
+        const std::string printed = Fused(program, VMHandler::VariableConstArithStore);
+        const std::string line = std::string(program).substr(std::string(program).rfind('\n') + 1);
+        EXPECT_NE(printed.find("error: "), std::string::npos) << printed;
+        EXPECT_NE(printed.find(line), std::string::npos) << printed;
+    }
+}
+
+TEST_F(VmFusionTest, ArgumentsAreReadStraightFromTheirSlots)
+{
+    Script_Arguments().values[1] = Value{};
+    Value_SetString(Script_Arguments().values[1], "two");
+    Value_SetReal(Script_Arguments().values[0], 3.0);
+    EXPECT_EQ(Fused("print(argument0, argument1, global.argument0, argument2)", VMHandler::PushArgument),
+              "3 two 3 0\n");
+    // Without a self the unscoped read fails as the plain read does.
+    EXPECT_NE(Fused("print(argument0)", VMHandler::PushArgument, false).find("error: "), std::string::npos);
+    EXPECT_NE(Fused("print(argument0 + 1)", VMHandler::LocalConstArith, false).find("error: "), std::string::npos);
+    EXPECT_EQ(Fused("print(global.argument0 * 2 + 0)", VMHandler::LocalConstArith, false), "6\n");
+    EXPECT_EQ(Fused("if (argument0 > 2) print(argument0 - 1 + 0); if (argument2 < 2) print('no')",
+                    VMHandler::LocalConstCompareBranch),
+              "2\nno\n");
+    EXPECT_EQ(Run("print(add(2, 'x'), add('y', 'z'))", {{"add", "return argument1 + argument0"}}),
+              "error: In script add:\nError in code at line 1:\n   return argument1 + argument0\n\n"
+              "at position 8: DoAdd :: Execution Error\n");
+}
+
+TEST_F(VmFusionTest, ScriptCallsLeaveEverySlotAsTheCallerHadIt)
+{
+    EXPECT_EQ(Run("var r; argument3 = 'kept'; r = f(1); print(r, argument3, argument9, argument12)",
+                  {{"f", "print(argument3, argument_count); argument9 = 'mine'; return g(argument0)"},
+                   {"g", "print(argument9); argument12 = 4; return h()"},
+                   {"h", "return argument12 + argument0"}}),
+              "0 1\n0\n0 kept 0 0\n");
+    // A script calling another with fewer arguments than it was given.
+    EXPECT_EQ(Run("print(two(7, 8))",
+                  {{"two", "var v; v = one(1); print(argument1); return v + argument0"},
+                   {"one", "print(argument1); return argument0"}}),
+              "0\n8\n8\n");
+}
+
+}  // namespace
+}  // namespace bw::test
