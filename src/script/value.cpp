@@ -1,5 +1,6 @@
 #include "script/value.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -51,6 +52,23 @@ void MakeEmptyArray(Value& value)
     value.ptr = nullptr;
     value.real = 0.0;
     value.rowCount = 0;
+}
+
+// Makes row length long. The block grows by half again each time it fills
+// (never past the longest row an index can address), so filling a row one
+// element at a time copies each element a constant number of times on
+// average.
+void GrowRow(ValueArrayRow& row, int32_t length)
+{
+    const int32_t capacity = std::max(row.capacity, row.length);
+    if (length > capacity) {
+        const int64_t grown =
+            std::max<int64_t>(length, std::min<int64_t>(int64_t{capacity} + capacity / 2 + 4, kValueArrayRowStride));
+        // Realloc clears what it adds, so the room past length holds real 0.
+        row.elements = static_cast<Value*>(BW_REALLOC(row.elements, sizeof(Value) * static_cast<size_t>(grown), true));
+        row.capacity = static_cast<int32_t>(grown);
+    }
+    row.length = length;
 }
 
 void CopyText(Value& dest, const char* text)
@@ -363,9 +381,7 @@ void Value_ArraySet(Value& target, const Value& src, int32_t index)
     }
     ValueArrayRow& row = Value_Rows(target)[cell.row];
     if (cell.column >= row.length) {
-        row.elements = static_cast<Value*>(
-            BW_REALLOC(row.elements, sizeof(Value) * (static_cast<size_t>(cell.column) + 1), true));
-        row.length = cell.column + 1;
+        GrowRow(row, cell.column + 1);
     }
     Value& element = row.elements[cell.column];
     Value_Free(element);

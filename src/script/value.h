@@ -31,9 +31,14 @@ inline constexpr int32_t kValueNoIndex = -1;
 struct Value;
 
 struct ValueArrayRow {
-    int32_t length;    // elements in this row
-    Value* elements;   // memory-manager block of length Values, or null
+    int32_t length;    // elements in this row, as game code sees them
+    // Elements the block has room for. A row filled one element at a time
+    // grows its block geometrically; the room past length stays real 0. A
+    // row built whole may leave it 0, meaning the block holds length.
+    int32_t capacity;
+    Value* elements;   // memory-manager block of at least length Values, or null
 };
+static_assert(sizeof(ValueArrayRow) == 16, "the capacity fills what was padding");
 
 struct Value {
     uint32_t kind = kValueReal;  // ValueKind in the low 24 bits, flags above

@@ -69,6 +69,11 @@ struct VMNativeOp {
         const char* s;
     } k{};
     uint32_t offset = 0;  // byte offset of the original word
+    // A variable op's answer to "declared globalvar?", kept while the
+    // world's count of such declarations (globalNamesVersion) stands at
+    // namesVersion; 0 never matches. The machine refreshes it as it runs.
+    mutable uint32_t namesVersion = 0;
+    mutable bool namesGlobal = false;
     // A fused op's constant right operand, as the real its arithmetic or
     // comparison uses.
     double constant = 0.0;

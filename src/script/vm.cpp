@@ -162,7 +162,7 @@ struct ScriptFrame {
 class Machine {
 public:
     Machine(const VMProgram& program, const CCode& code, CInstance* self, CInstance* other, Value* result)
-        : self_(self), other_(other), result_(result)
+        : world_(Code_WorldAccess()), self_(self), other_(other), result_(result)
     {
         Enter(program, code);
     }
@@ -294,9 +294,98 @@ private:
     // through self's built-in, which needs a self.
     bool ArgumentReadable(const VMNativeOp* op) const
     {
-        const WorldAccess& world = Code_WorldAccess();
-        return world.argumentSlots != nullptr && (op->flags & kVarRefNoIndex) != 0 &&
-               (op->a == kSelectorGlobal || self_ != nullptr || world.isGlobalName(op->b));
+        return world_.argumentSlots != nullptr && (op->flags & kVarRefNoIndex) != 0 &&
+               (op->a == kSelectorGlobal || self_ != nullptr || IsGlobalName(op));
+    }
+
+    // Whether the variable op names was declared globalvar, asked of the
+    // world only when a declaration may have changed the answer.
+    bool IsGlobalName(const VMNativeOp* op) const
+    {
+        const uint32_t version = *world_.globalNamesVersion;
+        if (op->namesVersion != version) {
+            op->namesGlobal = world_.isGlobalName(op->b);
+            op->namesVersion = version;
+        }
+        return op->namesGlobal;
+    }
+
+    // The user variable op names through selector, in place, when the
+    // world can hand it over: self, other or the global scope, no
+    // built-in. Null sends the access down the general path, which also
+    // reports what fails. Used at once: game code may move it.
+    Value* DirectSlot(const VMNativeOp* op, int32_t selector, bool create) const
+    {
+        CInstance* owner = nullptr;  // the global scope
+        switch (selector) {
+        case kSelectorUnspecified:
+            if (!IsGlobalName(op)) {
+                owner = self_;
+                if (owner == nullptr) {
+                    return nullptr;
+                }
+            }
+            break;
+        case kSelectorGlobal: break;
+        case kSelectorSelf:
+        case kSelectorOther:
+            owner = selector == kSelectorSelf ? self_ : other_;
+            if (owner == nullptr) {
+                return nullptr;
+            }
+            break;
+        default: return nullptr;
+        }
+        return world_.variableSlot(owner, op->b, create);
+    }
+
+    // What the general write does to a variable found in place, taking
+    // over value's payload: a whole value moves in, and a real stored over
+    // an element of the first row that owns nothing replaces it bit for
+    // bit; anything else goes through the value module.
+    static void WriteSlot(Value& slot, Value& value, int32_t index)
+    {
+        if (index == kValueNoIndex) {
+            FreeOwned(slot);
+            slot = value;
+            return;
+        }
+        if (Value_Kind(value) == kValueReal && Value_Kind(slot) == kValueArray && slot.ptr != nullptr &&
+            slot.rowCount >= 1 && index >= 0 && index < kValueArrayRowStride &&
+            index < Value_Rows(slot)[0].length) {
+            Value& element = Value_Rows(slot)[0].elements[index];
+            if (element.ptr == nullptr) {
+                element = value;
+                return;
+            }
+        }
+        Value_ArraySet(slot, value, index);
+        FreeOwned(value);
+    }
+
+    // What the general read gives for a variable found in place: reals
+    // are copied bit for bit (kind word and all, as Value_Copy does), any
+    // other element through the value module.
+    static bool ReadSlot(const Value& slot, int32_t index, Value* out)
+    {
+        const Value* element = &slot;
+        if (index != kValueNoIndex) {
+            if (Value_Kind(slot) != kValueArray || slot.ptr == nullptr || slot.rowCount < 1 || index < 0 ||
+                index >= kValueArrayRowStride) {
+                return Value_ArrayGet(*out, slot, index);
+            }
+            const ValueArrayRow& row = Value_Rows(slot)[0];
+            if (index >= row.length) {
+                return Value_ArrayGet(*out, slot, index);
+            }
+            element = &row.elements[index];
+        }
+        if (Value_Kind(*element) != kValueReal) {
+            Value_Copy(*out, *element);
+            return true;
+        }
+        *out = *element;
+        return true;
     }
 
     // The real a fused run's first op (a local or argument push) would
@@ -311,7 +400,7 @@ private:
             }
             value = &local.value;
         } else if (ArgumentReadable(op)) {
-            value = &Code_WorldAccess().argumentSlots[op->k.i];
+            value = &world_.argumentSlots[op->k.i];
         } else {
             return false;
         }
@@ -333,6 +422,8 @@ private:
         return true;
     }
 
+    // Held once: the world registers its access before any code runs.
+    const WorldAccess& world_;
     const VMProgram* program_ = nullptr;
     const VerifiedUnit* unit_ = nullptr;
     const CCode* code_ = nullptr;
@@ -406,7 +497,7 @@ bool Machine::WriteLocal(Local& local, int32_t index, Value* in)
 
 bool Machine::Read(int32_t selector, int32_t id, int32_t index, Value* out)
 {
-    const WorldAccess& world = Code_WorldAccess();
+    const WorldAccess& world = world_;
     switch (selector) {
     case kSelectorLocal: return ReadLocal(LocalNamed(id), index, out);
     case kSelectorUnspecified:
@@ -424,7 +515,7 @@ bool Machine::Read(int32_t selector, int32_t id, int32_t index, Value* out)
 
 bool Machine::Write(int32_t selector, int32_t id, int32_t index, const Value* in)
 {
-    const WorldAccess& world = Code_WorldAccess();
+    const WorldAccess& world = world_;
     switch (selector) {
     case kSelectorLocal: {
         Value copy;
@@ -488,7 +579,7 @@ const char* Machine::PushEnv(int32_t selector, bool* runBody)
     default: break;
     }
     std::vector<CInstance*>& list = envs_.back().pending;
-    Code_WorldAccess().collectInstances(selector, &list);
+    world_.collectInstances(selector, &list);
     // One or two instances run in list order, more from the last back to
     // the first; the next to visit is kept at the back.
     if (list.size() <= 2) {
@@ -507,7 +598,7 @@ bool Machine::NextInstance()
     while (!pending.empty()) {
         CInstance* next = pending.back();
         pending.pop_back();
-        if (Code_WorldAccess().isLive(next)) {
+        if (world_.isLive(next)) {
             self_ = next;
             return true;
         }
@@ -532,7 +623,7 @@ const CCode* Machine::InlineScript(int32_t index) const
         (!Code_UseBytecode() && callee->root.kind != kNodeUnset)) {
         return nullptr;
     }
-    if (Code_WorldAccess().argumentSlots == nullptr || self_ == nullptr || other_ == nullptr) {
+    if (world_.argumentSlots == nullptr || self_ == nullptr || other_ == nullptr) {
         return nullptr;
     }
     return callee;
@@ -559,7 +650,7 @@ bool Machine::EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& calle
     }
     // As every run does: the script's own error is the one its report shows.
     Code_Error_ClearPending();
-    const WorldAccess& world = Code_WorldAccess();
+    const WorldAccess& world = world_;
     if (depth_ == frames_.size()) {
         frames_.emplace_back();
     }
@@ -715,7 +806,7 @@ bool Machine::Run(VMSlot* const stack)
 #define BW_VM_HANDLER_LABEL(name) &&L_##name,
     static const void* const kHandlers[] = {BW_VM_HANDLERS(BW_VM_HANDLER_LABEL)};
 #undef BW_VM_HANDLER_LABEL
-    const WorldAccess& world = Code_WorldAccess();
+    const WorldAccess& world = world_;
     const VMNativeOp* ops = unit_->ops.data();
     const VMNativeOp* op = ops;
     VMSlot* sp = stack;
@@ -778,8 +869,13 @@ L_PushVariable: {
     }
     sp->v = Value{};
     Value_OutOfRange().failed = false;
-    const bool read = Read(selector, op->b, index, &sp->v);
-    locals = FrameLocals();
+    bool read = false;
+    if (const Value* slot = DirectSlot(op, selector, false)) {
+        read = ReadSlot(*slot, index, &sp->v);
+    } else {
+        read = Read(selector, op->b, index, &sp->v);
+        locals = FrameLocals();
+    }
     ++sp;
     if (!read) {
         if (world.strictReads()) {
@@ -844,6 +940,11 @@ L_PopVariableTop: {
     }
     VM_ToValue(value, op->u);
     Value_OutOfRange().failed = false;
+    if (Value* slot = DirectSlot(op, selector, true)) {
+        // The world's write of a user variable always succeeds.
+        WriteSlot(*slot, value.v, index);
+        BW_NEXT();
+    }
     const bool written = Write(selector, op->b, index, &value.v);
     locals = FrameLocals();
     FreeOwned(value.v);
@@ -1077,6 +1178,12 @@ L_AppendLocal:
     }
     BW_PLAIN();
 L_VariableConstArithStore: {
+    if (Value* slot = DirectSlot(op, op->a, false); slot != nullptr && Value_Kind(*slot) == kValueReal) {
+        slot->real = RealArithmetic(op[2].opcode, slot->real, op->constant);
+        ++outsideWrites_;
+        op += 4;
+        BW_DISPATCH();
+    }
     // The reads and writes the plain ops make, without the stack between.
     Value value;
     Value_OutOfRange().failed = false;

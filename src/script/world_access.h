@@ -16,6 +16,8 @@ class CInstance;
 class CVariableList;
 
 inline constexpr int32_t kScriptArgumentSlotCount = 16;
+// The version of a world whose globalvar names never change.
+inline constexpr uint32_t kFixedGlobalNamesVersion = 1;
 
 struct WorldAccess {
     // The variable of self (built-ins through their getter and setter).
@@ -32,9 +34,21 @@ struct WorldAccess {
         [](int32_t, int32_t, int32_t, Value*) { return false; };
     bool (*setOnTarget)(int32_t selector, int32_t id, int32_t arrayIndex, const Value* in) =
         [](int32_t, int32_t, int32_t, const Value*) { return false; };
+    // The user variable id of instance, or of the global scope for a null
+    // instance, in place: with create it is made (real 0) when missing, as a
+    // write makes it; without, a missing one answers null. Built-ins (ids
+    // below the user range) answer null: they keep their getters and
+    // setters. The pointer stays valid until the next call that can change
+    // variable lists (game code, a built-in, an instance destroyed).
+    Value* (*variableSlot)(CInstance* instance, int32_t id, bool create) = [](CInstance*, int32_t, bool) {
+        return static_cast<Value*>(nullptr);
+    };
     // Names declared with globalvar.
     bool (*isGlobalName)(int32_t id) = [](int32_t) { return false; };
     void (*declareGlobalName)(int32_t id) = [](int32_t) {};
+    // Changes whenever the answers of isGlobalName may have changed (never
+    // to 0), so an answer may be kept while it stands still.
+    const uint32_t* globalNamesVersion = &kFixedGlobalNamesVersion;
     // A failed read is an error (true), or reads as real 0 (false).
     bool (*strictReads)() = [] { return true; };
 

@@ -78,8 +78,10 @@ void World_RegisterScriptAccess()
     access.setGlobal = &Variable_Global_Set;
     access.getOnTarget = &Variable_GetOnTarget;
     access.setOnTarget = &Variable_SetOnTarget;
+    access.variableSlot = &Variable_Slot;
     access.isGlobalName = [](int32_t id) { return Variable_IsFlagged(id) != 0; };
     access.declareGlobalName = &Variable_SetFlagged;
+    access.globalNamesVersion = &Variable_FlagsVersion();
     access.strictReads = &Variable_StrictReads;
     access.newLocals = [] { return new CVariableList(); };
     access.deleteLocals = [](CVariableList* locals) { delete locals; };

@@ -1,5 +1,6 @@
 #include "world/variable_access.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -28,6 +29,18 @@ std::vector<uint8_t>& Flags()
 {
     static std::vector<uint8_t> flags;
     return flags;
+}
+
+uint32_t& FlagsVersion()
+{
+    static uint32_t version = 1;
+    return version;
+}
+
+void FlagsChanged()
+{
+    uint32_t& version = FlagsVersion();
+    version = version == UINT32_MAX ? 1 : version + 1;
 }
 
 // The live instances an object index names, in the order writes reach them.
@@ -83,6 +96,15 @@ CVariableList& Variable_GlobalList()
         list = std::make_unique<CVariableList>();
     }
     return *list;
+}
+
+Value* Variable_Slot(CInstance* instance, int32_t id, bool create)
+{
+    if (id < kVariableBuiltinIdLimit) {
+        return nullptr;
+    }
+    CVariableList& list = instance != nullptr ? *instance->i_vars : Variable_GlobalList();
+    return list.Slot(id, create);
 }
 
 bool Variable_Global_Get(int32_t id, int32_t arrayIndex, Value* out)
@@ -179,8 +201,16 @@ void Variable_SetFlagged(int32_t id)
         length += kFlagsGrowth;
     }
     flags.resize(length, 0);
-    flags[index] = 1;
+    if (flags[index] == 0) {
+        flags[index] = 1;
+        FlagsChanged();
+    }
     Variable_GlobalList().Ensure(id);
+}
+
+const uint32_t& Variable_FlagsVersion()
+{
+    return FlagsVersion();
 }
 
 int32_t Variable_FlagCount()
@@ -192,6 +222,7 @@ void Variable_Global_Init()
 {
     GlobalListSlot() = std::make_unique<CVariableList>();
     Flags().assign(kFlagsAtStart, 0);
+    FlagsChanged();
 }
 
 bool Variable_Global_SaveState(CStream& stream)
@@ -220,6 +251,7 @@ bool Variable_Global_LoadState(CStream& stream)
     }
     std::vector<uint8_t>& flags = Flags();
     flags.assign(static_cast<size_t>(count), 0);
+    FlagsChanged();
     for (uint8_t& flag : flags) {
         flag = stream.ReadInteger() != 0 ? 1 : 0;
     }
@@ -231,6 +263,7 @@ void Variable_FreeAll()
     Variable_BuiltIn_Free();
     GlobalListSlot().reset();
     std::vector<uint8_t>().swap(Flags());
+    FlagsChanged();
 }
 
 }  // namespace bw

@@ -28,6 +28,9 @@ bool Variable_SetValue(CInstance* self, int32_t id, int32_t arrayIndex, const Va
 bool Variable_Global_Get(int32_t id, int32_t arrayIndex, Value* out);
 bool Variable_Global_Set(int32_t id, int32_t arrayIndex, const Value* in);
 CVariableList& Variable_GlobalList();
+// A user variable of instance (null: of the global scope) in place, see
+// CVariableList::Slot; null for a built-in id.
+Value* Variable_Slot(CInstance* instance, int32_t id, bool create);
 
 // Reads through the instance with that id; false when it is absent or
 // destroyed.
@@ -47,6 +50,9 @@ bool Variable_SetOnTarget(int32_t selector, int32_t id, int32_t arrayIndex, cons
 uint8_t Variable_IsFlagged(int32_t id);
 void Variable_SetFlagged(int32_t id);
 int32_t Variable_FlagCount();
+// Moves on whenever a flag may have changed (a new declaration, game start
+// and end, a load); never 0.
+const uint32_t& Variable_FlagsVersion();
 
 // Game start: an empty global list and 10000 cleared flags.
 void Variable_Global_Init();

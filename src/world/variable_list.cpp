@@ -106,6 +106,18 @@ void CVariableList::Ensure(int32_t id)
     }
 }
 
+Value* CVariableList::Slot(int32_t id, bool create)
+{
+    Node* node = Find(id);
+    if (node == nullptr) {
+        if (!create) {
+            return nullptr;
+        }
+        node = Add(id);
+    }
+    return &node->value;
+}
+
 bool CVariableList::Exists(int32_t id) const
 {
     return Find(id) != nullptr;

@@ -40,6 +40,10 @@ public:
     void SetVar(int32_t id, int32_t arrayIndex, const Value* in);
     // Makes the variable (real 0) unless it exists.
     void Ensure(int32_t id);
+    // The variable's value in place (made, real 0, when absent and create
+    // is set; else null when absent). Valid until the list is cleared,
+    // loaded or destroyed: nodes never move.
+    Value* Slot(int32_t id, bool create);
     bool Exists(int32_t id) const;
     int32_t Count() const { return m_count; }
 

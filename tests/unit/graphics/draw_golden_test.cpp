@@ -1,7 +1,4 @@
-// The drawers on the OpenGL back end (headless), against golden images: a
-// page of four coloured quadrants drawn plain, scaled, rotated, in part and
-// tiled; the shapes; and a surface drawn into and then drawn in one frame.
-// BW_UPDATE_GOLDEN=1 rewrites the images.
+// The drawers on the OpenGL back end (headless), against golden images.
 #include "gl_golden_fixture.h"
 #include "graphics/draw_textured.h"
 #include "graphics/surfaces.h"

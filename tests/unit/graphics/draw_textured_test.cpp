@@ -1,6 +1,4 @@
-// The textured-quad drawers on the recording device: vertex order, UVs as
-// texels over the allocated texture size, rotation thresholds, cropping of
-// page entries and tiling.
+// The textured-quad drawers on the recording device.
 #include "graphics/draw_textured.h"
 
 #include <cmath>

@@ -37,19 +37,38 @@ inline void ExpectGoldenImage(const PngImage& actual, const char* name, size_t t
     EXPECT_LE(differences, tolerance);
 }
 
-// One hidden 64 x 64 window for the whole suite: making a GL context is slow.
-class HiddenWindowTest : public ::testing::Test {
-protected:
+// `width` x `height` of a device texture against tests/golden/<name>, its
+// alpha ignored as the window shows none.
+inline void ExpectGoldenTexture(DeviceTextureId texture, int32_t width, int32_t height, const char* name,
+                                size_t tolerance)
+{
+    GR_VB_Flush();
+    PngImage actual{width, height, std::vector<uint32_t>(static_cast<size_t>(width) * static_cast<size_t>(height))};
+    ASSERT_TRUE(Device_Get()->ReadRect(texture, 0, 0, width, height, actual.pixels.data()));
+    for (uint32_t& pixel : actual.pixels) {
+        pixel |= 0xFF000000u;
+    }
+    ExpectGoldenImage(actual, name, tolerance);
+}
+
+// One hidden window for the whole suite (64 x 64 unless WindowSide is 0,
+// which takes the default size): making a GL context is slow.
+template <int32_t WindowSide = 64>
+class HiddenWindowTestOf : public ::testing::Test {
+public:
     static void SetUpTestSuite()
     {
         HostWindowSettings settings;
-        settings.width = 64;
-        settings.height = 64;
+        if (WindowSide > 0) {
+            settings.width = WindowSide;
+            settings.height = WindowSide;
+        }
         ASSERT_TRUE(HostWindow_Create(settings));
     }
 
     static void TearDownTestSuite() { HostWindow_Destroy(); }
 };
+using HiddenWindowTest = HiddenWindowTestOf<64>;
 
 // A Width x Height render target as the screen, with a room of that size
 // seen whole through the view, cleared to dark grey, point-filtered.

@@ -1,5 +1,4 @@
-// PNG, JPEG and GIF decoding from memory into 0xAARRGGBB pixels, on files
-// written by the libraries' own encoders.
+// PNG, JPEG and GIF decoding from memory, on files the libraries' own encoders wrote.
 #include <gtest/gtest.h>
 
 #include <memory>

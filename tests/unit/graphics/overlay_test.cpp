@@ -1,5 +1,4 @@
-// The overlay on a clock the test moves: profiler sections, the frame-rate
-// statistics, the panel's clicks, and what it draws.
+// The overlay on a clock the test moves: profiler, frame rates, clicks, drawing.
 #include "graphics/overlay.h"
 
 #include <set>

@@ -1,7 +1,4 @@
-// Whole rooms drawn on the OpenGL back end (headless) into a 96 x 64 game
-// image, against golden images: a tiled background with sprites seen
-// through two views, and one sprite turned, scaled and blended.
-// BW_UPDATE_GOLDEN=1 rewrites the images.
+// Whole rooms drawn on the OpenGL back end (headless), against golden images.
 #include <filesystem>
 
 #include "gl_golden_fixture.h"
@@ -40,13 +37,8 @@ std::vector<uint32_t> Quadrants(int32_t side, const uint32_t (&colours)[4])
 
 class RoomGoldenTest : public WorldTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        HostWindowSettings settings;
-        ASSERT_TRUE(HostWindow_Create(settings));
-    }
-
-    static void TearDownTestSuite() { HostWindow_Destroy(); }
+    static void SetUpTestSuite() { HiddenWindowTestOf<0>::SetUpTestSuite(); }
+    static void TearDownTestSuite() { HiddenWindowTestOf<0>::TearDownTestSuite(); }
 
     void SetUp() override
     {
@@ -108,18 +100,9 @@ protected:
         return instance;
     }
 
-    // The game image against tests/golden/<name>; at most `tolerance`
-    // pixels may differ.
     static void ExpectGolden(const char* name, size_t tolerance)
     {
-        GR_VB_Flush();
-        PngImage actual{kWidth, kHeight, std::vector<uint32_t>(static_cast<size_t>(kWidth * kHeight))};
-        ASSERT_TRUE(Device_Get()->ReadRect(GR_GetScreenTexture()->texture, 0, 0, kWidth, kHeight,
-                                           actual.pixels.data()));
-        for (uint32_t& pixel : actual.pixels) {
-            pixel |= 0xFF000000u;  // the game image's alpha is never shown
-        }
-        ExpectGoldenImage(actual, name, tolerance);
+        ExpectGoldenTexture(GR_GetScreenTexture()->texture, kWidth, kHeight, name, tolerance);
     }
 };
 

@@ -71,17 +71,6 @@ TEST_F(RoomDrawTest, ADrawEventReplacesTheSpriteAndRunsWithoutOne)
     ASSERT_EQ(Marks().size(), 2u);
 }
 
-TEST_F(RoomDrawTest, AnInstanceWithImageSettingsDrawsTransformed)
-{
-    const int32_t sprite = MakeSprite(4, 4);
-    CInstance* instance = Place(-1, 100.0f, 0.0f, sprite);
-    instance->i_imagescalex = -2.0f;
-
-    Room_Draw();
-
-    EXPECT_EQ(DrawnLefts(), std::vector<float>{92.0f});  // mirrored leftwards, twice as wide
-}
-
 TEST_F(RoomDrawTest, LayersAndBandsReachTheDeviceAtTheirDepths)
 {
     const int32_t background = MakeBackground(kGameWidth, kGameHeight);
@@ -142,8 +131,7 @@ TEST_F(RoomDrawTest, ViewPortsAreScaledFromTheirSpanToTheWindow)
 
     float scaleX = 0, scaleY = 0;
     Room_GetViewScale(scaleX, scaleY);
-    EXPECT_EQ(scaleX, 2.0f);
-    EXPECT_EQ(scaleY, 2.0f);
+    EXPECT_EQ((std::vector<float>{scaleX, scaleY}), (std::vector<float>{2.0f, 2.0f}));
     const std::vector<std::vector<int32_t>> viewports = Viewports();
     ASSERT_GE(viewports.size(), 2u);
     EXPECT_EQ(viewports[0], (std::vector<int32_t>{0, 0, 320, 240}));
@@ -164,8 +152,7 @@ TEST_F(RoomDrawTest, ViewsEnabledButNoneVisibleDrawNothingAndKeepTheScaleAtOne)
 
     float scaleX = 0, scaleY = 0;
     Room_GetViewScale(scaleX, scaleY);
-    EXPECT_EQ(scaleX, 1.0f);
-    EXPECT_EQ(scaleY, 1.0f);
+    EXPECT_EQ((std::vector<float>{scaleX, scaleY}), (std::vector<float>{1.0f, 1.0f}));
     EXPECT_TRUE(DrawnLefts().empty());
     EXPECT_EQ(Window_ViewMappingsInUse(), 0);
 }
@@ -183,12 +170,9 @@ TEST_F(RoomDrawTest, ATurnedViewDrawsAWidenedRectangle)
     // Widened by half the other side (in whole pixels) each way; a turn
     // below a thousandth of a degree counts as none.
     ASSERT_EQ(Marks().size(), 2u);
-    const RoomDrawRectangle turned = Marks()[0].area;
-    EXPECT_EQ((std::vector<int32_t>{turned.left, turned.top, turned.right, turned.bottom}),
-              (std::vector<int32_t>{50, -50, 350, 251}));
-    const RoomDrawRectangle straight = Marks()[1].area;
-    EXPECT_EQ((std::vector<int32_t>{straight.left, straight.top, straight.right, straight.bottom}),
-              (std::vector<int32_t>{100, 50, 300, 151}));
+    auto edges = [](const RoomDrawRectangle& r) { return std::vector<int32_t>{r.left, r.top, r.right, r.bottom}; };
+    EXPECT_EQ(edges(Marks()[0].area), (std::vector<int32_t>{50, -50, 350, 251}));
+    EXPECT_EQ(edges(Marks()[1].area), (std::vector<int32_t>{100, 50, 300, 151}));
 }
 
 struct FollowCase {
@@ -346,22 +330,6 @@ TEST_F(RoomDrawTest, ThePortSizeComesFromTheVisibleViewsOrTheRoom)
         EXPECT_EQ(GR_GetDisplayWidth(), c.width);
         EXPECT_EQ(GR_GetDisplayHeight(), c.height);
     }
-}
-
-TEST_F(RoomDrawTest, TheProjectionReferenceIsTheRoomAndItsFirstView)
-{
-    room.width = 300;
-    room.height = 200;
-    room.viewsEnabled = 1;
-    room.views[0] = RoomView{1, 0, 0, 160, 120, 0, 0, 320, 240};
-    const ProjectionReference reference = Room_ProjectionReference();
-    EXPECT_TRUE(reference.haveRoom);
-    EXPECT_EQ(reference.roomWidth, 300.0f);
-    EXPECT_TRUE(reference.firstViewVisible);
-    EXPECT_EQ(reference.portWidth, 320.0f);
-    EXPECT_EQ(reference.viewHeight, 120.0f);
-    room.views[0].visible = 0;
-    EXPECT_FALSE(Room_ProjectionReference().firstViewVisible);
 }
 
 }  // namespace

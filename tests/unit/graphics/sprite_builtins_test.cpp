@@ -1,5 +1,4 @@
-// The sprite, background and tile built-ins, called through their entries
-// of the group's table on a room with sprites and backgrounds.
+// The sprite, background and tile built-ins, called through the group's table.
 #include <gmock/gmock.h>
 
 #include <initializer_list>

@@ -1,5 +1,4 @@
-// Surfaces on the recording device: the table, redirecting drawing into a
-// surface and back, drawing one, and reading and saving its pixels.
+// Surfaces on the recording device: the table, targets, drawing, reading and saving.
 #include "graphics/surfaces.h"
 
 #include <cmath>

@@ -1,7 +1,4 @@
-// Text on the OpenGL back end (headless) against a golden image: a package
-// font with a hand-drawn 5 x 7 sheet (plain, centred, four-colour and
-// rotated), the built-in debug font and a font rasterised from a face of the
-// system. BW_UPDATE_GOLDEN=1 rewrites the image.
+// Text on the OpenGL back end (headless): package, debug and system fonts against a golden image.
 #include "gl_golden_fixture.h"
 #include "graphics/text.h"
 #include "graphics/texture_pages.h"
@@ -54,8 +51,8 @@ protected:
     void LoadPackageFont()
     {
         std::vector<uint32_t> pixels(160 * 64, 0x00FFFFFFu);
-        test::FontSpec spec;
-        spec.withPageEntry = true;
+        test::FontSpec plan;
+        plan.withPageEntry = true;
         int16_t x = 1;
         for (const PixelGlyph& glyph : kGlyphs) {
             for (int row = 0; row < 7; ++row) {
@@ -65,14 +62,14 @@ protected:
                     }
                 }
             }
-            spec.glyphs.push_back({static_cast<uint16_t>(glyph.code), x, 1, 5, 7, 6, 0});
+            plan.glyphs.push_back({static_cast<uint16_t>(glyph.code), x, 1, 5, 7, 6, 0});
             x = static_cast<int16_t>(x + 6);
         }
-        spec.glyphs.insert(spec.glyphs.begin(), test::GlyphSpec{' ', 0, 0, 0, 7, 4, 0});
+        plan.glyphs.insert(plan.glyphs.begin(), test::GlyphSpec{' ', 0, 0, 0, 7, 4, 0});
         const int32_t sheet =
             Texture_CreateFromPixels(160, 64, reinterpret_cast<const uint8_t*>(pixels.data()), pixels.size() * 4);
         ASSERT_GE(sheet, 0);
-        test::FontImage image({spec}, static_cast<int16_t>(sheet));
+        test::FontImage image({plan}, static_cast<int16_t>(sheet));
         ASSERT_TRUE(TPAG_Load(image.View(), image.tpagOffset, image.tpagLength));
         ASSERT_TRUE(Font_Load(image.View(), image.fontOffset, image.fontLength));
     }

@@ -20,10 +20,10 @@ protected:
         DrawTest::SetUp();
         const int32_t texture = MakeTexture(144, 128);
         ASSERT_GE(texture, 0);
-        test::FontSpec spec;
-        spec.withPageEntry = true;
-        spec.glyphs = test::FixedAdvanceGlyphs();
-        test::FontImage image({spec}, static_cast<int16_t>(texture));
+        test::FontSpec plan;
+        plan.withPageEntry = true;
+        plan.glyphs = test::FixedAdvanceGlyphs();
+        test::FontImage image({plan}, static_cast<int16_t>(texture));
         ASSERT_TRUE(TPAG_Load(image.View(), image.tpagOffset, image.tpagLength));
         ASSERT_TRUE(Font_Load(image.View(), image.fontOffset, image.fontLength));
         GR_Text_SetFont(0);

@@ -1,6 +1,4 @@
-// Text on the recording device with a fixed-advance package font: line
-// splitting (number signs, CR/LF, word wrap), alignment offsets, and the
-// glyph quads the font writes into the vertex batch.
+// Text on the recording device with a fixed-advance package font.
 #include "graphics/text.h"
 
 #include <cmath>
@@ -28,10 +26,10 @@ protected:
         DrawTest::SetUp();
         texture = MakeTexture(144, 128);  // on a 256 x 128 texture
         ASSERT_GE(texture, 0);
-        FontSpec spec;
-        spec.withPageEntry = true;
-        spec.glyphs = FixedAdvanceGlyphs();
-        FontImage image({spec}, static_cast<int16_t>(texture));
+        FontSpec plan;
+        plan.withPageEntry = true;
+        plan.glyphs = FixedAdvanceGlyphs();
+        FontImage image({plan}, static_cast<int16_t>(texture));
         ASSERT_TRUE(TPAG_Load(image.View(), image.tpagOffset, image.tpagLength));
         ASSERT_TRUE(Font_Load(image.View(), image.fontOffset, image.fontLength));
         GR_Text_SetFont(0);

@@ -1,5 +1,4 @@
-// TPAG and TXTR: page entries copied out of the package and bound to the
-// textures made from the page images; page entry handles.
+// TPAG and TXTR: page entries bound to the textures of their page images; handles.
 #include "graphics/texture_pages.h"
 
 #include "graphics/draw_textured.h"

@@ -21,13 +21,9 @@ protected:
 
 TEST_F(BufferBuiltinsTest, CreateChecksEachArgumentBeforeWork)
 {
-    struct Case {
-        ScriptValue size, kind, alignment;
-        const char* message;
-    };
+    struct Case { ScriptValue size, kind, alignment; const char* message; };
     const Case cases[] = {
-        {0.0, 0.0, 1.0, "buffer_create: Illegal size"},
-        {0.9, 0.0, 1.0, "buffer_create: Illegal size"},
+        {0.0, 0.0, 1.0, "buffer_create: Illegal size"}, {0.9, 0.0, 1.0, "buffer_create: Illegal size"},
         {8.0, 0.0, 0.0, "buffer_create: Illegal alignment size"},
         {8.0, 0.0, 1025.0, "buffer_create: Illegal alignment size"},
         {8.0, "0", 1.0, "buffer_create: Illegal argument type"},
@@ -43,11 +39,7 @@ TEST_F(BufferBuiltinsTest, CreateChecksEachArgumentBeforeWork)
 TEST_F(BufferBuiltinsTest, MisuseIsReportedAndTheDefaultReturned)
 {
     const ScriptValue buffer = CallBuiltin("buffer_create", {8.0, 1.0, 1.0});
-    struct Case {
-        std::function<ScriptValue()> call;
-        double expected;
-        const char* message;
-    };
+    struct Case { std::function<ScriptValue()> call; double expected; const char* message; };
     const Case cases[] = {
         {[&] { return CallBuiltin("buffer_write", {buffer, 1.0}); }, -1, "Illegal argument count"},
         {[&] { return CallBuiltin("buffer_seek", {buffer, "0", 0.0}); }, -1, "Illegal argument type"},

@@ -21,23 +21,6 @@ protected:
     bool Reported() const { return LastError().find(kMissing) != std::string::npos; }
 };
 
-TEST_F(DSBuiltinsTest, EveryBuiltinIsRegisteredWithItsArgumentCount)
-{
-    struct Case {
-        const char* name;
-        int32_t argc;
-    };
-    const Case cases[] = {{"ds_set_precision", 1},   {"ds_stack_create", 0},        {"ds_queue_read", 2},
-                          {"ds_list_insert", 3},     {"ds_map_create", 0},          {"ds_map_add", 3},
-                          {"ds_priority_add", 3},    {"ds_grid_set_grid_region", 8}, {"ds_grid_get_disk_mean", 4},
-                          {"ds_grid_value_x", 6},    {"ds_grid_value_disk_y", 5},   {"ds_grid_sort", 3}};
-    for (const Case& c : cases) {
-        int32_t id = -1;
-        ASSERT_TRUE(Code_Function_Find(c.name, &id)) << c.name;
-        EXPECT_EQ(Code_Function_GetArgCount(id), c.argc) << c.name;
-    }
-}
-
 TEST_F(DSBuiltinsTest, MissingIdsAreReportedExceptListAndMapDestroyOfAnEmptiedSlot)
 {
     const ScriptValue list = CallBuiltin("ds_list_create", {});
@@ -109,11 +92,7 @@ TEST_F(DSBuiltinsTest, NestedIdsComeOutAsPlainReals)
 
 TEST_F(DSBuiltinsTest, MapCreateWithOneArgumentTakesTheBucketCount)
 {
-    int32_t id = -1;
-    ASSERT_TRUE(Code_Function_Find("ds_map_create", &id));
-    ScriptValue buckets(16.9);
-    ScriptValue result;
-    Code_Function_CallBuiltin(id, &result.Get(), nullptr, nullptr, 1, &buckets.Get());
+    const ScriptValue result = CallBuiltin("ds_map_create", {16.9});
     EXPECT_EQ(DS_MapPool().Get(static_cast<int32_t>(result.Real()))->m_buckets.size(), 16u);
 }
 

@@ -35,19 +35,11 @@ std::vector<double> Reals(const CDS_List& list)
 
 TEST_F(DSContainersTest, CompareValuesUsesSinglePrecisionAndKinds)
 {
-    struct Case {
-        ScriptValue a, b;
-        int32_t expected;
-    };
+    struct Case { ScriptValue a, b; int32_t expected; };
     const Case cases[] = {
         {1.0, 1.00000001, 0},
         {16777216.0, 16777217.0, 0},  // one float apart is no difference in single precision
-        {1.0, 2.0, -1},
-        {2.0, 1.0, 1},
-        {1.0, "1", 1},
-        {"1", 1.0, 1},
-        {"abc", "abd", -1},
-        {"abd", "abc", 1},
+        {1.0, 2.0, -1}, {2.0, 1.0, 1}, {1.0, "1", 1}, {"1", 1.0, 1}, {"abc", "abd", -1}, {"abd", "abc", 1},
         {"abc", "abc", 0},
         {"\xff", "a", 1},  // bytes compare unsigned
         {1e300, 1e300, 1},  // both become infinity: inf - inf is NaN

@@ -56,15 +56,9 @@ TEST_F(DSTextTest, StreamFormsAreByteExact)
 
 TEST_F(DSTextTest, MapFormIsByteExact)
 {
-    struct Case {
-        ScriptValue key, value;
-        const char* text;
-    };
+    struct Case { ScriptValue key, value; const char* text; };
     const Case cases[] = {
-        {"a", 1.0, "1:61:3FF0"},
-        {2.0, "hi", "2:40:6869"},
-        {0.0, 1.0, "0::3FF0"},
-        {-0.0, 0.0, "0:80:"},
+        {"a", 1.0, "1:61:3FF0"}, {2.0, "hi", "2:40:6869"}, {0.0, 1.0, "0::3FF0"}, {-0.0, 0.0, "0:80:"},
         {"k", "", "3:6B:"},
     };
     for (const Case& c : cases) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <initializer_list>
 #include <vector>
 
 #include "host/clock.h"
@@ -36,7 +35,7 @@ protected:
         AddChild(2, 0);
     }
 
-    ScriptValue Call(const char* name, std::initializer_list<ScriptValue> args)
+    ScriptValue Call(const char* name, const std::vector<ScriptValue>& args)
     {
         return test::CallFor(self, other, name, args);
     }
@@ -66,19 +65,11 @@ TEST_F(GameBuiltinsTest, FindExistsAndNumberAnswerEachSelector)
         double number;  // instance_number(selector)
     };
     const Case cases[] = {
-        {-1, Id(self), 1, 1},
-        {-2, Id(other), 1, 1},
-        {-3, Id(self), 1, 3},
-        {-4, -4, 0, 0},
-        {-7, -4, 0, 0},
+        {-1, Id(self), 1, 1}, {-2, Id(other), 1, 1}, {-3, Id(self), 1, 3}, {-4, -4, 0, 0}, {-7, -4, 0, 0},
         {0, Id(self), 1, 2},
         {0.9, Id(self), 1, 2},  // objects truncated (instance_number rounds)
-        {2, childId, 1, 1},
-        {1, Id(other), 1, 1},
-        {childId, childId, 1, 1},
-        {Id(asleep), -4, 0, 0},
-        {Id(marked), -4, 0, 0},
-        {99, -4, 0, 0},
+        {2, childId, 1, 1}, {1, Id(other), 1, 1}, {childId, childId, 1, 1}, {Id(asleep), -4, 0, 0},
+        {Id(marked), -4, 0, 0}, {99, -4, 0, 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Call("instance_find", {c.selector, 0.0}).Real(), c.found) << c.selector;
@@ -89,20 +80,13 @@ TEST_F(GameBuiltinsTest, FindExistsAndNumberAnswerEachSelector)
     }
 }
 
-TEST_F(GameBuiltinsTest, FindPastTheLastInstanceGivesNoone)
-{
-    self = AddInstance(0);
-    AddInstance(2);
-    const double count = Call("instance_number", {0.0}).Real();
-    EXPECT_EQ(count, 2);
-    EXPECT_EQ(Call("instance_find", {0.0, count}).Real(), -4);
-    EXPECT_EQ(Call("instance_find", {Id(self), 1.0}).Real(), -4);
-}
-
-TEST_F(GameBuiltinsTest, NumberOfSelfIsNoneOutsideAnInstanceOrWhenItIsDestroyed)
+TEST_F(GameBuiltinsTest, FindPastTheLastInstanceAndSelfOutsideAnInstanceGiveNoone)
 {
     EXPECT_EQ(Call("instance_number", {-1.0}).Real(), 0);
     self = AddInstance(0);
+    AddInstance(2);
+    EXPECT_EQ(Call("instance_find", {0.0, 2.0}).Real(), -4);
+    EXPECT_EQ(Call("instance_find", {Id(self), 1.0}).Real(), -4);
     self->i_marked = 1;
     EXPECT_EQ(Call("instance_number", {-1.0}).Real(), 0);
 }
@@ -123,10 +107,7 @@ TEST_F(GameBuiltinsTest, NearestAndFurthestAnswerIdsOrNoone)
 
 TEST_F(GameBuiltinsTest, CreateRefusesTextArgumentsAndMissingObjects)
 {
-    struct Case {
-        ScriptValue x, y, object;
-        const char* message;
-    };
+    struct Case { ScriptValue x, y, object; const char* message; };
     const Case cases[] = {
         {"a", 0.0, 0.0, "instance_create( ) error: Illegal type"},
         {0.0, "b", 0.0, "instance_create( ) error: Illegal type"},
@@ -205,9 +186,7 @@ protected:
     void SetUp() override
     {
         GameBuiltinsTest::SetUp();
-        for (int32_t object : {0, 1, 2}) {
-            Object_Find(object)->sprite = test::kBlockSprite;
-        }
+        for (int32_t object : {0, 1, 2}) Object_Find(object)->sprite = test::kBlockSprite;
         AddObject(3, test::kHollowSprite);
     }
 };
@@ -217,20 +196,13 @@ TEST_F(CollisionBuiltinsTest, QueriesNameSelfOtherAllObjectsIdsAndNoone)
     self = At(0, 0.0f, 0.0f);
     other = At(1, 4.0f, 4.0f);
     CInstance* child = At(2, 8.0f, 8.0f);
-    struct Case {
-        double selector;
-        double point, pointNotMe, position, meeting, place;
-    };
+    struct Case { double selector; double point, pointNotMe, position, meeting, place; };
     // Everything covers (10, 10); self placed at (2, 2) overlaps the others.
     const Case cases[] = {
-        {-1, Id(self), -4, Id(self), 1, -4},
-        {-2, Id(other), Id(other), Id(other), 1, Id(other)},
-        {-3, Id(self), Id(other), Id(self), 1, Id(other)},
-        {0, Id(self), Id(child), Id(self), 1, Id(child)},
+        {-1, Id(self), -4, Id(self), 1, -4}, {-2, Id(other), Id(other), Id(other), 1, Id(other)},
+        {-3, Id(self), Id(other), Id(self), 1, Id(other)}, {0, Id(self), Id(child), Id(self), 1, Id(child)},
         {2, Id(child), Id(child), Id(child), 1, Id(child)},
-        {Id(other), Id(other), Id(other), Id(other), 1, Id(other)},
-        {-4, -4, -4, -4, 0, -4},
-        {7, -4, -4, -4, 0, -4},
+        {Id(other), Id(other), Id(other), Id(other), 1, Id(other)}, {-4, -4, -4, -4, 0, -4}, {7, -4, -4, -4, 0, -4},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Call("collision_point", {10.0, 10.0, c.selector, 0.0, 0.0}).Real(), c.point) << c.selector;
@@ -245,32 +217,20 @@ TEST_F(CollisionBuiltinsTest, QueriesNameSelfOtherAllObjectsIdsAndNoone)
 TEST_F(CollisionBuiltinsTest, ShapeQueriesTakeCornersThenObjectPreciseAndNotMe)
 {
     const double block = Id(At(0, 30.0f, 30.0f));
-    struct Case {
-        const char* name;
-        std::vector<double> args;
-        double expected;
-    };
+    struct Case { const char* name; std::vector<ScriptValue> args; double expected; };
     const Case cases[] = {
-        {"collision_rectangle", {0, 0, 31, 31, -3, 0, 0}, block},
-        {"collision_rectangle", {0, 0, 29, 29, -3, 0, 0}, -4},
-        {"collision_ellipse", {0, 0, 31, 31, -3, 0, 0}, -4},
-        {"collision_ellipse", {20, 20, 50, 50, 0, 0, 0}, block},
-        {"collision_line", {0, 0, 31, 31, -3, 0, 0}, block},
-        {"collision_line", {0, 31, 31, 0, -3, 0, 0}, -4},
+        {"collision_rectangle", {0.0, 0.0, 31, 31, -3, 0.0, 0.0}, block},
+        {"collision_rectangle", {0.0, 0.0, 29, 29, -3, 0.0, 0.0}, -4},
+        {"collision_ellipse", {0.0, 0.0, 31, 31, -3, 0.0, 0.0}, -4},
+        {"collision_ellipse", {20, 20, 50, 50, 0.0, 0.0, 0.0}, block},
+        {"collision_line", {0.0, 0.0, 31, 31, -3, 0.0, 0.0}, block},
+        {"collision_line", {0.0, 31, 31, 0.0, -3, 0.0, 0.0}, -4},
         // The circle is the ellipse in its bounding square.
-        {"collision_circle", {20, 20, 15, -3, 0, 0}, block},
-        {"collision_circle", {20, 20, 14, -3, 0, 0}, -4},
-        {"collision_circle", {30, 30, 0, -3, 0, 0}, block},
-        {"collision_circle", {29, 30, 0, -3, 0, 0}, -4},
+        {"collision_circle", {20, 20, 15, -3, 0.0, 0.0}, block}, {"collision_circle", {20, 20, 14, -3, 0.0, 0.0}, -4},
+        {"collision_circle", {30, 30, 0.0, -3, 0.0, 0.0}, block}, {"collision_circle", {29, 30, 0.0, -3, 0.0, 0.0}, -4},
     };
-    for (const Case& c : cases) {
-        std::vector<Value> args;
-        for (double arg : c.args) {
-            args.push_back(Real(arg));
-        }
-        ScriptValue result;
-        test::CallAs(c.name, self, other, args, &result.Get());
-        EXPECT_EQ(result.Real(), c.expected) << c.name << " " << c.args[0] << "," << c.args[1] << "," << c.args[2];
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(Call(cases[i].name, cases[i].args).Real(), cases[i].expected) << "case " << i;
     }
 }
 
@@ -306,9 +266,7 @@ protected:
     void SetUp() override
     {
         GameBuiltinsTest::SetUp();
-        for (int32_t i = 0; i < 3; ++i) {
-            Room_Add();
-        }
+        for (int32_t i = 0; i < 3; ++i) Room_Add();
         Room_Order() = {2, 0, 1};
     }
     void TearDown() override
@@ -321,14 +279,10 @@ protected:
 
 TEST_F(RoomOrderBuiltinsTest, PreviousAndNextFollowTheRoomOrder)
 {
-    struct Case {
-        const char* name;
-        double room, expected;
-    };
+    struct Case { const char* name; double room, expected; };
     const Case cases[] = {
         {"room_next", 2, 0},   {"room_next", 0, 1},      {"room_next", 1, -1},
-        {"room_previous", 1, 0}, {"room_previous", 2, -1}, {"room_previous", 999, -1},
-        {"room_next", -1, -1},
+        {"room_previous", 1, 0}, {"room_previous", 2, -1}, {"room_previous", 999, -1}, {"room_next", -1, -1},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Call(c.name, {c.room}).Real(), c.expected) << c.name << " " << c.room;
@@ -337,24 +291,13 @@ TEST_F(RoomOrderBuiltinsTest, PreviousAndNextFollowTheRoomOrder)
 
 TEST_F(RoomOrderBuiltinsTest, GotoEndAndRestartSetTheRoomRequest)
 {
-    struct Case {
-        const char* name;
-        std::vector<ScriptValue> args;
-        int32_t request;
-    };
+    struct Case { const char* name; std::vector<ScriptValue> args; int32_t request; };
     const Case cases[] = {
-        {"room_goto", {1.0}, 1},
-        {"game_end", {}, kRequestEndGame},
-        {"game_restart", {}, kRequestRestart},
+        {"room_goto", {1.0}, 1}, {"game_end", {}, kRequestEndGame}, {"game_restart", {}, kRequestRestart},
     };
     for (const Case& c : cases) {
         NewRoomRequest = kRequestNone;
-        std::vector<Value> views;
-        for (const ScriptValue& arg : c.args) {
-            views.push_back(arg.Get());
-        }
-        ScriptValue result;
-        test::CallAs(c.name, nullptr, nullptr, views, &result.Get());
+        test::CallFor(nullptr, nullptr, c.name, c.args);
         EXPECT_EQ(NewRoomRequest, c.request) << c.name;
     }
 }
@@ -366,11 +309,7 @@ int64_t g_fakeSlept = 0;
 
 // Each look at the clock moves it on a little, so the timer's final spin
 // ends; sleeping moves it by the time slept.
-int64_t FakeNow()
-{
-    return g_fakeNow += 50;
-}
-
+int64_t FakeNow() { return g_fakeNow += 50; }
 void FakeSleep(int64_t milliseconds)
 {
     g_fakeSlept += milliseconds * 1000;
@@ -403,26 +342,21 @@ protected:
     HostClock m_previous{};
 };
 
-TEST_F(SleepTest, LongerThanThreeSecondsWaitsTheWholeTime)
+TEST_F(SleepTest, WaitsTheMillisecondsDownToTheMicrosecond)
 {
-    const int64_t waited = Waited(7000.0);
+    const int64_t waited = Waited(7000.0);  // longer than three seconds: the whole time
     EXPECT_GE(waited, 7000000);
     EXPECT_LT(waited, 7100000);
-}
-
-TEST_F(SleepTest, TakesMillisecondsDownToTheMicrosecond)
-{
-    const int64_t waited = Waited(0.5);
-    EXPECT_GE(waited, 500);
-    EXPECT_LT(waited, 1000);
+    g_fakeSlept = 0;
+    const int64_t brief = Waited(0.5);
+    EXPECT_GE(brief, 500);
+    EXPECT_LT(brief, 1000);
     EXPECT_EQ(g_fakeSlept, 0);  // too short to hand to the host's sleep
 }
 
 TEST_F(SleepTest, NothingForZeroNegativeOrNotANumber)
 {
-    for (double milliseconds : {0.0, -5.0, std::nan("")}) {
-        EXPECT_LT(Waited(milliseconds), 200) << milliseconds;
-    }
+    for (double milliseconds : {0.0, -5.0, std::nan("")}) EXPECT_LT(Waited(milliseconds), 200) << milliseconds;
 }
 
 }  // namespace

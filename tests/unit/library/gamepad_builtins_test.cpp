@@ -70,9 +70,7 @@ TEST_F(GamepadBuiltinsTest, OutOfRangeThresholdIsLoggedAndNotStored)
 TEST_F(GamepadBuiltinsTest, ConnectedPadAnswersThroughTheConstants)
 {
     test::VirtualPad device;
-    for (int step = 0; step < kGamepadCount; ++step) {
-        IO_Update();
-    }
+    for (int step = 0; step < kGamepadCount; ++step) IO_Update();
     ASSERT_EQ(Call("gamepad_is_connected", {0.0}), 1.0);
     device.SetButton(SDL_CONTROLLER_BUTTON_B, true);
     device.SetAxis(SDL_CONTROLLER_AXIS_LEFTY, 16384);  // pushed down

@@ -156,11 +156,7 @@ TEST_F(InputBuiltinsTest, WithoutJoysticksEverythingReadsItsDefault)
 TEST_F(InputBuiltinsTest, StickPositionGivesTheNumberPadDirection)
 {
     test::VirtualJoystick stick(2, 4, 1);
-    struct Case {
-        int16_t x;
-        int16_t y;
-        double key;
-    };
+    struct Case { int16_t x; int16_t y; double key; };
     for (const Case& c : {Case{-22767, -22767, 103}, Case{0, 0, 101}, Case{32767, 0, 102}, Case{0, 32767, 98},
                           Case{-32768, 32767, 97}}) {
         stick.SetAxis(0, c.x);

@@ -2,7 +2,6 @@
 // values that free themselves.
 #pragma once
 
-#include <initializer_list>
 #include <vector>
 
 #include "unit/library/library_test_support.h"
@@ -11,8 +10,7 @@
 namespace bw::test {
 
 // The built-in of that name called for self and other; its result.
-inline ScriptValue CallFor(CInstance* self, CInstance* other, const char* name,
-                           std::initializer_list<ScriptValue> args)
+inline ScriptValue CallFor(CInstance* self, CInstance* other, const char* name, const std::vector<ScriptValue>& args)
 {
     std::vector<Value> views;  // the list keeps the payloads
     for (const ScriptValue& arg : args) {

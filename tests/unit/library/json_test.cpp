@@ -76,35 +76,25 @@ TEST_F(JsonTest, ObjectsBecomeMapsAndArraysLists)
     EXPECT_EQ(Text(list->GetValue(2)), "x");
 }
 
-TEST_F(JsonTest, TextsThatAreNoObjectAreWrappedAsDefault)
+TEST_F(JsonTest, TextsAndRealsThatAreNoObjectAreWrappedAsDefault)
 {
     const int32_t array = Json_Decode(" [1,2] ");
     const Value* member = Member(array, "default");
     ASSERT_TRUE(DS_OwnsList(*member));
     EXPECT_EQ(DS_ListPool().Get(static_cast<int32_t>(member->real))->Size(), 2);
 
-    struct Case {
-        const char* text;
-        const char* member;
-    };
+    struct Case { const char* text; const char* member; };
     const Case cases[] = {
         {"hello", "hello"},
         {"say \"hi\"\\n", "say \"hi\"\\n"},  // kept exactly, quotes and backslashes too
-        {"{broken", "{broken"},
-        {"{\"a\":}", "{\"a\":}"},
-        {"[1,", "[1,"},
-        {"", ""},
+        {"{broken", "{broken"}, {"{\"a\":}", "{\"a\":}"}, {"[1,", "[1,"}, {"", ""},
     };
     for (const Case& c : cases) {
         const int32_t map = Json_Decode(c.text);
         ASSERT_GE(map, 0) << c.text;
         EXPECT_EQ(Text(Member(map, "default")), c.member);
     }
-}
-
-TEST_F(JsonTest, ARealDecodesToItsTwoDecimals)
-{
-    const ScriptValue map = CallBuiltin("json_decode", {3.14159});
+    const ScriptValue map = CallBuiltin("json_decode", {3.14159});  // a real: its two decimals
     EXPECT_EQ(Text(Member(static_cast<int32_t>(map.Real()), "default")), "3.14");
 }
 
@@ -130,8 +120,8 @@ TEST_F(JsonTest, RealKeysAreTruncatedAndUnownedIdsStayNumbers)
 TEST_F(JsonTest, EncodingAnUnknownMapGivesNothing)
 {
     EXPECT_EQ(Json_EncodeMap(-1), "");
-    EXPECT_EQ(CallBuiltin("json_encode", {-1.0}).Text(), "");
-    EXPECT_TRUE(CallBuiltin("json_encode", {-1.0}).IsString());
+    const ScriptValue text = CallBuiltin("json_encode", {-1.0});
+    EXPECT_TRUE(text.IsString() && text.Text().empty());
 }
 
 TEST_F(JsonTest, EncodingStopsAtACycle)

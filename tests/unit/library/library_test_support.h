@@ -44,7 +44,7 @@ private:
 };
 
 // The built-in of that name called with the arguments; its result.
-inline ScriptValue CallBuiltin(const char* name, std::initializer_list<ScriptValue> arguments)
+inline ScriptValue CallBuiltin(const char* name, const std::vector<ScriptValue>& arguments)
 {
     int32_t id = -1;
     EXPECT_TRUE(Code_Function_Find(name, &id)) << name;
@@ -55,6 +55,10 @@ inline ScriptValue CallBuiltin(const char* name, std::initializer_list<ScriptVal
     ScriptValue result;
     Code_Function_CallBuiltin(id, &result.Get(), nullptr, nullptr, static_cast<int32_t>(args.size()), args.data());
     return result;
+}
+inline ScriptValue CallBuiltin(const char* name, std::initializer_list<ScriptValue> arguments)
+{
+    return CallBuiltin(name, std::vector<ScriptValue>(arguments));
 }
 
 // The library's built-ins, registered once per test program.

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -31,7 +30,7 @@ protected:
         other = AddInstance(1);
     }
 
-    ScriptValue Call(const char* name, std::initializer_list<ScriptValue> args)
+    ScriptValue Call(const char* name, const std::vector<ScriptValue>& args)
     {
         return test::CallFor(self, other, name, args);
     }
@@ -114,9 +113,7 @@ protected:
 TEST_F(ExecuteFileTest, ReadsTheWholeFileHoweverLongItsLines)
 {
     std::string text = "\xEF\xBB\xBFvar s;\ns = 0;\n";
-    for (int i = 0; i < 1000; ++i) {
-        text += "s += 1;\n";
-    }
+    for (int i = 0; i < 1000; ++i) text += "s += 1;\n";
     // One line of 6000 bytes: cut anywhere, its comment would become code.
     text += "s += 1; // " + std::string(6000, 'x') + "\nreturn s + argument0;";
     ASSERT_GT(text.size(), 5120u * 2);
@@ -141,17 +138,12 @@ TEST_F(ExecuteFileTest, FileThatDoesNotCompileIsLoggedAsAFile)
 
 TEST_F(MiscBuiltinsTest, GlobalAndLocalVariablesAreReadAndWrittenByName)
 {
-    struct Case {
-        const char* scope;
-        const char* name;
-    };
-    const Case cases[] = {{"global", "v_plain"}, {"local", "v_plain"}};
-    for (const Case& c : cases) {
-        const std::string prefix = std::string("variable_") + c.scope;
-        EXPECT_EQ(Call((prefix + "_exists").c_str(), {c.name}).Real(), 0.0) << c.scope;
-        Call((prefix + "_set").c_str(), {c.name, "text"});
-        EXPECT_EQ(Call((prefix + "_exists").c_str(), {c.name}).Real(), 1.0) << c.scope;
-        EXPECT_EQ(Call((prefix + "_get").c_str(), {c.name}).Text(), "text") << c.scope;
+    for (const char* scope : {"global", "local"}) {
+        const std::string prefix = std::string("variable_") + scope;
+        EXPECT_EQ(Call((prefix + "_exists").c_str(), {"v_plain"}).Real(), 0.0) << scope;
+        Call((prefix + "_set").c_str(), {"v_plain", "text"});
+        EXPECT_EQ(Call((prefix + "_exists").c_str(), {"v_plain"}).Real(), 1.0) << scope;
+        EXPECT_EQ(Call((prefix + "_get").c_str(), {"v_plain"}).Text(), "text") << scope;
     }
     // The two scopes hold apart what they were given.
     Call("variable_local_set", {"v_plain", 4.0});
@@ -176,24 +168,15 @@ TEST_F(MiscBuiltinsTest, ArraysAreAddressedByRowAndColumn)
 
 TEST_F(MiscBuiltinsTest, IndexesOf32000AndMoreAreReportedAndDoNothing)
 {
-    struct Case {
-        const char* name;
-        std::vector<ScriptValue> args;
-    };
+    struct Case { const char* name; std::vector<ScriptValue> args; };
     const Case cases[] = {
-        {"variable_global_array_get", {"big", 32000.0}},
-        {"variable_global_array2_get", {"big", 0.0, 32000.0}},
+        {"variable_global_array_get", {"big", 32000.0}}, {"variable_global_array2_get", {"big", 0.0, 32000.0}},
         {"variable_local_array_set", {"big", 32000.0, 1.0}},
         {"variable_local_array2_set", {"big", 32000.0, 0.0, 1.0}},
     };
     for (const Case& c : cases) {
         Code_Error_ResetState();
-        std::vector<Value> views;
-        for (const ScriptValue& arg : c.args) {
-            views.push_back(arg.Get());
-        }
-        ScriptValue result;
-        test::CallAs(c.name, self, other, views, &result.Get());
+        Call(c.name, c.args);
         EXPECT_NE(LastError().find("Array index >= 32000"), std::string::npos) << c.name;
     }
     EXPECT_EQ(Call("variable_local_exists", {"big"}).Real(), 0.0);
@@ -201,11 +184,7 @@ TEST_F(MiscBuiltinsTest, IndexesOf32000AndMoreAreReportedAndDoNothing)
 
 TEST_F(MiscBuiltinsTest, BuiltInVariablesExistWhereTheyCanBeRead)
 {
-    struct Case {
-        const char* name;
-        const char* variable;
-        double expected;
-    };
+    struct Case { const char* name; const char* variable; double expected; };
     const Case cases[] = {
         {"variable_global_exists", "score", 1}, {"variable_global_exists", "x", 0},
         {"variable_local_exists", "x", 1},      {"variable_local_exists", "score", 1},

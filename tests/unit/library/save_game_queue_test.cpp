@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/stream.h"
 #include "support/scratch_folder.h"
+#include "unit/library/library_test_support.h"
 #include "unit/world/run_fixture.h"
 #include "world/save_game.h"
 
@@ -181,64 +182,44 @@ TEST_F(SaveGameQueueTest, TheStepServesTheQueuedLoadBeforeInput)
     EXPECT_EQ(Notes()[0].args.at(0), 3.0);
 }
 
-struct BuiltinCall {
-    const char* name;
-    BuiltinFunctionProc proc;
-    std::vector<double> reals;
-    std::vector<const char*> texts;
-};
+// Calls the built-in the way the machine does; its result, 5 when it sets none.
+double CallSaveBuiltin(BuiltinFunctionProc proc, const std::vector<ScriptValue>& args)
+{
+    std::vector<Value> views;
+    for (const ScriptValue& arg : args) views.push_back(arg.Get());
+    ScriptValue result(5.0);
+    proc(&result.Get(), nullptr, nullptr, static_cast<int32_t>(views.size()), views.data());
+    return result.Real();
+}
 
 TEST_F(SaveGameQueueTest, TheBuiltinsIgnoreArgumentsOfTheWrongKindOrCountAndGiveMinusOne)
 {
-    const int32_t buffer = Buffer_Create(16, kBufferGrow, 1);
-    const std::vector<BuiltinCall> calls = {
-        {"game_save with a number", &Builtin_GameSave, {1.0}, {}},
-        {"game_load with a number", &Builtin_GameLoad, {1.0}, {}},
-        {"game_save_buffer with a text", &Builtin_GameSaveBuffer, {}, {"0"}},
-        {"game_load_buffer with a text", &Builtin_GameLoadBuffer, {}, {"0"}},
-        {"game_save_buffer with two", &Builtin_GameSaveBuffer, {static_cast<double>(buffer), 0.0}, {}},
-        {"game_load_buffer with two", &Builtin_GameLoadBuffer, {static_cast<double>(buffer), 0.0}, {}},
+    const double buffer = Buffer_Create(16, kBufferGrow, 1);
+    struct Case { const char* name; BuiltinFunctionProc proc; std::vector<ScriptValue> args; };
+    const Case cases[] = {
+        {"game_save with a number", &Builtin_GameSave, {1.0}},
+        {"game_load with a number", &Builtin_GameLoad, {1.0}},
+        {"game_save_buffer with a text", &Builtin_GameSaveBuffer, {"0"}},
+        {"game_load_buffer with a text", &Builtin_GameLoadBuffer, {"0"}},
+        {"game_save_buffer with two", &Builtin_GameSaveBuffer, {buffer, 0.0}},
+        {"game_load_buffer with two", &Builtin_GameLoadBuffer, {buffer, 0.0}},
     };
-    for (const BuiltinCall& call : calls) {
-        std::vector<Value> args;
-        for (const double real : call.reals) {
-            args.push_back(Real(real));
-        }
-        for (const char* text : call.texts) {
-            Value value;
-            Value_SetString(value, text);
-            args.push_back(value);
-        }
-        Value result = Real(5.0);
-        call.proc(&result, nullptr, nullptr, static_cast<int32_t>(args.size()), args.data());
-        EXPECT_EQ(result.real, -1.0) << call.name;
-        for (Value& arg : args) {
-            Value_Free(arg);
-        }
-    }
-    EXPECT_EQ(Buffer_Get(buffer)->Position(), 0);
+    for (const Case& c : cases) EXPECT_EQ(CallSaveBuiltin(c.proc, c.args), -1.0) << c.name;
+    EXPECT_EQ(Buffer_Get(0)->Position(), 0);
     EXPECT_FALSE(Game_DoQueuedLoad());
 }
 
 TEST_F(SaveGameQueueTest, TheBuiltinsSaveAndQueueWithOneArgumentOfTheirKind)
 {
-    const int32_t buffer = Buffer_Create(16, kBufferGrow, 1);
-    Value result{};
-    Value id = Real(static_cast<double>(buffer));
-    Builtin_GameSaveBuffer(&result, nullptr, nullptr, 1, &id);
-    EXPECT_EQ(result.real, -1.0);
-    EXPECT_GT(Buffer_Get(buffer)->Position(), 0);
-    Buffer_Get(buffer)->Seek(0, 0);
-    Builtin_GameLoadBuffer(&result, nullptr, nullptr, 1, &id);
+    const double buffer = Buffer_Create(16, kBufferGrow, 1);
+    EXPECT_EQ(CallSaveBuiltin(&Builtin_GameSaveBuffer, {buffer}), -1.0);
+    EXPECT_GT(Buffer_Get(0)->Position(), 0);
+    Buffer_Get(0)->Seek(0, 0);
+    CallSaveBuiltin(&Builtin_GameLoadBuffer, {buffer});
     EXPECT_TRUE(Game_DoQueuedLoad());
-
-    Value name;
-    Value_SetString(name, "builtin.sav");
-    Builtin_GameSave(&result, nullptr, nullptr, 1, &name);
-    EXPECT_EQ(result.real, -1.0);
-    Builtin_GameLoad(&result, nullptr, nullptr, 1, &name);
+    EXPECT_EQ(CallSaveBuiltin(&Builtin_GameSave, {"builtin.sav"}), -1.0);
+    CallSaveBuiltin(&Builtin_GameLoad, {"builtin.sav"});
     EXPECT_TRUE(Game_DoQueuedLoad());
-    Value_Free(name);
 }
 
 }  // namespace

@@ -128,11 +128,7 @@ TEST_F(StringBuiltins, RepeatRefusesResultsBeyondTwoGigabytes)
 
 TEST_F(StringBuiltins, FormatPrintsWidthTotalMinusDecimals)
 {
-    struct Case {
-        ScriptValue value;
-        double total, decimals;
-        const char* expected;
-    };
+    struct Case { ScriptValue value; double total, decimals; const char* expected; };
     for (const Case& c : {Case{3.14159, 5, 2, "3.14"}, Case{2.0, 10, 3, "  2.000"}, Case{"abc", 10, 3, "abc"},
                           Case{-1.5, 6.9, 1.2, " -1.5"}, Case{1.0, -3, 0, "1  "}, Case{1.0, 0, -2, " 1"}}) {
         EXPECT_EQ(Text("string_format", {c.value, c.total, c.decimals}), c.expected) << c.expected;

@@ -20,10 +20,7 @@ TEST(Utf8, GetCharReadsOneTwoAndThreeByteSequences)
 
 TEST(Utf8, SequencesCutShortByTheTerminatorStopAtIt)
 {
-    struct Case {
-        const char* text;
-        int32_t length;
-    };
+    struct Case { const char* text; int32_t length; };
     // Each buffer holds bytes after its NUL that must never be read as text.
     static const char kTwoCut[] = "\xC3\0zz";
     static const char kThreeCutAtSecond[] = "\xE2\0zz";
@@ -33,9 +30,7 @@ TEST(Utf8, SequencesCutShortByTheTerminatorStopAtIt)
                           Case{kFourByteLead, 1}}) {
         EXPECT_EQ(UTF8_Length(c.text), c.length) << c.text;
         const char* cursor = c.text;
-        while (*cursor != '\0') {
-            UTF8_GetChar(&cursor);
-        }
+        while (*cursor != '\0') UTF8_GetChar(&cursor);
         EXPECT_EQ(*cursor, '\0');
         EXPECT_LT(cursor, c.text + std::char_traits<char>::length(c.text) + 1);
     }
@@ -50,11 +45,13 @@ TEST(Utf8, PutCharWritesTheShortestForm)
     EXPECT_EQ(out, "A\xDF\xBF\xE2\x82\xAC");
 }
 
-TEST(Utf8, LengthCountsCharactersAndNullIsEmpty)
+TEST(Utf8, LengthAndAsciiCountCharactersAndNullIsEmpty)
 {
     EXPECT_EQ(UTF8_Length("h\xC3\xA9llo"), 5);
     EXPECT_EQ(UTF8_Length(""), 0);
     EXPECT_EQ(UTF8_Length(nullptr), 0);
+    EXPECT_EQ(UTF8_ToAscii("\xC3\xA9" "5x\xE2\x82\xAC"), "5x");  // only characters below 128
+    EXPECT_EQ(UTF8_ToAscii(nullptr), "");
 }
 
 TEST(Utf8, CompareGivesTheDifferenceOfTheFirstDifferingCharacters)
@@ -67,13 +64,7 @@ TEST(Utf8, CompareGivesTheDifferenceOfTheFirstDifferingCharacters)
     EXPECT_EQ(UTF8_CompareN("ab", "ab", 5), 0);
 }
 
-TEST(Utf8, ToAsciiKeepsOnlyCharactersBelow128)
-{
-    EXPECT_EQ(UTF8_ToAscii("\xC3\xA9" "5x\xE2\x82\xAC"), "5x");
-    EXPECT_EQ(UTF8_ToAscii(nullptr), "");
-}
-
-TEST(Utf8, FindGivesACharacterIndex)
+TEST(Utf8, FindAndSubstringCountCharacters)
 {
     EXPECT_EQ(UTF8_Find("c", "\xC3\xA9" "bc"), 2);
     EXPECT_EQ(UTF8_Find("bc", "abc"), 1);
@@ -81,10 +72,6 @@ TEST(Utf8, FindGivesACharacterIndex)
     EXPECT_EQ(UTF8_Find("", "abc"), -1);
     EXPECT_EQ(UTF8_Find("a", ""), -1);
     EXPECT_EQ(UTF8_Find("abcd", "abc"), -1);
-}
-
-TEST(Utf8, SubstringCountsCharacters)
-{
     EXPECT_EQ(UTF8_Substring("h\xC3\xA9llo", 1, 2), "\xC3\xA9l");
     EXPECT_EQ(UTF8_Substring("abc", 5, 2), "");
     EXPECT_EQ(UTF8_Substring("abc", 1, 100), "bc");
@@ -92,10 +79,7 @@ TEST(Utf8, SubstringCountsCharacters)
 
 TEST(Utf8, DeleteRangeIgnoresPositionsOutsideTheText)
 {
-    struct Case {
-        int32_t position, count;
-        const char* expected;
-    };
+    struct Case { int32_t position, count; const char* expected; };
     for (const Case& c : {Case{2, 2, "hlo"}, Case{2, 1, "hllo"}, Case{0, 2, "h\xC3\xA9llo"},
                           Case{6, 1, "h\xC3\xA9llo"}, Case{4, 99, "h\xC3\xA9l"}, Case{2, -1, "h\xC3\xA9llo"}}) {
         std::string text = "h\xC3\xA9llo";

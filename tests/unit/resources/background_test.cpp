@@ -1,6 +1,5 @@
-// Backgrounds: the BGND reader on good and malformed images, the table, run-
-// time backgrounds from files and bitmaps, copies, drawing, and backgrounds
-// of whole packages that bwpack builds.
+// Backgrounds: the BGND reader, the table, run-time backgrounds from files
+// and bitmaps, copies, drawing, and whole packages that bwpack builds.
 #include "resources/background.h"
 
 #include <gtest/gtest.h>
@@ -13,14 +12,12 @@
 #include "bwpack/package_build.h"
 #include "bwpack/project.h"
 #include "chunk_image.h"
+#include "game_folder.h"
 #include "graphics/bitmap32.h"
 #include "graphics/draw_textured.h"
 #include "graphics/texture_records.h"
-#include "platform/files.h"
 #include "platform/package_loader.h"
 #include "script/resource_seams.h"
-#include "support/png_file.h"
-#include "support/scratch_folder.h"
 #include "unit/graphics/draw_fixture.h"
 #include "world/resource_lookups.h"
 
@@ -40,8 +37,6 @@ protected:
         DrawTest::TearDown();
     }
 };
-
-// ---- The BGND reader ------------------------------------------------------
 
 class BackgroundChunk : public Backgrounds {
 protected:
@@ -66,7 +61,7 @@ protected:
     ChunkImage image;
 };
 
-TEST_F(BackgroundChunk, RecordsTakeTheirSizeFromTheirPageEntry)
+TEST_F(BackgroundChunk, RecordsTakeTheirSizeFromTheirPageEntryOrAreEmptyWithout)
 {
     const uint32_t sky = image.Text("bg_sky");
     const uint32_t blank = image.Text("bg_blank");
@@ -77,7 +72,6 @@ TEST_F(BackgroundChunk, RecordsTakeTheirSizeFromTheirPageEntry)
     image.Slot(list, 2);
     Record(blank, 0, 1, 0, 0);
     ASSERT_TRUE(Load(list));
-
     EXPECT_EQ(Background_Count(), 3);
     EXPECT_FALSE(Background_Exists(1));
     EXPECT_EQ(Background_Find("bg_blank"), 2);
@@ -89,8 +83,14 @@ TEST_F(BackgroundChunk, RecordsTakeTheirSizeFromTheirPageEntry)
     EXPECT_TRUE(background->GetTransparent());
     EXPECT_FALSE(background->GetSmooth());
     EXPECT_TRUE(background->GetPreload());
-    EXPECT_EQ(Background_Get(2)->GetWidth(), 0);
-    EXPECT_TRUE(Background_Get(2)->GetSmooth());
+    // Without an entry a background is empty and draws nothing.
+    const CBackground* blankOne = Background_Get(2);
+    EXPECT_EQ(blankOne->GetWidth(), 0);
+    EXPECT_TRUE(blankOne->GetSmooth());
+    EXPECT_EQ(blankOne->GetTexture(), -1);
+    blankOne->DrawStretched(0, 0, 10, 10, 0xFFFFFF, 1);
+    blankOne->Draw(0, 0);
+    EXPECT_TRUE(Drawn().empty());
 }
 
 TEST_F(BackgroundChunk, PageEntryIsFoundOnceTheTexturePagesAreRead)
@@ -108,26 +108,13 @@ TEST_F(BackgroundChunk, PageEntryIsFoundOnceTheTexturePagesAreRead)
     EXPECT_EQ(Background_Get(0)->GetTexture(), TexturePage_Handle(TPAG_FindByOffset(entry)));
 }
 
-TEST_F(BackgroundChunk, BackgroundWithoutAnEntryIsEmptyAndDrawsNothing)
-{
-    const uint32_t list = image.List(1);
-    image.Slot(list, 0);
-    Record(0, 0, 0, 0, 0);
-    ASSERT_TRUE(Load(list));
-    const CBackground* background = Background_Get(0);
-    EXPECT_EQ(background->GetTexture(), -1);
-    background->DrawStretched(0, 0, 10, 10, 0xFFFFFF, 1);
-    background->Draw(0, 0);
-    EXPECT_TRUE(Drawn().empty());
-}
-
-TEST_F(BackgroundChunk, MalformedRecordsFailTheLoadAndLeaveNoBackgrounds)
+TEST_F(BackgroundChunk, MalformedChunksFailTheLoadAndLeaveNoBackgrounds)
 {
     struct Case {
         const char* what;
         uint32_t name;
         uint32_t entryFromEnd;  // the entry starts this many bytes before the end; 0 none
-        bool recordOutside;
+        bool recordOutside;     // the record's last words lie past the view
     };
     for (const Case& c : {Case{"entry cut short by the end", 0, 20, false},
                           Case{"entry outside the package", 0, 0xFFFFFFFFu, false},
@@ -137,61 +124,45 @@ TEST_F(BackgroundChunk, MalformedRecordsFailTheLoadAndLeaveNoBackgrounds)
         const uint32_t list = bad.List(1);
         bad.Slot(list, 0);
         const uint32_t record = bad.Here();
-        for (uint32_t word : {c.name, 0u, 0u, 0u, 0u}) {
-            bad.U32(word);
-        }
-        bad.Zeros(24);
+        bad.U32(c.name);
+        bad.Zeros(40);
         const uint32_t end = bad.Size();
         if (c.entryFromEnd != 0) {
             bad.PatchU32(record + 16, end - c.entryFromEnd);
         }
-        uint32_t length = end - list;
         if (c.recordOutside) {
-            // The record's last words lie past the bytes the view covers.
             bad.PatchU32(list + 4, end - 8);
         }
-        EXPECT_FALSE(Background_Load(bad.View(), list, length)) << c.what;
+        EXPECT_FALSE(Background_Load(bad.View(), list, end - list)) << c.what;
         EXPECT_EQ(Background_Count(), 0) << c.what;
     }
-}
-
-TEST_F(BackgroundChunk, ListRunningPastItsChunkFailsTheLoad)
-{
     const uint32_t list = image.List(4);
-    EXPECT_FALSE(Background_Load(image.View(), list, 8));
+    EXPECT_FALSE(Background_Load(image.View(), list, 8)) << "list past the chunk";
 }
 
-// ---- Run-time backgrounds ---------------------------------------------
-
-TEST_F(Backgrounds, NewBackgroundsAreNamedByTheirIndex)
+TEST_F(Backgrounds, NewBackgroundsAreNamedByTheirIndexAndFoundOnceRegistered)
 {
+    Background_RegisterLookups();
     EXPECT_EQ(Background_CreateNew(), 0);
     EXPECT_EQ(Background_CreateNew(), 1);
     EXPECT_STREQ(Background_GetName(1), "__newbackground1");
     EXPECT_EQ(Background_Find("__newbackground1"), 1);
+    EXPECT_EQ(Resource_FindByName(ResourceKind::Background, "__newbackground1"), 1);
+    Background_Get(1)->CreateColor(7, 3, 0xFF, false);
+    int32_t w = 0, h = 0;
+    EXPECT_TRUE(Background_GetSize(1, &w, &h));
+    EXPECT_EQ(w, 7);
+    EXPECT_EQ(h, 3);
+    EXPECT_FALSE(Background_GetSize(2, &w, &h));
     EXPECT_TRUE(Background_Delete(0));
     EXPECT_FALSE(Background_Delete(0));
     EXPECT_EQ(Background_Find("__newbackground0"), -1);
     EXPECT_EQ(Background_Count(), 2);
-}
-
-TEST_F(Backgrounds, WorldAndGameCodeFindBackgroundsOnceRegistered)
-{
-    Background_RegisterLookups();
-    const int32_t index = Background_CreateNew();
-    Background_Get(index)->CreateColor(7, 3, 0xFF, false);
-    int32_t w = 0;
-    int32_t h = 0;
-    EXPECT_TRUE(Background_GetSize(index, &w, &h));
-    EXPECT_EQ(w, 7);
-    EXPECT_EQ(h, 3);
-    EXPECT_FALSE(Background_GetSize(index + 1, &w, &h));
-    EXPECT_EQ(Resource_FindByName(ResourceKind::Background, "__newbackground0"), index);
     Resource_SetNameFinder(ResourceKind::Background, nullptr);
     World_ResourceLookups().backgroundSize = nullptr;
 }
 
-TEST_F(Backgrounds, AssignedCopyOwnsItsBitmap)
+TEST_F(Backgrounds, AssignedCopyOwnsItsBitmapAndFillsAnEmptySlot)
 {
     const int32_t source = Background_CreateNew();
     Background_Get(source)->CreateColor(2, 2, 0x0000FF, false);
@@ -201,9 +172,13 @@ TEST_F(Backgrounds, AssignedCopyOwnsItsBitmap)
     ASSERT_NE(copied, nullptr);
     EXPECT_NE(copied, Background_Get(source)->GetBitmap());
     EXPECT_NE(Background_Get(copy)->GetTextureId(), Background_Get(source)->GetTextureId());
-
     Background_Get(copy)->CreateColor(2, 2, 0x00FF00, false);
     EXPECT_EQ(Background_Get(source)->GetBitmap()->Pixels()[0], 0xFFFF0000u);
+    EXPECT_FALSE(Background_Assign(4, source));
+    EXPECT_FALSE(Background_Assign(source, 4));
+    Background_Delete(copy);
+    EXPECT_TRUE(Background_Assign(copy, source));
+    EXPECT_TRUE(Background_Exists(copy));
 }
 
 TEST_F(Backgrounds, AssigningABackgroundToItselfKeepsItsImage)
@@ -214,17 +189,6 @@ TEST_F(Backgrounds, AssigningABackgroundToItselfKeepsItsImage)
     ASSERT_NE(Background_Get(index)->GetBitmap(), nullptr);
     EXPECT_EQ(Background_Get(index)->GetWidth(), 3);
     EXPECT_GE(Background_Get(index)->GetTextureId(), 0);
-}
-
-TEST_F(Backgrounds, AssignNeedsASourceAndADestinationInTheTable)
-{
-    const int32_t source = Background_CreateNew();
-    EXPECT_FALSE(Background_Assign(4, source));
-    EXPECT_FALSE(Background_Assign(source, 4));
-    Background_CreateNew();
-    Background_Delete(1);
-    EXPECT_TRUE(Background_Assign(1, source));  // an empty slot gets a new record
-    EXPECT_TRUE(Background_Exists(1));
 }
 
 TEST_F(Backgrounds, AlphaFromAnotherBackgroundNeedsBitmapsOnBothSides)
@@ -247,17 +211,11 @@ TEST_F(Backgrounds, StretchedDrawingScalesToTheGivenSize)
     background->DrawStretched(10, 20, 0, 8, 0xFFFFFF, 1);
     EXPECT_TRUE(Drawn().empty());
     background->DrawStretched(10, 20, 8, 8, 0xFFFFFF, 1);
-    float left = 1e9f, top = 1e9f, right = -1e9f, bottom = -1e9f;
-    for (const Vertex2DTex& vertex : DrawnTextured()) {
-        left = std::min(left, vertex.x);
-        top = std::min(top, vertex.y);
-        right = std::max(right, vertex.x);
-        bottom = std::max(bottom, vertex.y);
-    }
-    EXPECT_EQ(left, 10.0f);
-    EXPECT_EQ(top, 20.0f);
-    EXPECT_EQ(right, 18.0f);
-    EXPECT_EQ(bottom, 28.0f);
+    const std::vector<Vertex2DTex> v = DrawnTextured();
+    const auto [left, right] = std::minmax_element(v.begin(), v.end(), [](auto& a, auto& b) { return a.x < b.x; });
+    const auto [top, bottom] = std::minmax_element(v.begin(), v.end(), [](auto& a, auto& b) { return a.y < b.y; });
+    ASSERT_FALSE(v.empty());
+    EXPECT_EQ((std::vector<float>{left->x, top->y, right->x, bottom->y}), (std::vector<float>{10, 20, 18, 28}));
 }
 
 // A package background: one 2 x 2 page entry on a raw page image whose
@@ -269,12 +227,10 @@ TEST_F(BackgroundChunk, DuplicateOfAPackageBackgroundOwnsItsPixels)
     const uint32_t entry = Entry(1, 0, 2, 2);
     const uint32_t txtr = image.List(1);
     image.Slot(txtr, 0);
-    image.U32(0);
-    image.U32(image.Here() + 4);
-    image.U32(kRawTextureMagic);
-    image.U32(4);
-    image.U32(2);
-    image.U32(0);
+    const uint32_t texture = image.Here();
+    for (uint32_t word : {0u, texture + 8, kRawTextureMagic, 4u, 2u, 0u}) {  // a raw 4 x 2 page
+        image.U32(word);
+    }
     for (uint32_t pixel = 0; pixel < 8; ++pixel) {
         image.U32(0xFF000000u | pixel);  // R, G, B, A bytes: red = pixel
     }
@@ -284,7 +240,6 @@ TEST_F(BackgroundChunk, DuplicateOfAPackageBackgroundOwnsItsPixels)
     ASSERT_TRUE(TPAG_Load(image.View(), tpag, txtr - tpag));
     ASSERT_TRUE(TXTR_Load(image.View(), txtr, bgnd - txtr));
     ASSERT_TRUE(Load(bgnd));
-
     const int32_t copy = Background_Duplicate(0);
     ASSERT_EQ(copy, 1);
     const CBackground* duplicate = Background_Get(copy);
@@ -300,68 +255,35 @@ TEST_F(BackgroundChunk, DuplicateOfAPackageBackgroundOwnsItsPixels)
     EXPECT_EQ(Background_Duplicate(5), -1);
 }
 
-// ---- Backgrounds from files ------------------------------------------------
-
 class BackgroundFiles : public Backgrounds {
 protected:
-    BackgroundFiles() : m_data("XDG_DATA_HOME", (m_root / "data").c_str())
-    {
-        m_root.Write("game/data.win", "package");
-        m_root.Write("data/BgGame/.keep", "");
-        EXPECT_TRUE(Files_SetPackagePath((m_root / "game/data.win").c_str()));
-        EXPECT_TRUE(Files_SetSaveFolderName("BgGame", false));
-    }
-
-    void WritePng(const std::string& relative, int32_t w, int32_t h, uint32_t pixel)
-    {
-        m_root.Write(relative, "");
-        PngImage png;
-        png.width = w;
-        png.height = h;
-        png.pixels.assign(static_cast<size_t>(w) * static_cast<size_t>(h), pixel);
-        ASSERT_TRUE(Png_Write(m_root / relative, png));
-    }
-
-    ScratchFolder m_root;
-    ScopedEnv m_data;
+    GameFolder game{"BgGame"};
 };
 
-TEST_F(BackgroundFiles, PngOfTheProgramAreaBecomesABackground)
+TEST_F(BackgroundFiles, PngBecomesABackgroundAndTheSaveAreaShadowsTheShippedOne)
 {
-    WritePng("game/sky.png", 5, 3, 0xFF336699u);
-    const int32_t index = Background_Add("sky.png", false, false, true);
-    ASSERT_EQ(index, 0);
-    const CBackground* background = Background_Get(index);
+    game.WritePng("game/sky.png", 5, 3, 0xFF336699u);
+    ASSERT_EQ(Background_Add("sky.png", false, false, true), 0);
+    const CBackground* background = Background_Get(0);
     EXPECT_EQ(background->GetWidth(), 5);
     EXPECT_EQ(background->GetHeight(), 3);
-    EXPECT_STREQ(Background_GetName(index), "__newbackground0");
+    EXPECT_STREQ(Background_GetName(0), "__newbackground0");
     ASSERT_NE(background->GetBitmap(), nullptr);
     EXPECT_EQ(background->GetBitmap()->Pixels()[0], 0xFF336699u);
     EXPECT_GE(background->GetTexture(), 0);
+    game.WritePng("data/BgGame/sky.png", 2, 7, 0xFF000000u);
+    ASSERT_EQ(Background_AddAlpha("sky.png", false), 1);
+    EXPECT_EQ(Background_Get(1)->GetWidth(), 2);
+    EXPECT_EQ(Background_Get(1)->GetHeight(), 7);
 }
 
-TEST_F(BackgroundFiles, FileInTheSaveAreaShadowsTheShippedOne)
+TEST_F(BackgroundFiles, FilesThatGiveNoImageAddNothingAndReplaceNothing)
 {
-    WritePng("game/sky.png", 5, 3, 0xFF000000u);
-    WritePng("data/BgGame/sky.png", 2, 7, 0xFF000000u);
-    const int32_t index = Background_AddAlpha("sky.png", false);
-    ASSERT_GE(index, 0);
-    EXPECT_EQ(Background_Get(index)->GetWidth(), 2);
-    EXPECT_EQ(Background_Get(index)->GetHeight(), 7);
-}
-
-TEST_F(BackgroundFiles, FilesThatGiveNoImageAddNothing)
-{
-    m_root.Write("game/notes.png", "not an image at all");
+    game.Write("game/notes.png", "not an image at all");
     EXPECT_EQ(Background_Add("notes.png", false, false, false), -1);
     EXPECT_EQ(Background_Add("missing.png", false, false, false), -1);
     EXPECT_EQ(Background_Count(), 0);
-}
-
-TEST_F(BackgroundFiles, FailedReplaceLeavesTheBackgroundAsItWas)
-{
-    m_root.Write("game/notes.png", "not an image at all");
-    WritePng("game/sky.png", 4, 4, 0xFF000000u);
+    game.WritePng("game/sky.png", 4, 4, 0xFF000000u);
     const int32_t index = Background_CreateNew();
     Background_Get(index)->CreateColor(9, 9, 0xFF, false);
     EXPECT_FALSE(Background_Replace(index, "notes.png", false, false, false));
@@ -373,41 +295,28 @@ TEST_F(BackgroundFiles, FailedReplaceLeavesTheBackgroundAsItWas)
     EXPECT_TRUE(Background_Get(index)->GetTransparent());
 }
 
-// ---- Backgrounds of a whole package ----------------------------------------
-
 class BackgroundPackage : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        pack::Project project;
-        project.header.name = "backgrounds";
-        pack::Background sky;
-        sky.name = "bg_sky";
-        sky.image = pack::Image(16, 8);
-        sky.transparent = true;
-        pack::Background wall;
-        wall.name = "bg_wall";
-        wall.image = pack::Image(4, 12);
-        wall.preload = false;
-        project.backgrounds = {sky, wall};
-        package = pack::Package_Build(project, pack::PackageForm::Text);
-        Registration_InstallPackageReaders();
-        Package_SetImage(package.data(), package.size());
-        ASSERT_TRUE(Code_Load());
-        ASSERT_TRUE(LoadGameData());
-    }
     void TearDown() override
     {
         PackageLoader_Reset();
         Background_FreeAll();
         TexturePages_Clear();
     }
-
     std::vector<uint8_t> package;
 };
 
 TEST_F(BackgroundPackage, BackgroundsKeepTheirNamesSizesAndPageEntries)
 {
+    pack::Project project;
+    project.header.name = "backgrounds";
+    project.backgrounds = {{.name = "bg_sky", .image = pack::Image(16, 8), .transparent = true},
+                           {.name = "bg_wall", .image = pack::Image(4, 12), .preload = false}};
+    package = pack::Package_Build(project, pack::PackageForm::Text);
+    Registration_InstallPackageReaders();
+    Package_SetImage(package.data(), package.size());
+    ASSERT_TRUE(Code_Load());
+    ASSERT_TRUE(LoadGameData());
     ASSERT_EQ(Background_Count(), 2);
     EXPECT_EQ(Resource_FindByName(ResourceKind::Background, "bg_wall"), 1);
     const CBackground* sky = Background_Get(0);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <vector>
 
 #include "platform/package_view.h"
@@ -76,5 +77,28 @@ private:
 
     std::vector<uint8_t> m_bytes;
 };
+
+// Marks in RecordPayload's words: the offset of a valid text ("name"), and
+// the offset of the word after the marked one.
+inline constexpr uint32_t kTextWord = 0xFFFFFFFEu;
+inline constexpr uint32_t kNextWord = 0xFFFFFFFDu;
+
+// A payload at offset 4 whose list holds one record of the given words, or,
+// when asList, whose list is the words themselves: the readers' malformed
+// inputs.
+inline ChunkImage RecordPayload(std::initializer_list<uint32_t> words, bool asList = false)
+{
+    ChunkImage image;
+    uint32_t text = 0;
+    if (!asList) {
+        const uint32_t list = image.List(1);
+        text = image.Text("name");
+        image.Slot(list, 0);
+    }
+    for (uint32_t word : words) {
+        image.U32(word == kTextWord ? text : word == kNextWord ? image.Here() + 4 : word);
+    }
+    return image;
+}
 
 }  // namespace bw::test

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "resources/font_table.h"
 #include "resources/sprite.h"
 #include "unit/graphics/draw_fixture.h"
@@ -42,24 +44,16 @@ TEST_F(FontTable, ReaderTakesTheRecordFieldsAndTheRangeWord)
     FontImage image({plain, test::NamedFont(""), styled}, 0);
     ASSERT_TRUE(Load(image));
     ASSERT_EQ(Font_Count(), 3);
-
     const CFontBW* a = Font_Get(0);
-    EXPECT_EQ(a->GetFirst(), 32);
-    EXPECT_EQ(a->GetCharset(), 0);
-    EXPECT_EQ(a->GetAntialias(), 0);
+    EXPECT_EQ((std::vector<int32_t>{a->GetFirst(), a->GetCharset(), a->GetAntialias(), a->GetSize(), a->GetHeight()}),
+              (std::vector<int32_t>{32, 0, 0, 12, 14}));
     EXPECT_TRUE(a->GetBold());
     EXPECT_FALSE(a->GetItalic());
-    EXPECT_EQ(a->GetSize(), 12);
     EXPECT_STREQ(a->GetFaceName(), "Test Sans");
     EXPECT_EQ(a->GetXScale(), 2.0f);
-    EXPECT_EQ(a->GetHeight(), 14);
-
     const CFontBW* b = Font_Get(2);
-    EXPECT_EQ(b->GetFirst(), 0x41);
-    EXPECT_EQ(b->GetCharset(), 3);
-    EXPECT_EQ(b->GetAntialias(), 1);
-    EXPECT_EQ(b->GetLast(), 90);
-
+    EXPECT_EQ((std::vector<int32_t>{b->GetFirst(), b->GetCharset(), b->GetAntialias(), b->GetLast()}),
+              (std::vector<int32_t>{0x41, 3, 1, 90}));
     EXPECT_FALSE(Font_Exists(1));
     EXPECT_STREQ(Font_GetName(1), "<undefined>");
     EXPECT_STREQ(Font_GetName(2), "fnt_styled");
@@ -69,9 +63,9 @@ TEST_F(FontTable, ReaderTakesTheRecordFieldsAndTheRangeWord)
 
 TEST_F(FontTable, GlyphsAreFoundByCodeWhateverTheirStoredOrder)
 {
-    FontSpec spec;
-    spec.glyphs = {{'c', 0, 0, 4, 4, 3, 0}, {'a', 0, 0, 4, 4, 1, 0}, {'b', 0, 0, 4, 4, 2, 0}};
-    ASSERT_TRUE(Load(FontImage({spec}, 0)));
+    FontSpec plan;
+    plan.glyphs = {{'c', 0, 0, 4, 4, 3, 0}, {'a', 0, 0, 4, 4, 1, 0}, {'b', 0, 0, 4, 4, 2, 0}};
+    ASSERT_TRUE(Load(FontImage({plan}, 0)));
     const CFontBW* font = Font_Get(0);
     ASSERT_NE(font->FindGlyph('b'), nullptr);
     EXPECT_EQ(font->FindGlyph('b')->shift, 2);
@@ -83,19 +77,22 @@ TEST_F(FontTable, GlyphsAreFoundByCodeWhateverTheirStoredOrder)
     EXPECT_EQ(font->TextWidth(nullptr), 0);
 }
 
-TEST_F(FontTable, FontWithoutGlyphsMeasuresZero)
+TEST_F(FontTable, FontsWithoutGlyphsMeasureZero)
 {
     ASSERT_TRUE(Load(FontImage({FontSpec{}}, 0)));
-    const CFontBW* font = Font_Get(0);
-    EXPECT_EQ(font->CharShift('a'), 0);
-    EXPECT_EQ(font->TextWidth(u"abc"), 0);
-    EXPECT_EQ(font->GetHeight(), 0);
+    // fontconfig substitutes a face for most names; an empty name has none.
+    const int32_t unknownFace = Font_Add("", 12, false, false, 32, 127);
+    for (const CFontBW* font : {Font_Get(0), Font_Get(unknownFace)}) {
+        EXPECT_EQ(font->CharShift('a'), 0);
+        EXPECT_EQ(font->TextWidth(u"abc"), 0);
+    }
+    EXPECT_EQ(Font_Get(0)->GetHeight(), 0);
 }
 
 TEST_F(FontTable, DamagedChunksAreRefusedWhole)
 {
-    FontSpec spec;
-    spec.glyphs = {{'a', 0, 0, 4, 4, 1, 0}};
+    FontSpec plan;
+    plan.glyphs = {{'a', 0, 0, 4, 4, 1, 0}};
     struct Case {
         const char* what;
         uint32_t word;  // word of the record to overwrite (glyph offsets from 11)
@@ -105,22 +102,16 @@ TEST_F(FontTable, DamagedChunksAreRefusedWhole)
                           Case{"page entry outside the image", 7, 0x7FFFFFF0u},
                           Case{"glyph count past the chunk", 10, 0x40000000u},
                           Case{"glyph outside the image", 11, 0xFFFFFFF0u}, Case{"empty glyph slot", 11, 0u}}) {
-        FontImage image({test::NamedFont("good"), spec}, 0);
+        FontImage image({test::NamedFont("good"), plan}, 0);
         uint32_t record = 0;
         std::memcpy(&record, image.View().Bytes(image.fontOffset + 8, 4), 4);
         image.Image().PatchU32(record + 4 * c.word, c.value);
         EXPECT_FALSE(Load(image)) << c.what;
         EXPECT_EQ(Font_Count(), 0) << c.what;
     }
-    FontImage image({spec}, 0);
+    FontImage image({plan}, 0);
     EXPECT_FALSE(Font_Load(image.View(), image.fontOffset, 3)) << "list past the chunk";
-}
-
-TEST_F(FontTable, RecordOutsideTheChunkIsRefused)
-{
-    FontImage image({FontSpec{}}, 0);
-    // The record lies after the list; a chunk cut just after the list does not hold it.
-    EXPECT_FALSE(Font_Load(image.View(), image.fontOffset, 8));
+    EXPECT_FALSE(Font_Load(image.View(), image.fontOffset, 8)) << "record past the chunk";
 }
 
 TEST_F(FontTable, RunTimeFontsAreAppendedAndNamedByIndex)
@@ -147,13 +138,6 @@ TEST_F(FontTable, SystemFontsAreRasterisedOverTheirRange)
     EXPECT_GT(font->CharShift('W'), font->CharShift('i'));
     EXPECT_GT(font->GetHeight(), 10);
     EXPECT_EQ(font->FindGlyph(0x263A), nullptr);
-}
-
-TEST_F(FontTable, UnknownFaceGivesAnEmptyFontThatMeasuresZero)
-{
-    // fontconfig substitutes a face for most names; an empty name has none.
-    const int32_t index = Font_Add("", 12, false, false, 32, 127);
-    EXPECT_EQ(Font_Get(index)->TextWidth(u"abc"), 0);
 }
 
 class SpriteFont : public DrawTest {
@@ -219,8 +203,7 @@ TEST_F(SpriteFont, PackageMapGivesTheCharactersAndStopsAtItsEnd)
     const CFontBW* last = Font_Get(Font_AddSprite(sprite, 255, false, 0));
     EXPECT_NE(last->FindGlyph(0x4FF), nullptr);
     EXPECT_EQ(last->Glyphs().size(), 2u);  // and the added space
-    const CFontBW* beyond = Font_Get(Font_AddSprite(sprite, 400, false, 0));
-    EXPECT_EQ(beyond->Glyphs().size(), 1u);  // only the added space
+    EXPECT_EQ(Font_Get(Font_AddSprite(sprite, 400, false, 0))->Glyphs().size(), 1u);  // only the added space
 }
 
 TEST_F(SpriteFont, ChunkWithoutACharacterMapMapsEachIndexToItself)

@@ -45,45 +45,33 @@ protected:
     CInstance instance{50, 50, 100001, -1, false};
 };
 
-TEST_F(PathFollowing, AbsolutePathMovesTheInstanceOntoItsStart)
+TEST_F(PathFollowing, StartPlacesTheInstanceAndTheFirstStepMovesItAlong)
 {
-    instance.StartPath(line, 10, 1, 0, false, kStop);
-    EXPECT_EQ(instance.i_pathindex, line);
-    EXPECT_EQ(instance.i_x, 0.0f);
-    EXPECT_EQ(instance.i_y, 0.0f);
-    EXPECT_EQ(instance.i_pathxstart, 0.0f);
-    EXPECT_EQ(instance.i_pathposition, 0.0f);
-}
-
-TEST_F(PathFollowing, RelativePathStartsWhereTheInstanceIs)
-{
-    instance.StartPath(line, 10, 1, 0, true, kStop);
-    EXPECT_EQ(instance.i_x, 50.0f);
-    EXPECT_EQ(instance.i_pathxstart, 50.0f);
-    EXPECT_EQ(instance.i_pathystart, 50.0f);
-    instance.PathStep();
-    EXPECT_EQ(instance.i_x, 60.0f);
-    EXPECT_EQ(instance.i_y, 50.0f);
-}
-
-TEST_F(PathFollowing, NegativeSpeedStartsAtTheEnd)
-{
-    instance.StartPath(line, -10, 1, 0, false, kStop);
-    EXPECT_EQ(instance.i_pathposition, 1.0f);
-    EXPECT_EQ(instance.i_pathpositionprevious, 1.0f);
-    EXPECT_EQ(instance.i_x, 100.0f);
-    EXPECT_EQ(instance.i_pathxstart, 0.0f);  // where the path's first point lies
-    instance.PathStep();
-    EXPECT_EQ(instance.i_x, 90.0f);
-}
-
-TEST_F(PathFollowing, RelativePathRunningBackwardsStartsFromItsEndWhereTheInstanceIs)
-{
-    instance.StartPath(line, -10, 1, 0, true, kStop);
-    EXPECT_EQ(instance.i_x, 50.0f);
-    instance.PathStep();
-    EXPECT_EQ(instance.i_x, 40.0f);
-    EXPECT_EQ(instance.i_y, 50.0f);
+    struct Case {
+        const char* what;
+        float speed;
+        bool relative;
+        float position, x, xStart, xAfterStep, y;  // the line is level: y stays at the start's
+    };
+    for (const Case& c : {Case{"absolute: onto the path's start", 10, false, 0, 0, 0, 10, 0},
+                          Case{"relative: where the instance is", 10, true, 0, 50, 50, 60, 50},
+                          // The start is always where the path's first point lies.
+                          Case{"absolute backwards: at the end", -10, false, 1, 100, 0, 90, 0},
+                          Case{"relative backwards: the end where the instance is", -10, true, 1, 50, -50, 40, 50}}) {
+        SCOPED_TRACE(c.what);
+        CInstance walker{50, 50, 100002, -1, false};
+        walker.StartPath(line, c.speed, 1, 0, c.relative, kStop);
+        EXPECT_EQ(walker.i_pathindex, line);
+        EXPECT_EQ(walker.i_pathposition, c.position);
+        EXPECT_EQ(walker.i_pathpositionprevious, c.position);
+        EXPECT_EQ(walker.i_x, c.x);
+        EXPECT_EQ(walker.i_y, c.y);
+        EXPECT_EQ(walker.i_pathxstart, c.xStart);
+        EXPECT_EQ(walker.i_pathystart, c.y);
+        walker.PathStep();
+        EXPECT_EQ(walker.i_x, c.xAfterStep);
+        EXPECT_EQ(walker.i_y, c.y);
+    }
 }
 
 TEST_F(PathFollowing, PathsThatCannotBeFollowedLeaveTheInstanceOnNone)

@@ -1,11 +1,10 @@
-// Paths: the computed course (straight and smooth, open and closed, the
-// precision), positions along it, the edits, drawing, the table and the
-// PATH reader.
+// Paths: the computed course, positions along it, edits, drawing, the table
+// and the PATH reader.
 #include "resources/path.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <bit>
 #include <string>
 #include <vector>
 
@@ -50,19 +49,15 @@ CPath MakePath(std::vector<XY> points, int32_t kind, bool closed, int32_t precis
 
 const std::vector<XY> kSquare = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
 
-TEST(PathCourse, ClosedStraightSquareReturnsToItsStart)
+TEST(PathCourse, StraightCourseRunsThroughThePointsAndBackWhenClosed)
 {
-    const CPath path = MakePath(kSquare, kPathKindStraight, true);
-    EXPECT_EQ(Course(path), (std::vector<XY>{{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}}));
-    EXPECT_EQ(path.GetLength(), 40.0f);
-    EXPECT_EQ(path.GetInternalPoints()[3].length, 30.0f);
-}
-
-TEST(PathCourse, OpenStraightPathEndsAtItsLastPoint)
-{
-    const CPath path = MakePath(kSquare, kPathKindStraight, false);
-    EXPECT_EQ(Course(path).size(), 4u);
-    EXPECT_EQ(path.GetLength(), 30.0f);
+    const CPath closed = MakePath(kSquare, kPathKindStraight, true);
+    EXPECT_EQ(Course(closed), (std::vector<XY>{{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}}));
+    EXPECT_EQ(closed.GetLength(), 40.0f);
+    EXPECT_EQ(closed.GetInternalPoints()[3].length, 30.0f);
+    const CPath open = MakePath(kSquare, kPathKindStraight, false);
+    EXPECT_EQ(Course(open).size(), 4u);
+    EXPECT_EQ(open.GetLength(), 30.0f);
 }
 
 TEST(PathCourse, OpenSmoothPathOfTwoPointsIsTheLineBetweenThem)
@@ -73,37 +68,24 @@ TEST(PathCourse, OpenSmoothPathOfTwoPointsIsTheLineBetweenThem)
     EXPECT_EQ(At(path, 0.5f), (XY{15, 20}));
 }
 
-TEST(PathCourse, SmoothCurveTakesTheQuarterPointsOfEachCorner)
+TEST(PathCourse, SmoothingSplitsEachCornerAtItsQuarterPointsUpToTheDepth)
 {
     // One corner at (100, 0) between the midpoints (50, 0) and (100, 50);
-    // depth 1 adds only the curve's middle point.
-    const CPath path = MakePath({{0, 0}, {100, 0}, {100, 100}}, kPathKindSmooth, false, 1);
-    EXPECT_EQ(Course(path), (std::vector<XY>{{0, 0}, {87.5f, 12.5f}, {100, 100}}));
-}
-
-TEST(PathCourse, DeeperSmoothingSplitsLongLegsOnly)
-{
-    const CPath coarse = MakePath({{0, 0}, {100, 0}, {100, 100}}, kPathKindSmooth, false, 2);
-    // Both halves are split once more: first, two quarter points, the middle,
-    // last.
-    EXPECT_EQ(coarse.GetInternalPoints().size(), 5u);
+    // depth 1 adds only the curve's middle point, depth 2 two quarter points.
+    const std::vector<XY> corner = {{0, 0}, {100, 0}, {100, 100}};
+    EXPECT_EQ(Course(MakePath(corner, kPathKindSmooth, false, 1)), (std::vector<XY>{{0, 0}, {87.5f, 12.5f}, {100, 100}}));
+    EXPECT_EQ(MakePath(corner, kPathKindSmooth, false, 2).GetInternalPoints().size(), 5u);
     // A corner whose legs are at most 4 pixels long is never split further.
-    const CPath tight = MakePath({{0, 0}, {4, 0}, {4, 4}}, kPathKindSmooth, false, 8);
-    EXPECT_EQ(tight.GetInternalPoints().size(), 3u);
+    EXPECT_EQ(MakePath({{0, 0}, {4, 0}, {4, 4}}, kPathKindSmooth, false, 8).GetInternalPoints().size(), 3u);
 }
 
-TEST(PathCourse, PrecisionZeroKeepsOnlyTheEndsOfAnOpenSmoothPath)
+TEST(PathCourse, SmoothPathOfPrecisionZeroKeepsOnlyTheEndsOrNothingWhenClosed)
 {
-    const CPath path = MakePath(kSquare, kPathKindSmooth, false, 0);
-    EXPECT_EQ(Course(path), (std::vector<XY>{{0, 0}, {0, 10}}));
-}
-
-TEST(PathCourse, ClosedSmoothPathOfPrecisionZeroHasNoCourse)
-{
-    const CPath path = MakePath(kSquare, kPathKindSmooth, true, 0);
-    EXPECT_TRUE(path.GetInternalPoints().empty());
-    EXPECT_EQ(path.GetLength(), 0.0f);
-    EXPECT_EQ(path.GetSpeed(0.5f), 100.0f);
+    EXPECT_EQ(Course(MakePath(kSquare, kPathKindSmooth, false, 0)), (std::vector<XY>{{0, 0}, {0, 10}}));
+    const CPath closed = MakePath(kSquare, kPathKindSmooth, true, 0);
+    EXPECT_TRUE(closed.GetInternalPoints().empty());
+    EXPECT_EQ(closed.GetLength(), 0.0f);
+    EXPECT_EQ(closed.GetSpeed(0.5f), 100.0f);
 }
 
 TEST(PathCourse, ClosedSmoothPathEndsWhereItBegan)
@@ -131,31 +113,23 @@ TEST(PathPosition, PositionsInterpolateAlongTheLength)
 
 TEST(PathPosition, SpeedFactorIsInterpolatedToo)
 {
-    CPath path;
-    path.SetClosed(false);
-    path.AddPoint(0, 0, 100);
-    path.AddPoint(100, 0, 200);
-    EXPECT_EQ(path.GetSpeed(0.25f), 125.0f);
+    CPath ramp = MakePath({}, kPathKindStraight, false);
+    ramp.AddPoint(0, 0, 100);
+    ramp.AddPoint(100, 0, 200);
+    EXPECT_EQ(ramp.GetSpeed(0.25f), 125.0f);
 }
 
-TEST(PathPosition, EmptyPathAnswersTheOriginAtNormalSpeed)
+TEST(PathPosition, DegeneratePathsAnswerTheirFirstPointOrTheOrigin)
 {
-    const CPath path;
     float x = 1, y = 1, speed = 0;
-    path.GetPosition(0.5f, &x, &y, &speed);
-    EXPECT_EQ(x, 0.0f);
-    EXPECT_EQ(y, 0.0f);
+    CPath().GetPosition(0.5f, &x, &y, &speed);
+    EXPECT_EQ((XY{x, y}), (XY{0, 0}));
     EXPECT_EQ(speed, 100.0f);
-}
-
-TEST(PathPosition, CoincidingPointsAnswerTheFirstOfThem)
-{
-    CPath path;
-    path.SetClosed(false);
-    path.AddPoint(5, 5, 10);
-    path.AddPoint(5, 5, 20);
-    path.AddPoint(5, 5, 30);
-    EXPECT_EQ(path.GetSpeed(0.5f), 10.0f);
+    CPath coinciding = MakePath({}, kPathKindStraight, false);
+    for (float factor : {10.0f, 20.0f, 30.0f}) {
+        coinciding.AddPoint(5, 5, factor);
+    }
+    EXPECT_EQ(coinciding.GetSpeed(0.5f), 10.0f);
 }
 
 TEST(PathPosition, MissingControlPointReadsAsTheDefault)
@@ -166,17 +140,12 @@ TEST(PathPosition, MissingControlPointReadsAsTheDefault)
     EXPECT_EQ(path.GetPoint(-1).x, 0.0f);
 }
 
-TEST(PathEdits, KindsOtherThanSmoothMakeThePathStraight)
+TEST(PathEdits, KindAndPrecisionAreHeldToTheirRanges)
 {
     CPath path = MakePath(kSquare, kPathKindSmooth, true);
     path.SetKind(5);
     EXPECT_EQ(path.GetKind(), kPathKindStraight);
     EXPECT_EQ(path.GetLength(), 40.0f);
-}
-
-TEST(PathEdits, PrecisionIsHeldToZeroThroughEight)
-{
-    CPath path;
     path.SetPrecision(12);
     EXPECT_EQ(path.GetPrecision(), 8);
     path.SetPrecision(-3);
@@ -190,7 +159,6 @@ TEST(PathEdits, PointEditsIgnoreIndexesOutsideThePath)
     path.ChangePoint(2, 50, 50, 100);
     path.DeletePoint(-1);
     EXPECT_EQ(Course(path), (std::vector<XY>{{0, 0}, {10, 0}}));
-
     path.InsertPoint(2, 10, 10, 100);  // at the count: appends
     path.InsertPoint(0, -10, 0, 100);
     path.ChangePoint(1, 0, 5, 100);
@@ -230,17 +198,12 @@ TEST(PathEdits, ReverseNeedsTwoPoints)
     EXPECT_EQ(single.GetPoint(0).x, 3.0f);
 }
 
-TEST(PathEdits, AppendingAPathToItselfDoublesItsPoints)
+TEST(PathEdits, AppendingToItselfDoublesThePointsAndClearEmptiesTheCourse)
 {
     CPath path = MakePath({{0, 0}, {10, 0}}, kPathKindStraight, false);
     path.Append(path);
     EXPECT_EQ(path.GetNumber(), 4);
     EXPECT_EQ(path.GetLength(), 30.0f);
-}
-
-TEST(PathEdits, ClearRemovesPointsAndCourse)
-{
-    CPath path = MakePath(kSquare, kPathKindStraight, true);
     path.Clear();
     EXPECT_EQ(path.GetNumber(), 0);
     EXPECT_EQ(path.GetLength(), 0.0f);
@@ -262,25 +225,23 @@ protected:
     }
 };
 
-TEST_F(PathDrawing, StripTakesAStepPerFourPixelsFromTheGivenStart)
+TEST_F(PathDrawing, StripTakesAStepPerFourPixelsFromTheStartOrThePathsOwnPlace)
 {
-    const CPath path = MakePath({{0, 0}, {16, 0}}, kPathKindStraight, false);
-    path.Draw(100, 50, false);
-    EXPECT_EQ(DrawnStrip(), (std::vector<XY>{{100, 50}, {104, 50}, {108, 50}, {112, 50}, {116, 50}}));
-}
-
-TEST_F(PathDrawing, AbsoluteDrawingAddsTheOffsetToThePathsOwnPlace)
-{
-    const CPath path = MakePath({{10, 10}, {18, 10}}, kPathKindStraight, false);
-    path.Draw(1, 2, true);
-    EXPECT_EQ(DrawnStrip(), (std::vector<XY>{{11, 12}, {15, 12}, {19, 12}}));
-}
-
-TEST_F(PathDrawing, ShortPathDrawsNothing)
-{
-    const CPath path = MakePath({{0, 0}, {1, 0}}, kPathKindStraight, false);
-    path.Draw(0, 0, true);
-    EXPECT_TRUE(DrawnStrip().empty());
+    struct Case {
+        std::vector<XY> points;
+        bool absolute;
+        std::vector<XY> strip;
+    };
+    const Case cases[] = {
+        {{{0, 0}, {16, 0}}, false, {{100, 50}, {104, 50}, {108, 50}, {112, 50}, {116, 50}}},
+        {{{110, 48}, {118, 48}}, true, {{210, 98}, {214, 98}, {218, 98}}},
+        {{{0, 0}, {1, 0}}, true, {}},  // too short to draw
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.strip.size());
+        MakePath(c.points, kPathKindStraight, false).Draw(100, 50, c.absolute);
+        EXPECT_EQ(DrawnStrip(), c.strip);
+    }
 }
 
 TEST_F(PathDrawing, LongPathIsDrawnWhole)
@@ -307,29 +268,20 @@ protected:
     }
 };
 
-TEST_F(PathTable, NewPathsAreNamedByTheirIndex)
+TEST_F(PathTable, NewPathsAreNamedByTheirIndexAndDeletedOnesLeaveAnEmptySlot)
 {
     EXPECT_EQ(Path_Add(), 0);
     EXPECT_EQ(Path_Add(), 1);
     EXPECT_STREQ(Path_GetName(1), "__newpath1");
     EXPECT_EQ(Path_Find("__newpath1"), 1);
     EXPECT_EQ(Path_Find("__newpath"), -1);
-    const CPath* path = Path_Get(0);
-    ASSERT_NE(path, nullptr);
-    EXPECT_TRUE(path->GetClosed());
-    EXPECT_EQ(path->GetPrecision(), 4);
-}
-
-TEST_F(PathTable, DeletedPathLeavesAnEmptySlot)
-{
-    Path_Add();
-    Path_Add();
+    EXPECT_TRUE(Path_Get(0)->GetClosed());
+    EXPECT_EQ(Path_Get(0)->GetPrecision(), 4);
     EXPECT_TRUE(Path_Delete(0));
     EXPECT_FALSE(Path_Delete(0));
     EXPECT_FALSE(Path_Exists(0));
     EXPECT_STREQ(Path_GetName(0), "<undefined>");
     EXPECT_EQ(Path_Find("__newpath0"), -1);
-    EXPECT_EQ(Path_Count(), 2);
     EXPECT_EQ(Path_Add(), 2);
 }
 
@@ -342,7 +294,6 @@ TEST_F(PathTable, DuplicateAndAssignCopyThePoints)
     ASSERT_EQ(copy, 1);
     EXPECT_EQ(Path_Get(copy)->GetLength(), 60.0f);
     EXPECT_EQ(Path_Duplicate(7), -1);
-
     Path_Delete(copy);
     EXPECT_TRUE(Path_Assign(copy, source));  // an empty slot gets a new path
     EXPECT_EQ(Path_Get(copy)->GetNumber(), 2);
@@ -366,60 +317,46 @@ protected:
     uint32_t Record(uint32_t name, uint32_t kind, uint32_t closed, uint32_t precision, std::vector<XY> points)
     {
         const uint32_t at = image.Here();
-        image.U32(name);
-        image.U32(kind);
-        image.U32(closed);
-        image.U32(precision);
-        image.U32(static_cast<uint32_t>(points.size()));
+        for (uint32_t word : {name, kind, closed, precision, static_cast<uint32_t>(points.size())}) {
+            image.U32(word);
+        }
         for (const XY& point : points) {
-            F32(point.x);
-            F32(point.y);
-            F32(100.0f);
+            for (float value : {point.x, point.y, 100.0f}) {
+                image.U32(std::bit_cast<uint32_t>(value));
+            }
         }
         return at;
-    }
-    void F32(float value)
-    {
-        uint32_t bits = 0;
-        std::memcpy(&bits, &value, 4);
-        image.U32(bits);
     }
     bool Load(uint32_t list) { return Path_Load(image.View(), list, image.Size() - list); }
 
     ChunkImage image;
 };
 
-TEST_F(PathChunk, RecordsBecomePathsAndEmptySlotsStayEmpty)
+TEST_F(PathChunk, RecordsBecomePathsWithTheirPrecisionHeldAndEmptySlotsStayEmpty)
 {
     const uint32_t square = image.Text("path_square");
     const uint32_t curve = image.Text("path_curve");
-    const uint32_t list = image.List(3);
+    const uint32_t list = image.List(5);
     image.Slot(list, 0);
     Record(square, 0, 1, 4, kSquare);
     image.Slot(list, 2);
     Record(curve, 1, 0, 1, {{0, 0}, {100, 0}, {100, 100}});
+    image.Slot(list, 3);
+    Record(0, 1, 0, 0xFFFFFFFFu, {{0, 0}, {100, 0}, {100, 100}});
+    image.Slot(list, 4);
+    Record(0, 1, 0, 1000, {{0, 0}, {1.0e30f, 0}, {1.0e30f, 1.0e30f}});
     ASSERT_TRUE(Load(list));
-    EXPECT_EQ(Path_Count(), 3);
+    EXPECT_EQ(Path_Count(), 5);
     EXPECT_FALSE(Path_Exists(1));
     EXPECT_EQ(Path_Find("path_curve"), 2);
     EXPECT_EQ(Path_Get(0)->GetLength(), 40.0f);
     EXPECT_EQ(Course(*Path_Get(2)), (std::vector<XY>{{0, 0}, {87.5f, 12.5f}, {100, 100}}));
+    EXPECT_EQ(Path_Get(3)->GetPrecision(), 0);
+    EXPECT_EQ(Path_Get(4)->GetPrecision(), 8);
+    EXPECT_LE(Path_Get(4)->GetInternalPoints().size(), 2u + 255u);
 }
 
-TEST_F(PathChunk, StoredPrecisionIsHeldToItsRange)
-{
-    const uint32_t list = image.List(2);
-    image.Slot(list, 0);
-    Record(0, 1, 0, 0xFFFFFFFFu, {{0, 0}, {100, 0}, {100, 100}});
-    image.Slot(list, 1);
-    Record(0, 1, 0, 1000, {{0, 0}, {1.0e30f, 0}, {1.0e30f, 1.0e30f}});
-    ASSERT_TRUE(Load(list));
-    EXPECT_EQ(Path_Get(0)->GetPrecision(), 0);
-    EXPECT_EQ(Path_Get(1)->GetPrecision(), 8);
-    EXPECT_LE(Path_Get(1)->GetInternalPoints().size(), 2u + 255u);
-}
-
-TEST_F(PathChunk, MalformedRecordsFailTheLoadAndLeaveNoPaths)
+TEST_F(PathChunk, MalformedChunksFailTheLoadAndLeaveNoPaths)
 {
     struct Case {
         const char* what;
@@ -432,24 +369,15 @@ TEST_F(PathChunk, MalformedRecordsFailTheLoadAndLeaveNoPaths)
                           Case{"record outside the package", 0, 1, 0xFFFFF000u}}) {
         ChunkImage bad;
         const uint32_t list = bad.List(1);
-        bad.Slot(list, 0);
         bad.PatchU32(list + 4, bad.Here() + c.recordShift);
-        bad.U32(c.name);
-        bad.U32(0);
-        bad.U32(1);
-        bad.U32(4);
-        bad.U32(c.count);
-        bad.Zeros(12);
-        // The pointer list itself must stay inside the package.
+        for (uint32_t word : {c.name, 0u, 1u, 4u, c.count, 0u, 0u, 0u}) {
+            bad.U32(word);
+        }
         EXPECT_FALSE(Path_Load(bad.View(), list, bad.Size() - list)) << c.what;
         EXPECT_EQ(Path_Count(), 0) << c.what;
     }
-}
-
-TEST_F(PathChunk, ListRunningPastItsChunkFailsTheLoad)
-{
     const uint32_t list = image.List(4);
-    EXPECT_FALSE(Path_Load(image.View(), list, 8));
+    EXPECT_FALSE(Path_Load(image.View(), list, 8)) << "list past the chunk";
 }
 
 }  // namespace

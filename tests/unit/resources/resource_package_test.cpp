@@ -72,17 +72,14 @@ TEST_P(ResourcePackageTest, PreparedScriptsAndMomentsRun)
     ASSERT_TRUE(Script_Prepare()) << Code_Error_PendingMessage();
     ASSERT_TRUE(TimeLine_Prepare()) << Code_Error_PendingMessage();
     Value_SetReal(Script_Arguments().values[0], 3);
-
     Value args[kScriptArgumentSlots];
     Value_SetReal(args[0], 10);
     Value_SetReal(args[1], 20);
     Value result;
     ASSERT_TRUE(Script_Execute(0, self, self, 2, &result, args)) << Code_Error_PendingMessage();
     EXPECT_EQ(result.real, 30);
-
     TimeLine_PerformMoment(self, self, 0, 0);
     TimeLine_PerformMoment(self, self, 0, 1);
-
     EXPECT_EQ(Recorded(), "1\nat 5 8 3\nat 9\n");
     EXPECT_EQ(Script_Arguments().values[0].real, 3);
     Value_Free(args[0]);

@@ -1,6 +1,8 @@
 // The per-pixel tests of placed sprites on hand-drawn masks.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "resources/sprite.h"
 #include "sprite_test_support.h"
 
@@ -29,6 +31,15 @@ SpritePlacement Placed(int32_t x, int32_t y, float xscale = 1.0f, float yscale =
     return placed;
 }
 
+SpritePlacement WithBox(SpritePlacement placed, int32_t left, int32_t top, int32_t right, int32_t bottom)
+{
+    placed.left = left;
+    placed.top = top;
+    placed.right = right;
+    placed.bottom = bottom;
+    return placed;
+}
+
 TEST(SpriteCollision, PointHitsOnlyTheSolidPixelAndFollowsAOnePixelShift)
 {
     const auto sprite = Dot();
@@ -45,10 +56,7 @@ TEST(SpriteCollision, PointHitsOnlyTheSolidPixelAndFollowsAOnePixelShift)
         EXPECT_EQ(sprite->CollidePoint(Placed(c.spriteX, 10), c.px, c.py), c.hit)
             << "sprite at " << c.spriteX << ", point " << c.px << "," << c.py;
     }
-}
-
-TEST(SpriteCollision, PointOutsideTheFrameNeverHitsASpriteWithMasks)
-{
+    // Outside the frame a sprite with masks is never hit.
     const auto full = SpriteFromPicture({"##", "##"});
     EXPECT_TRUE(full->CollidePoint(Placed(0, 0), 1, 1));
     EXPECT_FALSE(full->CollidePoint(Placed(0, 0), 2, 1));
@@ -65,15 +73,9 @@ TEST(SpriteCollision, ScaleTwoFloorsForPointsAndRoundsHalfToEvenForSprites)
     // even), so the scaled corner is solid there; at room pixel 3, 1.5
     // rounds to 2, outside the 2 x 2 frame.
     const auto pixel = SpriteFromPicture({"#"});
-    SpritePlacement scaled = Placed(0, 0, 2.0f, 2.0f);
-    SpritePlacement at1 = Placed(1, 1);
-    at1.left = at1.right = 1;
-    at1.top = at1.bottom = 1;
-    EXPECT_TRUE(corner->CollideSprite(scaled, *pixel, at1));
-    SpritePlacement at3 = Placed(3, 0);
-    at3.left = at3.right = 3;
-    at3.top = at3.bottom = 0;
-    EXPECT_FALSE(corner->CollideSprite(scaled, *pixel, at3));
+    const SpritePlacement scaled = Placed(0, 0, 2.0f, 2.0f);
+    EXPECT_TRUE(corner->CollideSprite(scaled, *pixel, WithBox(Placed(1, 1), 1, 1, 1, 1)));
+    EXPECT_FALSE(corner->CollideSprite(scaled, *pixel, WithBox(Placed(3, 0), 3, 0, 3, 0)));
 }
 
 TEST(SpriteCollision, RotationByNinetyDegreesTurnsARowIntoAColumn)
@@ -101,24 +103,18 @@ TEST(SpriteCollision, RectangleAndEllipseFindTheSolidPixelInTheirArea)
         {0, 0, 10, 30, false, false},     // left of it
         {5, 6, 17, 18, true, true},       // centred on it
         {11, 12, 30, 40, true, false},    // in the rectangle's corner, outside the ellipse
+        // One pixel across: radii of 0 must not divide by zero.
+        {11, 0, 11, 30, true, true},
+        {0, 12, 30, 12, true, true},
+        {11, 11, 12, 30, true, true},
+        {12, 0, 12, 30, false, false},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(sprite->CollideRectangle(placed, c.left, c.top, c.right, c.bottom), c.rectangle)
-            << c.left << "," << c.top << " " << c.right << "," << c.bottom;
-        EXPECT_EQ(sprite->CollideEllipse(placed, c.left, c.top, c.right, c.bottom), c.ellipse)
-            << c.left << "," << c.top << " " << c.right << "," << c.bottom;
+        SCOPED_TRACE(std::to_string(c.left) + "," + std::to_string(c.top) + " " + std::to_string(c.right) + "," +
+                     std::to_string(c.bottom));
+        EXPECT_EQ(sprite->CollideRectangle(placed, c.left, c.top, c.right, c.bottom), c.rectangle);
+        EXPECT_EQ(sprite->CollideEllipse(placed, c.left, c.top, c.right, c.bottom), c.ellipse);
     }
-}
-
-TEST(SpriteCollision, EllipseOnePixelAcrossIsTestedAsItsRectangle)
-{
-    const auto sprite = Dot();
-    const SpritePlacement placed = Placed(10, 10);
-    // Radii of 0 in either direction must not divide by zero.
-    EXPECT_TRUE(sprite->CollideEllipse(placed, 11, 0, 11, 30));
-    EXPECT_TRUE(sprite->CollideEllipse(placed, 0, 12, 30, 12));
-    EXPECT_TRUE(sprite->CollideEllipse(placed, 11, 11, 12, 30));
-    EXPECT_FALSE(sprite->CollideEllipse(placed, 12, 0, 12, 30));
 }
 
 TEST(SpriteCollision, LineGivesTheSameAnswerFromEitherEnd)
@@ -156,16 +152,8 @@ TEST(SpriteCollision, SpritesMeetWhereTheirMasksOverlap)
     // b's solid columns sit at bx + 2 and bx + 3; a's at 10 and 11.
     const Case cases[] = {{10, false}, {9, true}, {8, true}, {7, true}, {6, false}, {5, false}};
     for (const Case& c : cases) {
-        SpritePlacement pa = Placed(10, 10);
-        pa.left = 10;
-        pa.right = 13;
-        pa.top = 10;
-        pa.bottom = 11;
-        SpritePlacement pb = Placed(c.bx, 10);
-        pb.left = c.bx;
-        pb.right = c.bx + 3;
-        pb.top = 10;
-        pb.bottom = 11;
+        const SpritePlacement pa = WithBox(Placed(10, 10), 10, 10, 13, 11);
+        const SpritePlacement pb = WithBox(Placed(c.bx, 10), c.bx, 10, c.bx + 3, 11);
         EXPECT_EQ(a->CollideSprite(pa, *b, pb), c.hit) << "b at " << c.bx;
         EXPECT_EQ(b->CollideSprite(pb, *a, pa), c.hit) << "b at " << c.bx << ", asked the other way";
     }
@@ -182,7 +170,7 @@ TEST(SpriteCollision, SpriteWithoutMasksLeavesTheAnswerToTheBoxes)
     EXPECT_TRUE(plain->CollideLine(placed, 0, 0, 3, 1));
 }
 
-TEST(SpriteCollision, ZeroScaleCollidesWithNothing)
+TEST(SpriteCollision, ZeroOrVanishingScaleCollidesWithNothing)
 {
     const auto full = SpriteFromPicture({"##", "##"});
     const SpritePlacement flat = Placed(0, 0, 0.0f, 1.0f);
@@ -192,6 +180,10 @@ TEST(SpriteCollision, ZeroScaleCollidesWithNothing)
     EXPECT_FALSE(full->CollideLine(flat, -5, -4, 5, 5));
     EXPECT_FALSE(full->CollideSprite(flat, *full, Placed(0, 0)));
     EXPECT_FALSE(full->CollideSprite(Placed(0, 0), *full, Placed(0, 0, 1.0f, 0.0f)));
+    // A tiny scale maps room pixels far outside the frame.
+    const SpritePlacement tiny = Placed(0, 0, 1.0e-30f, 1.0e-30f);
+    EXPECT_FALSE(full->CollidePoint(tiny, 5, 5));
+    EXPECT_FALSE(full->CollideRectangle(tiny, 1, 1, 3, 3));
 }
 
 TEST(SpriteCollision, EachFrameUsesItsOwnMaskAndNegativeFramesCountFromTheEnd)
@@ -206,14 +198,6 @@ TEST(SpriteCollision, EachFrameUsesItsOwnMaskAndNegativeFramesCountFromTheEnd)
     placed.frame = -1;
     EXPECT_FALSE(sprite->CollidePoint(placed, 0, 0));
     EXPECT_TRUE(sprite->CollidePoint(placed, 1, 0));
-}
-
-TEST(SpriteCollision, FarAwayMappingsStayOutsideTheFrame)
-{
-    const auto full = SpriteFromPicture({"##", "##"});
-    const SpritePlacement tiny = Placed(0, 0, 1.0e-30f, 1.0e-30f);
-    EXPECT_FALSE(full->CollidePoint(tiny, 5, 5));
-    EXPECT_FALSE(full->CollideRectangle(tiny, 1, 1, 3, 3));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,8 +12,6 @@
 namespace bw::test {
 namespace {
 
-// ---- moments and their searches ----
-
 std::unique_ptr<CTimeLine> MomentsAt(std::initializer_list<int32_t> times)
 {
     auto timeline = std::make_unique<CTimeLine>();
@@ -23,71 +21,47 @@ std::unique_ptr<CTimeLine> MomentsAt(std::initializer_list<int32_t> times)
     return timeline;
 }
 
-TEST(TimeLineMoments, FindMomentFromGivesTheFirstMomentAtOrAfter)
+TEST(TimeLineMoments, LookupsFindExactTimesTheFirstMomentAtOrAfterAndTheLastAtOrBefore)
 {
-    const std::unique_ptr<CTimeLine> moments = MomentsAt({10, 20, 30});
-    const CTimeLine& timeline = *moments;
+    const std::unique_ptr<CTimeLine> timeline = MomentsAt({10, 20, 30});
     const struct {
         double position;
-        int32_t index;
-    } cases[] = {{15, 1}, {20, 1}, {31, 3}, {5, 0}, {10, 0}, {29.5, 2}, {-1, 0}};
-    for (const auto& test : cases) {
-        EXPECT_EQ(timeline.FindMomentFrom(test.position), test.index) << test.position;
+        int32_t from, upTo;
+    } cases[] = {{15, 1, 0}, {20, 1, 1}, {31, 3, 2}, {5, 0, -1}, {10, 0, 0}, {29.5, 2, 1}, {-1, 0, -1}, {100, 3, 2},
+                 {30, 2, 2}, {10.5, 1, 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(timeline->FindMomentFrom(c.position), c.from) << c.position;
+        EXPECT_EQ(timeline->FindMomentUpTo(c.position), c.upTo) << c.position;
     }
     EXPECT_EQ(MomentsAt({})->FindMomentFrom(0), 0);
-}
-
-TEST(TimeLineMoments, FindMomentUpToGivesTheLastMomentAtOrBefore)
-{
-    const std::unique_ptr<CTimeLine> moments = MomentsAt({10, 20, 30});
-    const CTimeLine& timeline = *moments;
-    const struct {
-        double position;
-        int32_t index;
-    } cases[] = {{15, 0}, {20, 1}, {5, -1}, {30, 2}, {100, 2}, {10.5, 0}};
-    for (const auto& test : cases) {
-        EXPECT_EQ(timeline.FindMomentUpTo(test.position), test.index) << test.position;
-    }
     EXPECT_EQ(MomentsAt({})->FindMomentUpTo(10), -1);
-}
-
-TEST(TimeLineMoments, IndexesOutOfRangeAnswerZeroAndNull)
-{
-    const std::unique_ptr<CTimeLine> moments = MomentsAt({10, 20, 30});
-    const CTimeLine& timeline = *moments;
-    EXPECT_EQ(timeline.GetMomentCount(), 3);
-    EXPECT_EQ(timeline.GetMomentTime(2), 30);
+    EXPECT_EQ(timeline->FindMoment(20), 1);
+    EXPECT_EQ(timeline->FindMoment(25), -1);
+    // Indexes out of range answer zero and null.
+    EXPECT_EQ(timeline->GetMomentTime(2), 30);
     for (int32_t index : {-1, 3}) {
-        EXPECT_EQ(timeline.GetMomentTime(index), 0) << index;
-        EXPECT_EQ(timeline.GetMomentEvent(index), nullptr) << index;
+        EXPECT_EQ(timeline->GetMomentTime(index), 0) << index;
+        EXPECT_EQ(timeline->GetMomentEvent(index), nullptr) << index;
     }
-    EXPECT_EQ(timeline.FindMoment(20), 1);
-    EXPECT_EQ(timeline.FindMoment(25), -1);
 }
 
 TEST(TimeLineMoments, ClearMomentRemovesOnlyAnExactTime)
 {
-    const std::unique_ptr<CTimeLine> moments = MomentsAt({10, 20, 30});
-    CTimeLine& timeline = *moments;
-    const CEvent* first = timeline.GetMomentEvent(0);
-    const CEvent* last = timeline.GetMomentEvent(2);
-
-    timeline.ClearMoment(25);
-    EXPECT_EQ(timeline.GetMomentCount(), 3);
-
-    timeline.ClearMoment(20);
-    ASSERT_EQ(timeline.GetMomentCount(), 2);
-    EXPECT_EQ(timeline.GetMomentTime(0), 10);
-    EXPECT_EQ(timeline.GetMomentTime(1), 30);
-    EXPECT_EQ(timeline.GetMomentEvent(0), first);
-    EXPECT_EQ(timeline.GetMomentEvent(1), last);
-
+    const std::unique_ptr<CTimeLine> timeline = MomentsAt({10, 20, 30});
+    const CEvent* first = timeline->GetMomentEvent(0);
+    const CEvent* last = timeline->GetMomentEvent(2);
+    timeline->ClearMoment(25);
+    EXPECT_EQ(timeline->GetMomentCount(), 3);
+    timeline->ClearMoment(20);
+    ASSERT_EQ(timeline->GetMomentCount(), 2);
+    EXPECT_EQ(timeline->GetMomentTime(0), 10);
+    EXPECT_EQ(timeline->GetMomentTime(1), 30);
+    EXPECT_EQ(timeline->GetMomentEvent(0), first);
+    EXPECT_EQ(timeline->GetMomentEvent(1), last);
     CTimeLine empty;
     empty.ClearMoment(0);
     EXPECT_EQ(empty.GetMomentCount(), 0);
 }
-
-// ---- the table and the TMLN reader ----
 
 struct MomentSource {
     int32_t time;
@@ -144,7 +118,6 @@ TEST_F(TimeLineTableTest, LoadsNamesAndMomentsKeepingEmptySlots)
 {
     image = TimeLineChunk({{"tl_a", {{5, "x = 1;"}, {12, "x = 2;"}}}, {nullptr, {}}, {"tl_b", {}}});
     ASSERT_TRUE(LoadTimeLines(image));
-
     EXPECT_EQ(TimeLine_GetCount(), 3);
     EXPECT_FALSE(TimeLine_Exists(1));
     EXPECT_STREQ(TimeLine_GetName(1), "<undefined>");
@@ -159,91 +132,43 @@ TEST_F(TimeLineTableTest, LoadsNamesAndMomentsKeepingEmptySlots)
     EXPECT_EQ(TimeLine_Get(2)->GetMomentCount(), 0);
 }
 
-TEST_F(TimeLineTableTest, DeletedTimelineKeepsLaterIds)
+TEST_F(TimeLineTableTest, DeletedTimelineKeepsLaterIdsAndAddMakesNothing)
 {
     image = TimeLineChunk({{"tl_a", {}}, {"tl_b", {}}, {"tl_c", {}}});
     ASSERT_TRUE(LoadTimeLines(image));
-
     EXPECT_TRUE(TimeLine_Delete(1));
-
     EXPECT_EQ(TimeLine_GetCount(), 3);
     EXPECT_FALSE(TimeLine_Exists(1));
     EXPECT_EQ(TimeLine_Find("tl_b"), -1);
     EXPECT_EQ(TimeLine_Find("tl_c"), 2);
     EXPECT_STREQ(TimeLine_GetName(2), "tl_c");
-    EXPECT_FALSE(TimeLine_Delete(1));
-    EXPECT_FALSE(TimeLine_Delete(3));
-    EXPECT_FALSE(TimeLine_Delete(-1));
-}
-
-TEST_F(TimeLineTableTest, AddMakesNothing)
-{
-    image = TimeLineChunk({{"tl_a", {}}});
-    ASSERT_TRUE(LoadTimeLines(image));
-
+    for (int32_t index : {1, 3, -1}) {
+        EXPECT_FALSE(TimeLine_Delete(index)) << index;
+    }
     EXPECT_EQ(TimeLine_Add(), -1);
-    EXPECT_EQ(TimeLine_GetCount(), 1);
+    EXPECT_EQ(TimeLine_GetCount(), 3);
 }
 
 TEST_F(TimeLineTableTest, MalformedChunksAreLoadErrors)
 {
-    const auto record = [](ChunkImage& image, uint32_t count) {
-        const uint32_t list = image.List(1);
-        const uint32_t name = image.Text("tl_a");
-        image.Slot(list, 0);
-        image.U32(name);
-        image.U32(count);
-    };
-    struct Case {
+    const struct {
         const char* what;
-        std::function<void(ChunkImage&)> write;
+        ChunkImage payload;
+    } cases[] = {
+        {"list runs past the chunk", RecordPayload({3}, true)},
+        {"record outside the package", RecordPayload({1, 0xFFFFFFF0u}, true)},
+        {"name outside the package", RecordPayload({0x7FFFFFFFu, 0})},
+        {"moment count past the end", RecordPayload({kTextWord, 0x20000000u})},
+        {"moment list cut short", RecordPayload({kTextWord, 2, 10, 0, 20})},
+        {"event outside the package", RecordPayload({kTextWord, 1, 10, 0xFFFFFFF8u})},
+        {"event's action outside the package", RecordPayload({kTextWord, 1, 10, kNextWord, 1, 0x7FFFFFF0u})},
     };
-    const Case cases[] = {
-        {"list runs past the chunk", [](ChunkImage& image) { image.U32(3); }},
-        {"record outside the package",
-         [](ChunkImage& image) {
-             image.U32(1);
-             image.U32(0xFFFFFFF0u);
-         }},
-        {"name outside the package",
-         [](ChunkImage& image) {
-             const uint32_t list = image.List(1);
-             image.Slot(list, 0);
-             image.U32(0x7FFFFFFFu);
-             image.U32(0);
-         }},
-        {"moment count past the end", [&](ChunkImage& image) { record(image, 0x20000000u); }},
-        {"moment list cut short",
-         [&](ChunkImage& image) {
-             record(image, 2);
-             image.I32(10);
-             image.U32(0);
-             image.I32(20);
-         }},
-        {"event outside the package",
-         [&](ChunkImage& image) {
-             record(image, 1);
-             image.I32(10);
-             image.U32(0xFFFFFFF8u);
-         }},
-        {"event's action outside the package",
-         [&](ChunkImage& image) {
-             record(image, 1);
-             image.I32(10);
-             image.U32(image.Here() + 4);
-             image.U32(1);
-             image.U32(0x7FFFFFF0u);
-         }},
-    };
-    for (const Case& test : cases) {
-        ChunkImage bad;
-        test.write(bad);
-        EXPECT_FALSE(LoadTimeLines(bad)) << test.what;
-        EXPECT_EQ(TimeLine_GetCount(), 0) << test.what;
+    for (const auto& c : cases) {
+        EXPECT_FALSE(LoadTimeLines(c.payload)) << c.what;
+        EXPECT_EQ(TimeLine_GetCount(), 0) << c.what;
     }
+    EXPECT_TRUE(LoadTimeLines(RecordPayload({kTextWord, 0})));  // the same shape, well formed
 }
-
-// ---- performing moments ----
 
 void NoteEvent(Value*, CInstance*, CInstance*, int32_t, Value*)
 {
@@ -293,9 +218,7 @@ TEST_F(TimeLineMomentTest, MomentRunsUnderTheTimelinesEventGlobals)
     Event_Current().type = 3;
     Event_Current().number = 1;
     Event_Current().object = 7;
-
     TimeLine_PerformMoment(self, self, 0, 1);
-
     EXPECT_EQ(Recorded(), "100000 20 0\n");
     EXPECT_EQ(Event_Current().type, 3);
     EXPECT_EQ(Event_Current().number, 1);
@@ -308,44 +231,28 @@ TEST_F(TimeLineMomentTest, NothingRunsWhileARoomChangeIsPending)
     NewRoomRequest = 2;
     TimeLine_PerformMoment(self, self, 0, 0);
     EXPECT_EQ(Recorded(), "");
-
     NewRoomRequest = -1;
     TimeLine_PerformMoment(self, self, 0, 3);  // no such moment
     TimeLine_PerformMoment(self, self, 5, 0);  // no such timeline
     EXPECT_EQ(Recorded(), "");
 }
 
-TEST_F(TimeLineMomentTest, MomentClearingItselfGoesOnceItsRunEnds)
+TEST_F(TimeLineMomentTest, MomentClearingItselfGoesOnceItsRunEndsAnotherAtOnce)
 {
-    LoadMoments("", "clear_moment(20); record(\"still running\");");
+    LoadMoments("", "clear_moment(30); clear_moment(20); record(\"still running\");");
     const CEvent* first = TimeLine_Get(0)->GetMomentEvent(0);
-
     TimeLine_PerformMoment(self, self, 0, 1);
-
-    EXPECT_EQ(Recorded(), "count 3\nstill running\n");
+    EXPECT_EQ(Recorded(), "count 2\ncount 2\nstill running\n");
     const CTimeLine* timeline = TimeLine_Get(0);
-    ASSERT_EQ(timeline->GetMomentCount(), 2);
-    EXPECT_EQ(timeline->FindMoment(20), -1);
-    EXPECT_EQ(timeline->GetMomentTime(1), 30);
+    ASSERT_EQ(timeline->GetMomentCount(), 1);
+    EXPECT_EQ(timeline->GetMomentTime(0), 10);
     EXPECT_EQ(timeline->GetMomentEvent(0), first);
-}
-
-TEST_F(TimeLineMomentTest, MomentClearingAnotherMomentTakesEffectAtOnce)
-{
-    LoadMoments("clear_moment(30);");
-
-    TimeLine_PerformMoment(self, self, 0, 0);
-
-    EXPECT_EQ(Recorded(), "count 2\n");
-    EXPECT_EQ(TimeLine_Get(0)->FindMoment(30), -1);
 }
 
 TEST_F(TimeLineMomentTest, MomentDeletingItsOwnTimelineFinishesItsRun)
 {
     LoadMoments("delete_timeline(0); record(\"still running\");");
-
     TimeLine_PerformMoment(self, self, 0, 0);
-
     EXPECT_EQ(Recorded(), "exists no\nstill running\n");
     EXPECT_FALSE(TimeLine_Exists(0));
     EXPECT_EQ(TimeLine_Find("tl_b"), 1);

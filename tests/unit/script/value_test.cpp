@@ -90,6 +90,51 @@ TEST(ValueTest, SettingAnElementOfARealMakesAOneRowArrayOfZeros)
     Value_Free(value);
 }
 
+TEST(ValueTest, FillingARowOneElementAtATimeMovesItsBlockLogarithmicallyOften)
+{
+    const uint32_t before = BlocksInUse();
+    Value array;
+    constexpr int32_t kLength = 20000;
+    int32_t moves = 0;
+    const Value* block = nullptr;
+    for (int32_t i = 0; i < kLength; ++i) {
+        Put(array, Real(i), i);
+        ASSERT_EQ(Value_Rows(array)[0].length, i + 1);  // the length game code sees stays exact
+        if (Value_Rows(array)[0].elements != block) {
+            block = Value_Rows(array)[0].elements;
+            ++moves;
+        }
+    }
+    EXPECT_LE(moves, 30);
+    Value got;
+    EXPECT_FALSE(Value_ArrayGet(got, array, kLength));
+    EXPECT_EQ(Value_OutOfRange().rowLength, kLength);
+    EXPECT_TRUE(Value_ArrayGet(got, array, kLength - 1));
+    EXPECT_EQ(got.real, kLength - 1);
+
+    // A write past the end inside the spare room reads back zeros between.
+    Put(array, Text("t"), kLength + 2);
+    EXPECT_EQ(Value_Rows(array)[0].length, kLength + 3);
+    EXPECT_TRUE(Value_ArrayGet(got, array, kLength + 1));
+    EXPECT_EQ(Value_Kind(got), kValueReal);
+    EXPECT_EQ(got.real, 0);
+
+    // A copy holds exactly the elements and grows on its own.
+    Value copy;
+    Value_Copy(copy, array);
+    Put(copy, Real(-1), 0);
+    Put(copy, Real(-2), kLength + 3);
+    EXPECT_EQ(Value_Rows(copy)[0].length, kLength + 4);
+    EXPECT_EQ(Value_Rows(array)[0].length, kLength + 3);
+    EXPECT_TRUE(Value_ArrayGet(got, array, 0));
+    EXPECT_EQ(got.real, 0);
+    EXPECT_EQ(TextOf(copy).size(), TextOf(array).size() + 4);  // "-1" for "0", and ",-2"
+
+    Value_Free(copy);
+    Value_Free(array);
+    EXPECT_EQ(BlocksInUse(), before);
+}
+
 TEST(ValueTest, WholeValueWritesReplaceAndReleaseWhatWasThere)
 {
     const uint32_t before = BlocksInUse();

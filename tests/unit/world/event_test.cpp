@@ -100,25 +100,20 @@ TEST_F(EventPerformTest, PerformAllVisitsLiveInstancesByDepth)
     EXPECT_EQ(Notes()[1].self, deep->i_id);
 }
 
-TEST_F(EventPerformTest, EventThatLoadedWithoutActionsIsNoEvent)
+TEST_F(EventPerformTest, OnlyTheFirstActionOfAListIsTheEventAndAnEmptyListIsNone)
 {
-    image = std::make_unique<ObjtImage>(std::vector<ObjectSpec>{{"empty", -1, {{kEventCreate, 0, "note()"}}}}, 13);
-    image->Patch(image->At(0, "actionList"), 0);
-    ASSERT_TRUE(LoadImage());
-    EXPECT_EQ(Object_Find(0)->GetEvent(kEventCreate, 0), nullptr);
-    EXPECT_FALSE(Object_Find(0)->HasEvent(kEventCreate, 0));
-}
-
-TEST_F(EventPerformTest, OnlyTheFirstActionOfAListIsTheEvent)
-{
-    image = std::make_unique<ObjtImage>(
-        std::vector<ObjectSpec>{{"twice", -1, {{kEventCreate, 0, "note(1)"}}}, {"other", -1, {{kEventCreate, 0, "note(2)"}}}},
-        13);
+    image = std::make_unique<ObjtImage>(std::vector<ObjectSpec>{{"twice", -1, {{kEventCreate, 0, "note(1)"}}},
+                                                                {"other", -1, {{kEventCreate, 0, "note(2)"}}},
+                                                                {"empty", -1, {{kEventCreate, 0, "note(3)"}}}},
+                                        13);
     // Object 0's list names a second action: object 1's record, whose
     // offset fills the word behind its first (a word the runner never reads).
     image->Patch(image->At(0, "actionList"), 2);
     image->Patch(image->At(0, "action"), image->At(1, "action"));
+    image->Patch(image->At(2, "actionList"), 0);
     ASSERT_TRUE(LoadImage() && Object_Prepare());
+    EXPECT_EQ(Object_Find(2)->GetEvent(kEventCreate, 0), nullptr);
+    EXPECT_FALSE(Object_Find(2)->HasEvent(kEventCreate, 0));
     CInstance* instance = AddInstance(0);
     Event_Perform(instance, instance, kEventCreate, 0);
     ASSERT_EQ(Notes().size(), 1u);

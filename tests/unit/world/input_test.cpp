@@ -68,7 +68,7 @@ TEST_F(InputTest, KeyPressedAndReleasedBetweenStepsShowsBothAndNotDown)
     EXPECT_FALSE(Key(kRight).released);
 }
 
-TEST_F(InputTest, MappedKeyIsReportedAsItsTargetEverywhere)
+TEST_F(InputTest, MappedKeyIsReportedAsItsTargetAndKeysOutsideTheTableAsNothing)
 {
     IO_SetKeyMap('A', 'B');
     IO_OnKeyDown('A', false);
@@ -83,10 +83,7 @@ TEST_F(InputTest, MappedKeyIsReportedAsItsTargetEverywhere)
     IO_ResetKeyMap();
     EXPECT_EQ(IO_KeyMap('A'), 'A');
     EXPECT_EQ(IO_KeyMap(300), 300);
-}
-
-TEST_F(InputTest, KeysOutsideTheTableReadAsNothing)
-{
+    // Keys outside the table read as nothing, mapped there or asked for.
     IO_SetKeyMap('C', 400);
     IO_OnKeyDown('C', false);
     IO_Update();
@@ -118,33 +115,26 @@ TEST_F(InputTest, KeyboardStringRestartsFromItsLastUnitWhenFull)
     EXPECT_EQ(IO_GetKeyboardString(), std::u16string({typed.back(), u'Z'}));
 }
 
-TEST_F(InputTest, BackspaceRemovesTheLastUnitAndLeavesAnEmptyStringEmpty)
+TEST_F(InputTest, BackspaceRemovesAUnitControlsAreOnlyRememberedAndTheLastCharacterIsWhole)
 {
-    IO_OnChar(8);
-    IO_Update();
-    EXPECT_TRUE(IO_GetKeyboardString().empty());
-    IO_OnChar(u'h');
-    IO_OnChar(u'i');
-    IO_OnChar(8);
-    IO_Update();
-    EXPECT_EQ(IO_GetKeyboardString(), u"h");
-    EXPECT_EQ(IO_GetLastChar(), 8);
-}
-
-TEST_F(InputTest, ControlCharactersAreRememberedButNotTyped)
-{
-    IO_OnChar(u'\r');
-    IO_Update();
-    EXPECT_TRUE(IO_GetKeyboardString().empty());
-    EXPECT_EQ(IO_GetLastChar(), u'\r');
-}
-
-TEST_F(InputTest, LastCharacterKeepsTheWholeUnit)
-{
-    IO_OnChar(u'\u20AC');
-    IO_Update();
-    EXPECT_EQ(IO_GetLastChar(), u'\u20AC');
-    EXPECT_EQ(IO_GetKeyboardString(), u"\u20AC");
+    struct Case {
+        std::u16string typed;
+        std::u16string text;
+        char16_t last;
+    };
+    const Case cases[] = {
+        {u"\b", u"", 8}, {u"hi\b", u"h", 8}, {u"\r", u"", u'\r'}, {u"\u20AC", u"\u20AC", u'\u20AC'},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.size());
+        IO_SetKeyboardString("");
+        for (char16_t unit : c.typed) {
+            IO_OnChar(unit);
+        }
+        IO_Update();
+        EXPECT_EQ(IO_GetKeyboardString(), c.text);
+        EXPECT_EQ(IO_GetLastChar(), c.last);
+    }
 }
 
 TEST_F(InputTest, AssignedKeyboardStringSurvivesTheNextUpdateAndIsCapped)
@@ -201,7 +191,7 @@ TEST_F(InputTest, MousePositionIsMappedIntoTheRoomThroughTheHook)
     Input_Hooks().windowToRoom = nullptr;
 }
 
-TEST_F(InputTest, ClearForgetsKeysTextAndDeviceZerosButtons)
+TEST_F(InputTest, ClearAndKeyClearForgetDownToTheRawState)
 {
     IO_OnKeyDown(kRight, false);
     IO_OnChar(u'q');
@@ -215,10 +205,7 @@ TEST_F(InputTest, ClearForgetsKeysTextAndDeviceZerosButtons)
     IO_Update();  // the raw state was cleared too
     EXPECT_FALSE(Key(kRight).down);
     EXPECT_FALSE(IO_MouseButtonDown(2, 0));
-}
-
-TEST_F(InputTest, KeyClearReachesTheRawStateToo)
-{
+    // So does clearing one key.
     IO_OnKeyDown(kRight, false);
     IO_Update();
     IO_KeyClear(kRight);

@@ -101,15 +101,16 @@ TEST_F(InstanceCollisionTest, BoxFollowsOriginScaleRotationAndMirror)
         {1.0f, 1.0f, 90.0f, {84, 85, 115, 116}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.xscale << " " << c.yscale << " " << c.angle);
         CInstance* instance = At(0, 100.0f, 100.0f);
         instance->SetImageXScale(c.xscale);
         instance->SetImageYScale(c.yscale);
         instance->SetImageAngle(c.angle);
         const InstanceBBox box = instance->GetBBox();
-        EXPECT_EQ(box.left, c.box.left) << c.xscale << " " << c.yscale << " " << c.angle;
-        EXPECT_EQ(box.top, c.box.top) << c.xscale << " " << c.yscale << " " << c.angle;
-        EXPECT_EQ(box.right, c.box.right) << c.xscale << " " << c.yscale << " " << c.angle;
-        EXPECT_EQ(box.bottom, c.box.bottom) << c.xscale << " " << c.yscale << " " << c.angle;
+        EXPECT_EQ(box.left, c.box.left);
+        EXPECT_EQ(box.top, c.box.top);
+        EXPECT_EQ(box.right, c.box.right);
+        EXPECT_EQ(box.bottom, c.box.bottom);
     }
 }
 

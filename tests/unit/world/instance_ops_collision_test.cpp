@@ -213,12 +213,15 @@ TEST_F(CollisionOpsTest, ContactAgainstAllStopsAtNonSolidOnesToo)
     EXPECT_EQ(self->i_x, 1000.0f);
 }
 
-TEST_F(CollisionOpsTest, ContactFromAPlaceThatIsNotFreeDoesNotMove)
+TEST_F(CollisionOpsTest, ContactFromAPlaceThatIsNotFreeOrWithStepsTooSmallToMoveDoesNotMove)
 {
     At(1, 10.0f, 0.0f);
     CInstance* self = At(0, 0.0f, 0.0f);
     Move_Contact(self, 0.0f, 100.0f, false);
     EXPECT_EQ(self->i_x, 0.0f);
+    CInstance* far = At(0, 1.0e9f, 0.0f);
+    Move_Contact(far, 0.0f, 2.0e9f, false);  // would be two billion steps
+    EXPECT_EQ(far->i_x, 1.0e9f);
 }
 
 TEST_F(CollisionOpsTest, OutsideStepsUntilFreeOrTheDistanceIsUsed)
@@ -236,13 +239,6 @@ TEST_F(CollisionOpsTest, OutsideStepsUntilFreeOrTheDistanceIsUsed)
     self->SetPosition(-10.0f, 0.0f);  // free already
     Move_Outside(self, 0.0f, 100.0f, false);
     EXPECT_EQ(self->i_x, -10.0f);
-}
-
-TEST_F(CollisionOpsTest, StepsTooSmallToMoveAFarInstanceEndTheWalk)
-{
-    CInstance* self = At(0, 1.0e9f, 0.0f);
-    Move_Contact(self, 0.0f, 2.0e9f, false);  // would be two billion steps
-    EXPECT_EQ(self->i_x, 1.0e9f);
 }
 
 TEST_F(CollisionOpsTest, SimpleBounceTurnsBackEachBlockedAxis)
@@ -402,26 +398,24 @@ TEST_F(CollisionPassTest, SolidPartnersGoBackAndStayBackIfTheyMeetAgain)
     EXPECT_EQ(wall->i_x, 20.0f);
 }
 
-TEST_F(CollisionPassTest, SolidPartnersTakeTheStepTheEventChose)
+TEST_F(CollisionPassTest, SolidPartnersTakeTheStepTheEventChoseAndNonSolidOnesStayWhereTheyAre)
 {
-    SetEvent(Object_Find(0), kEventCollision, 1, "hspeed = -hspeed");
-    CInstance* mover = At(0, 6.0f, 0.0f);
-    mover->i_xprevious = 2.0f;
-    mover->SetHSpeed(4.0f);
-    CInstance* wall = At(1, 20.0f, 0.0f);
-    wall->i_xprevious = 20.0f;
-    Pass();
-    EXPECT_EQ(mover->i_x, -2.0f);
-}
-
-TEST_F(CollisionPassTest, NonSolidPartnersStayWhereTheyAre)
-{
-    SetEvent(Object_Find(0), kEventCollision, 5, "record(other.id)");
-    CInstance* mover = At(0, 6.0f, 0.0f);
-    mover->i_xprevious = 2.0f;
-    At(5, 20.0f, 0.0f);
-    Pass();
-    EXPECT_EQ(mover->i_x, 6.0f);
+    struct Case {
+        int32_t partner;
+        float x;
+    };
+    for (const Case& c : {Case{1, -2.0f}, Case{5, 6.0f}}) {
+        SCOPED_TRACE(c.partner);
+        SetEvent(Object_Find(0), kEventCollision, c.partner, "hspeed = -hspeed");
+        CInstance* mover = At(0, 6.0f, 0.0f);
+        mover->i_xprevious = 2.0f;
+        mover->SetHSpeed(4.0f);
+        CInstance* partner = At(c.partner, 20.0f, 0.0f);
+        partner->i_xprevious = 20.0f;
+        Pass();
+        EXPECT_EQ(mover->i_x, c.x);
+        mover->i_marked = partner->i_marked = 1;
+    }
 }
 
 }  // namespace

@@ -64,22 +64,16 @@ TEST_F(InstanceOpsTest, CopyHoldsSelfsVariablesUnderAnIdOfItsOwn)
     EXPECT_FALSE(copy->i_created);
 }
 
-TEST_F(InstanceOpsTest, CopyWithPerformRunsTheCopysCreateEvent)
+TEST_F(InstanceOpsTest, CopyWithPerformRunsTheCopysCreateEventAndTakesSelfsDepth)
 {
     SetEvent(Object_Find(0), kEventCreate, 0, "record(x)");
     CInstance* self = At(0, 5.0f, 6.0f);
+    self->i_depth = -10.0f;
+    self->i_sorteddepth = -10.0f;
     CInstance* copy = Instance_Copy(self, true);
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(test::Recorded(), std::to_string(copy->i_id) + ":5;");
     EXPECT_TRUE(copy->i_created);
-}
-
-TEST_F(InstanceOpsTest, CopyIsPutAgainAtSelfsDepth)
-{
-    CInstance* self = At(0, 0.0f, 0.0f);
-    self->i_depth = -10.0f;
-    self->i_sorteddepth = -10.0f;
-    CInstance* copy = Instance_Copy(self, false);
     EXPECT_TRUE(Instance_DepthChangeQueue().Contains(copy));
 }
 
@@ -93,28 +87,21 @@ TEST_F(InstanceOpsTest, DestroyPerformsTheDestroyEventOnce)
     EXPECT_TRUE(instance->i_marked);
 }
 
-TEST_F(InstanceOpsTest, ChangeWithPerformRunsTheOldDestroyThenTheNewCreate)
-{
-    SetEvent(Object_Find(0), kEventDestroy, 0, "record('destroy a')");
-    SetEvent(Object_Find(1), kEventCreate, 0, "record('create b')");
-    CInstance* instance = At(0, 0.0f, 0.0f);
-    Instance_Change(instance, 1, true);
-    EXPECT_EQ(test::Recorded(), "100000:destroy a;100000:create b;");
-    EXPECT_EQ(instance->i_objindex, 1);
-}
-
-TEST_F(InstanceOpsTest, ChangeLeavesEventsOutWithoutPerformAndSkipsARunDestroy)
+TEST_F(InstanceOpsTest, ChangeRunsTheOldDestroyThenTheNewCreateOnlyWithPerformAndSkipsARunDestroy)
 {
     SetEvent(Object_Find(0), kEventDestroy, 0, "record('destroy a')");
     SetEvent(Object_Find(1), kEventCreate, 0, "record('create b')");
     CInstance* quiet = At(0, 0.0f, 0.0f);
     Instance_Change(quiet, 1, false);
     EXPECT_EQ(test::Recorded(), "");
-
+    CInstance* instance = At(0, 0.0f, 0.0f);
+    Instance_Change(instance, 1, true);
+    EXPECT_EQ(test::Recorded(), "100001:destroy a;100001:create b;");
+    EXPECT_EQ(instance->i_objindex, 1);
     CInstance* destroyed = At(0, 0.0f, 0.0f);
     destroyed->i_destroyed = 1;
     Instance_Change(destroyed, 1, true);
-    EXPECT_EQ(test::Recorded(), "100001:create b;");
+    EXPECT_EQ(test::Recorded(), "100001:destroy a;100001:create b;100002:create b;");
 }
 
 TEST_F(InstanceOpsTest, ChangeIntoItsOwnObjectDoesNothingNotEvenTheEvents)
@@ -168,9 +155,9 @@ TEST_F(InstanceOpsTest, FindNthFollowsEachSelector)
     }
 }
 
-TEST_F(InstanceOpsTest, NumberCountsLiveInstancesOnly)
+TEST_F(InstanceOpsTest, NumberCountsLiveInstancesOnlyAndAChangeInThisPassAtOnce)
 {
-    At(0, 0.0f, 0.0f);
+    CInstance* changed = At(0, 0.0f, 0.0f);
     At(2, 0.0f, 0.0f);
     At(1, 0.0f, 0.0f)->i_deactivated = 1;
     CInstance* marked = At(0, 0.0f, 0.0f);
@@ -182,12 +169,7 @@ TEST_F(InstanceOpsTest, NumberCountsLiveInstancesOnly)
     for (const Case& c : cases) {
         EXPECT_EQ(Instance_Number(c.selector), c.expected) << c.selector;
     }
-}
-
-TEST_F(InstanceOpsTest, NumberCountsAnInstanceChangedInThisPassAtOnce)
-{
-    CInstance* instance = At(0, 0.0f, 0.0f);
-    Instance_Change(instance, 1, false);
+    Instance_Change(changed, 1, false);
     EXPECT_EQ(Instance_Number(1), 1);
 }
 

@@ -18,10 +18,13 @@ std::vector<int32_t> ActiveIds(const CRoom& room)
     return ids;
 }
 
-TEST_F(InstanceTest, NewInstanceHasTheCreationDefaults)
+TEST_F(InstanceTest, NewInstanceHasTheCreationDefaultsAndThePassCounter)
 {
     AddObject(0, -1, 7);
+    EventPassStamp = 41;
     CInstance* instance = AddInstance(0);
+    EventPassStamp = 0;
+    EXPECT_EQ(instance->i_createstamp, 41u);
     for (int32_t alarm = 0; alarm < kInstanceAlarmCount; ++alarm) {
         EXPECT_EQ(instance->GetAlarm(alarm), -1);
     }
@@ -36,14 +39,6 @@ TEST_F(InstanceTest, NewInstanceHasTheCreationDefaults)
     EXPECT_NE(instance->i_vars, nullptr);
 }
 
-TEST_F(InstanceTest, InstanceRecordsThePassCounterWhenMade)
-{
-    AddObject(0);
-    EventPassStamp = 41;
-    EXPECT_EQ(AddInstance(0)->i_createstamp, 41u);
-    EventPassStamp = 0;
-}
-
 TEST_F(InstanceTest, EqualDepthGoesAfterEarlierInstancesAndListStaysAscending)
 {
     AddObject(0, -1, 5);
@@ -56,22 +51,18 @@ TEST_F(InstanceTest, EqualDepthGoesAfterEarlierInstancesAndListStaysAscending)
     EXPECT_EQ(ActiveIds(room), (std::vector<int32_t>{b, a, c, d}));
 }
 
-TEST_F(InstanceTest, SetObjectMinusOneStoresObjectZero)
+TEST_F(InstanceTest, SetObjectMinusOneStoresObjectZeroAndAMissingObjectLeavesOwnValues)
 {
     AddObject(0, 3);
     CInstance* instance = AddInstance(0);
     instance->SetObject(-1, true);
     EXPECT_EQ(instance->i_objindex, 0);
     EXPECT_EQ(instance->i_spriteindex, 3);
-}
-
-TEST_F(InstanceTest, MissingObjectLeavesInstanceOwnValuesAndNoLists)
-{
-    CInstance instance(4.0f, 5.0f, kInstanceIdFirst, 77, true);
-    EXPECT_EQ(instance.i_object, nullptr);
-    EXPECT_EQ(instance.i_objindex, 77);
-    EXPECT_EQ(instance.i_spriteindex, -1);
-    EXPECT_EQ(instance.i_x, 4.0f);
+    CInstance orphan(4.0f, 5.0f, kInstanceIdFirst + 50, 77, true);
+    EXPECT_EQ(orphan.i_object, nullptr);
+    EXPECT_EQ(orphan.i_objindex, 77);
+    EXPECT_EQ(orphan.i_spriteindex, -1);
+    EXPECT_EQ(orphan.i_x, 4.0f);
 }
 
 TEST_F(InstanceTest, ImageIndexResetsOnlyWhenItsWholePartNamesNoFrame)
@@ -202,24 +193,16 @@ TEST_F(InstanceTest, FreedInstanceLeavesThePendingQueues)
 
 // ---- the id table ----
 
-TEST_F(InstanceTest, IdsSharingABucketAreBothFound)
-{
-    AddObject(0);
-    CInstance* low = AddInstance(0, 100000);
-    CInstance* high = AddInstance(0, 100000 + 512);
-    EXPECT_EQ(Instance_Find(100000), low);
-    EXPECT_EQ(Instance_Find(100512), high);
-    EXPECT_EQ(Instance_Find(100001), nullptr);
-}
-
-TEST_F(InstanceTest, RemovingADuplicateIdUnhashesThatInstanceOnly)
+TEST_F(InstanceTest, IdsSharingABucketAreFoundAndRemovingADuplicateUnhashesThatInstanceOnly)
 {
     AddObject(0);
     CInstance* first = AddInstance(0, 100000);
-    CInstance* neighbour = AddInstance(0, 100512);
+    CInstance* neighbour = AddInstance(0, 100512);  // the same bucket
+    EXPECT_EQ(Instance_Find(100000), first);
+    EXPECT_EQ(Instance_Find(100512), neighbour);
+    EXPECT_EQ(Instance_Find(100001), nullptr);
     CInstance* second = AddInstance(0, 100000);
     CInstance* third = AddInstance(0, 100000);
-
     EXPECT_TRUE(InstanceHash_Remove(100000, second));
     EXPECT_EQ(Instance_Find(100000), first);
     EXPECT_TRUE(InstanceHash_Remove(100000, first));
@@ -271,26 +254,11 @@ TEST_F(InstanceTest, HugeDirectionIsReducedInsteadOfLoopingForever)
     EXPECT_LT(instance->i_direction, 360.0f);
 }
 
-TEST_F(InstanceTest, BoundingBoxFollowsTheMaskSprite)
+TEST_F(InstanceTest, WithoutAMaskSpriteTheBoxLiesFarOutsideTheRoom)
 {
-    SpriteInfo sprite;
-    sprite.frameCount = 1;
-    sprite.width = sprite.height = 32;
-    sprite.xorigin = sprite.yorigin = 16;
-    sprite.bboxRight = sprite.bboxBottom = 31;
-    FakeSprites()[0] = sprite;
-    AddObject(0, 0);
+    AddObject(0);
     CInstance* instance = AddInstance(0);
     instance->SetPosition(100.0f, 100.0f);
-    const InstanceBBox box = instance->GetBBox();
-    EXPECT_EQ(box.left, 84);
-    EXPECT_EQ(box.right, 115);
-    EXPECT_EQ(box.top, 84);
-    EXPECT_EQ(box.bottom, 115);
-    instance->SetImageXScale(-1.0f);
-    EXPECT_EQ(instance->GetBBox().left, 83);
-    EXPECT_EQ(instance->GetBBox().right, 116);
-    instance->SetSpriteIndex(-1);
     EXPECT_EQ(instance->GetBBox().left, -100000);
     EXPECT_EQ(instance->GetBBox().bottom, -100000);
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <set>
+#include <tuple>
 #include <vector>
 
 #include "unit/world/world_fixture.h"
@@ -27,7 +28,23 @@ protected:
     int32_t MakeGrid(int32_t columns, int32_t rows) { return CGrid_Create(0, 0, columns, rows, kCell, kCell); }
 
     static int32_t CentreOf(int32_t cell) { return cell * kCell + kCell / 2; }
+
+    static std::set<std::pair<int32_t, int32_t>> BlockedCells(int32_t id)
+    {
+        const CGrid* grid = CGrid_Get(id);
+        std::set<std::pair<int32_t, int32_t>> blocked;
+        for (int32_t column = 0; column < grid->HorizontalCells(); ++column) {
+            for (int32_t row = 0; row < grid->VerticalCells(); ++row) {
+                if (grid->GetCell(column, row) == kGridCellBlocked) {
+                    blocked.insert({column, row});
+                }
+            }
+        }
+        return blocked;
+    }
 };
+
+using Cells = std::set<std::pair<int32_t, int32_t>>;
 
 // ---- the table ----
 
@@ -91,50 +108,29 @@ TEST_F(GridTest, CellsOutsideTheGridAreIgnored)
     CGrid_AddCell(id, 3, 0);
     CGrid_AddCell(id, -1, 0);
     CGrid_AddCell(id, 0, 2);
-    CGrid* grid = CGrid_Get(id);
-    int32_t blocked = 0;
-    for (int32_t column = 0; column < 3; ++column) {
-        for (int32_t row = 0; row < 2; ++row) {
-            blocked += grid->GetCell(column, row) == kGridCellBlocked ? 1 : 0;
-        }
-    }
-    EXPECT_EQ(blocked, 1);
+    EXPECT_EQ(BlockedCells(id), (Cells{{2, 1}}));
     CGrid_ClearCell(id, 2, 1);
-    EXPECT_EQ(grid->GetCell(2, 1), kGridCellFree);
+    EXPECT_TRUE(BlockedCells(id).empty());
 }
 
 TEST_F(GridTest, RectanglesCoverTheirCellsInAnyCornerOrderClippedToTheGrid)
 {
     const int32_t id = MakeGrid(5, 5);
-    CGrid* grid = CGrid_Get(id);
-    CGrid_AddRectangle(id, 35, 19, 15, 10);  // columns 1..3, row 1
-    for (int32_t column = 0; column < 5; ++column) {
-        EXPECT_EQ(grid->GetCell(column, 1), column >= 1 && column <= 3 ? kGridCellBlocked : kGridCellFree) << column;
-        EXPECT_EQ(grid->GetCell(column, 0), kGridCellFree);
-    }
+    CGrid_AddRectangle(id, 35, 19, 15, 10);      // columns 1..3, row 1
     CGrid_AddRectangle(id, 42, 42, 1000, 1000);  // clipped to the last cell
-    EXPECT_EQ(grid->GetCell(4, 4), kGridCellBlocked);
+    EXPECT_EQ(BlockedCells(id), (Cells{{1, 1}, {2, 1}, {3, 1}, {4, 4}}));
     CGrid_ClearRectangle(id, -100, -100, 1000, 1000);
-    for (int32_t column = 0; column < 5; ++column) {
-        for (int32_t row = 0; row < 5; ++row) {
-            EXPECT_EQ(grid->GetCell(column, row), kGridCellFree);
-        }
-    }
+    EXPECT_TRUE(BlockedCells(id).empty());
 }
 
 TEST_F(GridTest, RectangleWhollyLeftOrAboveTheGridBlocksNothing)
 {
     const int32_t id = CGrid_Create(100, 100, 4, 4, kCell, kCell);
-    CGrid* grid = CGrid_Get(id);
     CGrid_AddRectangle(id, 91, 100, 99, 130);  // the 9 pixels just left of the grid
     CGrid_AddRectangle(id, 100, 95, 130, 99);  // just above it
-    for (int32_t column = 0; column < 4; ++column) {
-        for (int32_t row = 0; row < 4; ++row) {
-            EXPECT_EQ(grid->GetCell(column, row), kGridCellFree) << column << "," << row;
-        }
-    }
+    EXPECT_TRUE(BlockedCells(id).empty());
     CGrid_AddRectangle(id, 91, 100, 100, 100);  // touching the grid's first column
-    EXPECT_EQ(grid->GetCell(0, 0), kGridCellBlocked);
+    EXPECT_EQ(BlockedCells(id), (Cells{{0, 0}}));
 }
 
 TEST_F(GridTest, InstancesBlockTheCellsUnderTheirBox)
@@ -156,44 +152,32 @@ TEST_F(GridTest, InstancesBlockTheCellsUnderTheirBox)
         CGrid_AddInstance(id, instance, precise);
         CGrid_AddInstance(id, spriteless, precise);
         CGrid_AddInstance(id, nullptr, precise);
-        CGrid* grid = CGrid_Get(id);
-        std::set<std::pair<int32_t, int32_t>> blocked;
-        for (int32_t column = 0; column < 5; ++column) {
-            for (int32_t row = 0; row < 5; ++row) {
-                if (grid->GetCell(column, row) == kGridCellBlocked) {
-                    blocked.insert({column, row});
-                }
-            }
-        }
-        EXPECT_EQ(blocked, (std::set<std::pair<int32_t, int32_t>>{{1, 2}, {2, 2}})) << precise;
+        EXPECT_EQ(BlockedCells(id), (Cells{{1, 2}, {2, 2}})) << precise;
         CGrid_Destroy(id);
     }
 }
 
 // ---- searching ----
 
-TEST_F(GridTest, StartAndGoalInOneCellGiveJustTheTwoPoints)
-{
-    const int32_t id = MakeGrid(4, 4);
-    MP_Route route;
-    ASSERT_TRUE(CGrid_Path(id, route, 11, 12, 18, 17, false));
-    ASSERT_EQ(route.size(), 2u);
-    EXPECT_EQ(route[0].x, 11);
-    EXPECT_EQ(route[0].y, 12);
-    EXPECT_EQ(route[1].x, 18);
-    EXPECT_EQ(route[1].y, 17);
-}
-
 TEST_F(GridTest, PathRunsFromTheExactStartThroughCellCentresToTheExactGoal)
 {
+    struct Case {
+        int32_t xs, ys, xg, yg;
+        std::vector<std::pair<float, float>> expected;
+    };
+    const Case cases[] = {
+        {1, 2, 38, 9, {{1, 2}, {15, 5}, {25, 5}, {38, 9}}},
+        {1, 2, 8, 7, {{1, 2}, {8, 7}}},  // start and goal in one cell
+    };
     const int32_t id = MakeGrid(4, 1);
-    MP_Route route;
-    ASSERT_TRUE(CGrid_Path(id, route, 1, 2, 38, 9, false));
-    const std::vector<std::pair<float, float>> expected = {{1, 2}, {15, 5}, {25, 5}, {38, 9}};
-    ASSERT_EQ(route.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(route[i].x, expected[i].first) << i;
-        EXPECT_EQ(route[i].y, expected[i].second) << i;
+    for (const Case& c : cases) {
+        MP_Route route;
+        ASSERT_TRUE(CGrid_Path(id, route, c.xs, c.ys, c.xg, c.yg, false));
+        ASSERT_EQ(route.size(), c.expected.size());
+        for (size_t i = 0; i < c.expected.size(); ++i) {
+            EXPECT_EQ(route[i].x, c.expected[i].first) << i;
+            EXPECT_EQ(route[i].y, c.expected[i].second) << i;
+        }
     }
 }
 
@@ -330,14 +314,11 @@ TEST_F(GridTest, DrawPaintsEachCellItsFullRectangle)
         painted->push_back({x1, y1, x2, y2, colour});
     });
     ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0].x1, 3);
-    EXPECT_EQ(seen[0].y1, 4);
-    EXPECT_EQ(seen[0].x2, 13);
-    EXPECT_EQ(seen[0].y2, 24);
-    EXPECT_EQ(seen[0].colour, kGridColourFree);
-    EXPECT_EQ(seen[1].x1, 13);
-    EXPECT_EQ(seen[1].x2, 23);
-    EXPECT_EQ(seen[1].colour, kGridColourBlocked);
+    const Rect expected[] = {{3, 4, 13, 24, kGridColourFree}, {13, 4, 23, 24, kGridColourBlocked}};
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(std::tie(seen[i].x1, seen[i].y1, seen[i].x2, seen[i].y2, seen[i].colour),
+                  std::tie(expected[i].x1, expected[i].y1, expected[i].x2, expected[i].y2, expected[i].colour)) << i;
+    }
 }
 
 // ---- the queue ----

@@ -159,17 +159,13 @@ TEST_F(StepPlannerTest, LinearStepShortOfAWallNeitherMovesNorArrives)
 
 // ---- potential-field stepping ----
 
-TEST_F(StepPlannerTest, PotentialStepFacingTheGoalGoesStraightAtIt)
+TEST_F(StepPlannerTest, PotentialStepGoesStraightAtAGoalAheadAndTurnsByAtMostMaxrotOtherwise)
 {
     Place(100, 100, 0);
     EXPECT_FALSE(MP_PotentialStep(mover, 200, 100, 4, kSelectorAll, false));
     EXPECT_EQ(mover->i_x, 104);
     EXPECT_EQ(mover->i_y, 100);
     EXPECT_EQ(mover->i_direction, 0);
-}
-
-TEST_F(StepPlannerTest, PotentialStepFacingAwayTurnsByAtMostMaxrot)
-{
     Place(100, 100, 180);
     EXPECT_FALSE(MP_PotentialStep(mover, 200, 100, 4, kSelectorAll, false));
     EXPECT_NEAR(mover->i_direction, 210, 1e-3);
@@ -217,7 +213,7 @@ TEST_F(StepPlannerTest, PotentialStepWithinReachMovesOnlyOntoAFreeGoal)
 
 // ---- path forms ----
 
-TEST_F(StepPlannerTest, LinearPathRecordsEveryStepAndPutsTheInstanceBack)
+TEST_F(StepPlannerTest, LinearPathRecordsEveryStepOrWhatWasWalkedAndPutsTheInstanceBack)
 {
     Place(0, 0, 45);
     MP_Route route;
@@ -230,13 +226,7 @@ TEST_F(StepPlannerTest, LinearPathRecordsEveryStepAndPutsTheInstanceBack)
     }
     EXPECT_EQ(mover->i_x, 0);
     EXPECT_EQ(mover->i_direction, 45);
-}
-
-TEST_F(StepPlannerTest, LinearPathIntoAWallFailsWithWhatWasWalked)
-{
-    AddWall(12, 0);
-    Place(0, 0, 0);
-    MP_Route route;
+    AddWall(12, 0);  // into a wall: fails with the steps taken
     EXPECT_FALSE(MP_LinearPath(mover, route, 40, 0, 4, kSelectorAll, false));
     ASSERT_EQ(route.size(), 2u);
     EXPECT_EQ(route[1].x, 4);

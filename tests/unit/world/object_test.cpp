@@ -173,15 +173,6 @@ TEST_F(ObjectTableTest, AddedObjectTakesTheNextIndexAndItsName)
     EXPECT_EQ(Object_Find(10)->flags, kObjectFlagVisible);
 }
 
-TEST_F(ObjectTableTest, ParentChainAnswersIsChildOf)
-{
-    ASSERT_TRUE(Load({{"root"}, {"middle", 0}, {"leaf", 1}}));
-    EXPECT_TRUE(Object_Find(2)->IsChildOf(0));
-    EXPECT_TRUE(Object_Find(2)->IsChildOf(1));
-    EXPECT_FALSE(Object_Find(2)->IsChildOf(2));
-    EXPECT_FALSE(Object_Find(0)->IsChildOf(1));
-}
-
 TEST_F(ObjectTableTest, ParentLoopInThePackageEndsEveryWalk)
 {
     ASSERT_TRUE(Load({{"a", 1}, {"b", 0, {{kEventStep, 0, "note()"}}}}));
@@ -195,9 +186,13 @@ TEST_F(ObjectTableTest, ParentLoopInThePackageEndsEveryWalk)
     EXPECT_EQ(Object_Find(1)->descendantInstances.Count(), 0);
 }
 
-TEST_F(ObjectTableTest, DeletedObjectLeavesNoInstanceOrChildPointingAtIt)
+TEST_F(ObjectTableTest, ParentChainAnswersIsChildOfAndADeletedObjectLeavesNothingPointingAtIt)
 {
     ASSERT_TRUE(Load({{"root"}, {"middle", 0}, {"leaf", 1}}));
+    EXPECT_TRUE(Object_Find(2)->IsChildOf(0));
+    EXPECT_TRUE(Object_Find(2)->IsChildOf(1));
+    EXPECT_FALSE(Object_Find(2)->IsChildOf(2));
+    EXPECT_FALSE(Object_Find(0)->IsChildOf(1));
     CInstance* ofMiddle = AddInstance(1);
     CInstance* ofLeaf = AddInstance(2);
     ASSERT_TRUE(Object_Delete(1));
@@ -260,19 +255,14 @@ TEST_F(ObjectListsTest, ListedNumbersStopAtEachTypesBound)
     }
 }
 
-TEST_F(ObjectListsTest, CollisionWithAParentCoversItsChildren)
+TEST_F(ObjectListsTest, CollisionWithAParentCoversItsChildrenAndMutualCollisionsGiveOnePair)
 {
-    ASSERT_TRUE(Load({{"hunter", -1, {{kEventCollision, 1, "note()"}}}, {"prey"}, {"young prey", 1}}));
+    ASSERT_TRUE(Load({{"hunter", -1, {{kEventCollision, 1, "note()"}}},
+                      {"prey", -1, {{kEventCollision, 0, "note()"}}},
+                      {"young prey", 1}}));
     Object_BuildEventLists();
     EXPECT_EQ(Pairs(), (std::vector<std::pair<int32_t, int32_t>>{{0, 1}, {0, 2}}));
     EXPECT_EQ(Object_Find(0)->FindEvent(kEventCollision, 2), Object_Find(0)->GetEvent(kEventCollision, 1));
-}
-
-TEST_F(ObjectListsTest, MutualCollisionsGiveOnePair)
-{
-    ASSERT_TRUE(Load({{"a", -1, {{kEventCollision, 1, "note()"}}}, {"b", -1, {{kEventCollision, 0, "note()"}}}}));
-    Object_BuildEventLists();
-    EXPECT_EQ(Pairs(), (std::vector<std::pair<int32_t, int32_t>>{{0, 1}}));
 }
 
 TEST_F(ObjectListsTest, WalkInProgressSurvivesRebuildsAndFree)

@@ -21,14 +21,14 @@ class RoomChunkTest : public RoomTest {};
 
 TEST_F(RoomChunkTest, ReadsTheRoomSettings)
 {
-    TestRoom spec;
-    spec.name = "rm_start";
-    spec.caption = "Hello";
-    spec.width = 800;
-    spec.height = 600;
-    spec.speed = 60;
-    spec.viewXs = {5, 7};
-    const CRoom* room = LoadOne(spec);
+    TestRoom plan;
+    plan.name = "rm_start";
+    plan.caption = "Hello";
+    plan.width = 800;
+    plan.height = 600;
+    plan.speed = 60;
+    plan.viewXs = {5, 7};
+    const CRoom* room = LoadOne(plan);
     ASSERT_NE(room, nullptr);
     EXPECT_EQ(room->name, "rm_start");
     EXPECT_EQ(room->caption, "Hello");
@@ -45,11 +45,11 @@ TEST_F(RoomChunkTest, ReadsTheRoomSettings)
 TEST_F(RoomChunkTest, StretchedBackgroundScalesToTheRoom)
 {
     World_ResourceLookups().backgroundSize = &Background256;
-    TestRoom spec;
-    spec.width = 1024;
-    spec.height = 768;
-    spec.backgrounds = {Background(3, 1), Background(3, 0), Background(4, 1)};
-    const CRoom* room = LoadOne(spec);
+    TestRoom plan;
+    plan.width = 1024;
+    plan.height = 768;
+    plan.backgrounds = {Background(3, 1), Background(3, 0), Background(4, 1)};
+    const CRoom* room = LoadOne(plan);
     ASSERT_NE(room, nullptr);
     EXPECT_FLOAT_EQ(room->backgrounds[0].xscale, 4.0f);
     EXPECT_FLOAT_EQ(room->backgrounds[0].yscale, 3.0f);
@@ -59,12 +59,12 @@ TEST_F(RoomChunkTest, StretchedBackgroundScalesToTheRoom)
 
 TEST_F(RoomChunkTest, GravityIsTruncatedToWholeNumbers)
 {
-    TestRoom spec;
-    spec.physics = 1;
-    spec.gravityX = -2.7f;
-    spec.gravityY = 9.8f;
-    spec.pixelsToMetres = 0.05f;
-    const CRoom* room = LoadOne(spec);
+    TestRoom plan;
+    plan.physics = 1;
+    plan.gravityX = -2.7f;
+    plan.gravityY = 9.8f;
+    plan.pixelsToMetres = 0.05f;
+    const CRoom* room = LoadOne(plan);
     ASSERT_NE(room, nullptr);
     EXPECT_EQ(room->physicsEnabled, 1);
     EXPECT_EQ(room->gravityX, -2);
@@ -75,9 +75,9 @@ TEST_F(RoomChunkTest, GravityIsTruncatedToWholeNumbers)
 TEST_F(RoomChunkTest, FormatsBeforeSixHaveNoPhysicsSettings)
 {
     Package().header.format = 5;
-    TestRoom spec;
-    spec.physics = 1;
-    const CRoom* room = LoadOne(spec);
+    TestRoom plan;
+    plan.physics = 1;
+    const CRoom* room = LoadOne(plan);
     ASSERT_NE(room, nullptr);
     EXPECT_EQ(room->physicsEnabled, 0);
 }
@@ -97,10 +97,10 @@ TEST_F(RoomChunkTest, EmptySlotsHoldNoRoom)
 
 TEST_F(RoomChunkTest, TemplateKeepsItsEntriesInItsRecordNotAsTiles)
 {
-    TestRoom spec;
-    spec.instances = {Placed(0, 300001, "x = 1")};
-    spec.tiles = {TileWithId(7), TileWithId(8)};
-    const CRoom* room = LoadOne(spec);
+    TestRoom plan;
+    plan.instances = {Placed(0, 300001, "x = 1")};
+    plan.tiles = {TileWithId(7), TileWithId(8)};
+    const CRoom* room = LoadOne(plan);
     ASSERT_NE(room, nullptr);
     ASSERT_NE(room->record, nullptr);
     EXPECT_EQ(room->record->instances.size(), 1u);
@@ -113,12 +113,12 @@ TEST_F(RoomChunkTest, TemplateKeepsItsEntriesInItsRecordNotAsTiles)
 
 TEST_F(RoomChunkTest, OnlyEightBackgroundsAndViewsAreRead)
 {
-    TestRoom spec;
-    spec.backgrounds.resize(9);
-    spec.backgrounds[7].x = 77;
-    spec.viewXs = {0, 1, 2, 3, 4, 5, 6, 7, 8};
+    TestRoom plan;
+    plan.backgrounds.resize(9);
+    plan.backgrounds[7].x = 77;
+    plan.viewXs = {0, 1, 2, 3, 4, 5, 6, 7, 8};
     RoomImage image;
-    const WrittenRoom written = image.Add(spec);
+    const WrittenRoom written = image.Add(plan);
     image.Finish();
     // The ninth background entry points past the end of the file: reading
     // it would fail the load.
@@ -140,15 +140,15 @@ class RoomChunkBadRecordTest : public RoomTest, public testing::WithParamInterfa
 
 TEST_P(RoomChunkBadRecordTest, IsALoadErrorThatLeavesNoRooms)
 {
-    TestRoom spec;
-    spec.caption = "c";
-    spec.code = "a = 1";
-    spec.backgrounds = {TestBackground{}};
-    spec.instances = {Placed(0, 0, "b = 2")};
-    spec.tiles = {TestTile{}};
+    TestRoom plan;
+    plan.caption = "c";
+    plan.code = "a = 1";
+    plan.backgrounds = {TestBackground{}};
+    plan.instances = {Placed(0, 0, "b = 2")};
+    plan.tiles = {TestTile{}};
     RoomImage image;
     image.Add(TestRoom{});
-    const WrittenRoom written = image.Add(spec);
+    const WrittenRoom written = image.Add(plan);
     image.Finish();
     image.Writer().Patch(GetParam().where(written), GetParam().value);
     EXPECT_FALSE(image.Load());

@@ -294,10 +294,10 @@ protected:
     }
 
     // A room loaded on its own from a fresh image; null when it fails.
-    static CRoom* LoadOne(const TestRoom& spec)
+    static CRoom* LoadOne(const TestRoom& plan)
     {
         RoomImage image;
-        image.Add(spec);
+        image.Add(plan);
         image.Finish();
         return image.Load() ? Room_Get(0) : nullptr;
     }

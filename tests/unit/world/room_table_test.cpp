@@ -34,16 +34,10 @@ protected:
     }
 };
 
-TEST_F(RoomTableTest, AnEmptyOrderHasNoFirstOrLastRoom)
-{
-    EXPECT_EQ(Room_First(), -1);
-    EXPECT_EQ(Room_Last(), -1);
-    EXPECT_EQ(Room_Next(0), -1);
-    EXPECT_EQ(Room_Previous(0), -1);
-}
-
 TEST_F(RoomTableTest, NextAndPreviousFollowTheOrder)
 {
+    EXPECT_EQ(Room_First(), -1);  // an empty order
+    EXPECT_EQ(Room_Last(), -1);
     struct Case {
         std::vector<int32_t> order;
         int32_t room;
@@ -56,6 +50,7 @@ TEST_F(RoomTableTest, NextAndPreviousFollowTheOrder)
         {{4, 2, 7}, 7, 2, -1},     // last room
         {{4, 2, 7}, 9, -1, -1},    // not in the order
         {{4}, 4, -1, -1},          // fewer than two entries
+        {{}, 0, -1, -1},
         {{3, 5, 3, 6}, 3, 5, 6},   // previous: first place from the second on; next: last place
     };
     for (const Case& c : cases) {
@@ -108,9 +103,12 @@ TEST_F(RoomTableTest, AssignReplacesAndDeletesTheOldRoom)
     EXPECT_EQ(Room_Get(0)->width, 999);
     EXPECT_FALSE(Room_Assign(0, 5));
     EXPECT_FALSE(Room_Assign(5, 0));
+    ASSERT_TRUE(Room_Assign(1, 1));  // to itself: kept
+    EXPECT_EQ(Room_Get(1)->width, 999);
+    EXPECT_EQ(Room_Get(1)->record->instances.size(), 1u);
 }
 
-TEST_F(RoomTableTest, AssignKeepsARoomPlayingFromTheOldRecordWhole)
+TEST_F(RoomTableTest, AssignKeepsARoomPlayingWholeAndTheNewOneMakesTheSourcesInstancesWhenEntered)
 {
     AddObject(0);
     LoadTwoRooms();
@@ -119,13 +117,6 @@ TEST_F(RoomTableTest, AssignKeepsARoomPlayingFromTheOldRecordWhole)
     ASSERT_TRUE(Room_Assign(0, 1));
     ASSERT_NE(playing.record, nullptr);
     EXPECT_EQ(playing.record->instances.at(0).id, 300001);
-}
-
-TEST_F(RoomTableTest, AssignedRoomMakesTheSourcesInstancesOnceWhenEntered)
-{
-    AddObject(0);
-    LoadTwoRooms();
-    ASSERT_TRUE(Room_Assign(0, 1));
     EXPECT_EQ(Room_Get(0)->activeInstances.Count(), 0);
     EXPECT_EQ(Instance_Find(300002), nullptr);
     CRoom entered;
@@ -134,21 +125,13 @@ TEST_F(RoomTableTest, AssignedRoomMakesTheSourcesInstancesOnceWhenEntered)
     EXPECT_EQ(entered.activeInstances.First()->i_id, 300002);
 }
 
-TEST_F(RoomTableTest, AssigningARoomToItselfKeepsIt)
-{
-    LoadTwoRooms();
-    ASSERT_TRUE(Room_Assign(1, 1));
-    EXPECT_EQ(Room_Get(1)->width, 999);
-    EXPECT_EQ(Room_Get(1)->record->instances.size(), 1u);
-}
-
 TEST_F(RoomTableTest, PrepareCompilesRoomAndInstanceCodeUnderTheirNames)
 {
-    TestRoom spec;
-    spec.name = "rm";
-    spec.code = "a = 1";
-    spec.instances = {Placed(0, 300001), Placed(0, 300002, "b = 2")};
-    ASSERT_NE(LoadOne(spec), nullptr);
+    TestRoom plan;
+    plan.name = "rm";
+    plan.code = "a = 1";
+    plan.instances = {Placed(0, 300001), Placed(0, 300002, "b = 2")};
+    ASSERT_NE(LoadOne(plan), nullptr);
     ASSERT_TRUE(Room_Prepare());
     const CRoom* room = Room_Get(0);
     EXPECT_TRUE(room->code->compiled);

@@ -40,7 +40,7 @@ TEST_F(RoomInstancesTest, EqualDepthsKeepArrivalOrderBetweenShallowerAndDeeper)
     EXPECT_EQ(ActiveOrder(fresh), (std::vector<CInstance*>{shallow, a, b, c, deep}));
 }
 
-TEST_F(RoomInstancesTest, AddInstanceTakesTheNextIdAndIsFoundByIt)
+TEST_F(RoomInstancesTest, AddInstanceTakesTheNextIdWhichWrapsInsteadOfOverflowing)
 {
     AddObject(0);
     CRoom fresh;
@@ -51,10 +51,6 @@ TEST_F(RoomInstancesTest, AddInstanceTakesTheNextIdAndIsFoundByIt)
     EXPECT_EQ(Instance_LastId(), kFirstTestInstanceId + 2);
     EXPECT_EQ(Instance_Find(first->i_id), first);
     EXPECT_FLOAT_EQ(first->i_x, 3.0f);
-}
-
-TEST_F(RoomInstancesTest, IdsWrapInsteadOfOverflowing)
-{
     Instance_SetLastId(INT32_MAX);
     EXPECT_EQ(Instance_NextId(), INT32_MIN);
 }
@@ -62,8 +58,8 @@ TEST_F(RoomInstancesTest, IdsWrapInsteadOfOverflowing)
 TEST_F(RoomInstancesTest, EnteringARoomMakesItsRecordsInstancesAndTiles)
 {
     AddObject(0);
-    TestRoom spec;
-    spec.code = "r = 1";
+    TestRoom plan;
+    plan.code = "r = 1";
     TestInstance placed = Placed(0, 300001, "v = 1");
     placed.x = 10;
     placed.y = 20;
@@ -71,14 +67,14 @@ TEST_F(RoomInstancesTest, EnteringARoomMakesItsRecordsInstancesAndTiles)
     placed.yscale = 0.5f;
     placed.colour = 0x80112233u;
     placed.rotation = 45.0f;
-    spec.instances = {placed, Placed(-1, 300002)};
+    plan.instances = {placed, Placed(-1, 300002)};
     TestTile written = TileWithId(9);
     written.x = 5;
     written.y = 6;
     written.depth = 100;
     written.colour = 0x33ABCDEFu;
-    spec.tiles = {written};
-    const CRoom* templ = LoadOne(spec);
+    plan.tiles = {written};
+    const CRoom* templ = LoadOne(plan);
     ASSERT_NE(templ, nullptr);
 
     CRoom entered;
@@ -108,9 +104,9 @@ TEST_F(RoomInstancesTest, EnteringARoomMakesItsRecordsInstancesAndTiles)
 
 TEST_F(RoomInstancesTest, CopyOfAPackageTemplateReadsNoTilesUntilEntered)
 {
-    TestRoom spec;
-    spec.tiles = {TileWithId(1), TileWithId(2)};
-    ASSERT_NE(LoadOne(spec), nullptr);
+    TestRoom plan;
+    plan.tiles = {TileWithId(1), TileWithId(2)};
+    ASSERT_NE(LoadOne(plan), nullptr);
     const int32_t copy = Room_Duplicate(0);
     ASSERT_EQ(copy, 1);
     EXPECT_EQ(Room_Get(copy)->TileCount(), 0);
@@ -137,7 +133,7 @@ TEST_F(RoomInstancesTest, CopyCarriesTheSourcesOwnInstancesWithTheirIds)
     EXPECT_NE(copy.activeInstances.First(), active);
 }
 
-TEST_F(RoomInstancesTest, SweepDestroysMarkedActiveInstancesOnly)
+TEST_F(RoomInstancesTest, SweepDestroysMarkedActiveInstancesOnlyAndDestroyFindsEitherList)
 {
     AddObject(0);
     CRoom fresh;
@@ -154,19 +150,10 @@ TEST_F(RoomInstancesTest, SweepDestroysMarkedActiveInstancesOnly)
     EXPECT_EQ(fresh.activeInstances.First(), kept);
     EXPECT_EQ(Instance_Find(markedId), nullptr);
     EXPECT_EQ(fresh.deactivatedInstances.Count(), 1);
-}
-
-TEST_F(RoomInstancesTest, DestroyInstanceTakesItFromTheListThatHoldsIt)
-{
-    AddObject(0);
-    CRoom fresh;
-    CInstance* asleep = fresh.AddInstance(0, 0, 0);
-    const int32_t id = asleep->i_id;
-    asleep->i_deactivated = 1;
-    fresh.ReactivateInstances();
+    const int32_t asleepId = asleep->i_id;
     fresh.DestroyInstance(asleep);
     EXPECT_EQ(fresh.deactivatedInstances.Count(), 0);
-    EXPECT_EQ(Instance_Find(id), nullptr);
+    EXPECT_EQ(Instance_Find(asleepId), nullptr);
 }
 
 TEST_F(RoomInstancesTest, ReactivationMovesInstancesBothWaysAndEmptiesTheQueue)
@@ -191,9 +178,9 @@ TEST_F(RoomInstancesTest, ReactivationMovesInstancesBothWaysAndEmptiesTheQueue)
 
 TEST_F(RoomInstancesTest, RecordEditsGiveTheEditedRoomARecordOfItsOwn)
 {
-    TestRoom spec;
-    spec.instances = {Placed(0, 300001)};
-    ASSERT_NE(LoadOne(spec), nullptr);
+    TestRoom plan;
+    plan.instances = {Placed(0, 300001)};
+    ASSERT_NE(LoadOne(plan), nullptr);
     CRoom entered;
     entered.CreateInstances(Room_Get(0), true);
     const std::shared_ptr<RoomRecord> playing = entered.record;
@@ -247,7 +234,7 @@ TEST_F(RoomInstancesTest, BackgroundsScrollBySpeed)
     EXPECT_FLOAT_EQ(fresh.backgrounds[0].x, 0.0f);
 }
 
-TEST_F(RoomInstancesTest, SetCodeCompilesTheNewText)
+TEST_F(RoomInstancesTest, SetCodeCompilesTheNewTextAndReportsAFailureLeavingNoCode)
 {
     CRoom fresh;
     fresh.SetName("rm");
@@ -259,11 +246,7 @@ TEST_F(RoomInstancesTest, SetCodeCompilesTheNewText)
 
     EXPECT_TRUE(fresh.SetCode(""));
     EXPECT_EQ(fresh.code, nullptr);
-}
-
-TEST_F(RoomInstancesTest, SetCodeThatFailsToCompileIsReportedAndLeavesNoCode)
-{
-    CRoom fresh;
+    ASSERT_TRUE(fresh.SetCode("score = 3"));
     EXPECT_FALSE(fresh.SetCode("score = = ;"));
     EXPECT_EQ(fresh.code, nullptr);
     ASSERT_NE(Code_Error_LastText(), nullptr);

@@ -9,33 +9,23 @@
 namespace bw::test {
 namespace {
 
-// 16 x 16 at (10, 20), scaled by 2 horizontally: x 10..42, y 20..36.
-RoomTile Tile10By20()
+// A 16 x 16 tile at (x, y), scaled by 2 horizontally.
+RoomTile Tile(float x, float y, float depth)
 {
     RoomTile tile;
-    tile.x = 10;
-    tile.y = 20;
+    tile.x = x;
+    tile.y = y;
     tile.width = 16;
     tile.height = 16;
-    tile.depth = 5;
     tile.xscale = 2.0f;
+    tile.depth = depth;
     return tile;
 }
 
 class RoomTilesTest : public RoomTest {
 protected:
-    // A 16 x 16 tile at (x, y), scaled by 2 horizontally; returns its id.
-    int32_t Add(float x, float y, float depth)
-    {
-        RoomTile tile;
-        tile.x = x;
-        tile.y = y;
-        tile.width = 16;
-        tile.height = 16;
-        tile.xscale = 2.0f;
-        tile.depth = depth;
-        return tiles.TileAt(tiles.AddTile(tile))->id;
-    }
+    // Adds Tile(x, y, depth); returns its id.
+    int32_t Add(float x, float y, float depth) { return tiles.TileAt(tiles.AddTile(Tile(x, y, depth)))->id; }
 
     std::vector<int32_t> Ids()
     {
@@ -51,6 +41,8 @@ protected:
 
 TEST_F(RoomTilesTest, AddTileTakesTheNextIdAndFindTileFindsIt)
 {
+    EXPECT_EQ(tiles.FindTile(1), -1);
+    EXPECT_EQ(tiles.TileAt(0), nullptr);
     const int32_t first = Add(0, 0, 0);
     const int32_t second = Add(50, 0, 0);
     EXPECT_EQ(first, kFirstTestTileId + 1);
@@ -71,12 +63,12 @@ TEST_F(RoomTilesTest, FindingExcludesTheRightAndBottomEdgesDeletingIncludesThem)
     for (const Case& c : {Case{10, 20, true}, Case{41.9f, 35.9f, true}, Case{42, 20, false}, Case{10, 36, false},
                           Case{9.9f, 20, false}}) {
         CRoom room;
-        room.AddTile(Tile10By20());
+        room.AddTile(Tile(10, 20, 5));
         EXPECT_EQ(room.FindTileAt(c.x, c.y, false), c.found ? 0 : -1) << c.x << "," << c.y;
     }
     for (const Case& c : {Case{42, 36, true}, Case{10, 20, true}, Case{42.1f, 36, false}}) {
         CRoom room;
-        room.AddTile(Tile10By20());
+        room.AddTile(Tile(10, 20, 5));
         room.DeleteTilesAt(c.x, c.y, false);
         EXPECT_EQ(room.TileCount(), c.found ? 0 : 1) << c.x << "," << c.y;
     }
@@ -145,10 +137,8 @@ TEST_F(RoomTilesTest, LayersActOnExactlyOneDepth)
 
 TEST_F(RoomTilesTest, ARoomWithoutTilesFindsNothing)
 {
-    EXPECT_EQ(tiles.FindTile(1), -1);
     EXPECT_EQ(tiles.FindTileAt(0, 0, false), -1);
     EXPECT_EQ(tiles.FindTileInLayer(0, 0, 0), -1);
-    EXPECT_EQ(tiles.TileAt(0), nullptr);
     tiles.DeleteTilesAt(0, 0, true);
     tiles.SortTiles();
     EXPECT_EQ(tiles.TileCount(), 0);

@@ -47,6 +47,15 @@ protected:
         return lines;
     }
 
+    static int32_t EventsNoting(const char* prefix)
+    {
+        int32_t count = 0;
+        for (const std::string& line : Events()) {
+            count += line.rfind(prefix, 0) == 0 ? 1 : 0;
+        }
+        return count;
+    }
+
     static int32_t CountOf(int32_t objectIndex)
     {
         int32_t count = 0;
@@ -57,18 +66,12 @@ protected:
     }
 };
 
-TEST_F(RunRoomChangeTest, GameStartRunsCreateThenGameStartThenRoomStart)
+TEST_F(RunRoomChangeTest, GameStartRunsCreateGameStartRoomStartAndLeavingRunsRoomEndWithTheRequestSetAside)
 {
     const std::string id = std::to_string(Template(0).AddInstanceRecord(0, 0, kPlain));
     StartGame();
     ASSERT_EQ(Room_Current(), Run_RoomSlot(0));
     EXPECT_EQ(Events(), (Lines{"0:" + id, "2:" + id, "4:" + id}));
-}
-
-TEST_F(RunRoomChangeTest, LeavingARoomRunsRoomEndWithThePendingRequestSetAside)
-{
-    const std::string id = std::to_string(Template(0).AddInstanceRecord(0, 0, kPlain));
-    StartGame();
     Notes().clear();
     NewRoomRequest = 1;
     Run_EndRoom(false);
@@ -89,11 +92,7 @@ TEST_F(RunRoomChangeTest, APersistentInstanceIsCarriedAndNeverCreatedTwice)
     Run_GotoRoom(0);
     EXPECT_EQ(CountOf(kKeeper), 1);
     EXPECT_EQ(Instance_Find(id)->i_x, 42.0f);
-    int32_t creates = 0;
-    for (const std::string& line : Events()) {
-        creates += line.rfind("0:", 0) == 0 ? 1 : 0;
-    }
-    EXPECT_EQ(creates, 1);
+    EXPECT_EQ(EventsNoting("0:"), 1);
 }
 
 TEST_F(RunRoomChangeTest, APersistentRoomKeepsItsInstancesAndRunsOnlyRoomStartAgain)
@@ -159,11 +158,7 @@ TEST_F(RunRoomChangeTest, RoomCreationCodeRunsOnEveryFreshEntry)
     Run_GotoRoom(1);
     Run_GotoRoom(0);
     Run_GotoRoom(1);
-    int32_t runs = 0;
-    for (const std::string& line : Events()) {
-        runs += line.rfind("9:", 0) == 0 ? 1 : 0;
-    }
-    EXPECT_EQ(runs, 2);
+    EXPECT_EQ(EventsNoting("9:"), 2);
 }
 
 TEST_F(RunRoomChangeTest, RoomRequestsCheckTheRoomAndTheOrder)

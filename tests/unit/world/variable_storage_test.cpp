@@ -133,6 +133,56 @@ TEST_F(VariableStorageTest, GlobalvarFlagsGrowByThousandsAndMakeTheGlobal)
     EXPECT_EQ(Variable_IsFlagged(2147483647), 0);
 }
 
+TEST_F(VariableStorageTest, SlotsAreTheStoredValueInPlaceAndOnlyUserVariablesHaveThem)
+{
+    AddObject(0);
+    CInstance* instance = AddInstance(0);
+    EXPECT_EQ(Variable_Slot(instance, 100007, false), nullptr) << "a read makes nothing";
+    EXPECT_FALSE(instance->i_vars->Exists(100007));
+    Value* slot = Variable_Slot(instance, 100007, true);
+    ASSERT_NE(slot, nullptr);
+    EXPECT_EQ(Value_Kind(*slot), kValueReal);
+    EXPECT_EQ(slot->real, 0.0);
+    slot->real = 4.0;
+    EXPECT_EQ(Read(*instance->i_vars, 100007), 4.0);
+
+    // Variables made later, in the same bucket too, leave the slot where it is.
+    for (int32_t id = 100000; id < 100000 + 3 * CVariableList::kBucketCount; ++id) {
+        instance->i_vars->Ensure(id);
+    }
+    EXPECT_EQ(Variable_Slot(instance, 100007, false), slot);
+
+    Value* global = Variable_Slot(nullptr, 100007, true);
+    ASSERT_NE(global, nullptr);
+    EXPECT_NE(global, slot);
+    EXPECT_EQ(global, Variable_Slot(nullptr, 100007, false));
+    EXPECT_TRUE(Variable_GlobalList().Exists(100007));
+
+    EXPECT_EQ(Variable_Slot(instance, 5, true), nullptr) << "built-ins keep their getters";
+    EXPECT_EQ(Variable_Slot(nullptr, 5, true), nullptr);
+}
+
+TEST_F(VariableStorageTest, FlagsVersionMovesWhenADeclarationChangesAFlag)
+{
+    uint32_t version = Variable_FlagsVersion();
+    Variable_SetFlagged(100003);
+    EXPECT_NE(Variable_FlagsVersion(), version);
+    version = Variable_FlagsVersion();
+    Variable_SetFlagged(100003);
+    Variable_SetFlagged(7);
+    EXPECT_EQ(Variable_FlagsVersion(), version) << "nothing changed";
+
+    CStream saved;
+    ASSERT_TRUE(Variable_Global_SaveState(saved));
+    Variable_Global_Init();
+    EXPECT_NE(Variable_FlagsVersion(), version);
+    version = Variable_FlagsVersion();
+    saved.Seek(0);
+    ASSERT_TRUE(Variable_Global_LoadState(saved));
+    EXPECT_NE(Variable_FlagsVersion(), version);
+    EXPECT_NE(Variable_FlagsVersion(), 0u);
+}
+
 TEST_F(VariableStorageTest, DestroyedTargetIsNeitherReadNorWritten)
 {
     AddObject(0);

@@ -1,0 +1,105 @@
+// User variables of self, other and the global scope, which the machine
+// reaches in place, on both engines: the tree interpreter goes through the
+// world's general read and write every time, so equal output means the
+// direct path gives what the general one gives, also while game code
+// changes variable lists and globalvar names between accesses.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "bwl_harness.h"
+#include "script/code_unit.h"
+#include "script/function_table.h"
+#include "script/names.h"
+#include "script/world_access.h"
+
+namespace bw::test {
+namespace {
+
+// test_declare_global(name): declares name globalvar while code runs, as
+// code compiled at run time does.
+void DeclareGlobal(Value* /*result*/, CInstance* /*self*/, CInstance* /*other*/, int32_t /*argc*/, Value* args)
+{
+    Code_WorldAccess().declareGlobalName(Code_Variable_Find(Value_String(args[0])));
+}
+
+class DirectVariablesTest : public BwlTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override
+    {
+        BwlTest::SetUp();
+        int32_t id = -1;
+        if (!Code_Function_Find("test_declare_global", &id)) {
+            Code_Function_Register("test_declare_global", &DeclareGlobal, 1);
+        }
+        Code_SetUseBytecode(GetParam());
+    }
+};
+
+TEST_P(DirectVariablesTest, ReadsAndWritesOfEachScopeMeetTheSameVariables)
+{
+    EXPECT_EQ(Run("v = 1; self.v += 2; other.v = 10; other.v += v; global.v = 'g'; global.v += 'h';"
+                  "with (other) { v += 1; other.v *= 3 }"
+                  "print(v, self.v, other.v, global.v, obj_b.v)"),
+              "9 9 14 gh 14\n");
+}
+
+TEST_P(DirectVariablesTest, ArraysFillSumAndCopyOnAssignment)
+{
+    EXPECT_EQ(Run("var i, s; for (i = 0; i < 300; i += 1) a[i] = i;"
+                  "s = 0; for (i = 0; i < 300; i += 1) s += a[i];"
+                  "b = a; b[1] = 'one'; b[300] = 7; a[2, 1] = 5;"
+                  "global.c = a; a[0] = -1; global.c[1] += 10;"
+                  "print(s, a[1], b[1], b[300], a[299], a[2, 1], global.c[0], global.c[1], global.c[2, 1])"),
+              "44850 1 one 7 299 5 0 11 5\n");
+}
+
+TEST_P(DirectVariablesTest, WholeValuesStoredOverOthersReplaceThem)
+{
+    EXPECT_EQ(Run("a[3] = 'x'; a = 'text'; print(a); a = 2; b[1] = 'e'; a = b; b = 0; print(a[1], b);"
+                  "a = 3; print(a); c[1] = 'owned'; c[1] = 4; c[0] = c[1] + 1; print(c)"),
+              "text\ne 0\n3\n{ 5,4 }\n");
+}
+
+TEST_P(DirectVariablesTest, FailedReadsReportAsTheGeneralPathDoes)
+{
+    const bool machine = GetParam();
+    const std::string outside = Run("a[2] = 1; print(a[1]); print(a[5])");
+    EXPECT_EQ(outside.substr(0, 2), "0\n");
+    EXPECT_NE(outside.find(machine ? "Variable Index [0,5] out of range [1,3]"
+                                   : "Unknown variable a or array index out of bounds"),
+              std::string::npos)
+        << outside;
+    const std::string unset = Run("print(never_set)");
+    EXPECT_NE(unset.find(machine ? "Variable Get -6.never_set(" : "Unknown variable never_set"), std::string::npos)
+        << unset;
+}
+
+TEST_P(DirectVariablesTest, GlobalvarDeclaredMidRunMovesLaterAccessesToTheGlobal)
+{
+    EXPECT_EQ(Run("var i; v = 1; global.v = 5;"
+                  "for (i = 0; i < 3; i += 1) { print(v); v += 1; v = v * 1; if (i == 0) test_declare_global('v') }"
+                  "print(self.v, global.v)"),
+              "1\n5\n6\n2 7\n");
+}
+
+TEST_P(DirectVariablesTest, WithVisitsInstancesWhileTheBodyDestroysAndCreates)
+{
+    // Each pass visits what lived when it started, less what it destroyed:
+    // 4 instances, then 7 (100002 is gone), then 14, each making one of
+    // obj_b that starts at 101.
+    EXPECT_EQ(Run("var n, total, count; with (all) counter = 0;"
+                  "repeat (3) with (all) { counter += 1; if (id == 100002) test_destroy();"
+                  "  n = test_create(1); n.counter = 100; with (n) counter += 1 }"
+                  "total = 0; count = 0; with (obj_b) { total += counter; count += 1 }"
+                  "n = 100004; print(total, count, counter, n.counter)"),
+              "2543 26 3 3\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, DirectVariablesTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? std::string("Machine") : std::string("Tree");
+                         });
+
+}  // namespace
+}  // namespace bw::test
