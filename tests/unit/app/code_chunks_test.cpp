@@ -1,5 +1,5 @@
-// Code entries, variable and function binding through occurrence chains,
-// string operands and the debug tables.
+// Code entries, variable and function binding through occurrence chains
+// and string operands.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -64,6 +64,11 @@ protected:
         PackageLoader_Reset();
     }
 
+    void Restart()
+    {
+        TearDown();
+        SetUp();
+    }
     uint32_t Instruction(uint32_t word, uint32_t operand)
     {
         const uint32_t at = package.Here();
@@ -149,6 +154,14 @@ TEST_F(CodeChunksTest, UnknownFunctionIsAnErrorOnLoad)
     EXPECT_EQ(CODE_LoadError(), "Error on load\nUnable to find function missing_function\n");
 }
 
+TEST_F(CodeChunksTest, ZeroOccurrencesBindNothing)
+{
+    Binding("VARI", strings[2], 0, 0);
+    ASSERT_TRUE(VARI_Load(Finish(), bindingChunk, 12));
+    uint32_t word = 0;
+    EXPECT_FALSE(CODE_BoundWord(first[0] + 4, &word));
+}
+
 TEST_F(CodeChunksTest, DamagedBindingTablesAreRefused)
 {
     struct Case {
@@ -168,8 +181,7 @@ TEST_F(CodeChunksTest, DamagedBindingTablesAreRefused)
         {"function distance wrapping", "FUNC", 2, 0, 0xFFFFFFF0, 12},
     };
     for (const Case& c : cases) {
-        TearDown();
-        SetUp();
+        Restart();
         package.PatchU32(first[0] + 4, c.reference);
         Binding(c.tag, strings[c.tag[0] == 'V' ? 2 : 3], c.count, c.firstOccurrence ? c.firstOccurrence : first[0]);
         const PackageView view = Finish();
@@ -179,23 +191,13 @@ TEST_F(CodeChunksTest, DamagedBindingTablesAreRefused)
     }
 }
 
-TEST_F(CodeChunksTest, ZeroOccurrencesBindNothing)
-{
-    Binding("VARI", strings[2], 0, 0);
-    const PackageView view = Finish();
-    ASSERT_TRUE(VARI_Load(view, bindingChunk, 12));
-    uint32_t word = 0;
-    EXPECT_FALSE(CODE_BoundWord(first[0] + 4, &word));
-}
-
 TEST_F(CodeChunksTest, StringOperandsMustNameAString)
 {
     const PackageView good = Finish();
     ASSERT_TRUE(CODE_LoadList(good, codeChunk, codeLength));
     EXPECT_TRUE(CODE_CheckAll(good, codeChunk, codeLength));
 
-    TearDown();
-    SetUp();
+    Restart();
     package.PatchU32(first[2] + 4, 6);  // one past the last string
     const PackageView bad = Finish();
     ASSERT_TRUE(CODE_LoadList(bad, codeChunk, codeLength));
@@ -206,30 +208,23 @@ TEST_F(CodeChunksTest, OperandSizeFollowsTheType)
 {
     // A break carries no operand although its flag is set; a double carries
     // two words, which here would run past the entry.
-    struct Case {
-        uint32_t word;
-        bool fits;
-    };
-    for (const Case& c : {Case{kBreak, true}, Case{0xC0000000u, false}}) {
-        TearDown();
-        SetUp();
-        package.PatchU32(first[0], c.word);
+    for (const auto& [word, fits] : {std::pair{kBreak, true}, std::pair{0xC0000000u, false}}) {
+        Restart();
+        package.PatchU32(first[0], word);
         package.PatchU32(first[0] + 4, 0);
         package.PatchU32(first[1], 0);
         package.PatchU32(first[2], 0);
-        const uint32_t lengthField = first[0] - 4;
-        package.PatchU32(lengthField, 4);
+        package.PatchU32(first[0] - 4, 4);  // the entry's length
         const PackageView view = Finish();
         ASSERT_TRUE(CODE_LoadList(view, codeChunk, codeLength));
-        EXPECT_EQ(CODE_CheckAll(view, codeChunk, codeLength), c.fits) << std::hex << c.word;
+        EXPECT_EQ(CODE_CheckAll(view, codeChunk, codeLength), fits) << std::hex << word;
     }
 }
 
 TEST_F(CodeChunksTest, EntryRunningPastTheFileIsRefused)
 {
     package.PatchU32(first[0] - 4, 0x100000);
-    const PackageView view = Finish();
-    EXPECT_FALSE(CODE_LoadList(view, codeChunk, codeLength));
+    EXPECT_FALSE(CODE_LoadList(Finish(), codeChunk, codeLength));
 }
 
 TEST_F(CodeChunksTest, VerifierSeesEveryEntryWithCode)
@@ -244,40 +239,6 @@ TEST_F(CodeChunksTest, VerifierSeesEveryEntryWithCode)
     ASSERT_TRUE(CODE_LoadList(view, codeChunk, codeLength));
     EXPECT_FALSE(CODE_CheckAll(view, codeChunk, codeLength)) << "entry 1 refused";
     EXPECT_EQ(seen, (std::vector<int32_t>{0, 1}));
-}
-
-TEST_F(CodeChunksTest, DebugTablesAndTextsByEntry)
-{
-    TestPackage debug;
-    const std::vector<uint32_t> texts = debug.Strings({"x = 1;"});
-    debug.BeginChunk("DBGI");
-    const uint32_t dbgi = debug.Here();
-    debug.U32(2);
-    debug.U32(debug.Here() + 8);
-    debug.U32(0);
-    debug.U32(1);
-    debug.U32(0);
-    debug.U32(3);
-    debug.EndChunk();
-    const uint32_t dbgiLength = debug.Here() - dbgi;
-    debug.BeginChunk("SCPT");
-    const uint32_t scpt = debug.Here();
-    debug.U32(1);
-    debug.U32(debug.Here() + 4);
-    debug.U32(texts[0]);
-    debug.EndChunk();
-    const uint32_t scptLength = debug.Here() - scpt;
-    const std::vector<uint8_t> bytes = debug.Finish();
-    const PackageView view(bytes.data(), bytes.size());
-    ASSERT_TRUE(DBGI_Load(view, dbgi, dbgiLength));
-    ASSERT_TRUE(DebugScripts_Load(view, scpt, scptLength));
-    const uint8_t* pairs = nullptr;
-    uint32_t count = 0;
-    ASSERT_TRUE(CODE_DebugInfo(0, &pairs, &count));
-    EXPECT_EQ(count, 1u);
-    EXPECT_FALSE(CODE_DebugInfo(1, &pairs, &count)) << "an empty slot";
-    EXPECT_STREQ(CODE_DebugText(0), "x = 1;");
-    EXPECT_EQ(CODE_DebugText(1), nullptr);
 }
 
 }  // namespace

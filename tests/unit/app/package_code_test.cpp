@@ -3,6 +3,7 @@
 // list; a unit the verifier refuses is a load error.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -57,39 +58,23 @@ protected:
     }
 
     // A package of one code entry whose words the test gives; a call word
-    // among them is bound to "add_pair" by a FUNC chunk written before or
-    // after the code, as the test asks.
+    // among them is bound to "add_pair" by a FUNC chunk (20 bytes) written
+    // before or after the code, as the test asks.
     void Build(const std::vector<uint32_t>& words, bool functionsFirst)
     {
         const std::vector<uint32_t> strings = package.Strings({"unit_sum", "add_pair"});
-        uint32_t callAt = 0;
-        const auto writeFunctions = [&] {
-            package.BeginChunk("FUNC");
-            package.U32(strings[1]);
-            package.I32(1);
-            package.U32(callAt);
-            package.EndChunk();
-        };
         const uint32_t codeStart = package.Here() + (functionsFirst ? 20 : 0) + 24;
-        for (size_t i = 0; i < words.size(); ++i) {
-            if (VM_Opcode(words[i]) == kOpCall) {
-                callAt = codeStart + static_cast<uint32_t>(4 * i);
-            }
-        }
-        if (functionsFirst && callAt != 0) {
-            writeFunctions();
-        }
+        const auto call = std::find_if(words.begin(), words.end(), [](uint32_t w) { return VM_Opcode(w) == kOpCall; });
+        const auto writeFunctions = [&] {
+            if (call != words.end()) package.Chunk("FUNC", {strings[1], 1, codeStart + 4 * static_cast<uint32_t>(call - words.begin())});
+        };
+        if (functionsFirst) writeFunctions();
         package.BeginChunk("CODE");
-        package.U32(1);
-        package.U32(package.Here() + 4);
-        package.U32(strings[0]);
-        package.U32(static_cast<uint32_t>(4 * words.size()));
+        for (uint32_t word : {1u, package.Here() + 8, strings[0], static_cast<uint32_t>(4 * words.size())}) package.U32(word);
         EXPECT_EQ(package.Here(), codeStart);
         for (uint32_t word : words) package.U32(word);
         package.EndChunk();
-        if (!functionsFirst && callAt != 0) {
-            writeFunctions();
-        }
+        if (!functionsFirst) writeFunctions();
     }
     bool Load()
     {
@@ -144,18 +129,11 @@ TEST_F(PackageCodeTest, UnitTakesTheDebugTextAndLineTable)
     TestPackage debug;
     const std::vector<uint32_t> texts = debug.Strings({"return add_pair(2, 3);"});
     debug.BeginChunk("DBGI");
-    debug.U32(1);
-    debug.U32(debug.Here() + 4);
-    debug.U32(2);
-    debug.U32(0);
-    debug.U32(7);
-    debug.U32(16);
-    debug.U32(9);
+    // Two slots, the second empty; the first holds two (offset, position) pairs.
+    for (uint32_t word : {2u, debug.Here() + 12, 0u, 2u, 0u, 7u, 16u, 9u}) debug.U32(word);
     debug.EndChunk();
     debug.BeginChunk("SCPT");
-    debug.U32(1);
-    debug.U32(debug.Here() + 4);
-    debug.U32(texts[0]);
+    for (uint32_t word : {1u, debug.Here() + 8, texts[0]}) debug.U32(word);
     debug.EndChunk();
     const std::vector<uint8_t> debugImage = debug.Finish();
     Package_SetDebugImage(debugImage.data(), debugImage.size());
@@ -169,6 +147,10 @@ TEST_F(PackageCodeTest, UnitTakesTheDebugTextAndLineTable)
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1].offset, 16);
     EXPECT_EQ(lines[1].position, 9);
+    const uint8_t* pairs = nullptr;
+    uint32_t count = 0;
+    EXPECT_FALSE(CODE_DebugInfo(1, &pairs, &count)) << "an empty slot";
+    EXPECT_EQ(CODE_DebugText(1), nullptr) << "past the list";
 }
 
 TEST_F(PackageCodeTest, BranchOutOfRangeIsALoadError)

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bw::test {
@@ -38,12 +39,6 @@ public:
     void I32(int32_t value) { Append(&value, 4); }
     void Zeros(size_t count) { m_bytes.insert(m_bytes.end(), count, 0); }
     void PatchU32(uint32_t at, uint32_t value) { std::memcpy(&m_bytes[at], &value, 4); }
-    uint32_t ReadU32(uint32_t at) const
-    {
-        uint32_t value = 0;
-        std::memcpy(&value, &m_bytes[at], 4);
-        return value;
-    }
 
     // A STRG chunk holding texts; the offsets of their bytes (what records
     // store), in order.
@@ -51,12 +46,12 @@ public:
     {
         BeginChunk("STRG");
         U32(static_cast<uint32_t>(texts.size()));
-        const uint32_t list = Here();
+        uint32_t slot = Here();
         Zeros(4 * texts.size());
         std::vector<uint32_t> offsets;
-        uint32_t i = 0;
         for (const char* text : texts) {
-            PatchU32(list + 4 * i++, Here());
+            PatchU32(slot, Here());
+            slot += 4;
             const uint32_t length = static_cast<uint32_t>(std::strlen(text));
             U32(length);
             offsets.push_back(Here());
@@ -109,27 +104,20 @@ struct TestHeader {
 inline void WriteHeader(TestPackage& package, const TestHeader& h, const char* tag = "GEN8")
 {
     std::vector<uint8_t> record(h.roomOrderAt + 4 + 4 * h.roomOrder.size() + 16, 0);
-    const auto put = [&record](uint32_t at, uint32_t value) {
+    const auto put = [&record](uint32_t at, auto value) {
         if (at + 4 <= record.size()) std::memcpy(&record[at], &value, 4);
     };
     record[0] = h.flagByte;
     record[1] = h.format;
-    put(4, h.name);
-    put(8, h.config);
-    put(12, static_cast<uint32_t>(h.lastInstance));
-    put(16, static_cast<uint32_t>(h.lastTile));
-    put(20, static_cast<uint32_t>(h.gameId));
-    put(40, h.saveFolder);
-    put(60, static_cast<uint32_t>(h.width));
-    put(64, static_cast<uint32_t>(h.height));
-    put(68, h.flags);
-    put(100, h.caption);
-    put(120, static_cast<uint32_t>(h.steamAppId));
+    const std::pair<uint32_t, uint32_t> fields[] = {
+        {4, h.name},        {8, h.config},        {12, uint32_t(h.lastInstance)}, {16, uint32_t(h.lastTile)},
+        {20, uint32_t(h.gameId)}, {40, h.saveFolder}, {60, uint32_t(h.width)},  {64, uint32_t(h.height)},
+        {68, h.flags},      {100, h.caption},     {120, uint32_t(h.steamAppId)},
+    };
+    for (const auto& [at, value] : fields) put(at, value);
     // The room order last: where it overlaps a field, it is what stands.
     put(h.roomOrderAt, static_cast<uint32_t>(h.roomOrder.size()));
-    for (size_t i = 0; i < h.roomOrder.size(); ++i) {
-        put(h.roomOrderAt + 4 + 4 * static_cast<uint32_t>(i), static_cast<uint32_t>(h.roomOrder[i]));
-    }
+    for (size_t i = 0; i < h.roomOrder.size(); ++i) put(h.roomOrderAt + 4 + 4 * static_cast<uint32_t>(i), h.roomOrder[i]);
     package.BeginChunk(tag);
     for (uint8_t byte : record) package.U8(byte);
     package.EndChunk();

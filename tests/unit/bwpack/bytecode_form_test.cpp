@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 
@@ -23,12 +21,13 @@
 #include "script/function_table.h"
 #include "script/resource_seams.h"
 #include "support/scratch_folder.h"
+#include "unit/bwpack/tiny_package.h"
 #include "world/builtin_variables.h"
 
 namespace bw::pack {
 namespace {
 
-const std::string kTinyProject = std::string(BWPACK_TEST_PACKAGES) + "/tiny";
+using test::ChunksByTag;
 
 // Both bwpack and the loader must know every built-in the code calls.
 void RegisterBuiltins()
@@ -41,14 +40,8 @@ void RegisterBuiltins()
 int32_t FindTinyScript(const char* name) { return std::strcmp(name, "scr_add") == 0 ? 0 : -1; }
 
 struct TinyBytecode {
-    Project project = Project_Load(kTinyProject);
-    PackageFiles files = Build(project);
-
-    static PackageFiles Build(const Project& project)
-    {
-        RegisterBuiltins();
-        return Package_BuildFiles(project, PackageForm::Bytecode);
-    }
+    Project project = Project_Load(test::kTinyProject);
+    PackageFiles files = (RegisterBuiltins(), Package_BuildFiles(project, PackageForm::Bytecode));
 };
 
 const TinyBytecode& Tiny()
@@ -57,37 +50,18 @@ const TinyBytecode& Tiny()
     return tiny;
 }
 
-std::map<std::string, ChunkInfo> ChunksByTag(const PackageView& view)
+// The test's own walk over every instruction of every CODE entry: the
+// file offset of its first word, and that word.
+template <typename Visit>
+void ForEachInstruction(const PackageView& view, const ChunkInfo& code, Visit visit)
 {
-    std::map<std::string, ChunkInfo> chunks;
-    for (const ChunkInfo& chunk : view.Chunks()) chunks.emplace(chunk.tag, chunk);
-    return chunks;
-}
-
-// Every place in the code that names a variable or a function: the file
-// offset of the instruction word, read here with the test's own walk.
-struct References {
-    std::set<uint32_t> variables, functions;
-};
-
-References ReferencesInCode(const PackageView& view, const ChunkInfo& code)
-{
-    References references;
     for (uint32_t entry : view.PointerList(code.payload)) {
-        const uint32_t length = view.U32(entry + 4);
-        for (uint32_t at = 0; at < length;) {
-            const uint32_t offset = entry + 8 + at;
-            const uint32_t word = view.U32(offset);
-            const uint8_t opcode = VM_Opcode(word);
-            if (VM_HasOperandFlag(word) && VM_FirstType(word) == kTypeVariable && (opcode == kOpPush || opcode == kOpPop)) {
-                references.variables.insert(offset);
-            } else if (opcode == kOpCall) {
-                references.functions.insert(offset);
-            }
+        for (uint32_t at = entry + 8; at < entry + 8 + view.U32(entry + 4);) {
+            const uint32_t word = view.U32(at);
+            visit(at, word);
             at += static_cast<uint32_t>(VM_InstructionBytes(word));
         }
     }
-    return references;
 }
 
 // Follows every chain of a VARI or FUNC chunk; a chain that revisits an
@@ -174,11 +148,19 @@ TEST(BytecodeForm, OccurrenceChainsCoverEveryReferenceOnce)
 {
     const PackageView view(Tiny().files.package);
     const std::map<std::string, ChunkInfo> chunks = ChunksByTag(view);
-    const References references = ReferencesInCode(view, chunks.at("CODE"));
+    std::set<uint32_t> variableUses, calls;
+    ForEachInstruction(view, chunks.at("CODE"), [&](uint32_t at, uint32_t word) {
+        const uint8_t opcode = VM_Opcode(word);
+        if (VM_HasOperandFlag(word) && VM_FirstType(word) == kTypeVariable && (opcode == kOpPush || opcode == kOpPop)) {
+            variableUses.insert(at);
+        } else if (opcode == kOpCall) {
+            calls.insert(at);
+        }
+    });
     const auto variables = Chains(view, chunks.at("VARI"), true);
     const auto functions = Chains(view, chunks.at("FUNC"), false);
-    EXPECT_EQ(AllOccurrences(variables), references.variables);
-    EXPECT_EQ(AllOccurrences(functions), references.functions);
+    EXPECT_EQ(AllOccurrences(variables), variableUses);
+    EXPECT_EQ(AllOccurrences(functions), calls);
     // Names as the runner binds them: built-in and user variables alike,
     // scripts among the functions.
     EXPECT_EQ(variables.at("x").size(), 7u);
@@ -197,48 +179,31 @@ TEST(BytecodeForm, RecordsReferToCodeEntriesAndStringOperandsToTheStringTable)
     EXPECT_EQ(view.I32(secondRoom + 32), -1) << "a room without creation code";
 
     const std::vector<uint32_t> strings = view.PointerList(chunks.at("STRG").payload);
-    bool sawString = false;
-    for (uint32_t entry : view.PointerList(chunks.at("CODE").payload)) {
-        for (uint32_t at = entry + 8; at < entry + 8 + view.U32(entry + 4);) {
-            const uint32_t word = view.U32(at);
-            if (VM_HasOperandFlag(word) && VM_FirstType(word) == kTypeString) {
-                ASSERT_LT(view.U32(at + 4), strings.size());
-                EXPECT_EQ(view.String(strings[view.U32(at + 4)] + 4), "alarm");
-                sawString = true;
-            }
-            at += static_cast<uint32_t>(VM_InstructionBytes(word));
-        }
-    }
-    EXPECT_TRUE(sawString);
+    int stringOperands = 0;
+    ForEachInstruction(view, chunks.at("CODE"), [&](uint32_t at, uint32_t word) {
+        if (!VM_HasOperandFlag(word) || VM_FirstType(word) != kTypeString) return;
+        ++stringOperands;
+        ASSERT_LT(view.U32(at + 4), strings.size());
+        EXPECT_EQ(view.String(strings[view.U32(at + 4)] + 4), "alarm");
+    });
+    EXPECT_GT(stringOperands, 0);
 }
 
 TEST(BytecodeForm, DumpOfTinyProjectMatchesGolden)
 {
-    std::ifstream golden(std::string(BWPACK_TEST_GOLDEN) + "/bwpack_dump_bytecode.txt", std::ios::binary);
-    ASSERT_TRUE(golden) << "tests/golden/bwpack_dump_bytecode.txt missing";
-    const std::string expected((std::istreambuf_iterator<char>(golden)), std::istreambuf_iterator<char>());
+    const std::string expected = test::Golden("bwpack_dump_bytecode.txt");
+    ASSERT_FALSE(expected.empty()) << "tests/golden/bwpack_dump_bytecode.txt missing";
     EXPECT_EQ(Package_Dump(Tiny().files.package), expected);
 }
 
 TEST(BytecodeForm, DumpOfCorruptCodeChunksNeverReadsOutsideThePackage)
 {
-    // Each word of CODE, VARI and FUNC in turn made into a huge or a looping
-    // distance, offset or count: the dump copes or reports; the sanitizers
-    // watch the reads.
+    // Huge or looping distances, offsets and counts.
     const std::vector<uint8_t>& original = Tiny().files.package;
-    const PackageView view(original);
-    for (const ChunkInfo& chunk : view.Chunks()) {
-        if (chunk.tag != "CODE" && chunk.tag != "VARI" && chunk.tag != "FUNC") continue;
-        for (size_t at = chunk.payload; at + 4 <= chunk.payload + chunk.length; at += 4) {
-            for (uint32_t value : {0xFFFFFFF0u, 0x7FFFFFFFu, 0u, 0x1FFFFFFCu}) {
-                std::vector<uint8_t> package = original;
-                for (int i = 0; i < 4; ++i) package[at + i] = static_cast<uint8_t>(value >> (8 * i));
-                try {
-                    Package_Dump(package);
-                } catch (const DumpError&) {
-                }
-            }
-        }
+    for (const auto& [tag, chunk] : ChunksByTag(PackageView(original))) {
+        if (tag != "CODE" && tag != "VARI" && tag != "FUNC") continue;
+        test::DumpWithEachWordCorrupted(original, chunk.payload, chunk.payload + chunk.length,
+                                        {0xFFFFFFF0u, 0x7FFFFFFFu, 0u, 0x1FFFFFFCu});
     }
 }
 
@@ -254,33 +219,26 @@ PackageFiles BuildWithCode(const test::ScratchFolder& folder, const std::string&
     return Package_BuildFiles(Project_Load(folder.Path()), PackageForm::Bytecode);
 }
 
-TEST(BytecodeForm, CompileErrorNamesTheFile)
+TEST(BytecodeForm, CompileErrorsNameTheFile)
 {
-    test::ScratchFolder folder;
-    try {
-        BuildWithCode(folder, "x = 1;\n", "a = 1;\nb = ;\n");
-        FAIL() << "built";
-    } catch (const BuildError& error) {
-        EXPECT_EQ(std::string(error.what()).rfind("code/scr.bwl: ", 0), 0u) << error.what();
-        EXPECT_NE(std::string(error.what()).find("b = ;"), std::string::npos) << error.what();
+    const struct {
+        const char *roomCode, *scriptCode, *file, *mention;
+    } cases[] = {
+        {"x = 1;\n", "a = 1;\nb = ;\n", "code/scr.bwl: ", "b = ;"},
+        {"no_such_function();\n", "", "room.bwl: ", "no_such_function"},
+    };
+    for (const auto& c : cases) {
+        test::ScratchFolder folder;
+        try {
+            BuildWithCode(folder, c.roomCode, c.scriptCode);
+            ADD_FAILURE() << "built " << c.mention;
+        } catch (const BuildError& error) {
+            EXPECT_EQ(std::string(error.what()).rfind(c.file, 0), 0u) << error.what();
+            EXPECT_NE(std::string(error.what()).find(c.mention), std::string::npos) << error.what();
+        }
     }
 }
 
-TEST(BytecodeForm, UnknownFunctionIsACompileErrorNamingTheFile)
-{
-    test::ScratchFolder folder;
-    try {
-        BuildWithCode(folder, "no_such_function();\n", "");
-        FAIL() << "built";
-    } catch (const BuildError& error) {
-        EXPECT_EQ(std::string(error.what()).rfind("room.bwl: ", 0), 0u) << error.what();
-        EXPECT_NE(std::string(error.what()).find("no_such_function"), std::string::npos) << error.what();
-    }
-}
-
-// The selectors of every reference to name: the instruction's own selector
-// for a simple use, "stack" when an index makes the selector a pushed value
-// (then the short push right before the index code is the selector).
 TEST(BytecodeForm, GlobalvarNamesUseTheGlobalScopeInEveryUnit)
 {
     test::ScratchFolder folder;

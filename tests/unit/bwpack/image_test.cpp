@@ -2,7 +2,6 @@
 
 #include <png.h>
 
-#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -26,8 +25,7 @@ TEST(Image, PngRoundTripKeepsEveryByte)
 
 TEST(Image, GreyPngBecomesOpaqueRgba)
 {
-    png_image png;
-    std::memset(&png, 0, sizeof png);
+    png_image png{};
     png.version = PNG_IMAGE_VERSION;
     png.width = 2;
     png.height = 1;
@@ -62,24 +60,23 @@ TEST(Image, OpaqueBoxOfAClearImageIsNone)
     EXPECT_FALSE(Image_OpaqueBox(Image(5, 5), &box));
 }
 
-// Installed with the project's dependencies.
-std::vector<uint8_t> DejaVuSans()
+// Renders with DejaVu Sans, installed with the project's dependencies.
+void Render(Font* font)
 {
     std::ifstream in("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> ttf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(ttf.empty()) << "fonts-dejavu-core is not installed";
+    std::string reason;
+    ASSERT_TRUE(FontRaster_Render(ttf, font, &reason)) << reason;
 }
 
 TEST(FontRaster, GlyphsAreLineHighCellsOnTheSheet)
 {
-    const std::vector<uint8_t> ttf = DejaVuSans();
-    ASSERT_FALSE(ttf.empty()) << "fonts-dejavu-core is not installed";
-
     Font font;
     font.size = 12;
     font.first = 30;  // 30 and 31 are no characters of the face
     font.last = 66;
-    std::string reason;
-    ASSERT_TRUE(FontRaster_Render(ttf, &font, &reason)) << reason;
+    ASSERT_NO_FATAL_FAILURE(Render(&font));
     EXPECT_EQ(font.face, "DejaVu Sans");
     ASSERT_EQ(font.glyphs.size(), 35u);
     EXPECT_EQ(font.glyphs.front().code, 32);
@@ -105,15 +102,11 @@ TEST(FontRaster, GlyphsAreLineHighCellsOnTheSheet)
 
 TEST(FontRaster, WithoutAntialiasingCoverageIsAllOrNothing)
 {
-    const std::vector<uint8_t> ttf = DejaVuSans();
-    ASSERT_FALSE(ttf.empty()) << "fonts-dejavu-core is not installed";
-
     Font font;
     font.antialias = false;
     font.first = 'O';
     font.last = 'O';
-    std::string reason;
-    ASSERT_TRUE(FontRaster_Render(ttf, &font, &reason)) << reason;
+    ASSERT_NO_FATAL_FAILURE(Render(&font));
     size_t ink = 0;
     for (size_t i = 3; i < font.sheet.rgba.size(); i += 4) {
         ASSERT_TRUE(font.sheet.rgba[i] == 0 || font.sheet.rgba[i] == 255) << int{font.sheet.rgba[i]};

@@ -1,7 +1,7 @@
+// The text form of a package built from a project.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 #include <map>
 
 #include "bwpack/dump.h"
@@ -10,15 +10,16 @@
 #include "bwpack/package_view.h"
 #include "bwpack/project.h"
 #include "support/scratch_folder.h"
+#include "unit/bwpack/tiny_package.h"
 
 namespace bw::pack {
 namespace {
 
-const std::string kTinyProject = std::string(BWPACK_TEST_PACKAGES) + "/tiny";
+using test::ChunksByTag;
 
 // The tiny project built once for all tests here.
 struct Tiny {
-    Project project = Project_Load(kTinyProject);
+    Project project = Project_Load(test::kTinyProject);
     std::vector<uint8_t> package = Package_Build(project, PackageForm::Text);
 };
 
@@ -28,18 +29,17 @@ const Tiny& TinyPackage()
     return tiny;
 }
 
-std::map<std::string, ChunkInfo> ChunksByTag(const PackageView& view)
+// A package of the text form from a game.json; the folder may hold more.
+std::vector<uint8_t> BuildText(const test::ScratchFolder& folder, const std::string& gameJson)
 {
-    std::map<std::string, ChunkInfo> chunks;
-    for (const ChunkInfo& chunk : view.Chunks()) chunks.emplace(chunk.tag, chunk);
-    return chunks;
+    folder.Write("game.json", gameJson);
+    return Package_Build(Project_Load(folder.Path()), PackageForm::Text);
 }
 
 TEST(PackageBuild, DumpOfTinyProjectMatchesGolden)
 {
-    std::ifstream golden(std::string(BWPACK_TEST_GOLDEN) + "/bwpack_dump.txt", std::ios::binary);
-    ASSERT_TRUE(golden) << "tests/golden/bwpack_dump.txt missing";
-    const std::string expected((std::istreambuf_iterator<char>(golden)), std::istreambuf_iterator<char>());
+    const std::string expected = test::Golden("bwpack_dump.txt");
+    ASSERT_FALSE(expected.empty()) << "tests/golden/bwpack_dump.txt missing";
     EXPECT_EQ(Package_Dump(TinyPackage().package), expected);
 }
 
@@ -70,9 +70,9 @@ TEST(PackageBuild, PageEntriesShowEachFrameOnItsTexture)
     const PackageView view(tiny.package);
     const std::map<std::string, ChunkInfo> chunks = ChunksByTag(view);
     std::vector<Image> pages;
-    for (uint32_t record : view.PointerList(chunks.at("TXTR").payload)) {
+    const ChunkInfo& txtr = chunks.at("TXTR");
+    for (uint32_t record : view.PointerList(txtr.payload)) {
         const uint32_t data = view.U32(record + 4);
-        const ChunkInfo& txtr = chunks.at("TXTR");
         const std::span<const uint8_t> png = view.Bytes(data, txtr.payload + txtr.length - data);
         Image page;
         std::string reason;
@@ -127,10 +127,8 @@ TEST(PackageBuild, SharedMaskHoldsEveryFramesSolidPixels)
     const std::vector<uint8_t> png = Image_EncodePng(strip);
     test::ScratchFolder folder;
     folder.Write("strip.png", std::string(png.begin(), png.end()));
-    folder.Write("game.json", R"({"name": "t", "rooms": [{"name": "rm"}],
+    const std::vector<uint8_t> package = BuildText(folder, R"({"name": "t", "rooms": [{"name": "rm"}],
         "sprites": [{"name": "s", "image": "strip.png", "frames": 2, "separate_masks": false}]})");
-    const std::vector<uint8_t> package = Package_Build(Project_Load(folder.Path()), PackageForm::Text);
-
     const PackageView view(package);
     const uint32_t record = view.PointerList(ChunksByTag(view).at("SPRT").payload).at(0);
     const uint64_t masksAt = record + 60 + 4 * 2;
@@ -155,11 +153,7 @@ TEST(PackageBuild, TextFormActionsKeepTextAndNoCodeIndex)
 
 TEST(PackageBuild, HeaderFlagsWordHoldsWhatGameJsonAsks)
 {
-    struct Case {
-        const char* fields;  // inside the top-level object
-        uint32_t flags;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, uint32_t> cases[] = {  // fields of the top-level object, flags
         {R"("window": {})", 0},
         {R"("window": {"full_screen": true})", 0x1},
         {R"("window": {"vsync": true, "interpolate": true})", 0x2 | 0x8},
@@ -168,12 +162,11 @@ TEST(PackageBuild, HeaderFlagsWordHoldsWhatGameJsonAsks)
         {R"("splash": 3)", 0x800},
         {R"("steam": true, "roaming_saves": true)", 0x1000 | 0x2000},
     };
-    for (const Case& c : cases) {
-        test::ScratchFolder folder;
-        folder.Write("game.json", std::string(R"({"name": "t", "rooms": [{"name": "rm"}], )") + c.fields + "}");
-        const std::vector<uint8_t> package = Package_Build(Project_Load(folder.Path()), PackageForm::Text);
+    for (const auto& [fields, flags] : cases) {
+        const std::vector<uint8_t> package =
+            BuildText(test::ScratchFolder(), std::string(R"({"name": "t", "rooms": [{"name": "rm"}], )") + fields + "}");
         const PackageView view(package);
-        EXPECT_EQ(view.U32(ChunksByTag(view).at("GEN8").payload + 68), c.flags) << c.fields;
+        EXPECT_EQ(view.U32(ChunksByTag(view).at("GEN8").payload + 68), flags) << fields;
     }
 }
 
@@ -188,19 +181,8 @@ TEST(PackageDump, MalformedContainersAreReportedNotRead)
 
 TEST(PackageDump, CorruptWordsNeverReadOutsideThePackage)
 {
-    // Every word of the tiny package in turn made into a huge offset or count:
-    // the dump either copes or reports; the sanitizers watch the reads.
     const std::vector<uint8_t>& original = TinyPackage().package;
-    for (size_t at = 8; at + 4 <= original.size(); at += 4) {
-        for (uint32_t value : {0xFFFFFFF0u, 0x7FFFFFFFu, 3u}) {
-            std::vector<uint8_t> package = original;
-            for (int i = 0; i < 4; ++i) package[at + i] = static_cast<uint8_t>(value >> (8 * i));
-            try {
-                Package_Dump(package);
-            } catch (const DumpError&) {
-            }
-        }
-    }
+    test::DumpWithEachWordCorrupted(original, 8, original.size(), {0xFFFFFFF0u, 0x7FFFFFFFu, 3u});
 }
 
 }  // namespace

@@ -35,28 +35,22 @@ TEST(PackageWriter, LabelsResolveToFileOffsetsForwardAndBackward)
     EXPECT_EQ(U32At(bytes, 20), 0xFFFFFFFFu);
 }
 
-TEST(PackageWriter, UsedButUnboundLabelIsAnError)
+TEST(PackageWriter, LabelUsedButUnboundOrBoundTwiceIsAnError)
 {
-    PackageWriter writer;
-    writer.Put(Word::OffsetOf(writer.NewLabel()));
-    EXPECT_THROW(writer.Finish(), BuildError);
-}
-
-TEST(PackageWriter, LabelBoundTwiceIsAnError)
-{
-    PackageWriter writer;
-    const Label label = writer.NewLabel();
-    writer.Bind(label);
-    EXPECT_THROW(writer.Bind(label), BuildError);
+    PackageWriter unbound;
+    unbound.Put(Word::OffsetOf(unbound.NewLabel()));
+    EXPECT_THROW(unbound.Finish(), BuildError);
+    PackageWriter twice;
+    const Label label = twice.NewLabel();
+    twice.Bind(label);
+    EXPECT_THROW(twice.Bind(label), BuildError);
 }
 
 TEST(PackageWriter, ChunkLengthCoversPaddedPayload)
 {
     PackageWriter writer;
     writer.BeginChunk("TEST");
-    writer.U8(1);
-    writer.U8(2);
-    writer.U8(3);
+    for (uint8_t byte : {1, 2, 3}) writer.U8(byte);
     writer.EndChunk();
     const std::vector<uint8_t> bytes = writer.Finish();
     ASSERT_EQ(bytes.size(), 12u);

@@ -40,15 +40,6 @@ std::string ErrorOf(const std::string& gameJson)
     return LoadError(folder);
 }
 
-TEST(ProjectErrors, MinimalProjectLoads)
-{
-    test::ScratchFolder folder;
-    folder.Write("game.json", R"({"name": "t", "rooms": [{"name": "rm"}]})");
-    const Project project = Project_Load(folder.Path());
-    EXPECT_EQ(project.header.name, "t");
-    EXPECT_EQ(project.roomOrder, std::vector<int32_t>{0});
-}
-
 TEST(ProjectErrors, MissingManifestNamesItsPath)
 {
     test::ScratchFolder folder;
@@ -117,6 +108,9 @@ TEST(ProjectErrors, EachFaultNamesFileAndField)
         {R"({"name": "t", "extensions": [{"name": "e", "files": [{"file": "e.dll", "functions": [{"name": "f", "args": ["int"]}]}]}],
              "rooms": [{"name": "rm"}]})",
          "game.json: extensions[0].files[0].functions[0].args[0]: expected \"real\" or \"string\", found \"int\""},
+        {R"({"name": "t", "rooms": [{"name": "rm"}],
+             "timelines": [{"name": "tl", "moments": [{"step": 5, "code": "a.bwl"}, {"step": 5, "code": "a.bwl"}]}]})",
+         "game.json: timelines[0].moments[1].step: step 5 is already a moment of timelines[0].moments[0]"},
         {R"({"name": "t", "constants": {"bad name": "1"}, "rooms": [{"name": "rm"}]})",
          "game.json: constants: \"bad name\" is not a valid name"},
         {R"({"name": "t", "options": {"full_screen": 1}, "rooms": [{"name": "rm"}]})",
@@ -124,6 +118,7 @@ TEST(ProjectErrors, EachFaultNamesFileAndField)
         {R"([1, 2])", "game.json: the top level must be an object"},
     };
     for (const Case& c : cases) EXPECT_EQ(ErrorOf(c.json), c.message) << c.json;
+    EXPECT_EQ(ErrorOf(R"({"name": "t", "rooms": [{"name": "rm"}]})"), "no error") << "the minimal project";
 }
 
 TEST(ProjectErrors, SyntaxErrorNamesTheLine)

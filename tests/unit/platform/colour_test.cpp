@@ -70,8 +70,8 @@ TEST(ColourHSV, MakesKnownColoursFromIntegersAndBytesAlike)
 // degree, so a round trip may miss by up to 3 on the middle channel; greys come back exactly.
 TEST(ColourHSV, RoundTripStaysCloseOverAGridOfColours)
 {
-    for (int r = 0; r < 256; r += 15) {
-        for (int g = 0; g < 256; g += 15) {
+    for (int r = 0; r < 256; r += 15)
+        for (int g = 0; g < 256; g += 15)
             for (int b = 0; b < 256; b += 15) {
                 const Colour colour = Colour_Make(r, g, b);
                 uint8_t hsv[3];
@@ -82,8 +82,6 @@ TEST(ColourHSV, RoundTripStaysCloseOverAGridOfColours)
                     EXPECT_LE(std::abs(int((colour >> shift) & 0xFF) - int((back >> shift) & 0xFF)), allowed)
                         << std::hex << colour << " -> " << back;
             }
-        }
-    }
 }
 
 TEST(ColourMerge, MixesEachChannelToTheNearestEvenOnTies)
@@ -108,9 +106,8 @@ TEST(ColourMerge, MixesEachChannelToTheNearestEvenOnTies)
 
 TEST(ColourMerge, UnrepresentableAmountsGiveZeroChannels)
 {
-    EXPECT_EQ(Colour_Merge(0x000000, 0x0000FF, std::numeric_limits<float>::quiet_NaN()), 0x000000u);
-    EXPECT_EQ(Colour_Merge(0x000000, 0x0000FF, std::numeric_limits<float>::infinity()), 0x000000u);
-    EXPECT_EQ(Colour_Merge(0x010101, 0x020202, 1e30f), 0x000000u);
+    for (float amount : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), 1e30f})
+        EXPECT_EQ(Colour_Merge(0x010101, 0x0202FF, amount), 0x000000u) << amount;
 }
 
 }  // namespace

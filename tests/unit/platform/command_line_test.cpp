@@ -10,11 +10,7 @@ namespace {
 
 TEST(CommandLineTest, SplitsOnBlanksAndGroupsWithQuotes)
 {
-    struct Case {
-        const char* text;
-        std::vector<std::string> tokens;
-    };
-    const Case cases[] = {
+    const struct { const char* text; std::vector<std::string> tokens; } cases[] = {
         {"", {}},
         {"  \t ", {}},
         {"a b\tc", {"a", "b", "c"}},
@@ -25,24 +21,20 @@ TEST(CommandLineTest, SplitsOnBlanksAndGroupsWithQuotes)
         {"semi;colon $(x) |pipe", {"semi;colon", "$(x)", "|pipe"}},
         {"caf\xC3\xA9 \x01" "ctl", {"caf\xC3\xA9", "ctl"}},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(CommandLine_Split(c.text), c.tokens) << c.text;
-    }
+    for (const auto& c : cases) EXPECT_EQ(CommandLine_Split(c.text), c.tokens) << c.text;
     EXPECT_TRUE(CommandLine_Split(nullptr).empty());
 }
 
 TEST(CommandLineTest, NextTokenReturnsThePositionThatEndedIt)
 {
     const char* text = "  -output log.txt";
+    const struct { size_t from; const char* token; size_t ended; } steps[] = {
+        {0, "-output", 9}, {9, "log.txt", 17}, {17, "", 17}};
     std::string token;
-    size_t position = CommandLine_NextToken(0, text, &token);
-    EXPECT_EQ(token, "-output");
-    EXPECT_EQ(position, 9u);
-    position = CommandLine_NextToken(position, text, &token);
-    EXPECT_EQ(token, "log.txt");
-    EXPECT_EQ(position, 17u);
-    EXPECT_EQ(CommandLine_NextToken(position, text, &token), 17u);
-    EXPECT_EQ(token, "");
+    for (const auto& s : steps) {
+        EXPECT_EQ(CommandLine_NextToken(s.from, text, &token), s.ended) << s.from;
+        EXPECT_EQ(token, s.token);
+    }
     EXPECT_EQ(CommandLine_NextToken(0, nullptr, &token), 0u);
 }
 

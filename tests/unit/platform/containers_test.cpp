@@ -29,12 +29,8 @@ Walk WalkOf(const Hash<int>& hash)
 // Game code sees this order (ds_map iteration, first-match name searches).
 TEST(HashTest, WalkGoesBucketByBucketInInsertionOrder)
 {
-    const struct {
-        uint32_t buckets;
-        std::vector<uint32_t> keys;  // inserted with their index as value
-        uint32_t mask;
-        Walk walk;
-    } cases[] = {
+    // keys are inserted with their index as value
+    const struct { uint32_t buckets; std::vector<uint32_t> keys; uint32_t mask; Walk walk; } cases[] = {
         {4, {5, 1, 4, 9, 0, 13, 2}, 3, {{4, 2}, {0, 4}, {5, 0}, {1, 1}, {9, 3}, {13, 5}, {2, 6}}},
         {6, {7, 2, 0xFFFFFFFFu}, 5, {{2, 1}, {7, 0}, {0xFFFFFFFFu, 2}}},  // no power of two: keys stay in range
         {0, {12345, 1}, 0, {{12345, 0}, {1, 1}}},                          // zero buckets count as one
@@ -58,7 +54,6 @@ TEST(HashTest, FindAndDeleteTakeTheFirstNodeWithTheKey)
     EXPECT_EQ(*hash.Find(3), 10);
     EXPECT_EQ(hash.Find(19), nullptr);  // same bucket, no such key
     EXPECT_EQ(hash.Find(4), nullptr);   // empty bucket
-
     EXPECT_EQ(hash.Delete(3), std::optional<int>(10));
     EXPECT_EQ(*hash.Find(3), 30);
     EXPECT_EQ(WalkOf(hash), (Walk{{11, 20}, {3, 30}}));

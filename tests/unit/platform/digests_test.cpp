@@ -20,10 +20,8 @@ const uint8_t* Bytes(std::string_view text) { return reinterpret_cast<const uint
 
 std::string Hex(const uint8_t* bytes, size_t length)
 {
-    static constexpr char kDigits[] = "0123456789abcdef";
     std::string hex;
-    for (size_t i = 0; i < length; ++i)
-        hex += {kDigits[bytes[i] >> 4], kDigits[bytes[i] & 15]};
+    for (size_t i = 0; i < length; ++i) hex += {"0123456789abcdef"[bytes[i] >> 4], "0123456789abcdef"[bytes[i] & 15]};
     return hex;
 }
 
@@ -32,8 +30,7 @@ std::string MD5Hex(std::string_view head, std::string_view tail, int repeat)
 {
     MD5Context context;
     MD5_Init(context);
-    for (int i = 0; i < repeat; ++i)
-        MD5_Update(context, Bytes(head), head.size());
+    for (int i = 0; i < repeat; ++i) MD5_Update(context, Bytes(head), head.size());
     MD5_Update(context, Bytes(tail), tail.size());
     uint8_t digest[16];
     MD5_Final(digest, context);
@@ -45,8 +42,7 @@ std::string SHA1Hex(std::string_view head, std::string_view tail, int repeat)
 {
     SHA1Context context;
     SHA1_Reset(context);
-    for (int i = 0; i < repeat; ++i)
-        SHA1_Input(context, Bytes(head), head.size());
+    for (int i = 0; i < repeat; ++i) SHA1_Input(context, Bytes(head), head.size());
     SHA1_Input(context, Bytes(tail), tail.size());
     uint8_t digest[20], again[20];
     EXPECT_TRUE(SHA1_Result(context, digest) && SHA1_Result(context, again));
@@ -118,7 +114,6 @@ TEST(SHA1, MisuseCorruptsTheContextAndYieldsNoDigest)
     uint8_t digest[20] = {};
     EXPECT_FALSE(SHA1_Result(context, digest));
     EXPECT_EQ(std::string(40, '0'), Hex(digest, sizeof digest)) << "a failed result writes nothing";
-
     SHA1_Reset(context);
     context.lengthBits = std::numeric_limits<uint64_t>::max() - 15;  // two bytes short of 2^64 bits
     SHA1_Input(context, Bytes("a"), 1);
@@ -133,10 +128,7 @@ std::string Decoded(std::string_view text)
     return std::string(bytes.begin(), bytes.end());
 }
 
-struct Base64Case {
-    const char* plain;
-    std::string_view encoded;
-};
+struct Base64Case { const char* plain; std::string_view encoded; };
 
 TEST(Base64, RoundTripsTheRfc4648Vectors)
 {
@@ -164,8 +156,7 @@ TEST(Base64, DecodingStopsAtThePadOrForeignCharacterAndKeepsOnlyWholeBytes)
 TEST(Base64, RoundTripsEveryByteValueAtEveryLengthOnOneLine)
 {
     std::vector<uint8_t> bytes(256);
-    for (size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = uint8_t(255 - i);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t(255 - i);
     for (size_t length = 0; length <= bytes.size(); ++length) {
         const std::vector<uint8_t> prefix(bytes.begin(), bytes.begin() + length);
         const std::string text = Base64_Encode(prefix.data(), prefix.size());
@@ -186,22 +177,17 @@ TEST(Base64, DecodingIntoABufferNeverWritesPastItsCapacity)
     EXPECT_EQ(0u, Base64_Decode("Zm9v", nullptr, 0));
 }
 
-TEST(CRC32, KeepsTheRegisterWithoutFinalInversion)
+// The register is kept without the final inversion: the bitwise NOT of the standard CRC.
+TEST(CRC32, IsTheBitwiseNotOfTheStandardCrc)
 {
     CRC32_Init();
     EXPECT_TRUE(CRC32_CheckTable());
     EXPECT_EQ(0xCADBBE3Du, CRC32_String("abc"));
     EXPECT_EQ(0x340BC6D9u, CRC32_String("123456789"));  // NOT of the catalogued check value
-    EXPECT_EQ(0xFFFFFFFFu, CRC32_String(""));
-    EXPECT_EQ(0xFFFFFFFFu, CRC32_String(nullptr));
-    EXPECT_EQ(0xFFFFFFFFu, CRC32_Bytes(nullptr, 0));
-}
-
-TEST(CRC32, IsTheBitwiseNotOfTheStandardCrcOverAnyBytes)
-{
+    for (uint32_t empty : {CRC32_String(""), CRC32_String(nullptr), CRC32_Bytes(nullptr, 0)})
+        EXPECT_EQ(0xFFFFFFFFu, empty);
     std::vector<uint8_t> bytes(1000);  // starting with a NUL, which bytes (unlike strings) go past
-    for (size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = uint8_t(i * 7 + i / 256);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t(i * 7 + i / 256);
     EXPECT_EQ(~uint32_t(crc32(0L, bytes.data(), uInt(bytes.size()))), CRC32_Bytes(bytes.data(), bytes.size()));
 }
 

@@ -32,9 +32,8 @@ TEST(ExecuteTest, ArgumentsSplitByBlanksAndQuotesNeverByAShell)
     ScratchFolder root;
     ASSERT_TRUE(ExecuteProgram("touch", "plain \"with blank\" x\"y z\"w $(echo) ;semi |pipe",
                                root.Path().c_str(), true));
-    for (const char* name : {"plain", "with blank", "xy zw", "$(echo)", ";semi", "|pipe"}) {
+    for (const char* name : {"plain", "with blank", "xy zw", "$(echo)", ";semi", "|pipe"})
         EXPECT_TRUE(std::filesystem::exists(root / name)) << name;
-    }
     EXPECT_FALSE(std::filesystem::exists(root / "with"));
 }
 
@@ -46,7 +45,6 @@ TEST(ExecuteTest, ProgramIsOneItemFoundWhateverItsCase)
     std::string quoted = "\"" + root.Path() + "\\MY TOOLS\\toucher\"";
     ASSERT_TRUE(ExecuteProgram(quoted.c_str(), "made", root.Path().c_str(), true));
     EXPECT_TRUE(std::filesystem::exists(root / "made"));
-
     // A bare name is looked for in the folder before PATH.
     std::filesystem::create_symlink(kTouch, root / "LocalTool");
     ASSERT_TRUE(ExecuteProgram("localtool", "local", root.Path().c_str(), true));
@@ -65,10 +63,8 @@ TEST(ExecuteTest, WaitingPumpsMessagesUntilTheProgramEnds)
 
 TEST(ExecuteTest, ProgramThatCannotStartIsReported)
 {
-    EXPECT_FALSE(ExecuteProgram(nullptr, "", nullptr, false));
-    EXPECT_FALSE(ExecuteProgram("\"\"", "", nullptr, false));
-    EXPECT_FALSE(ExecuteProgram("bw-no-such-program", "", nullptr, false));
-    EXPECT_FALSE(ExecuteProgram("./bw-no-such-program", "", nullptr, false));
+    for (const char* program : {static_cast<const char*>(nullptr), "\"\"", "bw-no-such", "./bw-no-such"})
+        EXPECT_FALSE(ExecuteProgram(program, "", nullptr, false)) << (program ? program : "(null)");
 }
 
 // The desktop's opener is found on PATH; a stand-in program put there in
@@ -109,10 +105,9 @@ TEST_F(ExecuteShellTest, DocumentsGoToTheOpenerByTheirRealPath)
 TEST_F(ExecuteShellTest, MissingDocumentsFailAtOnce)
 {
     UseOpener(kTouch);
-    EXPECT_FALSE(ExecuteShell("missing.txt", "", m_work.c_str()));
-    EXPECT_FALSE(ExecuteShell("C:\\missing.txt", "", m_work.c_str()));  // a drive, not an address
-    EXPECT_FALSE(ExecuteShell("", "", m_work.c_str()));
-    EXPECT_FALSE(ExecuteShell(nullptr, "", m_work.c_str()));
+    // "C:" is a drive, not an address.
+    for (const char* document : {static_cast<const char*>(nullptr), "", "missing.txt", "C:\\missing.txt"})
+        EXPECT_FALSE(ExecuteShell(document, "", m_work.c_str())) << (document ? document : "(null)");
     EXPECT_FALSE(std::filesystem::exists(m_work + "/missing.txt"));
 }
 

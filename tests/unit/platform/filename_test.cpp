@@ -18,13 +18,7 @@ std::string Take(char* text)
 
 TEST(FilenameTest, PartsOfNames)
 {
-    struct Case {
-        const char* name;
-        const char* path;
-        const char* file;
-        const char* ext;
-    };
-    const Case cases[] = {
+    const struct { const char* name; const char* path; const char* file; const char* ext; } cases[] = {
         {"dir\\sub\\file.txt", "dir\\sub", "file.txt", ".txt"},
         {"dir/sub/file.txt", "dir/sub", "file.txt", ".txt"},
         {"dir\\sub/file.tar.gz", "dir\\sub", "file.tar.gz", ".gz"},
@@ -35,20 +29,15 @@ TEST(FilenameTest, PartsOfNames)
         {".hidden", "", ".hidden", ".hidden"},
         {"C:\\games\\a.sav", "C:\\games", "a.sav", ".sav"},
         {"", "", "", ""},
+        {nullptr, "", "", ""},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Take(FilenamePath(c.name)), c.path) << c.name;
-        EXPECT_EQ(Take(FilenameName(c.name)), c.file) << c.name;
-        EXPECT_EQ(Take(FilenameExt(c.name)), c.ext) << c.name;
-        EXPECT_EQ(Take(FilenameDrive(c.name)), "") << c.name;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name ? c.name : "(null)");
+        EXPECT_EQ(Take(FilenamePath(c.name)), c.path);
+        EXPECT_EQ(Take(FilenameName(c.name)), c.file);
+        EXPECT_EQ(Take(FilenameExt(c.name)), c.ext);
+        EXPECT_EQ(Take(FilenameDrive(c.name)), "");
     }
-}
-
-TEST(FilenameTest, NullNameGivesEmptyTexts)
-{
-    EXPECT_EQ(Take(FilenamePath(nullptr)), "");
-    EXPECT_EQ(Take(FilenameName(nullptr)), "");
-    EXPECT_EQ(Take(FilenameExt(nullptr)), "");
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ namespace {
 using test::ScopedEnv;
 using test::ScratchFolder;
 
-// A new memory-manager text, freed; "" for null.
+// A memory-manager text, freed; "" for null.
 std::string TakeText(char* text)
 {
     const std::string copy = text != nullptr ? text : "";
@@ -76,12 +76,7 @@ protected:
 
 TEST_F(FilesTest, NamesArePlacedInsideTheirArea)
 {
-    struct Case {
-        std::string name;
-        std::string read;   // empty: refused
-        std::string write;  // empty: refused
-    };
-    const Case cases[] = {
+    const struct { std::string name, read, write; } cases[] = {  // read, write: "" when refused
         {"score.ini", Program("score.ini"), Save("score.ini")},
         {"levels\\one\\a.txt", Program("levels/one/a.txt"), Save("levels/one/a.txt")},
         {"a/./b//../c.txt", Program("a/c.txt"), Save("a/c.txt")},
@@ -92,7 +87,7 @@ TEST_F(FilesTest, NamesArePlacedInsideTheirArea)
         {Program("../outside.txt"), "", ""}, {"/etc/passwd", "", ""}, {"", "", ""},
         {m_root / "gamex/a.txt", "", ""},  // shares a prefix with the program folder, not a folder
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         EXPECT_EQ(PathRead(c.name.c_str()), c.read) << c.name;
         EXPECT_EQ(PathWrite(c.name.c_str()), c.write) << c.name;
     }
@@ -104,7 +99,6 @@ TEST_F(FilesTest, ExistingEntriesAreFoundWhateverTheirCase)
 {
     m_root.Write("game/Data/Levels/Map.TXT", "map");
     m_root.Write("data/MyGame/Saves/slot.dat", "old");
-
     EXPECT_EQ(PathRead("data\\levels\\map.txt"), Program("Data/Levels/Map.TXT"));
     EXPECT_EQ(ReadWhole(LoadSave_ReadBundleFile, "DATA/LEVELS/MAP.txt"), "map");
     // A new file goes into the folder that exists, under the name asked for.
@@ -116,12 +110,10 @@ TEST_F(FilesTest, SaveAreaShadowsProgramArea)
 {
     m_root.Write("game/options.cfg", "shipped");
     EXPECT_EQ(ReadOpened("options.cfg", "rb"), "shipped");
-
     ASSERT_TRUE(LoadSave_WriteSaveFile("options.cfg", "written", 7));
     EXPECT_EQ(ReadOpened("options.cfg", "rb"), "written");
     EXPECT_EQ(Resolve(LoadSave_PathFind, "options.cfg"), Save("options.cfg"));
     EXPECT_EQ(ScratchFolder::Read(Program("options.cfg")), "shipped");
-
     EXPECT_EQ(ReadOpened("missing.cfg", "rb"), "<none>");
     EXPECT_EQ(Resolve(LoadSave_PathFind, "missing.cfg"), "");
 }
@@ -129,7 +121,6 @@ TEST_F(FilesTest, SaveAreaShadowsProgramArea)
 TEST_F(FilesTest, PickedFilesAreTheOnlyWayOutOfTheAreas)
 {
     std::string picked = m_root.Write("elsewhere/Picked.txt", "picked");
-
     EXPECT_EQ(PathRead(picked.c_str()), "");
     PickedFiles_AddOpened(picked.c_str());
     EXPECT_EQ(PathRead(picked.c_str()), picked);
@@ -140,7 +131,6 @@ TEST_F(FilesTest, PickedFilesAreTheOnlyWayOutOfTheAreas)
     // Picking for opening does not allow writing, nor a neighbour.
     EXPECT_EQ(PathWrite(picked.c_str()), "");
     EXPECT_EQ(PathRead((m_root / "elsewhere/other.txt").c_str()), "");
-
     PickedFiles_AddSaved(picked.c_str());
     EXPECT_EQ(PathWrite(picked.c_str()), picked);
 }
@@ -173,7 +163,6 @@ TEST_F(FilesTest, WholeFilesRoundTripThroughTheSaveArea)
     EXPECT_FALSE(LoadSave_Exists("deep/er/file.bin"));
     EXPECT_EQ(LoadSave_SaveFileSize("deep/er/file.bin"), 4);
     EXPECT_EQ(LoadSave_FileSize("deep/er/file.bin"), -1);
-
     // An empty file is a block of its own, not a failure.
     ASSERT_TRUE(LoadSave_WriteSaveFile("empty", nullptr, 0));
     EXPECT_EQ(ReadWhole(LoadSave_ReadSaveFile, "empty"), "");
@@ -217,12 +206,8 @@ protected:
 TEST_F(MemoryFileTest, ReadingWalksToTheEndAndPastIt)
 {
     MemoryFile* file = Open("a\r\nb");
-    const struct {
-        bool eoln;
-        bool eof;
-        int byte;
-    } steps[] = {{false, false, 'a'}, {true, false, '\r'}, {true, false, '\n'},
-                 {false, false, 'b'}, {true, true, -1},     {true, true, -1}};
+    const struct { bool eoln, eof; int byte; } steps[] = {{false, false, 'a'}, {true, false, '\r'},
+        {true, false, '\n'}, {false, false, 'b'}, {true, true, -1}, {true, true, -1}};
     for (int position = 0; position < 6; ++position) {
         SCOPED_TRACE(position);
         EXPECT_EQ(LoadSave_Tell(file), position);
@@ -235,14 +220,8 @@ TEST_F(MemoryFileTest, ReadingWalksToTheEndAndPastIt)
 TEST_F(MemoryFileTest, SeekCountsFromStartPositionOrEndAndClamps)
 {
     MemoryFile* file = Open("0123456789");
-    const struct {
-        int64_t offset;
-        int whence;
-        int32_t expected;
-    } steps[] = {
-        {4, 0, 4},   {2, 1, 6},          {-10, 1, 0},         {3, 2, 7}, {-5, 0, 0},
-        {20, 2, 0},  {INT64_MIN, 0, 0}, {INT64_MAX, 1, INT32_MAX}, {1, 9, INT32_MAX},
-    };
+    const struct { int64_t offset; int whence; int32_t expected; } steps[] = {{4, 0, 4}, {2, 1, 6}, {-10, 1, 0},
+        {3, 2, 7}, {-5, 0, 0}, {20, 2, 0}, {INT64_MIN, 0, 0}, {INT64_MAX, 1, INT32_MAX}, {1, 9, INT32_MAX}};
     for (const auto& step : steps) {
         LoadSave_Seek(file, step.offset, step.whence);
         EXPECT_EQ(LoadSave_Tell(file), step.expected) << step.offset << " " << step.whence;
@@ -255,10 +234,10 @@ TEST_F(MemoryFileTest, ReadRealStopsAtTheEndOfTheData)
     // The number parser needs a terminator behind the data.
     EXPECT_EQ(file->data[file->size], 0);
     double value = 0;
-    ASSERT_TRUE(LoadSave_ReadReal(file, &value));
-    EXPECT_EQ(value, 12.5);
-    ASSERT_TRUE(LoadSave_ReadReal(file, &value));
-    EXPECT_EQ(value, -300.0);
+    for (double expected : {12.5, -300.0}) {
+        ASSERT_TRUE(LoadSave_ReadReal(file, &value));
+        EXPECT_EQ(value, expected);
+    }
     EXPECT_FALSE(LoadSave_ReadReal(file, &value));
     EXPECT_EQ(value, 0.0);
     LoadSave_Seek(file, 1, 1);  // past the x
@@ -290,11 +269,9 @@ TEST_F(FilesTest, DirectoryCreateMakesEveryMissingParent)
     EXPECT_TRUE(DirectoryCreate("/"));
     EXPECT_FALSE(DirectoryCreate(""));
     EXPECT_FALSE(DirectoryCreate(nullptr));
-
     // A file in the way cannot become a folder.
     m_root.Write("blocker", "x");
     EXPECT_FALSE(DirectoryCreate((m_root / "blocker/inner").c_str()));
-
     ASSERT_TRUE(File_CreateParentDirectory((m_root / "p/q/file.txt").c_str()));
     EXPECT_TRUE(DirectoryExists((m_root / "p/q").c_str()));
     EXPECT_FALSE(DirectoryExists((m_root / "p/q/file.txt").c_str()));
@@ -310,26 +287,20 @@ protected:
     ScopedEnv m_tmp;
 };
 
-TEST_F(TempFolderTest, TempFolderIsNewAndPrivateUnderTmpdir)
+TEST_F(TempFolderTest, TempFolderIsPrivateUnderTmpdirAndHoldsUniqueNamesWithTheExtension)
 {
+    EXPECT_EQ(TempFile_MakeName(".dll"), nullptr);  // no folder yet
     ASSERT_TRUE(TempDirectory_Init());
     const std::string path = TakeText(TempDirectory_Get());
     EXPECT_EQ(path.rfind(m_root / "bw_ttt_", 0), 0u) << path;
     struct stat info;
     ASSERT_EQ(stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
-}
-
-TEST_F(TempFolderTest, TempFileNamesAreUniqueAndKeepTheExtension)
-{
-    EXPECT_EQ(TempFile_MakeName(".dll"), nullptr);  // no folder yet
-    ASSERT_TRUE(TempDirectory_Init());
     const std::string first = TakeText(TempFile_MakeName(".dll"));
     const std::string second = TakeText(TempFile_MakeName(".dll"));
     EXPECT_NE(first, second);
-    for (const std::string& name : {first, second}) {
+    for (const std::string& name : {first, second})
         EXPECT_TRUE(name.ends_with(".dll") && FileExists(name.c_str())) << name;
-    }
     EXPECT_EQ(TempFile_MakeName("/../escape"), nullptr);
 }
 
@@ -341,7 +312,6 @@ TEST_F(TempFolderTest, DeletingTheTempFolderNeverFollowsLinks)
     m_root.Write(path.substr(m_root.Path().size() + 1) + "/sub/file.txt", "x");
     std::filesystem::create_directory_symlink(m_root / "outside", path + "/link");
     std::filesystem::create_symlink(outside, path + "/sub/filelink");
-
     EXPECT_TRUE(TempDirectory_Delete());
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_EQ(ScratchFolder::Read(outside), "keep");

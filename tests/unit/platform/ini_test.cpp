@@ -34,19 +34,13 @@ TEST(IniTest, ReadsKeysValuesAndComments)
     ini.SetText("ignored=1\n[main]\nno equals here\na   = 1 ; comment\n# whole line comment\n"
                 "quoted = \"x ; y # z\" trailing words\nsingle='  padded  '\ntab\t=\tvalue\t \nempty=\n"
                 "commented=;nothing\nopen=\"runs to the line end\n[other]\r\na=2\r\n");
-    const struct {
-        const char* section;
-        const char* key;
-        const char* value;
-    } cases[] = {
+    const struct { const char* section; const char* key; const char* value; } cases[] = {
         {"main", "a", "1"}, {"main", "quoted", "x ; y # z"}, {"main", "single", "  padded  "},
         {"main", "tab", "value"}, {"main", "empty", "<missing>"}, {"main", "commented", "<missing>"},
         {"main", "open", "runs to the line end"}, {"main", "ignored", "<missing>"}, {"other", "a", "2"},
         {"Main", "a", "<missing>"}, {"main", "no equals here\na", "<missing>"},  // a key ends at its line end
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(Read(ini, c.section, c.key), c.value) << c.section << "/" << c.key;
-    }
+    for (const auto& c : cases) EXPECT_EQ(Read(ini, c.section, c.key), c.value) << c.section << "/" << c.key;
 }
 
 TEST(IniTest, SignatureAtTheStartIsSkipped)
@@ -84,14 +78,12 @@ TEST(IniTest, AwkwardValuesSurviveWritingAndReading)
         "'single'", "it's ; here", "plain",  "=eq=",     "[not a section]", "caf\xC3\xA9",
     };
     IniFile ini, reread;
-    for (size_t i = 0; i < std::size(values); ++i) {
+    for (size_t i = 0; i < std::size(values); ++i)
         ASSERT_TRUE(ini.WriteString("s", std::to_string(i).c_str(), values[i].c_str()));
-    }
     const std::string text = FlushText(ini);
     reread.SetText(text.c_str());
-    for (size_t i = 0; i < std::size(values); ++i) {
+    for (size_t i = 0; i < std::size(values); ++i)
         EXPECT_EQ(Read(reread, "s", std::to_string(i).c_str()), values[i]) << text;
-    }
     EXPECT_EQ(FlushText(reread), text);
 }
 
@@ -99,12 +91,9 @@ TEST(IniTest, NumbersReadLikeTheirLeadingDigits)
 {
     IniFile ini;
     ini.SetText("[n]\ni=42abc\nneg=-7\nbig=99999999999\nsmall=-99999999999\nf=2.5\nhuge=1e300\nword=abc\n");
-    EXPECT_EQ(ini.ReadInteger("n", "i", -1), 42);
-    EXPECT_EQ(ini.ReadInteger("n", "neg", -1), -7);
-    EXPECT_EQ(ini.ReadInteger("n", "big", -1), INT32_MAX);
-    EXPECT_EQ(ini.ReadInteger("n", "small", -1), INT32_MIN);
-    EXPECT_EQ(ini.ReadInteger("n", "word", -1), 0);
-    EXPECT_EQ(ini.ReadInteger("n", "missing", -1), -1);
+    const struct { const char* key; int32_t value; } integers[] = {
+        {"i", 42}, {"neg", -7}, {"big", INT32_MAX}, {"small", INT32_MIN}, {"word", 0}, {"missing", -1}};
+    for (const auto& c : integers) EXPECT_EQ(ini.ReadInteger("n", c.key, -1), c.value) << c.key;
     EXPECT_EQ(ini.ReadFloat("n", "f", 0.0f), 2.5f);
     EXPECT_TRUE(std::isinf(ini.ReadFloat("n", "huge", 0.0f)));
     EXPECT_EQ(ini.ReadFloat("n", "missing", 1.5f), 1.5f);
@@ -150,7 +139,6 @@ TEST_F(IniFileTest, ReadsTheShippedFileAndWritesToTheSaveArea)
     }
     EXPECT_EQ(SavedText(), "[s]\r\nk=saved\r\n");
     EXPECT_EQ(ScratchFolder::Read(m_root / "game/cfg/game.ini"), "[s]\nk=shipped\n");
-
     IniFile again("cfg/game.ini", false);
     EXPECT_EQ(Read(again, "s", "k"), "saved");
 }

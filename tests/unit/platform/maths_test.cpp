@@ -12,10 +12,7 @@ using Builder = void (*)(Matrix&, float);
 
 Matrix Identity() { return {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}; }
 
-struct Vector4 {
-    Vector3 xyz;
-    float w;
-};
+struct Vector4 { Vector3 xyz; float w; };
 
 // The row vector (v, w) times m.
 Vector4 Transform(const Vector3& v, float w, const Matrix& m)
@@ -33,10 +30,9 @@ void ExpectNear(const Vector3& actual, const Vector3& expected, float tolerance 
     EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
-void ExpectMatricesNear(const Matrix& actual, const Matrix& expected, float tolerance = kTolerance)
+void ExpectMatricesNear(const Matrix& actual, const Matrix& expected)
 {
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(actual.m[i], expected.m[i], tolerance) << "m" << i;
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(actual.m[i], expected.m[i], kTolerance) << "m" << i;
 }
 
 TEST(Vector3Maths, NormaliseGivesUnitLengthAndLeavesZeroAsZero)
@@ -65,13 +61,10 @@ TEST(MatrixMaths, MultiplyAppliesTheLeftMatrixFirst)
 TEST(MatrixMaths, MultiplyAndTransposeMayWriteOverAnOperand)
 {
     Matrix a;
-    for (int i = 0; i < 16; ++i)
-        a.m[i] = static_cast<float>(i * 7 % 11) - 3.5f;
+    for (int i = 0; i < 16; ++i) a.m[i] = static_cast<float>(i * 7 % 11) - 3.5f;
     Matrix t = a, expected, inPlace = a;
     Matrix_Transpose(t, t);
-    for (int row = 0; row < 4; ++row)
-        for (int col = 0; col < 4; ++col)
-            EXPECT_EQ(t.m[col * 4 + row], a.m[row * 4 + col]);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(t.m[i % 4 * 4 + i / 4], a.m[i]);
     Matrix_Multiply(expected, a, t);
     Matrix_Multiply(inPlace, inPlace, t);
     ExpectMatricesNear(inPlace, expected);

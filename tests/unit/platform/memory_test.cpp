@@ -24,6 +24,13 @@ bool AllBytesAre(const void* data, size_t size, unsigned char value)
     return std::all_of(bytes, bytes + size, [value](unsigned char byte) { return byte == value; });
 }
 
+// Alignment 0: a plain block, aligned to 16 by its header.
+void* Alloc(size_t size, size_t alignment, bool zeroed)
+{
+    return alignment == 0 ? BW_ALLOC(size, zeroed)
+                          : MemoryManager_AllocAligned(size, alignment, __FILE__, __LINE__, zeroed);
+}
+
 // Counters are process-wide, so each test compares against where they stood.
 class MemoryManagerTest : public testing::Test {
 protected:
@@ -52,12 +59,7 @@ TEST_F(MemoryManagerTest, BlocksAreAlignedZeroedSizedAndCountedByRequest)
     EXPECT_EQ(BW_ALLOC(0, true), nullptr);
     EXPECT_EQ(MemoryManager_AllocAligned(0, 16, __FILE__, __LINE__, true), nullptr);
     EXPECT_EQ(MemoryManager_GetSize(nullptr), 0u);
-    const struct {
-        size_t size;
-        size_t alignment;  // 0: a plain block, aligned to 16 by its header
-        size_t alignedTo;
-        size_t logLines;
-    } cases[] = {
+    const struct { size_t size, alignment, alignedTo, logLines; } cases[] = {
         {1, 0, 16, 0}, {100, 0, 16, 0}, {70000, 0, 16, 0}, {10, 1, 1, 0}, {10, 2, 2, 0}, {10, 32, 32, 0},
         {10, 256, 256, 0}, {10, 4096, 4096, 0},
         // The offset word of an aligned block can describe neither: a plain block instead.
@@ -66,8 +68,7 @@ TEST_F(MemoryManagerTest, BlocksAreAlignedZeroedSizedAndCountedByRequest)
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.size << " aligned to " << c.alignment);
         g_loggedLines.clear();
-        void* block = c.alignment == 0 ? BW_ALLOC(c.size, true)
-                                       : MemoryManager_AllocAligned(c.size, c.alignment, __FILE__, __LINE__, true);
+        void* block = Alloc(c.size, c.alignment, true);
         ASSERT_NE(block, nullptr);
         EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % c.alignedTo, 0u);
         EXPECT_TRUE(AllBytesAre(block, c.size, 0));
@@ -79,31 +80,13 @@ TEST_F(MemoryManagerTest, BlocksAreAlignedZeroedSizedAndCountedByRequest)
     }
 }
 
-TEST_F(MemoryManagerTest, HeaderBeforeTheBlockCarriesSizeAndMagicWords)
-{
-    void* block = BW_ALLOC(40, false);
-    MemoryBlockHeader header;
-    std::memcpy(&header, static_cast<char*>(block) - sizeof header, sizeof header);
-    EXPECT_EQ(header.size, 40u);
-    EXPECT_EQ(header.magic1, kMemoryMagic1);
-    EXPECT_EQ(header.magic2, kMemoryMagic2);
-    EXPECT_EQ(header.reserved, 0u);
-    MemoryManager_Free(block);
-}
-
 // The same size keeps the block; an aligned one reaches only `from` bytes past its pointer (ASan).
 TEST_F(MemoryManagerTest, ReallocKeepsTheOldBytesAndZeroesTheNew)
 {
-    const struct {
-        size_t alignment;  // 0: a plain block
-        size_t from;
-        size_t to;
-    } cases[] = {{0, 8, 16}, {0, 64, 4}, {0, 32, 32}, {256, 24, 1024}};
+    const struct { size_t alignment, from, to; } cases[] = {{0, 8, 16}, {0, 64, 4}, {0, 32, 32}, {256, 24, 1024}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.from << " -> " << c.to);
-        auto* block = static_cast<unsigned char*>(
-            c.alignment == 0 ? BW_ALLOC(c.from, false)
-                             : MemoryManager_AllocAligned(c.from, c.alignment, __FILE__, __LINE__, false));
+        auto* block = static_cast<unsigned char*>(Alloc(c.from, c.alignment, false));
         std::memset(block, 0xAB, c.from);
         auto* moved = static_cast<unsigned char*>(BW_REALLOC(block, c.to, false));
         EXPECT_EQ(moved == block, c.from == c.to);
@@ -141,8 +124,7 @@ TEST_F(MemoryManagerTest, FreedBlocksAreReportedAndLeftAlone)
     EXPECT_EQ(BW_REALLOC(plain, 64, false), nullptr);
     ExpectInUseGrewBy(0, 0);
     ASSERT_EQ(g_loggedLines.size(), 3u);
-    EXPECT_NE(g_loggedLines[0].find("already freed"), std::string::npos);
-    EXPECT_NE(g_loggedLines[1].find("already freed"), std::string::npos);
+    for (int i : {0, 1}) EXPECT_NE(g_loggedLines[i].find("already freed"), std::string::npos) << i;
 }
 
 TEST_F(MemoryManagerTest, DumpTotalLogsTheBytesInUse)
@@ -171,13 +153,10 @@ TEST_F(MemoryManagerTest, ReserveBlockIsAHalvingOf64MBWithItsUsableSizeInTheHead
     ExpectInUseGrewBy(0, 0);
 }
 
-TEST(MemoryManagerDeathTest, SizeBeyondAU32EndsTheProgramAsOutOfMemory)
+// Sizes beyond a u32 and failed `new`s alike.
+TEST(MemoryManagerDeathTest, OutOfMemoryEndsTheProgram)
 {
     EXPECT_EXIT(BW_ALLOC(size_t{1} << 32, false), testing::ExitedWithCode(255), "Out of Memory!");
-}
-
-TEST(MemoryManagerDeathTest, InstalledNewHandlerEndsTheProgramAsOutOfMemory)
-{
     EXPECT_EXIT((MemoryManager_InstallNewHandler(), std::get_new_handler()()), testing::ExitedWithCode(255),
                 "Out of Memory!");
 }

@@ -23,14 +23,9 @@ TEST(PackageView, ReadsOnlyInsideTheImage)
     EXPECT_FALSE(view.ReadU32(UINT64_MAX - 1, word));
     EXPECT_STREQ(view.String(6), "a");
     EXPECT_EQ(view.String(8), nullptr);
+    EXPECT_EQ(PackageView(bytes, 7).String(6), nullptr);  // a text must end inside the image
     EXPECT_EQ(view.Bytes(8, 1), nullptr);
     EXPECT_NE(view.Bytes(8, 0), nullptr);
-}
-
-TEST(PackageView, TextsMustEndInsideTheImage)
-{
-    const uint8_t bytes[3] = {'a', 'b', 'c'};
-    EXPECT_EQ(PackageView(bytes, sizeof(bytes)).String(0), nullptr);
 }
 
 TEST(PackageView, PointerListsMustFitTheirLimit)

@@ -27,10 +27,7 @@ constexpr int32_t kMinI32 = std::numeric_limits<int32_t>::min();
 constexpr int32_t kMaxI32 = std::numeric_limits<int32_t>::max();
 constexpr int64_t kMaxI64 = std::numeric_limits<int64_t>::max();
 
-struct TextFree {
-    void operator()(char* text) const { MemoryManager_Free(text); }
-};
-using Text = std::unique_ptr<char, TextFree>;
+using Text = std::unique_ptr<char, decltype([](char* text) { MemoryManager_Free(text); })>;
 using Bytes = std::vector<uint8_t>;
 
 Bytes BytesOf(const CStream& stream) { return Bytes(stream.GetData(), stream.GetData() + stream.GetSize()); }
@@ -389,9 +386,8 @@ TEST(Scrambler, UnscrambleUndoesTheSubstitutionOnlyInItsRange)
             SCOPED_TRACE(testing::Message() << "start " << c.start << " length " << c.length
                                             << (withPosition ? " with position" : ""));
             Bytes scrambled = plain;
-            for (size_t i = c.from; i < c.to; ++i) {
+            for (size_t i = c.from; i < c.to; ++i)
                 scrambled[i] = tables.forward[static_cast<uint8_t>(withPosition ? plain[i] + i : plain[i])];
-            }
             CStream stream;
             Fill(stream, scrambled);
             if (withPosition) stream.UnscrambleWithPosition(-70000, c.start, c.length);
@@ -401,20 +397,7 @@ TEST(Scrambler, UnscrambleUndoesTheSubstitutionOnlyInItsRange)
     }
 }
 
-TEST(StreamFiles, SaveToFileWritesTheBytesBeforeThePosition)
-{
-    test::ScratchFolder folder;
-    const std::string path = folder / "saved.bin";
-    CStream stream;
-    EXPECT_FALSE(stream.SaveToFile(path.c_str()));  // no data, no file
-    EXPECT_FALSE(std::filesystem::exists(path));
-    Fill(stream, {1, 2, 3, 4, 5});
-    stream.Seek(3);
-    ASSERT_TRUE(stream.SaveToFile(path.c_str()));
-    EXPECT_EQ(test::ScratchFolder::Read(path), "\x01\x02\x03");
-}
-
-// A program area and a save area in a scratch folder.
+// A scratch folder holding a program area and a save area.
 class StreamAreas : public ::testing::Test {
 protected:
     StreamAreas() : m_data("XDG_DATA_HOME", (m_root / "data").c_str())
@@ -446,6 +429,18 @@ TEST_F(StreamAreas, LoadFromFileKeepsTheBytesAfterTheSkip)
         SCOPED_TRACE(c.skip);
         EXPECT_EQ(Loaded(c.skip), c.kept);
     }
+}
+
+TEST_F(StreamAreas, SaveToFileWritesTheBytesBeforeThePosition)
+{
+    const std::string path = m_root / "saved.bin";
+    CStream stream;
+    EXPECT_FALSE(stream.SaveToFile(path.c_str()));  // no data, no file
+    EXPECT_FALSE(std::filesystem::exists(path));
+    Fill(stream, {1, 2, 3, 4, 5});
+    stream.Seek(3);
+    ASSERT_TRUE(stream.SaveToFile(path.c_str()));
+    EXPECT_EQ(test::ScratchFolder::Read(path), "\x01\x02\x03");
 }
 
 TEST_F(StreamAreas, LoadingAMissingFileLeavesTheStreamEmpty)

@@ -40,9 +40,9 @@ TEST(StringConcat, NothingToJoinFreesTheBlockAndGivesNull)
     EXPECT_EQ(BlocksInUse(), blocksBefore - 1);
 }
 
+// The block must grow, so it may move while its own text is being joined.
 TEST(StringConcat, JoinsABlockOntoItself)
 {
-    // The block must grow, so it may move while its own text is being joined.
     char* block = NewText("ab");
     block = String_Concat(block, block, block, block);
     ASSERT_STREQ(block, "ababab");
@@ -89,10 +89,7 @@ TEST(StringPos, FindsOneBasedPositionOfFirstOccurrence)
 // u8 literals are char8_t in C++20; the program's texts are plain chars.
 std::string Utf8(std::initializer_list<unsigned char> bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-struct Texts {
-    std::string utf8;
-    std::u16string utf16;
-};
+struct Texts { std::string utf8; std::u16string utf16; };
 
 TEST(StringWide, ConvertsEachUtf8WidthBothWays)
 {

@@ -60,20 +60,9 @@ TEST_F(TimerTest, TimeCountsFromInit)
 // The host sleeps all whole milliseconds but the last; the pump spends the rest.
 TEST_F(TimerTest, WaitLastsTheTimeAskedSleepingAllButTheLastMillisecond)
 {
-    const struct {
-        int64_t asked;
-        int64_t waited;
-        std::vector<int64_t> sleeps;
-    } cases[] = {
-        {std::numeric_limits<int64_t>::min(), 0, {}},
-        {-1, 0, {}},
-        {0, 0, {}},
-        {1500, 1500, {}},
-        {1999, 1999, {}},
-        {2000, 2000, {1}},
-        {2999, 2999, {1}},
-        {3000, 3000, {2}},
-        {1000000, 1000000, {999}},
+    const struct { int64_t asked, waited; std::vector<int64_t> sleeps; } cases[] = {
+        {std::numeric_limits<int64_t>::min(), 0, {}}, {-1, 0, {}}, {0, 0, {}}, {1500, 1500, {}}, {1999, 1999, {}},
+        {2000, 2000, {1}}, {2999, 2999, {1}}, {3000, 3000, {2}}, {1000000, 1000000, {999}},
         {5000000, 3000000, {2999}},  // one wait is cut to three seconds
     };
     for (const auto& c : cases) {

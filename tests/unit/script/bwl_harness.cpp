@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/memory.h"
@@ -19,20 +20,10 @@ namespace bw::test {
 namespace {
 
 const char* const kObjectNames[] = {"obj_a", "obj_b", "obj_c"};
-constexpr int32_t kObjectCount = 3;
-constexpr int32_t kNextCreatedId = 100100;
+constexpr int32_t kFirstCreatedId = 100100;
 
-std::vector<BwlScript>& Scripts()
-{
-    static std::vector<BwlScript> scripts;
-    return scripts;
-}
-
-int32_t& NextCreatedId()
-{
-    static int32_t next = kNextCreatedId;
-    return next;
-}
+std::vector<BwlScript> g_scripts;
+int32_t g_nextCreatedId = kFirstCreatedId;
 
 void Print(Value* /*result*/, CInstance* /*self*/, CInstance* /*other*/, int32_t argc, Value* args)
 {
@@ -46,7 +37,7 @@ void Destroy(Value* /*result*/, CInstance* self, CInstance* /*other*/, int32_t /
 
 void Create(Value* result, CInstance* /*self*/, CInstance* /*other*/, int32_t /*argc*/, Value* args)
 {
-    const int32_t id = NextCreatedId()++;
+    const int32_t id = g_nextCreatedId++;
     auto* instance = new CInstance(0.0f, 0.0f, id, static_cast<int32_t>(args[0].real), true);
     InstanceHash_Insert(id, instance);
     Room_Current()->activeInstances.InsertByDepth(instance);
@@ -55,63 +46,52 @@ void Create(Value* result, CInstance* /*self*/, CInstance* /*other*/, int32_t /*
 
 int32_t FindObject(const char* name)
 {
-    for (int32_t i = 0; i < kObjectCount; ++i) {
-        if (std::strcmp(name, kObjectNames[i]) == 0) {
-            return i;
-        }
-    }
-    return -1;
+    const auto found = std::find_if(std::begin(kObjectNames), std::end(kObjectNames),
+                                    [&](const char* object) { return std::strcmp(name, object) == 0; });
+    return found == std::end(kObjectNames) ? -1 : static_cast<int32_t>(found - std::begin(kObjectNames));
 }
 
 int32_t FindScript(const char* name)
 {
-    const std::vector<BwlScript>& scripts = Scripts();
-    for (size_t i = 0; i < scripts.size(); ++i) {
-        if (scripts[i].name == name) {
-            return static_cast<int32_t>(i);
-        }
-    }
-    return -1;
-}
-
-// The script resources' Script_Execute, as far as these tests need it: the
-// caller's sixteen argument slots are kept and restored around the run.
-bool ExecuteScript(int32_t index, CInstance* self, CInstance* other, int32_t argc, Value* result, Value* args)
-{
-    std::vector<BwlScript>& scripts = Scripts();
-    if (index < 0 || index >= static_cast<int32_t>(scripts.size())) {
-        return false;
-    }
-    ScriptArguments& slots = Script_Arguments();
-    ScriptArguments saved;
-    saved.count = slots.count;
-    for (int32_t i = 0; i < kScriptArgumentSlots; ++i) {
-        saved.values[i] = slots.values[i];
-        slots.values[i] = Value{};
-        if (i < argc) {
-            Value_Copy(slots.values[i], args[i]);
-        }
-    }
-    slots.count = argc;
-    const bool ran = Code_Execute_Value(self, other, *scripts[static_cast<size_t>(index)].code, result);
-    if (!ran) {
-        Code_Error_PrefixPending(("In script " + scripts[static_cast<size_t>(index)].name + ":\n").c_str());
-    }
-    for (int32_t i = 0; i < kScriptArgumentSlots; ++i) {
-        Value_Free(slots.values[i]);
-        slots.values[i] = saved.values[i];
-    }
-    slots.count = saved.count;
-    return ran;
+    const auto found = std::find_if(g_scripts.begin(), g_scripts.end(),
+                                    [&](const BwlScript& script) { return script.name == name; });
+    return found == g_scripts.end() ? -1 : static_cast<int32_t>(found - g_scripts.begin());
 }
 
 // Scripts compiled to bytecode run on the machine's own stack, as the
 // script resources arrange for a game.
 CCode* FindCode(int32_t index)
 {
-    std::vector<BwlScript>& scripts = Scripts();
-    return index >= 0 && index < static_cast<int32_t>(scripts.size()) ? scripts[static_cast<size_t>(index)].code.get()
-                                                                      : nullptr;
+    return index >= 0 && index < static_cast<int32_t>(g_scripts.size()) ? g_scripts[static_cast<size_t>(index)].code.get()
+                                                                        : nullptr;
+}
+
+// The script resources' Script_Execute, as far as these tests need it: the
+// caller's sixteen argument slots are kept and restored around the run.
+bool ExecuteScript(int32_t index, CInstance* self, CInstance* other, int32_t argc, Value* result, Value* args)
+{
+    CCode* const code = FindCode(index);
+    if (code == nullptr) {
+        return false;
+    }
+    ScriptArguments& slots = Script_Arguments();
+    const ScriptArguments saved = slots;  // shallow: the caller's values come back untouched
+    for (int32_t i = 0; i < kScriptArgumentSlots; ++i) {
+        slots.values[i] = Value{};
+        if (i < argc) {
+            Value_Copy(slots.values[i], args[i]);
+        }
+    }
+    slots.count = argc;
+    const bool ran = Code_Execute_Value(self, other, *code, result);
+    if (!ran) {
+        Code_Error_PrefixPending(("In script " + g_scripts[static_cast<size_t>(index)].name + ":\n").c_str());
+    }
+    for (Value& value : slots.values) {
+        Value_Free(value);
+    }
+    slots = saved;
+    return ran;
 }
 
 // Other tests empty the function table, so each test registers again what
@@ -134,6 +114,16 @@ void RegisterTestBuiltins()
 std::string Failure()
 {
     return std::string("error: ") + Code_Error_PendingMessage() + "\n";
+}
+
+// Runs a compiled unit; false when it failed. The result is its value as print shows it.
+bool Execute(CInstance* self, CInstance* other, CCode& code, std::string* shown)
+{
+    Value result;
+    const bool ran = Code_Execute_Value(self, other, code, &result);
+    Value_ToString(*shown, result);
+    Value_Free(result);
+    return ran;
 }
 
 }  // namespace
@@ -161,7 +151,7 @@ void BwlTest::SetUp()
     Resource_SetNameFinder(ResourceKind::Script, &FindScript);
     Script_SetExecutor(&ExecuteScript);
     Script_SetCodeFinder(&FindCode);
-    NextCreatedId() = kNextCreatedId;
+    g_nextCreatedId = kFirstCreatedId;
     AddObject(0);
     AddObject(1);
     CObject* child = AddObject(2);
@@ -176,7 +166,7 @@ void BwlTest::SetUp()
 
 void BwlTest::TearDown()
 {
-    Scripts().clear();
+    g_scripts.clear();
     Script_SetExecutor(nullptr);
     Script_SetCodeFinder(nullptr);
     Resource_SetNameFinder(ResourceKind::Object, nullptr);
@@ -190,35 +180,24 @@ void BwlTest::TearDown()
 std::string BwlTest::Run(const std::string& program, const std::vector<std::pair<std::string, std::string>>& scripts)
 {
     Bwl_Printed().clear();
-    Scripts().clear();
+    g_scripts.clear();
     for (const auto& [name, text] : scripts) {
-        Scripts().push_back({name, std::make_unique<CCode>(text.c_str(), false)});
+        g_scripts.push_back({name, std::make_unique<CCode>(text.c_str(), false)});
     }
-    for (BwlScript& script : Scripts()) {
+    for (BwlScript& script : g_scripts) {
         EXPECT_TRUE(script.code->Compile(("Script." + script.name).c_str())) << Code_Error_PendingMessage();
     }
     CCode code(program.c_str(), false);
-    if (!code.Compile("Test.program")) {
-        return Bwl_Printed() + Failure();
-    }
-    Value result;
-    const bool ran = Code_Execute_Value(self, other, code, &result);
-    Value_Free(result);
+    std::string ignored;
+    const bool ran = code.Compile("Test.program") && Execute(self, other, code, &ignored);
     return ran ? Bwl_Printed() : Bwl_Printed() + Failure();
 }
 
 std::string BwlTest::Eval(const std::string& expression)
 {
     CCode code(expression.c_str(), true);
-    if (!code.Compile("Test.expression")) {
-        return Failure();
-    }
-    Value result;
-    const bool ran = Code_Execute_Value(self, other, code, &result);
     std::string text;
-    Value_ToString(text, result);
-    Value_Free(result);
-    return ran ? text : Failure();
+    return code.Compile("Test.expression") && Execute(self, other, code, &text) ? text : Failure();
 }
 
 }  // namespace bw::test

@@ -67,13 +67,12 @@ protected:
 
 TEST_F(ErrorReportTest, PendingMessageNamesLineAndPosition)
 {
-    struct Case {
+    const struct {
         const char* source;
         bool program;
         int32_t position;
         const char* message;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"x = ;", true, 0, "Error in code at line 1:\n   x = ;\n\nat position 1: oops"},
         {"a = 1;\nb = ;\nc = 2;", true, 11, "Error in code at line 2:\n   b = ;\n\nat position 5: oops"},
         {"a = 1;\r\nb = ;\r\nc = 2;", true, 12, "Error in code at line 2:\n   b = ;\n\nat position 5: oops"},
@@ -82,7 +81,7 @@ TEST_F(ErrorReportTest, PendingMessageNamesLineAndPosition)
         {"1 + ", false, 4, "Error in expression: 1 + \n position 5: oops"},
         {nullptr, true, 3, "Error in code at line 1:\n   \n\nat position 1: oops"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
         Code_Error_ClearPending();
         Code_Report_Error(c.source, c.program, c.position, "oops");
@@ -166,7 +165,7 @@ TEST_F(ErrorReportTest, VariablesAreDumpedAfterTheReport)
 
 TEST_F(ErrorReportTest, AbortRules)
 {
-    struct Case {
+    const struct {
         const char* what;
         bool fatal;
         bool allFatal;
@@ -174,8 +173,7 @@ TEST_F(ErrorReportTest, AbortRules)
         bool noErrorsSwitch;
         bool dialogShown;
         bool aborted;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"non-fatal error: the unattended dialog ignores it", false, false, true, false, true, false},
         {"fatal error: the dialog offers no way on", true, false, true, false, true, true},
         {"fatal error without dialogs still ends the game", true, false, false, false, false, true},
@@ -183,7 +181,7 @@ TEST_F(ErrorReportTest, AbortRules)
         {"all errors fatal without dialogs", false, true, false, false, false, true},
         {"-noerrors holds after the options reset", false, false, true, true, false, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         SetUp();
         Code_Error_SetAllErrorsFatal(c.allFatal);
@@ -232,19 +230,18 @@ TEST_F(ErrorReportTest, LogOnlyWritesTheLineAndNothingElse)
     EXPECT_EQ(Code_Error_LastText(), nullptr);
 }
 
-TEST_F(ErrorReportTest, DialogTextIsFramedWithTabsWidened)
+TEST_F(ErrorReportTest, UnattendedDialogFramesTheTextAndIgnoresOnlyWhenTheGameMayGoOn)
 {
-    const Output output = Capture([] { Code_Error_FormatDump("one\r\ntwo\tx\rthree\n\nfour", true); });
-    EXPECT_EQ(output.dialog,
-              "Code Error...: \n" + std::string(43, '_') + "\none\ntwo       x\nthree\n\nfour\n");
-}
-
-TEST_F(ErrorReportTest, UnattendedDialogAnswersIgnoreOnlyWhenTheGameMayGoOn)
-{
-    Capture([] {
-        EXPECT_FALSE(Code_Error_FormatDump("text", true));
-        EXPECT_TRUE(Code_Error_FormatDump("text", false));
+    bool fatalIgnored = true;
+    bool otherIgnored = false;
+    const Output output = Capture([&] {
+        fatalIgnored = Code_Error_FormatDump("one\r\ntwo\tx\rthree\n\nfour", true);
+        otherIgnored = Code_Error_FormatDump("text", false);
     });
+    EXPECT_FALSE(fatalIgnored);
+    EXPECT_TRUE(otherIgnored);
+    EXPECT_EQ(output.dialog, "Code Error...: \n" + std::string(43, '_') + "\none\ntwo       x\nthree\n\nfour\n" +
+                                 "Code Error...: \n" + std::string(43, '_') + "\ntext\n");
 }
 
 TEST_F(ErrorReportTest, ReportTextsAreNeverCut)

@@ -51,15 +51,17 @@ TEST_F(FunctionTableTest, ScriptsHideExtensionsWhichHideBuiltins)
     Code_Function_Register("shared", Nothing, 0);
     Code_Function_Register("ext_or_builtin", Nothing, 0);
     Code_Function_Register("builtin_only", Nothing, 0);
+    int32_t id = -1;
+    EXPECT_TRUE(Code_Function_Find("shared", &id));  // no script or extension tables yet
+    EXPECT_EQ(id, 0);
     Resource_SetNameFinder(ResourceKind::Script, FindScript);
     Extension_SetFunctionLookups({FindExtensionFunction, ExtensionArgCount});
 
-    struct Case {
+    const struct {
         const char* name;
         bool found;
         int32_t id;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"shared", true, 100007},
         {"scr_only", true, 100007},
         {"ext_or_builtin", true, 500003},
@@ -69,36 +71,27 @@ TEST_F(FunctionTableTest, ScriptsHideExtensionsWhichHideBuiltins)
         {"", false, -1},
         {nullptr, false, -1},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name != nullptr ? c.name : "(null)");
-        int32_t id = 12345;
+        id = 12345;
         EXPECT_EQ(Code_Function_Find(c.name, &id), c.found);
         EXPECT_EQ(id, c.id);
     }
-}
-
-TEST_F(FunctionTableTest, WithoutScriptsOrExtensionsOnlyBuiltinsAreFound)
-{
-    Code_Function_Register("shared", Nothing, 0);
-    int32_t id = -1;
-    EXPECT_TRUE(Code_Function_Find("shared", &id));
-    EXPECT_EQ(id, 0);
-    EXPECT_EQ(Code_Function_GetArgCount(500003), kFunctionArgCountNone);
 }
 
 TEST_F(FunctionTableTest, ArgumentCountsByIdRange)
 {
     Code_Function_Register("any", Nothing, kBuiltinArgCountAny);
     Code_Function_Register("two", Nothing, 2);
+    EXPECT_EQ(Code_Function_GetArgCount(500003), kFunctionArgCountNone);  // no extension table yet
     Extension_SetFunctionLookups({FindExtensionFunction, ExtensionArgCount});
-    struct Case {
+    const struct {
         int32_t id;
         int32_t argc;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {0, -1}, {1, 2}, {2, -100}, {-3, -100}, {100000 + 5, -1}, {499999, -1}, {500003, 2}, {500004, -100},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.id);
         EXPECT_EQ(Code_Function_GetArgCount(c.id), c.argc);
     }

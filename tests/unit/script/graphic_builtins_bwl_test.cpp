@@ -77,13 +77,6 @@ TEST_F(GraphicBuiltinsBwl, AlphaTestTakesItsFlagOnlyAboveOneHalf)
               "0\n1\n");
 }
 
-TEST_F(GraphicBuiltinsBwl, FixedAnswersOfTheWindowAndDisplay)
-{
-    EXPECT_EQ(Run("print(window_get_visible(), window_get_showborder(), window_get_sizeable(), "
-                  "display_get_orientation())"),
-              "1 0 0 0\n");
-}
-
 TEST_F(GraphicBuiltinsBwl, WrongArgumentCountIsACompileError)
 {
     const char* programs[] = {"draw_set_color()", "draw_rectangle(0, 0, 10, 10)", "draw_text(0, 0, 1, 2)",
@@ -94,28 +87,24 @@ TEST_F(GraphicBuiltinsBwl, WrongArgumentCountIsACompileError)
     }
 }
 
-TEST_F(GraphicBuiltinsBwl, DrawEnableDrawEventRefusesAString)
+TEST_F(GraphicBuiltinsBwl, BadArgumentsAndMissingResourcesAreReported)
 {
-    Run("draw_enable_drawevent(\"yes\")");
-    EXPECT_NE(LastReport().find("Illegal argument type"), std::string::npos);
-}
-
-TEST_F(GraphicBuiltinsBwl, SavingTheScreenNeedsAFileName)
-{
-    Run("screen_save_part(\"\", 0, 0, 10, 10)");
-    EXPECT_NE(LastReport().find("Trying to save screen to empty image file name."), std::string::npos);
-}
-
-TEST_F(GraphicBuiltinsBwl, MissingResourcesAreReportedByName)
-{
-    Run("draw_path(12, 0, 0, false)");
-    EXPECT_NE(LastReport().find("Trying to drawn non-existing path."), std::string::npos);
-    Code_Error_ResetState();
-    Run("print(background_get_texture(12))");
-    EXPECT_NE(LastReport().find("Trying to get texture from non-existing background."), std::string::npos);
-    Code_Error_ResetState();
+    const struct {
+        const char* program;
+        const char* report;
+    } cases[] = {
+        {"draw_enable_drawevent(\"yes\")", "Illegal argument type"},
+        {"screen_save_part(\"\", 0, 0, 10, 10)", "Trying to save screen to empty image file name."},
+        {"draw_path(12, 0, 0, false)", "Trying to drawn non-existing path."},
+        {"print(background_get_texture(12))", "Trying to get texture from non-existing background."},
+        {"print(sprite_get_texture(12, -1))", "Trying to get texture from non-existing sprite."},
+    };
+    for (const auto& c : cases) {
+        Code_Error_ResetState();
+        Run(c.program);
+        EXPECT_NE(LastReport().find(c.report), std::string::npos) << c.program;
+    }
     EXPECT_EQ(Run("print(sprite_get_texture(12, -1))"), "0\n");
-    EXPECT_NE(LastReport().find("Trying to get texture from non-existing sprite."), std::string::npos);
 }
 
 TEST_F(GraphicBuiltinsBwl, TexturesThatDoNotExistAnswerNeutrally)

@@ -141,22 +141,17 @@ TEST_F(ParserTest, ExpressionUnits)
 
 TEST_F(ParserTest, NestingBeyondTheLimitIsRefused)
 {
-    const std::string brackets = "a = " + std::string(kMaxCodeNesting + 10, '(') + "1";
-    EXPECT_NE(Parse(brackets.c_str()).find("Code nested too deeply."), std::string::npos);
-    std::string chain = "a = 1";
-    for (int32_t i = 0; i < kMaxCodeNesting + 10; ++i) {
-        chain += " + 1";
+    const auto repeated = [](const char* piece) {
+        std::string text;
+        for (int32_t i = 0; i < kMaxCodeNesting + 10; ++i) {
+            text += piece;
+        }
+        return text;
+    };
+    for (const std::string& text : {"a = " + repeated("(") + "1", "a = 1" + repeated(" + 1"), "a = " + repeated("-") + "1",
+                                    "a = b" + repeated(".b"), repeated("{")}) {
+        EXPECT_NE(Parse(text.c_str()).find("Code nested too deeply."), std::string::npos) << text.substr(0, 12);
     }
-    EXPECT_NE(Parse(chain.c_str()).find("Code nested too deeply."), std::string::npos);
-    std::string negations = "a = " + std::string(kMaxCodeNesting + 10, '-') + "1";
-    EXPECT_NE(Parse(negations.c_str()).find("Code nested too deeply."), std::string::npos);
-    std::string dots = "a = b";
-    for (int32_t i = 0; i < kMaxCodeNesting + 10; ++i) {
-        dots += ".b";
-    }
-    EXPECT_NE(Parse(dots.c_str()).find("Code nested too deeply."), std::string::npos);
-    const std::string blocks = std::string(kMaxCodeNesting + 10, '{');
-    EXPECT_NE(Parse(blocks.c_str()).find("Code nested too deeply."), std::string::npos);
     EXPECT_EQ(Parse("a = ((((1))))"), "[1000 (= a 1)]");
 }
 

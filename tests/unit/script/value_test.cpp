@@ -31,6 +31,13 @@ Value Text(const char* text)
     return value;
 }
 
+Value NullText()
+{
+    Value value;
+    value.kind = kValueString;
+    return value;
+}
+
 // Stores element at index of target and releases element.
 void Put(Value& target, Value element, int32_t index)
 {
@@ -57,6 +64,13 @@ std::string TextOf(const Value& value)
     return text;
 }
 
+// The real at index; -999 when the read fails or finds no real.
+double At(const Value& array, int32_t index)
+{
+    Value got;
+    return Value_ArrayGet(got, array, index) && Value_Kind(got) == kValueReal ? got.real : -999;
+}
+
 TEST(ValueTest, ArrayIndexAddressesRowTimes32000PlusColumn)
 {
     Value array;
@@ -64,15 +78,13 @@ TEST(ValueTest, ArrayIndexAddressesRowTimes32000PlusColumn)
     Value_ArraySet(array, Real(99), 32000 - 1);
     ASSERT_EQ(Value_Kind(array), kValueArray);
     ASSERT_EQ(array.rowCount, 3);
-    EXPECT_EQ(Value_Rows(array)[0].length, 32000);
-    EXPECT_EQ(Value_Rows(array)[1].length, 0);
-    EXPECT_EQ(Value_Rows(array)[2].length, 2);
-    EXPECT_EQ(Value_Rows(array)[2].elements[1].real, 21);
-    EXPECT_EQ(Value_Rows(array)[0].elements[31999].real, 99);
-
-    Value got;
-    EXPECT_TRUE(Value_ArrayGet(got, array, 2 * 32000 + 1));
-    EXPECT_EQ(got.real, 21);
+    const ValueArrayRow* rows = Value_Rows(array);
+    EXPECT_EQ(rows[0].length, 32000);
+    EXPECT_EQ(rows[1].length, 0);
+    EXPECT_EQ(rows[2].length, 2);
+    EXPECT_EQ(rows[2].elements[1].real, 21);
+    EXPECT_EQ(rows[0].elements[31999].real, 99);
+    EXPECT_EQ(At(array, 2 * 32000 + 1), 21);
     Value_Free(array);
 }
 
@@ -82,11 +94,10 @@ TEST(ValueTest, SettingAnElementOfARealMakesAOneRowArrayOfZeros)
     Value_ArraySet(value, Real(8), 5);
     ASSERT_EQ(value.rowCount, 1);
     ASSERT_EQ(Value_Rows(value)[0].length, 6);
-    for (int c = 0; c < 5; ++c) {
-        EXPECT_EQ(Value_Kind(Value_Rows(value)[0].elements[c]), kValueReal);
-        EXPECT_EQ(Value_Rows(value)[0].elements[c].real, 0);
+    for (int32_t c = 0; c < 5; ++c) {
+        EXPECT_EQ(At(value, c), 0) << c;
     }
-    EXPECT_EQ(Value_Rows(value)[0].elements[5].real, 8);
+    EXPECT_EQ(At(value, 5), 8);
     Value_Free(value);
 }
 
@@ -106,18 +117,14 @@ TEST(ValueTest, FillingARowOneElementAtATimeMovesItsBlockLogarithmicallyOften)
         }
     }
     EXPECT_LE(moves, 30);
-    Value got;
-    EXPECT_FALSE(Value_ArrayGet(got, array, kLength));
+    EXPECT_EQ(At(array, kLength), -999);
     EXPECT_EQ(Value_OutOfRange().rowLength, kLength);
-    EXPECT_TRUE(Value_ArrayGet(got, array, kLength - 1));
-    EXPECT_EQ(got.real, kLength - 1);
+    EXPECT_EQ(At(array, kLength - 1), kLength - 1);
 
     // A write past the end inside the spare room reads back zeros between.
     Put(array, Text("t"), kLength + 2);
     EXPECT_EQ(Value_Rows(array)[0].length, kLength + 3);
-    EXPECT_TRUE(Value_ArrayGet(got, array, kLength + 1));
-    EXPECT_EQ(Value_Kind(got), kValueReal);
-    EXPECT_EQ(got.real, 0);
+    EXPECT_EQ(At(array, kLength + 1), 0);
 
     // A copy holds exactly the elements and grows on its own.
     Value copy;
@@ -126,8 +133,7 @@ TEST(ValueTest, FillingARowOneElementAtATimeMovesItsBlockLogarithmicallyOften)
     Put(copy, Real(-2), kLength + 3);
     EXPECT_EQ(Value_Rows(copy)[0].length, kLength + 4);
     EXPECT_EQ(Value_Rows(array)[0].length, kLength + 3);
-    EXPECT_TRUE(Value_ArrayGet(got, array, 0));
-    EXPECT_EQ(got.real, 0);
+    EXPECT_EQ(At(array, 0), 0);
     EXPECT_EQ(TextOf(copy).size(), TextOf(array).size() + 4);  // "-1" for "0", and ",-2"
 
     Value_Free(copy);
@@ -154,20 +160,19 @@ TEST(ValueTest, WholeValueWritesReplaceAndReleaseWhatWasThere)
 
 TEST(ValueTest, OutOfRangeAccessFillsTheRecordAndChangesNothing)
 {
-    struct Case {
+    const struct {
         int32_t index;
         int32_t row;
         int32_t column;
         int32_t rowLength;
-    };
-    const Case reads[] = {
+    } reads[] = {
         {-5, 0, -5, 2},        // column -5 of row 0
         {2, 0, 2, 2},          // past row 0's end
         {32000 * 2, 2, 0, -1}, // no such row
         {-32001, -1, -1, -1},
     };
     Value array = Rows({{1, 2}, {3}});
-    for (const Case& c : reads) {
+    for (const auto& c : reads) {
         SCOPED_TRACE(c.index);
         Value_OutOfRange() = {};
         Value got = Text("old");
@@ -233,9 +238,7 @@ TEST(ValueTest, StringCopyReusesABlockThatIsLargeEnough)
     Value_Copy(dest, longer);
     EXPECT_STREQ(Value_String(dest), Value_String(longer));
 
-    Value none;
-    none.kind = kValueString;
-    Value_Copy(dest, none);
+    Value_Copy(dest, NullText());
     EXPECT_EQ(dest.ptr, nullptr);
     EXPECT_EQ(Value_Kind(dest), kValueString);
 
@@ -269,8 +272,6 @@ TEST(ValueTest, TextFormOfValues)
         Value value;
         const char* text;
     };
-    Value none;
-    none.kind = kValueString;
     Value other;
     other.kind = 5;
     const Case cases[] = {
@@ -282,7 +283,7 @@ TEST(ValueTest, TextFormOfValues)
         {Real(-1e12), "-1000000000000"},
         {Real(1e20), "100000000000000000000"},
         {Text("abc"), "abc"},
-        {none, ""},
+        {NullText(), ""},
         {other, ""},
         {Rows({{1, 2}, {3}}), "{ 1,23 }"},
     };
@@ -321,8 +322,6 @@ TEST(ValueStreamTest, StringIsKindRealAndNulTerminatedText)
 TEST(ValueStreamTest, RoundTripKeepsKindTextAndRows)
 {
     const uint32_t before = BlocksInUse();
-    Value none;
-    none.kind = kValueString;
     Value flagged = Real(12);
     flagged.kind |= kValueFlagNestedMap;
     Value other;
@@ -330,9 +329,9 @@ TEST(ValueStreamTest, RoundTripKeepsKindTextAndRows)
     Value nested = Rows({{1, 2}, {}, {3}});
     Put(nested, Text("deep"), 32000 * 3 + 2);
     Put(nested, Rows({{4}, {5, 6}}), 1);
-    Value_ArraySet(nested, none, 4);
+    Value_ArraySet(nested, NullText(), 4);
 
-    const Value cases[] = {Real(2.5), Text("text"), Text(""), none, flagged, other, nested};
+    const Value cases[] = {Real(2.5), Text("text"), Text(""), NullText(), flagged, other, nested};
     for (const Value& value : cases) {
         SCOPED_TRACE(TextOf(value));
         Value back = RoundTrip(value);
@@ -351,8 +350,8 @@ TEST(ValueStreamTest, RoundTripKeepsKindTextAndRows)
     Value back = RoundTrip(nested);
     EXPECT_EQ(back.rowCount, 4);
     EXPECT_EQ(Value_Rows(back)[1].length, 0);
-    EXPECT_EQ(Value_Rows(back)[0].elements[4].ptr, nullptr);
     EXPECT_EQ(Value_Kind(Value_Rows(back)[0].elements[4]), kValueString);
+    EXPECT_EQ(Value_Rows(back)[0].elements[4].ptr, nullptr);
     Value_Free(back);
     for (Value value : cases) {
         Value_Free(value);
@@ -386,17 +385,16 @@ TEST(ValueStreamTest, StreamsCutShortFailAndLeaveARealZero)
 
 TEST(ValueStreamTest, ImplausibleCountsAreRefusedBeforeAllocating)
 {
-    struct Case {
+    const struct {
         const char* what;
         std::vector<int32_t> words;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"row count beyond the bytes", {2, 0x7FFFFFFF, 0}},
         {"negative row count", {2, -1}},
         {"negative row length", {2, 1, -4}},
         {"row length beyond the bytes", {2, 1, 1000000, 0}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         CStream stream;
         for (int32_t word : c.words) {

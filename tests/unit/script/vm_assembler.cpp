@@ -34,12 +34,25 @@ VMDataType TypeNamed(const std::string& suffix)
     return kTypeNone;
 }
 
-void EmitEight(std::vector<uint32_t>& words, const void* value)
+// Reads a T and appends its eight bytes as two words.
+template <typename T>
+void EmitEight(std::vector<uint32_t>& words, std::istream& in)
 {
+    T value{};
+    in >> value;
     uint32_t halves[2];
-    std::memcpy(halves, value, sizeof(halves));
-    words.push_back(halves[0]);
-    words.push_back(halves[1]);
+    std::memcpy(halves, &value, sizeof(halves));
+    words.insert(words.end(), halves, halves + 2);
+}
+
+// "selector 0xREF": the selector in the instruction word, the reference after it.
+void EmitVariable(std::vector<uint32_t>& words, uint32_t word, std::istream& in)
+{
+    int32_t selector = 0;
+    uint32_t ref = 0;
+    in >> selector >> std::hex >> ref;
+    words.push_back(word | (static_cast<uint32_t>(selector) & 0xFFFF));
+    words.push_back(ref);
 }
 
 }  // namespace
@@ -81,57 +94,24 @@ std::vector<uint32_t> Assemble(const std::string& source)
         if (operand) {
             word |= 0x40000000u;
         }
-        if (opcode == kOpPush) {
-            switch (t) {
-            case kTypeNone: {
-                int32_t value = 0;
-                in >> value;
-                words.push_back(word | (static_cast<uint32_t>(value) & 0xFFFF));
-                break;
-            }
-            case kTypeDouble: {
-                double value = 0.0;
-                in >> value;
-                words.push_back(word);
-                EmitEight(words, &value);
-                break;
-            }
-            case kTypeInt64: {
+        if ((opcode == kOpPush && t == kTypeVariable) || (opcode == kOpPop && t != kTypeNone)) {
+            EmitVariable(words, word, in);
+        } else if (opcode == kOpPush && t != kTypeNone) {
+            words.push_back(word);
+            if (t == kTypeDouble) {
+                EmitEight<double>(words, in);
+            } else if (t == kTypeInt64) {
+                EmitEight<int64_t>(words, in);
+            } else {
                 int64_t value = 0;
                 in >> value;
-                words.push_back(word);
-                EmitEight(words, &value);
-                break;
-            }
-            case kTypeVariable: {
-                int32_t selector = 0;
-                uint32_t ref = 0;
-                in >> selector >> std::hex >> ref;
-                words.push_back(word | (static_cast<uint32_t>(selector) & 0xFFFF));
-                words.push_back(ref);
-                break;
-            }
-            default: {
-                int64_t value = 0;
-                in >> value;
-                words.push_back(word);
                 words.push_back(static_cast<uint32_t>(value));
-                break;
             }
-            }
-            continue;
-        }
-        if (opcode == kOpPop && t == kTypeNone) {
+        } else if (opcode == kOpPop) {
             int32_t d = 0;
             int32_t m = 0;
             in >> d >> m;
             words.push_back(word | (static_cast<uint32_t>(d) & 0xFF) | ((static_cast<uint32_t>(m) & 0xFF) << 8));
-        } else if (opcode == kOpPop) {
-            int32_t selector = 0;
-            uint32_t ref = 0;
-            in >> selector >> std::hex >> ref;
-            words.push_back(word | (static_cast<uint32_t>(selector) & 0xFFFF));
-            words.push_back(ref);
         } else if (opcode == kOpCall) {
             int32_t argc = 0;
             int32_t id = 0;
@@ -140,7 +120,7 @@ std::vector<uint32_t> Assemble(const std::string& source)
             words.push_back(static_cast<uint32_t>(id));
         } else {
             int32_t low = 0;
-            in >> low;  // dup count, break code; nothing for the rest
+            in >> low;  // push.e value, dup count, break code; nothing for the rest
             words.push_back(word | (static_cast<uint32_t>(low) & 0xFFFF));
         }
     }

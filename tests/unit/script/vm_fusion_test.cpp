@@ -55,114 +55,108 @@ protected:
         EXPECT_EQ(printed, Execute(plain, code, runSelf)) << text;
         return printed;
     }
-};
 
-struct FusionCase {
-    const char* program;
-    VMHandler handler;
-    const char* printed;  // null: the run fails on the program's last line
+    struct FusionCase {
+        const char* program;
+        VMHandler handler;
+        const char* printed;  // null: the run fails on the program's last line
+    };
+
+    void ExpectFused(std::initializer_list<FusionCase> cases)
+    {
+        for (const FusionCase& c : cases) {
+            const std::string printed = Fused(c.program, c.handler);
+            if (c.printed != nullptr) {
+                EXPECT_EQ(printed, c.printed) << c.program;
+                continue;
+            }
+            // The plain op reports the error, on the line that holds it.
+            const std::string program = c.program;
+            EXPECT_NE(printed.find("error: "), std::string::npos) << c.program;
+            EXPECT_NE(printed.find(program.substr(program.rfind('\n') + 1)), std::string::npos) << printed;
+        }
+    }
 };
 
 TEST_F(VmFusionTest, LocalAndConstantArithmeticMatchesThePlainOps)
 {
-    for (const FusionCase& c : std::initializer_list<FusionCase>{
-             {"var a, b; a = 5; b = a * 3 + 1; print(b)", VMHandler::LocalConstArith, "16\n"},
-             {"var a, b; a = 1.25; b = a - 0.5 + 0; print(b)", VMHandler::LocalConstArith, "0.75\n"},
-             {"var a, b; a = 2147483647; b = a + 1 + 0; print(b)", VMHandler::LocalConstArith, "2147483648\n"},
-             {"var a, b; a = 1000000000; repeat (6) a = a * a; b = a * 0 + 0; print(b == b, a > 1)",
-              VMHandler::LocalConstArith, "0 1\n"},
-             {"var a, b; a = 'x';\nb = a * 2 + 1", VMHandler::LocalConstArith, nullptr},
-             {"var a, b;\nb = a + 1 + 0", VMHandler::LocalConstArith, nullptr},
-             {"var a, b; a[2] = 1;\n\nb = a - 1 + 0", VMHandler::LocalConstArith, nullptr},
-         }) {
-        const std::string printed = Fused(c.program, c.handler);
-        if (c.printed != nullptr) {
-            EXPECT_EQ(printed, c.printed) << c.program;
-        } else {
-            // The plain op reports the error, on the line that holds it.
-            EXPECT_NE(printed.find("error: "), std::string::npos) << c.program;
-            const std::string program = c.program;
-            const std::string line = program.substr(program.rfind('\n') + 1);
-            EXPECT_NE(printed.find(line), std::string::npos) << printed;
-        }
-    }
+    ExpectFused({
+        {"var a, b; a = 5; b = a * 3 + 1; print(b)", VMHandler::LocalConstArith, "16\n"},
+        {"var a, b; a = 1.25; b = a - 0.5 + 0; print(b)", VMHandler::LocalConstArith, "0.75\n"},
+        {"var a, b; a = 2147483647; b = a + 1 + 0; print(b)", VMHandler::LocalConstArith, "2147483648\n"},
+        {"var a, b; a = 1000000000; repeat (6) a = a * a; b = a * 0 + 0; print(b == b, a > 1)",
+         VMHandler::LocalConstArith, "0 1\n"},
+        {"var a, b; a = 'x';\nb = a * 2 + 1", VMHandler::LocalConstArith, nullptr},
+        {"var a, b;\nb = a + 1 + 0", VMHandler::LocalConstArith, nullptr},
+        {"var a, b; a[2] = 1;\n\nb = a - 1 + 0", VMHandler::LocalConstArith, nullptr},
+    });
 }
 
 TEST_F(VmFusionTest, StoresOfArithmeticIntoALocalMatchThePlainOps)
 {
-    EXPECT_EQ(Fused("var i; i = 0; i += 1; i = i - 3; print(i)", VMHandler::LocalConstArithStore), "-2\n");
-    EXPECT_EQ(Fused("var i, j; i = 4; j = i * 0.5; print(i, j)", VMHandler::LocalConstArithStore), "4 2\n");
-    EXPECT_NE(Fused("var i; i = 'text';\ni = i + 1", VMHandler::LocalConstArithStore).find("i = i + 1"),
-              std::string::npos);
-    EXPECT_EQ(Fused("var s, i; s = 1; i = 3; s += i * 2; print(s)", VMHandler::ArithStoreLocal), "7\n");
-    EXPECT_EQ(Fused("var s, t; s = 'a'; t = 'b'; s += t; print(s)", VMHandler::ArithStoreLocal), "ab\n");
-    EXPECT_EQ(Fused("var s, t; s = 'a'; t = 1; s = 2; s += t; s = 'old'; s = t + t; print(s)",
-                    VMHandler::ArithStoreLocal),
-              "2\n");
-    EXPECT_NE(Fused("var s, t; s = 1; t = 'b';\ns -= t", VMHandler::ArithStoreLocal).find("s -= t"),
-              std::string::npos);
+    ExpectFused({
+        {"var i; i = 0; i += 1; i = i - 3; print(i)", VMHandler::LocalConstArithStore, "-2\n"},
+        {"var i, j; i = 4; j = i * 0.5; print(i, j)", VMHandler::LocalConstArithStore, "4 2\n"},
+        {"var i; i = 'text';\ni = i + 1", VMHandler::LocalConstArithStore, nullptr},
+        {"var s, i; s = 1; i = 3; s += i * 2; print(s)", VMHandler::ArithStoreLocal, "7\n"},
+        {"var s, t; s = 'a'; t = 'b'; s += t; print(s)", VMHandler::ArithStoreLocal, "ab\n"},
+        {"var s, t; s = 'a'; t = 1; s = 2; s += t; s = 'old'; s = t + t; print(s)", VMHandler::ArithStoreLocal,
+         "2\n"},
+        {"var s, t; s = 1; t = 'b';\ns -= t", VMHandler::ArithStoreLocal, nullptr},
+    });
 }
 
 TEST_F(VmFusionTest, ComparisonsFeedingABranchMatchThePlainOps)
 {
-    EXPECT_EQ(Fused("var i, n; n = 0; for (i = 0; i < 5; i += 1) n += i; print(n, i)",
-                    VMHandler::LocalConstCompareBranch),
-              "10 5\n");
-    // The epsilon holds for fused comparisons too.
-    EXPECT_EQ(Fused("var a; a = 0.1 + 0.2; if (a == 0.3) print('near'); if (a > 0.3) print('above')",
-                    VMHandler::LocalConstCompareBranch),
-              "near\n");
-    // A NaN local compares as the plain ops compare it.
-    EXPECT_EQ(Fused("var a; a = 1000000000; repeat (6) a = a * a; a = a - a; if (a < 1) print('lt'); if (a >= 1) print('ge');"
-                    "if (a != 1) print('ne')",
-                    VMHandler::LocalConstCompareBranch),
-              "ne\n");
-    EXPECT_EQ(Fused("var a, b; a = 2; b = 3; if (a < b) print('less'); while (a <= b) a += 1; print(a)",
-                    VMHandler::CompareBranch),
-              "less\n4\n");
-    EXPECT_EQ(Fused("var a, b; a = 'x'; b = 'y'; if (a < b) print('less')", VMHandler::CompareBranch), "less\n");
-    EXPECT_NE(Fused("var a; a = 'x';\nif (a < 1) print('less')", VMHandler::LocalConstCompareBranch)
-                  .find("if (a < 1)"),
-              std::string::npos);
+    ExpectFused({
+        {"var i, n; n = 0; for (i = 0; i < 5; i += 1) n += i; print(n, i)", VMHandler::LocalConstCompareBranch,
+         "10 5\n"},
+        // The epsilon holds for fused comparisons too.
+        {"var a; a = 0.1 + 0.2; if (a == 0.3) print('near'); if (a > 0.3) print('above')",
+         VMHandler::LocalConstCompareBranch, "near\n"},
+        // A NaN local compares as the plain ops compare it.
+        {"var a; a = 1000000000; repeat (6) a = a * a; a = a - a; if (a < 1) print('lt'); if (a >= 1) print('ge');"
+         "if (a != 1) print('ne')",
+         VMHandler::LocalConstCompareBranch, "ne\n"},
+        {"var a, b; a = 2; b = 3; if (a < b) print('less'); while (a <= b) a += 1; print(a)", VMHandler::CompareBranch,
+         "less\n4\n"},
+        {"var a, b; a = 'x'; b = 'y'; if (a < b) print('less')", VMHandler::CompareBranch, "less\n"},
+        {"var a; a = 'x';\nif (a < 1) print('less')", VMHandler::LocalConstCompareBranch, nullptr},
+    });
 }
 
 TEST_F(VmFusionTest, LocalIndexesMatchThePlainOps)
 {
-    EXPECT_EQ(Fused("var i; i = 2; arr[i] = 5; i = 1.7; arr[i] = 4; print(arr[1], arr[2])", VMHandler::LocalIndex),
-              "4 5\n");
-    EXPECT_EQ(Fused("var i; i = 'text'; arr[i] = 3; print(arr[0])", VMHandler::LocalIndex), "3\n");
-    for (const char* index : {"-1", "32000"}) {
-        const std::string program = std::string("var i; i = ") + index + ";\narr[i] = 1";
-        const std::string printed = Fused(program, VMHandler::LocalIndex);
-        EXPECT_NE(printed.find("error: "), std::string::npos) << printed;
-        EXPECT_NE(printed.find("arr[i] = 1"), std::string::npos) << printed;
-    }
+    ExpectFused({
+        {"var i; i = 2; arr[i] = 5; i = 1.7; arr[i] = 4; print(arr[1], arr[2])", VMHandler::LocalIndex, "4 5\n"},
+        {"var i; i = 'text'; arr[i] = 3; print(arr[0])", VMHandler::LocalIndex, "3\n"},
+        {"var i; i = -1;\narr[i] = 1", VMHandler::LocalIndex, nullptr},
+        {"var i; i = 32000;\narr[i] = 1", VMHandler::LocalIndex, nullptr},
+    });
 }
 
 TEST_F(VmFusionTest, AppendingToAStringLocalMatchesThePlainOps)
 {
-    EXPECT_EQ(Fused("var s, i; s = ''; for (i = 0; i < 12; i += 1) s += 'ab'; print(s)", VMHandler::AppendLocal),
-              "abababababababababababab\n");
-    // The copy taken before an append keeps its text.
-    EXPECT_EQ(Fused("var s, t; s = 'a'; t = s; s += 'b'; s += ''; s += 'c'; print(t, s)", VMHandler::AppendLocal),
-              "a abc\n");
-    EXPECT_NE(Fused("var s; s = 1;\ns += 'x'", VMHandler::AppendLocal).find("s += 'x'"), std::string::npos);
+    ExpectFused({
+        {"var s, i; s = ''; for (i = 0; i < 12; i += 1) s += 'ab'; print(s)", VMHandler::AppendLocal,
+         "abababababababababababab\n"},
+        // The copy taken before an append keeps its text.
+        {"var s, t; s = 'a'; t = s; s += 'b'; s += ''; s += 'c'; print(t, s)", VMHandler::AppendLocal, "a abc\n"},
+        {"var s; s = 1;\ns += 'x'", VMHandler::AppendLocal, nullptr},
+    });
 }
 
 TEST_F(VmFusionTest, ArithmeticStoredBackIntoANamedVariableMatchesThePlainOps)
 {
-    EXPECT_EQ(Fused("counter = 1; counter += 2; counter *= 0.5; with (all) counter = 7; print(counter)",
-                    VMHandler::VariableConstArithStore),
-              "7\n");
-    EXPECT_EQ(Fused("global.g = 4; global.g -= 1; x = 10; x += 0.5; print(global.g, x)",
-                    VMHandler::VariableConstArithStore),
-              "3 10.50\n");
-    for (const char* program : {"name = 'a';\nname += 1", "\nnever_set += 1", "\ninstance_count += 1"}) {
-        const std::string printed = Fused(program, VMHandler::VariableConstArithStore);
-        const std::string line = std::string(program).substr(std::string(program).rfind('\n') + 1);
-        EXPECT_NE(printed.find("error: "), std::string::npos) << printed;
-        EXPECT_NE(printed.find(line), std::string::npos) << printed;
-    }
+    ExpectFused({
+        {"counter = 1; counter += 2; counter *= 0.5; with (all) counter = 7; print(counter)",
+         VMHandler::VariableConstArithStore, "7\n"},
+        {"global.g = 4; global.g -= 1; x = 10; x += 0.5; print(global.g, x)", VMHandler::VariableConstArithStore,
+         "3 10.50\n"},
+        {"name = 'a';\nname += 1", VMHandler::VariableConstArithStore, nullptr},
+        {"\nnever_set += 1", VMHandler::VariableConstArithStore, nullptr},
+        {"\ninstance_count += 1", VMHandler::VariableConstArithStore, nullptr},
+    });
 }
 
 TEST_F(VmFusionTest, ArgumentsAreReadStraightFromTheirSlots)

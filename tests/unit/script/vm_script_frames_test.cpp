@@ -92,17 +92,18 @@ TEST_F(VmScriptFramesTest, WithInsideAScriptRunsForItsInstancesAndRestoresSelf)
     EXPECT_EQ(Run("print(first(), id, other.id)", {{"first", "with (all) return id"}}), "100004 100001 100003\n");
 }
 
-TEST_F(VmScriptFramesTest, TraceNamesEachScriptRun)
+TEST_F(VmScriptFramesTest, TraceNamesEachUnitAndBuiltinCall)
 {
-    std::string traced;
-    static std::string* sink = nullptr;
-    sink = &traced;
-    Console_SetDebugListener([](const char* line) { *sink += line; });
+    static std::string traced;
+    traced.clear();
+    Console_SetDebugListener([](const char* line) { traced += line; });
     VM_SetTrace(true);
-    Run("s()", {{"s", "x = 1"}});
+    Run("s()", {{"s", "print(1)"}});
     VM_SetTrace(false);
     Console_SetDebugListener(nullptr);
-    EXPECT_NE(traced.find("script = Script.s\n"), std::string::npos) << traced;
+    for (const char* line : {"script = Test.program\n", "script = Script.s\n", "func call = print\n"}) {
+        EXPECT_NE(traced.find(line), std::string::npos) << line << traced;
+    }
 }
 
 }  // namespace
