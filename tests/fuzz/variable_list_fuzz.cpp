@@ -5,29 +5,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_variable_names.h"
 #include "platform/stream.h"
 #include "world/variable_access.h"
 #include "world/variable_list.h"
 
 namespace {
-
-// The game's user names: "v0" to "v99" for ids 100000 to 100099.
-int32_t FindName(const char* name)
-{
-    if (name[0] != 'v' || name[1] < '0' || name[1] > '9') {
-        return -1;
-    }
-    char* end = nullptr;
-    const long index = std::strtol(name + 1, &end, 10);
-    return *end == '\0' && index < 100 ? bw::kVariableUserIdBase + static_cast<int32_t>(index) : -1;
-}
-
-const char* NameOf(int32_t id)
-{
-    static std::string name;
-    name = "v" + std::to_string(id - bw::kVariableUserIdBase);
-    return name.c_str();
-}
 
 void CheckRoundTrip(const bw::CVariableList& list)
 {
@@ -48,8 +31,7 @@ void CheckRoundTrip(const bw::CVariableList& list)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    bw::Variable_NameLookups().find = &FindName;
-    bw::Variable_NameLookups().getName = &NameOf;
+    bw::fuzz::UseVariableNames();
     bw::CStream input;
     if (size > 0) {
         input.WriteBuffer(data, static_cast<int64_t>(size));
