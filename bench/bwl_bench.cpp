@@ -117,6 +117,7 @@ void RunProgram(benchmark::State& state, int program, bool machine)
     TheWorld().fib = std::make_unique<CCode>(
         "if (argument0 < 2) return argument0; return fib(argument0 - 1) + fib(argument0 - 2)", false);
     TheWorld().fib->Compile("Script.fib");
+    Script_CodeChanged();
     CCode code(kPrograms[program], false);
     if (!code.Compile("Bench")) {
         state.SkipWithError(Code_Error_PendingMessage());

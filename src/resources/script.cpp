@@ -8,6 +8,7 @@
 #include "platform/package_image.h"
 #include "script/code_chunks.h"
 #include "script/code_unit.h"
+#include "script/resource_seams.h"
 #include "script/error_report.h"
 #include "world/game_state.h"
 
@@ -97,6 +98,7 @@ CScript::~CScript() = default;
 
 bool CScript::Compile()
 {
+    Script_CodeChanged();
     m_ownedCode.reset();
     m_code = nullptr;
     if (CODE_Present()) {
@@ -160,6 +162,7 @@ bool Script_Prepare()
 
 void Script_ClearTable()
 {
+    Script_CodeChanged();
     g_scripts.clear();
 }
 

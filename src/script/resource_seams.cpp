@@ -45,6 +45,13 @@ bool Script_Execute(int32_t index, CInstance* self, CInstance* other, int32_t ar
 void Script_SetCodeFinder(ScriptCodeFinder finder)
 {
     g_scriptCodeFinder = finder;
+    Script_CodeChanged();
+}
+
+void Script_CodeChanged()
+{
+    uint32_t& version = seams_detail::g_scriptCodeVersion;
+    version = version == UINT32_MAX ? 1 : version + 1;
 }
 
 CCode* Script_GetCode(int32_t index)

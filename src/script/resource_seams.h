@@ -54,6 +54,19 @@ using ScriptCodeFinder = CCode* (*)(int32_t index);
 void Script_SetCodeFinder(ScriptCodeFinder finder);
 CCode* Script_GetCode(int32_t index);
 
+namespace seams_detail {
+inline uint32_t g_scriptCodeVersion = 1;
+}
+// The machine keeps the unit each script call found for as long as this
+// count stands still, so whoever the finder answers for calls
+// Script_CodeChanged whenever a unit it handed out is replaced or deleted.
+// It never reads 0.
+inline uint32_t Script_CodeVersion()
+{
+    return seams_detail::g_scriptCodeVersion;
+}
+void Script_CodeChanged();
+
 struct ExtensionFunctionLookups {
     // Id (0 and up) of a loaded extension's function of that name, or -1.
     int32_t (*findFunction)(const char* name) = nullptr;

@@ -15,6 +15,8 @@
 
 namespace bw {
 
+class CCode;
+
 // What the machine does for one instruction. Arithmetic and comparisons
 // have handlers for the common type pairs beside the general one. One list
 // makes both the enum and the machine's jump table, so they cannot drift.
@@ -37,13 +39,21 @@ namespace bw {
 //   AppendLocal: push local, push string, add, pop into the same local
 //   VariableConstArithStore: push variable, push constant, arithmetic, pop
 //     into the same variable (v += 1 on an instance or global variable)
+//   LocalAccumulate: push local, then a LocalConstArith run, arithmetic,
+//     pop into a local (s += i * 2)
+//   LocalStepCompareBranch: a LocalConstArithStore run, then a branch to a
+//     LocalConstCompareBranch run on a local (a loop's step and test)
+//   IndexedVariableRead: push int (the selector), a LocalIndex run, push
+//     the variable's element (a[i])
+//   IndexedVariableStore: the same, ending in a pop into the element
 #define BW_VM_HANDLERS(X)                                                                                          \
     X(Nop) X(End) X(PushDouble) X(PushInt) X(PushInt64) X(PushBool) X(PushString) X(PushVariable) X(PushLocal)    \
     X(PopVariable) X(PopLocal) X(PopVariableTop) X(Rotate) X(DupBlock) X(DupRepeat) X(Popz) X(Conv)               \
     X(Arithmetic) X(ArithmeticIntInt) X(ArithmeticDoubleDouble) X(Compare) X(Neg) X(Not) X(Branch)                \
     X(BranchTrue) X(BranchFalse) X(PushEnv) X(PopEnv) X(PopEnvExit) X(Ret) X(Exit) X(Call) X(IndexCheck)          \
     X(Trap) X(PushArgument) X(LocalConstArith) X(LocalConstArithStore) X(ArithStoreLocal)                         \
-    X(LocalConstCompareBranch) X(CompareBranch) X(LocalIndex) X(AppendLocal) X(VariableConstArithStore)
+    X(LocalConstCompareBranch) X(CompareBranch) X(LocalIndex) X(AppendLocal) X(VariableConstArithStore)   \
+    X(LocalAccumulate) X(LocalStepCompareBranch) X(IndexedVariableRead) X(IndexedVariableStore)
 
 #define BW_VM_HANDLER_ENUM(name) name,
 enum class VMHandler : uint8_t { BW_VM_HANDLERS(BW_VM_HANDLER_ENUM) };
@@ -74,6 +84,10 @@ struct VMNativeOp {
     // namesVersion; 0 never matches. The machine refreshes it as it runs.
     mutable uint32_t namesVersion = 0;
     mutable bool namesGlobal = false;
+    // A script call's unit as the script finder gave it, kept while
+    // Script_CodeVersion stands at calleeVersion; 0 never matches.
+    mutable uint32_t calleeVersion = 0;
+    mutable const CCode* callee = nullptr;
     // A fused op's constant right operand, as the real its arithmetic or
     // comparison uses.
     double constant = 0.0;

@@ -53,6 +53,19 @@ bool IsWholeNamedVariable(const VMNativeOp& op, VMHandler handler)
     return op.handler == handler && (op.flags & named) == named;
 }
 
+// A local pushed, converted to an int and checked as an array index.
+bool IsCheckedLocalIndex(const std::vector<VMNativeOp>& ops, size_t i)
+{
+    return i + 2 < ops.size() && IsWholeLocalPush(ops[i]) && ops[i + 1].handler == VMHandler::Conv &&
+           ops[i + 1].t == kTypeVariable && ops[i + 1].u == kTypeInt && ops[i + 2].handler == VMHandler::IndexCheck;
+}
+
+// An element access whose selector and index come from the stack.
+bool IsIndexedVariable(const VMNativeOp& op, VMHandler handler)
+{
+    return op.handler == handler && (op.flags & (kVarRefSelectorInWord | kVarRefNoIndex)) == 0;
+}
+
 // The fused handler of the run starting at ops[i], or the op's own.
 VMHandler Fused(const std::vector<VMNativeOp>& ops, size_t i)
 {
@@ -60,14 +73,26 @@ VMHandler Fused(const std::vector<VMNativeOp>& ops, size_t i)
     // matches never passes it.
     auto at = [&](size_t k) -> const VMNativeOp& { return ops[i + k < ops.size() ? i + k : ops.size() - 1]; };
     const VMNativeOp& first = ops[i];
-    if (IsWholeLocalPush(first) && at(1).handler == VMHandler::Conv && at(1).t == kTypeVariable &&
-        at(1).u == kTypeInt && at(2).handler == VMHandler::IndexCheck) {
+    if (IsCheckedLocalIndex(ops, i)) {
         return VMHandler::LocalIndex;
+    }
+    if (first.handler == VMHandler::PushInt && IsCheckedLocalIndex(ops, i + 1)) {
+        if (IsIndexedVariable(at(4), VMHandler::PushVariable)) {
+            return VMHandler::IndexedVariableRead;
+        }
+        if (IsIndexedVariable(at(4), VMHandler::PopVariable)) {
+            return VMHandler::IndexedVariableStore;
+        }
     }
     if (IsWholeLocalPush(first) && at(1).handler == VMHandler::PushString && at(2).handler == VMHandler::Arithmetic &&
         at(2).opcode == kOpAdd && at(2).t == kTypeString && at(2).u == kTypeVariable &&
         at(2).result == kTypeVariable && IsWholeLocalPop(at(3)) && at(3).k.i == first.k.i) {
         return VMHandler::AppendLocal;
+    }
+    if (IsWholeLocalPush(first) && IsWholeLocalOrArgumentPush(at(1)) && IsNumberConstant(at(2)) &&
+        IsInlineArithmetic(at(3), true) && IsInlineArithmetic(at(4), false) && at(4).t == kTypeVariable &&
+        IsWholeLocalPop(at(5))) {
+        return VMHandler::LocalAccumulate;
     }
     if (IsWholeLocalOrArgumentPush(first) && IsNumberConstant(at(1))) {
         if (IsInlineArithmetic(at(2), true)) {
@@ -105,6 +130,16 @@ void VM_FuseOps(std::vector<VMNativeOp>& ops)
             op.handler == VMHandler::LocalConstCompareBranch || op.handler == VMHandler::VariableConstArithStore) {
             const VMNativeOp& constant = ops[i + 1];
             op.constant = constant.handler == VMHandler::PushInt ? constant.k.i : constant.k.d;
+        }
+    }
+    // Every run is fused by now, so a step can see the test it branches to.
+    for (size_t i = 0; i + 4 < ops.size(); ++i) {
+        if (ops[i].handler == VMHandler::LocalConstArithStore && ops[i].plain == VMHandler::PushLocal &&
+            ops[i + 4].handler == VMHandler::Branch) {
+            const VMNativeOp& test = ops[static_cast<size_t>(ops[i + 4].a)];
+            if (test.handler == VMHandler::LocalConstCompareBranch && test.plain == VMHandler::PushLocal) {
+                ops[i].handler = VMHandler::LocalStepCompareBranch;
+            }
         }
     }
 }

@@ -231,7 +231,7 @@ private:
     bool NextInstance();
     void CloseEnv();
     bool Call(const VMNativeOp*& op, VMSlot*& sp);
-    const CCode* InlineScript(int32_t index) const;
+    const CCode* InlineScript(const VMNativeOp* op) const;
     bool EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& callee, int32_t argc);
     void Enter(const VMProgram& program, const CCode& code);
     VMSlot* Leave(Value result);
@@ -273,19 +273,30 @@ private:
 
     // Every 4096th branch pumps the window's messages, so a long loop keeps
     // the window alive; what the messages run is outside the machine.
-    void CountBranch()
+    void CountBranch() { CountBranches(1); }
+
+    // Counts the branches of a fused run at once; a run takes at most two,
+    // so it passes at most one multiple of the pump interval.
+    void CountBranches(uint32_t count)
     {
-        if ((++g_branchCount & kPumpMask) == 0) {
+        const uint32_t before = g_branchCount;
+        g_branchCount = before + count;
+        if ((before & kPumpMask) + count > kPumpMask) {
             ++outsideWrites_;
             ProcessMessages();
         }
     }
 
     // The op after the conditional branch once its truth is known.
+    static const VMNativeOp* BranchTarget(const VMNativeOp* ops, const VMNativeOp* branch, bool truth)
+    {
+        return truth == (branch->plain == VMHandler::BranchTrue) ? ops + branch->a : branch + 1;
+    }
+
     const VMNativeOp* TakeBranch(const VMNativeOp* ops, const VMNativeOp* branch, bool truth)
     {
         CountBranch();
-        return truth == (branch->plain == VMHandler::BranchTrue) ? ops + branch->a : branch + 1;
+        return BranchTarget(ops, branch, truth);
     }
 
     // The run local-constant-arithmetic at op on a real local: its result.
@@ -411,6 +422,31 @@ private:
         return true;
     }
 
+    static bool IsRealLocal(const Local& local) { return local.defined && Value_Kind(local.value) == kValueReal; }
+
+    // The index the checked-local-index run at op gives; false when the
+    // local is no real in [0, limit), which leaves the plain ops to convert
+    // it (a fraction above -1 is index 0 there) or to report it.
+    static bool LocalIndexOf(const Local* locals, const VMNativeOp* op, int32_t* index)
+    {
+        const Local& local = locals[op->k.i];
+        if (!IsRealLocal(local) || !(local.value.real >= 0.0 && local.value.real < kArrayIndexLimit)) {
+            return false;
+        }
+        *index = static_cast<int32_t>(local.value.real);
+        return true;
+    }
+
+    // Stores a real computed by a fused run into a local, as the plain pop
+    // stores the fresh real item the run's arithmetic leaves.
+    static void StoreReal(Local& target, double real)
+    {
+        FreeOwned(target.value);
+        target.value = Value{};
+        target.value.real = real;
+        target.defined = true;
+    }
+
     // The result of the run local-constant-arithmetic at op.
     bool LocalConstReal(const Local* locals, const VMNativeOp* op, double* out) const
     {
@@ -444,8 +480,9 @@ private:
     uint64_t outsideWrites_ = 0;
 };
 
-// Starts program's locals above the caller's.
-void Machine::Enter(const VMProgram& program, const CCode& code)
+// Starts program's locals above the caller's. Inlined: every script call
+// the machine runs itself passes here.
+[[gnu::always_inline]] inline void Machine::Enter(const VMProgram& program, const CCode& code)
 {
     program_ = &program;
     unit_ = &program.unit;
@@ -616,9 +653,14 @@ void Machine::CloseEnv()
 // The unit of script index when the machine can run it on its own stack:
 // compiled to bytecode for the engine in use, with argument slots to fill
 // and instances to run for. Any other script goes through Script_Execute.
-const CCode* Machine::InlineScript(int32_t index) const
+const CCode* Machine::InlineScript(const VMNativeOp* op) const
 {
-    const CCode* callee = Script_GetCode(index);
+    const uint32_t version = Script_CodeVersion();
+    if (op->calleeVersion != version) {
+        op->callee = Script_GetCode(op->b - kScriptFunctionIdBase);
+        op->calleeVersion = version;
+    }
+    const CCode* callee = op->callee;
     if (callee == nullptr || !callee->compiled || !callee->IsProgram() || callee->bytecode == nullptr ||
         (!Code_UseBytecode() && callee->root.kind != kNodeUnset)) {
         return nullptr;
@@ -700,10 +742,13 @@ bool Machine::EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& calle
 VMSlot* Machine::Leave(Value result)
 {
     ScriptFrame& frame = frames_[depth_ - 1];
-    for (size_t i = localsBase_; i < locals_.size(); ++i) {
-        FreeOwned(locals_[i].value);
+    // Many scripts have no locals: their frame leaves the vector alone.
+    if (locals_.size() != localsBase_) {
+        for (size_t i = localsBase_; i < locals_.size(); ++i) {
+            FreeOwned(locals_[i].value);
+        }
+        locals_.resize(localsBase_);
     }
-    locals_.resize(localsBase_);
     if (envs_.size() != frame.envDepth) {
         envs_.resize(frame.envDepth);
     }
@@ -748,7 +793,7 @@ bool Machine::Call(const VMNativeOp*& op, VMSlot*& sp)
         return Fail(op, sp, "Wrong number of arguments to function or script.");
     }
     if (id >= kScriptFunctionIdBase && id < kExtensionFunctionIdBase) {
-        if (const CCode* callee = InlineScript(id - kScriptFunctionIdBase)) {
+        if (const CCode* callee = InlineScript(op)) {
             return EnterScript(op, sp, *callee, argc);
         }
     }
@@ -813,6 +858,11 @@ bool Machine::Run(VMSlot* const stack)
     // The running script's locals; they move only when a script starts or
     // ends or a local named at run time is added.
     Local* locals = FrameLocals();
+    // The operands of a variable read or write, decoded by its own op or by
+    // a fused run that ends in it.
+    int32_t varIndex = 0;
+    int32_t varSelector = 0;
+    VMSlot varValue;
     BW_DISPATCH();
 
 L_Nop:
@@ -861,25 +911,26 @@ L_PushArgument:
         BW_NEXT();
     }
     BW_PLAIN();  // the general read, with its error report
-L_PushVariable: {
-    const int32_t index = (op->flags & kVarRefNoIndex) != 0 ? kValueNoIndex : (--sp)->i;
-    int32_t selector = op->a;
+L_PushVariable:
+    varIndex = (op->flags & kVarRefNoIndex) != 0 ? kValueNoIndex : (--sp)->i;
+    varSelector = op->a;
     if ((op->flags & kVarRefSelectorInWord) == 0) {
-        selector = (--sp)->i + ((op->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+        varSelector = (--sp)->i + ((op->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
     }
+L_ReadVariable: {
     sp->v = Value{};
     Value_OutOfRange().failed = false;
     bool read = false;
-    if (const Value* slot = DirectSlot(op, selector, false)) {
-        read = ReadSlot(*slot, index, &sp->v);
+    if (const Value* slot = DirectSlot(op, varSelector, false)) {
+        read = ReadSlot(*slot, varIndex, &sp->v);
     } else {
-        read = Read(selector, op->b, index, &sp->v);
+        read = Read(varSelector, op->b, varIndex, &sp->v);
         locals = FrameLocals();
     }
     ++sp;
     if (!read) {
         if (world.strictReads()) {
-            return Fail(op, sp, ReadError(selector, op->b, index));
+            return Fail(op, sp, ReadError(varSelector, op->b, varIndex));
         }
         Value_SetReal(sp[-1].v, 0.0);
     }
@@ -924,30 +975,30 @@ L_PopLocal: {
     BW_NEXT();
 }
 L_PopVariable:
-L_PopVariableTop: {
-    ++outsideWrites_;
-    VMSlot value;
+L_PopVariableTop:
     if (op->handler == VMHandler::PopVariableTop) {
-        value = *--sp;
+        varValue = *--sp;
     }
-    const int32_t index = (op->flags & kVarRefNoIndex) != 0 ? kValueNoIndex : (--sp)->i;
-    int32_t selector = op->a;
+    varIndex = (op->flags & kVarRefNoIndex) != 0 ? kValueNoIndex : (--sp)->i;
+    varSelector = op->a;
     if ((op->flags & kVarRefSelectorInWord) == 0) {
-        selector = (--sp)->i + ((op->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+        varSelector = (--sp)->i + ((op->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
     }
     if (op->handler == VMHandler::PopVariable) {
-        value = *--sp;
+        varValue = *--sp;
     }
-    VM_ToValue(value, op->u);
+L_WriteVariable: {
+    ++outsideWrites_;
+    VM_ToValue(varValue, op->u);
     Value_OutOfRange().failed = false;
-    if (Value* slot = DirectSlot(op, selector, true)) {
+    if (Value* slot = DirectSlot(op, varSelector, true)) {
         // The world's write of a user variable always succeeds.
-        WriteSlot(*slot, value.v, index);
+        WriteSlot(*slot, varValue.v, varIndex);
         BW_NEXT();
     }
-    const bool written = Write(selector, op->b, index, &value.v);
+    const bool written = Write(varSelector, op->b, varIndex, &varValue.v);
     locals = FrameLocals();
-    FreeOwned(value.v);
+    FreeOwned(varValue.v);
     if (!written) {
         return Fail(op, sp, WriteError(op->b));
     }
@@ -1126,12 +1177,35 @@ L_LocalConstArithStore: {
     if (!LocalConstReal(locals, op, &out)) {
         BW_PLAIN();
     }
-    Local& target = locals[op[3].k.i];
-    FreeOwned(target.value);
-    target.value = Value{};
-    target.value.real = out;
-    target.defined = true;
+    StoreReal(locals[op[3].k.i], out);
     op += 4;
+    BW_DISPATCH();
+}
+L_LocalStepCompareBranch: {
+    // Both runs start with a local (the fusion pass makes sure).
+    const Local& step = locals[op->k.i];
+    if (!IsRealLocal(step)) {
+        BW_PLAIN();
+    }
+    StoreReal(locals[op[3].k.i], RealArithmetic(op[2].opcode, step.value.real, op->constant));
+    op = ops + op[4].a;
+    const Local& head = locals[op->k.i];
+    if (!IsRealLocal(head)) {
+        CountBranch();  // the branch back to the test
+        BW_DISPATCH();  // the test's own handler takes its plain ops
+    }
+    CountBranches(2);  // the branch back and the test's own
+    op = BranchTarget(ops, op + 3, VM_CompareReals(op[2].opcode, head.value.real - op->constant));
+    BW_DISPATCH();
+}
+L_LocalAccumulate: {
+    const Local& left = locals[op->k.i];
+    double right = 0.0;
+    if (!IsRealLocal(left) || !LocalConstReal(locals, op + 1, &right)) {
+        BW_PLAIN();
+    }
+    StoreReal(locals[op[5].k.i], RealArithmetic(op[4].opcode, left.value.real, right));
+    op += 6;
     BW_DISPATCH();
 }
 L_ArithStoreLocal:
@@ -1157,20 +1231,33 @@ L_LocalConstCompareBranch: {
     BW_DISPATCH();
 }
 L_LocalIndex: {
-    const Local& local = locals[op->k.i];
-    if (local.defined && Value_Kind(local.value) == kValueReal) {
-        const int32_t index = VM_RealToInt32(local.value.real);
-        // An index out of bounds takes the plain ops, which report it.
-        if (index >= 0 && index < kArrayIndexLimit) {
-            sp->l = 0;
-            sp->i = index;
-            ++sp;
-            op += 3;
-            BW_DISPATCH();
-        }
+    int32_t index = 0;
+    if (LocalIndexOf(locals, op, &index)) {
+        sp->l = 0;
+        sp->i = index;
+        ++sp;
+        op += 3;
+        BW_DISPATCH();
     }
     BW_PLAIN();
 }
+L_IndexedVariableRead:
+    if (LocalIndexOf(locals, op + 1, &varIndex)) {
+        const int32_t selector = op->k.i;
+        op += 4;
+        varSelector = selector + ((op->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+        goto L_ReadVariable;
+    }
+    BW_PLAIN();
+L_IndexedVariableStore:
+    if (LocalIndexOf(locals, op + 1, &varIndex)) {
+        const int32_t selector = op->k.i;
+        op += 4;
+        varSelector = selector + ((op->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+        varValue = *--sp;
+        goto L_WriteVariable;
+    }
+    BW_PLAIN();
 L_AppendLocal:
     if (AppendToLocal(locals, op)) {
         op += 4;

@@ -202,6 +202,22 @@ TEST_P(ScriptRunTest, MoreThanSixteenArgumentsOrAMissingScriptRunNothing)
     ExpectCallerArgumentsKept();
 }
 
+TEST_P(ScriptRunTest, ACallFindsTheScriptThatReplacedOrDeletedItsCallee)
+{
+    CCode caller("record(scr_inner(1));", false);
+    ASSERT_TRUE(caller.Compile("Test.caller"));
+    Value result;
+    EXPECT_TRUE(Code_Execute_Value(self, self, caller, &result));
+    const ChunkImage replacement = ScriptChunk({{"scr_inner", "return argument0 + 100;"}});
+    ASSERT_TRUE(LoadScripts(replacement));
+    ASSERT_TRUE(Script_Prepare()) << Code_Error_PendingMessage();
+    EXPECT_TRUE(Code_Execute_Value(self, self, caller, &result));
+    Script_ClearTable();
+    EXPECT_FALSE(Code_Execute_Value(self, self, caller, &result));
+    EXPECT_EQ(Recorded(), "11\n101\n");
+    Value_Free(result);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, ScriptRunTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return info.param ? "Machine" : "TreeInterpreter";

@@ -181,6 +181,7 @@ std::string BwlTest::Run(const std::string& program, const std::vector<std::pair
 {
     Bwl_Printed().clear();
     g_scripts.clear();
+    Script_CodeChanged();
     for (const auto& [name, text] : scripts) {
         g_scripts.push_back({name, std::make_unique<CCode>(text.c_str(), false)});
     }

@@ -103,6 +103,12 @@ TEST_F(VmFusionTest, StoresOfArithmeticIntoALocalMatchThePlainOps)
         {"var s, t; s = 'a'; t = 1; s = 2; s += t; s = 'old'; s = t + t; print(s)", VMHandler::ArithStoreLocal,
          "2\n"},
         {"var s, t; s = 1; t = 'b';\ns -= t", VMHandler::ArithStoreLocal, nullptr},
+        {"var s, i, t; s = 1; i = 3; s += i * 2; t = s - i * 0.5; s *= argument0 + 2; print(s, t)",
+         VMHandler::LocalAccumulate, "14 5.50\n"},
+        {"var s, i; s = 'a'; i = 2; s = 'b'; s = 5; s -= i + 1; print(s)", VMHandler::LocalAccumulate, "2\n"},
+        {"var s, i; s = 'a'; i = 2;\ns += i * 2", VMHandler::LocalAccumulate, nullptr},
+        {"var s, i; s = 1; i = 'b';\ns += i * 2", VMHandler::LocalAccumulate, nullptr},
+        {"var s, i;\ns += i * 2", VMHandler::LocalAccumulate, nullptr},
     });
 }
 
@@ -122,16 +128,57 @@ TEST_F(VmFusionTest, ComparisonsFeedingABranchMatchThePlainOps)
          "less\n4\n"},
         {"var a, b; a = 'x'; b = 'y'; if (a < b) print('less')", VMHandler::CompareBranch, "less\n"},
         {"var a; a = 'x';\nif (a < 1) print('less')", VMHandler::LocalConstCompareBranch, nullptr},
+        {"var i, n; n = 0; for (i = 0; i < 5; i += 1) n += i; print(n, i)", VMHandler::LocalStepCompareBranch,
+         "10 5\n"},
+        {"var i, n; n = 0; for (i = 10; i >= 0.5; i *= 0.5) n += 1; print(n, i)",
+         VMHandler::LocalStepCompareBranch, "5 0.31\n"},
+        // A body that turns the tested local into a string: the test fails
+        // as its plain ops do.
+        {"var i, j; j = 0;\nfor (i = 0; i < 3; j += 1) i = 'x'", VMHandler::LocalStepCompareBranch, nullptr},
     });
+}
+
+// The window's messages are pumped by the count of branches taken, so a
+// fused loop counts each branch its plain ops would.
+TEST_F(VmFusionTest, FusedLoopsCountTheBranchesOfThePlainOps)
+{
+    CCode code("var i, n; n = 0; for (i = 0; i < 5000; i += 1) n += i * 2; print(n)", false);
+    ASSERT_TRUE(code.Compile("Test.fusion"));
+    VMProgram plain = *code.bytecode;
+    for (VMNativeOp& op : plain.unit.ops) {
+        op.handler = op.plain;
+    }
+    const uint32_t start = VM_BranchCount();
+    EXPECT_EQ(Execute(*code.bytecode, code, self), "24995000\n");
+    const uint32_t fused = VM_BranchCount() - start;
+    EXPECT_EQ(Execute(plain, code, self), "24995000\n");
+    EXPECT_EQ(VM_BranchCount() - start - fused, fused);
+    EXPECT_GE(fused, 10000u);
 }
 
 TEST_F(VmFusionTest, LocalIndexesMatchThePlainOps)
 {
     ExpectFused({
-        {"var i; i = 2; arr[i] = 5; i = 1.7; arr[i] = 4; print(arr[1], arr[2])", VMHandler::LocalIndex, "4 5\n"},
+        {"var i; i = 2; arr[i] = 5; i = 1.7; arr[i] = 4; i = -0.5; arr[i] = 3; print(arr[0], arr[1], arr[2])",
+         VMHandler::LocalIndex, "3 4 5\n"},
         {"var i; i = 'text'; arr[i] = 3; print(arr[0])", VMHandler::LocalIndex, "3\n"},
         {"var i; i = -1;\narr[i] = 1", VMHandler::LocalIndex, nullptr},
         {"var i; i = 32000;\narr[i] = 1", VMHandler::LocalIndex, nullptr},
+        {"var i; for (i = 0; i < 4; i += 1) arr[i] = i * 2; arr[i] = 'end'; print(arr[1], arr[3], arr[4])",
+         VMHandler::IndexedVariableStore, "2 6 end\n"},
+        {"var i; i = 1.5; global.g[i] = 3; other.o[i] = 'o'; obj_b.b[i] = 2;"
+         "print(global.g[1], other.o[1], obj_b.b[i])",
+         VMHandler::IndexedVariableStore, "3 o 2\n"},
+        {"var i; i = 'text'; arr[i] = 7; print(arr[0])", VMHandler::IndexedVariableStore, "7\n"},
+        {"var i;\narr[i] = 1", VMHandler::IndexedVariableStore, nullptr},
+        {"var i, s; arr[0] = 1; arr[1] = 'b'; arr[2] = 3; s = 0; for (i = 0; i < 3; i += 2) s += arr[i];"
+         "i = 1; print(s, arr[i])",
+         VMHandler::IndexedVariableRead, "4 b\n"},
+        {"var i; i = 1; global.g[1] = 5; other.o[1] = 'o'; print(global.g[i], other.o[i])",
+         VMHandler::IndexedVariableRead, "5 o\n"},
+        {"var i; arr[0] = 1; i = 7;\nprint(arr[i])", VMHandler::IndexedVariableRead, nullptr},
+        {"var i; arr[0] = 1; i = -1;\nprint(arr[i])", VMHandler::IndexedVariableRead, nullptr},
+        {"var i;\nprint(never_set[i])", VMHandler::IndexedVariableRead, nullptr},
     });
 }
 
