@@ -203,11 +203,6 @@ void Registration_InstallPackageReaders()
     hooks.clearTables = &Registration_ClearTables;
     PackageLoader_SetHooks(std::move(hooks));
     CODE_SetVerifier(&CODE_VerifyEntry);
-    Resource_SetNameFinder(ResourceKind::Room, &Room_Find);
-    Resource_SetNameFinder(ResourceKind::Font, &Font_Find);
-    Background_RegisterLookups();
-    Path_RegisterLookups();
-    Sprite_RegisterLookups();
 }
 
 }  // namespace bw

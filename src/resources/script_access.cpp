@@ -1,6 +1,10 @@
 #include "resources/script_access.h"
 
+#include "resources/background.h"
+#include "resources/font_table.h"
+#include "resources/path.h"
 #include "resources/script.h"
+#include "resources/sprite.h"
 #include "resources/timeline.h"
 #include "script/resource_seams.h"
 
@@ -12,6 +16,10 @@ void Resources_RegisterScriptAccess()
     Resource_SetNameFinder(ResourceKind::TimeLine, &TimeLine_Find);
     Script_SetExecutor(&ScriptTable_Execute);
     Script_SetCodeFinder(&ScriptTable_GetCode);
+    Resource_SetNameFinder(ResourceKind::Font, &Font_Find);
+    Sprite_RegisterLookups();
+    Background_RegisterLookups();
+    Path_RegisterLookups();
 }
 
 }  // namespace bw

@@ -1,6 +1,7 @@
-// The resources' side of running game code: the script engine finds scripts
-// and timelines by name, runs scripts and takes a script's prepared code
-// through the seams it offers; this fills them.
+// The resources' side of running game code and of the world: the script
+// engine finds resources by name, runs scripts and takes a script's prepared
+// code through the seams it offers, and the world asks about sprites,
+// backgrounds and paths through its lookups; this fills them all.
 #pragma once
 
 namespace bw {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 #include "platform/memory.h"
 #include "script/operators.h"
@@ -123,36 +124,46 @@ int64_t FromBits(uint64_t v)
     return out;
 }
 
-bool Int64Arithmetic(uint8_t opcode, int64_t a, int64_t b, int64_t* out)
+// One definition for both integer widths: add, subtract, multiply and shift
+// left wrap (through the unsigned type), MIN / -1 and MIN % -1 are defined,
+// shifts take the count modulo the width and shift right is arithmetic.
+// Division by zero is the caller's error.
+template <typename T>
+bool IntegerArithmetic(uint8_t opcode, T a, T b, T* out)
 {
+    using U = std::make_unsigned_t<T>;
+    const U ua = static_cast<U>(a);
+    const U ub = static_cast<U>(b);
+    constexpr U kShiftMask = sizeof(T) * 8 - 1;
+    if ((opcode == kOpDiv || opcode == kOpRem || opcode == kOpMod) && b == 0) {
+        return false;
+    }
     switch (opcode) {
-    case kOpAdd: *out = FromBits(Bits(a) + Bits(b)); return true;
-    case kOpSub: *out = FromBits(Bits(a) - Bits(b)); return true;
-    case kOpMul: *out = FromBits(Bits(a) * Bits(b)); return true;
-    case kOpDiv:
-        if (b == 0) {
-            return false;
+    case kOpAdd: *out = static_cast<T>(ua + ub); return true;
+    case kOpSub: *out = static_cast<T>(ua - ub); return true;
+    case kOpMul: *out = static_cast<T>(ua * ub); return true;
+    case kOpDiv: {
+        const double quotient = static_cast<double>(a) / static_cast<double>(b);
+        if constexpr (sizeof(T) == sizeof(int32_t)) {
+            *out = VM_RealToInt32(quotient);
+        } else {
+            *out = VM_RealToInt64(quotient);
         }
-        *out = VM_RealToInt64(static_cast<double>(a) / static_cast<double>(b));
         return true;
-    case kOpRem:
-        if (b == 0) {
-            return false;
-        }
-        *out = b == -1 ? FromBits(0 - Bits(a)) : a / b;
-        return true;
-    case kOpMod:
-        if (b == 0) {
-            return false;
-        }
-        *out = b == -1 ? 0 : a % b;
-        return true;
+    }
+    case kOpRem: *out = b == -1 ? static_cast<T>(U{0} - ua) : static_cast<T>(a / b); return true;
+    case kOpMod: *out = b == -1 ? T{0} : static_cast<T>(a % b); return true;
     case kOpAnd: *out = a & b; return true;
     case kOpOr: *out = a | b; return true;
     case kOpXor: *out = a ^ b; return true;
-    case kOpShl: *out = FromBits(Bits(a) << (Bits(b) & 63u)); return true;
-    default: *out = a >> (Bits(b) & 63u); return true;  // shr: arithmetic
+    case kOpShl: *out = static_cast<T>(ua << (ub & kShiftMask)); return true;
+    default: *out = static_cast<T>(a >> (ub & kShiftMask)); return true;  // shr: arithmetic
     }
+}
+
+bool Int64Arithmetic(uint8_t opcode, int64_t a, int64_t b, int64_t* out)
+{
+    return IntegerArithmetic(opcode, a, b, out);
 }
 
 char* RepeatText(int64_t times, const char* unit, const char** error)
@@ -276,36 +287,7 @@ void VM_ToValue(VMSlot& slot, VMDataType type)
 
 bool VM_IntArithmetic(uint8_t opcode, int32_t a, int32_t b, int32_t* out)
 {
-    const auto ua = static_cast<uint32_t>(a);
-    const auto ub = static_cast<uint32_t>(b);
-    switch (opcode) {
-    case kOpAdd: *out = static_cast<int32_t>(ua + ub); return true;
-    case kOpSub: *out = static_cast<int32_t>(ua - ub); return true;
-    case kOpMul: *out = static_cast<int32_t>(ua * ub); return true;
-    case kOpDiv:
-        if (b == 0) {
-            return false;
-        }
-        *out = VM_RealToInt32(static_cast<double>(a) / b);
-        return true;
-    case kOpRem:
-        if (b == 0) {
-            return false;
-        }
-        *out = static_cast<int32_t>(static_cast<uint32_t>(int64_t{a} / b));
-        return true;
-    case kOpMod:
-        if (b == 0) {
-            return false;
-        }
-        *out = static_cast<int32_t>(int64_t{a} % b);
-        return true;
-    case kOpAnd: *out = a & b; return true;
-    case kOpOr: *out = a | b; return true;
-    case kOpXor: *out = a ^ b; return true;
-    case kOpShl: *out = static_cast<int32_t>(ua << (ub & 31u)); return true;
-    default: *out = a >> (ub & 31u); return true;  // shr: arithmetic
-    }
+    return IntegerArithmetic(opcode, a, b, out);
 }
 
 bool VM_DoubleArithmetic(uint8_t opcode, double a, double b, double* out)

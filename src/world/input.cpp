@@ -574,26 +574,28 @@ int32_t IO_MouseWindowY(int32_t device)
     return device == 0 ? g_input.current.mouseY : g_input.deviceY[static_cast<size_t>(device)];
 }
 
+namespace {
+
+// The device's pointer in room coordinates; (0, 0) for a device out of range.
+std::pair<int32_t, int32_t> MouseRoomPosition(int32_t device)
+{
+    std::pair<int32_t, int32_t> room{0, 0};
+    if (DeviceInRange(device)) {
+        WindowToRoom(IO_MouseWindowX(device), IO_MouseWindowY(device), room.first, room.second);
+    }
+    return room;
+}
+
+}  // namespace
+
 int32_t IO_MouseX(int32_t device)
 {
-    if (!DeviceInRange(device)) {
-        return 0;
-    }
-    int32_t x = 0;
-    int32_t y = 0;
-    WindowToRoom(IO_MouseWindowX(device), IO_MouseWindowY(device), x, y);
-    return x;
+    return MouseRoomPosition(device).first;
 }
 
 int32_t IO_MouseY(int32_t device)
 {
-    if (!DeviceInRange(device)) {
-        return 0;
-    }
-    int32_t x = 0;
-    int32_t y = 0;
-    WindowToRoom(IO_MouseWindowX(device), IO_MouseWindowY(device), x, y);
-    return y;
+    return MouseRoomPosition(device).second;
 }
 
 // ---- key map ----

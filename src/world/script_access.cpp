@@ -12,6 +12,7 @@
 #include "world/instance_table.h"
 #include "world/object.h"
 #include "world/room.h"
+#include "world/room_table.h"
 #include "world/variable_access.h"
 #include "world/variable_list.h"
 
@@ -106,6 +107,7 @@ void World_RegisterScriptAccess()
     Code_Constant_SetEvaluator(&EvaluateConstant);
     GameState_Hooks().performEventAll = &Event_PerformAll;
     Resource_SetNameFinder(ResourceKind::Object, &Object_FindByName);
+    Resource_SetNameFinder(ResourceKind::Room, &Room_Find);
 }
 
 }  // namespace bw

@@ -1,6 +1,7 @@
 // Backgrounds: the BGND reader, the table, run-time backgrounds from files
 // and bitmaps, copies, drawing, and whole packages that bwpack builds.
 #include "resources/background.h"
+#include "resources/script_access.h"
 
 #include <gtest/gtest.h>
 
@@ -313,6 +314,7 @@ TEST_F(BackgroundPackage, BackgroundsKeepTheirNamesSizesAndPageEntries)
     project.backgrounds = {{.name = "bg_sky", .image = pack::Image(16, 8), .transparent = true},
                            {.name = "bg_wall", .image = pack::Image(4, 12), .preload = false}};
     package = pack::Package_Build(project, pack::PackageForm::Text);
+    Resources_RegisterScriptAccess();
     Registration_InstallPackageReaders();
     Package_SetImage(package.data(), package.size());
     ASSERT_TRUE(Code_Load());

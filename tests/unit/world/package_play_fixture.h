@@ -62,9 +62,9 @@ protected:
     {
         // The bytecode form binds names when bwpack compiles, against the
         // built-ins this process holds; the text form when the runner does.
-        if (Code_Function_Count() == 0) {
-            Brackwell_RegisterFunctions();
-        }
+        // Start from the runner's own table, whatever earlier tests left.
+        Code_Function_Free();
+        Brackwell_RegisterFunctions();
         RegisterTestBuiltins();
         package = pack::Package_Build(pack::Project_Load(std::string(BWPACK_TEST_PACKAGES) + "/" + project), form);
         Brackwell_EarlyInit();
