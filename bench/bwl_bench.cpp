@@ -44,21 +44,8 @@ bool ExecuteScript(int32_t index, CInstance* self, CInstance* other, int32_t arg
     if (index != 0) {
         return false;
     }
-    ScriptArguments& slots = Script_Arguments();
-    ScriptArguments saved = slots;
-    for (int32_t i = 0; i < kScriptArgumentSlots; ++i) {
-        slots.values[static_cast<size_t>(i)] = Value{};
-        if (i < argc) {
-            Value_Copy(slots.values[static_cast<size_t>(i)], args[i]);
-        }
-    }
-    slots.count = argc;
-    const bool ran = Code_Execute_Value(self, other, *TheWorld().fib, result);
-    for (int32_t i = 0; i < kScriptArgumentSlots; ++i) {
-        Value_Free(slots.values[static_cast<size_t>(i)]);
-    }
-    slots = saved;
-    return ran;
+    const ScriptArgumentsScope arguments(args, argc, argc);
+    return Code_Execute_Value(self, other, *TheWorld().fib, result);
 }
 
 CCode* FindCode(int32_t index)

@@ -207,39 +207,6 @@ BW_SELF_BUILTIN(VariableArray2Set)
 
 // ---- running code text ----
 
-// The caller's sixteen argument slots, kept aside while code text runs with
-// arguments of its own. What is kept is a deep copy, so the running code may
-// replace or free what the slots hold without touching the caller's values.
-class ArgumentSlotsSwap {
-public:
-    ArgumentSlotsSwap(const Value* args, int32_t count)
-    {
-        for (size_t i = 0; i < m_saved.size(); ++i) {
-            Value& slot = Slots()[i];
-            Value_Copy(m_saved[i], slot);
-            if (static_cast<int32_t>(i) < count) {
-                Value_Copy(slot, args[i]);
-            } else {
-                Value_SetReal(slot, 0.0);
-            }
-        }
-    }
-    ~ArgumentSlotsSwap()
-    {
-        for (size_t i = 0; i < m_saved.size(); ++i) {
-            Value& slot = Slots()[i];
-            Value_Free(slot);
-            slot = m_saved[i];  // the kept copy's payload moves back
-        }
-    }
-    ArgumentSlotsSwap(const ArgumentSlotsSwap&) = delete;
-    ArgumentSlotsSwap& operator=(const ArgumentSlotsSwap&) = delete;
-
-private:
-    static std::array<Value, kScriptArgumentSlots>& Slots() { return Script_Arguments().values; }
-
-    std::array<Value, kScriptArgumentSlots> m_saved{};
-};
 
 struct CodeTextKind {
     const char* unitName;        // followed by the kind's counter
@@ -257,7 +224,8 @@ int32_t g_executeFileCount = 0;
 void RunCodeText(const char* text, const CodeTextKind& kind, int32_t& counter, CInstance* self, CInstance* other,
                  int32_t argc, const Value* args, Value* result)
 {
-    ArgumentSlotsSwap swap(args + 1, std::min(argc - 1, kScriptArgumentSlots));
+    // The code text gets slots of its own; the caller's argument count stays.
+    const ScriptArgumentsScope arguments(args + 1, argc - 1, Script_Arguments().count);
     CCode code(text, false);
     const std::string name = kind.unitName + std::to_string(counter);
     ++counter;

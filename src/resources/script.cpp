@@ -59,36 +59,6 @@ bool ReadRecord(const PackageView& package, uint32_t record, size_t index, CScri
     return true;
 }
 
-// The caller's sixteen argument slots, set aside for the length of a call.
-class SavedArguments {
-public:
-    explicit SavedArguments(int32_t argc, const Value* args) : m_slots(Script_Arguments())
-    {
-        m_saved.count = m_slots.count;
-        for (int32_t i = 0; i < kScriptArgumentSlots; ++i) {
-            m_saved.values[i] = m_slots.values[i];
-            m_slots.values[i] = Value{};  // the real 0 past the last argument
-            if (i < argc) {
-                Value_Copy(m_slots.values[i], args[i]);
-            }
-        }
-        m_slots.count = argc;
-    }
-    ~SavedArguments()
-    {
-        for (int32_t i = 0; i < kScriptArgumentSlots; ++i) {
-            Value_Free(m_slots.values[i]);
-            m_slots.values[i] = m_saved.values[i];
-        }
-        m_slots.count = m_saved.count;
-    }
-    SavedArguments(const SavedArguments&) = delete;
-    SavedArguments& operator=(const SavedArguments&) = delete;
-
-private:
-    ScriptArguments& m_slots;
-    ScriptArguments m_saved;
-};
 
 }  // namespace
 
@@ -221,7 +191,7 @@ bool ScriptTable_Execute(int32_t index, CInstance* self, CInstance* other, int32
     if (code == nullptr) {
         return true;  // a script without code runs nothing
     }
-    const SavedArguments saved(argc, args);
+    const ScriptArgumentsScope arguments(args, argc, argc);
     const bool ran = Code_Execute_Value(self, other, *code, result);
     if (!ran) {
         Code_Error_PrefixPending((std::string("In script ") + script->name + ":\n").c_str());

@@ -8,6 +8,7 @@
 #include "script/lexer.h"
 #include "script/names.h"
 #include "script/parser.h"
+#include "script/resource_seams.h"
 #include "script/tree_interpreter.h"
 #include "script/vm.h"
 #include "script/world_access.h"
@@ -198,6 +199,9 @@ void Code_List_Free()
 void Code_SetUseBytecode(bool useBytecode)
 {
     g_useBytecode = useBytecode;
+    // Which engine runs a script decides whether the machine may run it on
+    // its own stack, which each call op keeps.
+    Script_CodeChanged();
 }
 
 bool Code_UseBytecode()

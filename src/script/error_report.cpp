@@ -11,7 +11,6 @@ namespace bw {
 namespace {
 
 struct ErrorState {
-    bool pending = false;
     std::string pendingMessage;
     bool hasLastText = false;
     std::string lastText;
@@ -76,10 +75,10 @@ void PrintVariables(const char* title, const std::string& list)
 void Code_Report_Error(const char* sourceText, bool programUnit, int32_t position, const char* message)
 {
     ErrorState& state = State();
-    if (state.pending) {
+    if (error_detail::g_pending) {
         return;
     }
-    state.pending = true;
+    error_detail::g_pending = true;
 
     const std::string_view text(OrEmpty(sourceText));
     const size_t at = static_cast<size_t>(std::clamp<int64_t>(position, 0, static_cast<int64_t>(text.size())));
@@ -112,19 +111,9 @@ void Code_Report_Error(const char* sourceText, bool programUnit, int32_t positio
     state.pendingMessage = formatted.Text();
 }
 
-bool Code_Error_HasPending()
-{
-    return State().pending;
-}
-
 const char* Code_Error_PendingMessage()
 {
     return State().pendingMessage.c_str();
-}
-
-void Code_Error_ClearPending()
-{
-    State().pending = false;
 }
 
 void Code_Error_PrefixPending(const char* prefix)
@@ -268,7 +257,7 @@ const char* Code_Error_LastText()
 void Code_Error_ResetState()
 {
     ErrorState& state = State();
-    state.pending = false;
+    error_detail::g_pending = false;
     state.pendingMessage.clear();
     state.hasLastText = false;
     state.lastText.clear();

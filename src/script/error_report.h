@@ -18,11 +18,21 @@ namespace bw {
 // one is already pending. A program unit reports the line and its text, an
 // expression unit the whole text.
 void Code_Report_Error(const char* sourceText, bool programUnit, int32_t position, const char* message);
-bool Code_Error_HasPending();
+namespace error_detail {
+// Read inline: every script call the machine makes asks it.
+inline bool g_pending = false;
+}  // namespace error_detail
+inline bool Code_Error_HasPending()
+{
+    return error_detail::g_pending;
+}
 // The pending message, "" when none was ever recorded.
 const char* Code_Error_PendingMessage();
 // Clears the flag at the start of each compile phase and each run.
-void Code_Error_ClearPending();
+inline void Code_Error_ClearPending()
+{
+    error_detail::g_pending = false;
+}
 // An inner layer (a script, an extension function) puts its context in
 // front of the pending message, so that the outermost report carries both.
 void Code_Error_PrefixPending(const char* prefix);

@@ -149,12 +149,12 @@ private:
     std::unordered_map<int32_t, int32_t> localSlots_;
     std::unordered_map<int32_t, int32_t> argumentSlots_;  // variable id -> slot, -1 none
 
-    // Reads of argumentN whose scope is the usual one (unspecified or
+    // Whole reads of argumentN whose scope is the usual one (unspecified or
     // global) go straight to the argument slot; k.i is N.
     void BindArgument(VMNativeOp& op)
     {
         if (op.handler != VMHandler::PushVariable || (op.flags & kVarRefSelectorInWord) == 0 ||
-            (op.a != kSelectorUnspecified && op.a != kSelectorGlobal)) {
+            (op.flags & kVarRefNoIndex) == 0 || (op.a != kSelectorUnspecified && op.a != kSelectorGlobal)) {
             return;
         }
         auto [it, added] = argumentSlots_.try_emplace(op.b, -1);
@@ -222,7 +222,7 @@ void Verifier::Record(size_t index, const State& state)
         }
         node = it->second;
     }
-    out_->exitNode[index] = node;
+    out_->ops[index].exitNode = node;
 }
 
 bool Verifier::Flow(size_t target, const State& state, const Instruction& from)
@@ -547,7 +547,6 @@ bool Verifier::Run(const uint8_t* bytes, size_t length)
     out_->ops[count].handler = VMHandler::End;
     out_->ops[count].offset = static_cast<uint32_t>(length);
     states_.assign(count + 1, State{});
-    out_->exitNode.assign(count + 1, -1);
     states_[0].seen = true;
     work_.push_back(0);
     while (!work_.empty()) {

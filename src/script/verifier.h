@@ -16,6 +16,8 @@
 namespace bw {
 
 class CCode;
+class CInstance;
+struct Value;
 
 // What the machine does for one instruction. Arithmetic and comparisons
 // have handlers for the common type pairs beside the general one. One list
@@ -25,7 +27,8 @@ class CCode;
 //   PopVariable: value beneath the selector and index
 //   PopVariableTop: value on top of them
 //   Rotate: the package form's stack shuffle
-//   PushArgument: argumentN read straight from the argument slots; k.i is N
+//   PushArgument: a whole argumentN read straight from the argument slots;
+//     k.i is N
 // The handlers from LocalConstArith on are fused runs of ops, built after
 // verification (verifier_fusion.h); the ops they cover stay in place behind
 // them, so a branch into the run and any case the fused form does not take
@@ -46,6 +49,10 @@ class CCode;
 //   IndexedVariableRead: push int (the selector), a LocalIndex run, push
 //     the variable's element (a[i])
 //   IndexedVariableStore: the same, ending in a pop into the element
+//   LocalIndexedVariableStore: push local, then an IndexedVariableStore run
+//     (a[i] = v)
+//   IndexedVariableAccumulate: push local, an IndexedVariableRead run,
+//     arithmetic, pop into a local (s += a[i])
 #define BW_VM_HANDLERS(X)                                                                                          \
     X(Nop) X(End) X(PushDouble) X(PushInt) X(PushInt64) X(PushBool) X(PushString) X(PushVariable) X(PushLocal)    \
     X(PopVariable) X(PopLocal) X(PopVariableTop) X(Rotate) X(DupBlock) X(DupRepeat) X(Popz) X(Conv)               \
@@ -53,7 +60,8 @@ class CCode;
     X(BranchTrue) X(BranchFalse) X(PushEnv) X(PopEnv) X(PopEnvExit) X(Ret) X(Exit) X(Call) X(IndexCheck)          \
     X(Trap) X(PushArgument) X(LocalConstArith) X(LocalConstArithStore) X(ArithStoreLocal)                         \
     X(LocalConstCompareBranch) X(CompareBranch) X(LocalIndex) X(AppendLocal) X(VariableConstArithStore)   \
-    X(LocalAccumulate) X(LocalStepCompareBranch) X(IndexedVariableRead) X(IndexedVariableStore)
+    X(LocalAccumulate) X(LocalStepCompareBranch) X(IndexedVariableRead) X(IndexedVariableStore)                   \
+    X(LocalIndexedVariableStore) X(IndexedVariableAccumulate)
 
 #define BW_VM_HANDLER_ENUM(name) name,
 enum class VMHandler : uint8_t { BW_VM_HANDLERS(BW_VM_HANDLER_ENUM) };
@@ -88,24 +96,33 @@ struct VMNativeOp {
     // Script_CodeVersion stands at calleeVersion; 0 never matches.
     mutable uint32_t calleeVersion = 0;
     mutable const CCode* callee = nullptr;
+    // A variable op's slot of slotOwner (null: the global scope) as the
+    // world's variableSlot gave it, kept while the world's
+    // variableSlotsVersion stands at slotVersion; 0 never matches.
+    mutable uint32_t slotVersion = 0;
+    mutable CInstance* slotOwner = nullptr;
+    mutable Value* slot = nullptr;
     // A fused op's constant right operand, as the real its arithmetic or
     // comparison uses.
     double constant = 0.0;
+    // The item types on the stack after the op, as a node of the unit's
+    // typeNodes (-1: an empty stack): what the machine releases when code
+    // stops early, so an error or an exit leaks nothing.
+    int32_t exitNode = -1;
 };
 
 struct VerifiedUnit {
     std::vector<VMNativeOp> ops;  // ends with one End op
     std::vector<uint32_t> words;  // the original words, for the debugger
     std::vector<std::string> strings;  // copies of the string operands
-    int32_t maxDepth = 0;   // most items the stack holds
+    // Most items the stack holds; at least 1, the slot a script's result
+    // takes.
+    int32_t maxDepth = 1;
     // Variable ids of the locals named in words, by slot: the machine keeps
     // a run's locals itself, so a local costs no lookup.
     std::vector<int32_t> localIds;
     int32_t maxEnvDepth = 0;
-    // The item types on the stack after each op (as a node of typeNodes,
-    // -1 for an empty stack): what the machine releases when code stops
-    // early, so an error or an exit leaks nothing.
-    std::vector<int32_t> exitNode;
+    // Stacks of item types as linked nodes (an op's exitNode names one).
     struct TypeNode {
         VMDataType type;
         int32_t below;

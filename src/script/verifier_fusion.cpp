@@ -12,7 +12,7 @@ bool IsWholeLocalPush(const VMNativeOp& op)
 // Reads of argumentN serve fused runs as locals do.
 bool IsWholeLocalOrArgumentPush(const VMNativeOp& op)
 {
-    return IsWholeLocalPush(op) || (op.handler == VMHandler::PushArgument && (op.flags & kVarRefNoIndex) != 0);
+    return IsWholeLocalPush(op) || op.handler == VMHandler::PushArgument;
 }
 
 bool IsWholeLocalPop(const VMNativeOp& op)
@@ -75,6 +75,15 @@ VMHandler Fused(const std::vector<VMNativeOp>& ops, size_t i)
     const VMNativeOp& first = ops[i];
     if (IsCheckedLocalIndex(ops, i)) {
         return VMHandler::LocalIndex;
+    }
+    if (IsWholeLocalPush(first) && at(1).handler == VMHandler::PushInt && IsCheckedLocalIndex(ops, i + 2)) {
+        if (IsIndexedVariable(at(5), VMHandler::PopVariable)) {
+            return VMHandler::LocalIndexedVariableStore;
+        }
+        if (IsIndexedVariable(at(5), VMHandler::PushVariable) && IsInlineArithmetic(at(6), false) &&
+            at(6).t == kTypeVariable && IsWholeLocalPop(at(7))) {
+            return VMHandler::IndexedVariableAccumulate;
+        }
     }
     if (first.handler == VMHandler::PushInt && IsCheckedLocalIndex(ops, i + 1)) {
         if (IsIndexedVariable(at(4), VMHandler::PushVariable)) {

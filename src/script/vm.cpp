@@ -1,7 +1,6 @@
 #include "script/vm.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -31,8 +30,9 @@ constexpr uint32_t kPumpMask = 0xFFF;
 // built-ins start above the runs they interrupt, and scripts the machine
 // runs itself stack their frames in it. Filling it is the recursion cap.
 constexpr size_t kStackItems = size_t{1} << 16;
-// Scripts one run may nest: a script that calls itself in tail position
-// takes no stack items, so the frames have a cap of their own.
+// Scripts the runs together may nest on the machine's own stack: a script
+// that calls itself in tail position takes no stack items, so the frames
+// have a cap of their own.
 constexpr size_t kMaxScriptFrames = 4096;
 constexpr char kScriptUnitPrefix[] = "Script.";
 
@@ -68,6 +68,14 @@ char* CopyText(const char* text)
     }
     copy[length] = '\0';
     return copy;
+}
+
+// Most items stored are variable items already.
+inline void ToValue(VMSlot& slot, VMDataType type)
+{
+    if (type != kTypeVariable) {
+        VM_ToValue(slot, type);
+    }
 }
 
 // Most Values a frame releases are reals, which own nothing.
@@ -113,11 +121,21 @@ inline double RightReal(const VMNativeOp* op, const VMSlot& right)
     return op->t == kTypeVariable ? right.v.real : op->t == kTypeInt ? right.i : right.d;
 }
 
+// The kind word of a local nothing has been stored into, which no Value
+// has: reading such a local is an error, and every kind test of a fast
+// path fails on it without a test of its own.
+constexpr uint32_t kUnsetLocalKind = kValueKindMask;
+
 // A local of the run. Locals live only as long as their run and nothing
 // outside it reads them, so the machine keeps them itself.
 struct Local {
-    int32_t id = 0;
-    bool defined = false;
+    explicit Local(int32_t variable) : id(variable) { value.kind = kUnsetLocalKind; }
+
+    bool IsSet() const { return value.kind != kUnsetLocalKind; }
+    // A real without flags: the one kind the fast paths take.
+    bool IsReal() const { return value.kind == kValueReal; }
+
+    int32_t id;
     Value value;
 };
 
@@ -128,13 +146,6 @@ const char* ScriptName(const CCode& code)
     return name.compare(0, sizeof(kScriptUnitPrefix) - 1, kScriptUnitPrefix) == 0
                ? name.c_str() + sizeof(kScriptUnitPrefix) - 1
                : name.c_str();
-}
-
-// Whether an argument slot holds exactly what an unused slot holds: the
-// real 0 a fresh Value is.
-inline bool IsEmptySlot(const Value& slot)
-{
-    return slot.kind == kValueReal && slot.ptr == nullptr && std::bit_cast<uint64_t>(slot.real) == 0;
 }
 
 // A script the machine runs on its own stack: what its return restores.
@@ -148,21 +159,32 @@ struct ScriptFrame {
     size_t envDepth;
     CInstance* self;
     CInstance* other;
-    Value* slots;  // the world's argument slots and count
-    int32_t* count;
-    int32_t argumentCount;
-    // The caller's first savedSlots argument slots; the slots past them
-    // were empty.
-    int32_t savedSlots;
+    Value* callerSlots;  // the caller's argument slots and count
+    int32_t callerCount;
+    // The script's own argument slots. Between calls every one is empty,
+    // so a call fills only those of its arguments.
     Value arguments[kMaxCallArguments];
-    int32_t calleeArgc;
+    int32_t argc;
     uint64_t writes;  // the machine's outsideWrites_ when the script started
 };
+
+// The frames of the scripts machines run on their own stack, shared as the
+// stack area is: a run nested through a built-in stacks its frames above
+// the frames of the runs it interrupts. Made on the first run; filling it
+// is the nesting cap.
+struct FrameArea {
+    std::unique_ptr<ScriptFrame[]> frames;
+    ScriptFrame* top = nullptr;  // one past the innermost frame in use
+
+    ScriptFrame* End() const { return frames.get() + kMaxScriptFrames; }
+};
+
+FrameArea g_frames;
 
 class Machine {
 public:
     Machine(const VMProgram& program, const CCode& code, CInstance* self, CInstance* other, Value* result)
-        : world_(Code_WorldAccess()), self_(self), other_(other), result_(result)
+        : world_(Code_WorldAccess()), self_(self), other_(other), result_(result), firstFrame_(g_frames.top)
     {
         Enter(program, code);
     }
@@ -186,10 +208,10 @@ private:
     {
         Release(op, sp);
         Code_Report_Error(code_->text.c_str(), code_->IsProgram(), PositionOf(op->offset), message);
-        while (depth_ > 0) {
+        while (InScript()) {
             const std::string prefix = std::string("In script ") + ScriptName(*code_) + ":\n";
             Code_Error_PrefixPending(prefix.c_str());
-            const VMNativeOp* call = frames_[depth_ - 1].call;
+            const VMNativeOp* call = g_frames.top[-1].call;
             sp = Leave(Value{});
             Release(call, sp);
         }
@@ -212,7 +234,7 @@ private:
     // Frees every item the verifier says lies on the stack after op.
     void Release(const VMNativeOp* op, VMSlot* sp)
     {
-        int32_t node = unit_->exitNode[static_cast<size_t>(op - unit_->ops.data())];
+        int32_t node = op->exitNode;
         while (node >= 0) {
             const VerifiedUnit::TypeNode& item = unit_->typeNodes[static_cast<size_t>(node)];
             VM_FreeItem(*--sp, item.type);
@@ -234,9 +256,11 @@ private:
     const CCode* InlineScript(const VMNativeOp* op) const;
     bool EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& callee, int32_t argc);
     void Enter(const VMProgram& program, const CCode& code);
-    VMSlot* Leave(Value result);
+    VMSlot* Leave(const Value& result);
 
     Local* FrameLocals() { return locals_.data() + localsBase_; }
+    // Whether the code running is a script this machine runs itself.
+    bool InScript() const { return g_frames.top != firstFrame_; }
 
     // s += "text" on a string local: the text goes on the end of the
     // local's own block, which is given room to grow, so a string built a
@@ -245,7 +269,7 @@ private:
     static bool AppendToLocal(Local* locals, const VMNativeOp* op)
     {
         Local& local = locals[op->k.i];
-        if (!local.defined || Value_Kind(local.value) != kValueString) {
+        if (Value_Kind(local.value) != kValueString) {
             return false;
         }
         char* text = Value_String(local.value);
@@ -299,15 +323,16 @@ private:
         return BranchTarget(ops, branch, truth);
     }
 
-    // The run local-constant-arithmetic at op on a real local: its result.
     // Whether the argument read at op can take the slot directly. The
     // general read ends in the same slot, through the global scope or
     // through self's built-in, which needs a self.
     bool ArgumentReadable(const VMNativeOp* op) const
     {
-        return world_.argumentSlots != nullptr && (op->flags & kVarRefNoIndex) != 0 &&
-               (op->a == kSelectorGlobal || self_ != nullptr || IsGlobalName(op));
+        return world_.argumentSlots != nullptr && (self_ != nullptr || op->a == kSelectorGlobal || IsGlobalName(op));
     }
+
+    // The argument slots in use.
+    Value* ArgumentSlots() const { return *world_.argumentSlots; }
 
     // Whether the variable op names was declared globalvar, asked of the
     // world only when a declaration may have changed the answer.
@@ -324,7 +349,8 @@ private:
     // The user variable op names through selector, in place, when the
     // world can hand it over: self, other or the global scope, no
     // built-in. Null sends the access down the general path, which also
-    // reports what fails. Used at once: game code may move it.
+    // reports what fails. Each op keeps the slot it found while no slot of
+    // the world has gone.
     Value* DirectSlot(const VMNativeOp* op, int32_t selector, bool create) const
     {
         CInstance* owner = nullptr;  // the global scope
@@ -347,7 +373,29 @@ private:
             break;
         default: return nullptr;
         }
-        return world_.variableSlot(owner, op->b, create);
+        const uint32_t version = *world_.variableSlotsVersion;
+        if (op->slotVersion == version && op->slotOwner == owner) {
+            return op->slot;
+        }
+        Value* const slot = world_.variableSlot(owner, op->b, create);
+        if (slot != nullptr) {
+            op->slot = slot;
+            op->slotOwner = owner;
+            op->slotVersion = version;
+        }
+        return slot;
+    }
+
+    // The element at index (0 and up) of value's first row, when value is
+    // an array whose first row has it; null otherwise.
+    static Value* FirstRowElement(const Value& value, int32_t index)
+    {
+        if (Value_Kind(value) != kValueArray || value.ptr == nullptr || value.rowCount < 1 ||
+            index >= kValueArrayRowStride) {
+            return nullptr;
+        }
+        const ValueArrayRow& row = Value_Rows(value)[0];
+        return index < row.length ? &row.elements[index] : nullptr;
     }
 
     // What the general write does to a variable found in place, taking
@@ -361,12 +409,10 @@ private:
             slot = value;
             return;
         }
-        if (Value_Kind(value) == kValueReal && Value_Kind(slot) == kValueArray && slot.ptr != nullptr &&
-            slot.rowCount >= 1 && index >= 0 && index < kValueArrayRowStride &&
-            index < Value_Rows(slot)[0].length) {
-            Value& element = Value_Rows(slot)[0].elements[index];
-            if (element.ptr == nullptr) {
-                element = value;
+        if (Value_Kind(value) == kValueReal && index >= 0) {
+            Value* const element = FirstRowElement(slot, index);
+            if (element != nullptr && element->ptr == nullptr) {
+                *element = value;
                 return;
             }
         }
@@ -381,15 +427,11 @@ private:
     {
         const Value* element = &slot;
         if (index != kValueNoIndex) {
-            if (Value_Kind(slot) != kValueArray || slot.ptr == nullptr || slot.rowCount < 1 || index < 0 ||
-                index >= kValueArrayRowStride) {
+            element = index >= 0 ? FirstRowElement(slot, index) : nullptr;
+            if (element == nullptr) {
+                Value_OutOfRange().failed = false;
                 return Value_ArrayGet(*out, slot, index);
             }
-            const ValueArrayRow& row = Value_Rows(slot)[0];
-            if (index >= row.length) {
-                return Value_ArrayGet(*out, slot, index);
-            }
-            element = &row.elements[index];
         }
         if (Value_Kind(*element) != kValueReal) {
             Value_Copy(*out, *element);
@@ -405,13 +447,9 @@ private:
     {
         const Value* value = nullptr;
         if (op->plain == VMHandler::PushLocal) {
-            const Local& local = locals[op->k.i];
-            if (!local.defined) {
-                return false;
-            }
-            value = &local.value;
+            value = &locals[op->k.i].value;
         } else if (ArgumentReadable(op)) {
-            value = &world_.argumentSlots[op->k.i];
+            value = &ArgumentSlots()[op->k.i];
         } else {
             return false;
         }
@@ -422,15 +460,13 @@ private:
         return true;
     }
 
-    static bool IsRealLocal(const Local& local) { return local.defined && Value_Kind(local.value) == kValueReal; }
-
     // The index the checked-local-index run at op gives; false when the
     // local is no real in [0, limit), which leaves the plain ops to convert
     // it (a fraction above -1 is index 0 there) or to report it.
     static bool LocalIndexOf(const Local* locals, const VMNativeOp* op, int32_t* index)
     {
         const Local& local = locals[op->k.i];
-        if (!IsRealLocal(local) || !(local.value.real >= 0.0 && local.value.real < kArrayIndexLimit)) {
+        if (!local.IsReal() || !(local.value.real >= 0.0 && local.value.real < kArrayIndexLimit)) {
             return false;
         }
         *index = static_cast<int32_t>(local.value.real);
@@ -441,10 +477,11 @@ private:
     // stores the fresh real item the run's arithmetic leaves.
     static void StoreReal(Local& target, double real)
     {
-        FreeOwned(target.value);
-        target.value = Value{};
+        if (!target.IsReal()) {
+            FreeOwned(target.value);
+            target.value = Value{};
+        }
         target.value.real = real;
-        target.defined = true;
     }
 
     // The result of the run local-constant-arithmetic at op.
@@ -470,10 +507,9 @@ private:
     std::vector<Local> locals_;
     size_t localsBase_ = 0;
     std::vector<EnvFrame> envs_;
-    // The scripts running on the machine's stack are frames_[0, depth_);
-    // the frames past them stay for reuse.
-    std::vector<ScriptFrame> frames_;
-    size_t depth_ = 0;
+    // The scripts this machine runs on its own stack have the frames from
+    // here to the area's top.
+    ScriptFrame* const firstFrame_;
     // Counts what may store into the argument slots behind the machine's
     // back: writes of variables through the world and calls it does not run
     // itself. While it stands still, the slots hold what script calls left.
@@ -489,7 +525,7 @@ private:
     code_ = &code;
     localsBase_ = locals_.size();
     for (const int32_t id : unit_->localIds) {
-        locals_.push_back({id, false, Value{}});
+        locals_.emplace_back(id);
     }
 }
 
@@ -500,13 +536,13 @@ Local& Machine::LocalNamed(int32_t id)
             return locals_[i];
         }
     }
-    locals_.push_back({id, false, Value{}});
+    locals_.emplace_back(id);
     return locals_.back();
 }
 
 bool Machine::ReadLocal(const Local& local, int32_t index, Value* out)
 {
-    if (!local.defined) {
+    if (!local.IsSet()) {
         return false;
     }
     if (index == kValueNoIndex) {
@@ -523,12 +559,13 @@ bool Machine::WriteLocal(Local& local, int32_t index, Value* in)
         Value_Free(local.value);
         local.value = *in;
         *in = Value{};
-        local.defined = true;
         return true;
+    }
+    if (!local.IsSet()) {
+        local.value = Value{};
     }
     Value_ArraySet(local.value, *in, index);
     Value_Free(*in);
-    local.defined = true;
     return !Value_OutOfRange().failed;
 }
 
@@ -651,24 +688,32 @@ void Machine::CloseEnv()
 }
 
 // The unit of script index when the machine can run it on its own stack:
-// compiled to bytecode for the engine in use, with argument slots to fill
-// and instances to run for. Any other script goes through Script_Execute.
-const CCode* Machine::InlineScript(const VMNativeOp* op) const
+// compiled to bytecode for the engine in use. Any other script goes through
+// Script_Execute.
+const CCode* OwnStackUnit(const CCode* callee)
 {
-    const uint32_t version = Script_CodeVersion();
-    if (op->calleeVersion != version) {
-        op->callee = Script_GetCode(op->b - kScriptFunctionIdBase);
-        op->calleeVersion = version;
-    }
-    const CCode* callee = op->callee;
     if (callee == nullptr || !callee->compiled || !callee->IsProgram() || callee->bytecode == nullptr ||
         (!Code_UseBytecode() && callee->root.kind != kNodeUnset)) {
         return nullptr;
     }
-    if (world_.argumentSlots == nullptr || self_ == nullptr || other_ == nullptr) {
+    return callee;
+}
+
+// The script op calls when the machine runs it itself: it needs argument
+// slots to fill and instances to run for. The answer for the unit is kept
+// in the op while the script code version stands still (the engine in use
+// is part of it).
+const CCode* Machine::InlineScript(const VMNativeOp* op) const
+{
+    const uint32_t version = Script_CodeVersion();
+    if (op->calleeVersion != version) {
+        op->callee = OwnStackUnit(Script_GetCode(op->b - kScriptFunctionIdBase));
+        op->calleeVersion = version;
+    }
+    if (op->callee == nullptr || world_.argumentSlots == nullptr || self_ == nullptr || other_ == nullptr) {
         return nullptr;
     }
-    return callee;
+    return op->callee;
 }
 
 // Starts callee above the caller's items: its arguments (argument 0 on top)
@@ -678,7 +723,8 @@ bool Machine::EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& calle
     VMSlot* const base = sp - argc;
     const VerifiedUnit& unit = callee.bytecode->unit;
     StackArea& stack = g_stack;
-    if (stack.End() - base < std::max(unit.maxDepth, 1) || depth_ >= kMaxScriptFrames) {
+    FrameArea& area = g_frames;
+    if (stack.End() - base < unit.maxDepth || area.top == area.End()) {
         for (int32_t k = 0; k < argc; ++k) {
             Value_Free(base[k].v);
         }
@@ -692,11 +738,7 @@ bool Machine::EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& calle
     }
     // As every run does: the script's own error is the one its report shows.
     Code_Error_ClearPending();
-    const WorldAccess& world = world_;
-    if (depth_ == frames_.size()) {
-        frames_.emplace_back();
-    }
-    ScriptFrame& frame = frames_[depth_++];
+    ScriptFrame& frame = *area.top++;
     frame.program = program_;
     frame.code = code_;
     frame.call = op;
@@ -706,29 +748,15 @@ bool Machine::EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& calle
     frame.envDepth = envs_.size();
     frame.self = self_;
     frame.other = other_;
-    frame.slots = world.argumentSlots;
-    frame.count = world.argumentCount;
-    frame.argumentCount = *frame.count;
-    // Slots past the caller's last one in use are empty and come back
-    // empty, so only the slots up to it are set aside. While nothing but
-    // the machine's own calls has touched them, a script caller's slots
-    // past its arguments are still the empty ones its call left there.
-    int32_t saved = kMaxCallArguments;
-    if (depth_ >= 2 && frames_[depth_ - 2].writes == outsideWrites_) {
-        saved = std::max(argc, frames_[depth_ - 2].calleeArgc);
-    } else {
-        while (saved > argc && IsEmptySlot(frame.slots[saved - 1])) {
-            --saved;
-        }
-    }
-    frame.savedSlots = saved;
-    frame.calleeArgc = argc;
+    frame.callerSlots = ArgumentSlots();
+    frame.callerCount = *world_.argumentCount;
+    frame.argc = argc;
     frame.writes = outsideWrites_;
-    for (int32_t i = 0; i < saved; ++i) {
-        frame.arguments[i] = frame.slots[i];
-        frame.slots[i] = i < argc ? base[argc - 1 - i].v : Value{};
+    for (int32_t i = 0; i < argc; ++i) {
+        frame.arguments[i] = base[argc - 1 - i].v;  // its payload moves
     }
-    *frame.count = argc;
+    *world_.argumentSlots = frame.arguments;
+    *world_.argumentCount = argc;
     stack.reserved = std::max(stack.reserved, base + unit.maxDepth);
     Enter(*callee.bytecode, callee);
     op = unit_->ops.data();
@@ -739,34 +767,34 @@ bool Machine::EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& calle
 // Ends the innermost script the machine runs itself: its locals and open
 // with-statements go, the caller's state and argument slots come back, and
 // result takes the arguments' place. Answers the new stack pointer.
-VMSlot* Machine::Leave(Value result)
+[[gnu::always_inline]] inline VMSlot* Machine::Leave(const Value& result)
 {
-    ScriptFrame& frame = frames_[depth_ - 1];
+    ScriptFrame& frame = *--g_frames.top;
     // Many scripts have no locals: their frame leaves the vector alone.
     if (locals_.size() != localsBase_) {
         for (size_t i = localsBase_; i < locals_.size(); ++i) {
             FreeOwned(locals_[i].value);
         }
-        locals_.resize(localsBase_);
+        locals_.erase(locals_.begin() + static_cast<std::ptrdiff_t>(localsBase_), locals_.end());
     }
     if (envs_.size() != frame.envDepth) {
         envs_.resize(frame.envDepth);
     }
     self_ = frame.self;
     other_ = frame.other;
-    for (int32_t i = 0; i < frame.savedSlots; ++i) {
-        FreeOwned(frame.slots[i]);
-        frame.slots[i] = frame.arguments[i];
+    for (int32_t i = 0; i < frame.argc; ++i) {
+        FreeOwned(frame.arguments[i]);
+        frame.arguments[i] = Value{};
     }
-    // Something may have stored into the slots that were empty.
-    for (int32_t i = frame.writes == outsideWrites_ ? kMaxCallArguments : frame.savedSlots; i < kMaxCallArguments;
-         ++i) {
-        if (!IsEmptySlot(frame.slots[i])) {
-            FreeOwned(frame.slots[i]);
-            frame.slots[i] = Value{};
+    // Something may have stored into the slots past the arguments.
+    if (frame.writes != outsideWrites_) {
+        for (int32_t i = frame.argc; i < kMaxCallArguments; ++i) {
+            FreeOwned(frame.arguments[i]);
+            frame.arguments[i] = Value{};
         }
     }
-    *frame.count = frame.argumentCount;
+    *world_.argumentSlots = frame.callerSlots;
+    *world_.argumentCount = frame.callerCount;
     program_ = frame.program;
     unit_ = &frame.program->unit;
     code_ = frame.code;
@@ -774,7 +802,6 @@ VMSlot* Machine::Leave(Value result)
     g_stack.reserved = frame.reserved;
     VMSlot* const sp = frame.base;
     sp->v = result;
-    --depth_;
     return sp + 1;
 }
 
@@ -871,10 +898,10 @@ L_Trap:
 L_End:
 L_Exit: {
     Release(op, sp);
-    if (depth_ == 0) {
+    if (!InScript()) {
         return true;
     }
-    const VMNativeOp* const call = frames_[depth_ - 1].call;
+    const VMNativeOp* const call = g_frames.top[-1].call;
     sp = Leave(Value{});  // a script that gives no value gives real 0
     op = call + 1;
     ops = unit_->ops.data();
@@ -900,7 +927,7 @@ L_PushString:
     BW_NEXT();
 L_PushArgument:
     if (ArgumentReadable(op)) {
-        const Value& argument = world.argumentSlots[op->k.i];
+        const Value& argument = ArgumentSlots()[op->k.i];
         if (Value_Kind(argument) == kValueReal) {
             sp->v = argument;
         } else {
@@ -919,11 +946,11 @@ L_PushVariable:
     }
 L_ReadVariable: {
     sp->v = Value{};
-    Value_OutOfRange().failed = false;
     bool read = false;
     if (const Value* slot = DirectSlot(op, varSelector, false)) {
         read = ReadSlot(*slot, varIndex, &sp->v);
     } else {
+        Value_OutOfRange().failed = false;
         read = Read(varSelector, op->b, varIndex, &sp->v);
         locals = FrameLocals();
     }
@@ -940,7 +967,7 @@ L_PushLocal: {
     const int32_t index = (op->flags & kVarRefNoIndex) != 0 ? kValueNoIndex : (--sp)->i;
     const Local& local = locals[op->k.i];
     sp->v = Value{};
-    if (local.defined && index == kValueNoIndex && Value_Kind(local.value) == kValueReal) {
+    if (index == kValueNoIndex && local.IsReal()) {
         sp->v.real = local.value.real;
         ++sp;
         BW_NEXT();
@@ -962,12 +989,11 @@ L_PopLocal: {
     // common assignment just moves it in.
     if ((op->flags & kVarRefNoIndex) != 0 && op->u == kTypeVariable && Value_Kind(target.value) == kValueReal) {
         target.value = (--sp)->v;
-        target.defined = true;
         BW_NEXT();
     }
     const int32_t index = (op->flags & kVarRefNoIndex) != 0 ? kValueNoIndex : (--sp)->i;
     VMSlot value = *--sp;
-    VM_ToValue(value, op->u);
+    ToValue(value, op->u);
     Value_OutOfRange().failed = false;
     if (!WriteLocal(target, index, &value.v)) {
         return Fail(op, sp, WriteError(op->b));
@@ -988,14 +1014,14 @@ L_PopVariableTop:
         varValue = *--sp;
     }
 L_WriteVariable: {
-    ++outsideWrites_;
-    VM_ToValue(varValue, op->u);
-    Value_OutOfRange().failed = false;
+    ToValue(varValue, op->u);
     if (Value* slot = DirectSlot(op, varSelector, true)) {
         // The world's write of a user variable always succeeds.
         WriteSlot(*slot, varValue.v, varIndex);
         BW_NEXT();
     }
+    ++outsideWrites_;
+    Value_OutOfRange().failed = false;
     const bool written = Write(varSelector, op->b, varIndex, &varValue.v);
     locals = FrameLocals();
     FreeOwned(varValue.v);
@@ -1128,14 +1154,14 @@ L_PopEnvExit:
     BW_NEXT();
 L_Ret: {
     VMSlot value = *--sp;
-    VM_ToValue(value, op->t);
+    ToValue(value, op->t);
     Release(op, sp);
-    if (depth_ == 0) {
+    if (!InScript()) {
         Value_Free(*result_);
         *result_ = value.v;
         return true;
     }
-    const VMNativeOp* const call = frames_[depth_ - 1].call;
+    const VMNativeOp* const call = g_frames.top[-1].call;
     sp = Leave(value.v);
     op = call + 1;
     ops = unit_->ops.data();
@@ -1184,13 +1210,13 @@ L_LocalConstArithStore: {
 L_LocalStepCompareBranch: {
     // Both runs start with a local (the fusion pass makes sure).
     const Local& step = locals[op->k.i];
-    if (!IsRealLocal(step)) {
+    if (!step.IsReal()) {
         BW_PLAIN();
     }
     StoreReal(locals[op[3].k.i], RealArithmetic(op[2].opcode, step.value.real, op->constant));
     op = ops + op[4].a;
     const Local& head = locals[op->k.i];
-    if (!IsRealLocal(head)) {
+    if (!head.IsReal()) {
         CountBranch();  // the branch back to the test
         BW_DISPATCH();  // the test's own handler takes its plain ops
     }
@@ -1201,7 +1227,7 @@ L_LocalStepCompareBranch: {
 L_LocalAccumulate: {
     const Local& left = locals[op->k.i];
     double right = 0.0;
-    if (!IsRealLocal(left) || !LocalConstReal(locals, op + 1, &right)) {
+    if (!left.IsReal() || !LocalConstReal(locals, op + 1, &right)) {
         BW_PLAIN();
     }
     StoreReal(locals[op[5].k.i], RealArithmetic(op[4].opcode, left.value.real, right));
@@ -1217,7 +1243,6 @@ L_ArithStoreLocal:
         Local& target = locals[op[1].k.i];
         FreeOwned(target.value);
         target.value = value;
-        target.defined = true;
         op += 2;
         BW_DISPATCH();
     }
@@ -1258,6 +1283,34 @@ L_IndexedVariableStore:
         goto L_WriteVariable;
     }
     BW_PLAIN();
+L_LocalIndexedVariableStore:
+    if (locals[op->k.i].IsReal() && LocalIndexOf(locals, op + 2, &varIndex)) {
+        varValue.v = Value{};
+        varValue.v.real = locals[op->k.i].value.real;
+        const int32_t selector = op[1].k.i;
+        op += 5;
+        varSelector = selector + ((op->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+        goto L_WriteVariable;
+    }
+    BW_PLAIN();
+L_IndexedVariableAccumulate: {
+    // The element is read in place; only a real one is taken, which is
+    // all the plain arithmetic would take too.
+    const Local& left = locals[op->k.i];
+    int32_t index = 0;
+    if (left.IsReal() && LocalIndexOf(locals, op + 2, &index)) {
+        const VMNativeOp* const read = op + 5;
+        const int32_t selector = op[1].k.i + ((read->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+        const Value* const slot = DirectSlot(read, selector, false);
+        const Value* const element = slot != nullptr ? FirstRowElement(*slot, index) : nullptr;
+        if (element != nullptr && Value_Kind(*element) == kValueReal) {
+            StoreReal(locals[op[7].k.i], RealArithmetic(op[6].opcode, left.value.real, element->real));
+            op += 8;
+            BW_DISPATCH();
+        }
+    }
+    BW_PLAIN();
+}
 L_AppendLocal:
     if (AppendToLocal(locals, op)) {
         op += 4;
@@ -1267,7 +1320,6 @@ L_AppendLocal:
 L_VariableConstArithStore: {
     if (Value* slot = DirectSlot(op, op->a, false); slot != nullptr && Value_Kind(*slot) == kValueReal) {
         slot->real = RealArithmetic(op[2].opcode, slot->real, op->constant);
-        ++outsideWrites_;
         op += 4;
         BW_DISPATCH();
     }
@@ -1314,6 +1366,10 @@ bool VM_Exec(const VMProgram& program, const CCode& code, CInstance* self, CInst
     if (stack.items == nullptr) {
         stack.items = std::make_unique<VMSlot[]>(kStackItems);
         stack.reserved = stack.items.get();
+    }
+    if (g_frames.frames == nullptr) {
+        g_frames.frames = std::make_unique<ScriptFrame[]>(kMaxScriptFrames);
+        g_frames.top = g_frames.frames.get();
     }
     VMSlot* const base = stack.reserved;
     if (stack.End() - base < program.unit.maxDepth) {

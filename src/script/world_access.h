@@ -18,6 +18,8 @@ class CVariableList;
 inline constexpr int32_t kScriptArgumentSlotCount = 16;
 // The version of a world whose globalvar names never change.
 inline constexpr uint32_t kFixedGlobalNamesVersion = 1;
+// The version of a world whose variable slots never move.
+inline constexpr uint32_t kFixedVariableSlotsVersion = 1;
 
 struct WorldAccess {
     // The variable of self (built-ins through their getter and setter).
@@ -38,11 +40,14 @@ struct WorldAccess {
     // instance, in place: with create it is made (real 0) when missing, as a
     // write makes it; without, a missing one answers null. Built-ins (ids
     // below the user range) answer null: they keep their getters and
-    // setters. The pointer stays valid until the next call that can change
-    // variable lists (game code, a built-in, an instance destroyed).
+    // setters. The pointer stays valid while variableSlotsVersion stands
+    // still.
     Value* (*variableSlot)(CInstance* instance, int32_t id, bool create) = [](CInstance*, int32_t, bool) {
         return static_cast<Value*>(nullptr);
     };
+    // Changes whenever a slot variableSlot handed out may have gone (never
+    // to 0).
+    const uint32_t* variableSlotsVersion = &kFixedVariableSlotsVersion;
     // Names declared with globalvar.
     bool (*isGlobalName)(int32_t id) = [](int32_t) { return false; };
     void (*declareGlobalName)(int32_t id) = [](int32_t) {};
@@ -70,8 +75,9 @@ struct WorldAccess {
     // The argument slots of the innermost running script (argument0 to
     // argument15) and their count. While they are unknown the machine hands
     // every script call to Script_Execute; once known it runs scripts on
-    // its own stack and fills the slots as the call requires.
-    Value* argumentSlots = nullptr;  // kScriptArgumentSlotCount Values
+    // its own stack, pointing *argumentSlots (kScriptArgumentSlotCount
+    // Values) at slots of its own for each.
+    Value** argumentSlots = nullptr;
     int32_t* argumentCount = nullptr;
 
     // Built-in variables: id by exact name (-1 none) and name by id.

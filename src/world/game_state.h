@@ -50,13 +50,30 @@ struct CurrentEvent {
 };
 CurrentEvent& Event_Current();
 
-// The argument slots of the innermost running script.
+// The argument slots of the innermost running script: the sixteen Values
+// its call gave it (the world's own when no script runs) and how many
+// arguments it passed. Slots past the arguments hold real 0.
 inline constexpr int32_t kScriptArgumentSlots = 16;
 struct ScriptArguments {
-    std::array<Value, kScriptArgumentSlots> values{};
+    Value* values = nullptr;
     int32_t count = 0;
 };
 ScriptArguments& Script_Arguments();
+
+// Gives a run slots of its own holding copies of the first argc of args,
+// and count, for as long as it lives; the caller's slots stay as they
+// were and come back when it ends.
+class ScriptArgumentsScope {
+public:
+    ScriptArgumentsScope(const Value* args, int32_t argc, int32_t count);
+    ~ScriptArgumentsScope();
+    ScriptArgumentsScope(const ScriptArgumentsScope&) = delete;
+    ScriptArgumentsScope& operator=(const ScriptArgumentsScope&) = delete;
+
+private:
+    std::array<Value, kScriptArgumentSlots> m_slots{};
+    ScriptArguments m_caller;
+};
 
 // Frame timing, drawing and transition state.
 struct DisplayState {

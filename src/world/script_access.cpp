@@ -80,6 +80,7 @@ void World_RegisterScriptAccess()
     access.getOnTarget = &Variable_GetOnTarget;
     access.setOnTarget = &Variable_SetOnTarget;
     access.variableSlot = &Variable_Slot;
+    access.variableSlotsVersion = &CVariableList::SlotsVersion();
     access.isGlobalName = [](int32_t id) { return Variable_IsFlagged(id) != 0; };
     access.declareGlobalName = &Variable_SetFlagged;
     access.globalNamesVersion = &Variable_FlagsVersion();
@@ -95,7 +96,7 @@ void World_RegisterScriptAccess()
     access.collectInstances = &CollectInstances;
     access.isLive = &Instance_IsLive;
     static_assert(kScriptArgumentSlots == kScriptArgumentSlotCount);
-    access.argumentSlots = Script_Arguments().values.data();
+    access.argumentSlots = &Script_Arguments().values;
     access.argumentCount = &Script_Arguments().count;
     access.findBuiltinVariable = &Variable_BuiltIn_Find;
     access.builtinVariableName = &Variable_BuiltIn_Name;

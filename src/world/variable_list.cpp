@@ -39,6 +39,8 @@ NodePool& Pool()
     return pool;
 }
 
+uint32_t g_slotsVersion = 1;
+
 }  // namespace
 
 CVariableList::~CVariableList()
@@ -123,8 +125,16 @@ bool CVariableList::Exists(int32_t id) const
     return Find(id) != nullptr;
 }
 
+const uint32_t& CVariableList::SlotsVersion()
+{
+    return g_slotsVersion;
+}
+
 void CVariableList::Clear()
 {
+    if (m_chain != nullptr) {
+        g_slotsVersion = g_slotsVersion == UINT32_MAX ? 1 : g_slotsVersion + 1;
+    }
     NodePool& pool = Pool();
     while (m_chain != nullptr) {
         Node* node = m_chain;

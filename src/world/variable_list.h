@@ -63,6 +63,10 @@ public:
     // "name(id) = value\n" per variable, in bucket order.
     void Print(std::string& out) const;
 
+    // Counts the clears of lists that held nodes (never 0): while it stands
+    // still, every slot handed out is where it was.
+    static const uint32_t& SlotsVersion();
+
     // Nodes ever made for all lists together, and those waiting for reuse.
     static int32_t NodesAllocated();
     static int32_t NodesFree();

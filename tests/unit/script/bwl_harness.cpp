@@ -67,30 +67,18 @@ CCode* FindCode(int32_t index)
 }
 
 // The script resources' Script_Execute, as far as these tests need it: the
-// caller's sixteen argument slots are kept and restored around the run.
+// caller's argument slots stay as they were.
 bool ExecuteScript(int32_t index, CInstance* self, CInstance* other, int32_t argc, Value* result, Value* args)
 {
     CCode* const code = FindCode(index);
     if (code == nullptr) {
         return false;
     }
-    ScriptArguments& slots = Script_Arguments();
-    const ScriptArguments saved = slots;  // shallow: the caller's values come back untouched
-    for (int32_t i = 0; i < kScriptArgumentSlots; ++i) {
-        slots.values[i] = Value{};
-        if (i < argc) {
-            Value_Copy(slots.values[i], args[i]);
-        }
-    }
-    slots.count = argc;
+    const ScriptArgumentsScope arguments(args, argc, argc);
     const bool ran = Code_Execute_Value(self, other, *code, result);
     if (!ran) {
         Code_Error_PrefixPending(("In script " + g_scripts[static_cast<size_t>(index)].name + ":\n").c_str());
     }
-    for (Value& value : slots.values) {
-        Value_Free(value);
-    }
-    slots = saved;
     return ran;
 }
 

@@ -23,6 +23,13 @@ void DeclareGlobal(Value* /*result*/, CInstance* /*self*/, CInstance* /*other*/,
     Code_WorldAccess().declareGlobalName(Code_Variable_Find(Value_String(args[0])));
 }
 
+// test_clear_variables(): empties self's variable list, as destroying an
+// instance does; the freed nodes go to the next variables made anywhere.
+void ClearVariables(Value* /*result*/, CInstance* self, CInstance* /*other*/, int32_t /*argc*/, Value* /*args*/)
+{
+    self->i_vars->Clear();
+}
+
 class DirectVariablesTest : public BwlTest, public ::testing::WithParamInterface<bool> {
 protected:
     void SetUp() override
@@ -31,6 +38,7 @@ protected:
         int32_t id = -1;
         if (!Code_Function_Find("test_declare_global", &id)) {
             Code_Function_Register("test_declare_global", &DeclareGlobal, 1);
+            Code_Function_Register("test_clear_variables", &ClearVariables, 0);
         }
         Code_SetUseBytecode(GetParam());
     }
@@ -80,6 +88,15 @@ TEST_P(DirectVariablesTest, WithVisitsInstancesWhileTheBodyDestroysAndCreates)
                   "total = 0; count = 0; with (obj_b) { total += counter; count += 1 }"
                   "n = 100004; print(total, count, counter, n.counter)"),
               "2543 26 3 3\n");
+}
+
+TEST_P(DirectVariablesTest, AVariableFreedMidLoopIsNotReachedThroughItsOldPlace)
+{
+    // The node v lived in goes to other's w; the loop's next store must
+    // make a new v, not write over w.
+    EXPECT_EQ(Run("var i; for (i = 0; i < 2; i += 1) { v = i + 10; if (i == 0) { test_clear_variables(); other.w = 5 } }"
+                  "print(v, other.w)"),
+              "11 5\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, DirectVariablesTest, ::testing::Values(false, true),

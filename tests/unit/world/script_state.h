@@ -12,9 +12,9 @@ namespace bw::test {
 
 inline void ScriptState_Reset()
 {
-    for (Value& slot : Script_Arguments().values) {
-        Value_Free(slot);
-        slot = Value{};
+    for (int32_t i = 0; i < kScriptArgumentSlots; ++i) {
+        Value_Free(Script_Arguments().values[i]);
+        Script_Arguments().values[i] = Value{};
     }
     Script_Arguments().count = 0;
     Code_Constant_Free();
