@@ -69,6 +69,9 @@ enum class VMHandler : uint8_t { BW_VM_HANDLERS(BW_VM_HANDLER_ENUM) };
 
 struct VMNativeOp {
     VMHandler handler = VMHandler::Nop;
+    // Where the machine's code for handler is, filled in when the unit first
+    // runs, so a dispatch is one jump.
+    mutable const void* address = nullptr;
     // The handler of the op alone, in its general form: what a fused op or
     // a direct argument read falls back to when its operands are not the
     // ones it serves.
@@ -128,6 +131,9 @@ struct VerifiedUnit {
         int32_t below;
     };
     std::vector<TypeNode> typeNodes;
+    // The unit whose ops hold their handlers' addresses: this one once it
+    // has run; a copy still names its original, so it is filled again.
+    mutable const VerifiedUnit* threadedAt = nullptr;
     // Op index of each instruction's byte offset / 4; -1 inside an operand.
     std::vector<int32_t> opAtWord;
 };

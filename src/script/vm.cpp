@@ -1,6 +1,7 @@
 #include "script/vm.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -76,6 +77,18 @@ inline void ToValue(VMSlot& slot, VMDataType type)
     if (type != kTypeVariable) {
         VM_ToValue(slot, type);
     }
+}
+
+// Makes value the real x. The kind word, its padding and the pointer go in
+// one 16-byte store: a whole copy of the Value made soon after reads them
+// back in one piece, which the processor forwards only from a store as wide
+// (from narrower stores it waits until they reach the cache).
+inline void SetRealWhole(Value& value, double x)
+{
+    static constexpr Value kZero{};
+    static_assert(offsetof(Value, real) == 16);
+    std::memcpy(static_cast<void*>(&value), &kZero, offsetof(Value, real));
+    value.real = x;
 }
 
 // Most Values a frame releases are reals, which own nothing.
@@ -412,7 +425,10 @@ private:
         if (Value_Kind(value) == kValueReal && index >= 0) {
             Value* const element = FirstRowElement(slot, index);
             if (element != nullptr && element->ptr == nullptr) {
-                *element = value;
+                // Word by word: the value was just built a word at a time,
+                // and reading it back whole would wait for those stores.
+                element->kind = value.kind;
+                element->real = value.real;
                 return;
             }
         }
@@ -860,10 +876,10 @@ bool Machine::Call(const VMNativeOp*& op, VMSlot*& sp)
     return true;
 }
 
-// Threaded dispatch: every handler ends by jumping straight to the next
-// op's handler through the table, so each op costs one indirect jump whose
-// prediction is tied to the op before it.
-#define BW_DISPATCH() goto* kHandlers[static_cast<uint8_t>(op->handler)]
+// Threaded dispatch: every handler ends by jumping straight to the code of
+// the next op's handler, whose address the op holds, so each op costs one
+// indirect jump whose prediction is tied to the op before it.
+#define BW_DISPATCH() goto* op->address
 #define BW_NEXT()      \
     do {               \
         ++op;          \
@@ -878,6 +894,15 @@ bool Machine::Run(VMSlot* const stack)
 #define BW_VM_HANDLER_LABEL(name) &&L_##name,
     static const void* const kHandlers[] = {BW_VM_HANDLERS(BW_VM_HANDLER_LABEL)};
 #undef BW_VM_HANDLER_LABEL
+    const auto thread = [](const VerifiedUnit& unit) {
+        if (unit.threadedAt != &unit) {
+            for (const VMNativeOp& unitOp : unit.ops) {
+                unitOp.address = kHandlers[static_cast<uint8_t>(unitOp.handler)];
+            }
+            unit.threadedAt = &unit;
+        }
+    };
+    thread(*unit_);
     const WorldAccess& world = world_;
     const VMNativeOp* ops = unit_->ops.data();
     const VMNativeOp* op = ops;
@@ -966,12 +991,12 @@ L_ReadVariable: {
 L_PushLocal: {
     const int32_t index = (op->flags & kVarRefNoIndex) != 0 ? kValueNoIndex : (--sp)->i;
     const Local& local = locals[op->k.i];
-    sp->v = Value{};
     if (index == kValueNoIndex && local.IsReal()) {
-        sp->v.real = local.value.real;
+        SetRealWhole(sp->v, local.value.real);
         ++sp;
         BW_NEXT();
     }
+    sp->v = Value{};
     Value_OutOfRange().failed = false;
     const bool read = ReadLocal(local, index, &sp->v);
     ++sp;
@@ -1172,6 +1197,7 @@ L_Call:
     if (!Call(op, sp)) {
         return false;
     }
+    thread(*unit_);  // a script the machine runs itself starts here
     ops = unit_->ops.data();
     locals = FrameLocals();
     BW_DISPATCH();
@@ -1192,8 +1218,7 @@ L_LocalConstArith: {
     if (!LocalConstReal(locals, op, &out)) {
         BW_PLAIN();
     }
-    sp->v = Value{};
-    sp->v.real = out;
+    SetRealWhole(sp->v, out);
     ++sp;
     op += 3;
     BW_DISPATCH();
@@ -1213,15 +1238,23 @@ L_LocalStepCompareBranch: {
     if (!step.IsReal()) {
         BW_PLAIN();
     }
-    StoreReal(locals[op[3].k.i], RealArithmetic(op[2].opcode, step.value.real, op->constant));
+    const double stepped = RealArithmetic(op[2].opcode, step.value.real, op->constant);
+    const int32_t stored = op[3].k.i;
+    StoreReal(locals[stored], stepped);
     op = ops + op[4].a;
-    const Local& head = locals[op->k.i];
-    if (!head.IsReal()) {
-        CountBranch();  // the branch back to the test
-        BW_DISPATCH();  // the test's own handler takes its plain ops
+    // The test mostly reads the local just stepped: it takes the real at
+    // hand rather than waiting for it to come back from memory.
+    double head = stepped;
+    if (op->k.i != stored) {
+        const Local& test = locals[op->k.i];
+        if (!test.IsReal()) {
+            CountBranch();  // the branch back to the test
+            BW_DISPATCH();  // the test's own handler takes its plain ops
+        }
+        head = test.value.real;
     }
     CountBranches(2);  // the branch back and the test's own
-    op = BranchTarget(ops, op + 3, VM_CompareReals(op[2].opcode, head.value.real - op->constant));
+    op = BranchTarget(ops, op + 3, VM_CompareReals(op[2].opcode, head - op->constant));
     BW_DISPATCH();
 }
 L_LocalAccumulate: {
@@ -1285,8 +1318,7 @@ L_IndexedVariableStore:
     BW_PLAIN();
 L_LocalIndexedVariableStore:
     if (locals[op->k.i].IsReal() && LocalIndexOf(locals, op + 2, &varIndex)) {
-        varValue.v = Value{};
-        varValue.v.real = locals[op->k.i].value.real;
+        SetRealWhole(varValue.v, locals[op->k.i].value.real);
         const int32_t selector = op[1].k.i;
         op += 5;
         varSelector = selector + ((op->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
