@@ -1318,10 +1318,21 @@ L_IndexedVariableStore:
     BW_PLAIN();
 L_LocalIndexedVariableStore:
     if (locals[op->k.i].IsReal() && LocalIndexOf(locals, op + 2, &varIndex)) {
-        SetRealWhole(varValue.v, locals[op->k.i].value.real);
-        const int32_t selector = op[1].k.i;
-        op += 5;
-        varSelector = selector + ((op->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+        const double real = locals[op->k.i].value.real;
+        const VMNativeOp* const store = op + 5;
+        varSelector = op[1].k.i + ((store->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+        // A real over a real element that owns nothing: only the word
+        // that differs is written.
+        if (Value* const slot = DirectSlot(store, varSelector, true)) {
+            Value* const element = FirstRowElement(*slot, varIndex);
+            if (element != nullptr && element->kind == kValueReal && element->ptr == nullptr) {
+                element->real = real;
+                op = store + 1;
+                BW_DISPATCH();
+            }
+        }
+        SetRealWhole(varValue.v, real);
+        op = store;
         goto L_WriteVariable;
     }
     BW_PLAIN();

@@ -185,6 +185,8 @@ TEST_F(VmFusionTest, LocalIndexesMatchThePlainOps)
         {"var i, v; v = 2; for (i = 0; i < 3; i += 1) arr[i] = v; i = 1; v = 'text'; arr[i] = v;"
          "i = 1.5; v = 4; global.g[i] = v; other.o[i] = v; print(arr[0], arr[1], arr[2], global.g[1], other.o[1])",
          VMHandler::LocalIndexedVariableStore, "2 text 2 4 4\n"},
+        {"var i, v; arr[0] = 'a'; arr[1] = 1; v = 5; for (i = 0; i < 2; i += 1) arr[i] = v; print(arr[0], arr[1])",
+         VMHandler::LocalIndexedVariableStore, "5 5\n"},
         {"var i, v; i = -1; v = 1;\narr[i] = v", VMHandler::LocalIndexedVariableStore, nullptr},
         {"var i, v; i = 0;\narr[i] = v", VMHandler::LocalIndexedVariableStore, nullptr},
         {"var i, s; arr[0] = 1; arr[1] = 2; arr[2] = 'c'; global.g[0] = 10; other.o[0] = -2; s = 0;"
