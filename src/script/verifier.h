@@ -72,6 +72,8 @@ struct VMNativeOp {
     // Where the machine's code for handler is, filled in when the unit first
     // runs, so a dispatch is one jump.
     mutable const void* address = nullptr;
+    // A branch's destination, op a of its unit, filled in with address.
+    mutable const VMNativeOp* target = nullptr;
     // The handler of the op alone, in its general form: what a fused op or
     // a direct argument read falls back to when its operands are not the
     // ones it serves.
@@ -106,13 +108,23 @@ struct VMNativeOp {
     mutable CInstance* slotOwner = nullptr;
     mutable Value* slot = nullptr;
     // A fused op's constant right operand, as the real its arithmetic or
-    // comparison uses.
+    // comparison uses; an arithmetic run's constant multiplies when
+    // constantScales is set and adds otherwise (a subtracted one is kept
+    // negated).
     double constant = 0.0;
+    bool constantScales = false;
     // The item types on the stack after the op, as a node of the unit's
     // typeNodes (-1: an empty stack): what the machine releases when code
     // stops early, so an error or an exit leaks nothing.
     int32_t exitNode = -1;
 };
+
+// Whether an op of this plain handler goes on at op a of its unit.
+inline bool VM_IsBranch(VMHandler plain)
+{
+    return plain == VMHandler::Branch || plain == VMHandler::BranchTrue || plain == VMHandler::BranchFalse ||
+           plain == VMHandler::PushEnv || plain == VMHandler::PopEnv;
+}
 
 struct VerifiedUnit {
     std::vector<VMNativeOp> ops;  // ends with one End op

@@ -135,10 +135,19 @@ void VM_FuseOps(std::vector<VMNativeOp>& ops)
     for (size_t i = 0; i < ops.size(); ++i) {
         VMNativeOp& op = ops[i];
         op.handler = Fused(ops, i);
-        if (op.handler == VMHandler::LocalConstArith || op.handler == VMHandler::LocalConstArithStore ||
-            op.handler == VMHandler::LocalConstCompareBranch || op.handler == VMHandler::VariableConstArithStore) {
+        const bool arithmetic = op.handler == VMHandler::LocalConstArith ||
+                                op.handler == VMHandler::LocalConstArithStore ||
+                                op.handler == VMHandler::VariableConstArithStore;
+        if (arithmetic || op.handler == VMHandler::LocalConstCompareBranch) {
             const VMNativeOp& constant = ops[i + 1];
             op.constant = constant.handler == VMHandler::PushInt ? constant.k.i : constant.k.d;
+        }
+        if (arithmetic) {
+            // x - c is x + (-c) to the last bit, so every run adds or
+            // multiplies.
+            const uint8_t opcode = ops[i + 2].opcode;
+            op.constantScales = opcode == kOpMul;
+            op.constant = opcode == kOpSub ? -op.constant : op.constant;
         }
     }
     // Every run is fused by now, so a step can see the test it branches to.

@@ -111,6 +111,12 @@ inline double RealArithmetic(uint8_t opcode, double a, double b)
     }
 }
 
+// The arithmetic of a fused run with a constant right operand.
+inline double WithConstant(const VMNativeOp* op, double left)
+{
+    return op->constantScales ? left * op->constant : left + op->constant;
+}
+
 inline bool DoubleArithmetic(uint8_t opcode, double a, double b, double* out)
 {
     if (VM_IsInlineRealArithmetic(opcode)) {
@@ -169,7 +175,7 @@ struct ScriptFrame {
     VMSlot* base;            // the arguments' place, where the result goes
     VMSlot* reserved;
     size_t localsBase;
-    size_t envDepth;
+    size_t envDepth;  // set only for a script that has with-statements
     CInstance* self;
     CInstance* other;
     Value* callerSlots;  // the caller's argument slots and count
@@ -197,7 +203,13 @@ FrameArea g_frames;
 class Machine {
 public:
     Machine(const VMProgram& program, const CCode& code, CInstance* self, CInstance* other, Value* result)
-        : world_(Code_WorldAccess()), self_(self), other_(other), result_(result), firstFrame_(g_frames.top)
+        : world_(Code_WorldAccess()),
+          argumentSlots_(world_.argumentSlots),
+          argumentCount_(world_.argumentCount),
+          self_(self),
+          other_(other),
+          result_(result),
+          firstFrame_(g_frames.top)
     {
         Enter(program, code);
     }
@@ -325,15 +337,15 @@ private:
     }
 
     // The op after the conditional branch once its truth is known.
-    static const VMNativeOp* BranchTarget(const VMNativeOp* ops, const VMNativeOp* branch, bool truth)
+    static const VMNativeOp* BranchTarget(const VMNativeOp* branch, bool truth)
     {
-        return truth == (branch->plain == VMHandler::BranchTrue) ? ops + branch->a : branch + 1;
+        return truth == (branch->plain == VMHandler::BranchTrue) ? branch->target : branch + 1;
     }
 
-    const VMNativeOp* TakeBranch(const VMNativeOp* ops, const VMNativeOp* branch, bool truth)
+    const VMNativeOp* TakeBranch(const VMNativeOp* branch, bool truth)
     {
         CountBranch();
-        return BranchTarget(ops, branch, truth);
+        return BranchTarget(branch, truth);
     }
 
     // Whether the argument read at op can take the slot directly. The
@@ -341,11 +353,11 @@ private:
     // through self's built-in, which needs a self.
     bool ArgumentReadable(const VMNativeOp* op) const
     {
-        return world_.argumentSlots != nullptr && (self_ != nullptr || op->a == kSelectorGlobal || IsGlobalName(op));
+        return argumentSlots_ != nullptr && (self_ != nullptr || op->a == kSelectorGlobal || IsGlobalName(op));
     }
 
     // The argument slots in use.
-    Value* ArgumentSlots() const { return *world_.argumentSlots; }
+    Value* ArgumentSlots() const { return *argumentSlots_; }
 
     // Whether the variable op names was declared globalvar, asked of the
     // world only when a declaration may have changed the answer.
@@ -507,12 +519,14 @@ private:
         if (!HeadReal(locals, op, &head)) {
             return false;
         }
-        *out = RealArithmetic(op[2].opcode, head, op->constant);
+        *out = WithConstant(op, head);
         return true;
     }
 
     // Held once: the world registers its access before any code runs.
     const WorldAccess& world_;
+    Value** const argumentSlots_;  // the world's, kept at hand for script calls
+    int32_t* const argumentCount_;
     const VMProgram* program_ = nullptr;
     const VerifiedUnit* unit_ = nullptr;
     const CCode* code_ = nullptr;
@@ -726,7 +740,7 @@ const CCode* Machine::InlineScript(const VMNativeOp* op) const
         op->callee = OwnStackUnit(Script_GetCode(op->b - kScriptFunctionIdBase));
         op->calleeVersion = version;
     }
-    if (op->callee == nullptr || world_.argumentSlots == nullptr || self_ == nullptr || other_ == nullptr) {
+    if (op->callee == nullptr || argumentSlots_ == nullptr || self_ == nullptr || other_ == nullptr) {
         return nullptr;
     }
     return op->callee;
@@ -740,7 +754,7 @@ bool Machine::EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& calle
     const VerifiedUnit& unit = callee.bytecode->unit;
     StackArea& stack = g_stack;
     FrameArea& area = g_frames;
-    if (stack.End() - base < unit.maxDepth || area.top == area.End()) {
+    if (base + unit.maxDepth > stack.End() || area.top == area.End()) {
         for (int32_t k = 0; k < argc; ++k) {
             Value_Free(base[k].v);
         }
@@ -761,18 +775,20 @@ bool Machine::EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& calle
     frame.base = base;
     frame.reserved = stack.reserved;
     frame.localsBase = localsBase_;
-    frame.envDepth = envs_.size();
+    if (unit.maxEnvDepth > 0) {
+        frame.envDepth = envs_.size();
+    }
     frame.self = self_;
     frame.other = other_;
     frame.callerSlots = ArgumentSlots();
-    frame.callerCount = *world_.argumentCount;
+    frame.callerCount = *argumentCount_;
     frame.argc = argc;
     frame.writes = outsideWrites_;
     for (int32_t i = 0; i < argc; ++i) {
         frame.arguments[i] = base[argc - 1 - i].v;  // its payload moves
     }
-    *world_.argumentSlots = frame.arguments;
-    *world_.argumentCount = argc;
+    *argumentSlots_ = frame.arguments;
+    *argumentCount_ = argc;
     stack.reserved = std::max(stack.reserved, base + unit.maxDepth);
     Enter(*callee.bytecode, callee);
     op = unit_->ops.data();
@@ -793,8 +809,8 @@ bool Machine::EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& calle
         }
         locals_.erase(locals_.begin() + static_cast<std::ptrdiff_t>(localsBase_), locals_.end());
     }
-    if (envs_.size() != frame.envDepth) {
-        envs_.resize(frame.envDepth);
+    if (unit_->maxEnvDepth > 0 && envs_.size() != frame.envDepth) {
+        envs_.resize(frame.envDepth);  // it returned from inside a with
     }
     self_ = frame.self;
     other_ = frame.other;
@@ -809,8 +825,8 @@ bool Machine::EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& calle
             frame.arguments[i] = Value{};
         }
     }
-    *world_.argumentSlots = frame.callerSlots;
-    *world_.argumentCount = frame.callerCount;
+    *argumentSlots_ = frame.callerSlots;
+    *argumentCount_ = frame.callerCount;
     program_ = frame.program;
     unit_ = &frame.program->unit;
     code_ = frame.code;
@@ -898,14 +914,16 @@ bool Machine::Run(VMSlot* const stack)
         if (unit.threadedAt != &unit) {
             for (const VMNativeOp& unitOp : unit.ops) {
                 unitOp.address = kHandlers[static_cast<uint8_t>(unitOp.handler)];
+                if (VM_IsBranch(unitOp.plain)) {
+                    unitOp.target = unit.ops.data() + unitOp.a;
+                }
             }
             unit.threadedAt = &unit;
         }
     };
     thread(*unit_);
     const WorldAccess& world = world_;
-    const VMNativeOp* ops = unit_->ops.data();
-    const VMNativeOp* op = ops;
+    const VMNativeOp* op = unit_->ops.data();
     VMSlot* sp = stack;
     // The running script's locals; they move only when a script starts or
     // ends or a local named at run time is added.
@@ -929,7 +947,6 @@ L_Exit: {
     const VMNativeOp* const call = g_frames.top[-1].call;
     sp = Leave(Value{});  // a script that gives no value gives real 0
     op = call + 1;
-    ops = unit_->ops.data();
     locals = FrameLocals();
     BW_DISPATCH();
 }
@@ -1146,13 +1163,13 @@ L_Not:
     BW_NEXT();
 L_Branch:
     CountBranch();
-    op = ops + op->a;
+    op = op->target;
     BW_DISPATCH();
 L_BranchTrue:
 L_BranchFalse:
     CountBranch();
     if ((((--sp)->i & 0xFF) != 0) == (op->handler == VMHandler::BranchTrue)) {
-        op = ops + op->a;
+        op = op->target;
         BW_DISPATCH();
     }
     BW_NEXT();
@@ -1162,14 +1179,14 @@ L_PushEnv: {
         return Fail(op, sp, error);
     }
     if (!runBody) {
-        op = ops + op->a;
+        op = op->target;
         BW_DISPATCH();
     }
     BW_NEXT();
 }
 L_PopEnv:
     if (NextInstance()) {
-        op = ops + op->a;
+        op = op->target;
         BW_DISPATCH();
     }
     CloseEnv();
@@ -1189,7 +1206,6 @@ L_Ret: {
     const VMNativeOp* const call = g_frames.top[-1].call;
     sp = Leave(value.v);
     op = call + 1;
-    ops = unit_->ops.data();
     locals = FrameLocals();
     BW_DISPATCH();
 }
@@ -1198,7 +1214,6 @@ L_Call:
         return false;
     }
     thread(*unit_);  // a script the machine runs itself starts here
-    ops = unit_->ops.data();
     locals = FrameLocals();
     BW_DISPATCH();
 L_IndexCheck:
@@ -1238,10 +1253,10 @@ L_LocalStepCompareBranch: {
     if (!step.IsReal()) {
         BW_PLAIN();
     }
-    const double stepped = RealArithmetic(op[2].opcode, step.value.real, op->constant);
+    const double stepped = WithConstant(op, step.value.real);
     const int32_t stored = op[3].k.i;
     StoreReal(locals[stored], stepped);
-    op = ops + op[4].a;
+    op = op[4].target;
     // The test mostly reads the local just stepped: it takes the real at
     // hand rather than waiting for it to come back from memory.
     double head = stepped;
@@ -1254,7 +1269,7 @@ L_LocalStepCompareBranch: {
         head = test.value.real;
     }
     CountBranches(2);  // the branch back and the test's own
-    op = BranchTarget(ops, op + 3, VM_CompareReals(op[2].opcode, head - op->constant));
+    op = BranchTarget(op + 3, VM_CompareReals(op[2].opcode, head - op->constant));
     BW_DISPATCH();
 }
 L_LocalAccumulate: {
@@ -1285,7 +1300,7 @@ L_LocalConstCompareBranch: {
     if (!HeadReal(locals, op, &head)) {
         BW_PLAIN();
     }
-    op = TakeBranch(ops, op + 3, VM_CompareReals(op[2].opcode, head - op->constant));
+    op = TakeBranch(op + 3, VM_CompareReals(op[2].opcode, head - op->constant));
     BW_DISPATCH();
 }
 L_LocalIndex: {
@@ -1362,7 +1377,7 @@ L_AppendLocal:
     BW_PLAIN();
 L_VariableConstArithStore: {
     if (Value* slot = DirectSlot(op, op->a, false); slot != nullptr && Value_Kind(*slot) == kValueReal) {
-        slot->real = RealArithmetic(op[2].opcode, slot->real, op->constant);
+        slot->real = WithConstant(op, slot->real);
         op += 4;
         BW_DISPATCH();
     }
@@ -1375,7 +1390,7 @@ L_VariableConstArithStore: {
         FreeOwned(value);
         BW_PLAIN();
     }
-    value.real = RealArithmetic(op[2].opcode, value.real, op->constant);
+    value.real = WithConstant(op, value.real);
     ++outsideWrites_;
     Value_OutOfRange().failed = false;
     const bool written = Write(op->a, op->b, kValueNoIndex, &value);
@@ -1391,7 +1406,7 @@ L_CompareBranch:
     if (RealOperands(op, sp[-2], sp[-1])) {
         const bool truth = VM_CompareReals(op->opcode, sp[-2].v.real - RightReal(op, sp[-1]));
         sp -= 2;
-        op = TakeBranch(ops, op + 1, truth);
+        op = TakeBranch(op + 1, truth);
         BW_DISPATCH();
     }
     BW_PLAIN();

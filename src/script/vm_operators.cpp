@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <type_traits>
 
@@ -12,6 +13,10 @@
 #include "script/operators.h"
 
 namespace bw {
+
+namespace vm_detail {
+VMCompareRange g_compareRanges[6];
+}  // namespace vm_detail
 
 namespace {
 
@@ -211,6 +216,22 @@ const char* StringArithmetic(uint8_t opcode, const Operand& a, const Operand& b,
     return StringTypeError(opcode);
 }
 
+void SetCompareRanges(double epsilon)
+{
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    const double below = std::nextafter(-epsilon, -kInfinity);  // the greatest d < -epsilon
+    const double above = std::nextafter(epsilon, kInfinity);    // the least d > epsilon
+    VMCompareRange* const ranges = vm_detail::g_compareRanges;
+    ranges[kOpSlt - kOpSlt] = {-kInfinity, below, false};
+    ranges[kOpSle - kOpSlt] = {-kInfinity, epsilon, false};
+    ranges[kOpSeq - kOpSlt] = {-epsilon, epsilon, false};
+    ranges[kOpSne - kOpSlt] = {-epsilon, epsilon, true};
+    ranges[kOpSge - kOpSlt] = {-epsilon, kInfinity, false};
+    ranges[kOpSgt - kOpSlt] = {above, kInfinity, false};
+}
+
+[[maybe_unused]] const bool kDefaultRangesSet = (SetCompareRanges(g_epsilon), true);
+
 }  // namespace
 
 double VM_Epsilon()
@@ -221,6 +242,7 @@ double VM_Epsilon()
 void VM_SetEpsilon(double epsilon)
 {
     g_epsilon = epsilon;
+    SetCompareRanges(epsilon);
 }
 
 int32_t VM_RealToInt32(double real)

@@ -63,13 +63,27 @@ inline bool VM_CompareWithin(uint8_t opcode, double d, double epsilon)
     }
 }
 
+// A comparison with the epsilon in use, as one closed interval and a flip:
+// d compares true when (lo <= d <= hi) != flip. A strict bound is kept as
+// its neighbouring double, so every d, NaN and infinities included, gives
+// what VM_CompareWithin gives, without a branch on the opcode.
+struct VMCompareRange {
+    double lo;
+    double hi;
+    bool flip;
+};
+
 namespace vm_detail {
 inline double g_epsilon = 1e-05;
-}
+static_assert(kOpSgt - kOpSlt == 5, "the comparison opcodes run from slt to sgt");
+// One per comparison opcode from kOpSlt, set for g_epsilon.
+extern VMCompareRange g_compareRanges[6];
+}  // namespace vm_detail
 
 inline bool VM_CompareReals(uint8_t opcode, double d)
 {
-    return VM_CompareWithin(opcode, d, vm_detail::g_epsilon);
+    const VMCompareRange& range = vm_detail::g_compareRanges[opcode - kOpSlt];
+    return ((d >= range.lo) & (d <= range.hi)) != range.flip;
 }
 
 // Integer arithmetic of the two 32-bit ints; false on division by zero.

@@ -2,7 +2,9 @@
 // uses) and on code compiled from text (the faults the generator avoids).
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "script/verifier.h"
 #include "script/vm.h"
 #include "script/vm_debug.h"
+#include "script/vm_operators.h"
 #include "vm_assembler.h"
 
 namespace bw::test {
@@ -232,6 +235,28 @@ TEST_F(VmTest, ComparisonsUseTheEpsilonOnRealsOnly)
                    {"push.s 0\npush.s 1\nslt.s.s\nconv.b.v\nret.v", "1"},
                    {"push.s 0\npush.e 1\nseq.i.s\nconv.b.v\nret.v", "error: "}},
                   {"abc", "abd"});
+}
+
+// Loops compare through a table of intervals made for the epsilon in use;
+// it must answer as the comparisons written out do, at every edge.
+TEST(VmCompareTest, TheIntervalFormAgreesWithThePlainComparisons)
+{
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    const double saved = VM_Epsilon();
+    for (const double epsilon : {0.0, 1e-05, 0.5}) {
+        VM_SetEpsilon(epsilon);
+        const double edges[] = {epsilon, -epsilon, 0.0, -0.0, 1.0, -1.0, kInfinity, -kInfinity,
+                                std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::denorm_min()};
+        for (const double edge : edges) {
+            for (const double d : {edge, std::nextafter(edge, kInfinity), std::nextafter(edge, -kInfinity)}) {
+                for (uint8_t opcode = kOpSlt; opcode <= kOpSgt; ++opcode) {
+                    EXPECT_EQ(VM_CompareReals(opcode, d), VM_CompareWithin(opcode, d, epsilon))
+                        << "opcode " << int{opcode} << " d " << d << " epsilon " << epsilon;
+                }
+            }
+        }
+    }
+    VM_SetEpsilon(saved);
 }
 
 TEST_F(VmTest, StringAndBoolOperations)
