@@ -26,7 +26,7 @@ namespace {
 
 constexpr int32_t kMaxCallArguments = 16;
 static_assert(kMaxCallArguments == kScriptArgumentSlotCount);
-constexpr uint32_t kPumpMask = 0xFFF;
+constexpr int32_t kPumpInterval = 4096;  // branches
 // Items of the one stack area every run shares: runs nested through
 // built-ins start above the runs they interrupt, and scripts the machine
 // runs itself stack their frames in it. Filling it is the recursion cap.
@@ -37,7 +37,11 @@ constexpr size_t kStackItems = size_t{1} << 16;
 constexpr size_t kMaxScriptFrames = 4096;
 constexpr char kScriptUnitPrefix[] = "Script.";
 
-uint32_t g_branchCount = 0;
+// Branches left before the next pump, and the pumps so far: together the
+// count of every branch taken, kept as a countdown because each branch
+// pays for it.
+int32_t g_branchesToPump = kPumpInterval;
+uint32_t g_pumps = 0;
 bool g_trace = false;
 
 // The shared stack area, made on the first run; reserved is the first item
@@ -206,6 +210,8 @@ public:
         : world_(Code_WorldAccess()),
           argumentSlots_(world_.argumentSlots),
           argumentCount_(world_.argumentCount),
+          globalNamesVersion_(world_.globalNamesVersion),
+          slotsVersion_(world_.variableSlotsVersion),
           self_(self),
           other_(other),
           result_(result),
@@ -326,11 +332,12 @@ private:
 
     // Counts the branches of a fused run at once; a run takes at most two,
     // so it passes at most one multiple of the pump interval.
-    void CountBranches(uint32_t count)
+    void CountBranches(int32_t count)
     {
-        const uint32_t before = g_branchCount;
-        g_branchCount = before + count;
-        if ((before & kPumpMask) + count > kPumpMask) {
+        g_branchesToPump -= count;
+        if (g_branchesToPump <= 0) {
+            g_branchesToPump += kPumpInterval;
+            ++g_pumps;
             ++outsideWrites_;
             ProcessMessages();
         }
@@ -363,7 +370,7 @@ private:
     // world only when a declaration may have changed the answer.
     bool IsGlobalName(const VMNativeOp* op) const
     {
-        const uint32_t version = *world_.globalNamesVersion;
+        const uint32_t version = *globalNamesVersion_;
         if (op->namesVersion != version) {
             op->namesGlobal = world_.isGlobalName(op->b);
             op->namesVersion = version;
@@ -379,26 +386,22 @@ private:
     Value* DirectSlot(const VMNativeOp* op, int32_t selector, bool create) const
     {
         CInstance* owner = nullptr;  // the global scope
-        switch (selector) {
-        case kSelectorUnspecified:
+        if (selector == kSelectorUnspecified) {  // the usual case first
             if (!IsGlobalName(op)) {
                 owner = self_;
                 if (owner == nullptr) {
                     return nullptr;
                 }
             }
-            break;
-        case kSelectorGlobal: break;
-        case kSelectorSelf:
-        case kSelectorOther:
+        } else if (selector == kSelectorSelf || selector == kSelectorOther) {
             owner = selector == kSelectorSelf ? self_ : other_;
             if (owner == nullptr) {
                 return nullptr;
             }
-            break;
-        default: return nullptr;
+        } else if (selector != kSelectorGlobal) {
+            return nullptr;
         }
-        const uint32_t version = *world_.variableSlotsVersion;
+        const uint32_t version = *slotsVersion_;
         if (op->slotVersion == version && op->slotOwner == owner) {
             return op->slot;
         }
@@ -415,7 +418,7 @@ private:
     // an array whose first row has it; null otherwise.
     static Value* FirstRowElement(const Value& value, int32_t index)
     {
-        if (Value_Kind(value) != kValueArray || value.ptr == nullptr || value.rowCount < 1 ||
+        if (value.kind != kValueArray || value.ptr == nullptr || value.rowCount < 1 ||
             index >= kValueArrayRowStride) {
             return nullptr;
         }
@@ -525,8 +528,11 @@ private:
 
     // Held once: the world registers its access before any code runs.
     const WorldAccess& world_;
-    Value** const argumentSlots_;  // the world's, kept at hand for script calls
+    // The world's, kept at hand for the accesses every op makes.
+    Value** const argumentSlots_;
     int32_t* const argumentCount_;
+    const uint32_t* const globalNamesVersion_;
+    const uint32_t* const slotsVersion_;
     const VMProgram* program_ = nullptr;
     const VerifiedUnit* unit_ = nullptr;
     const CCode* code_ = nullptr;
@@ -1454,7 +1460,8 @@ void VM_SetTrace(bool trace)
 
 uint32_t VM_BranchCount()
 {
-    return g_branchCount;
+    return g_pumps * static_cast<uint32_t>(kPumpInterval) +
+           static_cast<uint32_t>(kPumpInterval - g_branchesToPump);
 }
 
 }  // namespace bw
