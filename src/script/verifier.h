@@ -21,7 +21,7 @@ struct Value;
 
 // What the machine does for one instruction. Arithmetic and comparisons
 // have handlers for the common type pairs beside the general one. One list
-// makes both the enum and the machine's jump table, so they cannot drift.
+// makes both the enum and the machine's label table, so they cannot drift.
 //   End: one past the last instruction: the code has ended
 //   PushLocal: a local named in the word: k.i is its slot
 //   PopVariable: value beneath the selector and index

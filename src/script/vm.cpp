@@ -548,7 +548,8 @@ private:
     ScriptFrame* const firstFrame_;
     // Counts what may store into the argument slots behind the machine's
     // back: writes of variables through the world and calls it does not run
-    // itself. While it stands still, the slots hold what script calls left.
+    // itself (a message pump included). While it stands still, a script's
+    // slots past its arguments are still empty.
     uint64_t outsideWrites_ = 0;
 };
 
