@@ -162,33 +162,6 @@ void CPath::GetPosition(float t, float* x, float* y, float* speed) const
     *speed = point->speed;
 }
 
-float CPath::GetX(float t) const
-{
-    float x = 0.0f;
-    float y = 0.0f;
-    float speed = 0.0f;
-    GetPosition(t, &x, &y, &speed);
-    return x;
-}
-
-float CPath::GetY(float t) const
-{
-    float x = 0.0f;
-    float y = 0.0f;
-    float speed = 0.0f;
-    GetPosition(t, &x, &y, &speed);
-    return y;
-}
-
-float CPath::GetSpeed(float t) const
-{
-    float x = 0.0f;
-    float y = 0.0f;
-    float speed = 0.0f;
-    GetPosition(t, &x, &y, &speed);
-    return speed;
-}
-
 void CPath::SetKind(int32_t kind)
 {
     m_kind = kind == kPathKindSmooth ? kPathKindSmooth : kPathKindStraight;

@@ -50,9 +50,15 @@ public:
     // course; t at or below 0 the first internal point, at or above 1 the
     // last.
     void GetPosition(float t, float* x, float* y, float* speed) const;
-    float GetX(float t) const;
-    float GetY(float t) const;
-    float GetSpeed(float t) const;
+    PathPoint PositionAt(float t) const
+    {
+        PathPoint point;
+        GetPosition(t, &point.x, &point.y, &point.speed);
+        return point;
+    }
+    float GetX(float t) const { return PositionAt(t).x; }
+    float GetY(float t) const { return PositionAt(t).y; }
+    float GetSpeed(float t) const { return PositionAt(t).speed; }
 
     float GetLength() const { return m_length; }
     int32_t GetNumber() const { return static_cast<int32_t>(m_points.size()); }

@@ -426,10 +426,24 @@ private:
         return index < row.length ? &row.elements[index] : nullptr;
     }
 
+    // A real (kind word and number) stored over an element of the first
+    // row that owns nothing replaces it bit for bit, in place: the pointers
+    // are null on both sides, so only the two other words are written.
+    // False when the element is not there or owns something.
+    static bool StoreRealInPlace(Value& array, int32_t index, uint32_t kind, double real)
+    {
+        Value* const element = index >= 0 ? FirstRowElement(array, index) : nullptr;
+        if (element == nullptr || element->ptr != nullptr) {
+            return false;
+        }
+        element->kind = kind;
+        element->real = real;
+        return true;
+    }
+
     // What the general write does to a variable found in place, taking
-    // over value's payload: a whole value moves in, and a real stored over
-    // an element of the first row that owns nothing replaces it bit for
-    // bit; anything else goes through the value module.
+    // over value's payload: a whole value moves in, a real goes in place
+    // where it can, and anything else goes through the value module.
     static void WriteSlot(Value& slot, Value& value, int32_t index)
     {
         if (index == kValueNoIndex) {
@@ -437,15 +451,8 @@ private:
             slot = value;
             return;
         }
-        if (Value_Kind(value) == kValueReal && index >= 0) {
-            Value* const element = FirstRowElement(slot, index);
-            if (element != nullptr && element->ptr == nullptr) {
-                // Word by word: the value was just built a word at a time,
-                // and reading it back whole would wait for those stores.
-                element->kind = value.kind;
-                element->real = value.real;
-                return;
-            }
+        if (Value_Kind(value) == kValueReal && StoreRealInPlace(slot, index, value.kind, value.real)) {
+            return;
         }
         Value_ArraySet(slot, value, index);
         FreeOwned(value);
@@ -1343,15 +1350,10 @@ L_LocalIndexedVariableStore:
         const double real = locals[op->k.i].value.real;
         const VMNativeOp* const store = op + 5;
         varSelector = op[1].k.i + ((store->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
-        // A real over a real element that owns nothing: only the word
-        // that differs is written.
-        if (Value* const slot = DirectSlot(store, varSelector, true)) {
-            Value* const element = FirstRowElement(*slot, varIndex);
-            if (element != nullptr && element->kind == kValueReal && element->ptr == nullptr) {
-                element->real = real;
-                op = store + 1;
-                BW_DISPATCH();
-            }
+        if (Value* const slot = DirectSlot(store, varSelector, true);
+            slot != nullptr && StoreRealInPlace(*slot, varIndex, kValueReal, real)) {
+            op = store + 1;
+            BW_DISPATCH();
         }
         SetRealWhole(varValue.v, real);
         op = store;

@@ -29,26 +29,6 @@ void SaveWriter::Bytes(const void* bytes, int64_t count)
     m_ok = m_ok && m_stream.WriteBuffer(bytes, count);
 }
 
-void SaveWriter::S32(int32_t value)
-{
-    Bytes(&value, sizeof value);
-}
-
-void SaveWriter::U32(uint32_t value)
-{
-    Bytes(&value, sizeof value);
-}
-
-void SaveWriter::F32(float value)
-{
-    Bytes(&value, sizeof value);
-}
-
-void SaveWriter::F64(double value)
-{
-    Bytes(&value, sizeof value);
-}
-
 void SaveWriter::Text(const std::string& text)
 {
     if (text.empty()) {
@@ -88,34 +68,6 @@ bool SaveReader::Bytes(void* out, int64_t count)
     }
     m_stream.ReadBuffer(out, count);
     return true;
-}
-
-int32_t SaveReader::S32()
-{
-    int32_t value = 0;
-    Bytes(&value, sizeof value);
-    return value;
-}
-
-uint32_t SaveReader::U32()
-{
-    uint32_t value = 0;
-    Bytes(&value, sizeof value);
-    return value;
-}
-
-float SaveReader::F32()
-{
-    float value = 0.0f;
-    Bytes(&value, sizeof value);
-    return value;
-}
-
-double SaveReader::F64()
-{
-    double value = 0.0;
-    Bytes(&value, sizeof value);
-    return value;
 }
 
 std::string SaveReader::Text()

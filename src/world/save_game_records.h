@@ -22,10 +22,10 @@ class SaveWriter {
 public:
     explicit SaveWriter(CStream& stream) : m_stream(stream) {}
 
-    void S32(int32_t value);
-    void U32(uint32_t value);
-    void F32(float value);
-    void F64(double value);
+    void S32(int32_t value) { Scalar(value); }
+    void U32(uint32_t value) { Scalar(value); }
+    void F32(float value) { Scalar(value); }
+    void F64(double value) { Scalar(value); }
     void Flag(bool value) { S32(value ? 1 : 0); }
     // The bytes and a NUL. An empty text is written as the absent-text
     // marker, the one-byte text "\x04": the runner keeps no difference
@@ -40,6 +40,12 @@ public:
     bool Ok() const { return m_ok; }
 
 private:
+    // Numbers are written in the machine's own (little-endian) order.
+    template <typename T>
+    void Scalar(T value)
+    {
+        Bytes(&value, sizeof value);
+    }
     void Bytes(const void* bytes, int64_t count);
 
     CStream& m_stream;
@@ -52,10 +58,10 @@ class SaveReader {
 public:
     explicit SaveReader(CStream& stream) : m_stream(stream) {}
 
-    int32_t S32();
-    uint32_t U32();
-    float F32();
-    double F64();
+    int32_t S32() { return Scalar<int32_t>(); }
+    uint32_t U32() { return Scalar<uint32_t>(); }
+    float F32() { return Scalar<float>(); }
+    double F64() { return Scalar<double>(); }
     uint8_t Flag() { return S32() != 0 ? 1 : 0; }
     // The absent-text marker reads back as the empty text.
     std::string Text();
@@ -72,6 +78,13 @@ public:
     int64_t BytesLeft() const;
 
 private:
+    template <typename T>
+    T Scalar()
+    {
+        T value{};
+        Bytes(&value, sizeof value);
+        return value;
+    }
     bool Bytes(void* out, int64_t count);
 
     CStream& m_stream;
