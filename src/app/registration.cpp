@@ -32,6 +32,7 @@
 #include "world/object_loader.h"
 #include "world/room.h"
 #include "world/room_table.h"
+#include "world/variable_list.h"
 #include "world/gamepad.h"
 #include "world/input_virtual_keys.h"
 
@@ -102,6 +103,7 @@ bool Options_Read(const PackageView& package, uint32_t offset, uint32_t length)
     }
     const GameOptions& options = Options();
     Code_Error_SetAllErrorsFatal(options.allErrorsFatal);
+    Variable_SetStrictReads(options.uninitialisedAreErrors);
     MainWindow_SetAltEnterAllowed(options.altEnterFullScreen);
     return true;
 }

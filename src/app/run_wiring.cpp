@@ -4,10 +4,17 @@
 #include "graphics/room_draw.h"
 #include "graphics/overlay.h"
 #include "graphics/game_window.h"
+#include "graphics/main_window.h"
 #include "graphics/screen.h"
+#include "graphics/virtual_keys_draw.h"
 #include "library/save_game_queue.h"
 #include "resources/timeline.h"
 #include "script/error_report.h"
+#include "script/vm.h"
+#include "world/event.h"
+#include "world/event_names.h"
+#include "world/game_state.h"
+#include "world/object.h"
 #include "world/instance_ops_collision.h"
 #include "world/instance.h"
 #include "world/input.h"
@@ -44,6 +51,32 @@ int32_t FindMomentUpTo(int32_t timeline, double position)
     return found != nullptr ? found->FindMomentUpTo(position) : -1;
 }
 
+// Where the error happened, as the report names it: the time line and step
+// of a moment, else the event's long name and the object that owns it.
+void DescribeErrorLocation(ErrorLocation* location)
+{
+    const CurrentEvent& current = Event_Current();
+    if (current.type == kEventTypeTimelineMoment) {
+        location->inTimeLine = true;
+        location->timeStep = current.number;
+        location->timeLineName = TimeLine_GetName(current.object);
+        return;
+    }
+    location->eventName = Event_Name(current.type, current.number);
+    location->objectName = Object_Name(current.object);
+}
+
+void InstallErrorReportHooks()
+{
+    ErrorReportHooks& hooks = Code_Error_Hooks();
+    hooks.describeLocation = &DescribeErrorLocation;
+    hooks.callStack = &VM_ErrorCallStack;
+    hooks.dumpVariables = &VM_ErrorVariables;
+    hooks.leaveFullscreen = [] { GR_D3D_LeaveFullscreen(); };
+    hooks.stopGame = &Run_StopFromError;
+    hooks.clearInput = &IO_Clear;
+}
+
 }  // namespace
 
 void Runner_InstallRunHooks()
@@ -66,7 +99,7 @@ void Runner_InstallRunHooks()
     hooks.applyFrictionGravity = [](CInstance* instance) { instance->ApplyFrictionGravity(); };
     hooks.pathStep = [](CInstance* instance) { return instance->PathStep(); };
     hooks.collisionPass = &Run_HandleCollisions;
-    Code_Error_Hooks().stopGame = &Run_StopFromError;
+    InstallErrorReportHooks();
     hooks.inputUpdate = &IO_Update;
     hooks.inputClear = &IO_Clear;
     hooks.clearVirtualKeys = &IO_VirtualKey_ClearAll;
@@ -74,8 +107,11 @@ void Runner_InstallRunHooks()
     hooks.joystickPass = &Run_HandleJoystick;
     hooks.mousePass = &Run_HandleMouse;
     Input_Hooks().windowToRoom = &Window_MouseToRoom;
-    Code_Error_Hooks().clearInput = &IO_Clear;
     hooks.doQueuedLoad = [] { Game_DoQueuedLoad(); };
+    hooks.resetDisplay = [] { Graphics::Reset(); };
+    hooks.setCursor = &Window_SetCursor;
+    hooks.windowInactive = &MainWindow_InBackground;
+    hooks.drawVirtualKeys = &IO_VirtualKeys_Draw;
 }
 
 }  // namespace bw

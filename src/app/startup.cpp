@@ -14,6 +14,7 @@
 #include "graphics/draw_2d.h"
 #include "graphics/main_window.h"
 #include "graphics/screen.h"
+#include "graphics/splash.h"
 #include "graphics/surfaces.h"
 #include "graphics/text.h"
 #include "graphics/texture_pages.h"
@@ -336,7 +337,7 @@ bool Brackwell_EarlyInit()
     Surface_InstallScreenHooks();
     Code_Constant_Init();
     Particle_Init();
-    Game_SetDefaultCaptions();
+    Run_InitCaptions();
     Sound_Startup();
     Variable_Init();
     // Game code compiled from here on reaches instances and variables
@@ -427,6 +428,10 @@ bool Brackwell_DoTheWork()
         return false;
     }
     ApplyHeaderToWorld();
+    if (!Room_CheckOrder()) {
+        ReportLoadFailure();
+        return false;
+    }
     Variable_Global_Init();
     Console().Printf("PrepareGame()\n");
     if (!PrepareGame()) {

@@ -29,13 +29,11 @@ bool Sound_Prepare() { return true; }
 void Audio_Prepare() {}
 void EmbeddedImages_Register() {}
 void Particle_Init() {}
-void Game_SetDefaultCaptions() {}
 void Sound_Startup() {}
 void HighScore_Init() {}
 void Physics_Init() {}
 void MP3_Init(IniFile&) {}
 void VaskM_SetAllowedOrientations(bool, bool, bool, bool) {}
-void Splash_DrawImage() {}
 void Particle_InitShapes() {}
 void Debug_InitRemoteInterface() {}
 void ScoreForm_Create() {}

@@ -53,7 +53,6 @@ void Audio_Prepare();      // audio
 // ---- Early start-up ----
 void EmbeddedImages_Register();  // platform: the built-in image table
 void Particle_Init();            // particles
-void Game_SetDefaultCaptions();  // world: score, lives and health captions
 void Sound_Startup();            // audio (empty by design)
 void HighScore_Init();           // online
 void Physics_Init();             // physics: debug message handler (-debug, "Debug" in options.ini)
@@ -64,7 +63,6 @@ void VaskM_SetAllowedOrientations(bool landscape, bool portrait, bool landscapeF
                                   bool portraitFlipped);  // online (nothing on this platform)
 
 // ---- Start-up stages ----
-void Splash_DrawImage();            // platform: the built-in splash image, drawn full window
 void Particle_InitShapes();         // particles
 void Debug_InitRemoteInterface();   // online (empty in this build)
 void ScoreForm_Create();            // world: the score form

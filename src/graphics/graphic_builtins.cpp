@@ -438,54 +438,54 @@ BW_BUILTIN(DrawLineWidthColor)
 BW_BUILTIN(DrawRectangle)
 {
     GR_DrawRectangle(Arg_Float(args[0]), Arg_Float(args[1]), Arg_Float(args[2]), Arg_Float(args[3]),
-                     Arg_Int(args[4]));
+                     Arg_Outline(args[4]));
 }
 BW_BUILTIN(DrawRectangleColor)
 {
     GR_DrawRectangleColour(Arg_Float(args[0]), Arg_Float(args[1]), Arg_Float(args[2]), Arg_Float(args[3]),
                            Arg_Colour(args[4]), Arg_Colour(args[5]), Arg_Colour(args[6]), Arg_Colour(args[7]),
-                           Arg_Int(args[8]));
+                           Arg_Outline(args[8]));
 }
 constexpr float kRoundRectCorner = 10.0f;
 BW_BUILTIN(DrawRoundRect)
 {
     GR_DrawRoundRect(Arg_Float(args[0]), Arg_Float(args[1]), Arg_Float(args[2]), Arg_Float(args[3]),
-                     kRoundRectCorner, kRoundRectCorner, Arg_Int(args[4]));
+                     kRoundRectCorner, kRoundRectCorner, Arg_Outline(args[4]));
 }
 BW_BUILTIN(DrawRoundRectColor)
 {
     GR_DrawRoundRectColour(Arg_Float(args[0]), Arg_Float(args[1]), Arg_Float(args[2]), Arg_Float(args[3]),
                            kRoundRectCorner, kRoundRectCorner, Arg_Colour(args[4]), Arg_Colour(args[5]),
-                           Arg_Int(args[6]));
+                           Arg_Outline(args[6]));
 }
 BW_BUILTIN(DrawTriangle)
 {
     GR_DrawTriangle(Arg_Float(args[0]), Arg_Float(args[1]), Arg_Float(args[2]), Arg_Float(args[3]),
-                    Arg_Float(args[4]), Arg_Float(args[5]), Arg_Int(args[6]));
+                    Arg_Float(args[4]), Arg_Float(args[5]), Arg_Outline(args[6]));
 }
 BW_BUILTIN(DrawTriangleColor)
 {
     GR_DrawTriangleColour(Arg_Float(args[0]), Arg_Float(args[1]), Arg_Float(args[2]), Arg_Float(args[3]),
                           Arg_Float(args[4]), Arg_Float(args[5]), Arg_Colour(args[6]), Arg_Colour(args[7]),
-                          Arg_Colour(args[8]), Arg_Int(args[9]));
+                          Arg_Colour(args[8]), Arg_Outline(args[9]));
 }
 BW_BUILTIN(DrawCircle)
 {
-    GR_DrawCircle(Arg_Float(args[0]), Arg_Float(args[1]), Arg_Float(args[2]), Arg_Int(args[3]));
+    GR_DrawCircle(Arg_Float(args[0]), Arg_Float(args[1]), Arg_Float(args[2]), Arg_Outline(args[3]));
 }
 BW_BUILTIN(DrawCircleColor)
 {
     GR_DrawCircleColour(Arg_Float(args[0]), Arg_Float(args[1]), Arg_Float(args[2]), Arg_Colour(args[3]),
-                        Arg_Colour(args[4]), Arg_Int(args[5]));
+                        Arg_Colour(args[4]), Arg_Outline(args[5]));
 }
 BW_BUILTIN(DrawEllipse)
 {
-    GR_DrawEllipse(Arg_Float(args[0]), Arg_Float(args[1]), Arg_Float(args[2]), Arg_Float(args[3]), Arg_Int(args[4]));
+    GR_DrawEllipse(Arg_Float(args[0]), Arg_Float(args[1]), Arg_Float(args[2]), Arg_Float(args[3]), Arg_Outline(args[4]));
 }
 BW_BUILTIN(DrawEllipseColor)
 {
     GR_DrawEllipseColour(Arg_Float(args[0]), Arg_Float(args[1]), Arg_Float(args[2]), Arg_Float(args[3]),
-                         Arg_Colour(args[4]), Arg_Colour(args[5]), Arg_Int(args[6]));
+                         Arg_Colour(args[4]), Arg_Colour(args[5]), Arg_Outline(args[6]));
 }
 BW_BUILTIN(DrawArrow)
 {

@@ -33,6 +33,12 @@ inline uint32_t Arg_Colour(const Value& value)
 {
     return static_cast<uint32_t>(Arg_Int(value));
 }
+// The outline flag of the shape built-ins, a boolean like every flag,
+// handed to the back ends as the 1 they test for.
+inline int32_t Arg_Outline(const Value& value)
+{
+    return Arg_Flag(value) ? 1 : 0;
+}
 
 // Table pieces in registration order: display to textures, text, sprites
 // to tiles, surfaces.

@@ -13,6 +13,10 @@ namespace bw {
 namespace {
 
 bool g_altEnterAllowed = false;
+// Whether the game window has the keyboard focus; the game may freeze while
+// it is in the background. A window that never reports focus (no display)
+// counts as in front.
+bool g_hasFocus = true;
 
 }  // namespace
 
@@ -46,6 +50,7 @@ bool MainWindow_Create(int32_t width, int32_t height, uint32_t headerFlags, cons
     WindowHandlers handlers = HostWindow_Handlers();
     handlers.altEnter = &MainWindow_OnAltEnter;
     handlers.close = &MainWindow_OnClose;
+    handlers.focus = &MainWindow_OnFocus;
     HostWindow_SetHandlers(handlers);
     ProcessMessages_SetPump(&HostWindow_PumpEvents);
     return true;
@@ -73,6 +78,16 @@ void MainWindow_SetAltEnterAllowed(bool allowed)
 void MainWindow_OnClose()
 {
     GameRunningFlag = 0;
+}
+
+void MainWindow_OnFocus(bool focused)
+{
+    g_hasFocus = focused;
+}
+
+bool MainWindow_InBackground()
+{
+    return !g_hasFocus;
 }
 
 void MainWindow_OnAltEnter()

@@ -20,6 +20,9 @@ uint32_t MainWindow_GetModifiers();
 // Alt+Enter switches full screen only while the game's options allow it.
 void MainWindow_SetAltEnterAllowed(bool allowed);
 void MainWindow_OnAltEnter();
+// Focus changes; in the background, a game whose options say so freezes.
+void MainWindow_OnFocus(bool focused);
+bool MainWindow_InBackground();
 // Closing the window stops the run.
 void MainWindow_OnClose();
 

@@ -121,10 +121,13 @@ bool ReadVariable(CodeExecContext& context, int32_t selector, int32_t id, int32_
 int32_t ReadOrFail(CodeExecContext& context, int32_t position, int32_t selector, int32_t id, int32_t index,
                    Value* out)
 {
+    Value_OutOfRange().failed = false;
     if (ReadVariable(context, selector, id, index, out)) {
         return kExecNormal;
     }
-    if (!Code_WorldAccess().strictReads()) {
+    // Reading outside an array is always an error; only unknown variables
+    // may read as 0.
+    if (!Value_OutOfRange().failed && !Code_WorldAccess().strictReads()) {
         Value_SetReal(*out, 0.0);
         return kExecNormal;
     }

@@ -17,6 +17,7 @@
 #include "script/operators.h"
 #include "script/resource_seams.h"
 #include "script/verifier_fusion.h"
+#include "script/vm_debug.h"
 #include "script/vm_operators.h"
 #include "script/world_access.h"
 
@@ -204,6 +205,20 @@ struct FrameArea {
 
 FrameArea g_frames;
 
+class Machine;
+// The innermost machine running; each keeps the one it interrupted.
+Machine* g_innermost = nullptr;
+
+// What a failing run saw before it unwound, kept for the report its caller
+// makes afterwards: the first failure wins, as for the pending message.
+struct FailureContext {
+    std::vector<ErrorStackFrame> frames;
+    ErrorVariableDump dump;
+    bool framesSet = false;
+    bool dumpSet = false;
+};
+FailureContext g_failure;
+
 class Machine {
 public:
     Machine(const VMProgram& program, const CCode& code, CInstance* self, CInstance* other, Value* result)
@@ -215,12 +230,16 @@ public:
           self_(self),
           other_(other),
           result_(result),
-          firstFrame_(g_frames.top)
+          firstFrame_(g_frames.top),
+          outer_(g_innermost)
     {
+        g_innermost = this;
+        g_failure = FailureContext{};
         Enter(program, code);
     }
     ~Machine()
     {
+        g_innermost = outer_;
         for (Local& local : locals_) {
             Value_Free(local.value);
         }
@@ -230,6 +249,13 @@ public:
 
     bool Run(VMSlot* stack);
 
+    // The frames of this machine and the ones it interrupted, innermost
+    // first, each at the instruction it is running.
+    void DescribeStack(std::vector<ErrorStackFrame>* frames) const;
+    // The innermost frame's set locals, and its self instance's and the
+    // global variables.
+    void DescribeVariables(ErrorVariableDump* dump) const;
+
 private:
     // Stops the run at op: releases what the stack holds after it and
     // reports the message at op's source line.
@@ -237,6 +263,12 @@ private:
     // adding its name to the message as Script_Execute does.
     bool Fail(const VMNativeOp* op, VMSlot* sp, const char* message)
     {
+        if (!g_failure.framesSet) {
+            callSite_ = op;
+            DescribeStack(&g_failure.frames);
+            DescribeVariables(&g_failure.dump);
+            g_failure.framesSet = g_failure.dumpSet = true;
+        }
         Release(op, sp);
         Code_Report_Error(code_->text.c_str(), code_->IsProgram(), PositionOf(op->offset), message);
         while (InScript()) {
@@ -274,7 +306,7 @@ private:
     }
 
     Local& LocalNamed(int32_t id);
-    static bool ReadLocal(const Local& local, int32_t index, Value* out);
+    bool ReadLocal(const Local& local, int32_t index, Value* out) const;
     static bool WriteLocal(Local& local, int32_t index, Value* in);
     bool Read(int32_t selector, int32_t id, int32_t index, Value* out);
     bool Write(int32_t selector, int32_t id, int32_t index, const Value* in);
@@ -553,6 +585,10 @@ private:
     // The scripts this machine runs on its own stack have the frames from
     // here to the area's top.
     ScriptFrame* const firstFrame_;
+    Machine* const outer_;
+    // The instruction that called out of the machine (or failed), for the
+    // stack an error report shows.
+    const VMNativeOp* callSite_ = nullptr;
     // Counts what may store into the argument slots behind the machine's
     // back: writes of variables through the world and calls it does not run
     // itself (a message pump included). While it stands still, a script's
@@ -584,10 +620,12 @@ Local& Machine::LocalNamed(int32_t id)
     return locals_.back();
 }
 
-bool Machine::ReadLocal(const Local& local, int32_t index, Value* out)
+// A local never stored into reads as an unset variable does: real 0, or a
+// failure when uninitialised variables are errors.
+bool Machine::ReadLocal(const Local& local, int32_t index, Value* out) const
 {
     if (!local.IsSet()) {
-        return false;
+        return !world_.strictReads();
     }
     if (index == kValueNoIndex) {
         Value_Copy(*out, local.value);
@@ -871,6 +909,7 @@ bool Machine::Call(const VMNativeOp*& op, VMSlot*& sp)
         }
     }
     ++outsideWrites_;
+    callSite_ = op;
     Value args[kMaxCallArguments];
     for (int32_t k = 0; k < argc; ++k) {
         args[k] = sp[-1 - k].v;  // argument 0 is the top item; its payload moves
@@ -906,6 +945,37 @@ bool Machine::Call(const VMNativeOp*& op, VMSlot*& sp)
     return true;
 }
 
+void Machine::DescribeStack(std::vector<ErrorStackFrame>* frames) const
+{
+    frames->clear();
+    const ScriptFrame* top = g_frames.top;
+    for (const Machine* machine = this; machine != nullptr; machine = machine->outer_) {
+        const VMNativeOp* at = machine->callSite_;
+        frames->push_back(VM_DescribeFrame(machine->program_->lines, *machine->code_, at != nullptr ? at->offset : 0));
+        for (const ScriptFrame* frame = top; frame-- != machine->firstFrame_;) {
+            frames->push_back(VM_DescribeFrame(frame->program->lines, *frame->code, frame->call->offset));
+        }
+        top = machine->firstFrame_;
+    }
+}
+
+void Machine::DescribeVariables(ErrorVariableDump* dump) const
+{
+    *dump = ErrorVariableDump{};
+    char head[32];
+    for (size_t i = localsBase_; i < locals_.size(); ++i) {
+        if (locals_[i].IsSet()) {
+            std::snprintf(head, sizeof head, "(%d) = ", locals_[i].id);
+            dump->locals += Code_Variable_GetName(locals_[i].id);
+            dump->locals += head;
+            world_.printValue(&dump->locals, locals_[i].value);
+            dump->locals += '\n';
+        }
+    }
+    world_.printVariables(self_, &dump->self);
+    world_.printVariables(nullptr, &dump->globals);
+}
+
 // Threaded dispatch: every handler ends by jumping straight to the code of
 // the next op's handler, whose address the op holds, so each op costs one
 // indirect jump whose prediction is tied to the op before it.
@@ -936,7 +1006,6 @@ bool Machine::Run(VMSlot* const stack)
         }
     };
     thread(*unit_);
-    const WorldAccess& world = world_;
     const VMNativeOp* op = unit_->ops.data();
     VMSlot* sp = stack;
     // The running script's locals; they move only when a script starts or
@@ -1012,10 +1081,7 @@ L_ReadVariable: {
     }
     ++sp;
     if (!read) {
-        if (world.strictReads()) {
-            return Fail(op, sp, ReadError(varSelector, op->b, varIndex));
-        }
-        Value_SetReal(sp[-1].v, 0.0);
+        return Fail(op, sp, ReadError(varSelector, op->b, varIndex));
     }
     BW_NEXT();
 }
@@ -1032,10 +1098,7 @@ L_PushLocal: {
     const bool read = ReadLocal(local, index, &sp->v);
     ++sp;
     if (!read) {
-        if (world.strictReads()) {
-            return Fail(op, sp, ReadError(kSelectorLocal, op->b, index));
-        }
-        Value_SetReal(sp[-1].v, 0.0);
+        return Fail(op, sp, ReadError(kSelectorLocal, op->b, index));
     }
     BW_NEXT();
 }
@@ -1454,6 +1517,26 @@ bool VM_Exec(const VMProgram& program, const CCode& code, CInstance* self, CInst
     }
     stack.reserved = base;
     return ran;
+}
+
+void VM_ErrorCallStack(std::vector<ErrorStackFrame>* frames)
+{
+    if (g_failure.framesSet) {
+        *frames = std::move(g_failure.frames);
+        g_failure.framesSet = false;
+    } else if (g_innermost != nullptr) {
+        g_innermost->DescribeStack(frames);
+    }
+}
+
+void VM_ErrorVariables(ErrorVariableDump* dump)
+{
+    if (g_failure.dumpSet) {
+        *dump = std::move(g_failure.dump);
+        g_failure.dumpSet = false;
+    } else if (g_innermost != nullptr) {
+        g_innermost->DescribeVariables(dump);
+    }
 }
 
 void VM_SetTrace(bool trace)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "script/bytecode_generator.h"
+#include "script/error_report.h"
 #include "script/value.h"
 #include "script/verifier.h"
 
@@ -29,6 +30,12 @@ struct VMProgram {
 // way leaves result untouched. False after a run-time error, whose message
 // is pending (Code_Error_PendingMessage).
 bool VM_Exec(const VMProgram& program, const CCode& code, CInstance* self, CInstance* other, Value* result);
+
+// What an error report shows of the machines: the frames running, innermost
+// first, and the variables of the innermost one. A run that failed keeps
+// what it saw before unwinding, for the report its caller makes next.
+void VM_ErrorCallStack(std::vector<ErrorStackFrame>* frames);
+void VM_ErrorVariables(ErrorVariableDump* dump);
 
 // "-trace": each run writes "script = <unit>" and each built-in call
 // "func call = <name>" to the console.

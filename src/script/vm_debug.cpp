@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "script/bytecode.h"
+#include "script/code_unit.h"
 
 namespace bw {
 
@@ -138,6 +139,12 @@ std::string VM_SourceLineText(const VMLinePair* pair, const char* text)
         line.resize(cut);
     }
     return line;
+}
+
+ErrorStackFrame VM_DescribeFrame(const std::vector<VMLinePair>& lines, const CCode& code, uint32_t offset)
+{
+    const VMLinePair* pair = VM_OffsetToLine(lines, static_cast<int32_t>(offset));
+    return {code.name, Code_PositionToLine(pair, code.text.c_str()), VM_SourceLineText(pair, code.text.c_str())};
 }
 
 }  // namespace bw

@@ -10,8 +10,11 @@
 #include <vector>
 
 #include "script/bytecode_generator.h"
+#include "script/error_report.h"
 
 namespace bw {
+
+class CCode;
 
 inline constexpr int32_t kBreakpointSlots = 255;
 inline constexpr int32_t kBreakpointNone = 255;  // table full / not recorded
@@ -36,5 +39,9 @@ int32_t Code_PositionToLine(const VMLinePair* pair, const char* text);
 // The source line holding the pair's position (at most 254 bytes), or
 // "<unknown source line>".
 std::string VM_SourceLineText(const VMLinePair* pair, const char* text);
+
+// One frame of an error report: the unit's name, the line of the
+// instruction at offset and that line's text.
+ErrorStackFrame VM_DescribeFrame(const std::vector<VMLinePair>& lines, const CCode& code, uint32_t offset);
 
 }  // namespace bw

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "script/value.h"
@@ -79,6 +80,12 @@ struct WorldAccess {
     // Values) at slots of its own for each.
     Value** argumentSlots = nullptr;
     int32_t* argumentCount = nullptr;
+
+    // Error reports: a value as variable dumps show it, and the variables
+    // of an instance (of the global scope for null), one "name(id) = value"
+    // line each.
+    void (*printValue)(std::string* out, const Value& value) = [](std::string*, const Value&) {};
+    void (*printVariables)(const CInstance* instance, std::string* out) = [](const CInstance*, std::string*) {};
 
     // Built-in variables: id by exact name (-1 none) and name by id.
     int32_t (*findBuiltinVariable)(const char* name) = [](const char*) { return -1; };

@@ -27,7 +27,8 @@ inline constexpr int32_t kEventKeyRelease = 10;
 // An object's event table has room for one type more than game code names.
 inline constexpr int32_t kEventTypeCount = 12;
 // Event numbers 0..255: the per-event object lists have that many slots, so
-// a package event numbered beyond them is refused at load.
+// a package event numbered beyond them is refused at load. Collision events
+// are numbered by object and run to the package's object count instead.
 inline constexpr int32_t kEventNumberCount = 256;
 
 // The event type a timeline moment runs under.

@@ -61,9 +61,11 @@ public:
     // read takes one from *entriesLeft: records may share lists, and the
     // budget keeps a crafted chunk from costing more than its size. False,
     // with the reason in *error, for anything that does not lie inside the
-    // package, does not fit the event table or exceeds the budget.
-    bool LoadFromChunk(const PackageView& package, uint32_t recordOffset, uint32_t format, uint32_t* entriesLeft,
-                       std::string* error);
+    // package, does not fit the event table or exceeds the budget. A
+    // collision event is numbered by the other object, so its number must
+    // be below objectCount, the package's object count.
+    bool LoadFromChunk(const PackageView& package, uint32_t recordOffset, uint32_t format, uint32_t objectCount,
+                       uint32_t* entriesLeft, std::string* error);
 
     void SetName(const char* text) { name = text != nullptr ? text : ""; }
     void TakeName(std::string&& text) { name = std::move(text); }

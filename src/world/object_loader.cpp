@@ -127,7 +127,7 @@ std::string EventName(int32_t type, uint32_t number)
 }  // namespace
 
 bool CObject::LoadFromChunk(const PackageView& package, uint32_t recordOffset, uint32_t format,
-                            uint32_t* entriesLeft, std::string* error)
+                            uint32_t objectCount, uint32_t* entriesLeft, std::string* error)
 {
     Clear();
     RecordReader record(package, recordOffset, error);
@@ -185,9 +185,11 @@ bool CObject::LoadFromChunk(const PackageView& package, uint32_t recordOffset, u
                 return record.Fail("an event of type " + std::to_string(type) + " lies outside the package");
             }
             const uint32_t number = numberWord & ~kEventNumberMarker;
-            if (number >= static_cast<uint32_t>(kEventNumberCount)) {
+            const uint32_t numberLimit =
+                type == kEventCollision ? objectCount : static_cast<uint32_t>(kEventNumberCount);
+            if (number >= numberLimit) {
                 return record.Fail(EventName(static_cast<int32_t>(type), number) + " has a number above " +
-                                   std::to_string(kEventNumberCount - 1));
+                                   std::to_string(static_cast<int64_t>(numberLimit) - 1));
             }
             if (number >= slots.size()) {
                 slots.resize(number + 1);
@@ -221,7 +223,8 @@ bool Object_LoadChunk(const PackageView& package, uint32_t offset, uint32_t leng
             continue;
         }
         auto object = std::make_unique<CObject>(static_cast<int32_t>(index));
-        if (!object->LoadFromChunk(package, records[index], format, &entriesLeft, &error)) {
+        if (!object->LoadFromChunk(package, records[index], format, static_cast<uint32_t>(records.size()),
+                                   &entriesLeft, &error)) {
             Console().Printf("Error on load\nOBJT: object %zu: %s\n", index, error.c_str());
             Object_FreeAll();
             return false;

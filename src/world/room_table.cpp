@@ -152,6 +152,23 @@ bool Room_Assign(int32_t dest, int32_t src)
     return true;
 }
 
+bool Room_CheckOrder()
+{
+    const std::vector<int32_t>& order = Room_Order();
+    if (order.empty()) {
+        Console().Printf("Error on load\nThe room order is empty: the game has no first room\n");
+        return false;
+    }
+    for (size_t at = 0; at < order.size(); ++at) {
+        if (!Room_Exists(order[at])) {
+            Console().Printf("Error on load\nRoom order entry %zu names room %d, which does not exist\n", at,
+                             order[at]);
+            return false;
+        }
+    }
+    return true;
+}
+
 int32_t Room_First()
 {
     const std::vector<int32_t>& order = Room_Order();

@@ -39,6 +39,10 @@ int32_t Room_Duplicate(int32_t index);
 // False unless both exist.
 bool Room_Assign(int32_t dest, int32_t src);
 
+// A game needs a first room, and every entry of the order must name a
+// room of the table: otherwise logs the load error and answers false.
+bool Room_CheckOrder();
+
 // The room order: first and last entry, -1 when the order is empty.
 int32_t Room_First();
 int32_t Room_Last();

@@ -321,6 +321,21 @@ void Run_EndGame()
     }
 }
 
+void Run_InitCaptions()
+{
+    Run_ResetLoopState();
+    Run_SetStepCounter(0);
+    DisplayState& display = Display_State();
+    display.transitionKind = 0;
+    display.viewCurrent = 0;
+    GameCounters& counters = Game_Counters();
+    counters = GameCounters{};
+    counters.showScore = true;
+    counters.lives = -1;
+    counters.health = 100.0;
+    counters.captionHealth = "Health: ";
+}
+
 void Run_FreeCarried()
 {
     for (CInstance* carried : g_carried) {

@@ -26,6 +26,11 @@ void StartGame();
 // Ends the run: game-end events, every run-time room deleted.
 void Run_EndGame();
 
+// Sets the run globals to their first values (early start-up): no run,
+// no pause, score 0 shown, lives -1 and health 100 hidden, "Health: " as
+// the health caption, no cursor sprite, draw events on.
+void Run_InitCaptions();
+
 // Deletes the copies of persistent instances still waiting for the next
 // room (shut-down, game end).
 void Run_FreeCarried();

@@ -98,6 +98,10 @@ void World_RegisterScriptAccess()
     static_assert(kScriptArgumentSlots == kScriptArgumentSlotCount);
     access.argumentSlots = &Script_Arguments().values;
     access.argumentCount = &Script_Arguments().count;
+    access.printValue = [](std::string* out, const Value& value) { Variable_PrintValue(*out, value); };
+    access.printVariables = [](const CInstance* instance, std::string* out) {
+        (instance != nullptr ? *instance->i_vars : Variable_GlobalList()).Print(*out);
+    };
     access.findBuiltinVariable = &Variable_BuiltIn_Find;
     access.builtinVariableName = &Variable_BuiltIn_Name;
 
