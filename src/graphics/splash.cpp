@@ -3,9 +3,9 @@
 #include "graphics/builtin_images.h"
 #include "graphics/draw_textured.h"
 #include "graphics/graphics_3d.h"
-#include "graphics/screen.h"
 #include "graphics/transforms.h"
 #include "graphics/vertex_batch.h"
+#include "host/window.h"
 
 namespace bw {
 
@@ -16,7 +16,7 @@ void Splash_DrawImage()
         return;
     }
     int32_t width = 0, height = 0;
-    GR_GetClientSize(width, height);
+    HostWindow_GetClientSize(width, height);
     const auto w = static_cast<float>(width), h = static_cast<float>(height);
     GR_3D_Set(false);
     GR_SetViewport(0, 0, width, height);

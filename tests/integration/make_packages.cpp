@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/playback_script.h"
 #include "unit/app/test_package.h"
@@ -68,6 +70,17 @@ int main(int argc, char** argv)
     Save(folder, "bad_form_length.win", headerOnly, true);
     Save(folder, "unknown_function.win", UnknownFunction());
     Save(folder, "unknown_chunk.win", WithUnknownChunk());
+    // Room orders that leave the game without a first room: none at all, a
+    // room the package does not have, a negative index.
+    const std::pair<const char*, std::vector<int32_t>> roomOrders[] = {
+        {"empty_room_order.win", {}}, {"missing_room.win", {0}}, {"negative_room.win", {-1}}};
+    for (const auto& [name, order] : roomOrders) {
+        TestPackage package;
+        TestHeader header;
+        header.roomOrder = order;
+        bw::test::WriteHeader(package, header);
+        Save(folder, name, package);
+    }
     // Input for the keys game: the right arrow held for ten steps, then a click.
     const bool keys = bw::test::PlaybackScript_Write(folder + "/keys.playback",
                                                      "10 down 39; 20 up 39; 30 mouse 100 120 press 1", 60);

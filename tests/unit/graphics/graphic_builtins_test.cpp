@@ -301,5 +301,24 @@ TEST_F(GraphicBuiltinsDrawing, DrawEnableDrawEventTakesOnlyOneReal)
     EXPECT_TRUE(Run_DrawEvents());
 }
 
+// The outline argument is a boolean like every flag: true from 0.5.
+TEST_F(GraphicBuiltinsDrawing, OutlineArgumentsAreBooleans)
+{
+    struct Case {
+        double flag;
+        bool outlined;
+    };
+    const Case cases[] = {{0.0, false}, {0.4, false}, {0.5, true}, {0.7, true}, {1.0, true}, {1.2, true}, {2.0, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.flag);
+        CallBuiltin("draw_rectangle", {20.0, 20.0, 30.0, 30.0, c.flag});
+        CallBuiltin("draw_circle", {50.0, 50.0, 8.0, c.flag});
+        for (const DrawnBatch& batch : Drawn()) {
+            const bool lines = batch.type == PrimitiveLineStrip || batch.type == PrimitivePointList;
+            EXPECT_EQ(lines, c.outlined) << "primitive " << batch.type;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace bw
