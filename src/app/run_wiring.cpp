@@ -66,7 +66,9 @@ void DescribeErrorLocation(ErrorLocation* location)
     location->objectName = Object_Name(current.object);
 }
 
-void InstallErrorReportHooks()
+}  // namespace
+
+void Runner_InstallErrorReportHooks()
 {
     ErrorReportHooks& hooks = Code_Error_Hooks();
     hooks.describeLocation = &DescribeErrorLocation;
@@ -76,8 +78,6 @@ void InstallErrorReportHooks()
     hooks.stopGame = &Run_StopFromError;
     hooks.clearInput = &IO_Clear;
 }
-
-}  // namespace
 
 void Runner_InstallRunHooks()
 {
@@ -99,7 +99,7 @@ void Runner_InstallRunHooks()
     hooks.applyFrictionGravity = [](CInstance* instance) { instance->ApplyFrictionGravity(); };
     hooks.pathStep = [](CInstance* instance) { return instance->PathStep(); };
     hooks.collisionPass = &Run_HandleCollisions;
-    InstallErrorReportHooks();
+    Runner_InstallErrorReportHooks();
     hooks.inputUpdate = &IO_Update;
     hooks.inputClear = &IO_Clear;
     hooks.clearVirtualKeys = &IO_VirtualKey_ClearAll;

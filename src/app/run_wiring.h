@@ -6,5 +6,10 @@
 namespace bw {
 
 void Runner_InstallRunHooks();
+// What error reports learn from the layers above the script engine: where
+// the error happened (event and object, or time line and step), the
+// machine's frames and variables, leaving full screen, clearing input and
+// stopping the game. Part of Runner_InstallRunHooks.
+void Runner_InstallErrorReportHooks();
 
 }  // namespace bw

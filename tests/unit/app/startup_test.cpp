@@ -21,6 +21,7 @@
 #include "script/function_table.h"
 #include "support/scratch_folder.h"
 #include "unit/app/test_package.h"
+#include "world/variable_list.h"
 
 namespace bw {
 namespace {
@@ -128,6 +129,30 @@ TEST_F(StartupTest, HeaderSteamBitCountsAsTheSwitchBeforeRegistration)
     EXPECT_TRUE(Startup().steam);
     EXPECT_TRUE(Logged("Networking..Vask..Fini\n"));
     Code_Function_Free();
+}
+
+TEST_F(StartupTest, TheUninitialisedVariablesOptionMakesReadsStrict)
+{
+    constexpr uint32_t kOptionWords = 35, kUninitialisedAreErrors = 33;
+    for (const bool strict : {true, false}) {
+        SCOPED_TRACE(strict);
+        Variable_SetStrictReads(!strict);
+        test::TestPackage package;
+        test::WriteHeader(package, test::TestHeader{});
+        package.BeginChunk("OPTN");
+        for (uint32_t word = 0; word <= kOptionWords; ++word) {  // the last: no constants
+            package.U32(word == kUninitialisedAreErrors && strict ? 1 : 0);
+        }
+        package.EndChunk();
+        const std::vector<uint8_t> bytes = package.Finish();
+        Registration_InstallPackageReaders();
+        Package_SetImage(bytes.data(), bytes.size());
+        ASSERT_TRUE(Code_Load());
+        LoadGameData();
+        EXPECT_EQ(Variable_StrictReads(), strict);
+        Code_Function_Free();
+    }
+    Variable_SetStrictReads(false);
 }
 
 TEST_F(StartupTest, LoadingFindsTheOptionsAndDebugFilesBesideThePackage)

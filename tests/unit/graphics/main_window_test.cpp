@@ -54,16 +54,5 @@ TEST_F(MainWindowTest, ClosingTheWindowStopsTheRun)
     EXPECT_EQ(GameRunningFlag, 0);
 }
 
-TEST_F(MainWindowTest, LosingTheFocusPutsTheGameInTheBackground)
-{
-    ASSERT_TRUE(MainWindow_Create(64, 64, 0, nullptr));
-    ASSERT_NE(HostWindow_Handlers().focus, nullptr);
-    EXPECT_FALSE(MainWindow_InBackground());
-    HostWindow_Handlers().focus(false);
-    EXPECT_TRUE(MainWindow_InBackground());
-    HostWindow_Handlers().focus(true);
-    EXPECT_FALSE(MainWindow_InBackground());
-}
-
 }  // namespace
 }  // namespace bw

@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "app/run_wiring.h"
 #include "chunk_image.h"
 #include "code_fixture.h"
+#include "script/error_report.h"
 #include "world/event.h"
 
 namespace bw::test {
@@ -223,6 +225,19 @@ TEST_F(TimeLineMomentTest, MomentRunsUnderTheTimelinesEventGlobals)
     EXPECT_EQ(Event_Current().type, 3);
     EXPECT_EQ(Event_Current().number, 1);
     EXPECT_EQ(Event_Current().object, 7);
+}
+
+TEST_F(TimeLineMomentTest, AnErrorInAMomentNamesTheTimeLineAndTheStep)
+{
+    Runner_InstallErrorReportHooks();
+    Code_Error_ResetState();
+    LoadMoments("", "a[0] = 1; b = a[4];");
+    TimeLine_PerformMoment(self, self, 0, 1);
+    const std::string report = Code_Error_LastText() != nullptr ? Code_Error_LastText() : "";
+    Code_Error_Hooks() = ErrorReportHooks{};
+    Code_Error_ResetState();
+    NewRoomRequest = -1;
+    EXPECT_NE(report.find("ERROR in\naction number 1\nat time step20\nof time line tl_a:\n"), std::string::npos) << report;
 }
 
 TEST_F(TimeLineMomentTest, NothingRunsWhileARoomChangeIsPending)

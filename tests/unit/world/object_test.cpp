@@ -128,6 +128,25 @@ TEST_F(ObjectLoadTest, MalformedRecordsAreRefusedWithTheirReason)
     }
 }
 
+// Collision events are numbered by the other object, so games with hundreds
+// of objects have them far above the other events' numbers.
+TEST_F(ObjectLoadTest, CollisionEventsRunToTheObjectCount)
+{
+    constexpr int32_t kObjects = 301;
+    std::vector<ObjectSpec> objects;
+    for (int32_t i = 0; i < kObjects; ++i) {
+        objects.emplace_back("o" + std::to_string(i));
+    }
+    objects[0].events = {{kEventCollision, kObjects - 1, "note()"}};
+    ASSERT_TRUE(Load(objects)) << ConsoleLines();
+    EXPECT_TRUE(Object_Find(0)->HasEvent(kEventCollision, kObjects - 1));
+
+    objects[0].events = {{kEventCollision, kObjects, "note()"}};
+    ConsoleLines().clear();
+    EXPECT_FALSE(Load(objects));
+    EXPECT_NE(ConsoleLines().find("event (4, 301) has a number above 300"), std::string::npos) << ConsoleLines();
+}
+
 TEST_F(ObjectLoadTest, TruncatedChunkOrRecordIsRefused)
 {
     image = std::make_unique<ObjtImage>(std::vector<ObjectSpec>{{"cut", -1, {{kEventDraw, 0, "note()"}}}}, 13);

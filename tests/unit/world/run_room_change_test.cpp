@@ -129,6 +129,33 @@ TEST_F(RunRoomChangeTest, EndingTheGameDeletesEveryRunRoomAndTheCarriedCopies)
     EXPECT_EQ(Game_Counters().score, 0);
 }
 
+TEST_F(RunRoomChangeTest, TheRunGlobalsStartWithTheirFirstValues)
+{
+    Game_Counters().health = 3.0;
+    Game_Counters().showScore = false;
+    Display_State().viewCurrent = 4;
+    Run_SetStepCounter(9);
+    Run_SetDrawEvents(false);
+    Run_InitCaptions();
+    const GameCounters& counters = Game_Counters();
+    EXPECT_EQ(counters.score, 0);
+    EXPECT_EQ(counters.lives, -1);
+    EXPECT_EQ(counters.health, 100.0);
+    EXPECT_TRUE(counters.showScore);
+    EXPECT_FALSE(counters.showLives);
+    EXPECT_FALSE(counters.showHealth);
+    EXPECT_FALSE(counters.captionChanged);
+    EXPECT_EQ(counters.captionHealth, "Health: ");
+    EXPECT_EQ(counters.captionScore, "");
+    EXPECT_EQ(counters.captionLives, "");
+    EXPECT_EQ(counters.cursorSprite, -1);
+    EXPECT_EQ(Display_State().viewCurrent, 0);
+    EXPECT_EQ(Display_State().transitionKind, 0);
+    EXPECT_EQ(Run_StepCounter(), 0);
+    EXPECT_TRUE(Run_DrawEvents());
+    EXPECT_EQ(GameRunningFlag, 0);
+}
+
 TEST_F(RunRoomChangeTest, AnEmptyRoomOrderStartsNoRoom)
 {
     Room_Order().clear();
