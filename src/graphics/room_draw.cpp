@@ -366,14 +366,9 @@ void DrawThroughView(int32_t index, const RoomView& view)
 // own yet.
 void DrawGuiPass()
 {
-    const int32_t width = GR_GetScreenWidth();
-    const int32_t height = GR_GetScreenHeight();
     const bool was3D = GR_3D_IsOn();
-    GR_VB_Flush();
-    GR_3D_Set(false);
-    GR_SetViewport(0, 0, width, height);
-    GR_SetViewProjection(0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height), 0.0f);
-    Room_DrawEvent64Pass(RoomDrawRectangle{0, 0, width, height});
+    GR_SetWindowProjection();
+    Room_DrawEvent64Pass(RoomDrawRectangle{0, 0, GR_GetScreenWidth(), GR_GetScreenHeight()});
     GR_3D_Set(was3D);
 }
 

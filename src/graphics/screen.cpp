@@ -7,6 +7,7 @@
 #include "graphics/device/device.h"
 #include "graphics/display.h"
 #include "graphics/game_window.h"
+#include "graphics/graphics_3d.h"
 #include "graphics/overlay_hooks.h"
 #include "graphics/render_state.h"
 #include "graphics/texture_records.h"
@@ -588,6 +589,16 @@ int32_t GR_GetScreenWidth()
 int32_t GR_GetScreenHeight()
 {
     return g_screen.gameWindow.h;
+}
+
+void GR_SetWindowProjection()
+{
+    const int32_t width = GR_GetScreenWidth();
+    const int32_t height = GR_GetScreenHeight();
+    GR_VB_Flush();
+    GR_3D_Set(false);
+    GR_SetViewport(0, 0, width, height);
+    GR_SetViewProjection(0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height), 0.0f);
 }
 
 int32_t GR_GetDisplayWidth()

@@ -55,6 +55,9 @@ void GR_D3D_InitTimerAndFont();
 void GR_SetScreenSize(int32_t w, int32_t h);
 int32_t GR_GetScreenWidth();
 int32_t GR_GetScreenHeight();
+// Flushes, leaves 3D, and places what is drawn next in the game window's
+// pixels (what the GUI and the virtual keys use).
+void GR_SetWindowProjection();
 int32_t GR_GetDisplayWidth();
 int32_t GR_GetDisplayHeight();
 void GR_GetBackBufferSize(int32_t& w, int32_t& h);

@@ -1,9 +1,7 @@
 #include "graphics/virtual_keys_draw.h"
 
 #include "graphics/device/device.h"
-#include "graphics/graphics_3d.h"
 #include "graphics/screen.h"
-#include "graphics/transforms.h"
 #include "graphics/vertex_batch.h"
 #include "world/input_virtual_keys.h"
 
@@ -13,18 +11,6 @@ namespace {
 
 constexpr float kKeyDepth = 0.5f;
 constexpr uint32_t kKeyColour = 0xFFFFFFFF;
-
-// The frame's last projection may be a view's: keys are placed in the
-// window.
-void UseWindowProjection()
-{
-    const int32_t width = GR_GetScreenWidth();
-    const int32_t height = GR_GetScreenHeight();
-    GR_VB_Flush();
-    GR_3D_Set(false);
-    GR_SetViewport(0, 0, width, height);
-    GR_SetViewProjection(0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height), 0.0f);
-}
 
 }  // namespace
 
@@ -36,8 +22,10 @@ void IO_VirtualKeys_Draw()
         if (key == nullptr || (key->flags & kVirtualKeyShown) == 0) {
             continue;
         }
+        // The frame's last projection may be a view's: keys are placed in
+        // the window.
         if (!projected) {
-            UseWindowProjection();
+            GR_SetWindowProjection();
             projected = true;
         }
         auto* v = reinterpret_cast<Vertex2DTex*>(
