@@ -14,12 +14,21 @@ namespace bw {
 namespace {
 
 // Years beyond this are past any calendar the host can name.
-constexpr double kLatestYear = 1e9;
+constexpr int64_t kLatestYear = 1000000000;
 
 
 BW_BUILTIN(DateCurrent)
 {
     Value_SetReal(*result, Date_Now());
+}
+
+// Fields far outside their ranges roll over into years beyond any calendar;
+// holding them here keeps the sums below and in the library from
+// overflowing.
+int CalendarField(int64_t value)
+{
+    constexpr int64_t kReach = 10000000;
+    return static_cast<int>(std::clamp<int64_t>(value, -kReach, kReach));
 }
 
 // The local moment of calendar fields: year, month (1..12) and day, then the
@@ -28,12 +37,12 @@ double LocalMoment(double year, int32_t month, int32_t day, int32_t hour, int32_
 {
     std::tm fields{};
     // Years before 1900 are taken as 1900, which the fields cannot go below.
-    fields.tm_year = static_cast<int>(std::clamp(std::nearbyint(year) - 1900.0, 0.0, kLatestYear));
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    fields.tm_hour = hour;
-    fields.tm_min = minute;
-    fields.tm_sec = second;
+    fields.tm_year = static_cast<int>(std::clamp<int64_t>(int64_t{Real_RoundToInt32(year)} - 1900, 0, kLatestYear));
+    fields.tm_mon = CalendarField(int64_t{month} - 1);
+    fields.tm_mday = CalendarField(day);
+    fields.tm_hour = CalendarField(hour);
+    fields.tm_min = CalendarField(minute);
+    fields.tm_sec = CalendarField(second);
     return Date_FromLocalFields(fields);
 }
 
@@ -70,7 +79,7 @@ bool WholeNumbers(int32_t argc, const Value* args)
 
 bool ValidDate(double year, double month, double day)
 {
-    if (year < 0 || year > kLatestYear || month < 1 || month > 12 || day < 1) return false;
+    if (year < 0 || year > static_cast<double>(kLatestYear) || month < 1 || month > 12 || day < 1) return false;
     return day <= Date_DaysInMonth(static_cast<int64_t>(year), static_cast<int32_t>(month));
 }
 

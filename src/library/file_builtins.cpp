@@ -26,22 +26,6 @@ namespace {
 constexpr size_t kLegacyLineLimit = 32767;
 constexpr size_t kParameterLimit = 1023;
 
-const char* NameOf(const Value& value)
-{
-    return Arg_IsString(value) ? Value_String(value) : nullptr;
-}
-
-const char* TextOf(const Value& value)
-{
-    const char* text = NameOf(value);
-    return text != nullptr ? text : "";
-}
-
-void SetText(Value* result, const std::string& text)
-{
-    Result_SetString(result, text.c_str());
-}
-
 // A memory-manager text handed to game code, then freed.
 void SetOwnedText(Value* result, char* text)
 {
@@ -64,7 +48,7 @@ constexpr const char* kNotOpened = "File is not opened.";
 
 BW_BUILTIN(FileBinOpen)
 {
-    Value_SetReal(*result, BinaryFile_Open(NameOf(args[0]), Arg_Round(args[1])));
+    Value_SetReal(*result, BinaryFile_Open(Arg_Text(args[0]), Arg_Round(args[1])));
 }
 
 BW_BUILTIN(FileBinRewrite)
@@ -122,7 +106,7 @@ bool CanOpenText(const Value& name, Value* result)
         Code_Error_Runtime("Cannot open another file (maximum exceeded).", false);
         return false;
     }
-    if (NameOf(name) == nullptr) {
+    if (Arg_Text(name) == nullptr) {
         Console().Printf("ERROR!!! :: wrong type for filename\n");
         return false;
     }
@@ -131,22 +115,22 @@ bool CanOpenText(const Value& name, Value* result)
 
 BW_BUILTIN(FileTextOpenRead)
 {
-    if (CanOpenText(args[0], result)) Value_SetReal(*result, TextFile_OpenRead(NameOf(args[0])));
+    if (CanOpenText(args[0], result)) Value_SetReal(*result, TextFile_OpenRead(Arg_Text(args[0])));
 }
 
 BW_BUILTIN(FileTextOpenWrite)
 {
-    if (CanOpenText(args[0], result)) Value_SetReal(*result, TextFile_OpenWrite(NameOf(args[0]), false));
+    if (CanOpenText(args[0], result)) Value_SetReal(*result, TextFile_OpenWrite(Arg_Text(args[0]), false));
 }
 
 BW_BUILTIN(FileTextOpenAppend)
 {
-    if (CanOpenText(args[0], result)) Value_SetReal(*result, TextFile_OpenWrite(NameOf(args[0]), true));
+    if (CanOpenText(args[0], result)) Value_SetReal(*result, TextFile_OpenWrite(Arg_Text(args[0]), true));
 }
 
 BW_BUILTIN(FileTextOpenFromString)
 {
-    if (CanOpenText(args[0], result)) Value_SetReal(*result, TextFile_OpenString(NameOf(args[0])));
+    if (CanOpenText(args[0], result)) Value_SetReal(*result, TextFile_OpenString(Arg_Text(args[0])));
 }
 
 BW_BUILTIN(FileTextClose)
@@ -192,7 +176,7 @@ BW_BUILTIN(FileTextEoln)
 
 BW_BUILTIN(FileTextReadString)
 {
-    if (MemoryFile* file = TextReader(args[0])) SetText(result, TextReader_ReadString(file));
+    if (MemoryFile* file = TextReader(args[0])) Result_SetString(result, TextReader_ReadString(file));
 }
 
 BW_BUILTIN(FileTextReadReal)
@@ -205,7 +189,7 @@ BW_BUILTIN(FileTextReadReal)
 
 BW_BUILTIN(FileTextReadln)
 {
-    if (MemoryFile* file = TextReader(args[0])) SetText(result, TextReader_ReadLine(file, kLegacyLineLimit));
+    if (MemoryFile* file = TextReader(args[0])) Result_SetString(result, TextReader_ReadLine(file, kLegacyLineLimit));
 }
 
 // Writes text to a handle (kLegacyTextFile for the legacy file), reporting
@@ -221,7 +205,7 @@ void Write(int32_t handle, const std::string& text)
 
 BW_BUILTIN(FileTextWriteString)
 {
-    Write(TextHandle(args[0]), TextOf(args[1]));
+    Write(TextHandle(args[0]), Arg_TextOrEmpty(args[1]));
 }
 
 BW_BUILTIN(FileTextWriteReal)
@@ -238,17 +222,17 @@ BW_BUILTIN(FileTextWriteln)
 
 BW_BUILTIN(FileOpenRead)
 {
-    LegacyFile_OpenRead(NameOf(args[0]));
+    LegacyFile_OpenRead(Arg_Text(args[0]));
 }
 
 BW_BUILTIN(FileOpenWrite)
 {
-    LegacyFile_OpenWrite(NameOf(args[0]), false);
+    LegacyFile_OpenWrite(Arg_Text(args[0]), false);
 }
 
 BW_BUILTIN(FileOpenAppend)
 {
-    LegacyFile_OpenWrite(NameOf(args[0]), true);
+    LegacyFile_OpenWrite(Arg_Text(args[0]), true);
 }
 
 BW_BUILTIN(FileClose)
@@ -264,7 +248,7 @@ BW_BUILTIN(FileEof)
 BW_BUILTIN(FileReadString)
 {
     if (MemoryFile* file = Reader(kLegacyTextFile, kLegacyNotForReading)) {
-        SetText(result, TextReader_ReadStringAndLineEnd(file, kLegacyLineLimit));
+        Result_SetString(result, TextReader_ReadStringAndLineEnd(file, kLegacyLineLimit));
     }
 }
 
@@ -279,13 +263,13 @@ BW_BUILTIN(FileReadReal)
 BW_BUILTIN(FileReadln)
 {
     if (MemoryFile* file = Reader(kLegacyTextFile, kLegacyNotForReading)) {
-        SetText(result, TextReader_ReadLine(file, kLegacyLineLimit));
+        Result_SetString(result, TextReader_ReadLine(file, kLegacyLineLimit));
     }
 }
 
 BW_BUILTIN(FileWriteString)
 {
-    Write(kLegacyTextFile, TextOf(args[0]));
+    Write(kLegacyTextFile, Arg_TextOrEmpty(args[0]));
 }
 
 BW_BUILTIN(FileWriteReal)
@@ -302,39 +286,39 @@ BW_BUILTIN(FileWriteln)
 
 BW_BUILTIN(FileExistsBuiltin)
 {
-    Result_SetBool(result, GameFile_Exists(NameOf(args[0])));
+    Result_SetBool(result, GameFile_Exists(Arg_Text(args[0])));
 }
 
 BW_BUILTIN(FileDelete)
 {
-    GameFile_Delete(NameOf(args[0]));
+    GameFile_Delete(Arg_Text(args[0]));
 }
 
 BW_BUILTIN(FileRename)
 {
-    GameFile_Rename(NameOf(args[0]), NameOf(args[1]));
+    GameFile_Rename(Arg_Text(args[0]), Arg_Text(args[1]));
 }
 
 BW_BUILTIN(FileCopy)
 {
-    Value_SetReal(*result, GameFile_Copy(NameOf(args[0]), NameOf(args[1])) ? 0.0 : -1.0);
+    Value_SetReal(*result, GameFile_Copy(Arg_Text(args[0]), Arg_Text(args[1])) ? 0.0 : -1.0);
 }
 
 BW_BUILTIN(DirectoryExistsBuiltin)
 {
-    Result_SetBool(result, GameDirectory_Exists(NameOf(args[0])));
+    Result_SetBool(result, GameDirectory_Exists(Arg_Text(args[0])));
 }
 
 BW_BUILTIN(DirectoryCreateBuiltin)
 {
-    GameDirectory_Create(NameOf(args[0]));
+    GameDirectory_Create(Arg_Text(args[0]));
 }
 
 // 1 when the file or folder (save area first) has one of the requested
 // attribute bits; with none requested, 1 when it exists.
 BW_BUILTIN(FileAttributes)
 {
-    const char* name = NameOf(args[0]);
+    const char* name = Arg_Text(args[0]);
     const int32_t requested = Arg_Trunc(args[1]);
     char path[kLoadSavePathSize];
     int32_t bits = -1;
@@ -347,12 +331,12 @@ BW_BUILTIN(FileAttributes)
 
 BW_BUILTIN(FileFindFirst)
 {
-    SetText(result, FileFind_First(NameOf(args[0]), Arg_Trunc(args[1])));
+    Result_SetString(result, FileFind_First(Arg_Text(args[0]), Arg_Trunc(args[1])));
 }
 
 BW_BUILTIN(FileFindNext)
 {
-    SetText(result, FileFind_Next());
+    Result_SetString(result, FileFind_Next());
 }
 
 BW_BUILTIN(FileFindClose)
@@ -365,36 +349,36 @@ BW_BUILTIN(FileFindClose)
 template <char* (*part)(const char*)>
 BW_BUILTIN(FilenamePart)
 {
-    SetOwnedText(result, part(NameOf(args[0])));
+    SetOwnedText(result, part(Arg_Text(args[0])));
 }
 
 BW_BUILTIN(FilenameChangeExt)
 {
-    const char* name = NameOf(args[0]);
-    const char* extension = NameOf(args[1]);
+    const char* name = Arg_Text(args[0]);
+    const char* extension = Arg_Text(args[1]);
     if (name == nullptr || extension == nullptr) {
-        SetText(result, "");
+        Result_SetString(result, "");
         return;
     }
     const std::string text(name);
     const size_t dot = text.rfind('.');
-    SetText(result, dot != std::string::npos ? text.substr(0, dot) + extension : text + "." + extension);
+    Result_SetString(result, dot != std::string::npos ? text.substr(0, dot) + extension : text + "." + extension);
 }
 
 // ---- programs, the command line and the environment ----
 
 BW_BUILTIN(ExecuteProgramBuiltin)
 {
-    const char* program = TextOf(args[0]);
-    const bool started = ExecuteProgram(program, TextOf(args[1]), nullptr, Arg_Flag(args[2]));
+    const char* program = Arg_TextOrEmpty(args[0]);
+    const bool started = ExecuteProgram(program, Arg_TextOrEmpty(args[1]), nullptr, Arg_Flag(args[2]));
     if (!started) Console().Printf("Cannot execute %s\n", program);
     Value_SetReal(*result, started ? 0.0 : -1.0);
 }
 
 BW_BUILTIN(ExecuteShellBuiltin)
 {
-    const char* file = TextOf(args[0]);
-    const bool started = ExecuteShell(file, TextOf(args[1]), nullptr);
+    const char* file = Arg_TextOrEmpty(args[0]);
+    const bool started = ExecuteShell(file, Arg_TextOrEmpty(args[1]), nullptr);
     if (!started) Console().Printf("Cannot execute %s\n", file);
     Value_SetReal(*result, started ? 0.0 : -1.0);
 }
@@ -409,13 +393,13 @@ BW_BUILTIN(ParameterString)
     const std::vector<std::string>& arguments = CommandLine_ProcessArguments();
     const int32_t n = Arg_Round(args[0]);
     const bool inRange = n >= 1 && static_cast<size_t>(n) <= arguments.size();
-    SetText(result, inRange ? arguments[static_cast<size_t>(n) - 1].substr(0, kParameterLimit) : std::string());
+    Result_SetString(result, inRange ? arguments[static_cast<size_t>(n) - 1].substr(0, kParameterLimit) : std::string());
 }
 
 BW_BUILTIN(EnvironmentGetVariable)
 {
-    const char* value = std::getenv(TextOf(args[0]));
-    SetText(result, value != nullptr ? value : "");
+    const char* value = std::getenv(Arg_TextOrEmpty(args[0]));
+    Result_SetString(result, value != nullptr ? value : "");
 }
 
 const BuiltinRegistration kFileBuiltins[] = {

@@ -20,11 +20,6 @@ std::unique_ptr<IniFile> g_ini;
 constexpr const char* kNoIniToRead = "Trying to read from undefined INI file";
 constexpr const char* kNoIniToChange = "Trying to change undefined INI file";
 
-const char* TextOf(const Value& value)
-{
-    return Arg_IsString(value) && Value_String(value) != nullptr ? Value_String(value) : "";
-}
-
 bool AllStrings(int32_t argc, const Value* args)
 {
     for (int32_t i = 0; i < argc; ++i) {
@@ -57,14 +52,14 @@ IniFile* OpenIni(const char* message)
 BW_BUILTIN(IniOpen)
 {
     Ini_CloseOpen();
-    g_ini = std::make_unique<IniFile>(TextOf(args[0]), false);
+    g_ini = std::make_unique<IniFile>(Arg_TextOrEmpty(args[0]), false);
 }
 
 BW_BUILTIN(IniOpenFromString)
 {
     Ini_CloseOpen();
     g_ini = std::make_unique<IniFile>();
-    g_ini->SetText(TextOf(args[0]));
+    g_ini->SetText(Arg_TextOrEmpty(args[0]));
 }
 
 BW_BUILTIN(IniClose)
@@ -88,7 +83,7 @@ BW_BUILTIN(IniReadString)
         Result_SetString(result, "");
         return;
     }
-    Result_SetString(result, ini->ReadString(TextOf(args[0]), TextOf(args[1]), TextOf(args[2])));
+    Result_SetString(result, ini->ReadString(Arg_TextOrEmpty(args[0]), Arg_TextOrEmpty(args[1]), Arg_TextOrEmpty(args[2])));
 }
 
 BW_BUILTIN(IniReadReal)
@@ -97,11 +92,11 @@ BW_BUILTIN(IniReadReal)
         Code_Error_Runtime("ini_read_real wrong type of arguments", false);
         return;
     }
-    const double fallback = Arg_IsString(args[2]) ? LeadingNumber(TextOf(args[2])) : args[2].real;
+    const double fallback = Arg_IsString(args[2]) ? LeadingNumber(Arg_TextOrEmpty(args[2])) : args[2].real;
     Value_SetReal(*result, fallback);
     IniFile* ini = OpenIni(kNoIniToRead);
     if (ini == nullptr) return;
-    if (const IniKey* key = ini->FindKey(TextOf(args[0]), TextOf(args[1]))) {
+    if (const IniKey* key = ini->FindKey(Arg_TextOrEmpty(args[0]), Arg_TextOrEmpty(args[1]))) {
         Value_SetReal(*result, LeadingNumber(key->value.c_str()));
     }
 }
@@ -114,7 +109,7 @@ BW_BUILTIN(IniWriteString)
         Code_Error_Runtime("Wrong argument types for ini_write_string", false);
         return;
     }
-    ini->WriteString(TextOf(args[0]), TextOf(args[1]), TextOf(args[2]));
+    ini->WriteString(Arg_TextOrEmpty(args[0]), Arg_TextOrEmpty(args[1]), Arg_TextOrEmpty(args[2]));
 }
 
 BW_BUILTIN(IniWriteReal)
@@ -125,60 +120,60 @@ BW_BUILTIN(IniWriteReal)
         Code_Error_Runtime("Wrong argument types for ini_write_real", false);
         return;
     }
-    ini->WriteString(TextOf(args[0]), TextOf(args[1]), FixedText(args[2].real).c_str());
+    ini->WriteString(Arg_TextOrEmpty(args[0]), Arg_TextOrEmpty(args[1]), FixedText(args[2].real).c_str());
 }
 
 BW_BUILTIN(IniKeyExists)
 {
     IniFile* ini = OpenIni(kNoIniToRead);
-    Result_SetBool(result, ini != nullptr && ini->FindKey(TextOf(args[0]), TextOf(args[1])) != nullptr);
+    Result_SetBool(result, ini != nullptr && ini->FindKey(Arg_TextOrEmpty(args[0]), Arg_TextOrEmpty(args[1])) != nullptr);
 }
 
 BW_BUILTIN(IniSectionExists)
 {
     IniFile* ini = OpenIni(kNoIniToRead);
-    Result_SetBool(result, ini != nullptr && ini->FindSection(TextOf(args[0])) != nullptr);
+    Result_SetBool(result, ini != nullptr && ini->FindSection(Arg_TextOrEmpty(args[0])) != nullptr);
 }
 
 BW_BUILTIN(IniKeyDelete)
 {
-    if (IniFile* ini = OpenIni(kNoIniToChange)) ini->DeleteKey(TextOf(args[0]), TextOf(args[1]));
+    if (IniFile* ini = OpenIni(kNoIniToChange)) ini->DeleteKey(Arg_TextOrEmpty(args[0]), Arg_TextOrEmpty(args[1]));
 }
 
 BW_BUILTIN(IniSectionDelete)
 {
-    if (IniFile* ini = OpenIni(kNoIniToChange)) ini->DeleteSection(TextOf(args[0]));
+    if (IniFile* ini = OpenIni(kNoIniToChange)) ini->DeleteSection(Arg_TextOrEmpty(args[0]));
 }
 
 // ---- registry ----
 
 BW_BUILTIN(RegistryWriteString)
 {
-    Registry_WriteString(TextOf(args[0]), TextOf(args[1]));
+    Registry_WriteString(Arg_TextOrEmpty(args[0]), Arg_TextOrEmpty(args[1]));
 }
 
 BW_BUILTIN(RegistryWriteReal)
 {
-    Registry_WriteString(TextOf(args[0]), FixedText(args[1].real).c_str());
+    Registry_WriteString(Arg_TextOrEmpty(args[0]), FixedText(args[1].real).c_str());
 }
 
 BW_BUILTIN(RegistryReadString)
 {
     std::string value;
-    Registry_Read(TextOf(args[0]), &value);
+    Registry_Read(Arg_TextOrEmpty(args[0]), &value);
     Result_SetString(result, value.c_str());
 }
 
 BW_BUILTIN(RegistryReadReal)
 {
     std::string value;
-    Value_SetReal(*result, Registry_Read(TextOf(args[0]), &value) ? LeadingNumber(value.c_str()) : 0.0);
+    Value_SetReal(*result, Registry_Read(Arg_TextOrEmpty(args[0]), &value) ? LeadingNumber(value.c_str()) : 0.0);
 }
 
 BW_BUILTIN(RegistryExists)
 {
     std::string value;
-    Result_SetBool(result, Registry_Read(TextOf(args[0]), &value));
+    Result_SetBool(result, Registry_Read(Arg_TextOrEmpty(args[0]), &value));
 }
 
 // Other roots and keys of the registry do not exist here.

@@ -1,5 +1,3 @@
-#include "library/file_builtins.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,48 +5,20 @@
 #include <vector>
 
 #include "platform/command_line.h"
-#include "platform/files.h"
-#include "support/scratch_folder.h"
-#include "unit/library/library_test_support.h"
+#include "unit/library/file_area_test.h"
 
 namespace bw {
 namespace {
 
-using test::CallBuiltin;
 using test::LastError;
 using test::ScopedEnv;
 using test::ScratchFolder;
 using test::ScriptValue;
 
-// A game whose program area is <scratch>/game and whose save area is
-// <scratch>/data/FileGame, with every file and the search closed.
-class FileBuiltinsTest : public test::LibraryTest {
+class FileBuiltinsTest : public test::FileAreaTest {
 protected:
-    FileBuiltinsTest() : m_data("XDG_DATA_HOME", (m_root / "data").c_str())
-    {
-        m_root.Write("game/data.win", "package");
-        EXPECT_TRUE(Files_SetPackagePath((m_root / "game/data.win").c_str()));
-        EXPECT_TRUE(Files_SetSaveFolderName("FileGame", false));
-    }
-    void SetUp() override
-    {
-        LibraryTest::SetUp();
-        int32_t id = -1;
-        if (!Code_Function_Find("file_bin_open", &id)) Function_File_Register();
-        File_CloseAll();
-    }
-    void TearDown() override
-    {
-        File_CloseAll();
-        LibraryTest::TearDown();
-    }
+    FileBuiltinsTest() : FileAreaTest("FileGame") {}
 
-    std::string Program(const std::string& relative) const { return m_root / ("game/" + relative); }
-    std::string Save(const std::string& relative) const { return m_root / ("data/FileGame/" + relative); }
-    static ScriptValue Call(const char* name, const std::vector<ScriptValue>& args = {})
-    {
-        return CallBuiltin(name, args);
-    }
     // Every name of a search, in the order handed out.
     static std::vector<std::string> FindAll(const char* mask, double attributes)
     {
@@ -60,9 +30,6 @@ protected:
         Call("file_find_close");
         return names;
     }
-
-    ScratchFolder m_root;
-    ScopedEnv m_data;
 };
 
 TEST_F(FileBuiltinsTest, ThirtyOneBinaryFilesOpenAndTheNextIsRefused)

@@ -1,52 +1,20 @@
-#include "library/ini_builtins.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "library/file_builtins.h"
-#include "platform/files.h"
-#include "support/scratch_folder.h"
-#include "unit/library/library_test_support.h"
+#include "unit/library/file_area_test.h"
 
 namespace bw {
 namespace {
 
-using test::CallBuiltin;
 using test::LastError;
-using test::ScopedEnv;
 using test::ScratchFolder;
 using test::ScriptValue;
 
-class IniBuiltinsTest : public test::LibraryTest {
+class IniBuiltinsTest : public test::FileAreaTest {
 protected:
-    IniBuiltinsTest() : m_data("XDG_DATA_HOME", (m_root / "data").c_str())
-    {
-        m_root.Write("game/data.win", "package");
-        EXPECT_TRUE(Files_SetPackagePath((m_root / "game/data.win").c_str()));
-        EXPECT_TRUE(Files_SetSaveFolderName("IniGame", false));
-    }
-    void SetUp() override
-    {
-        LibraryTest::SetUp();
-        int32_t id = -1;
-        if (!Code_Function_Find("ini_open", &id)) Function_File_Register();
-        File_CloseAll();
-    }
-    void TearDown() override
-    {
-        File_CloseAll();
-        LibraryTest::TearDown();
-    }
-    static ScriptValue Call(const char* name, const std::vector<ScriptValue>& args = {})
-    {
-        return CallBuiltin(name, args);
-    }
-    std::string Save(const std::string& relative) const { return m_root / ("data/IniGame/" + relative); }
-
-    ScratchFolder m_root;
-    ScopedEnv m_data;
+    IniBuiltinsTest() : FileAreaTest("IniGame") {}
 };
 
 TEST_F(IniBuiltinsTest, AnIniFromAStringClosesToItsText)
