@@ -15,6 +15,9 @@ namespace {
 constexpr int32_t kModeFree = 0;  // text records: 0 free, 1 reading, 2 writing
 constexpr int32_t kModeRead = 1;
 constexpr int32_t kModeWrite = 2;
+constexpr int32_t kBinaryRead = 0;  // binary records: the mode game code asked for
+constexpr int32_t kBinaryWrite = 1;
+constexpr int32_t kBinaryReadWrite = 2;
 constexpr size_t kCopyBlock = 4096;
 
 // One open file: in memory for reading, or a stdio stream.
@@ -133,13 +136,13 @@ int32_t BinaryFile_Open(const char* name, int32_t mode)
     FileSlot& slot = g_binary[static_cast<size_t>(handle)];
     slot.Close();
     if (name != nullptr) {
-        if (mode == 0) {
+        if (mode == kBinaryRead) {
             slot.path = FoundPath(name);
             slot.memory = slot.path.empty() ? nullptr : LoadSave_OpenReadPath(slot.path.c_str(), "rb");
-        } else if (mode == 1) {
+        } else if (mode == kBinaryWrite) {
             slot.stream = OpenForWriting(name, "wb", &slot.path);
         } else {
-            mode = kModeWrite;
+            mode = kBinaryReadWrite;
             slot.stream = OpenReadWrite(name, &slot.path);
         }
     }
@@ -171,7 +174,7 @@ bool BinaryFile_Rewrite(int32_t handle)
         return false;
     }
     slot->used = true;
-    slot->mode = 1;
+    slot->mode = kBinaryWrite;
     slot->name = name;
     return true;
 }
@@ -215,7 +218,7 @@ int64_t BinaryFile_Position(int32_t handle)
 bool BinaryFile_ReadByte(int32_t handle, uint8_t* byte)
 {
     FileSlot* slot = OpenSlot(g_binary, handle);
-    if (slot == nullptr || slot->mode == 1) return false;
+    if (slot == nullptr || slot->mode == kBinaryWrite) return false;
     int c = -1;
     if (slot->memory != nullptr) {
         c = LoadSave_ReadChar(slot->memory);
@@ -432,10 +435,9 @@ bool GameFile_Copy(const char* source, const char* dest)
 
 bool GameDirectory_Exists(const char* name)
 {
-    return DirectoryExists(SavePath(name).c_str()) || [&] {
-        char path[kLoadSavePathSize];
-        return LoadSave_PathRead(path, sizeof path, name) && DirectoryExists(path);
-    }();
+    char path[kLoadSavePathSize];
+    if (LoadSave_PathWrite(path, sizeof path, name) && DirectoryExists(path)) return true;
+    return LoadSave_PathRead(path, sizeof path, name) && DirectoryExists(path);
 }
 
 bool GameDirectory_Create(const char* name)
