@@ -9,6 +9,7 @@
 #include "host/file_dialog.h"
 #include "library/buffer_builtins.h"
 #include "library/ds_builtins.h"
+#include "library/file_builtins.h"
 #include "library/game_builtins.h"
 #include "library/gamepad_builtins.h"
 #include "library/input_builtins.h"

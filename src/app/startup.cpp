@@ -24,6 +24,8 @@
 #include "host/message_box.h"
 #include "library/buffer.h"
 #include "library/ds.h"
+#include "library/file_builtins.h"
+#include "platform/command_line.h"
 #include "platform/console.h"
 #include "platform/crc32.h"
 #include "platform/files.h"
@@ -225,8 +227,9 @@ void VmInitStage()
 
 void InitFromCommandLine(int argc, char** argv)
 {
-    std::vector<std::string> tokens(argv + (argc > 0 ? 1 : 0), argv + argc);
-    Brackwell_ParseCommandLine(tokens);
+    CommandLine_SetProcessArguments(std::vector<std::string>(argv, argv + argc));
+    const std::vector<std::string>& all = CommandLine_ProcessArguments();
+    Brackwell_ParseCommandLine(std::span<const std::string>(all).subspan(all.empty() ? 0 : 1));
 }
 
 std::string ProgramFolder()

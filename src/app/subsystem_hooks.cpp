@@ -5,7 +5,6 @@ namespace bw {
 
 void Function_HighScore_Register() {}
 void Function_Action_Register() {}
-void Function_File_Register() {}
 void Function_Resource_Register() {}
 void Function_Interaction_Register() {}
 void Function_3D_Register() {}
@@ -44,7 +43,6 @@ void Network_Shutdown() {}
 void Steam_Shutdown() {}
 void HighScore_Fini() {}
 void Particle_Fini() {}
-void File_CloseAll() {}
 void Sound_Fini() {}
 
 }  // namespace bw

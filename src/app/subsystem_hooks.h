@@ -18,7 +18,6 @@ class IniFile;
 // Each is replaced by its group's *_builtins module.
 void Function_HighScore_Register();    // online: high-score table
 void Function_Action_Register();       // library: action functions
-void Function_File_Register();         // library: files, ini, registry (JSON is real already)
 void Function_Resource_Register();     // resources: resource built-ins (reads the code version)
 void Function_Interaction_Register();  // library: dialogs, window (keys and mouse: library/input_builtins)
 void Function_3D_Register();           // graphics: 3D built-ins
@@ -77,7 +76,6 @@ void Network_Shutdown();      // online
 void Steam_Shutdown();        // online
 void HighScore_Fini();        // online
 void Particle_Fini();         // particles
-void File_CloseAll();         // library: files
 void Sound_Fini();            // audio
 
 }  // namespace bw

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -210,6 +211,35 @@ bool HostFs_DeleteTree(const std::string& path)
     bool emptied = DeleteContents(fd, 0);
     close(fd);
     return emptied && rmdir(path.c_str()) == 0;
+}
+
+bool HostFs_StatEntry(const std::string& path, HostDirEntry* entry)
+{
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) return false;
+    entry->isDirectory = S_ISDIR(info.st_mode);
+    entry->writable = access(path.c_str(), W_OK) == 0;
+    return true;
+}
+
+std::vector<HostDirEntry> HostFs_ListDirectory(const std::string& folder)
+{
+    std::vector<HostDirEntry> entries;
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return entries;
+    const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    while (const dirent* entry = readdir(dir)) {
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+        HostDirEntry found;
+        // An entry that vanished or is a dangling link is listed as a file.
+        HostFs_StatEntry(prefix + entry->d_name, &found);
+        found.name = entry->d_name;
+        entries.push_back(std::move(found));
+    }
+    closedir(dir);
+    std::sort(entries.begin(), entries.end(),
+              [](const HostDirEntry& a, const HostDirEntry& b) { return a.name < b.name; });
+    return entries;
 }
 
 std::string HostFs_MatchCase(const std::string& folder, const std::string& relative)

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace bw {
 
@@ -34,6 +35,19 @@ bool HostFs_IsReadableFile(const std::string& path);
 bool HostFs_IsExecutableFile(const std::string& path);
 // Size in bytes of a readable file, -1 otherwise.
 int64_t HostFs_FileSize(const std::string& path);
+
+// One entry of a folder listing.
+struct HostDirEntry {
+    std::string name;
+    bool isDirectory = false;  // links followed, as opening the entry would
+    bool writable = false;     // this process may write it
+};
+// The entry at path (its name left empty); false when there is none.
+bool HostFs_StatEntry(const std::string& path, HostDirEntry* entry);
+// The entries of a folder other than "." and "..", in byte order of their
+// names so the order never depends on the file system; empty when the folder
+// cannot be read.
+std::vector<HostDirEntry> HostFs_ListDirectory(const std::string& folder);
 
 // Creates one folder; true when it exists as a folder afterwards.
 bool HostFs_MakeDirectory(const std::string& path);

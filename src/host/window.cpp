@@ -170,6 +170,11 @@ void HostWindow_SetCaption(const char* utf8)
     }
 }
 
+uint32_t HostWindow_Id()
+{
+    return g_window.window != nullptr ? SDL_GetWindowID(g_window.window) : 0;
+}
+
 void HostWindow_SetFullscreen(bool fullscreen)
 {
     if (g_window.window != nullptr) {
@@ -346,6 +351,29 @@ bool HostDisplay_SetMode(const HostDisplayMode& wanted, bool testOnly)
         return false;
     }
     return SDL_SetWindowFullscreen(g_window.window, SDL_WINDOW_FULLSCREEN) == 0;
+}
+
+// ---- Clipboard ----
+
+bool HostClipboard_HasText()
+{
+    return VideoStarted() && SDL_HasClipboardText() == SDL_TRUE;
+}
+
+std::string HostClipboard_GetText()
+{
+    if (!VideoStarted()) {
+        return {};
+    }
+    char* text = SDL_GetClipboardText();
+    std::string copy = text != nullptr ? text : "";
+    SDL_free(text);
+    return copy;
+}
+
+bool HostClipboard_SetText(const char* text)
+{
+    return VideoStarted() && SDL_SetClipboardText(text != nullptr ? text : "") == 0;
 }
 
 }  // namespace bw

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace bw {
 
@@ -58,6 +59,9 @@ void HostWindow_PumpEvents();
 
 void HostWindow_Show();
 void HostWindow_SetCaption(const char* utf8);
+// The window's number among the host's windows, 0 when there is none. Game
+// code receives it where it expects a window handle.
+uint32_t HostWindow_Id();
 void HostWindow_SetFullscreen(bool fullscreen);
 void HostWindow_SetStyle(bool borderless, bool sizeable);
 void HostWindow_GetClientSize(int32_t& width, int32_t& height);
@@ -111,5 +115,11 @@ bool HostDisplay_GetMode(int32_t display, int32_t index, HostDisplayMode& mode);
 // There is no system-wide mode change here: the nearest is an exclusive
 // full-screen window in that mode. Test only checks that such a mode exists.
 bool HostDisplay_SetMode(const HostDisplayMode& wanted, bool testOnly);
+
+// The desktop clipboard's text. It needs the video subsystem, which these
+// start when needed; without one there is no clipboard and no text.
+bool HostClipboard_HasText();
+std::string HostClipboard_GetText();
+bool HostClipboard_SetText(const char* text);
 
 }  // namespace bw

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "script/function_table.h"
 #include "script/value.h"
@@ -39,6 +40,17 @@ inline int32_t Arg_Trunc(const Value& value)
 {
     return Real_TruncToInt32(value.real);
 }
+// The text of a string argument; null for anything else.
+inline const char* Arg_Text(const Value& value)
+{
+    return Arg_IsString(value) ? Value_String(value) : nullptr;
+}
+// The same, with the empty text for anything that holds none.
+inline const char* Arg_TextOrEmpty(const Value& value)
+{
+    const char* text = Arg_Text(value);
+    return text != nullptr ? text : "";
+}
 // Flags are true from 0.5; a string or array reads as false.
 inline bool Arg_Flag(const Value& value)
 {
@@ -57,6 +69,10 @@ inline void Result_SetBool(Value* result, bool value)
 
 // result := a string holding a copy of text (null: a string without text).
 void Result_SetString(Value* result, const char* text);
+inline void Result_SetString(Value* result, const std::string& text)
+{
+    Result_SetString(result, text.c_str());
+}
 // result := a copy of value with the nested-structure flags removed, so game
 // code never sees (and never copies) the ownership of a nested container.
 void Result_SetPlainCopy(Value* result, const Value& value);

@@ -9,8 +9,10 @@
 #include <memory>
 #include <string>
 
+#include "host/process_priority.h"
 #include "host/window.h"
 #include "library/arguments.h"
+#include "library/date_builtins.h"
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/memory.h"
@@ -258,17 +260,12 @@ bool ReadCodeFile(const char* name, std::string* text)
     return true;
 }
 
-const char* TextOf(const Value& value)
-{
-    return Arg_IsString(value) && Value_String(value) != nullptr ? Value_String(value) : "";
-}
-
 void ExecuteString(Value* result, CInstance* self, CInstance* other, int32_t argc, Value* args)
 {
     if (argc < 1) {
         return;
     }
-    RunCodeText(TextOf(args[0]), kStringText, g_executeStringCount, self, other, argc, args, result);
+    RunCodeText(Arg_TextOrEmpty(args[0]), kStringText, g_executeStringCount, self, other, argc, args, result);
 }
 
 void ExecuteFile(Value* result, CInstance* self, CInstance* other, int32_t argc, Value* args)
@@ -293,8 +290,53 @@ BW_BUILTIN(ShowDebugMessage)
 BW_BUILTIN(SetApplicationTitle)
 {
     if (Arg_IsString(args[0])) {
-        HostWindow_SetCaption(TextOf(args[0]));
+        HostWindow_SetCaption(Arg_TextOrEmpty(args[0]));
     }
+}
+
+BW_BUILTIN(WindowHandle)
+{
+    Value_SetReal(*result, HostWindow_Id());
+}
+
+// The nice value that stands for each priority class and thread priority
+// game code asks for: -3 idle, -2 and -1 below normal, 0 normal, 1 and 2
+// above, 3 real time; anything else is normal.
+int ProgramPriorityNice(int32_t priority)
+{
+    switch (priority) {
+    case -3: return 19;
+    case -2: return 10;
+    case -1: return 5;
+    case 1: return -5;
+    case 2: return -10;
+    case 3: return -20;
+    default: return 0;
+    }
+}
+
+// A priority the system refuses to this user leaves the old one in place;
+// the game goes on either way.
+BW_BUILTIN(SetProgramPriority)
+{
+    HostProcess_SetNice(ProgramPriorityNice(Arg_Round(args[0])));
+}
+
+BW_BUILTIN(ClipboardHasText)
+{
+    Result_SetBool(result, HostClipboard_HasText());
+}
+
+BW_BUILTIN(ClipboardGetText)
+{
+    Result_SetString(result, HostClipboard_GetText().c_str());
+}
+
+BW_BUILTIN(ClipboardSetText)
+{
+    std::string text;
+    Value_ToString(text, args[0]);
+    HostClipboard_SetText(text.c_str());
 }
 
 const BuiltinRegistration kEventBuiltins[] = {
@@ -328,7 +370,12 @@ const BuiltinRegistration kExecuteBuiltins[] = {
 
 const BuiltinRegistration kSystemBuiltins[] = {
     {"show_debug_message", ShowDebugMessage, 1},
+    {"window_handle", WindowHandle, 0},
     {"set_application_title", SetApplicationTitle, 1},
+    {"set_program_priority", SetProgramPriority, 1},
+    {"clipboard_has_text", ClipboardHasText, 0},
+    {"clipboard_get_text", ClipboardGetText, 0},
+    {"clipboard_set_text", ClipboardSetText, 1},
 };
 
 }  // namespace
@@ -341,6 +388,7 @@ void Function_Misc_Register(bool steamMode)
         Builtins_Register(kExecuteBuiltins);
     }
     Builtins_Register(kSystemBuiltins);
+    Function_Date_Register();
 }
 
 }  // namespace bw

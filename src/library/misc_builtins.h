@@ -1,7 +1,8 @@
 // The "Misc.." group of built-in functions: performing events from game
-// code, variables by name, running code text, debug output and the window
-// title. The date built-ins and the external_* calls join this group with
-// their own modules.
+// code, variables by name, running code text, debug output, the window's
+// handle and title, the program's priority and the clipboard. The date
+// built-ins (library/date_builtins) and the external_* calls join this group
+// with their own modules.
 #pragma once
 
 namespace bw {

@@ -23,25 +23,9 @@ constexpr uint64_t kRepeatMaxBytes = 0x7FFFFFFF;
 constexpr int32_t kFormatMaxWidth = 1024;
 constexpr int32_t kFormatMaxPrecision = 1024;
 
-const char* TextOf(const Value& value)
-{
-    return Arg_IsString(value) ? Value_String(value) : nullptr;
-}
-
-const char* TextOrEmpty(const Value& value)
-{
-    const char* text = TextOf(value);
-    return text != nullptr ? text : "";
-}
-
 bool HasText(const Value& value)
 {
-    return TextOf(value) != nullptr;
-}
-
-void SetText(Value* result, const std::string& text)
-{
-    Result_SetString(result, text.c_str());
+    return Arg_Text(value) != nullptr;
 }
 
 locale_t CLocale()
@@ -113,7 +97,7 @@ BW_BUILTIN(Real)
         result->real = args[0].real;
         return;
     }
-    const std::string ascii = UTF8_ToAscii(TextOf(args[0]));
+    const std::string ascii = UTF8_ToAscii(Arg_Text(args[0]));
     result->real = ascii.empty() ? 0.0 : strtod_l(ascii.c_str(), nullptr, CLocale());
 }
 
@@ -121,18 +105,18 @@ BW_BUILTIN(String)
 {
     std::string text;
     Value_ToString(text, args[0]);
-    SetText(result, text);
+    Result_SetString(result, text);
 }
 
 BW_BUILTIN(StringFormat)
 {
     if (!Arg_IsReal(args[0])) {
-        Result_SetString(result, TextOf(args[0]));
+        Result_SetString(result, Arg_Text(args[0]));
         return;
     }
     const int32_t width = Real_TruncToInt32(args[1].real - args[2].real);
     const int32_t precision = Real_TruncToInt32(args[2].real);
-    SetText(result, Printf("%*.*f", std::clamp(width, -kFormatMaxWidth, kFormatMaxWidth),
+    Result_SetString(result, Printf("%*.*f", std::clamp(width, -kFormatMaxWidth, kFormatMaxWidth),
                            std::clamp(precision, 0, kFormatMaxPrecision), args[0].real));
 }
 
@@ -142,7 +126,7 @@ BW_BUILTIN(Chr)
     code = code < 128 ? code & 0x7F : code & 0xFFFF;
     std::string text;
     UTF8_PutChar(text, static_cast<uint16_t>(code));
-    SetText(result, text);
+    Result_SetString(result, text);
 }
 
 BW_BUILTIN(AnsiChar)
@@ -153,23 +137,23 @@ BW_BUILTIN(AnsiChar)
 
 BW_BUILTIN(Ord)
 {
-    const char* text = TextOrEmpty(args[0]);
+    const char* text = Arg_TextOrEmpty(args[0]);
     result->real = UTF8_GetChar(&text);
 }
 
 BW_BUILTIN(StringLength)
 {
-    result->real = UTF8_Length(TextOf(args[0]));
+    result->real = UTF8_Length(Arg_Text(args[0]));
 }
 
 BW_BUILTIN(StringByteLength)
 {
-    result->real = static_cast<double>(std::strlen(TextOrEmpty(args[0])));
+    result->real = static_cast<double>(std::strlen(Arg_TextOrEmpty(args[0])));
 }
 
 BW_BUILTIN(StringPos)
 {
-    result->real = UTF8_Find(TextOf(args[0]), TextOf(args[1])) + 1;
+    result->real = UTF8_Find(Arg_Text(args[0]), Arg_Text(args[1])) + 1;
 }
 
 BW_BUILTIN(StringCopy)
@@ -178,7 +162,7 @@ BW_BUILTIN(StringCopy)
         Result_SetString(result, "");
         return;
     }
-    const char* text = TextOf(args[0]);
+    const char* text = Arg_Text(args[0]);
     const int32_t index = Arg_Round(args[1]);
     const int32_t countGiven = Arg_Round(args[2]);
     const int64_t length = UTF8_Length(text);
@@ -195,7 +179,7 @@ BW_BUILTIN(StringCopy)
         Result_SetString(result, "");
         return;
     }
-    SetText(result, UTF8_Substring(text, static_cast<int32_t>(start), static_cast<int32_t>(count)));
+    Result_SetString(result, UTF8_Substring(text, static_cast<int32_t>(start), static_cast<int32_t>(count)));
 }
 
 BW_BUILTIN(StringCharAt)
@@ -205,7 +189,7 @@ BW_BUILTIN(StringCharAt)
         return;
     }
     const int32_t position = std::max<int64_t>(int64_t{Arg_Round(args[1])} - 1, 0);
-    SetText(result, UTF8_Substring(TextOf(args[0]), position, 1));
+    Result_SetString(result, UTF8_Substring(Arg_Text(args[0]), position, 1));
 }
 
 BW_BUILTIN(StringByteAt)
@@ -213,7 +197,7 @@ BW_BUILTIN(StringByteAt)
     if (argc != 2 || !HasText(args[0]) || !Arg_IsReal(args[1])) {
         return;
     }
-    const char* text = TextOf(args[0]);
+    const char* text = Arg_Text(args[0]);
     const auto length = static_cast<int64_t>(std::strlen(text));
     if (length == 0) {
         return;
@@ -224,7 +208,7 @@ BW_BUILTIN(StringByteAt)
 
 BW_BUILTIN(StringSetByteAt)
 {
-    std::string text = TextOrEmpty(args[0]);
+    std::string text = Arg_TextOrEmpty(args[0]);
     if (argc == 3 && HasText(args[0]) && Arg_IsReal(args[1]) && Arg_IsReal(args[2])) {
         const int64_t position = int64_t{Arg_Round(args[1])} - 1;
         if (position >= 0 && position < static_cast<int64_t>(text.size())) {
@@ -238,9 +222,9 @@ BW_BUILTIN(StringSetByteAt)
 
 BW_BUILTIN(StringDelete)
 {
-    std::string text = TextOrEmpty(args[0]);
+    std::string text = Arg_TextOrEmpty(args[0]);
     UTF8_DeleteRange(text, Arg_Round(args[1]), Arg_Round(args[2]));
-    SetText(result, text);
+    Result_SetString(result, text);
 }
 
 BW_BUILTIN(StringInsert)
@@ -249,36 +233,36 @@ BW_BUILTIN(StringInsert)
         Result_SetString(result, "");
         return;
     }
-    const char* part = TextOf(args[0]);
-    std::string text = TextOf(args[1]);
+    const char* part = Arg_Text(args[0]);
+    std::string text = Arg_Text(args[1]);
     if (*part != '\0') {
         const int32_t length = UTF8_Length(text.c_str());
         const auto position =
             static_cast<int32_t>(std::clamp<int64_t>(int64_t{Arg_Round(args[2])} - 1, 0, length));
         text.insert(ByteOffset(text.c_str(), position), part);
     }
-    SetText(result, text);
+    Result_SetString(result, text);
 }
 
 BW_BUILTIN(StringLower)
 {
-    const char* text = TextOf(args[0]);
-    SetText(result, text == nullptr ? std::string() : Filter(text, [](uint16_t) { return true; }, [](uint16_t c) {
+    const char* text = Arg_Text(args[0]);
+    Result_SetString(result, text == nullptr ? std::string() : Filter(text, [](uint16_t) { return true; }, [](uint16_t c) {
         return IsUpper(c) ? static_cast<uint16_t>(c + 32) : c;
     }));
 }
 
 BW_BUILTIN(StringUpper)
 {
-    const char* text = TextOf(args[0]);
-    SetText(result, text == nullptr ? std::string() : Filter(text, [](uint16_t) { return true; }, [](uint16_t c) {
+    const char* text = Arg_Text(args[0]);
+    Result_SetString(result, text == nullptr ? std::string() : Filter(text, [](uint16_t) { return true; }, [](uint16_t c) {
         return IsLower(c) ? static_cast<uint16_t>(c - 32) : c;
     }));
 }
 
 BW_BUILTIN(StringRepeat)
 {
-    const std::string text = TextOrEmpty(args[0]);
+    const std::string text = Arg_TextOrEmpty(args[0]);
     const int32_t count = Arg_Round(args[1]);
     if (text.empty() || count < 1 || text.size() * static_cast<uint64_t>(count) > kRepeatMaxBytes) {
         Result_SetString(result, "");
@@ -289,44 +273,44 @@ BW_BUILTIN(StringRepeat)
     for (int32_t i = 0; i < count; ++i) {
         out += text;
     }
-    SetText(result, out);
+    Result_SetString(result, out);
 }
 
 BW_BUILTIN(StringLetters)
 {
-    const char* text = TextOf(args[0]);
-    SetText(result, text == nullptr ? std::string() : Filter(text, IsLetter, Same));
+    const char* text = Arg_Text(args[0]);
+    Result_SetString(result, text == nullptr ? std::string() : Filter(text, IsLetter, Same));
 }
 
 BW_BUILTIN(StringDigits)
 {
-    const char* text = TextOf(args[0]);
-    SetText(result, text == nullptr || argc != 1 ? std::string() : Filter(text, IsDigit, Same));
+    const char* text = Arg_Text(args[0]);
+    Result_SetString(result, text == nullptr || argc != 1 ? std::string() : Filter(text, IsDigit, Same));
 }
 
 BW_BUILTIN(StringLettersDigits)
 {
-    const char* text = TextOf(args[0]);
-    SetText(result, text == nullptr ? std::string()
+    const char* text = Arg_Text(args[0]);
+    Result_SetString(result, text == nullptr ? std::string()
                                     : Filter(text, [](uint16_t c) { return IsLetter(c) || IsDigit(c); }, Same));
 }
 
 BW_BUILTIN(StringReplace)
 {
-    SetText(result, String_Replace(TextOf(args[0]), TextOf(args[1]), TextOf(args[2]), false));
+    Result_SetString(result, String_Replace(Arg_Text(args[0]), Arg_Text(args[1]), Arg_Text(args[2]), false));
 }
 
 BW_BUILTIN(StringReplaceAll)
 {
-    SetText(result, String_Replace(TextOf(args[0]), TextOf(args[1]), TextOf(args[2]), true));
+    Result_SetString(result, String_Replace(Arg_Text(args[0]), Arg_Text(args[1]), Arg_Text(args[2]), true));
 }
 
 // Overlapping matches count: the search goes on one byte after each match's
 // first byte.
 BW_BUILTIN(StringCount)
 {
-    const char* pattern = TextOrEmpty(args[0]);
-    const char* text = TextOrEmpty(args[1]);
+    const char* pattern = Arg_TextOrEmpty(args[0]);
+    const char* text = Arg_TextOrEmpty(args[1]);
     if (*pattern == '\0') {
         return;
     }

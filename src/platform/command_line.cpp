@@ -50,4 +50,22 @@ std::vector<std::string> CommandLine_Split(const char* text)
     return tokens;
 }
 
+namespace {
+std::vector<std::string>& ProcessArguments()
+{
+    static std::vector<std::string> arguments;
+    return arguments;
+}
+}  // namespace
+
+void CommandLine_SetProcessArguments(std::vector<std::string> arguments)
+{
+    ProcessArguments() = std::move(arguments);
+}
+
+const std::vector<std::string>& CommandLine_ProcessArguments()
+{
+    return ProcessArguments();
+}
+
 }  // namespace bw

@@ -22,4 +22,9 @@ size_t CommandLine_NextToken(size_t position, const char* text, std::string* tok
 // them is an empty token.
 std::vector<std::string> CommandLine_Split(const char* text);
 
+// The process's own command line as start-up received it, the program
+// itself first, kept for game code to read.
+void CommandLine_SetProcessArguments(std::vector<std::string> arguments);
+const std::vector<std::string>& CommandLine_ProcessArguments();
+
 }  // namespace bw

@@ -34,6 +34,12 @@ char* FilenamePath(const char* name)
     return NewText(start <= 1 ? std::string_view() : text.substr(0, start - 1));
 }
 
+char* FilenameFolder(const char* name)
+{
+    std::string_view text = NameOrEmpty(name);
+    return NewText(text.substr(0, LastPartStart(text)));
+}
+
 char* FilenameName(const char* name)
 {
     std::string_view text = NameOrEmpty(name);

@@ -10,6 +10,9 @@ namespace bw {
 // Everything before the last separator; empty when there is none or it is
 // the first character.
 char* FilenamePath(const char* name);
+// Everything up to and including the last separator; empty when there is
+// none.
+char* FilenameFolder(const char* name);
 // Everything after the last separator, or the whole name.
 char* FilenameName(const char* name);
 char* FilenameDrive(const char* name);

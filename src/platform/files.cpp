@@ -406,6 +406,19 @@ MemoryFile* LoadSave_OpenReadPath(const char* path, const char* mode)
     return file;
 }
 
+MemoryFile* LoadSave_OpenMemory(const void* data, size_t size)
+{
+    if (size > static_cast<size_t>(kLoadSaveMaxFileSize)) return nullptr;
+    auto* copy = static_cast<uint8_t*>(BW_ALLOC(size + 1, false));
+    if (size != 0) std::memcpy(copy, data, size);
+    copy[size] = 0;
+    auto* file = static_cast<MemoryFile*>(BW_ALLOC(sizeof(MemoryFile), true));
+    file->data = copy;
+    file->size = static_cast<int32_t>(size);
+    file->position = 0;
+    return file;
+}
+
 void LoadSave_Close(MemoryFile* file)
 {
     if (file == nullptr) return;

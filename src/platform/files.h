@@ -104,6 +104,8 @@ struct MemoryFile {
 MemoryFile* LoadSave_OpenRead(const char* name, const char* mode);
 // The same for a path already resolved, so callers never resolve twice.
 MemoryFile* LoadSave_OpenReadPath(const char* path, const char* mode);
+// An in-memory file over a copy of size bytes of data.
+MemoryFile* LoadSave_OpenMemory(const void* data, size_t size);
 void LoadSave_Close(MemoryFile* file);
 
 int32_t LoadSave_Tell(const MemoryFile* file);

@@ -201,4 +201,15 @@ int64_t Real_ToInt64(double x)
     return static_cast<int64_t>(rounded);
 }
 
+std::string String_FromReal(double value, std::chars_format format, int precision, size_t width)
+{
+    // Large enough for any double in fixed form (309 digits before the point)
+    // with the precisions the runner asks for.
+    char buffer[400];
+    const std::to_chars_result written = std::to_chars(buffer, buffer + sizeof buffer, value, format, precision);
+    std::string text(buffer, written.ec == std::errc() ? written.ptr : buffer);
+    if (text.size() < width) text.insert(0, width - text.size(), ' ');
+    return text;
+}
+
 }  // namespace bw

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -42,5 +43,10 @@ int32_t String_Pos(const char* needle, const char* haystack);
 // INT64_MIN / INT64_MAX; NaN gives INT64_MIN, the processor's own answer for
 // a conversion it cannot make.
 int64_t Real_ToInt64(double x);
+
+// A real written as printf would in the C locale whatever the process's
+// locale: general ("%.<precision>g") or fixed ("%.<precision>f"), padded on
+// the left with blanks to width.
+std::string String_FromReal(double value, std::chars_format format, int precision, size_t width = 0);
 
 }  // namespace bw

@@ -1,6 +1,9 @@
 #include "library/misc_builtins.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <cstdlib>
 
 #include <string>
 #include <vector>
@@ -262,6 +265,43 @@ TEST_F(MiscBuiltinsTest, ShowDebugMessageWritesOneLine)
     Call("show_debug_message", {2.5});
     Console_SetDebugListener(nullptr);
     EXPECT_EQ(HeardLines(), "hello\n2.50\n");
+}
+
+// ---- system ----
+
+TEST_F(MiscBuiltinsTest, ClipboardTextRoundTrips)
+{
+    Call("clipboard_set_text", {"copied text"});
+    EXPECT_EQ(Call("clipboard_has_text", {}).Real(), 1.0);
+    EXPECT_EQ(Call("clipboard_get_text", {}).Text(), "copied text");
+}
+
+TEST_F(MiscBuiltinsTest, WindowHandleIsZeroWithoutAWindow)
+{
+    EXPECT_EQ(Call("window_handle", {}).Real(), 0.0);
+}
+
+// The priority is changed in a child process, so the test program keeps its
+// own; lowering it is always allowed, and any other value means normal.
+TEST_F(MiscBuiltinsTest, ProgramPriorityLowersTheProcessAndUnknownValuesMeanNormal)
+{
+    EXPECT_EXIT(
+        {
+            Call("set_program_priority", {-1.0});
+            const bool lowered = getpriority(PRIO_PROCESS, 0) == 5;
+            Call("set_program_priority", {-3.0});
+            std::exit(lowered && getpriority(PRIO_PROCESS, 0) == 19 ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(
+        {
+            // A user without the right to raise the priority keeps a lowered one.
+            const int start = getpriority(PRIO_PROCESS, 0);
+            Call("set_program_priority", {7.0});
+            const int now = getpriority(PRIO_PROCESS, 0);
+            std::exit(now == 0 || (start > 0 && now == start) ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -156,5 +156,15 @@ TEST(RealToInt64, RoundsTiesToEvenAndSaturatesOutOfRangeWithNaNAsTheMinimum)
         EXPECT_EQ(Real_ToInt64(c.x), c.expected) << c.x;
 }
 
+TEST(StringFromReal, WritesAsPrintfInTheCLocale)
+{
+    EXPECT_EQ(String_FromReal(1.5, std::chars_format::general, 6), "1.5");
+    EXPECT_EQ(String_FromReal(1e20, std::chars_format::general, 6), "1e+20");
+    EXPECT_EQ(String_FromReal(0.1234567, std::chars_format::general, 6), "0.123457");
+    EXPECT_EQ(String_FromReal(1.0, std::chars_format::fixed, 6), "1.000000");
+    EXPECT_EQ(String_FromReal(-2.5, std::chars_format::fixed, 4, 10), "   -2.5000");
+    EXPECT_EQ(String_FromReal(1e300, std::chars_format::fixed, 6).size(), 301u + 7u);
+}
+
 }  // namespace
 }  // namespace bw
