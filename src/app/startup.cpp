@@ -19,6 +19,7 @@
 #include "graphics/texture_pages.h"
 #include "graphics/textures.h"
 #include "graphics/transforms.h"
+#include "online/high_score.h"
 #include "host/crash_handler.h"
 #include "host/message_box.h"
 #include "library/buffer.h"

@@ -3,11 +3,9 @@
 
 namespace bw {
 
-void Function_HighScore_Register() {}
 void Function_Action_Register() {}
 void Function_File_Register() {}
 void Function_Resource_Register() {}
-void Function_Interaction_Register() {}
 void Function_3D_Register() {}
 void Function_Particle_Register() {}
 void Function_Sound_Register() {}
@@ -31,7 +29,6 @@ void EmbeddedImages_Register() {}
 void Particle_Init() {}
 void Game_SetDefaultCaptions() {}
 void Sound_Startup() {}
-void HighScore_Init() {}
 void Physics_Init() {}
 void MP3_Init(IniFile&) {}
 void VaskM_SetAllowedOrientations(bool, bool, bool, bool) {}
@@ -44,7 +41,6 @@ void SoundHardware_Quit() {}
 void Vask_Functions_Fini() {}
 void Network_Shutdown() {}
 void Steam_Shutdown() {}
-void HighScore_Fini() {}
 void Particle_Fini() {}
 void File_CloseAll() {}
 void Sound_Fini() {}
