@@ -26,7 +26,7 @@ std::string Text(const char* text)
 
 std::string Prefix(const std::string& text, int32_t characters)
 {
-    return UTF8_Substring(text.c_str(), 1, characters);
+    return UTF8_Substring(text.c_str(), 0, characters);
 }
 
 class CDialogRequest;
