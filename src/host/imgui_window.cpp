@@ -167,6 +167,11 @@ bool HostImGuiWindow::IsOpen() const
     return m_state->window != nullptr;
 }
 
+uint32_t HostImGuiWindow::WindowId() const
+{
+    return m_state->windowId;
+}
+
 bool HostImGuiWindow::CloseRequested() const
 {
     return m_state->closeRequested;

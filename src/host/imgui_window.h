@@ -22,6 +22,8 @@ public:
     HostImGuiWindow& operator=(const HostImGuiWindow&) = delete;
 
     bool IsOpen() const;
+    // The window's SDL id (events addressed to it carry it); 0 when closed.
+    uint32_t WindowId() const;
     // The user asked to close it (the title bar's close button).
     bool CloseRequested() const;
 
