@@ -59,11 +59,6 @@ void CompleteRequest(CAsyncRequest& request)
 
 CAsyncRequest::CAsyncRequest() : m_id(List().nextId++) {}
 
-int32_t AsyncRequest_NextId()
-{
-    return List().nextId;
-}
-
 CAsyncRequest* AsyncRequest_Add(std::unique_ptr<CAsyncRequest> request)
 {
     List().requests.push_back(std::move(request));
@@ -85,8 +80,8 @@ void AsyncRequest_Drop(int32_t id)
 
 void AsyncRequest_FreeAll()
 {
-    // Destructors may look at the list (a dialog leaves its queue), so the
-    // requests leave it before they go.
+    // The requests leave the list before any is destroyed, so a destructor
+    // that looks for others (a dialog opening the next) finds none half gone.
     std::vector<std::unique_ptr<CAsyncRequest>> requests = std::move(List().requests);
     List().requests.clear();
     requests.clear();
@@ -111,7 +106,7 @@ void Run_HandleAsyncPass()
     std::vector<int32_t> finished;
     const auto& requests = List().requests;
     for (auto it = requests.rbegin(); it != requests.rend(); ++it) {
-        if ((*it)->active && (*it)->status == kAsyncFinished) finished.push_back((*it)->Id());
+        if ((*it)->status == kAsyncFinished) finished.push_back((*it)->Id());
     }
     for (int32_t id : finished) {
         std::unique_ptr<CAsyncRequest> request = Take(id);

@@ -17,19 +17,17 @@
 
 namespace bw {
 
-// Request states.
+// Request states (kinds may use their own in between).
 inline constexpr uint32_t kAsyncRunning = 1;
-inline constexpr uint32_t kAsyncSent = 5;
 inline constexpr uint32_t kAsyncFinished = 7;
-inline constexpr uint32_t kAsyncWaitingPost = 8;
-inline constexpr uint32_t kAsyncWaitingGet = 9;
 
 // The first number of the asynchronous "other" events.
 inline constexpr int32_t kAsyncEventFirst = 60;
 
 class CAsyncRequest {
 public:
-    // Takes the next request id.
+    // Takes the next request id: 0 for the first of the run, then one more
+    // for each request made.
     CAsyncRequest();
     virtual ~CAsyncRequest() = default;
     CAsyncRequest(const CAsyncRequest&) = delete;
@@ -37,7 +35,6 @@ public:
 
     int32_t Id() const { return m_id; }
     uint32_t status = kAsyncRunning;
-    bool active = true;
 
     // Builds the result map (its id into *asyncMap, or leaves -1) and
     // returns the "other" event number to raise; below 60 raises none.
@@ -49,10 +46,6 @@ public:
 private:
     int32_t m_id;
 };
-
-// The id the next request will take; callers that hand an id to game code
-// before the request exists read it here.
-int32_t AsyncRequest_NextId();
 
 // Puts a request on the list (newest first); the list owns it.
 CAsyncRequest* AsyncRequest_Add(std::unique_ptr<CAsyncRequest> request);
@@ -68,8 +61,8 @@ int32_t AsyncRequest_Count();
 // finished requests are completed. A poller is registered once.
 void AsyncRequest_AddPoller(void (*poll)());
 
-// The asynchronous pass of the game step: the pollers, then every active
-// finished request in list order is taken off the list and completed.
+// The asynchronous pass of the game step: the pollers, then every finished
+// request in list order is taken off the list and completed.
 void Run_HandleAsyncPass();
 // Raises "other" event number on every instance, for the asynchronous
 // numbers game code may have events for (60..64, 67, 69, 70).

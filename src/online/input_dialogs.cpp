@@ -102,10 +102,14 @@ public:
     }
 
 private:
+    // A request that goes while its dialog is shown closes the dialog.
     void Unqueue()
     {
         DialogQueue& queue = Queue();
-        if (!queue.queued.empty() && queue.queued.front() == this) queue.shown = false;
+        if (queue.shown && !queue.queued.empty() && queue.queued.front() == this) {
+            queue.shown = false;
+            Dialog_Provider().Close();
+        }
         queue.queued.erase(std::remove(queue.queued.begin(), queue.queued.end(), this), queue.queued.end());
     }
 
@@ -210,11 +214,9 @@ void InputQuery_Answer(int32_t id, bool accepted, const std::string& text, const
 
 void InputQuery_CloseAll()
 {
-    if (Queue().shown) Dialog_Provider().Close();
     std::vector<int32_t> ids;
     for (const CDialogRequest* request : Queue().queued) ids.push_back(request->Id());
     for (int32_t id : ids) AsyncRequest_Drop(id);
-    Queue() = DialogQueue{};
 }
 
 }  // namespace bw
