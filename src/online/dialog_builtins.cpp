@@ -134,8 +134,8 @@ std::string DefaultExtension(const std::string& filter)
     return filter.substr(dot + 1, filter.find('|', dot) - dot - 1);
 }
 
-// A name typed without an extension takes the default one, as the save
-// dialog of the platform this runner replaces did.
+// A name typed without an extension takes the filter's default one, so
+// "slot" saves as "slot.sav" where the game asked for saves.
 void AddDefaultExtension(std::string& path, const std::string& extension)
 {
     if (extension.empty() || extension.find_first_of("*?") != std::string::npos) return;
