@@ -8,7 +8,7 @@ PACKAGES=(
   libsdl2-dev libepoxy-dev libopenal-dev libalut-dev libvorbis-dev libogg-dev
   libmpg123-dev libpng-dev libjpeg-dev libgif-dev zlib1g-dev libjson-c-dev
   libbox2d-dev libcurl4-openssl-dev libffi-dev libfreetype-dev libfontconfig-dev
-  fonts-dejavu-core libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-dejavu-core libimgui-dev libgtest-dev libgmock-dev libbenchmark-dev
   libgl1-mesa-dri libegl-mesa0
 )
 

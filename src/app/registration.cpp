@@ -17,6 +17,8 @@
 #include "library/string_builtins.h"
 #include "library/math_builtins.h"
 #include "library/misc_builtins.h"
+#include "online/dialog_builtins.h"
+#include "online/high_score_builtins.h"
 #include "platform/console.h"
 #include "platform/options.h"
 #include "platform/package_loader.h"

@@ -8,6 +8,7 @@
 #include "graphics/screen.h"
 #include "graphics/virtual_keys_draw.h"
 #include "library/save_game_queue.h"
+#include "online/async_requests.h"
 #include "resources/timeline.h"
 #include "script/error_report.h"
 #include "script/vm.h"
@@ -112,6 +113,7 @@ void Runner_InstallRunHooks()
     hooks.setCursor = &Window_SetCursor;
     hooks.windowInactive = &MainWindow_InBackground;
     hooks.drawVirtualKeys = &IO_VirtualKeys_Draw;
+    hooks.asyncPass = &Run_HandleAsyncPass;
 }
 
 }  // namespace bw

@@ -20,6 +20,9 @@
 #include "graphics/texture_pages.h"
 #include "graphics/textures.h"
 #include "graphics/transforms.h"
+#include "online/async_requests.h"
+#include "online/high_score.h"
+#include "online/input_dialogs.h"
 #include "host/crash_handler.h"
 #include "host/message_box.h"
 #include "library/buffer.h"
@@ -471,6 +474,9 @@ void Brackwell_Shutdown()
     Vask_Functions_Fini();
     Network_Shutdown();
     Steam_Shutdown();
+    // Open dialogs close while their windows can still be destroyed.
+    InputQuery_CloseAll();
+    AsyncRequest_FreeAll();
     HighScore_Fini();
     Code_Constant_Free();
     Code_Function_Free();

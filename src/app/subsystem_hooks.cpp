@@ -3,10 +3,8 @@
 
 namespace bw {
 
-void Function_HighScore_Register() {}
 void Function_Action_Register() {}
 void Function_Resource_Register() {}
-void Function_Interaction_Register() {}
 void Function_3D_Register() {}
 void Function_Particle_Register() {}
 void Function_Sound_Register() {}
@@ -29,7 +27,6 @@ void Audio_Prepare() {}
 void EmbeddedImages_Register() {}
 void Particle_Init() {}
 void Sound_Startup() {}
-void HighScore_Init() {}
 void Physics_Init() {}
 void MP3_Init(IniFile&) {}
 void VaskM_SetAllowedOrientations(bool, bool, bool, bool) {}
@@ -41,7 +38,6 @@ void SoundHardware_Quit() {}
 void Vask_Functions_Fini() {}
 void Network_Shutdown() {}
 void Steam_Shutdown() {}
-void HighScore_Fini() {}
 void Particle_Fini() {}
 void Sound_Fini() {}
 

@@ -16,10 +16,8 @@ class IniFile;
 
 // ---- Built-in function groups, in Brackwell_RegisterFunctions' order ----
 // Each is replaced by its group's *_builtins module.
-void Function_HighScore_Register();    // online: high-score table
 void Function_Action_Register();       // library: action functions
 void Function_Resource_Register();     // resources: resource built-ins (reads the code version)
-void Function_Interaction_Register();  // library: dialogs, window (keys and mouse: library/input_builtins)
 void Function_3D_Register();           // graphics: 3D built-ins
 void Function_Particle_Register();     // particles
 void Function_Sound_Register();        // audio
@@ -53,7 +51,6 @@ void Audio_Prepare();      // audio
 void EmbeddedImages_Register();  // platform: the built-in image table
 void Particle_Init();            // particles
 void Sound_Startup();            // audio (empty by design)
-void HighScore_Init();           // online
 void Physics_Init();             // physics: debug message handler (-debug, "Debug" in options.ini)
 
 // ---- options.ini ----
@@ -74,7 +71,6 @@ void SoundHardware_Quit();  // audio
 void Vask_Functions_Fini();   // online
 void Network_Shutdown();      // online
 void Steam_Shutdown();        // online
-void HighScore_Fini();        // online
 void Particle_Fini();         // particles
 void Sound_Fini();            // audio
 

@@ -85,23 +85,86 @@ std::string HostFileDialog_FindChooser()
     return {};
 }
 
-std::vector<std::string> HostFileDialog_Arguments(const std::string& chooser)
+std::vector<std::pair<std::string, std::string>> HostFileDialog_ParseFilter(const std::string& filter)
 {
-    if (chooser == "kdialog") return {"--getopenfilename", "."};
-    return {"--file-selection", "--title=Open a game package"};
+    std::vector<std::pair<std::string, std::string>> lines;
+    size_t start = 0;
+    while (start < filter.size()) {
+        const size_t nameEnd = std::min(filter.find('|', start), filter.size());
+        const size_t patternsStart = std::min(nameEnd + 1, filter.size());
+        const size_t patternsEnd = std::min(filter.find('|', patternsStart), filter.size());
+        lines.emplace_back(filter.substr(start, nameEnd - start),
+                           filter.substr(patternsStart, patternsEnd - patternsStart));
+        start = patternsEnd + 1;
+    }
+    return lines;
 }
 
-bool HostFileDialog_ChoosePackage(std::string* path)
+namespace {
+
+std::string PatternsSeparatedBy(const std::string& patterns, char separator)
+{
+    std::string out = patterns;
+    for (char& c : out) {
+        if (c == ';') c = separator;
+    }
+    return out;
+}
+
+std::string StartPath(const HostFileRequest& request)
+{
+    const std::string folder = request.folder.empty() ? "." : request.folder;
+    if (!request.defaultName.empty() && request.defaultName[0] == '/') return request.defaultName;
+    return folder + "/" + request.defaultName;
+}
+
+std::vector<std::string> ZenityArguments(const HostFileRequest& request)
+{
+    std::vector<std::string> arguments{"--file-selection"};
+    if (request.save) {
+        arguments.push_back("--save");
+        arguments.push_back("--confirm-overwrite");
+    }
+    if (!request.title.empty()) arguments.push_back("--title=" + request.title);
+    if (!request.defaultName.empty() || !request.folder.empty()) {
+        arguments.push_back("--filename=" + StartPath(request));
+    }
+    for (const auto& [name, patterns] : request.filters) {
+        arguments.push_back("--file-filter=" + name + " | " + PatternsSeparatedBy(patterns, ' '));
+    }
+    return arguments;
+}
+
+std::vector<std::string> KdialogArguments(const HostFileRequest& request)
+{
+    std::vector<std::string> arguments{request.save ? "--getsavefilename" : "--getopenfilename", StartPath(request)};
+    std::string filter;
+    for (const auto& [name, patterns] : request.filters) {
+        if (!filter.empty()) filter += '\n';
+        filter += PatternsSeparatedBy(patterns, ' ') + "|" + name;
+    }
+    if (!filter.empty()) arguments.push_back(filter);
+    if (!request.title.empty()) {
+        arguments.push_back("--title");
+        arguments.push_back(request.title);
+    }
+    return arguments;
+}
+
+}  // namespace
+
+std::vector<std::string> HostFileDialog_Arguments(const std::string& chooser, const HostFileRequest& request)
+{
+    return chooser == "kdialog" ? KdialogArguments(request) : ZenityArguments(request);
+}
+
+bool HostFileDialog_Choose(const HostFileRequest& request, std::string* path)
 {
     const std::string chooser = HostFileDialog_FindChooser();
-    if (chooser.empty()) {
-        std::fprintf(stderr,
-                     "No game package: put data.win beside the program or name one with -game <file>\n");
-        return false;
-    }
+    if (chooser.empty()) return false;
     std::string answer;
     int status = 0;
-    if (!RunForOutput(chooser, HostFileDialog_Arguments(chooser), &answer, &status) || !WIFEXITED(status) ||
+    if (!RunForOutput(chooser, HostFileDialog_Arguments(chooser, request), &answer, &status) || !WIFEXITED(status) ||
         WEXITSTATUS(status) != 0) {
         return false;
     }
@@ -109,6 +172,18 @@ bool HostFileDialog_ChoosePackage(std::string* path)
     if (answer.empty()) return false;
     *path = answer;
     return true;
+}
+
+bool HostFileDialog_ChoosePackage(std::string* path)
+{
+    if (HostFileDialog_FindChooser().empty()) {
+        std::fprintf(stderr,
+                     "No game package: put data.win beside the program or name one with -game <file>\n");
+        return false;
+    }
+    HostFileRequest request;
+    request.title = "Open a game package";
+    return HostFileDialog_Choose(request, path);
 }
 
 }  // namespace bw

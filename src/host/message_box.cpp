@@ -67,6 +67,24 @@ int Host_ShowMessageBox(const char* utf8Caption, const char* utf8Text, HostMessa
     return 1;
 }
 
+bool Host_AskYesNo(const char* utf8Caption, const char* utf8Text)
+{
+    const char* caption = utf8Caption != nullptr ? utf8Caption : "";
+    const char* text = utf8Text != nullptr ? utf8Text : "";
+    enum { kNo = 0, kYes = 1 };
+    const SDL_MessageBoxButtonData buttons[] = {
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kNo, "No"},
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, kYes, "Yes"},
+    };
+    const SDL_MessageBoxData box{SDL_MESSAGEBOX_INFORMATION, nullptr, caption, text, 2, buttons, nullptr};
+    int pressed = kYes;
+    if (!Host_HasDisplay() || SDL_ShowMessageBox(&box, &pressed) != 0) {
+        WriteMessageToStderr(caption, text);
+        return true;
+    }
+    return pressed == kYes;
+}
+
 bool Host_HasDisplay()
 {
     return g_dialogsEnabled && !HeadlessVideoDriverChosen() &&

@@ -10,6 +10,10 @@ enum class HostMessageBoxKind { Information, Warning, Error };
 // Shows a top-most box with an OK button; returns 1 (OK) in every case.
 int Host_ShowMessageBox(const char* utf8Caption, const char* utf8Text, HostMessageBoxKind kind);
 
+// A top-most box with "Yes" (Enter) and "No" (Escape); true for Yes, which
+// is also the answer when no box can be shown.
+bool Host_AskYesNo(const char* utf8Caption, const char* utf8Text);
+
 // False when no window can be shown: no video driver, the offscreen driver,
 // or dialogs switched off.
 bool Host_HasDisplay();

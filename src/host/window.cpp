@@ -14,6 +14,7 @@ struct HostWindowState {
     SDL_Cursor* cursors[15] = {};
     WindowHandlers handlers;
     WindowEventState events;
+    HostEventSink secondWindowSink = nullptr;
 };
 HostWindowState g_window;
 
@@ -152,8 +153,15 @@ void HostWindow_PumpEvents()
     }
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
-        Window_TranslateEvent(event, g_window.handlers, g_window.events);
+        if (g_window.secondWindowSink == nullptr || !g_window.secondWindowSink(event)) {
+            Window_TranslateEvent(event, g_window.handlers, g_window.events);
+        }
     }
+}
+
+void HostWindow_SetSecondWindowSink(HostEventSink sink)
+{
+    g_window.secondWindowSink = sink;
 }
 
 void HostWindow_Show()

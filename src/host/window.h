@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+union SDL_Event;
+
 namespace bw {
 
 // Modifier bits given with keys: 1 shift, 2 alt, 4 control.
@@ -56,6 +58,11 @@ void HostWindow_SwapBuffers();
 void HostWindow_SetSwapInterval(bool vsync);
 // Reads pending events and hands them to the handlers.
 void HostWindow_PumpEvents();
+// Second windows (dialogs, the debug window) take the events addressed to
+// them before the game window's handlers see any; the sink answers true
+// for an event it took.
+using HostEventSink = bool (*)(const SDL_Event& event);
+void HostWindow_SetSecondWindowSink(HostEventSink sink);
 
 void HostWindow_Show();
 void HostWindow_SetCaption(const char* utf8);

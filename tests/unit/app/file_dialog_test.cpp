@@ -56,5 +56,27 @@ TEST_F(FileDialogTest, NoChooserWithoutADisplay)
     EXPECT_FALSE(HostFileDialog_ChoosePackage(&chosen));
 }
 
+TEST_F(FileDialogTest, GameDialogsPassFilterNameFolderAndTitleAsArguments)
+{
+    HostFileRequest request;
+    request.save = true;
+    request.filters = HostFileDialog_ParseFilter("Text|*.txt;*.log|All|*.*");
+    request.defaultName = "notes.txt";
+    request.folder = "/games";
+    request.title = "Save notes";
+    EXPECT_EQ(HostFileDialog_Arguments("zenity", request),
+              (std::vector<std::string>{"--file-selection", "--save", "--confirm-overwrite", "--title=Save notes",
+                                        "--filename=/games/notes.txt", "--file-filter=Text | *.txt *.log",
+                                        "--file-filter=All | *.*"}));
+    EXPECT_EQ(HostFileDialog_Arguments("kdialog", request),
+              (std::vector<std::string>{"--getsavefilename", "/games/notes.txt", "*.txt *.log|Text\n*.*|All",
+                                        "--title", "Save notes"}));
+    EXPECT_EQ(HostFileDialog_ParseFilter("Odd|"), (std::vector<std::pair<std::string, std::string>>{{"Odd", ""}}));
+    FakeChooser("zenity", "/games/chosen.txt", 0);
+    std::string chosen;
+    ASSERT_TRUE(HostFileDialog_Choose(request, &chosen));
+    EXPECT_EQ(chosen, "/games/chosen.txt");
+}
+
 }  // namespace
 }  // namespace bw
