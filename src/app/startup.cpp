@@ -15,7 +15,7 @@
 #include "graphics/main_window.h"
 #include "graphics/screen.h"
 #include "graphics/surfaces.h"
-#include "graphics/text.h"
+#include "resources/text.h"
 #include "graphics/texture_pages.h"
 #include "graphics/textures.h"
 #include "graphics/transforms.h"

@@ -10,7 +10,7 @@
 #include "graphics/draw_2d.h"
 #include "graphics/game_window.h"
 #include "graphics/graphic_builtins_args.h"
-#include "graphics/graphic_builtins_resources.h"
+#include "resources/graphic_builtins_resources.h"
 #include "graphics/png_image.h"
 #include "graphics/render_state.h"
 #include "graphics/screen.h"

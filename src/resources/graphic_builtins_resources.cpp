@@ -1,4 +1,4 @@
-#include "graphics/graphic_builtins_resources.h"
+#include "resources/graphic_builtins_resources.h"
 
 #include <cmath>
 
