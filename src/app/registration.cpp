@@ -2,7 +2,7 @@
 
 #include "app/startup.h"
 #include "app/subsystem_hooks.h"
-#include "graphics/graphic_builtins.h"
+#include "resources/graphic_builtins_resources.h"
 #include "graphics/main_window.h"
 #include "graphics/shaders.h"
 #include "graphics/texture_pages.h"

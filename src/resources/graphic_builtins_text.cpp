@@ -4,6 +4,7 @@
 // and "no wrapping".
 #include "graphics/graphic_builtins.h"
 #include "graphics/graphic_builtins_args.h"
+#include "resources/graphic_builtins_resources.h"
 #include "resources/text.h"
 
 namespace bw {
