@@ -21,6 +21,7 @@
 #include "platform/package_loader.h"
 #include "resources/background.h"
 #include "resources/path.h"
+#include "resources/resource_builtins.h"
 #include "resources/font_table.h"
 #include "resources/script.h"
 #include "resources/sprite.h"

@@ -6,7 +6,6 @@ namespace bw {
 void Function_HighScore_Register() {}
 void Function_Action_Register() {}
 void Function_File_Register() {}
-void Function_Resource_Register() {}
 void Function_Interaction_Register() {}
 void Function_3D_Register() {}
 void Function_Particle_Register() {}

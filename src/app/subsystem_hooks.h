@@ -19,7 +19,6 @@ class IniFile;
 void Function_HighScore_Register();    // online: high-score table
 void Function_Action_Register();       // library: action functions
 void Function_File_Register();         // library: files, ini, registry (JSON is real already)
-void Function_Resource_Register();     // resources: resource built-ins (reads the code version)
 void Function_Interaction_Register();  // library: dialogs, window (keys and mouse: library/input_builtins)
 void Function_3D_Register();           // graphics: 3D built-ins
 void Function_Particle_Register();     // particles

@@ -1,0 +1,162 @@
+// The object_* built-ins: queries and setters of the object records, the
+// parent chain, and adding and deleting objects.
+#include "platform/console.h"
+#include "resources/resource_builtins.h"
+#include "resources/resource_builtins_args.h"
+#include "script/error_report.h"
+#include "world/object.h"
+#include "world/object_lists.h"
+
+namespace bw {
+namespace {
+
+using ObjectField = double (*)(const CObject& object);
+
+void QueryObject(Value* result, const Value& index, ObjectField field)
+{
+    const CObject* object = Object_Find(Arg_Int(index));
+    Result_SetReal(result, object != nullptr ? field(*object) : -1.0);
+}
+
+bool HasFlag(const CObject& object, uint32_t flag)
+{
+    return (object.flags & flag) != 0;
+}
+
+void SetFlag(CObject& object, uint32_t flag, bool on)
+{
+    object.flags = on ? (object.flags | flag) : (object.flags & ~flag);
+}
+
+#define BW_OBJECT_QUERY(name, expression)                                                \
+    BW_BUILTIN(name)                                                                     \
+    {                                                                                    \
+        QueryObject(result, args[0], [](const CObject& o) -> double { return expression; }); \
+    }
+
+BW_OBJECT_QUERY(ObjectGetSprite, o.sprite)
+BW_OBJECT_QUERY(ObjectGetSolid, HasFlag(o, kObjectFlagSolid))
+BW_OBJECT_QUERY(ObjectGetVisible, HasFlag(o, kObjectFlagVisible))
+BW_OBJECT_QUERY(ObjectGetDepth, o.depth)
+BW_OBJECT_QUERY(ObjectGetPersistent, HasFlag(o, kObjectFlagPersistent))
+BW_OBJECT_QUERY(ObjectGetMask, o.mask)
+BW_OBJECT_QUERY(ObjectGetParent, o.parent)
+
+#define BW_OBJECT_EDIT(name, statement)                          \
+    BW_BUILTIN(name)                                             \
+    {                                                            \
+        if (CObject* object = Object_Find(Arg_Int(args[0]))) {   \
+            statement;                                           \
+        }                                                        \
+    }
+
+BW_OBJECT_EDIT(ObjectSetSprite, object->sprite = Arg_Int(args[1]))
+BW_OBJECT_EDIT(ObjectSetSolid, SetFlag(*object, kObjectFlagSolid, Arg_Above(args[1])))
+BW_OBJECT_EDIT(ObjectSetVisible, SetFlag(*object, kObjectFlagVisible, Arg_Above(args[1])))
+BW_OBJECT_EDIT(ObjectSetDepth, object->depth = Arg_Int(args[1]))
+BW_OBJECT_EDIT(ObjectSetPersistent, SetFlag(*object, kObjectFlagPersistent, Arg_Above(args[1])))
+BW_OBJECT_EDIT(ObjectSetMask, object->mask = Arg_Int(args[1]))
+
+BW_BUILTIN(ObjectExists)
+{
+    Result_SetBool(result, Object_Exists(Arg_Int(args[0])));
+}
+
+BW_BUILTIN(ObjectGetName)
+{
+    Result_SetString(result, Object_Name(Arg_Int(args[0])));
+}
+
+// 1 when par is on obj's parent chain, 0 when the chain ends first, -1
+// when obj does not exist.
+BW_BUILTIN(ObjectIsAncestor)
+{
+    const CObject* object = Object_Find(Arg_Int(args[0]));
+    Result_SetReal(result, object == nullptr ? -1.0 : object->IsChildOf(Arg_Int(args[1])) ? 1.0 : 0.0);
+}
+
+BW_BUILTIN(ObjectAdd)
+{
+    Result_SetReal(result, Object_Add());
+}
+
+BW_BUILTIN(ObjectDelete)
+{
+    if (!Object_Delete(Arg_Int(args[0]))) {
+        Code_Error_Runtime("Trying to delete non-existing object.", false);
+    }
+}
+
+BW_BUILTIN(ObjectEventDeprecated)
+{
+    Console().Printf("object_event_add :: deprecated function\n");
+}
+
+// The event keeps its code: clearing only rebuilds the event lists, and
+// only when the object itself has the event.
+BW_BUILTIN(ObjectEventClear)
+{
+    const CObject* object = Object_Find(Arg_Int(args[0]));
+    if (object != nullptr && object->GetEvent(Arg_Int(args[1]), Arg_Int(args[2])) != nullptr) {
+        Object_BuildEventLists();
+    }
+}
+
+// A parent that is the object itself or one of its descendants would make
+// the chain a loop; it is refused.
+BW_BUILTIN(ObjectSetParent)
+{
+    const int32_t index = Arg_Int(args[0]);
+    CObject* object = Object_Find(index);
+    if (object == nullptr) {
+        return;
+    }
+    const int32_t parent = Arg_Int(args[1]);
+    if (parent >= 0) {
+        const CObject* parentObject = Object_Find(parent);
+        if (parentObject == nullptr) {
+            Code_Error_Runtime("Setting a non-existing parent.", false);
+            return;
+        }
+        if (parent == index || parentObject->IsChildOf(index)) {
+            Code_Error_Runtime("Creating a cycle in the parent relation.", false);
+            return;
+        }
+    }
+    object->SetParent(parent < 0 ? -1 : parent);
+    Object_BuildEventLists();
+}
+
+const BuiltinRegistration kObjects[] = {
+    {"object_exists", &ObjectExists, 1},
+    {"object_get_name", &ObjectGetName, 1},
+    {"object_name", &ObjectGetName, 1},
+    {"object_get_sprite", &ObjectGetSprite, 1},
+    {"object_get_solid", &ObjectGetSolid, 1},
+    {"object_get_visible", &ObjectGetVisible, 1},
+    {"object_get_depth", &ObjectGetDepth, 1},
+    {"object_get_persistent", &ObjectGetPersistent, 1},
+    {"object_get_mask", &ObjectGetMask, 1},
+    {"object_get_parent", &ObjectGetParent, 1},
+    {"object_is_ancestor", &ObjectIsAncestor, 2},
+    {"object_set_sprite", &ObjectSetSprite, 2},
+    {"object_set_solid", &ObjectSetSolid, 2},
+    {"object_set_visible", &ObjectSetVisible, 2},
+    {"object_set_depth", &ObjectSetDepth, 2},
+    {"object_set_persistent", &ObjectSetPersistent, 2},
+    {"object_set_mask", &ObjectSetMask, 2},
+    {"object_add", &ObjectAdd, 0},
+    {"object_delete", &ObjectDelete, 1},
+    {"object_event_add", &ObjectEventDeprecated, 4},
+    {"object_event_clear", &ObjectEventClear, 3},
+    {"object_set_parent", &ObjectSetParent, 2},
+};
+
+}  // namespace
+
+std::span<const BuiltinRegistration> ResourceBuiltins_Objects()
+{
+    return kObjects;
+}
+
+}  // namespace bw
