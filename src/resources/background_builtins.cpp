@@ -20,25 +20,11 @@ namespace {
 
 // ---- queries -----------------------------------------------------------
 
-using BackgroundField = double (*)(const CBackground& background);
-
-void QueryBackground(Value* result, const Value& index, BackgroundField field)
-{
-    const CBackground* background = Background_Get(Arg_Int(index));
-    Result_SetReal(result, background != nullptr ? field(*background) : -1.0);
-}
-
-#define BW_BACKGROUND_QUERY(name, expression)                                                    \
-    BW_BUILTIN(name)                                                                             \
-    {                                                                                            \
-        QueryBackground(result, args[0], [](const CBackground& b) -> double { return expression; }); \
-    }
-
-BW_BACKGROUND_QUERY(BackgroundGetWidth, b.GetWidth())
-BW_BACKGROUND_QUERY(BackgroundGetHeight, b.GetHeight())
-BW_BACKGROUND_QUERY(BackgroundGetTransparent, b.GetTransparent())
-BW_BACKGROUND_QUERY(BackgroundGetSmooth, b.GetSmooth())
-BW_BACKGROUND_QUERY(BackgroundGetPreload, b.GetPreload())
+BW_RESOURCE_QUERY(BackgroundGetWidth, CBackground, Background_Get, r->GetWidth())
+BW_RESOURCE_QUERY(BackgroundGetHeight, CBackground, Background_Get, r->GetHeight())
+BW_RESOURCE_QUERY(BackgroundGetTransparent, CBackground, Background_Get, r->GetTransparent())
+BW_RESOURCE_QUERY(BackgroundGetSmooth, CBackground, Background_Get, r->GetSmooth())
+BW_RESOURCE_QUERY(BackgroundGetPreload, CBackground, Background_Get, r->GetPreload())
 
 BW_BUILTIN(BackgroundExists)
 {

@@ -10,25 +10,11 @@
 namespace bw {
 namespace {
 
-using FontField = double (*)(const CFontBW& font);
-
-void QueryFont(Value* result, const Value& index, FontField field)
-{
-    const CFontBW* font = Font_Get(Arg_Int(index));
-    Result_SetReal(result, font != nullptr ? field(*font) : -1.0);
-}
-
-#define BW_FONT_QUERY(name, expression)                                              \
-    BW_BUILTIN(name)                                                                 \
-    {                                                                                \
-        QueryFont(result, args[0], [](const CFontBW& f) -> double { return expression; }); \
-    }
-
-BW_FONT_QUERY(FontGetSize, f.GetSize())
-BW_FONT_QUERY(FontGetBold, f.GetBold())
-BW_FONT_QUERY(FontGetItalic, f.GetItalic())
-BW_FONT_QUERY(FontGetFirst, f.GetFirst())
-BW_FONT_QUERY(FontGetLast, f.GetLast())
+BW_RESOURCE_QUERY(FontGetSize, CFontBW, Font_Get, r->GetSize())
+BW_RESOURCE_QUERY(FontGetBold, CFontBW, Font_Get, r->GetBold())
+BW_RESOURCE_QUERY(FontGetItalic, CFontBW, Font_Get, r->GetItalic())
+BW_RESOURCE_QUERY(FontGetFirst, CFontBW, Font_Get, r->GetFirst())
+BW_RESOURCE_QUERY(FontGetLast, CFontBW, Font_Get, r->GetLast())
 
 BW_BUILTIN(FontExists)
 {

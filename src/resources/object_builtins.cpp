@@ -10,14 +10,6 @@
 namespace bw {
 namespace {
 
-using ObjectField = double (*)(const CObject& object);
-
-void QueryObject(Value* result, const Value& index, ObjectField field)
-{
-    const CObject* object = Object_Find(Arg_Int(index));
-    Result_SetReal(result, object != nullptr ? field(*object) : -1.0);
-}
-
 bool HasFlag(const CObject& object, uint32_t flag)
 {
     return (object.flags & flag) != 0;
@@ -28,19 +20,13 @@ void SetFlag(CObject& object, uint32_t flag, bool on)
     object.flags = on ? (object.flags | flag) : (object.flags & ~flag);
 }
 
-#define BW_OBJECT_QUERY(name, expression)                                                \
-    BW_BUILTIN(name)                                                                     \
-    {                                                                                    \
-        QueryObject(result, args[0], [](const CObject& o) -> double { return expression; }); \
-    }
-
-BW_OBJECT_QUERY(ObjectGetSprite, o.sprite)
-BW_OBJECT_QUERY(ObjectGetSolid, HasFlag(o, kObjectFlagSolid))
-BW_OBJECT_QUERY(ObjectGetVisible, HasFlag(o, kObjectFlagVisible))
-BW_OBJECT_QUERY(ObjectGetDepth, o.depth)
-BW_OBJECT_QUERY(ObjectGetPersistent, HasFlag(o, kObjectFlagPersistent))
-BW_OBJECT_QUERY(ObjectGetMask, o.mask)
-BW_OBJECT_QUERY(ObjectGetParent, o.parent)
+BW_RESOURCE_QUERY(ObjectGetSprite, CObject, Object_Find, r->sprite)
+BW_RESOURCE_QUERY(ObjectGetSolid, CObject, Object_Find, HasFlag(*r, kObjectFlagSolid))
+BW_RESOURCE_QUERY(ObjectGetVisible, CObject, Object_Find, HasFlag(*r, kObjectFlagVisible))
+BW_RESOURCE_QUERY(ObjectGetDepth, CObject, Object_Find, r->depth)
+BW_RESOURCE_QUERY(ObjectGetPersistent, CObject, Object_Find, HasFlag(*r, kObjectFlagPersistent))
+BW_RESOURCE_QUERY(ObjectGetMask, CObject, Object_Find, r->mask)
+BW_RESOURCE_QUERY(ObjectGetParent, CObject, Object_Find, r->parent)
 
 #define BW_OBJECT_EDIT(name, statement)                          \
     BW_BUILTIN(name)                                             \

@@ -8,35 +8,17 @@
 namespace bw {
 namespace {
 
-using PathField = double (*)(const CPath& path, const Value* args);
-
-// The field of an existing path (args[1] on: the query's own arguments),
-// else -1.
-void QueryPath(Value* result, const Value* args, PathField field)
-{
-    const CPath* path = Path_Get(Arg_Int(args[0]));
-    Result_SetReal(result, path != nullptr ? field(*path, args) : -1.0);
-}
-
-#define BW_PATH_QUERY(name, expression)                                                                   \
-    BW_BUILTIN(name)                                                                                      \
-    {                                                                                                     \
-        QueryPath(result, args, []([[maybe_unused]] const CPath& p, [[maybe_unused]] const Value* a) -> double { \
-            return expression;                                                                            \
-        });                                                                                               \
-    }
-
-BW_PATH_QUERY(PathGetLength, p.GetLength())
-BW_PATH_QUERY(PathGetKind, p.GetKind())
-BW_PATH_QUERY(PathGetClosed, p.GetClosed())
-BW_PATH_QUERY(PathGetPrecision, p.GetPrecision())
-BW_PATH_QUERY(PathGetNumber, p.GetNumber())
-BW_PATH_QUERY(PathGetPointX, p.GetPoint(Arg_Int(a[1])).x)
-BW_PATH_QUERY(PathGetPointY, p.GetPoint(Arg_Int(a[1])).y)
-BW_PATH_QUERY(PathGetPointSpeed, p.GetPoint(Arg_Int(a[1])).speed)
-BW_PATH_QUERY(PathGetX, p.GetX(Arg_Float(a[1])))
-BW_PATH_QUERY(PathGetY, p.GetY(Arg_Float(a[1])))
-BW_PATH_QUERY(PathGetSpeed, p.GetSpeed(Arg_Float(a[1])))
+BW_RESOURCE_QUERY(PathGetLength, CPath, Path_Get, r->GetLength())
+BW_RESOURCE_QUERY(PathGetKind, CPath, Path_Get, r->GetKind())
+BW_RESOURCE_QUERY(PathGetClosed, CPath, Path_Get, r->GetClosed())
+BW_RESOURCE_QUERY(PathGetPrecision, CPath, Path_Get, r->GetPrecision())
+BW_RESOURCE_QUERY(PathGetNumber, CPath, Path_Get, r->GetNumber())
+BW_RESOURCE_QUERY(PathGetPointX, CPath, Path_Get, r->GetPoint(Arg_Int(args[1])).x)
+BW_RESOURCE_QUERY(PathGetPointY, CPath, Path_Get, r->GetPoint(Arg_Int(args[1])).y)
+BW_RESOURCE_QUERY(PathGetPointSpeed, CPath, Path_Get, r->GetPoint(Arg_Int(args[1])).speed)
+BW_RESOURCE_QUERY(PathGetX, CPath, Path_Get, r->GetX(Arg_Float(args[1])))
+BW_RESOURCE_QUERY(PathGetY, CPath, Path_Get, r->GetY(Arg_Float(args[1])))
+BW_RESOURCE_QUERY(PathGetSpeed, CPath, Path_Get, r->GetSpeed(Arg_Float(args[1])))
 
 BW_BUILTIN(PathExists)
 {

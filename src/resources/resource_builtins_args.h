@@ -23,3 +23,13 @@ inline void Result_SetReal(Value* result, double real)
 }
 
 }  // namespace bw
+
+// A query built-in: an expression of r, the resource that find gives for
+// args[0], or -1 when there is none. The expression may read the query's
+// other arguments.
+#define BW_RESOURCE_QUERY(name, Type, find, expression)                                     \
+    BW_BUILTIN(name)                                                                        \
+    {                                                                                       \
+        const Type* r = find(Arg_Int(args[0]));                                             \
+        Result_SetReal(result, r != nullptr ? static_cast<double>(expression) : -1.0);      \
+    }

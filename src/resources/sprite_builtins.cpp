@@ -20,35 +20,20 @@ namespace {
 
 // ---- queries -----------------------------------------------------------
 
-using SpriteField = double (*)(const CSprite& sprite);
-
-// The field of an existing sprite, else -1.
-void QuerySprite(Value* result, const Value& index, SpriteField field)
-{
-    const CSprite* sprite = Sprite_Get(Arg_Int(index));
-    Result_SetReal(result, sprite != nullptr ? field(*sprite) : -1.0);
-}
-
-#define BW_SPRITE_QUERY(name, expression)                                  \
-    BW_BUILTIN(name)                                                       \
-    {                                                                      \
-        QuerySprite(result, args[0], [](const CSprite& s) -> double { return expression; }); \
-    }
-
-BW_SPRITE_QUERY(SpriteGetNumber, s.frameCount)
-BW_SPRITE_QUERY(SpriteGetWidth, s.width)
-BW_SPRITE_QUERY(SpriteGetHeight, s.height)
-BW_SPRITE_QUERY(SpriteGetTransparent, s.transparent)
-BW_SPRITE_QUERY(SpriteGetSmooth, s.smooth)
-BW_SPRITE_QUERY(SpriteGetPreload, s.preload)
-BW_SPRITE_QUERY(SpriteGetPrecise, s.precise)
-BW_SPRITE_QUERY(SpriteGetXOffset, s.xorigin)
-BW_SPRITE_QUERY(SpriteGetYOffset, s.yorigin)
-BW_SPRITE_QUERY(SpriteGetBBoxMode, s.bboxMode)
-BW_SPRITE_QUERY(SpriteGetBBoxLeft, s.bboxLeft)
-BW_SPRITE_QUERY(SpriteGetBBoxRight, s.bboxRight)
-BW_SPRITE_QUERY(SpriteGetBBoxTop, s.bboxTop)
-BW_SPRITE_QUERY(SpriteGetBBoxBottom, s.bboxBottom)
+BW_RESOURCE_QUERY(SpriteGetNumber, CSprite, Sprite_Get, r->frameCount)
+BW_RESOURCE_QUERY(SpriteGetWidth, CSprite, Sprite_Get, r->width)
+BW_RESOURCE_QUERY(SpriteGetHeight, CSprite, Sprite_Get, r->height)
+BW_RESOURCE_QUERY(SpriteGetTransparent, CSprite, Sprite_Get, r->transparent)
+BW_RESOURCE_QUERY(SpriteGetSmooth, CSprite, Sprite_Get, r->smooth)
+BW_RESOURCE_QUERY(SpriteGetPreload, CSprite, Sprite_Get, r->preload)
+BW_RESOURCE_QUERY(SpriteGetPrecise, CSprite, Sprite_Get, r->precise)
+BW_RESOURCE_QUERY(SpriteGetXOffset, CSprite, Sprite_Get, r->xorigin)
+BW_RESOURCE_QUERY(SpriteGetYOffset, CSprite, Sprite_Get, r->yorigin)
+BW_RESOURCE_QUERY(SpriteGetBBoxMode, CSprite, Sprite_Get, r->bboxMode)
+BW_RESOURCE_QUERY(SpriteGetBBoxLeft, CSprite, Sprite_Get, r->bboxLeft)
+BW_RESOURCE_QUERY(SpriteGetBBoxRight, CSprite, Sprite_Get, r->bboxRight)
+BW_RESOURCE_QUERY(SpriteGetBBoxTop, CSprite, Sprite_Get, r->bboxTop)
+BW_RESOURCE_QUERY(SpriteGetBBoxBottom, CSprite, Sprite_Get, r->bboxBottom)
 
 BW_BUILTIN(SpriteExists)
 {

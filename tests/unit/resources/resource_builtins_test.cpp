@@ -183,7 +183,7 @@ TEST_F(ResourceBuiltinsTest, QueriesOfMissingResourcesGiveMinusOne)
 
 // ---- deleted resources in use ---------------------------------------------
 
-TEST_F(ResourceBuiltinsTest, DeletedSpriteIsNoLongerReachedByItsInstancesOrFonts)
+TEST_F(ResourceBuiltinsTest, DeletedSpritesAndFontsAreNoLongerReachedByWhatUsedThem)
 {
     Function_Graphic_Register();
     AddBuiltin("record", &Record, kBuiltinArgCountAny);
@@ -196,8 +196,11 @@ TEST_F(ResourceBuiltinsTest, DeletedSpriteIsNoLongerReachedByItsInstancesOrFonts
         draw_set_font(f);
         record(sprite_exists(0), string_width("ab"), bbox_right - bbox_left, sprite_width);
         draw_self();
+        font_delete(f);
+        draw_text(0, 0, "ab");
+        record(font_exists(f), string_width("ab") > 0);
     )"),
-              "0 8 0 0\n");
+              "0 8 0 0\n0 1\n");
 }
 
 // ---- scripts, timelines, objects ------------------------------------------
