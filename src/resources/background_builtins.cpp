@@ -3,11 +3,8 @@
 // the loaders take "removeback" in place of the transparent and preload
 // flags, and the alpha loaders are gone.
 #include <memory>
-#include <vector>
 
 #include "graphics/bitmap.h"
-#include "graphics/bitmap32.h"
-#include "graphics/png_image.h"
 #include "graphics/surfaces.h"
 #include "platform/console.h"
 #include "resources/background.h"
@@ -204,9 +201,7 @@ BW_BUILTIN(BackgroundSave)
         Console().Printf("background_save() failed - no bitmap data available\n");
         return;
     }
-    const uint32_t* pixels = bitmap->Pixels();
-    const size_t count = static_cast<size_t>(bitmap->Width()) * static_cast<size_t>(bitmap->Height());
-    write_png_file_argb(file, std::vector<uint32_t>(pixels, pixels + count), bitmap->Width(), bitmap->Height());
+    SaveBitmapPng(file, *bitmap);
 }
 
 // ---- tables ------------------------------------------------------------

@@ -4,7 +4,11 @@
 // a missing resource leaves the default result.
 #pragma once
 
+#include <vector>
+
+#include "graphics/bitmap32.h"
 #include "graphics/graphic_builtins_args.h"
+#include "graphics/png_image.h"
 
 namespace bw {
 
@@ -20,6 +24,14 @@ inline const char* Arg_Text(const Value& value)
 inline void Result_SetReal(Value* result, double real)
 {
     Value_SetReal(*result, real);
+}
+// A frame or background image as a PNG file in the save area.
+inline bool SaveBitmapPng(const char* fileName, const CBitmap32& bitmap)
+{
+    const uint32_t* pixels = bitmap.Pixels();
+    const size_t count = static_cast<size_t>(bitmap.Width()) * static_cast<size_t>(bitmap.Height());
+    return write_png_file_argb(fileName, std::vector<uint32_t>(pixels, pixels + count), bitmap.Width(),
+                               bitmap.Height());
 }
 
 }  // namespace bw

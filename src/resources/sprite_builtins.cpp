@@ -333,10 +333,7 @@ BW_BUILTIN(SpriteSave)
         Console().Printf("sprite_save() failed - no bitmap data available\n");
         return;
     }
-    const uint32_t* pixels = frame->Pixels();
-    const size_t count = static_cast<size_t>(frame->Width()) * static_cast<size_t>(frame->Height());
-    write_png_file_argb(Arg_Text(args[2]), std::vector<uint32_t>(pixels, pixels + count), frame->Width(),
-                        frame->Height());
+    SaveBitmapPng(Arg_Text(args[2]), *frame);
 }
 
 // Every frame side by side on opaque black.
