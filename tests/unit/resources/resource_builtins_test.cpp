@@ -14,6 +14,7 @@
 #include "resources/graphic_builtins_resources.h"
 #include "resources/path.h"
 #include "resources/resource_builtins.h"
+#include "resources/text.h"
 #include "script_chunk.h"
 #include "sprite_test_support.h"
 #include "world/instance.h"
@@ -35,6 +36,7 @@ protected:
         Sprite_ClearTable();
         Background_ClearTable();
         Path_ClearTable();
+        Font_ClearTable();
         Room_ClearTable();
     }
     virtual int32_t CodeVersion() const { return kCodeVersionGen8; }
@@ -44,6 +46,7 @@ protected:
         Sprite_ClearTable();
         Background_ClearTable();
         Path_ClearTable();
+        Font_ClearTable();
         Room_ClearTable();
         Package().codeVersion = kCodeVersionGen8;
         Code_Function_Free();
@@ -201,6 +204,9 @@ TEST_F(ResourceBuiltinsTest, DeletedSpritesAndFontsAreNoLongerReachedByWhatUsedT
         record(font_exists(f), string_width("ab") > 0);
     )"),
               "0 1 0 0\n0 1\n");
+    // The default font it fell back to was made without a device.
+    GR_Text_SetFont(-1);
+    GR_Text_Shutdown();
 }
 
 // ---- scripts, timelines, objects ------------------------------------------
