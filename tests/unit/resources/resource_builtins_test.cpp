@@ -151,10 +151,15 @@ TEST_F(ResourceFileBuiltinsTest, SavedImagesComeBackWithIdenticalPixels)
     }
 }
 
-TEST_F(ResourceBuiltinsTest, PackageSpritesMustBeDuplicatedBeforeMergingOrSaving)
+TEST_F(ResourceBuiltinsTest, PackageSpritesAnswerQueriesButMustBeDuplicatedBeforeMerging)
 {
     SprtChunk chunk;
     ASSERT_TRUE(chunk.Load());
+    EXPECT_EQ(Run(R"(sprite_set_offset(0, 3, -2);
+                     record(sprite_get_number(0), sprite_get_width(0), sprite_get_height(0), sprite_get_name(0),
+                            sprite_get_xoffset(0), sprite_get_yoffset(0));)"),
+              "2 4 2 spr_test 3 -2\n");
+    Recorded().clear();
     EXPECT_EQ(Run("sprite_merge(0, 0);"), "");
     EXPECT_NE(LastError().find("requires the destination sprite to have been duplicated"), std::string::npos)
         << LastError();
