@@ -2,7 +2,7 @@
 
 #include "app/startup.h"
 #include "app/subsystem_hooks.h"
-#include "graphics/graphic_builtins.h"
+#include "resources/graphic_builtins_resources.h"
 #include "graphics/main_window.h"
 #include "graphics/shaders.h"
 #include "graphics/texture_pages.h"
@@ -24,6 +24,7 @@
 #include "platform/package_loader.h"
 #include "resources/background.h"
 #include "resources/path.h"
+#include "resources/resource_builtins.h"
 #include "resources/font_table.h"
 #include "resources/script.h"
 #include "resources/sprite.h"

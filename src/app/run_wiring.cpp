@@ -1,7 +1,7 @@
 #include "app/run_wiring.h"
 
 #include "app/startup.h"
-#include "graphics/room_draw.h"
+#include "resources/room_draw.h"
 #include "graphics/overlay.h"
 #include "graphics/game_window.h"
 #include "graphics/main_window.h"

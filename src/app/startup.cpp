@@ -16,7 +16,7 @@
 #include "graphics/screen.h"
 #include "graphics/splash.h"
 #include "graphics/surfaces.h"
-#include "graphics/text.h"
+#include "resources/text.h"
 #include "graphics/texture_pages.h"
 #include "graphics/textures.h"
 #include "graphics/transforms.h"

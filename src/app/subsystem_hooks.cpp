@@ -4,7 +4,6 @@
 namespace bw {
 
 void Function_Action_Register() {}
-void Function_Resource_Register() {}
 void Function_3D_Register() {}
 void Function_Particle_Register() {}
 void Function_Sound_Register() {}

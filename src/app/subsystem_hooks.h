@@ -17,7 +17,6 @@ class IniFile;
 // ---- Built-in function groups, in Brackwell_RegisterFunctions' order ----
 // Each is replaced by its group's *_builtins module.
 void Function_Action_Register();       // library: action functions
-void Function_Resource_Register();     // resources: resource built-ins (reads the code version)
 void Function_3D_Register();           // graphics: 3D built-ins
 void Function_Particle_Register();     // particles
 void Function_Sound_Register();        // audio

@@ -6,7 +6,7 @@
 #include "graphics/device/device.h"
 #include "graphics/draw_2d.h"
 #include "graphics/graphics_3d.h"
-#include "graphics/real_to_int.h"
+#include "platform/real_to_int.h"
 #include "graphics/texture_pages.h"
 #include "graphics/textures.h"
 #include "graphics/vertex_batch.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "graphics/display.h"
-#include "graphics/real_to_int.h"
+#include "platform/real_to_int.h"
 #include "graphics/screen.h"
 #include "host/window.h"
 

@@ -10,7 +10,6 @@
 #include "graphics/draw_2d.h"
 #include "graphics/game_window.h"
 #include "graphics/graphic_builtins_args.h"
-#include "graphics/graphic_builtins_resources.h"
 #include "graphics/png_image.h"
 #include "graphics/render_state.h"
 #include "graphics/screen.h"
@@ -574,7 +573,7 @@ BW_BUILTIN(TextureSetPriority)
     Texture_SetPriority(Arg_Int(args[0]), Arg_Int(args[1]));
 }
 
-const BuiltinRegistration kDisplayToTextures[] = {
+const BuiltinRegistration kDisplayToShapes[] = {
     {"display_get_width", &DisplayGetWidth, 0},
     {"display_get_height", &DisplayGetHeight, 0},
     {"display_get_colordepth", &DisplayGetColorDepth, 0},
@@ -663,7 +662,9 @@ const BuiltinRegistration kDisplayToTextures[] = {
     {"draw_arrow", &DrawArrow, 5},
     {"draw_button", &DrawButton, 5},
     {"draw_healthbar", &DrawHealthbar, 11},
-    {"draw_path", &DrawPath, 4},
+};
+
+const BuiltinRegistration kShapeColoursToVertices[] = {
     {"draw_point_color", &DrawPointColor, 3},
     {"draw_line_color", &DrawLineColor, 6},
     {"draw_line_width_color", &DrawLineWidthColor, 7},
@@ -680,8 +681,9 @@ const BuiltinRegistration kDisplayToTextures[] = {
     {"draw_vertex_color", &DrawVertexColor, 4},
     {"draw_vertex_texture", &DrawVertexTexture, 4},
     {"draw_vertex_texture_color", &DrawVertexTextureColor, 6},
-    {"sprite_get_texture", &SpriteGetTexture, 2},
-    {"background_get_texture", &BackgroundGetTexture, 1},
+};
+
+const BuiltinRegistration kTextures[] = {
     {"texture_exists", &TextureExists, 1},
     {"texture_set_interpolation", &TextureSetInterpolation, 1},
     {"texture_set_blending", &TextureSetBlending, 1},
@@ -694,9 +696,19 @@ const BuiltinRegistration kDisplayToTextures[] = {
 
 }  // namespace
 
-std::span<const BuiltinRegistration> GraphicBuiltins_DisplayToTextures()
+std::span<const BuiltinRegistration> GraphicBuiltins_DisplayToShapes()
 {
-    return kDisplayToTextures;
+    return kDisplayToShapes;
+}
+
+std::span<const BuiltinRegistration> GraphicBuiltins_ShapeColoursToVertices()
+{
+    return kShapeColoursToVertices;
+}
+
+std::span<const BuiltinRegistration> GraphicBuiltins_Textures()
+{
+    return kTextures;
 }
 
 const char* Value_ToDrawText(const Value& value, char* buffer, size_t capacity)
@@ -722,14 +734,6 @@ const char* Value_ToDrawText(const Value& value, char* buffer, size_t capacity)
         std::snprintf(buffer, capacity, "%.2f", real);
     }
     return buffer;
-}
-
-void Function_Graphic_Register()
-{
-    Builtins_Register(GraphicBuiltins_DisplayToTextures());
-    Builtins_Register(GraphicBuiltins_Text());
-    Builtins_Register(GraphicBuiltins_SpritesToTiles());
-    Builtins_Register(GraphicBuiltins_Surfaces());
 }
 
 }  // namespace bw

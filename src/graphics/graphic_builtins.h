@@ -1,8 +1,7 @@
-// The "Graphic.." group of built-in functions: display, window, colour,
-// render state, shapes, primitives, textures, text, sprites, backgrounds,
-// tiles and surfaces, entered in the one order game packages were compiled
-// against. Each built-in converts its arguments and calls a back end of the
-// graphics modules.
+// The built-ins of the "Graphic.." group that need no resource: display,
+// window, colour, render state, shapes, primitives, textures and surfaces.
+// Each converts its arguments and calls a back end of the graphics modules;
+// resources/graphic_builtins_resources.h registers the whole group.
 #pragma once
 
 #include <cstddef>
@@ -10,8 +9,6 @@
 #include "script/value.h"
 
 namespace bw {
-
-void Function_Graphic_Register();
 
 // The text a drawing built-in shows for an argument: a string as it is; a
 // real as "%d" when its single-precision value is a whole number in the

@@ -40,11 +40,11 @@ inline int32_t Arg_Outline(const Value& value)
     return Arg_Flag(value) ? 1 : 0;
 }
 
-// Table pieces in registration order: display to textures, text, sprites
-// to tiles, surfaces.
-std::span<const BuiltinRegistration> GraphicBuiltins_DisplayToTextures();
-std::span<const BuiltinRegistration> GraphicBuiltins_Text();
-std::span<const BuiltinRegistration> GraphicBuiltins_SpritesToTiles();
+// The group's table pieces that need no resource; the resource pieces come
+// between them (resources/graphic_builtins_resources.h gives the order).
+std::span<const BuiltinRegistration> GraphicBuiltins_DisplayToShapes();
+std::span<const BuiltinRegistration> GraphicBuiltins_ShapeColoursToVertices();
+std::span<const BuiltinRegistration> GraphicBuiltins_Textures();
 std::span<const BuiltinRegistration> GraphicBuiltins_Surfaces();
 
 }  // namespace bw

@@ -208,6 +208,17 @@ bool write_png_file(const char* fileName, const uint8_t* pixels, int32_t w, int3
     return written;
 }
 
+bool write_png_file_argb(const char* fileName, std::vector<uint32_t> pixels, int32_t w, int32_t h)
+{
+    if (w < 1 || h < 1 || pixels.size() != static_cast<size_t>(w) * static_cast<size_t>(h)) {
+        return false;
+    }
+    // B, G, R, A bytes in memory; the writer wants R, G, B, A.
+    auto* bytes = reinterpret_cast<uint8_t*>(pixels.data());
+    Bitmap_SwapRedBlue(bytes, w, h);
+    return write_png_file(fileName, bytes, w, h);
+}
+
 void Bitmap_SwapRedBlue(uint8_t* pixels, int32_t w, int32_t h)
 {
     if (pixels == nullptr || w < 1 || h < 1) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace bw {
 
@@ -18,6 +19,8 @@ void PNG_FreeImage(uint32_t* pixels);
 // Writes w x h pixels given as R, G, B, A bytes to the save area; true when
 // the whole file was written.
 bool write_png_file(const char* fileName, const uint8_t* pixels, int32_t w, int32_t h);
+// The same from w x h pixels given as 0xAARRGGBB.
+bool write_png_file_argb(const char* fileName, std::vector<uint32_t> pixels, int32_t w, int32_t h);
 // Swaps bytes 0 and 2 of every 4-byte pixel in place.
 void Bitmap_SwapRedBlue(uint8_t* pixels, int32_t w, int32_t h);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "graphics/bitmap.h"
 #include "graphics/draw_textured.h"
@@ -261,10 +262,13 @@ std::vector<uint32_t> Surface_ReadRect(int32_t id, int32_t x, int32_t y, int32_t
     return GR_D3D_ReadTextureRect(Texture_Get(slot->texture), x, y, *w, *h);
 }
 
-std::unique_ptr<TBitmap> Surface_CreateBitmap(int32_t id, int32_t x, int32_t y, int32_t w, int32_t h)
+namespace {
+
+// w x h pixels (0xAARRGGBB, rows top first) as a 32-bit bitmap; null when
+// there are none.
+std::unique_ptr<TBitmap> BitmapFromPixels(const std::vector<uint32_t>& pixels, int32_t w, int32_t h)
 {
-    const std::vector<uint32_t> pixels = Surface_ReadRect(id, x, y, &w, &h);
-    if (pixels.empty()) {
+    if (pixels.empty() || pixels.size() != static_cast<size_t>(w) * static_cast<size_t>(h)) {
         return nullptr;
     }
     auto bitmap = TBitmap_Create();
@@ -284,6 +288,22 @@ std::unique_ptr<TBitmap> Surface_CreateBitmap(int32_t id, int32_t x, int32_t y, 
     return bitmap;
 }
 
+}  // namespace
+
+std::unique_ptr<TBitmap> Surface_CreateBitmap(int32_t id, int32_t x, int32_t y, int32_t w, int32_t h)
+{
+    const std::vector<uint32_t> pixels = Surface_ReadRect(id, x, y, &w, &h);
+    return BitmapFromPixels(pixels, w, h);
+}
+
+std::unique_ptr<TBitmap> GR_CreateBitmapFromScreen(int32_t x, int32_t y, int32_t w, int32_t h)
+{
+    if (Device_Get() == nullptr || w < 1 || h < 1) {
+        return nullptr;
+    }
+    return BitmapFromPixels(GR_D3D_ReadScreenRect(GR_GetScreenWidth(), GR_GetScreenHeight(), x, y, w, h), w, h);
+}
+
 uint32_t Surface_GetPixel(int32_t id, int32_t x, int32_t y)
 {
     int32_t w = 1;
@@ -299,13 +319,7 @@ uint32_t Surface_GetPixel(int32_t id, int32_t x, int32_t y)
 bool Surface_SavePart(int32_t id, const char* fileName, int32_t x, int32_t y, int32_t w, int32_t h)
 {
     std::vector<uint32_t> pixels = Surface_ReadRect(id, x, y, &w, &h);
-    if (pixels.empty()) {
-        return false;
-    }
-    // B, G, R, A bytes in memory; the PNG writer wants R, G, B, A.
-    auto* bytes = reinterpret_cast<uint8_t*>(pixels.data());
-    Bitmap_SwapRedBlue(bytes, w, h);
-    return write_png_file(fileName, bytes, w, h);
+    return write_png_file_argb(fileName, std::move(pixels), w, h);
 }
 
 bool Surface_Save(int32_t id, const char* fileName)

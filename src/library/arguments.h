@@ -1,4 +1,4 @@
-// Conversions shared by the built-in function library: how a real argument
+// Conversions shared by the built-in function library: how an argument
 // becomes an integer (ids, positions, sizes) and how a result is handed back.
 // Reals from game code may be NaN or far outside any integer range; every
 // conversion here has a defined answer for them.
@@ -8,21 +8,11 @@
 #include <span>
 #include <string>
 
+#include "platform/real_to_int.h"
 #include "script/function_table.h"
 #include "script/value.h"
 
 namespace bw {
-
-// Nearest integer, ties to even, saturated to the 32-bit range (NaN gives
-// INT32_MIN, which is never a valid id or position).
-int32_t Real_RoundToInt32(double x);
-// Toward zero. Outside the 32-/64-bit range, and for NaN, the answer is the
-// lowest integer of the range: the processor's own "indefinite" integer, so
-// that bytes written from such reals stay what the game has always stored.
-int32_t Real_TruncToInt32(double x);
-int64_t Real_TruncToInt64(double x);
-// IEEE single precision; values beyond its range become infinities.
-float Real_ToSingle(double x);
 
 inline bool Arg_IsReal(const Value& value)
 {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "library/arguments.h"
-#include "library/string_utf8.h"
+#include "platform/string_utf8.h"
 #include "script/error_report.h"
 
 namespace bw {

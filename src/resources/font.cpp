@@ -9,7 +9,7 @@
 #include "graphics/system_font.h"
 #include "graphics/texture_pages.h"
 #include "graphics/textures.h"
-#include "library/string_utf8.h"
+#include "platform/string_utf8.h"
 #include "platform/package_view.h"
 #include "resources/sprite.h"
 

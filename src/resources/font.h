@@ -4,7 +4,7 @@
 // fonts), an 8-bit alpha image rasterised at run time (fonts made from a
 // system face), or the frames of a sprite (sprite fonts, where a glyph's
 // width field holds the frame index). Lines reach the font already split
-// and as UTF-16; graphics/text.h does the splitting and aligning.
+// and as UTF-16; resources/text.h does the splitting and aligning.
 #pragma once
 
 #include <cstdint>

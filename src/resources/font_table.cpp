@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "library/string_utf8.h"
+#include "platform/string_utf8.h"
 #include "platform/package_view.h"
 #include "resources/font.h"
 #include "resources/sprite.h"

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "graphics/text.h"
-#include "library/string_utf8.h"
+#include "resources/text.h"
+#include "platform/string_utf8.h"
 #include "platform/package_view.h"
 #include "platform/string_list.h"
 #include "resources/font.h"

@@ -1,5 +1,6 @@
 // The "Graphic.." group: its built-in table, and what its drawers record.
 #include "graphics/graphic_builtins.h"
+#include "resources/graphic_builtins_resources.h"
 
 #include <algorithm>
 #include <cmath>

@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "chunk_image.h"
+#include "graphics/texture_pages.h"
 #include "resources/sprite.h"
 
 namespace bw::test {
@@ -33,5 +35,37 @@ inline std::unique_ptr<CSprite> SpriteFromPicture(std::initializer_list<const ch
     sprite->LoadFromBitmap(pixels.data(), width, height, frames, precise, true, false, xorigin, yorigin, true);
     return sprite;
 }
+
+// One sprite "spr_test" of two 4 x 2 frames, origin (1, 1), box words
+// left 1, right 3, bottom 1, top 0, and two masks:
+//   mask 0: #..#   mask 1: ....
+//           .#..           ####
+struct SprtChunk {
+    ChunkImage image;
+    uint32_t list = 0;
+    uint32_t record = 0;
+
+    SprtChunk()
+    {
+        const uint32_t entries = image.Here();
+        image.Zeros(2 * sizeof(TexturePageEntry));
+        const uint32_t name = image.Text("spr_test");
+        list = image.List(1);
+        image.Slot(list, 0);
+        record = image.Here();
+        for (int32_t word : {0, 4, 2, 1, 3, 1, 0, 1, 0, 1, 0, 1, 1, 1}) {
+            image.I32(word);
+        }
+        image.PatchU32(record, name);
+        image.U32(2);
+        image.U32(entries);
+        image.U32(entries + static_cast<uint32_t>(sizeof(TexturePageEntry)));
+        image.U32(2);
+        // Two masks of two one-byte rows: 0x90 0x40, then 0x00 0xF0.
+        image.U32(0xF0004090u);
+    }
+    void PatchWord(uint32_t word, uint32_t value) { image.PatchU32(record + 4 * word, value); }
+    bool Load() const { return Sprite_Load(image.View(), list, image.Size() - list); }
+};
 
 }  // namespace bw::test

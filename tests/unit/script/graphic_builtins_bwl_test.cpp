@@ -7,6 +7,7 @@
 #include "bwl_harness.h"
 #include "graphics/draw_2d.h"
 #include "graphics/graphic_builtins.h"
+#include "resources/graphic_builtins_resources.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 

@@ -4,7 +4,8 @@
 // and "no wrapping".
 #include "graphics/graphic_builtins.h"
 #include "graphics/graphic_builtins_args.h"
-#include "graphics/text.h"
+#include "resources/graphic_builtins_resources.h"
+#include "resources/text.h"
 
 namespace bw {
 

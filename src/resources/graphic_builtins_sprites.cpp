@@ -8,6 +8,7 @@
 #include "graphics/draw_2d.h"
 #include "graphics/draw_textured.h"
 #include "graphics/graphic_builtins_args.h"
+#include "resources/graphic_builtins_resources.h"
 #include "resources/background.h"
 #include "resources/sprite.h"
 #include "script/error_report.h"

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "draw_fixture.h"
+#include "unit/graphics/draw_fixture.h"
 #include "graphics/overlay.h"
-#include "graphics/text.h"
+#include "resources/text.h"
 #include "resources/font.h"
 #include "resources/font_table.h"
 #include "unit/resources/font_chunk.h"

@@ -1,4 +1,4 @@
-#include "graphics/room_draw.h"
+#include "resources/room_draw.h"
 
 #include "graphics/graphics_3d.h"
 #include "graphics/texture_records.h"

@@ -1,6 +1,6 @@
 // The UTF-8 routines on well-formed and broken text: lengths and character
 // reads never pass the terminator, searches and cuts count characters.
-#include "library/string_utf8.h"
+#include "platform/string_utf8.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Text on the recording device with a fixed-advance package font.
-#include "graphics/text.h"
+#include "resources/text.h"
 
 #include <cmath>
 
-#include "draw_fixture.h"
+#include "unit/graphics/draw_fixture.h"
 #include "platform/string_list.h"
 #include "resources/font.h"
 #include "resources/font_table.h"

@@ -1,4 +1,4 @@
-#include "graphics/room_draw.h"
+#include "resources/room_draw.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,7 +14,7 @@
 #include "graphics/texture_records.h"
 #include "graphics/textures.h"
 #include "graphics/vertex_batch.h"
-#include "library/arguments.h"
+#include "platform/real_to_int.h"
 #include "resources/background.h"
 #include "resources/sprite.h"
 #include "world/event.h"

@@ -1,4 +1,4 @@
-#include "graphics/graphic_builtins_resources.h"
+#include "resources/graphic_builtins_resources.h"
 
 #include <cmath>
 
@@ -51,6 +51,31 @@ BW_BUILTIN(DrawPath)
     } else {
         path->Draw(Arg_Float(args[1]), Arg_Float(args[2]), false);
     }
+}
+
+namespace {
+
+const BuiltinRegistration kDrawPath[] = {
+    {"draw_path", &DrawPath, 4},
+};
+
+const BuiltinRegistration kResourceTextures[] = {
+    {"sprite_get_texture", &SpriteGetTexture, 2},
+    {"background_get_texture", &BackgroundGetTexture, 1},
+};
+
+}  // namespace
+
+void Function_Graphic_Register()
+{
+    Builtins_Register(GraphicBuiltins_DisplayToShapes());
+    Builtins_Register(kDrawPath);
+    Builtins_Register(GraphicBuiltins_ShapeColoursToVertices());
+    Builtins_Register(kResourceTextures);
+    Builtins_Register(GraphicBuiltins_Textures());
+    Builtins_Register(GraphicBuiltins_Text());
+    Builtins_Register(GraphicBuiltins_SpritesToTiles());
+    Builtins_Register(GraphicBuiltins_Surfaces());
 }
 
 }  // namespace bw

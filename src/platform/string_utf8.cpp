@@ -1,4 +1,4 @@
-#include "library/string_utf8.h"
+#include "platform/string_utf8.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "graphics/graphic_builtins_args.h"
+#include "resources/graphic_builtins_resources.h"
 #include "graphics/texture_pages.h"
 #include "room_draw_fixture.h"
 #include "script/error_report.h"

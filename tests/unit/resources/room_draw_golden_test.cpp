@@ -1,15 +1,15 @@
 // Whole rooms drawn on the OpenGL back end (headless), against golden images.
 #include <filesystem>
 
-#include "gl_golden_fixture.h"
+#include "unit/graphics/gl_golden_fixture.h"
 #include "graphics/device/gl/gl_device.h"
 #include "graphics/game_window.h"
-#include "graphics/room_draw.h"
+#include "resources/room_draw.h"
 #include "graphics/screen.h"
 #include "graphics/texture_records.h"
 #include "graphics/textures.h"
 #include "host/window.h"
-#include "recording_fixture.h"
+#include "unit/graphics/recording_fixture.h"
 #include "resources/background.h"
 #include "resources/sprite.h"
 #include "support/png_file.h"

@@ -1,6 +1,6 @@
 // Text on the OpenGL back end (headless): package, debug and system fonts against a golden image.
-#include "gl_golden_fixture.h"
-#include "graphics/text.h"
+#include "unit/graphics/gl_golden_fixture.h"
+#include "resources/text.h"
 #include "graphics/texture_pages.h"
 #include "resources/font_table.h"
 #include "unit/resources/font_chunk.h"

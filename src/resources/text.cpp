@@ -1,4 +1,4 @@
-#include "graphics/text.h"
+#include "resources/text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,9 +9,9 @@
 #include "graphics/builtin_images.h"
 #include "graphics/draw_2d.h"
 #include "graphics/overlay.h"
-#include "graphics/real_to_int.h"
+#include "platform/real_to_int.h"
 #include "graphics/textures.h"
-#include "library/string_utf8.h"
+#include "platform/string_utf8.h"
 #include "platform/string_list.h"
 #include "resources/font.h"
 #include "resources/font_table.h"
