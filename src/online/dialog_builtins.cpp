@@ -4,7 +4,7 @@
 #include <string>
 
 #include "library/arguments.h"
-#include "library/string_utf8.h"
+#include "platform/string_utf8.h"
 #include "online/dialog_provider.h"
 #include "online/high_score_builtins.h"
 #include "online/input_dialogs.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "graphics/text.h"
+#include "resources/text.h"
 #include "library/arguments.h"
 #include "online/high_score.h"
 #include "platform/console.h"

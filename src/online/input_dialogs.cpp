@@ -7,7 +7,7 @@
 
 #include "graphics/screen.h"
 #include "library/ds_map.h"
-#include "library/string_utf8.h"
+#include "platform/string_utf8.h"
 #include "online/async_requests.h"
 #include "online/dialog_provider.h"
 

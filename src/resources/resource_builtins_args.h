@@ -16,11 +16,6 @@ inline bool Arg_Above(const Value& value)
 {
     return Arg_Real(value) > 0.5;
 }
-// The text of a string argument, null for anything else.
-inline const char* Arg_Text(const Value& value)
-{
-    return Arg_IsString(value) ? Value_String(value) : nullptr;
-}
 inline void Result_SetReal(Value* result, double real)
 {
     Value_SetReal(*result, real);
