@@ -16,6 +16,8 @@
 #include "library/string_builtins.h"
 #include "library/math_builtins.h"
 #include "library/misc_builtins.h"
+#include "online/mplay_builtins.h"
+#include "online/network_builtins.h"
 #include "platform/console.h"
 #include "platform/options.h"
 #include "platform/package_loader.h"

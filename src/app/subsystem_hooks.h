@@ -24,9 +24,7 @@ void Function_Interaction_Register();  // library: dialogs, window (keys and mou
 void Function_3D_Register();           // graphics: 3D built-ins
 void Function_Particle_Register();     // particles
 void Function_Sound_Register();        // audio
-void Function_MPlay_Register();        // online: multiplayer stubs
 void Function_Physics_Register();      // physics
-void Function_Networking_Register();   // online: sockets and HTTP
 void Function_Steam_Register();        // online: Steam wrapper
 void Function_Vask_Register();         // online: platform services
 void Function_Win8_Register();         // library: platform built-ins of the Windows 8 family
@@ -75,7 +73,6 @@ void SoundHardware_Quit();  // audio
 
 // ---- Shut-down, in Brackwell_Shutdown's order ----
 void Vask_Functions_Fini();   // online
-void Network_Shutdown();      // online
 void Steam_Shutdown();        // online
 void HighScore_Fini();        // online
 void Particle_Fini();         // particles
