@@ -144,7 +144,7 @@ int ConnectClient(uint16_t port, Clock::time_point deadline)
     const int socket = HostSocket_Create(false);
     std::array<uint8_t, kNetGreeting.size()> greeting{};
     std::array<uint8_t, kNetHandshakeReplySize> reply{};
-    if (!HostSocket_Connect(socket, 0x7F000001, port) || !ReceiveExactly(socket, greeting, deadline) ||
+    if (!HostSocket_Connect(socket, 0x7F000001, port, 1000) || !ReceiveExactly(socket, greeting, deadline) ||
         greeting != kNetGreeting || HostSocket_Send(socket, NetHandshake_Request()) < 0 ||
         !ReceiveExactly(socket, reply, deadline) || !NetHandshake_IsReply(reply)) {
         HostSocket_Close(socket);

@@ -154,8 +154,11 @@ int HostSocket_Accept(int listener, uint32_t* peerAddress)
     return socket;
 }
 
-bool HostSocket_Connect(int socket, uint32_t address, uint16_t port)
+bool HostSocket_Connect(int socket, uint32_t address, uint16_t port, int32_t waitMilliseconds)
 {
+    // A blocking connect gives up after the send time-out.
+    const timeval wait = Milliseconds(waitMilliseconds);
+    SetOption(socket, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
     const sockaddr_in target = IPv4Address(address, port);
     int result = 0;
     do {
@@ -243,7 +246,10 @@ int HostNet_Resolve(const char* host, uint32_t* address)
         if (found != nullptr) {
             freeaddrinfo(found);
         }
-        return error == EAI_AGAIN ? kResolveTryAgain : error == EAI_NONAME || error == 0 ? kResolveNoHost : kResolveFailed;
+        if (error == EAI_AGAIN) {
+            return kResolveTryAgain;
+        }
+        return error == EAI_NONAME || error == 0 ? kResolveNoHost : kResolveFailed;
     }
     *address = ntohl(reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
     freeaddrinfo(found);

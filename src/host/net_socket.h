@@ -38,8 +38,8 @@ uint16_t HostSocket_LocalPort(int socket);
 
 // An accepted connection and its peer's address, or kNoSocket.
 int HostSocket_Accept(int listener, uint32_t* peerAddress);
-// Blocking connect; false on failure.
-bool HostSocket_Connect(int socket, uint32_t address, uint16_t port);
+// Blocking connect, given up after the wait; false on failure.
+bool HostSocket_Connect(int socket, uint32_t address, uint16_t port, int32_t waitMilliseconds);
 
 // Bytes sent (all of them unless the peer stalls past the write time-out),
 // or -1 on an error.

@@ -88,7 +88,8 @@ NetFrameStep NetFrames_Next(std::span<const uint8_t> bytes, bool stream)
     if (bytes.size() < kNetHeaderSize) {
         // The start of a header may be all that has come yet.
         const size_t known = std::min(bytes.size(), size_t{8});
-        const bool headerStart = std::equal(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(known), header.begin());
+        const bool headerStart =
+            std::equal(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(known), header.begin());
         return stream && headerStart ? NetFrameStep{} : raw;
     }
     if (!std::equal(header.begin(), header.begin() + 8, bytes.begin())) {

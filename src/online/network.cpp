@@ -92,8 +92,9 @@ public:
 std::string DottedText(uint32_t address)
 {
     char text[16];
-    std::snprintf(text, sizeof text, "%d.%d.%d.%d", static_cast<int>(address >> 24), static_cast<int>((address >> 16) & 255),
-                  static_cast<int>((address >> 8) & 255), static_cast<int>(address & 255));
+    std::snprintf(text, sizeof text, "%d.%d.%d.%d", static_cast<int>(address >> 24),
+                  static_cast<int>((address >> 16) & 255), static_cast<int>((address >> 8) & 255),
+                  static_cast<int>(address & 255));
     return text;
 }
 
@@ -471,6 +472,15 @@ bool OpenServer(NetServer& server, int32_t port)
     return true;
 }
 
+int32_t SendDatagram(int handle, std::span<const uint8_t> bytes, uint32_t address, int32_t port)
+{
+    const int64_t sent = HostSocket_SendTo(handle, bytes, address, static_cast<uint16_t>(port));
+    if (sent < 0) {
+        return -2;
+    }
+    return sent == static_cast<int64_t>(bytes.size()) ? 0 : -3;
+}
+
 }  // namespace
 
 int32_t Network_CreateSocket(int32_t type)
@@ -538,7 +548,8 @@ int32_t Network_Connect(int32_t id, const char* host, int32_t port, bool handsha
     socket->received = NetStreamAssembler();
     socket->ip = DottedText(address);
     const int handle = HostSocket_Create(false);
-    if (handle == kNoSocket || !HostSocket_Connect(handle, address, static_cast<uint16_t>(port))) {
+    if (handle == kNoSocket ||
+        !HostSocket_Connect(handle, address, static_cast<uint16_t>(port), kNetConnectWaitMilliseconds)) {
         PrintError(HostNet_LastError());
         HostSocket_Close(handle);
         socket->state = NetState::Closed;
@@ -552,11 +563,7 @@ int32_t Network_Connect(int32_t id, const char* host, int32_t port, bool handsha
 
 int32_t Network_SendPacket(int32_t id, std::span<const uint8_t> payload)
 {
-    NetSocket* socket = SocketAt(id);
-    if (socket == nullptr || socket->handle == kNoSocket) {
-        return -1;
-    }
-    return static_cast<int32_t>(HostSocket_Send(socket->handle, NetPacket_Frame(payload)));
+    return Network_SendRaw(id, NetPacket_Frame(payload));
 }
 
 int32_t Network_SendRaw(int32_t id, std::span<const uint8_t> bytes)
@@ -567,19 +574,6 @@ int32_t Network_SendRaw(int32_t id, std::span<const uint8_t> bytes)
     }
     return static_cast<int32_t>(HostSocket_Send(socket->handle, bytes));
 }
-
-namespace {
-
-int32_t SendDatagram(int handle, std::span<const uint8_t> bytes, uint32_t address, int32_t port)
-{
-    const int64_t sent = HostSocket_SendTo(handle, bytes, address, static_cast<uint16_t>(port));
-    if (sent < 0) {
-        return -2;
-    }
-    return sent == static_cast<int64_t>(bytes.size()) ? 0 : -3;
-}
-
-}  // namespace
 
 int32_t Network_SendUdp(int32_t id, const char* host, int32_t port, std::span<const uint8_t> payload)
 {
@@ -625,7 +619,10 @@ int32_t Network_SetTimeout(int32_t id, int32_t readMilliseconds, int32_t writeMi
     }
     socket->readTimeout = readMilliseconds;
     socket->writeTimeout = writeMilliseconds;
-    return socket->handle != kNoSocket ? HostSocket_SetTimeouts(socket->handle, readMilliseconds, writeMilliseconds) : 0;
+    if (socket->handle == kNoSocket) {
+        return 0;  // applied when the socket is made
+    }
+    return HostSocket_SetTimeouts(socket->handle, readMilliseconds, writeMilliseconds);
 }
 
 void Network_Destroy(int32_t id)

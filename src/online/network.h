@@ -22,8 +22,9 @@ inline constexpr int32_t kNetSocketBluetooth = 2;
 // The most clients game code may ask for, and the most a server accepts.
 inline constexpr int32_t kNetServerMaxRequest = 1023;
 inline constexpr int32_t kNetServerClientLimit = 1014;
-// How long network_connect waits for the greeting and for the reply.
-inline constexpr int64_t kNetConnectWaitMilliseconds = 5000;
+// How long a connect waits for the peer, network_connect for the greeting
+// and for the reply.
+inline constexpr int32_t kNetConnectWaitMilliseconds = 5000;
 
 // The slot of a new socket or server; -1 on failure.
 int32_t Network_CreateSocket(int32_t type);

@@ -170,7 +170,7 @@ protected:
     int Raw()
     {
         const int socket = HostSocket_Create(false);
-        EXPECT_TRUE(HostSocket_Connect(socket, 0x7F000001, static_cast<uint16_t>(m_port)));
+        EXPECT_TRUE(HostSocket_Connect(socket, 0x7F000001, static_cast<uint16_t>(m_port), 1000));
         m_raw.push_back(socket);
         Network_Update();
         return socket;
@@ -227,8 +227,8 @@ TEST_F(NetworkTest, FramedPacketsOfOneSendArriveInOrderAndRawBytesAfterThem)
     const int32_t buffer = BufferOf(Concat(Concat(Frame("one"), Frame("two")), raw));
     EXPECT_EQ(Call("network_send_raw", {double(client), double(buffer), 1000.0}).Real(), 12 + 4 + 12 + 4 + 4);
     const std::string id = std::to_string(connection);
-    EXPECT_EQ(UpdateUntilQuiet(), kSelf + ("3," + id + ",4,one,127.0.0.1;") + kSelf + ("3," + id + ",4,two,127.0.0.1;") +
-                                      kSelf + ("3," + id + ",4,raw,127.0.0.1;"));
+    const auto data = [&](const char* text) { return kSelf + ("3," + id + ",4," + text + ",127.0.0.1;"); };
+    EXPECT_EQ(UpdateUntilQuiet(), data("one") + data("two") + data("raw"));
     EXPECT_EQ(Buffer_Get(g_lastBuffer), nullptr);
     EXPECT_GE(g_lastBuffer, 0);
     EXPECT_NE(Buffer_Get(buffer), nullptr);
