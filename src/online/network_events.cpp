@@ -1,6 +1,7 @@
 #include "online/network_events.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "library/buffer.h"
 #include "library/ds_map.h"
@@ -64,13 +65,14 @@ void Network_PostDisconnect(int32_t server, int32_t socket)
 
 void Network_PostData(int32_t socket, std::span<const uint8_t> bytes, const char* ip)
 {
+    // The bytes live here while the event runs, in a buffer that wraps
+    // them. Afterwards it is deleted only while it still wraps them: game
+    // code that deleted it (and perhaps made another under its id) or
+    // resized it keeps what it has now.
+    std::vector<uint8_t> held(std::max<size_t>(bytes.size(), 1));
+    std::copy(bytes.begin(), bytes.end(), held.begin());
     const auto size = static_cast<int32_t>(bytes.size());
-    const int32_t buffer = Buffer_Create(size, kBufferFixed, 1);
-    IBuffer* made = Buffer_Get(buffer);
-    if (made == nullptr || made->Size() < size) {
-        return;
-    }
-    std::copy(bytes.begin(), bytes.end(), made->Data());
+    const int32_t buffer = Buffer_CreateFromMemory(held.data(), size, false);
     const int32_t map = EventMap();
     DS_Map_AddReal(map, "type", kEventData);
     DS_Map_AddReal(map, "id", socket);
@@ -78,7 +80,8 @@ void Network_PostData(int32_t socket, std::span<const uint8_t> bytes, const char
     DS_Map_AddReal(map, "size", size);
     DS_Map_AddString(map, "ip", ip);
     Perform(map);
-    if (Buffer_Get(buffer) == made) {
+    const IBuffer* after = Buffer_Get(buffer);
+    if (after != nullptr && after->Data() == held.data()) {
         Buffer_Delete(buffer);
     }
 }

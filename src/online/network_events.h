@@ -14,7 +14,7 @@ inline constexpr int32_t kNetworkEventNumber = 68;
 void Network_PostConnect(int32_t server, int32_t socket, const char* ip);
 void Network_PostDisconnect(int32_t server, int32_t socket);
 // Bytes for socket, handed over in a new buffer that is deleted after the
-// event (unless game code replaced it meanwhile).
+// event (unless game code replaced or resized it meanwhile).
 void Network_PostData(int32_t socket, std::span<const uint8_t> bytes, const char* ip);
 
 // Shut-down: the map is game code's data and goes with the data

@@ -32,17 +32,21 @@ constexpr const char* kRecordEvent = R"(
     if (t == 3) {
         b = ds_map_find_value(async_load, "buffer");
         note_buffer(b);
+        if (test_wants("replace")) {
+            buffer_delete(b);
+            note_buffer(buffer_create(4, 0, 1));
+        }
         record(t, ds_map_find_value(async_load, "id"), ds_map_find_value(async_load, "size"),
                buffer_read(b, 11), ds_map_find_value(async_load, "ip"));
     } else {
         record(t, ds_map_find_value(async_load, "id"), ds_map_find_value(async_load, "socket"),
                ds_map_find_value(async_load, "ip"));
     }
-    if (destroy_wanted()) network_destroy(ds_map_find_value(async_load, "id"));
+    if (test_wants("destroy")) network_destroy(ds_map_find_value(async_load, "id"));
 )";
 
 int32_t g_lastBuffer = -1;
-bool g_destroyWanted = false;
+std::string g_wanted;  // what game code is asked to do in its event
 
 // A port nobody listens on just now.
 int32_t FreePort(bool udp = false)
@@ -110,15 +114,15 @@ protected:
             Code_Function_Register("note_buffer", [](Value*, CInstance*, CInstance*, int32_t, Value* args) {
                 g_lastBuffer = static_cast<int32_t>(args[0].real);
             }, 1);
-            Code_Function_Register("destroy_wanted", [](Value* result, CInstance*, CInstance*, int32_t, Value*) {
-                Value_SetReal(*result, g_destroyWanted ? 1 : 0);
-            }, 0);
+            Code_Function_Register("test_wants", [](Value* result, CInstance*, CInstance*, int32_t, Value* args) {
+                Value_SetReal(*result, g_wanted == Value_String(args[0]) ? 1 : 0);
+            }, 1);
             return true;
         }();
         (void)registered;
         Buffer_FreeAll();
         g_lastBuffer = -1;
-        g_destroyWanted = false;
+        g_wanted.clear();
         AddObject(0);
         SetEvent(Object_Find(0), kEventOther, 68, kRecordEvent);
         AddInstance(0);
@@ -360,10 +364,36 @@ TEST_F(NetworkTest, GameCodeDestroyingTheSocketInItsEventEndsItsDeliveries)
     Server();
     const int32_t client = Client();
     test::Recorded().clear();
-    g_destroyWanted = true;
+    g_wanted = "destroy";
     const int32_t buffer = BufferOf(Concat(Frame("one"), Frame("two")));
     Call("network_send_raw", {double(client), double(buffer), 32.0});
     EXPECT_EQ(UpdateUntilQuiet(), kSelf + ("3," + std::to_string(client + 1) + ",4,one,127.0.0.1;"));
+}
+
+TEST_F(NetworkTest, AServerDestroyedInItsConnectEventLeavesItsConnectionUsable)
+{
+    const int32_t server = Server();
+    g_wanted = "destroy";
+    const int32_t client = Client();
+    const std::string connection = std::to_string(client + 1);
+    EXPECT_EQ(test::Recorded(), kSelf + ("1," + std::to_string(server) + "," + connection + ",127.0.0.1;"));
+    g_wanted.clear();
+    test::Recorded().clear();
+    const int32_t buffer = BufferOf({'o', 'k', 0});
+    EXPECT_EQ(Call("network_send_packet", {double(client + 1), double(buffer), 3.0}).Real(), 15.0);
+    EXPECT_EQ(UpdateUntilQuiet(), kSelf + ("3," + std::to_string(client) + ",3,ok,127.0.0.1;"));
+}
+
+TEST_F(NetworkTest, ABufferGameCodeMadeInPlaceOfTheEventsOneIsKept)
+{
+    Server();
+    const int32_t client = Client();
+    g_wanted = "replace";
+    const int32_t buffer = BufferOf(Frame("mine"));
+    Call("network_send_raw", {double(client), double(buffer), 17.0});
+    UpdateUntilQuiet();
+    ASSERT_GE(g_lastBuffer, 0);
+    EXPECT_NE(Buffer_Get(g_lastBuffer), nullptr);
 }
 
 TEST_F(NetworkTest, UdpDatagramsGiveDataEventsOnTheServer)
