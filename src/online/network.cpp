@@ -241,10 +241,10 @@ void ReadDatagrams(NetSocket& socket, int32_t id, const bool& retired)
             return;
         }
         socket.ip = DottedText(read.sender);
-        // A copy: game code run by one event may poll this socket again.
-        const std::vector<uint8_t> bytes(datagram.begin(), datagram.begin() + static_cast<ptrdiff_t>(read.size));
+        // Game code run by an event may poll this socket again and change
+        // its sender.
         const std::string ip = socket.ip;
-        DeliverDatagram(id, bytes, ip.c_str(), retired);
+        DeliverDatagram(id, std::span(datagram).first(read.size), ip.c_str(), retired);
     }
 }
 
