@@ -19,6 +19,8 @@
 #include "library/misc_builtins.h"
 #include "online/dialog_builtins.h"
 #include "online/high_score_builtins.h"
+#include "online/mplay_builtins.h"
+#include "online/network_builtins.h"
 #include "platform/console.h"
 #include "platform/options.h"
 #include "platform/package_loader.h"

@@ -9,6 +9,7 @@
 #include "graphics/virtual_keys_draw.h"
 #include "library/save_game_queue.h"
 #include "online/async_requests.h"
+#include "online/network.h"
 #include "resources/timeline.h"
 #include "script/error_report.h"
 #include "script/vm.h"
@@ -114,6 +115,7 @@ void Runner_InstallRunHooks()
     hooks.windowInactive = &MainWindow_InBackground;
     hooks.drawVirtualKeys = &IO_VirtualKeys_Draw;
     hooks.asyncPass = &Run_HandleAsyncPass;
+    hooks.networkUpdate = &Network_Update;
 }
 
 }  // namespace bw

@@ -9,6 +9,7 @@
 #include "app/registration.h"
 #include "app/run_wiring.h"
 #include "app/subsystem_hooks.h"
+#include "online/network.h"
 #include "graphics/overlay.h"
 #include "graphics/display.h"
 #include "graphics/draw_2d.h"

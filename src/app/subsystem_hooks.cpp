@@ -7,9 +7,7 @@ void Function_Action_Register() {}
 void Function_3D_Register() {}
 void Function_Particle_Register() {}
 void Function_Sound_Register() {}
-void Function_MPlay_Register() {}
 void Function_Physics_Register() {}
-void Function_Networking_Register() {}
 void Function_Steam_Register() {}
 void Function_Vask_Register() {}
 void Function_Win8_Register() {}
@@ -35,7 +33,6 @@ void ScoreForm_Create() {}
 void ErrorForm_Create() {}
 void SoundHardware_Quit() {}
 void Vask_Functions_Fini() {}
-void Network_Shutdown() {}
 void Steam_Shutdown() {}
 void Particle_Fini() {}
 void Sound_Fini() {}

@@ -20,9 +20,7 @@ void Function_Action_Register();       // library: action functions
 void Function_3D_Register();           // graphics: 3D built-ins
 void Function_Particle_Register();     // particles
 void Function_Sound_Register();        // audio
-void Function_MPlay_Register();        // online: multiplayer stubs
 void Function_Physics_Register();      // physics
-void Function_Networking_Register();   // online: sockets and HTTP
 void Function_Steam_Register();        // online: Steam wrapper
 void Function_Vask_Register();         // online: platform services
 void Function_Win8_Register();         // library: platform built-ins of the Windows 8 family
@@ -68,7 +66,6 @@ void SoundHardware_Quit();  // audio
 
 // ---- Shut-down, in Brackwell_Shutdown's order ----
 void Vask_Functions_Fini();   // online
-void Network_Shutdown();      // online
 void Steam_Shutdown();        // online
 void Particle_Fini();         // particles
 void Sound_Fini();            // audio

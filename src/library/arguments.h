@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "platform/real_to_int.h"
 #include "script/function_table.h"
@@ -66,6 +67,11 @@ inline void Result_SetString(Value* result, const std::string& text)
 // result := a copy of value with the nested-structure flags removed, so game
 // code never sees (and never copies) the ownership of a nested container.
 void Result_SetPlainCopy(Value* result, const Value& value);
+
+// Checks a built-in's arguments before any work: kinds holds one letter per
+// argument, 'r' a real, 's' a string, 'a' anything. A mismatch is reported
+// as "Illegal argument count" or "Illegal argument type" (not fatal).
+bool Arguments_Check(int32_t argc, const Value* args, std::string_view kinds);
 
 // One line of a group's registration table.
 struct BuiltinRegistration {

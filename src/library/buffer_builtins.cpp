@@ -18,22 +18,6 @@ void Report(const char* message)
     Code_Error_Runtime(message, false);
 }
 
-// kinds: one letter per argument, 'r' a real, 's' a string, 'a' anything.
-bool CheckArguments(int32_t argc, const Value* args, std::string_view kinds)
-{
-    if (argc != static_cast<int32_t>(kinds.size())) {
-        Report("Illegal argument count");
-        return false;
-    }
-    for (size_t i = 0; i < kinds.size(); ++i) {
-        if ((kinds[i] == 'r' && !Arg_IsReal(args[i])) || (kinds[i] == 's' && !Arg_IsString(args[i]))) {
-            Report("Illegal argument type");
-            return false;
-        }
-    }
-    return true;
-}
-
 IBuffer* BufferArgument(const Value& arg)
 {
     IBuffer* buffer = Buffer_Get(Arg_Trunc(arg));
@@ -46,7 +30,7 @@ IBuffer* BufferArgument(const Value& arg)
 // The checked arguments' buffer (the first argument), or null after a report.
 IBuffer* CheckedBuffer(int32_t argc, const Value* args, std::string_view kinds)
 {
-    return CheckArguments(argc, args, kinds) ? BufferArgument(args[0]) : nullptr;
+    return Arguments_Check(argc, args, kinds) ? BufferArgument(args[0]) : nullptr;
 }
 
 const char* TextArgument(const Value& arg)
@@ -81,7 +65,7 @@ BW_BUILTIN(BufferCreate)
 
 BW_BUILTIN(BufferDelete)
 {
-    if (CheckArguments(argc, args, "r")) {
+    if (Arguments_Check(argc, args, "r")) {
         Buffer_Delete(Arg_Trunc(args[0]));
     }
 }
@@ -154,7 +138,7 @@ void CreateFilled(Value* result, Fill&& fill)
 BW_BUILTIN(BufferLoad)
 {
     result->real = -1;
-    if (CheckArguments(argc, args, "s")) {
+    if (Arguments_Check(argc, args, "s")) {
         const char* name = TextArgument(args[0]);
         CreateFilled(result, [name](IBuffer& buffer) { return buffer.Load(name, 0, -1, 0); });
     }
@@ -169,7 +153,7 @@ BW_BUILTIN(BufferLoadExt)
 
 BW_BUILTIN(BufferCopy)
 {
-    if (!CheckArguments(argc, args, "rrrrr")) {
+    if (!Arguments_Check(argc, args, "rrrrr")) {
         return;
     }
     const IBuffer* source = Buffer_Get(Arg_Trunc(args[0]));
@@ -242,7 +226,7 @@ BW_BUILTIN(BufferBase64Encode)
 BW_BUILTIN(BufferBase64Decode)
 {
     result->real = -1;
-    if (CheckArguments(argc, args, "s")) {
+    if (Arguments_Check(argc, args, "s")) {
         const char* text = TextArgument(args[0]);
         CreateFilled(result, [text](IBuffer& buffer) { return buffer.Base64Decode(text, 0, -1); });
     }
@@ -258,7 +242,7 @@ BW_BUILTIN(BufferBase64DecodeExt)
 BW_BUILTIN(BufferSizeOf)
 {
     result->real = -1;
-    if (CheckArguments(argc, args, "r")) {
+    if (Arguments_Check(argc, args, "r")) {
         result->real = Buffer_SizeOfType(Arg_Trunc(args[0]));
     }
 }

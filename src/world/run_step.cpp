@@ -294,6 +294,11 @@ bool Run_HandleMotion(bool anyPath)
     return false;
 }
 
+void Run_PerformListedOther(int32_t number)
+{
+    PerformOnListed(kEventOther, number, BeginPass());
+}
+
 void Run_HandleOther()
 {
     const CRoom* room = Room_Current();

@@ -34,5 +34,8 @@ void Run_HandleTimelines();
 bool Run_HandleMotion(bool anyPath);
 // Outside room, intersect boundary, outside view, view boundary.
 void Run_HandleOther();
+// Other event number on the instances of the objects that have it, in the
+// objects' list order: how asynchronous results reach game code.
+void Run_PerformListedOther(int32_t number);
 
 }  // namespace bw

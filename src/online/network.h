@@ -1,0 +1,54 @@
+// Game code's sockets: a table of 64 slots, each a socket (made by game code
+// or accepted by a server) or a server. Servers and plain sockets are polled
+// once per game step; what arrives reaches game code through the networking
+// event, run inside the poll.
+//
+// Records that game code (or a dropped peer) ends while a poll or a connect
+// runs are retired, not freed: their slot is free at once, their OS sockets
+// closed, and the records themselves live until the outermost poll is over,
+// so a walk in progress never meets freed memory.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace bw {
+
+inline constexpr int32_t kNetworkSlotCount = 64;
+inline constexpr int32_t kNetSocketTcp = 0;
+inline constexpr int32_t kNetSocketUdp = 1;
+inline constexpr int32_t kNetSocketBluetooth = 2;
+// The most clients game code may ask for, and the most a server accepts.
+inline constexpr int32_t kNetServerMaxRequest = 1023;
+inline constexpr int32_t kNetServerClientLimit = 1014;
+// How long a connect waits for the peer, network_connect for the greeting
+// and for the reply.
+inline constexpr int32_t kNetConnectWaitMilliseconds = 5000;
+
+// The slot of a new socket or server; -1 on failure.
+int32_t Network_CreateSocket(int32_t type);
+int32_t Network_CreateServer(int32_t type, int32_t port, int32_t maxClients);
+// Connects a TCP socket: 0 or -1. With the handshake, a server that greets
+// as a runner is answered and its reply awaited; any other peer leaves a
+// plain connection (0).
+int32_t Network_Connect(int32_t socket, const char* host, int32_t port, bool handshake);
+// Bytes sent (a packet's count includes its header), -1 on failure.
+int32_t Network_SendPacket(int32_t socket, std::span<const uint8_t> payload);
+int32_t Network_SendRaw(int32_t socket, std::span<const uint8_t> bytes);
+// 0 all sent, -3 fewer, -2 a send error, -1 no such socket (or no broadcast
+// socket), or the resolver's code for an unknown host.
+int32_t Network_SendUdp(int32_t socket, const char* host, int32_t port, std::span<const uint8_t> payload);
+int32_t Network_SendBroadcast(int32_t socket, int32_t port, std::span<const uint8_t> bytes);
+// Dotted IPv4 text, or "" when the name does not resolve.
+std::string Network_Resolve(const char* host);
+// 0, or the OS error of applying the time-outs.
+int32_t Network_SetTimeout(int32_t socket, int32_t readMilliseconds, int32_t writeMilliseconds);
+void Network_Destroy(int32_t socket);
+
+// The game step's poll, after the begin-step events.
+void Network_Update();
+// Program end: every slot destroyed.
+void Network_Shutdown();
+
+}  // namespace bw
