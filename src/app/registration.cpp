@@ -20,6 +20,7 @@
 #include "platform/options.h"
 #include "platform/package_loader.h"
 #include "resources/background.h"
+#include "resources/extension.h"
 #include "resources/path.h"
 #include "resources/font_table.h"
 #include "resources/script.h"

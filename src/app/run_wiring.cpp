@@ -6,6 +6,8 @@
 #include "graphics/game_window.h"
 #include "graphics/screen.h"
 #include "library/save_game_queue.h"
+#include "resources/extension.h"
+#include "resources/external.h"
 #include "resources/timeline.h"
 #include "script/error_report.h"
 #include "world/instance_ops_collision.h"
@@ -76,6 +78,9 @@ void Runner_InstallRunHooks()
     Input_Hooks().windowToRoom = &Window_MouseToRoom;
     Code_Error_Hooks().clearInput = &IO_Clear;
     hooks.doQueuedLoad = [] { Game_DoQueuedLoad(); };
+    hooks.extensionsInitialize = &Extension_Initialize;
+    hooks.extensionsFinalize = &Extension_Finalize;
+    External_SetCallsDisabled(Startup().ext);
 }
 
 }  // namespace bw
