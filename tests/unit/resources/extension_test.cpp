@@ -1,0 +1,233 @@
+// Extension packages read from packages that bwpack builds, in both of its
+// forms: the function tables answer as soon as the chunk is read, prepared
+// library functions are called from game code, and the files' init and
+// final functions run at game start and end.
+#include "resources/extension.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/registration.h"
+#include "bwpack/package_build.h"
+#include "bwpack/project.h"
+#include "code_fixture.h"
+#include "game_folder.h"
+#include "platform/package_loader.h"
+#include "resources/external.h"
+#include "support/external_library.h"
+
+namespace bw::test {
+namespace {
+
+constexpr int32_t kReal = kExtensionTypeReal;
+constexpr int32_t kString = kExtensionTypeString;
+
+pack::ExtensionFunction Function(const char* name, const char* external, int32_t id, std::vector<int32_t> args,
+                                 int32_t result = kReal)
+{
+    pack::ExtensionFunction function;
+    function.name = name;
+    function.externalName = external;
+    function.id = id;
+    function.argumentTypes = std::move(args);
+    function.resultType = result;
+    return function;
+}
+
+// A library file with sparse ids, init and final functions, a file whose
+// library is missing, and scripts that call into them.
+pack::Project WithExtension()
+{
+    pack::Project project;
+    project.header.name = "extensions";
+    pack::ExtensionFile file;
+    file.fileName = "bwtestext.dll";
+    file.initFunction = "ext_init";
+    file.finalFunction = "ext_final";
+    file.functions = {
+        Function("ext_add", "add", 0, {kReal, kReal}),
+        Function("ext_concat", "concat", 7, {kString, kString}, kString),
+        Function("ext_init", "ext_init", 3, {}),
+        Function("ext_final", "ext_final", 4, {}),
+        Function("ext_calls", "calls", 5, {}, kString),
+    };
+    pack::ExtensionFile absent;
+    absent.fileName = "absent.dll";
+    absent.functions = {Function("ext_absent", "add", 9, {kReal, kReal})};
+    // A game script comes before a function of the package; a function
+    // that takes arguments is never called at the start or end.
+    pack::ExtensionFile more;
+    more.fileName = "bwtestext.dll";
+    more.initFunction = "scr_start";
+    more.finalFunction = "ext_with_argument";
+    more.functions = {Function("ext_with_argument", "ext_init_with_argument", 6, {kReal})};
+    project.extensions = {{"ext", "ext", {file, absent, more}}};
+    project.scripts = {
+        {"scr_use", {"return ext_concat(string(ext_add(argument0, 2)), \"!\");", "scr_use.bwl"}},
+        {"scr_start", {"record(\"script start\");", "scr_start.bwl"}},
+    };
+    return project;
+}
+
+class ExtensionPackageTest : public ResourceCodeTest, public testing::WithParamInterface<pack::PackageForm> {
+protected:
+    void LoadResources() override
+    {
+        folder.Write("game/libbwtestext.so", ExternalTestLibraryBytes());
+        package = pack::Package_Build(WithExtension(), GetParam());
+        Resources_RegisterScriptAccess();
+        Registration_InstallPackageReaders();
+        Package_SetImage(package.data(), package.size());
+        ASSERT_TRUE(Code_Load());
+        ASSERT_TRUE(LoadGameData());
+        Code_Error_SetShowErrors(false);  // the load resets it
+    }
+
+    void TearDown() override
+    {
+        Extension_ClearTable();
+        External_Clear();
+        External_SetCallsDisabled(false);
+        PackageLoader_Reset();
+        ResourceCodeTest::TearDown();
+    }
+
+    void Prepare()
+    {
+        ASSERT_TRUE(Extension_Prepare());
+        ASSERT_TRUE(Script_Prepare()) << Code_Error_PendingMessage();
+    }
+
+    GameFolder folder{"extension_test"};
+    std::vector<uint8_t> package;
+};
+
+TEST_P(ExtensionPackageTest, TablesAnswerFromTheChunkBeforePreparation)
+{
+    EXPECT_EQ(Extension_FindFunction("ext_concat"), 7);
+    EXPECT_EQ(Extension_FindFunction("ext_nothing"), -1);
+    EXPECT_EQ(Extension_GetFunctionArgCount(7), 2);
+    EXPECT_EQ(Extension_GetFunctionArgCount(1), kFunctionArgCountNone);
+    EXPECT_STREQ(Extension_GetFunctionName(3), "ext_init");
+    EXPECT_EQ(Extension_GetFunctionName(1), nullptr);
+}
+
+TEST_P(ExtensionPackageTest, GameCodeCallsTheLibrarysFunctions)
+{
+    Prepare();
+    EXPECT_EQ(Run("record(scr_use(5), ext_add(0.25, 0.5), ext_concat(\"a\", 3));"), "7! 0.75 a\n");
+    // A library that is not there leaves its functions giving 0.
+    EXPECT_EQ(Run("record(ext_absent(1, 2));"), "7! 0.75 a\n0\n");
+    // An id no function has does nothing.
+    Value result;
+    EXPECT_TRUE(Extension_Call(1, self, self, 0, nullptr, &result));
+    EXPECT_TRUE(Extension_Call(-3, self, self, 0, nullptr, &result));
+    EXPECT_EQ(result.real, 0);
+}
+
+TEST_P(ExtensionPackageTest, InitAndFinalRunAtGameStartAndEnd)
+{
+    Prepare();
+    EXPECT_TRUE(Extension_Initialize());
+    EXPECT_EQ(Recorded(), "script start\n");
+    const HeardConsole console;
+    EXPECT_TRUE(Extension_Finalize());
+    EXPECT_NE(console.Text().find("Extension function ext_with_argument takes arguments: not called at game end"),
+              std::string::npos)
+        << console.Text();
+    EXPECT_EQ(Run("record(ext_calls());"), "script start\ninit;final;\n");
+}
+
+TEST_P(ExtensionPackageTest, WithCallsSwitchedOffNothingReachesTheLibrary)
+{
+    Prepare();
+    External_SetCallsDisabled(true);
+    EXPECT_TRUE(Extension_Initialize());
+    EXPECT_EQ(Run("record(ext_add(1, 2), ext_calls());"), "script start\n0 0\n");
+    External_SetCallsDisabled(false);
+    EXPECT_EQ(Run("record(ext_calls());"), "script start\n0 0\n\n");
+}
+
+TEST_P(ExtensionPackageTest, ACallWithTheWrongArgumentCountDoesNotCompile)
+{
+    CCode code("ext_add(1);", false);
+    EXPECT_FALSE(code.Compile("Test.wrong_count"));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothForms, ExtensionPackageTest,
+                         testing::Values(pack::PackageForm::Text, pack::PackageForm::Bytecode),
+                         [](const testing::TestParamInfo<pack::PackageForm>& info) {
+                             return info.param == pack::PackageForm::Text ? "Text" : "Bytecode";
+                         });
+
+// Functions of a code file are compiled by the runner and run with their own
+// arguments; the caller's are untouched.
+class ExtensionCodeTest : public ResourceCodeTest {
+protected:
+    void TearDown() override
+    {
+        Extension_ClearTable();
+        ResourceCodeTest::TearDown();
+    }
+
+    static void AddCodeFunction(const char* name, int32_t id, const char* code)
+    {
+        auto package = std::make_unique<CExtensionPackage>();
+        package->name = "codepack";
+        CExtensionFile& file = package->files.emplace_back();
+        file.kind = kExtensionFileCode;
+        CExtensionFunction& function = file.functions.emplace_back();
+        function.name = name;
+        function.id = id;
+        function.code = code;
+        Extension_Add(std::move(package));
+    }
+};
+
+TEST_F(ExtensionCodeTest, AnInitFunctionFoundNowhereStopsTheStart)
+{
+    auto package = std::make_unique<CExtensionPackage>();
+    CExtensionFile& file = package->files.emplace_back();
+    file.initFunction = "ext_nowhere";
+    file.finalFunction = "ext_gone";
+    Extension_Add(std::move(package));
+    ASSERT_TRUE(Extension_Prepare());
+    EXPECT_FALSE(Extension_Initialize());
+    EXPECT_STREQ(Code_Error_LastText(), "Could not locate initialization function ext_nowhere");
+    Code_Error_ResetState();
+    EXPECT_FALSE(Extension_Finalize());
+    EXPECT_STREQ(Code_Error_LastText(), "Could not locate finalization function ext_gone");
+}
+
+TEST_F(ExtensionCodeTest, CodeFunctionsRunWithTheirOwnArguments)
+{
+    AddCodeFunction("ext_times", 2, "return argument0 * argument1;");
+    AddCodeFunction("ext_empty", 0, "");
+    ASSERT_TRUE(Extension_Prepare());
+    EXPECT_EQ(Extension_GetFunctionKind(2), kExtensionFunctionCompiled);
+    EXPECT_NE(Extension_GetFunctionCode(2), nullptr);
+    Value_SetReal(Script_Arguments().values[0], 9);
+    EXPECT_EQ(Run("record(ext_times(4, 5), ext_empty(), argument0);"), "20 0 9\n");
+}
+
+TEST_F(ExtensionCodeTest, AFailingRunNamesTheFunction)
+{
+    AddCodeFunction("ext_broken", 0, "return argument0 + \"a\";");
+    ASSERT_TRUE(Extension_Prepare());
+    const std::string outcome = Run("ext_broken(1);");
+    EXPECT_NE(outcome.find("In extension function ext_broken: \n"), std::string::npos) << outcome;
+}
+
+TEST_F(ExtensionCodeTest, CodeThatDoesNotCompileStopsPreparation)
+{
+    AddCodeFunction("ext_bad", 0, "x = ;");
+    EXPECT_FALSE(Extension_Prepare());
+    const char* text = Code_Error_LastText();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(std::string(text).rfind("COMPILATION ERROR in extension package codepack\n", 0), 0u) << text;
+}
+
+}  // namespace
+}  // namespace bw::test
