@@ -65,7 +65,7 @@ pack::Project WithExtension()
     more.functions = {Function("ext_with_argument", "ext_init_with_argument", 6, {kReal})};
     project.extensions = {{"ext", "ext", {file, absent, more}}};
     project.scripts = {
-        {"scr_use", {"return ext_concat(string(ext_add(argument0, 2)), \"!\");", "scr_use.bwl"}},
+        {"scr_use", {"return ext_add(argument0, 2);", "scr_use.bwl"}},
         {"scr_start", {"record(\"script start\");", "scr_start.bwl"}},
     };
     return project;
@@ -117,9 +117,9 @@ TEST_P(ExtensionPackageTest, TablesAnswerFromTheChunkBeforePreparation)
 TEST_P(ExtensionPackageTest, GameCodeCallsTheLibrarysFunctions)
 {
     Prepare();
-    EXPECT_EQ(Run("record(scr_use(5), ext_add(0.25, 0.5), ext_concat(\"a\", 3));"), "7! 0.75 a\n");
+    EXPECT_EQ(Run("record(scr_use(5), ext_add(0.25, 0.5), ext_concat(\"a\", 3));"), "7 0.75 a\n");
     // A library that is not there leaves its functions giving 0.
-    EXPECT_EQ(Run("record(ext_absent(1, 2));"), "7! 0.75 a\n0\n");
+    EXPECT_EQ(Run("record(ext_absent(1, 2));"), "7 0.75 a\n0\n");
     // An id no function has does nothing.
     Value result;
     EXPECT_TRUE(Extension_Call(1, self, self, 0, nullptr, &result));
