@@ -39,6 +39,12 @@ inline int32_t Arg_Trunc(const Value& value)
 {
     return Real_TruncToInt32(value.real);
 }
+// The text of a string argument; "" for any other value and for a string
+// without text.
+inline const char* Arg_Text(const Value& value)
+{
+    return Arg_IsString(value) && Value_String(value) != nullptr ? Value_String(value) : "";
+}
 // Flags are true from 0.5; a string or array reads as false.
 inline bool Arg_Flag(const Value& value)
 {

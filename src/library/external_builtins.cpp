@@ -18,11 +18,6 @@ constexpr int32_t kDefineFixedArguments = 5;
 constexpr int32_t kDefineNameArguments = 2;
 constexpr int32_t kMaxNumberedStringArguments = 4;
 
-const char* TextOf(const Value& value)
-{
-    return Arg_IsString(value) && Value_String(value) != nullptr ? Value_String(value) : "";
-}
-
 int32_t KindOf(const Value& type)
 {
     return Arg_Round(type) == kExternalString ? kExternalString : kExternalReal;
@@ -30,7 +25,7 @@ int32_t KindOf(const Value& type)
 
 void Define(Value* result, const Value* args, int32_t callType, int32_t argc, const int32_t* kinds, int32_t resultKind)
 {
-    const int32_t id = External_Define(TextOf(args[0]), TextOf(args[1]), callType, argc, kinds, resultKind);
+    const int32_t id = External_Define(Arg_Text(args[0]), Arg_Text(args[1]), callType, argc, kinds, resultKind);
     Value_SetReal(*result, id);
     if (id < 0) {
         Code_Error_Runtime("Error defining an external function.", false);
@@ -94,7 +89,7 @@ BW_BUILTIN(ExternalCallNumbered)
 
 BW_BUILTIN(ExternalFree)
 {
-    External_Free(TextOf(args[0]));
+    External_Free(Arg_Text(args[0]));
 }
 
 const BuiltinRegistration kExternalBuiltins[] = {

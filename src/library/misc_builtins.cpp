@@ -259,17 +259,12 @@ bool ReadCodeFile(const char* name, std::string* text)
     return true;
 }
 
-const char* TextOf(const Value& value)
-{
-    return Arg_IsString(value) && Value_String(value) != nullptr ? Value_String(value) : "";
-}
-
 void ExecuteString(Value* result, CInstance* self, CInstance* other, int32_t argc, Value* args)
 {
     if (argc < 1) {
         return;
     }
-    RunCodeText(TextOf(args[0]), kStringText, g_executeStringCount, self, other, argc, args, result);
+    RunCodeText(Arg_Text(args[0]), kStringText, g_executeStringCount, self, other, argc, args, result);
 }
 
 void ExecuteFile(Value* result, CInstance* self, CInstance* other, int32_t argc, Value* args)
@@ -294,7 +289,7 @@ BW_BUILTIN(ShowDebugMessage)
 BW_BUILTIN(SetApplicationTitle)
 {
     if (Arg_IsString(args[0])) {
-        HostWindow_SetCaption(TextOf(args[0]));
+        HostWindow_SetCaption(Arg_Text(args[0]));
     }
 }
 

@@ -9,12 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/registration.h"
-#include "bwpack/package_build.h"
-#include "bwpack/project.h"
-#include "code_fixture.h"
 #include "game_folder.h"
-#include "platform/package_loader.h"
+#include "package_fixture.h"
 #include "resources/external.h"
 #include "support/external_library.h"
 
@@ -71,18 +67,12 @@ pack::Project WithExtension()
     return project;
 }
 
-class ExtensionPackageTest : public ResourceCodeTest, public testing::WithParamInterface<pack::PackageForm> {
+class ExtensionPackageTest : public PackageCodeTest {
 protected:
     void LoadResources() override
     {
         folder.Write("game/libbwtestext.so", ExternalTestLibraryBytes());
-        package = pack::Package_Build(WithExtension(), GetParam());
-        Resources_RegisterScriptAccess();
-        Registration_InstallPackageReaders();
-        Package_SetImage(package.data(), package.size());
-        ASSERT_TRUE(Code_Load());
-        ASSERT_TRUE(LoadGameData());
-        Code_Error_SetShowErrors(false);  // the load resets it
+        LoadPackage(WithExtension());
     }
 
     void TearDown() override
@@ -90,8 +80,7 @@ protected:
         Extension_ClearTable();
         External_Clear();
         External_SetCallsDisabled(false);
-        PackageLoader_Reset();
-        ResourceCodeTest::TearDown();
+        PackageCodeTest::TearDown();
     }
 
     void Prepare()
@@ -101,7 +90,6 @@ protected:
     }
 
     GameFolder folder{"extension_test"};
-    std::vector<uint8_t> package;
 };
 
 TEST_P(ExtensionPackageTest, TablesAnswerFromTheChunkBeforePreparation)
@@ -157,10 +145,7 @@ TEST_P(ExtensionPackageTest, ACallWithTheWrongArgumentCountDoesNotCompile)
 }
 
 INSTANTIATE_TEST_SUITE_P(BothForms, ExtensionPackageTest,
-                         testing::Values(pack::PackageForm::Text, pack::PackageForm::Bytecode),
-                         [](const testing::TestParamInfo<pack::PackageForm>& info) {
-                             return info.param == pack::PackageForm::Text ? "Text" : "Bytecode";
-                         });
+                         testing::Values(pack::PackageForm::Text, pack::PackageForm::Bytecode), &PackageFormName);
 
 // Functions of a code file are compiled by the runner and run with their own
 // arguments; the caller's are untouched.
