@@ -6,6 +6,7 @@
 #include <array>
 #include <cctype>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,9 @@ struct ExternalFunction {
 
 std::vector<std::unique_ptr<ExternalFunction>> g_functions;
 bool g_callsDisabled = false;
+// Libraries already logged as not loading: a package names its library
+// once per function, and one line says it all.
+std::set<std::string> g_reportedLibraries;
 
 bool EndsWithDll(const std::string& name)
 {
@@ -97,7 +101,9 @@ std::shared_ptr<SharedLibrary> LoadLibraryNamed(const std::string& dll, std::str
         }
         reasons += (reasons.empty() ? "" : "; ") + reason;
     }
-    Console().Printf("External library %s could not be loaded: %s\n", dll.c_str(), reasons.c_str());
+    if (g_reportedLibraries.insert(dll).second) {
+        Console().Printf("External library %s could not be loaded: %s\n", dll.c_str(), reasons.c_str());
+    }
     return nullptr;
 }
 
@@ -212,6 +218,7 @@ void External_FreeAll()
 void External_Clear()
 {
     g_functions.clear();
+    g_reportedLibraries.clear();
 }
 
 int32_t External_Count()

@@ -141,6 +141,9 @@ TEST_F(ExternalTest, ALibraryThatCannotLoadIsLoggedWithTheReason)
     EXPECT_NE(console.Text().find("External library windows.dll could not be loaded: "), std::string::npos)
         << console.Text();
     EXPECT_NE(console.Text().find("windows.dll"), console.Text().rfind("windows.dll")) << "the loader's reason";
+    const std::string once = console.Text();
+    EXPECT_EQ(Define("length", {S}, R, "windows.dll"), -1);
+    EXPECT_EQ(console.Text(), once) << "one line per library";
     EXPECT_EQ(Define("add", {R, R}, R, "missing.dll"), -1);
 }
 
