@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "chunk_image.h"
 #include "game_folder.h"
 #include "package_fixture.h"
 #include "resources/external.h"
@@ -212,6 +213,80 @@ TEST_F(ExtensionCodeTest, CodeThatDoesNotCompileStopsPreparation)
     const char* text = Code_Error_LastText();
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(std::string(text).rfind("COMPILATION ERROR in extension package codepack\n", 0), 0u) << text;
+}
+
+}  // namespace
+}  // namespace bw::test
+
+namespace bw::test {
+namespace {
+
+// Package record: folder, name, one file; file record: name, final, init,
+// kind, one function; then the function's words.
+ChunkImage OneFunction(std::initializer_list<uint32_t> function)
+{
+    std::vector<uint32_t> words = {kTextWord, kTextWord, 1, kNextWord, kTextWord, 0, kTextWord, 1, 1, kNextWord};
+    words.insert(words.end(), function);
+    ChunkImage image;
+    const uint32_t list = image.List(1);
+    const uint32_t text = image.Text("name");
+    image.Slot(list, 0);
+    for (uint32_t word : words) {
+        image.U32(word == kTextWord ? text : word == kNextWord ? image.Here() + 4 : word);
+    }
+    return image;
+}
+
+bool LoadChunk(const ChunkImage& image)
+{
+    return Extension_Load(image.View(), 4, image.Size() - 4);
+}
+
+TEST(ExtensionChunkTest, RecordsAreReadWithTheirArgumentTypes)
+{
+    std::initializer_list<uint32_t> function = {kTextWord, 7, 12, 1, kTextWord, 17, 1, 1, 1, 1, 1, 1, 1, 1,
+                                                1,         1, 1,  1, 1, 1,         1,  1, 1};
+    ASSERT_TRUE(LoadChunk(OneFunction(function)));
+    const CExtensionPackage* package = Extension_GetPackage(0);
+    ASSERT_NE(package, nullptr);
+    const CExtensionFunction* read = package->FindFunctionById(7);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->name, "name");
+    EXPECT_EQ(read->callKind, kExtensionCallCdecl);
+    EXPECT_EQ(read->argCount, 17);
+    EXPECT_EQ(read->ArgumentType(15), kExtensionTypeString);
+    EXPECT_EQ(read->ArgumentType(16), kExtensionTypeReal) << "types past the sixteenth are dropped";
+    EXPECT_EQ(package->files[0].initFunction, "name");
+    Extension_ClearTable();
+}
+
+TEST(ExtensionChunkTest, MalformedRecordsFailTheLoadAndLeaveNothing)
+{
+    const std::vector<std::initializer_list<uint32_t>> cases = {
+        {kTextWord, 0xFFFFFFFFu, 12, 2, kTextWord, 0},  // a negative id
+        {kTextWord, 0, 12, 2, 0xFFFFFF00u, 0},          // a text outside the package
+        {kTextWord, 0, 12, 2, kTextWord, 2, 2},         // argument types past the end
+    };
+    for (const auto& function : cases) {
+        EXPECT_FALSE(LoadChunk(OneFunction(function)));
+        EXPECT_EQ(Extension_PackageCount(), 0);
+    }
+    // Lists whose entries all name one record: a hundred files of a
+    // hundred functions each would be ten thousand records read from a few
+    // hundred words.
+    constexpr uint32_t kRepeats = 100;
+    ChunkImage endless;
+    const uint32_t packages = endless.List(1);
+    endless.Slot(packages, 0);
+    const uint32_t package = endless.Here();
+    const uint32_t fileRecord = package + 12 + 4 * kRepeats;
+    const uint32_t functionRecord = fileRecord + 20 + 4 * kRepeats;
+    for (uint32_t word : {0u, 0u, kRepeats}) endless.U32(word);
+    for (uint32_t i = 0; i < kRepeats; ++i) endless.U32(fileRecord);
+    for (uint32_t word : {0u, 0u, 0u, 1u, kRepeats}) endless.U32(word);
+    for (uint32_t i = 0; i < kRepeats; ++i) endless.U32(functionRecord);
+    for (uint32_t word : {0u, 0u, 12u, 2u, 0u, 0u}) endless.U32(word);
+    EXPECT_FALSE(LoadChunk(endless));
 }
 
 }  // namespace
