@@ -117,6 +117,7 @@ TEST_F(StartupTest, GroupsAreRegisteredInTheirOrder)
 
 TEST_F(StartupTest, HeaderSteamBitCountsAsTheSwitchBeforeRegistration)
 {
+    Code_Function_Free();  // only what this registration adds
     test::TestPackage package;
     test::TestHeader header;
     header.flags = 0x1000;

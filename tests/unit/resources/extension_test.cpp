@@ -223,10 +223,10 @@ namespace {
 
 // Package record: folder, name, one file; file record: name, final, init,
 // kind, one function; then the function's words.
-ChunkImage OneFunction(std::initializer_list<uint32_t> function)
+ChunkImage OneFunction(const std::vector<uint32_t>& function)
 {
     std::vector<uint32_t> words = {kTextWord, kTextWord, 1, kNextWord, kTextWord, 0, kTextWord, 1, 1, kNextWord};
-    words.insert(words.end(), function);
+    words.insert(words.end(), function.begin(), function.end());
     ChunkImage image;
     const uint32_t list = image.List(1);
     const uint32_t text = image.Text("name");
@@ -244,7 +244,7 @@ bool LoadChunk(const ChunkImage& image)
 
 TEST(ExtensionChunkTest, RecordsAreReadWithTheirArgumentTypes)
 {
-    std::initializer_list<uint32_t> function = {kTextWord, 7, 12, 1, kTextWord, 17, 1, 1, 1, 1, 1, 1, 1, 1,
+    const std::vector<uint32_t> function = {kTextWord, 7, 12, 1, kTextWord, 17, 1, 1, 1, 1, 1, 1, 1, 1,
                                                 1,         1, 1,  1, 1, 1,         1,  1, 1};
     ASSERT_TRUE(LoadChunk(OneFunction(function)));
     const CExtensionPackage* package = Extension_GetPackage(0);
@@ -262,7 +262,7 @@ TEST(ExtensionChunkTest, RecordsAreReadWithTheirArgumentTypes)
 
 TEST(ExtensionChunkTest, MalformedRecordsFailTheLoadAndLeaveNothing)
 {
-    const std::vector<std::initializer_list<uint32_t>> cases = {
+    const std::vector<std::vector<uint32_t>> cases = {
         {kTextWord, 0xFFFFFFFFu, 12, 2, kTextWord, 0},  // a negative id
         {kTextWord, 0, 12, 2, 0xFFFFFF00u, 0},          // a text outside the package
         {kTextWord, 0, 12, 2, kTextWord, 2, 2},         // argument types past the end
