@@ -16,7 +16,6 @@ namespace {
 constexpr int32_t kDefineFixedArguments = 5;
 // external_defineN(dll, name, ...): the two names come first.
 constexpr int32_t kDefineNameArguments = 2;
-constexpr int32_t kMaxNumberedStringArguments = 4;
 
 int32_t KindOf(const Value& type)
 {
