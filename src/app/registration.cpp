@@ -25,6 +25,7 @@
 #include "platform/options.h"
 #include "platform/package_loader.h"
 #include "resources/background.h"
+#include "resources/extension.h"
 #include "resources/path.h"
 #include "resources/resource_builtins.h"
 #include "resources/font_table.h"

@@ -10,6 +10,8 @@
 #include "library/save_game_queue.h"
 #include "online/async_requests.h"
 #include "online/network.h"
+#include "resources/extension.h"
+#include "resources/external.h"
 #include "resources/timeline.h"
 #include "script/error_report.h"
 #include "script/vm.h"
@@ -116,6 +118,9 @@ void Runner_InstallRunHooks()
     hooks.drawVirtualKeys = &IO_VirtualKeys_Draw;
     hooks.asyncPass = &Run_HandleAsyncPass;
     hooks.networkUpdate = &Network_Update;
+    hooks.extensionsInitialize = &Extension_Initialize;
+    hooks.extensionsFinalize = &Extension_Finalize;
+    External_SetCallsDisabled(Startup().ext);
 }
 
 }  // namespace bw

@@ -39,6 +39,7 @@
 #include "platform/package_loader.h"
 #include "platform/timer.h"
 #include "resources/background.h"
+#include "resources/extension.h"
 #include "resources/font_table.h"
 #include "resources/path.h"
 #include "resources/script.h"

@@ -11,13 +11,11 @@ void Function_Physics_Register() {}
 void Function_Steam_Register() {}
 void Function_Vask_Register() {}
 void Function_Win8_Register() {}
-bool Extension_Load(const PackageView&, uint32_t, uint32_t) { return true; }
 bool Sound_Init(const PackageView&, uint32_t, uint32_t) { return true; }
 bool Wave_Init(const PackageView&, uint32_t, uint32_t) { return true; }
 bool Audio_Load(const PackageView&, uint32_t, uint32_t) { return true; }
 bool Audio_WAVs(const PackageView&, uint32_t, uint32_t) { return true; }
 void Sound_Clear() {}
-bool Extension_Prepare() { return true; }
 void SoundHardware_Create() {}
 bool Sound_Prepare() { return true; }
 void Audio_Prepare() {}

@@ -27,7 +27,6 @@ void Function_Win8_Register();         // library: platform built-ins of the Win
 
 // ---- Chunk readers of the main pass (package, payload offset, length) ----
 // Replaced by each resource kind's loader.
-bool Extension_Load(const PackageView& package, uint32_t offset, uint32_t length);   // resources
 bool Sound_Init(const PackageView& package, uint32_t offset, uint32_t length);       // audio (legacy)
 bool Wave_Init(const PackageView& package, uint32_t offset, uint32_t length);        // audio (legacy)
 bool Audio_Load(const PackageView& package, uint32_t offset, uint32_t length);       // audio engine
@@ -37,7 +36,6 @@ bool Audio_WAVs(const PackageView& package, uint32_t offset, uint32_t length);  
 void Sound_Clear();           // audio
 
 // ---- PrepareGame steps ----
-bool Extension_Prepare();  // resources
 void SoundHardware_Create();
 bool Sound_Prepare();      // audio
 void Audio_Prepare();      // audio

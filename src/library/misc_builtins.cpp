@@ -13,6 +13,7 @@
 #include "host/window.h"
 #include "library/arguments.h"
 #include "library/date_builtins.h"
+#include "library/external_builtins.h"
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/memory.h"
@@ -386,6 +387,7 @@ void Function_Misc_Register(bool steamMode)
     Builtins_Register(kVariableBuiltins);
     if (!steamMode) {
         Builtins_Register(kExecuteBuiltins);
+        Function_External_Register();
     }
     Builtins_Register(kSystemBuiltins);
     Function_Date_Register();

@@ -1,6 +1,7 @@
 #include "resources/script_access.h"
 
 #include "resources/background.h"
+#include "resources/extension.h"
 #include "resources/font_table.h"
 #include "resources/path.h"
 #include "resources/script.h"
@@ -20,6 +21,7 @@ void Resources_RegisterScriptAccess()
     Sprite_RegisterLookups();
     Background_RegisterLookups();
     Path_RegisterLookups();
+    Extension_RegisterLookups();
 }
 
 }  // namespace bw

@@ -118,6 +118,7 @@ TEST_F(StartupTest, GroupsAreRegisteredInTheirOrder)
 
 TEST_F(StartupTest, HeaderSteamBitCountsAsTheSwitchBeforeRegistration)
 {
+    Code_Function_Free();  // only what this registration adds
     test::TestPackage package;
     test::TestHeader header;
     header.flags = 0x1000;
@@ -128,6 +129,10 @@ TEST_F(StartupTest, HeaderSteamBitCountsAsTheSwitchBeforeRegistration)
     ASSERT_TRUE(Code_Load());
     EXPECT_TRUE(Startup().steam);
     EXPECT_TRUE(Logged("Networking..Vask..Fini\n"));
+    int32_t id = -1;
+    EXPECT_FALSE(Code_Function_Find("external_define", &id)) << "code from outside the package stays unknown";
+    EXPECT_FALSE(Code_Function_Find("execute_string", &id));
+    EXPECT_TRUE(Code_Function_Find("show_debug_message", &id));
     Code_Function_Free();
 }
 

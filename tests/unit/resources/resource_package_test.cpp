@@ -6,11 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/registration.h"
-#include "bwpack/package_build.h"
-#include "bwpack/project.h"
-#include "code_fixture.h"
-#include "platform/package_loader.h"
+#include "package_fixture.h"
 
 namespace bw::test {
 namespace {
@@ -31,28 +27,9 @@ pack::Project ScriptsAndTimeline()
     return project;
 }
 
-class ResourcePackageTest : public ResourceCodeTest, public ::testing::WithParamInterface<pack::PackageForm> {
+class ResourcePackageTest : public PackageCodeTest {
 protected:
-    void LoadResources() override
-    {
-        // The builder compiles with the runner's compiler and its own name
-        // lookups, which it takes down again when it is done.
-        package = pack::Package_Build(ScriptsAndTimeline(), GetParam());
-        Resources_RegisterScriptAccess();
-        Registration_InstallPackageReaders();
-        Package_SetImage(package.data(), package.size());
-        ASSERT_TRUE(Code_Load());
-        ASSERT_TRUE(LoadGameData());
-        Code_Error_SetShowErrors(false);  // the load resets it
-    }
-
-    void TearDown() override
-    {
-        PackageLoader_Reset();
-        ResourceCodeTest::TearDown();
-    }
-
-    std::vector<uint8_t> package;
+    void LoadResources() override { LoadPackage(ScriptsAndTimeline()); }
 };
 
 TEST_P(ResourcePackageTest, TablesHoldThePackagesScriptsAndTimelines)
@@ -87,10 +64,7 @@ TEST_P(ResourcePackageTest, PreparedScriptsAndMomentsRun)
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, ResourcePackageTest,
-                         ::testing::Values(pack::PackageForm::Text, pack::PackageForm::Bytecode),
-                         [](const ::testing::TestParamInfo<pack::PackageForm>& info) {
-                             return info.param == pack::PackageForm::Text ? "Text" : "Bytecode";
-                         });
+                         ::testing::Values(pack::PackageForm::Text, pack::PackageForm::Bytecode), &PackageFormName);
 
 }  // namespace
 }  // namespace bw::test
