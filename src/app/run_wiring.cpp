@@ -1,6 +1,7 @@
 #include "app/run_wiring.h"
 
 #include "app/startup.h"
+#include "audio/audio_engine.h"
 #include "graphics/room_draw.h"
 #include "graphics/overlay.h"
 #include "graphics/game_window.h"
@@ -76,6 +77,7 @@ void Runner_InstallRunHooks()
     Input_Hooks().windowToRoom = &Window_MouseToRoom;
     Code_Error_Hooks().clearInput = &IO_Clear;
     hooks.doQueuedLoad = [] { Game_DoQueuedLoad(); };
+    hooks.soundUpdate = &Audio_Update;
 }
 
 }  // namespace bw

@@ -10,7 +10,6 @@ void Function_Resource_Register() {}
 void Function_Interaction_Register() {}
 void Function_3D_Register() {}
 void Function_Particle_Register() {}
-void Function_Sound_Register() {}
 void Function_MPlay_Register() {}
 void Function_Physics_Register() {}
 void Function_Networking_Register() {}
@@ -20,17 +19,12 @@ void Function_Win8_Register() {}
 bool Extension_Load(const PackageView&, uint32_t, uint32_t) { return true; }
 bool Sound_Init(const PackageView&, uint32_t, uint32_t) { return true; }
 bool Wave_Init(const PackageView&, uint32_t, uint32_t) { return true; }
-bool Audio_Load(const PackageView&, uint32_t, uint32_t) { return true; }
-bool Audio_WAVs(const PackageView&, uint32_t, uint32_t) { return true; }
 void Sound_Clear() {}
 bool Extension_Prepare() { return true; }
-void SoundHardware_Create() {}
 bool Sound_Prepare() { return true; }
-void Audio_Prepare() {}
 void EmbeddedImages_Register() {}
 void Particle_Init() {}
 void Game_SetDefaultCaptions() {}
-void Sound_Startup() {}
 void HighScore_Init() {}
 void Physics_Init() {}
 void MP3_Init(IniFile&) {}
@@ -40,7 +34,6 @@ void Particle_InitShapes() {}
 void Debug_InitRemoteInterface() {}
 void ScoreForm_Create() {}
 void ErrorForm_Create() {}
-void SoundHardware_Quit() {}
 void Vask_Functions_Fini() {}
 void Network_Shutdown() {}
 void Steam_Shutdown() {}

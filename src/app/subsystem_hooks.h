@@ -23,7 +23,6 @@ void Function_Resource_Register();     // resources: resource built-ins (reads t
 void Function_Interaction_Register();  // library: dialogs, window (keys and mouse: library/input_builtins)
 void Function_3D_Register();           // graphics: 3D built-ins
 void Function_Particle_Register();     // particles
-void Function_Sound_Register();        // audio
 void Function_MPlay_Register();        // online: multiplayer stubs
 void Function_Physics_Register();      // physics
 void Function_Networking_Register();   // online: sockets and HTTP
@@ -36,17 +35,13 @@ void Function_Win8_Register();         // library: platform built-ins of the Win
 bool Extension_Load(const PackageView& package, uint32_t offset, uint32_t length);   // resources
 bool Sound_Init(const PackageView& package, uint32_t offset, uint32_t length);       // audio (legacy)
 bool Wave_Init(const PackageView& package, uint32_t offset, uint32_t length);        // audio (legacy)
-bool Audio_Load(const PackageView& package, uint32_t offset, uint32_t length);       // audio engine
-bool Audio_WAVs(const PackageView& package, uint32_t offset, uint32_t length);       // audio engine
 
 // ---- Tables emptied before the main pass, in this order ----
 void Sound_Clear();           // audio
 
 // ---- PrepareGame steps ----
 bool Extension_Prepare();  // resources
-void SoundHardware_Create();
 bool Sound_Prepare();      // audio
-void Audio_Prepare();      // audio
 
 // ---- Textures made once the device exists ----
 
@@ -54,7 +49,6 @@ void Audio_Prepare();      // audio
 void EmbeddedImages_Register();  // platform: the built-in image table
 void Particle_Init();            // particles
 void Game_SetDefaultCaptions();  // world: score, lives and health captions
-void Sound_Startup();            // audio (empty by design)
 void HighScore_Init();           // online
 void Physics_Init();             // physics: debug message handler (-debug, "Debug" in options.ini)
 
@@ -69,9 +63,6 @@ void Particle_InitShapes();         // particles
 void Debug_InitRemoteInterface();   // online (empty in this build)
 void ScoreForm_Create();            // world: the score form
 void ErrorForm_Create();            // script: the run-time error form
-
-// ---- Running the game ----
-void SoundHardware_Quit();  // audio
 
 // ---- Shut-down, in Brackwell_Shutdown's order ----
 void Vask_Functions_Fini();   // online
