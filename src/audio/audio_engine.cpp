@@ -307,6 +307,9 @@ void Audio_CreateSources(IMusicBackEnd* music, bool noAudio)
     if (state.listener == nullptr) {
         state.listener = std::make_unique<AudioListener>();
     }
+    // Created again (a new game in the same run): the old pool goes first.
+    Audio_StopAll();
+    DeleteSources();
     alGetError();
     GenerateSources(state.channelCount);
     alDistanceModel(AL_INVERSE_DISTANCE);
