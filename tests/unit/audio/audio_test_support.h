@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <vorbis/vorbisenc.h>
+
 #include "audio/audio_engine.h"
 #include "audio/audio_sounds.h"
 #include "audio/sound_hardware.h"
@@ -55,6 +57,63 @@ inline std::vector<uint8_t> SineWave(double frequency, double peak, double secon
         image.push_back(static_cast<uint8_t>(value));
         image.push_back(static_cast<uint8_t>(static_cast<uint16_t>(value) >> 8));
     }
+    return image;
+}
+
+// An Ogg Vorbis image of a mono sine, encoded here with vorbisenc.
+inline std::vector<uint8_t> OggSine(double frequency, double peak, double seconds, int32_t rate = 44100)
+{
+    std::vector<uint8_t> image;
+    const auto append = [&](const ogg_page& page) {
+        image.insert(image.end(), page.header, page.header + page.header_len);
+        image.insert(image.end(), page.body, page.body + page.body_len);
+    };
+    vorbis_info info;
+    vorbis_info_init(&info);
+    vorbis_encode_init_vbr(&info, 1, rate, 0.3f);
+    vorbis_comment comment;
+    vorbis_comment_init(&comment);
+    vorbis_dsp_state dsp;
+    vorbis_analysis_init(&dsp, &info);
+    vorbis_block block;
+    vorbis_block_init(&dsp, &block);
+    ogg_stream_state stream;
+    ogg_stream_init(&stream, 1);
+    ogg_packet headers[3];
+    vorbis_analysis_headerout(&dsp, &comment, &headers[0], &headers[1], &headers[2]);
+    for (ogg_packet& header : headers) {
+        ogg_stream_packetin(&stream, &header);
+    }
+    ogg_page page;
+    while (ogg_stream_flush(&stream, &page) != 0) {
+        append(page);
+    }
+    const auto frames = static_cast<int>(seconds * rate);
+    float** channels = vorbis_analysis_buffer(&dsp, frames);
+    for (int i = 0; i < frames; ++i) {
+        channels[0][i] = static_cast<float>(peak * std::sin(2.0 * M_PI * frequency * i / rate));
+    }
+    vorbis_analysis_wrote(&dsp, frames);
+    vorbis_analysis_wrote(&dsp, 0);
+    while (vorbis_analysis_blockout(&dsp, &block) == 1) {
+        vorbis_analysis(&block, nullptr);
+        vorbis_bitrate_addblock(&block);
+        ogg_packet packet;
+        while (vorbis_bitrate_flushpacket(&dsp, &packet) != 0) {
+            ogg_stream_packetin(&stream, &packet);
+            while (ogg_stream_pageout(&stream, &page) != 0) {
+                append(page);
+            }
+        }
+    }
+    while (ogg_stream_flush(&stream, &page) != 0) {
+        append(page);
+    }
+    ogg_stream_clear(&stream);
+    vorbis_block_clear(&block);
+    vorbis_dsp_clear(&dsp);
+    vorbis_comment_clear(&comment);
+    vorbis_info_clear(&info);
     return image;
 }
 
