@@ -395,6 +395,9 @@ int32_t Audio_ChannelCount()
 
 int32_t Audio_PlaySoundSimple(int32_t sound, double priority, int32_t loop)
 {
+    if (!Audio_State().on) {
+        return -1;
+    }
     LogIfAlError("Error before playing sample\n");
     AudioVoice* voice = BeginPlay(sound, priority, loop);
     if (voice == nullptr) {
@@ -442,9 +445,12 @@ int32_t Audio_PlaySoundAt(int32_t sound, float x, float y, float z, float fallof
 
 int32_t Audio_PlaySound(int32_t emitterId, int32_t sound, int32_t loop, double priority)
 {
-    LogIfAlError("Error prior to playing sample 2\n");
     AudioEngineState& state = Audio_State();
-    if (!state.on || emitterId < 0 || static_cast<size_t>(emitterId) >= state.emitters.size()) {
+    if (!state.on) {
+        return -1;
+    }
+    LogIfAlError("Error prior to playing sample 2\n");
+    if (emitterId < 0 || static_cast<size_t>(emitterId) >= state.emitters.size()) {
         return -1;
     }
     AudioEmitter* emitter = Audio_GetEmitter(emitterId);
