@@ -16,6 +16,7 @@ inline constexpr int32_t kAudioDefaultChannels = 128;
 class IMusicBackEnd {
 public:
     virtual ~IMusicBackEnd() = default;
+    // The file becomes the current music (see IsCurrentMusic).
     virtual void PlayMP3(const char* name, bool loop) = 0;
     virtual void PlayMIDI(const char* name, bool loop) = 0;
     virtual void StopMusic() = 0;
