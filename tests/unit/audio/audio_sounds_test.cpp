@@ -6,6 +6,7 @@
 
 #include "audio/audio_engine.h"
 #include "audio/audio_engine_state.h"
+#include "audio/audio_stream.h"
 #include "audio/audio_sounds.h"
 #include "platform/console.h"
 #include "unit/audio/audio_test_support.h"
@@ -120,6 +121,33 @@ TEST(AudioOgg, OggImagesAreDecodedWholeOrStreamedWhenMarkedAsMusic)
     Audio_StopSound(voice);
     alGetSourcei(source, AL_BUFFERS_QUEUED, &queued);
     EXPECT_EQ(queued, 0);
+}
+
+TEST(AudioOgg, ALoopingStreamStartsAgainAtItsEnd)
+{
+    // Shorter than one stream buffer: a loop fills every buffer by starting
+    // over, a single play queues the one buffer the sound fills.
+    const std::vector<uint8_t> ogg = OggSine(440, 0.5, 0.05);
+    SoundChunks chunks({{"blip", "blip.ogg", 1, 1.0f, 0}}, {ogg});
+    AudioEngineScope engine(chunks);
+    for (const bool loop : {true, false}) {
+        ALuint source = 0;
+        alGenSources(1, &source);
+        {
+            CAudioStream stream;
+            const char* why = nullptr;
+            ASSERT_TRUE(stream.Open(ogg.data(), ogg.size(), &why));
+            stream.Attach(source, loop);
+            ALint queued = 0;
+            alGetSourcei(source, AL_BUFFERS_QUEUED, &queued);
+            EXPECT_EQ(queued, loop ? 4 : 1) << (loop ? "loop" : "once");
+        }
+        alDeleteSources(1, &source);
+    }
+    const char* why = nullptr;
+    CAudioStream damaged;
+    EXPECT_FALSE(damaged.Open(ogg.data(), 40, &why));
+    EXPECT_STREQ(why, "not a readable Ogg Vorbis stream");
 }
 
 }  // namespace
