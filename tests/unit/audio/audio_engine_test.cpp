@@ -7,32 +7,16 @@
 #include "audio/audio_emitters.h"
 #include "audio/audio_engine.h"
 #include "audio/audio_engine_state.h"
-#include "platform/console.h"
 #include "unit/audio/audio_test_support.h"
 
 namespace bw {
 namespace {
 
 using test::AudioEngineScope;
+using test::ConsoleTap;
+using test::Heard;
 using test::SineWave;
 using test::SoundChunks;
-
-std::string& Heard()
-{
-    static std::string lines;
-    return lines;
-}
-
-// Collects what the engine logs while it lives.
-class ConsoleTap {
-public:
-    ConsoleTap()
-    {
-        Heard().clear();
-        Console_SetDebugListener([](const char* line) { Heard() += line; });
-    }
-    ~ConsoleTap() { Console_SetDebugListener(nullptr); }
-};
 
 SoundChunks TwoSounds()
 {

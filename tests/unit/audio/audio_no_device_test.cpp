@@ -8,17 +8,10 @@
 
 #include "audio/audio_emitters.h"
 #include "audio/audio_engine.h"
-#include "platform/console.h"
 #include "unit/audio/audio_test_support.h"
 
 namespace bw {
 namespace {
-
-std::string& Heard()
-{
-    static std::string lines;
-    return lines;
-}
 
 TEST(AudioNoDevice, TheGameRunsOnWithoutSound)
 {
@@ -27,16 +20,15 @@ TEST(AudioNoDevice, TheGameRunsOnWithoutSound)
         GTEST_SKIP() << "needs ALSOFT_DRIVERS=no_such_driver (set by the test registration)";
     }
     test::SoundChunks chunks({{"snd", "snd.wav"}}, {test::SineWave(440, 0.5, 0.01)});
-    Console_SetDebugListener([](const char* line) { Heard() += line; });
     {
+        const test::ConsoleTap tap;
         test::AudioEngineScope engine(chunks);
         EXPECT_FALSE(Audio_System());
         EXPECT_EQ(Audio_PlaySoundSimple(0, 1.0, 0), -1);
         EXPECT_EQ(Audio_CreateEmitter(), -1);
         Audio_Update();
     }
-    Console_SetDebugListener(nullptr);
-    EXPECT_EQ(Heard(), "Audio_Load()\nAudio_WAVs()\nAudio: no sound device, the game runs without sound\n");
+    EXPECT_EQ(test::Heard(), "Audio_Load()\nAudio_WAVs()\nAudio: no sound device, the game runs without sound\n");
 }
 
 }  // namespace

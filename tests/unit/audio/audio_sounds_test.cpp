@@ -8,32 +8,17 @@
 #include "audio/audio_engine_state.h"
 #include "audio/audio_stream.h"
 #include "audio/audio_sounds.h"
-#include "platform/console.h"
 #include "unit/audio/audio_test_support.h"
 
 namespace bw {
 namespace {
 
 using test::AudioEngineScope;
+using test::ConsoleTap;
+using test::Heard;
 using test::OggSine;
 using test::SineWave;
 using test::SoundChunks;
-
-std::string& Heard()
-{
-    static std::string lines;
-    return lines;
-}
-
-class ConsoleTap {
-public:
-    ConsoleTap()
-    {
-        Heard().clear();
-        Console_SetDebugListener([](const char* line) { Heard() += line; });
-    }
-    ~ConsoleTap() { Console_SetDebugListener(nullptr); }
-};
 
 TEST(AudioFind, ExactRecordNamesComeFirstThenTheFileNameBeforeItsDot)
 {

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include <vorbis/vorbisenc.h>
@@ -14,6 +15,7 @@
 #include "audio/audio_engine.h"
 #include "audio/audio_sounds.h"
 #include "audio/sound_hardware.h"
+#include "platform/console.h"
 #include "platform/options.h"
 #include "support/sound_chunks.h"
 
@@ -75,6 +77,25 @@ inline std::vector<uint8_t> OggSine(double frequency, double peak, double second
     vorbis_info_clear(&info);
     return image;
 }
+
+// What the console said while a ConsoleTap listened.
+inline std::string& Heard()
+{
+    static std::string lines;
+    return lines;
+}
+
+class ConsoleTap {
+public:
+    ConsoleTap()
+    {
+        Heard().clear();
+        Console_SetDebugListener([](const char* line) { Heard() += line; });
+    }
+    ~ConsoleTap() { Console_SetDebugListener(nullptr); }
+    ConsoleTap(const ConsoleTap&) = delete;
+    ConsoleTap& operator=(const ConsoleTap&) = delete;
+};
 
 // The engine on, with the chunks' sounds loaded and prepared; everything
 // released again at the end.
