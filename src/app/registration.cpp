@@ -3,6 +3,9 @@
 #include "app/startup.h"
 #include "app/subsystem_hooks.h"
 #include "resources/graphic_builtins_resources.h"
+#include "audio/audio_builtins.h"
+#include "audio/audio_sounds.h"
+#include "graphics/graphic_builtins.h"
 #include "graphics/main_window.h"
 #include "graphics/shaders.h"
 #include "graphics/texture_pages.h"
@@ -66,6 +69,13 @@ void RegisterInteractionGroup()
     Function_Interaction_Register();
 }
 
+// The sound resource built-ins belong to the resource group.
+void RegisterResourceGroup()
+{
+    Function_Resource_Register();
+    Function_SoundResource_Register();
+}
+
 // In Steam mode the group leaves out what runs code from outside the package.
 void RegisterMiscGroup()
 {
@@ -84,7 +94,7 @@ constexpr RegistrationGroup kGroups[] = {
     {"Graphic..", &Function_Graphic_Register},
     {"Action..", &Function_Action_Register},
     {"File..", &RegisterFileGroup},
-    {"Resource..", &Function_Resource_Register},
+    {"Resource..", &RegisterResourceGroup},
     {"Interaction..", &RegisterInteractionGroup},
     {"3D..", &Function_3D_Register},
     {"Particle..", &Function_Particle_Register},

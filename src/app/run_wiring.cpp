@@ -2,6 +2,7 @@
 
 #include "app/startup.h"
 #include "resources/room_draw.h"
+#include "audio/audio_engine.h"
 #include "graphics/overlay.h"
 #include "graphics/game_window.h"
 #include "graphics/main_window.h"
@@ -121,6 +122,7 @@ void Runner_InstallRunHooks()
     hooks.extensionsInitialize = &Extension_Initialize;
     hooks.extensionsFinalize = &Extension_Finalize;
     External_SetCallsDisabled(Startup().ext);
+    hooks.soundUpdate = &Audio_Update;
 }
 
 }  // namespace bw

@@ -10,6 +10,8 @@
 #include "app/run_wiring.h"
 #include "app/subsystem_hooks.h"
 #include "online/network.h"
+#include "audio/audio_sounds.h"
+#include "audio/sound_hardware.h"
 #include "graphics/overlay.h"
 #include "graphics/display.h"
 #include "graphics/draw_2d.h"
@@ -408,7 +410,7 @@ bool PrepareGame()
         {"Room_Prepare() \n", &Room_Prepare, "Failed to compile the actions in the objects."},
         {"Sound_Prepare() \n",
          [] {
-             SoundHardware_Create();
+             SoundHardware_Create(Startup().noAudio);
              const bool prepared = Sound_Prepare();
              Audio_Prepare();
              return prepared;

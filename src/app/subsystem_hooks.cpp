@@ -6,22 +6,16 @@ namespace bw {
 void Function_Action_Register() {}
 void Function_3D_Register() {}
 void Function_Particle_Register() {}
-void Function_Sound_Register() {}
 void Function_Physics_Register() {}
 void Function_Steam_Register() {}
 void Function_Vask_Register() {}
 void Function_Win8_Register() {}
 bool Sound_Init(const PackageView&, uint32_t, uint32_t) { return true; }
 bool Wave_Init(const PackageView&, uint32_t, uint32_t) { return true; }
-bool Audio_Load(const PackageView&, uint32_t, uint32_t) { return true; }
-bool Audio_WAVs(const PackageView&, uint32_t, uint32_t) { return true; }
 void Sound_Clear() {}
-void SoundHardware_Create() {}
 bool Sound_Prepare() { return true; }
-void Audio_Prepare() {}
 void EmbeddedImages_Register() {}
 void Particle_Init() {}
-void Sound_Startup() {}
 void Physics_Init() {}
 void MP3_Init(IniFile&) {}
 void VaskM_SetAllowedOrientations(bool, bool, bool, bool) {}
@@ -29,7 +23,6 @@ void Particle_InitShapes() {}
 void Debug_InitRemoteInterface() {}
 void ScoreForm_Create() {}
 void ErrorForm_Create() {}
-void SoundHardware_Quit() {}
 void Vask_Functions_Fini() {}
 void Steam_Shutdown() {}
 void Particle_Fini() {}

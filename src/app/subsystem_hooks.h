@@ -19,7 +19,6 @@ class IniFile;
 void Function_Action_Register();       // library: action functions
 void Function_3D_Register();           // graphics: 3D built-ins
 void Function_Particle_Register();     // particles
-void Function_Sound_Register();        // audio
 void Function_Physics_Register();      // physics
 void Function_Steam_Register();        // online: Steam wrapper
 void Function_Vask_Register();         // online: platform services
@@ -29,23 +28,18 @@ void Function_Win8_Register();         // library: platform built-ins of the Win
 // Replaced by each resource kind's loader.
 bool Sound_Init(const PackageView& package, uint32_t offset, uint32_t length);       // audio (legacy)
 bool Wave_Init(const PackageView& package, uint32_t offset, uint32_t length);        // audio (legacy)
-bool Audio_Load(const PackageView& package, uint32_t offset, uint32_t length);       // audio engine
-bool Audio_WAVs(const PackageView& package, uint32_t offset, uint32_t length);       // audio engine
 
 // ---- Tables emptied before the main pass, in this order ----
 void Sound_Clear();           // audio
 
 // ---- PrepareGame steps ----
-void SoundHardware_Create();
 bool Sound_Prepare();      // audio
-void Audio_Prepare();      // audio
 
 // ---- Textures made once the device exists ----
 
 // ---- Early start-up ----
 void EmbeddedImages_Register();  // platform: the built-in image table
 void Particle_Init();            // particles
-void Sound_Startup();            // audio (empty by design)
 void Physics_Init();             // physics: debug message handler (-debug, "Debug" in options.ini)
 
 // ---- options.ini ----
@@ -58,9 +52,6 @@ void Particle_InitShapes();         // particles
 void Debug_InitRemoteInterface();   // online (empty in this build)
 void ScoreForm_Create();            // world: the score form
 void ErrorForm_Create();            // script: the run-time error form
-
-// ---- Running the game ----
-void SoundHardware_Quit();  // audio
 
 // ---- Shut-down, in Brackwell_Shutdown's order ----
 void Vask_Functions_Fini();   // online

@@ -1,0 +1,150 @@
+// The engine's mix as OpenAL writes it to a file with its wave back end
+// (the test registration names the back end and the configuration file).
+#include <gtest/gtest.h>
+
+#include <AL/al.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "audio/audio_engine.h"
+#include "audio/audio_engine_state.h"
+#include "unit/audio/audio_test_support.h"
+
+namespace bw {
+namespace {
+
+using test::AudioEngineScope;
+using test::SineWave;
+using test::SoundChunks;
+
+constexpr int32_t kRate = 44100;
+
+// The output file named in the configuration; empty when the wave back end
+// is not what this run uses.
+std::string CaptureFile()
+{
+    const char* drivers = std::getenv("ALSOFT_DRIVERS");
+    const char* conf = std::getenv("ALSOFT_CONF");
+    if (drivers == nullptr || std::strcmp(drivers, "wave") != 0 || conf == nullptr) {
+        return {};
+    }
+    std::ifstream in(conf);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("file = ", 0) == 0) {
+            return line.substr(7);
+        }
+    }
+    return {};
+}
+
+uint32_t U32At(const std::vector<uint8_t>& bytes, size_t at)
+{
+    uint32_t value = 0;
+    std::memcpy(&value, bytes.data() + at, 4);
+    return value;
+}
+
+// The float samples of the file's data chunk.
+std::vector<float> ReadCapture(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<float> samples;
+    size_t at = 12;
+    while (at + 8 <= bytes.size()) {
+        const uint32_t length = U32At(bytes, at + 4);
+        if (std::memcmp(bytes.data() + at, "data", 4) == 0) {
+            const size_t count = std::min<size_t>(length, bytes.size() - at - 8) / 4;
+            samples.resize(count);
+            std::memcpy(samples.data(), bytes.data() + at + 8, count * 4);
+            break;
+        }
+        at += 8 + length + (length & 1);
+    }
+    return samples;
+}
+
+float SecondsPlayed(int32_t voiceId)
+{
+    for (const auto& voice : Audio_State().voices) {
+        if (voice->inUse && voice->voiceId == voiceId) {
+            float seconds = 0.0f;
+            alGetSourcef(Audio_VoiceSource(*voice), AL_SEC_OFFSET, &seconds);
+            return seconds;
+        }
+    }
+    return 0.0f;
+}
+
+// Waits (in small sleeps, for as long as the machine needs) until the mixer
+// has played the voice up to seconds.
+void WaitUntilPlayed(int32_t voiceId, float seconds)
+{
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (SecondsPlayed(voiceId) < seconds && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_GE(SecondsPlayed(voiceId), seconds) << "the mixer did not get that far";
+}
+
+TEST(AudioWaveCapture, AToneAtHalfGainIsInTheMixAndAPausedOneAddsNothing)
+{
+    const std::string path = CaptureFile();
+    if (path.empty()) {
+        GTEST_SKIP() << "needs ALSOFT_DRIVERS=wave and ALSOFT_CONF (set by the test registration)";
+    }
+    // A 440 Hz tone of peak 0.8 at a sound gain of 0.5, and a silent sound
+    // whose position tells how far the mixer has got.
+    SoundChunks chunks({{"tone", "tone.wav", 0, 0.5f, 0}, {"clock", "clock.wav", 0, 1.0f, 1}},
+                       {SineWave(440, 0.8, 3.0), SineWave(0, 0.0, 20.0)});
+    {
+        AudioEngineScope engine(chunks);
+        ASSERT_TRUE(Audio_System());
+        const int32_t clock = Audio_PlaySoundSimple(1, 1.0, 0);
+        const int32_t tone = Audio_PlaySoundSimple(0, 1.0, 0);
+        WaitUntilPlayed(tone, 0.5f);
+        Audio_PauseSound(tone);
+        ASSERT_FALSE(Audio_IsPlaying(tone));
+        WaitUntilPlayed(clock, SecondsPlayed(clock) + 0.5f);
+    }  // closing the device completes the file
+
+    const std::vector<float> samples = ReadCapture(path);
+    size_t first = samples.size();
+    size_t last = 0;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        if (std::fabs(samples[i]) > 0.01f) {
+            first = std::min(first, i);
+            last = i;
+        }
+    }
+    ASSERT_LT(first, last) << "no tone in " << samples.size() << " samples";
+    ASSERT_GE(last - first, static_cast<size_t>(kRate * 0.45));
+
+    // Inside the tone: peak 0.8 x 0.5, at 440 Hz.
+    const size_t from = first + kRate / 20;
+    const size_t to = last - kRate / 20;
+    float peak = 0.0f;
+    int32_t crossings = 0;
+    for (size_t i = from; i < to; ++i) {
+        peak = std::max(peak, std::fabs(samples[i]));
+        crossings += (samples[i - 1] < 0.0f) != (samples[i] < 0.0f) ? 1 : 0;
+    }
+    EXPECT_NEAR(peak, 0.4f, 0.02f);
+    const double hertz = crossings / 2.0 / (static_cast<double>(to - from) / kRate);
+    EXPECT_NEAR(hertz, 440.0, 5.0);
+
+    // Paused: the mixer ran on for half a second without it.
+    EXPECT_GE(samples.size() - last, static_cast<size_t>(kRate * 0.4));
+}
+
+}  // namespace
+}  // namespace bw
