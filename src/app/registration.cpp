@@ -16,6 +16,7 @@
 #include "library/string_builtins.h"
 #include "library/math_builtins.h"
 #include "library/misc_builtins.h"
+#include "particles/particle_builtins.h"
 #include "platform/console.h"
 #include "platform/options.h"
 #include "platform/package_loader.h"

@@ -6,6 +6,8 @@
 #include "graphics/game_window.h"
 #include "graphics/screen.h"
 #include "library/save_game_queue.h"
+#include "particles/effects.h"
+#include "particles/particle_system.h"
 #include "resources/timeline.h"
 #include "script/error_report.h"
 #include "world/instance_ops_collision.h"
@@ -76,6 +78,10 @@ void Runner_InstallRunHooks()
     Input_Hooks().windowToRoom = &Window_MouseToRoom;
     Code_Error_Hooks().clearInput = &IO_Clear;
     hooks.doQueuedLoad = [] { Game_DoQueuedLoad(); };
+    hooks.particlesUpdate = &ParticleSystem_UpdateAll;
+    hooks.effectsClear = &Effect_Clear;
+    Room_SetParticleDepthBands(
+        ParticleDepthBands{&ParticleSystem_MaxDepth, &ParticleSystem_NextDepth, &ParticleSystem_DrawDepth});
 }
 
 }  // namespace bw

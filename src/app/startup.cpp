@@ -23,6 +23,7 @@
 #include "host/message_box.h"
 #include "library/buffer.h"
 #include "library/ds.h"
+#include "particles/particle_system.h"
 #include "platform/console.h"
 #include "platform/crc32.h"
 #include "platform/files.h"

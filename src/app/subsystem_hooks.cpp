@@ -9,7 +9,6 @@ void Function_File_Register() {}
 void Function_Resource_Register() {}
 void Function_Interaction_Register() {}
 void Function_3D_Register() {}
-void Function_Particle_Register() {}
 void Function_Sound_Register() {}
 void Function_MPlay_Register() {}
 void Function_Physics_Register() {}
@@ -28,7 +27,6 @@ void SoundHardware_Create() {}
 bool Sound_Prepare() { return true; }
 void Audio_Prepare() {}
 void EmbeddedImages_Register() {}
-void Particle_Init() {}
 void Game_SetDefaultCaptions() {}
 void Sound_Startup() {}
 void HighScore_Init() {}
@@ -36,7 +34,6 @@ void Physics_Init() {}
 void MP3_Init(IniFile&) {}
 void VaskM_SetAllowedOrientations(bool, bool, bool, bool) {}
 void Splash_DrawImage() {}
-void Particle_InitShapes() {}
 void Debug_InitRemoteInterface() {}
 void ScoreForm_Create() {}
 void ErrorForm_Create() {}
@@ -45,7 +42,6 @@ void Vask_Functions_Fini() {}
 void Network_Shutdown() {}
 void Steam_Shutdown() {}
 void HighScore_Fini() {}
-void Particle_Fini() {}
 void File_CloseAll() {}
 void Sound_Fini() {}
 

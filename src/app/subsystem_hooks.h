@@ -1,6 +1,6 @@
 // What start-up, the chunk passes and shut-down call in subsystems that are
 // not built yet: resources, the rest of the function library, audio,
-// particles and physics, online services, and the parts of the game world
+// physics, online services, and the parts of the game world
 // that run the game. Each is a stub here with the name its owner will give
 // it; the owner's issue deletes the stub and defines the real one in its own
 // module, so the callers in src/app/ stay as they are.
@@ -22,7 +22,6 @@ void Function_File_Register();         // library: files, ini, registry (JSON is
 void Function_Resource_Register();     // resources: resource built-ins (reads the code version)
 void Function_Interaction_Register();  // library: dialogs, window (keys and mouse: library/input_builtins)
 void Function_3D_Register();           // graphics: 3D built-ins
-void Function_Particle_Register();     // particles
 void Function_Sound_Register();        // audio
 void Function_MPlay_Register();        // online: multiplayer stubs
 void Function_Physics_Register();      // physics
@@ -52,7 +51,6 @@ void Audio_Prepare();      // audio
 
 // ---- Early start-up ----
 void EmbeddedImages_Register();  // platform: the built-in image table
-void Particle_Init();            // particles
 void Game_SetDefaultCaptions();  // world: score, lives and health captions
 void Sound_Startup();            // audio (empty by design)
 void HighScore_Init();           // online
@@ -65,7 +63,6 @@ void VaskM_SetAllowedOrientations(bool landscape, bool portrait, bool landscapeF
 
 // ---- Start-up stages ----
 void Splash_DrawImage();            // platform: the built-in splash image, drawn full window
-void Particle_InitShapes();         // particles
 void Debug_InitRemoteInterface();   // online (empty in this build)
 void ScoreForm_Create();            // world: the score form
 void ErrorForm_Create();            // script: the run-time error form
@@ -78,7 +75,6 @@ void Vask_Functions_Fini();   // online
 void Network_Shutdown();      // online
 void Steam_Shutdown();        // online
 void HighScore_Fini();        // online
-void Particle_Fini();         // particles
 void File_CloseAll();         // library: files
 void Sound_Fini();            // audio
 
