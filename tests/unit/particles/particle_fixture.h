@@ -13,10 +13,11 @@
 
 namespace bw::test {
 
-inline std::vector<std::string>& ConsoleLines()
+// What the console printed during the test.
+inline std::string& ParticleConsoleText()
 {
-    static std::vector<std::string> lines;
-    return lines;
+    static std::string text;
+    return text;
 }
 
 class ParticleTest : public testing::Test {
@@ -25,8 +26,8 @@ protected:
     {
         Particle_Init();
         Random_SetSeed(20261207);
-        ConsoleLines().clear();
-        Console_SetDebugListener([](const char* line) { ConsoleLines().emplace_back(line); });
+        ParticleConsoleText().clear();
+        Console_SetDebugListener([](const char* line) { ParticleConsoleText() += line; });
     }
     void TearDown() override
     {

@@ -156,12 +156,12 @@ TEST_F(ParticleTest, CreationNeedsASystemAndATypeAndAPositiveNumber)
     const int32_t system = ParticleSystem_Create();
     ParticleSystem_CreateParticles(system, 0, 0, type, 0);
     ParticleSystem_CreateParticles(system, 0, 0, type, -3);
-    EXPECT_TRUE(ConsoleLines().empty());
+    EXPECT_EQ(ParticleConsoleText(), "");
     ParticleSystem_CreateParticles(system + 1, 0, 0, type, 1);
     ParticleSystem_CreateParticlesColour(system, 0, 0, type + 1, 0, 1);
-    const std::vector<std::string> expected = {"part_particles_create :: particle system does not exist!\n",
-                                               "part_particles_create :: particle type does not exist!\n"};
-    EXPECT_EQ(ConsoleLines(), expected);
+    EXPECT_EQ(ParticleConsoleText(),
+              "part_particles_create :: particle system does not exist!\n"
+              "part_particles_create :: particle type does not exist!\n");
     EXPECT_EQ(ParticleSystem_ParticleCount(system), 0);
 }
 
