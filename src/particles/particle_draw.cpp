@@ -24,11 +24,6 @@ constexpr float kShapeHalfSide = 32.0f;
 
 std::array<TextureRecord*, kParticleShapeCount> g_shapeTextures{};
 
-float Wiggle(const Particle& particle, int64_t seedFactor)
-{
-    return Particle_Triangle((particle.age + seedFactor * particle.seed) % 16, 4);
-}
-
 int32_t SpriteImage(const Particle& particle, const ParticleType& type, int32_t images)
 {
     if (!type.animate) {
@@ -83,11 +78,11 @@ void DrawParticle(const ParticleSystem& system, const Particle& particle, bool& 
                (texture = g_shapeTextures[static_cast<size_t>(type->shape)]) == nullptr) {
         return;
     }
-    float angle = particle.orientation + type->orientationWiggle * Wiggle(particle, 2);
+    float angle = particle.orientation + Particle_Wiggle(type->orientationWiggle, particle, 2, 16);
     if (type->orientationRelative) {
         angle += particle.direction;
     }
-    const float size = particle.size + type->sizeWiggle * Wiggle(particle, 1);
+    const float size = particle.size + Particle_Wiggle(type->sizeWiggle, particle, 1, 16);
     if (type->additive != additive) {
         additive = type->additive;
         GR_SetBlendMode(additive ? 1 : 0);

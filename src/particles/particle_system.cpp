@@ -108,8 +108,11 @@ void AppendParticles(int32_t systemId, float x, float y, int32_t typeId, int32_t
     std::vector<Particle>& particles = system->particles;
     const auto count = static_cast<int32_t>(particles.size());
     number = std::min(number, kMaxParticlesPerSystem - count);
-    if (particles.capacity() <= particles.size()) {
-        particles.reserve(particles.size() + std::max<size_t>(100, static_cast<size_t>(number)));
+    // Room grows by half at least, so bursts of one particle at a time
+    // (emitters) never move the whole array for each.
+    const size_t needed = particles.size() + static_cast<size_t>(number);
+    if (particles.capacity() < needed) {
+        particles.reserve(std::max(needed, particles.size() + particles.size() / 2 + 100));
     }
     for (int32_t i = 0; i < number; ++i) {
         Particle& particle = particles.emplace_back();

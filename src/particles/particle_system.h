@@ -121,7 +121,24 @@ void Particle_Initialise(Particle& particle, const ParticleType& type, int32_t t
 inline constexpr double kParticleRadiansPerDegree = 3.14159265358979323846 / 180.0;
 // The triangle wave of the wiggles: over k = 0..4q-1 it runs from -1 up to 1
 // and back down.
-float Particle_Triangle(int64_t k, int64_t q);
+inline float Particle_Triangle(int64_t k, int64_t q)
+{
+    double t = static_cast<double>(k) / static_cast<double>(q);
+    if (t > 2) {
+        t = 4 - t;
+    }
+    return static_cast<float>(t - 1);
+}
+// amount times the triangle wave at the particle's phase (age + seedFactor
+// x seed) mod period, over a period of four quarter-periods. Most types have
+// no wiggle, and skip the wave.
+inline float Particle_Wiggle(float amount, const Particle& particle, int64_t seedFactor, int64_t period)
+{
+    if (amount == 0) {
+        return 0;
+    }
+    return amount * Particle_Triangle((particle.age + seedFactor * particle.seed) % period, period / 4);
+}
 
 // The colour the type gives a particle at birth.
 void Particle_InitialColour(Particle& particle, const ParticleType& type);
