@@ -21,16 +21,14 @@ void PackLive(std::vector<Particle>& particles)
 }
 
 // Spawns n particles of a type at the particle: n > 0 makes n, n < 0 one
-// with a chance of 1 in |n|. A spawner whose type is gone is skipped.
-void Spawn(int32_t system, const Particle& particle, int32_t type, int32_t number, bool chance)
+// with a chance of 1 in |n| (at death as at a step). A spawner whose type
+// is gone is skipped.
+void Spawn(int32_t system, const Particle& particle, int32_t type, int32_t number)
 {
     if (number == 0 || !ParticleType_Exists(type)) {
         return;
     }
     if (number < 0) {
-        if (!chance) {
-            return;
-        }
         const double range = -static_cast<double>(number);
         if (static_cast<int64_t>(Random_Real(1.0) * range) != 0) {
             return;
@@ -60,11 +58,9 @@ void Age(int32_t id, ParticleSystem& system)
             continue;
         }
         if (dies) {
-            if (type->deathNumber > 0) {
-                Spawn(id, particle, type->deathType, type->deathNumber, false);
-            }
+            Spawn(id, particle, type->deathType, type->deathNumber);
         } else {
-            Spawn(id, particle, type->stepType, type->stepNumber, true);
+            Spawn(id, particle, type->stepType, type->stepNumber);
         }
     }
     PackLive(system.particles);

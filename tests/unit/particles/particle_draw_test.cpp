@@ -197,5 +197,16 @@ TEST_F(ParticleRoomDrawTest, SystemsDrawAmongInstancesByDepth)
     EXPECT_EQ(DrawnLefts(), (std::vector<float>{1000.0f, 100.0f, 200.0f, 2000.0f, 300.0f, 3000.0f}));
 }
 
+TEST_F(ParticleRoomDrawTest, SpriteTypesDrawTheirSpriteAtTheParticle)
+{
+    const int32_t type = ParticleType_Create();
+    ParticleType_SetSprite(type, MakeSprite(4, 4), true, false, false);
+    const int32_t system = ParticleSystem_Create();
+    ParticleSystem_SetPosition(system, 500, 0);
+    ParticleSystem_CreateParticles(system, 25, 0, type, 1);
+    Room_Draw();
+    EXPECT_EQ(DrawnLefts(), (std::vector<float>{525.0f}));
+}
+
 }  // namespace
 }  // namespace bw::test

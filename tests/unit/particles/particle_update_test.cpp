@@ -48,6 +48,15 @@ TEST_F(ParticleTest, NegativeStepNumberSpawnsWithAChanceOfOneIn)
     EXPECT_NEAR(ParticleSystem_ParticleCount(system) - 1000, 250, 60);
 }
 
+TEST_F(ParticleTest, NegativeDeathNumberSpawnsWithTheSameChanceAsASteps)
+{
+    const int32_t type = TypeLiving(1);
+    ParticleType_SetDeath(type, -1, TypeLiving(10));  // a chance of 1 in 1
+    const int32_t system = SystemWith(type, 3);
+    ParticleSystem_Update(system);
+    EXPECT_EQ(ParticleSystem_ParticleCount(system), 3);
+}
+
 // A type that spawns itself would otherwise keep the ageing walk going
 // for as long as memory lasts.
 TEST_F(ParticleTest, OnlyParticlesThereBeforeTheStepSpawn)
