@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <memory>
 #include <type_traits>
 
 #include "graphics/real_to_int.h"
 #include "particles/effects.h"
+#include "particles/particle_table.h"
 #include "platform/colour.h"
 #include "platform/console.h"
 #include "platform/random.h"
@@ -16,13 +16,7 @@ namespace bw {
 
 namespace {
 
-std::vector<std::unique_ptr<ParticleSystem>> g_systems;
-
-// Back to a new system's values, the id staying in use.
-void ResetSystem(ParticleSystem& system)
-{
-    system = ParticleSystem{};
-}
+ParticleTable<ParticleSystem> g_systems;
 
 template <typename Region>
 std::vector<Region>* RegionListOf(ParticleSystem& system)
@@ -189,88 +183,69 @@ void Particle_InitialColour(Particle& particle, const ParticleType& type)
 
 ParticleSystem* ParticleSystem_Get(int32_t id)
 {
-    if (id < 0 || id >= static_cast<int32_t>(g_systems.size()) || !g_systems[static_cast<size_t>(id)]->inUse) {
-        return nullptr;
-    }
-    return g_systems[static_cast<size_t>(id)].get();
+    return g_systems.Get(id);
 }
 
 int32_t ParticleSystem_TableLength()
 {
-    return static_cast<int32_t>(g_systems.size());
+    return g_systems.Length();
 }
 
 int32_t ParticleSystem_Create()
 {
-    for (size_t id = 0; id < g_systems.size(); ++id) {
-        if (!g_systems[id]->inUse) {
-            ResetSystem(*g_systems[id]);
-            return static_cast<int32_t>(id);
-        }
-    }
-    g_systems.push_back(std::make_unique<ParticleSystem>());
-    return static_cast<int32_t>(g_systems.size() - 1);
+    return g_systems.Create();
 }
 
 void ParticleSystem_Destroy(int32_t id)
 {
-    if (ParticleSystem* system = ParticleSystem_Get(id)) {
-        ResetSystem(*system);
-        system->inUse = false;
-    }
+    // Cleared first, so its particles and lists go now.
+    g_systems.Edit(id, [](ParticleSystem& system) {
+        system = ParticleSystem{};
+        system.inUse = false;
+    });
 }
 
 bool ParticleSystem_Exists(int32_t id)
 {
-    return ParticleSystem_Get(id) != nullptr;
+    return g_systems.Get(id) != nullptr;
 }
 
 void ParticleSystem_Clear(int32_t id)
 {
-    if (ParticleSystem* system = ParticleSystem_Get(id)) {
-        ResetSystem(*system);
-    }
+    g_systems.Edit(id, [](ParticleSystem& system) { system = ParticleSystem{}; });
 }
 
 void ParticleSystem_DestroyAll()
 {
-    g_systems.clear();
+    g_systems.Clear();
 }
 
 void ParticleSystem_SetDrawOrder(int32_t id, bool oldToNew)
 {
-    if (ParticleSystem* system = ParticleSystem_Get(id)) {
-        system->drawOldToNew = oldToNew;
-    }
+    g_systems.Edit(id, [=](ParticleSystem& system) { system.drawOldToNew = oldToNew; });
 }
 
 void ParticleSystem_SetDepth(int32_t id, float depth)
 {
-    if (ParticleSystem* system = ParticleSystem_Get(id)) {
-        system->depth = depth;
-    }
+    g_systems.Edit(id, [=](ParticleSystem& system) { system.depth = depth; });
 }
 
 void ParticleSystem_SetPosition(int32_t id, float x, float y)
 {
-    if (ParticleSystem* system = ParticleSystem_Get(id)) {
-        system->x = x;
-        system->y = y;
-    }
+    g_systems.Edit(id, [=](ParticleSystem& system) {
+        system.x = x;
+        system.y = y;
+    });
 }
 
 void ParticleSystem_SetAutomaticUpdate(int32_t id, bool on)
 {
-    if (ParticleSystem* system = ParticleSystem_Get(id)) {
-        system->automaticUpdate = on;
-    }
+    g_systems.Edit(id, [=](ParticleSystem& system) { system.automaticUpdate = on; });
 }
 
 void ParticleSystem_SetAutomaticDraw(int32_t id, bool on)
 {
-    if (ParticleSystem* system = ParticleSystem_Get(id)) {
-        system->automaticDraw = on;
-    }
+    g_systems.Edit(id, [=](ParticleSystem& system) { system.automaticDraw = on; });
 }
 
 void ParticleSystem_CreateParticles(int32_t system, float x, float y, int32_t type, int32_t number)
@@ -286,9 +261,7 @@ void ParticleSystem_CreateParticlesColour(int32_t system, float x, float y, int3
 
 void ParticleSystem_ClearParticles(int32_t id)
 {
-    if (ParticleSystem* system = ParticleSystem_Get(id)) {
-        system->particles = {};
-    }
+    g_systems.Edit(id, [](ParticleSystem& system) { system.particles = {}; });
 }
 
 int32_t ParticleSystem_ParticleCount(int32_t id)
@@ -299,8 +272,10 @@ int32_t ParticleSystem_ParticleCount(int32_t id)
 
 void ParticleSystem_RemoveParticlesOfType(int32_t type)
 {
-    for (const std::unique_ptr<ParticleSystem>& system : g_systems) {
-        std::erase_if(system->particles, [type](const Particle& particle) { return particle.type == type; });
+    for (int32_t id = 0; id < g_systems.Length(); ++id) {
+        g_systems.Edit(id, [type](ParticleSystem& system) {
+            std::erase_if(system.particles, [type](const Particle& particle) { return particle.type == type; });
+        });
     }
 }
 
@@ -381,12 +356,7 @@ void ParticleEmitter_SetRegion(int32_t system, int32_t index, float xMin, float 
                                int32_t shape, int32_t distribution)
 {
     if (ParticleEmitter* emitter = ParticleEmitter_Get(system, index)) {
-        emitter->xMin = xMin;
-        emitter->xMax = xMax;
-        emitter->yMin = yMin;
-        emitter->yMax = yMax;
-        emitter->shape = shape;
-        emitter->distribution = distribution;
+        *emitter = ParticleEmitter{true, emitter->number, xMin, xMax, yMin, yMax, distribution, shape, emitter->type};
     }
 }
 

@@ -1,16 +1,15 @@
 #include "particles/particle_type.h"
 
 #include <initializer_list>
-#include <memory>
-#include <vector>
 
 #include "particles/particle_system.h"
+#include "particles/particle_table.h"
 
 namespace bw {
 
 namespace {
 
-std::vector<std::unique_ptr<ParticleType>> g_types;
+ParticleTable<ParticleType> g_types;
 
 // Back to a new record's values, keeping what a clear keeps.
 void ResetType(ParticleType& type)
@@ -23,37 +22,38 @@ void ResetType(ParticleType& type)
     type = fresh;
 }
 
+void SetColours(int32_t id, int32_t mode, std::initializer_list<int32_t> values)
+{
+    g_types.Edit(id, [&](ParticleType& type) {
+        type.colourMode = mode;
+        int i = 0;
+        for (const int32_t value : values) {
+            type.colour[i++] = value;
+        }
+    });
+}
+
 }  // namespace
 
 ParticleType* ParticleType_Get(int32_t id)
 {
-    if (id < 0 || id >= static_cast<int32_t>(g_types.size()) || !g_types[static_cast<size_t>(id)]->inUse) {
-        return nullptr;
-    }
-    return g_types[static_cast<size_t>(id)].get();
+    return g_types.Get(id);
 }
 
 int32_t ParticleType_TableLength()
 {
-    return static_cast<int32_t>(g_types.size());
+    return g_types.Length();
 }
 
 int32_t ParticleType_Create()
 {
-    for (size_t id = 0; id < g_types.size(); ++id) {
-        if (!g_types[id]->inUse) {
-            // A new type in every respect, the additive flag included.
-            *g_types[id] = ParticleType{};
-            return static_cast<int32_t>(id);
-        }
-    }
-    g_types.push_back(std::make_unique<ParticleType>());
-    return static_cast<int32_t>(g_types.size() - 1);
+    // A new type in every respect, the additive flag included.
+    return g_types.Create();
 }
 
 void ParticleType_Destroy(int32_t id)
 {
-    if (ParticleType* type = ParticleType_Get(id)) {
+    if (ParticleType* type = g_types.Get(id)) {
         // Its particles go with it: the id may soon name another type.
         ParticleSystem_RemoveParticlesOfType(id);
         ResetType(*type);
@@ -63,139 +63,122 @@ void ParticleType_Destroy(int32_t id)
 
 bool ParticleType_Exists(int32_t id)
 {
-    return ParticleType_Get(id) != nullptr;
+    return g_types.Get(id) != nullptr;
 }
 
 void ParticleType_Clear(int32_t id)
 {
-    if (ParticleType* type = ParticleType_Get(id)) {
-        ResetType(*type);
-    }
+    g_types.Edit(id, ResetType);
 }
 
 void ParticleType_DestroyAll()
 {
-    for (size_t id = 0; id < g_types.size(); ++id) {
-        if (g_types[id]->inUse) {
-            ParticleSystem_RemoveParticlesOfType(static_cast<int32_t>(id));
+    for (int32_t id = 0; id < g_types.Length(); ++id) {
+        if (g_types.Get(id) != nullptr) {
+            ParticleSystem_RemoveParticlesOfType(id);
         }
     }
-    g_types.clear();
+    g_types.Clear();
 }
 
 void ParticleType_SetShape(int32_t id, int32_t shape)
 {
-    if (ParticleType* type = ParticleType_Get(id)) {
-        type->shape = shape;
-        type->sprite = -1;
-    }
+    g_types.Edit(id, [=](ParticleType& type) {
+        type.shape = shape;
+        type.sprite = -1;
+    });
 }
 
 void ParticleType_SetSprite(int32_t id, int32_t sprite, bool animate, bool stretch, bool random)
 {
-    if (ParticleType* type = ParticleType_Get(id)) {
-        type->sprite = sprite;
-        type->animate = animate;
-        type->stretch = stretch;
-        type->randomImage = random;
-    }
+    g_types.Edit(id, [=](ParticleType& type) {
+        type.sprite = sprite;
+        type.animate = animate;
+        type.stretch = stretch;
+        type.randomImage = random;
+    });
 }
 
 void ParticleType_SetSize(int32_t id, float min, float max, float increment, float wiggle)
 {
-    if (ParticleType* type = ParticleType_Get(id)) {
-        type->sizeMin = min;
-        type->sizeMax = max;
-        type->sizeIncrement = increment;
-        type->sizeWiggle = wiggle;
-    }
+    g_types.Edit(id, [=](ParticleType& type) {
+        type.sizeMin = min;
+        type.sizeMax = max;
+        type.sizeIncrement = increment;
+        type.sizeWiggle = wiggle;
+    });
 }
 
 void ParticleType_SetScale(int32_t id, float x, float y)
 {
-    if (ParticleType* type = ParticleType_Get(id)) {
-        type->xScale = x;
-        type->yScale = y;
-    }
+    g_types.Edit(id, [=](ParticleType& type) {
+        type.xScale = x;
+        type.yScale = y;
+    });
 }
 
 void ParticleType_SetLife(int32_t id, int32_t min, int32_t max)
 {
-    if (ParticleType* type = ParticleType_Get(id)) {
-        type->lifeMin = min;
-        type->lifeMax = max;
-    }
+    g_types.Edit(id, [=](ParticleType& type) {
+        type.lifeMin = min;
+        type.lifeMax = max;
+    });
 }
 
 void ParticleType_SetStep(int32_t id, int32_t number, int32_t stepType)
 {
-    if (ParticleType* type = ParticleType_Get(id)) {
-        type->stepNumber = number;
-        type->stepType = stepType;
-    }
+    g_types.Edit(id, [=](ParticleType& type) {
+        type.stepNumber = number;
+        type.stepType = stepType;
+    });
 }
 
 void ParticleType_SetDeath(int32_t id, int32_t number, int32_t deathType)
 {
-    if (ParticleType* type = ParticleType_Get(id)) {
-        type->deathNumber = number;
-        type->deathType = deathType;
-    }
+    g_types.Edit(id, [=](ParticleType& type) {
+        type.deathNumber = number;
+        type.deathType = deathType;
+    });
 }
 
 void ParticleType_SetSpeed(int32_t id, float min, float max, float increment, float wiggle)
 {
-    if (ParticleType* type = ParticleType_Get(id)) {
-        type->speedMin = min;
-        type->speedMax = max;
-        type->speedIncrement = increment;
-        type->speedWiggle = wiggle;
-    }
+    g_types.Edit(id, [=](ParticleType& type) {
+        type.speedMin = min;
+        type.speedMax = max;
+        type.speedIncrement = increment;
+        type.speedWiggle = wiggle;
+    });
 }
 
 void ParticleType_SetDirection(int32_t id, float min, float max, float increment, float wiggle)
 {
-    if (ParticleType* type = ParticleType_Get(id)) {
-        type->directionMin = min;
-        type->directionMax = max;
-        type->directionIncrement = increment;
-        type->directionWiggle = wiggle;
-    }
+    g_types.Edit(id, [=](ParticleType& type) {
+        type.directionMin = min;
+        type.directionMax = max;
+        type.directionIncrement = increment;
+        type.directionWiggle = wiggle;
+    });
 }
 
 void ParticleType_SetOrientation(int32_t id, float min, float max, float increment, float wiggle, bool relative)
 {
-    if (ParticleType* type = ParticleType_Get(id)) {
-        type->orientationMin = min;
-        type->orientationMax = max;
-        type->orientationIncrement = increment;
-        type->orientationWiggle = wiggle;
-        type->orientationRelative = relative;
-    }
+    g_types.Edit(id, [=](ParticleType& type) {
+        type.orientationMin = min;
+        type.orientationMax = max;
+        type.orientationIncrement = increment;
+        type.orientationWiggle = wiggle;
+        type.orientationRelative = relative;
+    });
 }
 
 void ParticleType_SetGravity(int32_t id, float amount, float direction)
 {
-    if (ParticleType* type = ParticleType_Get(id)) {
-        type->gravityAmount = amount;
-        type->gravityDirection = direction;
-    }
+    g_types.Edit(id, [=](ParticleType& type) {
+        type.gravityAmount = amount;
+        type.gravityDirection = direction;
+    });
 }
-
-namespace {
-
-void SetColours(int32_t id, int32_t mode, std::initializer_list<int32_t> values)
-{
-    if (ParticleType* type = ParticleType_Get(id)) {
-        type->colourMode = mode;
-        int i = 0;
-        for (const int32_t value : values) {
-            type->colour[i++] = value;
-        }
-    }
-}
-
-}  // namespace
 
 void ParticleType_SetColour1(int32_t id, int32_t colour)
 {
@@ -239,18 +222,16 @@ void ParticleType_SetAlpha2(int32_t id, float start, float end)
 
 void ParticleType_SetAlpha3(int32_t id, float start, float middle, float end)
 {
-    if (ParticleType* type = ParticleType_Get(id)) {
-        type->alphaStart = start;
-        type->alphaMiddle = middle;
-        type->alphaEnd = end;
-    }
+    g_types.Edit(id, [=](ParticleType& type) {
+        type.alphaStart = start;
+        type.alphaMiddle = middle;
+        type.alphaEnd = end;
+    });
 }
 
 void ParticleType_SetBlend(int32_t id, bool additive)
 {
-    if (ParticleType* type = ParticleType_Get(id)) {
-        type->additive = additive;
-    }
+    g_types.Edit(id, [=](ParticleType& type) { type.additive = additive; });
 }
 
 }  // namespace bw
