@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstdlib>
 
 #include "particles/particle_system.h"
 #include "platform/colour.h"
@@ -215,8 +214,6 @@ void ChangeParticle(Particle& particle, const ParticleChanger& changer, const Pa
     particle.type = changer.typeTo;
     switch (changer.kind) {
     case ChangeAll:
-        fresh.xPrevious = particle.xPrevious;
-        fresh.yPrevious = particle.yPrevious;
         particle = fresh;
         break;
     case ChangeShape:
