@@ -14,6 +14,24 @@ namespace bw {
 
 namespace {
 
+// The type of each particle in a walk; neighbours mostly share one, so the
+// last one found is kept. Only for walks in which no type can go away.
+class TypeLookup {
+public:
+    const ParticleType* Find(int32_t id)
+    {
+        if (id != m_id) {
+            m_id = id;
+            m_type = ParticleType_Get(id);
+        }
+        return m_type;
+    }
+
+private:
+    int32_t m_id = -1;
+    const ParticleType* m_type = nullptr;
+};
+
 void PackLive(std::vector<Particle>& particles)
 {
     std::erase_if(particles, [](const Particle& particle) { return !particle.alive; });
@@ -42,9 +60,10 @@ void Spawn(int32_t system, const Particle& particle, int32_t type, int32_t numbe
 void Age(int32_t id, ParticleSystem& system)
 {
     const size_t spawning = system.particles.size();
+    TypeLookup types;
     for (size_t i = 0; i < system.particles.size(); ++i) {
         Particle particle = system.particles[i];  // spawning may move the array
-        const ParticleType* type = ParticleType_Get(particle.type);
+        const ParticleType* type = types.Find(particle.type);
         if (type == nullptr) {
             system.particles[i].alive = false;
             continue;
@@ -118,8 +137,9 @@ void Attract(const ParticleAttractor& attractor, const Particle& particle, Veloc
 void Move(ParticleSystem& system)
 {
     const bool anyAttractorSlot = !system.attractors.empty();
+    TypeLookup types;
     for (Particle& particle : system.particles) {
-        const ParticleType& type = *ParticleType_Get(particle.type);
+        const ParticleType& type = *types.Find(particle.type);
         particle.xPrevious = particle.x;
         particle.yPrevious = particle.y;
         particle.speed = std::max(0.0f, particle.speed + type.speedIncrement);
@@ -312,8 +332,9 @@ void ParticleSystem_Update(int32_t id)
     if (!system->destroyers.empty()) {
         Destroy(*system);
     }
+    TypeLookup types;
     for (Particle& particle : system->particles) {
-        Grow(particle, *ParticleType_Get(particle.type));
+        Grow(particle, *types.Find(particle.type));
     }
     for (size_t i = 0; i < system->emitters.size(); ++i) {
         const ParticleEmitter emitter = system->emitters[i];
