@@ -13,6 +13,8 @@
 #include "online/network.h"
 #include "resources/extension.h"
 #include "resources/external.h"
+#include "particles/effects.h"
+#include "particles/particle_system.h"
 #include "resources/timeline.h"
 #include "script/error_report.h"
 #include "script/vm.h"
@@ -123,6 +125,10 @@ void Runner_InstallRunHooks()
     hooks.extensionsFinalize = &Extension_Finalize;
     External_SetCallsDisabled(Startup().ext);
     hooks.soundUpdate = &Audio_Update;
+    hooks.particlesUpdate = &ParticleSystem_UpdateAll;
+    hooks.effectsClear = &Effect_Clear;
+    Room_SetParticleDepthBands(
+        ParticleDepthBands{&ParticleSystem_MaxDepth, &ParticleSystem_NextDepth, &ParticleSystem_DrawDepth});
 }
 
 }  // namespace bw

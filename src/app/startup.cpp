@@ -32,6 +32,7 @@
 #include "library/ds.h"
 #include "library/file_builtins.h"
 #include "platform/command_line.h"
+#include "particles/particle_system.h"
 #include "platform/console.h"
 #include "platform/crc32.h"
 #include "platform/files.h"

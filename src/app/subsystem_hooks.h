@@ -1,6 +1,6 @@
 // What start-up, the chunk passes and shut-down call in subsystems that are
 // not built yet: resources, the rest of the function library, audio,
-// particles and physics, online services, and the parts of the game world
+// physics, online services, and the parts of the game world
 // that run the game. Each is a stub here with the name its owner will give
 // it; the owner's issue deletes the stub and defines the real one in its own
 // module, so the callers in src/app/ stay as they are.
@@ -18,7 +18,6 @@ class IniFile;
 // Each is replaced by its group's *_builtins module.
 void Function_Action_Register();       // library: action functions
 void Function_3D_Register();           // graphics: 3D built-ins
-void Function_Particle_Register();     // particles
 void Function_Physics_Register();      // physics
 void Function_Steam_Register();        // online: Steam wrapper
 void Function_Vask_Register();         // online: platform services
@@ -39,7 +38,6 @@ bool Sound_Prepare();      // audio
 
 // ---- Early start-up ----
 void EmbeddedImages_Register();  // platform: the built-in image table
-void Particle_Init();            // particles
 void Physics_Init();             // physics: debug message handler (-debug, "Debug" in options.ini)
 
 // ---- options.ini ----
@@ -48,7 +46,6 @@ void VaskM_SetAllowedOrientations(bool landscape, bool portrait, bool landscapeF
                                   bool portraitFlipped);  // online (nothing on this platform)
 
 // ---- Start-up stages ----
-void Particle_InitShapes();         // particles
 void Debug_InitRemoteInterface();   // online (empty in this build)
 void ScoreForm_Create();            // world: the score form
 void ErrorForm_Create();            // script: the run-time error form
@@ -56,7 +53,6 @@ void ErrorForm_Create();            // script: the run-time error form
 // ---- Shut-down, in Brackwell_Shutdown's order ----
 void Vask_Functions_Fini();   // online
 void Steam_Shutdown();        // online
-void Particle_Fini();         // particles
 void Sound_Fini();            // audio
 
 }  // namespace bw

@@ -1,0 +1,399 @@
+// One step of a particle system: ageing with step and death spawning,
+// motion, deflectors, changers, destroyers, size, colour and alpha over the
+// life, then the stream emitters.
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "particles/particle_system.h"
+#include "platform/colour.h"
+#include "platform/console.h"
+#include "platform/random.h"
+
+namespace bw {
+
+namespace {
+
+// The type of each particle in a walk; neighbours mostly share one, so the
+// last one found is kept. Only for walks in which no type can go away.
+class TypeLookup {
+public:
+    const ParticleType* Find(int32_t id)
+    {
+        if (id != m_id) {
+            m_id = id;
+            m_type = ParticleType_Get(id);
+        }
+        return m_type;
+    }
+
+private:
+    int32_t m_id = -1;
+    const ParticleType* m_type = nullptr;
+};
+
+void PackLive(std::vector<Particle>& particles)
+{
+    std::erase_if(particles, [](const Particle& particle) { return !particle.alive; });
+}
+
+// Spawns n particles of a type at the particle: n > 0 makes n, n < 0 one
+// with a chance of 1 in |n| (at death as at a step). A spawner whose type
+// is gone is skipped.
+void Spawn(int32_t system, const Particle& particle, int32_t type, int32_t number)
+{
+    if (number == 0 || !ParticleType_Exists(type)) {
+        return;
+    }
+    if (number < 0) {
+        const double range = -static_cast<double>(number);
+        if (static_cast<int64_t>(Random_Real(1.0) * range) != 0) {
+            return;
+        }
+        number = 1;
+    }
+    ParticleSystem_CreateParticles(system, particle.x, particle.y, type, number);
+}
+
+// Ages every particle; only the particles that were there when the walk
+// began spawn, so a type that spawns itself cannot keep the walk going.
+void Age(int32_t id, ParticleSystem& system)
+{
+    const size_t spawning = system.particles.size();
+    TypeLookup types;
+    for (size_t i = 0; i < system.particles.size(); ++i) {
+        Particle particle = system.particles[i];  // spawning may move the array
+        const ParticleType* type = types.Find(particle.type);
+        if (type == nullptr) {
+            system.particles[i].alive = false;
+            continue;
+        }
+        ++particle.age;
+        const bool dies = particle.age >= particle.life;
+        system.particles[i].age = particle.age;
+        system.particles[i].alive = !dies;
+        if (i >= spawning) {
+            continue;
+        }
+        if (dies) {
+            Spawn(id, particle, type->deathType, type->deathNumber);
+        } else {
+            Spawn(id, particle, type->stepType, type->stepNumber);
+        }
+    }
+    PackLive(system.particles);
+}
+
+struct Velocity {
+    double x = 0, y = 0;
+};
+
+// Angles are single precision in every record, so single-precision sine
+// and cosine lose nothing that was there (and take half the time).
+Velocity FromPolar(float speed, float degrees)
+{
+    const float radians = degrees * static_cast<float>(kParticleRadiansPerDegree);
+    return {static_cast<double>(speed * std::cos(radians)), static_cast<double>(-speed * std::sin(radians))};
+}
+
+void ToPolar(const Velocity& v, Particle& particle)
+{
+    double direction = particle.direction;
+    if (v.x != 0) {
+        const double d = std::atan2(static_cast<float>(v.y), static_cast<float>(v.x)) / kParticleRadiansPerDegree;
+        direction = d <= 0 ? -d : 360 - d;
+    } else if (v.y > 0) {
+        direction = 270;
+    } else if (v.y < 0) {
+        direction = 90;
+    }
+    direction -= 360 * std::floor(direction / 360);
+    particle.direction = static_cast<float>(direction);
+    particle.speed = static_cast<float>(std::sqrt(v.x * v.x + v.y * v.y));
+}
+
+// Adds the attractor's pull to the velocity (additive) or to the offset of
+// this step's move.
+void Attract(const ParticleAttractor& attractor, const Particle& particle, Velocity& velocity, Velocity& offset)
+{
+    const double dx = static_cast<double>(attractor.x) - particle.x;
+    const double dy = static_cast<double>(attractor.y) - particle.y;
+    const double distance = std::sqrt(dx * dx + dy * dy);
+    if (!(distance <= attractor.distance) || distance == 0 || attractor.force == 0 || attractor.distance == 0) {
+        return;
+    }
+    double scale = attractor.force / distance;
+    const double falloff = (attractor.distance - distance) / attractor.distance;
+    if (attractor.kind == ForceLinear) {
+        scale *= falloff;
+    } else if (attractor.kind == ForceQuadratic) {
+        scale *= falloff * falloff;
+    }
+    Velocity& target = attractor.additive ? velocity : offset;
+    target.x += scale * dx;
+    target.y += scale * dy;
+}
+
+void Move(ParticleSystem& system)
+{
+    const bool anyAttractorSlot = !system.attractors.empty();
+    TypeLookup types;
+    for (Particle& particle : system.particles) {
+        const ParticleType& type = *types.Find(particle.type);
+        particle.xPrevious = particle.x;
+        particle.yPrevious = particle.y;
+        particle.speed = std::max(0.0f, particle.speed + type.speedIncrement);
+        particle.direction += type.directionIncrement;
+        particle.orientation += type.orientationIncrement;
+        Velocity offset;
+        if (type.gravityAmount != 0 || anyAttractorSlot) {
+            Velocity velocity = FromPolar(particle.speed, particle.direction);
+            if (type.gravityAmount != 0) {
+                const Velocity gravity = FromPolar(type.gravityAmount, type.gravityDirection);
+                velocity.x += gravity.x;
+                velocity.y += gravity.y;
+            }
+            for (const ParticleAttractor& attractor : system.attractors) {
+                if (attractor.inUse) {
+                    Attract(attractor, particle, velocity, offset);
+                }
+            }
+            ToPolar(velocity, particle);
+        }
+        // The wiggles move the particle without touching its stored motion.
+        const float direction = particle.direction + Particle_Wiggle(type.directionWiggle, particle, 3, 24);
+        const float speed = particle.speed + Particle_Wiggle(type.speedWiggle, particle, 4, 20);
+        const Velocity step = FromPolar(speed, direction);
+        particle.x = static_cast<float>(particle.x + step.x + offset.x);
+        particle.y = static_cast<float>(particle.y + step.y + offset.y);
+    }
+}
+
+template <typename Region>
+bool HasArea(const Region& region)
+{
+    return region.inUse && region.xMin < region.xMax && region.yMin < region.yMax;
+}
+
+template <typename Region>
+bool Inside(const Region& region, const Particle& particle)
+{
+    return particle.x >= region.xMin && particle.x <= region.xMax && particle.y >= region.yMin &&
+           particle.y <= region.yMax;
+}
+
+bool PassesShape(int32_t shape, double nx, double ny)
+{
+    switch (shape) {
+    case RegionEllipse:
+        return nx * nx + ny * ny <= 1;
+    case RegionDiamond:
+        return std::fabs(nx) + std::fabs(ny) <= 1;
+    default:
+        return true;
+    }
+}
+
+void Deflect(ParticleSystem& system)
+{
+    for (const ParticleDeflector& deflector : system.deflectors) {
+        if (!HasArea(deflector)) {
+            continue;
+        }
+        for (Particle& particle : system.particles) {
+            if (!Inside(deflector, particle)) {
+                continue;
+            }
+            if (deflector.kind == DeflectHorizontal) {
+                particle.direction = 180 - particle.direction;
+                if (particle.direction < 0) {
+                    particle.direction += 360;
+                }
+                particle.x = particle.xPrevious - (particle.x - particle.xPrevious);
+            } else {
+                particle.direction = 360 - particle.direction;
+                particle.y = particle.yPrevious - (particle.y - particle.yPrevious);
+            }
+            particle.speed = std::max(0.0f, particle.speed - deflector.friction);
+        }
+    }
+}
+
+// The changers' shape test works on whole numbers: a particle is in the
+// ellipse or diamond only where the truncated offsets say so.
+double WholeOffset(float position, float low, float high)
+{
+    const double centre = (static_cast<double>(low) + high) / 2;
+    return std::trunc(2 * std::trunc(position - centre) / (static_cast<double>(high) - low));
+}
+
+void ChangeParticle(Particle& particle, const ParticleChanger& changer, const ParticleType& to)
+{
+    Particle fresh;
+    Particle_Initialise(fresh, to, changer.typeTo, particle.x, particle.y);
+    particle.type = changer.typeTo;
+    switch (changer.kind) {
+    case ChangeAll:
+        particle = fresh;
+        break;
+    case ChangeShape:
+        particle.colour = fresh.colour;
+        particle.alpha = fresh.alpha;
+        particle.size = fresh.size;
+        particle.startImage = fresh.startImage;
+        particle.orientation = fresh.orientation;
+        break;
+    case ChangeMotion:
+        particle.speed = fresh.speed;
+        particle.direction = fresh.direction;
+        break;
+    default:
+        break;
+    }
+}
+
+void Change(ParticleSystem& system)
+{
+    for (const ParticleChanger& changer : system.changers) {
+        const ParticleType* to = ParticleType_Get(changer.typeTo);
+        if (!HasArea(changer) || to == nullptr) {
+            continue;  // no type to change into
+        }
+        for (Particle& particle : system.particles) {
+            if (particle.type != changer.typeFrom || !Inside(changer, particle)) {
+                continue;
+            }
+            const double nx = WholeOffset(particle.x, changer.xMin, changer.xMax);
+            const double ny = WholeOffset(particle.y, changer.yMin, changer.yMax);
+            if (PassesShape(changer.shape, nx, ny)) {
+                ChangeParticle(particle, changer, *to);
+            }
+        }
+    }
+}
+
+void Destroy(ParticleSystem& system)
+{
+    for (const ParticleDestroyer& destroyer : system.destroyers) {
+        if (!HasArea(destroyer) || destroyer.shape < RegionRectangle || destroyer.shape > RegionDiamond) {
+            continue;  // a line or unknown shape destroys nothing
+        }
+        const double cx = (static_cast<double>(destroyer.xMin) + destroyer.xMax) / 2;
+        const double cy = (static_cast<double>(destroyer.yMin) + destroyer.yMax) / 2;
+        const double w = static_cast<double>(destroyer.xMax) - destroyer.xMin;
+        const double h = static_cast<double>(destroyer.yMax) - destroyer.yMin;
+        for (Particle& particle : system.particles) {
+            if (Inside(destroyer, particle) &&
+                PassesShape(destroyer.shape, 2 * (particle.x - cx) / w, 2 * (particle.y - cy) / h)) {
+                particle.alive = false;
+            }
+        }
+    }
+    PackLive(system.particles);
+}
+
+void Grow(Particle& particle, const ParticleType& type)
+{
+    particle.size = std::max(0.0f, particle.size + type.sizeIncrement);
+    if (particle.age > 0 && particle.life > 0) {
+        const float life = static_cast<float>(particle.age) / static_cast<float>(particle.life);
+        const auto c = [&type](int i) { return static_cast<Colour>(type.colour[i]); };
+        if (type.colourMode == ParticleColourTwo) {
+            particle.colour = Colour_Merge(c(0), c(1), std::min(life, 1.0f));
+        } else if (type.colourMode == ParticleColourThree) {
+            const float t = std::min(2 * life, 2.0f);
+            particle.colour = t < 1 ? Colour_Merge(c(0), c(1), t) : Colour_Merge(c(1), c(2), t - 1);
+        }
+    } else {
+        Particle_InitialColour(particle, type);
+    }
+    const float t = particle.life > 0 ? 2.0f * static_cast<float>(particle.age) / static_cast<float>(particle.life)
+                                      : 1.0f;
+    particle.alpha = t < 1 ? (1 - t) * type.alphaStart + t * type.alphaMiddle
+                           : (2 - t) * type.alphaMiddle + (t - 1) * type.alphaEnd;
+}
+
+}  // namespace
+
+void ParticleSystem_Update(int32_t id)
+{
+    ParticleSystem* system = ParticleSystem_Get(id);
+    if (system == nullptr) {
+        return;
+    }
+    Age(id, *system);
+    Move(*system);
+    if (!system->deflectors.empty()) {
+        Deflect(*system);
+    }
+    if (!system->changers.empty()) {
+        Change(*system);
+    }
+    if (!system->destroyers.empty()) {
+        Destroy(*system);
+    }
+    TypeLookup types;
+    for (Particle& particle : system->particles) {
+        Grow(particle, *types.Find(particle.type));
+    }
+    for (size_t i = 0; i < system->emitters.size(); ++i) {
+        const ParticleEmitter emitter = system->emitters[i];
+        if (emitter.inUse && emitter.number != 0) {
+            ParticleEmitter_Burst(id, static_cast<int32_t>(i), emitter.type, emitter.number);
+        }
+    }
+}
+
+void ParticleSystem_UpdateAll()
+{
+    for (int32_t id = 0; id < ParticleSystem_TableLength(); ++id) {
+        const ParticleSystem* system = ParticleSystem_Get(id);
+        if (system != nullptr && system->automaticUpdate) {
+            ParticleSystem_Update(id);
+        }
+    }
+}
+
+void ParticleEmitter_Burst(int32_t id, int32_t emitterIndex, int32_t type, int32_t number)
+{
+    ParticleSystem* system = ParticleSystem_Get(id);
+    const ParticleEmitter* emitter = ParticleEmitter_Get(id, emitterIndex);
+    if (system == nullptr || emitter == nullptr) {
+        return;
+    }
+    if (number < 0) {
+        if (Random_Int(number == INT32_MIN ? INT32_MAX : -number) != 0) {
+            return;
+        }
+        number = 1;
+    }
+    if (number < 1) {
+        return;
+    }
+    if (!ParticleType_Exists(type)) {
+        Console().Printf("part_particles_create :: particle type does not exist!\n");
+        return;
+    }
+    // A burst stops where the system is full.
+    number = std::min(number, kMaxParticlesPerSystem - static_cast<int32_t>(system->particles.size()));
+    const ParticleEmitter region = *emitter;
+    const bool redrawOne = region.distribution == DistributionInvGaussian && region.shape != RegionLine;
+    for (int32_t placed = 0; placed < number;) {
+        double fx = Particle_RandomInRange(0, 1, region.distribution);
+        double fy = Particle_RandomInRange(0, 1, region.distribution);
+        if (redrawOne) {
+            (Random_Real(1.0) < 0.5 ? fx : fy) = Random_Real(1.0);
+        }
+        if ((region.shape == RegionEllipse && (fx - 0.5) * (fx - 0.5) + (fy - 0.5) * (fy - 0.5) > 0.25) ||
+            (region.shape == RegionDiamond && std::fabs(fx - 0.5) + std::fabs(fy - 0.5) > 0.5)) {
+            continue;
+        }
+        const double along = region.shape == RegionLine ? fx : fy;
+        const auto x = static_cast<float>(region.xMin + (static_cast<double>(region.xMax) - region.xMin) * fx);
+        const auto y = static_cast<float>(region.yMin + (static_cast<double>(region.yMax) - region.yMin) * along);
+        ParticleSystem_CreateParticles(id, x, y, type, 1);
+        ++placed;
+    }
+}
+
+}  // namespace bw
