@@ -7,7 +7,7 @@
 
 #include "graphics/builtin_images.h"
 #include "graphics/draw_textured.h"
-#include "graphics/real_to_int.h"
+#include "platform/real_to_int.h"
 #include "graphics/render_state.h"
 #include "graphics/texture_records.h"
 #include "particles/particle_system.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <type_traits>
 
-#include "graphics/real_to_int.h"
+#include "platform/real_to_int.h"
 #include "particles/effects.h"
 #include "particles/particle_table.h"
 #include "platform/colour.h"

@@ -8,7 +8,7 @@
 #include "particles/particle_system.h"
 #include "platform/random.h"
 #include "unit/graphics/recording_fixture.h"
-#include "unit/graphics/room_draw_fixture.h"
+#include "unit/resources/room_draw_fixture.h"
 
 namespace bw::test {
 namespace {
