@@ -6,6 +6,7 @@
 #include "graphics/game_window.h"
 #include "graphics/screen.h"
 #include "library/save_game_queue.h"
+#include "physics/physics_builtins.h"
 #include "resources/timeline.h"
 #include "script/error_report.h"
 #include "world/instance_ops_collision.h"
@@ -76,6 +77,7 @@ void Runner_InstallRunHooks()
     Input_Hooks().windowToRoom = &Window_MouseToRoom;
     Code_Error_Hooks().clearInput = &IO_Clear;
     hooks.doQueuedLoad = [] { Game_DoQueuedLoad(); };
+    Physics_InstallHooks();
 }
 
 }  // namespace bw

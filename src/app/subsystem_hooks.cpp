@@ -12,7 +12,6 @@ void Function_3D_Register() {}
 void Function_Particle_Register() {}
 void Function_Sound_Register() {}
 void Function_MPlay_Register() {}
-void Function_Physics_Register() {}
 void Function_Networking_Register() {}
 void Function_Steam_Register() {}
 void Function_Vask_Register() {}
@@ -32,7 +31,6 @@ void Particle_Init() {}
 void Game_SetDefaultCaptions() {}
 void Sound_Startup() {}
 void HighScore_Init() {}
-void Physics_Init() {}
 void MP3_Init(IniFile&) {}
 void VaskM_SetAllowedOrientations(bool, bool, bool, bool) {}
 void Splash_DrawImage() {}

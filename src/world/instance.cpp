@@ -206,6 +206,13 @@ void CInstance::FreeLinks()
     i_vars->Clear();
 }
 
+void CInstance::CreatePhysicsBody(CRoom* room)
+{
+    if (Instance_PhysicsHooks().createBody != nullptr) {
+        Instance_PhysicsHooks().createBody(this, room);
+    }
+}
+
 int32_t CInstance::GetAlarm(int32_t index) const
 {
     return index >= 0 && index < kInstanceAlarmCount ? i_timer[static_cast<size_t>(index)] : -1;
