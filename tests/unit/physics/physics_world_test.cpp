@@ -19,9 +19,10 @@ TEST_F(PhysicsTest, GravitySubStepsFollowTheRoomSpeed)
         LoadObjects({Object("faller")});
         room.speed = c.roomSpeed;
         CInstance* faller = BodyAt(0, 0.0f, 0.0f, Box(5, 5));
+        const double before = World().SimulatedTime();
         Steps(c.steps);
         EXPECT_NEAR(faller->i_physics->body->GetLinearVelocity().y, c.velocity, 1e-5f);
-        EXPECT_NEAR(World().SimulatedTime(), c.steps / static_cast<double>(c.roomSpeed), 1e-9);
+        EXPECT_NEAR(World().SimulatedTime() - before, c.steps / static_cast<double>(c.roomSpeed), 1e-9);
         faller->i_marked = 1;
         PhysicsObject_Destroy(faller->i_physics);
         faller->i_physics = nullptr;
@@ -50,7 +51,7 @@ TEST_F(PhysicsTest, WriteBackMovesTheInstanceAndAPausedWorldStandsStill)
     faller->i_physics->body->SetAngularVelocity(1.0f);
     Steps(1);
     EXPECT_GT(faller->i_y, 50.0f);
-    EXPECT_FLOAT_EQ(faller->i_imageangle, -faller->i_physics->body->GetAngle() * 180.0f / kPhysicsPi + 360.0f);
+    EXPECT_FLOAT_EQ(faller->i_imageangle, -faller->i_physics->body->GetAngle() * 180.0f / kPhysicsPi);
     World().paused = true;
     const float y = faller->i_y;
     Steps(2);
@@ -108,7 +109,7 @@ TEST_F(PhysicsTest, TwoRestingBoxesGiveOneRecordAndOneEventEachPerStep)
     room.speed = 30;  // two sub-steps: their manifolds share the record
     BodyAt(1, 0.0f, 20.0f, Box(100, 10, 0.0f));
     BodyAt(0, 0.0f, 0.0f, Box(10, 10));
-    Steps(30);
+    Steps(10);  // settled, not yet asleep
     Notes().clear();
     Steps(1);
     ASSERT_EQ(Notes().size(), 2u);
@@ -146,9 +147,9 @@ TEST_F(PhysicsTest, ASensorReportsWhenTheContactBegins)
     BodyAt(0, 0.0f, 0.0f, sensing);
     BodyAt(1, 5.0f, 0.0f, Box(10, 10));
     Steps(1);
-    EXPECT_EQ(Notes().size(), 2u);
+    EXPECT_EQ(Notes().size(), 1u);  // only the sensor's object has the event
     Steps(1);
-    EXPECT_EQ(Notes().size(), 2u);  // begins once
+    EXPECT_EQ(Notes().size(), 1u);  // begins once
 }
 
 // A collision event that destroys a body still in later records: the body
