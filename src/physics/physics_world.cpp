@@ -149,24 +149,26 @@ void PhysicsWorld::WriteBack()
 void PhysicsWorld::RaiseCollisionEvents()
 {
     m_raisingEvents = true;
-    while (!m_contacts.empty()) {
-        m_reported = m_contacts.back();
-        m_contacts.pop_back();
-        m_reporting = true;
+    // From the last record to the first. Nothing adds records while the
+    // events run, and bodies they destroy wait (DestroyBody), so the records
+    // stay whole.
+    for (auto at = m_contacts.rbegin(); at != m_contacts.rend(); ++at) {
+        m_reported = &*at;
         // A body destroyed by the first event loses its instance at once;
         // the second event then has no pair to run for.
-        CInstance* a = Body_Instance(m_reported.fixtureA->GetBody());
-        CInstance* b = Body_Instance(m_reported.fixtureB->GetBody());
+        CInstance* a = Body_Instance(at->fixtureA->GetBody());
+        CInstance* b = Body_Instance(at->fixtureB->GetBody());
         if (a != nullptr && b != nullptr) {
             Event_Perform(a, b, kEventCollision, b->i_objindex);
-            a = Body_Instance(m_reported.fixtureA->GetBody());
-            b = Body_Instance(m_reported.fixtureB->GetBody());
+            a = Body_Instance(at->fixtureA->GetBody());
+            b = Body_Instance(at->fixtureB->GetBody());
             if (a != nullptr && b != nullptr) {
                 Event_Perform(b, a, kEventCollision, a->i_objindex);
             }
         }
-        m_reporting = false;
     }
+    m_reported = nullptr;
+    m_contacts.clear();
     m_raisingEvents = false;
     for (b2Body* body : m_doomedBodies) {
         DestroyBody(body);

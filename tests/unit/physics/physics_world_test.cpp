@@ -14,9 +14,9 @@ TEST_F(PhysicsTest, GravitySubStepsFollowTheRoomSpeed)
         int32_t steps;
         float velocity;  // Box2D units per second under gravity 10
     };
+    LoadObjects({Object("faller")});
     for (const Case& c : {Case{30, 3, 1.0f}, Case{60, 3, 0.5f}, Case{120, 4, 1.0f / 3.0f}}) {
         SCOPED_TRACE(c.roomSpeed);
-        LoadObjects({Object("faller")});
         room.speed = c.roomSpeed;
         CInstance* faller = BodyAt(0, 0.0f, 0.0f, Box(5, 5));
         const double before = World().SimulatedTime();
