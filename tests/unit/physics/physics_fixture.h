@@ -8,6 +8,9 @@
 #include "physics/physics_joint.h"
 #include "physics/physics_object.h"
 #include "physics/physics_world.h"
+#include <string>
+#include <vector>
+
 #include "unit/world/run_fixture.h"
 
 namespace bw::test {
@@ -18,6 +21,10 @@ protected:
     {
         RunTest::SetUp();
         Physics_InstallHooks();
+        int32_t id = -1;
+        if (!Code_Function_Find("physics_world_create", &id)) {
+            Function_Physics_Register();
+        }
         room.speed = 60;
         room.physicsWorld = new PhysicsWorld(kScale, 60);
     }
@@ -41,6 +48,22 @@ protected:
         EXPECT_TRUE(PhysicsWorld_BindFixture(World(), fixture, *instance));
         return instance;
     }
+
+    // A built-in called as game code calls it; the result.
+    static double Call(const char* name, std::vector<double> arguments, CInstance* self = nullptr)
+    {
+        int32_t id = -1;
+        EXPECT_TRUE(Code_Function_Find(name, &id)) << name;
+        std::vector<Value> values(arguments.size());
+        for (size_t i = 0; i < arguments.size(); ++i) {
+            Value_SetReal(values[i], arguments[i]);
+        }
+        Value result;
+        Code_Function_CallBuiltin(id, &result, self, self, static_cast<int32_t>(values.size()), values.data());
+        return result.real;
+    }
+
+    static bool Reported(const char* text) { return ConsoleLines().find(text) != std::string::npos; }
 
     void Steps(int32_t count)
     {
