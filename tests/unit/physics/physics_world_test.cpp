@@ -2,6 +2,8 @@
 // pausing, collision categories and the collision events from contacts.
 #include <string>
 
+#include "world/path_lookups.h"
+
 #include "unit/physics/physics_fixture.h"
 
 namespace bw::test {
@@ -56,6 +58,31 @@ TEST_F(PhysicsTest, WriteBackMovesTheInstanceAndAPausedWorldStandsStill)
     const float y = faller->i_y;
     Steps(2);
     EXPECT_EQ(faller->i_y, y);
+}
+
+TEST_F(PhysicsTest, APausedWorldStillMovesInstancesOnPathsAndTheirStaticBodies)
+{
+    // Path 0: 100 pixels to the right at full speed.
+    World_PathLookups().length = [](int32_t path, float* length) {
+        *length = 100.0f;
+        return path == 0;
+    };
+    World_PathLookups().position = [](int32_t path, float t, float* x, float* y, float* speed) {
+        *x = 100.0f * t;
+        *y = 0.0f;
+        *speed = 100.0f;
+        return path == 0;
+    };
+    LoadObjects({Object("walker", {{kEventOther, 8, "note()"}})});
+    CInstance* walker = BodyAt(0, 0.0f, 0.0f, Box(5, 5, 0.0f));
+    walker->StartPath(0, 50.0f, 1.0f, 0.0f, true, 0);
+    World().paused = true;
+    Steps(1);
+    EXPECT_FLOAT_EQ(walker->i_x, 50.0f);
+    EXPECT_FLOAT_EQ(walker->i_physics->body->GetPosition().x, 5.0f);
+    Steps(1);
+    EXPECT_EQ(Notes().size(), 1u);  // the end of the path
+    World_PathLookups() = PathLookups{};
 }
 
 TEST_F(PhysicsTest, OnlyObjectsWithACollisionEventBetweenThemCollide)
