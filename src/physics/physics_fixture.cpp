@@ -2,24 +2,19 @@
 
 #include <cmath>
 #include <cstdio>
-#include <memory>
 #include <string>
 
+#include "physics/physics_records.h"
 #include "script/error_report.h"
 
 namespace bw {
 
 namespace {
 
-struct FixtureList {
-    int32_t lastId = 0;
-    std::vector<std::unique_ptr<PhysicsFixture>> fixtures;
-};
-
-FixtureList& Fixtures()
+PhysicsRecords<PhysicsFixture>& Fixtures()
 {
-    static FixtureList list;
-    return list;
+    static PhysicsRecords<PhysicsFixture> fixtures;
+    return fixtures;
 }
 
 bool IsPositive(float value)
@@ -68,38 +63,17 @@ bool RunsClockwiseConvex(const std::vector<b2Vec2>& points)
 
 PhysicsFixture& Physics_Fixture_Create()
 {
-    FixtureList& list = Fixtures();
-    auto fixture = std::make_unique<PhysicsFixture>();
-    fixture->id = ++list.lastId;
-    list.fixtures.push_back(std::move(fixture));
-    return *list.fixtures.back();
+    return Fixtures().Add();
 }
 
 PhysicsFixture* Physics_Fixture_Find(int32_t id)
 {
-    for (const auto& fixture : Fixtures().fixtures) {
-        if (fixture->id == id) {
-            return fixture.get();
-        }
-    }
-    return nullptr;
+    return Fixtures().Find(id);
 }
 
 bool Physics_Fixture_Delete(int32_t id)
 {
-    auto& fixtures = Fixtures().fixtures;
-    for (auto at = fixtures.begin(); at != fixtures.end(); ++at) {
-        if ((*at)->id == id) {
-            fixtures.erase(at);
-            return true;
-        }
-    }
-    return false;
-}
-
-void Physics_Fixture_FreeAll()
-{
-    Fixtures().fixtures.clear();
+    return Fixtures().Erase(id);
 }
 
 bool Physics_Fixture_SetCircleShape(PhysicsFixture& fixture, float radius)

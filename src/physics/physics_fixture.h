@@ -35,8 +35,6 @@ inline constexpr int32_t kFixtureMaxPoints = 8;
 PhysicsFixture& Physics_Fixture_Create();
 PhysicsFixture* Physics_Fixture_Find(int32_t id);
 bool Physics_Fixture_Delete(int32_t id);
-// Every fixture record freed; ids go on counting.
-void Physics_Fixture_FreeAll();
 
 // Each drops the previous shape. A radius or half extent that is not a
 // positive number is refused with a report (Box2D would abort on it).

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "physics/physics_records.h"
 #include "physics/physics_world.h"
 #include "script/error_report.h"
 
@@ -15,27 +16,20 @@ namespace {
 constexpr float kRadiansToDegrees = 180.0f / kPhysicsPi;
 constexpr float kDegreesToRadians = kPhysicsPi / 180.0f;
 
-struct JointList {
-    int32_t lastId = 0;
-    std::vector<std::unique_ptr<PhysicsJoint>> joints;
-};
-
-JointList& Joints()
+PhysicsRecords<PhysicsJoint>& Joints()
 {
-    static JointList list;
-    return list;
+    static PhysicsRecords<PhysicsJoint> joints;
+    return joints;
 }
 
 int32_t AddRecord(PhysicsWorld& world, const b2JointDef& def)
 {
     def.bodyA->SetAwake(true);
     def.bodyB->SetAwake(true);
-    auto record = std::make_unique<PhysicsJoint>();
-    record->id = ++Joints().lastId;
-    record->world = &world;
-    record->joint = world.World().CreateJoint(&def);
-    Joints().joints.push_back(std::move(record));
-    return Joints().joints.back()->id;
+    PhysicsJoint& record = Joints().Add();
+    record.world = &world;
+    record.joint = world.World().CreateJoint(&def);
+    return record.id;
 }
 
 // Box2D aborts on a lower limit above the upper one.
@@ -74,12 +68,6 @@ void ApplyDistanceSettings(const PhysicsJoint& record)
         joint->SetStiffness(0.0f);
         joint->SetDamping(0.0f);
     }
-}
-
-void DestroyRecordAt(std::vector<std::unique_ptr<PhysicsJoint>>::iterator at)
-{
-    (*at)->world->World().DestroyJoint((*at)->joint);
-    Joints().joints.erase(at);
 }
 
 }  // namespace
@@ -175,17 +163,12 @@ int32_t PhysicsWorld_CreateGearJoint(PhysicsWorld& world, b2Body* a, b2Body* b, 
 
 PhysicsJoint* Physics_Joint_Find(int32_t id)
 {
-    for (const auto& record : Joints().joints) {
-        if (record->id == id) {
-            return record.get();
-        }
-    }
-    return nullptr;
+    return Joints().Find(id);
 }
 
 PhysicsJoint* Physics_Joint_FindByB2Joint(const b2Joint* joint)
 {
-    for (const auto& record : Joints().joints) {
+    for (const auto& record : Joints().All()) {
         if (record->joint == joint) {
             return record.get();
         }
@@ -313,7 +296,7 @@ bool PhysicsWorld_DeleteJoint(int32_t id)
     }
     // A gear keeps pointers to its two joints: it goes before either.
     std::vector<int32_t> gears;
-    for (const auto& other : Joints().joints) {
+    for (const auto& other : Joints().All()) {
         if (other->joint->GetType() == e_gearJoint) {
             auto* gear = static_cast<b2GearJoint*>(other->joint);
             if (gear->GetJoint1() == record->joint || gear->GetJoint2() == record->joint) {
@@ -324,20 +307,15 @@ bool PhysicsWorld_DeleteJoint(int32_t id)
     for (int32_t gear : gears) {
         PhysicsWorld_DeleteJoint(gear);
     }
-    auto& joints = Joints().joints;
-    for (auto at = joints.begin(); at != joints.end(); ++at) {
-        if ((*at)->id == id) {
-            DestroyRecordAt(at);
-            break;
-        }
-    }
+    record->world->World().DestroyJoint(record->joint);
+    Joints().Erase(id);
     return true;
 }
 
 void Physics_Joint_DeleteOfBody(const b2Body* body)
 {
     std::vector<int32_t> attached;
-    for (const auto& record : Joints().joints) {
+    for (const auto& record : Joints().All()) {
         if (record->joint->GetBodyA() == body || record->joint->GetBodyB() == body) {
             attached.push_back(record->id);
         }
@@ -349,7 +327,7 @@ void Physics_Joint_DeleteOfBody(const b2Body* body)
 
 void Physics_Joint_ForgetWorld(const PhysicsWorld* world)
 {
-    std::erase_if(Joints().joints, [world](const auto& record) { return record->world == world; });
+    std::erase_if(Joints().All(), [world](const auto& record) { return record->world == world; });
 }
 
 }  // namespace bw
