@@ -63,6 +63,18 @@ TEST_F(PhysicsTest, JointsNeedBodiesAndAReadOfADeletedJointReportsIt)
     EXPECT_TRUE(Reported("A joint does not exist"));
 }
 
+TEST_F(PhysicsTest, OverlapPlacesSelfsBodyAndTestsTheTargetsWhereTheyAre)
+{
+    LoadObjects({Object("thing"), Object("other")});
+    CInstance* self = BodyAt(0, 0, 0, Box(5, 5));
+    BodyAt(1, 100, 0, Box(5, 5));
+    AddInstance(1);  // no body: never overlaps
+    EXPECT_EQ(Call("physics_test_overlap", {95, 0, 45, 1}, self), 1.0);
+    EXPECT_EQ(Call("physics_test_overlap", {50, 0, 0, 1}, self), 0.0);
+    EXPECT_EQ(Call("physics_test_overlap", {0, 0, 0, 987654}, self), 0.0);
+    EXPECT_TRUE(Reported("physics_test_overlap:   is not valid."));
+}
+
 TEST_F(PhysicsTest, CreatingAWorldAgainChangesOnlyItsScaleAndUpdateSpeed)
 {
     LoadObjects({Object("thing")});
