@@ -53,6 +53,7 @@ public:
     // A body in the room's physics world when the instance's object uses
     // physics and the room has a world (the physics layer decides).
     void CreatePhysicsBody(CRoom* room);
+    void DestroyPhysicsBody();
 
     // Indexes outside 0..11 read -1 and write nothing.
     int32_t GetAlarm(int32_t index) const;

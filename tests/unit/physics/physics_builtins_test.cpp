@@ -134,9 +134,16 @@ TEST_F(PhysicsTest, ARoomWithPhysicsSettingsStartsWithAWorldAndBodiesForItsObjec
     EXPECT_FLOAT_EQ(instance->i_physics->body->GetFixtureList()->GetShape()->m_radius, 0.4f);
     CInstance* added = running.AddInstance(50, 50, 0);
     EXPECT_NE(added->i_physics, nullptr);
+    Room_SetCurrent(&running, 0);
+    instance->SetImageAngle(90.0f);
+    CInstance* copy = Instance_Copy(instance, false);
+    ASSERT_NE(copy->i_physics, nullptr);
+    EXPECT_NEAR(copy->i_physics->body->GetAngle(), -kPhysicsPi / 2.0f, 1e-6f);
+    EXPECT_NE(copy->i_physics->body, instance->i_physics->body);
     EXPECT_EQ(level.physicsWorld, nullptr);  // templates keep only the settings
     running.SetDefaults();                   // the instances, then the world go
     EXPECT_EQ(running.physicsWorld, nullptr);
+    Room_SetCurrent(&room, 0);
 }
 
 }  // namespace
