@@ -25,6 +25,7 @@
 #include "online/mplay_builtins.h"
 #include "online/network_builtins.h"
 #include "particles/particle_builtins.h"
+#include "physics/physics_builtins.h"
 #include "platform/console.h"
 #include "platform/options.h"
 #include "platform/package_loader.h"

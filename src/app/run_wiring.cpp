@@ -15,6 +15,7 @@
 #include "resources/external.h"
 #include "particles/effects.h"
 #include "particles/particle_system.h"
+#include "physics/physics_builtins.h"
 #include "resources/timeline.h"
 #include "script/error_report.h"
 #include "script/vm.h"
@@ -129,6 +130,7 @@ void Runner_InstallRunHooks()
     hooks.effectsClear = &Effect_Clear;
     Room_SetParticleDepthBands(
         ParticleDepthBands{&ParticleSystem_MaxDepth, &ParticleSystem_NextDepth, &ParticleSystem_DrawDepth});
+    Physics_InstallHooks();
 }
 
 }  // namespace bw

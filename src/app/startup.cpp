@@ -33,6 +33,7 @@
 #include "library/file_builtins.h"
 #include "platform/command_line.h"
 #include "particles/particle_system.h"
+#include "physics/physics_builtins.h"
 #include "platform/console.h"
 #include "platform/crc32.h"
 #include "platform/files.h"

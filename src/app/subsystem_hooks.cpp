@@ -5,7 +5,6 @@ namespace bw {
 
 void Function_Action_Register() {}
 void Function_3D_Register() {}
-void Function_Physics_Register() {}
 void Function_Steam_Register() {}
 void Function_Vask_Register() {}
 void Function_Win8_Register() {}
@@ -14,7 +13,6 @@ bool Wave_Init(const PackageView&, uint32_t, uint32_t) { return true; }
 void Sound_Clear() {}
 bool Sound_Prepare() { return true; }
 void EmbeddedImages_Register() {}
-void Physics_Init() {}
 void MP3_Init(IniFile&) {}
 void VaskM_SetAllowedOrientations(bool, bool, bool, bool) {}
 void Debug_InitRemoteInterface() {}

@@ -18,7 +18,6 @@ class IniFile;
 // Each is replaced by its group's *_builtins module.
 void Function_Action_Register();       // library: action functions
 void Function_3D_Register();           // graphics: 3D built-ins
-void Function_Physics_Register();      // physics
 void Function_Steam_Register();        // online: Steam wrapper
 void Function_Vask_Register();         // online: platform services
 void Function_Win8_Register();         // library: platform built-ins of the Windows 8 family
@@ -38,7 +37,6 @@ bool Sound_Prepare();      // audio
 
 // ---- Early start-up ----
 void EmbeddedImages_Register();  // platform: the built-in image table
-void Physics_Init();             // physics: debug message handler (-debug, "Debug" in options.ini)
 
 // ---- options.ini ----
 void MP3_Init(IniFile& ini);               // audio (empty by design)

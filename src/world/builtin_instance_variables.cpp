@@ -211,16 +211,25 @@ bool GV_AsyncLoad(CInstance*, int32_t, Value* out)
     return true;
 }
 
-// Physics bodies do not exist yet: every instance reads as one without a
-// body, for which the physics variables report failure and change nothing.
-bool GV_Physics(CInstance*, int32_t, Value*)
+// The physics layer owns the bodies; without its hooks every instance reads
+// as one without a body, for which the variables report failure.
+template <PhysicsVariable V>
+bool GV_Physics(CInstance* self, int32_t arrayIndex, Value* out)
 {
-    return false;
+    const auto read = Instance_PhysicsHooks().read;
+    double value = 0.0;
+    if (self == nullptr || read == nullptr || !read(self, V, arrayIndex, &value)) {
+        return false;
+    }
+    Value_SetReal(*out, value);
+    return true;
 }
 
-bool SV_Physics(CInstance*, int32_t, const Value*)
+template <PhysicsVariable V>
+bool SV_Physics(CInstance* self, int32_t, const Value* in)
 {
-    return false;
+    const auto write = Instance_PhysicsHooks().write;
+    return self != nullptr && write != nullptr && write(self, V, BuiltinArg_Real(in));
 }
 
 bool GV_DisplayAA(CInstance*, int32_t, Value* out)
@@ -296,29 +305,29 @@ const BuiltinVariableRegistration kInstanceVariables[] = {
     {"timeline_running", BW_GET(uint8_t, i_timelinerunning), &SV_FlagField<&CInstance::i_timelinerunning>, true},
     {"timeline_loop", BW_GET(uint8_t, i_timelineloop), &SV_FlagField<&CInstance::i_timelineloop>, true},
     {"async_load", &GV_AsyncLoad, nullptr, true},
-    {"phy_rotation", &GV_Physics, &SV_Physics, true},
-    {"phy_position_x", &GV_Physics, &SV_Physics, true},
-    {"phy_position_y", &GV_Physics, &SV_Physics, true},
-    {"phy_angular_velocity", &GV_Physics, &SV_Physics, true},
-    {"phy_linear_velocity_x", &GV_Physics, &SV_Physics, true},
-    {"phy_linear_velocity_y", &GV_Physics, &SV_Physics, true},
-    {"phy_speed_x", &GV_Physics, &SV_Physics, true},
-    {"phy_speed_y", &GV_Physics, &SV_Physics, true},
-    {"phy_bullet", &GV_Physics, &SV_Physics, true},
-    {"phy_fixed_rotation", &GV_Physics, &SV_Physics, true},
-    {"phy_active", &GV_Physics, &SV_Physics, true},
-    {"phy_mass", &GV_Physics, nullptr, false},
-    {"phy_inertia", &GV_Physics, nullptr, false},
-    {"phy_com_x", &GV_Physics, nullptr, false},
-    {"phy_com_y", &GV_Physics, nullptr, false},
-    {"phy_dynamic", &GV_Physics, nullptr, false},
-    {"phy_kinematic", &GV_Physics, nullptr, false},
-    {"phy_sleeping", &GV_Physics, nullptr, false},
-    {"phy_collision_points", &GV_Physics, nullptr, false},
-    {"phy_collision_x", &GV_Physics, nullptr, false},
-    {"phy_collision_y", &GV_Physics, nullptr, false},
-    {"phy_col_normal_x", &GV_Physics, nullptr, false},
-    {"phy_col_normal_y", &GV_Physics, nullptr, false},
+    {"phy_rotation", &GV_Physics<PhysicsVariable::Rotation>, &SV_Physics<PhysicsVariable::Rotation>, true},
+    {"phy_position_x", &GV_Physics<PhysicsVariable::PositionX>, &SV_Physics<PhysicsVariable::PositionX>, true},
+    {"phy_position_y", &GV_Physics<PhysicsVariable::PositionY>, &SV_Physics<PhysicsVariable::PositionY>, true},
+    {"phy_angular_velocity", &GV_Physics<PhysicsVariable::AngularVelocity>, &SV_Physics<PhysicsVariable::AngularVelocity>, true},
+    {"phy_linear_velocity_x", &GV_Physics<PhysicsVariable::LinearVelocityX>, &SV_Physics<PhysicsVariable::LinearVelocityX>, true},
+    {"phy_linear_velocity_y", &GV_Physics<PhysicsVariable::LinearVelocityY>, &SV_Physics<PhysicsVariable::LinearVelocityY>, true},
+    {"phy_speed_x", &GV_Physics<PhysicsVariable::SpeedX>, &SV_Physics<PhysicsVariable::SpeedX>, true},
+    {"phy_speed_y", &GV_Physics<PhysicsVariable::SpeedY>, &SV_Physics<PhysicsVariable::SpeedY>, true},
+    {"phy_bullet", &GV_Physics<PhysicsVariable::Bullet>, &SV_Physics<PhysicsVariable::Bullet>, true},
+    {"phy_fixed_rotation", &GV_Physics<PhysicsVariable::FixedRotation>, &SV_Physics<PhysicsVariable::FixedRotation>, true},
+    {"phy_active", &GV_Physics<PhysicsVariable::Active>, &SV_Physics<PhysicsVariable::Active>, true},
+    {"phy_mass", &GV_Physics<PhysicsVariable::Mass>, nullptr, false},
+    {"phy_inertia", &GV_Physics<PhysicsVariable::Inertia>, nullptr, false},
+    {"phy_com_x", &GV_Physics<PhysicsVariable::ComX>, nullptr, false},
+    {"phy_com_y", &GV_Physics<PhysicsVariable::ComY>, nullptr, false},
+    {"phy_dynamic", &GV_Physics<PhysicsVariable::Dynamic>, nullptr, false},
+    {"phy_kinematic", &GV_Physics<PhysicsVariable::Kinematic>, nullptr, false},
+    {"phy_sleeping", &GV_Physics<PhysicsVariable::Sleeping>, nullptr, false},
+    {"phy_collision_points", &GV_Physics<PhysicsVariable::CollisionPoints>, nullptr, false},
+    {"phy_collision_x", &GV_Physics<PhysicsVariable::CollisionX>, nullptr, false},
+    {"phy_collision_y", &GV_Physics<PhysicsVariable::CollisionY>, nullptr, false},
+    {"phy_col_normal_x", &GV_Physics<PhysicsVariable::ColNormalX>, nullptr, false},
+    {"phy_col_normal_y", &GV_Physics<PhysicsVariable::ColNormalY>, nullptr, false},
     {"display_aa", &GV_DisplayAA, nullptr, false},
     {"delta_time", &GV_DeltaTime, nullptr, false},
     {"webgl_enabled", &GV_WebglEnabled, nullptr, false},

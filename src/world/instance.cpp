@@ -193,17 +193,27 @@ void CInstance::FreeLinks()
         i_prevobject->RemoveInstance(this);
         i_prevobject = nullptr;
     }
-    if (i_physics != nullptr) {
-        if (Instance_PhysicsHooks().destroyBody != nullptr) {
-            Instance_PhysicsHooks().destroyBody(i_physics);
-        }
-        i_physics = nullptr;
-    }
+    DestroyPhysicsBody();
     // The queues hold no owner's reference: a freed instance must not stay
     // in them until the next pass ends.
     Instance_ObjectChangeQueue().Remove(this);
     Instance_DepthChangeQueue().Remove(this);
     i_vars->Clear();
+}
+
+void CInstance::CreatePhysicsBody(CRoom* room)
+{
+    if (Instance_PhysicsHooks().createBody != nullptr) {
+        Instance_PhysicsHooks().createBody(this, room);
+    }
+}
+
+void CInstance::DestroyPhysicsBody()
+{
+    if (i_physics != nullptr && Instance_PhysicsHooks().destroyBody != nullptr) {
+        Instance_PhysicsHooks().destroyBody(i_physics);
+    }
+    i_physics = nullptr;
 }
 
 int32_t CInstance::GetAlarm(int32_t index) const

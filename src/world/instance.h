@@ -14,6 +14,7 @@ class CObject;
 class CVariableList;
 class CCode;
 class InstanceList;
+class CRoom;
 struct PhysicsObject;
 
 inline constexpr int32_t kInstanceAlarmCount = 12;
@@ -49,6 +50,10 @@ public:
     // Releases what the instance owns and its object-list links; run before
     // the record is deleted.
     void FreeLinks();
+    // A body in the room's physics world when the instance's object uses
+    // physics and the room has a world (the physics layer decides).
+    void CreatePhysicsBody(CRoom* room);
+    void DestroyPhysicsBody();
 
     // Indexes outside 0..11 read -1 and write nothing.
     int32_t GetAlarm(int32_t index) const;
@@ -165,10 +170,43 @@ private:
     void TakeObjectDefaults(const CObject& object);
 };
 
+// The phy_* variables of an instance, in the order the variable table
+// lists them.
+enum class PhysicsVariable : int32_t {
+    Rotation,
+    PositionX,
+    PositionY,
+    AngularVelocity,
+    LinearVelocityX,
+    LinearVelocityY,
+    SpeedX,
+    SpeedY,
+    Bullet,
+    FixedRotation,
+    Active,
+    Mass,
+    Inertia,
+    ComX,
+    ComY,
+    Dynamic,
+    Kinematic,
+    Sleeping,
+    CollisionPoints,
+    CollisionX,
+    CollisionY,
+    ColNormalX,
+    ColNormalY,
+};
+
 // Physics bodies belong to the physics layer; it registers how a body is
-// destroyed when its instance goes.
+// made for a new instance, destroyed when its instance goes, and how the
+// phy_* variables read and write it. Reads and writes answer false when
+// the instance has no body or the room no world.
 struct InstancePhysicsHooks {
+    void (*createBody)(CInstance* instance, CRoom* room) = nullptr;
     void (*destroyBody)(PhysicsObject* body) = nullptr;
+    bool (*read)(CInstance* instance, PhysicsVariable variable, int32_t arrayIndex, double* out) = nullptr;
+    bool (*write)(CInstance* instance, PhysicsVariable variable, double value) = nullptr;
 };
 InstancePhysicsHooks& Instance_PhysicsHooks();
 

@@ -127,6 +127,12 @@ bool InstanceArray_AddUnique(CInstance* instance)
     return Room_ActivationQueue().AddUnique(instance);
 }
 
+RoomPhysicsHooks& Room_PhysicsHooks()
+{
+    static RoomPhysicsHooks hooks;
+    return hooks;
+}
+
 CRoom::CRoom()
 {
     SetDefaults();
@@ -160,6 +166,11 @@ void CRoom::SetDefaults()
     DeleteActiveInstances();
     DeleteInactiveInstances();
     ClearTiles();
+    // After the instances: their bodies leave the world one by one.
+    if (physicsWorld != nullptr && Room_PhysicsHooks().destroyWorld != nullptr) {
+        Room_PhysicsHooks().destroyWorld(physicsWorld);
+    }
+    physicsWorld = nullptr;
 }
 
 void CRoom::CreateInstances(const CRoom* source, bool fromRecord)
@@ -187,6 +198,10 @@ void CRoom::CreateInstances(const CRoom* source, bool fromRecord)
     views = source->views;
     record = source->record;
     if (fromRecord) {
+        // A room entered gets its world first, so its instances get bodies.
+        if (physicsEnabled && Room_PhysicsHooks().createWorld != nullptr) {
+            physicsWorld = Room_PhysicsHooks().createWorld(*this);
+        }
         CreateFromRecord();
     } else {
         // A template read from the package has no tiles of its own (they
@@ -213,6 +228,7 @@ void CRoom::CreateFromRecord()
         instance->i_imageblend = static_cast<int32_t>(entry.colour & 0xFFFFFF);
         instance->i_imagealpha = static_cast<float>(entry.colour >> 24) / 255.0f;
         instance->SetImageAngle(entry.rotation);
+        instance->CreatePhysicsBody(this);
         LinkInstance(instance);
     }
     m_tiles.reserve(record->tiles.size());
@@ -226,6 +242,7 @@ void CRoom::CopyInstancesOf(const CRoom& source)
     for (CInstance* at = source.activeInstances.First(); at != nullptr; at = at->i_next) {
         auto* copy = new CInstance(at->i_x, at->i_y, at->i_id, at->i_objindex, false);
         copy->CopyFrom(*at, true);
+        copy->CreatePhysicsBody(this);
         LinkInstance(copy);
     }
     for (CInstance* at = source.deactivatedInstances.First(); at != nullptr; at = at->i_next) {
@@ -244,6 +261,7 @@ void CRoom::CreateRecord()
 CInstance* CRoom::AddInstance(float x, float y, int32_t objectIndex)
 {
     auto* instance = new CInstance(x, y, Instance_NextId(), objectIndex, true);
+    instance->CreatePhysicsBody(this);
     LinkInstance(instance);
     return instance;
 }

@@ -23,6 +23,7 @@ namespace bw {
 
 class CCode;
 class PackageView;
+class PhysicsWorld;
 
 inline constexpr int32_t kRoomBackgroundCount = 8;
 inline constexpr int32_t kRoomViewCount = 8;
@@ -193,11 +194,14 @@ public:
     std::shared_ptr<CCode> code;
     int32_t codeEntry = -1;  // package code entry, bound to `code` by Room_Prepare
     // Physics settings. The world they describe is made by the physics
-    // layer; the room only keeps them.
+    // layer for a running room when it starts (through RoomPhysicsHooks);
+    // templates only keep the settings. The room owns the world and has the
+    // physics layer destroy it with the room.
     uint8_t physicsEnabled = 0;
     int32_t gravityX = 0;  // whole numbers
     int32_t gravityY = 0;
     float pixelsToMetres = 0.1f;
+    PhysicsWorld* physicsWorld = nullptr;
 
     InstanceList activeInstances;       // ascending depth
     InstanceList deactivatedInstances;  // in the order of deactivation
@@ -213,6 +217,14 @@ private:
     std::vector<RoomTile> m_tiles;
     int32_t m_lastTile = -1;  // last tile found: a cache for the look-ups
 };
+
+// The physics layer makes a running room's world from the room's settings
+// and destroys it with the room.
+struct RoomPhysicsHooks {
+    PhysicsWorld* (*createWorld)(const CRoom& room) = nullptr;
+    void (*destroyWorld)(PhysicsWorld* world) = nullptr;
+};
+RoomPhysicsHooks& Room_PhysicsHooks();
 
 // The room being played (null before the first room starts) and its index.
 CRoom* Room_Current();

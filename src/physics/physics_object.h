@@ -1,0 +1,56 @@
+// The body of an instance: made by binding fixtures (PhysicsWorld_BindFixture),
+// moved, pushed and turned by the physics built-ins and the phy_* variables,
+// destroyed with its instance or its world. The body's user data is the
+// instance.
+#pragma once
+
+#include <cstdint>
+
+#include <box2d/box2d.h>
+
+namespace bw {
+
+class CInstance;
+class CRoom;
+class PhysicsWorld;
+struct PhysicsFixture;
+
+struct PhysicsObject {
+    b2Body* body = nullptr;
+    int32_t slot = -1;  // the collision category of the instance's object
+    PhysicsWorld* world = nullptr;
+};
+
+CInstance* Body_Instance(const b2Body* body);
+
+// Binds the fixture's description to the instance: the first bind makes the
+// body, later ones add fixtures to it. False (reported) when the fixture
+// cannot become a Box2D shape.
+bool PhysicsWorld_BindFixture(PhysicsWorld& world, const PhysicsFixture& fixture, CInstance& instance);
+// An instance of an object that uses physics gets its body from the
+// object's settings when the room has a world.
+void PhysicsObject_CreateForInstance(CInstance* instance, CRoom* room);
+// Deletes the body's joints, then the body, then the record.
+void PhysicsObject_Destroy(PhysicsObject* object);
+
+// Box2D units and degrees, as the Part's callers pass them.
+void PhysicsObject_SetPosition(PhysicsObject& object, float x, float y);
+void PhysicsObject_SetRotation(PhysicsObject& object, float degrees);
+void PhysicsObject_SetLinearVelocity(PhysicsObject& object, float vx, float vy);
+void PhysicsObject_SetAngularVelocity(PhysicsObject& object, float degreesPerSecond);
+
+enum class PushKind { Force, Impulse };
+// World point and vector, or with local set, both in body coordinates.
+void PhysicsObject_Push(PhysicsObject& object, PushKind kind, bool local, b2Vec2 point, b2Vec2 vector);
+void PhysicsObject_ApplyTorque(PhysicsObject& object, float torque);
+// False (reported) when the mass data would trip Box2D's checks.
+bool PhysicsObject_SetMassProperties(PhysicsObject& object, float mass, b2Vec2 centre, float inertia);
+// The instance's body placed at (x, y) turned by radians against the
+// other's body where it is.
+bool PhysicsWorld_TestOverlap(const CInstance& instance, const CInstance& other, b2Vec2 position, float radians);
+
+// The phy_* variables.
+bool PhysicsObject_ReadVariable(CInstance* instance, int32_t variable, int32_t arrayIndex, double* out);
+bool PhysicsObject_WriteVariable(CInstance* instance, int32_t variable, double value);
+
+}  // namespace bw
