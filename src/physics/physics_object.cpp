@@ -333,11 +333,11 @@ bool ReadContact(const PhysicsWorld& world, const CInstance* instance, PhysicsVa
         found = world.ContactNormal(instance, index, &x, &y);
         break;
     }
-    if (found) {
-        const bool first = variable == PhysicsVariable::CollisionX || variable == PhysicsVariable::ColNormalX;
-        *out = first ? x : y;
-    }
-    return found;
+    // A point the contact does not have reads as 0: only a missing world or
+    // body makes a physics read fail.
+    const bool first = variable == PhysicsVariable::CollisionX || variable == PhysicsVariable::ColNormalX;
+    *out = !found ? 0.0 : first ? x : y;
+    return true;
 }
 
 }  // namespace
