@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and runs each for a while.
-#   scripts/fuzz.sh [seconds-per-target]
+# Runs each libFuzzer target for a while. Without a build folder it first
+# builds the targets alone with clang; CI names its sanitizer build, which
+# holds them already.
+#   scripts/fuzz.sh [seconds-per-target] [build folder configured with BW_FUZZ]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-30}"
-CC=clang CXX=clang++ "$root/scripts/build.sh" "$root/build-fuzz" -DBW_FUZZ=ON -DBW_TESTS=OFF
-for fuzzer in "$root"/build-fuzz/tests/fuzz/*_fuzz; do
+build="${2:-}"
+if [ -z "$build" ]; then
+  build="$root/build-fuzz"
+  CC=clang CXX=clang++ "$root/scripts/build.sh" "$build" -DBW_FUZZ=ON -DBW_TESTS=OFF
+fi
+for fuzzer in "$build"/tests/fuzz/*_fuzz; do
   name="$(basename "$fuzzer")"
-  work="$root/build-fuzz/corpus/$name"
+  work="$build/corpus/$name"
   mkdir -p "$work"
   seeds="$root/tests/fuzz/corpus/$name"
   echo "fuzzing $name for ${seconds}s"

@@ -21,8 +21,7 @@ namespace bw::test {
 // `actual` against tests/golden/<name>; at most `tolerance` pixels may differ.
 inline void ExpectGoldenImage(const PngImage& actual, const char* name, size_t tolerance)
 {
-    const std::filesystem::path golden =
-        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "golden" / name;
+    const std::filesystem::path golden = std::filesystem::path(BW_TESTS_DIR) / "golden" / name;
     if (std::getenv("BW_UPDATE_GOLDEN") != nullptr) {
         ASSERT_TRUE(Png_Write(golden.string(), actual));
     }

@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 
 fs::path CorpusFolder()
 {
-    return fs::path(__FILE__).parent_path().parent_path().parent_path() / "bwl";
+    return fs::path(BW_TESTS_DIR) / "bwl";
 }
 
 std::vector<std::string> CorpusNames()

@@ -52,9 +52,7 @@ protected:
 
 std::string ReadGolden(const char* name)
 {
-    std::string path = __FILE__;
-    path = path.substr(0, path.rfind("/unit/world/")) + "/golden/" + name;
-    std::ifstream file(path);
+    std::ifstream file(std::string(BW_TESTS_DIR) + "/golden/" + name);
     std::stringstream text;
     text << file.rdbuf();
     return text.str();
