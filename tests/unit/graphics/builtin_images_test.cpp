@@ -58,8 +58,9 @@ TEST(BuiltinImages, OverlayFontRectanglesLieOnTheSheet)
         GTEST_SKIP() << "no system font to draw the overlay font with";
     }
     const OverlayFontTable& font = EmbeddedImage_OverlayFont();
-    EXPECT_GT(font.advance['A'], 0);
-    EXPECT_EQ(font.advance['i'] < font.advance['W'], true);
+    const auto advance = [&font](unsigned char c) { return font.advance[c]; };
+    EXPECT_GT(advance('A'), 0);
+    EXPECT_LT(advance('i'), advance('W'));
     for (const OverlayGlyph& glyph : font.glyphs) {
         EXPECT_LE(glyph.x + glyph.width, kOverlayFontWidth);
         EXPECT_LE(glyph.y + glyph.height, kOverlayFontHeight);
