@@ -24,6 +24,7 @@
 #include "online/high_score_builtins.h"
 #include "online/mplay_builtins.h"
 #include "online/network_builtins.h"
+#include "online/steam_builtins.h"
 #include "platform/console.h"
 #include "platform/options.h"
 #include "platform/package_loader.h"

@@ -7,7 +7,6 @@ void Function_Action_Register() {}
 void Function_3D_Register() {}
 void Function_Particle_Register() {}
 void Function_Physics_Register() {}
-void Function_Steam_Register() {}
 void Function_Vask_Register() {}
 void Function_Win8_Register() {}
 bool Sound_Init(const PackageView&, uint32_t, uint32_t) { return true; }
@@ -24,7 +23,6 @@ void Debug_InitRemoteInterface() {}
 void ScoreForm_Create() {}
 void ErrorForm_Create() {}
 void Vask_Functions_Fini() {}
-void Steam_Shutdown() {}
 void Particle_Fini() {}
 void Sound_Fini() {}
 

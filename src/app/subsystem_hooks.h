@@ -20,7 +20,6 @@ void Function_Action_Register();       // library: action functions
 void Function_3D_Register();           // graphics: 3D built-ins
 void Function_Particle_Register();     // particles
 void Function_Physics_Register();      // physics
-void Function_Steam_Register();        // online: Steam wrapper
 void Function_Vask_Register();         // online: platform services
 void Function_Win8_Register();         // library: platform built-ins of the Windows 8 family
 
@@ -55,7 +54,6 @@ void ErrorForm_Create();            // script: the run-time error form
 
 // ---- Shut-down, in Brackwell_Shutdown's order ----
 void Vask_Functions_Fini();   // online
-void Steam_Shutdown();        // online
 void Particle_Fini();         // particles
 void Sound_Fini();            // audio
 
