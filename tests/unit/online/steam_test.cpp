@@ -341,5 +341,17 @@ TEST_F(SteamTest, OverlayKindsOutsideTheSixOpenNothing)
     EXPECT_EQ(fake.Log().substr(fake.Log().find("overlay")), "overlay Players\n");
 }
 
+TEST_F(SteamTest, ScreenshotRequestsAreAnsweredOnceAndMissingFilesRefused)
+{
+    Start();
+    fake.Post(steam::ScreenshotRequested_t{});
+    fake.Post(steam::ScreenshotRequested_t{});
+    Steam_Update();
+    EXPECT_EQ(CallBuiltin("steam_is_screenshot_requested", {}).Real(), 1.0);
+    EXPECT_EQ(CallBuiltin("steam_is_screenshot_requested", {}).Real(), 0.0);
+    EXPECT_EQ(CallBuiltin("steam_send_screenshot", {"no_such_shot.png", 64.0, 48.0}).Real(), -1.0);
+    EXPECT_NE(Logged().find("steam_send_screenshot: failed to find file no_such_shot.png\n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace bw
