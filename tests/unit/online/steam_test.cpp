@@ -12,9 +12,9 @@
 #include "online/steam_builtins.h"
 #include "online/steam_client.h"
 #include "online/steam_leaderboards.h"
-#include "platform/console.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
+#include "support/heard_console.h"
 #include "support/scratch_folder.h"
 #include "unit/library/library_test_support.h"
 #include "unit/online/fake_steam.h"
@@ -24,12 +24,6 @@ namespace {
 
 using test::CallBuiltin;
 using test::ScriptValue;
-
-std::string& Logged()
-{
-    static std::string lines;
-    return lines;
-}
 
 size_t Count(const std::string& text, const std::string& part)
 {
@@ -44,8 +38,6 @@ protected:
     {
         int32_t id = -1;
         if (!Code_Function_Find("steam_initialised", &id)) Function_Steam_Register();
-        Logged().clear();
-        Console_SetDebugListener([](const char* line) { Logged() += line; });
         Code_Error_ResetState();
         Code_Error_SetNoErrorsSwitch(true);
     }
@@ -58,7 +50,6 @@ protected:
         }
         AsyncRequest_FreeAll();
         DS_FreeAll();
-        Console_SetDebugListener(nullptr);
         Code_Error_ResetState();
         Code_Error_SetNoErrorsSwitch(false);
     }
@@ -97,6 +88,9 @@ protected:
         return completed;
     }
 
+    const std::string& Logged() const { return heard.Text(); }
+
+    test::HeardConsole heard;
     test::ScratchFolder folder;
     test::FakeSteam fake{BW_FAKE_STEAM_LIBRARY};
 };
@@ -310,7 +304,7 @@ TEST_F(SteamTest, PublishingSharesEachFileThenPublishes)
     } cases[] = {{"", "share level\n"}, {"shot", "share level\nshare shot\n"}};
     for (const auto& c : cases) {
         fake.ClearLog();
-        Logged().clear();
+        heard.Clear();
         EXPECT_EQ(CallBuiltin("steam_publish_workshop_file", {"level", c.preview, "Title", "About"}).Real(), 1.0);
         EXPECT_EQ(CallBuiltin("steam_publish_workshop_file", {"level", c.preview, "Title", "About"}).Real(), 0.0);
         EXPECT_EQ(fake.Log(), c.shares);
