@@ -26,6 +26,7 @@
 #include "online/network_builtins.h"
 #include "particles/particle_builtins.h"
 #include "physics/physics_builtins.h"
+#include "online/steam_builtins.h"
 #include "platform/console.h"
 #include "platform/options.h"
 #include "platform/package_loader.h"

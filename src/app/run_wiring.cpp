@@ -11,6 +11,7 @@
 #include "library/save_game_queue.h"
 #include "online/async_requests.h"
 #include "online/network.h"
+#include "online/steam_client.h"
 #include "resources/extension.h"
 #include "resources/external.h"
 #include "particles/effects.h"
@@ -122,6 +123,7 @@ void Runner_InstallRunHooks()
     hooks.drawVirtualKeys = &IO_VirtualKeys_Draw;
     hooks.asyncPass = &Run_HandleAsyncPass;
     hooks.networkUpdate = &Network_Update;
+    hooks.steamCallbacks = &Steam_Update;
     hooks.extensionsInitialize = &Extension_Initialize;
     hooks.extensionsFinalize = &Extension_Finalize;
     External_SetCallsDisabled(Startup().ext);

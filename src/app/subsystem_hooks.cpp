@@ -5,7 +5,6 @@ namespace bw {
 
 void Function_Action_Register() {}
 void Function_3D_Register() {}
-void Function_Steam_Register() {}
 void Function_Vask_Register() {}
 void Function_Win8_Register() {}
 bool Sound_Init(const PackageView&, uint32_t, uint32_t) { return true; }
@@ -19,7 +18,6 @@ void Debug_InitRemoteInterface() {}
 void ScoreForm_Create() {}
 void ErrorForm_Create() {}
 void Vask_Functions_Fini() {}
-void Steam_Shutdown() {}
 void Sound_Fini() {}
 
 }  // namespace bw

@@ -18,7 +18,6 @@ class IniFile;
 // Each is replaced by its group's *_builtins module.
 void Function_Action_Register();       // library: action functions
 void Function_3D_Register();           // graphics: 3D built-ins
-void Function_Steam_Register();        // online: Steam wrapper
 void Function_Vask_Register();         // online: platform services
 void Function_Win8_Register();         // library: platform built-ins of the Windows 8 family
 
@@ -50,7 +49,6 @@ void ErrorForm_Create();            // script: the run-time error form
 
 // ---- Shut-down, in Brackwell_Shutdown's order ----
 void Vask_Functions_Fini();   // online
-void Steam_Shutdown();        // online
 void Sound_Fini();            // audio
 
 }  // namespace bw

@@ -43,6 +43,7 @@ RunTestControls Run_ReadTestControls()
     RunTestControls controls;
     controls.virtualClock = Run_ParseTestFlag(std::getenv("BW_TEST_VIRTUAL_CLOCK"));
     controls.frameLimit = Run_ParseTestFrameLimit(std::getenv("BW_TEST_FRAMES"));
+    if (const char* steamLibrary = std::getenv("BW_TEST_STEAM_LIBRARY")) controls.steamLibrary = steamLibrary;
     return controls;
 }
 

@@ -4,16 +4,21 @@
 //   BW_TEST_VIRTUAL_CLOCK=1  frames run on virtual time, as fast as the CPU
 //                            allows, with reproducible timing variables;
 //   BW_TEST_FRAMES=N         the game ends after N stepped frames, as
-//                            game_end would (N a positive decimal number).
+//                            game_end would (N a positive decimal number);
+//   BW_TEST_STEAM_LIBRARY=P  the platform's client library is loaded from
+//                            path P (the tests' fake) instead of the
+//                            program's folder.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace bw {
 
 struct RunTestControls {
     bool virtualClock = false;
     int64_t frameLimit = 0;  // 0: none
+    std::string steamLibrary;  // empty: the usual places
 };
 
 RunTestControls Run_ReadTestControls();
