@@ -10,14 +10,9 @@ void Function_Physics_Register() {}
 void Function_Steam_Register() {}
 void Function_Vask_Register() {}
 void Function_Win8_Register() {}
-bool Sound_Init(const PackageView&, uint32_t, uint32_t) { return true; }
-bool Wave_Init(const PackageView&, uint32_t, uint32_t) { return true; }
-void Sound_Clear() {}
-bool Sound_Prepare() { return true; }
 void EmbeddedImages_Register() {}
 void Particle_Init() {}
 void Physics_Init() {}
-void MP3_Init(IniFile&) {}
 void VaskM_SetAllowedOrientations(bool, bool, bool, bool) {}
 void Particle_InitShapes() {}
 void Debug_InitRemoteInterface() {}
@@ -26,6 +21,5 @@ void ErrorForm_Create() {}
 void Vask_Functions_Fini() {}
 void Steam_Shutdown() {}
 void Particle_Fini() {}
-void Sound_Fini() {}
 
 }  // namespace bw
