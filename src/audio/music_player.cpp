@@ -291,4 +291,13 @@ int32_t MP3_AliasNumber()
     return g_alias;
 }
 
+int32_t MP3_StreamQueuedBuffers()
+{
+    ALint queued = 0;
+    if (g_ogg.active) {
+        alGetSourcei(g_ogg.source, AL_BUFFERS_QUEUED, &queued);
+    }
+    return queued;
+}
+
 }  // namespace bw

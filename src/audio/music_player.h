@@ -31,7 +31,10 @@ void MP3_ReleaseStream();
 // Stops the media player's music and closes its devices.
 void MP3_Quit();
 
-// The alias number of the media player's open device; 0 when none is open.
+// For tests: the alias number of the media player's open device (0 when
+// none is open), and the buffers queued on the Ogg stream's source (0 when
+// no stream is active).
 int32_t MP3_AliasNumber();
+int32_t MP3_StreamQueuedBuffers();
 
 }  // namespace bw
