@@ -105,6 +105,26 @@ TEST_F(LegacySoundTest, AFadeOfOneSecondAtRoomSpeed30TakesThirtySteps)
     EXPECT_EQ(voice->fadeSteps, 0);
 }
 
+TEST_F(LegacySoundTest, WhenOpenAlRunsOutOfSourcesASoundGetsNoVoice)
+{
+    SoundHardware* hardware = SoundHardware_Get();
+    const std::vector<uint8_t> image = SineWave(440, 0.5, 0.001);
+    test::ConsoleTap tap;
+    int32_t loaded = 0;
+    SoundHardwareVoice* voice = nullptr;
+    while (loaded < 5000 && (voice = hardware->Load(image.data(), image.size(), "many.wav")) != nullptr) {
+        for (const uint32_t source : voice->sources) {
+            ASSERT_TRUE(alIsSource(source));
+        }
+        ++loaded;
+    }
+    EXPECT_EQ(voice, nullptr);
+    EXPECT_GT(loaded, 500);
+    EXPECT_NE(test::Heard().find("many.wav plays nothing: no OpenAL sources left"), std::string::npos);
+    hardware->Play(voice, false);  // nothing
+    EXPECT_FALSE(hardware->Playing(voice));
+}
+
 TEST_F(LegacySoundTest, PlaysAndQueriesFollowTheVoiceAndAnUndecodableSoundPlaysNothing)
 {
     CallBuiltin("sound_play", {0.0});
