@@ -12,7 +12,6 @@
 #include "audio/sound_image.h"
 #include "audio/sound_records.h"
 #include "platform/console.h"
-#include "platform/package_image.h"
 #include "script/resource_seams.h"
 
 namespace bw {
@@ -44,23 +43,17 @@ bool Audio_Load(const PackageView& package, uint32_t offset, uint32_t length)
 {
     Console().Printf("Audio_Load()\n");
     Audio_FreeSounds();
-    std::vector<uint32_t> records;
-    if (!Wad_PatchPointerList(package, ChunkInfo{Package_Tag("SOND"), offset, length}, records)) {
-        Console().Printf("Error on load\nSOND: the sound list runs past its chunk\n");
+    std::vector<SoundSlot> slots;
+    if (!SoundRecords_Read(package, offset, length, slots)) {
         return false;
     }
     std::vector<std::unique_ptr<AudioSound>>& sounds = Sounds();
-    sounds.resize(records.size());
-    for (size_t i = 0; i < records.size(); ++i) {
-        if (records[i] == 0) {
+    sounds.resize(slots.size());
+    for (size_t i = 0; i < slots.size(); ++i) {
+        if (!slots[i].present) {
             continue;
         }
-        SoundRecord record;
-        if (const char* error = SoundRecord_Read(package, records[i], record)) {
-            Console().Printf("Error on load\nSOND: sound %zu: %s\n", i, error);
-            Audio_FreeSounds();
-            return false;
-        }
+        const SoundRecord& record = slots[i].record;
         auto sound = std::make_unique<AudioSound>();
         sound->recordName = record.name;
         sound->name = record.fileName;
@@ -77,7 +70,6 @@ bool Audio_WAVs(const PackageView& package, uint32_t offset, uint32_t length)
     Console().Printf("Audio_WAVs()\n");
     std::vector<uint32_t> entries;
     if (!SoundEntries_Read(package, offset, length, entries)) {
-        Console().Printf("Error on load\nAUDO: the entry list runs past its chunk\n");
         return false;
     }
     const int32_t count = Audio_SoundCount();

@@ -79,6 +79,16 @@ void MoveTo(const char* position)
     Send(command.c_str());
 }
 
+// Asks query in the time format given (when a disc is in), then puts the
+// drive back to tmsf.
+int32_t AskInFormat(const char* setFormat, const char* query)
+{
+    Send(setFormat);
+    const int32_t value = CD_Present() ? AskNumber(query) : 0;
+    Send("set cdaudio time format tmsf wait");
+    return value;
+}
+
 }  // namespace
 
 void CD_Init()
@@ -123,10 +133,7 @@ int32_t CD_Track()
 int32_t CD_Length()
 {
     Send("open cdaudio");
-    Send("set cdaudio time format ms wait");
-    const int32_t length = CD_Present() ? AskNumber("status cdaudio length wait") : 0;
-    Send("set cdaudio time format tmsf wait");
-    return length;
+    return AskInFormat("set cdaudio time format ms wait", "status cdaudio length wait");
 }
 
 int32_t CD_TrackLength(int32_t track)
@@ -135,24 +142,15 @@ int32_t CD_TrackLength(int32_t track)
     if (track < 1 || track > CD_Number()) {
         return 0;
     }
-    Send("set cdaudio time format milliseconds wait");
-    int32_t length = 0;
-    if (CD_Present()) {
-        char command[64];
-        std::snprintf(command, sizeof command, "status cdaudio length track %d", track);
-        length = AskNumber(command);
-    }
-    Send("set cdaudio time format tmsf wait");
-    return length;
+    char query[64];
+    std::snprintf(query, sizeof query, "status cdaudio length track %d", track);
+    return AskInFormat("set cdaudio time format milliseconds wait", query);
 }
 
 int32_t CD_Position()
 {
     Send("open cdaudio");
-    Send("set cdaudio time format milliseconds wait");
-    const int32_t position = CD_Present() ? AskNumber("status cdaudio position") : 0;
-    Send("set cdaudio time format tmsf wait");
-    return position;
+    return AskInFormat("set cdaudio time format milliseconds wait", "status cdaudio position");
 }
 
 int32_t CD_TrackPosition()

@@ -10,7 +10,6 @@
 #include "audio/sound_records.h"
 #include "platform/console.h"
 #include "platform/files.h"
-#include "platform/package_image.h"
 
 namespace bw {
 namespace {
@@ -159,26 +158,18 @@ void Sound_Clear()
 bool Sound_Init(const PackageView& package, uint32_t offset, uint32_t length)
 {
     Console().Printf("Sound_Init()\n");
-    std::vector<uint32_t> records;
-    if (!Wad_PatchPointerList(package, ChunkInfo{Package_Tag("SOND"), offset, length}, records)) {
-        Console().Printf("Error on load\nSOND: the sound list runs past its chunk\n");
+    g_sounds.clear();
+    std::vector<SoundSlot> slots;
+    if (!SoundRecords_Read(package, offset, length, slots)) {
         return false;
     }
-    g_sounds.clear();
-    g_sounds.resize(records.size());
-    for (size_t i = 0; i < records.size(); ++i) {
-        if (records[i] == 0) {
-            continue;
+    g_sounds.resize(slots.size());
+    for (size_t i = 0; i < slots.size(); ++i) {
+        if (slots[i].present) {
+            g_sounds[i].sound = std::make_unique<CSound>();
+            g_sounds[i].sound->LoadFromChunk(slots[i].record);
+            g_sounds[i].name = slots[i].record.name != nullptr ? slots[i].record.name : "";
         }
-        SoundRecord record;
-        if (const char* error = SoundRecord_Read(package, records[i], record)) {
-            Console().Printf("Error on load\nSOND: sound %zu: %s\n", i, error);
-            g_sounds.clear();
-            return false;
-        }
-        g_sounds[i].sound = std::make_unique<CSound>();
-        g_sounds[i].sound->LoadFromChunk(record);
-        g_sounds[i].name = record.name != nullptr ? record.name : "";
     }
     return true;
 }
@@ -188,7 +179,6 @@ bool Wave_Init(const PackageView& package, uint32_t offset, uint32_t length)
     Console().Printf("Wave_Init()\n");
     std::vector<uint32_t> entries;
     if (!SoundEntries_Read(package, offset, length, entries)) {
-        Console().Printf("Error on load\nAUDO: the entry list runs past its chunk\n");
         return false;
     }
     for (size_t id = 0; id < g_sounds.size(); ++id) {

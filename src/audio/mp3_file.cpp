@@ -1,6 +1,5 @@
 #include "audio/mp3_file.h"
 
-#include <AL/al.h>
 #include <mpg123.h>
 
 #include <cstdio>
@@ -49,7 +48,7 @@ bool CMp3File::Open(const char* path, const char** why)
 
 int32_t CMp3File::AlFormat() const
 {
-    return m_channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
+    return Pcm16_AlFormat(m_channels);
 }
 
 int64_t CMp3File::Read(uint8_t* out, size_t capacity)

@@ -20,4 +20,7 @@ public:
     virtual bool Rewind() = 0;
 };
 
+// The OpenAL format of 16-bit samples in that many channels (1 or 2).
+int32_t Pcm16_AlFormat(int32_t channels);
+
 }  // namespace bw

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/console.h"
 #include "platform/package_image.h"
 
 namespace bw {
@@ -16,9 +17,8 @@ float WordAsFloat(uint32_t word)
     return value;
 }
 
-}  // namespace
-
-const char* SoundRecord_Read(const PackageView& package, uint32_t offset, SoundRecord& out)
+// The record at offset; null on success, else why it could not be read.
+const char* ReadRecord(const PackageView& package, uint32_t offset, SoundRecord& out)
 {
     uint32_t words[kSoundRecordWords] = {};
     for (uint32_t i = 0; i < kSoundRecordWords; ++i) {
@@ -39,9 +39,36 @@ const char* SoundRecord_Read(const PackageView& package, uint32_t offset, SoundR
     return nullptr;
 }
 
+}  // namespace
+
+bool SoundRecords_Read(const PackageView& package, uint32_t offset, uint32_t length, std::vector<SoundSlot>& out)
+{
+    std::vector<uint32_t> records;
+    if (!Wad_PatchPointerList(package, ChunkInfo{Package_Tag("SOND"), offset, length}, records)) {
+        Console().Printf("Error on load\nSOND: the sound list runs past its chunk\n");
+        return false;
+    }
+    out.assign(records.size(), SoundSlot{});
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (records[i] == 0) {
+            continue;
+        }
+        if (const char* error = ReadRecord(package, records[i], out[i].record)) {
+            Console().Printf("Error on load\nSOND: sound %zu: %s\n", i, error);
+            return false;
+        }
+        out[i].present = true;
+    }
+    return true;
+}
+
 bool SoundEntries_Read(const PackageView& package, uint32_t offset, uint32_t length, std::vector<uint32_t>& out)
 {
-    return Wad_PatchPointerList(package, ChunkInfo{Package_Tag("AUDO"), offset, length}, out);
+    if (!Wad_PatchPointerList(package, ChunkInfo{Package_Tag("AUDO"), offset, length}, out)) {
+        Console().Printf("Error on load\nAUDO: the entry list runs past its chunk\n");
+        return false;
+    }
+    return true;
 }
 
 const uint8_t* SoundEntries_Image(const PackageView& package, const std::vector<uint32_t>& entries, int32_t index,

@@ -21,10 +21,17 @@ struct SoundRecord {
     int32_t audioIndex = -1;
 };
 
-// The record at offset; null on success, else why it could not be read.
-const char* SoundRecord_Read(const PackageView& package, uint32_t offset, SoundRecord& out);
+// One slot of the SOND chunk; an empty slot is not present.
+struct SoundSlot {
+    bool present = false;
+    SoundRecord record;
+};
+// Every slot of the SOND chunk; false, after an "Error on load" line, when
+// the list or a record lies outside the package.
+bool SoundRecords_Read(const PackageView& package, uint32_t offset, uint32_t length, std::vector<SoundSlot>& out);
 
-// The AUDO chunk's entry offsets; false when the list runs past the chunk.
+// The AUDO chunk's entry offsets; false, after an "Error on load" line,
+// when the list runs past the chunk.
 bool SoundEntries_Read(const PackageView& package, uint32_t offset, uint32_t length, std::vector<uint32_t>& out);
 // The sound file image of entry index; null with *why set when the index is
 // outside the chunk or the entry runs past the package.

@@ -12,6 +12,7 @@
 
 #include <vorbis/vorbisenc.h>
 
+#include "audio/audio_builtins.h"
 #include "audio/audio_engine.h"
 #include "audio/audio_sounds.h"
 #include "audio/legacy_sounds.h"
@@ -77,6 +78,18 @@ inline std::vector<uint8_t> OggSine(double frequency, double peak, double second
     vorbis_comment_clear(&comment);
     vorbis_info_clear(&info);
     return image;
+}
+
+// The "Sound.." group and the resource group's sound_ rows, registered once
+// per test program.
+inline void RegisterSoundBuiltins()
+{
+    static const bool registered = [] {
+        Function_Sound_Register();
+        Function_SoundResource_Register();
+        return true;
+    }();
+    (void)registered;
 }
 
 // What the console said while a ConsoleTap listened.

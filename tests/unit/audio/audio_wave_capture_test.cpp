@@ -12,6 +12,7 @@
 #include <iterator>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "audio/audio_engine.h"
@@ -77,6 +78,21 @@ std::vector<float> ReadCapture(const std::string& path)
     return samples;
 }
 
+// The first and the last sample that is not silence; first > last when
+// every sample is.
+std::pair<size_t, size_t> AudibleSpan(const std::vector<float>& samples)
+{
+    size_t first = samples.size();
+    size_t last = 0;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        if (std::fabs(samples[i]) > 0.01f) {
+            first = std::min(first, i);
+            last = i;
+        }
+    }
+    return {first, last};
+}
+
 float SecondsPlayed(int32_t voiceId)
 {
     for (const auto& voice : Audio_State().voices) {
@@ -122,14 +138,7 @@ TEST(AudioWaveCapture, AToneAtHalfGainIsInTheMixAndAPausedOneAddsNothing)
     }  // closing the device completes the file
 
     const std::vector<float> samples = ReadCapture(path);
-    size_t first = samples.size();
-    size_t last = 0;
-    for (size_t i = 0; i < samples.size(); ++i) {
-        if (std::fabs(samples[i]) > 0.01f) {
-            first = std::min(first, i);
-            last = i;
-        }
-    }
+    const auto [first, last] = AudibleSpan(samples);
     ASSERT_LT(first, last) << "no tone in " << samples.size() << " samples";
     ASSERT_GE(last - first, static_cast<size_t>(kRate * 0.45));
 
@@ -176,14 +185,7 @@ TEST(AudioWaveCapture, StreamedMusicIsInTheMixWholeAndWithoutAGapAtABufferBounda
     }
 
     const std::vector<float> samples = ReadCapture(path);
-    size_t first = samples.size();
-    size_t last = 0;
-    for (size_t i = 0; i < samples.size(); ++i) {
-        if (std::fabs(samples[i]) > 0.01f) {
-            first = std::min(first, i);
-            last = i;
-        }
-    }
+    const auto [first, last] = AudibleSpan(samples);
     ASSERT_LT(first, last) << "no music in " << samples.size() << " samples";
     EXPECT_NEAR(static_cast<double>(last - first) / kRate, 3.0, 0.02);
     // A sine of peak 0.5 stays near zero for a sample or two at a crossing; a

@@ -20,19 +20,10 @@ namespace bw {
 namespace {
 
 using test::CallBuiltin;
+using test::RegisterSoundBuiltins;
 using test::LegacySoundScope;
 using test::SineWave;
 using test::SoundChunks;
-
-void RegisterSoundBuiltins()
-{
-    static const bool registered = [] {
-        Function_Sound_Register();
-        Function_SoundResource_Register();
-        return true;
-    }();
-    (void)registered;
-}
 
 class LegacySoundTest : public ::testing::Test {
 protected:
