@@ -5,6 +5,8 @@
 #include "resources/graphic_builtins_resources.h"
 #include "audio/audio_builtins.h"
 #include "audio/audio_sounds.h"
+#include "audio/legacy_sounds.h"
+#include "audio/music_player.h"
 #include "graphics/graphic_builtins.h"
 #include "graphics/main_window.h"
 #include "graphics/shaders.h"

@@ -2,7 +2,7 @@
 
 #include "app/startup.h"
 #include "resources/room_draw.h"
-#include "audio/audio_engine.h"
+#include "audio/legacy_sounds.h"
 #include "graphics/overlay.h"
 #include "graphics/game_window.h"
 #include "graphics/main_window.h"
@@ -127,7 +127,7 @@ void Runner_InstallRunHooks()
     hooks.extensionsInitialize = &Extension_Initialize;
     hooks.extensionsFinalize = &Extension_Finalize;
     External_SetCallsDisabled(Startup().ext);
-    hooks.soundUpdate = &Audio_Update;
+    hooks.soundUpdate = &Sound_Update;
     hooks.particlesUpdate = &ParticleSystem_UpdateAll;
     hooks.effectsClear = &Effect_Clear;
     Room_SetParticleDepthBands(

@@ -11,6 +11,7 @@
 #include "app/subsystem_hooks.h"
 #include "online/network.h"
 #include "audio/audio_sounds.h"
+#include "audio/legacy_sounds.h"
 #include "audio/sound_hardware.h"
 #include "graphics/overlay.h"
 #include "graphics/display.h"

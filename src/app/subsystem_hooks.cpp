@@ -7,17 +7,11 @@ void Function_Action_Register() {}
 void Function_3D_Register() {}
 void Function_Vask_Register() {}
 void Function_Win8_Register() {}
-bool Sound_Init(const PackageView&, uint32_t, uint32_t) { return true; }
-bool Wave_Init(const PackageView&, uint32_t, uint32_t) { return true; }
-void Sound_Clear() {}
-bool Sound_Prepare() { return true; }
 void EmbeddedImages_Register() {}
-void MP3_Init(IniFile&) {}
 void VaskM_SetAllowedOrientations(bool, bool, bool, bool) {}
 void Debug_InitRemoteInterface() {}
 void ScoreForm_Create() {}
 void ErrorForm_Create() {}
 void Vask_Functions_Fini() {}
-void Sound_Fini() {}
 
 }  // namespace bw

@@ -8,11 +8,7 @@
 
 #include <cstdint>
 
-#include "platform/package_view.h"
-
 namespace bw {
-
-class IniFile;
 
 // ---- Built-in function groups, in Brackwell_RegisterFunctions' order ----
 // Each is replaced by its group's *_builtins module.
@@ -21,24 +17,12 @@ void Function_3D_Register();           // graphics: 3D built-ins
 void Function_Vask_Register();         // online: platform services
 void Function_Win8_Register();         // library: platform built-ins of the Windows 8 family
 
-// ---- Chunk readers of the main pass (package, payload offset, length) ----
-// Replaced by each resource kind's loader.
-bool Sound_Init(const PackageView& package, uint32_t offset, uint32_t length);       // audio (legacy)
-bool Wave_Init(const PackageView& package, uint32_t offset, uint32_t length);        // audio (legacy)
-
-// ---- Tables emptied before the main pass, in this order ----
-void Sound_Clear();           // audio
-
-// ---- PrepareGame steps ----
-bool Sound_Prepare();      // audio
-
 // ---- Textures made once the device exists ----
 
 // ---- Early start-up ----
 void EmbeddedImages_Register();  // platform: the built-in image table
 
 // ---- options.ini ----
-void MP3_Init(IniFile& ini);               // audio (empty by design)
 void VaskM_SetAllowedOrientations(bool landscape, bool portrait, bool landscapeFlipped,
                                   bool portraitFlipped);  // online (nothing on this platform)
 
@@ -49,6 +33,5 @@ void ErrorForm_Create();            // script: the run-time error form
 
 // ---- Shut-down, in Brackwell_Shutdown's order ----
 void Vask_Functions_Fini();   // online
-void Sound_Fini();            // audio
 
 }  // namespace bw

@@ -3,7 +3,10 @@
 #include "audio/audio_emitters.h"
 #include "audio/audio_engine.h"
 #include "audio/audio_sounds.h"
+#include "audio/legacy_sounds.h"
+#include "audio/sound_builtins.h"
 #include "library/arguments.h"
+#include "platform/options.h"
 
 namespace bw {
 namespace {
@@ -196,11 +199,12 @@ BW_BUILTIN(AudioSoundLength)
     SetReal(result, Audio_SoundLength(Arg_Round(args[0])));
 }
 
-// With the audio engine in use, an index names a sound when the engine's
-// table holds a record there.
+// An index names a sound when the table of the sound system in use holds a
+// record there.
 BW_BUILTIN(SoundExists)
 {
-    Result_SetBool(result, Audio_GetSound(Arg_Round(args[0])) != nullptr);
+    const int32_t id = Arg_Round(args[0]);
+    Result_SetBool(result, Options().newAudio ? Audio_GetSound(id) != nullptr : Sound_Exists(id));
 }
 
 constexpr BuiltinRegistration kAudioBuiltins[] = {
@@ -250,12 +254,14 @@ constexpr BuiltinRegistration kSoundResourceBuiltins[] = {
 
 void Function_Sound_Register()
 {
+    Function_LegacySound_Register();
     Builtins_Register(kAudioBuiltins);
 }
 
 void Function_SoundResource_Register()
 {
     Builtins_Register(kSoundResourceBuiltins);
+    Function_LegacySoundResource_Register();
 }
 
 }  // namespace bw

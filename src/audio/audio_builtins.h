@@ -1,13 +1,13 @@
 // The audio engine's built-ins: the audio_ rows of the "Sound.." group and
-// sound_exists of the resource group.
+// sound_exists of the resource group; both groups register here.
 #pragma once
 
 namespace bw {
 
-// The "Sound.." group. The legacy sound and CD built-ins come first in the
-// group; they join ahead of the audio_ rows registered here.
+// The "Sound.." group: the legacy sound, CD and MCI rows (sound_builtins.h),
+// then the audio_ rows.
 void Function_Sound_Register();
-// The resource-side sound built-ins the audio engine serves.
+// The resource-side sound built-ins of both sound systems.
 void Function_SoundResource_Register();
 
 }  // namespace bw

@@ -7,53 +7,20 @@
 #include <vector>
 
 #include "audio/audio_stream.h"
+#include "audio/legacy_sounds.h"
 #include "audio/openal_device.h"
 #include "audio/sound_image.h"
+#include "audio/sound_records.h"
 #include "platform/console.h"
-#include "platform/package_image.h"
 #include "script/resource_seams.h"
 
 namespace bw {
 namespace {
 
-constexpr uint32_t kSoundRecordWords = 9;
-
 std::vector<std::unique_ptr<AudioSound>>& Sounds()
 {
     static std::vector<std::unique_ptr<AudioSound>> sounds;
     return sounds;
-}
-
-float WordAsFloat(uint32_t word)
-{
-    float value = 0.0f;
-    std::memcpy(&value, &word, sizeof value);
-    return value;
-}
-
-const char* LoadRecord(const PackageView& package, uint32_t record, AudioSound& sound)
-{
-    uint32_t words[kSoundRecordWords] = {};
-    for (uint32_t i = 0; i < kSoundRecordWords; ++i) {
-        if (!package.ReadU32(uint64_t{record} + 4 * i, words[i])) {
-            return "the record lies outside the package";
-        }
-    }
-    if (!Wad_PatchString(package, words[0], &sound.recordName) ||
-        !Wad_PatchString(package, words[3], &sound.name)) {
-        return "a name lies outside the package";
-    }
-    sound.streamed = static_cast<int32_t>(words[1]) > 0;
-    sound.gain = WordAsFloat(words[5]);
-    sound.audioIndex = static_cast<int32_t>(words[8]);
-    return nullptr;
-}
-
-bool EndsWith(const char* text, const char* suffix)
-{
-    const size_t length = std::strlen(text);
-    const size_t suffixLength = std::strlen(suffix);
-    return length >= suffixLength && std::strcmp(text + length - suffixLength, suffix) == 0;
 }
 
 void LogUnplayable(int32_t id, const AudioSound& sound, const char* why)
@@ -76,23 +43,23 @@ bool Audio_Load(const PackageView& package, uint32_t offset, uint32_t length)
 {
     Console().Printf("Audio_Load()\n");
     Audio_FreeSounds();
-    std::vector<uint32_t> records;
-    if (!Wad_PatchPointerList(package, ChunkInfo{Package_Tag("SOND"), offset, length}, records)) {
-        Console().Printf("Error on load\nSOND: the sound list runs past its chunk\n");
+    std::vector<SoundSlot> slots;
+    if (!SoundRecords_Read(package, offset, length, slots)) {
         return false;
     }
     std::vector<std::unique_ptr<AudioSound>>& sounds = Sounds();
-    sounds.resize(records.size());
-    for (size_t i = 0; i < records.size(); ++i) {
-        if (records[i] == 0) {
+    sounds.resize(slots.size());
+    for (size_t i = 0; i < slots.size(); ++i) {
+        if (!slots[i].present) {
             continue;
         }
+        const SoundRecord& record = slots[i].record;
         auto sound = std::make_unique<AudioSound>();
-        if (const char* error = LoadRecord(package, records[i], *sound)) {
-            Console().Printf("Error on load\nSOND: sound %zu: %s\n", i, error);
-            Audio_FreeSounds();
-            return false;
-        }
+        sound->recordName = record.name;
+        sound->name = record.fileName;
+        sound->streamed = record.kind > 0;
+        sound->gain = record.volume;
+        sound->audioIndex = record.audioIndex;
         sounds[i] = std::move(sound);
     }
     return true;
@@ -102,8 +69,7 @@ bool Audio_WAVs(const PackageView& package, uint32_t offset, uint32_t length)
 {
     Console().Printf("Audio_WAVs()\n");
     std::vector<uint32_t> entries;
-    if (!Wad_PatchPointerList(package, ChunkInfo{Package_Tag("AUDO"), offset, length}, entries)) {
-        Console().Printf("Error on load\nAUDO: the entry list runs past its chunk\n");
+    if (!SoundEntries_Read(package, offset, length, entries)) {
         return false;
     }
     const int32_t count = Audio_SoundCount();
@@ -112,16 +78,11 @@ bool Audio_WAVs(const PackageView& package, uint32_t offset, uint32_t length)
         if (sound == nullptr || Audio_IsMusicFile(*sound)) {
             continue;
         }
-        const int32_t index = sound->audioIndex;
-        if (index < 0 || static_cast<size_t>(index) >= entries.size() || entries[static_cast<size_t>(index)] == 0) {
-            LogUnplayable(id, *sound, "its audio entry is not in the package");
-            continue;
-        }
-        const uint32_t entry = entries[static_cast<size_t>(index)];
         uint32_t size = 0;
-        const uint8_t* bytes = nullptr;
-        if (!package.ReadU32(entry, size) || (bytes = package.Bytes(uint64_t{entry} + 4, size)) == nullptr) {
-            LogUnplayable(id, *sound, "its audio entry runs past the end of the package");
+        const char* why = nullptr;
+        const uint8_t* bytes = SoundEntries_Image(package, entries, sound->audioIndex, &size, &why);
+        if (bytes == nullptr) {
+            LogUnplayable(id, *sound, why);
             continue;
         }
         sound->audioData = bytes;
@@ -175,13 +136,12 @@ AudioSound* Audio_GetSound(int32_t id)
 
 bool Audio_HasExtension(const AudioSound& sound, const char* extension)
 {
-    return sound.name != nullptr && EndsWith(sound.name, extension);
+    return SoundFile_HasExtension(sound.name, extension);
 }
 
 bool Audio_IsMusicFile(const AudioSound& sound)
 {
-    return Audio_HasExtension(sound, ".mp3") || Audio_HasExtension(sound, ".mid") ||
-           Audio_HasExtension(sound, ".midi");
+    return SoundFile_IsMusic(sound.name);
 }
 
 int32_t Audio_Find(const char* name)
@@ -210,6 +170,7 @@ int32_t Audio_Find(const char* name)
 void Sound_Startup()
 {
     Resource_SetNameFinder(ResourceKind::Audio, &Audio_Find);
+    Resource_SetNameFinder(ResourceKind::Sound, &Sound_Find);
 }
 
 }  // namespace bw

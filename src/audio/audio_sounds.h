@@ -52,7 +52,7 @@ bool Audio_HasExtension(const AudioSound& sound, const char* extension);
 // begins with name followed directly by "."; -1 when none.
 int32_t Audio_Find(const char* name);
 
-// Early start-up: game code may name the engine's sounds from here on.
+// Early start-up: game code may name the sounds of either system from here on.
 void Sound_Startup();
 
 }  // namespace bw

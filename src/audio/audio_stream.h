@@ -1,44 +1,49 @@
-// Plays a long Ogg Vorbis image on one OpenAL source without decoding it
-// whole: a few short buffers are queued on the source and refilled as they
-// finish. Used for sounds the package marks as streamed (music); the legacy
-// music player streams through it too.
+// Plays a long sound on one OpenAL source without decoding it whole: a few
+// short buffers are queued on the source and refilled as they finish. Used
+// for sounds the package marks as streamed (music, Ogg images in memory) and
+// by the legacy music player and the MCI media device (Ogg and MP3 files).
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
-#include "audio/ogg_image.h"
+#include "audio/pcm_decoder.h"
 
 namespace bw {
 
 class CAudioStream {
 public:
-    CAudioStream() = default;
+    // The audio engine queues four buffers; the music player two.
+    explicit CAudioStream(size_t bufferCount = 4);
     // Detaches from the source (stopping it) and frees the buffers.
     ~CAudioStream();
     CAudioStream(const CAudioStream&) = delete;
     CAudioStream& operator=(const CAudioStream&) = delete;
 
-    // The bytes must outlive the stream. False with *why when the image is
-    // not a stream we can decode.
+    // An Ogg Vorbis image; the bytes must outlive the stream. False with
+    // *why when the image is not a stream we can decode.
     bool Open(const uint8_t* data, size_t size, const char** why);
+    // Any decoder; false with *why when OpenAL gives no buffers.
+    bool Open(std::unique_ptr<IPcmDecoder> decoder, const char** why);
     // Queues the first buffers on source (replacing whatever it had); the
     // caller starts the source. A looping stream starts again at its end.
-    void Attach(uint32_t source, bool loop);
+    // False when not a single buffer could be filled.
+    bool Attach(uint32_t source, bool loop);
     // Refills the buffers the source has finished; restarts a source that
     // ran dry before the stream ended. Cheap when nothing finished.
     void Update();
+    // Every sample has been queued and the source has played them all.
+    bool Finished() const;
+
+    static constexpr size_t kBufferBytes = 32768;  // about 0.19 s of stereo at 44.1 kHz
 
 private:
     bool Fill(uint32_t buffer);
 
-    static constexpr size_t kBufferCount = 4;
-    static constexpr size_t kBufferBytes = 32768;  // about 0.19 s of stereo at 44.1 kHz
-
-    COggImage m_ogg;
-    std::array<uint32_t, kBufferCount> m_buffers{};
+    std::unique_ptr<IPcmDecoder> m_decoder;
+    std::vector<uint32_t> m_buffers;
     std::vector<uint8_t> m_scratch;
     uint32_t m_source = 0;
     bool m_attached = false;

@@ -1,7 +1,5 @@
 #include "audio/ogg_image.h"
 
-#include <AL/al.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -75,7 +73,7 @@ bool COggImage::Open(const uint8_t* data, size_t size, const char** why)
 
 int32_t COggImage::AlFormat() const
 {
-    return m_channels == 2 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16;
+    return Pcm16_AlFormat(m_channels);
 }
 
 int64_t COggImage::Read(uint8_t* out, size_t capacity)

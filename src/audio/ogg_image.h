@@ -8,12 +8,14 @@
 
 #include <vorbis/vorbisfile.h>
 
+#include "audio/pcm_decoder.h"
+
 namespace bw {
 
-class COggImage {
+class COggImage : public IPcmDecoder {
 public:
     COggImage() = default;
-    ~COggImage();
+    ~COggImage() override;
     COggImage(const COggImage&) = delete;
     COggImage& operator=(const COggImage&) = delete;
 
@@ -22,14 +24,14 @@ public:
     // channel layout OpenAL cannot take (only mono and stereo).
     bool Open(const uint8_t* data, size_t size, const char** why);
     int32_t Channels() const { return m_channels; }
-    int32_t Rate() const { return m_rate; }
+    int32_t Rate() const override { return m_rate; }
     // The OpenAL format of the decoded samples.
-    int32_t AlFormat() const;
+    int32_t AlFormat() const override;
     // Decodes up to capacity bytes of interleaved 16-bit samples into out;
     // 0 at the end of the stream, -1 when the stream is damaged.
-    int64_t Read(uint8_t* out, size_t capacity);
+    int64_t Read(uint8_t* out, size_t capacity) override;
     // Back to the first sample (for loops); false when the image cannot seek.
-    bool Rewind();
+    bool Rewind() override;
 
     // vorbisfile's view of the bytes.
     struct Cursor {

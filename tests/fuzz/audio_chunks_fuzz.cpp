@@ -1,4 +1,4 @@
-// The audio engine's SOND and AUDO readers on arbitrary bytes: the input's
+// The SOND and AUDO readers of both sound systems on arbitrary bytes: the input's
 // first word is the SOND payload's length; the rest is the package, with the
 // SOND payload at its start and the AUDO payload after it. Every image a sound is given goes through the checks
 // that guard the decoders, and Ogg images are decoded whole.
@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "audio/audio_sounds.h"
+#include "audio/legacy_sounds.h"
 #include "audio/sound_image.h"
 #include "platform/package_view.h"
 
@@ -36,5 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
     }
     bw::Audio_FreeSounds();
+    if (bw::Sound_Init(package, 0, soundsLength) && bw::Wave_Init(package, soundsLength, packageSize - soundsLength)) {
+        for (int32_t id = 0; id < bw::Sound_Count(); ++id) {
+            bw::Sound_Find(bw::Sound_GetName(id).c_str());
+        }
+    }
+    bw::Sound_Fini();
     return 0;
 }

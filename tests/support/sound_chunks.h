@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "audio/audio_sounds.h"
+#include "audio/legacy_sounds.h"
 #include "platform/package_view.h"
 
 namespace bw::test {
@@ -95,6 +96,11 @@ public:
     PackageView View() const { return PackageView(m_bytes.data(), m_bytes.size()); }
     bool LoadSounds() const { return Audio_Load(View(), m_sondOffset, m_sondLength); }
     bool LoadImages() const { return Audio_WAVs(View(), m_audoOffset, m_audoLength); }
+    // The same chunks read by the legacy sound system.
+    bool LoadLegacy() const
+    {
+        return Sound_Init(View(), m_sondOffset, m_sondLength) && Wave_Init(View(), m_audoOffset, m_audoLength);
+    }
     uint32_t AudoOffset() const { return m_audoOffset; }
 
 private:

@@ -13,18 +13,9 @@ namespace {
 
 using test::AudioEngineScope;
 using test::CallBuiltin;
+using test::RegisterSoundBuiltins;
 using test::SineWave;
 using test::SoundChunks;
-
-void RegisterSoundBuiltins()
-{
-    static const bool registered = [] {
-        Function_Sound_Register();
-        Function_SoundResource_Register();
-        return true;
-    }();
-    (void)registered;
-}
 
 // Remembers what the engine hands the music player.
 class FakeMusic : public IMusicBackEnd {

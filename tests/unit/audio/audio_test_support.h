@@ -12,8 +12,10 @@
 
 #include <vorbis/vorbisenc.h>
 
+#include "audio/audio_builtins.h"
 #include "audio/audio_engine.h"
 #include "audio/audio_sounds.h"
+#include "audio/legacy_sounds.h"
 #include "audio/sound_hardware.h"
 #include "platform/console.h"
 #include "platform/options.h"
@@ -78,6 +80,18 @@ inline std::vector<uint8_t> OggSine(double frequency, double peak, double second
     return image;
 }
 
+// The "Sound.." group and the resource group's sound_ rows, registered once
+// per test program.
+inline void RegisterSoundBuiltins()
+{
+    static const bool registered = [] {
+        Function_Sound_Register();
+        Function_SoundResource_Register();
+        return true;
+    }();
+    (void)registered;
+}
+
 // What the console said while a ConsoleTap listened.
 inline std::string& Heard()
 {
@@ -116,6 +130,45 @@ public:
     }
     AudioEngineScope(const AudioEngineScope&) = delete;
     AudioEngineScope& operator=(const AudioEngineScope&) = delete;
+};
+
+// An MP3 file of silence: MPEG-1 layer III frames (44.1 kHz, 128 kbit/s,
+// mono) whose side information is all zero, so every granule decodes to
+// silence.
+inline std::string SilentMp3(double seconds)
+{
+    constexpr size_t kFrameBytes = 417;  // 144 x 128000 / 44100
+    const auto frames = static_cast<size_t>(seconds * 44100 / 1152) + 1;
+    std::string file;
+    for (size_t i = 0; i < frames; ++i) {
+        std::string frame(kFrameBytes, '\0');
+        frame[0] = '\xFF';
+        frame[1] = '\xFB';
+        frame[2] = '\x90';
+        frame[3] = '\xC0';
+        file += frame;
+    }
+    return file;
+}
+
+// The legacy sound system with the chunks' sounds and the sound back end;
+// everything released again at the end.
+class LegacySoundScope {
+public:
+    explicit LegacySoundScope(const SoundChunks& chunks)
+    {
+        Options().newAudio = false;
+        EXPECT_TRUE(chunks.LoadLegacy());
+        SoundHardware_Create(false);
+        EXPECT_TRUE(Sound_Prepare());
+    }
+    ~LegacySoundScope()
+    {
+        SoundHardware_Quit();
+        Sound_Fini();
+    }
+    LegacySoundScope(const LegacySoundScope&) = delete;
+    LegacySoundScope& operator=(const LegacySoundScope&) = delete;
 };
 
 }  // namespace bw::test
