@@ -48,7 +48,7 @@ enum JointField : int32_t {
 };
 
 struct RevoluteSettings {
-    b2Vec2 anchor;
+    b2Vec2 anchor{0.0f, 0.0f};
     float lowerAngle = 0.0f;  // radians
     float upperAngle = 0.0f;
     bool enableLimit = false;
@@ -59,8 +59,8 @@ struct RevoluteSettings {
 };
 
 struct PrismaticSettings {
-    b2Vec2 anchor;
-    b2Vec2 axis;
+    b2Vec2 anchor{0.0f, 0.0f};
+    b2Vec2 axis{0.0f, 0.0f};
     float lowerTranslation = 0.0f;
     float upperTranslation = 0.0f;
     bool enableLimit = false;
@@ -71,10 +71,10 @@ struct PrismaticSettings {
 };
 
 struct PulleySettings {
-    b2Vec2 groundA;
-    b2Vec2 groundB;
-    b2Vec2 localAnchorA;
-    b2Vec2 localAnchorB;
+    b2Vec2 groundA{0.0f, 0.0f};
+    b2Vec2 groundB{0.0f, 0.0f};
+    b2Vec2 localAnchorA{0.0f, 0.0f};
+    b2Vec2 localAnchorB{0.0f, 0.0f};
     float ratio = 1.0f;
     bool collideConnected = false;
 };
