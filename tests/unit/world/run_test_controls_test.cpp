@@ -45,7 +45,7 @@ class RunVirtualClockTest : public RunTest {};
 TEST_F(RunVirtualClockTest, TwoRunsOfTheSameFramesTimeAlike)
 {
     room.speed = 60;
-    auto run = [this] {
+    auto run = [] {
         Run_ResetLoopState();
         VirtualClockScope scope(5000);
         GameRunningFlag = 1;
