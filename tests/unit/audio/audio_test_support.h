@@ -125,6 +125,7 @@ public:
     }
     ~AudioEngineScope()
     {
+        Audio_SetChannelNum(kAudioDefaultChannels);  // the count outlives the engine
         SoundHardware_Quit();
         Options().newAudio = false;
     }
