@@ -22,6 +22,7 @@
 #include "library/misc_builtins.h"
 #include "online/dialog_builtins.h"
 #include "online/high_score_builtins.h"
+#include "online/http_builtins.h"
 #include "online/mplay_builtins.h"
 #include "online/network_builtins.h"
 #include "platform/console.h"
@@ -56,9 +57,11 @@ void RegisterMathGroup()
     Function_String_Register();
 }
 
+// The HTTP built-ins follow the file and ini ones.
 void RegisterFileGroup()
 {
     Function_File_Register();
+    Function_Http_Register();
     Function_Json_Register();
 }
 
