@@ -25,6 +25,7 @@
 #include "online/http_builtins.h"
 #include "online/mplay_builtins.h"
 #include "online/network_builtins.h"
+#include "online/vask_builtins.h"
 #include "platform/console.h"
 #include "platform/options.h"
 #include "platform/package_loader.h"

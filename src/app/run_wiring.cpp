@@ -11,6 +11,7 @@
 #include "library/save_game_queue.h"
 #include "online/async_requests.h"
 #include "online/network.h"
+#include "online/vask_builtins.h"
 #include "resources/extension.h"
 #include "resources/external.h"
 #include "resources/timeline.h"
@@ -118,6 +119,7 @@ void Runner_InstallRunHooks()
     hooks.windowInactive = &MainWindow_InBackground;
     hooks.drawVirtualKeys = &IO_VirtualKeys_Draw;
     hooks.asyncPass = &Run_HandleAsyncPass;
+    hooks.platformServicesUpdate = &Vask_Functions_Update;
     hooks.networkUpdate = &Network_Update;
     hooks.extensionsInitialize = &Extension_Initialize;
     hooks.extensionsFinalize = &Extension_Finalize;

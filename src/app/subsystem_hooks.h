@@ -21,7 +21,6 @@ void Function_3D_Register();           // graphics: 3D built-ins
 void Function_Particle_Register();     // particles
 void Function_Physics_Register();      // physics
 void Function_Steam_Register();        // online: Steam wrapper
-void Function_Vask_Register();         // online: platform services
 void Function_Win8_Register();         // library: platform built-ins of the Windows 8 family
 
 // ---- Chunk readers of the main pass (package, payload offset, length) ----
@@ -44,8 +43,6 @@ void Physics_Init();             // physics: debug message handler (-debug, "Deb
 
 // ---- options.ini ----
 void MP3_Init(IniFile& ini);               // audio (empty by design)
-void VaskM_SetAllowedOrientations(bool landscape, bool portrait, bool landscapeFlipped,
-                                  bool portraitFlipped);  // online (nothing on this platform)
 
 // ---- Start-up stages ----
 void Particle_InitShapes();         // particles
@@ -54,7 +51,6 @@ void ScoreForm_Create();            // world: the score form
 void ErrorForm_Create();            // script: the run-time error form
 
 // ---- Shut-down, in Brackwell_Shutdown's order ----
-void Vask_Functions_Fini();   // online
 void Steam_Shutdown();        // online
 void Particle_Fini();         // particles
 void Sound_Fini();            // audio
