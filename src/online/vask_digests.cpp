@@ -50,6 +50,14 @@ uint32_t NextCodePoint(std::string_view& text)
     return (code < least || code > 0x10FFFF || surrogate) ? kReplacement : code;
 }
 
+// Lower-case hexadecimal digits of value, zero-padded to digits.
+void AppendHex(std::string& out, uint32_t value, int digits)
+{
+    char text[9];
+    std::snprintf(text, sizeof text, "%0*x", digits, value);
+    out += text;
+}
+
 void PutUnit(std::vector<uint8_t>& out, uint32_t unit)
 {
     out.push_back(static_cast<uint8_t>(unit));
@@ -147,11 +155,7 @@ std::string Digest_MD5Hex(std::span<const uint8_t> bytes)
     MD5_Update(context, bytes.data(), bytes.size());
     MD5_Final(context);
     std::string hex;
-    for (uint8_t byte : context.digest) {
-        char digits[3];
-        std::snprintf(digits, sizeof digits, "%02x", byte);
-        hex += digits;
-    }
+    for (uint8_t byte : context.digest) AppendHex(hex, byte, 2);
     return hex;
 }
 
@@ -162,11 +166,7 @@ std::string Digest_SHA1Hex(std::span<const uint8_t> bytes)
     SHA1_Input(context, bytes.data(), bytes.size());
     if (!SHA1_Result(context)) return "";
     std::string hex;
-    for (uint32_t word : context.intermediateHash) {
-        char digits[9];
-        std::snprintf(digits, sizeof digits, "%08x", word);
-        hex += digits;
-    }
+    for (uint32_t word : context.intermediateHash) AppendHex(hex, word, 8);
     return hex;
 }
 
