@@ -89,7 +89,7 @@ void MainWindow_OnFocus(bool focused)
 
 void MainWindow_OnActivate(bool active)
 {
-    if (g_pauseListener != nullptr) g_pauseListener(!active);
+    if (!active && g_pauseListener != nullptr) g_pauseListener();
 }
 
 void MainWindow_SetPauseListener(PauseListener listener)

@@ -23,9 +23,9 @@ void MainWindow_OnAltEnter();
 // Focus changes; in the background, a game whose options say so freezes.
 void MainWindow_OnFocus(bool focused);
 // The window was activated or deactivated: the platform services hear of
-// it as the OS pausing the game (deactivated) or resuming it.
+// a deactivation as the OS pausing the game.
 void MainWindow_OnActivate(bool active);
-using PauseListener = void (*)(bool paused);
+using PauseListener = void (*)();
 void MainWindow_SetPauseListener(PauseListener listener);
 bool MainWindow_InBackground();
 // Closing the window stops the run.

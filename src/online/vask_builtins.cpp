@@ -451,7 +451,7 @@ void Function_Vask_Register()
     // Registered again for another package, the variables keep their ids.
     if (Variable_BuiltIn_Find("os_type") < 0) Variable_BuiltIn_AddAll(kVaskVariables);
     Vask_Queue_Install();
-    MainWindow_SetPauseListener(&Vask_OnOSPause);
+    MainWindow_SetPauseListener(&Vask_RaisePauseEvent);
     AchievementCache_SetEnabled(true);
     AchievementCache_Load();
 }
@@ -469,16 +469,10 @@ void Vask_Functions_Fini()
 
 void VaskM_SetAllowedOrientations(bool, bool, bool, bool) {}
 
-void Vask_OnOSPause(bool paused)
+void Vask_RaisePauseEvent()
 {
-    VaskState& state = State();
-    if (paused) {
-        Console().Printf("OS has raised a pause event\n");
-        state.pauseRaised = true;
-    } else {
-        state.pauseRaised = false;
-        state.paused = false;
-    }
+    Console().Printf("OS has raised a pause event\n");
+    State().pauseRaised = true;
 }
 
 }  // namespace bw

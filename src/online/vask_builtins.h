@@ -13,7 +13,8 @@ void Vask_Functions_Update();
 void Vask_Functions_Fini();
 // The allowed screen orientations of options.ini: a desktop window has none.
 void VaskM_SetAllowedOrientations(bool landscape, bool portrait, bool landscapeFlipped, bool portraitFlipped);
-// The window was sent to the background (true) or came back (false).
-void Vask_OnOSPause(bool paused);
+// The OS paused the game (its window was deactivated): os_is_paused is 1
+// during the next step.
+void Vask_RaisePauseEvent();
 
 }  // namespace bw
