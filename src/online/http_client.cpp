@@ -85,8 +85,9 @@ CHttpRequest::~CHttpRequest()
     if (worker == client.workers.end()) return;
     worker->transfer->cancel.store(true);
     worker->thread.join();
+    // The freed place goes to a waiting request at the next poll, not now:
+    // at game end every request is being destroyed.
     client.workers.erase(worker);
-    StartWaiting();
 }
 
 std::string CHttpRequest::DataText() const
