@@ -67,10 +67,9 @@ void Fail(HttpTransferResult& result, const char* call, const char* reason)
     result.error = std::string(call) + ": " + reason + "\n";
 }
 
-// The address as it is fetched: a GET to port 443 is made over TLS even
-// when the address says http, as the runner always did. Empty when the
-// address cannot be parsed.
-std::string EffectiveUrl(const HttpTransferRequest& request)
+}  // namespace
+
+std::string HttpTransfer_EffectiveUrl(const HttpTransferRequest& request)
 {
     std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
     if (url == nullptr || curl_url_set(url.get(), CURLUPART_URL, request.url.c_str(), 0) != CURLUE_OK) return {};
@@ -85,6 +84,8 @@ std::string EffectiveUrl(const HttpTransferRequest& request)
     curl_free(text);
     return effective;
 }
+
+namespace {
 
 void Configure(CURL* easy, const std::string& url, const HttpTransferRequest& request, curl_slist* headers,
                HttpResponseReader& reader)
@@ -123,7 +124,7 @@ void HttpTransfer_Run(const HttpTransferRequest& request, HttpTransferResult& re
                       const std::atomic<bool>& cancel)
 {
     result = HttpTransferResult{};
-    const std::string url = EffectiveUrl(request);
+    const std::string url = HttpTransfer_EffectiveUrl(request);
     if (url.empty()) {
         Fail(result, "InternetCanonicalizeUrl", "The URL is not valid");
         return;

@@ -28,6 +28,11 @@ struct HttpTransferResult {
 // starts (later calls do nothing).
 void HttpTransfer_GlobalInit();
 
+// The address as it is fetched: a GET to port 443 goes over TLS even when
+// the address says http, as the runner always did; a POST keeps its
+// scheme. Empty when the address cannot be parsed.
+std::string HttpTransfer_EffectiveUrl(const HttpTransferRequest& request);
+
 // Runs the transfer. Setting cancel ends it within a few milliseconds as a
 // failure.
 void HttpTransfer_Run(const HttpTransferRequest& request, HttpTransferResult& result,
