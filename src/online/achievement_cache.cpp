@@ -1,6 +1,5 @@
 #include "online/achievement_cache.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "platform/files.h"

@@ -1,9 +1,7 @@
 #include "online/vask_builtins.h"
 
 #include <array>
-#include <bit>
 #include <string>
-#include <vector>
 
 #include "graphics/game_window.h"
 #include "graphics/main_window.h"
@@ -21,7 +19,6 @@
 #include "online/vask_services.h"
 #include "platform/console.h"
 #include "platform/files.h"
-#include "platform/memory.h"
 #include "platform/package_loader.h"
 #include "platform/timer.h"
 #include "script/error_report.h"
