@@ -24,11 +24,13 @@
 #include "library/misc_builtins.h"
 #include "online/dialog_builtins.h"
 #include "online/high_score_builtins.h"
+#include "online/http_builtins.h"
 #include "online/mplay_builtins.h"
 #include "online/network_builtins.h"
 #include "particles/particle_builtins.h"
 #include "physics/physics_builtins.h"
 #include "online/steam_builtins.h"
+#include "online/vask_builtins.h"
 #include "platform/console.h"
 #include "platform/options.h"
 #include "platform/package_loader.h"
@@ -61,9 +63,11 @@ void RegisterMathGroup()
     Function_String_Register();
 }
 
+// The HTTP built-ins follow the file and ini ones.
 void RegisterFileGroup()
 {
     Function_File_Register();
+    Function_Http_Register();
     Function_Json_Register();
 }
 

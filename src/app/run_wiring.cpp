@@ -12,6 +12,7 @@
 #include "online/async_requests.h"
 #include "online/network.h"
 #include "online/steam_client.h"
+#include "online/vask_builtins.h"
 #include "resources/extension.h"
 #include "resources/external.h"
 #include "particles/effects.h"
@@ -122,6 +123,7 @@ void Runner_InstallRunHooks()
     hooks.windowInactive = &MainWindow_InBackground;
     hooks.drawVirtualKeys = &IO_VirtualKeys_Draw;
     hooks.asyncPass = &Run_HandleAsyncPass;
+    hooks.platformServicesUpdate = &Vask_Functions_Update;
     hooks.networkUpdate = &Network_Update;
     hooks.steamCallbacks = &Steam_Update;
     hooks.extensionsInitialize = &Extension_Initialize;

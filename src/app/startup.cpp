@@ -28,6 +28,7 @@
 #include "online/high_score.h"
 #include "online/input_dialogs.h"
 #include "online/steam_client.h"
+#include "online/vask_builtins.h"
 #include "host/crash_handler.h"
 #include "host/message_box.h"
 #include "library/buffer.h"

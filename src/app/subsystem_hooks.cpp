@@ -5,13 +5,10 @@ namespace bw {
 
 void Function_Action_Register() {}
 void Function_3D_Register() {}
-void Function_Vask_Register() {}
 void Function_Win8_Register() {}
 void EmbeddedImages_Register() {}
-void VaskM_SetAllowedOrientations(bool, bool, bool, bool) {}
 void Debug_InitRemoteInterface() {}
 void ScoreForm_Create() {}
 void ErrorForm_Create() {}
-void Vask_Functions_Fini() {}
 
 }  // namespace bw

@@ -14,7 +14,6 @@ namespace bw {
 // Each is replaced by its group's *_builtins module.
 void Function_Action_Register();       // library: action functions
 void Function_3D_Register();           // graphics: 3D built-ins
-void Function_Vask_Register();         // online: platform services
 void Function_Win8_Register();         // library: platform built-ins of the Windows 8 family
 
 // ---- Textures made once the device exists ----
@@ -23,8 +22,6 @@ void Function_Win8_Register();         // library: platform built-ins of the Win
 void EmbeddedImages_Register();  // platform: the built-in image table
 
 // ---- options.ini ----
-void VaskM_SetAllowedOrientations(bool landscape, bool portrait, bool landscapeFlipped,
-                                  bool portraitFlipped);  // online (nothing on this platform)
 
 // ---- Start-up stages ----
 void Debug_InitRemoteInterface();   // online (empty in this build)
@@ -32,6 +29,5 @@ void ScoreForm_Create();            // world: the score form
 void ErrorForm_Create();            // script: the run-time error form
 
 // ---- Shut-down, in Brackwell_Shutdown's order ----
-void Vask_Functions_Fini();   // online
 
 }  // namespace bw

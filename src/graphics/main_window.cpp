@@ -17,6 +17,7 @@ bool g_altEnterAllowed = false;
 // it is in the background. A window that never reports focus (no display)
 // counts as in front.
 bool g_hasFocus = true;
+PauseListener g_pauseListener = nullptr;
 
 }  // namespace
 
@@ -51,6 +52,7 @@ bool MainWindow_Create(int32_t width, int32_t height, uint32_t headerFlags, cons
     handlers.altEnter = &MainWindow_OnAltEnter;
     handlers.close = &MainWindow_OnClose;
     handlers.focus = &MainWindow_OnFocus;
+    handlers.activate = &MainWindow_OnActivate;
     HostWindow_SetHandlers(handlers);
     ProcessMessages_SetPump(&HostWindow_PumpEvents);
     return true;
@@ -83,6 +85,16 @@ void MainWindow_OnClose()
 void MainWindow_OnFocus(bool focused)
 {
     g_hasFocus = focused;
+}
+
+void MainWindow_OnActivate(bool active)
+{
+    if (!active && g_pauseListener != nullptr) g_pauseListener();
+}
+
+void MainWindow_SetPauseListener(PauseListener listener)
+{
+    g_pauseListener = listener;
 }
 
 bool MainWindow_InBackground()

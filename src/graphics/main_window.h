@@ -22,6 +22,11 @@ void MainWindow_SetAltEnterAllowed(bool allowed);
 void MainWindow_OnAltEnter();
 // Focus changes; in the background, a game whose options say so freezes.
 void MainWindow_OnFocus(bool focused);
+// The window was activated or deactivated: the platform services hear of
+// a deactivation as the OS pausing the game.
+void MainWindow_OnActivate(bool active);
+using PauseListener = void (*)();
+void MainWindow_SetPauseListener(PauseListener listener);
 bool MainWindow_InBackground();
 // Closing the window stops the run.
 void MainWindow_OnClose();

@@ -32,19 +32,6 @@ bool CheckKey(int32_t key, bool (*flag)(int32_t))
     return flag(key);
 }
 
-// Button -1 asks "any of the three", 0 "none of them", 1..3 that button
-// (device 0).
-bool CheckButton(int32_t button, bool (*flag)(int32_t, int32_t))
-{
-    if (button == kAnyButton || button == kNoButton) {
-        bool any = false;
-        for (int32_t b = 1; b <= kMouseButtonCount && !any; ++b) {
-            any = flag(b, 0);
-        }
-        return button == kAnyButton ? any : !any;
-    }
-    return flag(button, 0);
-}
 
 template <bool (*Flag)(int32_t)>
 BW_BUILTIN(KeyboardCheck)
@@ -55,7 +42,7 @@ BW_BUILTIN(KeyboardCheck)
 template <bool (*Flag)(int32_t, int32_t)>
 BW_BUILTIN(MouseCheckButton)
 {
-    Result_SetBool(result, CheckButton(Arg_Round(args[0]), Flag));
+    Result_SetBool(result, Input_CheckMouseButton(Arg_Round(args[0]), 0, Flag));
 }
 
 BW_BUILTIN(KeyboardCheckDirect)
@@ -297,6 +284,18 @@ const BuiltinRegistration kInputBuiltins[] = {
 };
 
 }  // namespace
+
+bool Input_CheckMouseButton(int32_t button, int32_t device, bool (*flag)(int32_t, int32_t))
+{
+    if (button == kAnyButton || button == kNoButton) {
+        bool any = false;
+        for (int32_t b = 1; b <= kMouseButtonCount && !any; ++b) {
+            any = flag(b, device);
+        }
+        return button == kAnyButton ? any : !any;
+    }
+    return flag(button, device);
+}
 
 void Function_Input_Register()
 {

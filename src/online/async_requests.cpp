@@ -92,6 +92,11 @@ int32_t AsyncRequest_Count()
     return static_cast<int32_t>(List().requests.size());
 }
 
+int32_t AsyncRequest_NextId()
+{
+    return List().nextId;
+}
+
 void AsyncRequest_AddPoller(void (*poll)())
 {
     std::vector<void (*)()>& pollers = List().pollers;

@@ -56,6 +56,8 @@ void AsyncRequest_Drop(int32_t id);
 // Destroys every request without completing it (game end, tests).
 void AsyncRequest_FreeAll();
 int32_t AsyncRequest_Count();
+// The id the next request will take.
+int32_t AsyncRequest_NextId();
 
 // Work looked at at the start of every pass, in registration order, before
 // finished requests are completed. A poller is registered once.

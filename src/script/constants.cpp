@@ -160,6 +160,24 @@ constexpr BuiltinConstant kBuiltinConstants[] = {
     {"ov_achievements", 5},
     {"lb_sort_none", 0}, {"lb_sort_ascending", 1}, {"lb_sort_descending", 2},
     {"lb_disp_none", 0}, {"lb_disp_numeric", 1}, {"lb_disp_time_sec", 2}, {"lb_disp_time_ms", 3},
+    // The platforms, devices, browsers and services the platform built-ins
+    // name.
+    {"os_unknown", -1}, {"os_win32", 0}, {"os_windows", 0}, {"os_macosx", 1}, {"os_psp", 2}, {"os_ios", 3},
+    {"os_android", 4}, {"os_symbian", 5}, {"os_linux", 6}, {"os_winphone", 7}, {"os_tizen", 8},
+    {"os_win8native", 9}, {"os_llvm_win32", 65536}, {"os_llvm_macosx", 65537}, {"os_llvm_psp", 65538},
+    {"os_llvm_ios", 65539}, {"os_llvm_android", 65540}, {"os_llvm_symbian", 65541}, {"os_llvm_linux", 65542},
+    {"os_llvm_winphone", 65543}, {"device_ios_unknown", -1}, {"device_ios_iphone", 0},
+    {"device_ios_iphone_retina", 1}, {"device_ios_ipad", 2}, {"device_ios_ipad_retina", 3},
+    {"device_ios_iphone5", 4}, {"device_emulator", 256}, {"device_tablet", 2}, {"browser_not_a_browser", -1},
+    {"browser_unknown", 0}, {"browser_ie", 1}, {"browser_firefox", 2}, {"browser_chrome", 3},
+    {"browser_safari", 4}, {"browser_safari_mobile", 5}, {"browser_opera", 6}, {"browser_windows_store", 8},
+    {"of_challenge_win", 0}, {"of_challenge_lose", 1}, {"of_challenge_tie", 2}, {"leaderboard_type_number", 0},
+    {"leaderboard_type_time_mins_secs", 1}, {"achievement_our_info", 1002}, {"achievement_friends_info", 1003},
+    {"achievement_leaderboard_info", 1004}, {"achievement_achievement_info", 1005},
+    {"achievement_filter_all_players", 0}, {"achievement_filter_friends_only", 1},
+    {"achievement_type_achievement_challenge", 0}, {"achievement_type_achievement_score", 1},
+    {"asset_unknown", -1}, {"asset_object", 0}, {"asset_sprite", 1}, {"asset_sound", 2}, {"asset_room", 3},
+    {"asset_background", 4}, {"asset_path", 5}, {"asset_script", 6}, {"asset_font", 7}, {"asset_timeline", 8},
 };
 
 }  // namespace

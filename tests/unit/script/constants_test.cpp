@@ -62,7 +62,7 @@ double RealOf(const char* name)
 
 TEST_F(ConstantsTest, BuiltinConstantsAreRegisteredWithTheirValues)
 {
-    EXPECT_EQ(Code_Constant_Count(), 358);
+    EXPECT_EQ(Code_Constant_Count(), 418);
     const struct {
         const char* name;
         double value;

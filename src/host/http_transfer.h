@@ -1,0 +1,41 @@
+// One HTTP GET or POST on libcurl, run to its end on the calling thread (a
+// worker of the online HTTP client). Redirects are followed and TLS
+// certificates verified.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace bw {
+
+struct HttpTransferRequest {
+    std::string url;
+    bool post = false;
+    std::string body;  // POST only, sent as a form
+};
+
+struct HttpTransferResult {
+    bool failed = false;
+    int32_t httpStatus = 0;  // of the final response; 0 when none came
+    std::vector<uint8_t> body;
+    // "<call>: <reason>\n" for a failure, empty otherwise.
+    std::string error;
+};
+
+// Readies the library once; call on the main thread before the first worker
+// starts (later calls do nothing).
+void HttpTransfer_GlobalInit();
+
+// The address as it is fetched: a GET to port 443 goes over TLS even when
+// the address says http, as the runner always did; a POST keeps its
+// scheme. Empty when the address cannot be parsed.
+std::string HttpTransfer_EffectiveUrl(const HttpTransferRequest& request);
+
+// Runs the transfer. Setting cancel ends it within a few milliseconds as a
+// failure.
+void HttpTransfer_Run(const HttpTransferRequest& request, HttpTransferResult& result,
+                      const std::atomic<bool>& cancel);
+
+}  // namespace bw
