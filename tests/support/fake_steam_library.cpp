@@ -279,6 +279,8 @@ public:
     }
 } g_remoteStorage;
 
+// The partial library lacks the screenshots interface altogether.
+#ifndef FAKE_STEAM_WITHOUT_SCREENSHOTS
 class FakeScreenshots final : public ISteamScreenshots {
 public:
     SLOT(0)
@@ -290,6 +292,7 @@ public:
     SLOT(2)
     void HookScreenshots(bool hook) override { Log(hook ? "hook screenshots" : "unhook screenshots"); }
 } g_screenshots;
+#endif
 
 #undef SLOT
 

@@ -21,7 +21,7 @@ namespace {
 constexpr int32_t kWidth = 96;
 constexpr int32_t kHeight = 64;
 constexpr uint32_t kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kBlue = 0xFF0000FFu, kWhite = 0xFFFFFFFFu;
-constexpr uint32_t kYellow = 0xFFFFFF00u, kDark = 0xFF303040u, kLight = 0xFF8080A0u;
+constexpr uint32_t kDark = 0xFF303040u, kLight = 0xFF8080A0u;
 
 // side x side pixels coloured by quadrant: top left, top right, bottom left, bottom right.
 std::vector<uint32_t> Quadrants(int32_t side, const uint32_t (&colours)[4])
