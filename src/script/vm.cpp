@@ -994,15 +994,21 @@ bool Machine::Run(VMSlot* const stack)
 #define BW_VM_HANDLER_LABEL(name) &&L_##name,
     static const void* const kHandlers[] = {BW_VM_HANDLERS(BW_VM_HANDLER_LABEL)};
 #undef BW_VM_HANDLER_LABEL
+    static const void* const kStopCheck = &&L_DebugStop;
+    // Fills the unit's addresses when it is new here or the debugger has
+    // changed which ops stop since.
     const auto thread = [](const VerifiedUnit& unit) {
-        if (unit.threadedAt != &unit) {
+        const uint32_t epoch = VM_DebugEpoch();
+        if (unit.threadedAt != &unit || unit.threadedEpoch != epoch) {
             for (const VMNativeOp& unitOp : unit.ops) {
-                unitOp.address = kHandlers[static_cast<uint8_t>(unitOp.handler)];
+                unitOp.address =
+                    VM_DebugRoutes(unitOp) ? kStopCheck : kHandlers[static_cast<uint8_t>(unitOp.handler)];
                 if (VM_IsBranch(unitOp.plain)) {
                     unitOp.target = unit.ops.data() + unitOp.a;
                 }
             }
             unit.threadedAt = &unit;
+            unit.threadedEpoch = epoch;
         }
     };
     thread(*unit_);
@@ -1021,6 +1027,12 @@ bool Machine::Run(VMSlot* const stack)
 L_Nop:
 L_Trap:
     BW_NEXT();
+L_DebugStop:
+    // The debugger may hold the game here and change what stops; then the
+    // op runs through its own handler.
+    VM_DebugCheck(*program_, *code_, *op, self_, other_);
+    thread(*unit_);
+    goto* kHandlers[static_cast<uint8_t>(op->handler)];
 L_End:
 L_Exit: {
     Release(op, sp);
