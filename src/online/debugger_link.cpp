@@ -316,6 +316,9 @@ void Execute(const DebugCommand& command)
 
 int64_t Received(int32_t connection, std::span<const uint8_t> held)
 {
+    if (g_waiting && (g_resume != Resume::None || !Run_IsPaused())) {
+        return 0;  // what follows a run or step is for where the game stops next
+    }
     const DebugParse parse = DebugProtocol_Parse(held);
     if (parse.kind == DebugParse::Kind::Malformed) {
         Console().Printf("Debugger sent a malformed packet; connection dropped\n");

@@ -381,6 +381,15 @@ void PollServer(NetServer& server)
             ReadConnection(server, *member);
         }
     }
+    // The debugger link may leave packets held while the game it holds
+    // goes on: they are served at the next poll even when nothing new came.
+    if (server.debugger != nullptr && !server.retired) {
+        for (NetSocket* connection : std::vector<NetSocket*>(server.clients)) {
+            if (connection->state == NetState::Connected) {
+                DeliverToDebugger(*server.debugger, *connection);
+            }
+        }
+    }
 }
 
 void PollServers()
