@@ -49,7 +49,7 @@ void VaskM_SetAllowedOrientations(bool landscape, bool portrait, bool landscapeF
 
 // ---- Start-up stages ----
 void Particle_InitShapes();         // particles
-void Debug_InitRemoteInterface();   // online (empty in this build)
+void Debug_InitRemoteInterface();   // online: "-debug" opens the debugger server (run_wiring)
 void ScoreForm_Create();            // world: the score form
 void ErrorForm_Create();            // script: the run-time error form
 

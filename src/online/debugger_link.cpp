@@ -8,6 +8,7 @@
 #include "host/clock.h"
 #include "online/debug_eval.h"
 #include "online/debug_protocol.h"
+#include "online/debug_window.h"
 #include "online/network.h"
 #include "platform/console.h"
 #include "platform/messages.h"
@@ -368,6 +369,7 @@ VMDebugResume WaitWhilePaused()
     g_resume = Resume::None;
     while (g_connection >= 0 && Run_IsPaused() && g_resume == Resume::None) {
         ProcessMessages();
+        DebugForm_Serve();
         Network_PollServer(g_server);
         Host_SleepMilliseconds(kPausedPollMilliseconds);
     }
@@ -419,6 +421,15 @@ void Debug_CloseRemote()
         g_server = -1;
     }
     VM_SetDebugWait(nullptr);
+}
+
+bool Debug_StepHeldRun()
+{
+    if (!g_waiting) {
+        return false;
+    }
+    g_resume = Resume::Step;
+    return true;
 }
 
 bool Debug_RemoteAttached()

@@ -20,6 +20,9 @@ int32_t Debug_RemotePort();
 void Debug_PollRemote();
 // Closes the server and any connection; breakpoints are cleared.
 void Debug_CloseRemote();
+// A step asked while the machine is held at a stop (the debug window's
+// Step): the held run goes on to the next line. False when nothing is held.
+bool Debug_StepHeldRun();
 // Whether a debugger is connected.
 bool Debug_RemoteAttached();
 
