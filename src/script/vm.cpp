@@ -1027,12 +1027,6 @@ bool Machine::Run(VMSlot* const stack)
 L_Nop:
 L_Trap:
     BW_NEXT();
-L_DebugStop:
-    // The debugger may hold the game here and change what stops; then the
-    // op runs through its own handler.
-    VM_DebugCheck(*program_, *code_, *op, self_, other_);
-    thread(*unit_);
-    goto* kHandlers[static_cast<uint8_t>(op->handler)];
 L_End:
 L_Exit: {
     Release(op, sp);
@@ -1494,6 +1488,13 @@ L_CompareBranch:
         BW_DISPATCH();
     }
     BW_PLAIN();
+// Last, so the handlers keep the layout they have without a debugger.
+L_DebugStop:
+    // The debugger may hold the game here and change what stops; then the
+    // op runs through its own handler.
+    VM_DebugCheck(*program_, *code_, *op, self_, other_);
+    thread(*unit_);
+    goto* kHandlers[static_cast<uint8_t>(op->handler)];
 }
 
 #undef BW_PLAIN

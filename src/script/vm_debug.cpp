@@ -9,7 +9,13 @@
 
 namespace bw {
 
+namespace vm_debug_detail {
+uint32_t g_epoch = 1;  // a unit never threaded has epoch 0
+}
+
 namespace {
+
+using vm_debug_detail::g_epoch;
 
 constexpr size_t kMaxLineBytes = 254;
 
@@ -22,7 +28,6 @@ struct BreakpointSlot {
 };
 
 VMDebuggerFlags g_flags;
-uint32_t g_epoch = 1;  // a unit never threaded has epoch 0
 VMStopPosition g_stop;
 VMDebugResume (*g_wait)() = nullptr;
 // Where a step began: the unit (null: none) and its source line.
@@ -179,11 +184,6 @@ void VM_Debug_RequestBreak(bool breakPending)
         g_flags.breakPending = breakPending;
         ++g_epoch;
     }
-}
-
-uint32_t VM_DebugEpoch()
-{
-    return g_epoch;
 }
 
 bool VM_DebugRoutes(const VMNativeOp& op)

@@ -61,7 +61,14 @@ void VM_Debug_RequestBreak(bool breakPending);
 // Which ops the machine routes through the stop check changes with each
 // breakpoint and flag change; units fill their addresses again when their
 // epoch differs.
-uint32_t VM_DebugEpoch();
+// Read by the machine on every run and call, so it is inline.
+namespace vm_debug_detail {
+extern uint32_t g_epoch;
+}
+inline uint32_t VM_DebugEpoch()
+{
+    return vm_debug_detail::g_epoch;
+}
 // Whether the machine stops before op i of unit: a breakpoint on it or a
 // step or break under way.
 bool VM_DebugRoutes(const VMNativeOp& op);
