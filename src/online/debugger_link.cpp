@@ -100,6 +100,21 @@ void WriteState(DebugReply& reply)
     reply.String(dump.globals);
 }
 
+// A count written before its list and filled in once the list is written.
+class CountedList {
+public:
+    explicit CountedList(DebugReply& reply) : m_reply(reply), m_at(reply.Size()) { reply.U32(0); }
+    ~CountedList() { m_reply.PatchU32(m_at, m_count); }
+    CountedList(const CountedList&) = delete;
+    CountedList& operator=(const CountedList&) = delete;
+    void Count() { ++m_count; }
+
+private:
+    DebugReply& m_reply;
+    size_t m_at;
+    uint32_t m_count = 0;
+};
+
 uint32_t BytecodeLength(const CCode* code)
 {
     return code != nullptr && code->bytecode != nullptr
@@ -110,9 +125,7 @@ uint32_t BytecodeLength(const CCode* code)
 void WriteCodeUnits(DebugReply& reply)
 {
     reply.U32(kTagCode);
-    const size_t countAt = reply.Size();
-    reply.U32(0);
-    uint32_t count = 0;
+    CountedList units(reply);
     for (int32_t i = 0; i < Code_List_Count(); ++i) {
         const CCode* code = Code_List_Find(i);
         if (code == nullptr || code->bytecode == nullptr) {
@@ -122,18 +135,15 @@ void WriteCodeUnits(DebugReply& reply)
         reply.U32(static_cast<uint32_t>(i));
         reply.String(code->name);
         reply.Bytes(std::span(reinterpret_cast<const uint8_t*>(words.data()), words.size() * sizeof(uint32_t)));
-        ++count;
+        units.Count();
     }
-    reply.PatchU32(countAt, count);
 }
 
 // The events of one type: a count, then number, code entry, bytecode
 // length and unit name of each.
 void WriteEvents(DebugReply& reply, const std::vector<std::unique_ptr<CEvent>>& events)
 {
-    const size_t countAt = reply.Size();
-    reply.U32(0);
-    uint32_t count = 0;
+    CountedList present(reply);
     for (size_t number = 0; number < events.size(); ++number) {
         if (events[number] == nullptr || !events[number]->IsPresent()) {
             continue;
@@ -143,9 +153,8 @@ void WriteEvents(DebugReply& reply, const std::vector<std::unique_ptr<CEvent>>& 
         reply.U32(code != nullptr ? CodeEntryOf(*code) : kNoCode);
         reply.U32(BytecodeLength(code));
         reply.String(code != nullptr ? code->name : "");
-        ++count;
+        present.Count();
     }
-    reply.PatchU32(countAt, count);
 }
 
 void WriteObjects(DebugReply& reply)
@@ -172,9 +181,7 @@ void WriteObjects(DebugReply& reply)
 void WriteScripts(DebugReply& reply)
 {
     reply.U32(kTagScripts);
-    const size_t countAt = reply.Size();
-    reply.U32(0);
-    uint32_t count = 0;
+    CountedList scripts(reply);
     for (int32_t i = 0; i < Script_Count(); ++i) {
         const CScript* script = Script_Get(i);
         const CCode* code = script != nullptr ? script->GetCode() : nullptr;
@@ -184,9 +191,8 @@ void WriteScripts(DebugReply& reply)
         reply.U32(CodeEntryOf(*code));
         reply.U32(BytecodeLength(code));
         reply.String(Script_GetName(i));
-        ++count;
+        scripts.Count();
     }
-    reply.PatchU32(countAt, count);
 }
 
 void WriteNames(DebugReply& reply)
@@ -195,7 +201,9 @@ void WriteNames(DebugReply& reply)
     reply.U32(static_cast<uint32_t>(Code_Function_Count()));
     for (int32_t i = 0; i < Code_Function_Count(); ++i) {
         const char* name = nullptr;
-        Code_Function_GetInfo(i, &name, nullptr, nullptr);
+        BuiltinFunctionProc function = nullptr;
+        int32_t argc = 0;
+        Code_Function_GetInfo(i, &name, &function, &argc);
         reply.String(name != nullptr ? name : "");
     }
     std::vector<const char*> builtins;

@@ -513,6 +513,22 @@ bool OpenServer(NetServer& server, int32_t port, bool loopbackOnly)
     return true;
 }
 
+// Opens the server in a free slot: the slot, or -1.
+int32_t OpenInSlot(std::unique_ptr<NetServer> server, int32_t port, bool loopbackOnly)
+{
+    const int32_t slot = AllocateSlot();
+    if (slot < 0) {
+        return -1;
+    }
+    server->id = slot;
+    if (!OpenServer(*server, port, loopbackOnly)) {
+        g_slots[static_cast<size_t>(slot)].inUse = false;
+        return -1;
+    }
+    g_slots[static_cast<size_t>(slot)].server = std::move(server);
+    return slot;
+}
+
 int32_t SendDatagram(int handle, std::span<const uint8_t> bytes, uint32_t address, int32_t port)
 {
     const int64_t sent = HostSocket_SendTo(handle, bytes, address, static_cast<uint16_t>(port));
@@ -559,20 +575,10 @@ int32_t Network_CreateServer(int32_t type, int32_t port, int32_t maxClients)
     if ((type != kNetSocketTcp && type != kNetSocketUdp) || !ValidPort(port)) {
         return -1;
     }
-    const int32_t slot = AllocateSlot();
-    if (slot < 0) {
-        return -1;
-    }
     auto server = std::make_unique<NetServer>();
-    server->id = slot;
     server->type = type;
     server->maxClients = std::clamp(maxClients, 0, kNetServerClientLimit);
-    if (!OpenServer(*server, port, false)) {
-        g_slots[static_cast<size_t>(slot)].inUse = false;
-        return -1;
-    }
-    g_slots[static_cast<size_t>(slot)].server = std::move(server);
-    return slot;
+    return OpenInSlot(std::move(server), port, false);
 }
 
 int32_t Network_CreateDebuggerServer(int32_t port, const NetDebuggerHandler& handler)
@@ -581,20 +587,10 @@ int32_t Network_CreateDebuggerServer(int32_t port, const NetDebuggerHandler& han
     if (!ValidPort(port)) {
         return -1;
     }
-    const int32_t slot = AllocateSlot();
-    if (slot < 0) {
-        return -1;
-    }
     auto server = std::make_unique<NetServer>();
-    server->id = slot;
     server->maxClients = 1;
     server->debugger = &handler;
-    if (!OpenServer(*server, port, true)) {
-        g_slots[static_cast<size_t>(slot)].inUse = false;
-        return -1;
-    }
-    g_slots[static_cast<size_t>(slot)].server = std::move(server);
-    return slot;
+    return OpenInSlot(std::move(server), port, true);
 }
 
 int32_t Network_ServerPort(int32_t id)

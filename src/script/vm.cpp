@@ -994,15 +994,17 @@ bool Machine::Run(VMSlot* const stack)
 #define BW_VM_HANDLER_LABEL(name) &&L_##name,
     static const void* const kHandlers[] = {BW_VM_HANDLERS(BW_VM_HANDLER_LABEL)};
 #undef BW_VM_HANDLER_LABEL
-    static const void* const kStopCheck = &&L_DebugStop;
+    // Taken here, where the label is: a label's address folded into another
+    // function (the lambda) names a symbol that function does not have.
+    const void* const stopCheck = &&L_DebugStop;
     // Fills the unit's addresses when it is new here or the debugger has
     // changed which ops stop since.
-    const auto thread = [](const VerifiedUnit& unit) {
+    const auto thread = [stopCheck](const VerifiedUnit& unit) {
         const uint32_t epoch = VM_DebugEpoch();
         if (unit.threadedAt != &unit || unit.threadedEpoch != epoch) {
             for (const VMNativeOp& unitOp : unit.ops) {
                 unitOp.address =
-                    VM_DebugRoutes(unitOp) ? kStopCheck : kHandlers[static_cast<uint8_t>(unitOp.handler)];
+                    VM_DebugRoutes(unitOp) ? stopCheck : kHandlers[static_cast<uint8_t>(unitOp.handler)];
                 if (VM_IsBranch(unitOp.plain)) {
                     unitOp.target = unit.ops.data() + unitOp.a;
                 }

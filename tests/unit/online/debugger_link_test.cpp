@@ -350,6 +350,23 @@ TEST_F(DebuggerLinkTest, ADroppedOrMalformedConnectionClearsBreakpointsAndTheHol
     }
 }
 
+TEST_F(DebuggerLinkTest, SymbolsListTheCodeUnitsByEntry)
+{
+    auto client = Attach();
+    client->Send(Packet(kDebugSymbols));
+    ReplyReader reply(client->Receive(32 + 4 + 11, [] { Debug_PollRemote(); }));  // up to the first name
+    client->DrainRest();
+    EXPECT_EQ(reply.U32(), kDebugMagic);
+    EXPECT_EQ(reply.U32(), kDebugPacketSize);
+    EXPECT_EQ(reply.U32(), static_cast<uint32_t>(kDebugSymbols));
+    EXPECT_EQ(reply.U32(), 0x5645525Fu);
+    EXPECT_EQ(reply.U32(), 1u);
+    EXPECT_EQ(reply.U32(), 0x434F4445u);
+    EXPECT_EQ(reply.U32(), 1u) << "one unit in the code list";
+    EXPECT_EQ(reply.U32(), static_cast<uint32_t>(kEntry));
+    EXPECT_EQ(reply.String(), "Test.lines");
+}
+
 TEST(DebugProtocolTest, PacketsAreBoundedByTheBytesReceived)
 {
     const std::vector<uint8_t> info = Packet(kDebugInfo);
