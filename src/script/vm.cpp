@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -992,19 +993,18 @@ void Machine::DescribeVariables(ErrorVariableDump* dump) const
 bool Machine::Run(VMSlot* const stack)
 {
 #define BW_VM_HANDLER_LABEL(name) &&L_##name,
-    static const void* const kHandlers[] = {BW_VM_HANDLERS(BW_VM_HANDLER_LABEL)};
+    // The handlers by VMHandler, then the debugger's stop check.
+    static const void* const kHandlers[] = {BW_VM_HANDLERS(BW_VM_HANDLER_LABEL) &&L_DebugStop};
 #undef BW_VM_HANDLER_LABEL
-    // Taken here, where the label is: a label's address folded into another
-    // function (the lambda) names a symbol that function does not have.
-    const void* const stopCheck = &&L_DebugStop;
+    constexpr size_t kStopCheck = std::size(kHandlers) - 1;
     // Fills the unit's addresses when it is new here or the debugger has
     // changed which ops stop since.
-    const auto thread = [stopCheck](const VerifiedUnit& unit) {
+    const auto thread = [](const VerifiedUnit& unit) {
         const uint32_t epoch = VM_DebugEpoch();
         if (unit.threadedAt != &unit || unit.threadedEpoch != epoch) {
             for (const VMNativeOp& unitOp : unit.ops) {
                 unitOp.address =
-                    VM_DebugRoutes(unitOp) ? stopCheck : kHandlers[static_cast<uint8_t>(unitOp.handler)];
+                    kHandlers[VM_DebugRoutes(unitOp) ? kStopCheck : static_cast<uint8_t>(unitOp.handler)];
                 if (VM_IsBranch(unitOp.plain)) {
                     unitOp.target = unit.ops.data() + unitOp.a;
                 }
