@@ -456,9 +456,4 @@ void DebugForm_Hide()
     }
 }
 
-DebugForm* DebugForm_Current()
-{
-    return g_form.get();
-}
-
 }  // namespace bw

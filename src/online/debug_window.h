@@ -85,6 +85,5 @@ void DebugForm_Update();
 void DebugForm_Serve();
 void DebugForm_Close();
 void DebugForm_Hide();
-DebugForm* DebugForm_Current();
 
 }  // namespace bw

@@ -343,7 +343,6 @@ int64_t Received(int32_t connection, std::span<const uint8_t> held)
 void Connected(int32_t connection)
 {
     g_connection = connection;
-    VM_Debug_SetAttached(true);
 }
 
 // A debugger that goes leaves nothing behind: no breakpoint, no hold.
@@ -356,8 +355,6 @@ void Disconnected(int32_t connection)
     g_resume = Resume::None;
     VM_Breakpoints_Clear();
     VM_Debug_RequestStep(false);
-    VM_Debug_RequestBreak(false);
-    VM_Debug_SetAttached(false);
     if (Run_IsPaused()) {
         Run_DebugResume();
     }

@@ -27,7 +27,7 @@ struct BreakpointSlot {
     uint32_t opOffset = 0;
 };
 
-VMDebuggerFlags g_flags;
+bool g_step = false;
 VMStopPosition g_stop;
 VMDebugResume (*g_wait)() = nullptr;
 // Where a step began: the unit (null: none) and its source line.
@@ -158,37 +158,19 @@ int32_t VM_Breakpoint_RemoveAt(int32_t codeIndex, uint32_t offset)
     return VM_Breakpoint_Remove(&unit->words[op->offset / 4]);
 }
 
-const VMDebuggerFlags& VM_DebuggerFlags()
-{
-    return g_flags;
-}
-
-void VM_Debug_SetAttached(bool attached)
-{
-    g_flags.attached = attached;
-}
-
 void VM_Debug_RequestStep(bool step)
 {
     g_stepCode = nullptr;
     g_stepOver = false;
-    if (step != g_flags.step) {
-        g_flags.step = step;
-        ++g_epoch;
-    }
-}
-
-void VM_Debug_RequestBreak(bool breakPending)
-{
-    if (breakPending != g_flags.breakPending) {
-        g_flags.breakPending = breakPending;
+    if (step != g_step) {
+        g_step = step;
         ++g_epoch;
     }
 }
 
 bool VM_DebugRoutes(const VMNativeOp& op)
 {
-    return op.breakpoint || g_flags.step || g_flags.breakPending;
+    return op.breakpoint || g_step;
 }
 
 const VMStopPosition& VM_StopPosition()
@@ -204,9 +186,9 @@ void VM_SetDebugWait(VMDebugResume (*wait)())
 void VM_DebugCheck(const VMProgram& program, const CCode& code, const VMNativeOp& op, CInstance* self,
                    CInstance* other)
 {
-    bool stop = op.breakpoint || g_flags.breakPending;
+    bool stop = op.breakpoint;
     int32_t line = -1;
-    if (g_flags.step) {
+    if (g_step) {
         line = LineOf(program, code, op.offset);
         const bool sameCode = &code == g_stepCode;
         stop = stop || g_stepCode == nullptr || (g_stepOver ? sameCode && line != g_stepLine
@@ -216,7 +198,6 @@ void VM_DebugCheck(const VMProgram& program, const CCode& code, const VMNativeOp
         return;
     }
     VM_Debug_RequestStep(false);
-    VM_Debug_RequestBreak(false);
     const VMStopPosition outer = g_stop;  // a wait may run code that stops too
     g_stop = {&code, op.offset, self, other};
     const VMDebugResume resume = g_wait();

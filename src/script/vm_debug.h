@@ -45,19 +45,10 @@ void VM_Breakpoints_Restore();
 int32_t VM_Breakpoint_AddAt(int32_t codeIndex, uint32_t offset);
 int32_t VM_Breakpoint_RemoveAt(int32_t codeIndex, uint32_t offset);
 
-// The debugger's flags: attached while a debugger is connected; step stops
-// at the next change of source line; break pending stops before the next
-// op. Changing step or break pending re-routes the ops (see above).
-struct VMDebuggerFlags {
-    bool attached = false;
-    bool step = false;
-    bool breakPending = false;
-};
-const VMDebuggerFlags& VM_DebuggerFlags();
-void VM_Debug_SetAttached(bool attached);
-// A step requested while no run is held stops at the first op run.
+// The debugger's step flag: stop at the next change of source line.
+// Changing it re-routes the ops (see above). A step requested while no run
+// is held stops at the first op run.
 void VM_Debug_RequestStep(bool step);
-void VM_Debug_RequestBreak(bool breakPending);
 // Which ops the machine routes through the stop check changes with each
 // breakpoint and flag change; units fill their addresses again when their
 // epoch differs.
@@ -69,8 +60,8 @@ inline uint32_t VM_DebugEpoch()
 {
     return vm_debug_detail::g_epoch;
 }
-// Whether the machine stops before op i of unit: a breakpoint on it or a
-// step or break under way.
+// Whether the machine routes op through the stop check: a breakpoint on it
+// or a step under way.
 bool VM_DebugRoutes(const VMNativeOp& op);
 
 // Where the machine stands while it waits at a stop; code is null when no
@@ -88,7 +79,7 @@ const VMStopPosition& VM_StopPosition();
 enum class VMDebugResume { Run, Step, StepOver };
 void VM_SetDebugWait(VMDebugResume (*wait)());
 // The machine's stop check, before an op routed to it: stops when the op
-// has a breakpoint, a break is pending or a step has reached a new line.
+// has a breakpoint or a step has reached a new line.
 void VM_DebugCheck(const VMProgram& program, const CCode& code, const VMNativeOp& op, CInstance* self,
                    CInstance* other);
 
