@@ -1,6 +1,7 @@
 #include "app/run_wiring.h"
 
 #include "app/startup.h"
+#include "app/subsystem_hooks.h"
 #include "resources/room_draw.h"
 #include "audio/legacy_sounds.h"
 #include "graphics/overlay.h"
@@ -10,6 +11,8 @@
 #include "graphics/virtual_keys_draw.h"
 #include "library/save_game_queue.h"
 #include "online/async_requests.h"
+#include "online/debug_window.h"
+#include "online/debugger_link.h"
 #include "online/network.h"
 #include "online/steam_client.h"
 #include "online/vask_builtins.h"
@@ -31,6 +34,7 @@
 #include "world/input_passes.h"
 #include "world/input_virtual_keys.h"
 #include "world/run_hooks.h"
+#include "world/run_loop.h"
 #include "world/run_requests.h"
 
 namespace bw {
@@ -78,6 +82,15 @@ void DescribeErrorLocation(ErrorLocation* location)
 
 }  // namespace
 
+// "-debug" opens the debugger server, on 127.0.0.1 only: it runs the code
+// sent to it.
+void Debug_InitRemoteInterface()
+{
+    if (Startup().debug) {
+        Debug_OpenRemote(kDebuggerPort);
+    }
+}
+
 void Runner_InstallErrorReportHooks()
 {
     ErrorReportHooks& hooks = Code_Error_Hooks();
@@ -87,6 +100,7 @@ void Runner_InstallErrorReportHooks()
     hooks.leaveFullscreen = [] { GR_D3D_LeaveFullscreen(); };
     hooks.stopGame = &Run_StopFromError;
     hooks.clearInput = &IO_Clear;
+    hooks.refreshDebugWindow = &DebugForm_Update;
 }
 
 void Runner_InstallRunHooks()
@@ -126,6 +140,16 @@ void Runner_InstallRunHooks()
     hooks.platformServicesUpdate = &Vask_Functions_Update;
     hooks.networkUpdate = &Network_Update;
     hooks.steamCallbacks = &Steam_Update;
+    hooks.pollRemoteDebugger = [] {
+        Debug_PollRemote();
+        if (Run_IsPaused()) {
+            DebugForm_Serve();  // the step that updates it does not run
+        }
+    };
+    hooks.debugWindowCreate = &DebugForm_Create;
+    hooks.debugWindowUpdate = &DebugForm_Update;
+    hooks.debugWindowClose = &DebugForm_Close;
+    hooks.debugWindowHide = &DebugForm_Hide;
     hooks.extensionsInitialize = &Extension_Initialize;
     hooks.extensionsFinalize = &Extension_Finalize;
     External_SetCallsDisabled(Startup().ext);

@@ -24,7 +24,6 @@ void EmbeddedImages_Register();  // platform: the built-in image table
 // ---- options.ini ----
 
 // ---- Start-up stages ----
-void Debug_InitRemoteInterface();   // online (empty in this build)
 void ScoreForm_Create();            // world: the score form
 void ErrorForm_Create();            // script: the run-time error form
 

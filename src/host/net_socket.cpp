@@ -120,9 +120,9 @@ bool HostSocket_SetBroadcast(int socket)
     return SetIntOption(socket, SOL_SOCKET, SO_BROADCAST, 1);
 }
 
-bool HostSocket_Bind(int socket, uint16_t port)
+bool HostSocket_Bind(int socket, uint16_t port, bool loopbackOnly)
 {
-    const sockaddr_in address = IPv4Address(INADDR_ANY, port);
+    const sockaddr_in address = IPv4Address(loopbackOnly ? INADDR_LOOPBACK : INADDR_ANY, port);
     return bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
 }
 

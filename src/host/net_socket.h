@@ -30,8 +30,9 @@ bool HostSocket_PrepareListener(int socket);
 int HostSocket_SetTimeouts(int socket, int32_t readMilliseconds, int32_t writeMilliseconds);
 bool HostSocket_SetBroadcast(int socket);
 
-// Binds to any address at the port; then listens (backlog 5) for streams.
-bool HostSocket_Bind(int socket, uint16_t port);
+// Binds to any address (or to 127.0.0.1 only) at the port; then listens
+// (backlog 5) for streams.
+bool HostSocket_Bind(int socket, uint16_t port, bool loopbackOnly = false);
 bool HostSocket_Listen(int socket);
 // The port the socket is bound to (0 when unknown).
 uint16_t HostSocket_LocalPort(int socket);

@@ -61,6 +61,7 @@ struct NetServer {
     int32_t type = kNetSocketTcp;
     int32_t maxClients = kNetServerClientLimit;
     bool retired = false;
+    const NetDebuggerHandler* debugger = nullptr;  // set on a debugger server
 };
 
 struct NetworkSocketSlot {
@@ -283,6 +284,25 @@ void AcceptConnections(NetServer& server)
     }
 }
 
+// Command packets held by a debugger connection, until the link waits for
+// more or drops the connection.
+void DeliverToDebugger(const NetDebuggerHandler& debugger, NetSocket& connection)
+{
+    while (!connection.retired && connection.received.Held() > 0) {
+        const int64_t used = debugger.received(connection.slotId, connection.received.HeldBytes());
+        if (used < 0) {
+            const int32_t slot = connection.slotId;
+            FreeSlot(slot);
+            debugger.disconnected(slot);
+            return;
+        }
+        if (used == 0) {
+            return;
+        }
+        connection.received.Consume(static_cast<size_t>(used));
+    }
+}
+
 // A greeted connection must open with the handshake; a wrong one is
 // dropped without any event. Bytes behind it are the first packets.
 void ProcessConnection(NetServer& server, NetSocket& connection)
@@ -302,9 +322,17 @@ void ProcessConnection(NetServer& server, NetSocket& connection)
         connection.received.Consume(kNetHandshakeRequestSize);
         HostSocket_Send(connection.handle, NetHandshake_Reply());
         connection.state = NetState::Connected;
-        Network_PostConnect(server.id, connection.slotId, connection.ip.c_str());
+        if (server.debugger != nullptr) {
+            server.debugger->connected(connection.slotId);
+        } else {
+            Network_PostConnect(server.id, connection.slotId, connection.ip.c_str());
+        }
     }
-    DeliverHeld(connection);
+    if (server.debugger != nullptr) {
+        DeliverToDebugger(*server.debugger, connection);
+    } else {
+        DeliverHeld(connection);
+    }
 }
 
 void ReadConnection(NetServer& server, NetSocket& connection)
@@ -314,7 +342,11 @@ void ReadConnection(NetServer& server, NetSocket& connection)
         const int32_t slot = connection.slotId;
         Console().Printf("Client(%d) Disconnected: %s\n", slot, connection.ip.c_str());
         FreeSlot(slot);
-        Network_PostDisconnect(server.id, slot);
+        if (server.debugger != nullptr) {
+            server.debugger->disconnected(slot);
+        } else {
+            Network_PostDisconnect(server.id, slot);
+        }
         return;
     }
     if (gotAny) {
@@ -347,6 +379,15 @@ void PollServer(NetServer& server)
             AcceptConnections(server);
         } else if (member->server == &server) {
             ReadConnection(server, *member);
+        }
+    }
+    // The debugger link may leave packets held while the game it holds
+    // goes on: they are served at the next poll even when nothing new came.
+    if (server.debugger != nullptr && !server.retired) {
+        for (NetSocket* connection : std::vector<NetSocket*>(server.clients)) {
+            if (connection->state == NetState::Connected) {
+                DeliverToDebugger(*server.debugger, *connection);
+            }
         }
     }
 }
@@ -443,7 +484,7 @@ int32_t Handshake(NetSocket& socket)
     return 0;
 }
 
-bool OpenServer(NetServer& server, int32_t port)
+bool OpenServer(NetServer& server, int32_t port, bool loopbackOnly)
 {
     auto listener = std::make_unique<NetSocket>();
     listener->type = server.type;
@@ -458,7 +499,7 @@ bool OpenServer(NetServer& server, int32_t port)
         Console().Printf("Error: Can't put sopcket into ASYNC mode\n");
     }
     HostSocket_SetTimeouts(listener->handle, listener->readTimeout, listener->writeTimeout);
-    if (!HostSocket_Bind(listener->handle, static_cast<uint16_t>(port))) {
+    if (!HostSocket_Bind(listener->handle, static_cast<uint16_t>(port), loopbackOnly)) {
         Console().Printf("Error: Can't bind port\n");
         Console().Printf("cannot bind port \n");
         return false;
@@ -470,6 +511,22 @@ bool OpenServer(NetServer& server, int32_t port)
     }
     server.listener = std::move(listener);
     return true;
+}
+
+// Opens the server in a free slot: the slot, or -1.
+int32_t OpenInSlot(std::unique_ptr<NetServer> server, int32_t port, bool loopbackOnly)
+{
+    const int32_t slot = AllocateSlot();
+    if (slot < 0) {
+        return -1;
+    }
+    server->id = slot;
+    if (!OpenServer(*server, port, loopbackOnly)) {
+        g_slots[static_cast<size_t>(slot)].inUse = false;
+        return -1;
+    }
+    g_slots[static_cast<size_t>(slot)].server = std::move(server);
+    return slot;
 }
 
 int32_t SendDatagram(int handle, std::span<const uint8_t> bytes, uint32_t address, int32_t port)
@@ -518,20 +575,37 @@ int32_t Network_CreateServer(int32_t type, int32_t port, int32_t maxClients)
     if ((type != kNetSocketTcp && type != kNetSocketUdp) || !ValidPort(port)) {
         return -1;
     }
-    const int32_t slot = AllocateSlot();
-    if (slot < 0) {
+    auto server = std::make_unique<NetServer>();
+    server->type = type;
+    server->maxClients = std::clamp(maxClients, 0, kNetServerClientLimit);
+    return OpenInSlot(std::move(server), port, false);
+}
+
+int32_t Network_CreateDebuggerServer(int32_t port, const NetDebuggerHandler& handler)
+{
+    HostNet_Startup();
+    if (!ValidPort(port)) {
         return -1;
     }
     auto server = std::make_unique<NetServer>();
-    server->id = slot;
-    server->type = type;
-    server->maxClients = std::clamp(maxClients, 0, kNetServerClientLimit);
-    if (!OpenServer(*server, port)) {
-        g_slots[static_cast<size_t>(slot)].inUse = false;
-        return -1;
+    server->maxClients = 1;
+    server->debugger = &handler;
+    return OpenInSlot(std::move(server), port, true);
+}
+
+int32_t Network_ServerPort(int32_t id)
+{
+    NetworkSocketSlot* slot = SlotAt(id);
+    return slot != nullptr && slot->server != nullptr ? HostSocket_LocalPort(slot->server->listener->handle) : 0;
+}
+
+void Network_PollServer(int32_t id)
+{
+    PollScope scope;
+    NetworkSocketSlot* slot = SlotAt(id);
+    if (slot != nullptr && slot->server != nullptr) {
+        PollServer(*slot->server);
     }
-    g_slots[static_cast<size_t>(slot)].server = std::move(server);
-    return slot;
 }
 
 int32_t Network_Connect(int32_t id, const char* host, int32_t port, bool handshake)

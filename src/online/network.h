@@ -46,6 +46,22 @@ std::string Network_Resolve(const char* host);
 int32_t Network_SetTimeout(int32_t socket, int32_t readMilliseconds, int32_t writeMilliseconds);
 void Network_Destroy(int32_t socket);
 
+// A debugger-flagged server: it listens on 127.0.0.1 only, takes one
+// connection at a time, and hands what arrives after the handshake to the
+// debugger link instead of game code, which gets no event for it.
+struct NetDebuggerHandler {
+    // The bytes held for the connection: how many the link used (0: it
+    // waits for more), or a negative count to drop the connection.
+    int64_t (*received)(int32_t connection, std::span<const uint8_t> held) = nullptr;
+    void (*connected)(int32_t connection) = nullptr;
+    void (*disconnected)(int32_t connection) = nullptr;
+};
+int32_t Network_CreateDebuggerServer(int32_t port, const NetDebuggerHandler& handler);
+// The port a server listens on (0 when the slot holds none).
+int32_t Network_ServerPort(int32_t server);
+// Polls that server alone: the debugger's is served while the game is paused.
+void Network_PollServer(int32_t server);
+
 // The game step's poll, after the begin-step events.
 void Network_Update();
 // Program end: every slot destroyed.

@@ -191,6 +191,11 @@ CCode* Code_List_Find(int32_t entryIndex)
     return entryIndex >= 0 && slot < list.size() ? list[slot].get() : nullptr;
 }
 
+int32_t Code_List_Count()
+{
+    return static_cast<int32_t>(CodeList().size());
+}
+
 void Code_List_Free()
 {
     CodeList().clear();

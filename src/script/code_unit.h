@@ -61,6 +61,8 @@ public:
 void Code_List_Set(int32_t entryIndex, std::unique_ptr<CCode> unit);
 // Null for an index outside the list or an entry without a unit.
 CCode* Code_List_Find(int32_t entryIndex);
+// One past the last entry the list has room for.
+int32_t Code_List_Count();
 void Code_List_Free();
 
 // The engine of code compiled from text: the virtual machine (the default)

@@ -113,6 +113,8 @@ struct VMNativeOp {
     // negated).
     double constant = 0.0;
     bool constantScales = false;
+    // A debugger's breakpoint sits on this op: the machine stops before it.
+    mutable bool breakpoint = false;
     // The item types on the stack after the op, as a node of the unit's
     // typeNodes (-1: an empty stack): what the machine releases when code
     // stops early, so an error or an exit leaks nothing.
@@ -146,6 +148,9 @@ struct VerifiedUnit {
     // The unit whose ops hold their handlers' addresses: this one once it
     // has run; a copy still names its original, so it is filled again.
     mutable const VerifiedUnit* threadedAt = nullptr;
+    // The debugger's threading epoch the addresses were filled for: a
+    // breakpoint or a step changes which ops stop, so they are filled again.
+    mutable uint32_t threadedEpoch = 0;
     // Op index of each instruction's byte offset / 4; -1 inside an operand.
     std::vector<int32_t> opAtWord;
 };

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -992,17 +993,24 @@ void Machine::DescribeVariables(ErrorVariableDump* dump) const
 bool Machine::Run(VMSlot* const stack)
 {
 #define BW_VM_HANDLER_LABEL(name) &&L_##name,
-    static const void* const kHandlers[] = {BW_VM_HANDLERS(BW_VM_HANDLER_LABEL)};
+    // The handlers by VMHandler, then the debugger's stop check.
+    static const void* const kHandlers[] = {BW_VM_HANDLERS(BW_VM_HANDLER_LABEL) &&L_DebugStop};
 #undef BW_VM_HANDLER_LABEL
+    constexpr size_t kStopCheck = std::size(kHandlers) - 1;
+    // Fills the unit's addresses when it is new here or the debugger has
+    // changed which ops stop since.
     const auto thread = [](const VerifiedUnit& unit) {
-        if (unit.threadedAt != &unit) {
+        const uint32_t epoch = VM_DebugEpoch();
+        if (unit.threadedAt != &unit || unit.threadedEpoch != epoch) {
             for (const VMNativeOp& unitOp : unit.ops) {
-                unitOp.address = kHandlers[static_cast<uint8_t>(unitOp.handler)];
+                unitOp.address =
+                    kHandlers[VM_DebugRoutes(unitOp) ? kStopCheck : static_cast<uint8_t>(unitOp.handler)];
                 if (VM_IsBranch(unitOp.plain)) {
                     unitOp.target = unit.ops.data() + unitOp.a;
                 }
             }
             unit.threadedAt = &unit;
+            unit.threadedEpoch = epoch;
         }
     };
     thread(*unit_);
@@ -1482,6 +1490,13 @@ L_CompareBranch:
         BW_DISPATCH();
     }
     BW_PLAIN();
+// Last, so the handlers keep the layout they have without a debugger.
+L_DebugStop:
+    // The debugger may hold the game here and change what stops; then the
+    // op runs through its own handler.
+    VM_DebugCheck(*program_, *code_, *op, self_, other_);
+    thread(*unit_);
+    goto* kHandlers[static_cast<uint8_t>(op->handler)];
 }
 
 #undef BW_PLAIN

@@ -5,17 +5,35 @@
 
 #include "script/bytecode.h"
 #include "script/code_unit.h"
+#include "script/vm.h"
 
 namespace bw {
 
+namespace vm_debug_detail {
+uint32_t g_epoch = 1;  // a unit never threaded has epoch 0
+}
+
 namespace {
+
+using vm_debug_detail::g_epoch;
 
 constexpr size_t kMaxLineBytes = 254;
 
 struct BreakpointSlot {
     uint32_t saved = 0;
     uint32_t* address = nullptr;  // null: free
+    // The op marked for it, when it was set by code entry and offset.
+    int32_t codeIndex = -1;
+    uint32_t opOffset = 0;
 };
+
+bool g_step = false;
+VMStopPosition g_stop;
+VMDebugResume (*g_wait)() = nullptr;
+// Where a step began: the unit (null: none) and its source line.
+const CCode* g_stepCode = nullptr;
+int32_t g_stepLine = -1;
+bool g_stepOver = false;
 
 std::array<BreakpointSlot, kBreakpointSlots>& Slots()
 {
@@ -33,6 +51,38 @@ int64_t ClampedPosition(const VMLinePair* pair, const char* text)
     return pair->position < 0 ? 0 : (pair->position >= length ? length - 1 : pair->position);
 }
 
+// The op at offset or the first after it (never the closing End op), or
+// null when the entry has no verified code or the offset lies past it.
+VMNativeOp* OpAt(int32_t codeIndex, uint32_t offset, VerifiedUnit** unit)
+{
+    CCode* code = Code_List_Find(codeIndex);
+    if (code == nullptr || code->bytecode == nullptr) {
+        return nullptr;
+    }
+    *unit = &code->bytecode->unit;
+    std::vector<VMNativeOp>& ops = (*unit)->ops;
+    for (size_t i = 0; i + 1 < ops.size(); ++i) {
+        if (ops[i].offset >= offset) {
+            return ops[i].offset / 4 < (*unit)->words.size() ? &ops[i] : nullptr;
+        }
+    }
+    return nullptr;
+}
+
+void MarkOp(int32_t codeIndex, uint32_t offset, bool marked)
+{
+    VerifiedUnit* unit = nullptr;
+    if (VMNativeOp* op = OpAt(codeIndex, offset, &unit)) {
+        op->breakpoint = marked;
+        ++g_epoch;
+    }
+}
+
+int32_t LineOf(const VMProgram& program, const CCode& code, uint32_t offset)
+{
+    return Code_PositionToLine(VM_OffsetToLine(program.lines, static_cast<int32_t>(offset)), code.text.c_str());
+}
+
 }  // namespace
 
 void VM_Init()
@@ -42,6 +92,11 @@ void VM_Init()
 
 void VM_Breakpoints_Clear()
 {
+    for (const BreakpointSlot& slot : Slots()) {
+        if (slot.codeIndex >= 0) {
+            MarkOp(slot.codeIndex, slot.opOffset, false);
+        }
+    }
     Slots().fill(BreakpointSlot{});
 }
 
@@ -72,6 +127,87 @@ int32_t VM_Breakpoint_Remove(uint32_t* address)
         }
     }
     return kBreakpointNone;
+}
+
+int32_t VM_Breakpoint_AddAt(int32_t codeIndex, uint32_t offset)
+{
+    VerifiedUnit* unit = nullptr;
+    VMNativeOp* op = OpAt(codeIndex, offset, &unit);
+    if (op == nullptr) {
+        return kBreakpointNone;
+    }
+    const int32_t slot = VM_Breakpoint_Add(&unit->words[op->offset / 4]);
+    if (slot != kBreakpointNone) {
+        Slots()[static_cast<size_t>(slot)].codeIndex = codeIndex;
+        Slots()[static_cast<size_t>(slot)].opOffset = op->offset;
+        op->breakpoint = true;
+        ++g_epoch;
+    }
+    return slot;
+}
+
+int32_t VM_Breakpoint_RemoveAt(int32_t codeIndex, uint32_t offset)
+{
+    VerifiedUnit* unit = nullptr;
+    VMNativeOp* op = OpAt(codeIndex, offset, &unit);
+    if (op == nullptr) {
+        return kBreakpointNone;
+    }
+    op->breakpoint = false;
+    ++g_epoch;
+    return VM_Breakpoint_Remove(&unit->words[op->offset / 4]);
+}
+
+void VM_Debug_RequestStep(bool step)
+{
+    g_stepCode = nullptr;
+    g_stepOver = false;
+    if (step != g_step) {
+        g_step = step;
+        ++g_epoch;
+    }
+}
+
+bool VM_DebugRoutes(const VMNativeOp& op)
+{
+    return op.breakpoint || g_step;
+}
+
+const VMStopPosition& VM_StopPosition()
+{
+    return g_stop;
+}
+
+void VM_SetDebugWait(VMDebugResume (*wait)())
+{
+    g_wait = wait;
+}
+
+void VM_DebugCheck(const VMProgram& program, const CCode& code, const VMNativeOp& op, CInstance* self,
+                   CInstance* other)
+{
+    bool stop = op.breakpoint;
+    int32_t line = -1;
+    if (g_step) {
+        line = LineOf(program, code, op.offset);
+        const bool sameCode = &code == g_stepCode;
+        stop = stop || g_stepCode == nullptr || (g_stepOver ? sameCode && line != g_stepLine
+                                                              : !sameCode || line != g_stepLine);
+    }
+    if (!stop || g_wait == nullptr) {
+        return;
+    }
+    VM_Debug_RequestStep(false);
+    const VMStopPosition outer = g_stop;  // a wait may run code that stops too
+    g_stop = {&code, op.offset, self, other};
+    const VMDebugResume resume = g_wait();
+    g_stop = outer;
+    if (resume != VMDebugResume::Run) {
+        VM_Debug_RequestStep(true);
+        g_stepCode = &code;
+        g_stepLine = line >= 0 ? line : LineOf(program, code, op.offset);
+        g_stepOver = resume == VMDebugResume::StepOver;
+    }
 }
 
 void VM_Breakpoints_Insert()

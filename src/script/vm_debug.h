@@ -1,8 +1,11 @@
 // What the error report and the remote debugger read of running bytecode:
 // the breakpoint table over the units' original words and the lookup from
-// a code offset to its source line. The machine runs the verified native
-// form, so a breakpoint word changes what the debugger reads back, never
-// what runs.
+// a code offset to its source line, and the debugger's hold on the machine.
+// The machine runs the verified native form: a breakpoint set by (code
+// index, offset) marks the native op there, and the machine stops before a
+// marked op. Ops reach their handlers through addresses filled in per unit;
+// only a marked op, or every op while a step is under way, is routed
+// through the stop check, so a run without a debugger pays nothing.
 #pragma once
 
 #include <cstdint>
@@ -11,10 +14,13 @@
 
 #include "script/bytecode_generator.h"
 #include "script/error_report.h"
+#include "script/verifier.h"
 
 namespace bw {
 
+struct VMProgram;
 class CCode;
+class CInstance;
 
 inline constexpr int32_t kBreakpointSlots = 255;
 inline constexpr int32_t kBreakpointNone = 255;  // table full / not recorded
@@ -31,6 +37,51 @@ int32_t VM_Breakpoint_Remove(uint32_t* address);
 // words back, last slot first.
 void VM_Breakpoints_Insert();
 void VM_Breakpoints_Restore();
+
+// A breakpoint by package code entry and byte offset, the form the debugger
+// link speaks: the op at (or the first after) offset is marked. The slot,
+// or kBreakpointNone when the entry has no code, the offset lies outside it
+// or the table is full.
+int32_t VM_Breakpoint_AddAt(int32_t codeIndex, uint32_t offset);
+int32_t VM_Breakpoint_RemoveAt(int32_t codeIndex, uint32_t offset);
+
+// The debugger's step flag: stop at the next change of source line.
+// Changing it re-routes the ops (see above). A step requested while no run
+// is held stops at the first op run.
+void VM_Debug_RequestStep(bool step);
+// Which ops the machine routes through the stop check changes with each
+// breakpoint and flag change; units fill their addresses again when their
+// epoch differs.
+// Read by the machine on every run and call, so it is inline.
+namespace vm_debug_detail {
+extern uint32_t g_epoch;
+}
+inline uint32_t VM_DebugEpoch()
+{
+    return vm_debug_detail::g_epoch;
+}
+// Whether the machine routes op through the stop check: a breakpoint on it
+// or a step under way.
+bool VM_DebugRoutes(const VMNativeOp& op);
+
+// Where the machine stands while it waits at a stop; code is null when no
+// run is held.
+struct VMStopPosition {
+    const CCode* code = nullptr;
+    uint32_t offset = 0;
+    CInstance* self = nullptr;
+    CInstance* other = nullptr;
+};
+const VMStopPosition& VM_StopPosition();
+// What the machine calls when it stops: the debugger link waits there and
+// answers how to go on. A step stops at the next line run anywhere; a step
+// over only at the next line of the same unit.
+enum class VMDebugResume { Run, Step, StepOver };
+void VM_SetDebugWait(VMDebugResume (*wait)());
+// The machine's stop check, before an op routed to it: stops when the op
+// has a breakpoint or a step has reached a new line.
+void VM_DebugCheck(const VMProgram& program, const CCode& code, const VMNativeOp& op, CInstance* self,
+                   CInstance* other);
 
 // The last pair at or before pc; null without pairs or before the first.
 const VMLinePair* VM_OffsetToLine(const std::vector<VMLinePair>& lines, int32_t pc);

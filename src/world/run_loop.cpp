@@ -215,6 +215,14 @@ bool Run_IsPaused()
     return g_paused;
 }
 
+void Run_DebugResume()
+{
+    g_paused = false;
+    if (GameRunningFlag == 1) {
+        Run_EnterMainLoop();
+    }
+}
+
 void Run_DebugStepIfRequested()
 {
     if (GameRunningFlag == 1 && g_paused) {

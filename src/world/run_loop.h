@@ -30,6 +30,9 @@ void Run_Stop();
 // step and draw nothing.
 void Run_DebugPause();
 bool Run_IsPaused();
+// The debugger lets the game go on: unpaused, and when a game runs its
+// frame pacing starts again from now.
+void Run_DebugResume();
 // One untimed step while paused and running.
 void Run_DebugStepIfRequested();
 void Run_DebugStep();

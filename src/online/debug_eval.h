@@ -1,0 +1,29 @@
+// What the remote debugger and the debug window share: an expression run
+// for a display with error reports held back, and the text a value shows.
+#pragma once
+
+#include <string>
+
+#include "script/value.h"
+
+namespace bw {
+
+class CInstance;
+
+inline constexpr char kDebugUnableToEvaluate[] = "Unable to evaluate";
+
+// Compiles text as an expression unit named unitName and runs it with self
+// and other set to self (the hidden evaluation instance when null). False
+// when it does not compile or fails at run time; no error dialog opens and
+// nothing is logged meanwhile. result is the caller's to free.
+bool Debug_Evaluate(const char* text, const char* unitName, CInstance* self, Value* result);
+
+// A string as it is; a real as an integer when within 1e-12 of one, else
+// with the fewest of 2, 4, 6 or 8 decimals that hold it, else 10.
+std::string Debug_FormatReal(double real);
+std::string Debug_FormatValue(const Value& value);
+
+// Debug_Evaluate shown as Debug_FormatValue, or "Unable to evaluate".
+std::string Debug_EvaluateText(const char* text, const char* unitName, CInstance* self);
+
+}  // namespace bw
