@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <memory>
 
 #include "script/code_unit.h"
 #include "script/error_report.h"
@@ -13,17 +12,6 @@ namespace bw {
 namespace {
 
 constexpr double kNearInteger = 1e-12;
-
-// Made on first use, at (0, 0), in no room and no object list.
-CInstance* HiddenInstance()
-{
-    static const std::unique_ptr<CInstance, void (*)(CInstance*)> hidden(
-        new CInstance(0.0f, 0.0f, 0, 0, false), [](CInstance* instance) {
-            instance->FreeLinks();
-            delete instance;
-        });
-    return hidden.get();
-}
 
 class SuppressErrors {
 public:
@@ -47,12 +35,16 @@ bool Debug_Evaluate(const char* text, const char* unitName, CInstance* self, Val
     if (!code.Compile(unitName)) {
         return false;
     }
-    CInstance* const context = self != nullptr ? self : HiddenInstance();
-    if (Code_Execute_Value(context, context, code, result)) {
-        return true;
+    // Without an instance the code runs for one made for it alone, at
+    // (0, 0), in no room; it leaves no trace in the object it names.
+    CInstance scratch(0.0f, 0.0f, 0, 0, false);
+    CInstance* const context = self != nullptr ? self : &scratch;
+    const bool ran = Code_Execute_Value(context, context, code, result);
+    scratch.FreeLinks();
+    if (!ran) {
+        Value_Free(*result);
     }
-    Value_Free(*result);
-    return false;
+    return ran;
 }
 
 std::string Debug_FormatReal(double real)
