@@ -3,9 +3,7 @@
 
 namespace bw {
 
-void Function_Action_Register() {}
 void Function_3D_Register() {}
-void Function_Win8_Register() {}
 void EmbeddedImages_Register() {}
 void ScoreForm_Create() {}
 void ErrorForm_Create() {}

@@ -12,9 +12,7 @@ namespace bw {
 
 // ---- Built-in function groups, in Brackwell_RegisterFunctions' order ----
 // Each is replaced by its group's *_builtins module.
-void Function_Action_Register();       // library: action functions
 void Function_3D_Register();           // graphics: 3D built-ins
-void Function_Win8_Register();         // library: platform built-ins of the Windows 8 family
 
 // ---- Textures made once the device exists ----
 

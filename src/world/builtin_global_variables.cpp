@@ -306,6 +306,30 @@ constexpr int32_t kEventOther = 7;
 constexpr int32_t kEventNoMoreLives = 6;
 constexpr int32_t kEventNoMoreHealth = 9;
 
+}  // namespace
+
+void Game_SetLives(int32_t lives)
+{
+    GameCounters& counters = Game_Counters();
+    const int32_t before = counters.lives;
+    counters.lives = lives;
+    if (before >= 1 && counters.lives <= 0) {
+        PerformEventAll(kEventOther, kEventNoMoreLives);
+    }
+}
+
+void Game_SetHealth(double health)
+{
+    GameCounters& counters = Game_Counters();
+    const double before = counters.health;
+    counters.health = health;
+    if (before > 0.0 && counters.health <= 0.0) {
+        PerformEventAll(kEventOther, kEventNoMoreHealth);
+    }
+}
+
+namespace {
+
 bool GV_Lives(CInstance*, int32_t, Value* out)
 {
     return ReadReal(out, Game_Counters().lives);
@@ -313,12 +337,7 @@ bool GV_Lives(CInstance*, int32_t, Value* out)
 
 bool SV_Lives(CInstance*, int32_t, const Value* in)
 {
-    GameCounters& counters = Game_Counters();
-    const int32_t before = counters.lives;
-    counters.lives = BuiltinArg_Int(in);
-    if (before >= 1 && counters.lives <= 0) {
-        PerformEventAll(kEventOther, kEventNoMoreLives);
-    }
+    Game_SetLives(BuiltinArg_Int(in));
     return true;
 }
 
@@ -329,12 +348,7 @@ bool GV_Health(CInstance*, int32_t, Value* out)
 
 bool SV_Health(CInstance*, int32_t, const Value* in)
 {
-    GameCounters& counters = Game_Counters();
-    const double before = counters.health;
-    counters.health = BuiltinArg_Real(in);
-    if (before > 0.0 && counters.health <= 0.0) {
-        PerformEventAll(kEventOther, kEventNoMoreHealth);
-    }
+    Game_SetHealth(BuiltinArg_Real(in));
     return true;
 }
 

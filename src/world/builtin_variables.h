@@ -48,6 +48,11 @@ void Variable_BuiltIn_WriteNames(std::string& out);
 // Empties the table (game end).
 void Variable_BuiltIn_Free();
 
+// The lives and health counters; falling to none runs the "no more lives"
+// or "no more health" event for every instance.
+void Game_SetLives(int32_t lives);
+void Game_SetHealth(double health);
+
 // Registration of the two groups, in their own files.
 void Variable_BuiltIn_RegisterInstance();
 void Variable_BuiltIn_RegisterGlobal();

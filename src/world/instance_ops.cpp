@@ -162,6 +162,11 @@ void Instance_ForEachCandidate(int32_t selector, const std::function<bool(CInsta
 
 CInstance* Instance_Create(int32_t objectIndex, float x, float y)
 {
+    return Instance_Create(objectIndex, x, y, [](CInstance&) {});
+}
+
+CInstance* Instance_Create(int32_t objectIndex, float x, float y, const std::function<void(CInstance&)>& prepare)
+{
     if (!Object_Exists(objectIndex)) {
         ReportMissing("Creating instance for non-existing object: ", objectIndex);
         return nullptr;
@@ -171,6 +176,7 @@ CInstance* Instance_Create(int32_t objectIndex, float x, float y)
         return nullptr;
     }
     CInstance* instance = room->AddInstance(x, y, objectIndex);
+    prepare(*instance);
     PerformCreate(instance);
     return instance;
 }

@@ -24,6 +24,8 @@ class CInstance;
 // event performed; null (with a report) for an object that does not exist,
 // and null without a current room.
 CInstance* Instance_Create(int32_t objectIndex, float x, float y);
+// The same, with prepare run on the new instance before its create event.
+CInstance* Instance_Create(int32_t objectIndex, float x, float y, const std::function<void(CInstance&)>& prepare);
 // A new instance of self's object at self's position holding every field and
 // variable of self, under an id of its own. The create event runs only when
 // performCreate is set. Null without a current room.
