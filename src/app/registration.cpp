@@ -190,6 +190,7 @@ void Brackwell_RegisterFunctions()
 void Registration_ClearTables()
 {
     Sound_Clear();
+    Audio_FreeSounds();
     Sprite_ClearTable();
     Background_ClearTable();
     Path_ClearTable();

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/registration.h"
 #include "audio/audio_engine.h"
 #include "audio/audio_engine_state.h"
 #include "audio/audio_stream.h"
@@ -34,6 +35,17 @@ TEST(AudioFind, ExactRecordNamesComeFirstThenTheFileNameBeforeItsDot)
         EXPECT_EQ(Audio_Find(c.name), c.id) << c.name;
     }
     Audio_FreeSounds();
+}
+
+// A package without sounds must not find the sounds of one read before:
+// their names pointed into that package's image.
+TEST(AudioLoad, TheTablesEmptiedBeforeAPackageIsReadHoldNoSound)
+{
+    SoundChunks chunks({{"snd", "a.wav"}}, {});
+    ASSERT_TRUE(chunks.LoadSounds());
+    ASSERT_EQ(Audio_SoundCount(), 1);
+    Registration_ClearTables();
+    EXPECT_EQ(Audio_SoundCount(), 0);
 }
 
 TEST(AudioLoad, ARecordOutsideThePackageFailsTheLoad)
