@@ -7,7 +7,6 @@
 #include "audio/audio_sounds.h"
 #include "audio/legacy_sounds.h"
 #include "audio/music_player.h"
-#include "graphics/graphic_builtins.h"
 #include "graphics/main_window.h"
 #include "graphics/shaders.h"
 #include "graphics/texture_pages.h"

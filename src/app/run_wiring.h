@@ -12,5 +12,8 @@ void Runner_InstallRunHooks();
 // machine's frames and variables, leaving full screen, clearing input and
 // stopping the game. Part of Runner_InstallRunHooks.
 void Runner_InstallErrorReportHooks();
+// The "Debug Init Remote Interface" stage: "-debug" opens the debugger
+// server, on 127.0.0.1 only.
+void Debug_InitRemoteInterface();
 
 }  // namespace bw

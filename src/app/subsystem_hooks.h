@@ -22,7 +22,6 @@ void EmbeddedImages_Register();  // platform: the built-in image table
 // ---- options.ini ----
 
 // ---- Start-up stages ----
-void Debug_InitRemoteInterface();   // online: "-debug" opens the debugger server (run_wiring)
 void ScoreForm_Create();            // world: the score form
 void ErrorForm_Create();            // script: the run-time error form
 

@@ -8,47 +8,11 @@
 #include "platform/md5.h"
 #include "platform/memory.h"
 #include "platform/sha1.h"
+#include "platform/strings.h"
 
 namespace bw {
 
 namespace {
-
-constexpr uint32_t kReplacement = 0xFFFD;
-
-// One character from the front of text; malformed input yields U+FFFD and
-// moves past one byte.
-uint32_t NextCodePoint(std::string_view& text)
-{
-    const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
-    const uint8_t lead = byte(0);
-    size_t length = 1;
-    uint32_t code = lead;
-    uint32_t least = 0;
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, code = lead & 0x07u, least = 0x10000;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, code = lead & 0x0Fu, least = 0x800;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, code = lead & 0x1Fu, least = 0x80;
-    } else if (lead >= 0x80) {
-        text.remove_prefix(1);
-        return kReplacement;
-    }
-    if (text.size() < length) {
-        text.remove_prefix(1);
-        return kReplacement;
-    }
-    for (size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0u) != 0x80u) {
-            text.remove_prefix(1);
-            return kReplacement;
-        }
-        code = code << 6 | (byte(i) & 0x3Fu);
-    }
-    text.remove_prefix(length);
-    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-    return (code < least || code > 0x10FFFF || surrogate) ? kReplacement : code;
-}
 
 // Lower-case hexadecimal digits of value, zero-padded to digits.
 void AppendHex(std::string& out, uint32_t value, int digits)
@@ -56,12 +20,6 @@ void AppendHex(std::string& out, uint32_t value, int digits)
     char text[9];
     std::snprintf(text, sizeof text, "%0*x", digits, value);
     out += text;
-}
-
-void PutUnit(std::vector<uint8_t>& out, uint32_t unit)
-{
-    out.push_back(static_cast<uint8_t>(unit));
-    out.push_back(static_cast<uint8_t>(unit >> 8));
 }
 
 std::span<const uint8_t> Bytes(const char* text)
@@ -136,14 +94,9 @@ const BuiltinRegistration kDigestBuiltins[] = {
 std::vector<uint8_t> Digest_Utf16LE(std::string_view utf8)
 {
     std::vector<uint8_t> out;
-    while (!utf8.empty()) {
-        const uint32_t code = NextCodePoint(utf8);
-        if (code >= 0x10000) {
-            PutUnit(out, 0xD800 + ((code - 0x10000) >> 10));
-            PutUnit(out, 0xDC00 + ((code - 0x10000) & 0x3FF));
-        } else {
-            PutUnit(out, code);
-        }
+    for (const char16_t unit : String_ToWide(utf8)) {
+        out.push_back(static_cast<uint8_t>(unit & 0xFF));  // little-endian
+        out.push_back(static_cast<uint8_t>(unit >> 8));
     }
     return out;
 }
