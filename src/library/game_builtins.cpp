@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "graphics/room_transition.h"
 #include "library/arguments.h"
 #include "library/motion_builtins.h"
 #include "library/save_builtins.h"
@@ -330,6 +331,8 @@ const BuiltinRegistration kRoomAndGameBuiltins[] = {
     {"game_load", Builtin_GameLoad, 1},
     {"game_save_buffer", Builtin_GameSaveBuffer, 1},
     {"game_load_buffer", Builtin_GameLoadBuffer, 1},
+    {"transition_define", Builtin_TransitionDefine, 2},
+    {"transition_exists", Builtin_TransitionExists, 1},
     {"sleep", Sleep, 1},
 };
 

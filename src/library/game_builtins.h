@@ -1,9 +1,9 @@
 // The "Game.." group of built-in functions: finding, counting, creating,
 // copying, changing and destroying instances, asking what lies at a place,
 // a point or along a shape, activating and deactivating instances, moving
-// between rooms, ending, restarting, saving and loading the game, and sleep.
-// The movement and motion-planning built-ins register ahead of these with
-// their own module; the room transitions will join this group with theirs.
+// between rooms, ending, restarting, saving and loading the game, room
+// transitions and sleep. The movement and motion-planning built-ins register
+// ahead of these with their own module.
 #pragma once
 
 namespace bw {
