@@ -53,20 +53,14 @@ void GraphicsRecorder::AddPrimitive(int32_t kind, int32_t n, const Vertex3D* v)
         return;
     }
     switch (kind) {
-        case PrimitiveLineList:
-            std::memcpy(Grow(kLines, added), v, added * sizeof(Vertex3D));
-            break;
         case PrimitiveLineStrip: {
             Vertex3D* out = Grow(kLines, added);
             for (size_t i = 0; i + 1 < count; ++i) {
                 *out++ = v[i];
                 *out++ = v[i + 1];
             }
-            break;
+            return;
         }
-        case PrimitiveTriangleList:
-            std::memcpy(Grow(kTriangles, added), v, added * sizeof(Vertex3D));
-            break;
         case PrimitiveTriangleStrip: {
             // Every second triangle of a strip is wound the other way; turned
             // back, all of them face the same side.
@@ -77,7 +71,7 @@ void GraphicsRecorder::AddPrimitive(int32_t kind, int32_t n, const Vertex3D* v)
                 *out++ = v[i + 1];
                 *out++ = v[odd ? i : i + 2];
             }
-            break;
+            return;
         }
         case PrimitiveTriangleFan: {
             Vertex3D* out = Grow(kTriangles, added);
@@ -86,11 +80,16 @@ void GraphicsRecorder::AddPrimitive(int32_t kind, int32_t n, const Vertex3D* v)
                 *out++ = v[i + 1];
                 *out++ = v[i + 2];
             }
-            break;
+            return;
         }
-        default:
-            std::memcpy(Grow(kPoints, added), v, added * sizeof(Vertex3D));
-            break;
+        default: {
+            // Lists are taken as they are.
+            const ListIndex list = kind == PrimitiveLineList       ? kLines
+                                   : kind == PrimitiveTriangleList ? kTriangles
+                                                                   : kPoints;
+            std::memcpy(Grow(list, added), v, added * sizeof(Vertex3D));
+            return;
+        }
     }
 }
 
