@@ -175,7 +175,6 @@ void GraphicsRecorder::Draw(float x, float y, float z)
         }
         const auto bytes = static_cast<uint32_t>(count * sizeof(Vertex3D));
         if (list.buffer == 0) {
-            list.vertices.shrink_to_fit();
             list.buffer = device->CreateVertexBuffer(bytes, kFvfVertex3D);
             uint8_t* out = list.buffer != 0 ? device->LockVertexBuffer(list.buffer, 0, bytes) : nullptr;
             if (out == nullptr) {

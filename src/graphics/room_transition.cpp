@@ -173,10 +173,10 @@ private:
             Old(0, 0, 1.0f);
         }
         const bool horizontal = d.dx != 0;
+        const int32_t sign = horizontal ? d.dx : d.dy;
         const int32_t side = horizontal ? m_w : m_h;
         const int32_t stripe = Nearest(static_cast<double>(side) / m_steps);
         for (int32_t k = 0; k <= half; ++k) {
-            const int32_t sign = horizontal ? d.dx : d.dy;
             if ((sign == 1 && k <= step) || (sign == -1 && k >= half - step)) {
                 const int32_t start = Nearest(2.0 * k * side / m_steps);
                 if (horizontal) {
