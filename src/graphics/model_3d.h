@@ -61,7 +61,7 @@ void Model_Destroy(int32_t id);
 void Model_Clear(int32_t id);
 bool Model_Exists(int32_t id);
 const std::vector<ModelCommand>* Model_Commands(int32_t id);
-// Destroys every model (a new game, tests).
+// Destroys every model (tests).
 void Model_DestroyAll();
 
 // name: a game file name; saved into the save area, loaded from the save

@@ -47,15 +47,17 @@ int32_t StagingLimit(int32_t type)
     return type == PrimitiveTriangleList ? kPrimitive3DMaxVertices - 1 : kPrimitive3DMaxVertices;
 }
 
+// A strip is cut only when the staging array is full, after an even count,
+// so the next piece's first triangle winds like the one it continues.
+static_assert(kPrimitive3DMaxVertices % 2 == 0);
+
 // Draws the staged part of a primitive that outgrew the staging array and
 // starts the next part with what keeps the shape connected: a line strip's
-// last vertex, a fan's centre and last vertex, a triangle strip's last two
-// (after one repeated vertex when the count was odd, so the next triangle
-// keeps its winding).
+// last vertex, a triangle strip's last two, a fan's centre and last vertex.
 void DrawStagedPart()
 {
     Staging& s = g_staging;
-    Vertex3D carried[3];
+    Vertex3D carried[2];
     int32_t n = 0;
     const int32_t last = s.count - 1;
     switch (s.type) {
@@ -63,9 +65,6 @@ void DrawStagedPart()
         carried[n++] = s.vertices[last];
         break;
     case PrimitiveTriangleStrip:
-        if (s.count % 2 != 0) {
-            carried[n++] = s.vertices[last - 1];
-        }
         carried[n++] = s.vertices[last - 1];
         carried[n++] = s.vertices[last];
         break;
