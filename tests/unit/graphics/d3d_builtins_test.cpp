@@ -3,6 +3,7 @@
 // sprite culling's view.
 #include "graphics/d3d_builtins.h"
 
+#include <bit>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -119,6 +120,15 @@ TEST_F(D3DBuiltinsTest, AlphaBlendTakesOneNumber)
         EXPECT_EQ(cache.Pending(ES_AlphaBlendEnable), 0u) << name;
         CallBuiltin(name, {1.0});
     }
+}
+
+TEST_F(D3DBuiltinsTest, FogDistancesAreWholeNumbers)
+{
+    CallBuiltin("d3d_set_fog", {1.0, 255.0, 10.7, -20.9});
+    const RenderStateCache& cache = GR_RenderStateCache();
+    EXPECT_EQ(cache.Pending(ES_FogEnable), 1u);
+    EXPECT_EQ(std::bit_cast<float>(cache.Pending(ES_FogStart)), 10.0f);
+    EXPECT_EQ(std::bit_cast<float>(cache.Pending(ES_FogEnd)), -20.0f);
 }
 
 TEST_F(D3DBuiltinsTest, ModelsAreSavedToTheSaveAreaAndLoadedBack)
