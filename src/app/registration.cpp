@@ -7,6 +7,7 @@
 #include "audio/audio_sounds.h"
 #include "audio/legacy_sounds.h"
 #include "audio/music_player.h"
+#include "graphics/d3d_builtins.h"
 #include "graphics/main_window.h"
 #include "graphics/shaders.h"
 #include "graphics/texture_pages.h"
@@ -106,7 +107,7 @@ constexpr RegistrationGroup kGroups[] = {
     {"File..", &RegisterFileGroup},
     {"Resource..", &RegisterResourceGroup},
     {"Interaction..", &RegisterInteractionGroup},
-    {"3D..", &Function_3D_Register},
+    {"3D..", &Function_D3D_Register},
     {"Particle..", &Function_Particle_Register},
     {"Misc..", &RegisterMiscGroup},
     {"DS..", &Function_Data_Structures_Register},

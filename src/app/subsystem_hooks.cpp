@@ -3,7 +3,6 @@
 
 namespace bw {
 
-void Function_3D_Register() {}
 void EmbeddedImages_Register() {}
 void ScoreForm_Create() {}
 void ErrorForm_Create() {}

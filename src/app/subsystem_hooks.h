@@ -10,10 +10,6 @@
 
 namespace bw {
 
-// ---- Built-in function groups, in Brackwell_RegisterFunctions' order ----
-// Each is replaced by its group's *_builtins module.
-void Function_3D_Register();           // graphics: 3D built-ins
-
 // ---- Textures made once the device exists ----
 
 // ---- Early start-up ----

@@ -24,9 +24,7 @@ constexpr uint32_t kBlack = 0;
 
 struct PrimitiveState {
     int32_t kind = 0;
-    int32_t texture = -1;
-    const TexturePageEntry* entry = nullptr;
-    float textureWidth = 1.0f, textureHeight = 1.0f;
+    PrimitiveTexture texture;
     Vertex2DTex vertices[kPrimitiveMaxVertices] = {};
     int32_t count = 0;
 };
@@ -220,18 +218,6 @@ void AddPrimitiveVertex(float x, float y, uint32_t colour, float u, float v)
         return;
     }
     p.vertices[p.count++] = Vertex2DTex{x, y, GR_3D_GetDepth(), colour, u, v};
-}
-
-// Texture coordinates of a page entry's image (0..1 over the stored image)
-// turned into coordinates on its page.
-void MapPrimitiveUV(float& u, float& v)
-{
-    const PrimitiveState& p = g_draw.primitive;
-    if (p.entry == nullptr) {
-        return;
-    }
-    u = (p.entry->targetWidth * u + p.entry->sourceX) / p.textureWidth;
-    v = (p.entry->targetHeight * v + p.entry->sourceY) / p.textureHeight;
 }
 
 }  // namespace
@@ -580,27 +566,41 @@ void GR_DrawHealthbar(float x1, float y1, float x2, float y2, float amount, uint
     }
 }
 
-void GR_PrimitiveBegin(int32_t kind, int32_t texture)
+void PrimitiveTexture::MapUV(float& u, float& v) const
 {
-    PrimitiveState& p = g_draw.primitive;
-    p.count = 0;
-    p.kind = kind;
-    p.entry = nullptr;
-    p.texture = -1;
-    if (Texture_Exists(texture)) {
-        p.texture = texture;
+    if (entry == nullptr) {
         return;
+    }
+    u = (entry->targetWidth * u + entry->sourceX) / textureWidth;
+    v = (entry->targetHeight * v + entry->sourceY) / textureHeight;
+}
+
+PrimitiveTexture GR_ResolvePrimitiveTexture(int32_t texture)
+{
+    PrimitiveTexture resolved;
+    if (Texture_Exists(texture)) {
+        resolved.texture = texture;
+        return resolved;
     }
     // Only numbers given out for page entries count; anything else draws
     // untextured.
     const TexturePageEntry* entry = TexturePage_FromHandle(texture);
     const TextureRecord* record = entry != nullptr ? Texture_Get(entry->textureId) : nullptr;
     if (record != nullptr) {
-        p.entry = entry;
-        p.texture = entry->textureId;
-        p.textureWidth = static_cast<float>(record->Width());
-        p.textureHeight = static_cast<float>(record->Height());
+        resolved.entry = entry;
+        resolved.texture = entry->textureId;
+        resolved.textureWidth = static_cast<float>(record->Width());
+        resolved.textureHeight = static_cast<float>(record->Height());
     }
+    return resolved;
+}
+
+void GR_PrimitiveBegin(int32_t kind, int32_t texture)
+{
+    PrimitiveState& p = g_draw.primitive;
+    p.count = 0;
+    p.kind = kind;
+    p.texture = GR_ResolvePrimitiveTexture(texture);
 }
 
 void GR_PrimitiveVertex(float x, float y)
@@ -615,13 +615,13 @@ void GR_PrimitiveVertexColour(float x, float y, uint32_t colour, float alpha)
 
 void GR_PrimitiveVertexTexture(float x, float y, float u, float v)
 {
-    MapPrimitiveUV(u, v);
+    g_draw.primitive.texture.MapUV(u, v);
     AddPrimitiveVertex(x, y, g_draw.colour, u, v);
 }
 
 void GR_PrimitiveVertexTextureColour(float x, float y, float u, float v, uint32_t colour, float alpha)
 {
-    MapPrimitiveUV(u, v);
+    g_draw.primitive.texture.MapUV(u, v);
     AddPrimitiveVertex(x, y, PrimitiveVertexColour(colour, alpha), u, v);
 }
 
@@ -632,7 +632,7 @@ void GR_PrimitiveEnd()
         return;
     }
     auto* v = reinterpret_cast<Vertex2DTex*>(
-        GR_VB_AllocVerts(p.kind, Texture_Get(p.texture), sizeof(Vertex2DTex), p.count));
+        GR_VB_AllocVerts(p.kind, Texture_Get(p.texture.texture), sizeof(Vertex2DTex), p.count));
     if (v != nullptr) {
         std::copy_n(p.vertices, p.count, v);
     }
@@ -644,8 +644,7 @@ void GR_Draw2D_Reset()
     g_draw.alpha = 255;
     g_draw.primitive.kind = 0;
     g_draw.primitive.count = 0;
-    g_draw.primitive.texture = -1;
-    g_draw.primitive.entry = nullptr;
+    g_draw.primitive.texture = PrimitiveTexture();
     GR_InitCirclePrecision();
 }
 

@@ -72,8 +72,25 @@ void GR_DrawHealthbar(float x1, float y1, float x2, float y2, float amount, uint
 
 // ---- User primitives -------------------------------------------------------
 inline constexpr int32_t kPrimitiveMaxVertices = 1001;
+
+struct TexturePageEntry;
+
+// The texture of a user primitive (2D or 3D): a texture id as it is, the
+// texture of a texture page entry with the entry's place on it, or none.
+struct PrimitiveTexture {
+    int32_t texture = -1;
+    const TexturePageEntry* entry = nullptr;
+    float textureWidth = 1.0f, textureHeight = 1.0f;
+
+    // Coordinates over an entry's image (0..1) become coordinates on its
+    // texture; a plain texture's are used as given.
+    void MapUV(float& u, float& v) const;
+};
 // texture: a texture id, a texture page entry handle, or -1 for none; any
-// other number draws untextured.
+// other number means none.
+PrimitiveTexture GR_ResolvePrimitiveTexture(int32_t texture);
+
+// texture: as GR_ResolvePrimitiveTexture takes it.
 void GR_PrimitiveBegin(int32_t kind, int32_t texture);
 void GR_PrimitiveVertex(float x, float y);
 void GR_PrimitiveVertexColour(float x, float y, uint32_t colour, float alpha);

@@ -86,6 +86,7 @@ void SetRectangleView(float x, float y, float w, float h, float angle, float eye
     Matrix view{};
     Matrix_BuildLookAt(view, Vector3{cx, cy, eyeZ}, Vector3{cx, cy, 0.0f}, Vector3{std::sin(-a), std::cos(-a), 0.0f});
     GR_D3D_SetMatrix(TransformKind::View, view);
+    GR_SetCustomProjection();
 }
 
 }  // namespace
@@ -136,6 +137,7 @@ void GR_3D_SetProjection(float xfrom, float yfrom, float zfrom, float xto, float
     Matrix view{};
     Matrix_BuildLookAt(view, Vector3{xfrom, yfrom, zfrom}, Vector3{xto, yto, zto}, Vector3{xup, yup, zup});
     GR_D3D_SetMatrix(TransformKind::View, view);
+    GR_SetCustomProjection();
 }
 
 void GR_3D_SetProjectionExt(float xfrom, float yfrom, float zfrom, float xto, float yto, float zto, float xup,

@@ -26,6 +26,7 @@ struct TransformState {
     int32_t textureSwaps = 0;
     ProjectionReferenceSource reference = nullptr;
     float halfPixelScale[2] = {1.0f, 1.0f};
+    bool customProjection = false;
 };
 TransformState g_state;
 
@@ -200,6 +201,17 @@ void GR_SetViewProjection(float x, float y, float w, float h, float angle)
     }
     GR_D3D_SetMatrix(TransformKind::View, view);
     GR_D3D_SetMatrix(TransformKind::Projection, projection);
+    g_state.customProjection = false;
+}
+
+void GR_SetCustomProjection()
+{
+    g_state.customProjection = true;
+}
+
+bool GR_HasCustomProjection()
+{
+    return g_state.customProjection;
 }
 
 void GR_D3D_Clear(uint32_t colour, float z, uint32_t stencil, uint32_t flags)

@@ -37,6 +37,11 @@ void GR_SetViewport(int32_t x, int32_t y, int32_t w, int32_t h);
 void GR_D3D_SetViewport(int32_t x, int32_t y, int32_t w, int32_t h);
 void GR_GetViewport(int32_t& x, int32_t& y, int32_t& w, int32_t& h);
 void GR_SetViewProjection(float x, float y, float w, float h, float angle);
+// Game code set the view or projection itself (the 3D projection setters),
+// so the last view rectangle no longer says what is on screen; the next
+// GR_SetViewProjection (a room view, a surface target) ends that.
+void GR_SetCustomProjection();
+bool GR_HasCustomProjection();
 // The arguments of the last GR_SetViewProjection.
 void GR_GetViewProjection(float& x, float& y, float& w, float& h, float& angle);
 // How much of the half-pixel offset the last projection got per axis (1

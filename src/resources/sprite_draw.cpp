@@ -25,10 +25,11 @@ float Radians(float degrees)
 }  // namespace
 
 // True when a frame whose corners lie within r of (x, y) cannot reach the
-// view being drawn. In 3D the view rectangle says nothing about what shows.
+// view being drawn. In 3D, or under a projection game code set, the view
+// rectangle says nothing about what shows.
 bool CSprite::IsCulled(float x, float y, float r) const
 {
-    if (GR_3D_IsOn()) {
+    if (GR_3D_IsOn() || GR_HasCustomProjection()) {
         return false;
     }
     float left = 0.0f;

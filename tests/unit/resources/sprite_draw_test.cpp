@@ -2,6 +2,7 @@
 // entries, around its origin, and skipped when they cannot reach the view.
 #include <gtest/gtest.h>
 
+#include "graphics/graphics_3d.h"
 #include "graphics/transforms.h"
 #include "resources/sprite.h"
 #include "sprite_test_support.h"
@@ -45,6 +46,17 @@ TEST_F(SpriteDrawTest, FramesFarOutsideTheViewAreSkipped)
     EXPECT_EQ(DrawnTextured().size(), 6u);
     sprite->Draw(0, 73.0f, 10.0f, 2.0f, 2.0f, 0.0f, 0xFFFFFF, 1.0f);
     sprite->DrawSimple(0, -5.0f, 10.0f);
+    EXPECT_TRUE(DrawnTextured().empty());
+}
+
+TEST_F(SpriteDrawTest, AProjectionGameCodeSetsIsNotCulledAgainstTheOldView)
+{
+    GR_3D_SetProjectionOrtho(200.0f, 0.0f, 64.0f, 64.0f, 0.0f);
+    sprite->Draw(0, 210.0f, 10.0f, 1.0f, 1.0f, 0.0f, 0xFFFFFF, 1.0f);
+    EXPECT_EQ(DrawnTextured().size(), 6u);
+    // The next room view brings culling back.
+    GR_SetViewProjection(0.0f, 0.0f, 64.0f, 64.0f, 0.0f);
+    sprite->Draw(0, 210.0f, 10.0f, 1.0f, 1.0f, 0.0f, 0xFFFFFF, 1.0f);
     EXPECT_TRUE(DrawnTextured().empty());
 }
 
