@@ -4,11 +4,13 @@
 #include <charconv>
 #include <initializer_list>
 #include <memory>
+#include <span>
 
 #include "graphics/device/device.h"
+#include "graphics/draw_2d.h"
+#include "graphics/graphics_recorder.h"
 #include "graphics/primitives_3d.h"
-#include "graphics/render_state.h"
-#include "graphics/transforms.h"
+#include "graphics/textures.h"
 #include "platform/files.h"
 #include "platform/real_to_int.h"
 
@@ -21,8 +23,29 @@ constexpr std::string_view kFormatVersion = "100";
 // the text can hold reserves no more than this allows.
 constexpr size_t kShortestLine = 2;
 
+// The commands replayed once for one texture id; later draws with that
+// texture draw the recording.
+struct ModelRecording {
+    int32_t texture = -1;
+    std::unique_ptr<GraphicsRecorder> recorder;
+};
+
 struct Model {
     std::vector<ModelCommand> commands;
+    std::vector<ModelRecording> recordings;
+};
+
+// Sends the 3D primitives of a replay into a recording instead of the batch.
+class RecordingSink final : public IPrimitiveSink {
+public:
+    explicit RecordingSink(GraphicsRecorder& recorder) : m_recorder(recorder) {}
+    void AddPrimitive(int32_t type, std::span<const Vertex3D> vertices) override
+    {
+        m_recorder.AddPrimitive(type, static_cast<int32_t>(vertices.size()), vertices.data());
+    }
+
+private:
+    GraphicsRecorder& m_recorder;
 };
 
 std::vector<std::unique_ptr<Model>> g_models;
@@ -184,6 +207,24 @@ void Replay(const ModelCommand& c, int32_t texture)
     }
 }
 
+GraphicsRecorder& Recording(Model& model, int32_t texture)
+{
+    for (ModelRecording& recording : model.recordings) {
+        if (recording.texture == texture) {
+            return *recording.recorder;
+        }
+    }
+    ModelRecording& recording = model.recordings.emplace_back(
+        ModelRecording{texture, std::make_unique<GraphicsRecorder>()});
+    RecordingSink sink(*recording.recorder);
+    IPrimitiveSink* previous = GR_3D_SetPrimitiveSink(&sink);
+    for (const ModelCommand& command : model.commands) {
+        Replay(command, texture);
+    }
+    GR_3D_SetPrimitiveSink(previous);
+    return *recording.recorder;
+}
+
 }  // namespace
 
 int32_t ModelCommand_ColourSlot(int32_t kind)
@@ -263,6 +304,7 @@ void Model_Clear(int32_t id)
 {
     if (Model* model = Find(id); model != nullptr) {
         model->commands = {};
+        model->recordings.clear();
     }
 }
 
@@ -312,27 +354,14 @@ bool Model_LoadByIndex(int32_t id, const char* name)
 
 void Model_DrawByIndex(int32_t id, float x, float y, float z, int32_t texture)
 {
-    const Model* model = Find(id);
+    Model* model = Find(id);
     if (model == nullptr || Device_Get() == nullptr) {
         return;
     }
-    Matrix saved{};
-    GR_D3D_GetMatrix(TransformKind::World, saved);
-    Matrix translation = Matrix_Identity();
-    translation.m[12] = x;
-    translation.m[13] = y;
-    translation.m[14] = z;
-    Matrix world{};
-    Matrix_Multiply(world, translation, saved);
-    GR_D3D_SetMatrix(TransformKind::World, world);
-    const bool repeat = Texture_GetRepeat();
-    Texture_SetRepeat(true);
-    for (const ModelCommand& command : model->commands) {
-        Replay(command, texture);
-    }
-    // The world matrix flushes the model's vertices before it changes.
-    GR_D3D_SetMatrix(TransformKind::World, saved);
-    Texture_SetRepeat(repeat);
+    GraphicsRecorder& recording = Recording(*model, texture);
+    // Looked up at every draw: the texture behind an id can be replaced.
+    recording.texture = Texture_Get(GR_ResolvePrimitiveTexture(texture).texture);
+    recording.Draw(x, y, z);
 }
 
 void Model_PrimitiveBegin(int32_t id, int32_t type)

@@ -143,5 +143,36 @@ TEST_F(Model3DTest, AModelIsDrawnTranslatedAndTheWorldPutBack)
     EXPECT_FLOAT_EQ(order[2]->matrix.m[12], 0.0f);
 }
 
+TEST_F(Model3DTest, EachTextureKeepsItsRecordingUntilTheModelIsCleared)
+{
+    const int32_t id = Model_Create();
+    auto addTriangle = [id] {
+        Model_PrimitiveBegin(id, PrimitiveTriangleList);
+        Model_Vertex(id, 0.0f, 0.0f, 0.0f);
+        Model_Vertex(id, 1.0f, 0.0f, 0.0f);
+        Model_Vertex(id, 0.0f, 1.0f, 0.0f);
+        Model_PrimitiveEnd(id);
+    };
+    auto drawnVertices = [this, id](int32_t texture) {
+        device->ClearCalls();
+        Model_DrawByIndex(id, 0.0f, 0.0f, 0.0f, texture);
+        GR_VB_Flush();
+        const auto draws = device->Find("DrawPrimitive");
+        return draws.size() == 1 ? draws[0]->vertices.size() / sizeof(Vertex3D) : 0;
+    };
+    addTriangle();
+    EXPECT_EQ(drawnVertices(-1), 3u);
+    addTriangle();
+    // The recording made for no texture stays as it was; another texture
+    // replays every command.
+    EXPECT_EQ(drawnVertices(-1), 3u);
+    EXPECT_EQ(device->Count("CreateVertexBuffer"), 0u);
+    EXPECT_EQ(drawnVertices(12345), 6u);
+    Model_Clear(id);
+    addTriangle();
+    EXPECT_EQ(drawnVertices(-1), 3u);
+    EXPECT_EQ(device->Count("CreateVertexBuffer"), 1u);
+}
+
 }  // namespace
 }  // namespace bw
