@@ -69,6 +69,19 @@ TEST_F(TextureRecordsTest, AnImageWiderThanTheLargestTextureIsCropped)
     GR_Texture_Free(record);
 }
 
+TEST_F(TextureRecordsTest, APartialUploadKeepsTheTexelsItDoesNotCover)
+{
+    const std::vector<uint32_t> whole(64 * 64, 0xFF00FF00u);
+    TextureRecord* record = GR_Texture_CreatePow2(whole.data(), 64, 64, nullptr);
+    ASSERT_NE(record, nullptr);
+    const uint32_t corner[4] = {0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu};
+    ASSERT_TRUE(GR_Texture_CreateSysMem(record, 0, 2, 2, corner));
+    EXPECT_EQ(TexturePixel(device, record, 1, 1), 0xFF0000FFu);
+    EXPECT_EQ(TexturePixel(device, record, 2, 0), 0xFF00FF00u);
+    EXPECT_EQ(TexturePixel(device, record, 63, 63), 0xFF00FF00u);
+    GR_Texture_Free(record);
+}
+
 TEST_F(TextureRecordsTest, A32BitRawBlobIsConvertedInACopy)
 {
     const std::vector<uint8_t> blob = RawBlob(2, 1, 0, {0x11, 0x22, 0x33, 0x44, 0xAA, 0xBB, 0xCC, 0xDD});
