@@ -68,10 +68,10 @@ bool Upload(IGraphicsDevice& device, TextureRecord& record, const void* pixels, 
 // (zero where it cannot be read).
 std::vector<uint32_t> CurrentTexels(IGraphicsDevice& device, const TextureRecord& record)
 {
-    const size_t bytes =
-        static_cast<size_t>(record.Width()) * static_cast<size_t>(record.Height()) * BytesPerPixel(record.GetFormatIndex());
+    const size_t bytesPerPixel = BytesPerPixel(record.GetFormatIndex());
+    const size_t bytes = static_cast<size_t>(record.Width()) * static_cast<size_t>(record.Height()) * bytesPerPixel;
     std::vector<uint32_t> texels((bytes + 3) / 4, 0);
-    if (record.holdsPixels && BytesPerPixel(record.GetFormatIndex()) == 4) {
+    if (record.holdsPixels && bytesPerPixel == 4) {
         // Queued drawing into the texture lands before it is read.
         GR_VB_Flush();
         if (!device.ReadRect(record.texture, 0, 0, record.Width(), record.Height(), texels.data())) {

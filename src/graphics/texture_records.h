@@ -1,8 +1,9 @@
 // A TextureRecord is the engine's handle of one device texture: the device
 // texture (render targets draw straight into it and carry their own depth
 // buffer) and the packed size and format. The device holds the only copy of
-// the pixels: whoever needs them back reads them from it. Sprites, backgrounds and fonts use ordinary textures (powers of two
-// from 64 to 4096); surfaces and the screen are render targets of exact size.
+// the pixels: whoever needs them back reads them from it. Sprites,
+// backgrounds and fonts use ordinary textures (powers of two from 64 to
+// 4096); surfaces and the screen are render targets of exact size.
 // This module also keeps the stack of saved render targets through which
 // drawing is redirected into a surface and back.
 #pragma once

@@ -140,6 +140,13 @@ TEST_F(TexturePages, PageImagesReadFromDiskAreGivenBackOnceTheirTexturesExist)
     EXPECT_TRUE(std::equal(file.bytes.begin(), file.bytes.begin() + image, view.Bytes(0, image)));
     EXPECT_LT(nonZero(image, file.Here()), before / 2);
     PackageLoader_Reset();
+
+    // An image handed in stays as its owner gave it.
+    const std::vector<uint8_t> handedIn = file.bytes;
+    Package_SetImage(handedIn.data(), handedIn.size());
+    ASSERT_TRUE(TXTR_Load(Package().View(), chunk, file.Here() - chunk));
+    EXPECT_EQ(handedIn, file.bytes);
+    PackageLoader_Reset();
 }
 
 TEST_F(TexturePages, ListsOrEntriesOutsideTheChunkAreRefused)
