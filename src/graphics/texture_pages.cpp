@@ -6,6 +6,7 @@
 
 #include "graphics/textures.h"
 #include "platform/console.h"
+#include "platform/package_loader.h"
 #include "platform/package_view.h"
 
 namespace bw {
@@ -34,6 +35,55 @@ bool ReadEntry(const PackageView& package, uint32_t offset, TexturePageEntry& en
     entry = TexturePageEntry{fields[0], fields[1], fields[2], fields[3], fields[4],  fields[5],
                              fields[6], fields[7], fields[8], fields[9], fields[10]};
     return true;
+}
+
+struct PageRecord {
+    bool readable = false;
+    uint32_t flags = 0;
+    uint32_t dataOffset = 0;
+};
+
+struct ByteRange {
+    uint64_t offset = 0;
+    uint64_t length = 0;
+};
+
+// The bytes of each record's page image that nothing but its decoding
+// reads: from its start to the next image, list or record, within the TXTR
+// payload. Empty for an image that starts outside the payload or on the
+// list or a record.
+std::vector<ByteRange> PageImageRanges(const std::vector<uint32_t>& list, const std::vector<PageRecord>& records,
+                                       uint32_t offset, uint32_t length)
+{
+    const uint64_t payloadEnd = uint64_t{offset} + length;
+    std::vector<ByteRange> kept{{offset, 4 + uint64_t{4} * list.size()}};
+    for (uint32_t recordOffset : list) {
+        kept.push_back({recordOffset, 8});
+    }
+    std::vector<ByteRange> images(records.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+        const uint64_t start = records[i].dataOffset;
+        if (!records[i].readable || start < offset || start >= payloadEnd) {
+            continue;
+        }
+        uint64_t end = payloadEnd;
+        bool onKept = false;
+        for (const ByteRange& range : kept) {
+            onKept = onKept || (start >= range.offset && start < range.offset + range.length);
+            if (range.offset > start) {
+                end = std::min(end, range.offset);
+            }
+        }
+        for (const PageRecord& other : records) {
+            if (other.readable && other.dataOffset > start) {
+                end = std::min<uint64_t>(end, other.dataOffset);
+            }
+        }
+        if (!onKept) {
+            images[i] = {start, end - start};
+        }
+    }
+    return images;
 }
 
 }  // namespace
@@ -72,18 +122,33 @@ bool TXTR_Load(const PackageView& package, uint32_t offset, uint32_t length)
     if (!package.ReadPointerList(offset, uint64_t{offset} + length, list)) {
         return false;
     }
+    std::vector<PageRecord> records;
     for (uint32_t recordOffset : list) {
-        uint32_t flags = 0;
-        uint32_t dataOffset = 0;
-        const bool readable = recordOffset != 0 && package.ReadU32(recordOffset, flags) &&
-                              package.ReadU32(uint64_t{recordOffset} + 4, dataOffset) && dataOffset != 0 &&
-                              dataOffset < package.Size();
+        PageRecord record;
+        record.readable = recordOffset != 0 && package.ReadU32(recordOffset, record.flags) &&
+                          package.ReadU32(uint64_t{recordOffset} + 4, record.dataOffset) && record.dataOffset != 0 &&
+                          record.dataOffset < package.Size();
+        records.push_back(record);
+    }
+    const std::vector<ByteRange> images = PageImageRanges(list, records, offset, length);
+    for (size_t i = 0; i < records.size(); ++i) {
+        const PageRecord& record = records[i];
         // The page image runs at most to the end of the file; its decoder
         // finds its own end.
-        const int32_t id = readable ? Texture_CreateFromPackage(package.Bytes(dataOffset, 1),
-                                                                package.Size() - dataOffset, 0, flags & 1)
-                                    : -1;
+        const int32_t id = record.readable ? Texture_CreateFromPackage(package.Bytes(record.dataOffset, 1),
+                                                                       package.Size() - record.dataOffset, 0,
+                                                                       record.flags & 1)
+                                           : -1;
         g_pages.textureIds.push_back(id);
+        // The texture holds the pixels now: the image's bytes are not read
+        // again, unless a later record shares them.
+        const bool shared = std::any_of(records.begin() + static_cast<ptrdiff_t>(i) + 1, records.end(),
+                                        [&](const PageRecord& later) {
+                                            return later.readable && later.dataOffset == record.dataOffset;
+                                        });
+        if (!shared && images[i].length > 0) {
+            Package_ReleaseBytes(package, images[i].offset, images[i].length);
+        }
     }
     for (TexturePageEntry& entry : g_pages.entries) {
         if (entry.textureId < 0 || static_cast<size_t>(entry.textureId) >= g_pages.textureIds.size()) {

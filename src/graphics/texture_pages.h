@@ -26,6 +26,8 @@ static_assert(sizeof(TexturePageEntry) == 22);
 bool TPAG_Load(const PackageView& package, uint32_t offset, uint32_t length);
 // Makes one texture per TXTR record and points every page entry at the
 // texture of its page ("what!!!!" for a page number outside the list).
+// Once a page's texture exists the device holds its pixels, so the memory
+// of its image inside the package is given back (Package_ReleaseBytes).
 bool TXTR_Load(const PackageView& package, uint32_t offset, uint32_t length);
 // The entry stored at a file offset of the TPAG list; null for any other offset.
 TexturePageEntry* TPAG_FindByOffset(uint32_t fileOffset);

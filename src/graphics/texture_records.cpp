@@ -51,6 +51,36 @@ void ConvertRaw4444(std::vector<uint8_t>& pixels)
     }
 }
 
+// The device replaces the whole of level 0 at once; the texture holds the
+// only copy of the pixels from then on.
+bool Upload(IGraphicsDevice& device, TextureRecord& record, const void* pixels, size_t pitch)
+{
+    if (!device.UpdateTexture(record.texture, pixels, static_cast<uint32_t>(pitch))) {
+        Console().Printf("Failed CreateTexture on SystemMem");
+        return false;
+    }
+    record.holdsPixels = true;
+    return true;
+}
+
+// Level 0 as it stands, for an upload that covers only part of it: zero
+// for a texture that was never filled, else read back from the device
+// (zero where it cannot be read).
+std::vector<uint32_t> CurrentTexels(IGraphicsDevice& device, const TextureRecord& record)
+{
+    const size_t bytesPerPixel = BytesPerPixel(record.GetFormatIndex());
+    const size_t bytes = static_cast<size_t>(record.Width()) * static_cast<size_t>(record.Height()) * bytesPerPixel;
+    std::vector<uint32_t> texels((bytes + 3) / 4, 0);
+    if (record.holdsPixels && bytesPerPixel == 4) {
+        // Queued drawing into the texture lands before it is read.
+        GR_VB_Flush();
+        if (!device.ReadRect(record.texture, 0, 0, record.Width(), record.Height(), texels.data())) {
+            std::fill(texels.begin(), texels.end(), 0);
+        }
+    }
+    return texels;
+}
+
 // A PNG, JPEG or GIF file on a power-of-two texture; the info tells the
 // image's own size.
 TextureRecord* LoadImageFile(const uint8_t* data, size_t size, TextureInfo* info)
@@ -86,11 +116,6 @@ TextureRecord::TextureRecord(int32_t width, int32_t height, int32_t levels)
     SetWidth(width);
     SetHeight(height);
     SetLevels(levels);
-}
-
-TextureRecord::~TextureRecord()
-{
-    MemoryManager_Free(systemCopy);
 }
 
 void TextureRecord::SetWidth(int32_t width)
@@ -139,8 +164,6 @@ TextureRecord* GR_Texture_Create(int32_t w, int32_t h, int32_t levels, uint32_t 
     record->SetFormatIndex(formatIndex);
     record->texture = texture;
     record->renderTarget = renderTarget;
-    record->systemCopySize = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
-    record->systemCopy = static_cast<uint8_t*>(BW_ALLOC(record->systemCopySize, true));
     return record;
 }
 
@@ -150,22 +173,23 @@ bool GR_Texture_CreateSysMem(TextureRecord* record, int32_t level, int32_t w, in
     if (device == nullptr || record == nullptr || pixels == nullptr || level != 0) {
         return false;
     }
-    // An image larger than its texture keeps only the part that fits.
     const size_t bytesPerPixel = BytesPerPixel(record->GetFormatIndex());
+    const size_t sourceStride = static_cast<size_t>(std::max(w, 0)) * bytesPerPixel;
+    // An image that covers the whole texture goes to the device as it is;
+    // what lies beyond the texture is left out.
+    if (w >= record->Width() && h >= record->Height()) {
+        return Upload(*device, *record, pixels, sourceStride);
+    }
+    std::vector<uint32_t> texels = CurrentTexels(*device, *record);
     const size_t stride = static_cast<size_t>(record->Width()) * bytesPerPixel;
     const size_t rowBytes = static_cast<size_t>(std::clamp(w, 0, record->Width())) * bytesPerPixel;
     const int32_t rows = std::clamp(h, 0, record->Height());
-    const size_t sourceStride = static_cast<size_t>(std::max(w, 0)) * bytesPerPixel;
+    auto* target = reinterpret_cast<uint8_t*>(texels.data());
     const auto* source = static_cast<const uint8_t*>(pixels);
     for (int32_t y = 0; y < rows; ++y) {
-        std::memcpy(record->systemCopy + static_cast<size_t>(y) * stride, source + static_cast<size_t>(y) * sourceStride,
-                    rowBytes);
+        std::memcpy(target + static_cast<size_t>(y) * stride, source + static_cast<size_t>(y) * sourceStride, rowBytes);
     }
-    if (!device->UpdateTexture(record->texture, record->systemCopy, static_cast<uint32_t>(stride))) {
-        Console().Printf("Failed CreateTexture on SystemMem");
-        return false;
-    }
-    return true;
+    return Upload(*device, *record, texels.data(), stride);
 }
 
 TextureRecord* GR_Texture_CreatePow2(const uint32_t* pixels, int32_t w, int32_t h, TextureInfo* info)

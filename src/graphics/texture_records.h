@@ -1,8 +1,9 @@
 // A TextureRecord is the engine's handle of one device texture: the device
 // texture (render targets draw straight into it and carry their own depth
-// buffer), a system-memory copy of the pixels, and the packed size and
-// format. Sprites, backgrounds and fonts use ordinary textures (powers of two
-// from 64 to 4096); surfaces and the screen are render targets of exact size.
+// buffer) and the packed size and format. The device holds the only copy of
+// the pixels: whoever needs them back reads them from it. Sprites,
+// backgrounds and fonts use ordinary textures (powers of two from 64 to
+// 4096); surfaces and the screen are render targets of exact size.
 // This module also keeps the stack of saved render targets through which
 // drawing is redirected into a surface and back.
 #pragma once
@@ -33,7 +34,6 @@ inline constexpr uint32_t kMaxTextureSide = 8192;
 class TextureRecord {
 public:
     TextureRecord(int32_t width, int32_t height, int32_t levels);
-    ~TextureRecord();
     TextureRecord(const TextureRecord&) = delete;
     TextureRecord& operator=(const TextureRecord&) = delete;
 
@@ -50,8 +50,7 @@ public:
 
     DeviceTextureId texture = 0;
     bool renderTarget = false;
-    uint8_t* systemCopy = nullptr;  // rows at the texture's stride
-    size_t systemCopySize = 0;
+    bool holdsPixels = false;  // level 0 has been filled by an upload
 
 private:
     uint32_t m_formatIndex = 0;
@@ -82,8 +81,8 @@ TextureRecord* GR_Texture_Create(int32_t w, int32_t h, int32_t levels, uint32_t 
 TextureRecord* GR_Texture_CreatePow2(const uint32_t* pixels, int32_t w, int32_t h, TextureInfo* info);
 // A texture from an image in memory; null when it cannot be read.
 TextureRecord* GR_Texture_LoadFromMemory(const uint8_t* data, size_t size, TextureInfo* info, uint32_t formatIndex);
-// Copies w x h pixels into the system copy (cropped to the texture) and on
-// to the device.
+// Puts w x h pixels at the top left of level 0 (cropped to the texture);
+// the texels they do not cover keep what the texture held.
 bool GR_Texture_CreateSysMem(TextureRecord* record, int32_t level, int32_t w, int32_t h, const void* pixels);
 void GR_Texture_Free(TextureRecord* record);
 

@@ -164,7 +164,6 @@ void Texture_Upload(int32_t id, const CBitmap32* bitmap)
         std::copy_n(bitmap->Pixels() + static_cast<size_t>(y) * static_cast<size_t>(bitmap->Width()), w,
                     pixels.begin() + static_cast<ptrdiff_t>(y) * w);
     }
-    // The system copy keeps the texels outside that part.
     GR_Texture_CreateSysMem(slot->record, 0, w, h, pixels.data());
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <system_error>
 
+#include "host/memory_pages.h"
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/ini.h"
@@ -18,6 +19,8 @@ PackageLoaderHooks g_hooks;
 // Blocks read from disk; they live until the package is forgotten, which a
 // run never does.
 std::vector<uint8_t*> g_readBlocks;
+// The package image is one of those blocks (not an image handed in).
+bool g_imageIsOurs = false;
 
 constexpr uint32_t kTagSTRG = Package_Tag("STRG"), kTagGEN8 = Package_Tag("GEN8"), kTagGEN7 = Package_Tag("GEN7"),
                    kTagGENL = Package_Tag("GENL"), kTagCODE = Package_Tag("CODE"), kTagTXTR = Package_Tag("TXTR");
@@ -345,12 +348,22 @@ void PackageLoader_Reset()
         MemoryManager_Free(block);
     }
     g_readBlocks.clear();
+    g_imageIsOurs = false;
 }
 
 void Package_SetImage(const uint8_t* image, size_t size)
 {
     g_package.image = image;
     g_package.size = image != nullptr ? size : 0;
+    g_imageIsOurs = false;
+}
+
+void Package_ReleaseBytes(const PackageView& package, uint64_t offset, uint64_t length)
+{
+    const uint8_t* bytes = package.Bytes(offset, length);
+    if (g_imageIsOurs && bytes != nullptr && package.Size() == g_package.size && bytes == g_package.image + offset) {
+        HostMemory_ReleasePages(const_cast<uint8_t*>(bytes), static_cast<size_t>(length));
+    }
 }
 
 void Package_SetDebugImage(const uint8_t* image, size_t size)
@@ -381,6 +394,7 @@ bool RunnerLoadGame(const std::string& gamePath)
         console.Printf("FAILED to load File %s\n", g_package.path.c_str());
         return false;
     }
+    g_imageIsOurs = true;
     console.Printf("Loaded File %s\n", g_package.path.c_str());
     if (Package_HasFormMagic(g_package.View())) {
         console.Printf("IFF wad found\n");

@@ -5,7 +5,8 @@
 //   - pass 1, the header pass: strings, the header, the code list and the
 //     variable bindings; the built-in functions are registered here, once;
 //   - pass 2, the main pass: every resource chunk to its owner's reader.
-// The image lives until the process ends and is never written; chunk readers
+// The image lives until the process ends and is never written (but for the
+// texture page images, given back once their textures exist); chunk readers
 // get (package, payload offset, payload length) and build native records.
 // The readers belong to higher layers, which register them at start-up.
 #pragma once
@@ -126,6 +127,12 @@ void PackageLoader_Reset();
 bool RunnerLoadGame(const std::string& gamePath);
 // Uses an image already in memory (kept, not copied): tests, fuzzing.
 void Package_SetImage(const uint8_t* image, size_t size);
+// Gives back the memory of bytes this run reads no more (the texture page
+// images once their textures exist). The whole memory pages inside the
+// range read as zero afterwards. Only the image RunnerLoadGame read is
+// touched: nothing happens for another view, a range outside the image or
+// an image handed in by Package_SetImage, which its owner keeps as it is.
+void Package_ReleaseBytes(const PackageView& package, uint64_t offset, uint64_t length);
 void Package_SetDebugImage(const uint8_t* image, size_t size);
 
 bool Runner_PreProcessChunks();

@@ -4,7 +4,8 @@
 #include "graphics/draw_textured.h"
 
 #include "draw_fixture.h"
-#include "platform/package_view.h"
+#include "platform/package_loader.h"
+#include "support/scratch_folder.h"
 
 namespace bw {
 namespace {
@@ -24,14 +25,14 @@ public:
     std::vector<uint8_t> bytes = std::vector<uint8_t>(8, 0);  // a stand-in for the FORM header
 };
 
-// A 2 x 2 RAW page image of one colour (R, G, B, A bytes).
-void RawPage(PackageBytes& p, uint8_t red)
+// A square RAW page image of one colour (R, G, B, A bytes).
+void RawPage(PackageBytes& p, uint8_t red, uint32_t side = 2)
 {
     p.U32(kRawTextureMagic);
-    p.U32(2);
-    p.U32(2);
+    p.U32(side);
+    p.U32(side);
     p.U32(0);
-    for (int i = 0; i < 4; ++i) {
+    for (uint32_t i = 0; i < side * side; ++i) {
         const uint8_t pixel[4] = {red, 0, 0, 255};
         p.Append(pixel, 4);
     }
@@ -104,6 +105,48 @@ TEST_F(TexturePages, ThePackageImageIsNeverWritten)
     TPAG_FindByOffset(entryOffsets[0])->targetWidth = 0;
     GR_TPE_Draw(TPAG_FindByOffset(entryOffsets[0]), 0, 0);
     EXPECT_EQ(package.bytes, before);
+}
+
+TEST_F(TexturePages, PageImagesReadFromDiskAreGivenBackOnceTheirTexturesExist)
+{
+    // A package of one TXTR chunk: its list, one record and a 64 x 64 page
+    // image that spans several memory pages.
+    PackageBytes file;
+    file.Append("TXTR", 4);
+    const uint32_t lengthField = file.Here();
+    file.U32(0);
+    const uint32_t chunk = file.Here();
+    file.U32(1);
+    file.U32(file.Here() + 4);
+    file.U32(0);
+    file.U32(file.Here() + 4);
+    const uint32_t image = file.Here();
+    RawPage(file, 100, 64);
+    file.Patch(lengthField, file.Here() - chunk);
+    std::memcpy(file.bytes.data(), "FORM", 4);
+    file.Patch(4, file.Here() - 8);
+    test::ScratchFolder folder;
+    ASSERT_TRUE(RunnerLoadGame(folder.Write("game.win", std::string(file.bytes.begin(), file.bytes.end()))));
+    const PackageView view = Package().View();
+    const auto nonZero = [&](uint32_t from, uint32_t to) {
+        return std::count_if(view.Bytes(from, to - from), view.Bytes(to, 0), [](uint8_t b) { return b != 0; });
+    };
+    const auto before = nonZero(image, file.Here());
+
+    ASSERT_TRUE(TXTR_Load(view, chunk, file.Here() - chunk));
+    uint32_t pixel = 0;
+    ASSERT_TRUE(device->ReadRect(Texture_Get(TXTR_TextureId(0))->texture, 63, 63, 1, 1, &pixel));
+    EXPECT_EQ(pixel, 0xFF640000u);
+    EXPECT_TRUE(std::equal(file.bytes.begin(), file.bytes.begin() + image, view.Bytes(0, image)));
+    EXPECT_LT(nonZero(image, file.Here()), before / 2);
+    PackageLoader_Reset();
+
+    // An image handed in stays as its owner gave it.
+    const std::vector<uint8_t> handedIn = file.bytes;
+    Package_SetImage(handedIn.data(), handedIn.size());
+    ASSERT_TRUE(TXTR_Load(Package().View(), chunk, file.Here() - chunk));
+    EXPECT_EQ(handedIn, file.bytes);
+    PackageLoader_Reset();
 }
 
 TEST_F(TexturePages, ListsOrEntriesOutsideTheChunkAreRefused)

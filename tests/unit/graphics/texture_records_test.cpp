@@ -58,14 +58,30 @@ TEST_F(TextureRecordsTest, OrdinaryTexturesAreRoundedUpAndRenderTargetsKeepTheir
 
 TEST_F(TextureRecordsTest, AnImageWiderThanTheLargestTextureIsCropped)
 {
-    std::vector<uint32_t> pixels(5000 * 2, 0xFF00FF00u);
-    pixels[4095] = 0xFF0000FFu;
-    TextureInfo info{};
-    TextureRecord* record = GR_Texture_CreatePow2(pixels.data(), 5000, 2, &info);
+    // 64 rows fill the texture's height (uploaded as they are), 2 do not.
+    for (const int32_t rows : {2, 64}) {
+        std::vector<uint32_t> pixels(5000 * static_cast<size_t>(rows), 0xFF00FF00u);
+        pixels[4095] = 0xFF0000FFu;
+        TextureInfo info{};
+        TextureRecord* record = GR_Texture_CreatePow2(pixels.data(), 5000, rows, &info);
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(info.width, 4096u);
+        EXPECT_EQ(TexturePixel(device, record, 4095, 0), 0xFF0000FFu) << rows;
+        EXPECT_EQ(TexturePixel(device, record, 0, 1), 0xFF00FF00u) << rows;
+        GR_Texture_Free(record);
+    }
+}
+
+TEST_F(TextureRecordsTest, APartialUploadKeepsTheTexelsItDoesNotCover)
+{
+    const std::vector<uint32_t> whole(64 * 64, 0xFF00FF00u);
+    TextureRecord* record = GR_Texture_CreatePow2(whole.data(), 64, 64, nullptr);
     ASSERT_NE(record, nullptr);
-    EXPECT_EQ(info.width, 4096u);
-    EXPECT_EQ(TexturePixel(device, record, 4095, 0), 0xFF0000FFu);
-    EXPECT_EQ(TexturePixel(device, record, 0, 1), 0xFF00FF00u);
+    const uint32_t corner[4] = {0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu};
+    ASSERT_TRUE(GR_Texture_CreateSysMem(record, 0, 2, 2, corner));
+    EXPECT_EQ(TexturePixel(device, record, 1, 1), 0xFF0000FFu);
+    EXPECT_EQ(TexturePixel(device, record, 2, 0), 0xFF00FF00u);
+    EXPECT_EQ(TexturePixel(device, record, 63, 63), 0xFF00FF00u);
     GR_Texture_Free(record);
 }
 
