@@ -8,8 +8,6 @@
 #include "world/instance.h"
 #include "world/instance_table.h"
 #include "world/listed_pass.h"
-#include "world/object.h"
-#include "world/object_lists.h"
 
 namespace bw {
 

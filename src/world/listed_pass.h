@@ -48,7 +48,9 @@ inline bool Pass_Skips(const CInstance& instance, uint64_t stamp)
 // instances are held to; takes(instance) decides for those the pass does
 // not skip.
 // The next instance is taken before the event runs, so an instance the
-// event makes is still reached (and skipped by its stamp).
+// event makes is still reached (and skipped by its stamp). The walk holds
+// the object lists it started with, so game code that rebuilds them
+// cannot pull them away mid-walk.
 template <typename StampFor, typename Takes>
 void Event_PerformOnListed(int32_t type, int32_t number, StampFor&& stampFor, Takes&& takes)
 {

@@ -9,8 +9,6 @@
 #include "world/instance.h"
 #include "world/instance_table.h"
 #include "world/listed_pass.h"
-#include "world/object.h"
-#include "world/object_lists.h"
 #include "world/resource_lookups.h"
 #include "world/room.h"
 #include "world/run_hooks.h"
