@@ -13,9 +13,12 @@
 #include "world/builtin_variables.h"
 #include "world/game_state.h"
 #include "world/instance.h"
+#include "world/instance_ops.h"
 #include "world/instance_table.h"
 #include "world/object.h"
+#include "world/object_lists.h"
 #include "world/room.h"
+#include "world/run_step.h"
 #include "world/script_access.h"
 #include "world/variable_access.h"
 #include "world/variable_list.h"
@@ -133,6 +136,99 @@ BENCHMARK(NumericLoop)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 BENCHMARK(StringBuilding)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 BENCHMARK(ArrayFillAndSum)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 BENCHMARK(WithOverInstances)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+
+// ---- the world: event passes and instance creation ----------------------
+
+constexpr int32_t kStepObject = 1;
+constexpr int32_t kStepRoomInstances = 10000;
+
+// A room of its own, current only while a world benchmark runs, with one
+// object whose step event bounces its instance off the edges of a 1024x768
+// room (the peer is bench/lua/step_event_room.lua).
+struct StepRoom {
+    CRoom room;
+    std::unique_ptr<CCode> step;
+    std::unique_ptr<CCode> start;
+};
+
+StepRoom& TheStepRoom()
+{
+    static StepRoom* world = new StepRoom;  // never destroyed, as TheWorld
+    return *world;
+}
+
+// Compiled for the engine under test, like the programs above.
+void CompileStepObject(bool machine)
+{
+    SetUpWorld();
+    Code_SetUseBytecode(machine);
+    StepRoom& world = TheStepRoom();
+    world.step = std::make_unique<CCode>(
+        "x += dx; y += dy; if (x < 0 || x > 1024) dx = -dx; if (y < 0 || y > 768) dy = -dy", false);
+    world.step->Compile("Object.bench.Step");
+    world.start = std::make_unique<CCode>("dx = 1 + id mod 3; dy = 2 - id mod 5", false);
+    world.start->Compile("Bench.start");
+    if (!Object_Exists(kStepObject)) {
+        Object_Insert(new CObject(kStepObject));
+        Instance_SetLastId(kInstanceIdFirst + 1000000);  // clear of the ids the programs' world uses
+    }
+    auto event = std::make_unique<CEvent>();
+    event->code = world.step.get();
+    event->text = "";
+    Object_Find(kStepObject)->SetEvent(kEventStep, 0, std::move(event));
+    Object_BuildEventLists();
+}
+
+// The room made current for the benchmark, and the programs' room again after.
+class StepRoomCurrent {
+public:
+    StepRoomCurrent() { Room_SetCurrent(&TheStepRoom().room, 0); }
+    ~StepRoomCurrent()
+    {
+        TheStepRoom().room.DeleteActiveInstances();
+        Room_SetCurrent(&TheWorld().room, 0);
+        Code_SetUseBytecode(true);
+    }
+    StepRoomCurrent(const StepRoomCurrent&) = delete;
+    StepRoomCurrent& operator=(const StepRoomCurrent&) = delete;
+};
+
+// One normal step pass over 10,000 instances.
+void StepEventRoom(benchmark::State& state)
+{
+    CompileStepObject(state.range(0) != 0);
+    const StepRoomCurrent current;
+    for (int32_t i = 0; i < kStepRoomInstances; ++i) {
+        CInstance* instance = Instance_Create(kStepObject, static_cast<float>(i * 37 % 1024),
+                                              static_cast<float>(i * 91 % 768));
+        Value result;
+        Code_Execute(instance, instance, *TheStepRoom().start, &result);
+        Value_Free(result);
+    }
+    for (auto _ : state) {
+        Run_HandleStep(0);
+    }
+}
+
+// Creating n instances of one depth in an empty room (instance_create's
+// back end, create event included); emptying the room is not timed.
+void InstanceCreation(benchmark::State& state)
+{
+    CompileStepObject(true);
+    const StepRoomCurrent current;
+    const auto count = static_cast<int32_t>(state.range(0));
+    for (auto _ : state) {
+        for (int32_t i = 0; i < count; ++i) {
+            Instance_Create(kStepObject, static_cast<float>(i % 1024), static_cast<float>(i % 768));
+        }
+        state.PauseTiming();
+        TheStepRoom().room.DeleteActiveInstances();
+        state.ResumeTiming();
+    }
+}
+
+BENCHMARK(StepEventRoom)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(InstanceCreation)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace bw

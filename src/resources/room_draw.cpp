@@ -443,6 +443,10 @@ void Room_DrawEvent64Pass(const RoomDrawRectangle& rectangle)
         return;
     }
     g_draw.rectangle = rectangle;
+    // Most games have no GUI event: the walk over every instance is left out.
+    if (!Object_AnyHasEvent(kEventDraw, kDrawGuiEvent)) {
+        return;
+    }
     for (CInstance* instance = room->activeInstances.First(); instance != nullptr; instance = instance->i_next) {
         if (Drawable(instance) && instance->i_object != nullptr &&
             instance->i_object->HasEvent(kEventDraw, kDrawGuiEvent)) {

@@ -133,12 +133,15 @@ CEvent* Event_FindInParents(int32_t object, int32_t type, int32_t number, int32_
 
 void PerformEvent(CInstance* self, CInstance* other, int32_t object, int32_t type, int32_t number)
 {
-    if (RoomChangePending()) {
-        return;
-    }
     int32_t owner = object;
     CEvent* event = Event_FindInParents(object, type, number, &owner);
-    if (event == nullptr) {
+    Event_PerformFound(self, other, event, owner, type, number);
+}
+
+void Event_PerformFound(CInstance* self, CInstance* other, CEvent* event, int32_t owner, int32_t type,
+                        int32_t number)
+{
+    if (event == nullptr || RoomChangePending()) {
         return;
     }
     if (++g_eventDepth > kEventDepthLimit) {

@@ -93,6 +93,10 @@ CEvent* Event_FindInParents(int32_t object, int32_t type, int32_t number, int32_
 // is capped at kEventDepthLimit events: the next one is reported as a fatal
 // error and skipped.
 void PerformEvent(CInstance* self, CInstance* other, int32_t object, int32_t type, int32_t number);
+// PerformEvent with the event already found: event (null: nothing to run)
+// as Event_FindInParents gave it, with its owner.
+void Event_PerformFound(CInstance* self, CInstance* other, CEvent* event, int32_t owner, int32_t type,
+                        int32_t number);
 // PerformEvent with self's own object; nothing when self is null.
 void Event_Perform(CInstance* self, CInstance* other, int32_t type, int32_t number);
 // On every live, active instance of the current room, lowest depth first.

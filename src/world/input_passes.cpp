@@ -7,8 +7,7 @@
 #include "world/input.h"
 #include "world/instance.h"
 #include "world/instance_table.h"
-#include "world/object.h"
-#include "world/object_lists.h"
+#include "world/listed_pass.h"
 
 namespace bw {
 
@@ -47,27 +46,13 @@ template <typename Filter>
 void PerformListed(int32_t type, int32_t number, StampRule rule, Filter&& filter)
 {
     uint64_t stamp = EventPassStamp++;
-    for (const int32_t objectIndex : Object_EventList(type, number)) {
-        const CObject* object = Object_Find(objectIndex);
-        if (object == nullptr) {
-            continue;
-        }
+    const auto stampFor = [rule, &stamp] {
         if (rule == StampRule::OncePerObject) {
             stamp = EventPassStamp++;
         }
-        for (auto at = object->instances.begin(); at != object->instances.end();) {
-            CInstance* instance = *at;
-            ++at;
-            if (instance->i_marked || instance->i_deactivated || instance->i_createstamp > stamp ||
-                !filter(*instance)) {
-                continue;
-            }
-            Event_Perform(instance, instance, type, number);
-            if (Object_Find(objectIndex) != object) {
-                break;  // game code deleted the object and its list
-            }
-        }
-    }
+        return stamp;
+    };
+    Event_PerformOnListed(type, number, stampFor, filter);
 }
 
 void PerformListed(int32_t type, int32_t number, StampRule rule)

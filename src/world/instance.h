@@ -164,9 +164,16 @@ public:
     CInstance* i_prev = nullptr;
     InstanceList* i_list = nullptr;   // the room list the links belong to
     float i_depth = 0.0f;
-    float i_sorteddepth = 0.0f;
+
+    // The depth the instance sits under in its room list; only the list
+    // writes it, since the list's depth index is keyed by it.
+    float SortedDepth() const { return i_sorteddepth; }
 
 private:
+    friend class InstanceList;
+    float i_sorteddepth = 0.0f;
+    bool i_depthindexed = false;  // counted in its list's depth index
+
     void TakeObjectDefaults(const CObject& object);
 };
 

@@ -1,18 +1,30 @@
 #include "world/instance_list.h"
 
+#include <cmath>
+
 #include "world/instance.h"
 
 namespace bw {
 
+// Same order as walking from the head to the first instance whose sorted
+// depth is greater: the runs of the index are the list's depths in order,
+// so that instance is the first of the next deeper run.
 void InstanceList::InsertByDepth(CInstance* instance)
 {
     Detach(instance);
-    CInstance* before = m_first;
-    while (before != nullptr && !(before->i_sorteddepth > instance->i_depth)) {
-        before = before->i_next;
+    const float depth = instance->i_depth;
+    instance->i_sorteddepth = depth;
+    if (std::isnan(depth)) {
+        LinkBefore(instance, nullptr);
+        return;
     }
-    instance->i_sorteddepth = instance->i_depth;
-    LinkBefore(instance, before);
+    const auto deeper = m_depthRuns.upper_bound(depth);
+    LinkBefore(instance, deeper != m_depthRuns.end() ? deeper->second.first : nullptr);
+    DepthRun& run = m_depthRuns.try_emplace(deeper, depth)->second;
+    if (run.count++ == 0) {
+        run.first = instance;
+    }
+    instance->i_depthindexed = true;
 }
 
 void InstanceList::Append(CInstance* instance)
@@ -40,6 +52,29 @@ void InstanceList::Detach(CInstance* instance)
     }
 }
 
+// Called while the instance is still linked: a run that loses its first
+// instance starts at the next one of its depth, which follows it in the
+// list (only instances outside the index can lie between).
+void InstanceList::LeaveDepthIndex(CInstance* instance)
+{
+    if (!instance->i_depthindexed) {
+        return;
+    }
+    instance->i_depthindexed = false;
+    const auto run = m_depthRuns.find(instance->i_sorteddepth);
+    if (--run->second.count == 0) {
+        m_depthRuns.erase(run);
+        return;
+    }
+    if (run->second.first == instance) {
+        CInstance* next = instance->i_next;
+        while (!next->i_depthindexed || next->i_sorteddepth != instance->i_sorteddepth) {
+            next = next->i_next;
+        }
+        run->second.first = next;
+    }
+}
+
 bool InstanceList::Contains(const CInstance* instance) const
 {
     return instance->i_list == this;
@@ -50,6 +85,7 @@ bool InstanceList::Unlink(CInstance* instance)
     if (instance == nullptr || !Contains(instance)) {
         return false;
     }
+    LeaveDepthIndex(instance);
     (instance->i_prev != nullptr ? instance->i_prev->i_next : m_first) = instance->i_next;
     (instance->i_next != nullptr ? instance->i_next->i_prev : m_last) = instance->i_prev;
     instance->i_next = nullptr;

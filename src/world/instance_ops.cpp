@@ -198,7 +198,7 @@ CInstance* Instance_Copy(CInstance* self, bool performCreate)
     copy->DestroyPhysicsBody();
     copy->CreatePhysicsBody(room);
     // Placed by its object's depth; self's may differ.
-    if (copy->i_depth != copy->i_sorteddepth) {
+    if (copy->i_depth != copy->SortedDepth()) {
         Instance_DepthChangeQueue().AddUnique(copy);
     }
     if (performCreate) {

@@ -11,6 +11,12 @@ namespace bw {
 namespace {
 
 int32_t g_objectCount = 0;
+uint64_t g_eventsVersion = 1;  // objects start at 0: their first question fills
+
+void EventsChanged()
+{
+    ++g_eventsVersion;
+}
 
 constexpr int32_t kObjectIndexLimit = 100000;  // parent indices at or above this resolve to nothing
 
@@ -82,6 +88,7 @@ void CObject::Clear()
     for (auto& slots : events) {
         slots.clear();
     }
+    EventsChanged();
     instances = SLinkedList<CInstance*>{};
     descendantInstances = SLinkedList<CInstance*>{};
 }
@@ -99,7 +106,49 @@ CEvent* CObject::GetEvent(int32_t type, int32_t number) const
     return event != nullptr && event->IsPresent() ? event : nullptr;
 }
 
+void CObject::SetEvent(int32_t type, int32_t number, std::unique_ptr<CEvent> event)
+{
+    auto& slots = events[static_cast<size_t>(type)];
+    if (static_cast<size_t>(number) >= slots.size()) {
+        slots.resize(static_cast<size_t>(number) + 1);
+    }
+    slots[static_cast<size_t>(number)] = std::move(event);
+    EventsChanged();
+}
+
+const CObject::FoundEvent& CObject::Found(int32_t type, int32_t number) const
+{
+    if (m_foundVersion != g_eventsVersion) {
+        for (auto& answers : m_found) {
+            answers.clear();
+        }
+        m_foundVersion = g_eventsVersion;
+    }
+    auto& answers = m_found[static_cast<size_t>(type)];
+    if (static_cast<size_t>(number) >= answers.size()) {
+        answers.resize(static_cast<size_t>(number) + 1);
+    }
+    FoundEvent& found = answers[static_cast<size_t>(number)];
+    if (!found.known) {
+        found.event = LookUpEvent(type, number, &found.owner);
+        found.known = true;
+    }
+    return found;
+}
+
 CEvent* CObject::FindEvent(int32_t type, int32_t number, int32_t* owner) const
+{
+    if (type < 0 || type >= kEventTypeCount || number < 0 || number >= kEventNumberCount) {
+        return LookUpEvent(type, number, owner);
+    }
+    const FoundEvent& found = Found(type, number);
+    if (found.event != nullptr && owner != nullptr) {
+        *owner = found.owner;
+    }
+    return found.event;
+}
+
+CEvent* CObject::LookUpEvent(int32_t type, int32_t number, int32_t* owner) const
 {
     if (CEvent* event = FindOnChain(*this, type, number, owner)) {
         return event;
@@ -122,7 +171,10 @@ CEvent* CObject::FindEvent(int32_t type, int32_t number, int32_t* owner) const
 
 bool CObject::HasEvent(int32_t type, int32_t number) const
 {
-    return FindOnChain(*this, type, number, nullptr) != nullptr;
+    if (type == kEventCollision) {
+        return FindOnChain(*this, type, number, nullptr) != nullptr;
+    }
+    return FindEvent(type, number) != nullptr;
 }
 
 bool CObject::IsChildOf(int32_t ancestor) const
@@ -142,6 +194,7 @@ void CObject::SetParent(int32_t parentIndex)
     parent = parentIndex;
     parentObject = Object_Find(parentIndex);
     AttachToAncestors(*this);
+    EventsChanged();
 }
 
 bool CObject::Compile()
@@ -188,6 +241,7 @@ void Object_Insert(CObject* object)
     if (object->index >= g_objectCount) {
         g_objectCount = object->index + 1;
     }
+    EventsChanged();
 }
 
 CObject* Object_Find(int32_t index)
@@ -275,6 +329,7 @@ bool Object_Delete(int32_t index)
     }
     Object_Table().Delete(static_cast<uint32_t>(index), object);
     delete object;
+    EventsChanged();
     return true;
 }
 
@@ -289,12 +344,48 @@ void Object_LinkParents()
             object->parentObject = parent;
         }
     }
+    EventsChanged();
 }
 
 void Object_FreeAll()
 {
     Object_Table().Clear([](CObject*& object) { delete object; });
     g_objectCount = 0;
+    EventsChanged();
+}
+
+uint64_t Object_EventsVersion()
+{
+    return g_eventsVersion;
+}
+
+bool Object_AnyHasEvent(int32_t type, int32_t number)
+{
+    struct Answer {
+        int32_t type;
+        int32_t number;
+        bool any;
+    };
+    static std::vector<Answer> answers;
+    static uint64_t answersVersion = 0;
+    if (answersVersion != g_eventsVersion) {
+        answers.clear();
+        answersVersion = g_eventsVersion;
+    }
+    for (const Answer& answer : answers) {
+        if (answer.type == type && answer.number == number) {
+            return answer.any;
+        }
+    }
+    bool any = false;
+    for (const auto& node : Object_Table()) {
+        if (node.value != nullptr && node.value->HasEvent(type, number)) {
+            any = true;
+            break;
+        }
+    }
+    answers.push_back({type, number, any});
+    return any;
 }
 
 }  // namespace bw

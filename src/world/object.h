@@ -73,11 +73,21 @@ public:
     // The object's own event, or null: a type outside the table, a number
     // beyond the type's array, an empty slot or an event without code.
     CEvent* GetEvent(int32_t type, int32_t number) const;
+    // Puts the event in the object's own table (type within the table,
+    // number >= 0), replacing what was there.
+    void SetEvent(int32_t type, int32_t number, std::unique_ptr<CEvent> event);
     // The event as instances of this object see it: its own or the nearest
     // ancestor's; a collision with an object that nobody on the chain names
     // is looked up under the other object's ancestors, nearest first. *owner
     // (when given) receives the index of the object whose table held it.
+    // The answer is kept until Object_EventsVersion moves: every event pass
+    // and every drawn instance asks it.
     CEvent* FindEvent(int32_t type, int32_t number, int32_t* owner = nullptr) const;
+    // The same answer, looked up in the tables each time (for walks over
+    // every event of every object, which would only fill the kept answers).
+    CEvent* LookUpEvent(int32_t type, int32_t number, int32_t* owner = nullptr) const;
+    // The object's own chain only (no collision through the other object's
+    // ancestors).
     bool HasEvent(int32_t type, int32_t number) const;
     // True when ancestor stands on the parent chain (the object itself does
     // not count).
@@ -107,11 +117,35 @@ public:
     CObject* parentObject = nullptr;  // resolved parent, null when none
 
     // Per event type, indexed by event number; null slots are no event.
+    // Changed through SetEvent, so that the kept answers of FindEvent go.
     std::array<std::vector<std::unique_ptr<CEvent>>, kEventTypeCount> events;
 
     SLinkedList<CInstance*> instances;            // whose object is this one
     SLinkedList<CInstance*> descendantInstances;  // of this object and its descendants
+
+private:
+    struct FoundEvent {
+        CEvent* event = nullptr;
+        int32_t owner = -1;
+        bool known = false;
+    };
+    const FoundEvent& Found(int32_t type, int32_t number) const;
+
+    // FindEvent's answers per type, by event number (numbers below
+    // kEventNumberCount), valid while m_foundVersion is the current
+    // Object_EventsVersion.
+    mutable std::array<std::vector<FoundEvent>, kEventTypeCount> m_found;
+    mutable uint64_t m_foundVersion = 0;
 };
+
+// Moves whenever an answer of CObject::FindEvent may change: an object
+// joins or leaves the table, an event table, a parent or a whole object is
+// changed. Walks that hold a found event check it after running game code.
+uint64_t Object_EventsVersion();
+// Whether any object has or inherits event (type, number), so that a pass
+// over every instance for an event nobody has can be left out; the answer
+// is kept until Object_EventsVersion moves.
+bool Object_AnyHasEvent(int32_t type, int32_t number);
 
 // The object table, keyed by object index. It owns the objects.
 Hash<CObject*>& Object_Table();

@@ -43,7 +43,7 @@ void BuildCollisionPairs(std::vector<ObjectPair>* pairs)
             continue;
         }
         for (int32_t b = 0; b < count; ++b) {
-            if (object->FindEvent(kEventCollision, b) == nullptr) {
+            if (object->LookUpEvent(kEventCollision, b) == nullptr) {
                 continue;
             }
             const ObjectPair pair{std::min(a, b), std::max(a, b)};
@@ -83,7 +83,7 @@ void Object_BuildEventLists()
             std::vector<int32_t>& listed = lists->byEvent[static_cast<size_t>(type)][static_cast<size_t>(number)];
             for (int32_t index = 0; index < count; ++index) {
                 const CObject* object = Object_Find(index);
-                if (object != nullptr && object->FindEvent(type, number) != nullptr) {
+                if (object != nullptr && object->LookUpEvent(type, number) != nullptr) {
                     listed.push_back(index);
                 }
             }

@@ -8,8 +8,7 @@
 #include "world/game_state.h"
 #include "world/instance.h"
 #include "world/instance_table.h"
-#include "world/object.h"
-#include "world/object_lists.h"
+#include "world/listed_pass.h"
 #include "world/resource_lookups.h"
 #include "world/room.h"
 #include "world/run_hooks.h"
@@ -41,42 +40,17 @@ uint64_t BeginPass()
     return EventPassStamp++;
 }
 
-bool SkippedByPass(const CInstance* instance, uint64_t stamp)
+// The listed instances of one pass that takes(instance) picks; every
+// object's instances are held to the pass's one stamp.
+template <typename Takes>
+void PerformOnListed(int32_t type, int32_t number, uint64_t stamp, Takes&& takes)
 {
-    return instance->i_marked || instance->i_deactivated || instance->i_createstamp > stamp;
-}
-
-// Each instance of each object that has (or inherits) the event, not
-// skipped by the pass. The next node is taken before the visit, so an
-// instance made by the event is appended behind and is still reached (and
-// then skipped by its stamp). The walk holds its list until it ends, so
-// game code that rebuilds the lists cannot pull it away mid-walk.
-template <typename Visit>
-void ForEachListedInstance(int32_t type, int32_t number, uint64_t stamp, Visit&& visit)
-{
-    for (const int32_t objectIndex : Object_EventList(type, number)) {
-        const CObject* object = Object_Find(objectIndex);
-        if (object == nullptr) {
-            continue;
-        }
-        for (auto at = object->instances.begin(); at != object->instances.end();) {
-            CInstance* instance = *at;
-            ++at;
-            if (!SkippedByPass(instance, stamp)) {
-                visit(instance);
-                // Game code may have deleted the object, and its list with it.
-                if (Object_Find(objectIndex) != object) {
-                    break;
-                }
-            }
-        }
-    }
+    Event_PerformOnListed(type, number, [stamp] { return stamp; }, takes);
 }
 
 void PerformOnListed(int32_t type, int32_t number, uint64_t stamp)
 {
-    ForEachListedInstance(type, number, stamp,
-                          [type, number](CInstance* instance) { Event_Perform(instance, instance, type, number); });
+    PerformOnListed(type, number, stamp, [](CInstance&) { return true; });
 }
 
 // The active list in order; the successor is read after the visit so that an
@@ -165,11 +139,7 @@ bool CrossesBoundary(CInstance& instance, const Area& area)
 template <typename Test>
 void PerformWhere(int32_t number, uint64_t stamp, const Area& area, Test&& test)
 {
-    ForEachListedInstance(kEventOther, number, stamp, [&](CInstance* instance) {
-        if (test(*instance, area)) {
-            Event_Perform(instance, instance, kEventOther, number);
-        }
-    });
+    PerformOnListed(kEventOther, number, stamp, [&](CInstance& instance) { return test(instance, area); });
 }
 
 void HandleViewEvents(const CRoom& room, int32_t firstNumber, bool (*test)(CInstance&, const Area&))
@@ -243,15 +213,14 @@ void Run_HandleAlarms()
 {
     const uint64_t stamp = BeginPass();
     for (int32_t alarm = 0; alarm < kInstanceAlarmCount; ++alarm) {
-        ForEachListedInstance(kEventAlarm, alarm, stamp, [alarm](CInstance* instance) {
-            int32_t& timer = instance->i_timer[static_cast<size_t>(alarm)];
+        // Counting down is part of taking the instance: the alarm rings at 0.
+        PerformOnListed(kEventAlarm, alarm, stamp, [alarm](CInstance& instance) {
+            int32_t& timer = instance.i_timer[static_cast<size_t>(alarm)];
             if (timer < 0) {
-                return;
+                return false;
             }
             --timer;
-            if (timer == 0) {
-                Event_Perform(instance, instance, kEventAlarm, alarm);
-            }
+            return timer == 0;
         });
     }
 }
@@ -265,7 +234,7 @@ void Run_HandleTimelines()
         return;
     }
     ForEachActiveInstance(*room, [stamp, &timelines](CInstance* instance) {
-        if (!SkippedByPass(instance, stamp) && instance->i_timelinerunning && instance->i_timelineindex >= 0) {
+        if (!Pass_Skips(*instance, stamp) && instance->i_timelinerunning && instance->i_timelineindex >= 0) {
             TimelineStep(*instance, timelines);
         }
     });

@@ -93,11 +93,7 @@ protected:
         auto event = std::make_unique<CEvent>();
         event->code = unit.get();
         event->text = "";
-        auto& slots = object->events[static_cast<size_t>(type)];
-        if (slots.size() <= static_cast<size_t>(number)) {
-            slots.resize(static_cast<size_t>(number) + 1);
-        }
-        slots[static_cast<size_t>(number)] = std::move(event);
+        object->SetEvent(type, number, std::move(event));
         m_units.push_back(std::move(unit));
     }
 

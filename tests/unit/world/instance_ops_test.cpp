@@ -69,7 +69,6 @@ TEST_F(InstanceOpsTest, CopyWithPerformRunsTheCopysCreateEventAndTakesSelfsDepth
     SetEvent(Object_Find(0), kEventCreate, 0, "record(x)");
     CInstance* self = At(0, 5.0f, 6.0f);
     self->i_depth = -10.0f;
-    self->i_sorteddepth = -10.0f;
     CInstance* copy = Instance_Copy(self, true);
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(test::Recorded(), std::to_string(copy->i_id) + ":5;");

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
 #include <vector>
 
+#include "world/instance_list.h"
 #include "world_fixture.h"
 
 namespace bw::test {
@@ -49,6 +52,60 @@ TEST_F(InstanceTest, EqualDepthGoesAfterEarlierInstancesAndListStaysAscending)
     const int32_t c = AddInstance(0)->i_id;
     const int32_t d = AddInstance(2)->i_id;
     EXPECT_EQ(ActiveIds(room), (std::vector<int32_t>{b, a, c, d}));
+}
+
+// The depth index must place exactly where a walk from the head would: a
+// model placed by that walk follows a run of insertions, moves to the
+// other list and back, and re-placements, over repeated depths, -0 beside
+// +0 and NaN.
+TEST_F(InstanceTest, PlacingByDepthMatchesAWalkFromTheHeadThroughEveryChange)
+{
+    AddObject(0);
+    const float depths[] = {0.0f, 5.0f, -0.0f, std::numeric_limits<float>::quiet_NaN(), -3.0f, 2.0f};
+    InstanceList aside;  // appended: outside the depth order
+    std::vector<std::pair<CInstance*, float>> model;
+    std::vector<CInstance*> all;
+    uint32_t random = 12345;
+    const auto next = [&random](uint32_t below) {
+        random = random * 1103515245u + 12345u;
+        return (random >> 16) % below;
+    };
+    for (int step = 0; step < 400; ++step) {
+        const uint32_t choice = next(4);
+        CInstance* instance = nullptr;
+        if (choice == 0 || all.empty()) {
+            all.push_back(new CInstance(0.0f, 0.0f, kInstanceIdFirst + step, 0, false));
+            instance = all.back();
+        } else {
+            instance = all[next(static_cast<uint32_t>(all.size()))];
+        }
+        std::erase_if(model, [instance](const auto& placed) { return placed.first == instance; });
+        if (choice == 3) {
+            aside.Append(instance);
+        } else {
+            instance->i_depth = depths[next(std::size(depths))];
+            room.activeInstances.InsertByDepth(instance);
+            const auto deeper = std::find_if(model.begin(), model.end(), [instance](const auto& placed) {
+                return placed.second > instance->i_depth;
+            });
+            model.insert(deeper, {instance, instance->i_depth});
+        }
+        std::vector<CInstance*> expected;
+        for (const auto& placed : model) {
+            expected.push_back(placed.first);
+        }
+        std::vector<CInstance*> listed;
+        for (CInstance* at = room.activeInstances.First(); at != nullptr; at = at->i_next) {
+            listed.push_back(at);
+        }
+        ASSERT_EQ(listed, expected) << "step " << step;
+        ASSERT_EQ(room.activeInstances.Count(), static_cast<int32_t>(expected.size()));
+    }
+    for (CInstance* instance : all) {
+        if (!aside.Remove(instance)) {
+            room.activeInstances.Remove(instance);
+        }
+    }
 }
 
 TEST_F(InstanceTest, SetObjectMinusOneStoresObjectZeroAndAMissingObjectLeavesOwnValues)

@@ -228,6 +228,33 @@ TEST_F(ObjectTableTest, ParentChainAnswersIsChildOfAndADeletedObjectLeavesNothin
     EXPECT_EQ(Object_Find(2)->descendantInstances.Count(), 0);
 }
 
+// FindEvent keeps its answers; every change that can alter one is seen.
+TEST_F(ObjectTableTest, KeptEventAnswersFollowTheTableTheEventsAndTheParents)
+{
+    ASSERT_TRUE(Load({{"root", -1, {{kEventStep, 0, "note()"}}}, {"child", 0}, {"orphan", 3}}));
+    int32_t owner = -1;
+    EXPECT_EQ(Object_Find(1)->FindEvent(kEventStep, 0, &owner), Object_Find(0)->GetEvent(kEventStep, 0));
+    EXPECT_EQ(owner, 0);
+    EXPECT_EQ(Object_Find(2)->FindEvent(kEventStep, 0), nullptr);
+    EXPECT_FALSE(Object_AnyHasEvent(kEventDraw, 64));
+    // The orphan's parent index comes to exist and gains events.
+    ASSERT_EQ(Object_Add(), 3);
+    for (const int32_t type : {kEventStep, kEventDraw}) {
+        auto event = std::make_unique<CEvent>();
+        event->text = "";
+        Object_Find(3)->SetEvent(type, type == kEventDraw ? 64 : 0, std::move(event));
+    }
+    EXPECT_EQ(Object_Find(2)->FindEvent(kEventStep, 0, &owner), Object_Find(3)->GetEvent(kEventStep, 0));
+    EXPECT_EQ(owner, 3);
+    EXPECT_TRUE(Object_AnyHasEvent(kEventDraw, 64));
+    EXPECT_NE(Object_Find(1)->FindEvent(kEventStep, 0), nullptr);
+    Object_Find(1)->SetParent(-1);
+    EXPECT_EQ(Object_Find(1)->FindEvent(kEventStep, 0), nullptr);
+    ASSERT_TRUE(Object_Delete(3));
+    EXPECT_EQ(Object_Find(2)->FindEvent(kEventStep, 0), nullptr);
+    EXPECT_FALSE(Object_AnyHasEvent(kEventDraw, 64));
+}
+
 TEST_F(ObjectTableTest, NewParentTakesOverTheDescendantInstances)
 {
     ASSERT_TRUE(Load({{"old"}, {"new"}, {"child", 0}}));

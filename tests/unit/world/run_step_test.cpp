@@ -41,6 +41,24 @@ TEST_F(RunStepTest, AnInstanceMadeInBeginStepGetsStepButNoBeginStep)
     EXPECT_EQ(Notes()[0].number, 0);
 }
 
+// A pass looks its event up once per object, and again after game code
+// changed the objects: the instances after the change run what it left.
+TEST_F(RunStepTest, AStepThatReparentsItsObjectGivesTheInstancesAfterItTheNewParentsStep)
+{
+    AddBuiltin("reparent", [](Value*, CInstance*, CInstance*, int32_t, Value* args) {
+        Object_Find(static_cast<int32_t>(args[0].real))->SetParent(static_cast<int32_t>(args[1].real));
+        Object_BuildEventLists();
+    }, 2);
+    LoadObjects({Object("old parent", {{kEventStep, 0, "note(); reparent(2, 1)"}}),
+                 Object("new parent", {{kEventStep, 0, "note()"}}), ObjectSpec("child", 0)});
+    AddInstance(2);
+    AddInstance(2);
+    Run_HandleStep(0);
+    ASSERT_EQ(Notes().size(), 2u);
+    EXPECT_EQ(Notes()[0].object, 0);
+    EXPECT_EQ(Notes()[1].object, 1);
+}
+
 TEST_F(RunStepTest, AlarmsCountDownAndFireWhenTheyReachZero)
 {
     LoadObjects({Object("alarmed", {{kEventAlarm, 3, "note()"}})});
