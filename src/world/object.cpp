@@ -5,6 +5,8 @@
 #include "world/game_state.h"
 #include "world/instance.h"
 #include "world/instance_table.h"
+#include "world/room.h"
+#include "world/room_table.h"
 
 namespace bw {
 
@@ -316,16 +318,34 @@ bool Object_Delete(int32_t index)
             child->parentObject = nullptr;
         }
     }
-    // A change queued in this pass may lead into or out of the object.
-    const InstanceQueue& changing = Instance_ObjectChangeQueue();
-    for (int32_t at = 0; at < changing.Count(); ++at) {
-        CInstance* instance = changing.At(at);
+    // Instances off the object's list still point at it: those deactivated,
+    // those of kept rooms not being played, and those whose change queued
+    // in this pass leads into or out of it.
+    auto forget = [object](CInstance* instance) {
         if (instance->i_object == object) {
             instance->i_object = nullptr;
         }
         if (instance->i_prevobject == object) {
             instance->i_prevobject = nullptr;
         }
+    };
+    auto forgetInRoom = [&forget](const CRoom* room) {
+        if (room == nullptr) {
+            return;
+        }
+        for (const InstanceList* list : {&room->activeInstances, &room->deactivatedInstances}) {
+            for (CInstance* instance = list->First(); instance != nullptr; instance = instance->i_next) {
+                forget(instance);
+            }
+        }
+    };
+    forgetInRoom(Room_Current());
+    for (int32_t room = 0; room < Room_Count(); ++room) {
+        forgetInRoom(Room_Get(room));
+    }
+    const InstanceQueue& changing = Instance_ObjectChangeQueue();
+    for (int32_t at = 0; at < changing.Count(); ++at) {
+        forget(changing.At(at));
     }
     Object_Table().Delete(static_cast<uint32_t>(index), object);
     delete object;

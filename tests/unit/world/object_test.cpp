@@ -255,6 +255,22 @@ TEST_F(ObjectTableTest, KeptEventAnswersFollowTheTableTheEventsAndTheParents)
     EXPECT_FALSE(Object_AnyHasEvent(kEventDraw, 64));
 }
 
+// A deactivated instance has left its object's list but still names the
+// object: deleting the object must not leave it pointing at freed memory.
+TEST_F(ObjectTableTest, DeletingAnObjectReachesItsDeactivatedInstances)
+{
+    ASSERT_TRUE(Load({{"sleeper"}}));
+    CInstance* instance = AddInstance(0);
+    instance->i_deactivated = 1;
+    room.ReactivateInstances();
+    ASSERT_EQ(room.deactivatedInstances.First(), instance);
+    ASSERT_TRUE(Object_Delete(0));
+    EXPECT_EQ(instance->i_object, nullptr);
+    instance->i_deactivated = 0;
+    room.ReactivateInstances();
+    EXPECT_EQ(room.activeInstances.First(), instance);
+}
+
 TEST_F(ObjectTableTest, NewParentTakesOverTheDescendantInstances)
 {
     ASSERT_TRUE(Load({{"old"}, {"new"}, {"child", 0}}));
