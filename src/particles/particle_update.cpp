@@ -2,6 +2,7 @@
 // motion, deflectors, changers, destroyers, size, colour and alpha over the
 // life, then the stream emitters.
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cmath>
 
@@ -89,11 +90,21 @@ struct Velocity {
 };
 
 // Angles are single precision in every record, so single-precision sine
-// and cosine lose nothing that was there (and take half the time).
-Velocity FromPolar(float speed, float degrees)
+// and cosine lose nothing that was there (and take half the time). The
+// particle keeps the last pair: the angle's bits decide, so -0 and +0 (whose
+// sines differ in sign) are told apart.
+const ParticleHeading& HeadingOf(Particle& particle, float degrees)
 {
-    const float radians = degrees * static_cast<float>(kParticleRadiansPerDegree);
-    return {static_cast<double>(speed * std::cos(radians)), static_cast<double>(-speed * std::sin(radians))};
+    if (std::bit_cast<uint32_t>(degrees) != std::bit_cast<uint32_t>(particle.heading.degrees)) {
+        const float radians = degrees * static_cast<float>(kParticleRadiansPerDegree);
+        particle.heading = {degrees, std::cos(radians), std::sin(radians)};
+    }
+    return particle.heading;
+}
+
+Velocity FromPolar(float speed, const ParticleHeading& heading)
+{
+    return {static_cast<double>(speed * heading.cos), static_cast<double>(-speed * heading.sin)};
 }
 
 void ToPolar(const Velocity& v, Particle& particle)
@@ -134,10 +145,29 @@ void Attract(const ParticleAttractor& attractor, const Particle& particle, Veloc
     target.y += scale * dy;
 }
 
+// The gravity of the type last seen in a walk (neighbours mostly share it).
+class GravityLookup {
+public:
+    const Velocity& Of(const ParticleType& type)
+    {
+        if (&type != m_type) {
+            m_type = &type;
+            const float radians = type.gravityDirection * static_cast<float>(kParticleRadiansPerDegree);
+            m_gravity = FromPolar(type.gravityAmount, {type.gravityDirection, std::cos(radians), std::sin(radians)});
+        }
+        return m_gravity;
+    }
+
+private:
+    const ParticleType* m_type = nullptr;
+    Velocity m_gravity;
+};
+
 void Move(ParticleSystem& system)
 {
     const bool anyAttractorSlot = !system.attractors.empty();
     TypeLookup types;
+    GravityLookup gravities;
     for (Particle& particle : system.particles) {
         const ParticleType& type = *types.Find(particle.type);
         particle.xPrevious = particle.x;
@@ -147,9 +177,9 @@ void Move(ParticleSystem& system)
         particle.orientation += type.orientationIncrement;
         Velocity offset;
         if (type.gravityAmount != 0 || anyAttractorSlot) {
-            Velocity velocity = FromPolar(particle.speed, particle.direction);
+            Velocity velocity = FromPolar(particle.speed, HeadingOf(particle, particle.direction));
             if (type.gravityAmount != 0) {
-                const Velocity gravity = FromPolar(type.gravityAmount, type.gravityDirection);
+                const Velocity& gravity = gravities.Of(type);
                 velocity.x += gravity.x;
                 velocity.y += gravity.y;
             }
@@ -163,7 +193,7 @@ void Move(ParticleSystem& system)
         // The wiggles move the particle without touching its stored motion.
         const float direction = particle.direction + Particle_Wiggle(type.directionWiggle, particle, 3, 24);
         const float speed = particle.speed + Particle_Wiggle(type.speedWiggle, particle, 4, 20);
-        const Velocity step = FromPolar(speed, direction);
+        const Velocity step = FromPolar(speed, HeadingOf(particle, direction));
         particle.x = static_cast<float>(particle.x + step.x + offset.x);
         particle.y = static_cast<float>(particle.y + step.y + offset.y);
     }
