@@ -143,7 +143,6 @@ float Particle_RandomInRange(float min, float max, int32_t distribution)
 
 void Particle_Initialise(Particle& particle, const ParticleType& type, int32_t typeId, float x, float y)
 {
-    particle.alive = true;
     particle.type = typeId;
     particle.x = particle.xPrevious = x;
     particle.y = particle.yPrevious = y;

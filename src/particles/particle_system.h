@@ -21,7 +21,6 @@ struct ParticleHeading {
 
 // One live particle. Angles in degrees; colour 0x00BBGGRR.
 struct Particle {
-    bool alive = true;
     int32_t type = 0;
     int32_t age = 0;
     int32_t life = 0;
