@@ -25,7 +25,6 @@ struct Particle {
     int32_t age = 0;
     int32_t life = 0;
     float x = 0, y = 0;
-    float xPrevious = 0, yPrevious = 0;
     float speed = 0;  // never below 0
     float direction = 0;
     float orientation = 0;

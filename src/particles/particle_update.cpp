@@ -80,6 +80,17 @@ Velocity FromPolar(float speed, const ParticleHeading& heading)
     return {static_cast<double>(speed * heading.cos), static_cast<double>(-speed * heading.sin)};
 }
 
+// direction - 360 floor(direction / 360), skipping the division where the
+// angle already lies in [0, 360), as atan2 leaves it; there the formula
+// only turns -0 into +0.
+double WrapDegrees(double direction)
+{
+    if (direction >= 0 && direction < 360) {
+        return direction + 0.0;
+    }
+    return direction - 360 * std::floor(direction / 360);
+}
+
 void ToPolar(const Velocity& v, Particle& particle)
 {
     double direction = particle.direction;
@@ -91,8 +102,7 @@ void ToPolar(const Velocity& v, Particle& particle)
     } else if (v.y < 0) {
         direction = 90;
     }
-    direction -= 360 * std::floor(direction / 360);
-    particle.direction = static_cast<float>(direction);
+    particle.direction = static_cast<float>(WrapDegrees(direction));
     particle.speed = static_cast<float>(std::sqrt(v.x * v.x + v.y * v.y));
 }
 
@@ -139,8 +149,6 @@ private:
 void Move(Particle& particle, const ParticleType& type, const std::vector<ParticleAttractor>& attractors,
           GravityLookup& gravities)
 {
-    particle.xPrevious = particle.x;
-    particle.yPrevious = particle.y;
     particle.speed = std::max(0.0f, particle.speed + type.speedIncrement);
     particle.direction += type.directionIncrement;
     particle.orientation += type.orientationIncrement;
@@ -192,7 +200,9 @@ bool PassesShape(int32_t shape, double nx, double ny)
     }
 }
 
-void Deflect(Particle& particle, const std::vector<ParticleDeflector>& deflectors)
+// A bounce sends the particle back from where it was before this step's
+// move (xPrevious, yPrevious) by as far as it went.
+void Deflect(Particle& particle, float xPrevious, float yPrevious, const std::vector<ParticleDeflector>& deflectors)
 {
     for (const ParticleDeflector& deflector : deflectors) {
         if (!HasArea(deflector) || !Inside(deflector, particle)) {
@@ -203,10 +213,10 @@ void Deflect(Particle& particle, const std::vector<ParticleDeflector>& deflector
             if (particle.direction < 0) {
                 particle.direction += 360;
             }
-            particle.x = particle.xPrevious - (particle.x - particle.xPrevious);
+            particle.x = xPrevious - (particle.x - xPrevious);
         } else {
             particle.direction = 360 - particle.direction;
-            particle.y = particle.yPrevious - (particle.y - particle.yPrevious);
+            particle.y = yPrevious - (particle.y - yPrevious);
         }
         particle.speed = std::max(0.0f, particle.speed - deflector.friction);
     }
@@ -379,9 +389,11 @@ void Walk(int32_t id, ParticleSystem& system, bool throughGrowth)
             continue;
         }
         Particle& particle = particles[i];
+        const float xPrevious = particle.x;
+        const float yPrevious = particle.y;
         Move(particle, *type, system.attractors, gravities);
         if (!system.deflectors.empty()) {
-            Deflect(particle, system.deflectors);
+            Deflect(particle, xPrevious, yPrevious, system.deflectors);
         }
         if (throughGrowth) {
             if (!system.destroyers.empty() && Destroyed(particle, system.destroyers)) {
