@@ -63,14 +63,20 @@ struct Velocity {
 };
 
 // Angles are single precision in every record, so single-precision sine
-// and cosine lose nothing that was there (and take half the time). The
-// particle keeps the last pair: the angle's bits decide, so -0 and +0 (whose
-// sines differ in sign) are told apart.
+// and cosine lose nothing that was there (and take half the time).
+ParticleHeading HeadingAt(float degrees)
+{
+    const float radians = degrees * static_cast<float>(kParticleRadiansPerDegree);
+    return {degrees, std::cos(radians), std::sin(radians)};
+}
+
+// The particle's own heading when it is still at the angle, else the new
+// one kept in its place. The angle's bits decide, so -0 and +0 (whose sines
+// differ in sign) are told apart.
 const ParticleHeading& HeadingOf(Particle& particle, float degrees)
 {
     if (std::bit_cast<uint32_t>(degrees) != std::bit_cast<uint32_t>(particle.heading.degrees)) {
-        const float radians = degrees * static_cast<float>(kParticleRadiansPerDegree);
-        particle.heading = {degrees, std::cos(radians), std::sin(radians)};
+        particle.heading = HeadingAt(degrees);
     }
     return particle.heading;
 }
@@ -135,8 +141,7 @@ public:
     {
         if (&type != m_type) {
             m_type = &type;
-            const float radians = type.gravityDirection * static_cast<float>(kParticleRadiansPerDegree);
-            m_gravity = FromPolar(type.gravityAmount, {type.gravityDirection, std::cos(radians), std::sin(radians)});
+            m_gravity = FromPolar(type.gravityAmount, HeadingAt(type.gravityDirection));
         }
         return m_gravity;
     }
