@@ -143,10 +143,9 @@ float Particle_RandomInRange(float min, float max, int32_t distribution)
 
 void Particle_Initialise(Particle& particle, const ParticleType& type, int32_t typeId, float x, float y)
 {
-    particle.alive = true;
     particle.type = typeId;
-    particle.x = particle.xPrevious = x;
-    particle.y = particle.yPrevious = y;
+    particle.x = x;
+    particle.y = y;
     particle.speed = Particle_RandomInRange(type.speedMin, type.speedMax, DistributionLinear);
     particle.direction = Particle_RandomInRange(type.directionMin, type.directionMax, DistributionLinear);
     particle.orientation = Particle_RandomInRange(type.orientationMin, type.orientationMax, DistributionLinear);

@@ -12,14 +12,19 @@
 
 namespace bw {
 
+// The cosine and sine of an angle in degrees, as a particle last moved at
+// it: most particles keep their heading from one step to the next.
+struct ParticleHeading {
+    float degrees = 0;
+    float cos = 1, sin = 0;
+};
+
 // One live particle. Angles in degrees; colour 0x00BBGGRR.
 struct Particle {
-    bool alive = true;
     int32_t type = 0;
     int32_t age = 0;
     int32_t life = 0;
     float x = 0, y = 0;
-    float xPrevious = 0, yPrevious = 0;
     float speed = 0;  // never below 0
     float direction = 0;
     float orientation = 0;
@@ -28,6 +33,7 @@ struct Particle {
     float size = 1;
     int32_t startImage = 0;
     int32_t seed = 0;  // 0..99999, offsets the wiggle phases
+    ParticleHeading heading;
 };
 
 enum ParticleDistribution : int32_t { DistributionLinear = 0, DistributionGaussian, DistributionInvGaussian };

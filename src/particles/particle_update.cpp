@@ -2,6 +2,7 @@
 // motion, deflectors, changers, destroyers, size, colour and alpha over the
 // life, then the stream emitters.
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cmath>
 
@@ -32,15 +33,17 @@ private:
     const ParticleType* m_type = nullptr;
 };
 
+// After a walk a particle is dead once its age has reached its life; the
+// walk cuts the life of one it takes away otherwise to 0.
 void PackLive(std::vector<Particle>& particles)
 {
-    std::erase_if(particles, [](const Particle& particle) { return !particle.alive; });
+    std::erase_if(particles, [](const Particle& particle) { return particle.age >= particle.life; });
 }
 
-// Spawns n particles of a type at the particle: n > 0 makes n, n < 0 one
-// with a chance of 1 in |n| (at death as at a step). A spawner whose type
-// is gone is skipped.
-void Spawn(int32_t system, const Particle& particle, int32_t type, int32_t number)
+// Spawns n particles of a type at (x, y): n > 0 makes n, n < 0 one with a
+// chance of 1 in |n| (at death as at a step). A spawner whose type is gone
+// is skipped.
+void Spawn(int32_t system, float x, float y, int32_t type, int32_t number)
 {
     if (number == 0 || !ParticleType_Exists(type)) {
         return;
@@ -52,36 +55,7 @@ void Spawn(int32_t system, const Particle& particle, int32_t type, int32_t numbe
         }
         number = 1;
     }
-    ParticleSystem_CreateParticles(system, particle.x, particle.y, type, number);
-}
-
-// Ages every particle; only the particles that were there when the walk
-// began spawn, so a type that spawns itself cannot keep the walk going.
-void Age(int32_t id, ParticleSystem& system)
-{
-    const size_t spawning = system.particles.size();
-    TypeLookup types;
-    for (size_t i = 0; i < system.particles.size(); ++i) {
-        Particle particle = system.particles[i];  // spawning may move the array
-        const ParticleType* type = types.Find(particle.type);
-        if (type == nullptr) {
-            system.particles[i].alive = false;
-            continue;
-        }
-        ++particle.age;
-        const bool dies = particle.age >= particle.life;
-        system.particles[i].age = particle.age;
-        system.particles[i].alive = !dies;
-        if (i >= spawning) {
-            continue;
-        }
-        if (dies) {
-            Spawn(id, particle, type->deathType, type->deathNumber);
-        } else {
-            Spawn(id, particle, type->stepType, type->stepNumber);
-        }
-    }
-    PackLive(system.particles);
+    ParticleSystem_CreateParticles(system, x, y, type, number);
 }
 
 struct Velocity {
@@ -90,10 +64,37 @@ struct Velocity {
 
 // Angles are single precision in every record, so single-precision sine
 // and cosine lose nothing that was there (and take half the time).
-Velocity FromPolar(float speed, float degrees)
+ParticleHeading HeadingAt(float degrees)
 {
     const float radians = degrees * static_cast<float>(kParticleRadiansPerDegree);
-    return {static_cast<double>(speed * std::cos(radians)), static_cast<double>(-speed * std::sin(radians))};
+    return {degrees, std::cos(radians), std::sin(radians)};
+}
+
+// The particle's own heading when it is still at the angle, else the new
+// one kept in its place. The angle's bits decide, so -0 and +0 (whose sines
+// differ in sign) are told apart.
+const ParticleHeading& HeadingOf(Particle& particle, float degrees)
+{
+    if (std::bit_cast<uint32_t>(degrees) != std::bit_cast<uint32_t>(particle.heading.degrees)) {
+        particle.heading = HeadingAt(degrees);
+    }
+    return particle.heading;
+}
+
+Velocity FromPolar(float speed, const ParticleHeading& heading)
+{
+    return {static_cast<double>(speed * heading.cos), static_cast<double>(-speed * heading.sin)};
+}
+
+// direction - 360 floor(direction / 360), skipping the division where the
+// angle already lies in [0, 360), as atan2 leaves it; there the formula
+// only turns -0 into +0.
+double WrapDegrees(double direction)
+{
+    if (direction >= 0 && direction < 360) {
+        return direction + 0.0;
+    }
+    return direction - 360 * std::floor(direction / 360);
 }
 
 void ToPolar(const Velocity& v, Particle& particle)
@@ -107,8 +108,7 @@ void ToPolar(const Velocity& v, Particle& particle)
     } else if (v.y < 0) {
         direction = 90;
     }
-    direction -= 360 * std::floor(direction / 360);
-    particle.direction = static_cast<float>(direction);
+    particle.direction = static_cast<float>(WrapDegrees(direction));
     particle.speed = static_cast<float>(std::sqrt(v.x * v.x + v.y * v.y));
 }
 
@@ -134,39 +134,50 @@ void Attract(const ParticleAttractor& attractor, const Particle& particle, Veloc
     target.y += scale * dy;
 }
 
-void Move(ParticleSystem& system)
-{
-    const bool anyAttractorSlot = !system.attractors.empty();
-    TypeLookup types;
-    for (Particle& particle : system.particles) {
-        const ParticleType& type = *types.Find(particle.type);
-        particle.xPrevious = particle.x;
-        particle.yPrevious = particle.y;
-        particle.speed = std::max(0.0f, particle.speed + type.speedIncrement);
-        particle.direction += type.directionIncrement;
-        particle.orientation += type.orientationIncrement;
-        Velocity offset;
-        if (type.gravityAmount != 0 || anyAttractorSlot) {
-            Velocity velocity = FromPolar(particle.speed, particle.direction);
-            if (type.gravityAmount != 0) {
-                const Velocity gravity = FromPolar(type.gravityAmount, type.gravityDirection);
-                velocity.x += gravity.x;
-                velocity.y += gravity.y;
-            }
-            for (const ParticleAttractor& attractor : system.attractors) {
-                if (attractor.inUse) {
-                    Attract(attractor, particle, velocity, offset);
-                }
-            }
-            ToPolar(velocity, particle);
+// The gravity of the type last seen in a walk (neighbours mostly share it).
+class GravityLookup {
+public:
+    const Velocity& Of(const ParticleType& type)
+    {
+        if (&type != m_type) {
+            m_type = &type;
+            m_gravity = FromPolar(type.gravityAmount, HeadingAt(type.gravityDirection));
         }
-        // The wiggles move the particle without touching its stored motion.
-        const float direction = particle.direction + Particle_Wiggle(type.directionWiggle, particle, 3, 24);
-        const float speed = particle.speed + Particle_Wiggle(type.speedWiggle, particle, 4, 20);
-        const Velocity step = FromPolar(speed, direction);
-        particle.x = static_cast<float>(particle.x + step.x + offset.x);
-        particle.y = static_cast<float>(particle.y + step.y + offset.y);
+        return m_gravity;
     }
+
+private:
+    const ParticleType* m_type = nullptr;
+    Velocity m_gravity;
+};
+
+void Move(Particle& particle, const ParticleType& type, const std::vector<ParticleAttractor>& attractors,
+          GravityLookup& gravities)
+{
+    particle.speed = std::max(0.0f, particle.speed + type.speedIncrement);
+    particle.direction += type.directionIncrement;
+    particle.orientation += type.orientationIncrement;
+    Velocity offset;
+    if (type.gravityAmount != 0 || !attractors.empty()) {
+        Velocity velocity = FromPolar(particle.speed, HeadingOf(particle, particle.direction));
+        if (type.gravityAmount != 0) {
+            const Velocity& gravity = gravities.Of(type);
+            velocity.x += gravity.x;
+            velocity.y += gravity.y;
+        }
+        for (const ParticleAttractor& attractor : attractors) {
+            if (attractor.inUse) {
+                Attract(attractor, particle, velocity, offset);
+            }
+        }
+        ToPolar(velocity, particle);
+    }
+    // The wiggles move the particle without touching its stored motion.
+    const float direction = particle.direction + Particle_Wiggle(type.directionWiggle, particle, 3, 24);
+    const float speed = particle.speed + Particle_Wiggle(type.speedWiggle, particle, 4, 20);
+    const Velocity step = FromPolar(speed, HeadingOf(particle, direction));
+    particle.x = static_cast<float>(particle.x + step.x + offset.x);
+    particle.y = static_cast<float>(particle.y + step.y + offset.y);
 }
 
 template <typename Region>
@@ -194,28 +205,25 @@ bool PassesShape(int32_t shape, double nx, double ny)
     }
 }
 
-void Deflect(ParticleSystem& system)
+// A bounce sends the particle back from where it was before this step's
+// move (xPrevious, yPrevious) by as far as it went.
+void Deflect(Particle& particle, float xPrevious, float yPrevious, const std::vector<ParticleDeflector>& deflectors)
 {
-    for (const ParticleDeflector& deflector : system.deflectors) {
-        if (!HasArea(deflector)) {
+    for (const ParticleDeflector& deflector : deflectors) {
+        if (!HasArea(deflector) || !Inside(deflector, particle)) {
             continue;
         }
-        for (Particle& particle : system.particles) {
-            if (!Inside(deflector, particle)) {
-                continue;
+        if (deflector.kind == DeflectHorizontal) {
+            particle.direction = 180 - particle.direction;
+            if (particle.direction < 0) {
+                particle.direction += 360;
             }
-            if (deflector.kind == DeflectHorizontal) {
-                particle.direction = 180 - particle.direction;
-                if (particle.direction < 0) {
-                    particle.direction += 360;
-                }
-                particle.x = particle.xPrevious - (particle.x - particle.xPrevious);
-            } else {
-                particle.direction = 360 - particle.direction;
-                particle.y = particle.yPrevious - (particle.y - particle.yPrevious);
-            }
-            particle.speed = std::max(0.0f, particle.speed - deflector.friction);
+            particle.x = xPrevious - (particle.x - xPrevious);
+        } else {
+            particle.direction = 360 - particle.direction;
+            particle.y = yPrevious - (particle.y - yPrevious);
         }
+        particle.speed = std::max(0.0f, particle.speed - deflector.friction);
     }
 }
 
@@ -272,45 +280,135 @@ void Change(ParticleSystem& system)
     }
 }
 
-void Destroy(ParticleSystem& system)
+bool Destroyed(const Particle& particle, const std::vector<ParticleDestroyer>& destroyers)
 {
-    for (const ParticleDestroyer& destroyer : system.destroyers) {
-        if (!HasArea(destroyer) || destroyer.shape < RegionRectangle || destroyer.shape > RegionDiamond) {
+    for (const ParticleDestroyer& destroyer : destroyers) {
+        if (!HasArea(destroyer) || destroyer.shape < RegionRectangle || destroyer.shape > RegionDiamond ||
+            !Inside(destroyer, particle)) {
             continue;  // a line or unknown shape destroys nothing
         }
         const double cx = (static_cast<double>(destroyer.xMin) + destroyer.xMax) / 2;
         const double cy = (static_cast<double>(destroyer.yMin) + destroyer.yMax) / 2;
         const double w = static_cast<double>(destroyer.xMax) - destroyer.xMin;
         const double h = static_cast<double>(destroyer.yMax) - destroyer.yMin;
-        for (Particle& particle : system.particles) {
-            if (Inside(destroyer, particle) &&
-                PassesShape(destroyer.shape, 2 * (particle.x - cx) / w, 2 * (particle.y - cy) / h)) {
-                particle.alive = false;
-            }
+        if (PassesShape(destroyer.shape, 2 * (particle.x - cx) / w, 2 * (particle.y - cy) / h)) {
+            return true;
         }
     }
-    PackLive(system.particles);
+    return false;
 }
 
-void Grow(Particle& particle, const ParticleType& type)
+bool ColourFollowsLife(const ParticleType& type)
 {
-    particle.size = std::max(0.0f, particle.size + type.sizeIncrement);
-    if (particle.age > 0 && particle.life > 0) {
-        const float life = static_cast<float>(particle.age) / static_cast<float>(particle.life);
+    return type.colourMode == ParticleColourTwo || type.colourMode == ParticleColourThree;
+}
+
+// How a particle looks at a point of its life: its alpha, and its colour
+// when the type's colour follows the life.
+struct LifeLook {
+    float alpha = 1;
+    uint32_t colour = 0;
+};
+
+LifeLook LookAt(const ParticleType& type, int32_t age, int32_t life)
+{
+    LifeLook look;
+    if (age > 0 && life > 0 && ColourFollowsLife(type)) {
+        const float t = static_cast<float>(age) / static_cast<float>(life);
         const auto c = [&type](int i) { return static_cast<Colour>(type.colour[i]); };
         if (type.colourMode == ParticleColourTwo) {
-            particle.colour = Colour_Merge(c(0), c(1), std::min(life, 1.0f));
-        } else if (type.colourMode == ParticleColourThree) {
-            const float t = std::min(2 * life, 2.0f);
-            particle.colour = t < 1 ? Colour_Merge(c(0), c(1), t) : Colour_Merge(c(1), c(2), t - 1);
+            look.colour = Colour_Merge(c(0), c(1), std::min(t, 1.0f));
+        } else {
+            const float t2 = std::min(2 * t, 2.0f);
+            look.colour = t2 < 1 ? Colour_Merge(c(0), c(1), t2) : Colour_Merge(c(1), c(2), t2 - 1);
         }
-    } else {
-        Particle_InitialColour(particle, type);
     }
-    const float t = particle.life > 0 ? 2.0f * static_cast<float>(particle.age) / static_cast<float>(particle.life)
-                                      : 1.0f;
-    particle.alpha = t < 1 ? (1 - t) * type.alphaStart + t * type.alphaMiddle
-                           : (2 - t) * type.alphaMiddle + (t - 1) * type.alphaEnd;
+    const float t = life > 0 ? 2.0f * static_cast<float>(age) / static_cast<float>(life) : 1.0f;
+    look.alpha = t < 1 ? (1 - t) * type.alphaStart + t * type.alphaMiddle
+                       : (2 - t) * type.alphaMiddle + (t - 1) * type.alphaEnd;
+    return look;
+}
+
+// The look of the last type, age and life seen in a walk: particles born
+// in the same step lie side by side and mostly share all three.
+class LifeLookup {
+public:
+    const LifeLook& At(const ParticleType& type, int32_t age, int32_t life)
+    {
+        if (&type != m_type || age != m_age || life != m_life) {
+            m_type = &type;
+            m_age = age;
+            m_life = life;
+            m_look = LookAt(type, age, life);
+        }
+        return m_look;
+    }
+
+private:
+    const ParticleType* m_type = nullptr;
+    int32_t m_age = 0, m_life = 0;
+    LifeLook m_look;
+};
+
+void Grow(Particle& particle, const ParticleType& type, LifeLookup& looks)
+{
+    particle.size = std::max(0.0f, particle.size + type.sizeIncrement);
+    const LifeLook& look = looks.At(type, particle.age, particle.life);
+    if (particle.age <= 0 || particle.life <= 0) {
+        Particle_InitialColour(particle, type);
+    } else if (ColourFollowsLife(type)) {
+        particle.colour = look.colour;
+    }
+    particle.alpha = look.alpha;
+}
+
+// Every particle in one walk, packing the live ones to the front in their
+// order: ageing with spawning, motion and deflectors, then (unless changers
+// must come between) destroyers and growth. Particles spawned in the walk
+// are appended and walked too, but only those there when it began spawn,
+// so a type that spawns itself cannot keep the walk going.
+void Walk(int32_t id, ParticleSystem& system, bool throughGrowth)
+{
+    std::vector<Particle>& particles = system.particles;
+    const size_t spawning = particles.size();
+    TypeLookup types;
+    GravityLookup gravities;
+    LifeLookup looks;
+    for (size_t i = 0; i < particles.size(); ++i) {
+        const ParticleType* type = types.Find(particles[i].type);
+        if (type == nullptr) {
+            particles[i].life = 0;
+            continue;
+        }
+        const bool dies = ++particles[i].age >= particles[i].life;
+        if (i < spawning) {
+            const float x = particles[i].x;
+            const float y = particles[i].y;
+            if (dies) {
+                Spawn(id, x, y, type->deathType, type->deathNumber);
+            } else {
+                Spawn(id, x, y, type->stepType, type->stepNumber);
+            }
+        }
+        if (dies) {
+            continue;
+        }
+        Particle& particle = particles[i];
+        const float xPrevious = particle.x;
+        const float yPrevious = particle.y;
+        Move(particle, *type, system.attractors, gravities);
+        if (!system.deflectors.empty()) {
+            Deflect(particle, xPrevious, yPrevious, system.deflectors);
+        }
+        if (throughGrowth) {
+            if (!system.destroyers.empty() && Destroyed(particle, system.destroyers)) {
+                particle.life = 0;
+                continue;
+            }
+            Grow(particle, *type, looks);
+        }
+    }
+    PackLive(particles);
 }
 
 }  // namespace
@@ -321,20 +419,20 @@ void ParticleSystem_Update(int32_t id)
     if (system == nullptr) {
         return;
     }
-    Age(id, *system);
-    Move(*system);
-    if (!system->deflectors.empty()) {
-        Deflect(*system);
-    }
-    if (!system->changers.empty()) {
+    // Changers draw random numbers particle by particle, after every
+    // spawner of the step: they keep a walk of their own.
+    const bool changers = !system->changers.empty();
+    Walk(id, *system, !changers);
+    if (changers) {
         Change(*system);
-    }
-    if (!system->destroyers.empty()) {
-        Destroy(*system);
-    }
-    TypeLookup types;
-    for (Particle& particle : system->particles) {
-        Grow(particle, *types.Find(particle.type));
+        std::erase_if(system->particles, [&](const Particle& particle) {
+            return Destroyed(particle, system->destroyers);
+        });
+        TypeLookup types;
+        LifeLookup looks;
+        for (Particle& particle : system->particles) {
+            Grow(particle, *types.Find(particle.type), looks);
+        }
     }
     for (size_t i = 0; i < system->emitters.size(); ++i) {
         const ParticleEmitter emitter = system->emitters[i];

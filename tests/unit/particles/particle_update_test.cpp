@@ -150,6 +150,8 @@ TEST_F(ParticleTest, DeflectorsBounceAndSlow)
     EXPECT_EQ(particle.x, -4.0f);
     EXPECT_EQ(particle.direction, 180.0f);
     EXPECT_EQ(particle.speed, 3.0f);
+    ParticleSystem_Update(system);  // on in the new direction
+    EXPECT_EQ(ParticlesOf(system)[0].x, -7.0f);
 }
 
 TEST_F(ParticleTest, ChangersTurnParticlesIntoTheirTargetType)
@@ -197,11 +199,14 @@ TEST_F(ParticleTest, SizeColourAndAlphaFollowTheLife)
     ParticleType_SetSize(type, 1, 1, -0.75f, 0);
     ParticleType_SetColour2(type, 0x000000, 0x0000FF);
     ParticleType_SetAlpha3(type, 1, 0.5f, 0);
-    const int32_t system = SystemWith(type, 1);
+    const int32_t system = SystemWith(type, 2);
+    ParticleSystem_Get(system)->particles[1].life = 8;  // born in the same step, twice as long-lived
     ParticleSystem_Update(system);
     EXPECT_EQ(ParticlesOf(system)[0].size, 0.25f);
     EXPECT_EQ(ParticlesOf(system)[0].colour, 0x000040u);  // a quarter of the way (64 is even)
     EXPECT_EQ(ParticlesOf(system)[0].alpha, 0.75f);
+    EXPECT_EQ(ParticlesOf(system)[1].colour, 0x000020u);
+    EXPECT_EQ(ParticlesOf(system)[1].alpha, 0.875f);
     ParticleSystem_Update(system);
     EXPECT_EQ(ParticlesOf(system)[0].size, 0.0f);
     EXPECT_EQ(ParticlesOf(system)[0].alpha, 0.5f);
