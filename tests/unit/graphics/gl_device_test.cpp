@@ -124,16 +124,37 @@ TEST_F(GlDeviceTest, CullingCounterClockwiseRemovesScreenCounterClockwiseTriangl
     EXPECT_EQ(Pixel(14, 14), kOpaqueRed);
 }
 
-TEST_F(GlDeviceTest, AlphaTestDiscardsPixelsThatFailTheCompare)
+TEST_F(GlDeviceTest, AlphaTestKeepsThePixelsThatPassEachCompareFunction)
 {
-    device->Clear(kClearTarget, kOpaqueBlue, 1.0f, 0);
-    device->SetRenderState(RS_ALPHATESTENABLE, 1);
-    device->SetRenderState(RS_ALPHAFUNC, kCmpGreater);
+    // Alpha 0x7F, 0x80 and 0x81 side by side against the reference 0x80;
+    // each function runs a program of its own, one after the other.
+    struct Case {
+        uint32_t function;
+        bool keeps[3];
+    };
+    const Case cases[] = {
+        {kCmpNever, {false, false, false}},    {kCmpLess, {true, false, false}},
+        {kCmpEqual, {false, true, false}},     {kCmpLessEqual, {true, true, false}},
+        {kCmpGreater, {false, false, true}},   {kCmpNotEqual, {true, false, true}},
+        {kCmpGreaterEqual, {false, true, true}}, {kCmpAlways, {true, true, true}},
+    };
+    const uint32_t colours[3] = {0x7FFF0000u, 0x80FF0000u, 0x81FF0000u};
     device->SetRenderState(RS_ALPHAREF, 0x80);
-    FillRectangle(0, 0, 8, 16, 0x80FF0000u);
-    FillRectangle(8, 0, 16, 16, 0x81FF0000u);
-    EXPECT_EQ(Pixel(2, 2), kOpaqueBlue);
-    EXPECT_EQ(Pixel(12, 2), 0x81FF0000u);
+    for (const Case& c : cases) {
+        for (bool enabled : {true, false}) {
+            device->Clear(kClearTarget, kOpaqueBlue, 1.0f, 0);
+            device->SetRenderState(RS_ALPHATESTENABLE, enabled ? 1 : 0);
+            device->SetRenderState(RS_ALPHAFUNC, c.function);
+            for (int i = 0; i < 3; ++i) {
+                FillRectangle(static_cast<float>(i * 5), 0, static_cast<float>(i * 5 + 5), 16, colours[i]);
+            }
+            for (int i = 0; i < 3; ++i) {
+                const bool kept = !enabled || c.keeps[i];
+                EXPECT_EQ(Pixel(i * 5 + 2, 2), kept ? colours[i] : kOpaqueBlue)
+                    << "function " << c.function << (enabled ? "" : " (test off)") << ", alpha " << (colours[i] >> 24);
+            }
+        }
+    }
 }
 
 TEST_F(GlDeviceTest, ColourWriteMaskKeepsTheMaskedChannels)
