@@ -22,11 +22,18 @@ trap 'rm -rf "$work"' EXIT
 mean() { awk '/^bench mean/ { print $3 }'; }
 for count in 10000 20000; do
   ours="$(HOME="$work" XDG_DATA_HOME="$work/data" BENCH_SPRITES=$count "$bwrun" -game "$work/sprites.win" -noerrors 2>&1 | mean)"
+  if [ -z "$ours" ]; then
+    echo "sprites: the runner gave no frame time for $count sprites" >&2
+    exit 1
+  fi
+  peer=""
   if command -v love >/dev/null; then
     peer="$(love "$root/bench/sprites/love" "$count" "$root/bench/sprites/ball.png" 2>/dev/null | mean)"
+  fi
+  if [ -n "$peer" ]; then
     awk -v n="$count" -v a="$ours" -v b="$peer" \
       'BEGIN { printf "%6d sprites: bwrun %7.2f ms  LOVE %7.2f ms  ratio %.2f\n", n, a, b, a / b }'
   else
-    printf '%6d sprites: bwrun %7.2f ms  (LOVE is not installed)\n' "$count" "$ours"
+    printf '%6d sprites: bwrun %7.2f ms  (no LOVE figure: is love installed?)\n' "$count" "$ours"
   fi
 done

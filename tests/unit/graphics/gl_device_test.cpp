@@ -202,18 +202,31 @@ TEST_F(GlDeviceTest, APointLightGivesNothingBeyondItsRange)
     EXPECT_EQ(Pixel(10, 10), 0xFF000000u);
 }
 
-TEST_F(GlDeviceTest, LinearTableFogWithoutPerspectiveFollowsTheDepth)
+TEST_F(GlDeviceTest, TableFogWithoutPerspectiveFollowsTheDepthInEachMode)
 {
+    // A black quad at depth 0.25 under white fog: the fog factor f leaves
+    // f of black, so each channel reads (1 - f) x 255.
+    struct Case {
+        uint32_t mode;
+        int channel;
+    };
+    const Case cases[] = {
+        {kFogLinear, 64},  // f = (1 - 0.25) / (1 - 0)
+        {kFogExp, 56},     // f = exp(-0.25)
+        {kFogExp2, 15},    // f = exp(-0.0625)
+    };
     device->SetRenderState(RS_FOGENABLE, 1);
-    device->SetRenderState(RS_FOGTABLEMODE, kFogLinear);
     device->SetRenderState(RS_FOGCOLOR, 0xFFFFFFFFu);
     device->SetRenderState(RS_FOGSTART, std::bit_cast<uint32_t>(0.0f));
     device->SetRenderState(RS_FOGEND, std::bit_cast<uint32_t>(1.0f));
+    device->SetRenderState(RS_FOGDENSITY, std::bit_cast<uint32_t>(1.0f));
     const Vertex2D quad[4] = {{0, 0, 0.25f, 0xFF000000u}, {16, 0, 0.25f, 0xFF000000u},
                               {16, 16, 0.25f, 0xFF000000u}, {0, 16, 0.25f, 0xFF000000u}};
-    device->DrawPrimitiveUP(PrimitiveTriangleFan, 2, kFvfVertex2D, quad);
-    // A quarter of the way into the fog: a quarter white.
-    EXPECT_NEAR(static_cast<int>(Pixel(8, 8) & 0xFF), 64, 1);
+    for (const Case& c : cases) {
+        device->SetRenderState(RS_FOGTABLEMODE, c.mode);
+        device->DrawPrimitiveUP(PrimitiveTriangleFan, 2, kFvfVertex2D, quad);
+        EXPECT_NEAR(static_cast<int>(Pixel(8, 8) & 0xFF), c.channel, 1) << "fog mode " << c.mode;
+    }
 }
 
 // The whole frame: a clear and a RAW-textured quad in the 64 x 32 screen

@@ -100,7 +100,7 @@ void main()
 }
 )";
 
-// COLOUR_ARG1 and the other arguments are `texel` or `diffuse`;
+// COLOUR and ALPHA are the stage's operations on `texel` and `diffuse`;
 // ALPHA_PASSES(alpha) compares with the reference alpha.
 constexpr const char* kFragmentSource = R"(
 #if FLAT
@@ -152,24 +152,8 @@ void main()
 #else
     vec4 texel = vec4(1.0);
 #endif
-#if COLOUR_OP == 2
-    vec3 rgb = COLOUR_ARG1.rgb;
-#elif COLOUR_OP == 3
-    vec3 rgb = COLOUR_ARG2.rgb;
-#elif COLOUR_OP == 4
-    vec3 rgb = (COLOUR_ARG1 * COLOUR_ARG2).rgb;
-#else
-    vec3 rgb = diffuse.rgb;
-#endif
-#if ALPHA_OP == 2
-    float alpha = ALPHA_ARG1.a;
-#elif ALPHA_OP == 3
-    float alpha = ALPHA_ARG2.a;
-#elif ALPHA_OP == 4
-    float alpha = (ALPHA_ARG1 * ALPHA_ARG2).a;
-#else
-    float alpha = diffuse.a;
-#endif
+    vec3 rgb = COLOUR.rgb;
+    float alpha = ALPHA.a;
 #if ALPHA_FUNC != 8
     if (!ALPHA_PASSES(int(floor(clamp(alpha, 0.0, 1.0) * 255.0 + 0.5)))) {
         discard;
@@ -194,24 +178,40 @@ const char* AlphaPasses(uint32_t compare)
     case 1:
         return "false";
     case 2:
-        return "(a) < uAlphaRef";
+        return "((a) < uAlphaRef)";
     case 3:
-        return "(a) == uAlphaRef";
+        return "((a) == uAlphaRef)";
     case 4:
-        return "(a) <= uAlphaRef";
+        return "((a) <= uAlphaRef)";
     case 5:
-        return "(a) > uAlphaRef";
+        return "((a) > uAlphaRef)";
     case 6:
-        return "(a) != uAlphaRef";
+        return "((a) != uAlphaRef)";
     default:
-        return "(a) >= uAlphaRef";
+        return "((a) >= uAlphaRef)";
+    }
+}
+
+// What a stage operation gives, from the texel and the diffuse colour.
+std::string Operation(uint32_t op, bool arg1Texture, bool arg2Texture)
+{
+    const std::string first = arg1Texture ? "texel" : "diffuse";
+    const std::string second = arg2Texture ? "texel" : "diffuse";
+    switch (op) {
+    case 2:
+        return first;
+    case 3:
+        return second;
+    case 4:
+        return "(" + first + " * " + second + ")";
+    default:
+        return "diffuse";
     }
 }
 
 std::string Defines(const GlProgramKey& key)
 {
     const auto flag = [](bool on) { return on ? "1" : "0"; };
-    const auto argument = [](bool texture) { return texture ? "texel" : "diffuse"; };
     std::string text = "#version 330 core\n";
     const auto define = [&text](const char* name, const std::string& value) {
         text += "#define ";
@@ -223,12 +223,8 @@ std::string Defines(const GlProgramKey& key)
     define("TEXTURED", flag(key.textured));
     define("LIGHTING", flag(key.lighting));
     define("FLAT", flag(key.flat));
-    define("COLOUR_OP", std::to_string(key.colourOp));
-    define("COLOUR_ARG1", argument(key.colourArg1Texture));
-    define("COLOUR_ARG2", argument(key.colourArg2Texture));
-    define("ALPHA_OP", std::to_string(key.alphaOp));
-    define("ALPHA_ARG1", argument(key.alphaArg1Texture));
-    define("ALPHA_ARG2", argument(key.alphaArg2Texture));
+    define("COLOUR", Operation(key.colourOp, key.colourArg1Texture, key.colourArg2Texture));
+    define("ALPHA", Operation(key.alphaOp, key.alphaArg1Texture, key.alphaArg2Texture));
     define("ALPHA_FUNC", std::to_string(key.alphaFunc));
     define("ALPHA_PASSES(a)", AlphaPasses(key.alphaFunc));
     define("FOG_MODE", std::to_string(key.fogMode));
