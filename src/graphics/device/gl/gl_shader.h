@@ -29,12 +29,10 @@ struct GlProgramKey {
     uint32_t alphaOp = 0;  // as colourOp
     bool alphaArg1Texture = false;
     bool alphaArg2Texture = false;
-    uint32_t alphaFunc = 8;  // a compare function; 8 (always) when the alpha test is off
-    uint32_t fogMode = 0;    // 0 none, 1 exp, 2 exp2, 3 linear
-    bool fogRange = false;   // fog over the eye distance
-    bool fogOnDepth = false; // fog over the depth (no perspective)
-
-    bool operator==(const GlProgramKey&) const = default;
+    uint32_t alphaFunc = 8;   // a compare function; 8 (always) when the alpha test is off
+    uint32_t fogMode = 0;     // 0 none, 1 exp, 2 exp2, 3 linear
+    bool fogRange = false;    // fog over the eye distance
+    bool fogOnDepth = false;  // fog over the depth (no perspective)
 };
 
 // Maps the values that draw alike onto one: unknown operations to 0, an
