@@ -124,16 +124,37 @@ TEST_F(GlDeviceTest, CullingCounterClockwiseRemovesScreenCounterClockwiseTriangl
     EXPECT_EQ(Pixel(14, 14), kOpaqueRed);
 }
 
-TEST_F(GlDeviceTest, AlphaTestDiscardsPixelsThatFailTheCompare)
+TEST_F(GlDeviceTest, AlphaTestKeepsThePixelsThatPassEachCompareFunction)
 {
-    device->Clear(kClearTarget, kOpaqueBlue, 1.0f, 0);
-    device->SetRenderState(RS_ALPHATESTENABLE, 1);
-    device->SetRenderState(RS_ALPHAFUNC, kCmpGreater);
+    // Alpha 0x7F, 0x80 and 0x81 side by side against the reference 0x80;
+    // each function runs a program of its own, one after the other.
+    struct Case {
+        uint32_t function;
+        bool keeps[3];
+    };
+    const Case cases[] = {
+        {kCmpNever, {false, false, false}},    {kCmpLess, {true, false, false}},
+        {kCmpEqual, {false, true, false}},     {kCmpLessEqual, {true, true, false}},
+        {kCmpGreater, {false, false, true}},   {kCmpNotEqual, {true, false, true}},
+        {kCmpGreaterEqual, {false, true, true}}, {kCmpAlways, {true, true, true}},
+    };
+    const uint32_t colours[3] = {0x7FFF0000u, 0x80FF0000u, 0x81FF0000u};
     device->SetRenderState(RS_ALPHAREF, 0x80);
-    FillRectangle(0, 0, 8, 16, 0x80FF0000u);
-    FillRectangle(8, 0, 16, 16, 0x81FF0000u);
-    EXPECT_EQ(Pixel(2, 2), kOpaqueBlue);
-    EXPECT_EQ(Pixel(12, 2), 0x81FF0000u);
+    for (const Case& c : cases) {
+        for (bool enabled : {true, false}) {
+            device->Clear(kClearTarget, kOpaqueBlue, 1.0f, 0);
+            device->SetRenderState(RS_ALPHATESTENABLE, enabled ? 1 : 0);
+            device->SetRenderState(RS_ALPHAFUNC, c.function);
+            for (int i = 0; i < 3; ++i) {
+                FillRectangle(static_cast<float>(i * 5), 0, static_cast<float>(i * 5 + 5), 16, colours[i]);
+            }
+            for (int i = 0; i < 3; ++i) {
+                const bool kept = !enabled || c.keeps[i];
+                EXPECT_EQ(Pixel(i * 5 + 2, 2), kept ? colours[i] : kOpaqueBlue)
+                    << "function " << c.function << (enabled ? "" : " (test off)") << ", alpha " << (colours[i] >> 24);
+            }
+        }
+    }
 }
 
 TEST_F(GlDeviceTest, ColourWriteMaskKeepsTheMaskedChannels)
@@ -181,18 +202,31 @@ TEST_F(GlDeviceTest, APointLightGivesNothingBeyondItsRange)
     EXPECT_EQ(Pixel(10, 10), 0xFF000000u);
 }
 
-TEST_F(GlDeviceTest, LinearTableFogWithoutPerspectiveFollowsTheDepth)
+TEST_F(GlDeviceTest, TableFogWithoutPerspectiveFollowsTheDepthInEachMode)
 {
+    // A black quad at depth 0.25 under white fog: the fog factor f leaves
+    // f of black, so each channel reads (1 - f) x 255.
+    struct Case {
+        uint32_t mode;
+        int channel;
+    };
+    const Case cases[] = {
+        {kFogLinear, 64},  // f = (1 - 0.25) / (1 - 0)
+        {kFogExp, 56},     // f = exp(-0.25)
+        {kFogExp2, 15},    // f = exp(-0.0625)
+    };
     device->SetRenderState(RS_FOGENABLE, 1);
-    device->SetRenderState(RS_FOGTABLEMODE, kFogLinear);
     device->SetRenderState(RS_FOGCOLOR, 0xFFFFFFFFu);
     device->SetRenderState(RS_FOGSTART, std::bit_cast<uint32_t>(0.0f));
     device->SetRenderState(RS_FOGEND, std::bit_cast<uint32_t>(1.0f));
+    device->SetRenderState(RS_FOGDENSITY, std::bit_cast<uint32_t>(1.0f));
     const Vertex2D quad[4] = {{0, 0, 0.25f, 0xFF000000u}, {16, 0, 0.25f, 0xFF000000u},
                               {16, 16, 0.25f, 0xFF000000u}, {0, 16, 0.25f, 0xFF000000u}};
-    device->DrawPrimitiveUP(PrimitiveTriangleFan, 2, kFvfVertex2D, quad);
-    // A quarter of the way into the fog: a quarter white.
-    EXPECT_NEAR(static_cast<int>(Pixel(8, 8) & 0xFF), 64, 1);
+    for (const Case& c : cases) {
+        device->SetRenderState(RS_FOGTABLEMODE, c.mode);
+        device->DrawPrimitiveUP(PrimitiveTriangleFan, 2, kFvfVertex2D, quad);
+        EXPECT_NEAR(static_cast<int>(Pixel(8, 8) & 0xFF), c.channel, 1) << "fog mode " << c.mode;
+    }
 }
 
 // The whole frame: a clear and a RAW-textured quad in the 64 x 32 screen

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstring>
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 #include "graphics/device/gl/gl_shader.h"
@@ -190,12 +191,17 @@ private:
     GLuint FramebufferFor(DeviceTextureId texture, GLuint scratch, int32_t& width, int32_t& height);
     void BindTarget();
     void ApplyPipeline();
-    void UploadUniforms();
+    GlProgramKey ProgramKey() const;
+    // The program of the current states, built on first use; null when the
+    // driver refuses it.
+    const GlProgram* UseProgram();
+    void UploadUniforms(const GlProgram& program);
     void BindVertexFormat(uint32_t fvf);
     void Draw(int32_t type, uint32_t firstVertex, uint32_t primitiveCount, uint32_t fvf);
     uint32_t State(uint32_t state) const { return m_states[state]; }
 
-    GlProgram m_program;
+    std::unordered_map<uint32_t, GlProgram> m_programs;
+    GLuint m_usedProgram = 0;
     GLuint m_vertexArray = 0;
     GLuint m_userBuffer = 0;
     GLuint m_sampler = 0;
@@ -226,7 +232,7 @@ Matrix Identity()
 
 bool GlDevice::Initialise(const DeviceParameters& parameters)
 {
-    if (epoxy_gl_version() < 33 || !GlProgram_Build(m_program)) {
+    if (epoxy_gl_version() < 33) {
         return false;
     }
     glGenVertexArrays(1, &m_vertexArray);
@@ -236,8 +242,6 @@ bool GlDevice::Initialise(const DeviceParameters& parameters)
     glGenFramebuffers(1, &m_readScratch);
     glGenFramebuffers(1, &m_drawScratch);
     glBindSampler(0, m_sampler);
-    glUseProgram(m_program.program);
-    glUniform1i(m_program.texture, 0);
     // Flat shading takes the first vertex's colour, as Direct3D does.
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
     glFrontFace(GL_CCW);
@@ -274,7 +278,8 @@ bool GlDevice::Initialise(const DeviceParameters& parameters)
     for (Matrix& transform : m_transforms) {
         transform = Identity();
     }
-    return Reset(parameters);
+    // A driver that cannot build the first program will not build the others.
+    return UseProgram() != nullptr && Reset(parameters);
 }
 
 GlDevice::~GlDevice()
@@ -293,7 +298,9 @@ GlDevice::~GlDevice()
     glDeleteSamplers(1, &m_sampler);
     glDeleteBuffers(1, &m_userBuffer);
     glDeleteVertexArrays(1, &m_vertexArray);
-    GlProgram_Release(m_program);
+    for (auto& [key, program] : m_programs) {
+        GlProgram_Release(program);
+    }
 }
 
 bool GlDevice::MakeBackBuffer(int32_t width, int32_t height)
@@ -762,18 +769,62 @@ void GlDevice::ApplyPipeline()
     glPolygonMode(GL_FRONT_AND_BACK, fill == kFillPoint ? GL_POINT : fill == kFillWireframe ? GL_LINE : GL_FILL);
 }
 
-void GlDevice::UploadUniforms()
+GlProgramKey GlDevice::ProgramKey() const
 {
-    const GlProgram& p = m_program;
+    GlProgramKey key;
+    key.textured = m_boundTexture != 0;
+    key.lighting = State(RS_LIGHTING) != 0;
+    key.flat = State(RS_SHADEMODE) == kShadeFlat;
+    key.colourOp = m_stage[kTssColorOp];
+    key.colourArg1Texture = m_stage[kTssColorArg1] == kTaTexture;
+    key.colourArg2Texture = m_stage[kTssColorArg2] == kTaTexture;
+    key.alphaOp = m_stage[kTssAlphaOp];
+    key.alphaArg1Texture = m_stage[kTssAlphaArg1] == kTaTexture;
+    key.alphaArg2Texture = m_stage[kTssAlphaArg2] == kTaTexture;
+    key.alphaFunc = State(RS_ALPHATESTENABLE) != 0 ? State(RS_ALPHAFUNC) : kCmpAlways;
+    // Table fog wins over vertex fog, as on the other device.
+    if (State(RS_FOGENABLE) != 0) {
+        if (State(RS_FOGTABLEMODE) != kFogNone) {
+            key.fogMode = State(RS_FOGTABLEMODE);
+        } else {
+            key.fogMode = State(RS_FOGVERTEXMODE);
+            key.fogRange = State(RS_RANGEFOGENABLE) != 0;
+        }
+    }
+    // A projection with perspective puts the eye distance in w (its third
+    // row ends in a non-zero); without one, fog follows the depth.
+    key.fogOnDepth = m_transforms[1].m[11] == 0.0f;
+    return GlProgramKey_Normalise(key);
+}
+
+const GlProgram* GlDevice::UseProgram()
+{
+    const GlProgramKey key = ProgramKey();
+    const uint32_t packed = GlProgramKey_Pack(key);
+    auto found = m_programs.find(packed);
+    if (found == m_programs.end()) {
+        GlProgram program;
+        if (!GlProgram_Build(key, program)) {
+            return nullptr;
+        }
+        found = m_programs.emplace(packed, program).first;
+        m_usedProgram = program.program;
+    }
+    if (m_usedProgram != found->second.program) {
+        glUseProgram(found->second.program);
+        m_usedProgram = found->second.program;
+    }
+    return &found->second;
+}
+
+void GlDevice::UploadUniforms(const GlProgram& p)
+{
     glUniformMatrix4fv(p.view, 1, GL_FALSE, m_transforms[0].m);
     glUniformMatrix4fv(p.projection, 1, GL_FALSE, m_transforms[1].m);
     glUniformMatrix4fv(p.world, 1, GL_FALSE, m_transforms[2].m);
     glUniform2f(p.halfPixel, 1.0f / static_cast<float>(std::max(m_viewport.width, 1)),
                 1.0f / static_cast<float>(std::max(m_viewport.height, 1)));
-
-    const bool lighting = State(RS_LIGHTING) != 0;
-    glUniform1i(p.lighting, lighting ? 1 : 0);
-    if (lighting) {
+    if (p.lightType >= 0) {
         float ambient[4];
         ColourOf(State(RS_AMBIENT), ambient);
         glUniform4fv(p.ambient, 1, ambient);
@@ -801,36 +852,8 @@ void GlDevice::UploadUniforms()
         glUniform4fv(p.lightDiffuse, kDeviceLightCount, diffuse);
         glUniform4fv(p.lightAttenuation, kDeviceLightCount, attenuation);
     }
-
-    glUniform1i(p.textured, m_boundTexture != 0 ? 1 : 0);
-    glUniform1i(p.colourOp, static_cast<GLint>(m_stage[kTssColorOp]));
-    glUniform1i(p.colourArg1, static_cast<GLint>(m_stage[kTssColorArg1]));
-    glUniform1i(p.colourArg2, static_cast<GLint>(m_stage[kTssColorArg2]));
-    glUniform1i(p.alphaOp, static_cast<GLint>(m_stage[kTssAlphaOp]));
-    glUniform1i(p.alphaArg1, static_cast<GLint>(m_stage[kTssAlphaArg1]));
-    glUniform1i(p.alphaArg2, static_cast<GLint>(m_stage[kTssAlphaArg2]));
-    glUniform1i(p.flat, State(RS_SHADEMODE) == kShadeFlat ? 1 : 0);
-    glUniform1i(p.alphaTest, State(RS_ALPHATESTENABLE) != 0 ? 1 : 0);
-    glUniform1i(p.alphaFunc, static_cast<GLint>(State(RS_ALPHAFUNC)));
     glUniform1i(p.alphaRef, static_cast<GLint>(State(RS_ALPHAREF) & 0xFF));
-
-    // Table fog wins over vertex fog, as on the other device.
-    GLint fogMode = 0;
-    bool range = false;
-    if (State(RS_FOGENABLE) != 0) {
-        if (State(RS_FOGTABLEMODE) != kFogNone) {
-            fogMode = static_cast<GLint>(State(RS_FOGTABLEMODE));
-        } else {
-            fogMode = static_cast<GLint>(State(RS_FOGVERTEXMODE));
-            range = State(RS_RANGEFOGENABLE) != 0;
-        }
-    }
-    glUniform1i(p.fogMode, fogMode);
-    glUniform1i(p.fogRange, range ? 1 : 0);
-    // A projection with perspective puts the eye distance in w (its third
-    // row ends in a non-zero); without one, fog follows the depth.
-    glUniform1i(p.fogOnDepth, m_transforms[1].m[11] == 0.0f ? 1 : 0);
-    if (fogMode != 0) {
+    if (p.fogColour >= 0) {
         float colour[4];
         ColourOf(State(RS_FOGCOLOR), colour);
         glUniform4fv(p.fogColour, 1, colour);
@@ -846,9 +869,13 @@ void GlDevice::Draw(int32_t type, uint32_t firstVertex, uint32_t primitiveCount,
     if (vertices == 0) {
         return;
     }
+    const GlProgram* program = UseProgram();
+    if (program == nullptr) {
+        return;
+    }
     BindVertexFormat(fvf);
     ApplyPipeline();
-    UploadUniforms();
+    UploadUniforms(*program);
     glActiveTexture(GL_TEXTURE0);
     auto found = m_textures.find(m_boundTexture);
     glBindTexture(GL_TEXTURE_2D, found != m_textures.end() ? found->second.texture : 0);

@@ -1,16 +1,21 @@
 #include "graphics/device/gl/gl_shader.h"
 
+#include <string>
+
 #include "platform/console.h"
 
 namespace bw {
 
 namespace {
 
+// Both stages are written once with preprocessor switches; a key becomes
+// the #defines in front of them.
+
 // Matrices arrive row-major for row vectors; uploaded untransposed, GL sees
 // their transposes, so column-vector products give the same results.
 // Output: Direct3D's window space (y down, pixel centres on integers, depth
 // 0..1) mapped onto GL's, so every target is stored top row first.
-constexpr const char* kVertexSource = R"(#version 330 core
+constexpr const char* kVertexSource = R"(
 layout(location = 0) in vec3 aPosition;
 layout(location = 1) in vec3 aNormal;
 layout(location = 2) in vec4 aColour;
@@ -21,7 +26,19 @@ uniform mat4 uView;
 uniform mat4 uProjection;
 uniform vec2 uHalfPixel;
 
-uniform bool uLighting;
+#if FLAT
+flat out vec4 vColour;
+#else
+out vec4 vColour;
+#endif
+#if TEXTURED
+out vec2 vTexCoord;
+#endif
+#if FOG_MODE != 0
+out float vFogDistance;
+#endif
+
+#if LIGHTING
 uniform vec4 uAmbient;
 uniform vec4 uMaterialAmbient;
 uniform vec4 uMaterialEmissive;
@@ -30,14 +47,6 @@ uniform vec3 uLightPosition[8];
 uniform vec3 uLightDirection[8];
 uniform vec4 uLightDiffuse[8];
 uniform vec4 uLightAttenuation[8];
-
-uniform bool uFogRange;
-uniform bool uFogOnDepth;
-
-out vec4 vColour;
-flat out vec4 vColourFlat;
-out vec2 vTexCoord;
-out float vFogDistance;
 
 vec4 Light(vec3 position, vec3 normal, vec4 diffuse)
 {
@@ -64,127 +73,171 @@ vec4 Light(vec3 position, vec3 normal, vec4 diffuse)
     }
     return vec4(clamp(lit, 0.0, 1.0), diffuse.a);
 }
+#endif
 
 void main()
 {
     vec4 world = uWorld * vec4(aPosition, 1.0);
     vec4 eye = uView * world;
     vec4 clip = uProjection * eye;
-    vec4 colour = aColour;
-    if (uLighting) {
-        colour = Light(world.xyz, mat3(uWorld) * aNormal, aColour);
-    }
-    vColour = colour;
-    vColourFlat = colour;
+#if LIGHTING
+    vColour = Light(world.xyz, mat3(uWorld) * aNormal, aColour);
+#else
+    vColour = aColour;
+#endif
+#if TEXTURED
     vTexCoord = aTexCoord;
+#endif
     // Table fog under a projection without perspective reads the depth.
-    if (uFogRange) {
-        vFogDistance = length(eye.xyz);
-    } else {
-        vFogDistance = uFogOnDepth ? clip.z / clip.w : eye.z;
-    }
+#if FOG_MODE != 0 && FOG_RANGE
+    vFogDistance = length(eye.xyz);
+#elif FOG_MODE != 0 && FOG_ON_DEPTH
+    vFogDistance = clip.z / clip.w;
+#elif FOG_MODE != 0
+    vFogDistance = eye.z;
+#endif
     gl_Position = vec4(clip.x + clip.w * uHalfPixel.x, -clip.y + clip.w * uHalfPixel.y, 2.0 * clip.z - clip.w, clip.w);
 }
 )";
 
-constexpr const char* kFragmentSource = R"(#version 330 core
+// COLOUR and ALPHA are the stage's operations on `texel` and `diffuse`;
+// ALPHA_PASSES(alpha) compares with the reference alpha.
+constexpr const char* kFragmentSource = R"(
+#if FLAT
+flat in vec4 vColour;
+#else
 in vec4 vColour;
-flat in vec4 vColourFlat;
+#endif
+#if TEXTURED
 in vec2 vTexCoord;
-in float vFogDistance;
-
-uniform bool uTextured;
 uniform sampler2D uTexture;
-uniform int uColourOp;
-uniform int uColourArg1;
-uniform int uColourArg2;
-uniform int uAlphaOp;
-uniform int uAlphaArg1;
-uniform int uAlphaArg2;
-uniform bool uFlat;
-uniform bool uAlphaTest;
-uniform int uAlphaFunc;
-uniform int uAlphaRef;
-uniform int uFogMode;
+#endif
+#if FOG_MODE != 0
+in float vFogDistance;
 uniform vec4 uFogColour;
 uniform float uFogStart;
 uniform float uFogEnd;
 uniform float uFogDensity;
+#endif
+#if ALPHA_FUNC != 8
+uniform int uAlphaRef;
+#endif
 
 out vec4 fragColour;
 
-vec4 Argument(int argument, vec4 diffuse, vec4 texel)
-{
-    return argument == 2 ? texel : diffuse;
-}
-
-vec4 Combine(int op, vec4 first, vec4 second, vec4 diffuse)
-{
-    if (op == 2) {
-        return first;
-    }
-    if (op == 3) {
-        return second;
-    }
-    if (op == 4) {
-        return first * second;
-    }
-    return diffuse;
-}
-
-bool Passes(int alpha)
-{
-    switch (uAlphaFunc) {
-    case 1: return false;
-    case 2: return alpha < uAlphaRef;
-    case 3: return alpha == uAlphaRef;
-    case 4: return alpha <= uAlphaRef;
-    case 5: return alpha > uAlphaRef;
-    case 6: return alpha != uAlphaRef;
-    case 7: return alpha >= uAlphaRef;
-    default: return true;
-    }
-}
-
+#if FOG_MODE != 0
 float FogFactor()
 {
     float d = abs(vFogDistance);
-    if (uFogMode == 1) {
-        return exp(-uFogDensity * d);
-    }
-    if (uFogMode == 2) {
-        return exp(-(uFogDensity * d) * (uFogDensity * d));
-    }
+#if FOG_MODE == 1
+    return exp(-uFogDensity * d);
+#elif FOG_MODE == 2
+    return exp(-(uFogDensity * d) * (uFogDensity * d));
+#else
     if (uFogEnd == uFogStart) {
         return d < uFogEnd ? 1.0 : 0.0;
     }
     return (uFogEnd - d) / (uFogEnd - uFogStart);
+#endif
 }
+#endif
 
 void main()
 {
-    vec4 diffuse = uFlat ? vColourFlat : vColour;
+    vec4 diffuse = vColour;
     // A stage without a texture reads white, so untextured drawing shows
     // the vertex colour.
-    vec4 texel = uTextured ? texture(uTexture, vTexCoord) : vec4(1.0);
-    vec3 rgb = Combine(uColourOp, Argument(uColourArg1, diffuse, texel), Argument(uColourArg2, diffuse, texel),
-                       diffuse).rgb;
-    float alpha = Combine(uAlphaOp, Argument(uAlphaArg1, diffuse, texel), Argument(uAlphaArg2, diffuse, texel),
-                          diffuse).a;
-    if (uAlphaTest && !Passes(int(floor(clamp(alpha, 0.0, 1.0) * 255.0 + 0.5)))) {
+#if TEXTURED
+    vec4 texel = texture(uTexture, vTexCoord);
+#else
+    vec4 texel = vec4(1.0);
+#endif
+    vec3 rgb = COLOUR.rgb;
+    float alpha = ALPHA.a;
+#if ALPHA_FUNC != 8
+    if (!ALPHA_PASSES(int(floor(clamp(alpha, 0.0, 1.0) * 255.0 + 0.5)))) {
         discard;
     }
-    if (uFogMode != 0) {
-        rgb = mix(uFogColour.rgb, rgb, clamp(FogFactor(), 0.0, 1.0));
-    }
+#endif
+#if FOG_MODE != 0
+    rgb = mix(uFogColour.rgb, rgb, clamp(FogFactor(), 0.0, 1.0));
+#endif
     fragColour = vec4(rgb, alpha);
 }
 )";
 
-GLuint Compile(GLenum kind, const char* source)
+bool KnownOp(uint32_t op)
+{
+    return op == 2 || op == 3 || op == 4;
+}
+
+// The test that keeps a fragment, for each compare function but always.
+const char* AlphaPasses(uint32_t compare)
+{
+    switch (compare) {
+    case 1:
+        return "false";
+    case 2:
+        return "((a) < uAlphaRef)";
+    case 3:
+        return "((a) == uAlphaRef)";
+    case 4:
+        return "((a) <= uAlphaRef)";
+    case 5:
+        return "((a) > uAlphaRef)";
+    case 6:
+        return "((a) != uAlphaRef)";
+    default:
+        return "((a) >= uAlphaRef)";
+    }
+}
+
+// What a stage operation gives, from the texel and the diffuse colour.
+std::string Operation(uint32_t op, bool arg1Texture, bool arg2Texture)
+{
+    const std::string first = arg1Texture ? "texel" : "diffuse";
+    const std::string second = arg2Texture ? "texel" : "diffuse";
+    switch (op) {
+    case 2:
+        return first;
+    case 3:
+        return second;
+    case 4:
+        return "(" + first + " * " + second + ")";
+    default:
+        return "diffuse";
+    }
+}
+
+std::string Defines(const GlProgramKey& key)
+{
+    const auto flag = [](bool on) { return on ? "1" : "0"; };
+    std::string text = "#version 330 core\n";
+    const auto define = [&text](const char* name, const std::string& value) {
+        text += "#define ";
+        text += name;
+        text += " ";
+        text += value;
+        text += "\n";
+    };
+    define("TEXTURED", flag(key.textured));
+    define("LIGHTING", flag(key.lighting));
+    define("FLAT", flag(key.flat));
+    define("COLOUR", Operation(key.colourOp, key.colourArg1Texture, key.colourArg2Texture));
+    define("ALPHA", Operation(key.alphaOp, key.alphaArg1Texture, key.alphaArg2Texture));
+    define("ALPHA_FUNC", std::to_string(key.alphaFunc));
+    define("ALPHA_PASSES(a)", AlphaPasses(key.alphaFunc));
+    define("FOG_MODE", std::to_string(key.fogMode));
+    define("FOG_RANGE", flag(key.fogRange));
+    define("FOG_ON_DEPTH", flag(key.fogOnDepth));
+    return text;
+}
+
+GLuint Compile(GLenum kind, const std::string& defines, const char* body)
 {
     const GLuint shader = glCreateShader(kind);
-    glShaderSource(shader, 1, &source, nullptr);
+    const char* parts[2] = {defines.c_str(), body};
+    glShaderSource(shader, 2, parts, nullptr);
     glCompileShader(shader);
     GLint ok = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -200,10 +253,43 @@ GLuint Compile(GLenum kind, const char* source)
 
 }  // namespace
 
-bool GlProgram_Build(GlProgram& program)
+GlProgramKey GlProgramKey_Normalise(GlProgramKey key)
 {
-    const GLuint vertex = Compile(GL_VERTEX_SHADER, kVertexSource);
-    const GLuint fragment = Compile(GL_FRAGMENT_SHADER, kFragmentSource);
+    key.colourOp = KnownOp(key.colourOp) ? key.colourOp : 0;
+    key.alphaOp = KnownOp(key.alphaOp) ? key.alphaOp : 0;
+    key.alphaFunc = key.alphaFunc >= 1 && key.alphaFunc <= 7 ? key.alphaFunc : 8;
+    key.fogMode = key.fogMode == 1 || key.fogMode == 2 || key.fogMode == 0 ? key.fogMode : 3;
+    if (key.fogMode == 0) {
+        key.fogRange = false;
+        key.fogOnDepth = false;
+    } else if (key.fogRange) {
+        key.fogOnDepth = false;
+    }
+    return key;
+}
+
+uint32_t GlProgramKey_Pack(const GlProgramKey& key)
+{
+    // 3 bits per operation, 4 for the compare function, 2 for the fog mode,
+    // one per flag.
+    uint32_t bits = key.colourOp;
+    bits = bits << 3 | key.alphaOp;
+    bits = bits << 4 | key.alphaFunc;
+    bits = bits << 2 | key.fogMode;
+    const bool flags[] = {key.textured,          key.lighting,         key.flat,
+                          key.colourArg1Texture, key.colourArg2Texture, key.alphaArg1Texture,
+                          key.alphaArg2Texture,  key.fogRange,          key.fogOnDepth};
+    for (bool flag : flags) {
+        bits = bits << 1 | (flag ? 1u : 0u);
+    }
+    return bits;
+}
+
+bool GlProgram_Build(const GlProgramKey& key, GlProgram& program)
+{
+    const std::string defines = Defines(key);
+    const GLuint vertex = Compile(GL_VERTEX_SHADER, defines, kVertexSource);
+    const GLuint fragment = Compile(GL_FRAGMENT_SHADER, defines, kFragmentSource);
     if (vertex == 0 || fragment == 0) {
         glDeleteShader(vertex);
         glDeleteShader(fragment);
@@ -224,12 +310,12 @@ bool GlProgram_Build(GlProgram& program)
         GlProgram_Release(program);
         return false;
     }
+    // Names a variant leaves out read -1, which uploads ignore.
     const GLuint p = program.program;
     program.world = glGetUniformLocation(p, "uWorld");
     program.view = glGetUniformLocation(p, "uView");
     program.projection = glGetUniformLocation(p, "uProjection");
     program.halfPixel = glGetUniformLocation(p, "uHalfPixel");
-    program.lighting = glGetUniformLocation(p, "uLighting");
     program.ambient = glGetUniformLocation(p, "uAmbient");
     program.materialAmbient = glGetUniformLocation(p, "uMaterialAmbient");
     program.materialEmissive = glGetUniformLocation(p, "uMaterialEmissive");
@@ -238,25 +324,13 @@ bool GlProgram_Build(GlProgram& program)
     program.lightDirection = glGetUniformLocation(p, "uLightDirection");
     program.lightDiffuse = glGetUniformLocation(p, "uLightDiffuse");
     program.lightAttenuation = glGetUniformLocation(p, "uLightAttenuation");
-    program.textured = glGetUniformLocation(p, "uTextured");
-    program.texture = glGetUniformLocation(p, "uTexture");
-    program.colourOp = glGetUniformLocation(p, "uColourOp");
-    program.colourArg1 = glGetUniformLocation(p, "uColourArg1");
-    program.colourArg2 = glGetUniformLocation(p, "uColourArg2");
-    program.alphaOp = glGetUniformLocation(p, "uAlphaOp");
-    program.alphaArg1 = glGetUniformLocation(p, "uAlphaArg1");
-    program.alphaArg2 = glGetUniformLocation(p, "uAlphaArg2");
-    program.flat = glGetUniformLocation(p, "uFlat");
-    program.alphaTest = glGetUniformLocation(p, "uAlphaTest");
-    program.alphaFunc = glGetUniformLocation(p, "uAlphaFunc");
     program.alphaRef = glGetUniformLocation(p, "uAlphaRef");
-    program.fogMode = glGetUniformLocation(p, "uFogMode");
-    program.fogRange = glGetUniformLocation(p, "uFogRange");
-    program.fogOnDepth = glGetUniformLocation(p, "uFogOnDepth");
     program.fogColour = glGetUniformLocation(p, "uFogColour");
     program.fogStart = glGetUniformLocation(p, "uFogStart");
     program.fogEnd = glGetUniformLocation(p, "uFogEnd");
     program.fogDensity = glGetUniformLocation(p, "uFogDensity");
+    glUseProgram(p);
+    glUniform1i(glGetUniformLocation(p, "uTexture"), 0);
     return true;
 }
 
