@@ -292,6 +292,12 @@ TEST_F(SpriteTableTest, MergeAppendsTheOtherFramesResizedAndNeedsBitmapsOnBothSi
 
 class SpriteFileTest : public SpriteTableTest {
 protected:
+    // Another test of this program may have installed the web loader.
+    void SetUp() override
+    {
+        SpriteTableTest::SetUp();
+        Sprite_SetUrlLoader(nullptr);
+    }
     GameFolder game{"SpriteGame"};
 };
 
