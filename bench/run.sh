@@ -16,7 +16,8 @@ json="$(mktemp)"
 "$build/bench/bwl_bench" --benchmark_format=json --benchmark_out="$json" --benchmark_out_format=json >/dev/null
 printf "%-20s %12s %12s %12s %8s\n" benchmark "vm us" "tree us" "lua us" "vm/lua"
 for pair in Fib:fib NumericLoop:numeric_loop StringBuilding:string_building \
-            ArrayFillAndSum:array_fill_and_sum WithOverInstances:with_over_instances; do
+            ArrayFillAndSum:array_fill_and_sum WithOverInstances:with_over_instances \
+            ModLoop:mod_loop LocalArrayFillAndSum:local_array_fill_and_sum; do
   name="${pair%%:*}"; file="${pair##*:}"
   lua_us="$(lua5.4 "$root/bench/lua/time.lua" "$root/bench/lua/$file.lua")"
   python3 - "$json" "$name" "$lua_us" <<'PY'
