@@ -123,16 +123,23 @@ inline double WithConstant(const VMNativeOp* op, double left)
     return op->constantScales ? left * op->constant : left + op->constant;
 }
 
+// The rest of the real arithmetic, out of line so that the inline part
+// stays small: div and mod try the integer division first.
+[[gnu::noinline]] bool OtherDoubleArithmetic(uint8_t opcode, double a, double b, double* out)
+{
+    if ((opcode == kOpMod || opcode == kOpRem) && VM_IntegerDivision(opcode, a, b, out)) {
+        return true;
+    }
+    return VM_DoubleArithmetic(opcode, a, b, out);
+}
+
 inline bool DoubleArithmetic(uint8_t opcode, double a, double b, double* out)
 {
     if (VM_IsInlineRealArithmetic(opcode)) {
         *out = RealArithmetic(opcode, a, b);
         return true;
     }
-    if ((opcode == kOpMod || opcode == kOpRem) && VM_IntegerDivision(opcode, a, b, out)) {
-        return true;
-    }
-    return VM_DoubleArithmetic(opcode, a, b, out);
+    return OtherDoubleArithmetic(opcode, a, b, out);
 }
 
 // Whether a binary op whose left item is a variable finds reals on both
@@ -1600,7 +1607,8 @@ L_LocalConstDivision: {
     double head = 0.0;
     double out = 0.0;
     // A zero divisor goes to the plain ops, which report it.
-    if (!HeadReal(locals, op, &head) || !DoubleArithmetic(op[2].opcode, head, op->constant, &out)) {
+    if (!HeadReal(locals, op, &head) || (!VM_IntegerDivision(op[2].opcode, head, op->constant, &out) &&
+                                         !VM_DoubleArithmetic(op[2].opcode, head, op->constant, &out))) {
         BW_PLAIN();
     }
     SetRealWhole(sp->v, out);

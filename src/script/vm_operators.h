@@ -96,23 +96,31 @@ inline bool VM_CompareReals(uint8_t opcode, double d)
 // which the real path handles and reports.
 inline bool VM_IntegerDivision(uint8_t opcode, double a, double b, double* out)
 {
-    constexpr double kLimit = 0x1p63;
-    if (!(std::fabs(a) < kLimit) || !(std::fabs(b) < kLimit)) {
-        return false;
-    }
-    const auto ia = static_cast<int64_t>(a);
-    const auto ib = static_cast<int64_t>(b);
-    if (ib == 0 || (opcode == kOpMod && (static_cast<double>(ia) != a || static_cast<double>(ib) != b))) {
-        return false;
-    }
-    // |ia| < 2^63, so no quotient overflows; the 32-bit division is the
-    // quicker one, and -1 stays out of it (INT32_MIN / -1 would trap).
     int64_t quotient = 0;
     int64_t remainder = 0;
-    if (ia == static_cast<int32_t>(ia) && ib == static_cast<int32_t>(ib) && ib != -1) {
-        quotient = static_cast<int32_t>(ia) / static_cast<int32_t>(ib);
-        remainder = static_cast<int32_t>(ia) % static_cast<int32_t>(ib);
+    constexpr double kInt32Low = -2147483648.0;
+    constexpr double kInt32High = 2147483647.0;
+    if (a >= kInt32Low && a <= kInt32High && b >= kInt32Low && b <= kInt32High) {
+        // The common case, in the quicker 32-bit division; -1 stays out of
+        // it (INT32_MIN / -1 would trap).
+        const auto ia = static_cast<int32_t>(a);
+        const auto ib = static_cast<int32_t>(b);
+        if (ib == 0 || (opcode == kOpMod && (static_cast<double>(ia) != a || static_cast<double>(ib) != b))) {
+            return false;
+        }
+        quotient = ib == -1 ? -int64_t{ia} : ia / ib;
+        remainder = ib == -1 ? 0 : ia % ib;
     } else {
+        constexpr double kLimit = 0x1p63;
+        if (!(std::fabs(a) < kLimit) || !(std::fabs(b) < kLimit)) {
+            return false;
+        }
+        const auto ia = static_cast<int64_t>(a);
+        const auto ib = static_cast<int64_t>(b);
+        if (ib == 0 || (opcode == kOpMod && (static_cast<double>(ia) != a || static_cast<double>(ib) != b))) {
+            return false;
+        }
+        // |ia| < 2^63: no quotient overflows.
         quotient = ia / ib;
         remainder = ia % ib;
     }
