@@ -107,12 +107,13 @@ struct VMNativeOp {
     // world's variableSlot gave it, kept while the world's
     // variableSlotsVersion stands at slotVersion; 0 never matches.
     mutable uint32_t slotVersion = 0;
-    mutable CInstance* slotOwner = nullptr;
-    mutable Value* slot = nullptr;
     // A variable op whose selector turns out to be a local's: where among
     // its frame's locals it found that local, kept while the local there
-    // still has the op's id.
+    // still has the op's id. (Here it fills padding: the op's size decides
+    // how the ops of a loop sit in the caches.)
     mutable uint32_t localPlace = 0;
+    mutable CInstance* slotOwner = nullptr;
+    mutable Value* slot = nullptr;
     // A fused op's constant right operand, as the real its arithmetic or
     // comparison uses; an arithmetic run's constant multiplies when
     // constantScales is set and adds otherwise (a subtracted one is kept

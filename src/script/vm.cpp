@@ -1162,11 +1162,11 @@ L_ReadVariable: {
         const Local& local = SelectedLocal(op);
         locals = FrameLocals();
         read = local.IsSet() ? ReadSlot(local.value, varIndex, &sp->v) : ReadLocal(local, varIndex, &sp->v);
+    } else if (const Value* slot = DirectSlot(op, varSelector, false)) {
+        read = ReadSlot(*slot, varIndex, &sp->v);
     } else if (const BuiltinFieldAccess* field = nullptr; CInstance* owner = FieldOwner(op, varSelector, &field)) {
         SetRealWhole(sp->v, field->load(owner));
         read = true;
-    } else if (const Value* slot = DirectSlot(op, varSelector, false)) {
-        read = ReadSlot(*slot, varIndex, &sp->v);
     } else {
         Value_OutOfRange().failed = false;
         read = Read(varSelector, op->b, varIndex, &sp->v);
@@ -1240,14 +1240,14 @@ L_WriteVariable: {
         }
         BW_NEXT();
     }
-    if (const BuiltinFieldAccess* field = nullptr; CInstance* owner = FieldOwner(op, varSelector, &field)) {
-        field->store(owner, &varValue.v);
-        FreeOwned(varValue.v);
-        BW_NEXT();
-    }
     if (Value* slot = DirectSlot(op, varSelector, true)) {
         // The world's write of a user variable always succeeds.
         WriteSlot(*slot, varValue.v, varIndex);
+        BW_NEXT();
+    }
+    if (const BuiltinFieldAccess* field = nullptr; CInstance* owner = FieldOwner(op, varSelector, &field)) {
+        field->store(owner, &varValue.v);
+        FreeOwned(varValue.v);
         BW_NEXT();
     }
     ++outsideWrites_;
@@ -1562,15 +1562,15 @@ L_AppendLocal:
     }
     BW_PLAIN();
 L_VariableConstArithStore: {
+    if (Value* slot = DirectSlot(op, op->a, false); slot != nullptr && Value_Kind(*slot) == kValueReal) {
+        slot->real = WithConstant(op, slot->real);
+        op += 4;
+        BW_DISPATCH();
+    }
     if (const BuiltinFieldAccess* field = nullptr; CInstance* owner = FieldOwner(op, op->a, &field)) {
         Value value;
         Value_SetReal(value, WithConstant(op, field->load(owner)));
         field->store(owner, &value);
-        op += 4;
-        BW_DISPATCH();
-    }
-    if (Value* slot = DirectSlot(op, op->a, false); slot != nullptr && Value_Kind(*slot) == kValueReal) {
-        slot->real = WithConstant(op, slot->real);
         op += 4;
         BW_DISPATCH();
     }
