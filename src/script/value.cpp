@@ -283,8 +283,11 @@ void Value_Free(Value& value)
                 if (rows[r].elements == nullptr) {
                     continue;
                 }
+                // Most elements are reals, which own nothing.
                 for (int32_t c = 0; c < rows[r].length; ++c) {
-                    Value_Free(rows[r].elements[c]);
+                    if (rows[r].elements[c].ptr != nullptr) {
+                        Value_Free(rows[r].elements[c]);
+                    }
                 }
                 MemoryManager_Free(rows[r].elements);
             }

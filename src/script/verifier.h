@@ -53,6 +53,8 @@ struct Value;
 //     (a[i] = v)
 //   IndexedVariableAccumulate: push local, an IndexedVariableRead run,
 //     arithmetic, pop into a local (s += a[i])
+//   LocalConstDivision: push local, push constant, div or mod (i mod 7)
+//   ConstArith: push constant, arithmetic on the item beneath (x * 0.5)
 #define BW_VM_HANDLERS(X)                                                                                          \
     X(Nop) X(End) X(PushDouble) X(PushInt) X(PushInt64) X(PushBool) X(PushString) X(PushVariable) X(PushLocal)    \
     X(PopVariable) X(PopLocal) X(PopVariableTop) X(Rotate) X(DupBlock) X(DupRepeat) X(Popz) X(Conv)               \
@@ -61,7 +63,7 @@ struct Value;
     X(Trap) X(PushArgument) X(LocalConstArith) X(LocalConstArithStore) X(ArithStoreLocal)                         \
     X(LocalConstCompareBranch) X(CompareBranch) X(LocalIndex) X(AppendLocal) X(VariableConstArithStore)   \
     X(LocalAccumulate) X(LocalStepCompareBranch) X(IndexedVariableRead) X(IndexedVariableStore)                   \
-    X(LocalIndexedVariableStore) X(IndexedVariableAccumulate)
+    X(LocalIndexedVariableStore) X(IndexedVariableAccumulate) X(LocalConstDivision) X(ConstArith)
 
 #define BW_VM_HANDLER_ENUM(name) name,
 enum class VMHandler : uint8_t { BW_VM_HANDLERS(BW_VM_HANDLER_ENUM) };
@@ -105,6 +107,11 @@ struct VMNativeOp {
     // world's variableSlot gave it, kept while the world's
     // variableSlotsVersion stands at slotVersion; 0 never matches.
     mutable uint32_t slotVersion = 0;
+    // A variable op whose selector turns out to be a local's: where among
+    // its frame's locals it found that local, kept while the local there
+    // still has the op's id. (Here it fills padding: the op's size decides
+    // how the ops of a loop sit in the caches.)
+    mutable uint32_t localPlace = 0;
     mutable CInstance* slotOwner = nullptr;
     mutable Value* slot = nullptr;
     // A fused op's constant right operand, as the real its arithmetic or

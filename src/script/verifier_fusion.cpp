@@ -35,6 +35,14 @@ bool IsInlineArithmetic(const VMNativeOp& op, bool constantRight)
            VM_IsInlineRealArithmetic(op.opcode);
 }
 
+// div or mod of a variable item by a constant, giving a variable item.
+bool IsConstantDivision(const VMNativeOp& op)
+{
+    return op.handler == VMHandler::Arithmetic && op.u == kTypeVariable &&
+           (op.t == kTypeInt || op.t == kTypeDouble) && op.result == kTypeVariable &&
+           (op.opcode == kOpRem || op.opcode == kOpMod);
+}
+
 bool IsInlineCompare(const VMNativeOp& op, bool constantRight)
 {
     const bool right = op.t == kTypeInt || op.t == kTypeDouble || (!constantRight && op.t == kTypeVariable);
@@ -110,6 +118,9 @@ VMHandler Fused(const std::vector<VMNativeOp>& ops, size_t i)
         if (IsInlineCompare(at(2), true) && IsConditionalBranch(at(3))) {
             return VMHandler::LocalConstCompareBranch;
         }
+        if (IsConstantDivision(at(2))) {
+            return VMHandler::LocalConstDivision;
+        }
     }
     if (IsWholeNamedVariable(first, VMHandler::PushVariable) && IsNumberConstant(at(1)) &&
         IsInlineArithmetic(at(2), true) && IsWholeNamedVariable(at(3), VMHandler::PopVariable) &&
@@ -121,6 +132,9 @@ VMHandler Fused(const std::vector<VMNativeOp>& ops, size_t i)
     }
     if (IsInlineCompare(first, false) && IsConditionalBranch(at(1))) {
         return VMHandler::CompareBranch;
+    }
+    if (IsNumberConstant(first) && IsInlineArithmetic(at(1), true)) {
+        return VMHandler::ConstArith;
     }
     return first.handler;
 }
@@ -137,15 +151,18 @@ void VM_FuseOps(std::vector<VMNativeOp>& ops)
         op.handler = Fused(ops, i);
         const bool arithmetic = op.handler == VMHandler::LocalConstArith ||
                                 op.handler == VMHandler::LocalConstArithStore ||
-                                op.handler == VMHandler::VariableConstArithStore;
-        if (arithmetic || op.handler == VMHandler::LocalConstCompareBranch) {
-            const VMNativeOp& constant = ops[i + 1];
-            op.constant = constant.handler == VMHandler::PushInt ? constant.k.i : constant.k.d;
+                                op.handler == VMHandler::VariableConstArithStore ||
+                                op.handler == VMHandler::ConstArith;
+        if (arithmetic || op.handler == VMHandler::LocalConstCompareBranch ||
+            op.handler == VMHandler::LocalConstDivision) {
+            // A constant run starts with the push itself, now fused.
+            const VMNativeOp& constant = op.handler == VMHandler::ConstArith ? op : ops[i + 1];
+            op.constant = constant.plain == VMHandler::PushInt ? constant.k.i : constant.k.d;
         }
         if (arithmetic) {
             // x - c is x + (-c) to the last bit, so every run adds or
             // multiplies.
-            const uint8_t opcode = ops[i + 2].opcode;
+            const uint8_t opcode = ops[i + (op.handler == VMHandler::ConstArith ? 1 : 2)].opcode;
             op.constantScales = opcode == kOpMul;
             op.constant = opcode == kOpSub ? -op.constant : op.constant;
         }

@@ -123,13 +123,23 @@ inline double WithConstant(const VMNativeOp* op, double left)
     return op->constantScales ? left * op->constant : left + op->constant;
 }
 
+// The rest of the real arithmetic, out of line so that the inline part
+// stays small: div and mod try the integer division first.
+[[gnu::noinline]] bool OtherDoubleArithmetic(uint8_t opcode, double a, double b, double* out)
+{
+    if ((opcode == kOpMod || opcode == kOpRem) && VM_IntegerDivision(opcode, a, b, out)) {
+        return true;
+    }
+    return VM_DoubleArithmetic(opcode, a, b, out);
+}
+
 inline bool DoubleArithmetic(uint8_t opcode, double a, double b, double* out)
 {
     if (VM_IsInlineRealArithmetic(opcode)) {
         *out = RealArithmetic(opcode, a, b);
         return true;
     }
-    return VM_DoubleArithmetic(opcode, a, b, out);
+    return OtherDoubleArithmetic(opcode, a, b, out);
 }
 
 // Whether a binary op whose left item is a variable finds reals on both
@@ -447,6 +457,23 @@ private:
         return slot;
     }
 
+    // The instance whose built-in field op names through selector (self or
+    // other), with that field's access; null when the variable has none or
+    // the selector names no such instance, which leaves the general path to
+    // read, write or report it.
+    CInstance* FieldOwner(const VMNativeOp* op, int32_t selector, const BuiltinFieldAccess** field) const
+    {
+        if (static_cast<uint32_t>(op->b) >= static_cast<uint32_t>(world_.builtinFieldCount) ||
+            world_.builtinFields[op->b].load == nullptr) {
+            return nullptr;
+        }
+        *field = &world_.builtinFields[op->b];
+        if (selector == kSelectorUnspecified) {
+            return IsGlobalName(op) ? nullptr : self_;
+        }
+        return selector == kSelectorSelf ? self_ : selector == kSelectorOther ? other_ : nullptr;
+    }
+
     // The element at index (0 and up) of value's first row, when value is
     // an array whose first row has it; null otherwise.
     static Value* FirstRowElement(const Value& value, int32_t index)
@@ -461,17 +488,68 @@ private:
 
     // A real (kind word and number) stored over an element of the first
     // row that owns nothing replaces it bit for bit, in place: the pointers
-    // are null on both sides, so only the two other words are written.
-    // False when the element is not there or owns something.
+    // are null on both sides, so only the two other words are written. An
+    // element just past the row's end that its block has room for is
+    // appended the same way (that room holds real 0). False when the
+    // element is not there or owns something.
     static bool StoreRealInPlace(Value& array, int32_t index, uint32_t kind, double real)
     {
-        Value* const element = index >= 0 ? FirstRowElement(array, index) : nullptr;
+        if (index < 0) {
+            return false;
+        }
+        Value* element = FirstRowElement(array, index);
+        if (element == nullptr) {
+            element = AppendableElement(array, index);
+        }
         if (element == nullptr || element->ptr != nullptr) {
             return false;
         }
         element->kind = kind;
         element->real = real;
         return true;
+    }
+
+    // The element at index when it is the next of a first row whose block
+    // has room for it; the row then counts it. Null otherwise.
+    static Value* AppendableElement(Value& array, int32_t index)
+    {
+        if (array.kind != kValueArray || array.ptr == nullptr || array.rowCount < 1) {
+            return nullptr;
+        }
+        ValueArrayRow& row = Value_Rows(array)[0];
+        if (index != row.length || index >= row.capacity) {
+            return nullptr;
+        }
+        row.length = index + 1;
+        return &row.elements[index];
+    }
+
+    // The local named by a variable op whose selector is the locals' (a
+    // var local with an index: the code pushes that selector), found by id
+    // among the frame's locals and made when missing, as the general access
+    // does. Each op keeps where it found it. May add a local: the caller
+    // takes the frame's locals again.
+    Local& SelectedLocal(const VMNativeOp* op)
+    {
+        const size_t place = localsBase_ + op->localPlace;
+        if (place < locals_.size() && locals_[place].id == op->b) {
+            return locals_[place];
+        }
+        Local& local = LocalNamed(op->b);
+        op->localPlace = static_cast<uint32_t>(&local - FrameLocals());
+        return local;
+    }
+
+    // The value that holds the array an element op reads or writes: a
+    // local's or one DirectSlot finds; null sends the access down the
+    // general path. An unset local's value is no array, so the element
+    // paths never take it.
+    Value* ElementOwner(const VMNativeOp* op, int32_t selector, bool create)
+    {
+        if (selector == kSelectorLocal) {
+            return &SelectedLocal(op).value;
+        }
+        return DirectSlot(op, selector, create);
     }
 
     // What the general write does to a variable found in place, taking
@@ -1080,8 +1158,15 @@ L_PushVariable:
 L_ReadVariable: {
     sp->v = Value{};
     bool read = false;
-    if (const Value* slot = DirectSlot(op, varSelector, false)) {
+    if (varSelector == kSelectorLocal) {
+        const Local& local = SelectedLocal(op);
+        locals = FrameLocals();
+        read = local.IsSet() ? ReadSlot(local.value, varIndex, &sp->v) : ReadLocal(local, varIndex, &sp->v);
+    } else if (const Value* slot = DirectSlot(op, varSelector, false)) {
         read = ReadSlot(*slot, varIndex, &sp->v);
+    } else if (const BuiltinFieldAccess* field = nullptr; CInstance* owner = FieldOwner(op, varSelector, &field)) {
+        SetRealWhole(sp->v, field->load(owner));
+        read = true;
     } else {
         Value_OutOfRange().failed = false;
         read = Read(varSelector, op->b, varIndex, &sp->v);
@@ -1142,9 +1227,27 @@ L_PopVariableTop:
     }
 L_WriteVariable: {
     ToValue(varValue, op->u);
+    if (varSelector == kSelectorLocal) {
+        Local& local = SelectedLocal(op);
+        locals = FrameLocals();
+        if (Value_Kind(varValue.v) == kValueReal &&
+            StoreRealInPlace(local.value, varIndex, varValue.v.kind, varValue.v.real)) {
+            BW_NEXT();
+        }
+        Value_OutOfRange().failed = false;
+        if (!WriteLocal(local, varIndex, &varValue.v)) {
+            return Fail(op, sp, WriteError(op->b));
+        }
+        BW_NEXT();
+    }
     if (Value* slot = DirectSlot(op, varSelector, true)) {
         // The world's write of a user variable always succeeds.
         WriteSlot(*slot, varValue.v, varIndex);
+        BW_NEXT();
+    }
+    if (const BuiltinFieldAccess* field = nullptr; CInstance* owner = FieldOwner(op, varSelector, &field)) {
+        field->store(owner, &varValue.v);
+        FreeOwned(varValue.v);
         BW_NEXT();
     }
     ++outsideWrites_;
@@ -1421,8 +1524,9 @@ L_LocalIndexedVariableStore:
         const double real = locals[op->k.i].value.real;
         const VMNativeOp* const store = op + 5;
         varSelector = op[1].k.i + ((store->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
-        if (Value* const slot = DirectSlot(store, varSelector, true);
-            slot != nullptr && StoreRealInPlace(*slot, varIndex, kValueReal, real)) {
+        Value* const slot = ElementOwner(store, varSelector, true);
+        locals = FrameLocals();
+        if (slot != nullptr && StoreRealInPlace(*slot, varIndex, kValueReal, real)) {
             op = store + 1;
             BW_DISPATCH();
         }
@@ -1437,12 +1541,14 @@ L_IndexedVariableAccumulate: {
     const Local& left = locals[op->k.i];
     int32_t index = 0;
     if (left.IsReal() && LocalIndexOf(locals, op + 2, &index)) {
+        const double leftReal = left.value.real;  // the locals may move below
         const VMNativeOp* const read = op + 5;
         const int32_t selector = op[1].k.i + ((read->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
-        const Value* const slot = DirectSlot(read, selector, false);
+        const Value* const slot = ElementOwner(read, selector, false);
+        locals = FrameLocals();
         const Value* const element = slot != nullptr ? FirstRowElement(*slot, index) : nullptr;
         if (element != nullptr && Value_Kind(*element) == kValueReal) {
-            StoreReal(locals[op[7].k.i], RealArithmetic(op[6].opcode, left.value.real, element->real));
+            StoreReal(locals[op[7].k.i], RealArithmetic(op[6].opcode, leftReal, element->real));
             op += 8;
             BW_DISPATCH();
         }
@@ -1458,6 +1564,13 @@ L_AppendLocal:
 L_VariableConstArithStore: {
     if (Value* slot = DirectSlot(op, op->a, false); slot != nullptr && Value_Kind(*slot) == kValueReal) {
         slot->real = WithConstant(op, slot->real);
+        op += 4;
+        BW_DISPATCH();
+    }
+    if (const BuiltinFieldAccess* field = nullptr; CInstance* owner = FieldOwner(op, op->a, &field)) {
+        Value value;
+        Value_SetReal(value, WithConstant(op, field->load(owner)));
+        field->store(owner, &value);
         op += 4;
         BW_DISPATCH();
     }
@@ -1487,6 +1600,26 @@ L_CompareBranch:
         const bool truth = VM_CompareReals(op->opcode, sp[-2].v.real - RightReal(op, sp[-1]));
         sp -= 2;
         op = TakeBranch(op + 1, truth);
+        BW_DISPATCH();
+    }
+    BW_PLAIN();
+L_LocalConstDivision: {
+    double head = 0.0;
+    double out = 0.0;
+    // A zero divisor goes to the plain ops, which report it.
+    if (!HeadReal(locals, op, &head) || (!VM_IntegerDivision(op[2].opcode, head, op->constant, &out) &&
+                                         !VM_DoubleArithmetic(op[2].opcode, head, op->constant, &out))) {
+        BW_PLAIN();
+    }
+    SetRealWhole(sp->v, out);
+    ++sp;
+    op += 3;
+    BW_DISPATCH();
+}
+L_ConstArith:
+    if (Value_Kind(sp[-1].v) == kValueReal) {
+        sp[-1].v.real = WithConstant(op, sp[-1].v.real);
+        op += 2;
         BW_DISPATCH();
     }
     BW_PLAIN();

@@ -22,6 +22,15 @@ inline constexpr uint32_t kFixedGlobalNamesVersion = 1;
 // The version of a world whose variable slots never move.
 inline constexpr uint32_t kFixedVariableSlotsVersion = 1;
 
+// A built-in instance variable held in one field of the instance, which the
+// machine reads and writes through these instead of the getter and setter:
+// no table lookup, no Value out. store takes the value as the setter does.
+// A null load: the variable has no such access.
+struct BuiltinFieldAccess {
+    double (*load)(const CInstance* self) = nullptr;
+    void (*store)(CInstance* self, const Value* in) = nullptr;
+};
+
 struct WorldAccess {
     // The variable of self (built-ins through their getter and setter).
     bool (*get)(CInstance* self, int32_t id, int32_t arrayIndex, Value* out) =
@@ -49,6 +58,10 @@ struct WorldAccess {
     // Changes whenever a slot variableSlot handed out may have gone (never
     // to 0).
     const uint32_t* variableSlotsVersion = &kFixedVariableSlotsVersion;
+    // The built-in variables with field access, by id (builtinFieldCount
+    // entries; the others have a null load).
+    const BuiltinFieldAccess* builtinFields = nullptr;
+    int32_t builtinFieldCount = 0;
     // Names declared with globalvar.
     bool (*isGlobalName)(int32_t id) = [](int32_t) { return false; };
     void (*declareGlobalName)(int32_t id) = [](int32_t) {};

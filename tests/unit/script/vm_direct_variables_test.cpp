@@ -1,4 +1,5 @@
-// User variables of self, other and the global scope, which the machine
+// User variables of self, other and the global scope, arrays held in var
+// locals and built-in variables held in instance fields, which the machine
 // reaches in place, on both engines: the tree interpreter goes through the
 // world's general read and write every time, so equal output means the
 // direct path gives what the general one gives, also while game code
@@ -60,6 +61,26 @@ TEST_P(DirectVariablesTest, ArraysFillSumAndCopyOnAssignment)
                   "global.c = a; a[0] = -1; global.c[1] += 10;"
                   "print(s, a[1], b[1], b[300], a[299], a[2, 1], global.c[0], global.c[1], global.c[2, 1])"),
               "44850 1 one 7 299 5 0 11 5\n");
+}
+
+TEST_P(DirectVariablesTest, ArraysInVarLocalsFillSumAndCopyOnAssignment)
+{
+    EXPECT_EQ(Run("var a, b, i, s; for (i = 0; i < 300; i += 1) a[i] = i;"
+                  "s = 0; for (i = 0; i < 300; i += 1) s += a[i];"
+                  "b = a; b[1] = 'one'; b[300] = 7; a[2, 1] = 5; a[0] = a; i = 3; a[i] += 0.5;"
+                  "print(s, a[1], b[1], b[300], a[299], a[2, 1], a[3], b[0])"),
+              "44850 1 one 7 299 5 3.50 0\n");
+}
+
+// Each field variable with rules of its own: the position marks the box,
+// speeds recompute the others, reals beyond f32 and texts are taken as
+// the setters take them.
+TEST_P(DirectVariablesTest, BuiltinFieldVariablesReadAndWriteAsTheirAccessorsDo)
+{
+    EXPECT_EQ(Run("x = 3; x += 1.5; y = x * 2; xstart = 16777217; speed = 4; direction = 90; hspeed += 3;"
+                  "other.x = 7; with (other) x += 1; image_alpha = 'half'; depth = 10000000000 * 10000000000 * 10000000000 * 10000000000; path_position = 2;"
+                  "print(x, y, xstart, speed, vspeed, direction, other.x, image_alpha, depth, path_position)"),
+              "4.50 9 16777216 5 -4 53.13 8 0 inf 1\n");
 }
 
 TEST_P(DirectVariablesTest, WholeValuesStoredOverOthersReplaceThem)

@@ -92,6 +92,28 @@ TEST_F(VmFusionTest, LocalAndConstantArithmeticMatchesThePlainOps)
     });
 }
 
+TEST_F(VmFusionTest, DivisionsOfALocalByAConstantMatchThePlainOps)
+{
+    ExpectFused({
+        {"var i, s; s = 0; for (i = -9; i < 9; i += 1) s += (i mod 7) * 0.5 + i div 4; print(s)",
+         VMHandler::LocalConstDivision, "-3\n"},
+        {"var a; a = 7.5; print(a mod 2, a div 2, a mod -2.5)", VMHandler::LocalConstDivision, "1.50 3 0\n"},
+        {"var a; a = 7.5;\nprint(a div 0.5)", VMHandler::LocalConstDivision, nullptr},
+        {"var a; a = 9007199254740993; print(a mod 10 == 2, a div 1000000000)", VMHandler::LocalConstDivision,
+         "1 9007199\n"},
+        {"var a; a = 5;\nprint(a mod 0)", VMHandler::LocalConstDivision, nullptr},
+        {"var a; a = 'x';\nprint(a div 2)", VMHandler::LocalConstDivision, nullptr},
+    });
+}
+
+TEST_F(VmFusionTest, ArithmeticWithAConstantOnTheItemBelowMatchesThePlainOps)
+{
+    ExpectFused({
+        {"var a; a = 3; x = 4; print(a * 2 * 0.5, x - 1.5, (a + x) * 2)", VMHandler::ConstArith, "3 2.50 14\n"},
+        {"name = 'x';\nprint(name - 1)", VMHandler::ConstArith, nullptr},
+    });
+}
+
 TEST_F(VmFusionTest, StoresOfArithmeticIntoALocalMatchThePlainOps)
 {
     ExpectFused({
@@ -197,6 +219,25 @@ TEST_F(VmFusionTest, LocalIndexesMatchThePlainOps)
         {"var i, s; arr[0] = 'a'; s = 1; i = 0;\ns += arr[i]", VMHandler::IndexedVariableAccumulate, nullptr},
         {"var i, s; arr[0] = 1; s = 1; i = 5;\ns += arr[i]", VMHandler::IndexedVariableAccumulate, nullptr},
         {"var i, s; arr[0] = 1; i = 0;\ns += arr[i]", VMHandler::IndexedVariableAccumulate, nullptr},
+    });
+}
+
+// Arrays held in var locals take the element paths instance arrays take.
+TEST_F(VmFusionTest, ArraysInLocalsMatchThePlainOps)
+{
+    ExpectFused({
+        {"var a, i, s; for (i = 0; i < 40; i += 1) a[i] = i * 2; s = 0; for (i = 0; i < 40; i += 1) s += a[i];"
+         "print(s, a[39])",
+         VMHandler::IndexedVariableAccumulate, "1560 78\n"},
+        {"var a, b, v, i; v = 3; for (i = 0; i < 3; i += 1) a[i] = v; b = a; i = 1; v = 'x'; a[i] = v; a[2, 1] = 4;"
+         "print(a[1], b[1], a[2, 1], a[0])",
+         VMHandler::LocalIndexedVariableStore, "x 3 4 3\n"},
+        {"var a, i; i = 0; a[i] = 'text'; i = 1.5; a[i] = 2; print(a[0], a[1])", VMHandler::IndexedVariableStore,
+         "text 2\n"},
+        {"var a, i, s; a[0] = 'a'; a[1] = 1; i = 1; s = a[i] + 1; i = 0; print(s, a[i])",
+         VMHandler::IndexedVariableRead, "2 a\n"},
+        {"var a, i; a[0] = 1; i = 3;\nprint(a[i])", VMHandler::IndexedVariableRead, nullptr},
+        {"var a, i; a[0] = 1; i = 0; print(a[i]);\nprint(a[i, 2])", VMHandler::IndexedVariableRead, nullptr},
     });
 }
 

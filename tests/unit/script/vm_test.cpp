@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <sstream>
 #include <string>
@@ -257,6 +258,44 @@ TEST(VmCompareTest, TheIntervalFormAgreesWithThePlainComparisons)
         }
     }
     VM_SetEpsilon(saved);
+}
+
+// div and mod of reals go through integer division where that is exact;
+// at every edge (signs, -0, zero divisors, beyond 2^53 and 2^63, fractions,
+// infinities, NaN) the result must be the real operation's, bit for bit.
+TEST(VmDivisionTest, IntegerDivisionGivesWhatTheRealOperationsGive)
+{
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    const double values[] = {0.0, -0.0, 1.0, -1.0, 2.0, -3.0, 7.0, -7.0, 23.0, -23.0, 0.5, -2.5, 1e-11,
+                             2147483647.0, -2147483648.0, 2147483648.0, 0x1p53, 0x1p53 + 2.0, -0x1p53 - 2.0,
+                             0x1p62 + 4096.0, -0x1p63 + 1024.0, 0x1p63, -0x1p63, 1e300, kInfinity, -kInfinity,
+                             std::numeric_limits<double>::quiet_NaN()};
+    const auto bits = [](double real) {
+        uint64_t out = 0;
+        std::memcpy(&out, &real, sizeof out);
+        return out;
+    };
+    int integral = 0;
+    for (const uint8_t opcode : {kOpRem, kOpMod}) {
+        for (const double a : values) {
+            for (const double b : values) {
+                double real = 0.0;
+                double viaIntegers = 0.0;
+                const bool realDone = VM_DoubleArithmetic(opcode, a, b, &real);
+                if (!VM_IntegerDivision(opcode, a, b, &viaIntegers)) {
+                    continue;
+                }
+                ++integral;
+                // A zero divisor is the real path's error, never taken here.
+                ASSERT_TRUE(realDone) << int{opcode} << " " << a << " " << b;
+                EXPECT_EQ(bits(viaIntegers), bits(real)) << int{opcode} << " " << a << " " << b;
+            }
+        }
+    }
+    EXPECT_GT(integral, 300);
+    double out = 0.0;
+    ASSERT_TRUE(VM_IntegerDivision(kOpMod, -14.0, 7.0, &out));
+    EXPECT_TRUE(std::signbit(out));
 }
 
 TEST_F(VmTest, StringAndBoolOperations)
