@@ -144,6 +144,31 @@ GLenum CompareFunction(uint32_t compare)
     }
 }
 
+// A buffer bound to `target` holding `bytes` (from `data` when given); 0
+// when the driver refuses it.
+GLuint MakeGlBuffer(GLenum target, size_t bytes, const void* data, GLenum usage)
+{
+    GLuint buffer = 0;
+    glGenBuffers(1, &buffer);
+    glBindBuffer(target, buffer);
+    glBufferData(target, static_cast<GLsizeiptr>(bytes), data, usage);
+    if (glGetError() != GL_NO_ERROR) {
+        glDeleteBuffers(1, &buffer);
+        return 0;
+    }
+    return buffer;
+}
+
+template <typename Record>
+void ReleaseGlBuffer(std::map<DeviceBufferId, Record>& buffers, DeviceBufferId id)
+{
+    auto found = buffers.find(id);
+    if (found != buffers.end()) {
+        glDeleteBuffers(1, &found->second.buffer);
+        buffers.erase(found);
+    }
+}
+
 void ColourOf(uint32_t argb, float out[4])
 {
     out[0] = static_cast<float>((argb >> 16) & 0xFF) / 255.0f;
@@ -211,6 +236,14 @@ private:
     bool PrepareDraw(uint32_t fvf);
     void Draw(int32_t type, uint32_t firstVertex, uint32_t primitiveCount, uint32_t fvf);
     uint32_t State(uint32_t state) const { return m_states[state]; }
+    // Files a new buffer under the next id.
+    template <typename Record>
+    DeviceBufferId Keep(std::map<DeviceBufferId, Record>& buffers, Record&& record)
+    {
+        const DeviceBufferId id = m_nextId++;
+        buffers[id] = std::move(record);
+        return id;
+    }
 
     std::unordered_map<uint32_t, GlProgram> m_programs;
     GLuint m_usedProgram = 0;
@@ -655,25 +688,13 @@ DeviceBufferId GlDevice::CreateVertexBuffer(uint32_t bytes, uint32_t fvf)
     GlBuffer buffer;
     buffer.fvf = fvf;
     buffer.shadow.resize(bytes);
-    glGenBuffers(1, &buffer.buffer);
-    glBindBuffer(GL_ARRAY_BUFFER, buffer.buffer);
-    glBufferData(GL_ARRAY_BUFFER, bytes, nullptr, GL_DYNAMIC_DRAW);
-    if (glGetError() != GL_NO_ERROR) {
-        glDeleteBuffers(1, &buffer.buffer);
-        return 0;
-    }
-    const DeviceBufferId id = m_nextId++;
-    m_buffers[id] = std::move(buffer);
-    return id;
+    buffer.buffer = MakeGlBuffer(GL_ARRAY_BUFFER, bytes, nullptr, GL_DYNAMIC_DRAW);
+    return buffer.buffer != 0 ? Keep(m_buffers, std::move(buffer)) : 0;
 }
 
 void GlDevice::ReleaseVertexBuffer(DeviceBufferId buffer)
 {
-    auto found = m_buffers.find(buffer);
-    if (found != m_buffers.end()) {
-        glDeleteBuffers(1, &found->second.buffer);
-        m_buffers.erase(found);
-    }
+    ReleaseGlBuffer(m_buffers, buffer);
 }
 
 uint8_t* GlDevice::LockVertexBuffer(DeviceBufferId buffer, uint32_t offset, uint32_t bytes)
@@ -933,26 +954,14 @@ DeviceBufferId GlDevice::CreateIndexBuffer(const uint16_t* indices, uint32_t cou
 {
     GlIndexBuffer buffer;
     buffer.shadow.assign(indices, indices + count);
-    glGenBuffers(1, &buffer.buffer);
     // The binding belongs to the one vertex array, which every draw uses.
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer.buffer);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * sizeof(uint16_t)), indices, GL_STATIC_DRAW);
-    if (glGetError() != GL_NO_ERROR) {
-        glDeleteBuffers(1, &buffer.buffer);
-        return 0;
-    }
-    const DeviceBufferId id = m_nextId++;
-    m_indexBuffers[id] = std::move(buffer);
-    return id;
+    buffer.buffer = MakeGlBuffer(GL_ELEMENT_ARRAY_BUFFER, count * sizeof(uint16_t), indices, GL_STATIC_DRAW);
+    return buffer.buffer != 0 ? Keep(m_indexBuffers, std::move(buffer)) : 0;
 }
 
 void GlDevice::ReleaseIndexBuffer(DeviceBufferId buffer)
 {
-    auto found = m_indexBuffers.find(buffer);
-    if (found != m_indexBuffers.end()) {
-        glDeleteBuffers(1, &found->second.buffer);
-        m_indexBuffers.erase(found);
-    }
+    ReleaseGlBuffer(m_indexBuffers, buffer);
 }
 
 void GlDevice::DrawIndexedPrimitive(int32_t type, DeviceBufferId vertices, uint32_t baseVertex,
