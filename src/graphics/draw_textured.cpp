@@ -60,29 +60,29 @@ QuadCorner Place(float px, float py, float dx, float dy, const Rotation& r)
     return {px + r.c * dx + r.s * dy, py - r.s * dx + r.c * dy};
 }
 
-Vertex2DTex* Alloc(int32_t type, TextureRecord* record, int32_t count)
+// Four vertices, top-left, top-right, bottom-right, bottom-left, of a batch
+// of the given type: indexed quads, or a fan.
+void EmitCorners(int32_t type, TextureRecord* record, const QuadCorner corners[4], float uL, float vT, float uR,
+                 float vB, const uint32_t colours[4])
 {
-    return reinterpret_cast<Vertex2DTex*>(GR_VB_AllocVerts(type, record, sizeof(Vertex2DTex), count));
-}
-
-// A fan of four: top-left, top-right, bottom-right, bottom-left.
-void EmitFan(TextureRecord* record, const QuadCorner corners[4], float uL, float vT, float uR, float vB,
-             const uint32_t colours[4])
-{
-    Vertex2DTex* v = Alloc(PrimitiveTriangleFan, record, 4);
+    auto* v = reinterpret_cast<Vertex2DTex*>(GR_VB_AllocVerts(type, record, sizeof(Vertex2DTex), 4));
     if (v == nullptr) {
         return;
     }
     const float z = GR_3D_GetDepth();
-    const float us[4] = {uL, uR, uR, uL};
-    const float vs[4] = {vT, vT, vB, vB};
-    for (int i = 0; i < 4; ++i) {
-        v[i] = Vertex2DTex{corners[i].x, corners[i].y, z, colours[i], us[i], vs[i]};
-    }
+    v[0] = Vertex2DTex{corners[0].x, corners[0].y, z, colours[0], uL, vT};
+    v[1] = Vertex2DTex{corners[1].x, corners[1].y, z, colours[1], uR, vT};
+    v[2] = Vertex2DTex{corners[2].x, corners[2].y, z, colours[2], uR, vB};
+    v[3] = Vertex2DTex{corners[3].x, corners[3].y, z, colours[3], uL, vB};
 }
 
-// The six-vertex list of an axis-aligned rectangle in the order
-// top-left, top-right, bottom-right, bottom-right, bottom-left, top-left.
+void EmitFan(TextureRecord* record, const QuadCorner corners[4], float uL, float vT, float uR, float vB,
+             const uint32_t colours[4])
+{
+    EmitCorners(PrimitiveTriangleFan, record, corners, uL, vT, uR, vB, colours);
+}
+
+// The quad of an axis-aligned rectangle.
 void EmitRectList(TextureRecord* record, float l, float t, float r, float b, float uL, float vT, float uR, float vB,
                   uint32_t colour)
 {
@@ -174,18 +174,7 @@ uint32_t GR_PackColourAlpha(uint32_t colour, float alpha)
 void GR_EmitQuad(TextureRecord* record, const QuadCorner corners[4], float uL, float vT, float uR, float vB,
                  const uint32_t colours[4])
 {
-    Vertex2DTex* v = Alloc(PrimitiveTriangleList, record, 6);
-    if (v == nullptr) {
-        return;
-    }
-    const float z = GR_3D_GetDepth();
-    const float us[4] = {uL, uR, uR, uL};
-    const float vs[4] = {vT, vT, vB, vB};
-    static constexpr int kOrder[6] = {0, 1, 2, 2, 3, 0};
-    for (int i = 0; i < 6; ++i) {
-        const int k = kOrder[i];
-        v[i] = Vertex2DTex{corners[k].x, corners[k].y, z, colours[k], us[k], vs[k]};
-    }
+    EmitCorners(kBatchQuadList, record, corners, uL, vT, uR, vB, colours);
 }
 
 void GR_Texture_Draw(int32_t id, float x, float y)
@@ -436,7 +425,10 @@ void GR_TPE_DrawTiled(TexturePageEntry* entry, float xorig, float yorig, float x
         for (double row = firstY; area.y + area.h > row; row += periodH) {
             const auto l = static_cast<float>(column);
             const auto top = static_cast<float>(row);
-            Vertex2DTex* v = Alloc(PrimitiveTriangleList, t.slot->record, 6);
+            // Corners from the bottom-left: the diagonal runs from there
+            // to the top-right.
+            auto* v = reinterpret_cast<Vertex2DTex*>(
+                GR_VB_AllocVerts(kBatchQuadList, t.slot->record, sizeof(Vertex2DTex), 4));
             if (v == nullptr) {
                 return;
             }
@@ -444,9 +436,7 @@ void GR_TPE_DrawTiled(TexturePageEntry* entry, float xorig, float yorig, float x
             v[0] = Vertex2DTex{l, top + tileH, z, packed, t.uL, t.vB};
             v[1] = Vertex2DTex{l, top, z, packed, t.uL, t.vT};
             v[2] = Vertex2DTex{l + tileW, top, z, packed, t.uR, t.vT};
-            v[3] = v[2];
-            v[4] = Vertex2DTex{l + tileW, top + tileH, z, packed, t.uR, t.vB};
-            v[5] = v[0];
+            v[3] = Vertex2DTex{l + tileW, top + tileH, z, packed, t.uR, t.vB};
             if (vtiled == 0) {
                 break;
             }

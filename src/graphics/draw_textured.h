@@ -1,7 +1,7 @@
 // The textured-quad drawers: everything drawn from an image reaches the
 // vertex batch here. The page-entry drawers (sprites, backgrounds, fonts)
-// take a TexturePageEntry and draw six-vertex lists so that consecutive
-// quads of one page join one batch; the texture-id drawers (surfaces) take a
+// take a TexturePageEntry and draw indexed quads so that consecutive quads
+// of one page join one batch; the texture-id drawers (surfaces) take a
 // texture id and draw four-vertex fans. Angles are radians, counter-clockwise
 // on a screen whose y grows downward; colours are script colours 0x00BBGGRR;
 // alpha is 0..1. Nothing is drawn for an id that is not in use.
@@ -21,8 +21,9 @@ uint32_t GR_PackColourAlpha(uint32_t colour, float alpha);
 struct QuadCorner {
     float x, y;
 };
-// Six vertices P1, P2, P3, P3, P4, P1 with the texture rectangle's corners
-// (left-top, right-top, right-bottom, left-bottom) and one colour each.
+// One quad P1, P2, P3, P4 (drawn as the triangles P1 P2 P3 and P3 P4 P1)
+// with the texture rectangle's corners (left-top, right-top, right-bottom,
+// left-bottom) and one colour each.
 void GR_EmitQuad(TextureRecord* record, const QuadCorner corners[4], float uL, float vT, float uR, float vB,
                  const uint32_t colours[4]);
 

@@ -1,5 +1,6 @@
 #include "graphics/vertex_batch.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -20,6 +21,7 @@ struct BatchState {
     uint8_t* writeBase = nullptr;
     uint64_t frame = 0;
     int32_t drawCalls = 0;
+    DeviceBufferId quadIndices = 0;
 };
 
 std::vector<std::unique_ptr<VertexBatchBuffer>> g_buffers;
@@ -52,6 +54,43 @@ void Lock(VertexBatchBuffer& buffer)
     buffer.flags |= VertexBatchBuffer::UsedThisFrame | VertexBatchBuffer::Locked;
     buffer.lockedPointer = Device_Get()->LockVertexBuffer(buffer.buffer, buffer.batchStart * buffer.vertexSize,
                                                          (buffer.capacity - buffer.batchStart) * buffer.vertexSize);
+}
+
+[[noreturn]] void BufferCreationFailed()
+{
+    // Drawing cannot go on without somewhere to put vertices.
+    Console().Printf("Fatel Error: Can not create vertex buffer\n");
+    ShowMessage("Fatel Error: Can not create vertex buffer");
+    std::exit(-1);
+}
+
+// The shared indices of kQuadsPerIndexedDraw quads, made on first use and
+// never changed, so every quad batch draws through the same buffer.
+DeviceBufferId QuadIndices()
+{
+    if (g_batch.quadIndices == 0) {
+        std::vector<uint16_t> indices(static_cast<size_t>(kQuadsPerIndexedDraw) * 6);
+        static constexpr uint16_t kQuad[6] = {0, 1, 2, 2, 3, 0};
+        for (size_t i = 0; i < indices.size(); ++i) {
+            indices[i] = static_cast<uint16_t>(i / 6 * 4 + kQuad[i % 6]);
+        }
+        g_batch.quadIndices = Device_Get()->CreateIndexBuffer(indices.data(), static_cast<uint32_t>(indices.size()));
+        if (g_batch.quadIndices == 0) {
+            BufferCreationFailed();
+        }
+    }
+    return g_batch.quadIndices;
+}
+
+void DrawQuads(const VertexBatchBuffer& open, uint32_t vertexCount)
+{
+    const DeviceBufferId indices = QuadIndices();
+    for (uint32_t first = 0; first < vertexCount / 4; first += kQuadsPerIndexedDraw) {
+        const uint32_t quads = std::min(vertexCount / 4 - first, kQuadsPerIndexedDraw);
+        Device_Get()->DrawIndexedPrimitive(PrimitiveTriangleList, open.buffer, open.batchStart + first * 4, quads * 2,
+                                           indices, 0);
+        ++g_batch.drawCalls;
+    }
 }
 
 void Unlock(VertexBatchBuffer& buffer)
@@ -148,10 +187,7 @@ VertexBatchBuffer* GR_VB_Create(uint32_t fvf, int32_t count)
     buffer->flags = VertexBatchBuffer::Dynamic;
     buffer->buffer = Device_Get()->CreateVertexBuffer(buffer->capacity * buffer->vertexSize, fvf);
     if (buffer->buffer == 0) {
-        // Drawing cannot go on without somewhere to put vertices.
-        Console().Printf("Fatel Error: Can not create vertex buffer\n");
-        ShowMessage("Fatel Error: Can not create vertex buffer");
-        std::exit(-1);
+        BufferCreationFailed();
     }
     g_buffers.push_back(std::move(buffer));
     return g_buffers.back().get();
@@ -159,12 +195,17 @@ VertexBatchBuffer* GR_VB_Create(uint32_t fvf, int32_t count)
 
 void GR_VB_DrawBatch(int32_t primType, uint32_t vertexCount)
 {
-    const uint32_t count = Primitive_CountFromVertices(primType, vertexCount);
+    const bool quads = primType == kBatchQuadList;
+    const uint32_t count = quads ? vertexCount / 4 : Primitive_CountFromVertices(primType, vertexCount);
     if (count < 1) {
         return;
     }
     VertexBatchBuffer& open = *g_batch.open;
     Unlock(open);
+    if (quads) {
+        DrawQuads(open, vertexCount);
+        return;
+    }
     Device_Get()->DrawPrimitive(primType, open.buffer, open.batchStart, count);
     ++g_batch.drawCalls;
 }
@@ -211,6 +252,9 @@ void GR_VB_ReleaseAll()
             }
             device->ReleaseVertexBuffer(buffer->buffer);
         }
+    }
+    if (device != nullptr && g_batch.quadIndices != 0) {
+        device->ReleaseIndexBuffer(g_batch.quadIndices);
     }
     g_buffers.clear();
     g_batch = BatchState();

@@ -18,6 +18,15 @@ class TextureRecord;
 
 inline constexpr uint32_t kVertexBatchMinimumCapacity = 16384;
 
+// The batch type of quads: four vertices each (top-left, top-right,
+// bottom-right, bottom-left), drawn as the triangles (0, 1, 2) and (2, 3, 0)
+// through one shared, static index buffer, so a quad costs four vertices
+// instead of six. Not a device primitive type: the device sees a triangle list.
+inline constexpr int32_t kBatchQuadList = 100;
+// Quads one indexed draw reaches with 16-bit indices; a longer batch is drawn
+// in several.
+inline constexpr uint32_t kQuadsPerIndexedDraw = 16384;
+
 struct VertexBatchBuffer {
     // Resting: drawn from in an earlier frame, so the GPU may still read it
     // until it has rested for more than three frames.
@@ -35,7 +44,7 @@ struct VertexBatchBuffer {
 
 // Room for count vertices of stride bytes; the caller writes all of them
 // before any other graphics call. Strides 16, 24 and 36 select Vertex2D,
-// Vertex2DTex and Vertex3D.
+// Vertex2DTex and Vertex3D. With kBatchQuadList, count is four per quad.
 uint8_t* GR_VB_AllocVerts(int32_t primType, TextureRecord* texture, uint32_t stride, int32_t count);
 // Draws the open batch (if any), closes it, then applies pending render states.
 void GR_VB_Flush();
@@ -57,7 +66,7 @@ bool GR_VB_BatchOpen();
 int32_t GR_VB_DrawCalls();
 void GR_VB_ResetDrawCalls();
 size_t GR_VB_BufferCount();
-// Releases every buffer (device shutdown).
+// Releases every buffer, the quad indices too (device shutdown).
 void GR_VB_ReleaseAll();
 
 }  // namespace bw

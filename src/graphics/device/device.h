@@ -242,6 +242,13 @@ public:
     virtual uint8_t* LockVertexBuffer(DeviceBufferId buffer, uint32_t offset, uint32_t bytes) = 0;
     virtual void UnlockVertexBuffer(DeviceBufferId buffer, uint32_t bytesWritten) = 0;
     virtual void DrawPrimitive(int32_t type, DeviceBufferId buffer, uint32_t firstVertex, uint32_t primitiveCount) = 0;
+    // Index buffers hold 16-bit indices, fixed when the buffer is made. An
+    // indexed draw reads vertex baseVertex + index for each index from
+    // firstIndex on, as many as primitiveCount primitives of the type need.
+    virtual DeviceBufferId CreateIndexBuffer(const uint16_t* indices, uint32_t count) = 0;
+    virtual void ReleaseIndexBuffer(DeviceBufferId buffer) = 0;
+    virtual void DrawIndexedPrimitive(int32_t type, DeviceBufferId vertices, uint32_t baseVertex,
+                                      uint32_t primitiveCount, DeviceBufferId indices, uint32_t firstIndex) = 0;
     // Draws vertices from the caller's memory.
     virtual void DrawPrimitiveUP(int32_t type, uint32_t primitiveCount, uint32_t fvf, const void* vertices) = 0;
 };

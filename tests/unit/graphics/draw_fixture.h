@@ -59,7 +59,7 @@ protected:
     {
         GR_VB_Flush();
         std::vector<DrawnBatch> batches;
-        for (const RecordedCall* call : device->Find("DrawPrimitive")) {
+        for (const RecordedCall* call : device->Draws()) {
             batches.push_back(DrawnBatch{static_cast<int32_t>(call->args[0]), call->vertices});
         }
         device->ClearCalls();

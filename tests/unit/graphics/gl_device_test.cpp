@@ -1,6 +1,8 @@
 // The OpenGL back end on a real (headless) context, pixel by pixel.
 #include "graphics/device/gl/gl_device.h"
 
+#include <cstring>
+
 #include "gl_golden_fixture.h"
 #include "graphics/game_window.h"
 #include "graphics/screen.h"
@@ -109,6 +111,29 @@ TEST_F(GlDeviceTest, FlatShadingTakesTheFirstVertexColour)
     const Vertex2D triangle[3] = {{0, 0, 0, kOpaqueRed}, {16, 0, 0, kOpaqueBlue}, {0, 16, 0, kOpaqueBlue}};
     device->DrawPrimitiveUP(PrimitiveTriangleList, 1, kFvfVertex2D, triangle);
     EXPECT_EQ(Pixel(5, 5), kOpaqueRed);
+}
+
+TEST_F(GlDeviceTest, AnIndexedDrawReadsItsVerticesFromTheBaseVertexAndStaysInsideTheBuffer)
+{
+    device->Clear(kClearTarget, kOpaqueBlue, 1.0f, 0);
+    const Vertex2D vertices[8] = {{0, 0, 0, kOpaqueBlue}, {16, 0, 0, kOpaqueBlue}, {16, 16, 0, kOpaqueBlue},
+                                  {0, 16, 0, kOpaqueBlue}, {0, 0, 0, kOpaqueRed},  {8, 0, 0, kOpaqueRed},
+                                  {8, 16, 0, kOpaqueRed},  {0, 16, 0, kOpaqueRed}};
+    const DeviceBufferId buffer = device->CreateVertexBuffer(sizeof(vertices), kFvfVertex2D);
+    std::memcpy(device->LockVertexBuffer(buffer, 0, sizeof(vertices)), vertices, sizeof(vertices));
+    device->UnlockVertexBuffer(buffer, sizeof(vertices));
+    const uint16_t indices[8] = {0, 1, 2, 2, 3, 0, 0, 5};
+    const DeviceBufferId quad = device->CreateIndexBuffer(indices, 8);
+    ASSERT_NE(quad, 0u);
+
+    device->DrawIndexedPrimitive(PrimitiveTriangleList, buffer, 4, 2, quad, 0);
+    EXPECT_EQ(Pixel(4, 8), kOpaqueRed);
+    EXPECT_EQ(Pixel(12, 8), kOpaqueBlue);
+    // Index 5 from base vertex 4 would read past the eighth vertex.
+    device->DrawIndexedPrimitive(PrimitiveTriangleList, buffer, 4, 1, quad, 5);
+    EXPECT_EQ(Pixel(12, 8), kOpaqueBlue);
+    device->ReleaseIndexBuffer(quad);
+    device->ReleaseVertexBuffer(buffer);
 }
 
 TEST_F(GlDeviceTest, CullingCounterClockwiseRemovesScreenCounterClockwiseTriangles)

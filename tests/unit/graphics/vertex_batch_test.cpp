@@ -24,6 +24,64 @@ TEST_F(VertexBatchTest, QuadsWithTheSameKeyShareOneDrawCall)
     EXPECT_EQ(unlocks[0]->args[1], 12 * sizeof(Vertex2DTex));
 }
 
+// The x of each vertex a draw read, in order.
+std::vector<float> DrawnXs(const RecordedCall& draw)
+{
+    std::vector<Vertex2D> vertices(draw.vertices.size() / sizeof(Vertex2D));
+    std::memcpy(vertices.data(), draw.vertices.data(), vertices.size() * sizeof(Vertex2D));
+    std::vector<float> xs;
+    for (const Vertex2D& vertex : vertices) {
+        xs.push_back(vertex.x);
+    }
+    return xs;
+}
+
+// Quads numbered by x: quad q has corners at x = 4q .. 4q + 3.
+void AllocNumberedQuads(uint32_t first, uint32_t count)
+{
+    auto* out = reinterpret_cast<Vertex2D*>(GR_VB_AllocVerts(kBatchQuadList, nullptr, sizeof(Vertex2D), 4 * count));
+    ASSERT_NE(out, nullptr);
+    for (uint32_t i = 0; i < 4 * count; ++i) {
+        out[i] = Vertex2D{static_cast<float>(4 * first + i), 0.0f, 0.0f, 0};
+    }
+}
+
+TEST_F(VertexBatchTest, QuadsAreFourVerticesDrawnAsTwoTrianglesThroughOneSharedIndexBuffer)
+{
+    for (int frame = 0; frame < 2; ++frame) {
+        AllocNumberedQuads(0, 1);
+        AllocNumberedQuads(1, 1);
+        GR_VB_Flush();
+        GR_VB_EndFrame();
+    }
+    const auto draws = device->Draws();
+    ASSERT_EQ(draws.size(), 2u);
+    for (const RecordedCall* draw : draws) {
+        EXPECT_EQ(draw->name, "DrawIndexedPrimitive");
+        EXPECT_EQ(draw->args[0], static_cast<uint32_t>(PrimitiveTriangleList));
+        EXPECT_EQ(draw->args[3], 4u);  // triangles
+        EXPECT_EQ(DrawnXs(*draw), (std::vector<float>{0, 1, 2, 2, 3, 0, 4, 5, 6, 6, 7, 4}));
+    }
+    EXPECT_EQ(device->Find("UnlockVertexBuffer")[0]->args[1], 8 * sizeof(Vertex2D));
+    EXPECT_EQ(device->Count("CreateIndexBuffer"), 1u);
+    GR_VB_ReleaseAll();
+    EXPECT_EQ(device->LiveIndexBuffers(), 0u);
+}
+
+TEST_F(VertexBatchTest, AQuadBatchBeyondTheIndicesReachIsDrawnInRuns)
+{
+    AllocNumberedQuads(0, kQuadsPerIndexedDraw + 2);
+    GR_VB_Flush();
+    const auto draws = device->Draws();
+    ASSERT_EQ(draws.size(), 2u);
+    EXPECT_EQ(draws[0]->args[3], 2 * kQuadsPerIndexedDraw);
+    EXPECT_EQ(draws[1]->args[2], 4 * kQuadsPerIndexedDraw);  // base vertex
+    const auto x = static_cast<float>(4 * kQuadsPerIndexedDraw);
+    EXPECT_EQ(DrawnXs(*draws[1]),
+              (std::vector<float>{x, x + 1, x + 2, x + 2, x + 3, x, x + 4, x + 5, x + 6, x + 6, x + 7, x + 4}));
+    EXPECT_EQ(GR_VB_DrawCalls(), 2);
+}
+
 TEST_F(VertexBatchTest, StripsAreNeverAppendedTo)
 {
     for (int i = 0; i < 2; ++i) {

@@ -40,7 +40,7 @@ protected:
     {
         GR_VB_Flush();
         std::vector<std::vector<DrawnQuad>> draws;
-        for (const RecordedCall* call : device->Find("DrawPrimitive")) {
+        for (const RecordedCall* call : device->Draws()) {
             std::vector<Vertex2DTex> vertices(call->vertices.size() / sizeof(Vertex2DTex));
             std::memcpy(vertices.data(), call->vertices.data(), vertices.size() * sizeof(Vertex2DTex));
             std::vector<DrawnQuad>& quads = draws.emplace_back();
@@ -133,7 +133,7 @@ TEST_F(ParticleDrawTest, RotatedShapesTurnAnticlockwise)
     ParticleSystem_CreateParticles(system, 0, 0, type, 1);
     ParticleSystem_Draw(system);
     GR_VB_Flush();
-    const RecordedCall* call = device->Find("DrawPrimitive").at(0);
+    const RecordedCall* call = device->Draws().at(0);
     Vertex2DTex topLeft{};
     std::memcpy(&topLeft, call->vertices.data(), sizeof topLeft);
     // The wide quad stands upright: its top-left corner went to the bottom left.

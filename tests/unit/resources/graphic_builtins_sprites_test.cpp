@@ -56,7 +56,7 @@ protected:
     {
         GR_VB_Flush();
         std::vector<float> widths;
-        for (const RecordedCall* call : device->Find("DrawPrimitive")) {
+        for (const RecordedCall* call : device->Draws()) {
             std::vector<Vertex2DTex> vertices(call->vertices.size() / sizeof(Vertex2DTex));
             std::memcpy(vertices.data(), call->vertices.data(), vertices.size() * sizeof(Vertex2DTex));
             const size_t perQuad = call->args[0] == PrimitiveTriangleFan ? 4 : 6;

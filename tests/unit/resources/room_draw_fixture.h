@@ -144,7 +144,7 @@ protected:
     {
         GR_VB_Flush();
         std::vector<float> lefts;
-        for (const RecordedCall* call : device->Find("DrawPrimitive")) {
+        for (const RecordedCall* call : device->Draws()) {
             const size_t perQuad = call->args[0] == PrimitiveTriangleFan ? 4 : 6;
             std::vector<Vertex2DTex> vertices(call->vertices.size() / sizeof(Vertex2DTex));
             std::memcpy(vertices.data(), call->vertices.data(), vertices.size() * sizeof(Vertex2DTex));

@@ -85,7 +85,7 @@ TEST_F(RoomDrawTest, LayersAndBandsReachTheDeviceAtTheirDepths)
     GR_VB_Flush();
 
     std::vector<float> depths;
-    for (const RecordedCall* call : device->Find("DrawPrimitive")) {
+    for (const RecordedCall* call : device->Draws()) {
         const size_t perQuad = call->args[0] == PrimitiveTriangleFan ? 4 : 6;
         for (size_t first = 0; first < call->vertices.size(); first += perQuad * sizeof(Vertex2DTex)) {
             Vertex2DTex vertex;

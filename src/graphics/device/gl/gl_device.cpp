@@ -34,6 +34,11 @@ struct GlBuffer {
     uint32_t lockBytes = 0;
 };
 
+struct GlIndexBuffer {
+    GLuint buffer = 0;
+    std::vector<uint16_t> shadow;  // kept to check that a draw stays inside its vertex buffer
+};
+
 struct PixelFormat {
     GLint internal;
     GLenum format;
@@ -139,6 +144,31 @@ GLenum CompareFunction(uint32_t compare)
     }
 }
 
+// A buffer bound to `target` holding `bytes` (from `data` when given); 0
+// when the driver refuses it.
+GLuint MakeGlBuffer(GLenum target, size_t bytes, const void* data, GLenum usage)
+{
+    GLuint buffer = 0;
+    glGenBuffers(1, &buffer);
+    glBindBuffer(target, buffer);
+    glBufferData(target, static_cast<GLsizeiptr>(bytes), data, usage);
+    if (glGetError() != GL_NO_ERROR) {
+        glDeleteBuffers(1, &buffer);
+        return 0;
+    }
+    return buffer;
+}
+
+template <typename Record>
+void ReleaseGlBuffer(std::map<DeviceBufferId, Record>& buffers, DeviceBufferId id)
+{
+    auto found = buffers.find(id);
+    if (found != buffers.end()) {
+        glDeleteBuffers(1, &found->second.buffer);
+        buffers.erase(found);
+    }
+}
+
 void ColourOf(uint32_t argb, float out[4])
 {
     out[0] = static_cast<float>((argb >> 16) & 0xFF) / 255.0f;
@@ -182,6 +212,10 @@ public:
     void UnlockVertexBuffer(DeviceBufferId buffer, uint32_t bytesWritten) override;
     void DrawPrimitive(int32_t type, DeviceBufferId buffer, uint32_t firstVertex, uint32_t primitiveCount) override;
     void DrawPrimitiveUP(int32_t type, uint32_t primitiveCount, uint32_t fvf, const void* vertices) override;
+    DeviceBufferId CreateIndexBuffer(const uint16_t* indices, uint32_t count) override;
+    void ReleaseIndexBuffer(DeviceBufferId buffer) override;
+    void DrawIndexedPrimitive(int32_t type, DeviceBufferId vertices, uint32_t baseVertex, uint32_t primitiveCount,
+                              DeviceBufferId indices, uint32_t firstIndex) override;
 
 private:
     bool MakeBackBuffer(int32_t width, int32_t height);
@@ -197,8 +231,19 @@ private:
     const GlProgram* UseProgram();
     void UploadUniforms(const GlProgram& program);
     void BindVertexFormat(uint32_t fvf);
+    // Binds what a draw of vertices of this format needs; false when the
+    // driver has no program for the current states.
+    bool PrepareDraw(uint32_t fvf);
     void Draw(int32_t type, uint32_t firstVertex, uint32_t primitiveCount, uint32_t fvf);
     uint32_t State(uint32_t state) const { return m_states[state]; }
+    // Files a new buffer under the next id.
+    template <typename Record>
+    DeviceBufferId Keep(std::map<DeviceBufferId, Record>& buffers, Record&& record)
+    {
+        const DeviceBufferId id = m_nextId++;
+        buffers[id] = std::move(record);
+        return id;
+    }
 
     std::unordered_map<uint32_t, GlProgram> m_programs;
     GLuint m_usedProgram = 0;
@@ -211,6 +256,7 @@ private:
     DeviceParameters m_parameters;
     std::map<DeviceTextureId, GlTexture> m_textures;
     std::map<DeviceBufferId, GlBuffer> m_buffers;
+    std::map<DeviceBufferId, GlIndexBuffer> m_indexBuffers;
     uint32_t m_nextId = 1;
     DeviceTextureId m_target = 0;
     DeviceTextureId m_boundTexture = 0;
@@ -290,6 +336,9 @@ GlDevice::~GlDevice()
         glDeleteTextures(1, &texture.texture);
     }
     for (auto& [id, buffer] : m_buffers) {
+        glDeleteBuffers(1, &buffer.buffer);
+    }
+    for (auto& [id, buffer] : m_indexBuffers) {
         glDeleteBuffers(1, &buffer.buffer);
     }
     ReleaseBackBuffer();
@@ -639,25 +688,13 @@ DeviceBufferId GlDevice::CreateVertexBuffer(uint32_t bytes, uint32_t fvf)
     GlBuffer buffer;
     buffer.fvf = fvf;
     buffer.shadow.resize(bytes);
-    glGenBuffers(1, &buffer.buffer);
-    glBindBuffer(GL_ARRAY_BUFFER, buffer.buffer);
-    glBufferData(GL_ARRAY_BUFFER, bytes, nullptr, GL_DYNAMIC_DRAW);
-    if (glGetError() != GL_NO_ERROR) {
-        glDeleteBuffers(1, &buffer.buffer);
-        return 0;
-    }
-    const DeviceBufferId id = m_nextId++;
-    m_buffers[id] = std::move(buffer);
-    return id;
+    buffer.buffer = MakeGlBuffer(GL_ARRAY_BUFFER, bytes, nullptr, GL_DYNAMIC_DRAW);
+    return buffer.buffer != 0 ? Keep(m_buffers, std::move(buffer)) : 0;
 }
 
 void GlDevice::ReleaseVertexBuffer(DeviceBufferId buffer)
 {
-    auto found = m_buffers.find(buffer);
-    if (found != m_buffers.end()) {
-        glDeleteBuffers(1, &found->second.buffer);
-        m_buffers.erase(found);
-    }
+    ReleaseGlBuffer(m_buffers, buffer);
 }
 
 uint8_t* GlDevice::LockVertexBuffer(DeviceBufferId buffer, uint32_t offset, uint32_t bytes)
@@ -863,15 +900,11 @@ void GlDevice::UploadUniforms(const GlProgram& p)
     }
 }
 
-void GlDevice::Draw(int32_t type, uint32_t firstVertex, uint32_t primitiveCount, uint32_t fvf)
+bool GlDevice::PrepareDraw(uint32_t fvf)
 {
-    const uint32_t vertices = Primitive_VerticesFromCount(type, primitiveCount);
-    if (vertices == 0) {
-        return;
-    }
     const GlProgram* program = UseProgram();
     if (program == nullptr) {
-        return;
+        return false;
     }
     BindVertexFormat(fvf);
     ApplyPipeline();
@@ -879,6 +912,15 @@ void GlDevice::Draw(int32_t type, uint32_t firstVertex, uint32_t primitiveCount,
     glActiveTexture(GL_TEXTURE0);
     auto found = m_textures.find(m_boundTexture);
     glBindTexture(GL_TEXTURE_2D, found != m_textures.end() ? found->second.texture : 0);
+    return true;
+}
+
+void GlDevice::Draw(int32_t type, uint32_t firstVertex, uint32_t primitiveCount, uint32_t fvf)
+{
+    const uint32_t vertices = Primitive_VerticesFromCount(type, primitiveCount);
+    if (vertices == 0 || !PrepareDraw(fvf)) {
+        return;
+    }
     glDrawArrays(PrimitiveMode(type), static_cast<GLint>(firstVertex), static_cast<GLsizei>(vertices));
 }
 
@@ -906,6 +948,51 @@ void GlDevice::DrawPrimitiveUP(int32_t type, uint32_t primitiveCount, uint32_t f
     glBindBuffer(GL_ARRAY_BUFFER, m_userBuffer);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), vertices, GL_STREAM_DRAW);
     Draw(type, 0, primitiveCount, fvf);
+}
+
+DeviceBufferId GlDevice::CreateIndexBuffer(const uint16_t* indices, uint32_t count)
+{
+    GlIndexBuffer buffer;
+    buffer.shadow.assign(indices, indices + count);
+    // The binding belongs to the one vertex array, which every draw uses.
+    buffer.buffer = MakeGlBuffer(GL_ELEMENT_ARRAY_BUFFER, count * sizeof(uint16_t), indices, GL_STATIC_DRAW);
+    return buffer.buffer != 0 ? Keep(m_indexBuffers, std::move(buffer)) : 0;
+}
+
+void GlDevice::ReleaseIndexBuffer(DeviceBufferId buffer)
+{
+    ReleaseGlBuffer(m_indexBuffers, buffer);
+}
+
+void GlDevice::DrawIndexedPrimitive(int32_t type, DeviceBufferId vertices, uint32_t baseVertex,
+                                    uint32_t primitiveCount, DeviceBufferId indices, uint32_t firstIndex)
+{
+    auto vertexBuffer = m_buffers.find(vertices);
+    auto indexBuffer = m_indexBuffers.find(indices);
+    const uint32_t count = Primitive_VerticesFromCount(type, primitiveCount);
+    if (vertexBuffer == m_buffers.end() || indexBuffer == m_indexBuffers.end() || count == 0) {
+        return;
+    }
+    // Drivers need not check what indices reach: every vertex they name must
+    // lie inside the vertex buffer.
+    const std::vector<uint16_t>& shadow = indexBuffer->second.shadow;
+    if (firstIndex > shadow.size() || count > shadow.size() - firstIndex) {
+        return;
+    }
+    const auto begin = shadow.begin() + static_cast<std::ptrdiff_t>(firstIndex);
+    const size_t highest = static_cast<size_t>(baseVertex) + *std::max_element(begin, begin + count);
+    if ((highest + 1) * Fvf_VertexSize(vertexBuffer->second.fvf) > vertexBuffer->second.shadow.size()) {
+        return;
+    }
+    // The attribute pointers read the array buffer bound when they are set.
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer->second.buffer);
+    if (!PrepareDraw(vertexBuffer->second.fvf)) {
+        return;
+    }
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer->second.buffer);
+    glDrawElementsBaseVertex(PrimitiveMode(type), static_cast<GLsizei>(count), GL_UNSIGNED_SHORT,
+                             reinterpret_cast<const void*>(static_cast<uintptr_t>(firstIndex) * sizeof(uint16_t)),
+                             static_cast<GLint>(baseVertex));
 }
 
 }  // namespace

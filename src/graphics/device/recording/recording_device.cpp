@@ -23,6 +23,17 @@ std::vector<const RecordedCall*> RecordingDevice::Find(const std::string& name) 
     return found;
 }
 
+std::vector<const RecordedCall*> RecordingDevice::Draws() const
+{
+    std::vector<const RecordedCall*> found;
+    for (const RecordedCall& call : m_calls) {
+        if (call.name == "DrawPrimitive" || call.name == "DrawIndexedPrimitive") {
+            found.push_back(&call);
+        }
+    }
+    return found;
+}
+
 bool RecordingDevice::TextureSize(DeviceTextureId texture, int32_t& width, int32_t& height) const
 {
     auto found = m_textures.find(texture);
@@ -290,17 +301,11 @@ void RecordingDevice::UnlockVertexBuffer(DeviceBufferId buffer, uint32_t bytesWr
 void RecordingDevice::DrawPrimitive(int32_t type, DeviceBufferId buffer, uint32_t firstVertex, uint32_t primitiveCount)
 {
     RecordedCall& call = Record("DrawPrimitive", {static_cast<uint32_t>(type), buffer, firstVertex, primitiveCount});
-    auto found = m_buffers.find(buffer);
-    if (found == m_buffers.end()) {
-        return;
+    std::vector<uint32_t> order(Primitive_VerticesFromCount(type, primitiveCount));
+    for (uint32_t i = 0; i < order.size(); ++i) {
+        order[i] = firstVertex + i;
     }
-    const size_t size = Fvf_VertexSize(found->second.fvf);
-    const size_t begin = firstVertex * size;
-    const size_t end = begin + Primitive_VerticesFromCount(type, primitiveCount) * size;
-    if (end <= found->second.bytes.size()) {
-        call.vertices.assign(found->second.bytes.begin() + static_cast<std::ptrdiff_t>(begin),
-                             found->second.bytes.begin() + static_cast<std::ptrdiff_t>(end));
-    }
+    call.vertices = GatherVertices(buffer, order);
 }
 
 void RecordingDevice::DrawPrimitiveUP(int32_t type, uint32_t primitiveCount, uint32_t fvf, const void* vertices)
@@ -308,6 +313,58 @@ void RecordingDevice::DrawPrimitiveUP(int32_t type, uint32_t primitiveCount, uin
     RecordedCall& call = Record("DrawPrimitiveUP", {static_cast<uint32_t>(type), primitiveCount, fvf});
     const auto* bytes = static_cast<const uint8_t*>(vertices);
     call.vertices.assign(bytes, bytes + Primitive_VerticesFromCount(type, primitiveCount) * Fvf_VertexSize(fvf));
+}
+
+DeviceBufferId RecordingDevice::CreateIndexBuffer(const uint16_t* indices, uint32_t count)
+{
+    Record("CreateIndexBuffer", {count});
+    const DeviceBufferId id = m_nextId++;
+    m_indexBuffers[id].assign(indices, indices + count);
+    return id;
+}
+
+void RecordingDevice::ReleaseIndexBuffer(DeviceBufferId buffer)
+{
+    Record("ReleaseIndexBuffer", {buffer});
+    m_indexBuffers.erase(buffer);
+}
+
+void RecordingDevice::DrawIndexedPrimitive(int32_t type, DeviceBufferId vertices, uint32_t baseVertex,
+                                           uint32_t primitiveCount, DeviceBufferId indices, uint32_t firstIndex)
+{
+    RecordedCall& call = Record("DrawIndexedPrimitive", {static_cast<uint32_t>(type), vertices, baseVertex,
+                                                         primitiveCount, indices, firstIndex});
+    auto found = m_indexBuffers.find(indices);
+    const size_t count = Primitive_VerticesFromCount(type, primitiveCount);
+    if (found == m_indexBuffers.end() || firstIndex > found->second.size() ||
+        count > found->second.size() - firstIndex) {
+        return;
+    }
+    std::vector<uint32_t> order(count);
+    for (size_t i = 0; i < count; ++i) {
+        order[i] = baseVertex + found->second[firstIndex + i];
+    }
+    call.vertices = GatherVertices(vertices, order);
+}
+
+std::vector<uint8_t> RecordingDevice::GatherVertices(DeviceBufferId buffer, const std::vector<uint32_t>& order) const
+{
+    auto found = m_buffers.find(buffer);
+    if (found == m_buffers.end()) {
+        return {};
+    }
+    const std::vector<uint8_t>& bytes = found->second.bytes;
+    const size_t size = Fvf_VertexSize(found->second.fvf);
+    std::vector<uint8_t> gathered;
+    gathered.reserve(order.size() * size);
+    for (const uint32_t vertex : order) {
+        if ((static_cast<size_t>(vertex) + 1) * size > bytes.size()) {
+            return {};
+        }
+        const auto begin = bytes.begin() + static_cast<std::ptrdiff_t>(vertex * size);
+        gathered.insert(gathered.end(), begin, begin + static_cast<std::ptrdiff_t>(size));
+    }
+    return gathered;
 }
 
 }  // namespace bw

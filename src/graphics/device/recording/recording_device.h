@@ -16,7 +16,7 @@ namespace bw {
 struct RecordedCall {
     std::string name;               // the operation, e.g. "SetRenderState"
     std::vector<uint32_t> args;     // integer arguments, floats as their bits
-    std::vector<uint8_t> vertices;  // the vertices a draw used
+    std::vector<uint8_t> vertices;  // the vertices a draw used, in the order its indices name them
     Matrix matrix{};                // SetTransform
     DeviceLight light{};            // SetLight
     DeviceMaterial material{};      // SetMaterial
@@ -34,10 +34,14 @@ public:
     void ClearCalls() { m_calls.clear(); }
     size_t Count(const std::string& name) const;
     std::vector<const RecordedCall*> Find(const std::string& name) const;
+    // The draws from buffers, plain and indexed, in order. Both kinds hold
+    // the primitive type in args[0] and the primitive count in args[3].
+    std::vector<const RecordedCall*> Draws() const;
     // The value of a device render state after the calls so far (0 when never set).
     uint32_t RenderState(uint32_t state) const { return state < kRenderStateCount ? m_states[state] : 0; }
     size_t LiveTextures() const { return m_textures.size(); }
     size_t LiveBuffers() const { return m_buffers.size(); }
+    size_t LiveIndexBuffers() const { return m_indexBuffers.size(); }
     bool TextureSize(DeviceTextureId texture, int32_t& width, int32_t& height) const;
 
     bool Reset(const DeviceParameters& parameters) override;
@@ -70,6 +74,10 @@ public:
     void UnlockVertexBuffer(DeviceBufferId buffer, uint32_t bytesWritten) override;
     void DrawPrimitive(int32_t type, DeviceBufferId buffer, uint32_t firstVertex, uint32_t primitiveCount) override;
     void DrawPrimitiveUP(int32_t type, uint32_t primitiveCount, uint32_t fvf, const void* vertices) override;
+    DeviceBufferId CreateIndexBuffer(const uint16_t* indices, uint32_t count) override;
+    void ReleaseIndexBuffer(DeviceBufferId buffer) override;
+    void DrawIndexedPrimitive(int32_t type, DeviceBufferId vertices, uint32_t baseVertex, uint32_t primitiveCount,
+                              DeviceBufferId indices, uint32_t firstIndex) override;
 
 private:
     struct Texture {
@@ -85,10 +93,14 @@ private:
 
     RecordedCall& Record(const char* name, std::vector<uint32_t> args);
     std::vector<uint32_t>* Pixels(DeviceTextureId texture, int32_t& width, int32_t& height);
+    // The bytes of the given vertices of a buffer, one after another; empty
+    // when one lies outside it.
+    std::vector<uint8_t> GatherVertices(DeviceBufferId buffer, const std::vector<uint32_t>& order) const;
 
     std::vector<RecordedCall> m_calls;
     std::map<DeviceTextureId, Texture> m_textures;
     std::map<DeviceBufferId, Buffer> m_buffers;
+    std::map<DeviceBufferId, std::vector<uint16_t>> m_indexBuffers;
     std::vector<uint32_t> m_backBuffer;
     DeviceParameters m_parameters;
     uint32_t m_nextId = 1;
