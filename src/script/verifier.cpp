@@ -425,6 +425,9 @@ bool Verifier::Step(size_t index, State state)
             op.handler = VMHandler::ArithmeticIntInt;
         } else if (op.t == kTypeDouble && op.u == kTypeDouble) {
             op.handler = VMHandler::ArithmeticDoubleDouble;
+        } else if (op.t == kTypeBool && op.u == kTypeBool && op.result == kTypeBool &&
+                   (opcode == kOpAnd || opcode == kOpOr || opcode == kOpXor)) {
+            op.handler = VMHandler::LogicBoolBool;
         } else {
             op.handler = VMHandler::Arithmetic;
         }

@@ -58,7 +58,7 @@ struct Value;
 #define BW_VM_HANDLERS(X)                                                                                          \
     X(Nop) X(End) X(PushDouble) X(PushInt) X(PushInt64) X(PushBool) X(PushString) X(PushVariable) X(PushLocal)    \
     X(PopVariable) X(PopLocal) X(PopVariableTop) X(Rotate) X(DupBlock) X(DupRepeat) X(Popz) X(Conv)               \
-    X(Arithmetic) X(ArithmeticIntInt) X(ArithmeticDoubleDouble) X(Compare) X(Neg) X(Not) X(Branch)                \
+    X(Arithmetic) X(ArithmeticIntInt) X(ArithmeticDoubleDouble) X(LogicBoolBool) X(Compare) X(Neg) X(Not) X(Branch)                \
     X(BranchTrue) X(BranchFalse) X(PushEnv) X(PopEnv) X(PopEnvExit) X(Ret) X(Exit) X(Call) X(IndexCheck)          \
     X(Trap) X(PushArgument) X(LocalConstArith) X(LocalConstArithStore) X(ArithStoreLocal)                         \
     X(LocalConstCompareBranch) X(CompareBranch) X(LocalIndex) X(AppendLocal) X(VariableConstArithStore)   \

@@ -1311,6 +1311,15 @@ L_ArithmeticDoubleDouble: {
     sp[-1].d = out;
     BW_NEXT();
 }
+L_LogicBoolBool: {
+    // Truth values: only their low byte counts, as the general path reads them.
+    const int32_t left = (sp[-2].i & 0xFF) != 0 ? 1 : 0;
+    const int32_t right = (sp[-1].i & 0xFF) != 0 ? 1 : 0;
+    --sp;
+    sp[-1].l = 0;
+    sp[-1].i = op->opcode == kOpAnd ? (left & right) : op->opcode == kOpOr ? (left | right) : (left ^ right);
+    BW_NEXT();
+}
 L_Arithmetic: {
     // Reals held in variables are the common case of text-compiled code;
     // they take the real path without unwrapping.

@@ -306,6 +306,9 @@ TEST_F(VmTest, StringAndBoolOperations)
                    {"push.d 1\npush.d 1e-11\nmod.d.d\nconv.d.v\nret.v", "error: DoMod :: Divide by zero"},
                    {"push.b 1\npush.b 0\nor.b.b\nconv.b.v\nret.v", "1"},
                    {"push.b 1\npush.b 1\nxor.b.b\nconv.b.v\nret.v", "0"},
+                   {"push.b 1\npush.b 0\nand.b.b\nconv.b.v\nret.v", "0"},
+                   {"push.b 2\npush.b 256\nor.b.b\nconv.b.v\nret.v", "1"},
+                   {"push.b 256\npush.b 1\nand.b.b\nconv.b.v\nret.v", "0"},
                    {"push.b 0\nnot.b\nconv.b.v\nret.v", "1"}},
                   {"ab", "def"});
 }
