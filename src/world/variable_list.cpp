@@ -12,13 +12,6 @@
 
 namespace bw {
 
-struct CVariableList::Node {
-    Node* nextInBucket = nullptr;
-    Node* nextInChain = nullptr;  // also the link of the free list
-    Value value;
-    int32_t id = 0;
-};
-
 namespace {
 
 constexpr int32_t kPrintLimit = 30;
@@ -50,6 +43,11 @@ CVariableList::~CVariableList()
 
 CVariableList::Node* CVariableList::Find(int32_t id) const
 {
+    for (int32_t at = 0; at < m_inlineUsed; ++at) {
+        if (m_inlineIds[at] == id) {
+            return const_cast<Node*>(&m_inline[at]);
+        }
+    }
     for (Node* node = m_buckets[static_cast<uint32_t>(id) % kBucketCount]; node != nullptr; node = node->nextInBucket) {
         if (node->id == id) {
             return node;
@@ -60,9 +58,13 @@ CVariableList::Node* CVariableList::Find(int32_t id) const
 
 CVariableList::Node* CVariableList::Add(int32_t id)
 {
+    Node* node = nullptr;
     NodePool& pool = Pool();
-    Node* node = pool.free;
-    if (node != nullptr) {
+    if (m_inlineUsed < kInlineNodes) {
+        m_inlineIds[m_inlineUsed] = id;
+        node = &m_inline[m_inlineUsed++];
+    } else if (pool.free != nullptr) {
+        node = pool.free;
         pool.free = node->nextInChain;
         --pool.freeCount;
     } else {
@@ -142,12 +144,21 @@ void CVariableList::Clear()
         Value_Free(node->value);
         Value_SetReal(node->value, 0.0);
         node->nextInBucket = nullptr;
-        node->nextInChain = pool.free;
-        pool.free = node;
-        ++pool.freeCount;
+        node->nextInChain = nullptr;
+        if (!IsInline(node)) {
+            node->nextInChain = pool.free;
+            pool.free = node;
+            ++pool.freeCount;
+        }
     }
     std::memset(m_buckets, 0, sizeof m_buckets);
     m_count = 0;
+    m_inlineUsed = 0;
+}
+
+bool CVariableList::IsInline(const Node* node) const
+{
+    return node >= m_inline && node < m_inline + kInlineNodes;
 }
 
 template <typename Visit>

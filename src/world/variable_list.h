@@ -3,9 +3,13 @@
 // the first user name is id 100000.
 //
 // Order is observable (copies, save games and dumps walk bucket 0 to 63, and
-// within a bucket newest first), so the buckets never resize. Nodes come from
-// one free list shared by every list and go back to it when a list is
-// cleared, so a running game stops allocating nodes once it has enough.
+// within a bucket newest first), so the buckets never resize. The first few
+// nodes live inside the list, found by a scan of their ids before the
+// buckets: most instances have only a handful of variables, and reading one
+// then touches the list's own memory instead of a node anywhere in the heap.
+// Further nodes come from one free list shared by every list and go back to
+// it when a list is cleared, so a running game stops allocating nodes once
+// it has enough.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +29,7 @@ inline constexpr double kVariableUnsetSentinel = 12345678.9;
 class CVariableList {
 public:
     static constexpr int32_t kBucketCount = 64;
+    static constexpr int32_t kInlineNodes = 4;
 
     CVariableList() = default;
     virtual ~CVariableList();
@@ -71,17 +76,26 @@ public:
     static int32_t NodesAllocated();
     static int32_t NodesFree();
 
-    struct Node;  // defined with the list's code
+    struct Node {
+        Node* nextInBucket = nullptr;
+        Node* nextInChain = nullptr;  // also the link of the free list
+        Value value;
+        int32_t id = 0;
+    };
 
 private:
     Node* Find(int32_t id) const;
     Node* Add(int32_t id);
+    bool IsInline(const Node* node) const;
     template <typename Visit>
     void ForEachInBucketOrder(Visit&& visit) const;
 
+    int32_t m_count = 0;
+    int32_t m_inlineUsed = 0;
+    int32_t m_inlineIds[kInlineNodes] = {};  // of m_inline[0 .. m_inlineUsed)
+    Node m_inline[kInlineNodes];
     Node* m_buckets[kBucketCount] = {};
     Node* m_chain = nullptr;  // every node, newest first
-    int32_t m_count = 0;
 };
 
 // Strict reads: a read of a variable that has no value is an error (a

@@ -77,17 +77,24 @@ TEST_F(VariableStorageTest, UnsetVariableReadsZeroOrTheSentinelWhenStrict)
 
 TEST_F(VariableStorageTest, ClearedNodesAreReusedBeforeAnyIsAllocated)
 {
+    // The first variables live inside the list; the ones past them take
+    // shared nodes.
     CVariableList list;
     const Value one = Real(1.0);
-    list.SetVar(100000, -1, &one);
-    list.SetVar(100001, -1, &one);
+    const int32_t beyondInline = CVariableList::kInlineNodes + 2;
+    for (int32_t id = 100000; id < 100000 + beyondInline; ++id) {
+        list.SetVar(id, -1, &one);
+    }
     list.Clear();
     const int32_t allocated = CVariableList::NodesAllocated();
     const int32_t freeBefore = CVariableList::NodesFree();
-    list.SetVar(100002, -1, &one);
+    for (int32_t id = 200000; id < 200000 + beyondInline; ++id) {
+        list.SetVar(id, -1, &one);
+    }
     EXPECT_EQ(CVariableList::NodesAllocated(), allocated);
-    EXPECT_EQ(CVariableList::NodesFree(), freeBefore - 1);
+    EXPECT_EQ(CVariableList::NodesFree(), freeBefore - 2);
     EXPECT_FALSE(list.Exists(100000));
+    EXPECT_TRUE(list.Exists(200000 + beyondInline - 1));
 }
 
 TEST_F(VariableStorageTest, ArrayElementsAreReadAndWrittenByIndex)
