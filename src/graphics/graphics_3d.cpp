@@ -44,15 +44,6 @@ void AddToWorld(const Matrix& transform)
     SetWorld(world);
 }
 
-Matrix Translation(float x, float y, float z)
-{
-    Matrix m = Matrix_Identity();
-    m.m[12] = x;
-    m.m[13] = y;
-    m.m[14] = z;
-    return m;
-}
-
 Matrix Scaling(float x, float y, float z)
 {
     Matrix m = Matrix_Identity();
@@ -180,12 +171,12 @@ void GR_3D_TransformIdentity()
 
 void GR_3D_TransformSetTranslation(float x, float y, float z)
 {
-    SetWorld(Translation(x, y, z));
+    SetWorld(Matrix_Translation(x, y, z));
 }
 
 void GR_3D_TransformAddTranslation(float x, float y, float z)
 {
-    AddToWorld(Translation(x, y, z));
+    AddToWorld(Matrix_Translation(x, y, z));
 }
 
 void GR_3D_TransformSetScaling(float x, float y, float z)

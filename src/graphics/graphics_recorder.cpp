@@ -129,7 +129,7 @@ void GraphicsRecorder::ReleaseBuffers()
     }
 }
 
-void GraphicsRecorder::Draw(float x, float y, float z)
+void GraphicsRecorder::Draw(float x, float y, float z, TextureRecord* texture)
 {
     IGraphicsDevice* device = Device_Get();
     if (device == nullptr) {
@@ -142,12 +142,8 @@ void GraphicsRecorder::Draw(float x, float y, float z)
     GR_VB_Flush();
     Matrix saved{};
     GR_D3D_GetMatrix(TransformKind::World, saved);
-    Matrix translation = Matrix_Identity();
-    translation.m[12] = x;
-    translation.m[13] = y;
-    translation.m[14] = z;
     Matrix world{};
-    Matrix_Multiply(world, translation, saved);
+    Matrix_Multiply(world, Matrix_Translation(x, y, z), saved);
     GR_D3D_SetMatrix(TransformKind::World, world);
     const bool repeat = Texture_GetRepeat();
     Texture_SetRepeat(true);

@@ -33,8 +33,9 @@ public:
     // is off.
     void Recolour(uint32_t colour);
     // Draws the lists translated by (x, y, z) on top of the world transform,
-    // with the texture repeating, building the buffers that are missing.
-    void Draw(float x, float y, float z);
+    // with the texture (null: none; not owned) on stage 0 and repeating,
+    // building the buffers that are missing.
+    void Draw(float x, float y, float z, TextureRecord* texture);
     void ReleaseBuffers();
 
     std::span<const Vertex3D> Triangles() const { return m_lists[kTriangles].vertices; }
@@ -42,7 +43,6 @@ public:
     std::span<const Vertex3D> Points() const { return m_lists[kPoints].vertices; }
 
     uint32_t colourWord = 0;
-    TextureRecord* texture = nullptr;  // bound to stage 0 when drawing; not owned
 
 private:
     enum ListIndex { kTriangles, kLines, kPoints, kListCount };

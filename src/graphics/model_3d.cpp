@@ -358,10 +358,9 @@ void Model_DrawByIndex(int32_t id, float x, float y, float z, int32_t texture)
     if (model == nullptr || Device_Get() == nullptr) {
         return;
     }
-    GraphicsRecorder& recording = Recording(*model, texture);
-    // Looked up at every draw: the texture behind an id can be replaced.
-    recording.texture = Texture_Get(GR_ResolvePrimitiveTexture(texture).texture);
-    recording.Draw(x, y, z);
+    // The texture is looked up at every draw: the one behind an id can be
+    // replaced.
+    Recording(*model, texture).Draw(x, y, z, Texture_Get(GR_ResolvePrimitiveTexture(texture).texture));
 }
 
 void Model_PrimitiveBegin(int32_t id, int32_t type)

@@ -65,10 +65,7 @@ void Overlay_BeginScreenSpace()
 
     const float width = static_cast<float>(GR_GetScreenWidth());
     const float height = static_cast<float>(GR_GetScreenHeight());
-    Matrix view = Matrix_Identity();
-    view.m[12] = -(width / 2.0f);
-    view.m[13] = -(height / 2.0f);
-    view.m[14] = 16000.0f;
+    const Matrix view = Matrix_Translation(-(width / 2.0f), -(height / 2.0f), 16000.0f);
     Matrix projection{};
     Matrix_BuildOrthoProjection(projection, width, -height, 1.0f, 32000.0f);
     GR_D3D_SetMatrix(TransformKind::View, view);

@@ -252,8 +252,7 @@ int32_t Transition_ToSurface()
 void Transition_Start(int32_t kind)
 {
     CurrentKind() = kind;
-    if (!Transition_IsBuiltin(kind)) {
-        Console().Printf("TransFunctionExists()\n");
+    if (!TransFunctionExists(kind)) {
         return;
     }
     const int32_t w = GR_GetScreenWidth();
@@ -292,8 +291,7 @@ bool GR_Transition_Finish()
 {
     Console().Printf("GR_Transition_Finish\n");
     const int32_t kind = CurrentKind();
-    if (!Transition_IsBuiltin(kind)) {
-        Console().Printf("TransFunctionExists()\n");
+    if (!TransFunctionExists(kind)) {
         Console().Printf("FALSE: GR_D3D_Finish_Frame\n");
         const bool finished = GR_D3D_Finish_Frame(true);
         Console().Printf("return FALSE\n");

@@ -422,10 +422,7 @@ void GR_D3D_BlitScreen()
     // once it is stretched).
     const int32_t bbW = g_screen.backBuffer.w;
     const int32_t bbH = g_screen.backBuffer.h;
-    Matrix view = Matrix_Identity();
-    view.m[12] = -static_cast<float>(bbW / 2);
-    view.m[13] = -static_cast<float>(bbH / 2);
-    view.m[14] = 16000.0f;
+    const Matrix view = Matrix_Translation(-static_cast<float>(bbW / 2), -static_cast<float>(bbH / 2), 16000.0f);
     GR_D3D_SetMatrix(TransformKind::View, view);
     Matrix projection{};
     Matrix_BuildOrthoProjection(projection, static_cast<float>(bbW), -static_cast<float>(bbH), 1.0f, 32000.0f);

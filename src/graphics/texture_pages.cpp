@@ -51,7 +51,7 @@ struct ByteRange {
 // The bytes of each record's page image that nothing but its decoding
 // reads: from its start to the next image, list or record, within the TXTR
 // payload. Empty for an image that starts outside the payload or on the
-// list or a record.
+// list or a record, and for one a later record shares.
 std::vector<ByteRange> PageImageRanges(const std::vector<uint32_t>& list, const std::vector<PageRecord>& records,
                                        uint32_t offset, uint32_t length)
 {
@@ -74,12 +74,16 @@ std::vector<ByteRange> PageImageRanges(const std::vector<uint32_t>& list, const 
                 end = std::min(end, range.offset);
             }
         }
-        for (const PageRecord& other : records) {
+        // A later record sharing the image reads it again when its turn comes.
+        bool sharedLater = false;
+        for (size_t j = 0; j < records.size(); ++j) {
+            const PageRecord& other = records[j];
             if (other.readable && other.dataOffset > start) {
                 end = std::min<uint64_t>(end, other.dataOffset);
             }
+            sharedLater = sharedLater || (j > i && other.readable && other.dataOffset == start);
         }
-        if (!onKept) {
+        if (!onKept && !sharedLater) {
             images[i] = {start, end - start};
         }
     }
@@ -141,12 +145,8 @@ bool TXTR_Load(const PackageView& package, uint32_t offset, uint32_t length)
                                            : -1;
         g_pages.textureIds.push_back(id);
         // The texture holds the pixels now: the image's bytes are not read
-        // again, unless a later record shares them.
-        const bool shared = std::any_of(records.begin() + static_cast<ptrdiff_t>(i) + 1, records.end(),
-                                        [&](const PageRecord& later) {
-                                            return later.readable && later.dataOffset == record.dataOffset;
-                                        });
-        if (!shared && images[i].length > 0) {
+        // again.
+        if (images[i].length > 0) {
             Package_ReleaseBytes(package, images[i].offset, images[i].length);
         }
     }

@@ -132,6 +132,15 @@ Matrix Matrix_Identity()
     return identity;
 }
 
+Matrix Matrix_Translation(float x, float y, float z)
+{
+    Matrix m = Matrix_Identity();
+    m.m[12] = x;
+    m.m[13] = y;
+    m.m[14] = z;
+    return m;
+}
+
 void GR_SetProjectionReferenceSource(ProjectionReferenceSource source)
 {
     g_state.reference = source;

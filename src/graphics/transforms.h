@@ -76,5 +76,7 @@ void GR_D3D_DrawTexturedQuad(TextureRecord* record, float x0, float y0, float x1
 
 void GR_SetVector3(float x, float y, float z, float out[3]);
 Matrix Matrix_Identity();
+// The identity moved by (x, y, z).
+Matrix Matrix_Translation(float x, float y, float z);
 
 }  // namespace bw

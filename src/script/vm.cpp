@@ -1616,8 +1616,7 @@ L_LocalConstDivision: {
     double head = 0.0;
     double out = 0.0;
     // A zero divisor goes to the plain ops, which report it.
-    if (!HeadReal(locals, op, &head) || (!VM_IntegerDivision(op[2].opcode, head, op->constant, &out) &&
-                                         !VM_DoubleArithmetic(op[2].opcode, head, op->constant, &out))) {
+    if (!HeadReal(locals, op, &head) || !OtherDoubleArithmetic(op[2].opcode, head, op->constant, &out)) {
         BW_PLAIN();
     }
     SetRealWhole(sp->v, out);

@@ -57,7 +57,8 @@ bool SV_FlagField(CInstance* self, int32_t, const Value* in)
 
 // The variables held in one f32 field: a load and a store each, which the
 // getter and setter wrap and the machine calls directly (no Value between,
-// no table lookup). A store takes the value as every f32 setter takes it.
+// no table lookup); the getter is the plain field getter. A store takes the
+// value as every f32 setter takes it.
 template <float CInstance::*member>
 double LoadFloat(const CInstance* self)
 {
@@ -86,16 +87,6 @@ void StoreY(CInstance* self, const Value* in)
     self->SetPosition(self->i_x, BuiltinArg_Float(in));
 }
 
-template <double (*load)(const CInstance*)>
-bool GV_Load(CInstance* self, int32_t, Value* out)
-{
-    if (self == nullptr) {
-        return false;
-    }
-    Value_SetReal(*out, load(self));
-    return true;
-}
-
 template <void (*store)(CInstance*, const Value*)>
 bool SV_Store(CInstance* self, int32_t, const Value* in)
 {
@@ -109,7 +100,7 @@ bool SV_Store(CInstance* self, int32_t, const Value* in)
 #define BW_GET(type, field) &GV_Field<type, &CInstance::field>
 // A variable held in the f32 field, written through store.
 #define BW_FIELD(name, field, store)                                                                 \
-    {{name, &GV_Load<&LoadFloat<&CInstance::field>>, &SV_Store<store>, true},                        \
+    {{name, BW_GET(float, field), &SV_Store<store>, true},                                          \
      {&LoadFloat<&CInstance::field>, store}}
 
 bool GV_Alarm(CInstance* self, int32_t index, Value* out)

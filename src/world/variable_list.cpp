@@ -144,8 +144,9 @@ void CVariableList::Clear()
         Value_Free(node->value);
         Value_SetReal(node->value, 0.0);
         node->nextInBucket = nullptr;
-        node->nextInChain = nullptr;
-        if (!IsInline(node)) {
+        if (IsInline(node)) {
+            node->nextInChain = nullptr;
+        } else {
             node->nextInChain = pool.free;
             pool.free = node;
             ++pool.freeCount;

@@ -112,7 +112,7 @@ TEST_F(GraphicsRecorderDrawing, DrawsTheThreeListsTranslatedAndPutsBackWorldAndR
     GR_VB_Flush();
     device->ClearCalls();
 
-    recorder->Draw(10.0f, 20.0f, 30.0f);
+    recorder->Draw(10.0f, 20.0f, 30.0f, nullptr);
 
     const auto draws = device->Find("DrawPrimitive");
     ASSERT_EQ(draws.size(), 3u);
@@ -142,10 +142,10 @@ TEST_F(GraphicsRecorderDrawing, DrawsTheThreeListsTranslatedAndPutsBackWorldAndR
 TEST_F(GraphicsRecorderDrawing, BuffersAreBuiltOnceAndRebuiltOnlyForWhatChanged)
 {
     RecordOneOfEach();
-    recorder->Draw(0, 0, 0);
+    recorder->Draw(0, 0, 0, nullptr);
     EXPECT_EQ(device->Count("CreateVertexBuffer"), 3u);
     device->ClearCalls();
-    recorder->Draw(0, 0, 0);
+    recorder->Draw(0, 0, 0, nullptr);
     EXPECT_EQ(device->Count("CreateVertexBuffer"), 0u);
     EXPECT_EQ(device->Count("DrawPrimitive"), 3u);
 
@@ -153,7 +153,7 @@ TEST_F(GraphicsRecorderDrawing, BuffersAreBuiltOnceAndRebuiltOnlyForWhatChanged)
     const std::vector<Vertex3D> more = Numbered(6);
     recorder->AddPrimitive(PrimitiveTriangleFan, 4, more.data() + 2);
     device->ClearCalls();
-    recorder->Draw(0, 0, 0);
+    recorder->Draw(0, 0, 0, nullptr);
     EXPECT_EQ(device->Count("CreateVertexBuffer"), 1u);
     const auto draws = device->Find("DrawPrimitive");
     ASSERT_EQ(draws.size(), 3u);
@@ -163,7 +163,7 @@ TEST_F(GraphicsRecorderDrawing, BuffersAreBuiltOnceAndRebuiltOnlyForWhatChanged)
     // Recolouring releases all three; so does the recorder's end.
     recorder->Recolour(0xFF0000FFu);
     EXPECT_EQ(device->LiveBuffers(), 0u);
-    recorder->Draw(0, 0, 0);
+    recorder->Draw(0, 0, 0, nullptr);
     EXPECT_EQ(device->LiveBuffers(), 3u);
     recorder.reset();
     EXPECT_EQ(device->LiveBuffers(), 0u);
@@ -173,11 +173,11 @@ TEST_F(GraphicsRecorderDrawing, NothingIsDrawnWhenTheBufferCannotBeMadeOrThereIs
 {
     RecordOneOfEach();
     device->failVertexBuffers = true;
-    recorder->Draw(0, 0, 0);
+    recorder->Draw(0, 0, 0, nullptr);
     EXPECT_EQ(device->Count("DrawPrimitive"), 0u);
 
     Device_Set(nullptr);
-    recorder->Draw(0, 0, 0);  // no device: nothing to do, nothing to crash on
+    recorder->Draw(0, 0, 0, nullptr);  // no device: nothing to do, nothing to crash on
     recorder->ReleaseBuffers();
 }
 
