@@ -139,14 +139,12 @@ void GraphicsRecorder::Draw(float x, float y, float z, TextureRecord* texture)
         ReleaseBuffers();
         m_bufferDevice = device;
     }
-    GR_VB_Flush();
+    const TextureRepeatScope repeat;
     Matrix saved{};
     GR_D3D_GetMatrix(TransformKind::World, saved);
     Matrix world{};
     Matrix_Multiply(world, Matrix_Translation(x, y, z), saved);
     GR_D3D_SetMatrix(TransformKind::World, world);
-    const bool repeat = Texture_GetRepeat();
-    Texture_SetRepeat(true);
     GR_VB_Flush();  // puts the repeat wish in force
     GR_D3D_SetTexture(0, texture);
 
@@ -182,7 +180,6 @@ void GraphicsRecorder::Draw(float x, float y, float z, TextureRecord* texture)
         }
         device->DrawPrimitive(type, list.buffer, 0, primitives);
     }
-    Texture_SetRepeat(repeat);
     GR_D3D_RestoreMatrix(TransformKind::World, saved);
 }
 

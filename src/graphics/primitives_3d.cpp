@@ -97,21 +97,6 @@ void AddTexturedVertex(float x, float y, float z, float nx, float ny, float nz, 
 
 // Shapes turn texture repeat on while they draw and put it back after; the
 // batch drawn before them keeps the setting it was made with.
-class ShapeScope {
-public:
-    ShapeScope() : m_repeat(Texture_GetRepeat())
-    {
-        GR_VB_Flush();
-        Texture_SetRepeat(true);
-    }
-    ~ShapeScope() { Texture_SetRepeat(m_repeat); }
-    ShapeScope(const ShapeScope&) = delete;
-    ShapeScope& operator=(const ShapeScope&) = delete;
-
-private:
-    bool m_repeat;
-};
-
 struct Ring {
     float cos[kShapeMaxSteps + 1];
     float sin[kShapeMaxSteps + 1];
@@ -156,7 +141,7 @@ void DrawCap(const Ellipse& e, const Ring& ring, float z, float nz, int32_t text
 void DrawRound(float x1, float y1, float z1, float x2, float y2, float z2, int32_t texture, float hrepeat,
                float vrepeat, bool closed, int32_t steps, bool cone)
 {
-    const ShapeScope scope;
+    const TextureRepeatScope scope;
     const Ring ring = MakeRing(steps);
     const Ellipse e{(x1 + x2) / 2.0f, (y1 + y2) / 2.0f, (x2 - x1) / 2.0f, (y2 - y1) / 2.0f};
     const float topScale = cone ? 0.0f : 1.0f;
@@ -196,7 +181,7 @@ void AddBlockFace(const Vector3& p, const Vector3& a, const Vector3& b, const Ve
 // turn clockwise for, with the normal of that side.
 void DrawQuadFan(const Vector3 (&corners)[4], int32_t texture, float hrepeat, float vrepeat)
 {
-    const ShapeScope scope;
+    const TextureRepeatScope scope;
     Vector3 a{};
     Vector3 b{};
     Vector3 normal{};
@@ -292,7 +277,7 @@ void GR_3D_PrimitiveEnd()
 void GR_3D_DrawBlock(float x1, float y1, float z1, float x2, float y2, float z2, int32_t texture, float hrepeat,
                      float vrepeat)
 {
-    const ShapeScope scope;
+    const TextureRepeatScope scope;
     const float dx = x2 - x1, dy = y2 - y1, dz = z2 - z1;
     const Vector3 low{x1, y1, z1};
     const Vector3 high{x2, y2, z2};
@@ -324,7 +309,7 @@ void GR_3D_DrawCone(float x1, float y1, float z1, float x2, float y2, float z2, 
 void GR_3D_DrawEllipsoid(float x1, float y1, float z1, float x2, float y2, float z2, int32_t texture, float hrepeat,
                          float vrepeat, int32_t steps)
 {
-    const ShapeScope scope;
+    const TextureRepeatScope scope;
     const Ring ring = MakeRing(steps);
     const int32_t bands = (ring.steps + 1) / 2;
     const float cx = (x1 + x2) / 2.0f, cy = (y1 + y2) / 2.0f, cz = (z1 + z2) / 2.0f;

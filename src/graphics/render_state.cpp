@@ -532,4 +532,15 @@ void GR_ResetRenderWishes()
     GR_D3D_ClearStateMirrors();
 }
 
+TextureRepeatScope::TextureRepeatScope() : m_repeat(Texture_GetRepeat())
+{
+    GR_VB_Flush();
+    Texture_SetRepeat(true);
+}
+
+TextureRepeatScope::~TextureRepeatScope()
+{
+    Texture_SetRepeat(m_repeat);
+}
+
 }  // namespace bw

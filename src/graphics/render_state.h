@@ -139,6 +139,19 @@ bool Texture_GetRepeat();
 bool GR_3D_GetPerspective();
 bool GR_3D_GetHidden();
 
+// Texture repeat on for the scope's life (what is batched so far is drawn
+// first, under the old setting), then back to what it was.
+class TextureRepeatScope {
+public:
+    TextureRepeatScope();
+    ~TextureRepeatScope();
+    TextureRepeatScope(const TextureRepeatScope&) = delete;
+    TextureRepeatScope& operator=(const TextureRepeatScope&) = delete;
+
+private:
+    bool m_repeat;
+};
+
 // Back to the start-up wishes and a fresh cache (device creation and tests).
 void GR_ResetRenderWishes();
 
