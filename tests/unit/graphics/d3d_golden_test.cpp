@@ -46,5 +46,27 @@ TEST_F(GoldenShapes3D, LitFoggedTexturedBlockAndSphere)
     ExpectGolden("d3d_block_sphere_lit_fogged.png", 24);
 }
 
+// 3D mode tests depth: a rectangle drawn later but further away stays behind
+// the nearer one, and the orthographic view puts both where 2D would.
+TEST_F(GoldenShapes3D, ALaterRectangleFurtherAwayStaysBehind)
+{
+    constexpr uint32_t kRed = 0xFFFF0000u, kBlue = 0xFF0000FFu;
+    GR_3D_Set(true);
+    GR_3D_SetPerspective(false);
+    GR_SetViewProjection(0.0f, 0.0f, kWidth, kHeight, 0.0f);
+    GR_3D_ClearDepth();
+    GR_SetColour(0x0000FF);
+    GR_3D_SetDepth(0.0f);
+    GR_DrawRectangle(10, 10, 60, 60, 0);
+    GR_SetColour(0xFF0000);
+    GR_3D_SetDepth(100.0f);
+    GR_DrawRectangle(30, 30, 90, 80, 0);
+    EXPECT_EQ(Pixel(40, 40), kRed);  // the overlap: the nearer one
+    EXPECT_EQ(Pixel(85, 75), kBlue);
+    EXPECT_EQ(Pixel(10, 10), kRed);
+    EXPECT_EQ(Pixel(90, 80), kBlue);
+    EXPECT_EQ(Pixel(91, 81), 0xFF202020u);
+}
+
 }  // namespace
 }  // namespace bw
