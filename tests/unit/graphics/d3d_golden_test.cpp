@@ -68,5 +68,26 @@ TEST_F(GoldenShapes3D, ALaterRectangleFurtherAwayStaysBehind)
     EXPECT_EQ(Pixel(91, 81), 0xFF202020u);
 }
 
+// A new target's depth starts cleared: what the memory held before must not
+// hide what 3D mode draws into it before any clear.
+TEST_F(GoldenShapes3D, ANewTargetStartsWithItsDepthCleared)
+{
+    GR_3D_Set(true);
+    GR_3D_SetPerspective(false);
+    const int32_t target = Texture_CreateRenderTarget(kWidth, kHeight, kTextureUsageRenderTarget);
+    ASSERT_GE(target, 0);
+    ASSERT_TRUE(GR_SetRenderTargetTexture(0, Texture_Get(target)));
+    GR_SetViewProjection(0.0f, 0.0f, kWidth, kHeight, 0.0f);
+    GR_SetViewport(0, 0, kWidth, kHeight);
+    GR_SetColour(0x0000FF);
+    GR_3D_SetDepth(100.0f);
+    GR_DrawRectangle(0, 0, kWidth, kHeight, 0);
+    GR_VB_Flush();
+    uint32_t pixel = 0;
+    ASSERT_TRUE(Device_Get()->ReadRect(Texture_Get(target)->texture, 5, 5, 1, 1, &pixel));
+    EXPECT_EQ(pixel, 0xFFFF0000u);
+    ASSERT_TRUE(GR_SetRenderTargetTexture(0, Texture_Get(screen)));
+}
+
 }  // namespace
 }  // namespace bw
