@@ -44,6 +44,7 @@
 #include "platform/messages.h"
 #include "platform/options.h"
 #include "platform/package_loader.h"
+#include "platform/random.h"
 #include "platform/timer.h"
 #include "resources/background.h"
 #include "resources/extension.h"
@@ -345,6 +346,9 @@ void Runner_ReadIniOptions(IniFile& ini)
 
 bool Brackwell_EarlyInit()
 {
+    // Every start-up begins from the same sequence, also when it runs again
+    // in the same process.
+    Random_SetSeed(0);
     EmbeddedImages_Register();
     CRC32_Init();
     TempDirectory_Init();

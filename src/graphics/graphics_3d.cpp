@@ -87,8 +87,10 @@ bool GR_3D_Set(bool on)
     if (on != g_3d.on) {
         GR_VB_Flush();
         g_3d.on = on;
+        // Entering 3D mode switches on perspective and hidden-surface
+        // removal; game code may switch either off again.
         GR_3D_SetPerspective(on);
-        GR_3D_SetHidden(GR_3D_GetHidden());
+        GR_3D_SetHidden(on);
         if (!on) {
             g_3d.depth = 0.0f;
         }

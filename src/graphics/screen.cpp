@@ -598,6 +598,19 @@ void GR_SetWindowProjection()
     GR_SetViewProjection(0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height), 0.0f);
 }
 
+WindowProjectionScope::WindowProjectionScope()
+    : m_3d(GR_3D_IsOn()), m_perspective(GR_3D_GetPerspective()), m_hidden(GR_3D_GetHidden())
+{
+    GR_SetWindowProjection();
+}
+
+WindowProjectionScope::~WindowProjectionScope()
+{
+    GR_3D_Set(m_3d);
+    GR_3D_SetPerspective(m_perspective);
+    GR_3D_SetHidden(m_hidden);
+}
+
 int32_t GR_GetDisplayWidth()
 {
     return g_screen.display.w;

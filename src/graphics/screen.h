@@ -58,6 +58,21 @@ int32_t GR_GetScreenHeight();
 // Flushes, leaves 3D, and places what is drawn next in the game window's
 // pixels (what the GUI and the virtual keys use).
 void GR_SetWindowProjection();
+// The window projection for as long as it lives; at its end 3D mode comes
+// back as it was, with the game's perspective and hidden-surface wishes,
+// which leaving and entering 3D mode would otherwise reset.
+class WindowProjectionScope {
+public:
+    WindowProjectionScope();
+    ~WindowProjectionScope();
+    WindowProjectionScope(const WindowProjectionScope&) = delete;
+    WindowProjectionScope& operator=(const WindowProjectionScope&) = delete;
+
+private:
+    bool m_3d;
+    bool m_perspective;
+    bool m_hidden;
+};
 int32_t GR_GetDisplayWidth();
 int32_t GR_GetDisplayHeight();
 void GR_GetBackBufferSize(int32_t& w, int32_t& h);

@@ -1,5 +1,7 @@
 #include "graphics/virtual_keys_draw.h"
 
+#include <optional>
+
 #include "graphics/device/device.h"
 #include "graphics/screen.h"
 #include "graphics/vertex_batch.h"
@@ -16,7 +18,7 @@ constexpr uint32_t kKeyColour = 0xFFFFFFFF;
 
 void IO_VirtualKeys_Draw()
 {
-    bool projected = false;
+    std::optional<WindowProjectionScope> window;
     for (int32_t index = 0; index < kVirtualKeyCount; ++index) {
         const VirtualKey* key = IO_VirtualKey_Get(index);
         if (key == nullptr || (key->flags & kVirtualKeyShown) == 0) {
@@ -24,9 +26,8 @@ void IO_VirtualKeys_Draw()
         }
         // The frame's last projection may be a view's: keys are placed in
         // the window.
-        if (!projected) {
-            GR_SetWindowProjection();
-            projected = true;
+        if (!window) {
+            window.emplace();
         }
         auto* v = reinterpret_cast<Vertex2DTex*>(
             GR_VB_AllocVerts(PrimitiveTriangleList, nullptr, sizeof(Vertex2DTex), 6));

@@ -2,8 +2,10 @@
 
 #include <json-c/json.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cinttypes>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -153,12 +155,36 @@ bool IsJsonSpace(char c)
     return std::isspace(static_cast<unsigned char>(c)) != 0;
 }
 
-// The text as the one string member "default" of a new map.
-int32_t NewDefaultMap(const char* text)
+// One JSON value of the given type filling the whole text (white space
+// aside); null otherwise. json-c on its own stops after the first complete
+// value and ignores whatever follows it.
+json_object* ParseWhole(const std::string& text, json_type type)
 {
-    const int32_t id = DS_Map_Create();
-    DS_Map_AddString(id, "default", text);
-    return id;
+    if (text.size() > static_cast<size_t>(INT_MAX)) {
+        return nullptr;  // beyond what the tokener can be given
+    }
+    json_tokener* tokener = json_tokener_new();
+    json_object* value = json_tokener_parse_ex(tokener, text.c_str(), static_cast<int>(text.size()));
+    const size_t end = std::min(json_tokener_get_parse_end(tokener), text.size());
+    json_tokener_free(tokener);
+    const bool whole = value != nullptr && json_object_is_type(value, type) &&
+                       std::all_of(text.begin() + static_cast<std::ptrdiff_t>(end), text.end(), IsJsonSpace);
+    if (!whole) {
+        json_object_put(value);
+        return nullptr;
+    }
+    return value;
+}
+
+// The one-member object {"default": member}; null when there is no member.
+json_object* WrapAsDefault(json_object* member)
+{
+    if (member == nullptr) {
+        return nullptr;
+    }
+    json_object* root = json_object_new_object();
+    json_object_object_add(root, "default", member);
+    return root;
 }
 
 }  // namespace
@@ -176,17 +202,23 @@ int32_t Json_Decode(const char* text)
     while (last > first && IsJsonSpace(last[-1])) {
         --last;
     }
+    // A text that is not one object is wrapped as the member "default": an
+    // array as it stands, anything else as a string. The member is parsed on
+    // its own, not pasted into an object's text: quotes in the text would
+    // otherwise close the member early and add members of their own.
     json_object* root = nullptr;
     if (last > first && *first == '{' && last[-1] == '}') {
-        root = ParseObject(text);
+        root = ParseWhole(text, json_type_object);
     } else if (last > first && *first == '[' && last[-1] == ']') {
-        const std::string wrapped = std::string("{ \"default\" : ") + text + " }";
-        root = ParseObject(wrapped.c_str());
+        root = WrapAsDefault(ParseWhole(text, json_type_array));
     }
     if (root == nullptr) {
-        // Anything else stands for itself: it becomes the string member
-        // whatever characters it holds.
-        return NewDefaultMap(text);
+        // Anything else, and a text that did not parse, is retried once as a
+        // string, its escapes read as JSON reads them.
+        root = WrapAsDefault(ParseWhole('"' + std::string(text) + '"', json_type_string));
+    }
+    if (root == nullptr) {
+        return -1;
     }
     const int32_t id = NewMapFromObject(root);
     json_object_put(root);

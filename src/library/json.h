@@ -10,9 +10,10 @@
 namespace bw {
 
 // The id of a new ds_map built from the text. A text that is not a JSON
-// object is wrapped: an array as the member "default"; anything else, and
-// any text that does not parse, becomes the string member "default" exactly
-// as given.
+// object is wrapped as the one member "default": an array as it is, anything
+// else (and any text that does not parse) as a JSON string, so its escapes
+// are read. -1 when even the string does not parse: a text that is broken
+// JSON is told apart from a good one.
 int32_t Json_Decode(const char* text);
 
 // The JSON text of a map and of what it owns; "" when the id names no map.

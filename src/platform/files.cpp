@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -128,18 +129,48 @@ bool FindPicked(const std::vector<std::string>& picked, const std::string& full,
     return false;
 }
 
+// The folder game code was started from, in the form of the area folders;
+// empty when it cannot be told.
+std::string WorkingFolder()
+{
+    NameParts parts;
+    const std::string current = HostFs_CurrentDirectory();
+    return SplitName(current.c_str(), &parts) && parts.absolute ? FolderForm(parts.relative) : std::string();
+}
+
+// What follows the folder a full name lies in. The folders are tested in the
+// order given, but when one lies inside another the deeper one is what the
+// name means (a game started from a folder below its package's, or a save
+// folder inside the program folder), so the name keeps its place below it.
+bool RestBelowDeepest(const std::string& fullRelative, std::initializer_list<const std::string*> folders,
+                      std::string* rest)
+{
+    const std::string* deepest = nullptr;
+    for (const std::string* folder : folders) {
+        std::string candidate;
+        if (InsideFolder(fullRelative, *folder, &candidate) && (deepest == nullptr || folder->size() > deepest->size())) {
+            deepest = folder;
+            *rest = std::move(candidate);
+        }
+    }
+    return deepest != nullptr;
+}
+
+// A relative name lies in the working folder by definition: what follows it
+// is the name itself. A full name is placed by the working folder, then the
+// program folder, then (for writing) the save folder.
 bool ResolveRead(const char* name, std::string* path)
 {
     const FileAreas& areas = Areas();
     NameParts parts;
     if (!SplitName(name, &parts)) return false;
-    std::string rest;
-    if (!parts.absolute) {
-        if (areas.programFolder.empty()) return false;
-        rest = parts.relative;
-    } else if (!InsideFolder(parts.relative, areas.programFolder, &rest)) {
+    std::string rest = parts.relative;
+    const std::string working = WorkingFolder();
+    if (parts.absolute && !RestBelowDeepest(parts.relative, {&working, &areas.programFolder}, &rest)) {
         return FindPicked(areas.pickedOpen, "/" + parts.relative, path);
     }
+    // Before the package is known there is no program area to read from.
+    if (areas.programFolder.empty()) return false;
     *path = HostFs_MatchCase(areas.programFolder, rest);
     return true;
 }
@@ -149,22 +180,11 @@ bool ResolveWrite(const char* name, std::string* path)
     const FileAreas& areas = Areas();
     NameParts parts;
     if (!SplitName(name, &parts)) return false;
-    std::string rest;
-    if (parts.absolute) {
-        // When one area lies inside the other (a package kept in the home
-        // folder, say), the deeper one is what the name means.
-        std::string programRest, saveRest;
-        bool inProgram = InsideFolder(parts.relative, areas.programFolder, &programRest);
-        bool inSave = InsideFolder(parts.relative, areas.saveFolder, &saveRest);
-        if (inSave && (!inProgram || areas.saveFolder.size() >= areas.programFolder.size())) {
-            rest = saveRest;
-        } else if (inProgram) {
-            rest = programRest;
-        } else {
-            return FindPicked(areas.pickedSave, "/" + parts.relative, path);
-        }
-    } else {
-        rest = parts.relative;
+    std::string rest = parts.relative;
+    const std::string working = WorkingFolder();
+    if (parts.absolute &&
+        !RestBelowDeepest(parts.relative, {&working, &areas.programFolder, &areas.saveFolder}, &rest)) {
+        return FindPicked(areas.pickedSave, "/" + parts.relative, path);
     }
     // With no save folder there is nowhere to write; joining the rest onto
     // an empty folder would write at the file system's root.

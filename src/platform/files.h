@@ -58,7 +58,9 @@ void PickedFiles_Clear();
 // terminator) and returns true; when the name cannot be placed, or the path
 // does not fit, out holds the empty text and the result is false. Existing
 // folders and files are matched without regard to case when the exact
-// spelling is missing.
+// spelling is missing. A relative name lies in the working folder; a full
+// name is placed by what follows the deepest of the working, program and
+// (for writing) save folders that holds it.
 
 // The name in the program area (or an open-dialog pick).
 bool LoadSave_PathRead(char* out, size_t outSize, const char* name);

@@ -24,7 +24,8 @@ std::string_view TrimTrailingBlanks(std::string_view text)
     return text;
 }
 
-// One pass over an ini text into a list of sections. Sections and keys are
+// One pass over an ini text into a list of sections. Each new section and key
+// goes to the head of its list, as written ones do. Sections and keys are
 // indexed while parsing so that a large file stays linear to read.
 class IniParser {
 public:
@@ -92,7 +93,7 @@ private:
         m_position = close + 1;
         auto found = m_index.find(name);
         if (found == m_index.end()) {
-            IniSection& section = m_sections->emplace_back();
+            IniSection& section = m_sections->emplace_front();
             section.name = name;
             found = m_index.emplace(name, IndexedSection{&section, {}}).first;
         }
@@ -139,7 +140,7 @@ private:
             found->second->value = std::string(value);
             return;
         }
-        IniKey& key = m_current->section->keys.emplace_back();
+        IniKey& key = m_current->section->keys.emplace_front();
         key.name = keyName;
         key.value = std::string(value);
         m_current->keys.emplace(std::move(keyName), &key);

@@ -10,10 +10,11 @@
 // the later value winning. Files are read from the save area when they exist
 // there, else from the program area, and written to the save area.
 //
-// Writing: sections and keys made by WriteString come first (the newest at
-// the top); those read from the text keep their order, so a file that is read
-// and written again keeps its shape. A value that would not read back the
-// same is written in quotes.
+// Every new section and key, read or written, goes to the head of its list,
+// so the text written lists the newest first (a file read and written again
+// comes out with its sections and keys in reverse order). A value that would
+// not read back the same (one holding a comment start, say) is written in
+// quotes.
 #pragma once
 
 #include <cstdint>

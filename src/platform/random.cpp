@@ -2,12 +2,6 @@
 
 namespace bw {
 
-namespace {
-
-WELL512State g_random{};
-
-}  // namespace
-
 void WELL512_Seed(WELL512State& generator, uint32_t seed)
 {
     uint32_t x = seed;
@@ -36,6 +30,21 @@ uint32_t WELL512_Next(WELL512State& generator)
     generator.index = i;
     return s[i];
 }
+
+namespace {
+
+WELL512State SeededGenerator(uint32_t seed)
+{
+    WELL512State generator{};
+    WELL512_Seed(generator, seed);
+    return generator;
+}
+
+// Seeded before anything can draw from it: an all-zero state only ever
+// yields zeros, so a game that never seeds would get no randomness at all.
+WELL512State g_random = SeededGenerator(0);
+
+}  // namespace
 
 uint32_t Random_SetSeed(uint32_t seed)
 {

@@ -18,7 +18,8 @@ struct WELL512State {
 void WELL512_Seed(WELL512State& generator, uint32_t seed);
 uint32_t WELL512_Next(WELL512State& generator);
 
-// The process-wide generator that game code and effects draw from.
+// The process-wide generator that game code and effects draw from; it starts
+// seeded with 0, and start-up seeds it with 0 again.
 uint32_t Random_SetSeed(uint32_t seed);  // returns the seed
 uint32_t Random_GetSeed();
 uint32_t WELL512_Next();

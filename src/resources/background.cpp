@@ -430,7 +430,9 @@ CBackground* Background_Get(int32_t index)
 
 const char* Background_GetName(int32_t index)
 {
-    return Background_Exists(index) ? Backgrounds()[static_cast<size_t>(index)].name.c_str() : "<undefined>";
+    // An empty slot (a deleted background) has the empty name, as sprites do.
+    return index >= 0 && index < Background_Count() ? Backgrounds()[static_cast<size_t>(index)].name.c_str()
+                                                    : "<undefined>";
 }
 
 int32_t Background_Find(const char* name)

@@ -113,7 +113,8 @@ int32_t Background_Count();
 bool Background_Exists(int32_t index);
 // Null for an index out of range or an empty slot.
 CBackground* Background_Get(int32_t index);
-// "<undefined>" for a missing background.
+// "<undefined>" for an index outside the table; the empty name for an empty
+// slot.
 const char* Background_GetName(int32_t index);
 // First background whose name is exactly name; -1 when none.
 int32_t Background_Find(const char* name);

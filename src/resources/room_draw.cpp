@@ -366,10 +366,8 @@ void DrawThroughView(int32_t index, const RoomView& view)
 // own yet.
 void DrawGuiPass()
 {
-    const bool was3D = GR_3D_IsOn();
-    GR_SetWindowProjection();
+    const WindowProjectionScope window;
     Room_DrawEvent64Pass(RoomDrawRectangle{0, 0, GR_GetScreenWidth(), GR_GetScreenHeight()});
-    GR_3D_Set(was3D);
 }
 
 // The cursor sprite follows the mouse through the window's letterbox only,

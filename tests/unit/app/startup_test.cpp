@@ -17,6 +17,7 @@
 #include "platform/console.h"
 #include "platform/ini.h"
 #include "platform/package_loader.h"
+#include "platform/random.h"
 #include "script/code_chunks.h"
 #include "script/function_table.h"
 #include "support/scratch_folder.h"
@@ -242,6 +243,17 @@ TEST_F(StartupTest, AtNamesNeverClimbOutOrOverwrite)
     folder.Write("d@f.txt", "new");
     EXPECT_FALSE(Brackwell_MoveAtFile(folder.Path(), "d@f.txt"));
     EXPECT_EQ(test::ScratchFolder::Read(folder / "d/f.txt"), "old");
+}
+
+TEST_F(StartupTest, EveryStartUpDrawsFromSeedZero)
+{
+    Random_SetSeed(1234);
+    WELL512_Next();
+    ASSERT_TRUE(Brackwell_EarlyInit());
+    EXPECT_EQ(Random_GetSeed(), 0u);
+    WELL512State seedZero{};
+    WELL512_Seed(seedZero, 0);
+    for (int draw = 0; draw < 4; ++draw) EXPECT_EQ(WELL512_Next(), WELL512_Next(seedZero)) << "draw " << draw;
 }
 
 TEST_F(StartupTest, CrashWritesTheDumpAndEndsBySignal)

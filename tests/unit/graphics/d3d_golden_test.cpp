@@ -46,5 +46,48 @@ TEST_F(GoldenShapes3D, LitFoggedTexturedBlockAndSphere)
     ExpectGolden("d3d_block_sphere_lit_fogged.png", 24);
 }
 
+// 3D mode tests depth: a rectangle drawn later but further away stays behind
+// the nearer one, and the orthographic view puts both where 2D would.
+TEST_F(GoldenShapes3D, ALaterRectangleFurtherAwayStaysBehind)
+{
+    constexpr uint32_t kRed = 0xFFFF0000u, kBlue = 0xFF0000FFu;
+    GR_3D_Set(true);
+    GR_3D_SetPerspective(false);
+    GR_SetViewProjection(0.0f, 0.0f, kWidth, kHeight, 0.0f);
+    GR_3D_ClearDepth();
+    GR_SetColour(0x0000FF);
+    GR_3D_SetDepth(0.0f);
+    GR_DrawRectangle(10, 10, 60, 60, 0);
+    GR_SetColour(0xFF0000);
+    GR_3D_SetDepth(100.0f);
+    GR_DrawRectangle(30, 30, 90, 80, 0);
+    EXPECT_EQ(Pixel(40, 40), kRed);  // the overlap: the nearer one
+    EXPECT_EQ(Pixel(85, 75), kBlue);
+    EXPECT_EQ(Pixel(10, 10), kRed);
+    EXPECT_EQ(Pixel(90, 80), kBlue);
+    EXPECT_EQ(Pixel(91, 81), 0xFF202020u);
+}
+
+// A new target's depth starts cleared: what the memory held before must not
+// hide what 3D mode draws into it before any clear.
+TEST_F(GoldenShapes3D, ANewTargetStartsWithItsDepthCleared)
+{
+    GR_3D_Set(true);
+    GR_3D_SetPerspective(false);
+    const int32_t target = Texture_CreateRenderTarget(kWidth, kHeight, kTextureUsageRenderTarget);
+    ASSERT_GE(target, 0);
+    ASSERT_TRUE(GR_SetRenderTargetTexture(0, Texture_Get(target)));
+    GR_SetViewProjection(0.0f, 0.0f, kWidth, kHeight, 0.0f);
+    GR_SetViewport(0, 0, kWidth, kHeight);
+    GR_SetColour(0x0000FF);
+    GR_3D_SetDepth(100.0f);
+    GR_DrawRectangle(0, 0, kWidth, kHeight, 0);
+    GR_VB_Flush();
+    uint32_t pixel = 0;
+    ASSERT_TRUE(Device_Get()->ReadRect(Texture_Get(target)->texture, 5, 5, 1, 1, &pixel));
+    EXPECT_EQ(pixel, 0xFFFF0000u);
+    ASSERT_TRUE(GR_SetRenderTargetTexture(0, Texture_Get(screen)));
+}
+
 }  // namespace
 }  // namespace bw

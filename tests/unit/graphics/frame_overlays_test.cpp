@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "draw_fixture.h"
+#include "graphics/graphics_3d.h"
 #include "graphics/main_window.h"
+#include "graphics/render_state.h"
 #include "graphics/splash.h"
 #include "graphics/virtual_keys_draw.h"
 #include "host/window.h"
@@ -51,6 +53,19 @@ TEST_F(FrameOverlaysTest, ShownVirtualKeysAreWhiteQuadsAtHalfDepth)
     EXPECT_EQ(top, 20.0f);
     EXPECT_EQ(right, 30.0f);
     EXPECT_EQ(bottom, 40.0f);
+}
+
+TEST_F(FrameOverlaysTest, ShownVirtualKeysLeaveThreeDModeAsTheGameSetIt)
+{
+    GR_3D_Set(true);
+    GR_3D_SetPerspective(false);
+    PlaceKey(0, kVirtualKeyActive | kVirtualKeyShown, 0, 0, 8, 8);
+    IO_VirtualKeys_Draw();
+    EXPECT_EQ(Drawn().size(), 1u) << "the keys are drawn before 3D mode comes back";
+    EXPECT_TRUE(GR_3D_IsOn());
+    EXPECT_FALSE(GR_3D_GetPerspective());
+    EXPECT_TRUE(GR_3D_GetHidden());
+    GR_3D_Set(false);
 }
 
 TEST_F(FrameOverlaysTest, NoShownKeyDrawsNothing)

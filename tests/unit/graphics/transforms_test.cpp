@@ -156,6 +156,25 @@ TEST_F(Graphics3DTest, SwitchingTo3DTwiceFlushesOnce)
     EXPECT_TRUE(GR_3D_GetPerspective());
 }
 
+TEST_F(Graphics3DTest, EnteringThreeDModeTurnsTheDepthTestOnAndLeavingTurnsItOff)
+{
+    const auto zEnabled = [this] {
+        GR_RenderStateCache().Flush();
+        return device->RenderState(RS_ZENABLE);
+    };
+    EXPECT_EQ(zEnabled(), 0u);
+    GR_3D_Set(true);
+    EXPECT_EQ(zEnabled(), 1u);
+    GR_3D_SetHidden(false);  // game code may switch it off in 3D mode
+    EXPECT_EQ(zEnabled(), 0u);
+    GR_3D_Set(false);
+    EXPECT_EQ(zEnabled(), 0u);
+    GR_3D_SetHidden(true);  // asked for in 2D: no depth test until 3D mode
+    EXPECT_EQ(zEnabled(), 0u);
+    GR_3D_Set(true);
+    EXPECT_EQ(zEnabled(), 1u);
+}
+
 TEST_F(Graphics3DTest, TheTransformStackHolds51Matrices)
 {
     for (int i = 0; i < kTransformStackSize; ++i) {

@@ -85,9 +85,9 @@ TEST_F(JsonTest, TextsAndRealsThatAreNoObjectAreWrappedAsDefault)
 
     struct Case { const char* text; const char* member; };
     const Case cases[] = {
-        {"hello", "hello"},
-        {"say \"hi\"\\n", "say \"hi\"\\n"},  // kept exactly, quotes and backslashes too
-        {"{broken", "{broken"}, {"{\"a\":}", "{\"a\":}"}, {"[1,", "[1,"}, {"", ""},
+        {"hello", "hello"}, {"{broken", "{broken"}, {"[1,", "[1,"}, {"", ""},
+        {"line\\nbreak", "line\nbreak"}, {"tab\\t\\u0041", "tab\tA"},  // escapes are read as JSON's
+        {"{}}", "{}}"}, {"[1]]", "[1]]"},  // more behind an object or array: it stands as a string
     };
     for (const Case& c : cases) {
         const int32_t map = Json_Decode(c.text);
@@ -96,6 +96,21 @@ TEST_F(JsonTest, TextsAndRealsThatAreNoObjectAreWrappedAsDefault)
     }
     const ScriptValue map = CallBuiltin("json_decode", {3.14159});  // a real: its two decimals
     EXPECT_EQ(Text(Member(static_cast<int32_t>(map.Real()), "default")), "3.14");
+}
+
+TEST_F(JsonTest, TextsThatDoNotParseEvenAsAStringGiveMinusOne)
+{
+    const char* const broken[] = {
+        "{\"a\":1", "{\"a\":}", "say \"hi\"", "bad \\q escape", "{\"a\":1} {\"b\":2}",
+        // Quotes that would close the wrapped member early and smuggle in
+        // members of their own, a repeated "default" among them.
+        "a\", \"b\": \"c", "a\", \"default\": \"b", "[1], \"x\": [2]", "[1], \"default\": [2]", "a\" } x",
+    };
+    const int32_t firstFree = DS_Map_Create();
+    DS_MapPool().Destroy(firstFree);
+    for (const char* text : broken) EXPECT_EQ(Json_Decode(text), -1) << text;
+    EXPECT_EQ(CallBuiltin("json_decode", {"{\"a\":"}).Real(), -1.0);
+    EXPECT_EQ(DS_Map_Create(), firstFree) << "a failed decode leaves no map behind";
 }
 
 TEST_F(JsonTest, EncodingFollowsOwnedStructures)

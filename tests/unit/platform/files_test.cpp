@@ -23,6 +23,21 @@ std::string TakeText(char* text)
     return copy;
 }
 
+// Runs the test from another folder, then goes back.
+class WorkingFolderScope {
+public:
+    explicit WorkingFolderScope(const std::string& folder) : m_started(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(folder);
+    }
+    ~WorkingFolderScope() { std::filesystem::current_path(m_started); }
+    WorkingFolderScope(const WorkingFolderScope&) = delete;
+    WorkingFolderScope& operator=(const WorkingFolderScope&) = delete;
+
+private:
+    std::filesystem::path m_started;
+};
+
 // A game whose package lies in <scratch>/game and whose save folder is
 // <scratch>/data/MyGame (the per-user data folder pointed into the scratch).
 class FilesTest : public ::testing::Test {
@@ -93,6 +108,37 @@ TEST_F(FilesTest, NamesArePlacedInsideTheirArea)
     }
     EXPECT_EQ(PathRead(nullptr), "");
     EXPECT_EQ(PathWrite(nullptr), "");
+}
+
+// Started from a folder below the package's: a full name inside the working
+// folder keeps its place below the working folder, so it is the file its
+// relative name reaches too.
+TEST_F(FilesTest, FullNamesAreMappedByTheDeepestFolderHoldingThem)
+{
+    const std::string below = m_root / "game/sub";
+    std::filesystem::create_directories(below);
+    const WorkingFolderScope working(below);
+    const std::string inside = below + "/inside.txt";
+    const std::string home = m_root.Path();  // the program and save folders both lie inside it
+    const struct { std::string name, read, write; } cases[] = {
+        {inside, Program("inside.txt"), Save("inside.txt")},
+        {Program("x.txt"), Program("x.txt"), Save("x.txt")},
+        {Save("x.txt"), "", Save("x.txt")},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PathRead(c.name.c_str()), c.read) << c.name;
+        EXPECT_EQ(PathWrite(c.name.c_str()), c.write) << c.name;
+    }
+    ASSERT_TRUE(LoadSave_WriteSaveFile(inside.c_str(), "written", 7));
+    EXPECT_TRUE(LoadSave_SaveExists("inside.txt"));
+    // From a folder above both areas, names inside either stay where they
+    // are, and the rest of the working folder is mapped onto the areas.
+    std::filesystem::current_path(home);  // the scope puts the first one back
+    EXPECT_EQ(PathRead(Program("x.txt").c_str()), Program("x.txt"));
+    EXPECT_EQ(PathWrite(Program("x.txt").c_str()), Save("x.txt"));
+    EXPECT_EQ(PathWrite(Save("x.txt").c_str()), Save("x.txt"));
+    EXPECT_EQ(PathRead((m_root / "elsewhere/a.txt").c_str()), Program("elsewhere/a.txt"));
+    EXPECT_EQ(PathWrite((m_root / "elsewhere/a.txt").c_str()), Save("elsewhere/a.txt"));
 }
 
 TEST_F(FilesTest, ExistingEntriesAreFoundWhateverTheirCase)

@@ -58,7 +58,21 @@ TEST(IniTest, RepeatedKeysAndSectionsReadAsOneWithTheLaterValue)
     ini.SetText("[s]\nk=1\nj=a\n[t]\nx=0\n[s]\nk=2\n");
     EXPECT_EQ(Read(ini, "s", "k"), "2");
     EXPECT_EQ(Read(ini, "s", "j"), "a");
-    EXPECT_EQ(FlushText(ini), "[s]\r\nk=2\r\nj=a\r\n[t]\r\nx=0\r\n");
+    EXPECT_EQ(FlushText(ini), "[t]\r\nx=0\r\n[s]\r\nj=a\r\nk=2\r\n");
+}
+
+TEST(IniTest, ReadSectionsAndKeysGoToTheHeadOfTheirListsAsWrittenOnesDo)
+{
+    IniFile ini;
+    ini.SetText("[a]\nk=1\ncomment=\"x;y\"\n[b]\nm=3\n");
+    ASSERT_TRUE(ini.WriteString("a", "new", "4"));
+    // The value holding a comment start keeps its quotes, or it would read
+    // back cut short.
+    const std::string text = FlushText(ini);
+    EXPECT_EQ(text, "[b]\r\nm=3\r\n[a]\r\nnew=4\r\ncomment=\"x;y\"\r\nk=1\r\n");
+    IniFile reread;
+    reread.SetText(text.c_str());
+    EXPECT_EQ(FlushText(reread), "[a]\r\nk=1\r\ncomment=\"x;y\"\r\nnew=4\r\n[b]\r\nm=3\r\n");
 }
 
 TEST(IniTest, NewKeysAndSectionsComeFirst)
@@ -84,7 +98,10 @@ TEST(IniTest, AwkwardValuesSurviveWritingAndReading)
     reread.SetText(text.c_str());
     for (size_t i = 0; i < std::size(values); ++i)
         EXPECT_EQ(Read(reread, "s", std::to_string(i).c_str()), values[i]) << text;
-    EXPECT_EQ(FlushText(reread), text);
+    // Each reading reverses the order of the keys: a second one restores it.
+    IniFile again;
+    again.SetText(FlushText(reread).c_str());
+    EXPECT_EQ(FlushText(again), text);
 }
 
 TEST(IniTest, NumbersReadLikeTheirLeadingDigits)

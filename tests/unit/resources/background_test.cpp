@@ -76,7 +76,8 @@ TEST_F(BackgroundChunk, RecordsTakeTheirSizeFromTheirPageEntryOrAreEmptyWithout)
     EXPECT_EQ(Background_Count(), 3);
     EXPECT_FALSE(Background_Exists(1));
     EXPECT_EQ(Background_Find("bg_blank"), 2);
-    EXPECT_STREQ(Background_GetName(1), "<undefined>");
+    EXPECT_STREQ(Background_GetName(1), "");  // an empty slot, as sprites have
+    EXPECT_STREQ(Background_GetName(3), "<undefined>");
     const CBackground* background = Background_Get(0);
     ASSERT_NE(background, nullptr);
     EXPECT_EQ(background->GetWidth(), 30);
@@ -157,6 +158,9 @@ TEST_F(Backgrounds, NewBackgroundsAreNamedByTheirIndexAndFoundOnceRegistered)
     EXPECT_FALSE(Background_GetSize(2, &w, &h));
     EXPECT_TRUE(Background_Delete(0));
     EXPECT_FALSE(Background_Delete(0));
+    EXPECT_STREQ(Background_GetName(0), "") << "a deleted background's slot is empty, not undefined";
+    EXPECT_STREQ(Background_GetName(2), "<undefined>");
+    EXPECT_STREQ(Background_GetName(-1), "<undefined>");
     EXPECT_EQ(Background_Find("__newbackground0"), -1);
     EXPECT_EQ(Background_Count(), 2);
     Resource_SetNameFinder(ResourceKind::Background, nullptr);

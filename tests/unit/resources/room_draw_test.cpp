@@ -121,6 +121,30 @@ TEST_F(RoomDrawTest, DrawGuiRunsOnceAfterTheViewsInWindowSpace)
     EXPECT_EQ(h, static_cast<float>(kGameHeight));
 }
 
+// The GUI pass leaves 3D mode and enters it again; the game's wish for an
+// orthographic view without depth test must outlive it, frame after frame.
+TEST_F(RoomDrawTest, ThreeDModeComesBackFromTheGuiPassWithTheGamesWishes)
+{
+    GR_3D_Set(true);
+    GR_3D_SetPerspective(false);
+    GR_3D_SetHidden(false);
+
+    for (int frame = 0; frame < 2; ++frame) Room_Draw();
+
+    EXPECT_TRUE(GR_3D_IsOn());
+    EXPECT_FALSE(GR_3D_GetPerspective());
+    EXPECT_FALSE(GR_3D_GetHidden());
+    int projections = 0;
+    for (const RecordedCall* call : device->Find("SetTransform")) {
+        if (call->args[0] == static_cast<uint32_t>(TransformKind::Projection)) {
+            ++projections;
+            EXPECT_EQ(call->matrix.m[11], 0.0f) << "projection " << projections << " divides by depth";
+        }
+    }
+    EXPECT_EQ(projections, 4);  // each frame's room and GUI pass
+    GR_3D_Set(false);
+}
+
 TEST_F(RoomDrawTest, ViewPortsAreScaledFromTheirSpanToTheWindow)
 {
     room.viewsEnabled = 1;

@@ -269,6 +269,19 @@ private:
     bool m_lightEnabled[kDeviceLightCount] = {};
 };
 
+// Clears the depth and stencil of the bound framebuffer, just made: its
+// memory holds whatever it held before, which with the depth test on would
+// hide what is drawn into a target before its first clear.
+void ClearNewDepthStencil()
+{
+    glDisable(GL_SCISSOR_TEST);
+    glDepthMask(GL_TRUE);
+    glStencilMask(0xFF);
+    glClearDepth(1.0);
+    glClearStencil(0);
+    glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+}
+
 Matrix Identity()
 {
     Matrix m{};
@@ -370,7 +383,11 @@ bool GlDevice::MakeBackBuffer(int32_t width, int32_t height)
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, back.texture, 0);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, back.depth);
     m_boundTexture = 0;
-    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        return false;
+    }
+    ClearNewDepthStencil();
+    return true;
 }
 
 void GlDevice::ReleaseBackBuffer()
@@ -450,6 +467,9 @@ DeviceTextureId GlDevice::CreateTexture(int32_t width, int32_t height, uint32_t 
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture.texture, 0);
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, texture.depth);
         ok = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+        if (ok) {
+            ClearNewDepthStencil();
+        }
         BindTarget();
     }
     if (!ok) {
