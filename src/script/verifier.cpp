@@ -13,15 +13,6 @@ namespace bw {
 
 namespace {
 
-// The machine these units were written for kept its items in a byte area
-// that grows to 131,072 bytes and refuses to run an instruction once fewer
-// than 1,024 bytes remain below the top item, which itself starts 16 bytes
-// below the area's top. A unit whose items, in their package sizes, fit in
-// what is left runs there; anything deeper overflowed there too.
-constexpr int32_t kStackAreaBytes = 131072;
-constexpr int32_t kStackReserveBytes = 1024;
-constexpr int32_t kStackStartBytes = 16;
-constexpr int32_t kMaxStackBytes = kStackAreaBytes - kStackReserveBytes - kStackStartBytes;
 constexpr int32_t kMaxEnvDepth = 1024;
 
 struct Instruction {
