@@ -211,11 +211,16 @@ TEST_F(HttpClientTest, AStalledReplyFailsAndFreesItsPlace)
     HttpTransferLimits tooSlow;
     tooSlow.lowSpeedSeconds = 1;
     HttpTransferLimits tooLong;
-    tooLong.totalMilliseconds = 200;
+    tooLong.totalMilliseconds = 500;
     for (const HttpTransferLimits& limits : {tooSlow, tooLong}) {
+        test::HttpTestServer stalling{&Scripted};
         HttpTransfer_SetLimits(limits);
         std::vector<int32_t> stalled;
-        for (int i = 0; i < kHttpMaxThreads; ++i) stalled.push_back(Call("http_get", {server.Url("/held").c_str()}));
+        for (int i = 0; i < kHttpMaxThreads; ++i) stalled.push_back(Call("http_get", {stalling.Url("/held").c_str()}));
+        AwaitOpen(stalling, kHttpMaxThreads);
+        // Every stalled transfer has its limits by now; the healthy one,
+        // started once a place frees, has the usual ones and cannot time out.
+        HttpTransfer_SetLimits(HttpTransferLimits{});
         const int32_t healthy = Call("http_get", {server.Url("/hello").c_str()});
         const std::string heard = PassUntil(kHttpMaxThreads + 1);
         for (int32_t id : stalled) {
