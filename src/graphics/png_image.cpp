@@ -3,10 +3,10 @@
 #include <png.h>
 
 #include <csetjmp>
-#include <cstdio>
 #include <cstring>
 
 #include "graphics/texture_records.h"
+#include "host/atomic_file.h"
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/memory.h"
@@ -135,11 +135,21 @@ void PNG_FreeImage(uint32_t* pixels)
 namespace {
 
 struct WriteState {
-    FILE* file = nullptr;
+    AtomicFileWriter* file = nullptr;
     png_structp png = nullptr;
     png_infop info = nullptr;
     png_bytep* rows = nullptr;
 };
+
+void WriteToFile(png_structp png, png_bytep data, png_size_t count)
+{
+    if (!static_cast<AtomicFileWriter*>(png_get_io_ptr(png))->Write(data, count)) {
+        png_error(png, "write failed");
+    }
+}
+
+// The writer's commit flushes once the image is whole.
+void FlushNothing(png_structp) {}
 
 // Each stage has its own error trap so the console says where it failed.
 bool WriteStages(WriteState& state, const uint8_t* pixels, int32_t w, int32_t h)
@@ -148,7 +158,7 @@ bool WriteStages(WriteState& state, const uint8_t* pixels, int32_t w, int32_t h)
         Console().Printf("[write_png_file] Error during init_io\n");
         return false;
     }
-    png_init_io(state.png, state.file);
+    png_set_write_fn(state.png, state.file, &WriteToFile, &FlushNothing);
     if (setjmp(png_jmpbuf(state.png)) != 0) {
         Console().Printf("[write_png_file] Error during writing header\n");
         return false;
@@ -186,11 +196,9 @@ bool write_png_file(const char* fileName, const uint8_t* pixels, int32_t w, int3
     if (const char* saveFolder = GetSaveDirectory(); saveFolder != nullptr) {
         DirectoryCreate(saveFolder);
     }
+    AtomicFileWriter file(path);
     WriteState state;
-    state.file = std::fopen(path, "wb");
-    if (state.file == nullptr) {
-        return false;
-    }
+    state.file = &file;
     state.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, &ReportError, &IgnoreWarning);
     bool written = false;
     if (state.png == nullptr) {
@@ -203,9 +211,9 @@ bool write_png_file(const char* fileName, const uint8_t* pixels, int32_t w, int3
     }
     png_destroy_write_struct(&state.png, &state.info);
     MemoryManager_Free(state.rows);
-    // A file that could not be finished must not pass for a good one.
-    written = std::fclose(state.file) == 0 && written;
-    return written;
+    // A file that could not be finished must not pass for a good one, nor
+    // take the place of the one there before.
+    return written && file.Commit();
 }
 
 bool write_png_file_argb(const char* fileName, std::vector<uint32_t> pixels, int32_t w, int32_t h)

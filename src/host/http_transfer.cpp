@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <memory>
+#include <mutex>
 
 #include "host/http_response.h"
 
@@ -14,6 +15,9 @@ namespace {
 constexpr int kCancelCheckMilliseconds = 20;
 constexpr long kMaxRedirects = 10;
 constexpr long kConnectTimeoutSeconds = 30;
+
+std::mutex g_limitsLock;  // workers read the limits as they start
+HttpTransferLimits g_limits;
 
 struct EasyDeleter {
     void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
@@ -96,6 +100,10 @@ void Configure(CURL* easy, const std::string& url, const HttpTransferRequest& re
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+    const HttpTransferLimits limits = HttpTransfer_Limits();
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytesPerSecond);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, limits.lowSpeedSeconds);
+    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, limits.totalMilliseconds);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_USERAGENT, "Brackwell HTTP");
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
@@ -113,6 +121,18 @@ void Configure(CURL* easy, const std::string& url, const HttpTransferRequest& re
 }
 
 }  // namespace
+
+void HttpTransfer_SetLimits(const HttpTransferLimits& limits)
+{
+    std::lock_guard lock(g_limitsLock);
+    g_limits = limits;
+}
+
+HttpTransferLimits HttpTransfer_Limits()
+{
+    std::lock_guard lock(g_limitsLock);
+    return g_limits;
+}
 
 void HttpTransfer_GlobalInit()
 {
@@ -152,11 +172,13 @@ void HttpTransfer_Run(const HttpTransferRequest& request, HttpTransferResult& re
         if (message->msg == CURLMSG_DONE) code = message->data.result;
     }
     curl_multi_remove_handle(multi.get(), easy.get());
-    result.httpStatus = reader.Status();
     if (code != CURLE_OK) {
+        // A status line may have come before the failure (a cut body, a
+        // redirect loop): the game must not take it for a reply.
         Fail(result, CallName(code), cancel.load() ? "The operation was cancelled" : curl_easy_strerror(code));
         return;
     }
+    result.httpStatus = reader.Status();
     result.body = std::move(reader.Body());
 }
 

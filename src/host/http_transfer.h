@@ -18,11 +18,25 @@ struct HttpTransferRequest {
 
 struct HttpTransferResult {
     bool failed = false;
-    int32_t httpStatus = 0;  // of the final response; 0 when none came
+    int32_t httpStatus = 0;  // of the final response; 0 when none came or the transfer failed
     std::vector<uint8_t> body;
     // "<call>: <reason>\n" for a failure, empty otherwise.
     std::string error;
 };
+
+// How long a transfer may go on: one that moves fewer than
+// lowSpeedBytesPerSecond for lowSpeedSeconds (a server that stopped
+// answering) or lasts longer than totalMilliseconds fails, so its worker
+// ends and frees its place.
+struct HttpTransferLimits {
+    long lowSpeedBytesPerSecond = 1;
+    long lowSpeedSeconds = 60;
+    long totalMilliseconds = 10L * 60 * 1000;
+};
+
+// The limits transfers started from now on keep; tests shorten them.
+void HttpTransfer_SetLimits(const HttpTransferLimits& limits);
+HttpTransferLimits HttpTransfer_Limits();
 
 // Readies the library once; call on the main thread before the first worker
 // starts (later calls do nothing).

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/atomic_file.h"
 #include "platform/console.h"
 #include "platform/memory.h"
 #include "script/error_report.h"
@@ -29,13 +30,27 @@ struct FileSlot {
     MemoryFile* memory = nullptr;
     FILE* stream = nullptr;
     bool lastWasWrite = false;  // a read-write stream must seek between the two
+    bool failed = false;        // a write failed and was logged
+
+    // The game has no answer to hear a failed write or close by, so the
+    // first one of a file is logged: the file holds less than was written.
+    void NoteWrite(bool written)
+    {
+        if (written || failed) return;
+        failed = true;
+        Console().Printf("ERROR!!! :: Failed to write file: %s\n", path.c_str());
+    }
 
     void Close()
     {
         LoadSave_Close(memory);
         memory = nullptr;
-        if (stream != nullptr) std::fclose(stream);
+        if (stream != nullptr) {
+            const bool clean = std::ferror(stream) == 0;
+            NoteWrite(std::fclose(stream) == 0 && clean);
+        }
         stream = nullptr;
+        failed = false;
         path.clear();
         name.clear();
         used = false;
@@ -90,18 +105,19 @@ bool CopyPath(const std::string& from, const std::string& to)
     if (from == to) return true;
     FILE* in = std::fopen(from.c_str(), "rb");
     if (in == nullptr) return false;
-    FILE* out = File_CreateParentDirectory(to.c_str()) ? std::fopen(to.c_str(), "wb") : nullptr;
-    bool copied = out != nullptr;
+    // A copy that cannot finish leaves the target as it was.
+    File_CreateParentDirectory(to.c_str());
+    AtomicFileWriter out(to);
+    bool copied = true;
     char block[kCopyBlock];
     while (copied) {
         const size_t count = std::fread(block, 1, sizeof block, in);
         if (count == 0) break;
-        copied = std::fwrite(block, 1, count, out) == count;
+        copied = out.Write(block, count);
     }
     copied = copied && std::ferror(in) == 0;
     std::fclose(in);
-    if (out != nullptr) copied = std::fclose(out) == 0 && copied;
-    return copied;
+    return copied && out.Commit();
 }
 
 // Mode 2 reads what the file holds and writes it back to the save area: a
@@ -236,7 +252,7 @@ void BinaryFile_WriteByte(int32_t handle, uint8_t byte)
     FileSlot* slot = OpenSlot(g_binary, handle);
     if (slot == nullptr || slot->stream == nullptr) return;
     PrepareStream(*slot, true);
-    std::fputc(byte, slot->stream);
+    slot->NoteWrite(std::fputc(byte, slot->stream) != EOF);
 }
 
 // ---- Text files ----
@@ -317,8 +333,10 @@ bool TextFile_IsWriting(int32_t handle)
 bool TextFile_Write(int32_t handle, const std::string& text)
 {
     if (!TextFile_IsWriting(handle)) return false;
-    FILE* stream = g_text[static_cast<size_t>(handle)].stream;
-    return text.empty() || std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+    FileSlot& slot = g_text[static_cast<size_t>(handle)];
+    const bool written = text.empty() || std::fwrite(text.data(), 1, text.size(), slot.stream) == text.size();
+    slot.NoteWrite(written);
+    return written;
 }
 
 void LegacyFile_OpenRead(const char* name)

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "host/atomic_file.h"
 #include "host/shared_library.h"
 #include "online/steam_leaderboards.h"
 #include "online/steam_overlay.h"
@@ -38,13 +39,10 @@ void WriteAppIdFile(const std::string& folder, int32_t appId)
     char path[1024];
     std::snprintf(path, sizeof path, "%s/steam_appid.txt", folder.c_str());
     Console().Printf("steamfile:%s\n", path);
-    std::FILE* file = std::fopen(path, "wb");
-    if (file == nullptr) {
+    const std::string text = std::to_string(appId);
+    if (!HostFs_ReplaceFile(path, text.data(), text.size())) {
         Console().Printf("Failed to open %s\n", path);
-        return;
     }
-    std::fprintf(file, "%d", appId);
-    std::fclose(file);
 }
 
 std::unique_ptr<SharedLibrary> LoadLibrary(const SteamStartup& startup, std::string* error)

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "host/atomic_file.h"
 #include "host/file_system.h"
 #include "platform/console.h"
 #include "platform/memory.h"
@@ -211,15 +212,6 @@ char* NewText(const std::string& text)
     return block;
 }
 
-bool WriteWholeFile(const std::string& path, const void* data, size_t size)
-{
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-    bool closed = std::fclose(file) == 0;
-    return written && closed;
-}
-
 void AddPicked(std::vector<std::string>* picked, const char* path)
 {
     NameParts parts;
@@ -376,7 +368,11 @@ bool LoadSave_WriteSaveFile(const char* name, const void* data, size_t size)
     std::string path;
     if (!ResolveWrite(name, &path) || (data == nullptr && size != 0)) return false;
     File_CreateParentDirectory(path.c_str());
-    return WriteWholeFile(path, data, size);
+    std::string error;
+    if (HostFs_ReplaceFile(path, data, size, &error)) return true;
+    // Most callers have no way to tell the game; the log at least shows it.
+    Console().Printf("ERROR!!! :: Failed to write file: %s (%s)\n", path.c_str(), error.c_str());
+    return false;
 }
 
 bool LoadSave_Exists(const char* name)

@@ -336,8 +336,8 @@ char* IniFile::Flush()
         }
     }
     if (m_changed && m_hasFileName) {
-        LoadSave_WriteSaveFile(m_fileName.c_str(), text.data(), text.size());
-        m_changed = false;
+        // A write that failed (logged) is tried again at the next flush.
+        m_changed = !LoadSave_WriteSaveFile(m_fileName.c_str(), text.data(), text.size());
     }
     auto* block = static_cast<char*>(BW_ALLOC(text.size() + 1, false));
     std::memcpy(block, text.c_str(), text.size() + 1);

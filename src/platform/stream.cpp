@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstdio>
 #include <cstring>
 
+#include "host/atomic_file.h"
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/memory.h"
@@ -113,13 +113,7 @@ bool CStream::SaveToFile(const char* name) const
     if (m_data == nullptr || name == nullptr) {
         return false;
     }
-    std::FILE* file = std::fopen(name, "wb");
-    if (file == nullptr) {
-        return false;
-    }
-    const size_t count = static_cast<size_t>(m_position);
-    const bool written = std::fwrite(m_data, 1, count, file) == count;
-    return std::fclose(file) == 0 && written;
+    return HostFs_ReplaceFile(name, m_data, static_cast<size_t>(m_position));
 }
 
 bool CStream::LoadFromFile(const char* name, int64_t skip)

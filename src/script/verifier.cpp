@@ -13,7 +13,6 @@ namespace bw {
 
 namespace {
 
-constexpr size_t kMaxStackItems = 1024;
 constexpr int32_t kMaxEnvDepth = 1024;
 
 struct Instruction {
@@ -25,7 +24,12 @@ struct Instruction {
 struct State {
     bool seen = false;
     int32_t env = 0;
-    std::vector<VMDataType> types;
+    // The stack's types, held as the unit's type node of the top item (-1:
+    // empty): stacks share their bottoms, so a state costs the same however
+    // deep its stack is.
+    int32_t node = -1;
+    int32_t items = 0;
+    int32_t bytes = 0;  // the items' package sizes, summed
 };
 
 bool IsValueType(VMDataType type)
@@ -84,45 +88,69 @@ private:
     bool Step(size_t index, State state);
     bool Flow(size_t target, const State& state, const Instruction& from);
     void Record(size_t index, const State& state);
+    int32_t TypeNode(int32_t below, VMDataType type);
+
+    const VerifiedUnit::TypeNode& NodeAt(int32_t node) const { return out_->typeNodes[static_cast<size_t>(node)]; }
+    bool TopIs(const State& state, VMDataType type) const { return state.node >= 0 && NodeAt(state.node).type == type; }
+    // The types of the top count items, the lowest first.
+    std::vector<VMDataType> TopTypes(const State& state, int32_t count) const
+    {
+        std::vector<VMDataType> types(static_cast<size_t>(count));
+        int32_t node = state.node;
+        for (auto it = types.rbegin(); it != types.rend(); ++it) {
+            *it = NodeAt(node).type;
+            node = NodeAt(node).below;
+        }
+        return types;
+    }
 
     bool Pop(State& state, const Instruction& in, VMDataType expected)
     {
-        if (state.types.empty()) {
+        if (state.node < 0) {
             return Fail(&in, "stack underflow");
         }
-        if (expected != kTypeNone && state.types.back() != expected) {
+        const VMDataType top = NodeAt(state.node).type;
+        if (expected != kTypeNone && top != expected) {
             return Fail(&in, std::string("expected an item of type ") + VM_TypeSuffix(expected) + ", found " +
-                                 VM_TypeSuffix(state.types.back()));
+                                 VM_TypeSuffix(top));
         }
-        state.types.pop_back();
+        DropTop(state);
         return true;
+    }
+    void DropTop(State& state) const
+    {
+        state.bytes -= VM_PackageStackBytes(NodeAt(state.node).type);
+        state.node = NodeAt(state.node).below;
+        --state.items;
     }
     bool Push(State& state, const Instruction& in, VMDataType type)
     {
-        if (state.types.size() >= kMaxStackItems) {
+        if (state.bytes + VM_PackageStackBytes(type) > kMaxStackBytes) {
             return Fail(&in, "stack overflow");
         }
-        state.types.push_back(type);
-        if (static_cast<int32_t>(state.types.size()) > out_->maxDepth) {
-            out_->maxDepth = static_cast<int32_t>(state.types.size());
-        }
+        state.node = TypeNode(state.node, type);
+        state.bytes += VM_PackageStackBytes(type);
+        out_->maxDepth = std::max(out_->maxDepth, ++state.items);
         return true;
     }
     // Items from the top that take exactly bytes of the package stack,
     // starting skip items down; -1 when the bytes split an item.
-    static int32_t ItemsCovering(const State& state, size_t skip, int32_t bytes)
+    int32_t ItemsCovering(const State& state, int32_t skip, int32_t bytes) const
     {
-        int32_t items = 0;
-        size_t i = state.types.size();
-        if (skip > i) {
+        if (skip > state.items) {
             return -1;
         }
-        i -= skip;
+        int32_t node = state.node;
+        for (int32_t i = 0; i < skip; ++i) {
+            node = NodeAt(node).below;
+        }
+        int32_t items = 0;
         while (bytes > 0) {
-            if (i == 0) {
+            if (node < 0) {
                 return -1;
             }
-            bytes -= VM_PackageStackBytes(state.types[--i]);
+            bytes -= VM_PackageStackBytes(NodeAt(node).type);
+            node = NodeAt(node).below;
             ++items;
         }
         return bytes == 0 ? items : -1;
@@ -211,18 +239,21 @@ bool Verifier::Decode(const uint8_t* bytes, size_t length)
     return true;
 }
 
+// Stacks share their common bottoms as one tree of type nodes, so equal
+// stacks have the same top node and each step keeps its own in constant time.
+int32_t Verifier::TypeNode(int32_t below, VMDataType type)
+{
+    const uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(below)) << 8) | type;
+    auto [it, added] = nodeIds_.try_emplace(key, static_cast<int32_t>(out_->typeNodes.size()));
+    if (added) {
+        out_->typeNodes.push_back({type, below});
+    }
+    return it->second;
+}
+
 void Verifier::Record(size_t index, const State& state)
 {
-    int32_t node = -1;
-    for (VMDataType type : state.types) {
-        const uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(node)) << 8) | type;
-        auto [it, added] = nodeIds_.try_emplace(key, static_cast<int32_t>(out_->typeNodes.size()));
-        if (added) {
-            out_->typeNodes.push_back({type, node});
-        }
-        node = it->second;
-    }
-    out_->ops[index].exitNode = node;
+    out_->ops[index].exitNode = state.node;
 }
 
 bool Verifier::Flow(size_t target, const State& state, const Instruction& from)
@@ -235,7 +266,7 @@ bool Verifier::Flow(size_t target, const State& state, const Instruction& from)
         work_.push_back(target);
         return true;
     }
-    if (there.env != state.env || there.types != state.types) {
+    if (there.env != state.env || there.node != state.node) {
         return Fail(&from, "paths meet with different stacks");
     }
     return true;
@@ -303,25 +334,30 @@ bool Verifier::StepPop(State& state, const Instruction& in, VMNativeOp& op)
         // bytes are dropped. Counted in the package form's item sizes.
         const auto d = static_cast<int8_t>(in.word & 0xFF) * 4;
         const auto m = static_cast<int8_t>((in.word >> 8) & 0xFF) * 4;
-        if (d < 0 || m < 0 || state.types.empty() || state.types.back() != op.u) {
+        if (d < 0 || m < 0 || !TopIs(state, op.u)) {
             return Fail(&in, "malformed stack shuffle");
         }
         const int32_t moved = ItemsCovering(state, 1, d);
         if (moved < 0) {
             return Fail(&in, "stack shuffle splits an item");
         }
-        const VMDataType top = state.types.back();
-        state.types.pop_back();
-        state.types.insert(state.types.end() - moved, top);
+        const std::vector<VMDataType> passed = TopTypes(state, moved + 1);
+        for (int32_t i = 0; i <= moved; ++i) {
+            DropTop(state);
+        }
+        Push(state, in, passed.back());  // the same bytes again: no overflow
+        for (int32_t i = 0; i < moved; ++i) {
+            Push(state, in, passed[static_cast<size_t>(i)]);
+        }
         const int32_t dropped = ItemsCovering(state, 0, m);
         if (dropped < 0) {
             return Fail(&in, "stack shuffle splits an item");
         }
         for (int32_t i = 0; i < dropped; ++i) {
-            if (!IsPlainNumber(state.types.back())) {
+            if (!IsPlainNumber(NodeAt(state.node).type)) {
                 return Fail(&in, "stack shuffle drops an owned item");
             }
-            state.types.pop_back();
+            DropTop(state);
         }
         op.handler = VMHandler::Rotate;
         op.a = moved;
@@ -348,7 +384,7 @@ bool Verifier::StepDup(State& state, const Instruction& in, VMNativeOp& op)
 {
     const int32_t n = static_cast<uint16_t>(in.word & 0xFFFF);
     if (op.t == kTypeString || op.t == kTypeVariable) {
-        if (state.types.empty() || state.types.back() != op.t) {
+        if (!TopIs(state, op.t)) {
             return Fail(&in, "dup of a missing item");
         }
         op.handler = VMHandler::DupRepeat;
@@ -367,9 +403,8 @@ bool Verifier::StepDup(State& state, const Instruction& in, VMNativeOp& op)
     if (items < 0) {
         return Fail(&in, "dup count splits or passes the stack");
     }
-    const size_t first = state.types.size() - static_cast<size_t>(items);
-    for (size_t i = first; i < first + static_cast<size_t>(items); ++i) {
-        if (!IsPlainNumber(state.types[i]) || !Push(state, in, state.types[i])) {
+    for (VMDataType type : TopTypes(state, items)) {
+        if (!IsPlainNumber(type) || !Push(state, in, type)) {
             return error.empty() ? Fail(&in, "dup block holds an owned item") : false;
         }
     }
@@ -436,7 +471,7 @@ bool Verifier::Step(size_t index, State state)
     switch (opcode) {
     case kOpNeg:
     case kOpNot:
-        if (!IsValueType(op.t) || state.types.empty() || state.types.back() != op.t) {
+        if (!IsValueType(op.t) || !TopIs(state, op.t)) {
             return Fail(&in, "operator on a missing or different item");
         }
         op.handler = opcode == kOpNeg ? VMHandler::Neg : VMHandler::Not;
@@ -525,7 +560,7 @@ bool Verifier::Step(size_t index, State state)
     case kOpBreak: {
         const auto code = static_cast<uint16_t>(in.word & 0xFFFF);
         if (code == kBreakIndexCheck) {
-            if (state.types.empty() || state.types.back() != kTypeInt) {
+            if (!TopIs(state, kTypeInt)) {
                 return Fail(&in, "index check without an int index");
             }
             op.handler = VMHandler::IndexCheck;

@@ -162,6 +162,14 @@ struct VerifiedUnit {
     std::vector<int32_t> opAtWord;
 };
 
+// The machine these units were written for kept its items in a byte area
+// that grows to 131,072 bytes and refuses to run an instruction once fewer
+// than 1,024 bytes remain below the top item, which itself starts 16 bytes
+// below the area's top. A unit whose items, in their package sizes, fit in
+// what is left ran there; anything deeper overflowed there too, so the
+// verifier refuses it.
+inline constexpr int32_t kMaxStackBytes = 131072 - 1024 - 16;
+
 // Checks the byteLength bytes of little-endian words (any alignment) whose
 // string operands index strings. On failure *error says what and where and
 // *out is left empty.

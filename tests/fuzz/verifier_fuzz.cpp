@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort();
         }
     }
-    if (unit.maxDepth > 1024) {
+    // The narrowest item takes 4 bytes of the bounded stack.
+    if (unit.maxDepth > bw::kMaxStackBytes / 4) {
         std::abort();
     }
     bw::VM_DisassembleAll(unit.words, strings);

@@ -36,6 +36,8 @@ struct HttpTestReply {
     bool withLength = true;    // false: no length, the end of the body closes
     std::string headers;       // extra lines, each ending in "\r\n"
     bool hold = false;         // wait for Release() before answering
+    size_t missing = 0;        // announced in the length but never sent: a body cut short
+    bool reset = false;        // the connection is reset, not closed, after the reply
 };
 
 class HttpTestServer {
@@ -168,13 +170,20 @@ private:
             }
             out += "0\r\n\r\n";
         } else {
-            if (reply.withLength) out += "Content-Length: " + std::to_string(reply.body.size()) + "\r\n";
+            if (reply.withLength) {
+                out += "Content-Length: " + std::to_string(reply.body.size() + reply.missing) + "\r\n";
+            }
             out += "\r\n" + reply.body;
         }
         for (size_t sent = 0; sent < out.size() && !Stopping();) {
             const ssize_t n = send(connection, out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
             if (n <= 0) return;
             sent += static_cast<size_t>(n);
+        }
+        if (reply.reset) {
+            // Closing with a zero linger time sends a reset instead of the end of the stream.
+            const linger abort{1, 0};
+            setsockopt(connection, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
         }
     }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "host/atomic_file.h"
 #include "library/buffer.h"
 #include "library/save_builtins.h"
 #include "platform/files.h"
@@ -126,6 +127,22 @@ TEST_F(SaveGameQueueTest, AFileSaveLoadsBackAndItsBufferIsFreedAfterTheLoad)
     EXPECT_EQ(Walker().i_x, 33.0f);
     // The slot the load used is free again for the next buffer.
     EXPECT_EQ(Buffer_Create(1, kBufferFixed, 1), 0);
+}
+
+// A disk that fills during a save must not cost the player the last one.
+TEST_F(SaveGameQueueTest, ASaveThatCannotBeWrittenLeavesTheLastSaveWhole)
+{
+    Walker().i_x = 33.0f;
+    ASSERT_TRUE(Game_Save("slot1.sav"));
+    Walker().i_x = 1.0f;
+    HostFs_SimulateSpaceLeft(100);
+    EXPECT_FALSE(Game_Save("slot1.sav"));
+    HostFs_SimulateSpaceLeft(-1);
+    EXPECT_EQ(static_cast<int64_t>(ScratchFolder::Read(m_root / "data/SaveGame/slot1.sav").size()), SavedSize());
+
+    Game_Load("slot1.sav");
+    ASSERT_TRUE(Game_DoQueuedLoad());
+    EXPECT_EQ(Walker().i_x, 33.0f);
 }
 
 TEST_F(SaveGameQueueTest, ASecondLoadWhileAFileLoadWaitsIsIgnored)

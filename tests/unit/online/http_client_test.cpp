@@ -9,6 +9,8 @@
 #include <string>
 #include <thread>
 
+#include "host/http_transfer.h"
+#include "host/http_response.h"
 #include "library/ds_map.h"
 #include "library/string_builtins.h"
 #include "online/http_builtins.h"
@@ -72,6 +74,10 @@ HttpTestReply Scripted(const HttpTestRequest& request)
     reply.chunked = path == "/big-chunked";
     if (reply.chunked) reply.body = std::string(150000, 'c');
     if (path == "/moved") reply = Reply(302, ""), reply.headers = "Location: /hello\r\n";
+    if (path == "/cut" || path == "/reset") reply.body = "the first part", reply.missing = 1000;
+    reply.reset = path == "/reset";
+    if (path == "/huge") reply.body = std::string(kHttpMaxBodyBytes + 1, 'h');
+    if (path == "/loop") reply = Reply(302, ""), reply.headers = "Location: /loop\r\n";
     reply.hold = path.starts_with("/held");
     if (reply.hold) reply.body = path;
     return reply;
@@ -97,6 +103,7 @@ protected:
     void TearDown() override
     {
         AsyncRequest_FreeAll();
+        HttpTransfer_SetLimits(HttpTransferLimits{});
         Console_SetDebugListener(nullptr);
         EventWorldTest::TearDown();
     }
@@ -186,6 +193,42 @@ TEST_F(HttpClientTest, AClosedPortGivesOneErrorLineAndAFailedEvent)
     EXPECT_EQ(PassUntil(1), Line(id, 0, -1, 0, ""));
     EXPECT_TRUE(HeardLines().starts_with("HttpError:InternetConnect: ")) << HeardLines();
     EXPECT_EQ(HeardLines().find("HttpError:", 1), std::string::npos) << HeardLines();
+}
+
+// A status line that came before the failure is not the request's status.
+TEST_F(HttpClientTest, AFailedTransferReportsNoHttpStatus)
+{
+    for (const char* path : {"/cut", "/reset", "/huge", "/loop"}) {
+        const int32_t id = Call("http_get", {server.Url(path).c_str()});
+        EXPECT_EQ(PassUntil(1), Line(id, 0, -1, 0, "")) << path;
+    }
+}
+
+// Eight replies that never come would hold every later request back: the
+// limits end them (made short here through the seam), and the ninth runs.
+TEST_F(HttpClientTest, AStalledReplyFailsAndFreesItsPlace)
+{
+    HttpTransferLimits tooSlow;
+    tooSlow.lowSpeedSeconds = 1;
+    HttpTransferLimits tooLong;
+    tooLong.totalMilliseconds = 500;
+    for (const HttpTransferLimits& limits : {tooSlow, tooLong}) {
+        test::HttpTestServer stalling{&Scripted};
+        HttpTransfer_SetLimits(limits);
+        std::vector<int32_t> stalled;
+        for (int i = 0; i < kHttpMaxThreads; ++i) stalled.push_back(Call("http_get", {stalling.Url("/held").c_str()}));
+        AwaitOpen(stalling, kHttpMaxThreads);
+        // Every stalled transfer has its limits by now; the healthy one,
+        // started once a place frees, has the usual ones and cannot time out.
+        HttpTransfer_SetLimits(HttpTransferLimits{});
+        const int32_t healthy = Call("http_get", {server.Url("/hello").c_str()});
+        const std::string heard = PassUntil(kHttpMaxThreads + 1);
+        for (int32_t id : stalled) {
+            EXPECT_NE(heard.find(Line(id, 0, -1, 0, "")), std::string::npos) << heard;
+        }
+        EXPECT_NE(heard.find(Line(healthy, 200, 0, 11, "hello there")), std::string::npos) << heard;
+        EXPECT_EQ(Http_RunningCount(), 0);
+    }
 }
 
 TEST_F(HttpClientTest, EightRunAtOnceAndWaitingRequestsStartOldestFirst)

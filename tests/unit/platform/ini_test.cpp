@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "host/atomic_file.h"
 #include "platform/files.h"
 #include "platform/memory.h"
 #include "support/scratch_folder.h"
@@ -176,6 +177,21 @@ TEST_F(IniFileTest, SystemCommandFlushWritesWithoutAddingAKey)
     EXPECT_EQ(SavedText(), "[s]\r\nk=v\r\n");
     EXPECT_TRUE(ini.WriteString("SYSTEM_COMMAND", "OTHER", "NOW"));
     EXPECT_EQ(ini.FindSection("SYSTEM_COMMAND"), nullptr);
+}
+
+// A flush the disk had no room for changes nothing, and the next flush
+// tries again.
+TEST_F(IniFileTest, AFailedWriteIsTriedAgainAtTheNextFlush)
+{
+    m_root.Write("data/IniGame/cfg/game.ini", "[s]\r\nk=old\r\n");
+    IniFile ini("cfg/game.ini", false);
+    ini.WriteString("s", "k", "new");
+    HostFs_SimulateSpaceLeft(4);
+    MemoryManager_Free(ini.Flush());
+    HostFs_SimulateSpaceLeft(-1);
+    EXPECT_EQ(SavedText(), "[s]\r\nk=old\r\n");
+    MemoryManager_Free(ini.Flush());
+    EXPECT_EQ(SavedText(), "[s]\r\nk=new\r\n");
 }
 
 }  // namespace

@@ -410,6 +410,26 @@ TEST_F(VmTest, TheVerifierAcceptsBranchesToTheEndAndUnknownOpcodes)
     EXPECT_EQ(unit.ops[0].a, 0);  // offset zero jumps to itself
 }
 
+// The depth bound is the byte area the package's compiler planned for
+// (131,072 bytes less the 1,024 kept free and the 16 above the first item),
+// so narrow items go deeper than wide ones.
+TEST_F(VmTest, TheVerifierBoundsTheStackByItsBytes)
+{
+    const auto pushes = [](const char* push, int count) {
+        std::string source;
+        for (int i = 0; i < count; ++i) {
+            source += push;
+        }
+        return source;
+    };
+    EXPECT_EQ(Exec(pushes("push.d 2\n", 1500) + "conv.d.v\nret.v"), "2");
+    EXPECT_EQ(Exec(pushes("push.i 3\n", 1100) + "conv.i.v\nret.v"), "3");
+    EXPECT_EQ(Rejection(pushes("push.i 1\n", 32508)), "accepted");
+    EXPECT_NE(Rejection(pushes("push.i 1\n", 32509)).find("stack overflow"), std::string::npos);
+    EXPECT_EQ(Rejection(pushes("push.d 1\n", 16254)), "accepted");
+    EXPECT_NE(Rejection(pushes("push.d 1\n", 16254) + "push.i 1\n").find("stack overflow"), std::string::npos);
+}
+
 // ---- the disassembler and debugger ----
 
 TEST_F(VmTest, TheDisassemblerShowsBytesMnemonicAndAbsoluteTarget)

@@ -1,0 +1,156 @@
+#include "host/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace bw {
+
+namespace {
+
+constexpr int kNameAttempts = 100;
+
+std::atomic<int64_t> g_spaceLeft{-1};
+std::atomic<uint32_t> g_temporaryCount{0};
+
+// The file a write to path lands in: the target of a symbolic link.
+std::string WrittenPath(const std::string& path)
+{
+    struct stat entry {};
+    if (lstat(path.c_str(), &entry) != 0 || !S_ISLNK(entry.st_mode)) return path;
+    char resolved[PATH_MAX];
+    return realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
+}
+
+// Takes up to size bytes of the simulated space; what is left to write
+// beyond it fails as a full disk would.
+size_t ClaimSpace(size_t size)
+{
+    int64_t left = g_spaceLeft.load();
+    while (left >= 0) {
+        const auto granted = static_cast<int64_t>(std::min<uint64_t>(size, static_cast<uint64_t>(left)));
+        if (g_spaceLeft.compare_exchange_weak(left, left - granted)) return static_cast<size_t>(granted);
+    }
+    return size;
+}
+
+bool SyncFolder(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = fsync(fd) == 0;
+    close(fd);
+    return synced;
+}
+
+}  // namespace
+
+AtomicFileWriter::AtomicFileWriter(const std::string& path) : m_path(WrittenPath(path))
+{
+    const size_t slash = m_path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : m_path.substr(0, slash + 1);
+    const std::string name = m_path.substr(folder.size());
+    // Created as the open of the real name would create it (the umask
+    // applies); a file that exists keeps its permissions below.
+    for (int attempt = 0; attempt < kNameAttempts && m_fd < 0; ++attempt) {
+        m_temporary = folder + "." + name + "." + std::to_string(getpid()) + "-" +
+                      std::to_string(g_temporaryCount.fetch_add(1)) + ".tmp";
+        m_fd = open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (m_fd < 0 && errno != EEXIST) break;
+    }
+    if (m_fd < 0) {
+        m_temporary.clear();
+        Fail("open");
+        return;
+    }
+    struct stat existing {};
+    if (stat(m_path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        fchmod(m_fd, existing.st_mode & 07777);
+    }
+}
+
+AtomicFileWriter::~AtomicFileWriter()
+{
+    Discard();
+}
+
+bool AtomicFileWriter::Write(const void* data, size_t size)
+{
+    if (m_fd < 0 || !m_error.empty()) return false;
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    const size_t room = ClaimSpace(size);
+    size_t done = 0;
+    while (done < room) {
+        const ssize_t n = write(m_fd, bytes + done, room - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return Fail("write");
+        done += static_cast<size_t>(n);
+    }
+    if (room < size) {
+        errno = ENOSPC;
+        return Fail("write");
+    }
+    return true;
+}
+
+bool AtomicFileWriter::Commit()
+{
+    if (m_fd < 0 || !m_error.empty()) {
+        Discard();
+        return false;
+    }
+    // Renamed only once its bytes are on the disk: otherwise a crash soon
+    // after could leave the new name over contents never written.
+    if (fsync(m_fd) != 0) Fail("fsync");
+    const int fd = m_fd;
+    m_fd = -1;
+    if (close(fd) != 0) Fail("close");
+    if (m_error.empty() && rename(m_temporary.c_str(), m_path.c_str()) != 0) Fail("rename");
+    if (!m_error.empty()) {
+        Discard();
+        return false;
+    }
+    m_temporary.clear();
+    // The rename itself lasts once the folder is on the disk; the file is
+    // already whole under its name, so a failure here loses nothing.
+    SyncFolder(m_path);
+    return true;
+}
+
+bool AtomicFileWriter::Fail(const char* what)
+{
+    if (m_error.empty()) m_error = std::string(what) + ": " + std::strerror(errno);
+    return false;
+}
+
+void AtomicFileWriter::Discard()
+{
+    if (m_fd >= 0) close(m_fd);
+    m_fd = -1;
+    if (!m_temporary.empty()) unlink(m_temporary.c_str());
+    m_temporary.clear();
+}
+
+bool HostFs_ReplaceFile(const std::string& path, const void* data, size_t size, std::string* error)
+{
+    AtomicFileWriter writer(path);
+    const bool replaced = writer.Write(data, size) && writer.Commit();
+    if (!replaced && error != nullptr) *error = writer.Error();
+    return replaced;
+}
+
+void HostFs_SimulateSpaceLeft(int64_t bytes)
+{
+    g_spaceLeft.store(bytes);
+}
+
+}  // namespace bw
