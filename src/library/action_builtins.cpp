@@ -29,7 +29,7 @@
 #include "resources/sprite.h"
 #include "world/resource_lookups.h"
 #include "world/run_hooks.h"
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "platform/random.h"
 #include "platform/timer.h"
 #include "script/error_report.h"

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "platform/string_utf8.h"
 #include "online/dialog_provider.h"
 #include "online/high_score_builtins.h"

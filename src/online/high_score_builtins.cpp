@@ -4,7 +4,7 @@
 #include <string>
 
 #include "resources/text.h"
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "online/high_score.h"
 #include "platform/console.h"
 #include "world/game_state.h"

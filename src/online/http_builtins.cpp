@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "library/ds_map.h"
 #include "online/http_client.h"
 #include "online/web_sprites.h"

@@ -1,6 +1,6 @@
 #include "online/mplay_builtins.h"
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 
 namespace bw {
 

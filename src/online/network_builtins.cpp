@@ -4,7 +4,7 @@
 #include <optional>
 #include <span>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "library/buffer.h"
 #include "online/network.h"
 #include "script/error_report.h"

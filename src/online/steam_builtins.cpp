@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "online/steam_client.h"
 #include "online/steam_leaderboards.h"
 #include "online/steam_overlay.h"

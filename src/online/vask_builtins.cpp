@@ -8,7 +8,7 @@
 #include "graphics/screen.h"
 #include "host/spawn.h"
 #include "host/system_info.h"
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "library/ds.h"
 #include "library/ds_map.h"
 #include "library/input_builtins.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "platform/base64.h"
 #include "platform/files.h"
 #include "platform/md5.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "platform/console.h"
 #include "script/error_report.h"
 

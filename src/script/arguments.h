@@ -1,4 +1,4 @@
-// Conversions shared by the built-in function library: how an argument
+// Conversions shared by every built-in binding: how an argument
 // becomes an integer (ids, positions, sizes) and how a result is handed back.
 // Reals from game code may be NaN or far outside any integer range; every
 // conversion here has a defined answer for them.

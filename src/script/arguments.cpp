@@ -1,4 +1,4 @@
-#include "library/arguments.h"
+#include "script/arguments.h"
 
 #include "script/error_report.h"
 
