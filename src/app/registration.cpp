@@ -12,7 +12,7 @@
 #include "graphics/shaders.h"
 #include "graphics/texture_pages.h"
 #include "host/file_dialog.h"
-#include "library/action_builtins.h"
+#include "actions/action_builtins.h"
 #include "library/buffer_builtins.h"
 #include "library/ds_builtins.h"
 #include "library/file_builtins.h"

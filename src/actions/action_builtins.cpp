@@ -2,7 +2,7 @@
 // exists: world operations are called directly, everything that has a
 // built-in of its own (drawing, sound, dialogs, particles, rooms) goes
 // through that built-in, so each behaviour stays in one place.
-#include "library/action_builtins.h"
+#include "actions/action_builtins.h"
 
 #include <array>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "library/action_builtins.h"
+#include "actions/action_builtins.h"
 
 #include <gtest/gtest.h>
 
