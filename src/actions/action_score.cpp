@@ -8,7 +8,7 @@
 #include "actions/action_builtins.h"
 #include "actions/action_helpers.h"
 #include "graphics/draw_2d.h"
-#include "online/high_score.h"
+#include "online/dialogs/high_score.h"
 #include "resources/sprite.h"
 #include "script/arguments.h"
 #include "world/builtin_variables.h"
