@@ -5,7 +5,7 @@
 #include "audio/audio_sounds.h"
 #include "audio/legacy_sounds.h"
 #include "audio/sound_builtins.h"
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "platform/options.h"
 
 namespace bw {

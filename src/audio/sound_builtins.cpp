@@ -5,7 +5,7 @@
 #include "audio/legacy_sounds.h"
 #include "audio/mci.h"
 #include "audio/sound_hardware.h"
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "platform/options.h"
 #include "script/error_report.h"
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <span>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 
 namespace bw {
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 
 namespace bw {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "platform/base64.h"
 #include "platform/files.h"
 #include "platform/md5.h"

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "library/buffer.h"
 #include "script/error_report.h"
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "library/date.h"
 
 namespace bw {

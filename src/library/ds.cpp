@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "library/ds_grid.h"
 #include "library/ds_map.h"
 #include "platform/random.h"

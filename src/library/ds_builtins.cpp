@@ -4,7 +4,7 @@
 // id that names nothing is reported and the built-in does nothing else.
 #include "library/ds_builtins.h"
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "library/ds.h"
 #include "library/ds_grid.h"
 #include "library/ds_map.h"

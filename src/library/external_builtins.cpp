@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "resources/external.h"
 #include "script/error_report.h"
 

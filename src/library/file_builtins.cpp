@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "library/file_find.h"
 #include "library/game_files.h"
 #include "library/ini_builtins.h"

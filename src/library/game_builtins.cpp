@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "graphics/room_transition.h"
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "library/motion_builtins.h"
 #include "library/save_builtins.h"
 #include "platform/strings.h"

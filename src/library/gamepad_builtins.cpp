@@ -1,6 +1,6 @@
 #include "library/gamepad_builtins.h"
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "platform/console.h"
 #include "script/error_report.h"
 #include "world/gamepad.h"

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "library/registry.h"
 #include "platform/ini.h"
 #include "platform/memory.h"

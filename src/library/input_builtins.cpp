@@ -1,7 +1,7 @@
 #include "library/input_builtins.h"
 
 #include "host/input_devices.h"
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "platform/console.h"
 #include "platform/messages.h"
 #include "platform/timer.h"

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "library/ds.h"
 #include "library/ds_map.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "library/json.h"
 #include "script/function_table.h"
 

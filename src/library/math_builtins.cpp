@@ -10,7 +10,7 @@
 #include <limits>
 #include <vector>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "platform/random.h"
 #include "platform/timer.h"
 #include "script/error_report.h"

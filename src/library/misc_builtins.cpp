@@ -11,7 +11,7 @@
 
 #include "host/process_priority.h"
 #include "host/window.h"
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "library/date_builtins.h"
 #include "library/external_builtins.h"
 #include "platform/console.h"

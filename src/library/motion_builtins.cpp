@@ -10,7 +10,7 @@
 #include <limits>
 
 #include "graphics/draw_2d.h"
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "platform/random.h"
 #include "resources/path.h"
 #include "script/error_report.h"

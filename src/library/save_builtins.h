@@ -4,7 +4,7 @@
 // result is always -1, whether or not the save or the queueing worked.
 #pragma once
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 
 namespace bw {
 

@@ -9,7 +9,7 @@
 #include <locale.h>
 #include <string>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "platform/string_utf8.h"
 #include "script/error_report.h"
 

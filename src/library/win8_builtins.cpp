@@ -1,6 +1,6 @@
 #include "library/win8_builtins.h"
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "platform/console.h"
 
 namespace bw {

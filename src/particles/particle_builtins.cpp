@@ -4,7 +4,7 @@
 // nothing (particle creation says so on the console).
 #include "particles/particle_builtins.h"
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "particles/effects.h"
 #include "particles/particle_system.h"
 

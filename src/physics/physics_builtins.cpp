@@ -7,7 +7,7 @@
 #include <cmath>
 #include <string>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 #include "physics/physics_debug_draw.h"
 #include "physics/physics_fixture.h"
 #include "physics/physics_joint.h"

@@ -6,7 +6,7 @@
 
 #include <span>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 
 namespace bw {
 

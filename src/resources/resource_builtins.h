@@ -8,7 +8,7 @@
 
 #include <span>
 
-#include "library/arguments.h"
+#include "script/arguments.h"
 
 namespace bw {
 

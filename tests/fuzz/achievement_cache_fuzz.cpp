@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "online/achievement_cache.h"
+#include "online/http/achievement_cache.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "online/debug_protocol.h"
+#include "online/debugger/debug_protocol.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "online/high_score.h"
+#include "online/dialogs/high_score.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "online/net_protocol.h"
+#include "online/network/net_protocol.h"
 
 namespace {
 

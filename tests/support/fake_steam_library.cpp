@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "online/steam_api.h"
+#include "online/steam/steam_api.h"
 
 using namespace bw::steam;
 

@@ -1,0 +1,140 @@
+// The debug window's state: how values show, the watches evaluated and kept
+// in order across a save to "Debug.ini" and a reload, the choice of locals
+// page, and one frame drawn offscreen and written to
+// build/tests/debug_smoke/debug/debug_window.png for a look.
+#include "online/debugger/debug_window.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "graphics/png_image.h"
+#include "host/imgui_window.h"
+#include "online/debugger/debug_eval.h"
+#include "platform/files.h"
+#include "platform/ini.h"
+#include "platform/memory.h"
+#include "support/scratch_folder.h"
+#include "unit/world/instance_ops_fixture.h"
+
+namespace bw {
+namespace {
+
+TEST(DebugValueTest, RealsShowWithTheFewestDecimalsThatHoldThem)
+{
+    const struct {
+        double value;
+        const char* shown;
+    } kCases[] = {{0.5, "0.50"},     {1.0 / 3.0, "0.3333333333"}, {3.0, "3"},       {-2.0, "-2"},
+                  {0.125, "0.1250"}, {1e-7, "0.00000010"},        {2.5e-9, "0.0000000025"}, {1e15, "1000000000000000"}};
+    for (const auto& c : kCases) {
+        EXPECT_EQ(Debug_FormatReal(c.value), c.shown) << c.value;
+    }
+}
+
+class DebugWindowTest : public test::EventWorldTest {
+protected:
+    void SetUp() override
+    {
+        EventWorldTest::SetUp();
+        Code_Error_SetShowErrors(false);
+        ASSERT_TRUE(Files_SetSaveFolderName("debug", false));
+    }
+
+    test::ScratchFolder m_scratch;
+    test::ScopedEnv m_data{"XDG_DATA_HOME", m_scratch.Path().c_str()};
+};
+
+TEST_F(DebugWindowTest, WatchesShowTheirValuesAndStayWhenTheyFail)
+{
+    DebugForm form(false);
+    form.AddWatch("1/3");
+    form.AddWatch("1+");
+    form.AddWatch("");  // nothing to watch: not added
+    form.AddWatch("\"x\" + \"y\"");
+    form.EvaluateWatches();
+    const std::vector<DebugWatchRow>& watches = form.View().watches;
+    ASSERT_EQ(watches.size(), 3u);
+    EXPECT_EQ(watches[0].value, "0.3333333333");
+    EXPECT_EQ(watches[1].value, "Unable to evaluate");
+    EXPECT_EQ(watches[2].value, "xy");
+    EXPECT_FALSE(Code_Error_Occurred());
+}
+
+TEST_F(DebugWindowTest, SavedStateComesBackInTheSameOrder)
+{
+    {
+        DebugForm form(false);
+        for (const char* watch : {"room_speed", "b + 1", "a"}) {
+            form.AddWatch(watch);
+        }
+        form.ChangeWatch(1, "c * 2");
+        form.View().pages[kDebugGlobalsPage].visible = true;
+        form.View().pages[kDebugGlobalsPage].placement = {10, 20, 310, 220};
+        EXPECT_EQ(form.ShowLocals(100042), kDebugFirstLocalsPage);
+        IniFile ini(kDebugIniName, false);
+        form.SaveState(ini);
+    }
+    DebugForm reloaded(false);
+    IniFile ini(kDebugIniName, false);
+    reloaded.LoadState(ini);
+    std::vector<std::string> expressions;
+    for (const DebugWatchRow& watch : reloaded.View().watches) {
+        expressions.push_back(watch.expression);
+    }
+    EXPECT_EQ(expressions, (std::vector<std::string>{"room_speed", "c * 2", "a"}));
+    const DebugFormPage& globals = reloaded.View().pages[kDebugGlobalsPage];
+    EXPECT_TRUE(globals.visible);
+    EXPECT_EQ(globals.placement.right, 310);
+    EXPECT_FALSE(reloaded.View().pages[kDebugInstancesPage].visible);
+    EXPECT_TRUE(reloaded.View().pages[kDebugFirstLocalsPage].visible);
+    EXPECT_EQ(reloaded.ShowLocals(100042), kDebugFirstLocalsPage) << "the page already showing that instance";
+}
+
+TEST_F(DebugWindowTest, LocalsUseTheShowingPageThenAFreeOneThenTheLast)
+{
+    DebugForm form(false);
+    for (int32_t i = 0; i < kDebugPageCount - kDebugFirstLocalsPage; ++i) {
+        EXPECT_EQ(form.ShowLocals(100000 + i), kDebugFirstLocalsPage + i);
+    }
+    EXPECT_EQ(form.ShowLocals(100002), kDebugFirstLocalsPage + 2);
+    EXPECT_EQ(form.ShowLocals(100099), kDebugPageCount - 1);
+}
+
+TEST_F(DebugWindowTest, AFrameShowsLabelsWatchesAndPagesOffscreen)
+{
+    AddInstance(AddObject(0)->index, 100007);
+    DebugForm form(true);
+    if (!form.HasWindow()) GTEST_SKIP() << "no window with a GL context here";
+    form.Window()->Window().SetCapture(true);
+    form.AddWatch("1/3");
+    form.AddWatch("1+");
+    form.ConsoleOutput("Entering main loop.\n");
+    form.Update();  // the first one loads the saved state
+    form.View().pages[kDebugInstancesPage].visible = true;
+    form.View().pages[kDebugMessagesPage].visible = true;
+    for (int frame = 0; frame < 3; ++frame) {
+        form.Update();
+    }
+    const DebugFormView& view = form.View();
+    EXPECT_EQ(view.labels.back(), "inst: 1");
+    ASSERT_EQ(view.pages[kDebugInstancesPage].rows.size(), 1u);
+    EXPECT_EQ(view.pages[kDebugInstancesPage].rows[0][0], "100007");
+
+    HostImGuiWindow& window = form.Window()->Window();
+    std::vector<uint32_t> pixels = window.CapturedPixels();
+    ASSERT_EQ(pixels.size(), static_cast<size_t>(window.Width()) * static_cast<size_t>(window.Height()));
+    EXPECT_GT(std::set<uint32_t>(pixels.begin(), pixels.end()).size(), 3u) << "the form drew its text and lists";
+    char* here = GetWorkingDirectory();
+    test::ScopedEnv data("XDG_DATA_HOME", (std::string(here) + "/debug_smoke").c_str());
+    MemoryManager_Free(here);
+    ASSERT_TRUE(Files_SetSaveFolderName("debug", false));
+    auto* bytes = reinterpret_cast<uint8_t*>(pixels.data());
+    Bitmap_SwapRedBlue(bytes, window.Width(), window.Height());
+    EXPECT_TRUE(write_png_file("debug_window.png", bytes, window.Width(), window.Height()));
+}
+
+}  // namespace
+}  // namespace bw
