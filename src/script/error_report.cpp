@@ -185,6 +185,21 @@ void Code_Error_Log(const char* text, bool fatal)
     }
 }
 
+bool Code_Error_FatalEndsProcess()
+{
+    const ErrorReportHooks& hooks = Code_Error_Hooks();
+    const bool debuggerAttached = hooks.debuggerAttached != nullptr && hooks.debuggerAttached();
+    return !debuggerAttached && !State().debugSuppress;
+}
+
+void Code_Error_EndAfterFatal()
+{
+    const ErrorReportHooks& hooks = Code_Error_Hooks();
+    if (hooks.endProcess != nullptr && Code_Error_FatalEndsProcess()) {
+        hooks.endProcess(kFatalErrorExitCode);
+    }
+}
+
 void Code_Error_LogOnly(const char* text)
 {
     if (!State().debugSuppress) {
