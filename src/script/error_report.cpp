@@ -12,6 +12,7 @@ namespace {
 
 struct ErrorState {
     std::string pendingMessage;
+    int32_t pendingLine = 0;
     bool hasLastText = false;
     std::string lastText;
     bool occurred = false;
@@ -109,6 +110,12 @@ void Code_Report_Error(const char* sourceText, bool programUnit, int32_t positio
                          OrEmpty(message));
     }
     state.pendingMessage = formatted.Text();
+    state.pendingLine = line;
+}
+
+int32_t Code_Error_PendingLine()
+{
+    return State().pendingLine;
 }
 
 const char* Code_Error_PendingMessage()

@@ -28,6 +28,8 @@ inline bool Code_Error_HasPending()
 }
 // The pending message, "" when none was ever recorded.
 const char* Code_Error_PendingMessage();
+// The source line (from 1) the pending message points at.
+int32_t Code_Error_PendingLine();
 // Clears the flag at the start of each compile phase and each run.
 inline void Code_Error_ClearPending()
 {
