@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/console.h"
@@ -135,29 +136,27 @@ TEST_F(PackageLoaderTest, ContainerFaultsSayWhyInPlainWords)
 
 TEST_F(PackageLoaderTest, AFailedPassKeepsTheFirstReason)
 {
-    TestPackage damagedHeader;
-    damagedHeader.Chunk("GEN8", {0x0D01});
-    Use(damagedHeader);
-    EXPECT_FALSE(Code_Load());
-    EXPECT_EQ(Package_LoadFault(), "chunk GEN8 at offset 8 is damaged");
-
-    PackageLoader_Reset();
-    EXPECT_EQ(Package_LoadFault(), "");
-    TestPackage mainPass;
-    mainPass.Chunk("SPRT", {0});
-    mainPass.Chunk("ABCD", {1});
-    mainPass.Chunk("PATH", {0});
-    Use(mainPass);
-    EXPECT_FALSE(Runner_ProcessChunks());
-    EXPECT_EQ(Package_LoadFault(), "chunk ABCD at offset 20 is of a kind this runner does not know");
-
-    PackageLoader_Reset();
-    TestPackage refused;
-    refused.Chunk("SPRT", {0});
-    refused.Chunk("PATH", {0});
-    Use(refused);
-    EXPECT_FALSE(Runner_ProcessChunks());
-    EXPECT_EQ(Package_LoadFault(), "chunk PATH at offset 20 is damaged");
+    // Chunks of one word each.
+    using Chunks = std::vector<std::pair<const char*, uint32_t>>;
+    const struct {
+        Chunks chunks;
+        bool (*pass)();
+        const char* fault;
+    } cases[] = {
+        {{{"GEN8", 0x0D01}}, &Code_Load, "chunk GEN8 at offset 8 is damaged"},
+        {{{"SPRT", 0}, {"ABCD", 1}, {"PATH", 0}}, &Runner_ProcessChunks,
+         "chunk ABCD at offset 20 is of a kind this runner does not know"},
+        {{{"SPRT", 0}, {"PATH", 0}, {"ABCD", 1}}, &Runner_ProcessChunks, "chunk PATH at offset 20 is damaged"},
+    };
+    for (const auto& c : cases) {
+        PackageLoader_Reset();
+        EXPECT_EQ(Package_LoadFault(), "") << "a new load starts without a reason";
+        TestPackage package;
+        for (const auto& [tag, word] : c.chunks) package.Chunk(tag, {word});
+        Use(package);
+        EXPECT_FALSE(c.pass());
+        EXPECT_EQ(Package_LoadFault(), c.fault);
+    }
 }
 
 TEST_F(PackageLoaderTest, ResolvingAnOffsetFailsOutsideTheFile)
