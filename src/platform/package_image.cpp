@@ -3,11 +3,6 @@
 namespace bw {
 namespace {
 
-std::string ChunkPlace(uint32_t tag, uint64_t offset)
-{
-    return std::string("chunk ") + Package_TagText(tag).text + " at offset " + std::to_string(offset);
-}
-
 // Walks the chunk headers as far as the bytes go, whatever the FORM length
 // says, to find the chunk the file ends inside; empty when it ends between
 // two chunks.
@@ -21,7 +16,7 @@ std::string FirstChunkPastTheEnd(const PackageView& package)
             return "a chunk header at offset " + std::to_string(position);
         }
         if (!package.ReadU32(position + 4, length) || !package.Contains(position + kChunkHeaderSize, length)) {
-            return ChunkPlace(tag, position);
+            return Package_ChunkPlace(tag, position);
         }
         position += kChunkHeaderSize + uint64_t{length};
     }
@@ -29,6 +24,11 @@ std::string FirstChunkPastTheEnd(const PackageView& package)
 }
 
 }  // namespace
+
+std::string Package_ChunkPlace(uint32_t tag, uint64_t offset)
+{
+    return std::string("chunk ") + Package_TagText(tag).text + " at offset " + std::to_string(offset);
+}
 
 std::string Package_ContainerFault(const PackageView& package)
 {

@@ -35,8 +35,7 @@ void SetFault(std::string fault)
 
 std::string ChunkFault(const ChunkInfo& chunk, const char* what)
 {
-    return std::string("chunk ") + Package_TagText(chunk.tag).text + " at offset " +
-           std::to_string(chunk.offset - kChunkHeaderSize) + " " + what;
+    return Package_ChunkPlace(chunk.tag, chunk.offset - kChunkHeaderSize) + " " + what;
 }
 
 // A walk failed: the container itself, else the chunk whose reader refused it.
@@ -49,7 +48,7 @@ void SetWalkFault(const PackageView& package, const std::optional<ChunkInfo>& re
     SetFault(fault.empty() ? "the package is damaged" : std::move(fault));
 }
 
-// Why a file that exists by name could not be read whole.
+// Why the file at path could not be read whole.
 std::string ReadFailure(const std::string& path)
 {
     std::error_code error;
