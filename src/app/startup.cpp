@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -9,11 +10,13 @@
 #include "app/registration.h"
 #include "app/run_wiring.h"
 #include "app/subsystem_hooks.h"
+#include "app/usage.h"
 #include "online/network/network.h"
 #include "audio/audio_sounds.h"
 #include "audio/legacy_sounds.h"
 #include "audio/sound_hardware.h"
 #include "graphics/overlay.h"
+#include "graphics/overlay_hooks.h"
 #include "graphics/display.h"
 #include "graphics/draw_2d.h"
 #include "graphics/main_window.h"
@@ -166,8 +169,17 @@ const char* WindowCaption()
     return header.format >= 10 && (splash == 2 || splash == 3) ? header.caption : nullptr;
 }
 
+// The reason a package could not be loaded, on the console and on standard
+// error, where a person who started the runner from a shell sees it.
+void ReportLoadReason()
+{
+    const std::string line = "Cannot load " + Package().path + ": " + Package_LoadFault() + "\n";
+    Console().Printf("%s", line.c_str());
+    std::fputs(line.c_str(), stderr);
+}
+
 // A pass failed: a name the code binds is unknown (the system's own load
-// error, reported as fatal) or the package is damaged.
+// error, reported as fatal, which says why) or the package is damaged.
 void ReportLoadFailure()
 {
     const std::string& error = CODE_LoadError();
@@ -175,6 +187,22 @@ void ReportLoadFailure()
         Code_Error_Log(error.c_str(), true);
     }
     Console().Printf("Failed to load the game\n");
+    if (error.empty() && !Package_LoadFault().empty()) {
+        ReportLoadReason();
+    }
+}
+
+bool LoadGameStage()
+{
+    if (RunnerLoadGame(g_settings.gamePath)) {
+        return true;
+    }
+    if (Package().path.empty()) {
+        std::fputs(Runner_Usage(), stderr);
+    } else {
+        ReportLoadReason();
+    }
+    return false;
 }
 
 // Package facts the world keeps for game code.
@@ -318,6 +346,10 @@ void Brackwell_ParseCommandLine(std::span<const std::string> tokens)
         } else if (token == "-debugoutput") {
             console.debugOutputEnabled = true;
             console.debugOutputFile = Argument(tokens, i);
+        } else if (token.starts_with("-")) {
+            // Skipped like any token that is no switch, but a misspelt
+            // switch should not go unnoticed.
+            std::fprintf(stderr, "Unknown switch %s: skipped\n", token.c_str());
         }
     }
 }
@@ -465,7 +497,7 @@ bool Brackwell_DoTheWork()
 bool Brackwell_Init()
 {
     Registration_InstallPackageReaders();
-    if (!RunnerLoadGame(g_settings.gamePath)) {
+    if (!LoadGameStage()) {
         return false;
     }
     Console().Printf("Get Resolution\n");
@@ -502,6 +534,10 @@ void Brackwell_Shutdown()
     Sprite_FreeAll();
     TempDirectory_Delete();
     GR_D3D_FreeScreen();
+    // A game that never ran has no frame rates to tell.
+    if (g_gameStarted) {
+        FPS_Dump();
+    }
     Background_FreeAll();
     TexturePages_Clear();
     GR_Text_Shutdown();
@@ -517,9 +553,27 @@ void Brackwell_Shutdown()
     MainWindow_Destroy();
 }
 
+int Runner_ExitStatus(bool started)
+{
+    if (!started) {
+        return 1;
+    }
+    return Code_Error_GameAborted() ? kFatalErrorExitCode : 0;
+}
+
+void Runner_EndProcess(int status)
+{
+    // Nothing else of the shut-down runs: the game stopped in the middle of
+    // its code, and its state is not to be trusted.
+    TempDirectory_Delete();
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
 int Runner_Main(int argc, char** argv)
 {
     CrashHandler_Install();
+    Code_Error_Hooks().endProcess = &Runner_EndProcess;
     Brackwell_UnpackAtNames(ProgramFolder());
     FindPackageBesideProgram();
     InitFromCommandLine(argc, argv);
@@ -535,7 +589,7 @@ int Runner_Main(int argc, char** argv)
     IO_Shutdown();
     SoundHardware_Quit();
     Brackwell_Shutdown();
-    return started ? 0 : 1;
+    return Runner_ExitStatus(started);
 }
 
 }  // namespace bw

@@ -49,8 +49,15 @@ void Brackwell_Shutdown();
 // Number of times the splash was shown in this process.
 int32_t Splash_CallCount();
 
-// The whole run; the result is the process's exit code: 0 after a game
-// ran and ended, 1 when start-up could not go on.
+// The process's exit code once the runner has shut down: 1 when start-up
+// could not go on, kFatalErrorExitCode when an error ended the game (the
+// player chose "Abort", or the error was fatal), else 0.
+int Runner_ExitStatus(bool started);
+// Ends the process at once with the status, after a fatal error of the
+// machine: the temporary folder is deleted and the output flushed.
+[[noreturn]] void Runner_EndProcess(int status);
+
+// The whole run; the result is the process's exit code (Runner_ExitStatus).
 int Runner_Main(int argc, char** argv);
 
 }  // namespace bw

@@ -536,7 +536,6 @@ void GR_D3D_FreeScreen()
 {
     GR_Texture_Free(g_screen.screenTexture);
     g_screen.screenTexture = nullptr;
-    FPS_Dump();
 }
 
 void GR_UpdateFrameTiming()

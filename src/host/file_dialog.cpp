@@ -177,8 +177,6 @@ bool HostFileDialog_Choose(const HostFileRequest& request, std::string* path)
 bool HostFileDialog_ChoosePackage(std::string* path)
 {
     if (HostFileDialog_FindChooser().empty()) {
-        std::fprintf(stderr,
-                     "No game package: put data.win beside the program or name one with -game <file>\n");
         return false;
     }
     HostFileRequest request;

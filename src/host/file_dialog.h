@@ -31,8 +31,7 @@ std::vector<std::string> HostFileDialog_Arguments(const std::string& chooser, co
 // user cancelled or the answer is empty.
 bool HostFileDialog_Choose(const HostFileRequest& request, std::string* path);
 // Runs the chooser and gives the chosen path; false when none is installed,
-// the user cancelled or the answer is empty. Without a chooser it says on
-// standard error how to name a package instead.
+// the user cancelled or the answer is empty.
 bool HostFileDialog_ChoosePackage(std::string* path);
 
 }  // namespace bw

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/package_view.h"
@@ -37,6 +38,13 @@ struct ChunkInfo {
 bool Package_HasFormMagic(const PackageView& package);
 // The magic, a length field equal to the size - 8, and something after it.
 bool Package_IsWellFormed(const PackageView& package);
+
+// "chunk GEN8 at offset 8": where a chunk header starts, for messages.
+std::string Package_ChunkPlace(uint32_t tag, uint64_t offset);
+// Why the container cannot be walked, in plain words for the person who
+// tried to load the file ("the file is empty", "cut short inside chunk TXTR
+// at offset 1032", ...); empty when it can be walked.
+std::string Package_ContainerFault(const PackageView& package);
 
 // Calls visit for every chunk in file order. False when the container is
 // not well formed or a chunk header or payload runs past the end of the

@@ -1,5 +1,7 @@
 #include "platform/package_loader.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -21,6 +23,49 @@ PackageLoaderHooks g_hooks;
 std::vector<uint8_t*> g_readBlocks;
 // The package image is one of those blocks (not an image handed in).
 bool g_imageIsOurs = false;
+// The first reason a load or pass failed.
+std::string g_fault;
+
+void SetFault(std::string fault)
+{
+    if (g_fault.empty()) {
+        g_fault = std::move(fault);
+    }
+}
+
+std::string ChunkFault(const ChunkInfo& chunk, const char* what)
+{
+    return Package_ChunkPlace(chunk.tag, chunk.offset - kChunkHeaderSize) + " " + what;
+}
+
+// A walk failed: the container itself, else the chunk whose reader refused it.
+void SetWalkFault(const PackageView& package, const std::optional<ChunkInfo>& refused)
+{
+    std::string fault = Package_ContainerFault(package);
+    if (fault.empty() && refused) {
+        fault = ChunkFault(*refused, "is damaged");
+    }
+    SetFault(fault.empty() ? "the package is damaged" : std::move(fault));
+}
+
+// Why the file at path could not be read whole.
+std::string ReadFailure(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status)) {
+        return "no such file";
+    }
+    if (std::filesystem::is_directory(status)) {
+        return "it is a folder, not a file";
+    }
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return std::strerror(errno);
+    }
+    std::fclose(file);
+    return "it cannot be read";
+}
 
 constexpr uint32_t kTagSTRG = Package_Tag("STRG"), kTagGEN8 = Package_Tag("GEN8"), kTagGEN7 = Package_Tag("GEN7"),
                    kTagGENL = Package_Tag("GENL"), kTagCODE = Package_Tag("CODE"), kTagTXTR = Package_Tag("TXTR");
@@ -273,6 +318,16 @@ void LoadDebugFile()
     }
 }
 
+// The main pass goes on past a chunk its reader refused; the first one
+// refused is the reason the load failed.
+bool Pass2Read(bool read, const ChunkInfo& chunk)
+{
+    if (!read) {
+        SetFault(ChunkFault(chunk, "is damaged"));
+    }
+    return read;
+}
+
 void LogChunk(const ChunkInfo& chunk)
 {
     Console().Printf("Process Chunk: %s   %u\n", Package_TagText(chunk.tag).text, chunk.length);
@@ -349,6 +404,12 @@ void PackageLoader_Reset()
     }
     g_readBlocks.clear();
     g_imageIsOurs = false;
+    g_fault.clear();
+}
+
+const std::string& Package_LoadFault()
+{
+    return g_fault;
 }
 
 void Package_SetImage(const uint8_t* image, size_t size)
@@ -378,6 +439,7 @@ bool RunnerLoadGame(const std::string& gamePath)
     console.Printf("RunnerLoadGame: %s\n", gamePath.c_str());
     std::string path = gamePath;
     if (path.empty() && (g_hooks.chooseGameFile == nullptr || !g_hooks.chooseGameFile(&path) || path.empty())) {
+        SetFault("no game package was named");
         return false;
     }
     std::error_code error;
@@ -392,6 +454,7 @@ bool RunnerLoadGame(const std::string& gamePath)
     console.Printf("Reading File %s\n", g_package.path.c_str());
     if (!ReadFile(g_package.path, &g_package.image, &g_package.size)) {
         console.Printf("FAILED to load File %s\n", g_package.path.c_str());
+        SetFault(ReadFailure(g_package.path));
         return false;
     }
     g_imageIsOurs = true;
@@ -415,7 +478,18 @@ bool Runner_PreProcessChunks()
 bool Code_Load()
 {
     const PackageView package = g_package.View();
-    return Package_WalkChunks(package, [&](const ChunkInfo& chunk) { return Pass1Chunk(package, chunk); });
+    std::optional<ChunkInfo> refused;
+    const bool walked = Package_WalkChunks(package, [&](const ChunkInfo& chunk) {
+        if (Pass1Chunk(package, chunk)) {
+            return true;
+        }
+        refused = chunk;
+        return false;
+    });
+    if (!walked) {
+        SetWalkFault(package, refused);
+    }
+    return walked;
 }
 
 bool LoadGameData()
@@ -443,12 +517,13 @@ bool Runner_ProcessChunks()
         if (!IsKnownTag(chunk.tag)) {
             Console().Printf("unknown Chunk %s:%d\n", Package_TagText(chunk.tag).text,
                              static_cast<int32_t>(chunk.tag));
+            SetFault(ChunkFault(chunk, "is of a kind this runner does not know"));
             ok = false;
             return true;
         }
         if (IsHeaderTag(chunk.tag)) {
             g_package.codeVersion = chunk.tag == kTagGEN8 ? kCodeVersionGen8 : kCodeVersionGen7;
-            ok = GameHeader_Read(package, chunk, g_package.header) && ok;
+            ok = Pass2Read(GameHeader_Read(package, chunk, g_package.header), chunk) && ok;
             return true;
         }
         if (chunk.tag == kTagTXTR) {
@@ -456,12 +531,15 @@ bool Runner_ProcessChunks()
             return true;
         }
         const ChunkHandler* handler = FindHandler(chunk.tag);
-        ok = (handler == nullptr || RunReader(handler->pass2, package, chunk)) && ok;
+        ok = Pass2Read(handler == nullptr || RunReader(handler->pass2, package, chunk), chunk) && ok;
         return true;
     });
+    if (!walked) {
+        SetWalkFault(package, std::nullopt);
+    }
     if (walked && textures) {
         const ChunkHandler* handler = FindHandler(kTagTXTR);
-        ok = (handler == nullptr || RunReader(handler->pass2, package, *textures)) && ok;
+        ok = Pass2Read(handler == nullptr || RunReader(handler->pass2, package, *textures), *textures) && ok;
     }
     return walked && ok;
 }

@@ -125,6 +125,10 @@ void PackageLoader_Reset();
 // "options.ini" and debug file. False when no package was chosen or it
 // cannot be read.
 bool RunnerLoadGame(const std::string& gamePath);
+// Why the last RunnerLoadGame or pass failed, in plain words ("no such
+// file", "the file is empty", "chunk SPRT at offset 96 is damaged"); empty
+// while nothing failed.
+const std::string& Package_LoadFault();
 // Uses an image already in memory (kept, not copied): tests, fuzzing.
 void Package_SetImage(const uint8_t* image, size_t size);
 // Gives back the memory of bytes this run reads no more (the texture page

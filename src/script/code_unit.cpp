@@ -220,9 +220,14 @@ bool Code_Execute(CInstance* self, CInstance* other, CCode& code, Value* result)
         return true;
     }
     if (Code_Error_HasPending()) {
-        // The machine's errors end the game; the tree interpreter's let it go on.
-        Code_Error_Runtime(Code_Error_PendingMessage(), RunsOnMachine(code));
+        // The machine's errors end the process; the tree interpreter's let
+        // the game go on.
+        const bool fatal = RunsOnMachine(code);
+        Code_Error_Runtime(Code_Error_PendingMessage(), fatal);
         Code_Error_ClearPending();
+        if (fatal) {
+            Code_Error_EndAfterFatal();
+        }
     }
     return false;
 }

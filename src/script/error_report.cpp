@@ -12,6 +12,7 @@ namespace {
 
 struct ErrorState {
     std::string pendingMessage;
+    int32_t pendingLine = 0;
     bool hasLastText = false;
     std::string lastText;
     bool occurred = false;
@@ -109,6 +110,12 @@ void Code_Report_Error(const char* sourceText, bool programUnit, int32_t positio
                          OrEmpty(message));
     }
     state.pendingMessage = formatted.Text();
+    state.pendingLine = line;
+}
+
+int32_t Code_Error_PendingLine()
+{
+    return State().pendingLine;
 }
 
 const char* Code_Error_PendingMessage()
@@ -182,6 +189,21 @@ void Code_Error_Log(const char* text, bool fatal)
     if (abort) {
         state.aborted = true;
         CallHook(hooks.stopGame);
+    }
+}
+
+bool Code_Error_FatalEndsProcess()
+{
+    const ErrorReportHooks& hooks = Code_Error_Hooks();
+    const bool debuggerAttached = hooks.debuggerAttached != nullptr && hooks.debuggerAttached();
+    return !debuggerAttached && !State().debugSuppress;
+}
+
+void Code_Error_EndAfterFatal()
+{
+    const ErrorReportHooks& hooks = Code_Error_Hooks();
+    if (hooks.endProcess != nullptr && Code_Error_FatalEndsProcess()) {
+        hooks.endProcess(kFatalErrorExitCode);
     }
 }
 

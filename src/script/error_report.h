@@ -28,6 +28,8 @@ inline bool Code_Error_HasPending()
 }
 // The pending message, "" when none was ever recorded.
 const char* Code_Error_PendingMessage();
+// The source line (from 1) the pending message points at.
+int32_t Code_Error_PendingLine();
 // Clears the flag at the start of each compile phase and each run.
 inline void Code_Error_ClearPending()
 {
@@ -45,6 +47,17 @@ void Code_Error_Runtime(const char* message, bool fatal);
 // Logs "ERROR!!! :: <text>", shows the dialog when errors are shown, and
 // stops the game when the error is fatal (or the player chose "Abort").
 void Code_Error_Log(const char* text, bool fatal);
+// The status the process ends with after a fatal error of the machine, and
+// after any error that ended the game: -1, which the shell sees as 255.
+inline constexpr int kFatalErrorExitCode = -1;
+// Whether the fatal report just made ends the process: it does, unless a
+// debugger is attached (it may have attached while the report was shown)
+// or the error came from code the debugger runs for its own displays.
+bool Code_Error_FatalEndsProcess();
+// Called after the fatal report of a machine error: ends the process with
+// kFatalErrorExitCode when Code_Error_FatalEndsProcess says so (through the
+// endProcess hook, so code run by tests never ends their process).
+void Code_Error_EndAfterFatal();
 // Only the log line: for errors that must neither stop the game nor ask.
 void Code_Error_LogOnly(const char* text);
 // Frames the text for the dialog and shows it; true when the player aborted.
@@ -114,6 +127,10 @@ struct ErrorReportHooks {
     void (*clearInput)() = nullptr;
     // Stop request (-400) and the quit message (main loop).
     void (*stopGame)() = nullptr;
+    // True while a debugger is attached (debugger).
+    bool (*debuggerAttached)() = nullptr;
+    // Ends the process with the status, never returning (the runner's main).
+    void (*endProcess)(int status) = nullptr;
 };
 ErrorReportHooks& Code_Error_Hooks();
 

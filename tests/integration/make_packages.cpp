@@ -1,6 +1,7 @@
 // Writes the hand-made packages of the end-to-end runs into the folder
 // given: each one damaged or unusual in one way the runner must handle.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <utility>
@@ -70,6 +71,17 @@ int main(int argc, char** argv)
     Save(folder, "bad_form_length.win", headerOnly, true);
     Save(folder, "unknown_function.win", UnknownFunction());
     Save(folder, "unknown_chunk.win", WithUnknownChunk());
+    // What a person may name instead of a package: a folder, a text file, an
+    // empty file, and a package cut short inside its last chunk.
+    std::filesystem::create_directories(folder + "/folder.win");
+    std::ofstream(folder + "/notes.txt") << "not a package\n";
+    std::ofstream(folder + "/empty.win", std::ios::binary);
+    TestPackage whole;
+    bw::test::WriteHeader(whole, TestHeader{});
+    whole.Chunk("SPRT", {0, 0, 0, 0});
+    std::string truncated = whole.FinishText();
+    truncated.resize(truncated.size() - 6);
+    std::ofstream(folder + "/truncated.win", std::ios::binary) << truncated;
     // Room orders that leave the game without a first room: none at all, a
     // room the package does not have, a negative index.
     const std::pair<const char*, std::vector<int32_t>> roomOrders[] = {

@@ -156,7 +156,9 @@ std::unique_ptr<CCode> ProjectCompiler::Parse(const CodeText& code, const std::s
     const bool compiled = unit->Compile(unitName.c_str());
     Code_SetUseBytecode(m_savedUseBytecode);
     if (!compiled) {
-        throw BuildError(code.file + ": " + (Code_Error_HasPending() ? Code_Error_PendingMessage() : "does not compile"));
+        if (!Code_Error_HasPending()) throw BuildError(code.file + ": does not compile");
+        throw BuildError(code.file + ":" + std::to_string(Code_Error_PendingLine()) + ": " +
+                         Code_Error_PendingMessage());
     }
     return unit;
 }

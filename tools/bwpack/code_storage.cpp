@@ -2,8 +2,9 @@
 
 namespace bw::pack {
 
-Word TextCodeStorage::Store(const std::string& /*unitName*/, const CodeText& code)
+Word TextCodeStorage::Store(const std::string& unitName, const CodeText& code)
 {
+    m_compiler.Parse(code, unitName);
     return m_strings.Ref(code.source);
 }
 

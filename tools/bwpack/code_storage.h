@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bwpack/code_compiler.h"
 #include "bwpack/package_writer.h"
 #include "bwpack/project.h"
 
@@ -43,10 +44,12 @@ public:
     virtual std::vector<uint8_t> DebugFile() const = 0;
 };
 
-// The text form: code travels as source text in the string table.
+// The text form: code travels as source text in the string table. Each text
+// is compiled all the same, so that code the runner would refuse stops the
+// build instead of the game.
 class TextCodeStorage final : public CodeStorage {
 public:
-    explicit TextCodeStorage(StringTable& strings) : m_strings(strings) {}
+    TextCodeStorage(const Project& project, StringTable& strings) : m_compiler(project), m_strings(strings) {}
     bool CarriesBytecode() const override { return false; }
     Word Store(const std::string& unitName, const CodeText& code) override;
     Word Absent() const override { return Word::Null(); }
@@ -54,6 +57,7 @@ public:
     std::vector<uint8_t> DebugFile() const override { return {}; }
 
 private:
+    ProjectCompiler m_compiler;
     StringTable& m_strings;
 };
 

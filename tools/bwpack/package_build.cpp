@@ -87,7 +87,7 @@ PackageFiles Package_BuildFiles(const Project& project, PackageForm form)
     if (form == PackageForm::Bytecode) {
         storage = std::make_unique<BytecodeCodeStorage>(project, strings);
     } else {
-        storage = std::make_unique<TextCodeStorage>(strings);
+        storage = std::make_unique<TextCodeStorage>(project, strings);
     }
     CodeStorage& code = *storage;
     ChunkContext context{project, writer, strings, code, {}, {}, {}};

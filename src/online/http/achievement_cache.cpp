@@ -113,6 +113,9 @@ void AchievementCache_Load()
 
 void AchievementCache_Save()
 {
+    // An empty list leaves no empty file behind, but still empties a file
+    // whose entries have all been posted.
+    if (Cache().entries.empty() && !LoadSave_SaveExists(kCacheFile)) return;
     const std::vector<AchievementCacheEntry> entries(Cache().entries.begin(), Cache().entries.end());
     const std::vector<uint8_t> bytes = AchievementCache_Serialise(entries);
     LoadSave_WriteSaveFile(kCacheFile, bytes.data(), bytes.size());

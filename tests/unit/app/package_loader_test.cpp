@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/console.h"
@@ -96,6 +97,65 @@ TEST_F(PackageLoaderTest, ContainerChecksRejectWhatCannotBeWalked)
     for (const auto& c : cases) {
         const PackageView view(c.bytes.data(), c.bytes.size());
         EXPECT_EQ(Package_WalkChunks(view, [](const ChunkInfo&) { return true; }), c.wellFormed) << c.name;
+    }
+}
+
+// What the person who tried to load the file is told.
+TEST_F(PackageLoaderTest, ContainerFaultsSayWhyInPlainWords)
+{
+    TestPackage good;
+    good.Chunk("SPRT", {0});
+    good.Chunk("PATH", {0, 0});
+    const std::vector<uint8_t> whole = good.Finish();
+    std::vector<uint8_t> cutInChunk(whole.begin(), whole.end() - 3);
+    std::vector<uint8_t> cutBetweenChunks(whole.begin(), whole.begin() + 8 + 12);
+    std::vector<uint8_t> extra = whole;
+    extra.push_back(0);
+    std::vector<uint8_t> chunkPastEnd = whole;
+    chunkPastEnd[12] = 200;  // SPRT's payload length, the FORM length kept
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        std::string fault;
+    } cases[] = {
+        {"good", whole, ""},
+        {"empty", {}, "the file is empty"},
+        {"text", {'h', 'e', 'l', 'l', 'o', '\n'}, "not a game package: the first four bytes are not \"FORM\""},
+        {"three bytes", {'F', 'O', 'R'}, "not a game package: the first four bytes are not \"FORM\""},
+        {"magic alone", {'F', 'O', 'R', 'M'}, "cut short inside the FORM header"},
+        {"no chunks", {'F', 'O', 'R', 'M', 0, 0, 0, 0}, "the package holds no chunks"},
+        {"cut inside a chunk", cutInChunk, "cut short inside chunk PATH at offset 20: 25 of the 28 bytes after the FORM header are there"},
+        {"cut between chunks", cutBetweenChunks, "cut short between two chunks: 12 of the 28 bytes after the FORM header are there"},
+        {"bytes after the end", extra, "1 bytes more than the FORM header says follow it"},
+        {"chunk past the end", chunkPastEnd, "chunk SPRT at offset 8 runs past the end of the file"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Package_ContainerFault(PackageView(c.bytes.data(), c.bytes.size())), c.fault) << c.name;
+    }
+}
+
+TEST_F(PackageLoaderTest, AFailedPassKeepsTheFirstReason)
+{
+    // Chunks of one word each.
+    using Chunks = std::vector<std::pair<const char*, uint32_t>>;
+    const struct {
+        Chunks chunks;
+        bool (*pass)();
+        const char* fault;
+    } cases[] = {
+        {{{"GEN8", 0x0D01}}, &Code_Load, "chunk GEN8 at offset 8 is damaged"},
+        {{{"SPRT", 0}, {"ABCD", 1}, {"PATH", 0}}, &Runner_ProcessChunks,
+         "chunk ABCD at offset 20 is of a kind this runner does not know"},
+        {{{"SPRT", 0}, {"PATH", 0}, {"ABCD", 1}}, &Runner_ProcessChunks, "chunk PATH at offset 20 is damaged"},
+    };
+    for (const auto& c : cases) {
+        PackageLoader_Reset();
+        EXPECT_EQ(Package_LoadFault(), "") << "a new load starts without a reason";
+        TestPackage package;
+        for (const auto& [tag, word] : c.chunks) package.Chunk(tag, {word});
+        Use(package);
+        EXPECT_FALSE(c.pass());
+        EXPECT_EQ(Package_LoadFault(), c.fault);
     }
 }
 

@@ -19,6 +19,7 @@
 #include "platform/package_loader.h"
 #include "platform/random.h"
 #include "script/code_chunks.h"
+#include "script/error_report.h"
 #include "script/function_table.h"
 #include "support/scratch_folder.h"
 #include "unit/app/test_package.h"
@@ -193,6 +194,33 @@ TEST_F(StartupTest, MissingPackageIsReported)
     test::ScratchFolder folder;
     EXPECT_FALSE(RunnerLoadGame(folder / "none.win"));
     EXPECT_TRUE(Logged("FAILED to load File " + (folder / "none.win")));
+    EXPECT_EQ(Package_LoadFault(), "no such file");
+    PackageLoader_Reset();
+    EXPECT_FALSE(RunnerLoadGame(folder.Path()));
+    EXPECT_EQ(Package_LoadFault(), "it is a folder, not a file");
+}
+
+TEST_F(StartupTest, ExitStatusTellsAFailedStartFromAnAbortedGame)
+{
+    Code_Error_ResetState();
+    EXPECT_EQ(Runner_ExitStatus(true), 0);
+    EXPECT_EQ(Runner_ExitStatus(false), 1);
+    Code_Error_SetNoErrorsSwitch(true);
+    Code_Error_Log("the game cannot go on", true);
+    EXPECT_EQ(Runner_ExitStatus(true), kFatalErrorExitCode);
+    EXPECT_EQ(Runner_ExitStatus(false), 1) << "a load error reported as fatal is still a failed start";
+    Code_Error_SetNoErrorsSwitch(false);
+    Code_Error_ResetState();
+}
+
+TEST_F(StartupTest, UnknownSwitchesAreSkippedAloud)
+{
+    testing::internal::CaptureStderr();
+    Parse("-nosound game.win -noaudio --help");
+    const std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(Startup().noAudio);
+    EXPECT_EQ(told, "Unknown switch -nosound: skipped\nUnknown switch --help: skipped\n")
+        << "a token that is no switch and no dash is skipped in silence";
 }
 
 TEST_F(StartupTest, NoPackageAndNoChoiceStopsStartUp)

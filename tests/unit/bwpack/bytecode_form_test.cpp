@@ -208,33 +208,38 @@ TEST(BytecodeForm, DumpOfCorruptCodeChunksNeverReadsOutsideThePackage)
 }
 
 // A project of one room whose creation code is the given file, plus a
-// script; both build with the bytecode form.
-PackageFiles BuildWithCode(const test::ScratchFolder& folder, const std::string& roomCode, const std::string& scriptCode)
+// script; both build with the form given (bytecode unless said otherwise).
+PackageFiles BuildWithCode(const test::ScratchFolder& folder, const std::string& roomCode, const std::string& scriptCode,
+                           PackageForm form = PackageForm::Bytecode)
 {
     folder.Write("room.bwl", roomCode);
     folder.Write("code/scr.bwl", scriptCode);
     folder.Write("game.json", R"({"name": "t", "scripts": [{"name": "scr", "file": "code/scr.bwl"}],
         "rooms": [{"name": "rm", "code": "room.bwl"}]})");
     RegisterBuiltins();
-    return Package_BuildFiles(Project_Load(folder.Path()), PackageForm::Bytecode);
+    return Package_BuildFiles(Project_Load(folder.Path()), form);
 }
 
-TEST(BytecodeForm, CompileErrorsNameTheFile)
+// Code the runner would refuse stops the build in either form, so that it
+// never fails only when the game starts.
+TEST(BytecodeForm, CompileErrorsStopTheBuildInEveryFormNamingFileAndLine)
 {
     const struct {
-        const char *roomCode, *scriptCode, *file, *mention;
+        const char *roomCode, *scriptCode, *place, *mention;
     } cases[] = {
-        {"x = 1;\n", "a = 1;\nb = ;\n", "code/scr.bwl: ", "b = ;"},
-        {"no_such_function();\n", "", "room.bwl: ", "no_such_function"},
+        {"x = 1;\n", "a = 1;\nb = ;\n", "code/scr.bwl:2: ", "b = ;"},
+        {"x = 1;\n\nno_such_function();\n", "", "room.bwl:3: ", "no_such_function"},
     };
-    for (const auto& c : cases) {
-        test::ScratchFolder folder;
-        try {
-            BuildWithCode(folder, c.roomCode, c.scriptCode);
-            ADD_FAILURE() << "built " << c.mention;
-        } catch (const BuildError& error) {
-            EXPECT_EQ(std::string(error.what()).rfind(c.file, 0), 0u) << error.what();
-            EXPECT_NE(std::string(error.what()).find(c.mention), std::string::npos) << error.what();
+    for (const PackageForm form : {PackageForm::Bytecode, PackageForm::Text}) {
+        for (const auto& c : cases) {
+            test::ScratchFolder folder;
+            try {
+                BuildWithCode(folder, c.roomCode, c.scriptCode, form);
+                ADD_FAILURE() << "built " << c.mention;
+            } catch (const BuildError& error) {
+                EXPECT_EQ(std::string(error.what()).rfind(c.place, 0), 0u) << error.what();
+                EXPECT_NE(std::string(error.what()).find(c.mention), std::string::npos) << error.what();
+            }
         }
     }
 }

@@ -88,6 +88,9 @@ TEST_F(ErrorReportTest, PendingMessageNamesLineAndPosition)
         EXPECT_TRUE(Code_Error_HasPending());
         EXPECT_STREQ(Code_Error_PendingMessage(), c.message);
     }
+    Code_Error_ClearPending();
+    Code_Report_Error("a = 1;\nb = ;\nc = 2;", true, 11, "oops");
+    EXPECT_EQ(Code_Error_PendingLine(), 2);
 }
 
 TEST_F(ErrorReportTest, FirstPendingErrorWinsUntilCleared)
@@ -207,6 +210,27 @@ TEST_F(ErrorReportTest, AfterAnAbortLaterReportsAreIgnored)
     EXPECT_EQ(output.log, "");
     EXPECT_EQ(Code_Error_LastText(), first);
     EXPECT_EQ(g_fake.stopRequests, 1);
+}
+
+TEST_F(ErrorReportTest, AFatalMachineErrorEndsTheProcessUnlessADebuggerHoldsIt)
+{
+    static std::vector<int> ends;
+    static bool attached;
+    ends.clear();
+    attached = false;
+    ErrorReportHooks& hooks = Code_Error_Hooks();
+    hooks.endProcess = [](int status) { ends.push_back(status); };
+    hooks.debuggerAttached = [] { return attached; };
+    Code_Error_EndAfterFatal();
+    EXPECT_EQ(ends, std::vector<int>{kFatalErrorExitCode});
+    attached = true;
+    Code_Error_EndAfterFatal();
+    EXPECT_EQ(ends.size(), 1u) << "a debugger attached meanwhile keeps the process";
+    attached = false;
+    Code_Error_SetDebugSuppress(true);
+    Code_Error_EndAfterFatal();
+    EXPECT_EQ(ends.size(), 1u) << "code the debugger runs for its displays never ends the process";
+    Code_Error_SetDebugSuppress(false);
 }
 
 TEST_F(ErrorReportTest, DebuggerEvaluationNeitherShowsNorLogs)

@@ -61,6 +61,19 @@ TEST_F(AchievementCacheTest, TheFileLoadsInOrderAndIsWrittenBackByteForByte)
     EXPECT_EQ(Names(), "gold;speed;") << "a list that holds entries is not loaded into";
 }
 
+TEST_F(AchievementCacheTest, AnEmptyCacheWritesNoFileButEmptiesAnOldOne)
+{
+    AchievementCache_Load();
+    AchievementCache_Save();
+    EXPECT_FALSE(FileExists(CacheFile().c_str())) << "a first run leaves no empty cache file";
+
+    m_root.Write("data/CacheGame/playerachievementcache.dat", kTwoEntries);
+    AchievementCache_Load();
+    AchievementCache_Clear();
+    AchievementCache_Save();
+    EXPECT_EQ(test::ScratchFolder::Read(CacheFile()), "") << "posted entries are not offered again";
+}
+
 TEST_F(AchievementCacheTest, AnEntryCutShortEndsTheFileWithoutReadingPastIt)
 {
     const struct {

@@ -1,0 +1,24 @@
+#include "app/usage.h"
+
+namespace bw {
+
+const char* Runner_Usage()
+{
+    return "No game package: put data.win beside the program or name one with -game FILE\n"
+           "Usage: bwrun -game FILE [switches]\n"
+           "  -game FILE         play the package FILE (a data.win beside the program wins)\n"
+           "  -debug             open the debug window and the debugger server on 127.0.0.1 port 6509\n"
+           "  -trace             log every instruction the game's code runs\n"
+           "  -ext               keep extension calls from reaching their libraries\n"
+           "  -noerrors          show no error dialog: errors go to the log only\n"
+           "  -oldexec           run code compiled from text on the tree interpreter\n"
+           "  -noaudio           play without sound\n"
+           "  -inawindow         play in a window even when the game asks for full screen\n"
+           "  -record FILE       record the keyboard and mouse into FILE\n"
+           "  -playback FILE     play the input recorded in FILE back\n"
+           "  -steam             start the platform services library when it is present\n"
+           "  -output FILE       append the console log to FILE\n"
+           "  -debugoutput FILE  append the debug console's log to FILE\n";
+}
+
+}  // namespace bw
