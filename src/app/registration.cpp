@@ -175,16 +175,31 @@ bool ChooseGameFile(std::string* path)
 
 }  // namespace
 
-void Brackwell_RegisterFunctions()
+namespace {
+
+void RegisterGroups(tagIConsole* announcer)
 {
-    tagIConsole& console = Console();
     for (const RegistrationGroup& group : kGroups) {
-        if (group.label != nullptr) {
-            console.Printf("%s", group.label);
+        if (announcer != nullptr && group.label != nullptr) {
+            announcer->Printf("%s", group.label);
         }
         group.registrar();
     }
-    console.Printf("Fini\n");
+    if (announcer != nullptr) {
+        announcer->Printf("Fini\n");
+    }
+}
+
+}  // namespace
+
+void Brackwell_RegisterFunctions()
+{
+    RegisterGroups(&Console());
+}
+
+void Registration_RegisterFunctionsQuietly()
+{
+    RegisterGroups(nullptr);
 }
 
 void Registration_ClearTables()

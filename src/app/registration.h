@@ -7,6 +7,9 @@ namespace bw {
 
 // Every built-in group, each announced by its console label.
 void Brackwell_RegisterFunctions();
+// The same groups in the same order without the labels, for tools that
+// compile code outside a run (the package builder's output is not a log).
+void Registration_RegisterFunctionsQuietly();
 
 // Hands the package loader its readers and hooks (tables, prepare order).
 void Registration_InstallPackageReaders();

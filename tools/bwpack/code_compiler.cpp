@@ -120,7 +120,7 @@ ProjectCompiler::ProjectCompiler(const Project& project) : m_project(project), m
     // The process may already hold the runner's built-ins (a test that
     // loads what it builds); otherwise they are registered for this build.
     if (Code_Function_Count() == 0) {
-        Brackwell_RegisterFunctions();
+        Registration_RegisterFunctionsQuietly();
         m_registeredFunctions = true;
     }
     Variable_Init();
