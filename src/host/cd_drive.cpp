@@ -3,7 +3,6 @@
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
 #include <cdio/paranoia/cdda.h>
-#include <cdio/paranoia/paranoia.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,21 +12,6 @@
 
 namespace bw {
 namespace {
-
-// Paranoia's retries of one sector before it gives up on it: a scratch it
-// cannot mend is better skipped quickly than read for a minute.
-constexpr int kParanoiaRetries = 5;
-
-// Hard read errors paranoia met in the sector being read (its callback
-// carries no context; each drive is read from one thread).
-thread_local int t_hardErrors = 0;
-
-void CountHardErrors(long /*position*/, paranoia_cb_mode_t mode)
-{
-    if (mode == PARANOIA_CB_READERR) {
-        ++t_hardErrors;
-    }
-}
 
 // libcdio writes warnings about drives and images to stderr; the CD device
 // logs one line of its own with the reason instead.
@@ -109,10 +93,6 @@ bool CCdDrive::Open(const std::string& name, std::string* why)
 
 void CCdDrive::Close()
 {
-    if (m_paranoia != nullptr) {
-        cdio_paranoia_free(m_paranoia);
-        m_paranoia = nullptr;
-    }
     if (m_cdda != nullptr) {
         cdio_cddap_close_no_free_cdio(m_cdda);
         m_cdda = nullptr;
@@ -121,7 +101,6 @@ void CCdDrive::Close()
         cdio_destroy(m_cdio);
         m_cdio = nullptr;
     }
-    m_nextSector = -1;
 }
 
 bool CCdDrive::ReadToc(CdToc* toc, std::string* why)
@@ -186,23 +165,21 @@ bool CCdDrive::CloseDoor(std::string* why)
     return true;
 }
 
-bool CCdDrive::StartParanoia(std::string* why)
+bool CCdDrive::StartAudio(std::string* why)
 {
-    if (m_paranoia != nullptr) {
+    if (m_cdda != nullptr) {
         return true;
     }
     m_cdda = cdio_cddap_identify_cdio(m_cdio, CDDA_MESSAGE_FORGETIT, nullptr);
-    if (m_cdda == nullptr || cdio_cddap_open(m_cdda) != 0) {
-        *why = "the audio of " + m_name + " cannot be read";
-        return false;
+    if (m_cdda != nullptr && cdio_cddap_open(m_cdda) == 0) {
+        return true;
     }
-    m_paranoia = cdio_paranoia_init(m_cdda);
-    if (m_paranoia == nullptr) {
-        *why = "the audio of " + m_name + " cannot be read";
-        return false;
+    if (m_cdda != nullptr) {
+        cdio_cddap_close_no_free_cdio(m_cdda);
+        m_cdda = nullptr;
     }
-    cdio_paranoia_modeset(m_paranoia, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
-    return true;
+    *why = "the audio of " + m_name + " cannot be read";
+    return false;
 }
 
 bool CCdDrive::ReadAudio(int32_t sector, int32_t count, uint8_t* out, std::string* why)
@@ -211,23 +188,13 @@ bool CCdDrive::ReadAudio(int32_t sector, int32_t count, uint8_t* out, std::strin
         *why = "no disc in " + m_name;
         return false;
     }
-    if (!StartParanoia(why)) {
+    if (!StartAudio(why)) {
         return false;
     }
-    if (sector != m_nextSector) {
-        cdio_paranoia_seek(m_paranoia, sector, SEEK_SET);
+    if (cdio_cddap_read(m_cdda, out, sector, count) != count) {
+        *why = "read error at sector " + std::to_string(sector) + " of " + m_name;
+        return false;
     }
-    for (int32_t i = 0; i < count; ++i) {
-        t_hardErrors = 0;
-        const int16_t* samples = cdio_paranoia_read_limited(m_paranoia, &CountHardErrors, kParanoiaRetries);
-        if (samples == nullptr || t_hardErrors > kParanoiaRetries) {
-            m_nextSector = -1;
-            *why = "read error at sector " + std::to_string(sector + i) + " of " + m_name;
-            return false;
-        }
-        std::memcpy(out + static_cast<size_t>(i) * kCdSectorBytes, samples, kCdSectorBytes);
-    }
-    m_nextSector = sector + count;
     return true;
 }
 

@@ -1,6 +1,8 @@
 // A CD drive, or a disc image standing in for one, through libcdio: the
-// table of contents, the door, and the audio sectors read digitally (with
-// libcdio's paranoia layer, which retries and mends what a drive misreads).
+// table of contents, the door, and the audio sectors read digitally through
+// its cdda layer (which knows the read commands and byte orders of drives).
+// The paranoia layer above it is not used: on a sector it cannot mend it may
+// retry for ever, and a read error must end the play instead.
 // Every call may wait on the drive for seconds; callers keep it off the game
 // step. One object is used from one thread at a time.
 #pragma once
@@ -11,7 +13,6 @@
 
 struct _CdIo;
 struct cdrom_drive_s;
-struct cdrom_paranoia_s;
 
 namespace bw {
 
@@ -72,14 +73,12 @@ public:
     bool ReadAudio(int32_t sector, int32_t count, uint8_t* out, std::string* why);
 
 private:
-    bool StartParanoia(std::string* why);
+    bool StartAudio(std::string* why);
 
     _CdIo* m_cdio = nullptr;
     cdrom_drive_s* m_cdda = nullptr;
-    cdrom_paranoia_s* m_paranoia = nullptr;
     std::string m_name;
     bool m_image = false;
-    int32_t m_nextSector = -1;  // where paranoia reads next without a seek
 };
 
 }  // namespace bw

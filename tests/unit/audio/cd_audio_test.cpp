@@ -2,31 +2,17 @@
 // BW_CD_DEVICE names (OpenAL's null back end plays it in real time).
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
-#include <thread>
 
 #include "audio/cd_time.h"
-#include "audio/sound_hardware.h"
-#include "support/scratch_folder.h"
-#include "unit/audio/audio_test_support.h"
-#include "unit/audio/cd_image.h"
-#include "unit/library/library_test_support.h"
+#include "unit/audio/cd_test_support.h"
 
 namespace bw {
 namespace {
 
-using test::CallBuiltin;
-
-double Cd(const char* name, std::initializer_list<test::ScriptValue> arguments = {})
-{
-    return CallBuiltin(name, arguments).Real();
-}
-
-std::string Mci(const char* command)
-{
-    return CallBuiltin("MCI_command", {command}).Text();
-}
+using test::Cd;
+using test::Mci;
+using test::PlayUntil;
 
 // The sound back end with the drive BW_CD_DEVICE names, opened afresh.
 class CdDriveTest : public ::testing::Test {
@@ -46,18 +32,6 @@ protected:
 class CdDiscTest : public CdDriveTest {
 protected:
     CdDiscTest() : CdDriveTest(test::TestDisc()) {}
-
-    // Updates the sound for as long as the machine needs until check holds.
-    template <typename Check>
-    static bool PlayUntil(Check check)
-    {
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!check() && std::chrono::steady_clock::now() < giveUp) {
-            SoundHardware_Get()->Tick();
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return check();
-    }
 };
 
 TEST_F(CdDiscTest, TheTableOfContentsAnswersInMilliseconds)

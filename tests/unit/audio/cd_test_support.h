@@ -1,16 +1,22 @@
-// A disc image for the CD tests: a cue sheet over one BIN file of raw
+// For the CD tests: a disc image (a cue sheet over one BIN file of raw
 // 2352-byte sectors, audio tracks of generated tones and data tracks of
-// noise (loud enough to be heard, should a data track ever be played).
+// noise, loud enough to be heard should a data track ever be played), and
+// the built-ins called by name.
 #pragma once
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "audio/sound_hardware.h"
 #include "support/scratch_folder.h"
+#include "unit/audio/audio_test_support.h"
+#include "unit/library/library_test_support.h"
 
 namespace bw::test {
 
@@ -61,6 +67,31 @@ inline const std::string& TestDisc()
     static const std::string cue =
         WriteCdImage(folder, {{true, 440.0, 75}, {true, 880.0, 150}, {false, 0.0, 30}, {true, 1320.0, 75}});
     return cue;
+}
+
+// A CD built-in's result as a real.
+inline double Cd(const char* name, std::initializer_list<ScriptValue> arguments = {})
+{
+    return CallBuiltin(name, arguments).Real();
+}
+
+// MCI_command's reply to command.
+inline std::string Mci(const char* command)
+{
+    return CallBuiltin("MCI_command", {command}).Text();
+}
+
+// Updates the sound, in small sleeps and for as long as the machine needs,
+// until check holds; false when it never did.
+template <typename Check>
+bool PlayUntil(Check check)
+{
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!check() && std::chrono::steady_clock::now() < giveUp) {
+        SoundHardware_Get()->Tick();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return check();
 }
 
 }  // namespace bw::test
