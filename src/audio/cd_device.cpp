@@ -111,13 +111,16 @@ int32_t StartStream(const CdDiscState& disc, int32_t first, int32_t end)
     return kMciOk;
 }
 
-// play [from <position>] [to <position>]: a bare play resumes a pause;
-// without from it plays on from where the disc is, without to up to its end.
+// play [from <position>] [to <position>]: a bare play resumes a pause and
+// leaves a play alone (cd_resume sends it); without from it plays on from
+// where the disc is, without to up to its end.
 int32_t Play(const CdDiscState& disc, const std::vector<std::string>& args)
 {
-    if (args.empty() && g_cd.mode == MciPlayState::Paused) {
-        alSourcePlay(g_cd.source);
-        g_cd.mode = MciPlayState::Playing;
+    if (args.empty() && g_cd.mode != MciPlayState::Stopped) {
+        if (g_cd.mode == MciPlayState::Paused) {
+            alSourcePlay(g_cd.source);
+            g_cd.mode = MciPlayState::Playing;
+        }
         return kMciOk;
     }
     std::optional<int32_t> from;

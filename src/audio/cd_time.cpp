@@ -1,5 +1,6 @@
 #include "audio/cd_time.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -79,7 +80,9 @@ std::string CdTime_Position(int64_t frame, CdTimeFormat format, const CdToc& toc
     }
     char number[8];
     std::snprintf(number, sizeof number, "%02d:", track->number);
-    return number + Msf(sector - track->firstSector);
+    // Before the first track (the disc's start, when that track begins
+    // later) counts as its start.
+    return number + Msf(std::max<int64_t>(sector - track->firstSector, 0));
 }
 
 std::string CdTime_Length(int32_t sectors, CdTimeFormat format)

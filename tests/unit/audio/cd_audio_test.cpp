@@ -69,6 +69,7 @@ TEST_F(CdDiscTest, PlayingATrackStopsAtItsEndAndThePositionFollows)
 
     Cd("cd_resume");
     EXPECT_EQ(Cd("cd_playing"), 1.0);
+    Cd("cd_resume");  // while playing: the play and its end stay
     ASSERT_TRUE(PlayUntil([] { return Cd("cd_playing") == 0.0; }));
     // At the end of track 2, not in the data track or track 4.
     EXPECT_EQ(Cd("cd_position"), 3000.0);
@@ -188,6 +189,8 @@ TEST(CdTime, PositionsAreParsedInTheFormatAndKeptOnTheDisc)
     EXPECT_EQ(CdTime_Position(160 * 588 + 100, CdTimeFormat::Tmsf, toc), "02:00:01:10");
     EXPECT_EQ(CdTime_Position(255 * 588, CdTimeFormat::Tmsf, toc), "03:00:00:30");
     EXPECT_EQ(CdTime_Position(44100, CdTimeFormat::Milliseconds, toc), "1000");
+    toc.tracks.front().firstSector = 30;  // a disc whose first track starts late
+    EXPECT_EQ(CdTime_Position(0, CdTimeFormat::Tmsf, toc), "01:00:00:00");
     EXPECT_EQ(CdTime_Length(4530, CdTimeFormat::Tmsf), "01:00:30");
     EXPECT_EQ(CdTime_Length(4530, CdTimeFormat::Milliseconds), "60400");
 }
