@@ -48,8 +48,8 @@ int64_t CurrentFrame()
     return g_cd.stream != nullptr ? PlayedPosition(g_cd.spans, g_cd.stream->PlayedFrames()) : g_cd.frame;
 }
 
-// Stops the stream where it got to.
-void StopStream(MciPlayState mode)
+// Stops the stream; the position stays where it got to.
+void StopStream()
 {
     g_cd.frame = CurrentFrame();
     g_cd.stream.reset();
@@ -57,7 +57,7 @@ void StopStream(MciPlayState mode)
     if (g_cd.reader != nullptr) {
         g_cd.reader->Play({});
     }
-    g_cd.mode = mode;
+    g_cd.mode = MciPlayState::Stopped;
 }
 
 // The audio tracks' sectors between first and end; data tracks are left out.
@@ -91,7 +91,7 @@ int32_t StartStream(const CdDiscState& disc, int32_t first, int32_t end)
             return kMciNoSoundDevice;
         }
     }
-    StopStream(MciPlayState::Stopped);
+    StopStream();
     auto stream = std::make_unique<CAudioStream>();
     const char* why = nullptr;
     if (!stream->Open(std::make_unique<CCdPcmSource>(*g_cd.reader), &why)) {
@@ -155,7 +155,7 @@ int32_t Seek(const CdDiscState& disc, const std::vector<std::string>& args)
     if (!CdTime_Parse(args[1], g_cd.format, disc.toc, &sector)) {
         return kMciOutOfRange;
     }
-    StopStream(MciPlayState::Stopped);
+    StopStream();
     g_cd.frame = static_cast<int64_t>(sector) * kCdFramesPerSector;
     return kMciOk;
 }
@@ -180,7 +180,7 @@ int32_t Set(const CdDiscState& disc, const std::vector<std::string>& args)
             return kMciUnsupported;
         }
         if (args[1] == "open") {
-            StopStream(MciPlayState::Stopped);
+            StopStream();
         }
         g_cd.reader->MoveDoor(args[1] == "open");
         return kMciOk;
@@ -269,7 +269,7 @@ int32_t DiscCommand(const std::string& verb, const std::vector<std::string>& arg
         return kMciBadParameter;
     }
     if (verb == "stop") {
-        StopStream(MciPlayState::Stopped);
+        StopStream();
     } else if (g_cd.mode == MciPlayState::Playing) {
         alSourcePause(g_cd.source);
         g_cd.mode = MciPlayState::Paused;
@@ -315,7 +315,7 @@ void CdAudio_Update()
     const CdDiscState disc = g_cd.reader->Disc();
     LogProblem(disc);
     if (!disc.present || disc.generation != g_cd.generation) {
-        StopStream(MciPlayState::Stopped);
+        StopStream();
         return;
     }
     if (g_cd.mode != MciPlayState::Playing) {
@@ -323,13 +323,13 @@ void CdAudio_Update()
     }
     g_cd.stream->Update();
     if (g_cd.stream->Finished()) {
-        StopStream(MciPlayState::Stopped);  // at the end of what was played
+        StopStream();  // at the end of what was played
     }
 }
 
 void CdAudio_Close()
 {
-    StopStream(MciPlayState::Stopped);
+    StopStream();
     g_cd.reader.reset();
     if (g_cd.source != 0) {
         alDeleteSources(1, &g_cd.source);

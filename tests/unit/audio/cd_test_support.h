@@ -43,7 +43,8 @@ inline std::string WriteCdImage(const ScratchFolder& folder, const std::vector<C
         for (int32_t frame = 0; frame < track.sectors * kFrames; ++frame) {
             int16_t sample = 0;
             if (track.audio) {
-                sample = static_cast<int16_t>(std::lround(16383.0 * std::sin(2.0 * M_PI * track.hertz * frame / 44100.0)));
+                const double phase = 2.0 * M_PI * track.hertz * frame / 44100.0;
+                sample = static_cast<int16_t>(std::lround(16383.0 * std::sin(phase)));
             } else {
                 noise = noise * 1103515245u + 12345u;
                 sample = static_cast<int16_t>(noise >> 16);

@@ -6,6 +6,7 @@
 #include <AL/al.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
@@ -73,8 +74,8 @@ std::vector<float> CaptureDisc(const std::function<void(const MixerClock&)>& pla
 // Seconds of samples that are not silence.
 double AudibleSeconds(const std::vector<float>& samples)
 {
-    return static_cast<double>(std::count_if(samples.begin(), samples.end(), [](float s) { return std::fabs(s) > 0.01f; })) /
-           kCaptureRate;
+    const auto audible = std::count_if(samples.begin(), samples.end(), [](float s) { return std::fabs(s) > 0.01f; });
+    return static_cast<double>(audible) / kCaptureRate;
 }
 
 // The first sample of the longest run of silence in [from, to), and its length.
