@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config ccache clang libclang-rt-14-dev
   libsdl2-dev libepoxy-dev libopenal-dev libalut-dev libvorbis-dev libogg-dev
-  libmpg123-dev libpng-dev libjpeg-dev libgif-dev zlib1g-dev libjson-c-dev
+  libmpg123-dev libcdio-dev libcdio-cdda-dev libpng-dev libjpeg-dev libgif-dev zlib1g-dev libjson-c-dev
   libbox2d-dev libcurl4-openssl-dev libffi-dev libfreetype-dev libfontconfig-dev
   fonts-dejavu-core libimgui-dev libgtest-dev libgmock-dev libbenchmark-dev
   libgl1-mesa-dri libegl-mesa0

@@ -3,6 +3,7 @@
 #include <AL/al.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "audio/ogg_image.h"
 
@@ -51,15 +52,12 @@ bool CAudioStream::Attach(uint32_t source, bool loop)
     alSourceStop(source);
     alSourcei(source, AL_BUFFER, 0);
     alSourcei(source, AL_LOOPING, AL_FALSE);  // the stream loops itself
+    m_frameBytes = m_decoder->AlFormat() == AL_FORMAT_STEREO16 ? 4 : 2;
     bool any = false;
     for (const uint32_t buffer : m_buffers) {
-        if (!Fill(buffer)) {
-            break;
-        }
-        alSourceQueueBuffers(source, 1, &buffer);
-        any = true;
+        any = Requeue(buffer) || any;
     }
-    return any;
+    return any || !m_ended;
 }
 
 bool CAudioStream::Fill(uint32_t buffer)
@@ -71,12 +69,28 @@ bool CAudioStream::Fill(uint32_t buffer)
     if (got == 0 && m_loop && m_decoder->Rewind()) {
         got = m_decoder->Read(m_scratch.data(), m_scratch.size());
     }
+    if (got == kPcmNotYet) {
+        return false;
+    }
     if (got <= 0) {
         m_ended = true;  // the end, or damage: what was queued still plays
         return false;
     }
     alBufferData(buffer, m_decoder->AlFormat(), m_scratch.data(), static_cast<ALsizei>(got), m_decoder->Rate());
+    m_queuedBytes.push_back(static_cast<size_t>(got));
     return true;
+}
+
+bool CAudioStream::Requeue(uint32_t buffer)
+{
+    if (Fill(buffer)) {
+        alSourceQueueBuffers(m_source, 1, &buffer);
+        return true;
+    }
+    if (!m_ended) {
+        m_idle.push_back(buffer);
+    }
+    return false;
 }
 
 void CAudioStream::Update()
@@ -90,10 +104,15 @@ void CAudioStream::Update()
     for (; processed > 0; --processed) {
         ALuint buffer = 0;
         alSourceUnqueueBuffers(m_source, 1, &buffer);
-        if (Fill(buffer)) {
-            alSourceQueueBuffers(m_source, 1, &buffer);
-            queued = true;
+        if (!m_queuedBytes.empty()) {
+            m_playedBytes += static_cast<int64_t>(m_queuedBytes.front());
+            m_queuedBytes.pop_front();
         }
+        queued = Requeue(buffer) || queued;
+    }
+    const std::vector<uint32_t> waiting = std::exchange(m_idle, {});
+    for (const uint32_t buffer : waiting) {
+        queued = Requeue(buffer) || queued;
     }
     ALint state = 0;
     alGetSourcei(m_source, AL_SOURCE_STATE, &state);
@@ -110,6 +129,26 @@ bool CAudioStream::Finished() const
     ALint state = 0;
     alGetSourcei(m_source, AL_SOURCE_STATE, &state);
     return state == AL_STOPPED;
+}
+
+int64_t CAudioStream::PlayedFrames() const
+{
+    if (!m_attached) {
+        return 0;
+    }
+    ALint state = 0;
+    alGetSourcei(m_source, AL_SOURCE_STATE, &state);
+    if (state == AL_STOPPED) {
+        // A stopped source reports offset 0: whatever is still queued has played.
+        int64_t bytes = m_playedBytes;
+        for (const size_t queued : m_queuedBytes) {
+            bytes += static_cast<int64_t>(queued);
+        }
+        return bytes / m_frameBytes;
+    }
+    ALint offset = 0;
+    alGetSourcei(m_source, AL_SAMPLE_OFFSET, &offset);
+    return m_playedBytes / m_frameBytes + offset;
 }
 
 }  // namespace bw

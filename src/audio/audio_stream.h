@@ -1,11 +1,13 @@
 // Plays a long sound on one OpenAL source without decoding it whole: a few
 // short buffers are queued on the source and refilled as they finish. Used
 // for sounds the package marks as streamed (music, Ogg images in memory) and
-// by the legacy music player and the MCI media device (Ogg and MP3 files).
+// by the legacy music player and the MCI media device (Ogg and MP3 files),
+// and by the MCI CD device (sectors a worker reads from the drive).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -29,22 +31,33 @@ public:
     bool Open(std::unique_ptr<IPcmDecoder> decoder, const char** why);
     // Queues the first buffers on source (replacing whatever it had); the
     // caller starts the source. A looping stream starts again at its end.
-    // False when not a single buffer could be filled.
+    // False when the stream ended before a single buffer could be filled; a
+    // decoder with nothing yet leaves its buffers for the next update.
     bool Attach(uint32_t source, bool loop);
-    // Refills the buffers the source has finished; restarts a source that
-    // ran dry before the stream ended. Cheap when nothing finished.
+    // Refills the buffers the source has finished and those still waiting
+    // for samples; restarts a source that ran dry before the stream ended.
+    // Cheap when nothing finished.
     void Update();
     // Every sample has been queued and the source has played them all.
     bool Finished() const;
+    // Sample frames the source has played since Attach.
+    int64_t PlayedFrames() const;
 
     static constexpr size_t kBufferBytes = 32768;  // about 0.19 s of stereo at 44.1 kHz
 
 private:
     bool Fill(uint32_t buffer);
+    // Fills buffer and queues it; a buffer left empty waits in m_idle unless
+    // the stream has ended.
+    bool Requeue(uint32_t buffer);
 
     std::unique_ptr<IPcmDecoder> m_decoder;
     std::vector<uint32_t> m_buffers;
     std::vector<uint8_t> m_scratch;
+    std::vector<uint32_t> m_idle;      // buffers waiting for a decoder that had nothing yet
+    std::deque<size_t> m_queuedBytes;  // bytes of each queued buffer, oldest first
+    int64_t m_playedBytes = 0;         // bytes of the buffers played and unqueued
+    int32_t m_frameBytes = 4;
     uint32_t m_source = 0;
     bool m_attached = false;
     bool m_loop = false;

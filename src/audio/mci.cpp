@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "audio/audio_stream.h"
+#include "audio/cd_device.h"
 #include "audio/mp3_file.h"
 #include "audio/openal_device.h"
 #include "platform/files.h"
@@ -18,24 +19,12 @@
 namespace bw {
 namespace {
 
-enum MciError : int32_t {
-    kMciOk = 0,
-    kMciUnknownCommand,
-    kMciUnknownDevice,
-    kMciBadParameter,
-    kMciCannotOpen,
-    kMciNoMedia,
-    kMciNoSoundDevice,
-};
-
-enum class MediaMode { Stopped, Playing, Paused };
-
 struct MediaDevice {
     std::string path;
     std::unique_ptr<CAudioStream> stream;  // null until played, and after a stop
     ALuint source = 0;
     bool loop = false;
-    MediaMode mode = MediaMode::Stopped;
+    MciPlayState mode = MciPlayState::Stopped;
 };
 
 MciSender g_sender = nullptr;
@@ -75,13 +64,6 @@ std::vector<std::string> Words(const char* command)
         at = end;
     }
     return words;
-}
-
-void Reply(char* reply, size_t replySize, const char* text)
-{
-    if (reply != nullptr && replySize > 0) {
-        std::snprintf(reply, replySize, "%s", text);
-    }
 }
 
 // The host path of a file name: exactly as given when it exists, else the
@@ -154,14 +136,14 @@ void CloseMedia(std::map<std::string, MediaDevice>::iterator at)
 void StopMedia(MediaDevice& device)
 {
     device.stream.reset();  // detaches and stops the source
-    device.mode = MediaMode::Stopped;
+    device.mode = MciPlayState::Stopped;
 }
 
 int32_t Play(MediaDevice& device, const std::vector<std::string>& words)
 {
-    if (device.mode == MediaMode::Paused && words.size() == 2) {
+    if (device.mode == MciPlayState::Paused && words.size() == 2) {
         alSourcePlay(device.source);
-        device.mode = MediaMode::Playing;
+        device.mode = MciPlayState::Playing;
         return kMciOk;
     }
     const bool repeat = words.size() == 3 && Lower(words[2]) == "repeat";
@@ -174,21 +156,8 @@ int32_t Play(MediaDevice& device, const std::vector<std::string>& words)
         return kMciCannotOpen;
     }
     alSourcePlay(device.source);
-    device.mode = MediaMode::Playing;
+    device.mode = MciPlayState::Playing;
     return kMciOk;
-}
-
-const char* ModeText(MediaMode mode)
-{
-    switch (mode) {
-    case MediaMode::Playing:
-        return "playing";
-    case MediaMode::Paused:
-        return "paused";
-    case MediaMode::Stopped:
-        break;
-    }
-    return "stopped";
 }
 
 // A command to an open media device.
@@ -200,12 +169,12 @@ int32_t MediaCommand(const std::string& verb, std::map<std::string, MediaDevice>
         return Play(device, words);
     }
     if (verb == "pause" || verb == "resume") {
-        if (device.mode == MediaMode::Playing && verb == "pause") {
+        if (device.mode == MciPlayState::Playing && verb == "pause") {
             alSourcePause(device.source);
-            device.mode = MediaMode::Paused;
-        } else if (device.mode == MediaMode::Paused && verb == "resume") {
+            device.mode = MciPlayState::Paused;
+        } else if (device.mode == MciPlayState::Paused && verb == "resume") {
             alSourcePlay(device.source);
-            device.mode = MediaMode::Playing;
+            device.mode = MciPlayState::Playing;
         }
         return kMciOk;
     }
@@ -231,34 +200,17 @@ int32_t MediaCommand(const std::string& verb, std::map<std::string, MediaDevice>
         return kMciOk;
     }
     if (verb == "status" && words.size() == 3 && Lower(words[2]) == "mode") {
-        Reply(reply, replySize, ModeText(device.mode));
+        MCI_Reply(reply, replySize, MCI_ModeText(device.mode));
         return kMciOk;
     }
     return kMciUnknownCommand;
-}
-
-// The emulated CD drive: it is there, its door works, and it holds no disc.
-int32_t CdCommand(const std::string& verb, const std::vector<std::string>& words, char* reply, size_t replySize)
-{
-    if (verb == "open" || verb == "close" || verb == "set") {
-        return kMciOk;
-    }
-    if (verb == "status" && words.size() == 4 && Lower(words[2]) == "media" && Lower(words[3]) == "present") {
-        Reply(reply, replySize, "false");
-        return kMciOk;
-    }
-    if (verb == "status" && words.size() == 3 && Lower(words[2]) == "mode") {
-        Reply(reply, replySize, "no media");
-        return kMciOk;
-    }
-    return kMciNoMedia;
 }
 
 }  // namespace
 
 int32_t MCI_Emulate(const char* command, char* reply, size_t replySize)
 {
-    Reply(reply, replySize, "");
+    MCI_Reply(reply, replySize, "");
     const std::vector<std::string> words = Words(command != nullptr ? command : "");
     if (words.size() < 2) {
         return kMciUnknownCommand;
@@ -266,7 +218,11 @@ int32_t MCI_Emulate(const char* command, char* reply, size_t replySize)
     const std::string verb = Lower(words[0]);
     const std::string device = Lower(words[1]);
     if (device == "cdaudio") {
-        return CdCommand(verb, words, reply, replySize);
+        std::vector<std::string> lower;
+        for (const std::string& word : words) {
+            lower.push_back(Lower(word));
+        }
+        return CdAudio_Command(lower, reply, replySize);
     }
     if (verb == "open") {
         return OpenMedia(words);
@@ -305,26 +261,54 @@ const char* MCI_ErrorText(int32_t code)
         return "There is no media in the drive.";
     case kMciNoSoundDevice:
         return "There is no sound device.";
+    case kMciOutOfRange:
+        return "The specified parameter is out of range for the specified command.";
+    case kMciDataTrack:
+        return "The specified track is a data track and cannot be played.";
+    case kMciUnsupported:
+        return "The specified device does not support this command.";
     default:
         return "Unknown error.";
     }
 }
 
+const char* MCI_ModeText(MciPlayState mode)
+{
+    switch (mode) {
+    case MciPlayState::Playing:
+        return "playing";
+    case MciPlayState::Paused:
+        return "paused";
+    case MciPlayState::Stopped:
+        break;
+    }
+    return "stopped";
+}
+
+void MCI_Reply(char* reply, size_t replySize, const char* text)
+{
+    if (reply != nullptr && replySize > 0) {
+        std::snprintf(reply, replySize, "%s", text);
+    }
+}
+
 void MCI_Update()
 {
+    CdAudio_Update();
     for (auto& [alias, device] : g_devices) {
-        if (device.mode != MediaMode::Playing || device.stream == nullptr) {
+        if (device.mode != MciPlayState::Playing || device.stream == nullptr) {
             continue;
         }
         device.stream->Update();
         if (device.stream->Finished()) {
-            device.mode = MediaMode::Stopped;
+            device.mode = MciPlayState::Stopped;
         }
     }
 }
 
 void MCI_CloseAll()
 {
+    CdAudio_Close();
     while (!g_devices.empty()) {
         CloseMedia(g_devices.begin());
     }

@@ -6,13 +6,8 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #include "audio/audio_engine.h"
@@ -22,76 +17,17 @@
 #include "platform/files.h"
 #include "support/scratch_folder.h"
 #include "unit/audio/audio_test_support.h"
+#include "unit/audio/wave_capture.h"
 
 namespace bw {
 namespace {
 
+using test::AudibleSpan;
 using test::AudioEngineScope;
+using test::CaptureFile;
+using test::ReadCapture;
 using test::SineWave;
 using test::SoundChunks;
-
-constexpr int32_t kRate = 44100;
-
-// The output file named in the configuration; empty when the wave back end
-// is not what this run uses.
-std::string CaptureFile()
-{
-    const char* drivers = std::getenv("ALSOFT_DRIVERS");
-    const char* conf = std::getenv("ALSOFT_CONF");
-    if (drivers == nullptr || std::strcmp(drivers, "wave") != 0 || conf == nullptr) {
-        return {};
-    }
-    std::ifstream in(conf);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.rfind("file = ", 0) == 0) {
-            return line.substr(7);
-        }
-    }
-    return {};
-}
-
-uint32_t U32At(const std::vector<uint8_t>& bytes, size_t at)
-{
-    uint32_t value = 0;
-    std::memcpy(&value, bytes.data() + at, 4);
-    return value;
-}
-
-// The float samples of the file's data chunk.
-std::vector<float> ReadCapture(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<float> samples;
-    size_t at = 12;
-    while (at + 8 <= bytes.size()) {
-        const uint32_t length = U32At(bytes, at + 4);
-        if (std::memcmp(bytes.data() + at, "data", 4) == 0) {
-            const size_t count = std::min<size_t>(length, bytes.size() - at - 8) / 4;
-            samples.resize(count);
-            std::memcpy(samples.data(), bytes.data() + at + 8, count * 4);
-            break;
-        }
-        at += 8 + length + (length & 1);
-    }
-    return samples;
-}
-
-// The first and the last sample that is not silence; first > last when
-// every sample is.
-std::pair<size_t, size_t> AudibleSpan(const std::vector<float>& samples)
-{
-    size_t first = samples.size();
-    size_t last = 0;
-    for (size_t i = 0; i < samples.size(); ++i) {
-        if (std::fabs(samples[i]) > 0.01f) {
-            first = std::min(first, i);
-            last = i;
-        }
-    }
-    return {first, last};
-}
 
 float SecondsPlayed(int32_t voiceId)
 {
@@ -140,23 +76,20 @@ TEST(AudioWaveCapture, AToneAtHalfGainIsInTheMixAndAPausedOneAddsNothing)
     const std::vector<float> samples = ReadCapture(path);
     const auto [first, last] = AudibleSpan(samples);
     ASSERT_LT(first, last) << "no tone in " << samples.size() << " samples";
-    ASSERT_GE(last - first, static_cast<size_t>(kRate * 0.45));
+    ASSERT_GE(last - first, static_cast<size_t>(test::kCaptureRate * 0.45));
 
     // Inside the tone: peak 0.8 x 0.5, at 440 Hz.
-    const size_t from = first + kRate / 20;
-    const size_t to = last - kRate / 20;
+    const size_t from = first + test::kCaptureRate / 20;
+    const size_t to = last - test::kCaptureRate / 20;
     float peak = 0.0f;
-    int32_t crossings = 0;
     for (size_t i = from; i < to; ++i) {
         peak = std::max(peak, std::fabs(samples[i]));
-        crossings += (samples[i - 1] < 0.0f) != (samples[i] < 0.0f) ? 1 : 0;
     }
     EXPECT_NEAR(peak, 0.4f, 0.02f);
-    const double hertz = crossings / 2.0 / (static_cast<double>(to - from) / kRate);
-    EXPECT_NEAR(hertz, 440.0, 5.0);
+    EXPECT_NEAR(test::CrossingHertz(samples, from, to), 440.0, 5.0);
 
     // Paused: the mixer ran on for half a second without it.
-    EXPECT_GE(samples.size() - last, static_cast<size_t>(kRate * 0.4));
+    EXPECT_GE(samples.size() - last, static_cast<size_t>(test::kCaptureRate * 0.4));
 }
 
 TEST(AudioWaveCapture, StreamedMusicIsInTheMixWholeAndWithoutAGapAtABufferBoundary)
@@ -187,7 +120,7 @@ TEST(AudioWaveCapture, StreamedMusicIsInTheMixWholeAndWithoutAGapAtABufferBounda
     const std::vector<float> samples = ReadCapture(path);
     const auto [first, last] = AudibleSpan(samples);
     ASSERT_LT(first, last) << "no music in " << samples.size() << " samples";
-    EXPECT_NEAR(static_cast<double>(last - first) / kRate, 3.0, 0.02);
+    EXPECT_NEAR(static_cast<double>(last - first) / test::kCaptureRate, 3.0, 0.02);
     // A sine of peak 0.5 stays near zero for a sample or two at a crossing; a
     // buffer that came late would leave a run of silence.
     size_t quiet = 0;

@@ -211,6 +211,8 @@ TEST_F(FakeMciTest, TheMediaPlayerSendsItsCommandsAndNumbersAliasesFromOneAfterA
 
 TEST(MciEmulator, TheDriveHoldsNoDiscAndUnknownCommandsAnswerNothing)
 {
+    const test::ScopedEnv noDrive("BW_CD_DEVICE", "/no/such/drive");  // whatever drives this machine has
+    CD_Init();
     EXPECT_FALSE(CD_Present());
     EXPECT_EQ(CD_Number(), 0);
     EXPECT_EQ(CD_Length(), 0);
@@ -222,6 +224,7 @@ TEST(MciEmulator, TheDriveHoldsNoDiscAndUnknownCommandsAnswerNothing)
     EXPECT_STREQ(reply, "");
     EXPECT_NE(MCI_SendString("open \"/no/such/file.mp3\" type mpegvideo alias M1", reply, sizeof reply), 0);
     EXPECT_NE(MCI_SendString("\"", reply, sizeof reply), 0);
+    MCI_CloseAll();
 }
 
 }  // namespace
