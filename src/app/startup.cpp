@@ -516,6 +516,7 @@ void Brackwell_Shutdown()
 int Runner_Main(int argc, char** argv)
 {
     CrashHandler_Install();
+    MemoryManager_KeepLargeBlocksInHeap();
     Brackwell_UnpackAtNames(ProgramFolder());
     FindPackageBesideProgram();
     InitFromCommandLine(argc, argv);

@@ -55,6 +55,10 @@ struct Value;
 //     arithmetic, pop into a local (s += a[i])
 //   LocalConstDivision: push local, push constant, div or mod (i mod 7)
 //   ConstArith: push constant, arithmetic on the item beneath (x * 0.5)
+//   VariableArithStore: push variable, push another variable, arithmetic,
+//     pop into the first (x += dx on instance or global variables)
+//   LocalDivisionAccumulate: push local, a LocalConstDivision run, a
+//     ConstArith run, arithmetic, pop into a local (s += (i mod 7) * 0.5)
 #define BW_VM_HANDLERS(X)                                                                                          \
     X(Nop) X(End) X(PushDouble) X(PushInt) X(PushInt64) X(PushBool) X(PushString) X(PushVariable) X(PushLocal)    \
     X(PopVariable) X(PopLocal) X(PopVariableTop) X(Rotate) X(DupBlock) X(DupRepeat) X(Popz) X(Conv)               \
@@ -63,7 +67,8 @@ struct Value;
     X(Trap) X(PushArgument) X(LocalConstArith) X(LocalConstArithStore) X(ArithStoreLocal)                         \
     X(LocalConstCompareBranch) X(CompareBranch) X(LocalIndex) X(AppendLocal) X(VariableConstArithStore)   \
     X(LocalAccumulate) X(LocalStepCompareBranch) X(IndexedVariableRead) X(IndexedVariableStore)                   \
-    X(LocalIndexedVariableStore) X(IndexedVariableAccumulate) X(LocalConstDivision) X(ConstArith)
+    X(LocalIndexedVariableStore) X(IndexedVariableAccumulate) X(LocalConstDivision) X(ConstArith)                \
+    X(VariableArithStore) X(LocalDivisionAccumulate)
 
 #define BW_VM_HANDLER_ENUM(name) name,
 enum class VMHandler : uint8_t { BW_VM_HANDLERS(BW_VM_HANDLER_ENUM) };

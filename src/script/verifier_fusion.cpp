@@ -127,6 +127,12 @@ VMHandler Fused(const std::vector<VMNativeOp>& ops, size_t i)
         at(3).u == kTypeVariable && at(3).a == first.a && at(3).b == first.b) {
         return VMHandler::VariableConstArithStore;
     }
+    if (IsWholeNamedVariable(first, VMHandler::PushVariable) && IsWholeNamedVariable(at(1), VMHandler::PushVariable) &&
+        IsInlineArithmetic(at(2), false) && at(2).t == kTypeVariable &&
+        IsWholeNamedVariable(at(3), VMHandler::PopVariable) && at(3).u == kTypeVariable && at(3).a == first.a &&
+        at(3).b == first.b) {
+        return VMHandler::VariableArithStore;
+    }
     if (IsInlineArithmetic(first, false) && IsWholeLocalPop(at(1))) {
         return VMHandler::ArithStoreLocal;
     }
@@ -167,7 +173,15 @@ void VM_FuseOps(std::vector<VMNativeOp>& ops)
             op.constant = opcode == kOpSub ? -op.constant : op.constant;
         }
     }
-    // Every run is fused by now, so a step can see the test it branches to.
+    // Every run is fused by now, so a step can see the test it branches to,
+    // and an accumulation the division and constant runs inside it.
+    for (size_t i = 0; i + 6 < ops.size(); ++i) {
+        if (ops[i].handler == VMHandler::PushLocal && IsWholeLocalPush(ops[i]) &&
+            ops[i + 1].handler == VMHandler::LocalConstDivision && ops[i + 4].handler == VMHandler::ConstArith &&
+            ops[i + 6].handler == VMHandler::ArithStoreLocal && ops[i + 6].t == kTypeVariable) {
+            ops[i].handler = VMHandler::LocalDivisionAccumulate;
+        }
+    }
     for (size_t i = 0; i + 4 < ops.size(); ++i) {
         if (ops[i].handler == VMHandler::LocalConstArithStore && ops[i].plain == VMHandler::PushLocal &&
             ops[i + 4].handler == VMHandler::Branch) {

@@ -245,7 +245,11 @@ public:
           outer_(g_innermost)
     {
         g_innermost = this;
-        g_failure = FailureContext{};
+        // Most runs start with nothing kept: an event's entry skips the
+        // reset of the context's strings and vectors.
+        if (g_failure.framesSet || g_failure.dumpSet) {
+            g_failure = FailureContext{};
+        }
         Enter(program, code);
     }
     ~Machine()
@@ -641,6 +645,43 @@ private:
             return false;
         }
         *out = WithConstant(op, head);
+        return true;
+    }
+
+    // The real a whole named variable (op's own selector) holds: a built-in
+    // field or a real user variable found in place; false for anything the
+    // plain ops must read.
+    bool NamedReal(const VMNativeOp* op, double* out) const
+    {
+        if (const BuiltinFieldAccess* field = nullptr; const CInstance* owner = FieldOwner(op, op->a, &field)) {
+            *out = field->load(owner);
+            return true;
+        }
+        const Value* slot = DirectSlot(op, op->a, false);
+        if (slot == nullptr || Value_Kind(*slot) != kValueReal) {
+            return false;
+        }
+        *out = slot->real;
+        return true;
+    }
+
+    // Replaces the real a whole named variable holds with update(real), as
+    // the plain push, arithmetic and pop would (a user variable keeps its
+    // flags); false, with nothing changed, where NamedReal would be.
+    template <typename Update>
+    bool UpdateNamedReal(const VMNativeOp* op, Update update) const
+    {
+        if (const BuiltinFieldAccess* field = nullptr; CInstance* owner = FieldOwner(op, op->a, &field)) {
+            Value value;
+            Value_SetReal(value, update(field->load(owner)));
+            field->store(owner, &value);
+            return true;
+        }
+        Value* slot = DirectSlot(op, op->a, false);
+        if (slot == nullptr || Value_Kind(*slot) != kValueReal) {
+            return false;
+        }
+        slot->real = update(slot->real);
         return true;
     }
 
@@ -1162,11 +1203,11 @@ L_ReadVariable: {
         const Local& local = SelectedLocal(op);
         locals = FrameLocals();
         read = local.IsSet() ? ReadSlot(local.value, varIndex, &sp->v) : ReadLocal(local, varIndex, &sp->v);
-    } else if (const Value* slot = DirectSlot(op, varSelector, false)) {
-        read = ReadSlot(*slot, varIndex, &sp->v);
     } else if (const BuiltinFieldAccess* field = nullptr; CInstance* owner = FieldOwner(op, varSelector, &field)) {
         SetRealWhole(sp->v, field->load(owner));
         read = true;
+    } else if (const Value* slot = DirectSlot(op, varSelector, false)) {
+        read = ReadSlot(*slot, varIndex, &sp->v);
     } else {
         Value_OutOfRange().failed = false;
         read = Read(varSelector, op->b, varIndex, &sp->v);
@@ -1240,14 +1281,14 @@ L_WriteVariable: {
         }
         BW_NEXT();
     }
-    if (Value* slot = DirectSlot(op, varSelector, true)) {
-        // The world's write of a user variable always succeeds.
-        WriteSlot(*slot, varValue.v, varIndex);
-        BW_NEXT();
-    }
     if (const BuiltinFieldAccess* field = nullptr; CInstance* owner = FieldOwner(op, varSelector, &field)) {
         field->store(owner, &varValue.v);
         FreeOwned(varValue.v);
+        BW_NEXT();
+    }
+    if (Value* slot = DirectSlot(op, varSelector, true)) {
+        // The world's write of a user variable always succeeds.
+        WriteSlot(*slot, varValue.v, varIndex);
         BW_NEXT();
     }
     ++outsideWrites_;
@@ -1571,15 +1612,7 @@ L_AppendLocal:
     }
     BW_PLAIN();
 L_VariableConstArithStore: {
-    if (Value* slot = DirectSlot(op, op->a, false); slot != nullptr && Value_Kind(*slot) == kValueReal) {
-        slot->real = WithConstant(op, slot->real);
-        op += 4;
-        BW_DISPATCH();
-    }
-    if (const BuiltinFieldAccess* field = nullptr; CInstance* owner = FieldOwner(op, op->a, &field)) {
-        Value value;
-        Value_SetReal(value, WithConstant(op, field->load(owner)));
-        field->store(owner, &value);
+    if (UpdateNamedReal(op, [op](double real) { return WithConstant(op, real); })) {
         op += 4;
         BW_DISPATCH();
     }
@@ -1604,6 +1637,15 @@ L_VariableConstArithStore: {
     op += 4;
     BW_DISPATCH();
 }
+L_VariableArithStore: {
+    double right = 0.0;
+    if (NamedReal(op + 1, &right) &&
+        UpdateNamedReal(op, [op, right](double real) { return RealArithmetic(op[2].opcode, real, right); })) {
+        op += 4;
+        BW_DISPATCH();
+    }
+    BW_PLAIN();
+}
 L_CompareBranch:
     if (RealOperands(op, sp[-2], sp[-1])) {
         const bool truth = VM_CompareReals(op->opcode, sp[-2].v.real - RightReal(op, sp[-1]));
@@ -1622,6 +1664,20 @@ L_LocalConstDivision: {
     SetRealWhole(sp->v, out);
     ++sp;
     op += 3;
+    BW_DISPATCH();
+}
+L_LocalDivisionAccumulate: {
+    // The constants are the ones the division and ConstArith runs inside
+    // this one keep (the fusion pass makes sure).
+    const Local& total = locals[op->k.i];
+    double head = 0.0;
+    double quotient = 0.0;
+    if (!total.IsReal() || !HeadReal(locals, op + 1, &head) ||
+        !OtherDoubleArithmetic(op[3].opcode, head, op[1].constant, &quotient)) {
+        BW_PLAIN();
+    }
+    StoreReal(locals[op[7].k.i], RealArithmetic(op[6].opcode, total.value.real, WithConstant(op + 4, quotient)));
+    op += 8;
     BW_DISPATCH();
 }
 L_ConstArith:

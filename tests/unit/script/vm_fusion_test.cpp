@@ -265,6 +265,32 @@ TEST_F(VmFusionTest, ArithmeticStoredBackIntoANamedVariableMatchesThePlainOps)
     });
 }
 
+TEST_F(VmFusionTest, ANamedVariableUpdatedFromAnotherMatchesThePlainOps)
+{
+    ExpectFused({
+        {"x = 3; dx = 1.5; x += dx; y = 2; y -= x; print(x, y)", VMHandler::VariableArithStore, "4.50 -2.50\n"},
+        {"global.g = 2; global.h = 3; global.g *= global.h; other.x = 2; other.x += x; print(global.g, other.x)",
+         VMHandler::VariableArithStore, "6 6.50\n"},
+        {"a = 'x'; b = 'y'; a += b; c = 1; c += speed; print(a, c)", VMHandler::VariableArithStore, "xy 1\n"},
+        {"a = 1; b = 'y';\na += b", VMHandler::VariableArithStore, nullptr},
+        {"a = 1;\na += never_set", VMHandler::VariableArithStore, nullptr},
+        {"\ninstance_count += x", VMHandler::VariableArithStore, nullptr},
+    });
+}
+
+TEST_F(VmFusionTest, ALocalAccumulatingADivisionByAConstantMatchesThePlainOps)
+{
+    ExpectFused({
+        {"var i, s; s = 0; for (i = 0; i < 10; i += 1) s += (i mod 7) * 0.5; print(s)",
+         VMHandler::LocalDivisionAccumulate, "12\n"},
+        {"var s, i; s = 1; i = 7.5; s -= (i div 2) + 1; s *= (argument0 mod 3) + 2; print(s)",
+         VMHandler::LocalDivisionAccumulate, "-6\n"},
+        {"var s, i; s = 1; i = 5;\ns += (i mod 0) * 2", VMHandler::LocalDivisionAccumulate, nullptr},
+        {"var s, i; s = 'a'; i = 5;\ns += (i mod 2) * 2", VMHandler::LocalDivisionAccumulate, nullptr},
+        {"var s, i; s = 1; i = 'b';\ns += (i mod 2) * 2", VMHandler::LocalDivisionAccumulate, nullptr},
+    });
+}
+
 TEST_F(VmFusionTest, ArgumentsAreReadStraightFromTheirSlots)
 {
     Script_Arguments().values[1] = Value{};
