@@ -59,6 +59,7 @@ struct Value;
 //     pop into the first (x += dx on instance or global variables)
 //   LocalDivisionAccumulate: push local, a LocalConstDivision run, a
 //     ConstArith run, arithmetic, pop into a local (s += (i mod 7) * 0.5)
+//   VariableConstCompare: push variable, push constant, compare (x < 0)
 #define BW_VM_HANDLERS(X)                                                                                          \
     X(Nop) X(End) X(PushDouble) X(PushInt) X(PushInt64) X(PushBool) X(PushString) X(PushVariable) X(PushLocal)    \
     X(PopVariable) X(PopLocal) X(PopVariableTop) X(Rotate) X(DupBlock) X(DupRepeat) X(Popz) X(Conv)               \
@@ -68,7 +69,7 @@ struct Value;
     X(LocalConstCompareBranch) X(CompareBranch) X(LocalIndex) X(AppendLocal) X(VariableConstArithStore)   \
     X(LocalAccumulate) X(LocalStepCompareBranch) X(IndexedVariableRead) X(IndexedVariableStore)                   \
     X(LocalIndexedVariableStore) X(IndexedVariableAccumulate) X(LocalConstDivision) X(ConstArith)                \
-    X(VariableArithStore) X(LocalDivisionAccumulate)
+    X(VariableArithStore) X(LocalDivisionAccumulate) X(VariableConstCompare)
 
 #define BW_VM_HANDLER_ENUM(name) name,
 enum class VMHandler : uint8_t { BW_VM_HANDLERS(BW_VM_HANDLER_ENUM) };

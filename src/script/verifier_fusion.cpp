@@ -127,6 +127,10 @@ VMHandler Fused(const std::vector<VMNativeOp>& ops, size_t i)
         at(3).u == kTypeVariable && at(3).a == first.a && at(3).b == first.b) {
         return VMHandler::VariableConstArithStore;
     }
+    if (IsWholeNamedVariable(first, VMHandler::PushVariable) && IsNumberConstant(at(1)) &&
+        IsInlineCompare(at(2), true)) {
+        return VMHandler::VariableConstCompare;
+    }
     if (IsWholeNamedVariable(first, VMHandler::PushVariable) && IsWholeNamedVariable(at(1), VMHandler::PushVariable) &&
         IsInlineArithmetic(at(2), false) && at(2).t == kTypeVariable &&
         IsWholeNamedVariable(at(3), VMHandler::PopVariable) && at(3).u == kTypeVariable && at(3).a == first.a &&
@@ -160,7 +164,7 @@ void VM_FuseOps(std::vector<VMNativeOp>& ops)
                                 op.handler == VMHandler::VariableConstArithStore ||
                                 op.handler == VMHandler::ConstArith;
         if (arithmetic || op.handler == VMHandler::LocalConstCompareBranch ||
-            op.handler == VMHandler::LocalConstDivision) {
+            op.handler == VMHandler::LocalConstDivision || op.handler == VMHandler::VariableConstCompare) {
             // A constant run starts with the push itself, now fused.
             const VMNativeOp& constant = op.handler == VMHandler::ConstArith ? op : ops[i + 1];
             op.constant = constant.plain == VMHandler::PushInt ? constant.k.i : constant.k.d;

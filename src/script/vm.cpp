@@ -672,8 +672,8 @@ private:
     bool UpdateNamedReal(const VMNativeOp* op, Update update) const
     {
         if (const BuiltinFieldAccess* field = nullptr; CInstance* owner = FieldOwner(op, op->a, &field)) {
-            Value value;
-            Value_SetReal(value, update(field->load(owner)));
+            Value value{};
+            value.real = update(field->load(owner));
             field->store(owner, &value);
             return true;
         }
@@ -1635,6 +1635,17 @@ L_VariableConstArithStore: {
         return Fail(op + 3, sp, WriteError(op->b));
     }
     op += 4;
+    BW_DISPATCH();
+}
+L_VariableConstCompare: {
+    double head = 0.0;
+    if (!NamedReal(op, &head)) {
+        BW_PLAIN();
+    }
+    sp->l = 0;
+    sp->i = VM_CompareReals(op[2].opcode, head - op->constant) ? 1 : 0;
+    ++sp;
+    op += 3;
     BW_DISPATCH();
 }
 L_VariableArithStore: {

@@ -265,7 +265,7 @@ TEST_F(VmFusionTest, ArithmeticStoredBackIntoANamedVariableMatchesThePlainOps)
     });
 }
 
-TEST_F(VmFusionTest, ANamedVariableUpdatedFromAnotherMatchesThePlainOps)
+TEST_F(VmFusionTest, NamedVariablesUpdatedFromOthersOrComparedMatchThePlainOps)
 {
     ExpectFused({
         {"x = 3; dx = 1.5; x += dx; y = 2; y -= x; print(x, y)", VMHandler::VariableArithStore, "4.50 -2.50\n"},
@@ -275,6 +275,10 @@ TEST_F(VmFusionTest, ANamedVariableUpdatedFromAnotherMatchesThePlainOps)
         {"a = 1; b = 'y';\na += b", VMHandler::VariableArithStore, nullptr},
         {"a = 1;\na += never_set", VMHandler::VariableArithStore, nullptr},
         {"\ninstance_count += x", VMHandler::VariableArithStore, nullptr},
+        {"x = 3; a = 0.1 + 0.2; global.g = 6; print(x < 0 || x > 2, x >= 3.5, a == 0.3, global.g <= 6)",
+         VMHandler::VariableConstCompare, "1 0 1 1\n"},
+        {"a = 'x';\nprint(a == 1)", VMHandler::VariableConstCompare, nullptr},
+        {"\nprint(never_set < 1)", VMHandler::VariableConstCompare, nullptr},
     });
 }
 
