@@ -128,6 +128,10 @@ struct VMNativeOp {
     bool constantScales = false;
     // A debugger's breakpoint sits on this op: the machine stops before it.
     mutable bool breakpoint = false;
+    // A LocalConstDivision run's constant when it is a whole number other
+    // than 0 and -1 that fits here (0: it is not), so a whole dividend is
+    // divided inline. (Here it fills padding, as localPlace does.)
+    int16_t wholeDivisor = 0;
     // The item types on the stack after the op, as a node of the unit's
     // typeNodes (-1: an empty stack): what the machine releases when code
     // stops early, so an error or an exit leaks nothing.

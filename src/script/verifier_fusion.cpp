@@ -1,5 +1,8 @@
 #include "script/verifier_fusion.h"
 
+#include <cmath>
+#include <limits>
+
 namespace bw {
 
 namespace {
@@ -168,6 +171,11 @@ void VM_FuseOps(std::vector<VMNativeOp>& ops)
             // A constant run starts with the push itself, now fused.
             const VMNativeOp& constant = op.handler == VMHandler::ConstArith ? op : ops[i + 1];
             op.constant = constant.plain == VMHandler::PushInt ? constant.k.i : constant.k.d;
+        }
+        if (op.handler == VMHandler::LocalConstDivision && op.constant == std::trunc(op.constant) &&
+            op.constant >= std::numeric_limits<int16_t>::min() && op.constant <= std::numeric_limits<int16_t>::max() &&
+            op.constant != 0.0 && op.constant != -1.0) {
+            op.wholeDivisor = static_cast<int16_t>(op.constant);
         }
         if (arithmetic) {
             // x - c is x + (-c) to the last bit, so every run adds or

@@ -1,6 +1,7 @@
 #include "script/vm.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -131,6 +132,23 @@ inline double WithConstant(const VMNativeOp* op, double left)
         return true;
     }
     return VM_DoubleArithmetic(opcode, a, b, out);
+}
+
+// div or mod by the constant of a LocalConstDivision run: a whole dividend
+// that an int32 holds by a whole divisor inline (what the integer division
+// gives), the rest out of line.
+inline bool ConstantDivision(const VMNativeOp* division, uint8_t opcode, double a, double* out)
+{
+    const int32_t divisor = division->wholeDivisor;
+    if (divisor != 0 && a >= -2147483648.0 && a <= 2147483647.0) {
+        const auto whole = static_cast<int32_t>(a);
+        if (static_cast<double>(whole) == a) {
+            *out = opcode == kOpMod ? std::copysign(static_cast<double>(whole % divisor), a)
+                                    : static_cast<double>(whole / divisor);
+            return true;
+        }
+    }
+    return OtherDoubleArithmetic(opcode, a, division->constant, out);
 }
 
 inline bool DoubleArithmetic(uint8_t opcode, double a, double b, double* out)
@@ -1669,7 +1687,7 @@ L_LocalConstDivision: {
     double head = 0.0;
     double out = 0.0;
     // A zero divisor goes to the plain ops, which report it.
-    if (!HeadReal(locals, op, &head) || !OtherDoubleArithmetic(op[2].opcode, head, op->constant, &out)) {
+    if (!HeadReal(locals, op, &head) || !ConstantDivision(op, op[2].opcode, head, &out)) {
         BW_PLAIN();
     }
     SetRealWhole(sp->v, out);
@@ -1684,7 +1702,7 @@ L_LocalDivisionAccumulate: {
     double head = 0.0;
     double quotient = 0.0;
     if (!total.IsReal() || !HeadReal(locals, op + 1, &head) ||
-        !OtherDoubleArithmetic(op[3].opcode, head, op[1].constant, &quotient)) {
+        !ConstantDivision(op + 1, op[3].opcode, head, &quotient)) {
         BW_PLAIN();
     }
     StoreReal(locals[op[7].k.i], RealArithmetic(op[6].opcode, total.value.real, WithConstant(op + 4, quotient)));

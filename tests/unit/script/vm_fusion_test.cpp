@@ -98,6 +98,10 @@ TEST_F(VmFusionTest, DivisionsOfALocalByAConstantMatchThePlainOps)
         {"var i, s; s = 0; for (i = -9; i < 9; i += 1) s += (i mod 7) * 0.5 + i div 4; print(s)",
          VMHandler::LocalConstDivision, "-3\n"},
         {"var a; a = 7.5; print(a mod 2, a div 2, a mod -2.5)", VMHandler::LocalConstDivision, "1.50 3 0\n"},
+        // Whole divisors divide whole dividends inline; -1 and those past
+        // 16 bits take the general path.
+        {"var a; a = -7; print(a mod 3, a div -2, a mod -1, a div -1, a div 40000, a mod 32767, a mod -32768)",
+         VMHandler::LocalConstDivision, "-1 3 0 7 0 -7 -7\n"},
         {"var a; a = 7.5;\nprint(a div 0.5)", VMHandler::LocalConstDivision, nullptr},
         {"var a; a = 9007199254740993; print(a mod 10 == 2, a div 1000000000)", VMHandler::LocalConstDivision,
          "1 9007199\n"},
