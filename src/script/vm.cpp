@@ -938,7 +938,8 @@ const CCode* Machine::InlineScript(const VMNativeOp* op) const
 
 // Starts callee above the caller's items: its arguments (argument 0 on top)
 // move into the argument slots, whose old contents the frame keeps.
-bool Machine::EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& callee, int32_t argc)
+[[gnu::always_inline]] inline bool Machine::EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& callee,
+                                                        int32_t argc)
 {
     VMSlot* const base = sp - argc;
     const VerifiedUnit& unit = callee.bytecode->unit;
@@ -1028,8 +1029,10 @@ bool Machine::EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& calle
 }
 
 // Leaves op at the next instruction to run: the one after the call, or the
-// first of a script the machine runs itself.
-bool Machine::Call(const VMNativeOp*& op, VMSlot*& sp)
+// first of a script the machine runs itself. This and EnterScript are kept
+// inside the dispatch loop: called out of line, op and sp would go through
+// memory on every script call.
+[[gnu::always_inline]] inline bool Machine::Call(const VMNativeOp*& op, VMSlot*& sp)
 {
     const int32_t argc = op->a;
     const int32_t id = op->b;
