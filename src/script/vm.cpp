@@ -516,34 +516,24 @@ private:
     // element is not there or owns something.
     static bool StoreRealInPlace(Value& array, int32_t index, uint32_t kind, double real)
     {
-        if (index < 0) {
+        if (array.kind != kValueArray || array.ptr == nullptr || array.rowCount < 1 ||
+            static_cast<uint32_t>(index) >= static_cast<uint32_t>(kValueArrayRowStride)) {
             return false;
-        }
-        Value* element = FirstRowElement(array, index);
-        if (element == nullptr) {
-            element = AppendableElement(array, index);
-        }
-        if (element == nullptr || element->ptr != nullptr) {
-            return false;
-        }
-        element->kind = kind;
-        element->real = real;
-        return true;
-    }
-
-    // The element at index when it is the next of a first row whose block
-    // has room for it; the row then counts it. Null otherwise.
-    static Value* AppendableElement(Value& array, int32_t index)
-    {
-        if (array.kind != kValueArray || array.ptr == nullptr || array.rowCount < 1) {
-            return nullptr;
         }
         ValueArrayRow& row = Value_Rows(array)[0];
-        if (index != row.length || index >= row.capacity) {
-            return nullptr;
+        if (index >= row.length) {
+            if (index != row.length || index >= row.capacity) {
+                return false;
+            }
+            row.length = index + 1;
         }
-        row.length = index + 1;
-        return &row.elements[index];
+        Value& element = row.elements[index];
+        if (element.ptr != nullptr) {
+            return false;
+        }
+        element.kind = kind;
+        element.real = real;
+        return true;
     }
 
     // The local named by a variable op whose selector is the locals' (a
