@@ -349,6 +349,9 @@ private:
     bool NextInstance();
     void CloseEnv();
     bool Call(const VMNativeOp*& op, VMSlot*& sp);
+    // A call of a built-in, an extension or a script run through the
+    // script table; leaves op to the caller.
+    [[gnu::noinline]] bool CallOutside(const VMNativeOp* op, VMSlot*& sp);
     const CCode* InlineScript(const VMNativeOp* op) const;
     bool EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& callee, int32_t argc);
     void Enter(const VMProgram& program, const CCode& code);
@@ -1021,8 +1024,25 @@ const CCode* Machine::InlineScript(const VMNativeOp* op) const
 // Leaves op at the next instruction to run: the one after the call, or the
 // first of a script the machine runs itself. This and EnterScript are kept
 // inside the dispatch loop: called out of line, op and sp would go through
-// memory on every script call.
+// memory on every script call. Every other call is made out of line, so the
+// loop stays small.
 [[gnu::always_inline]] inline bool Machine::Call(const VMNativeOp*& op, VMSlot*& sp)
+{
+    const int32_t argc = op->a;
+    const int32_t id = op->b;
+    if (argc <= kMaxCallArguments && id >= kScriptFunctionIdBase && id < kExtensionFunctionIdBase) {
+        if (const CCode* callee = InlineScript(op)) {
+            return EnterScript(op, sp, *callee, argc);
+        }
+    }
+    if (!CallOutside(op, sp)) {
+        return false;
+    }
+    ++op;
+    return true;
+}
+
+bool Machine::CallOutside(const VMNativeOp* op, VMSlot*& sp)
 {
     const int32_t argc = op->a;
     const int32_t id = op->b;
@@ -1033,11 +1053,6 @@ const CCode* Machine::InlineScript(const VMNativeOp* op) const
         sp->v = Value{};
         ++sp;
         return Fail(op, sp, "Wrong number of arguments to function or script.");
-    }
-    if (id >= kScriptFunctionIdBase && id < kExtensionFunctionIdBase) {
-        if (const CCode* callee = InlineScript(op)) {
-            return EnterScript(op, sp, *callee, argc);
-        }
     }
     ++outsideWrites_;
     callSite_ = op;
@@ -1072,7 +1087,6 @@ const CCode* Machine::InlineScript(const VMNativeOp* op) const
         return Fail(op, sp, id >= kExtensionFunctionIdBase ? "Extension function call failed"
                                                            : "call to non-existent script");
     }
-    ++op;
     return true;
 }
 
