@@ -41,6 +41,7 @@
 #include "platform/crc32.h"
 #include "platform/files.h"
 #include "platform/ini.h"
+#include "platform/memory.h"
 #include "platform/messages.h"
 #include "platform/options.h"
 #include "platform/package_loader.h"
