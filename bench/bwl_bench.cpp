@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/memory.h"
 #include "script/code_unit.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
@@ -68,6 +69,7 @@ void SetUpWorld()
         return;
     }
     ready = true;
+    MemoryManager_KeepLargeBlocksInHeap();  // as the runner does at start-up
     World& world = TheWorld();
     Variable_Init();
     Variable_Global_Init();

@@ -44,6 +44,7 @@
 #include "platform/crc32.h"
 #include "platform/files.h"
 #include "platform/ini.h"
+#include "platform/memory.h"
 #include "platform/messages.h"
 #include "platform/options.h"
 #include "platform/package_loader.h"
@@ -574,6 +575,7 @@ int Runner_Main(int argc, char** argv)
 {
     CrashHandler_Install();
     Code_Error_Hooks().endProcess = &Runner_EndProcess;
+    MemoryManager_KeepLargeBlocksInHeap();
     Brackwell_UnpackAtNames(ProgramFolder());
     FindPackageBesideProgram();
     InitFromCommandLine(argc, argv);

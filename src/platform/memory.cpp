@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <malloc.h>
 #include <mutex>
 #include <new>
 #include <utility>
@@ -38,6 +39,15 @@ constexpr size_t kSmallestReserve = 0x100000;
 // Large blocks go back at once, so the hold costs at most 1 MB.
 constexpr size_t kHeldBlocks = 64;
 constexpr uint32_t kLargestHeldBlock = 16 * 1024;
+
+// The runtime heap maps blocks from 128 KB up of their own and gives them
+// back to the kernel when freed, and trims the heap's top as soon as 128 KB
+// of it are free; a script that makes a large array again each frame would
+// then fault every page of it in again each time. Blocks up to the largest
+// threshold the runtime accepts stay in the heap, and up to 64 MB of free
+// top is kept for the next one.
+constexpr int kLargestMappedThreshold = 32 * 1024 * 1024;
+constexpr int kHeapTrimThreshold = 64 * 1024 * 1024;
 
 struct ManagerState {
     std::mutex lock;
@@ -114,6 +124,39 @@ MemoryBlockHeader* NewBlock(size_t size, size_t slack)
     counters.bytesTotalB += header->size;
     counters.blocksInUse += 1;
     return header;
+}
+
+// Moves the counters by a block's change of size.
+void CountResize(uint32_t oldSize, uint32_t newSize)
+{
+    ManagerState& state = State();
+    const std::lock_guard guard(state.lock);
+    MemoryCounters& counters = state.counters;
+    counters.bytesInUse += newSize - oldSize;
+    counters.bytesTotalA += newSize - oldSize;
+    counters.bytesTotalB += newSize - oldSize;
+}
+
+// A plain block too large for the ring of held frees grows or shrinks
+// through the runtime's realloc, which often extends it where it lies
+// instead of copying it; the bytes past the old size are zeroed here.
+void* ResizeLargeBlock(MemoryBlockHeader* header, size_t size)
+{
+    if (size > kLargestBlock) {
+        MemoryManager_OutOfMemory();
+    }
+    const uint32_t oldSize = header->size;
+    auto* resized = static_cast<MemoryBlockHeader*>(std::realloc(header, sizeof(MemoryBlockHeader) + size));
+    if (resized == nullptr) {
+        MemoryManager_OutOfMemory();
+    }
+    resized->size = static_cast<uint32_t>(size);
+    CountResize(oldSize, resized->size);
+    auto* data = reinterpret_cast<unsigned char*>(resized + 1);
+    if (size > oldSize) {
+        std::memset(data + oldSize, 0, size - oldSize);
+    }
+    return data;
 }
 
 void ReleaseBlock(MemoryBlockHeader* header)
@@ -227,6 +270,11 @@ void* MemoryManager_Realloc(void* ptr, size_t size, const char* file, int line, 
         ReleaseBlock(block.header);
         return nullptr;
     }
+    // A small block still takes a new one, so the old goes through the
+    // ring of held frees and a stale second free of it is still caught.
+    if (oldSize > kLargestHeldBlock && block.header + 1 == ptr) {
+        return ResizeLargeBlock(block.header, size);
+    }
     auto* fresh = static_cast<unsigned char*>(MemoryManager_Alloc(size, file, line, false));
     const size_t kept = std::min(oldSize, size);
     std::memcpy(fresh, ptr, kept);
@@ -279,6 +327,12 @@ void MemoryManager_OutOfMemory()
 void MemoryManager_InstallNewHandler()
 {
     std::set_new_handler(&MemoryManager_OutOfMemory);
+}
+
+void MemoryManager_KeepLargeBlocksInHeap()
+{
+    mallopt(M_MMAP_THRESHOLD, kLargestMappedThreshold);
+    mallopt(M_TRIM_THRESHOLD, kHeapTrimThreshold);
 }
 
 MemoryBlockHeader* MemoryManager_ReserveBlock()

@@ -43,8 +43,10 @@ void* MemoryManager_AllocAligned(size_t size, size_t alignment, const char* file
 void MemoryManager_Free(void* ptr);
 // Null gives a fresh zeroed block; size 0 frees. The result is a plain block
 // (an aligned block loses its alignment) whose bytes past the old size are
-// zeroed, whatever clear says. A pointer that is not a live block of ours
-// gives null and is left alone.
+// zeroed, whatever clear says. A plain block above 16 KB is resized where it
+// lies when the runtime heap can (the old pointer may then stay valid); a
+// smaller one always moves. A pointer that is not a live block of ours gives
+// null and is left alone.
 void* MemoryManager_Realloc(void* ptr, size_t size, const char* file, int line, bool clear);
 void* MemoryManager_ReallocPtr(void** ptr, size_t size, const char* file, int line);
 // The bytes the caller may use; 0 for null or a pointer that is not ours.
@@ -57,6 +59,10 @@ void MemoryManager_InstallNewHandler();
 // An arena block straight from the runtime heap (release it with std::free):
 // header {0, 0, 0, usable size}; null when not even 1 MB can be had.
 MemoryBlockHeader* MemoryManager_ReserveBlock();
+// Called once at start-up: large blocks stay in the runtime heap when freed
+// instead of going back to the kernel, so making them again costs no page
+// faults.
+void MemoryManager_KeepLargeBlocksInHeap();
 
 }  // namespace bw
 

@@ -320,7 +320,9 @@ void Value_Copy(Value& dest, const Value& src)
 
 void Value_SetReal(Value& dest, double real)
 {
-    Value_Free(dest);
+    if (dest.ptr != nullptr) {  // a Value without a payload owns nothing
+        Value_Free(dest);
+    }
     dest.kind = kValueReal;
     dest.ptr = nullptr;
     dest.real = real;

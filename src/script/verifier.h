@@ -55,6 +55,11 @@ struct Value;
 //     arithmetic, pop into a local (s += a[i])
 //   LocalConstDivision: push local, push constant, div or mod (i mod 7)
 //   ConstArith: push constant, arithmetic on the item beneath (x * 0.5)
+//   VariableArithStore: push variable, push another variable, arithmetic,
+//     pop into the first (x += dx on instance or global variables)
+//   LocalDivisionAccumulate: push local, a LocalConstDivision run, a
+//     ConstArith run, arithmetic, pop into a local (s += (i mod 7) * 0.5)
+//   VariableConstCompare: push variable, push constant, compare (x < 0)
 #define BW_VM_HANDLERS(X)                                                                                          \
     X(Nop) X(End) X(PushDouble) X(PushInt) X(PushInt64) X(PushBool) X(PushString) X(PushVariable) X(PushLocal)    \
     X(PopVariable) X(PopLocal) X(PopVariableTop) X(Rotate) X(DupBlock) X(DupRepeat) X(Popz) X(Conv)               \
@@ -63,7 +68,8 @@ struct Value;
     X(Trap) X(PushArgument) X(LocalConstArith) X(LocalConstArithStore) X(ArithStoreLocal)                         \
     X(LocalConstCompareBranch) X(CompareBranch) X(LocalIndex) X(AppendLocal) X(VariableConstArithStore)   \
     X(LocalAccumulate) X(LocalStepCompareBranch) X(IndexedVariableRead) X(IndexedVariableStore)                   \
-    X(LocalIndexedVariableStore) X(IndexedVariableAccumulate) X(LocalConstDivision) X(ConstArith)
+    X(LocalIndexedVariableStore) X(IndexedVariableAccumulate) X(LocalConstDivision) X(ConstArith)                \
+    X(VariableArithStore) X(LocalDivisionAccumulate) X(VariableConstCompare)
 
 #define BW_VM_HANDLER_ENUM(name) name,
 enum class VMHandler : uint8_t { BW_VM_HANDLERS(BW_VM_HANDLER_ENUM) };
@@ -122,6 +128,10 @@ struct VMNativeOp {
     bool constantScales = false;
     // A debugger's breakpoint sits on this op: the machine stops before it.
     mutable bool breakpoint = false;
+    // A LocalConstDivision run's constant when it is a whole number other
+    // than 0 and -1 that fits here (0: it is not), so a whole dividend is
+    // divided inline. (Here it fills padding, as localPlace does.)
+    int16_t wholeDivisor = 0;
     // The item types on the stack after the op, as a node of the unit's
     // typeNodes (-1: an empty stack): what the machine releases when code
     // stops early, so an error or an exit leaks nothing.

@@ -1,5 +1,8 @@
 #include "script/verifier_fusion.h"
 
+#include <cmath>
+#include <limits>
+
 namespace bw {
 
 namespace {
@@ -127,6 +130,16 @@ VMHandler Fused(const std::vector<VMNativeOp>& ops, size_t i)
         at(3).u == kTypeVariable && at(3).a == first.a && at(3).b == first.b) {
         return VMHandler::VariableConstArithStore;
     }
+    if (IsWholeNamedVariable(first, VMHandler::PushVariable) && IsNumberConstant(at(1)) &&
+        IsInlineCompare(at(2), true)) {
+        return VMHandler::VariableConstCompare;
+    }
+    if (IsWholeNamedVariable(first, VMHandler::PushVariable) && IsWholeNamedVariable(at(1), VMHandler::PushVariable) &&
+        IsInlineArithmetic(at(2), false) && at(2).t == kTypeVariable &&
+        IsWholeNamedVariable(at(3), VMHandler::PopVariable) && at(3).u == kTypeVariable && at(3).a == first.a &&
+        at(3).b == first.b) {
+        return VMHandler::VariableArithStore;
+    }
     if (IsInlineArithmetic(first, false) && IsWholeLocalPop(at(1))) {
         return VMHandler::ArithStoreLocal;
     }
@@ -154,10 +167,15 @@ void VM_FuseOps(std::vector<VMNativeOp>& ops)
                                 op.handler == VMHandler::VariableConstArithStore ||
                                 op.handler == VMHandler::ConstArith;
         if (arithmetic || op.handler == VMHandler::LocalConstCompareBranch ||
-            op.handler == VMHandler::LocalConstDivision) {
+            op.handler == VMHandler::LocalConstDivision || op.handler == VMHandler::VariableConstCompare) {
             // A constant run starts with the push itself, now fused.
             const VMNativeOp& constant = op.handler == VMHandler::ConstArith ? op : ops[i + 1];
             op.constant = constant.plain == VMHandler::PushInt ? constant.k.i : constant.k.d;
+        }
+        if (op.handler == VMHandler::LocalConstDivision && op.constant == std::trunc(op.constant) &&
+            op.constant >= std::numeric_limits<int16_t>::min() && op.constant <= std::numeric_limits<int16_t>::max() &&
+            op.constant != 0.0 && op.constant != -1.0) {
+            op.wholeDivisor = static_cast<int16_t>(op.constant);
         }
         if (arithmetic) {
             // x - c is x + (-c) to the last bit, so every run adds or
@@ -167,7 +185,15 @@ void VM_FuseOps(std::vector<VMNativeOp>& ops)
             op.constant = opcode == kOpSub ? -op.constant : op.constant;
         }
     }
-    // Every run is fused by now, so a step can see the test it branches to.
+    // Every run is fused by now, so a step can see the test it branches to,
+    // and an accumulation the division and constant runs inside it.
+    for (size_t i = 0; i + 6 < ops.size(); ++i) {
+        if (ops[i].handler == VMHandler::PushLocal && IsWholeLocalPush(ops[i]) &&
+            ops[i + 1].handler == VMHandler::LocalConstDivision && ops[i + 4].handler == VMHandler::ConstArith &&
+            ops[i + 6].handler == VMHandler::ArithStoreLocal && ops[i + 6].t == kTypeVariable) {
+            ops[i].handler = VMHandler::LocalDivisionAccumulate;
+        }
+    }
     for (size_t i = 0; i + 4 < ops.size(); ++i) {
         if (ops[i].handler == VMHandler::LocalConstArithStore && ops[i].plain == VMHandler::PushLocal &&
             ops[i + 4].handler == VMHandler::Branch) {

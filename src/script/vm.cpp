@@ -1,6 +1,7 @@
 #include "script/vm.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -133,6 +134,23 @@ inline double WithConstant(const VMNativeOp* op, double left)
     return VM_DoubleArithmetic(opcode, a, b, out);
 }
 
+// div or mod by the constant of a LocalConstDivision run: a whole dividend
+// that an int32 holds by a whole divisor inline (what the integer division
+// gives), the rest out of line.
+inline bool ConstantDivision(const VMNativeOp* division, uint8_t opcode, double a, double* out)
+{
+    const int32_t divisor = division->wholeDivisor;
+    if (divisor != 0 && a >= -2147483648.0 && a <= 2147483647.0) {
+        const auto whole = static_cast<int32_t>(a);
+        if (static_cast<double>(whole) == a) {
+            *out = opcode == kOpMod ? std::copysign(static_cast<double>(whole % divisor), a)
+                                    : static_cast<double>(whole / divisor);
+            return true;
+        }
+    }
+    return OtherDoubleArithmetic(opcode, a, division->constant, out);
+}
+
 inline bool DoubleArithmetic(uint8_t opcode, double a, double b, double* out)
 {
     if (VM_IsInlineRealArithmetic(opcode)) {
@@ -245,7 +263,11 @@ public:
           outer_(g_innermost)
     {
         g_innermost = this;
-        g_failure = FailureContext{};
+        // Most runs start with nothing kept: an event's entry skips the
+        // reset of the context's strings and vectors.
+        if (g_failure.framesSet || g_failure.dumpSet) {
+            g_failure = FailureContext{};
+        }
         Enter(program, code);
     }
     ~Machine()
@@ -327,6 +349,9 @@ private:
     bool NextInstance();
     void CloseEnv();
     bool Call(const VMNativeOp*& op, VMSlot*& sp);
+    // A call of a built-in, an extension or a script run through the
+    // script table; leaves op to the caller.
+    [[gnu::noinline]] bool CallOutside(const VMNativeOp* op, VMSlot*& sp);
     const CCode* InlineScript(const VMNativeOp* op) const;
     bool EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& callee, int32_t argc);
     void Enter(const VMProgram& program, const CCode& code);
@@ -494,34 +519,24 @@ private:
     // element is not there or owns something.
     static bool StoreRealInPlace(Value& array, int32_t index, uint32_t kind, double real)
     {
-        if (index < 0) {
+        if (array.kind != kValueArray || array.ptr == nullptr || array.rowCount < 1 ||
+            static_cast<uint32_t>(index) >= static_cast<uint32_t>(kValueArrayRowStride)) {
             return false;
-        }
-        Value* element = FirstRowElement(array, index);
-        if (element == nullptr) {
-            element = AppendableElement(array, index);
-        }
-        if (element == nullptr || element->ptr != nullptr) {
-            return false;
-        }
-        element->kind = kind;
-        element->real = real;
-        return true;
-    }
-
-    // The element at index when it is the next of a first row whose block
-    // has room for it; the row then counts it. Null otherwise.
-    static Value* AppendableElement(Value& array, int32_t index)
-    {
-        if (array.kind != kValueArray || array.ptr == nullptr || array.rowCount < 1) {
-            return nullptr;
         }
         ValueArrayRow& row = Value_Rows(array)[0];
-        if (index != row.length || index >= row.capacity) {
-            return nullptr;
+        if (index >= row.length) {
+            if (index != row.length || index >= row.capacity) {
+                return false;
+            }
+            row.length = index + 1;
         }
-        row.length = index + 1;
-        return &row.elements[index];
+        Value& element = row.elements[index];
+        if (element.ptr != nullptr) {
+            return false;
+        }
+        element.kind = kind;
+        element.real = real;
+        return true;
     }
 
     // The local named by a variable op whose selector is the locals' (a
@@ -641,6 +656,43 @@ private:
             return false;
         }
         *out = WithConstant(op, head);
+        return true;
+    }
+
+    // The real a whole named variable (op's own selector) holds: a built-in
+    // field or a real user variable found in place; false for anything the
+    // plain ops must read.
+    bool NamedReal(const VMNativeOp* op, double* out) const
+    {
+        if (const BuiltinFieldAccess* field = nullptr; const CInstance* owner = FieldOwner(op, op->a, &field)) {
+            *out = field->load(owner);
+            return true;
+        }
+        const Value* slot = DirectSlot(op, op->a, false);
+        if (slot == nullptr || Value_Kind(*slot) != kValueReal) {
+            return false;
+        }
+        *out = slot->real;
+        return true;
+    }
+
+    // Replaces the real a whole named variable holds with update(real), as
+    // the plain push, arithmetic and pop would (a user variable keeps its
+    // flags); false, with nothing changed, where NamedReal would be.
+    template <typename Update>
+    bool UpdateNamedReal(const VMNativeOp* op, Update update) const
+    {
+        if (const BuiltinFieldAccess* field = nullptr; CInstance* owner = FieldOwner(op, op->a, &field)) {
+            Value value{};
+            value.real = update(field->load(owner));
+            field->store(owner, &value);
+            return true;
+        }
+        Value* slot = DirectSlot(op, op->a, false);
+        if (slot == nullptr || Value_Kind(*slot) != kValueReal) {
+            return false;
+        }
+        slot->real = update(slot->real);
         return true;
     }
 
@@ -879,7 +931,8 @@ const CCode* Machine::InlineScript(const VMNativeOp* op) const
 
 // Starts callee above the caller's items: its arguments (argument 0 on top)
 // move into the argument slots, whose old contents the frame keeps.
-bool Machine::EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& callee, int32_t argc)
+[[gnu::always_inline]] inline bool Machine::EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& callee,
+                                                        int32_t argc)
 {
     VMSlot* const base = sp - argc;
     const VerifiedUnit& unit = callee.bytecode->unit;
@@ -969,8 +1022,27 @@ bool Machine::EnterScript(const VMNativeOp*& op, VMSlot*& sp, const CCode& calle
 }
 
 // Leaves op at the next instruction to run: the one after the call, or the
-// first of a script the machine runs itself.
-bool Machine::Call(const VMNativeOp*& op, VMSlot*& sp)
+// first of a script the machine runs itself. This and EnterScript are kept
+// inside the dispatch loop: called out of line, op and sp would go through
+// memory on every script call. Every other call is made out of line, so the
+// loop stays small.
+[[gnu::always_inline]] inline bool Machine::Call(const VMNativeOp*& op, VMSlot*& sp)
+{
+    const int32_t argc = op->a;
+    const int32_t id = op->b;
+    if (argc <= kMaxCallArguments && id >= kScriptFunctionIdBase && id < kExtensionFunctionIdBase) {
+        if (const CCode* callee = InlineScript(op)) {
+            return EnterScript(op, sp, *callee, argc);
+        }
+    }
+    if (!CallOutside(op, sp)) {
+        return false;
+    }
+    ++op;
+    return true;
+}
+
+bool Machine::CallOutside(const VMNativeOp* op, VMSlot*& sp)
 {
     const int32_t argc = op->a;
     const int32_t id = op->b;
@@ -981,11 +1053,6 @@ bool Machine::Call(const VMNativeOp*& op, VMSlot*& sp)
         sp->v = Value{};
         ++sp;
         return Fail(op, sp, "Wrong number of arguments to function or script.");
-    }
-    if (id >= kScriptFunctionIdBase && id < kExtensionFunctionIdBase) {
-        if (const CCode* callee = InlineScript(op)) {
-            return EnterScript(op, sp, *callee, argc);
-        }
     }
     ++outsideWrites_;
     callSite_ = op;
@@ -1020,7 +1087,6 @@ bool Machine::Call(const VMNativeOp*& op, VMSlot*& sp)
         return Fail(op, sp, id >= kExtensionFunctionIdBase ? "Extension function call failed"
                                                            : "call to non-existent script");
     }
-    ++op;
     return true;
 }
 
@@ -1162,11 +1228,11 @@ L_ReadVariable: {
         const Local& local = SelectedLocal(op);
         locals = FrameLocals();
         read = local.IsSet() ? ReadSlot(local.value, varIndex, &sp->v) : ReadLocal(local, varIndex, &sp->v);
-    } else if (const Value* slot = DirectSlot(op, varSelector, false)) {
-        read = ReadSlot(*slot, varIndex, &sp->v);
     } else if (const BuiltinFieldAccess* field = nullptr; CInstance* owner = FieldOwner(op, varSelector, &field)) {
         SetRealWhole(sp->v, field->load(owner));
         read = true;
+    } else if (const Value* slot = DirectSlot(op, varSelector, false)) {
+        read = ReadSlot(*slot, varIndex, &sp->v);
     } else {
         Value_OutOfRange().failed = false;
         read = Read(varSelector, op->b, varIndex, &sp->v);
@@ -1240,14 +1306,14 @@ L_WriteVariable: {
         }
         BW_NEXT();
     }
-    if (Value* slot = DirectSlot(op, varSelector, true)) {
-        // The world's write of a user variable always succeeds.
-        WriteSlot(*slot, varValue.v, varIndex);
-        BW_NEXT();
-    }
     if (const BuiltinFieldAccess* field = nullptr; CInstance* owner = FieldOwner(op, varSelector, &field)) {
         field->store(owner, &varValue.v);
         FreeOwned(varValue.v);
+        BW_NEXT();
+    }
+    if (Value* slot = DirectSlot(op, varSelector, true)) {
+        // The world's write of a user variable always succeeds.
+        WriteSlot(*slot, varValue.v, varIndex);
         BW_NEXT();
     }
     ++outsideWrites_;
@@ -1571,15 +1637,7 @@ L_AppendLocal:
     }
     BW_PLAIN();
 L_VariableConstArithStore: {
-    if (Value* slot = DirectSlot(op, op->a, false); slot != nullptr && Value_Kind(*slot) == kValueReal) {
-        slot->real = WithConstant(op, slot->real);
-        op += 4;
-        BW_DISPATCH();
-    }
-    if (const BuiltinFieldAccess* field = nullptr; CInstance* owner = FieldOwner(op, op->a, &field)) {
-        Value value;
-        Value_SetReal(value, WithConstant(op, field->load(owner)));
-        field->store(owner, &value);
+    if (UpdateNamedReal(op, [op](double real) { return WithConstant(op, real); })) {
         op += 4;
         BW_DISPATCH();
     }
@@ -1604,6 +1662,26 @@ L_VariableConstArithStore: {
     op += 4;
     BW_DISPATCH();
 }
+L_VariableConstCompare: {
+    double head = 0.0;
+    if (!NamedReal(op, &head)) {
+        BW_PLAIN();
+    }
+    sp->l = 0;
+    sp->i = VM_CompareReals(op[2].opcode, head - op->constant) ? 1 : 0;
+    ++sp;
+    op += 3;
+    BW_DISPATCH();
+}
+L_VariableArithStore: {
+    double right = 0.0;
+    if (NamedReal(op + 1, &right) &&
+        UpdateNamedReal(op, [op, right](double real) { return RealArithmetic(op[2].opcode, real, right); })) {
+        op += 4;
+        BW_DISPATCH();
+    }
+    BW_PLAIN();
+}
 L_CompareBranch:
     if (RealOperands(op, sp[-2], sp[-1])) {
         const bool truth = VM_CompareReals(op->opcode, sp[-2].v.real - RightReal(op, sp[-1]));
@@ -1616,12 +1694,26 @@ L_LocalConstDivision: {
     double head = 0.0;
     double out = 0.0;
     // A zero divisor goes to the plain ops, which report it.
-    if (!HeadReal(locals, op, &head) || !OtherDoubleArithmetic(op[2].opcode, head, op->constant, &out)) {
+    if (!HeadReal(locals, op, &head) || !ConstantDivision(op, op[2].opcode, head, &out)) {
         BW_PLAIN();
     }
     SetRealWhole(sp->v, out);
     ++sp;
     op += 3;
+    BW_DISPATCH();
+}
+L_LocalDivisionAccumulate: {
+    // The constants are the ones the division and ConstArith runs inside
+    // this one keep (the fusion pass makes sure).
+    const Local& total = locals[op->k.i];
+    double head = 0.0;
+    double quotient = 0.0;
+    if (!total.IsReal() || !HeadReal(locals, op + 1, &head) ||
+        !ConstantDivision(op + 1, op[3].opcode, head, &quotient)) {
+        BW_PLAIN();
+    }
+    StoreReal(locals[op[7].k.i], RealArithmetic(op[6].opcode, total.value.real, WithConstant(op + 4, quotient)));
+    op += 8;
     BW_DISPATCH();
 }
 L_ConstArith:

@@ -64,6 +64,9 @@ void Event_PerformOnListed(int32_t type, int32_t number, StampFor&& stampFor, Ta
         for (auto at = object->instances.begin(); at != object->instances.end();) {
             CInstance* instance = *at;
             ++at;
+            if (at != object->instances.end()) {
+                Instance_Prefetch(*at);
+            }
             if (Pass_Skips(*instance, stamp) || !takes(*instance)) {
                 continue;
             }

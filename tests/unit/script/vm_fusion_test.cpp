@@ -98,6 +98,10 @@ TEST_F(VmFusionTest, DivisionsOfALocalByAConstantMatchThePlainOps)
         {"var i, s; s = 0; for (i = -9; i < 9; i += 1) s += (i mod 7) * 0.5 + i div 4; print(s)",
          VMHandler::LocalConstDivision, "-3\n"},
         {"var a; a = 7.5; print(a mod 2, a div 2, a mod -2.5)", VMHandler::LocalConstDivision, "1.50 3 0\n"},
+        // Whole divisors divide whole dividends inline; -1 and those past
+        // 16 bits take the general path.
+        {"var a; a = -7; print(a mod 3, a div -2, a mod -1, a div -1, a div 40000, a mod 32767, a mod -32768)",
+         VMHandler::LocalConstDivision, "-1 3 0 7 0 -7 -7\n"},
         {"var a; a = 7.5;\nprint(a div 0.5)", VMHandler::LocalConstDivision, nullptr},
         {"var a; a = 9007199254740993; print(a mod 10 == 2, a div 1000000000)", VMHandler::LocalConstDivision,
          "1 9007199\n"},
@@ -262,6 +266,36 @@ TEST_F(VmFusionTest, ArithmeticStoredBackIntoANamedVariableMatchesThePlainOps)
         {"name = 'a';\nname += 1", VMHandler::VariableConstArithStore, nullptr},
         {"\nnever_set += 1", VMHandler::VariableConstArithStore, nullptr},
         {"\ninstance_count += 1", VMHandler::VariableConstArithStore, nullptr},
+    });
+}
+
+TEST_F(VmFusionTest, NamedVariablesUpdatedFromOthersOrComparedMatchThePlainOps)
+{
+    ExpectFused({
+        {"x = 3; dx = 1.5; x += dx; y = 2; y -= x; print(x, y)", VMHandler::VariableArithStore, "4.50 -2.50\n"},
+        {"global.g = 2; global.h = 3; global.g *= global.h; other.x = 2; other.x += x; print(global.g, other.x)",
+         VMHandler::VariableArithStore, "6 6.50\n"},
+        {"a = 'x'; b = 'y'; a += b; c = 1; c += speed; print(a, c)", VMHandler::VariableArithStore, "xy 1\n"},
+        {"a = 1; b = 'y';\na += b", VMHandler::VariableArithStore, nullptr},
+        {"a = 1;\na += never_set", VMHandler::VariableArithStore, nullptr},
+        {"\ninstance_count += x", VMHandler::VariableArithStore, nullptr},
+        {"x = 3; a = 0.1 + 0.2; global.g = 6; print(x < 0 || x > 2, x >= 3.5, a == 0.3, global.g <= 6)",
+         VMHandler::VariableConstCompare, "1 0 1 1\n"},
+        {"a = 'x';\nprint(a == 1)", VMHandler::VariableConstCompare, nullptr},
+        {"\nprint(never_set < 1)", VMHandler::VariableConstCompare, nullptr},
+    });
+}
+
+TEST_F(VmFusionTest, ALocalAccumulatingADivisionByAConstantMatchesThePlainOps)
+{
+    ExpectFused({
+        {"var i, s; s = 0; for (i = 0; i < 10; i += 1) s += (i mod 7) * 0.5; print(s)",
+         VMHandler::LocalDivisionAccumulate, "12\n"},
+        {"var s, i; s = 1; i = 7.5; s -= (i div 2) + 1; s *= (argument0 mod 3) + 2; print(s)",
+         VMHandler::LocalDivisionAccumulate, "-6\n"},
+        {"var s, i; s = 1; i = 5;\ns += (i mod 0) * 2", VMHandler::LocalDivisionAccumulate, nullptr},
+        {"var s, i; s = 'a'; i = 5;\ns += (i mod 2) * 2", VMHandler::LocalDivisionAccumulate, nullptr},
+        {"var s, i; s = 1; i = 'b';\ns += (i mod 2) * 2", VMHandler::LocalDivisionAccumulate, nullptr},
     });
 }
 
