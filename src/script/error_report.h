@@ -63,6 +63,7 @@ void Code_Error_SetAllErrorsFatal(bool allFatal);
 // Set by the debugger while it evaluates code for its own displays: errors
 // then neither open the dialog nor reach the log.
 void Code_Error_SetDebugSuppress(bool suppress);
+bool Code_Error_DebugSuppressed();
 
 // ---- state ----
 

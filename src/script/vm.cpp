@@ -220,6 +220,28 @@ class Machine;
 // The innermost machine running; each keeps the one it interrupted.
 Machine* g_innermost = nullptr;
 
+// The handlers' addresses by VMHandler, then the debugger's stop check;
+// the machine's loop publishes them on its first run.
+const void* const* g_handlers = nullptr;
+size_t g_stopCheck = 0;
+
+// Fills the unit's addresses when it is new here or the debugger has
+// changed which ops stop since.
+void Thread(const VerifiedUnit& unit)
+{
+    const uint32_t epoch = VM_DebugEpoch();
+    if (unit.threadedAt != &unit || unit.threadedEpoch != epoch) {
+        for (const VMNativeOp& unitOp : unit.ops) {
+            unitOp.address = g_handlers[VM_DebugRoutes(unitOp) ? g_stopCheck : static_cast<uint8_t>(unitOp.handler)];
+            if (VM_IsBranch(unitOp.plain)) {
+                unitOp.target = unit.ops.data() + unitOp.a;
+            }
+        }
+        unit.threadedAt = &unit;
+        unit.threadedEpoch = epoch;
+    }
+}
+
 // What a failing run saw before it unwound, kept for the report its caller
 // makes afterwards: the first failure wins, as for the pending message.
 struct FailureContext {
@@ -266,6 +288,14 @@ public:
     // The innermost frame's set locals, and its self instance's and the
     // global variables.
     void DescribeVariables(ErrorVariableDump* dump) const;
+    void ListLocals(std::vector<VariableView>* locals) const
+    {
+        for (size_t i = localsBase_; i < locals_.size(); ++i) {
+            if (locals_[i].IsSet()) {
+                locals->push_back({locals_[i].id, &locals_[i].value});
+            }
+        }
+    }
 
 private:
     // Stops the run at op: releases what the stack holds after it and
@@ -275,6 +305,7 @@ private:
     bool Fail(const VMNativeOp* op, VMSlot* sp, const char* message)
     {
         if (!g_failure.framesSet) {
+            VM_DebugHoldAtError(*code_, *op, self_, other_);
             callSite_ = op;
             DescribeStack(&g_failure.frames);
             DescribeVariables(&g_failure.dump);
@@ -383,6 +414,10 @@ private:
             ++g_pumps;
             ++outsideWrites_;
             ProcessMessages();
+            // A debugger's pause must reach code that loops without end:
+            // its break re-routes the running unit's ops to the stop check.
+            VM_DebugPoll();
+            Thread(*unit_);
         }
     }
 
@@ -1074,24 +1109,9 @@ bool Machine::Run(VMSlot* const stack)
     // The handlers by VMHandler, then the debugger's stop check.
     static const void* const kHandlers[] = {BW_VM_HANDLERS(BW_VM_HANDLER_LABEL) &&L_DebugStop};
 #undef BW_VM_HANDLER_LABEL
-    constexpr size_t kStopCheck = std::size(kHandlers) - 1;
-    // Fills the unit's addresses when it is new here or the debugger has
-    // changed which ops stop since.
-    const auto thread = [](const VerifiedUnit& unit) {
-        const uint32_t epoch = VM_DebugEpoch();
-        if (unit.threadedAt != &unit || unit.threadedEpoch != epoch) {
-            for (const VMNativeOp& unitOp : unit.ops) {
-                unitOp.address =
-                    kHandlers[VM_DebugRoutes(unitOp) ? kStopCheck : static_cast<uint8_t>(unitOp.handler)];
-                if (VM_IsBranch(unitOp.plain)) {
-                    unitOp.target = unit.ops.data() + unitOp.a;
-                }
-            }
-            unit.threadedAt = &unit;
-            unit.threadedEpoch = epoch;
-        }
-    };
-    thread(*unit_);
+    g_handlers = kHandlers;
+    g_stopCheck = std::size(kHandlers) - 1;
+    Thread(*unit_);
     const VMNativeOp* op = unit_->ops.data();
     VMSlot* sp = stack;
     // The running script's locals; they move only when a script starts or
@@ -1410,7 +1430,7 @@ L_Call:
     if (!Call(op, sp)) {
         return false;
     }
-    thread(*unit_);  // a script the machine runs itself starts here
+    Thread(*unit_);  // a script the machine runs itself starts here
     locals = FrameLocals();
     BW_DISPATCH();
 L_IndexCheck:
@@ -1636,7 +1656,7 @@ L_DebugStop:
     // The debugger may hold the game here and change what stops; then the
     // op runs through its own handler.
     VM_DebugCheck(*program_, *code_, *op, self_, other_);
-    thread(*unit_);
+    Thread(*unit_);
     goto* kHandlers[static_cast<uint8_t>(op->handler)];
 }
 
@@ -1692,6 +1712,19 @@ void VM_ErrorVariables(ErrorVariableDump* dump)
         g_failure.dumpSet = false;
     } else if (g_innermost != nullptr) {
         g_innermost->DescribeVariables(dump);
+    }
+}
+
+bool VM_IsRunning()
+{
+    return g_innermost != nullptr;
+}
+
+void VM_RunningLocals(std::vector<VariableView>* locals)
+{
+    locals->clear();
+    if (g_innermost != nullptr) {
+        g_innermost->ListLocals(locals);
     }
 }
 
