@@ -87,6 +87,13 @@ public:
         m_at += 8;
         return value;
     }
+    float F32()
+    {
+        const uint32_t bits = U32();
+        float value = 0;
+        std::memcpy(&value, &bits, 4);
+        return value;
+    }
     std::string String()
     {
         const uint32_t length = U32();
@@ -97,6 +104,7 @@ public:
         m_at += length;
         return text;
     }
+    bool AtEnd() const { return m_at == m_bytes.size(); }
 
 private:
     std::vector<uint8_t> m_bytes;
@@ -129,7 +137,7 @@ struct DecodedState {
 
 class StateDecoder {
 public:
-    explicit StateDecoder(std::vector<uint8_t> bytes) : m_bytes(std::move(bytes)) {}
+    explicit StateDecoder(std::vector<uint8_t> bytes) : m_reader(std::move(bytes)) {}
 
     // After the magic word, 44 and the paused word.
     DecodedState Decode()
@@ -137,7 +145,7 @@ public:
         DecodedState state;
         state.code = U32();
         if (state.code == kNoCode) {
-            state.exact = m_at == m_bytes.size();
+            state.exact = m_reader.AtEnd();
             return state;
         }
         state.pc = U32();
@@ -169,35 +177,11 @@ public:
         Whole(state, {"timeline_index", "timeline_running"});
         Single(state, {"timeline_speed", "timeline_position"});
         Whole(state, {"timeline_loop"});
-        state.exact = m_at == m_bytes.size();
+        state.exact = m_reader.AtEnd();
         return state;
     }
 
 private:
-    uint32_t U32()
-    {
-        uint32_t value = 0;
-        if (m_at + 4 <= m_bytes.size()) {
-            std::memcpy(&value, m_bytes.data() + m_at, 4);
-        }
-        m_at += 4;
-        return value;
-    }
-    float F32()
-    {
-        const uint32_t bits = U32();
-        float value = 0;
-        std::memcpy(&value, &bits, 4);
-        return value;
-    }
-    double F64()
-    {
-        const uint64_t low = U32();
-        const uint64_t bits = low | static_cast<uint64_t>(U32()) << 32;
-        double value = 0;
-        std::memcpy(&value, &bits, 8);
-        return value;
-    }
     std::vector<DecodedVariable> Variables()
     {
         std::vector<DecodedVariable> variables(std::min<uint32_t>(U32(), 1000));
@@ -205,11 +189,7 @@ private:
             variable.id = U32();
             variable.kind = U32();
             if (variable.kind == 1) {
-                const uint32_t length = U32();
-                if (length > 0 && m_at + length <= m_bytes.size()) {
-                    variable.text.assign(reinterpret_cast<const char*>(m_bytes.data() + m_at), length - 1);
-                }
-                m_at += length;
+                variable.text = String();
             } else {
                 variable.real = F64();
             }
@@ -228,9 +208,12 @@ private:
             state.builtins[name] = F32();
         }
     }
+    uint32_t U32() { return m_reader.U32(); }
+    float F32() { return m_reader.F32(); }
+    double F64() { return m_reader.F64(); }
+    std::string String() { return m_reader.String(); }
 
-    std::vector<uint8_t> m_bytes;
-    size_t m_at = 0;
+    ReplyReader m_reader;
 };
 
 // A plain socket on the debugger's side of the link.
