@@ -225,20 +225,27 @@ Machine* g_innermost = nullptr;
 const void* const* g_handlers = nullptr;
 size_t g_stopCheck = 0;
 
-// Fills the unit's addresses when it is new here or the debugger has
-// changed which ops stop since.
-void Thread(const VerifiedUnit& unit)
+// Fills the unit's addresses, routing what the debugger stops at to the
+// stop check.
+[[gnu::noinline]] void FillAddresses(const VerifiedUnit& unit, uint32_t epoch)
+{
+    for (const VMNativeOp& unitOp : unit.ops) {
+        unitOp.address = g_handlers[VM_DebugRoutes(unitOp) ? g_stopCheck : static_cast<uint8_t>(unitOp.handler)];
+        if (VM_IsBranch(unitOp.plain)) {
+            unitOp.target = unit.ops.data() + unitOp.a;
+        }
+    }
+    unit.threadedAt = &unit;
+    unit.threadedEpoch = epoch;
+}
+
+// Every run and script call asks; only a unit new here, or one threaded
+// before the debugger changed which ops stop, is filled again.
+inline void Thread(const VerifiedUnit& unit)
 {
     const uint32_t epoch = VM_DebugEpoch();
-    if (unit.threadedAt != &unit || unit.threadedEpoch != epoch) {
-        for (const VMNativeOp& unitOp : unit.ops) {
-            unitOp.address = g_handlers[VM_DebugRoutes(unitOp) ? g_stopCheck : static_cast<uint8_t>(unitOp.handler)];
-            if (VM_IsBranch(unitOp.plain)) {
-                unitOp.target = unit.ops.data() + unitOp.a;
-            }
-        }
-        unit.threadedAt = &unit;
-        unit.threadedEpoch = epoch;
+    if (unit.threadedAt != &unit || unit.threadedEpoch != epoch) [[unlikely]] {
+        FillAddresses(unit, epoch);
     }
 }
 
@@ -409,16 +416,22 @@ private:
     void CountBranches(int32_t count)
     {
         g_branchesToPump -= count;
-        if (g_branchesToPump <= 0) {
-            g_branchesToPump += kPumpInterval;
-            ++g_pumps;
-            ++outsideWrites_;
-            ProcessMessages();
-            // A debugger's pause must reach code that loops without end:
-            // its break re-routes the running unit's ops to the stop check.
-            VM_DebugPoll();
-            Thread(*unit_);
+        if (g_branchesToPump <= 0) [[unlikely]] {
+            Pump();
         }
+    }
+
+    // Out of line: every branch handler holds the test above.
+    [[gnu::noinline]] void Pump()
+    {
+        g_branchesToPump += kPumpInterval;
+        ++g_pumps;
+        ++outsideWrites_;
+        ProcessMessages();
+        // A debugger's pause must reach code that loops without end: its
+        // break re-routes the running unit's ops to the stop check.
+        VM_DebugPoll();
+        Thread(*unit_);
     }
 
     // The op after the conditional branch once its truth is known.
@@ -1109,8 +1122,10 @@ bool Machine::Run(VMSlot* const stack)
     // The handlers by VMHandler, then the debugger's stop check.
     static const void* const kHandlers[] = {BW_VM_HANDLERS(BW_VM_HANDLER_LABEL) &&L_DebugStop};
 #undef BW_VM_HANDLER_LABEL
-    g_handlers = kHandlers;
-    g_stopCheck = std::size(kHandlers) - 1;
+    if (g_handlers == nullptr) [[unlikely]] {
+        g_handlers = kHandlers;
+        g_stopCheck = std::size(kHandlers) - 1;
+    }
     Thread(*unit_);
     const VMNativeOp* op = unit_->ops.data();
     VMSlot* sp = stack;
