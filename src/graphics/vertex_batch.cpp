@@ -21,6 +21,7 @@ struct BatchState {
     uint8_t* writeBase = nullptr;
     uint64_t frame = 0;
     int32_t drawCalls = 0;
+    int32_t lastFrameDrawCalls = 0;  // of the frame before the open one
     DeviceBufferId quadIndices = 0;
 };
 
@@ -232,8 +233,14 @@ int32_t GR_VB_DrawCalls()
     return g_batch.drawCalls;
 }
 
+int32_t GR_VB_LastFrameDrawCalls()
+{
+    return g_batch.lastFrameDrawCalls;
+}
+
 void GR_VB_ResetDrawCalls()
 {
+    g_batch.lastFrameDrawCalls = g_batch.drawCalls;
     g_batch.drawCalls = 0;
 }
 

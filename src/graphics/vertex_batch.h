@@ -64,6 +64,8 @@ bool GR_VB_BatchOpen();
 
 // Draw calls since the counter was last zeroed (at every frame begin).
 int32_t GR_VB_DrawCalls();
+// The batches the whole previous frame drew (the debug window shows it).
+int32_t GR_VB_LastFrameDrawCalls();
 void GR_VB_ResetDrawCalls();
 size_t GR_VB_BufferCount();
 // Releases every buffer, the quad indices too (device shutdown).

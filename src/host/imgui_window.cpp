@@ -167,6 +167,13 @@ bool HostImGuiWindow::IsOpen() const
     return m_state->window != nullptr;
 }
 
+void HostImGuiWindow::MoveTo(int32_t x, int32_t y)
+{
+    if (m_state->window != nullptr) {
+        SDL_SetWindowPosition(m_state->window, x, y);
+    }
+}
+
 uint32_t HostImGuiWindow::WindowId() const
 {
     return m_state->windowId;

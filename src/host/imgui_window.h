@@ -26,6 +26,8 @@ public:
     uint32_t WindowId() const;
     // The user asked to close it (the title bar's close button).
     bool CloseRequested() const;
+    // Places the window's top-left corner on the desktop.
+    void MoveTo(int32_t x, int32_t y);
 
     // One frame: pumps pending events (the game window's too), runs draw
     // between ImGui's new frame and its render, and presents.

@@ -5,6 +5,7 @@
 
 #include "platform/console.h"
 #include "script/error_dialog.h"
+#include "script/vm_debug.h"
 
 namespace bw {
 
@@ -172,13 +173,17 @@ void Code_Error_Log(const char* text, bool fatal)
     const ErrorReportHooks& hooks = Code_Error_Hooks();
     CallHook(hooks.leaveFullscreen);
     CallHook(hooks.refreshDebugWindow);
-    if (state.showErrors && !state.noErrorsSwitch && !state.debugSuppress) {
+    // With a debugger attached the game is held for it where the error
+    // happened, so neither a dialog nor the end of the game follows; one
+    // that attached while the dialog was up keeps the game as well.
+    if (state.showErrors && !state.noErrorsSwitch && !state.debugSuppress && !VM_Debug_Attached()) {
         if (abort) {
             Code_Error_FormatDump(text, false);
         } else {
             abort = Code_Error_FormatDump(text, true);
         }
     }
+    abort = abort && !VM_Debug_Attached();
     CallHook(hooks.clearInput);
     state.hasLastText = text != nullptr;
     state.lastText = OrEmpty(text);
@@ -194,9 +199,7 @@ void Code_Error_Log(const char* text, bool fatal)
 
 bool Code_Error_FatalEndsProcess()
 {
-    const ErrorReportHooks& hooks = Code_Error_Hooks();
-    const bool debuggerAttached = hooks.debuggerAttached != nullptr && hooks.debuggerAttached();
-    return !debuggerAttached && !State().debugSuppress;
+    return !VM_Debug_Attached() && !State().debugSuppress;
 }
 
 void Code_Error_EndAfterFatal()
@@ -258,6 +261,11 @@ void Code_Error_SetAllErrorsFatal(bool allFatal)
 void Code_Error_SetDebugSuppress(bool suppress)
 {
     State().debugSuppress = suppress;
+}
+
+bool Code_Error_DebugSuppressed()
+{
+    return State().debugSuppress;
 }
 
 bool Code_Error_Occurred()

@@ -76,6 +76,7 @@ void Code_Error_SetAllErrorsFatal(bool allFatal);
 // Set by the debugger while it evaluates code for its own displays: errors
 // then neither open the dialog nor reach the log.
 void Code_Error_SetDebugSuppress(bool suppress);
+bool Code_Error_DebugSuppressed();
 
 // ---- state ----
 
@@ -127,8 +128,6 @@ struct ErrorReportHooks {
     void (*clearInput)() = nullptr;
     // Stop request (-400) and the quit message (main loop).
     void (*stopGame)() = nullptr;
-    // True while a debugger is attached (debugger).
-    bool (*debuggerAttached)() = nullptr;
     // Ends the process with the status, never returning (the runner's main).
     void (*endProcess)(int status) = nullptr;
 };

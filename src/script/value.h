@@ -52,6 +52,12 @@ struct Value {
 };
 static_assert(sizeof(Value) == 24, "Value keeps a natural 64-bit layout");
 
+// A variable's id and its value in place, as the debugger lists variables.
+struct VariableView {
+    int32_t id;
+    const Value* value;
+};
+
 // The last failed array access, for the run-time error that reports it. The
 // variable store clears `failed` before each access.
 struct ValueOutOfRange {

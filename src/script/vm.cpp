@@ -238,6 +238,35 @@ class Machine;
 // The innermost machine running; each keeps the one it interrupted.
 Machine* g_innermost = nullptr;
 
+// The handlers' addresses by VMHandler, then the debugger's stop check;
+// the machine's loop publishes them on its first run.
+const void* const* g_handlers = nullptr;
+size_t g_stopCheck = 0;
+
+// Fills the unit's addresses, routing what the debugger stops at to the
+// stop check.
+[[gnu::noinline]] void FillAddresses(const VerifiedUnit& unit, uint32_t epoch)
+{
+    for (const VMNativeOp& unitOp : unit.ops) {
+        unitOp.address = g_handlers[VM_DebugRoutes(unitOp) ? g_stopCheck : static_cast<uint8_t>(unitOp.handler)];
+        if (VM_IsBranch(unitOp.plain)) {
+            unitOp.target = unit.ops.data() + unitOp.a;
+        }
+    }
+    unit.threadedAt = &unit;
+    unit.threadedEpoch = epoch;
+}
+
+// Every run and script call asks; only a unit new here, or one threaded
+// before the debugger changed which ops stop, is filled again.
+inline void Thread(const VerifiedUnit& unit)
+{
+    const uint32_t epoch = VM_DebugEpoch();
+    if (unit.threadedAt != &unit || unit.threadedEpoch != epoch) [[unlikely]] {
+        FillAddresses(unit, epoch);
+    }
+}
+
 // What a failing run saw before it unwound, kept for the report its caller
 // makes afterwards: the first failure wins, as for the pending message.
 struct FailureContext {
@@ -288,6 +317,14 @@ public:
     // The innermost frame's set locals, and its self instance's and the
     // global variables.
     void DescribeVariables(ErrorVariableDump* dump) const;
+    void ListLocals(std::vector<VariableView>* locals) const
+    {
+        for (size_t i = localsBase_; i < locals_.size(); ++i) {
+            if (locals_[i].IsSet()) {
+                locals->push_back({locals_[i].id, &locals_[i].value});
+            }
+        }
+    }
 
 private:
     // Stops the run at op: releases what the stack holds after it and
@@ -297,6 +334,7 @@ private:
     bool Fail(const VMNativeOp* op, VMSlot* sp, const char* message)
     {
         if (!g_failure.framesSet) {
+            VM_DebugHoldAtError(*code_, *op, self_, other_);
             callSite_ = op;
             DescribeStack(&g_failure.frames);
             DescribeVariables(&g_failure.dump);
@@ -403,12 +441,22 @@ private:
     void CountBranches(int32_t count)
     {
         g_branchesToPump -= count;
-        if (g_branchesToPump <= 0) {
-            g_branchesToPump += kPumpInterval;
-            ++g_pumps;
-            ++outsideWrites_;
-            ProcessMessages();
+        if (g_branchesToPump <= 0) [[unlikely]] {
+            Pump();
         }
+    }
+
+    // Out of line: every branch handler holds the test above.
+    [[gnu::noinline]] void Pump()
+    {
+        g_branchesToPump += kPumpInterval;
+        ++g_pumps;
+        ++outsideWrites_;
+        ProcessMessages();
+        // A debugger's pause must reach code that loops without end: its
+        // break re-routes the running unit's ops to the stop check.
+        VM_DebugPoll();
+        Thread(*unit_);
     }
 
     // The op after the conditional branch once its truth is known.
@@ -1140,24 +1188,11 @@ bool Machine::Run(VMSlot* const stack)
     // The handlers by VMHandler, then the debugger's stop check.
     static const void* const kHandlers[] = {BW_VM_HANDLERS(BW_VM_HANDLER_LABEL) &&L_DebugStop};
 #undef BW_VM_HANDLER_LABEL
-    constexpr size_t kStopCheck = std::size(kHandlers) - 1;
-    // Fills the unit's addresses when it is new here or the debugger has
-    // changed which ops stop since.
-    const auto thread = [](const VerifiedUnit& unit) {
-        const uint32_t epoch = VM_DebugEpoch();
-        if (unit.threadedAt != &unit || unit.threadedEpoch != epoch) {
-            for (const VMNativeOp& unitOp : unit.ops) {
-                unitOp.address =
-                    kHandlers[VM_DebugRoutes(unitOp) ? kStopCheck : static_cast<uint8_t>(unitOp.handler)];
-                if (VM_IsBranch(unitOp.plain)) {
-                    unitOp.target = unit.ops.data() + unitOp.a;
-                }
-            }
-            unit.threadedAt = &unit;
-            unit.threadedEpoch = epoch;
-        }
-    };
-    thread(*unit_);
+    if (g_handlers == nullptr) [[unlikely]] {
+        g_handlers = kHandlers;
+        g_stopCheck = std::size(kHandlers) - 1;
+    }
+    Thread(*unit_);
     const VMNativeOp* op = unit_->ops.data();
     VMSlot* sp = stack;
     // The running script's locals; they move only when a script starts or
@@ -1476,7 +1511,7 @@ L_Call:
     if (!Call(op, sp)) {
         return false;
     }
-    thread(*unit_);  // a script the machine runs itself starts here
+    Thread(*unit_);  // a script the machine runs itself starts here
     locals = FrameLocals();
     BW_DISPATCH();
 L_IndexCheck:
@@ -1728,7 +1763,7 @@ L_DebugStop:
     // The debugger may hold the game here and change what stops; then the
     // op runs through its own handler.
     VM_DebugCheck(*program_, *code_, *op, self_, other_);
-    thread(*unit_);
+    Thread(*unit_);
     goto* kHandlers[static_cast<uint8_t>(op->handler)];
 }
 
@@ -1784,6 +1819,19 @@ void VM_ErrorVariables(ErrorVariableDump* dump)
         g_failure.dumpSet = false;
     } else if (g_innermost != nullptr) {
         g_innermost->DescribeVariables(dump);
+    }
+}
+
+bool VM_IsRunning()
+{
+    return g_innermost != nullptr;
+}
+
+void VM_RunningLocals(std::vector<VariableView>* locals)
+{
+    locals->clear();
+    if (g_innermost != nullptr) {
+        g_innermost->ListLocals(locals);
     }
 }
 

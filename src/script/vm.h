@@ -37,6 +37,13 @@ bool VM_Exec(const VMProgram& program, const CCode& code, CInstance* self, CInst
 void VM_ErrorCallStack(std::vector<ErrorStackFrame>* frames);
 void VM_ErrorVariables(ErrorVariableDump* dump);
 
+// The set locals of the innermost running frame, in place: valid while
+// that frame is held (the debugger reads them at a stop).
+void VM_RunningLocals(std::vector<VariableView>* locals);
+
+// Whether a machine is running (or held at a stop).
+bool VM_IsRunning();
+
 // "-trace": each run writes "script = <unit>" and each built-in call
 // "func call = <name>" to the console.
 void VM_SetTrace(bool trace);

@@ -28,8 +28,11 @@ struct BreakpointSlot {
 };
 
 bool g_step = false;
+bool g_breakPending = false;
+bool g_attached = false;
 VMStopPosition g_stop;
 VMDebugResume (*g_wait)() = nullptr;
+void (*g_poll)() = nullptr;
 // Where a step began: the unit (null: none) and its source line.
 const CCode* g_stepCode = nullptr;
 int32_t g_stepLine = -1;
@@ -81,6 +84,17 @@ void MarkOp(int32_t codeIndex, uint32_t offset, bool marked)
 int32_t LineOf(const VMProgram& program, const CCode& code, uint32_t offset)
 {
     return Code_PositionToLine(VM_OffsetToLine(program.lines, static_cast<int32_t>(offset)), code.text.c_str());
+}
+
+// Holds the game at position until the debugger lets it go on; a wait may
+// run code that stops too, so the outer position comes back afterwards.
+VMDebugResume Hold(const VMStopPosition& position)
+{
+    const VMStopPosition outer = g_stop;
+    g_stop = position;
+    const VMDebugResume resume = g_wait();
+    g_stop = outer;
+    return resume;
 }
 
 }  // namespace
@@ -168,9 +182,44 @@ void VM_Debug_RequestStep(bool step)
     }
 }
 
+void VM_Debug_RequestBreak(bool pending)
+{
+    if (pending != g_breakPending) {
+        g_breakPending = pending;
+        ++g_epoch;
+    }
+}
+
+bool VM_Debug_BreakPending()
+{
+    return g_breakPending;
+}
+
+void VM_Debug_SetAttached(bool attached)
+{
+    g_attached = attached;
+}
+
+bool VM_Debug_Attached()
+{
+    return g_attached;
+}
+
+void VM_SetDebugPoll(void (*poll)())
+{
+    g_poll = poll;
+}
+
+void VM_DebugPoll()
+{
+    if (g_poll != nullptr) {
+        g_poll();
+    }
+}
+
 bool VM_DebugRoutes(const VMNativeOp& op)
 {
-    return op.breakpoint || g_step;
+    return op.breakpoint || g_step || g_breakPending;
 }
 
 const VMStopPosition& VM_StopPosition()
@@ -186,27 +235,44 @@ void VM_SetDebugWait(VMDebugResume (*wait)())
 void VM_DebugCheck(const VMProgram& program, const CCode& code, const VMNativeOp& op, CInstance* self,
                    CInstance* other)
 {
-    bool stop = op.breakpoint;
+    // A step that has reached a new line becomes a pending break.
     int32_t line = -1;
     if (g_step) {
         line = LineOf(program, code, op.offset);
         const bool sameCode = &code == g_stepCode;
-        stop = stop || g_stepCode == nullptr || (g_stepOver ? sameCode && line != g_stepLine
-                                                              : !sameCode || line != g_stepLine);
+        if (g_stepCode == nullptr ||
+            (g_stepOver ? sameCode && line != g_stepLine : !sameCode || line != g_stepLine)) {
+            VM_Debug_RequestStep(false);
+            VM_Debug_RequestBreak(true);
+        }
     }
-    if (!stop || g_wait == nullptr) {
+    if (!op.breakpoint && !g_breakPending) {
         return;
     }
     VM_Debug_RequestStep(false);
-    const VMStopPosition outer = g_stop;  // a wait may run code that stops too
-    g_stop = {&code, op.offset, self, other};
-    const VMDebugResume resume = g_wait();
-    g_stop = outer;
+    VM_Debug_RequestBreak(false);
+    if (g_wait == nullptr) {
+        return;
+    }
+    const VMDebugResume resume = Hold({&code, op.offset, self, other});
     if (resume != VMDebugResume::Run) {
         VM_Debug_RequestStep(true);
         g_stepCode = &code;
         g_stepLine = line >= 0 ? line : LineOf(program, code, op.offset);
         g_stepOver = resume == VMDebugResume::StepOver;
+    }
+}
+
+void VM_DebugHoldAtError(const CCode& code, const VMNativeOp& op, CInstance* self, CInstance* other)
+{
+    if (!g_attached || g_wait == nullptr || Code_Error_DebugSuppressed()) {
+        return;
+    }
+    VM_Debug_RequestStep(false);
+    VM_Debug_RequestBreak(false);
+    // The failing run ends either way; a step stops at the next op run.
+    if (Hold({&code, op.offset, self, other}) != VMDebugResume::Run) {
+        VM_Debug_RequestStep(true);
     }
 }
 

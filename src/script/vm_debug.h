@@ -49,6 +49,19 @@ int32_t VM_Breakpoint_RemoveAt(int32_t codeIndex, uint32_t offset);
 // Changing it re-routes the ops (see above). A step requested while no run
 // is held stops at the first op run.
 void VM_Debug_RequestStep(bool step);
+// Break pending: the next op the machine runs, in whatever unit, stops.
+// Set by the debugger's pause while code runs; cleared when the machine
+// stops for it. It re-routes every op, so the loop itself never tests it.
+void VM_Debug_RequestBreak(bool pending);
+bool VM_Debug_BreakPending();
+// Attached: a debugger is connected, so a run-time error holds the game at
+// the failing op for it instead of stopping the game.
+void VM_Debug_SetAttached(bool attached);
+bool VM_Debug_Attached();
+// What the machine calls on the rare branches that pump the window's
+// messages, so that a debugger can reach code that loops without end.
+void VM_SetDebugPoll(void (*poll)());
+void VM_DebugPoll();
 // Which ops the machine routes through the stop check changes with each
 // breakpoint and flag change; units fill their addresses again when their
 // epoch differs.
@@ -79,9 +92,13 @@ const VMStopPosition& VM_StopPosition();
 enum class VMDebugResume { Run, Step, StepOver };
 void VM_SetDebugWait(VMDebugResume (*wait)());
 // The machine's stop check, before an op routed to it: stops when the op
-// has a breakpoint or a step has reached a new line.
+// has a breakpoint, a break is pending or a step has reached a new line.
 void VM_DebugCheck(const VMProgram& program, const CCode& code, const VMNativeOp& op, CInstance* self,
                    CInstance* other);
+// A run-time error with a debugger attached: the game is held at the
+// failing op, its state readable, until the debugger lets it go on; the
+// run then ends. Evaluations the debugger makes for itself never hold.
+void VM_DebugHoldAtError(const CCode& code, const VMNativeOp& op, CInstance* self, CInstance* other);
 
 // The last pair at or before pc; null without pairs or before the first.
 const VMLinePair* VM_OffsetToLine(const std::vector<VMLinePair>& lines, int32_t pc);

@@ -306,6 +306,11 @@ void CVariableList::Print(std::string& out) const
     });
 }
 
+void CVariableList::View(std::vector<VariableView>* out) const
+{
+    ForEachInBucketOrder([out](const Node& node) { out->push_back({node.id, &node.value}); });
+}
+
 int32_t CVariableList::NodesAllocated()
 {
     return Pool().allocated;

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "script/value.h"
 
@@ -67,6 +68,8 @@ public:
 
     // "name(id) = value\n" per variable, in bucket order.
     void Print(std::string& out) const;
+    // Every variable in bucket order, in place.
+    void View(std::vector<VariableView>* out) const;
 
     // Counts the clears of lists that held nodes (never 0): while it stands
     // still, every slot handed out is where it was.

@@ -106,6 +106,13 @@ void DebugReply::U32(uint32_t value)
     }
 }
 
+void DebugReply::F32(float value)
+{
+    uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    U32(bits);
+}
+
 void DebugReply::F64(double value)
 {
     uint64_t bits = 0;

@@ -59,6 +59,7 @@ public:
     DebugReply();
     void U8(uint8_t value);
     void U32(uint32_t value);
+    void F32(float value);
     void F64(double value);
     // A u32 length counting the closing zero byte, the bytes and the zero.
     void String(const std::string& text);

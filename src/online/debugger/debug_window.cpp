@@ -7,6 +7,7 @@
 
 #include "graphics/overlay.h"
 #include "graphics/transforms.h"
+#include "graphics/vertex_batch.h"
 #include "host/imgui_window.h"
 #include "online/debugger/debug_eval.h"
 #include "online/debugger/debugger_link.h"
@@ -17,6 +18,7 @@
 #include "resources/sprite.h"
 #include "script/world_access.h"
 #include "world/game_state.h"
+#include "world/input.h"
 #include "world/instance.h"
 #include "world/instance_ops.h"
 #include "world/instance_table.h"
@@ -201,6 +203,27 @@ void DebugForm::ConsoleOutput(const char* line)
     messages.selectedRow = static_cast<int32_t>(messages.rows.size()) - 1;
 }
 
+namespace {
+
+// The first shown instance, in the room's order, whose shape holds the
+// mouse; -1 when none does.
+int32_t InstanceUnderMouse()
+{
+    const auto x = static_cast<float>(IO_MouseX(0));
+    const auto y = static_cast<float>(IO_MouseY(0));
+    int32_t found = -1;
+    Instance_ForEachCandidate(kSelectorAll, [&](CInstance* instance) {
+        if (Shown(instance) && instance->CollisionPoint(x, y, true)) {
+            found = instance->i_id;
+            return false;
+        }
+        return true;
+    });
+    return found;
+}
+
+}  // namespace
+
 void DebugForm::RefreshLabels()
 {
     const CRoom* room = Room_Current();
@@ -211,7 +234,8 @@ void DebugForm::RefreshLabels()
     });
     m_view.labels = {Format("Room Speed: %d", room != nullptr ? room->speed : 0),
                      Format("FPS: %d", Display_State().fps), Format("Num Tex Swaps: %d", GR_TextureSwaps()),
-                     Format("inst: %d", instances)};
+                     Format("Num Vertex Batches: %d", GR_VB_LastFrameDrawCalls()), Format("inst: %d", instances),
+                     Format("mouse id: %d", InstanceUnderMouse())};
 }
 
 void DebugForm::RefreshPages()

@@ -8,6 +8,7 @@
 #include "host/clock.h"
 #include "online/debugger/debug_eval.h"
 #include "online/debugger/debug_protocol.h"
+#include "online/debugger/debug_state.h"
 #include "online/debugger/debug_window.h"
 #include "online/network/network.h"
 #include "platform/console.h"
@@ -43,61 +44,26 @@ enum class Resume { None, Step, StepOver };
 int32_t g_server = -1;
 int32_t g_connection = -1;
 bool g_waiting = false;  // the machine is held at a stop
+bool g_polling = false;  // code the debugger runs may loop back into a poll
 Resume g_resume = Resume::None;
+
+// Serves the debugger server once; a poll made from code that a command of
+// this poll runs (an evaluation that loops) does nothing.
+void PollServer()
+{
+    if (g_server < 0 || g_polling) {
+        return;
+    }
+    g_polling = true;
+    Network_PollServer(g_server);
+    g_polling = false;
+}
 
 void Send(const DebugReply& reply)
 {
     if (g_connection >= 0) {
         Network_SendRaw(g_connection, reply.Data());
     }
-}
-
-uint32_t InstanceId(const CInstance* instance)
-{
-    return instance != nullptr ? static_cast<uint32_t>(instance->i_id) : kNoCode;
-}
-
-// Package units know their entry; a unit set into the list from text does
-// not, so the list is asked.
-uint32_t CodeEntryOf(const CCode& code)
-{
-    if (code.codeIndex >= 0) {
-        return static_cast<uint32_t>(code.codeIndex);
-    }
-    for (int32_t i = 0; i < Code_List_Count(); ++i) {
-        if (Code_List_Find(i) == &code) {
-            return static_cast<uint32_t>(i);
-        }
-    }
-    return kNoCode;
-}
-
-// The held position, then what an error report shows there: the frames and
-// the variables.
-void WriteState(DebugReply& reply)
-{
-    const VMStopPosition& at = VM_StopPosition();
-    if (at.code == nullptr) {
-        reply.U32(kNoCode);
-        return;
-    }
-    reply.U32(CodeEntryOf(*at.code));
-    reply.U32(at.offset);
-    reply.U32(InstanceId(at.self));
-    reply.U32(InstanceId(at.other));
-    std::vector<ErrorStackFrame> frames;
-    VM_ErrorCallStack(&frames);
-    reply.U32(static_cast<uint32_t>(frames.size()));
-    for (const ErrorStackFrame& frame : frames) {
-        reply.String(frame.codeName);
-        reply.U32(static_cast<uint32_t>(frame.line));
-        reply.String(frame.lineText);
-    }
-    ErrorVariableDump dump;
-    VM_ErrorVariables(&dump);
-    reply.String(dump.locals);
-    reply.String(dump.self);
-    reply.String(dump.globals);
 }
 
 // A count written before its list and filled in once the list is written.
@@ -150,7 +116,7 @@ void WriteEvents(DebugReply& reply, const std::vector<std::unique_ptr<CEvent>>& 
         }
         const CCode* code = events[number]->BoundCode();
         reply.U32(static_cast<uint32_t>(number));
-        reply.U32(code != nullptr ? CodeEntryOf(*code) : kNoCode);
+        reply.U32(code != nullptr ? Debug_CodeEntryOf(*code) : kNoCode);
         reply.U32(BytecodeLength(code));
         reply.String(code != nullptr ? code->name : "");
         present.Count();
@@ -188,7 +154,7 @@ void WriteScripts(DebugReply& reply)
         if (code == nullptr) {
             continue;
         }
-        reply.U32(CodeEntryOf(*code));
+        reply.U32(Debug_CodeEntryOf(*code));
         reply.U32(BytecodeLength(code));
         reply.String(Script_GetName(i));
         scripts.Count();
@@ -260,9 +226,17 @@ void Evaluate(const DebugCommand& command)
     Send(reply);
 }
 
+// Run, step and step over act only on a game that is held: one that runs
+// has nothing to resume, and resuming would restart its clock.
+bool Held()
+{
+    return g_waiting || Run_IsPaused();
+}
+
 void RunOn()
 {
     VM_Debug_RequestStep(false);
+    VM_Debug_RequestBreak(false);
     Run_DebugResume();
 }
 
@@ -271,10 +245,9 @@ void Execute(const DebugCommand& command)
     switch (command.code) {
     case kDebugInfo: {
         DebugReply reply;
-        const bool paused = g_waiting || Run_IsPaused();
-        reply.U32(paused ? 1 : 0);
-        if (paused) {
-            WriteState(reply);
+        reply.U32(Held() ? 1 : 0);
+        if (Held()) {
+            VM_DebugWriteInstance(reply);
         }
         Send(reply);
         break;
@@ -287,15 +260,20 @@ void Execute(const DebugCommand& command)
     }
     case kDebugPause:
         VM_Debug_RequestStep(false);
+        // Code that is running (the machine polls from its loops) stops
+        // before its next op; between frames the main loop holds the game.
+        VM_Debug_RequestBreak(!g_waiting && VM_IsRunning());
         Run_DebugPause();
         break;
     case kDebugRun:
-        RunOn();
+        if (Held()) {
+            RunOn();
+        }
         break;
     case kDebugStep:
         if (g_waiting) {
             g_resume = Resume::Step;
-        } else {
+        } else if (Run_IsPaused()) {
             // Held between frames: the first line run from here stops.
             VM_Debug_RequestStep(true);
             Run_DebugResume();
@@ -304,7 +282,7 @@ void Execute(const DebugCommand& command)
     case kDebugStepOver:
         if (g_waiting) {
             g_resume = Resume::StepOver;
-        } else {
+        } else if (Run_IsPaused()) {
             RunOn();
         }
         break;
@@ -343,6 +321,7 @@ int64_t Received(int32_t connection, std::span<const uint8_t> held)
 void Connected(int32_t connection)
 {
     g_connection = connection;
+    VM_Debug_SetAttached(true);
 }
 
 // A debugger that goes leaves nothing behind: no breakpoint, no hold.
@@ -353,8 +332,10 @@ void Disconnected(int32_t connection)
     }
     g_connection = -1;
     g_resume = Resume::None;
+    VM_Debug_SetAttached(false);
     VM_Breakpoints_Clear();
     VM_Debug_RequestStep(false);
+    VM_Debug_RequestBreak(false);
     if (Run_IsPaused()) {
         Run_DebugResume();
     }
@@ -375,7 +356,7 @@ VMDebugResume WaitWhilePaused()
     while (g_connection >= 0 && Run_IsPaused() && g_resume == Resume::None) {
         ProcessMessages();
         DebugForm_Serve();
-        Network_PollServer(g_server);
+        PollServer();
         Host_SleepMilliseconds(kPausedPollMilliseconds);
     }
     g_waiting = false;
@@ -398,6 +379,7 @@ bool Debug_OpenRemote(int32_t port)
         return false;
     }
     VM_SetDebugWait(&WaitWhilePaused);
+    VM_SetDebugPoll(&Debug_PollRemote);
     Console().Printf("Debugger listening on 127.0.0.1 port %d\n", Debug_RemotePort());
     return true;
 }
@@ -409,9 +391,7 @@ int32_t Debug_RemotePort()
 
 void Debug_PollRemote()
 {
-    if (g_server >= 0) {
-        Network_PollServer(g_server);
-    }
+    PollServer();
 }
 
 void Debug_CloseRemote()
@@ -426,6 +406,7 @@ void Debug_CloseRemote()
         g_server = -1;
     }
     VM_SetDebugWait(nullptr);
+    VM_SetDebugPoll(nullptr);
 }
 
 bool Debug_StepHeldRun()

@@ -24,6 +24,20 @@ TEST_F(VertexBatchTest, QuadsWithTheSameKeyShareOneDrawCall)
     EXPECT_EQ(unlocks[0]->args[1], 12 * sizeof(Vertex2DTex));
 }
 
+TEST_F(VertexBatchTest, AFrameBeginKeepsTheWholeLastFramesDrawCalls)
+{
+    GR_VB_ResetDrawCalls();
+    DrawQuad(nullptr);
+    GR_VB_Flush();
+    DrawQuad(nullptr);
+    GR_VB_Flush();
+    GR_VB_ResetDrawCalls();  // the next frame begins
+    DrawQuad(nullptr);
+    GR_VB_Flush();
+    EXPECT_EQ(GR_VB_LastFrameDrawCalls(), 2);
+    EXPECT_EQ(GR_VB_DrawCalls(), 1);
+}
+
 // The x of each vertex a draw read, in order.
 std::vector<float> DrawnXs(const RecordedCall& draw)
 {

@@ -1,4 +1,5 @@
 #include "script/error_report.h"
+#include "script/vm_debug.h"
 
 #include <gtest/gtest.h>
 
@@ -215,18 +216,15 @@ TEST_F(ErrorReportTest, AfterAnAbortLaterReportsAreIgnored)
 TEST_F(ErrorReportTest, AFatalMachineErrorEndsTheProcessUnlessADebuggerHoldsIt)
 {
     static std::vector<int> ends;
-    static bool attached;
     ends.clear();
-    attached = false;
     ErrorReportHooks& hooks = Code_Error_Hooks();
     hooks.endProcess = [](int status) { ends.push_back(status); };
-    hooks.debuggerAttached = [] { return attached; };
     Code_Error_EndAfterFatal();
     EXPECT_EQ(ends, std::vector<int>{kFatalErrorExitCode});
-    attached = true;
+    VM_Debug_SetAttached(true);
     Code_Error_EndAfterFatal();
+    VM_Debug_SetAttached(false);
     EXPECT_EQ(ends.size(), 1u) << "a debugger attached meanwhile keeps the process";
-    attached = false;
     Code_Error_SetDebugSuppress(true);
     Code_Error_EndAfterFatal();
     EXPECT_EQ(ends.size(), 1u) << "code the debugger runs for its displays never ends the process";

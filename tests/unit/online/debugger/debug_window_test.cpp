@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@
 #include "platform/memory.h"
 #include "support/scratch_folder.h"
 #include "unit/world/instance_ops_fixture.h"
+#include "world/input.h"
+#include "world/instance_table.h"
 
 namespace bw {
 namespace {
@@ -34,11 +37,11 @@ TEST(DebugValueTest, RealsShowWithTheFewestDecimalsThatHoldThem)
     }
 }
 
-class DebugWindowTest : public test::EventWorldTest {
+class DebugWindowTest : public test::ShapesWorldTest {
 protected:
     void SetUp() override
     {
-        EventWorldTest::SetUp();
+        ShapesWorldTest::SetUp();
         Code_Error_SetShowErrors(false);
         ASSERT_TRUE(Files_SetSaveFolderName("debug", false));
     }
@@ -103,6 +106,27 @@ TEST_F(DebugWindowTest, LocalsUseTheShowingPageThenAFreeOneThenTheLast)
     EXPECT_EQ(form.ShowLocals(100099), kDebugPageCount - 1);
 }
 
+TEST_F(DebugWindowTest, LabelsShowTheBatchesAndTheFirstInstanceUnderTheMouse)
+{
+    AddObject(0, test::kBlockSprite);
+    const auto mouseX = static_cast<float>(IO_MouseX(0));
+    const auto mouseY = static_cast<float>(IO_MouseY(0));
+    AddInstance(0, 100001)->SetPosition(mouseX + 100, mouseY);  // the block lies beside the mouse
+    AddInstance(0, 100002)->SetPosition(mouseX - 4, mouseY - 4);
+    AddInstance(0, 100003)->SetPosition(mouseX - 8, mouseY - 8);
+    DebugForm form(false);
+    form.Update();
+    const std::vector<std::string>& labels = form.View().labels;
+    EXPECT_NE(std::find(labels.begin(), labels.end(), "Num Vertex Batches: 0"), labels.end()) << "no frame drawn";
+    EXPECT_NE(std::find(labels.begin(), labels.end(), "mouse id: 100002"), labels.end());
+
+    for (CInstance* instance : {Instance_Find(100002), Instance_Find(100003)}) {
+        instance->SetPosition(mouseX + 200, mouseY);
+    }
+    form.Update();
+    EXPECT_NE(std::find(labels.begin(), labels.end(), "mouse id: -1"), labels.end()) << "none holds it";
+}
+
 TEST_F(DebugWindowTest, AFrameShowsLabelsWatchesAndPagesOffscreen)
 {
     AddInstance(AddObject(0)->index, 100007);
@@ -119,7 +143,7 @@ TEST_F(DebugWindowTest, AFrameShowsLabelsWatchesAndPagesOffscreen)
         form.Update();
     }
     const DebugFormView& view = form.View();
-    EXPECT_EQ(view.labels.back(), "inst: 1");
+    EXPECT_NE(std::find(view.labels.begin(), view.labels.end(), "inst: 1"), view.labels.end());
     ASSERT_EQ(view.pages[kDebugInstancesPage].rows.size(), 1u);
     EXPECT_EQ(view.pages[kDebugInstancesPage].rows[0][0], "100007");
 

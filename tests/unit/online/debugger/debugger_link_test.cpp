@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -18,7 +19,10 @@
 #include "online/debugger/debug_protocol.h"
 #include "online/network/net_protocol.h"
 #include "online/network/network.h"
+#include "platform/console.h"
 #include "script/code_unit.h"
+#include "script/function_table.h"
+#include "script/names.h"
 #include "script/vm.h"
 #include "script/vm_debug.h"
 #include "unit/world/instance_ops_fixture.h"
@@ -83,6 +87,13 @@ public:
         m_at += 8;
         return value;
     }
+    float F32()
+    {
+        const uint32_t bits = U32();
+        float value = 0;
+        std::memcpy(&value, &bits, 4);
+        return value;
+    }
     std::string String()
     {
         const uint32_t length = U32();
@@ -93,10 +104,116 @@ public:
         m_at += length;
         return text;
     }
+    bool AtEnd() const { return m_at == m_bytes.size(); }
 
 private:
     std::vector<uint8_t> m_bytes;
     size_t m_at = 0;
+};
+
+// The held state as a debugger reads it from the info reply, field by field
+// in the order and widths the protocol lays down (u32, f32, f64, strings
+// counted with their closing zero), independent of the writer.
+struct DecodedVariable {
+    uint32_t id = 0;
+    uint32_t kind = 0;
+    double real = 0;
+    std::string text;
+};
+
+struct DecodedState {
+    uint32_t code = kNoCode;
+    uint32_t pc = 0;
+    uint32_t self = 0;
+    uint32_t other = 0;
+    std::vector<DecodedVariable> locals;
+    std::vector<DecodedVariable> globals;
+    // Built-ins by name; u32 fields read as signed words.
+    std::map<std::string, double> builtins;
+    uint32_t alarms[12] = {};
+    std::vector<double> physics;
+    bool exact = false;  // every byte of the reply read, none missing
+};
+
+class StateDecoder {
+public:
+    explicit StateDecoder(std::vector<uint8_t> bytes) : m_reader(std::move(bytes)) {}
+
+    // After the magic word, 44 and the paused word.
+    DecodedState Decode()
+    {
+        DecodedState state;
+        state.code = U32();
+        if (state.code == kNoCode) {
+            state.exact = m_reader.AtEnd();
+            return state;
+        }
+        state.pc = U32();
+        state.self = U32();
+        state.other = U32();
+        state.locals = Variables();
+        state.globals = Variables();
+        Whole(state, {"id", "object_index"});
+        Single(state, {"x", "y", "direction", "friction", "gravity", "gravity_direction", "hspeed", "vspeed",
+                       "speed", "xprevious", "yprevious"});
+        Whole(state, {"sprite_index"});
+        Single(state, {"image_alpha", "image_angle"});
+        Whole(state, {"image_blend"});
+        Single(state, {"image_index"});
+        Whole(state, {"image_number"});
+        Single(state, {"image_speed", "image_xscale", "image_yscale"});
+        for (uint32_t& alarm : state.alarms) {
+            alarm = U32();
+        }
+        Whole(state, {"path_index"});
+        Single(state, {"path_position", "path_positionprevious"});
+        Whole(state, {"path_endaction"});
+        Single(state, {"path_scale", "path_speed", "path_orientation"});
+        // The body's 35 values: u32 u32 f32x8 u32 f32x2 u32x2 f32x2 u32,
+        // then u32 f32x8 u32 f32x2 u32x2 f32x3.
+        for (const char kind : std::string("wwffffffffwffwwffw") + "wffffffffwffwwfff") {
+            state.physics.push_back(kind == 'w' ? static_cast<int32_t>(U32()) : F32());
+        }
+        Whole(state, {"timeline_index", "timeline_running"});
+        Single(state, {"timeline_speed", "timeline_position"});
+        Whole(state, {"timeline_loop"});
+        state.exact = m_reader.AtEnd();
+        return state;
+    }
+
+private:
+    std::vector<DecodedVariable> Variables()
+    {
+        std::vector<DecodedVariable> variables(std::min<uint32_t>(U32(), 1000));
+        for (DecodedVariable& variable : variables) {
+            variable.id = U32();
+            variable.kind = U32();
+            if (variable.kind == 1) {
+                variable.text = String();
+            } else {
+                variable.real = F64();
+            }
+        }
+        return variables;
+    }
+    void Whole(DecodedState& state, std::initializer_list<const char*> names)
+    {
+        for (const char* name : names) {
+            state.builtins[name] = static_cast<int32_t>(U32());
+        }
+    }
+    void Single(DecodedState& state, std::initializer_list<const char*> names)
+    {
+        for (const char* name : names) {
+            state.builtins[name] = F32();
+        }
+    }
+    uint32_t U32() { return m_reader.U32(); }
+    float F32() { return m_reader.F32(); }
+    double F64() { return m_reader.F64(); }
+    std::string String() { return m_reader.String(); }
+
+    ReplyReader m_reader;
 };
 
 // A plain socket on the debugger's side of the link.
@@ -161,16 +278,29 @@ public:
         }
         return info;
     }
-    // The rest of a state record, of a length not known here.
-    void DrainRest()
+    // The info reply decoded whole; paused is 0 when the game runs on.
+    std::pair<uint32_t, DecodedState> AskState()
     {
+        Send(Packet(kDebugInfo));
+        ReplyReader head(Receive(12));
+        if (head.U32() != kDebugMagic || head.U32() != kDebugPacketSize) {
+            return {0, DecodedState{}};
+        }
+        const uint32_t paused = head.U32();
+        return {paused, paused == 1 ? StateDecoder(DrainRest()).Decode() : DecodedState{}};
+    }
+    // The rest of a reply, of a length not known here.
+    std::vector<uint8_t> DrainRest()
+    {
+        std::vector<uint8_t> rest;
         while (true) {
             HostSocket_PollReadable(std::span(&m_socket, 1), 50);
             std::vector<uint8_t> area(4096);
             const NetReadResult read = HostSocket_Receive(m_socket, area);
             if (read.outcome != NetRead::Data) {
-                return;
+                return rest;
             }
+            rest.insert(rest.end(), area.begin(), area.begin() + static_cast<ptrdiff_t>(read.size));
         }
     }
     bool closed = false;
@@ -225,21 +355,52 @@ protected:
         return client;
     }
 
-    // The first code offset of the 0-based source line.
-    uint32_t OffsetOfLine(int32_t line) const
+    // A unit compiled from text at a code entry of its own.
+    static CCode* AddUnit(int32_t entry, const char* text)
     {
-        for (const VMLinePair& pair : m_unit->bytecode->lines) {
-            if (Code_PositionToLine(&pair, m_unit->text.c_str()) == line) {
+        auto unit = std::make_unique<CCode>(text, false);
+        EXPECT_TRUE(unit->Compile("Test.unit")) << Code_Error_PendingMessage();
+        CCode* added = unit.get();
+        Code_List_Set(entry, std::move(unit));
+        return added;
+    }
+
+    // The first code offset of the 0-based source line.
+    uint32_t OffsetOfLine(int32_t line, const CCode* unit = nullptr) const
+    {
+        unit = unit != nullptr ? unit : m_unit;
+        for (const VMLinePair& pair : unit->bytecode->lines) {
+            if (Code_PositionToLine(&pair, unit->text.c_str()) == line) {
                 return static_cast<uint32_t>(pair.offset);
             }
         }
         ADD_FAILURE() << "no line " << line;
         return 0;
     }
-    int32_t LineAt(uint32_t offset) const
+    int32_t LineAt(uint32_t offset, const CCode* unit = nullptr) const
     {
-        return Code_PositionToLine(VM_OffsetToLine(m_unit->bytecode->lines, static_cast<int32_t>(offset)),
-                                   m_unit->text.c_str());
+        unit = unit != nullptr ? unit : m_unit;
+        return Code_PositionToLine(VM_OffsetToLine(unit->bytecode->lines, static_cast<int32_t>(offset)),
+                                   unit->text.c_str());
+    }
+
+    // Asks for the state until the game is held inside code (bounded).
+    static DecodedState StateWhenHeld(DebugClient& client)
+    {
+        DecodedState state;
+        for (int round = 0; round < 50 && state.code == kNoCode; ++round) {
+            state = client.AskState().second;
+        }
+        return state;
+    }
+    static bool AnyBreakpointIn(const CCode& unit)
+    {
+        for (const VMNativeOp& op : unit.bytecode->unit.ops) {
+            if (op.breakpoint) {
+                return true;
+            }
+        }
+        return false;
     }
     bool AnyBreakpoint() const
     {
@@ -300,6 +461,173 @@ TEST_F(DebuggerLinkTest, ABreakpointHoldsTheRunAndAStepStopsAtTheNextLine)
     EXPECT_FALSE(AnyBreakpoint()) << "removed";
     EXPECT_FALSE(Run_IsPaused());
     EXPECT_TRUE(Debug_RemoteAttached());
+}
+
+const DecodedVariable* Named(const std::vector<DecodedVariable>& variables, const char* name)
+{
+    for (const DecodedVariable& variable : variables) {
+        if (std::string(Code_Variable_GetName(static_cast<int32_t>(variable.id))) == name) {
+            return &variable;
+        }
+    }
+    return nullptr;
+}
+
+TEST_F(DebuggerLinkTest, InfoAtABreakpointCarriesTheMachineStateRecords)
+{
+    CCode* unit = AddUnit(kEntry + 1, "var r, s;\nr = 2.5;\ns = \"hi\";\nglobal.g = 7;\nx = r;\n");
+    CInstance* other = AddInstance(0);
+    m_self->SetPosition(10, 20);
+    m_self->SetAlarm(3, 40);
+    m_self->i_pathindex = 2;
+    m_self->i_pathposition = 0.25f;
+    m_self->i_pathspeed = 3;
+    m_self->i_pathend = 1;
+    m_self->i_timelineindex = 1;
+    m_self->i_timelinerunning = 1;
+    m_self->i_timelinespeed = 0.5f;
+    auto client = Attach();
+    client->Send(Packet(kDebugBreakpoint, kEntry + 1, 1, OffsetOfLine(4, unit)));
+    ASSERT_TRUE(ServeUntil([&] { return AnyBreakpointIn(*unit); }));
+
+    DecodedState state;
+    std::thread debugger([&] {
+        state = StateWhenHeld(*client);
+        client->Send(Packet(kDebugRun));
+    });
+    Value result{};
+    EXPECT_TRUE(Code_Execute(m_self, other, *unit, &result));
+    debugger.join();
+
+    EXPECT_TRUE(state.exact) << "the reply holds the records and nothing else";
+    EXPECT_EQ(state.code, static_cast<uint32_t>(kEntry + 1));
+    EXPECT_EQ(LineAt(state.pc, unit), 4);
+    EXPECT_EQ(state.self, static_cast<uint32_t>(m_self->i_id));
+    EXPECT_EQ(state.other, static_cast<uint32_t>(other->i_id));
+    ASSERT_EQ(state.locals.size(), 2u);
+    ASSERT_NE(Named(state.locals, "r"), nullptr);
+    EXPECT_EQ(Named(state.locals, "r")->kind, 0u);
+    EXPECT_EQ(Named(state.locals, "r")->real, 2.5);
+    ASSERT_NE(Named(state.locals, "s"), nullptr);
+    EXPECT_EQ(Named(state.locals, "s")->kind, 1u);
+    EXPECT_EQ(Named(state.locals, "s")->text, "hi");
+    ASSERT_NE(Named(state.globals, "g"), nullptr);
+    EXPECT_EQ(Named(state.globals, "g")->real, 7.0);
+
+    EXPECT_EQ(state.builtins["id"], m_self->i_id);
+    EXPECT_EQ(state.builtins["object_index"], m_self->i_objindex);
+    EXPECT_EQ(state.builtins["x"], 10.0);
+    EXPECT_EQ(state.builtins["y"], 20.0);
+    EXPECT_EQ(state.builtins["sprite_index"], -1.0);
+    EXPECT_EQ(state.builtins["image_xscale"], 1.0);
+    EXPECT_EQ(state.builtins["image_blend"], 0xFFFFFF);
+    EXPECT_EQ(state.alarms[3], 40u);
+    EXPECT_EQ(state.alarms[0], static_cast<uint32_t>(m_self->GetAlarm(0)));
+    EXPECT_EQ(state.builtins["path_index"], 2.0);
+    EXPECT_EQ(state.builtins["path_position"], 0.25);
+    EXPECT_EQ(state.builtins["path_endaction"], 1.0);
+    EXPECT_EQ(state.builtins["path_speed"], 3.0);
+    EXPECT_EQ(state.builtins["path_scale"], 1.0);
+    EXPECT_EQ(state.builtins["timeline_index"], 1.0);
+    EXPECT_EQ(state.builtins["timeline_running"], 1.0);
+    EXPECT_EQ(state.builtins["timeline_speed"], 0.5);
+    EXPECT_EQ(state.builtins["timeline_loop"], 0.0);
+    ASSERT_EQ(state.physics.size(), 35u);
+    for (const double value : state.physics) {
+        EXPECT_EQ(value, 0.0) << "no body: zeros and flags 0";
+    }
+}
+
+TEST_F(DebuggerLinkTest, AnErrorUnderTheDebuggerHoldsTheGameAtTheFailingOp)
+{
+    CCode* unit = AddUnit(kEntry + 1, "var t;\nt = \"text\";\ny = t - 1;\ny = 5;\n");
+    auto client = Attach();
+    DecodedState state;
+    std::thread debugger([&] {
+        state = StateWhenHeld(*client);
+        client->Send(Packet(kDebugRun));
+    });
+    Value result{};
+    EXPECT_FALSE(Code_Execute(m_self, m_self, *unit, &result)) << "the run stops at the error";
+    debugger.join();
+
+    EXPECT_EQ(state.code, static_cast<uint32_t>(kEntry + 1));
+    EXPECT_EQ(LineAt(state.pc, unit), 2);
+    EXPECT_EQ(state.self, static_cast<uint32_t>(m_self->i_id));
+    ASSERT_NE(Named(state.locals, "t"), nullptr);
+    EXPECT_EQ(Named(state.locals, "t")->text, "text");
+    EXPECT_NE(m_self->i_y, 5.0f) << "nothing after the error ran";
+    EXPECT_TRUE(Code_Error_Occurred());
+    EXPECT_FALSE(Code_Error_GameAborted()) << "the game goes on for the debugger";
+    EXPECT_FALSE(Run_IsPaused());
+}
+
+bool& LoopReleased()
+{
+    static bool released = false;
+    return released;
+}
+
+TEST_F(DebuggerLinkTest, PauseHoldsCodeThatLoopsWithoutEndAndRunLetsItGoOn)
+{
+    int32_t id = -1;
+    if (!Code_Function_Find("loop_released", &id)) {
+        Code_Function_Register(
+            "loop_released", [](Value* result, CInstance*, CInstance*, int32_t, Value*) {
+                Value_SetReal(*result, LoopReleased() ? 1 : 0);
+            },
+            0);
+        Code_Function_Register(
+            "release_loop", [](Value*, CInstance*, CInstance*, int32_t, Value*) { LoopReleased() = true; }, 0);
+    }
+    LoopReleased() = false;
+    // Endless but for the release; the bound only ends a loop whose pause
+    // never lands, so that the test fails instead of hanging.
+    CCode* unit = AddUnit(kEntry + 1, "i = 0;\nwhile (!loop_released() && i < 100000000) {\n    i += 1;\n}\n");
+    auto client = Attach();
+    DecodedState state;
+    std::thread debugger([&] {
+        client->Send(Packet(kDebugPause));
+        state = StateWhenHeld(*client);
+        // Evaluated on the game's thread while it is held: the loop may end.
+        client->Send(EvaluatePacket({{1, "release_loop()"}}));
+        client->Send(Packet(kDebugRun));
+    });
+    Value result{};
+    EXPECT_TRUE(Code_Execute(m_self, m_self, *unit, &result));
+    debugger.join();
+
+    EXPECT_EQ(state.code, static_cast<uint32_t>(kEntry + 1));
+    const int32_t line = LineAt(state.pc, unit);
+    EXPECT_TRUE(line == 1 || line == 2) << "held inside the loop, at line " << line;
+    EXPECT_TRUE(state.exact);
+    EXPECT_TRUE(LoopReleased());
+    EXPECT_FALSE(Run_IsPaused());
+    EXPECT_FALSE(VM_Debug_BreakPending());
+}
+
+TEST_F(DebuggerLinkTest, RunAndStepsLeaveARunningGameAlone)
+{
+    static std::string console;
+    console.clear();
+    Console_SetDebugListener([](const char* line) { console += line; });
+    GameRunningFlag = 1;
+    auto client = Attach();
+    for (const uint32_t command : {kDebugRun, kDebugStep, kDebugStepOver}) {
+        client->Send(Packet(command));
+    }
+    EXPECT_EQ(client->AskInfo([] { Debug_PollRemote(); }).paused, 0u);
+    EXPECT_EQ(console.find("Entering main loop."), std::string::npos) << "the clock was not restarted";
+    Value result{};
+    EXPECT_TRUE(Code_Execute(m_self, m_self, *m_unit, &result)) << "no step was left pending to hold it";
+
+    client->Send(Packet(kDebugPause));
+    ASSERT_TRUE(ServeUntil([] { return Run_IsPaused(); }));
+    client->Send(Packet(kDebugRun));
+    ASSERT_TRUE(ServeUntil([] { return !Run_IsPaused(); }));
+    EXPECT_NE(console.find("Entering main loop."), std::string::npos) << "a held game resumes";
+    GameRunningFlag = 0;
+    Console_SetDebugListener(nullptr);
 }
 
 TEST_F(DebuggerLinkTest, EvaluateAnswersValuesAndUnableToEvaluate)
