@@ -1,5 +1,4 @@
 #include "script/error_report.h"
-#include "script/vm_debug.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +6,7 @@
 #include <vector>
 
 #include "script/error_dialog.h"
+#include "script/vm_debug.h"
 
 namespace bw {
 namespace {
