@@ -14,38 +14,20 @@ constexpr uint32_t kOpaqueRed = 0xFFFF0000u;
 constexpr uint32_t kOpaqueBlue = 0xFF0000FFu;
 constexpr uint32_t kOpaqueGreen = 0xFF00FF00u;
 
-// Pixel space of the window: x right, y down, no half-pixel correction.
-Matrix PixelSpace()
-{
-    Matrix m{};
-    m.m[0] = 2.0f / static_cast<float>(kSide);
-    m.m[5] = -2.0f / static_cast<float>(kSide);
-    m.m[10] = 1.0f;
-    m.m[12] = -1.0f;
-    m.m[13] = 1.0f;
-    m.m[15] = 1.0f;
-    return m;
-}
-
 class GlWindowTargetTest : public test::HiddenWindowTest {
 protected:
     void SetUp() override
     {
         ResetGraphicsEngine();
-        DeviceParameters parameters;
-        parameters.backBufferWidth = kSide;
-        parameters.backBufferHeight = kSide;
-        std::unique_ptr<IGraphicsDevice> created = GlDevice_Create(parameters);
-        ASSERT_NE(created, nullptr);
-        device = created.get();
-        Device_Set(std::move(created));
+        device = test::InstallGlDevice(kSide, kSide);
+        ASSERT_NE(device, nullptr);
         texture = device->CreateTexture(kSide, kSide, kFormatA8R8G8B8, true);
         ASSERT_NE(texture, 0u);
         device->SetRenderState(RS_LIGHTING, 0);
         device->SetRenderState(RS_ZENABLE, 0);
         device->SetTransform(TransformKind::World, Matrix_Identity());
         device->SetTransform(TransformKind::View, Matrix_Identity());
-        device->SetTransform(TransformKind::Projection, PixelSpace());
+        device->SetTransform(TransformKind::Projection, test::PixelSpace(kSide, kSide));
         GR_D3D_SetTextureStageOps(true);
     }
 
