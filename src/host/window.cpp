@@ -79,6 +79,12 @@ bool HostWindow_Create(const HostWindowSettings& settings)
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    // The formats of every render target, so that frames drawn into the
+    // window itself blend with its alpha and test depth as they do elsewhere
+    // (SDL keeps the surface opaque on screen all the same).
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     Uint32 flags = SDL_WINDOW_OPENGL;
     flags |= settings.hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN;
     flags |= settings.borderless ? SDL_WINDOW_BORDERLESS : 0;

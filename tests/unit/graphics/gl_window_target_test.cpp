@@ -60,6 +60,18 @@ protected:
                                      {10.25f, 61.3f, 0, 0xFFFFFFFFu, 0, 1}};
         device->DrawPrimitiveUP(PrimitiveTriangleFan, 2, kFvfVertex2DTex, quad);
         device->SetTexture(0, 0);
+        // Half-transparent red leaves alpha below one, which the next blend reads.
+        device->SetRenderState(RS_ALPHABLENDENABLE, 1);
+        device->SetRenderState(RS_SRCBLEND, BlendSrcAlpha);
+        device->SetRenderState(RS_DESTBLEND, BlendInvSrcAlpha);
+        const Vertex2D veil[4] = {{36, 36, 0, 0x80FF0000u}, {60, 36, 0, 0x80FF0000u}, {60, 60, 0, 0x80FF0000u},
+                                  {36, 60, 0, 0x80FF0000u}};
+        device->DrawPrimitiveUP(PrimitiveTriangleFan, 2, kFvfVertex2D, veil);
+        device->SetRenderState(RS_SRCBLEND, BlendDestAlpha);
+        device->SetRenderState(RS_DESTBLEND, BlendInvDestAlpha);
+        const Vertex2D tint[3] = {{30, 30, 0, kOpaqueGreen}, {63, 30, 0, kOpaqueGreen}, {63, 63, 0, kOpaqueGreen}};
+        device->DrawPrimitiveUP(PrimitiveTriangleList, 1, kFvfVertex2D, tint);
+        device->SetRenderState(RS_ALPHABLENDENABLE, 0);
     }
 
     std::vector<uint32_t> Read(DeviceTextureId source)

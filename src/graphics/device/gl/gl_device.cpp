@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "graphics/device/gl/gl_shader.h"
@@ -228,6 +229,9 @@ public:
                               DeviceBufferId indices, uint32_t firstIndex) override;
 
 private:
+    // Frames may be drawn into the window only when its clip origin can be
+    // chosen and its buffers have the render targets' formats.
+    static bool WindowMatchesRenderTargets();
     bool MakeBackBuffer(int32_t width, int32_t height);
     void ReleaseBackBuffer();
     // The framebuffer to read a texture through: its own for a render
@@ -315,7 +319,7 @@ bool GlDevice::Initialise(const DeviceParameters& parameters)
     // Flat shading takes the first vertex's colour, as Direct3D does.
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
     glFrontFace(GL_CCW);
-    m_windowTargetUsable = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
+    m_windowTargetUsable = WindowMatchesRenderTargets();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     GLint doubleBuffered = GL_FALSE;
@@ -354,6 +358,33 @@ bool GlDevice::Initialise(const DeviceParameters& parameters)
     }
     // A driver that cannot build the first program will not build the others.
     return UseProgram() != nullptr && Reset(parameters);
+}
+
+bool GlDevice::WindowMatchesRenderTargets()
+{
+    if (epoxy_gl_version() < 45 && !epoxy_has_gl_extension("GL_ARB_clip_control")) {
+        return false;
+    }
+    // Blending with the destination's alpha, depth tests and their
+    // precision give the same pixels only over the same formats.
+    const std::pair<GLenum, GLenum> sizes[] = {{GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE},
+                                               {GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE},
+                                               {GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE},
+                                               {GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE},
+                                               {GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE},
+                                               {GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE}};
+    constexpr GLint kExpected[] = {8, 8, 8, 8, 24, 8};
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    bool match = true;
+    for (size_t i = 0; i < std::size(sizes); ++i) {
+        GLint bits = 0;
+        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, sizes[i].first, sizes[i].second, &bits);
+        match = match && bits == kExpected[i];
+    }
+    // A window without one of the buffers reports an error: not ours to keep.
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    return match;
 }
 
 GlDevice::~GlDevice()
