@@ -232,6 +232,10 @@ private:
     // Frames may be drawn into the window only when its clip origin can be
     // chosen and its buffers have the render targets' formats.
     static bool WindowMatchesRenderTargets();
+    // The driver draws on its own threads behind the game: after a present
+    // the game goes on only once the frame before is drawn, as a swap chain
+    // of two buffers lets it, so it never runs frames ahead of the screen.
+    void KeepOneFrameInFlight();
     bool MakeBackBuffer(int32_t width, int32_t height);
     void ReleaseBackBuffer();
     // The framebuffer to read a texture through: its own for a render
@@ -287,6 +291,8 @@ private:
     GLenum m_shownBuffer = GL_BACK;
     // Drawing into the window needs the choice of the clip-space origin.
     bool m_windowTargetUsable = false;
+    // Presented and maybe still being drawn by the driver.
+    GLsync m_previousFrame = nullptr;
     DeviceTextureId m_boundTexture = 0;
     uint32_t m_states[kRenderStateCount] = {};
     uint32_t m_stage[8] = {};
@@ -401,6 +407,7 @@ GlDevice::~GlDevice()
         glDeleteBuffers(1, &buffer.buffer);
     }
     ReleaseBackBuffer();
+    glDeleteSync(m_previousFrame);
     glDeleteFramebuffers(1, &m_readScratch);
     glDeleteFramebuffers(1, &m_drawScratch);
     glDeleteSamplers(1, &m_sampler);
@@ -458,6 +465,18 @@ bool GlDevice::Reset(const DeviceParameters& parameters)
     return true;
 }
 
+void GlDevice::KeepOneFrameInFlight()
+{
+    const GLsync shown = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    if (m_previousFrame != nullptr) {
+        constexpr GLuint64 kSecond = 1000000000;
+        while (glClientWaitSync(m_previousFrame, GL_SYNC_FLUSH_COMMANDS_BIT, kSecond) == GL_TIMEOUT_EXPIRED) {
+        }
+        glDeleteSync(m_previousFrame);
+    }
+    m_previousFrame = shown;
+}
+
 bool GlDevice::Present()
 {
     int32_t width = 0;
@@ -465,6 +484,7 @@ bool GlDevice::Present()
     HostWindow_GetClientSize(width, height);
     if (m_windowTouched) {
         HostWindow_SwapBuffers();
+        KeepOneFrameInFlight();
     } else if (width > 0 && height > 0) {
         // Our targets are stored top row first; the window's is bottom row first.
         glBindFramebuffer(GL_READ_FRAMEBUFFER, m_backBuffer.framebuffer);
@@ -474,6 +494,7 @@ bool GlDevice::Present()
         glBlitFramebuffer(0, 0, m_backBuffer.width, m_backBuffer.height, 0, height, width, 0, GL_COLOR_BUFFER_BIT,
                           GL_LINEAR);
         HostWindow_SwapBuffers();
+        KeepOneFrameInFlight();
     }
     m_windowTouched = false;
     BindTarget();
