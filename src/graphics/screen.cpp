@@ -425,8 +425,11 @@ void GR_D3D_BeginFrame()
         g_screen.client = g_screen.backBuffer;
     }
     g_screen.path = ChoosePath();
+    if (g_screen.path == FramePath::Direct && !device->SetRenderTarget(kDeviceWindowTarget)) {
+        // A window that cannot be drawn into like a texture gets copies.
+        g_screen.path = FramePath::Copy;
+    }
     if (g_screen.path == FramePath::Direct) {
-        device->SetRenderTarget(kDeviceWindowTarget);
         g_screen.screenTextureStale = true;
     } else {
         // A frame that does not clear draws over the last one.

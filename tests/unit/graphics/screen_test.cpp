@@ -136,6 +136,19 @@ TEST_F(WindowSizedScreenTest, FramesDrawIntoTheWindowWithoutACopy)
     EXPECT_TRUE(GR_D3D_Finish_Frame(false));
 }
 
+TEST_F(WindowSizedScreenTest, AWindowThatCannotBeATargetGetsTheScreenTextureCopied)
+{
+    g_made->windowTargetUsable = false;
+    ASSERT_TRUE(GR_D3D_Start_Frame());
+    const DeviceTextureId screen = GR_GetScreenTexture()->texture;
+    EXPECT_EQ(g_made->GetRenderTarget(), screen);
+    EXPECT_EQ(NextFrame(), screen);
+    const auto copies = g_made->Find("CopyRect");
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(copies[0]->args[0], kDeviceWindowTarget);
+    EXPECT_TRUE(GR_D3D_Finish_Frame(false));
+}
+
 TEST_F(WindowSizedScreenTest, AReadMovesTheFrameIntoTheScreenTextureWithWhatItDrew)
 {
     ASSERT_TRUE(GR_D3D_Start_Frame());

@@ -190,6 +190,9 @@ bool RecordingDevice::CopyRect(DeviceTextureId destination, int32_t dx, int32_t 
 bool RecordingDevice::SetRenderTarget(DeviceTextureId target)
 {
     Record("SetRenderTarget", {target});
+    if (target == kDeviceWindowTarget && !windowTargetUsable) {
+        return false;
+    }
     if (target != 0 && target != kDeviceWindowTarget) {
         auto found = m_textures.find(target);
         if (found == m_textures.end() || !found->second.renderTarget) {
