@@ -37,6 +37,25 @@ struct FrameTiming {
     int64_t presentMicroseconds = 0;
 };
 
+// How a frame reaches the window.
+enum class FramePath {
+    // Drawn into the screen texture, which is stretched (or letterboxed) onto
+    // the back buffer; present copies that to the window.
+    Blit,
+    // Drawn into the screen texture, copied into the window pixel for pixel:
+    // screen, back buffer and window are one size.
+    Copy,
+    // Drawn straight into the window: sizes match and nothing read the screen
+    // texture lately, so its copy (and the wait for the drawing that each
+    // copy costs) is left out.
+    Direct,
+};
+
+// After a read of the screen texture, frames keep drawing there this long: a
+// game reading the screen every frame would otherwise pay a copy out of the
+// window each time.
+constexpr int32_t kTextureFramesAfterRead = 60;
+
 struct ScreenState {
     uint32_t multisampleWish = 0;
     bool vsync = false;
@@ -53,6 +72,10 @@ struct ScreenState {
     Size display;
     Size requested{-1, -1};
     TextureRecord* screenTexture = nullptr;
+    FramePath path = FramePath::Blit;
+    // The image of the game is in the window, not in the screen texture.
+    bool screenTextureStale = false;
+    int32_t framesSinceScreenRead = kTextureFramesAfterRead;
     int32_t frameOpen = 0;
     FrameTiming timing;
     ScreenHooks hooks;
@@ -135,6 +158,50 @@ void BlitRectangle(float& x0, float& y0, float& x1, float& y1)
     }
 }
 
+FramePath ChoosePath()
+{
+    const TextureRecord* screen = g_screen.screenTexture;
+    const Size backBuffer = g_screen.backBuffer;
+    const bool oneSize = screen != nullptr && screen->Width() == backBuffer.w && screen->Height() == backBuffer.h &&
+                         g_screen.client.w == backBuffer.w && g_screen.client.h == backBuffer.h;
+    if (!oneSize) {
+        return FramePath::Blit;
+    }
+    return g_screen.framesSinceScreenRead < kTextureFramesAfterRead ? FramePath::Copy : FramePath::Direct;
+}
+
+// The whole screen texture copied from (or to) the window.
+void CopyScreenTexture(bool fromWindow)
+{
+    const TextureRecord* screen = g_screen.screenTexture;
+    const DeviceTextureId texture = screen->texture;
+    const DeviceTextureId destination = fromWindow ? texture : kDeviceWindowTarget;
+    const DeviceTextureId source = fromWindow ? kDeviceWindowTarget : texture;
+    Device_Get()->CopyRect(destination, 0, 0, source, 0, 0, screen->Width(), screen->Height());
+}
+
+void RefreshScreenTexture()
+{
+    if (g_screen.screenTextureStale && g_screen.screenTexture != nullptr) {
+        CopyScreenTexture(true);
+    }
+    g_screen.screenTextureStale = false;
+}
+
+void ShowScreen()
+{
+    switch (g_screen.path) {
+    case FramePath::Blit:
+        GR_D3D_BlitScreen();
+        break;
+    case FramePath::Copy:
+        CopyScreenTexture(false);
+        break;
+    case FramePath::Direct:
+        break;
+    }
+}
+
 }  // namespace
 
 void GR_SetScreenHooks(const ScreenHooks& hooks)
@@ -211,6 +278,8 @@ bool GR_D3D_CreateDevice(int32_t w, int32_t h, uint32_t options)
     GR_Texture_Free(g_screen.screenTexture);
     g_screen.screenTexture = GR_Texture_Create(g_screen.gameWindow.w, g_screen.gameWindow.h, 1,
                                                kTextureUsageRenderTarget, TextureFormatA8R8G8B8);
+    g_screen.screenTextureStale = false;
+    g_screen.framesSinceScreenRead = kTextureFramesAfterRead;
     if (g_screen.screenTexture == nullptr) {
         char message[1024];
         std::snprintf(message, sizeof(message),
@@ -317,7 +386,10 @@ bool GR_D3D_Reset()
         console.Printf("Recreate screen texture\n");
         g_screen.screenTexture =
             GR_Texture_Create(newSize.w, newSize.h, 0, kTextureUsageRenderTarget, TextureFormatA8R8G8B8);
+        g_screen.screenTextureStale = false;
         if (g_screen.frameOpen > 0) {
+            // The open frame goes on in the new texture; the blit fits any size.
+            g_screen.path = FramePath::Blit;
             GR_PushRenderTarget();
             GR_SetRenderTargetTexture(0, g_screen.screenTexture);
         }
@@ -347,12 +419,24 @@ void GR_D3D_BeginFrame()
     device->BeginScene();
     GR_PopAllRenderTargets();
     GR_PushRenderTarget();
-    GR_SetRenderTargetTexture(0, g_screen.screenTexture);
     if (HostWindow_Exists()) {
         HostWindow_GetClientSize(g_screen.client.w, g_screen.client.h);
     } else {
         g_screen.client = g_screen.backBuffer;
     }
+    g_screen.path = ChoosePath();
+    if (g_screen.path == FramePath::Direct && !device->SetRenderTarget(kDeviceWindowTarget)) {
+        // A window that cannot be drawn into like a texture gets copies.
+        g_screen.path = FramePath::Copy;
+    }
+    if (g_screen.path == FramePath::Direct) {
+        g_screen.screenTextureStale = true;
+    } else {
+        // A frame that does not clear draws over the last one.
+        RefreshScreenTexture();
+        GR_SetRenderTargetTexture(0, g_screen.screenTexture);
+    }
+    g_screen.framesSinceScreenRead = std::min(g_screen.framesSinceScreenRead + 1, kTextureFramesAfterRead);
     GR_ResetTextureSwaps();
     GR_VB_ResetDrawCalls();
     Profiler_BeginFrame();
@@ -396,11 +480,32 @@ void GR_D3D_EndFrame()
     if (!GR_PopRenderTarget()) {
         device->SetRenderTarget(0);
     }
-    GR_D3D_BlitScreen();
+    ShowScreen();
     GR_VB_Flush();
     GR_VB_EndFrame();
     device->EndScene();
     GR_PopAllRenderTargets();
+}
+
+void GR_KeepScreenTexture()
+{
+    g_screen.framesSinceScreenRead = 0;
+    if (!g_screen.screenTextureStale || Device_Get() == nullptr) {
+        return;
+    }
+    GR_VB_Flush();
+    RefreshScreenTexture();
+    if (g_screen.frameOpen == 0 || g_screen.path != FramePath::Direct) {
+        return;
+    }
+    g_screen.path = FramePath::Copy;
+    if (GR_ReplaceRenderTarget(kDeviceWindowTarget, g_screen.screenTexture->texture)) {
+        int32_t x = 0, y = 0, w = 0, h = 0;
+        GR_GetViewport(x, y, w, h);
+        if (w > 0 && h > 0) {
+            GR_D3D_SetViewport(x, y, w, h);
+        }
+    }
 }
 
 void GR_D3D_BlitScreen()
@@ -536,6 +641,7 @@ void GR_D3D_FreeScreen()
 {
     GR_Texture_Free(g_screen.screenTexture);
     g_screen.screenTexture = nullptr;
+    g_screen.screenTextureStale = false;
 }
 
 void GR_UpdateFrameTiming()

@@ -1,9 +1,11 @@
 // The device's life and the frames drawn with it. Creation (with its fallback
 // messages), the reset that follows a change of window size, full screen or
-// vsync, and every frame: all drawing of a frame lands in the screen texture
+// vsync, and every frame: the drawing of a frame lands in the screen texture
 // (a render target of the game's size) and reaches the back buffer only in
 // the end-of-frame blit, stretched to the window and letterboxed when the
-// aspect ratio is kept.
+// aspect ratio is kept. When the screen, the back buffer and the window are
+// one size, the texture is copied into the window instead, and while nothing
+// reads the screen texture the frame is drawn straight into the window.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +38,11 @@ void GR_D3D_BeginFrame();
 bool GR_D3D_Finish_Frame(bool present);
 void GR_D3D_EndFrame();
 void GR_D3D_BlitScreen();
+// Before the screen texture is read, and when a frame draws over the last
+// one: brings the image into it when the window holds it (the frame drawn so
+// far, or the one last shown), moves the open frame's drawing there and keeps
+// the next frames on the texture for a while.
+void GR_KeepScreenTexture();
 void GR_D3D_GetLetterbox(int32_t& x, int32_t& y);
 bool GR_D3D_Present();
 // Begin, end and present in one call.

@@ -317,4 +317,15 @@ int32_t GR_RenderTargetDepth()
     return g_targets.depth;
 }
 
+bool GR_ReplaceRenderTarget(DeviceTextureId from, DeviceTextureId to)
+{
+    IGraphicsDevice* device = Device_Get();
+    if (device == nullptr) {
+        return false;
+    }
+    GR_VB_Flush();
+    std::replace(g_targets.entries, g_targets.entries + g_targets.depth, from, to);
+    return device->GetRenderTarget() == from && device->SetRenderTarget(to);
+}
+
 }  // namespace bw

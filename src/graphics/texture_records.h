@@ -93,5 +93,9 @@ bool GR_PopRenderTarget();
 void GR_PopAllRenderTargets();
 bool GR_SetRenderTargetTexture(int32_t stage, TextureRecord* record);
 int32_t GR_RenderTargetDepth();
+// Puts `to` in place of `from` in the stack and, when `from` is the current
+// target, makes `to` current (with a full viewport): drawing moves to
+// another target without unwinding. True when the current target changed.
+bool GR_ReplaceRenderTarget(DeviceTextureId from, DeviceTextureId to);
 
 }  // namespace bw

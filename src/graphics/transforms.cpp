@@ -259,6 +259,7 @@ void GR_ResetTextureSwaps()
 std::vector<uint32_t> GR_D3D_ReadScreenRect(int32_t screenWidth, int32_t screenHeight, int32_t x, int32_t y, int32_t w,
                                             int32_t h)
 {
+    GR_KeepScreenTexture();
     TextureRecord* screen = GR_GetScreenTexture();
     if (Device_Get() == nullptr || screen == nullptr) {
         return {};

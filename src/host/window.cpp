@@ -51,6 +51,29 @@ HostDisplayMode ModeFromSdl(const SDL_DisplayMode& mode)
     return HostDisplayMode{mode.w, mode.h, static_cast<int32_t>(SDL_BYTESPERPIXEL(mode.format)) * 8, mode.refresh_rate};
 }
 
+bool MakeWindowAndContext(const HostWindowSettings& settings, int alphaBits, int depthBits, int stencilBits)
+{
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, alphaBits);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, stencilBits);
+    Uint32 flags = SDL_WINDOW_OPENGL;
+    flags |= settings.hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN;
+    flags |= settings.borderless ? SDL_WINDOW_BORDERLESS : 0;
+    flags |= settings.sizeable ? SDL_WINDOW_RESIZABLE : 0;
+    g_window.window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, settings.width,
+                                       settings.height, flags);
+    if (g_window.window == nullptr) {
+        return false;
+    }
+    g_window.context = SDL_GL_CreateContext(g_window.window);
+    if (g_window.context == nullptr) {
+        SDL_DestroyWindow(g_window.window);
+        g_window.window = nullptr;
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void HostWindow_SetHandlers(const WindowHandlers& handlers)
@@ -79,19 +102,12 @@ bool HostWindow_Create(const HostWindowSettings& settings)
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    Uint32 flags = SDL_WINDOW_OPENGL;
-    flags |= settings.hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN;
-    flags |= settings.borderless ? SDL_WINDOW_BORDERLESS : 0;
-    flags |= settings.sizeable ? SDL_WINDOW_RESIZABLE : 0;
-    g_window.window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, settings.width,
-                                       settings.height, flags);
-    if (g_window.window == nullptr) {
-        return false;
-    }
-    g_window.context = SDL_GL_CreateContext(g_window.window);
-    if (g_window.context == nullptr) {
-        SDL_DestroyWindow(g_window.window);
-        g_window.window = nullptr;
+    // The formats of every render target first, so that frames drawn into
+    // the window itself blend with its alpha and test depth as they do
+    // elsewhere (SDL keeps the surface opaque on screen all the same); a
+    // driver without them gets its default window, which frames only reach
+    // by a copy.
+    if (!MakeWindowAndContext(settings, 8, 24, 8) && !MakeWindowAndContext(settings, 0, 16, 0)) {
         return false;
     }
     LoadCursors();

@@ -479,6 +479,11 @@ void Room_Draw()
         GR_VB_Flush();
         GR_SetViewport(0, 0, width, height);
         GR_SetViewProjection(0.0f, 0.0f, static_cast<float>(room->width), static_cast<float>(room->height), 0.0f);
+        if (!room->showColour) {
+            // The room is drawn over the last frame, which the window keeps
+            // only until it shows the next one.
+            GR_KeepScreenTexture();
+        }
         Room_DrawView(RoomDrawRectangle{0, 0, room->width, room->height});
     }
     DrawGuiPass();

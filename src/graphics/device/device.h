@@ -155,6 +155,12 @@ enum class TransformKind : uint32_t { View = 0, Projection = 1, World = 2 };
 using DeviceTextureId = uint32_t;
 using DeviceBufferId = uint32_t;
 
+// The window's own image as a render target, read and copied like the others
+// (top row first). What a frame draws or copies there is shown by Present as
+// it is, without the back buffer's copy onto the window; until the frame
+// touches it, reads give the image last shown.
+inline constexpr DeviceTextureId kDeviceWindowTarget = 0xFFFFFFFFu;
+
 struct DeviceParameters {
     int32_t backBufferWidth = 0;
     int32_t backBufferHeight = 0;
@@ -206,6 +212,8 @@ public:
     virtual bool SupportsMultisample(uint32_t samples) const = 0;
     virtual void BeginScene() = 0;
     virtual void EndScene() = 0;
+    // Shows the window's image when the frame drew into it, else the back
+    // buffer stretched over the window.
     virtual bool Present() = 0;
 
     // A render target comes with its own depth buffer. 0 on failure.

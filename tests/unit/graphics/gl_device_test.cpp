@@ -13,31 +13,13 @@ namespace {
 constexpr uint32_t kOpaqueRed = 0xFFFF0000u;
 constexpr uint32_t kOpaqueBlue = 0xFF0000FFu;
 
-// Pixel space of a w x h target: x right, y down, no half-pixel correction.
-Matrix PixelSpace(int32_t w, int32_t h)
-{
-    Matrix m{};
-    m.m[0] = 2.0f / static_cast<float>(w);
-    m.m[5] = -2.0f / static_cast<float>(h);
-    m.m[10] = 1.0f;
-    m.m[12] = -1.0f;
-    m.m[13] = 1.0f;
-    m.m[15] = 1.0f;
-    return m;
-}
-
 class GlDeviceTest : public test::HiddenWindowTest {
 protected:
     void SetUp() override
     {
         ResetGraphicsEngine();
-        DeviceParameters parameters;
-        parameters.backBufferWidth = 16;
-        parameters.backBufferHeight = 16;
-        std::unique_ptr<IGraphicsDevice> created = GlDevice_Create(parameters);
-        ASSERT_NE(created, nullptr);
-        device = created.get();
-        Device_Set(std::move(created));
+        device = test::InstallGlDevice(16, 16);
+        ASSERT_NE(device, nullptr);
         target = device->CreateTexture(16, 16, kFormatA8R8G8B8, true);
         ASSERT_NE(target, 0u);
         ASSERT_TRUE(device->SetRenderTarget(target));
@@ -46,7 +28,7 @@ protected:
         device->SetRenderState(RS_CULLMODE, kCullNone);
         device->SetTransform(TransformKind::World, Matrix_Identity());
         device->SetTransform(TransformKind::View, Matrix_Identity());
-        device->SetTransform(TransformKind::Projection, PixelSpace(16, 16));
+        device->SetTransform(TransformKind::Projection, test::PixelSpace(16, 16));
         GR_D3D_SetTextureStageOps(true);
     }
 

@@ -50,6 +50,32 @@ inline void ExpectGoldenTexture(DeviceTextureId texture, int32_t width, int32_t 
     ExpectGoldenImage(actual, name, tolerance);
 }
 
+// Pixel space of a w x h target: x right, y down, no half-pixel correction.
+inline Matrix PixelSpace(int32_t w, int32_t h)
+{
+    Matrix m{};
+    m.m[0] = 2.0f / static_cast<float>(w);
+    m.m[5] = -2.0f / static_cast<float>(h);
+    m.m[10] = 1.0f;
+    m.m[12] = -1.0f;
+    m.m[13] = 1.0f;
+    m.m[15] = 1.0f;
+    return m;
+}
+
+// A GL device with a w x h back buffer as the one device; null when the
+// driver gives none.
+inline IGraphicsDevice* InstallGlDevice(int32_t w, int32_t h)
+{
+    DeviceParameters parameters;
+    parameters.backBufferWidth = w;
+    parameters.backBufferHeight = h;
+    std::unique_ptr<IGraphicsDevice> created = GlDevice_Create(parameters);
+    IGraphicsDevice* device = created.get();
+    Device_Set(std::move(created));
+    return device;
+}
+
 // One hidden window for the whole suite (64 x 64 unless WindowSide is 0,
 // which takes the default size): making a GL context is slow.
 template <int32_t WindowSide = 64>
@@ -77,12 +103,7 @@ protected:
     void SetUp() override
     {
         ResetGraphicsEngine();
-        DeviceParameters parameters;
-        parameters.backBufferWidth = Width;
-        parameters.backBufferHeight = Height;
-        std::unique_ptr<IGraphicsDevice> created = GlDevice_Create(parameters);
-        ASSERT_NE(created, nullptr);
-        Device_Set(std::move(created));
+        ASSERT_NE(InstallGlDevice(Width, Height), nullptr);
         Texture_ResetTable();
         GR_Draw2D_Reset();
         GR_ApplyRenderState();

@@ -78,7 +78,11 @@ TEST_F(ScreenTest, AGameLargerThanTheDesktopIsClampedToIt)
 
 TEST_F(ScreenTest, FramesDrawIntoTheScreenTextureAndBlitToTheBackBuffer)
 {
-    ASSERT_TRUE(GR_D3D_Init(320, 200, 0));
+    // Full screen: the back buffer is the desktop, larger than the game.
+    ASSERT_TRUE(GR_D3D_Init(320, 200, kGraphicsFullscreen));
+    if (!DesktopIs1024x768()) {
+        GTEST_SKIP() << "expects the offscreen driver's 1024 x 768 desktop";
+    }
     ASSERT_TRUE(GR_D3D_Start_Frame());
     EXPECT_EQ(g_made->GetRenderTarget(), GR_GetScreenTexture()->texture);
     ASSERT_TRUE(GR_D3D_Finish_Frame(true));
@@ -89,8 +93,96 @@ TEST_F(ScreenTest, FramesDrawIntoTheScreenTextureAndBlitToTheBackBuffer)
     float x0, y0, x1, y1;
     BlitQuad(x0, y0, x1, y1);
     EXPECT_EQ(x0, 0.0f);
-    EXPECT_EQ(x1, 320.0f);
-    EXPECT_EQ(y1, 200.0f);
+    EXPECT_EQ(x1, 1024.0f);
+    EXPECT_EQ(y1, 768.0f);
+}
+
+// A game the window's size: drawn straight into the window, until something
+// reads the screen texture.
+class WindowSizedScreenTest : public ScreenTest {
+protected:
+    void SetUp() override
+    {
+        ScreenTest::SetUp();
+        ASSERT_TRUE(GR_D3D_Init(320, 200, 0));
+    }
+
+    // Ends the open frame and starts the next; the target the next one
+    // draws into.
+    static DeviceTextureId NextFrame()
+    {
+        EXPECT_TRUE(GR_D3D_Finish_Frame(true));
+        EXPECT_TRUE(GR_D3D_Start_Frame());
+        return g_made->GetRenderTarget();
+    }
+
+    static uint32_t ScreenPixel()
+    {
+        const std::vector<uint32_t> pixel = GR_D3D_ReadScreenRect(320, 200, 5, 5, 1, 1);
+        return pixel.size() == 1 ? pixel[0] : 0;
+    }
+
+    static constexpr uint32_t kGrey = 0xFF808080u;  // the same with red and blue swapped
+};
+
+TEST_F(WindowSizedScreenTest, FramesDrawIntoTheWindowWithoutACopy)
+{
+    ASSERT_TRUE(GR_D3D_Start_Frame());
+    EXPECT_EQ(g_made->GetRenderTarget(), kDeviceWindowTarget);
+    EXPECT_EQ(NextFrame(), kDeviceWindowTarget);
+    EXPECT_EQ(g_made->Count("Present"), 1u);
+    EXPECT_EQ(g_made->Count("DrawPrimitiveUP"), 0u);
+    EXPECT_EQ(g_made->Count("CopyRect"), 0u);
+    EXPECT_TRUE(GR_D3D_Finish_Frame(false));
+}
+
+TEST_F(WindowSizedScreenTest, AWindowThatCannotBeATargetGetsTheScreenTextureCopied)
+{
+    g_made->windowTargetUsable = false;
+    ASSERT_TRUE(GR_D3D_Start_Frame());
+    const DeviceTextureId screen = GR_GetScreenTexture()->texture;
+    EXPECT_EQ(g_made->GetRenderTarget(), screen);
+    EXPECT_EQ(NextFrame(), screen);
+    const auto copies = g_made->Find("CopyRect");
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(copies[0]->args[0], kDeviceWindowTarget);
+    EXPECT_TRUE(GR_D3D_Finish_Frame(false));
+}
+
+TEST_F(WindowSizedScreenTest, AReadMovesTheFrameIntoTheScreenTextureWithWhatItDrew)
+{
+    ASSERT_TRUE(GR_D3D_Start_Frame());
+    GR_SetViewport(10, 20, 100, 50);
+    GR_D3D_Clear(kGrey, 1.0f, 0, 7);
+    EXPECT_EQ(ScreenPixel(), kGrey);
+    const DeviceTextureId screen = GR_GetScreenTexture()->texture;
+    EXPECT_EQ(g_made->GetRenderTarget(), screen);
+    const RecordedCall* viewport = g_made->Find("SetViewport").back();
+    EXPECT_EQ(viewport->args, (std::vector<uint32_t>{10, 20, 100, 50, viewport->args[4], viewport->args[5]}));
+
+    // The frame reaches the window as a copy, and the next ones stay on the
+    // texture for a while.
+    EXPECT_EQ(NextFrame(), screen);
+    const RecordedCall* copy = g_made->Find("CopyRect").back();
+    EXPECT_EQ(copy->args, (std::vector<uint32_t>{kDeviceWindowTarget, 0, 0, screen, 0, 0, 320, 200}));
+    int frames = 1;
+    while (NextFrame() == screen && frames < 1000) {
+        ++frames;
+    }
+    EXPECT_GT(frames, 1);
+    EXPECT_LT(frames, 1000);
+    EXPECT_EQ(g_made->GetRenderTarget(), kDeviceWindowTarget);
+    EXPECT_TRUE(GR_D3D_Finish_Frame(false));
+}
+
+TEST_F(WindowSizedScreenTest, AReadBeforeTheFrameDrawsGetsTheImageLastShown)
+{
+    ASSERT_TRUE(GR_D3D_Start_Frame());
+    GR_D3D_Clear(kGrey, 1.0f, 0, 7);
+    EXPECT_EQ(NextFrame(), kDeviceWindowTarget);
+    EXPECT_EQ(ScreenPixel(), kGrey);
+    EXPECT_EQ(g_made->GetRenderTarget(), GR_GetScreenTexture()->texture);
+    EXPECT_TRUE(GR_D3D_Finish_Frame(false));
 }
 
 TEST_F(ScreenTest, AFrameEndingOnASurfaceUnwindsBeforeTheBlit)

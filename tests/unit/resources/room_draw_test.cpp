@@ -254,12 +254,34 @@ TEST_F(RoomDrawTest, AViewFollowingAnObjectSkipsItsDeactivatedInstances)
     EXPECT_EQ(room.views[0].xview, 1000 + 32 - 640);
 }
 
+TEST_F(RoomDrawTest, ARoomWithoutItsColourIsDrawnOverTheLastFrameInTheScreenTexture)
+{
+    // The frame started in the window, which keeps the last one only until
+    // it shows the next.
+    ASSERT_EQ(device->GetRenderTarget(), kDeviceWindowTarget);
+    Room_Draw();
+    const DeviceTextureId screen = GR_GetScreenTexture()->texture;
+    EXPECT_EQ(device->GetRenderTarget(), screen);
+    const auto copies = device->Find("CopyRect");
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(copies[0]->args[0], screen);
+    EXPECT_EQ(copies[0]->args[3], kDeviceWindowTarget);
+
+    room.showColour = 1;
+    EXPECT_TRUE(GR_D3D_Finish_Frame(true));
+    EXPECT_TRUE(GR_D3D_Start_Frame());
+    device->ClearCalls();
+    Room_Draw();
+    EXPECT_EQ(device->Count("CopyRect"), 0u);
+}
+
 TEST_F(RoomDrawTest, AViewWithASurfaceDrawsIntoItAndComesBack)
 {
     const int32_t surface = Surface_Create(64, 64);
     ASSERT_GE(surface, 0);
     const DeviceTextureId surfaceTexture = Texture_Get(Surface_GetTexture(surface))->texture;
     const int32_t depthBefore = GR_RenderTargetDepth();
+    const DeviceTextureId frameTarget = device->GetRenderTarget();
     room.viewsEnabled = 1;
     room.views[0] = RoomView{1, 0, 0, 64, 64, 0, 0, 160, 120};
     room.views[0].surfaceId = surface;
@@ -271,7 +293,7 @@ TEST_F(RoomDrawTest, AViewWithASurfaceDrawsIntoItAndComesBack)
     for (const RecordedCall* call : device->Find("SetRenderTarget")) {
         targets.push_back(call->args[0]);
     }
-    EXPECT_EQ(targets, (std::vector<DeviceTextureId>{surfaceTexture, GR_GetScreenTexture()->texture}));
+    EXPECT_EQ(targets, (std::vector<DeviceTextureId>{surfaceTexture, frameTarget}));
     EXPECT_EQ(GR_RenderTargetDepth(), depthBefore);
     // The surface view draws at its port's own size; the other is scaled
     // from the ports' 320 x 240 span to the window.

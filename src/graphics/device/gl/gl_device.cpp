@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "graphics/device/gl/gl_shader.h"
@@ -32,6 +33,16 @@ struct GlBuffer {
     std::vector<uint8_t> shadow;  // written by the caller between lock and unlock
     uint32_t lockOffset = 0;
     uint32_t lockBytes = 0;
+};
+
+// A target seen by reads and copies: the window's framebuffer is stored
+// bottom row first, every other one top row first.
+struct GlFramebuffer {
+    GLuint framebuffer = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    bool window = false;
+    bool found = false;
 };
 
 struct GlIndexBuffer {
@@ -218,12 +229,26 @@ public:
                               DeviceBufferId indices, uint32_t firstIndex) override;
 
 private:
+    // Frames may be drawn into the window only when its clip origin can be
+    // chosen and its buffers have the render targets' formats.
+    static bool WindowMatchesRenderTargets();
+    // The driver draws on its own threads behind the game: after a present
+    // the game goes on only once the frame before is drawn, as a swap chain
+    // of two buffers lets it, so it never runs frames ahead of the screen.
+    void KeepOneFrameInFlight();
     bool MakeBackBuffer(int32_t width, int32_t height);
     void ReleaseBackBuffer();
     // The framebuffer to read a texture through: its own for a render
     // target, else the scratch one with the texture attached.
-    GLuint FramebufferFor(DeviceTextureId texture, GLuint scratch, int32_t& width, int32_t& height);
+    GlFramebuffer FramebufferFor(DeviceTextureId texture, GLuint scratch);
+    // Reads of the window take the image of the frame being drawn once the
+    // frame has touched it, else the one last shown.
+    void SelectWindowReadBuffer() const;
     void BindTarget();
+    bool DrawsIntoWindow() const { return m_target == kDeviceWindowTarget; }
+    // Window rows count from the bottom: the GL row of target row y of a
+    // span h.
+    GLint TargetRow(int32_t y, int32_t h) const { return DrawsIntoWindow() ? m_targetHeight - y - h : y; }
     void ApplyPipeline();
     GlProgramKey ProgramKey() const;
     // The program of the current states, built on first use; null when the
@@ -259,6 +284,15 @@ private:
     std::map<DeviceBufferId, GlIndexBuffer> m_indexBuffers;
     uint32_t m_nextId = 1;
     DeviceTextureId m_target = 0;
+    int32_t m_targetHeight = 0;
+    // The frame drew or copied into the window since the last present.
+    bool m_windowTouched = false;
+    // Where the window keeps the image last shown once the next one is drawn.
+    GLenum m_shownBuffer = GL_BACK;
+    // Drawing into the window needs the choice of the clip-space origin.
+    bool m_windowTargetUsable = false;
+    // Presented and maybe still being drawn by the driver.
+    GLsync m_previousFrame = nullptr;
     DeviceTextureId m_boundTexture = 0;
     uint32_t m_states[kRenderStateCount] = {};
     uint32_t m_stage[8] = {};
@@ -304,8 +338,12 @@ bool GlDevice::Initialise(const DeviceParameters& parameters)
     // Flat shading takes the first vertex's colour, as Direct3D does.
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
     glFrontFace(GL_CCW);
+    m_windowTargetUsable = WindowMatchesRenderTargets();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    GLint doubleBuffered = GL_FALSE;
+    glGetIntegerv(GL_DOUBLEBUFFER, &doubleBuffered);
+    m_shownBuffer = doubleBuffered != GL_FALSE ? GL_FRONT : GL_BACK;
 
     // Direct3D's defaults for a device with a depth buffer.
     m_states[RS_ZENABLE] = 1;
@@ -341,6 +379,33 @@ bool GlDevice::Initialise(const DeviceParameters& parameters)
     return UseProgram() != nullptr && Reset(parameters);
 }
 
+bool GlDevice::WindowMatchesRenderTargets()
+{
+    if (epoxy_gl_version() < 45 && !epoxy_has_gl_extension("GL_ARB_clip_control")) {
+        return false;
+    }
+    // Blending with the destination's alpha, depth tests and their
+    // precision give the same pixels only over the same formats.
+    const std::pair<GLenum, GLenum> sizes[] = {{GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE},
+                                               {GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE},
+                                               {GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE},
+                                               {GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE},
+                                               {GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE},
+                                               {GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE}};
+    constexpr GLint kExpected[] = {8, 8, 8, 8, 24, 8};
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    bool match = true;
+    for (size_t i = 0; i < std::size(sizes); ++i) {
+        GLint bits = 0;
+        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, sizes[i].first, sizes[i].second, &bits);
+        match = match && bits == kExpected[i];
+    }
+    // A window without one of the buffers reports an error: not ours to keep.
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    return match;
+}
+
 GlDevice::~GlDevice()
 {
     for (auto& [id, texture] : m_textures) {
@@ -355,6 +420,7 @@ GlDevice::~GlDevice()
         glDeleteBuffers(1, &buffer.buffer);
     }
     ReleaseBackBuffer();
+    glDeleteSync(m_previousFrame);
     glDeleteFramebuffers(1, &m_readScratch);
     glDeleteFramebuffers(1, &m_drawScratch);
     glDeleteSamplers(1, &m_sampler);
@@ -416,12 +482,27 @@ bool GlDevice::Reset(const DeviceParameters& parameters)
     return true;
 }
 
+void GlDevice::KeepOneFrameInFlight()
+{
+    const GLsync shown = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    if (m_previousFrame != nullptr) {
+        constexpr GLuint64 kSecond = 1000000000;
+        while (glClientWaitSync(m_previousFrame, GL_SYNC_FLUSH_COMMANDS_BIT, kSecond) == GL_TIMEOUT_EXPIRED) {
+        }
+        glDeleteSync(m_previousFrame);
+    }
+    m_previousFrame = shown;
+}
+
 bool GlDevice::Present()
 {
     int32_t width = 0;
     int32_t height = 0;
     HostWindow_GetClientSize(width, height);
-    if (width > 0 && height > 0) {
+    if (m_windowTouched) {
+        HostWindow_SwapBuffers();
+        KeepOneFrameInFlight();
+    } else if (width > 0 && height > 0) {
         // Our targets are stored top row first; the window's is bottom row first.
         glBindFramebuffer(GL_READ_FRAMEBUFFER, m_backBuffer.framebuffer);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
@@ -430,7 +511,9 @@ bool GlDevice::Present()
         glBlitFramebuffer(0, 0, m_backBuffer.width, m_backBuffer.height, 0, height, width, 0, GL_COLOR_BUFFER_BIT,
                           GL_LINEAR);
         HostWindow_SwapBuffers();
+        KeepOneFrameInFlight();
     }
+    m_windowTouched = false;
     BindTarget();
     return true;
 }
@@ -517,38 +600,52 @@ bool GlDevice::UpdateTexture(DeviceTextureId texture, const void* pixels, uint32
     return true;
 }
 
-GLuint GlDevice::FramebufferFor(DeviceTextureId texture, GLuint scratch, int32_t& width, int32_t& height)
+GlFramebuffer GlDevice::FramebufferFor(DeviceTextureId texture, GLuint scratch)
 {
     if (texture == 0) {
-        width = m_backBuffer.width;
-        height = m_backBuffer.height;
-        return m_backBuffer.framebuffer;
+        return GlFramebuffer{m_backBuffer.framebuffer, m_backBuffer.width, m_backBuffer.height, false, true};
+    }
+    if (texture == kDeviceWindowTarget) {
+        GlFramebuffer window{0, 0, 0, true, true};
+        HostWindow_GetClientSize(window.width, window.height);
+        return window;
     }
     auto found = m_textures.find(texture);
     if (found == m_textures.end() || found->second.format != kFormatA8R8G8B8) {
-        return 0;
+        return GlFramebuffer{};
     }
-    width = found->second.width;
-    height = found->second.height;
-    if (found->second.framebuffer != 0) {
-        return found->second.framebuffer;
+    GlFramebuffer result{found->second.framebuffer, found->second.width, found->second.height, false, true};
+    if (result.framebuffer == 0) {
+        glBindFramebuffer(GL_FRAMEBUFFER, scratch);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, found->second.texture, 0);
+        result.framebuffer = scratch;
     }
-    glBindFramebuffer(GL_FRAMEBUFFER, scratch);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, found->second.texture, 0);
-    return scratch;
+    return result;
+}
+
+void GlDevice::SelectWindowReadBuffer() const
+{
+    glReadBuffer(m_windowTouched ? GL_BACK : m_shownBuffer);
 }
 
 bool GlDevice::ReadRect(DeviceTextureId source, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t* out)
 {
-    int32_t width = 0;
-    int32_t height = 0;
-    const GLuint framebuffer = FramebufferFor(source, m_readScratch, width, height);
-    if (framebuffer == 0 || x < 0 || y < 0 || w < 1 || h < 1 || x > width - w || y > height - h) {
+    const GlFramebuffer from = FramebufferFor(source, m_readScratch);
+    if (!from.found || x < 0 || y < 0 || w < 1 || h < 1 || x > from.width - w || y > from.height - h) {
         BindTarget();
         return false;
     }
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-    glReadPixels(x, y, w, h, GL_BGRA, GL_UNSIGNED_BYTE, out);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, from.framebuffer);
+    if (!from.window) {
+        glReadPixels(x, y, w, h, GL_BGRA, GL_UNSIGNED_BYTE, out);
+    } else {
+        SelectWindowReadBuffer();
+        glReadPixels(x, from.height - y - h, w, h, GL_BGRA, GL_UNSIGNED_BYTE, out);
+        const auto rowLength = static_cast<size_t>(w);
+        for (size_t top = 0, bottom = static_cast<size_t>(h) - 1; top < bottom; ++top, --bottom) {
+            std::swap_ranges(out + top * rowLength, out + (top + 1) * rowLength, out + bottom * rowLength);
+        }
+    }
     BindTarget();
     return true;
 }
@@ -556,26 +653,45 @@ bool GlDevice::ReadRect(DeviceTextureId source, int32_t x, int32_t y, int32_t w,
 bool GlDevice::CopyRect(DeviceTextureId destination, int32_t dx, int32_t dy, DeviceTextureId source, int32_t sx,
                         int32_t sy, int32_t w, int32_t h)
 {
-    int32_t sw = 0, sh = 0, dw = 0, dh = 0;
-    const GLuint from = FramebufferFor(source, m_readScratch, sw, sh);
-    const GLuint to = FramebufferFor(destination, m_drawScratch, dw, dh);
-    const bool inside = w >= 1 && h >= 1 && sx >= 0 && sy >= 0 && dx >= 0 && dy >= 0 && sx <= sw - w &&
-                        sy <= sh - h && dx <= dw - w && dy <= dh - h;
-    if (from == 0 || to == 0 || !inside) {
+    const GlFramebuffer from = FramebufferFor(source, m_readScratch);
+    const GlFramebuffer to = FramebufferFor(destination, m_drawScratch);
+    const bool inside = w >= 1 && h >= 1 && sx >= 0 && sy >= 0 && dx >= 0 && dy >= 0 && sx <= from.width - w &&
+                        sy <= from.height - h && dx <= to.width - w && dy <= to.height - h;
+    if (!from.found || !to.found || !inside) {
         BindTarget();
         return false;
     }
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, from.framebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to.framebuffer);
+    if (from.window) {
+        SelectWindowReadBuffer();
+    }
     glDisable(GL_SCISSOR_TEST);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glBlitFramebuffer(sx, sy, sx + w, sy + h, dx, dy, dx + w, dy + h, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    // Rows of the window count from the bottom: its rectangle is moved there,
+    // and a copy between it and a texture turns the rows over.
+    const GLint sy0 = from.window ? from.height - sy - h : sy;
+    const GLint dy0 = to.window ? to.height - dy - h : dy;
+    const bool turn = from.window != to.window;
+    glBlitFramebuffer(sx, sy0, sx + w, sy0 + h, dx, turn ? dy0 + h : dy0, dx + w, turn ? dy0 : dy0 + h,
+                      GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    m_windowTouched = m_windowTouched || to.window;
     BindTarget();
     return true;
 }
 
 void GlDevice::BindTarget()
 {
+    if (m_windowTargetUsable) {
+        // The window's rows go up: the upper-left origin turns the image over
+        // there and applies the fill rule and the facing as in a texture, so
+        // the window gets the same pixels.
+        glClipControl(DrawsIntoWindow() ? GL_UPPER_LEFT : GL_LOWER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
+    }
+    if (DrawsIntoWindow()) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        return;
+    }
     GLuint framebuffer = m_backBuffer.framebuffer;
     if (m_target != 0) {
         auto found = m_textures.find(m_target);
@@ -590,7 +706,12 @@ bool GlDevice::SetRenderTarget(DeviceTextureId target)
 {
     int32_t width = m_backBuffer.width;
     int32_t height = m_backBuffer.height;
-    if (target != 0) {
+    if (target == kDeviceWindowTarget) {
+        if (!m_windowTargetUsable) {
+            return false;
+        }
+        HostWindow_GetClientSize(width, height);
+    } else if (target != 0) {
         auto found = m_textures.find(target);
         if (found == m_textures.end() || found->second.framebuffer == 0) {
             return false;
@@ -599,6 +720,7 @@ bool GlDevice::SetRenderTarget(DeviceTextureId target)
         height = found->second.height;
     }
     m_target = target;
+    m_targetHeight = height;
     BindTarget();
     // A new target brings a viewport over all of it.
     SetViewport(DeviceViewport{0, 0, width, height, 0.0f, 1.0f});
@@ -657,8 +779,8 @@ void GlDevice::SetTransform(TransformKind kind, const Matrix& matrix)
 void GlDevice::SetViewport(const DeviceViewport& viewport)
 {
     m_viewport = viewport;
-    // Every target is stored top row first, so the viewport's top is GL's y.
-    glViewport(viewport.x, viewport.y, viewport.width, viewport.height);
+    // Every texture is stored top row first, so the viewport's top is GL's y.
+    glViewport(viewport.x, TargetRow(viewport.y, viewport.height), viewport.width, viewport.height);
     glDepthRange(viewport.minZ, viewport.maxZ);
 }
 
@@ -666,7 +788,8 @@ void GlDevice::Clear(uint32_t flags, uint32_t colour, float z, uint32_t stencil)
 {
     // Clears cover the viewport and ignore the write masks.
     glEnable(GL_SCISSOR_TEST);
-    glScissor(m_viewport.x, m_viewport.y, m_viewport.width, m_viewport.height);
+    glScissor(m_viewport.x, TargetRow(m_viewport.y, m_viewport.height), m_viewport.width, m_viewport.height);
+    m_windowTouched = m_windowTouched || DrawsIntoWindow();
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthMask(GL_TRUE);
     glStencilMask(0xFF);
@@ -941,6 +1064,7 @@ void GlDevice::Draw(int32_t type, uint32_t firstVertex, uint32_t primitiveCount,
     if (vertices == 0 || !PrepareDraw(fvf)) {
         return;
     }
+    m_windowTouched = m_windowTouched || DrawsIntoWindow();
     glDrawArrays(PrimitiveMode(type), static_cast<GLint>(firstVertex), static_cast<GLsizei>(vertices));
 }
 
@@ -1010,6 +1134,7 @@ void GlDevice::DrawIndexedPrimitive(int32_t type, DeviceBufferId vertices, uint3
         return;
     }
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer->second.buffer);
+    m_windowTouched = m_windowTouched || DrawsIntoWindow();
     glDrawElementsBaseVertex(PrimitiveMode(type), static_cast<GLsizei>(count), GL_UNSIGNED_SHORT,
                              reinterpret_cast<const void*>(static_cast<uintptr_t>(firstIndex) * sizeof(uint16_t)),
                              static_cast<GLint>(baseVertex));

@@ -53,7 +53,8 @@ RecordedCall& RecordingDevice::Record(const char* name, std::vector<uint32_t> ar
 
 std::vector<uint32_t>* RecordingDevice::Pixels(DeviceTextureId texture, int32_t& width, int32_t& height)
 {
-    if (texture == 0) {
+    // The window shows the back buffer's pixels: it has no size of its own here.
+    if (texture == 0 || texture == kDeviceWindowTarget) {
         width = m_parameters.backBufferWidth;
         height = m_parameters.backBufferHeight;
         return &m_backBuffer;
@@ -189,7 +190,10 @@ bool RecordingDevice::CopyRect(DeviceTextureId destination, int32_t dx, int32_t 
 bool RecordingDevice::SetRenderTarget(DeviceTextureId target)
 {
     Record("SetRenderTarget", {target});
-    if (target != 0) {
+    if (target == kDeviceWindowTarget && !windowTargetUsable) {
+        return false;
+    }
+    if (target != 0 && target != kDeviceWindowTarget) {
         auto found = m_textures.find(target);
         if (found == m_textures.end() || !found->second.renderTarget) {
             return false;

@@ -28,6 +28,7 @@ public:
     uint32_t rasterCaps = kRasterCapsFogTable;
     uint32_t multisampleMask = 0;      // bit n: n samples supported
     int32_t textureCreationsLeft = -1;  // creations that succeed before all fail; -1 no limit
+    bool windowTargetUsable = true;     // false: the window cannot be a render target
     bool failVertexBuffers = false;
 
     const std::vector<RecordedCall>& Calls() const { return m_calls; }
