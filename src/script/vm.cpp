@@ -1,3 +1,6 @@
+// The machine's dispatch loop and its handlers, with the general variable
+// reads and writes they fall back to. Calls, script frames and
+// with-statements are in vm_call.cpp; the Machine class is in vm_machine.h.
 #include "script/vm.h"
 
 #include <cmath>

@@ -28,6 +28,7 @@ namespace vm_machine {
 namespace {
 
 constexpr char kScriptUnitPrefix[] = "Script.";
+
 }  // namespace
 
 bool g_trace = false;

@@ -3,7 +3,7 @@
 // run shares, the frames of the scripts a machine runs on its own stack, and
 // the Machine class. What the loop runs inline on a script call or a
 // with-statement (script entry and return, the next instance) is defined
-// here, so it stays visible to the loop. Private to the machine.
+// here, so it stays visible to the loop. Private to the machine's files.
 #pragma once
 
 #include <algorithm>
@@ -20,7 +20,6 @@
 #include "script/code_unit.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
-#include "script/names.h"
 #include "script/operators.h"
 #include "script/resource_seams.h"
 #include "script/verifier.h"
@@ -173,7 +172,9 @@ extern FailureContext g_failure;
 
 class Machine {
 public:
-    Machine(const VMProgram& program, const CCode& code, CInstance* self, CInstance* other, Value* result)
+    // Forced inline into the run's entry, which every event's code passes:
+    // out of its file the compiler would otherwise call it.
+    [[gnu::always_inline]] Machine(const VMProgram& program, const CCode& code, CInstance* self, CInstance* other, Value* result)
         : world_(Code_WorldAccess()),
           argumentSlots_(world_.argumentSlots),
           argumentCount_(world_.argumentCount),
