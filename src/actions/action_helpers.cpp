@@ -1,7 +1,6 @@
 // The shared helpers of the action groups.
 #include "actions/action_helpers.h"
 
-#include <cstring>
 #include <vector>
 
 #include "world/game_state.h"
@@ -35,23 +34,9 @@ Value Real(double value)
     return v;
 }
 
-BuiltinFunctionProc FindBuiltin(const char* name)
-{
-    const int32_t count = Code_Function_Count();
-    for (int32_t index = 0; index < count; ++index) {
-        const char* entry = nullptr;
-        BuiltinFunctionProc fn = nullptr;
-        int32_t argc = 0;
-        if (Code_Function_GetInfo(index, &entry, &fn, &argc) && entry != nullptr && std::strcmp(entry, name) == 0) {
-            return fn;
-        }
-    }
-    return nullptr;
-}
-
 void Forward(const char* name, Value* result, CInstance* self, CInstance* other, std::initializer_list<Value> args)
 {
-    const BuiltinFunctionProc fn = FindBuiltin(name);
+    const BuiltinFunctionProc fn = Code_Function_FindBuiltin(name);
     if (fn == nullptr) {
         return;
     }

@@ -30,10 +30,6 @@ Point Position(const CInstance* self, const Value& x, const Value& y);
 
 Value Real(double value);
 
-// The built-in registered under name, never a script of the game that
-// happens to share it; null when there is none.
-BuiltinFunctionProc FindBuiltin(const char* name);
-
 // Calls that built-in; the arguments stay owned here, a string in them is
 // only lent. A null result drops the answer.
 void Forward(const char* name, Value* result, CInstance* self, CInstance* other, std::initializer_list<Value> args);
@@ -47,7 +43,7 @@ bool Ask(const char* name, CInstance* self, std::initializer_list<Value> args);
 template <const char* builtin>
 BW_SELF_BUILTIN(ActionAs)
 {
-    const BuiltinFunctionProc fn = FindBuiltin(builtin);
+    const BuiltinFunctionProc fn = Code_Function_FindBuiltin(builtin);
     if (fn != nullptr) {
         fn(result, self, other, argc, args);
     }

@@ -105,6 +105,15 @@ BlockLookup LookUpBlock(const void* ptr)
     return {BlockKind::Foreign, nullptr};
 }
 
+// Moves the three byte counters together, with the lock held. They count
+// modulo 2^32, so a shrink or a release adds the two's complement.
+void AddBytes(MemoryCounters& counters, uint32_t bytes)
+{
+    counters.bytesInUse += bytes;
+    counters.bytesTotalA += bytes;
+    counters.bytesTotalB += bytes;
+}
+
 // A block of size usable bytes after its header, with room for slack more.
 MemoryBlockHeader* NewBlock(size_t size, size_t slack)
 {
@@ -118,23 +127,9 @@ MemoryBlockHeader* NewBlock(size_t size, size_t slack)
     *header = {static_cast<uint32_t>(size), kMemoryMagic1, kMemoryMagic2, 0};
     ManagerState& state = State();
     const std::lock_guard guard(state.lock);
-    MemoryCounters& counters = state.counters;
-    counters.bytesInUse += header->size;
-    counters.bytesTotalA += header->size;
-    counters.bytesTotalB += header->size;
-    counters.blocksInUse += 1;
+    AddBytes(state.counters, header->size);
+    state.counters.blocksInUse += 1;
     return header;
-}
-
-// Moves the counters by a block's change of size.
-void CountResize(uint32_t oldSize, uint32_t newSize)
-{
-    ManagerState& state = State();
-    const std::lock_guard guard(state.lock);
-    MemoryCounters& counters = state.counters;
-    counters.bytesInUse += newSize - oldSize;
-    counters.bytesTotalA += newSize - oldSize;
-    counters.bytesTotalB += newSize - oldSize;
 }
 
 // A plain block too large for the ring of held frees grows or shrinks
@@ -151,7 +146,11 @@ void* ResizeLargeBlock(MemoryBlockHeader* header, size_t size)
         MemoryManager_OutOfMemory();
     }
     resized->size = static_cast<uint32_t>(size);
-    CountResize(oldSize, resized->size);
+    {
+        ManagerState& state = State();
+        const std::lock_guard guard(state.lock);
+        AddBytes(state.counters, resized->size - oldSize);
+    }
     auto* data = reinterpret_cast<unsigned char*>(resized + 1);
     if (size > oldSize) {
         std::memset(data + oldSize, 0, size - oldSize);
@@ -165,11 +164,8 @@ void ReleaseBlock(MemoryBlockHeader* header)
     {
         ManagerState& state = State();
         const std::lock_guard guard(state.lock);
-        MemoryCounters& counters = state.counters;
-        counters.bytesInUse -= header->size;
-        counters.bytesTotalA -= header->size;
-        counters.bytesTotalB -= header->size;
-        counters.blocksInUse -= 1;
+        AddBytes(state.counters, 0u - header->size);
+        state.counters.blocksInUse -= 1;
         header->magic1 = kFreedMagic;
         header->magic2 = kFreedMagic;
         if (header->size <= kLargestHeldBlock) {

@@ -90,6 +90,16 @@ bool Code_Function_Find(const char* name, int32_t* id)
     return true;
 }
 
+BuiltinFunctionProc Code_Function_FindBuiltin(const char* name)
+{
+    if (name == nullptr) {
+        return nullptr;
+    }
+    const FunctionTable& table = Table();
+    const auto found = table.firstByName.find(name);
+    return found != table.firstByName.end() ? table.entries[found->second].fn : nullptr;
+}
+
 int32_t Code_Function_GetArgCount(int32_t id)
 {
     if (id >= kExtensionFunctionIdBase) {

@@ -41,6 +41,10 @@ bool Code_Function_Register(const char* name, BuiltinFunctionProc fn, int32_t ar
 // false, *id = -1.
 bool Code_Function_Find(const char* name, int32_t* id);
 
+// The first built-in with exactly that name, never a script or extension
+// function that happens to share it; null when there is none.
+BuiltinFunctionProc Code_Function_FindBuiltin(const char* name);
+
 // Scripts take any number (-1); an unknown id gives kFunctionArgCountNone.
 int32_t Code_Function_GetArgCount(int32_t id);
 

@@ -79,6 +79,20 @@ TEST_F(FunctionTableTest, ScriptsHideExtensionsWhichHideBuiltins)
     }
 }
 
+TEST_F(FunctionTableTest, FindingABuiltinPassesOverScriptsAndExtensionsOfTheSameName)
+{
+    Code_Function_Register("shared", AddArguments, 0);
+    Code_Function_Register("twice", AddArguments, 1);
+    Code_Function_Register("twice", Nothing, 2);
+    Resource_SetNameFinder(ResourceKind::Script, FindScript);
+    Extension_SetFunctionLookups({FindExtensionFunction, ExtensionArgCount});
+    EXPECT_EQ(Code_Function_FindBuiltin("shared"), AddArguments);
+    EXPECT_EQ(Code_Function_FindBuiltin("twice"), AddArguments);
+    EXPECT_EQ(Code_Function_FindBuiltin("scr_only"), nullptr);
+    EXPECT_EQ(Code_Function_FindBuiltin(""), nullptr);
+    EXPECT_EQ(Code_Function_FindBuiltin(nullptr), nullptr);
+}
+
 TEST_F(FunctionTableTest, ArgumentCountsByIdRange)
 {
     Code_Function_Register("any", Nothing, kBuiltinArgCountAny);
