@@ -225,8 +225,7 @@ void VM_DebugWriteInstance(DebugReply& buffer)
 
 void VM_DebugWriteVariables(DebugReply& buffer, const std::vector<VariableView>& variables)
 {
-    const size_t countAt = buffer.Size();
-    buffer.U32(0);
+    buffer.U32(static_cast<uint32_t>(variables.size()));
     for (const VariableView& variable : variables) {
         const uint32_t kind = Value_Kind(*variable.value);
         buffer.U32(static_cast<uint32_t>(variable.id));
@@ -239,7 +238,6 @@ void VM_DebugWriteVariables(DebugReply& buffer, const std::vector<VariableView>&
             buffer.F64(kind == kValueArray ? variable.value->rowCount : variable.value->real);
         }
     }
-    buffer.PatchU32(countAt, static_cast<uint32_t>(variables.size()));
 }
 
 void VM_DebugWriteBuiltinVariables(DebugReply& buffer, const CInstance* instance)

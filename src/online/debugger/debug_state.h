@@ -25,8 +25,8 @@ uint32_t Debug_CodeEntryOf(const CCode& code);
 // the running frame's locals, the global variables and self's built-in
 // record. Only the code word 4294967295 when no run is held.
 void VM_DebugWriteInstance(DebugReply& buffer);
-// The count (written last, once known), then per variable its id, its
-// value kind and the string or the real as f64.
+// The count, then per variable its id, its value kind and the string or the
+// real as f64.
 void VM_DebugWriteVariables(DebugReply& buffer, const std::vector<VariableView>& variables);
 // The built-in variables, alarms, path, physics body and time line of
 // instance; a null instance writes the same fields as zeros.
