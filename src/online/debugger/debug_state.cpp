@@ -15,7 +15,6 @@ namespace bw {
 
 namespace {
 
-constexpr uint32_t kNoCode = 0xFFFFFFFFu;
 constexpr int32_t kContactPointsShown = 4;
 
 // One field of the built-in record: its wire type and how it is read.
@@ -183,7 +182,7 @@ void WritePhysics(DebugReply& buffer, const CInstance* instance)
 
 uint32_t InstanceId(const CInstance* instance)
 {
-    return instance != nullptr ? static_cast<uint32_t>(instance->i_id) : kNoCode;
+    return instance != nullptr ? static_cast<uint32_t>(instance->i_id) : kDebugNoCode;
 }
 
 }  // namespace
@@ -200,14 +199,14 @@ uint32_t Debug_CodeEntryOf(const CCode& code)
             return static_cast<uint32_t>(i);
         }
     }
-    return kNoCode;
+    return kDebugNoCode;
 }
 
 void VM_DebugWriteInstance(DebugReply& buffer)
 {
     const VMStopPosition& at = VM_StopPosition();
     if (at.code == nullptr) {
-        buffer.U32(kNoCode);
+        buffer.U32(kDebugNoCode);
         return;
     }
     buffer.U32(Debug_CodeEntryOf(*at.code));
