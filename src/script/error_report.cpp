@@ -197,15 +197,10 @@ void Code_Error_Log(const char* text, bool fatal)
     }
 }
 
-bool Code_Error_FatalEndsProcess()
-{
-    return !VM_Debug_Attached() && !State().debugSuppress;
-}
-
 void Code_Error_EndAfterFatal()
 {
     const ErrorReportHooks& hooks = Code_Error_Hooks();
-    if (hooks.endProcess != nullptr && Code_Error_FatalEndsProcess()) {
+    if (hooks.endProcess != nullptr && !VM_Debug_Attached() && !State().debugSuppress) {
         hooks.endProcess(kFatalErrorExitCode);
     }
 }

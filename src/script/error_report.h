@@ -50,13 +50,11 @@ void Code_Error_Log(const char* text, bool fatal);
 // The status the process ends with after a fatal error of the machine, and
 // after any error that ended the game: -1, which the shell sees as 255.
 inline constexpr int kFatalErrorExitCode = -1;
-// Whether the fatal report just made ends the process: it does, unless a
-// debugger is attached (it may have attached while the report was shown)
-// or the error came from code the debugger runs for its own displays.
-bool Code_Error_FatalEndsProcess();
 // Called after the fatal report of a machine error: ends the process with
-// kFatalErrorExitCode when Code_Error_FatalEndsProcess says so (through the
-// endProcess hook, so code run by tests never ends their process).
+// kFatalErrorExitCode (through the endProcess hook, so code run by tests
+// never ends their process), unless a debugger is attached (it may have
+// attached while the report was shown) or the error came from code the
+// debugger runs for its own displays.
 void Code_Error_EndAfterFatal();
 // Only the log line: for errors that must neither stop the game nor ask.
 void Code_Error_LogOnly(const char* text);

@@ -235,18 +235,15 @@ void VM_SetDebugWait(VMDebugResume (*wait)())
 void VM_DebugCheck(const VMProgram& program, const CCode& code, const VMNativeOp& op, CInstance* self,
                    CInstance* other)
 {
-    // A step that has reached a new line becomes a pending break.
     int32_t line = -1;
+    bool stepArrived = false;  // a step has reached a new line
     if (g_step) {
         line = LineOf(program, code, op.offset);
         const bool sameCode = &code == g_stepCode;
-        if (g_stepCode == nullptr ||
-            (g_stepOver ? sameCode && line != g_stepLine : !sameCode || line != g_stepLine)) {
-            VM_Debug_RequestStep(false);
-            VM_Debug_RequestBreak(true);
-        }
+        stepArrived = g_stepCode == nullptr ||
+                      (g_stepOver ? sameCode && line != g_stepLine : !sameCode || line != g_stepLine);
     }
-    if (!op.breakpoint && !g_breakPending) {
+    if (!op.breakpoint && !g_breakPending && !stepArrived) {
         return;
     }
     VM_Debug_RequestStep(false);

@@ -15,7 +15,6 @@ namespace bw {
 
 namespace {
 
-constexpr uint32_t kNoCode = 0xFFFFFFFFu;
 constexpr int32_t kContactPointsShown = 4;
 
 // One field of the built-in record: its wire type and how it is read.
@@ -183,7 +182,7 @@ void WritePhysics(DebugReply& buffer, const CInstance* instance)
 
 uint32_t InstanceId(const CInstance* instance)
 {
-    return instance != nullptr ? static_cast<uint32_t>(instance->i_id) : kNoCode;
+    return instance != nullptr ? static_cast<uint32_t>(instance->i_id) : kDebugNoCode;
 }
 
 }  // namespace
@@ -200,14 +199,14 @@ uint32_t Debug_CodeEntryOf(const CCode& code)
             return static_cast<uint32_t>(i);
         }
     }
-    return kNoCode;
+    return kDebugNoCode;
 }
 
 void VM_DebugWriteInstance(DebugReply& buffer)
 {
     const VMStopPosition& at = VM_StopPosition();
     if (at.code == nullptr) {
-        buffer.U32(kNoCode);
+        buffer.U32(kDebugNoCode);
         return;
     }
     buffer.U32(Debug_CodeEntryOf(*at.code));
@@ -225,8 +224,7 @@ void VM_DebugWriteInstance(DebugReply& buffer)
 
 void VM_DebugWriteVariables(DebugReply& buffer, const std::vector<VariableView>& variables)
 {
-    const size_t countAt = buffer.Size();
-    buffer.U32(0);
+    buffer.U32(static_cast<uint32_t>(variables.size()));
     for (const VariableView& variable : variables) {
         const uint32_t kind = Value_Kind(*variable.value);
         buffer.U32(static_cast<uint32_t>(variable.id));
@@ -239,7 +237,6 @@ void VM_DebugWriteVariables(DebugReply& buffer, const std::vector<VariableView>&
             buffer.F64(kind == kValueArray ? variable.value->rowCount : variable.value->real);
         }
     }
-    buffer.PatchU32(countAt, static_cast<uint32_t>(variables.size()));
 }
 
 void VM_DebugWriteBuiltinVariables(DebugReply& buffer, const CInstance* instance)

@@ -17,16 +17,19 @@ class CCode;
 class CInstance;
 class DebugReply;
 
-// A code unit's entry in the package code list, or 4294967295 when it has
+// The wire word for no code entry (and no instance).
+inline constexpr uint32_t kDebugNoCode = 0xFFFFFFFFu;
+
+// A code unit's entry in the package code list, or kDebugNoCode when it has
 // none.
 uint32_t Debug_CodeEntryOf(const CCode& code);
 
 // The machine's state record: code entry, offset, self's and other's ids,
 // the running frame's locals, the global variables and self's built-in
-// record. Only the code word 4294967295 when no run is held.
+// record. Only the code word kDebugNoCode when no run is held.
 void VM_DebugWriteInstance(DebugReply& buffer);
-// The count (written last, once known), then per variable its id, its
-// value kind and the string or the real as f64.
+// The count, then per variable its id, its value kind and the string or the
+// real as f64.
 void VM_DebugWriteVariables(DebugReply& buffer, const std::vector<VariableView>& variables);
 // The built-in variables, alarms, path, physics body and time line of
 // instance; a null instance writes the same fields as zeros.

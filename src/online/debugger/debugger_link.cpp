@@ -29,7 +29,6 @@ namespace bw {
 
 namespace {
 
-constexpr uint32_t kNoCode = 0xFFFFFFFFu;
 constexpr uint32_t kSymbolsVersion = 1;
 constexpr int32_t kSymbolEventTypes = 11;
 constexpr int64_t kPausedPollMilliseconds = 2;
@@ -116,7 +115,7 @@ void WriteEvents(DebugReply& reply, const std::vector<std::unique_ptr<CEvent>>& 
         }
         const CCode* code = events[number]->BoundCode();
         reply.U32(static_cast<uint32_t>(number));
-        reply.U32(code != nullptr ? Debug_CodeEntryOf(*code) : kNoCode);
+        reply.U32(code != nullptr ? Debug_CodeEntryOf(*code) : kDebugNoCode);
         reply.U32(BytecodeLength(code));
         reply.String(code != nullptr ? code->name : "");
         present.Count();

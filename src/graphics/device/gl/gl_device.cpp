@@ -43,6 +43,9 @@ struct GlFramebuffer {
     int32_t height = 0;
     bool window = false;
     bool found = false;
+
+    // The GL row of row y of a span h: the window's rows count from the bottom.
+    GLint Row(int32_t y, int32_t h) const { return window ? height - y - h : y; }
 };
 
 struct GlIndexBuffer {
@@ -640,7 +643,7 @@ bool GlDevice::ReadRect(DeviceTextureId source, int32_t x, int32_t y, int32_t w,
         glReadPixels(x, y, w, h, GL_BGRA, GL_UNSIGNED_BYTE, out);
     } else {
         SelectWindowReadBuffer();
-        glReadPixels(x, from.height - y - h, w, h, GL_BGRA, GL_UNSIGNED_BYTE, out);
+        glReadPixels(x, from.Row(y, h), w, h, GL_BGRA, GL_UNSIGNED_BYTE, out);
         const auto rowLength = static_cast<size_t>(w);
         for (size_t top = 0, bottom = static_cast<size_t>(h) - 1; top < bottom; ++top, --bottom) {
             std::swap_ranges(out + top * rowLength, out + (top + 1) * rowLength, out + bottom * rowLength);
@@ -670,8 +673,8 @@ bool GlDevice::CopyRect(DeviceTextureId destination, int32_t dx, int32_t dy, Dev
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     // Rows of the window count from the bottom: its rectangle is moved there,
     // and a copy between it and a texture turns the rows over.
-    const GLint sy0 = from.window ? from.height - sy - h : sy;
-    const GLint dy0 = to.window ? to.height - dy - h : dy;
+    const GLint sy0 = from.Row(sy, h);
+    const GLint dy0 = to.Row(dy, h);
     const bool turn = from.window != to.window;
     glBlitFramebuffer(sx, sy0, sx + w, sy0 + h, dx, turn ? dy0 + h : dy0, dx + w, turn ? dy0 : dy0 + h,
                       GL_COLOR_BUFFER_BIT, GL_LINEAR);
