@@ -234,19 +234,21 @@ int32_t Status(const CdDiscState& disc, const std::vector<std::string>& args, ch
     return kMciBadParameter;
 }
 
-// One line for each new reason the drive gives for having no disc.
-void LogProblem(const CdDiscState& disc)
+// The drive's last published state, logging one line for each new reason
+// it gives for having no disc.
+CdDiscState ReadDisc()
 {
+    CdDiscState disc = g_cd.reader->Disc();
     if (disc.problem != g_cd.loggedProblem && !disc.problem.empty()) {
         Console().Printf("CD audio: %s\n", disc.problem.c_str());
     }
     g_cd.loggedProblem = disc.problem;
+    return disc;
 }
 
 int32_t DiscCommand(const std::string& verb, const std::vector<std::string>& args, char* reply, size_t replySize)
 {
-    const CdDiscState disc = g_cd.reader->Disc();
-    LogProblem(disc);
+    const CdDiscState disc = ReadDisc();
     if (verb == "status") {
         return Status(disc, args, reply, replySize);
     }
@@ -293,7 +295,7 @@ int32_t CdAudio_Command(const std::vector<std::string>& words, char* reply, size
         g_cd.frame = 0;
     }
     if (verb == "open") {
-        LogProblem(g_cd.reader->Disc());
+        ReadDisc();
         return kMciOk;
     }
     // "wait" and "notify" ask MCI to finish the command before it answers,
@@ -312,8 +314,7 @@ void CdAudio_Update()
     if (g_cd.stream == nullptr) {
         return;
     }
-    const CdDiscState disc = g_cd.reader->Disc();
-    LogProblem(disc);
+    const CdDiscState disc = ReadDisc();
     if (!disc.present || disc.generation != g_cd.generation) {
         StopStream();
         return;

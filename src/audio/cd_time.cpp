@@ -33,8 +33,9 @@ bool Fields(const std::string& text, size_t maxFields, size_t maxDigits, std::ve
 std::string Msf(int64_t sectors)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(sectors / 75 / 60),
-                  static_cast<long long>(sectors / 75 % 60), static_cast<long long>(sectors % 75));
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(sectors / kCdSectorsPerSecond / 60),
+                  static_cast<long long>(sectors / kCdSectorsPerSecond % 60),
+                  static_cast<long long>(sectors % kCdSectorsPerSecond));
     return text;
 }
 

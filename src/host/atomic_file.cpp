@@ -41,11 +41,17 @@ size_t ClaimSpace(size_t size)
     return size;
 }
 
-bool SyncFolder(const std::string& path)
+// The folder path lies in, with its closing slash; empty for a bare name.
+std::string FolderPrefix(const std::string& path)
 {
     const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+bool SyncFolder(const std::string& path)
+{
+    const std::string folder = FolderPrefix(path);
+    const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;
     const bool synced = fsync(fd) == 0;
     close(fd);
@@ -56,8 +62,7 @@ bool SyncFolder(const std::string& path)
 
 AtomicFileWriter::AtomicFileWriter(const std::string& path) : m_path(WrittenPath(path))
 {
-    const size_t slash = m_path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : m_path.substr(0, slash + 1);
+    const std::string folder = FolderPrefix(m_path);
     const std::string name = m_path.substr(folder.size());
     // Created as the open of the real name would create it (the umask
     // applies); a file that exists keeps its permissions below.
