@@ -33,7 +33,8 @@ void PhysicsObject_CreateForInstance(CInstance* instance, CRoom* room);
 // Deletes the body's joints, then the body, then the record.
 void PhysicsObject_Destroy(PhysicsObject* object);
 
-// Box2D units and degrees, as the Part's callers pass them.
+// Positions and velocities in Box2D units (callers scale room pixels by the
+// world's pixels-to-metres factor first), angles in degrees.
 void PhysicsObject_SetPosition(PhysicsObject& object, float x, float y);
 void PhysicsObject_SetRotation(PhysicsObject& object, float degrees);
 void PhysicsObject_SetLinearVelocity(PhysicsObject& object, float vx, float vy);
