@@ -175,10 +175,27 @@ TEST_F(SaveGameQueueTest, ADamagedOrMissingFileChangesNothing)
     Game_Load("none.sav");
     EXPECT_EQ(ConsoleLines(), "ERROR: Load game failed: cannot open \"none.sav\"\n");
     EXPECT_FALSE(Game_DoQueuedLoad());
-    // A failed open holds nothing up.
+    // Once served, a failed open holds nothing up.
     ASSERT_TRUE(Game_Save("good.sav"));
     Game_Load("good.sav");
     EXPECT_TRUE(Game_DoQueuedLoad());
+}
+
+// The empty load a missing file queues still holds up every other load
+// asked for in the same step.
+TEST_F(SaveGameQueueTest, AMissingFileHoldsUpASecondLoadInTheSameStep)
+{
+    Walker().i_x = 33.0f;
+    ASSERT_TRUE(Game_Save("good.sav"));
+    Walker().i_x = 5.0f;
+    Game_Load("none.sav");
+    ConsoleLines().clear();
+    Game_Load("good.sav");
+    EXPECT_FALSE(Game_QueueLoad(Buffer_Create(16, kBufferGrow, 1)));
+    EXPECT_EQ(ConsoleLines(), "WARNING: Load game being ignored due to load game already queued\n"
+                              "WARNING: Load game being ignored due to load game already queued\n");
+    EXPECT_FALSE(Game_DoQueuedLoad());
+    EXPECT_EQ(Walker().i_x, 5.0f);
 }
 
 TEST_F(SaveGameQueueTest, TheStepServesTheQueuedLoadBeforeInput)
