@@ -124,12 +124,16 @@ void Game_Load(const char* fileName)
     if (fileName != nullptr && LoadSave_PathFind(path, sizeof path, fileName)) {
         bytes = LoadSave_ReadWholeFile(path, &size);
     }
+    int32_t id = kNoBuffer;
     if (bytes == nullptr) {
         Console().Printf("ERROR: Load game failed: cannot open \"%s\"\n", fileName != nullptr ? fileName : "");
-        return;
+        // The load is queued all the same, so that it holds up any other
+        // load asked for in this step; an empty buffer then fails to load.
+        id = Buffer_CreateEmpty();
+    } else {
+        // Whole-file reads keep to 32-bit sizes.
+        id = Buffer_CreateFromMemory(bytes, static_cast<int32_t>(size), true);
     }
-    // Whole-file reads keep to 32-bit sizes.
-    const int32_t id = Buffer_CreateFromMemory(bytes, static_cast<int32_t>(size), true);
     Game_QueueLoad(id);
     g_loadBuffer = id;
 }

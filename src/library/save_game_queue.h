@@ -19,7 +19,8 @@ bool Game_Save(const char* fileName);
 bool Game_SaveBuffer(int32_t bufferId);
 // Queues the file (save area first, then the program's files) for loading
 // at the start of the next step. Ignored, with a warning, while an earlier
-// game_load still waits, and when the file cannot be read.
+// game_load still waits. A file that cannot be read queues an empty buffer,
+// whose load fails.
 void Game_Load(const char* fileName);
 // Queues the buffer's bytes from its position. False, with a warning, when
 // a game_load still waits or no buffer has that id.

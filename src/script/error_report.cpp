@@ -185,8 +185,7 @@ void Code_Error_Log(const char* text, bool fatal)
     }
     abort = abort && !VM_Debug_Attached();
     CallHook(hooks.clearInput);
-    state.hasLastText = text != nullptr;
-    state.lastText = OrEmpty(text);
+    Code_Error_SetLastText(text);
     if (!state.debugSuppress) {
         Console().Printf("ERROR!!! :: %s\n", OrEmpty(text));
     }
@@ -277,6 +276,18 @@ const char* Code_Error_LastText()
 {
     const ErrorState& state = State();
     return state.hasLastText ? state.lastText.c_str() : nullptr;
+}
+
+void Code_Error_SetOccurred(bool occurred)
+{
+    State().occurred = occurred;
+}
+
+void Code_Error_SetLastText(const char* text)
+{
+    ErrorState& state = State();
+    state.hasLastText = text != nullptr;
+    state.lastText = OrEmpty(text);
 }
 
 void Code_Error_ResetState()

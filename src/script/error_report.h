@@ -82,6 +82,10 @@ bool Code_Error_Occurred();     // a report was logged
 bool Code_Error_GameAborted();  // an error ended the game
 // Copy of the last logged report; null when none.
 const char* Code_Error_LastText();
+// Game code may set both itself (error_occurred, error_last), for instance
+// to clear them before trying something that may fail.
+void Code_Error_SetOccurred(bool occurred);
+void Code_Error_SetLastText(const char* text);
 // Forgets every error (pending, last, occurred, aborted), as for a new run.
 void Code_Error_ResetState();
 

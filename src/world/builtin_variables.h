@@ -79,5 +79,8 @@ int32_t BuiltinArg_Int(const Value* in);
 int32_t BuiltinArg_IntFromFloat(const Value* in);
 // Rounded, then true above 0.5 (so 0.5 itself is false).
 bool BuiltinArg_Flag(const Value* in);
+// The element an array index addresses among count: an index outside
+// 0..count-1 selects element 0, as games written for the runner expect.
+int32_t BuiltinArg_Element(int32_t arrayIndex, int32_t count);
 
 }  // namespace bw

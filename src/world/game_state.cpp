@@ -52,12 +52,6 @@ DisplayState& Display_State()
     return state;
 }
 
-ErrorVariables& Error_Variables()
-{
-    static ErrorVariables variables;
-    return variables;
-}
-
 GameStateHooks& GameState_Hooks()
 {
     static GameStateHooks hooks;

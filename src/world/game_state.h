@@ -86,13 +86,6 @@ struct DisplayState {
 };
 DisplayState& Display_State();
 
-// Mirrors of the error reporter's flags that game code may also write.
-struct ErrorVariables {
-    bool occurred = false;
-    std::string last;
-};
-ErrorVariables& Error_Variables();
-
 // Event dispatch belongs to the layer above; lives and health raise events
 // through this hook. Unset, nothing runs.
 struct GameStateHooks {

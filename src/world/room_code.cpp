@@ -47,26 +47,33 @@ void BindPackageCode(CRoom& room)
     }
 }
 
-bool CompileRoomCode(CRoom& room)
+// lastCompile takes the outcome when there is something to compile.
+bool CompileRoomCode(CRoom& room, bool& lastCompile)
 {
-    return room.code == nullptr || room.code->compiled || Compile(*room.code, "Room." + room.name);
+    if (room.code == nullptr || room.code->compiled) {
+        return true;
+    }
+    lastCompile = Compile(*room.code, "Room." + room.name);
+    return lastCompile;
 }
 
-// Stops at the room's first failing instance code.
-bool CompileInstanceCode(CRoom& room)
+// Stops at the room's first failing instance code; lastCompile takes the
+// outcome of each compile.
+void CompileInstanceCode(CRoom& room, bool& lastCompile)
 {
     if (room.record == nullptr) {
-        return true;
+        return;
     }
     int32_t index = 0;
     for (RoomInstanceEntry& entry : room.record->instances) {
-        if (entry.code != nullptr && !entry.code->compiled &&
-            !Compile(*entry.code, "Instance." + room.name + "." + std::to_string(index))) {
-            return false;
+        if (entry.code != nullptr && !entry.code->compiled) {
+            lastCompile = Compile(*entry.code, "Instance." + room.name + "." + std::to_string(index));
+            if (!lastCompile) {
+                return;
+            }
         }
         ++index;
     }
-    return true;
 }
 
 }  // namespace
@@ -89,7 +96,11 @@ bool CRoom::SetCode(const char* text)
 
 bool Room_Prepare()
 {
-    bool prepared = true;
+    // A room whose own code fails stops the preparation; a failing instance
+    // code is reported and the next room is prepared. The answer is that of
+    // the last compile, so one bad instance code does not stop start-up once
+    // a later room has compiled.
+    bool lastCompile = true;
     for (int32_t index = 0; index < Room_Count(); ++index) {
         CRoom* room = Room_Get(index);
         if (room == nullptr) {
@@ -99,15 +110,12 @@ bool Room_Prepare()
             BindPackageCode(*room);
             continue;
         }
-        // A room whose own code fails stops the preparation; a failing
-        // instance code is reported and the next room is prepared, but the
-        // result stays a failure.
-        if (!CompileRoomCode(*room)) {
+        if (!CompileRoomCode(*room, lastCompile)) {
             return false;
         }
-        prepared = CompileInstanceCode(*room) && prepared;
+        CompileInstanceCode(*room, lastCompile);
     }
-    return prepared;
+    return lastCompile;
 }
 
 }  // namespace bw

@@ -32,6 +32,7 @@ protected:
     void SetUp() override
     {
         RunTest::SetUp();
+        RegisterLibraryBuiltins();
         Buffer_FreeAll();
         LoadObjects({Object("walker", {{kEventStep, 0, "note(x)"}})});
         Room_SetCurrent(nullptr, -1);
@@ -82,6 +83,28 @@ TEST_F(SaveGameQueueTest, ABufferSaveLoadsBackFromTheBufferPositionAtTheNextLoad
     EXPECT_EQ(Buffer_Get(buffer)->Position(), end);
     EXPECT_NE(Buffer_Get(buffer), nullptr);  // game code's buffer stays
     EXPECT_FALSE(Game_DoQueuedLoad());       // served once
+}
+
+// Game code reads and patches a saved game through the buffer built-ins: a
+// save into a small grow buffer grows it, the bytes read back are the
+// save's, and a version poked over the first value makes the load refuse it.
+TEST_F(SaveGameQueueTest, TheBufferBuiltinsSeeTheSavedBytes)
+{
+    const ScriptValue buffer = CallBuiltin("buffer_create", {16.0, double{kBufferGrow}, 1.0});
+    const ScriptValue s32 = double{kBufferS32};
+    Game_Counters().score = 250;
+    ASSERT_TRUE(Game_SaveBuffer(static_cast<int32_t>(buffer.Real())));
+    EXPECT_EQ(CallBuiltin("buffer_tell", {buffer}).Real(), static_cast<double>(SavedSize()));
+    EXPECT_EQ(CallBuiltin("buffer_peek", {buffer, 0.0, s32}).Real(), 850.0);
+    CallBuiltin("buffer_seek", {buffer, 0.0, 0.0});
+    EXPECT_EQ(CallBuiltin("buffer_read", {buffer, s32}).Real(), 850.0);
+
+    CallBuiltin("buffer_poke", {buffer, 0.0, s32, 849.0});
+    CallBuiltin("buffer_seek", {buffer, 0.0, 0.0});
+    Game_Counters().score = 0;
+    ASSERT_TRUE(Game_QueueLoad(static_cast<int32_t>(buffer.Real())));
+    EXPECT_FALSE(Game_DoQueuedLoad());
+    EXPECT_EQ(Game_Counters().score, 0);
 }
 
 TEST_F(SaveGameQueueTest, AFixedBufferTooSmallIsLeftUntouched)
@@ -175,10 +198,27 @@ TEST_F(SaveGameQueueTest, ADamagedOrMissingFileChangesNothing)
     Game_Load("none.sav");
     EXPECT_EQ(ConsoleLines(), "ERROR: Load game failed: cannot open \"none.sav\"\n");
     EXPECT_FALSE(Game_DoQueuedLoad());
-    // A failed open holds nothing up.
+    // Once served, a failed open holds nothing up.
     ASSERT_TRUE(Game_Save("good.sav"));
     Game_Load("good.sav");
     EXPECT_TRUE(Game_DoQueuedLoad());
+}
+
+// The empty load a missing file queues still holds up every other load
+// asked for in the same step.
+TEST_F(SaveGameQueueTest, AMissingFileHoldsUpASecondLoadInTheSameStep)
+{
+    Walker().i_x = 33.0f;
+    ASSERT_TRUE(Game_Save("good.sav"));
+    Walker().i_x = 5.0f;
+    Game_Load("none.sav");
+    ConsoleLines().clear();
+    Game_Load("good.sav");
+    EXPECT_FALSE(Game_QueueLoad(Buffer_Create(16, kBufferGrow, 1)));
+    EXPECT_EQ(ConsoleLines(), "WARNING: Load game being ignored due to load game already queued\n"
+                              "WARNING: Load game being ignored due to load game already queued\n");
+    EXPECT_FALSE(Game_DoQueuedLoad());
+    EXPECT_EQ(Walker().i_x, 5.0f);
 }
 
 TEST_F(SaveGameQueueTest, TheStepServesTheQueuedLoadBeforeInput)

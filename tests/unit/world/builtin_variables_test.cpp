@@ -114,27 +114,43 @@ TEST_F(BuiltinVariableTest, SettersRoundTiesToEvenAndTakeHalfAsFalse)
     }
 }
 
-TEST_F(BuiltinVariableTest, IndexedVariablesIgnoreIndexesOutsideTheirElements)
+// Every indexed variable: the number of its elements. The room's
+// background_ and view_ variables have 8, bar the four that are one value.
+int32_t ElementCount(const std::string& name)
 {
-    struct Case {
-        const char* name;
-        int32_t index;
-    };
-    const Case cases[] = {
-        {"alarm", 12}, {"alarm", -1}, {"view_xview", 9}, {"view_xview", -1},
-        {"background_x", 8}, {"background_x", -1}, {"argument", 16}, {"argument", -1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.name << "[" << c.index << "]");
-        const double elementZero = Get(c.name, 0);
-        EXPECT_TRUE(Set(c.name, c.index, 5.0));
-        EXPECT_EQ(Get(c.name, 0), elementZero) << "element 0 must not change";
+    const auto startsWith = [&name](const char* prefix) { return name.rfind(prefix, 0) == 0; };
+    if (name == "background_color" || name == "background_showcolor" || name == "view_enabled" ||
+        name == "view_current") {
+        return 0;
     }
-    room.backgrounds[0].x = 7.0f;
-    EXPECT_EQ(Get("background_x", -1), 0.0);
-    EXPECT_EQ(Get("alarm", 12), -1.0);
+    if (startsWith("background_") || startsWith("view_")) {
+        return 8;
+    }
+    return name == "alarm" ? 12 : name == "argument" ? 16 : 0;
+}
+
+TEST_F(BuiltinVariableTest, IndexesOutsideTheElementsSelectElementZero)
+{
+    int32_t checked = 0;
+    for (int32_t id = 0; id < Variable_BuiltIn_Count(); ++id) {
+        const BuiltinVariable& variable = *Variable_BuiltIn_Get(id);
+        const int32_t count = ElementCount(variable.name);
+        if (count == 0 || variable.setter == nullptr) {
+            continue;
+        }
+        for (const int32_t outside : {count, count + 7, -1}) {
+            SCOPED_TRACE(testing::Message() << variable.name << "[" << outside << "]");
+            EXPECT_TRUE(Set(variable.name.c_str(), 0, 0.0));
+            EXPECT_TRUE(Set(variable.name.c_str(), outside, 1.0));
+            EXPECT_EQ(Get(variable.name.c_str(), 0), 1.0) << "the write reaches element 0";
+            EXPECT_EQ(Get(variable.name.c_str(), outside), 1.0) << "the read comes from element 0";
+        }
+        ++checked;
+    }
+    EXPECT_EQ(checked, 2 + 13 + 16);  // alarm, argument, the writable background_ and view_ variables
     EXPECT_TRUE(Set("view_xview", 2, 5.0));
     EXPECT_EQ(room.views[2].xview, 5);
+    EXPECT_EQ(room.views[0].xview, 1);
 }
 
 TEST_F(BuiltinVariableTest, ImageSingleSwitchesBetweenFixedFrameAndAnimation)
@@ -255,6 +271,28 @@ TEST_F(BuiltinVariableTest, ArgumentSlotsReadAndWriteTheirElements)
     Value_Free(whole);
     Value_Free(Script_Arguments().values[3]);
     Value_SetReal(Script_Arguments().values[3], 0.0);
+}
+
+TEST_F(BuiltinVariableTest, ErrorVariablesAreTheReportersOwnState)
+{
+    Code_Error_ResetState();
+    Code_Error_SetShowErrors(false);
+    Code_Error_Runtime("hello is too short", false);
+    EXPECT_EQ(Get("error_occurred"), 1.0);
+    EXPECT_NE(GetText("error_last").find("hello is too short"), std::string::npos);
+
+    EXPECT_TRUE(Set("error_occurred", 0, 0.0));
+    Value text;
+    Value_SetString(text, "cleared by the game");
+    EXPECT_TRUE(Set("error_last", 0, text));
+    Value_Free(text);
+    EXPECT_FALSE(Code_Error_Occurred());
+    EXPECT_STREQ(Code_Error_LastText(), "cleared by the game");
+
+    Code_Error_Log("again", false);
+    EXPECT_EQ(Get("error_occurred"), 1.0);
+    EXPECT_EQ(GetText("error_last"), "again");
+    Code_Error_ResetState();
 }
 
 }  // namespace

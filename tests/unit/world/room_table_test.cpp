@@ -140,14 +140,30 @@ TEST_F(RoomTableTest, PrepareCompilesRoomAndInstanceCodeUnderTheirNames)
     EXPECT_EQ(room->record->instances[1].code->name, "Instance.rm.1");
 }
 
-TEST_F(RoomTableTest, PrepareFailsWhenAnEarlierRoomsInstanceCodeFails)
+TEST_F(RoomTableTest, PrepareAnswersTheLastCompileAttempted)
 {
+    struct Case {
+        const char* codeA;
+        const char* codeB;
+        bool prepared;
+    };
+    const Case cases[] = {
+        {"x = = ;", "y = 2", true},   // a later room compiled after the failure
+        {"x = 1", "y = = ;", false},  // the failure came last
+        {"x = = ;", "", false},       // nothing was compiled after it
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.codeA << " / " << c.codeB);
+        Code_Error_ResetState();
+        LoadTwoRooms(c.codeA, c.codeB);
+        EXPECT_EQ(Room_Prepare(), c.prepared);
+        ASSERT_NE(Code_Error_LastText(), nullptr);
+        EXPECT_NE(std::string(Code_Error_LastText()).find("COMPILATION ERROR in room script\n"), std::string::npos);
+    }
+    // The room after a failing instance code is still prepared.
     LoadTwoRooms("x = = ;", "y = 2");
-    EXPECT_FALSE(Room_Prepare());
-    // The later room was still prepared.
+    Room_Prepare();
     EXPECT_TRUE(Room_Get(1)->record->instances[0].code->compiled);
-    ASSERT_NE(Code_Error_LastText(), nullptr);
-    EXPECT_NE(std::string(Code_Error_LastText()).find("COMPILATION ERROR in room script\n"), std::string::npos);
 }
 
 TEST_F(RoomTableTest, PrepareStopsAtARoomWhoseOwnCodeFails)
