@@ -6,6 +6,7 @@
 #include "platform/real_to_int.h"
 #include "graphics/screen.h"
 #include "host/window.h"
+#include "world/run_loop.h"
 
 namespace bw {
 
@@ -22,7 +23,6 @@ struct ViewMapping {
 };
 
 struct GameWindowState {
-    bool resetRequest = false;
     bool sizeChanged = false;
     int32_t captionMode = 0;
     std::string caption;
@@ -111,7 +111,7 @@ HostCursor CursorFor(int32_t cursor, bool& known)
 void Window_SetFullscreen(bool on)
 {
     GR_SetFullscreenWish(on);
-    g_window.resetRequest = true;
+    Run_RequestDisplayReset();
 }
 
 bool Window_GetFullscreen()
@@ -122,7 +122,7 @@ bool Window_GetFullscreen()
 void Window_SetSize(int32_t w, int32_t h)
 {
     GR_SetRequestedSize(w, h);
-    g_window.resetRequest = true;
+    Run_RequestDisplayReset();
     g_window.sizeChanged = true;
 }
 
@@ -181,16 +181,6 @@ int32_t Window_GetHeight()
     int32_t w = 0, h = 0;
     HostWindow_GetClientSize(w, h);
     return h;
-}
-
-bool Window_ResetRequested()
-{
-    return g_window.resetRequest;
-}
-
-void Window_ClearResetRequest()
-{
-    g_window.resetRequest = false;
 }
 
 bool Window_SizeChanged()

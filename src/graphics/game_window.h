@@ -9,9 +9,10 @@
 
 namespace bw {
 
+// Full-screen and size changes take effect at the next frame tick: they
+// raise the frame tick's display reset request, which a device reset serves.
 void Window_SetFullscreen(bool on);
 bool Window_GetFullscreen();
-// Size changes take effect at the next frame tick, through the reset request.
 void Window_SetSize(int32_t w, int32_t h);
 void Window_SetRectangle(int32_t x, int32_t y, int32_t w, int32_t h);
 void Window_SetPosition(int32_t x, int32_t y);
@@ -20,9 +21,6 @@ int32_t Window_GetX();
 int32_t Window_GetY();
 int32_t Window_GetWidth();
 int32_t Window_GetHeight();
-// The frame tick serves the request with a device reset and clears it.
-bool Window_ResetRequested();
-void Window_ClearResetRequest();
 bool Window_SizeChanged();
 void Window_ClearSizeChanged();
 

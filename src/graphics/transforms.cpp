@@ -82,6 +82,18 @@ DeviceColourValue ColourValue(uint32_t colour)
                              static_cast<float>((colour >> 16) & 0xFF) / 255.0f, 0.0f};
 }
 
+// The device, once the open batch is drawn: the lights, the material and the
+// ambient colour are read when a batch is drawn, so what was batched before
+// a change must be drawn under the old ones.
+IGraphicsDevice* LightingDevice()
+{
+    IGraphicsDevice* device = Device_Get();
+    if (device != nullptr) {
+        GR_VB_Flush();
+    }
+    return device;
+}
+
 // Cuts a rectangle to [0, limitW) x [0, limitH); false when nothing is left.
 bool CutRectangle(int32_t& x, int32_t& y, int32_t& w, int32_t& h, int32_t limitW, int32_t limitH)
 {
@@ -324,7 +336,7 @@ uint32_t GR_GetPixel(int32_t x, int32_t y)
 
 void GR_D3D_SetAmbient(uint32_t colour)
 {
-    IGraphicsDevice* device = Device_Get();
+    IGraphicsDevice* device = LightingDevice();
     if (device == nullptr) {
         return;
     }
@@ -335,7 +347,7 @@ void GR_D3D_SetAmbient(uint32_t colour)
 
 void GR_D3D_DefineDirLight(int32_t index, float dx, float dy, float dz, uint32_t colour)
 {
-    IGraphicsDevice* device = Device_Get();
+    IGraphicsDevice* device = LightingDevice();
     if (device == nullptr) {
         return;
     }
@@ -348,7 +360,7 @@ void GR_D3D_DefineDirLight(int32_t index, float dx, float dy, float dz, uint32_t
 
 void GR_D3D_DefinePointLight(int32_t index, float x, float y, float z, float range, uint32_t colour)
 {
-    IGraphicsDevice* device = Device_Get();
+    IGraphicsDevice* device = LightingDevice();
     if (device == nullptr) {
         return;
     }
@@ -366,7 +378,7 @@ void GR_D3D_DefinePointLight(int32_t index, float x, float y, float z, float ran
 
 void GR_D3D_EnableLight(int32_t index, bool enable)
 {
-    if (IGraphicsDevice* device = Device_Get()) {
+    if (IGraphicsDevice* device = LightingDevice()) {
         device->LightEnable(static_cast<uint32_t>(index) & 7, enable);
     }
 }

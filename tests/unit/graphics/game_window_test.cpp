@@ -1,5 +1,6 @@
 #include "graphics/game_window.h"
 
+#include "frame_tick_fixture.h"
 #include "graphics/device/gl/gl_device.h"
 #include "graphics/screen.h"
 #include "recording_fixture.h"
@@ -31,6 +32,7 @@ protected:
     void TearDown() override
     {
         Window_ResetViewMappings();
+        GR_SetFullscreenWish(false);
         GR_D3D_FreeScreen();
         ResetGraphicsEngine();
         GR_D3D_Shutdown();
@@ -126,13 +128,23 @@ TEST_F(GameWindowTest, TheWindowColourDropsItsAlphaByte)
     EXPECT_EQ(Window_GetColour(), 0x123456u);
 }
 
-TEST_F(GameWindowTest, ASizeChangeWaitsForTheResetRequest)
+TEST_F(GameWindowTest, SizeAndFullScreenChangesApplyAtTheNextFrameTick)
 {
     Window_SetSize(320, 240);
-    EXPECT_TRUE(Window_ResetRequested());
     EXPECT_TRUE(Window_SizeChanged());
-    EXPECT_EQ(GR_GetScreenWidth(), 640);
-    Window_ClearResetRequest();
+    EXPECT_EQ(GR_GetScreenWidth(), 640) << "not at once";
+    EXPECT_EQ(test::DisplayResetsServedByOneTick(), 1);
+    EXPECT_EQ(GR_GetScreenWidth(), 320);
+    EXPECT_EQ(GR_GetScreenHeight(), 240);
+    EXPECT_EQ(test::DisplayResetsServedByOneTick(), 0) << "served once";
+
+    Window_SetRectangle(10, 20, 200, 100);
+    EXPECT_EQ(test::DisplayResetsServedByOneTick(), 1);
+    EXPECT_EQ(GR_GetScreenWidth(), 200);
+    EXPECT_EQ(GR_GetScreenHeight(), 100);
+
+    Window_SetFullscreen(true);
+    EXPECT_EQ(test::DisplayResetsServedByOneTick(), 1);
     Window_ClearSizeChanged();
 }
 

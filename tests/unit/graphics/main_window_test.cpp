@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "frame_tick_fixture.h"
 #include "graphics/display.h"
 #include "graphics/game_window.h"
 #include "graphics/screen.h"
@@ -17,7 +18,6 @@ protected:
     {
         MainWindow_Destroy();
         MainWindow_SetAltEnterAllowed(false);
-        Window_ClearResetRequest();
         GR_SetFullscreenWish(false);
     }
 };
@@ -38,11 +38,12 @@ TEST_F(MainWindowTest, AltEnterSwitchesFullScreenOnlyWhenAllowed)
 {
     ASSERT_TRUE(MainWindow_Create(64, 64, kHeaderShowCursor, "game"));
     HostWindow_Handlers().altEnter();
-    EXPECT_FALSE(Window_ResetRequested());
+    EXPECT_FALSE(Window_GetFullscreen());
+    EXPECT_EQ(test::DisplayResetsServedByOneTick(), 0);
     MainWindow_SetAltEnterAllowed(true);
     HostWindow_Handlers().altEnter();
-    EXPECT_TRUE(Window_ResetRequested());
     EXPECT_TRUE(Window_GetFullscreen());
+    EXPECT_EQ(test::DisplayResetsServedByOneTick(), 1);
 }
 
 TEST_F(MainWindowTest, ClosingTheWindowStopsTheRun)

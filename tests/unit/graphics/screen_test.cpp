@@ -5,6 +5,7 @@
 #include "graphics/game_window.h"
 #include "graphics/transforms.h"
 #include "recording_fixture.h"
+#include "world/run_loop.h"
 
 namespace bw {
 namespace {
@@ -222,7 +223,7 @@ TEST_F(ScreenTest, AResetWhileAFrameIsOpenRetargetsTheNewScreenTexture)
     EXPECT_EQ(g_made->GetRenderTarget(), screen->texture);
     EXPECT_EQ(GR_GetScreenWidth(), 160);
     EXPECT_TRUE(GR_D3D_Finish_Frame(false));
-    Window_ClearResetRequest();
+    Run_ResetLoopState();
 }
 
 TEST_F(ScreenTest, AnUnsupportedMultisampleCountFallsBackToNone)

@@ -1008,6 +1008,9 @@ void GlDevice::UploadUniforms(const GlProgram& p)
     glUniform2f(p.halfPixel, 1.0f / static_cast<float>(std::max(m_viewport.width, 1)),
                 1.0f / static_cast<float>(std::max(m_viewport.height, 1)));
     if (p.lightType >= 0) {
+        float normalMatrix[9];
+        GlNormalMatrix(m_transforms[2], normalMatrix);
+        glUniformMatrix3fv(p.normalMatrix, 1, GL_FALSE, normalMatrix);
         float ambient[4];
         ColourOf(State(RS_AMBIENT), ambient);
         glUniform4fv(p.ambient, 1, ambient);

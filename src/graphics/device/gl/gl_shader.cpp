@@ -39,6 +39,7 @@ out float vFogDistance;
 #endif
 
 #if LIGHTING
+uniform mat3 uNormalMatrix;
 uniform vec4 uAmbient;
 uniform vec4 uMaterialAmbient;
 uniform vec4 uMaterialEmissive;
@@ -81,7 +82,7 @@ void main()
     vec4 eye = uView * world;
     vec4 clip = uProjection * eye;
 #if LIGHTING
-    vColour = Light(world.xyz, mat3(uWorld) * aNormal, aColour);
+    vColour = Light(world.xyz, uNormalMatrix * aNormal, aColour);
 #else
     vColour = aColour;
 #endif
@@ -316,6 +317,7 @@ bool GlProgram_Build(const GlProgramKey& key, GlProgram& program)
     program.view = glGetUniformLocation(p, "uView");
     program.projection = glGetUniformLocation(p, "uProjection");
     program.halfPixel = glGetUniformLocation(p, "uHalfPixel");
+    program.normalMatrix = glGetUniformLocation(p, "uNormalMatrix");
     program.ambient = glGetUniformLocation(p, "uAmbient");
     program.materialAmbient = glGetUniformLocation(p, "uMaterialAmbient");
     program.materialEmissive = glGetUniformLocation(p, "uMaterialEmissive");
@@ -332,6 +334,26 @@ bool GlProgram_Build(const GlProgramKey& key, GlProgram& program)
     glUseProgram(p);
     glUniform1i(glGetUniformLocation(p, "uTexture"), 0);
     return true;
+}
+
+void GlNormalMatrix(const Matrix& world, float out[9])
+{
+    // The rows of the cofactor matrix are cross products of the rows; the
+    // inverse transpose is that matrix over the determinant.
+    const Vector3 rows[3] = {{world.m[0], world.m[1], world.m[2]},
+                             {world.m[4], world.m[5], world.m[6]},
+                             {world.m[8], world.m[9], world.m[10]}};
+    Vector3 cofactors[3];
+    for (int row = 0; row < 3; ++row) {
+        Vector3_Cross(cofactors[row], rows[(row + 1) % 3], rows[(row + 2) % 3]);
+    }
+    const float determinant = Vector3_Dot(rows[0], cofactors[0]);
+    const float scale = determinant != 0.0f ? 1.0f / determinant : 0.0f;
+    for (int row = 0; row < 3; ++row) {
+        out[row * 3 + 0] = cofactors[row].x * scale;
+        out[row * 3 + 1] = cofactors[row].y * scale;
+        out[row * 3 + 2] = cofactors[row].z * scale;
+    }
 }
 
 void GlProgram_Release(GlProgram& program)

@@ -12,6 +12,8 @@
 
 #include <cstdint>
 
+#include "platform/maths.h"
+
 namespace bw {
 
 // Attribute locations of the vertex formats.
@@ -46,7 +48,7 @@ struct GlProgram {
     GLuint program = 0;
     GLint world = -1, view = -1, projection = -1;
     GLint halfPixel = -1;
-    GLint ambient = -1, materialAmbient = -1, materialEmissive = -1;
+    GLint normalMatrix = -1, ambient = -1, materialAmbient = -1, materialEmissive = -1;
     GLint lightType = -1, lightPosition = -1, lightDirection = -1, lightDiffuse = -1, lightAttenuation = -1;
     GLint alphaRef = -1;
     GLint fogColour = -1, fogStart = -1, fogEnd = -1, fogDensity = -1;
@@ -56,5 +58,12 @@ struct GlProgram {
 // (with the log on the console) when the driver refuses it.
 bool GlProgram_Build(const GlProgramKey& key, GlProgram& program);
 void GlProgram_Release(GlProgram& program);
+
+// What the lighting program turns normals with: the inverse transpose of the
+// world's 3 x 3, row-major, so uploaded untransposed it turns GL's column
+// vectors as the device turns its row vectors. Normals keep the length it
+// gives them (a world scaled by 2 halves the light), and a world that
+// flattens everything leaves no normal at all.
+void GlNormalMatrix(const Matrix& world, float out[9]);
 
 }  // namespace bw
