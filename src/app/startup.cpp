@@ -519,6 +519,9 @@ bool Brackwell_DoTheWork()
     ApplyHeaderToWorld();
     if (!Room_CheckOrder()) {
         ReportLoadFailure();
+        // The console line names the entry; a shell user learns of it here.
+        std::fprintf(stderr, "Cannot load %s: the room order is empty or names a room the package does not have\n",
+                     Package().path.c_str());
         return false;
     }
     Variable_Global_Init();

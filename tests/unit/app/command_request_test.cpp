@@ -1,5 +1,6 @@
-// What the command line asks for before a game starts, what the runner
-// answers to it, and the one line that tells why an error ended the game.
+// What the command line asks for before a game starts (the answers are run
+// end to end in integration/), and the one line that tells why an error
+// ended the game.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -44,32 +45,6 @@ TEST(CommandRequestTest, EachSwitchWithoutItsFileIsNamed)
         EXPECT_EQ(request.switchName, name);
     }
     EXPECT_EQ(RequestOf("-noaudio -debug").kind, CommandRequestKind::Play) << "switches without arguments";
-}
-
-TEST(CommandRequestTest, AnswersGoToTheStreamAPersonExpects)
-{
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(Runner_AnswerRequest({CommandRequestKind::Help, {}}), 0);
-    const std::string help = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(help.rfind("Usage: bwrun -game FILE", 0), 0u) << help;
-    for (const char* name : {"-game FILE", "-record FILE", "-debugoutput FILE", "--help", "--version"}) {
-        EXPECT_NE(help.find(name), std::string::npos) << name;
-    }
-
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(Runner_AnswerRequest({CommandRequestKind::Version, {}}), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("bwrun ", 0), 0u);
-
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(Runner_AnswerRequest({CommandRequestKind::MissingArgument, "-record"}), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    const std::string lack = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(lack.rfind("-record needs a FILE after it: nothing was started\nUsage: bwrun", 0), 0u) << lack;
-
-    EXPECT_FALSE(Runner_AnswerRequest({}).has_value());
 }
 
 TEST(EndingErrorTest, TheReportBecomesOneLine)

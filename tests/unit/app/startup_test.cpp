@@ -104,7 +104,8 @@ TEST_F(StartupTest, APackageNotPlayedIsSaidOnStandardError)
 {
     testing::internal::CaptureStderr();
     Parse("-game first.win -game second.win");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "-game second.win ignored: the first -game, first.win, is played\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "-game second.win ignored: the first -game, first.win, is played\n");
     EXPECT_EQ(Startup().gamePath, "first.win");
 
     Startup().gamePath = "/opt/game/data.win";
