@@ -45,6 +45,8 @@ void EndingError_Report()
     if (!Code_Error_GameAborted() || report == nullptr) {
         return;
     }
+    // The console's lines go first, so that the line ends the output.
+    std::fflush(stdout);
     std::fputs(EndingError_Line(report).c_str(), stderr);
 }
 

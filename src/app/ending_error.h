@@ -12,7 +12,8 @@ namespace bw {
 // line ended by a line feed.
 std::string EndingError_Line(const std::string& report);
 
-// When an error ended the game: its line on standard error.
+// When an error ended the game: its line on standard error, after all
+// standard output so far.
 void EndingError_Report();
 
 }  // namespace bw

@@ -607,7 +607,6 @@ void Runner_EndProcess(int status)
     // Nothing else of the shut-down runs: the game stopped in the middle of
     // its code, and its state is not to be trusted.
     TempDirectory_Delete();
-    std::fflush(stdout);
     EndingError_Report();
     std::fflush(nullptr);
     std::_Exit(status);
@@ -637,7 +636,6 @@ int Runner_Main(int argc, char** argv)
     IO_Shutdown();
     SoundHardware_Quit();
     Brackwell_Shutdown();
-    std::fflush(stdout);
     EndingError_Report();
     return Runner_ExitStatus(started);
 }
