@@ -1,13 +1,25 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds the runner and plays the bundled demo game,
-# or the package given as the first argument, with the runner's switches
-# after it:
-#   scripts/run.sh [path/to/data.win] [runner switches...]
-# When the first argument is a switch (it starts with "-"), the demo is
-# played with all the arguments as switches: scripts/run.sh -debug
-# Without a display (no DISPLAY or WAYLAND_DISPLAY) the game runs offscreen
-# for a few seconds instead, to show that it starts and plays.
+# Installs what is needed, builds the runner and plays a game: usage() below
+# says how it is called.
 set -euo pipefail
+usage() {
+  cat <<'TEXT'
+Usage: scripts/run.sh [PACKAGE] [runner switches...]
+Installs the Debian packages the runner needs (missing ones only), builds the
+runner and the demo (only what changed), then plays PACKAGE, or the bundled
+demo game, Gem Cavern, when no package is named.
+When the first argument is a switch (it starts with "-"), the demo is played
+with every argument as a switch:  scripts/run.sh -debug
+Without a display (no DISPLAY or WAYLAND_DISPLAY) the game runs offscreen for
+a few seconds instead, to show that it starts and plays.
+  --help, -h   show this text; nothing is installed, built or played
+The runner's own switches: build/src/bwrun --help, or README.md.
+TEXT
+}
+if [ $# -gt 0 ] && { [ "$1" = "--help" ] || [ "$1" = "-h" ]; }; then
+  usage
+  exit 0
+fi
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build"
 say() { echo "run.sh: $*"; }

@@ -1,12 +1,16 @@
 #include "app/startup.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "app/at_names.h"
+#include "app/command_request.h"
+#include "app/ending_error.h"
 #include "app/registration.h"
 #include "app/run_wiring.h"
 #include "app/subsystem_hooks.h"
@@ -90,6 +94,19 @@ constexpr int64_t kSplashPauseMicroseconds = 500000;
 StartupSettings g_settings;
 int32_t g_splashCalls = 0;
 bool g_gameStarted = false;
+
+// Only one package plays: the one beside the program, else the first
+// "-game". Which one, and why, is said where a person sees it at once.
+void ReportGameNotPlayed(const std::string& ignored, bool gameNamedBefore)
+{
+    const char* played = g_settings.gamePath.c_str();
+    if (gameNamedBefore) {
+        std::fprintf(stderr, "-game %s ignored: the first -game, %s, is played\n", ignored.c_str(), played);
+    } else {
+        std::fprintf(stderr, "-game %s ignored: %s is played, as a data.win beside the program always is\n",
+                     ignored.c_str(), played);
+    }
+}
 
 void SetDebug()
 {
@@ -199,6 +216,7 @@ bool LoadGameStage()
         return true;
     }
     if (Package().path.empty()) {
+        std::fputs(Runner_NoPackageLine(), stderr);
         std::fputs(Runner_Usage(), stderr);
     } else {
         ReportLoadReason();
@@ -237,11 +255,24 @@ bool CreateWindowStage()
     return MainWindow_Create(header.windowWidth, header.windowHeight, header.flags, WindowCaption());
 }
 
+// A recording asked for and never made, or a playback that became live
+// play, would otherwise show only in the console log.
+void ReportUnopenedRecordFile(const StartupSettings& settings)
+{
+    if (settings.playback && !IO_IsPlayingBack()) {
+        std::fprintf(stderr, "Cannot open the playback file %s: the game plays with live input\n",
+                     settings.recordFile.c_str());
+    } else if (settings.record && !settings.playback && !IO_IsRecording()) {
+        std::fprintf(stderr, "Cannot open the record file %s: nothing is recorded\n", settings.recordFile.c_str());
+    }
+}
+
 // "-playback" wins over "-record" when both are given.
 void InputInitStage()
 {
     const StartupSettings& settings = Startup();
     IO_Init(InputRecordRequest{settings.record, settings.playback, settings.recordFile});
+    ReportUnopenedRecordFile(settings);
     IO_InstallWindowHandlers();
 }
 
@@ -313,6 +344,7 @@ void Brackwell_ParseCommandLine(std::span<const std::string> tokens)
     s.debugMode = 0;
     s.newExecution = true;
     ConsoleSettings& console = Console_Settings();
+    bool gameNamed = false;  // by a "-game" of these tokens
     for (size_t i = 0; i < tokens.size(); ++i) {
         const std::string& token = tokens[i];
         if (token == "-debug") {
@@ -335,6 +367,9 @@ void Brackwell_ParseCommandLine(std::span<const std::string> tokens)
             const std::string& path = Argument(tokens, i);
             if (s.gamePath.empty()) {
                 s.gamePath = path;
+                gameNamed = true;
+            } else {
+                ReportGameNotPlayed(path, gameNamed);
             }
         } else if (token == "-record" || token == "-playback") {
             (token == "-record" ? s.record : s.playback) = true;
@@ -347,6 +382,8 @@ void Brackwell_ParseCommandLine(std::span<const std::string> tokens)
         } else if (token == "-debugoutput") {
             console.debugOutputEnabled = true;
             console.debugOutputFile = Argument(tokens, i);
+            std::fprintf(stderr, "-debugoutput %s: nothing is written there; -output FILE logs the console\n",
+                         console.debugOutputFile.c_str());
         } else if (token.starts_with("-")) {
             // Skipped like any token that is no switch, but a misspelt
             // switch should not go unnoticed.
@@ -482,6 +519,9 @@ bool Brackwell_DoTheWork()
     ApplyHeaderToWorld();
     if (!Room_CheckOrder()) {
         ReportLoadFailure();
+        // The console line names the entry; a shell user learns of it here.
+        std::fprintf(stderr, "Cannot load %s: the room order is empty or names a room the package does not have\n",
+                     Package().path.c_str());
         return false;
     }
     Variable_Global_Init();
@@ -567,12 +607,17 @@ void Runner_EndProcess(int status)
     // Nothing else of the shut-down runs: the game stopped in the middle of
     // its code, and its state is not to be trusted.
     TempDirectory_Delete();
+    EndingError_Report();
     std::fflush(nullptr);
     std::_Exit(status);
 }
 
 int Runner_Main(int argc, char** argv)
 {
+    const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
+    if (const std::optional<int> answered = Runner_AnswerRequest(CommandLine_Request(arguments))) {
+        return *answered;
+    }
     CrashHandler_Install();
     Code_Error_Hooks().endProcess = &Runner_EndProcess;
     MemoryManager_KeepLargeBlocksInHeap();
@@ -591,6 +636,7 @@ int Runner_Main(int argc, char** argv)
     IO_Shutdown();
     SoundHardware_Quit();
     Brackwell_Shutdown();
+    EndingError_Report();
     return Runner_ExitStatus(started);
 }
 

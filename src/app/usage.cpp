@@ -4,9 +4,8 @@ namespace bw {
 
 const char* Runner_Usage()
 {
-    return "No game package: put data.win beside the program or name one with -game FILE\n"
-           "Usage: bwrun -game FILE [switches]\n"
-           "  -game FILE         play the package FILE (a data.win beside the program wins)\n"
+    return "Usage: bwrun -game FILE [switches]\n"
+           "  -game FILE         play the package FILE (a data.win beside the program is played instead)\n"
            "  -debug             open the debug window and the debugger server on 127.0.0.1 port 6509\n"
            "  -trace             log every instruction the game's code runs\n"
            "  -ext               keep extension calls from reaching their libraries\n"
@@ -18,7 +17,19 @@ const char* Runner_Usage()
            "  -playback FILE     play the input recorded in FILE back\n"
            "  -steam             start the platform services library when it is present\n"
            "  -output FILE       append the console log to FILE\n"
-           "  -debugoutput FILE  append the debug console's log to FILE\n";
+           "  -debugoutput FILE  accepted, but nothing is written to FILE: the one console log is -output's\n"
+           "  --help, -h         show this text\n"
+           "  --version          show the runner's version\n";
+}
+
+const char* Runner_NoPackageLine()
+{
+    return "No game package: put data.win beside the program or name one with -game FILE\n";
+}
+
+const char* Runner_Version()
+{
+    return "bwrun 0.1.0\n";
 }
 
 }  // namespace bw

@@ -1,6 +1,7 @@
 #include "graphics/texture_pages.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <unordered_map>
 #include <vector>
 
@@ -143,6 +144,11 @@ bool TXTR_Load(const PackageView& package, uint32_t offset, uint32_t length)
                                                                        package.Size() - record.dataOffset, 0,
                                                                        record.flags & 1)
                                            : -1;
+        if (record.readable && id < 0) {
+            // The console has the decoder's own line; a game whose pages
+            // draw as nothing must not look, from a shell, like one that ran well.
+            std::fprintf(stderr, "Texture page %zu could not be decoded: what is drawn from it stays blank\n", i);
+        }
         g_pages.textureIds.push_back(id);
         // The texture holds the pixels now: the image's bytes are not read
         // again.

@@ -100,6 +100,41 @@ TEST_F(StartupTest, PackageBesideTheProgramWinsOverGame)
     EXPECT_EQ(Startup().gamePath, "/opt/game/data.win") << "a switch without its argument";
 }
 
+TEST_F(StartupTest, APackageNotPlayedIsSaidOnStandardError)
+{
+    testing::internal::CaptureStderr();
+    Parse("-game first.win -game second.win");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "-game second.win ignored: the first -game, first.win, is played\n");
+    EXPECT_EQ(Startup().gamePath, "first.win");
+
+    Startup().gamePath = "/opt/game/data.win";
+    testing::internal::CaptureStderr();
+    Parse("-game other.win");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "-game other.win ignored: /opt/game/data.win is played, as a data.win beside the program always is\n");
+
+    Startup().gamePath.clear();
+    testing::internal::CaptureStderr();
+    Parse("-game only.win");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "one package named and played";
+}
+
+TEST_F(StartupTest, DebugOutputSaysItWritesNothing)
+{
+    test::ScratchFolder folder;
+    const std::string file = folder / "debug.txt";
+    testing::internal::CaptureStderr();
+    Parse(("-debugoutput " + file).c_str());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "-debugoutput " + file + ": nothing is written there; -output FILE logs the console\n");
+    testing::internal::CaptureStdout();
+    Console().Printf("a line of the one console\n");
+    testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(std::filesystem::exists(file)) << "what the line says holds";
+    Console_Settings() = ConsoleSettings{};
+}
+
 TEST_F(StartupTest, OptionsIniDebugAndTrace)
 {
     IniFile ini;
