@@ -60,8 +60,10 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
 void ReportBuildError(const std::string& project, const bw::pack::BuildError& error)
 {
     if (const auto* fileError = dynamic_cast<const bw::pack::FileError*>(&error)) {
-        const std::string path =
-            bw::pack::Project_DisplayPath(project, fileError->Place().file, std::filesystem::current_path().string());
+        // Without a current folder (it was removed) the path stays as joined.
+        std::error_code noFolder;
+        const std::string path = bw::pack::Project_DisplayPath(project, fileError->Place().file,
+                                                               std::filesystem::current_path(noFolder).string());
         std::fputs(bw::pack::FileError_Describe(*fileError, path).c_str(), stderr);
     } else {
         std::fprintf(stderr, "bwpack: %s: %s\n", project.c_str(), error.what());
@@ -93,7 +95,7 @@ int main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
     for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
+        if (arg == "--help") {
             std::fputs(kUsage, stdout);
             return 0;
         }

@@ -25,6 +25,7 @@ TEST(FileErrorPath, OpensFromWhereBwpackRuns)
         // outside it stays absolute rather than climbing with "..".
         {"/home/me/games/demo", "/home/me", "games/demo/code/a.bwl"},
         {"/srv/demo", "/home/me", "/srv/demo/code/a.bwl"},
+        {"/home/me/demo", "", "/home/me/demo/code/a.bwl"},  // no current folder known
     };
     for (const Case& c : cases) EXPECT_EQ(Project_DisplayPath(c.project, "code/a.bwl", c.current), c.expected) << c.project;
 }

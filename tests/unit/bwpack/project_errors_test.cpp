@@ -40,7 +40,7 @@ std::string ErrorOf(const std::string& gameJson)
     return LoadError(folder);
 }
 
-TEST(ProjectErrors, MissingManifestNamesItsPath)
+TEST(ProjectErrors, MissingManifestSaysWhy)
 {
     test::ScratchFolder folder;
     EXPECT_EQ(LoadError(folder), "game.json: cannot read (No such file or directory)");
