@@ -93,33 +93,28 @@ void RegisterMiscGroup()
     Function_Misc_Register(Startup().steam);
 }
 
-struct RegistrationGroup {
-    const char* label;  // null: registered without a label
-    void (*registrar)();
-};
-
 constexpr RegistrationGroup kGroups[] = {
-    {"HighScore..", &Function_HighScore_Register},
-    {"Game..", &Function_Game_Register},
-    {"Math..", &RegisterMathGroup},
-    {"Graphic..", &Function_Graphic_Register},
-    {"Action..", &Function_Action_Register},
-    {"File..", &RegisterFileGroup},
-    {"Resource..", &RegisterResourceGroup},
-    {"Interaction..", &RegisterInteractionGroup},
-    {"3D..", &Function_D3D_Register},
-    {"Particle..", &Function_Particle_Register},
-    {"Misc..", &RegisterMiscGroup},
-    {"DS..", &Function_Data_Structures_Register},
-    {"Sound..", &Function_Sound_Register},
-    {"DPlay..", &Function_MPlay_Register},
-    {"Physics..", &Function_Physics_Register},
-    {"Gamepad..", &Function_Gamepad_Register},
-    {"Buffers..", &Function_Buffers_Register},
-    {"Networking..", &Function_Networking_Register},
-    {nullptr, &Function_Steam_Register},
-    {"Vask..", &Function_Vask_Register},
-    {nullptr, &Function_Win8_Register},
+    {"HighScore..", "High scores", &Function_HighScore_Register},
+    {"Game..", "Game, instances, motion and collisions", &Function_Game_Register},
+    {"Math..", "Maths and strings", &RegisterMathGroup},
+    {"Graphic..", "Drawing, window and display", &Function_Graphic_Register},
+    {"Action..", "Actions", &Function_Action_Register},
+    {"File..", "Files, ini files, HTTP and JSON", &RegisterFileGroup},
+    {"Resource..", "Resources", &RegisterResourceGroup},
+    {"Interaction..", "Keyboard, mouse, joysticks, messages and dialogs", &RegisterInteractionGroup},
+    {"3D..", "3D drawing", &Function_D3D_Register},
+    {"Particle..", "Particles", &Function_Particle_Register},
+    {"Misc..", "Dates, events, variables, running code and outside libraries", &RegisterMiscGroup},
+    {"DS..", "Data structures", &Function_Data_Structures_Register},
+    {"Sound..", "Audio", &Function_Sound_Register},
+    {"DPlay..", "Multiplayer sessions", &Function_MPlay_Register},
+    {"Physics..", "Physics", &Function_Physics_Register},
+    {"Gamepad..", "Gamepads", &Function_Gamepad_Register},
+    {"Buffers..", "Buffers", &Function_Buffers_Register},
+    {"Networking..", "Networking", &Function_Networking_Register},
+    {nullptr, "Steam", &Function_Steam_Register},
+    {"Vask..", "Online services, devices and stores", &Function_Vask_Register},
+    {nullptr, "Platform stubs", &Function_Win8_Register},
 };
 
 // The options chunk, then what it sets in layers below that must know at
@@ -174,6 +169,11 @@ bool ChooseGameFile(std::string* path)
 }
 
 }  // namespace
+
+std::span<const RegistrationGroup> Registration_Groups()
+{
+    return kGroups;
+}
 
 namespace {
 

@@ -3,7 +3,17 @@
 // readers each chunk of the package goes to.
 #pragma once
 
+#include <span>
+
 namespace bw {
+
+struct RegistrationGroup {
+    const char* label;  // the console announcement; null: registered without one
+    const char* topic;  // what the group's built-ins are about, for the language guide
+    void (*registrar)();
+};
+// Every built-in group in registration order.
+std::span<const RegistrationGroup> Registration_Groups();
 
 // Every built-in group, each announced by its console label.
 void Brackwell_RegisterFunctions();

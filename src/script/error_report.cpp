@@ -13,7 +13,7 @@ namespace {
 
 struct ErrorState {
     std::string pendingMessage;
-    int32_t pendingLine = 0;
+    PendingErrorPlace pendingPlace;
     bool hasLastText = false;
     std::string lastText;
     bool occurred = false;
@@ -111,12 +111,12 @@ void Code_Report_Error(const char* sourceText, bool programUnit, int32_t positio
                          OrEmpty(message));
     }
     state.pendingMessage = formatted.Text();
-    state.pendingLine = line;
+    state.pendingPlace = {line, column + 1, std::move(lineText), OrEmpty(message)};
 }
 
-int32_t Code_Error_PendingLine()
+const PendingErrorPlace& Code_Error_PendingPlace()
 {
-    return State().pendingLine;
+    return State().pendingPlace;
 }
 
 const char* Code_Error_PendingMessage()

@@ -28,8 +28,20 @@ inline bool Code_Error_HasPending()
 }
 // The pending message, "" when none was ever recorded.
 const char* Code_Error_PendingMessage();
+// Where the pending message points and its bare cause, for tools that print
+// compile errors in their own form (a file:line:column line and a caret).
+struct PendingErrorPlace {
+    int32_t line = 0;    // from 1
+    int32_t column = 0;  // from 1, in bytes; a carriage return does not count
+    std::string lineText;
+    std::string cause;   // the message without the place around it
+};
+const PendingErrorPlace& Code_Error_PendingPlace();
 // The source line (from 1) the pending message points at.
-int32_t Code_Error_PendingLine();
+inline int32_t Code_Error_PendingLine()
+{
+    return Code_Error_PendingPlace().line;
+}
 // Clears the flag at the start of each compile phase and each run.
 inline void Code_Error_ClearPending()
 {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/registration.h"
+#include "bwpack/file_error.h"
 #include "bwpack/package_writer.h"
 #include "script/constants.h"
 #include "script/error_report.h"
@@ -156,9 +157,9 @@ std::unique_ptr<CCode> ProjectCompiler::Parse(const CodeText& code, const std::s
     const bool compiled = unit->Compile(unitName.c_str());
     Code_SetUseBytecode(m_savedUseBytecode);
     if (!compiled) {
-        if (!Code_Error_HasPending()) throw BuildError(code.file + ": does not compile");
-        throw BuildError(code.file + ":" + std::to_string(Code_Error_PendingLine()) + ": " +
-                         Code_Error_PendingMessage());
+        if (!Code_Error_HasPending()) throw FileError({code.file}, "does not compile");
+        const PendingErrorPlace& place = Code_Error_PendingPlace();
+        throw FileError({code.file, place.line, place.column, place.lineText}, place.cause);
     }
     return unit;
 }

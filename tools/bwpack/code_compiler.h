@@ -28,7 +28,7 @@ public:
     ProjectCompiler& operator=(const ProjectCompiler&) = delete;
 
     // The folded syntax tree of one code file, as a program unit. A compile
-    // error throws BuildError: "file:line: " and the compiler's message.
+    // error throws FileError at the line and column the compiler points at.
     std::unique_ptr<CCode> Parse(const CodeText& code, const std::string& unitName) const;
 
     // Bytecode of a parsed unit. Plain uses of names that any unit of the

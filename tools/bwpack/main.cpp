@@ -3,12 +3,13 @@
 //   bwpack PROJECT_DIR -o game.win [--form text|bytecode]
 //   bwpack --dump game.win
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "bwpack/dump.h"
+#include "bwpack/file_error.h"
+#include "bwpack/file_io.h"
 #include "bwpack/package_build.h"
 #include "bwpack/package_view.h"
 #include "bwpack/project.h"
@@ -17,22 +18,26 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: bwpack PROJECT_DIR -o game.win [--form text|bytecode]\n"
-    "       bwpack --dump game.win\n";
+    "       bwpack --dump game.win\n"
+    "       bwpack --help\n";
 
-int Usage()
+constexpr int kUsageExitCode = 2;
+
+// A command-line mistake: what was wrong, then the usage.
+int UsageError(const std::string& problem)
 {
-    std::fputs(kUsage, stderr);
-    return 2;
+    std::fprintf(stderr, "bwpack: %s\n%s", problem.c_str(), kUsage);
+    return kUsageExitCode;
 }
 
 int Dump(const std::string& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "bwpack: cannot read \"%s\"\n", file.c_str());
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    if (!bw::pack::File_ReadAll(file, &bytes, &reason)) {
+        std::fprintf(stderr, "bwpack: cannot read \"%s\": %s\n", file.c_str(), reason.c_str());
         return 1;
     }
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     try {
         std::fputs(bw::pack::Package_Dump(bytes).c_str(), stdout);
     } catch (const bw::pack::DumpError& error) {
@@ -44,13 +49,25 @@ int Dump(const std::string& file)
 
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) {
-        std::fprintf(stderr, "bwpack: cannot write \"%s\"\n", path.c_str());
+    std::string reason;
+    if (!bw::pack::File_WriteAll(path, bytes, &reason)) {
+        std::fprintf(stderr, "bwpack: cannot write \"%s\": %s\n", path.c_str(), reason.c_str());
         return false;
     }
     return true;
+}
+
+void ReportBuildError(const std::string& project, const bw::pack::BuildError& error)
+{
+    if (const auto* fileError = dynamic_cast<const bw::pack::FileError*>(&error)) {
+        // Without a current folder (it was removed) the path stays as joined.
+        std::error_code noFolder;
+        const std::string path = bw::pack::Project_DisplayPath(project, fileError->Place().file,
+                                                               std::filesystem::current_path(noFolder).string());
+        std::fputs(bw::pack::FileError_Describe(*fileError, path).c_str(), stderr);
+    } else {
+        std::fprintf(stderr, "bwpack: %s: %s\n", project.c_str(), error.what());
+    }
 }
 
 int Build(const std::string& project, const std::string& output, bw::pack::PackageForm form)
@@ -59,7 +76,7 @@ int Build(const std::string& project, const std::string& output, bw::pack::Packa
     try {
         files = bw::pack::Package_BuildFiles(bw::pack::Project_Load(project), form);
     } catch (const bw::pack::BuildError& error) {
-        std::fprintf(stderr, "bwpack: %s: %s\n", project.c_str(), error.what());
+        ReportBuildError(project, error);
         return 1;
     }
     if (!WriteFile(output, files.package)) return 1;
@@ -77,23 +94,41 @@ int Build(const std::string& project, const std::string& output, bw::pack::Packa
 int main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() == 2 && args[0] == "--dump") return Dump(args[1]);
+    for (const std::string& arg : args) {
+        if (arg == "--help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+    }
+    if (!args.empty() && args[0] == "--dump") {
+        if (args.size() != 2) return UsageError("--dump takes one package file");
+        return Dump(args[1]);
+    }
 
     std::string project, output;
     bw::pack::PackageForm form = bw::pack::PackageForm::Text;
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" && i + 1 < args.size()) {
-            output = args[++i];
-        } else if (args[i] == "--form" && i + 1 < args.size()) {
-            const std::string& name = args[++i];
-            if (name != "text" && name != "bytecode") return Usage();
-            form = name == "text" ? bw::pack::PackageForm::Text : bw::pack::PackageForm::Bytecode;
-        } else if (project.empty() && !args[i].empty() && args[i][0] != '-') {
-            project = args[i];
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "-o" || arg == "--form") {
+            if (!hasValue) return UsageError(arg + " needs a value");
+            const std::string& value = args[++i];
+            if (arg == "-o") {
+                output = value;
+            } else if (value == "text" || value == "bytecode") {
+                form = value == "text" ? bw::pack::PackageForm::Text : bw::pack::PackageForm::Bytecode;
+            } else {
+                return UsageError("--form takes text or bytecode, not \"" + value + "\"");
+            }
+        } else if (!arg.empty() && arg[0] == '-') {
+            return UsageError("unknown switch " + arg);
+        } else if (project.empty()) {
+            project = arg;
         } else {
-            return Usage();
+            return UsageError("one project folder only, not also \"" + arg + "\"");
         }
     }
-    if (project.empty() || output.empty()) return Usage();
+    if (project.empty()) return UsageError("no project folder given");
+    if (output.empty()) return UsageError("no package file given (-o game.win)");
     return Build(project, output, form);
 }

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 
 #include "bwpack/event_keys.h"
+#include "bwpack/file_error.h"
+#include "bwpack/file_io.h"
 #include "bwpack/font_raster.h"
 #include "bwpack/package_writer.h"
 #include "bwpack/project_json.h"
@@ -22,6 +22,7 @@ constexpr int32_t kFirstInstanceId = 100001;
 constexpr int32_t kFirstTileId = 10000001;
 constexpr size_t kRoomLayers = 8;
 constexpr size_t kMaxExtensionArguments = 16;
+constexpr int32_t kCaptionSplashMode = 2;
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
@@ -32,14 +33,6 @@ void CheckFitsPage(JsonFields& fields, const char* key, int32_t width, int32_t h
         fields.Fail(key, "an image of " + std::to_string(width) + "x" + std::to_string(height) + " pixels is larger than a texture page (" +
                              std::to_string(kMaxPageSize) + ")");
     }
-}
-
-bool ReadWholeFile(const std::filesystem::path& path, std::vector<uint8_t>* bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in || std::filesystem::is_directory(path)) return false;
-    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
 }
 
 // Resource names share one space: game code looks a name up across every
@@ -65,6 +58,7 @@ public:
 
 private:
     std::vector<uint8_t> ReadFile(JsonFields& fields, const char* key);
+    std::vector<uint8_t> ReadNamedFile(JsonFields& fields, const std::string& key, const std::string& relative);
     CodeText ReadCode(JsonFields& fields, const char* key);
     std::optional<CodeText> OptionalCode(JsonFields& fields, const char* key);
     Image ReadPng(JsonFields& fields, const char* key);
@@ -99,8 +93,16 @@ private:
 std::vector<uint8_t> ProjectReader::ReadFile(JsonFields& fields, const char* key)
 {
     const std::string relative = fields.RequiredString(key);
+    return ReadNamedFile(fields, key, relative);
+}
+
+std::vector<uint8_t> ProjectReader::ReadNamedFile(JsonFields& fields, const std::string& key, const std::string& relative)
+{
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(m_folder / relative, &bytes)) fields.Fail(key, "cannot read file " + Quoted(relative));
+    std::string reason;
+    if (!File_ReadAll(m_folder / relative, &bytes, &reason)) {
+        fields.Fail(key, "cannot read file " + Quoted(relative) + " (" + reason + ")");
+    }
     return bytes;
 }
 
@@ -151,6 +153,7 @@ void ProjectReader::ReadHeader(JsonFields& top)
     header.name = top.RequiredString("name");
     header.config = top.String("config", header.config);
     header.saveFolder = top.String("save_folder", header.name);
+    const bool captionGiven = top.Has("caption");
     header.caption = top.String("caption", header.name);
     header.debug = top.Bool("debug", header.debug);
     header.gameId = top.Int("game_id", header.gameId);
@@ -167,7 +170,13 @@ void ProjectReader::ReadHeader(JsonFields& top)
         if (window.Bool(key, false)) header.flags |= bit;
     }
     window.CheckAllRead();
-    const int32_t splash = top.Int("splash", 0, 0, 3);
+    // The runner titles its window with the header's caption only in splash
+    // modes 2 and 3 (which draw nothing), so a caption picks mode 2 unless
+    // the project chose another mode, and a mode that would hide it is refused.
+    const int32_t splash = top.Int("splash", captionGiven ? kCaptionSplashMode : 0, 0, 3);
+    if (captionGiven && splash < kCaptionSplashMode) {
+        top.Fail("caption", "the window shows a caption only with \"splash\" 2 or 3, and \"splash\" is " + std::to_string(splash));
+    }
     if (splash > 0) header.flags |= kHeaderSplashMode1 << (splash - 1);
     if (top.Bool("steam", false)) header.flags |= kHeaderSteam;
     if (top.Bool("roaming_saves", false)) header.flags |= kHeaderRoamingSaves;
@@ -326,10 +335,7 @@ void ProjectReader::ReadShader(JsonFields& fields, Shader& shader)
         if (item == nullptr) continue;
         const std::string key = "sources[" + std::to_string(i) + "]";
         if (!json_object_is_type(item, json_type_string)) fields.Fail(key, "expected a file name or null");
-        std::vector<uint8_t> bytes;
-        if (!ReadWholeFile(m_folder / json_object_get_string(item), &bytes)) {
-            fields.Fail(key, "cannot read file " + Quoted(json_object_get_string(item)));
-        }
+        const std::vector<uint8_t> bytes = ReadNamedFile(fields, key, json_object_get_string(item));
         shader.sources[i] = std::string(bytes.begin(), bytes.end());
     }
 }
@@ -662,8 +668,9 @@ void ProjectReader::Read(JsonFields& top)
 Project Project_Load(const std::string& folder)
 {
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(std::filesystem::path(folder) / "game.json", &bytes)) {
-        throw BuildError("game.json: cannot read " + Quoted((std::filesystem::path(folder) / "game.json").string()));
+    std::string reason;
+    if (!File_ReadAll(std::filesystem::path(folder) / kManifestFile, &bytes, &reason)) {
+        throw FileError({kManifestFile}, "cannot read (" + reason + ")");
     }
     const JsonDocument document(std::string(bytes.begin(), bytes.end()));
     Project project;

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cmath>
 
-#include "bwpack/package_writer.h"
+#include "bwpack/file_error.h"
 
 namespace bw::pack {
 namespace {
@@ -34,11 +34,11 @@ JsonDocument::JsonDocument(const std::string& text)
     json_tokener_free(tokener);
     if (error != json_tokener_success || m_root == nullptr) {
         if (m_root != nullptr) json_object_put(m_root);
-        throw BuildError("game.json: line " + std::to_string(line) + ": " + json_tokener_error_desc(error));
+        throw FileError({kManifestFile, static_cast<int32_t>(line)}, json_tokener_error_desc(error));
     }
     if (!json_object_is_type(m_root, json_type_object)) {
         json_object_put(m_root);
-        throw BuildError("game.json: the top level must be an object");
+        throw FileError({kManifestFile}, "the top level must be an object");
     }
 }
 
@@ -50,7 +50,7 @@ std::string JsonFields::PathOf(const std::string& key) const { return m_path.emp
 
 void JsonFields::Fail(const std::string& key, const std::string& message) const
 {
-    throw BuildError("game.json: " + PathOf(key) + ": " + message);
+    throw FileError({kManifestFile}, PathOf(key) + ": " + message);
 }
 
 bool JsonFields::Has(const char* key) const
@@ -222,7 +222,7 @@ std::vector<JsonFields> JsonFields::Objects(const char* key)
         const std::string path = PathOf(key) + "[" + std::to_string(i) + "]";
         json_object* item = json_object_array_get_idx(value, i);
         if (!json_object_is_type(item, json_type_object)) {
-            throw BuildError("game.json: " + path + ": expected an object, found " + TypeName(json_object_get_type(item)));
+            throw FileError({kManifestFile}, path + ": expected an object, found " + TypeName(json_object_get_type(item)));
         }
         objects.emplace_back(item, path);
     }

@@ -15,11 +15,14 @@
 
 namespace bw::pack {
 
+// The project's manifest, as errors name it (relative to the project folder).
+inline constexpr const char* kManifestFile = "game.json";
+
 // Owns the parsed document.
 class JsonDocument {
 public:
-    // Throws BuildError "game.json: <reason>" when the text is not JSON or its
-    // top is not an object.
+    // Throws FileError on game.json when the text is not JSON (with the line)
+    // or its top is not an object.
     explicit JsonDocument(const std::string& text);
     ~JsonDocument();
     JsonDocument(const JsonDocument&) = delete;

@@ -9,6 +9,7 @@
 
 #include "app/registration.h"
 #include "bwpack/dump.h"
+#include "bwpack/file_error.h"
 #include "bwpack/package_build.h"
 #include "bwpack/package_view.h"
 #include "bwpack/project.h"
@@ -227,8 +228,8 @@ TEST(BytecodeForm, CompileErrorsStopTheBuildInEveryFormNamingFileAndLine)
     const struct {
         const char *roomCode, *scriptCode, *place, *mention;
     } cases[] = {
-        {"x = 1;\n", "a = 1;\nb = ;\n", "code/scr.bwl:2: ", "b = ;"},
-        {"x = 1;\n\nno_such_function();\n", "", "room.bwl:3: ", "no_such_function"},
+        {"x = 1;\n", "a = 1;\nb = ;\n", "code/scr.bwl:2:5: ", "b = ;"},
+        {"x = 1;\n\nno_such_function();\n", "", "room.bwl:3:1: ", "no_such_function"},
     };
     for (const PackageForm form : {PackageForm::Bytecode, PackageForm::Text}) {
         for (const auto& c : cases) {
@@ -236,9 +237,9 @@ TEST(BytecodeForm, CompileErrorsStopTheBuildInEveryFormNamingFileAndLine)
             try {
                 BuildWithCode(folder, c.roomCode, c.scriptCode, form);
                 ADD_FAILURE() << "built " << c.mention;
-            } catch (const BuildError& error) {
+            } catch (const FileError& error) {
                 EXPECT_EQ(std::string(error.what()).rfind(c.place, 0), 0u) << error.what();
-                EXPECT_NE(std::string(error.what()).find(c.mention), std::string::npos) << error.what();
+                EXPECT_NE(error.Place().lineText.find(c.mention), std::string::npos) << error.Place().lineText;
             }
         }
     }

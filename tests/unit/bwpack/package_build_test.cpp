@@ -161,6 +161,9 @@ TEST(PackageBuild, HeaderFlagsWordHoldsWhatGameJsonAsks)
         {R"("splash": 1)", 0x200},
         {R"("splash": 3)", 0x800},
         {R"("steam": true, "roaming_saves": true)", 0x1000 | 0x2000},
+        // The runner shows the header's caption only in splash modes 2 and 3.
+        {R"("caption": "Hi")", 0x400},
+        {R"("caption": "Hi", "splash": 3)", 0x800},
     };
     for (const auto& [fields, flags] : cases) {
         const std::vector<uint8_t> package =

@@ -94,6 +94,19 @@ TEST_F(ErrorReportTest, PendingMessageNamesLineAndPosition)
     EXPECT_EQ(Code_Error_PendingLine(), 2);
 }
 
+// Tools print the place themselves: the column counts bytes from 1 on the
+// line the position falls on, and a CRLF line ending is neither counted nor
+// kept in the line's text.
+TEST_F(ErrorReportTest, PendingPlaceGivesLineColumnTextAndBareCause)
+{
+    Code_Report_Error("a = 1;\r\n\tb = ;\r\nc = 2;", true, 13, "unexpected");
+    const PendingErrorPlace& place = Code_Error_PendingPlace();
+    EXPECT_EQ(place.line, 2);
+    EXPECT_EQ(place.column, 6);
+    EXPECT_EQ(place.lineText, "\tb = ;");
+    EXPECT_EQ(place.cause, "unexpected");
+}
+
 TEST_F(ErrorReportTest, FirstPendingErrorWinsUntilCleared)
 {
     Code_Report_Error("a", true, 0, "first");
