@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "host/net_socket.h"
+#include "library/game_builtins.h"
 #include "online/debugger/debug_protocol.h"
 #include "online/network/net_protocol.h"
 #include "online/network/network.h"
@@ -30,6 +31,7 @@
 #include "world/event.h"
 #include "world/object.h"
 #include "world/run_loop.h"
+#include "world/run_requests.h"
 
 namespace bw {
 namespace {
@@ -737,6 +739,32 @@ TEST_F(DebuggerLinkTest, EvaluateAnswersValuesAndUnableToEvaluate)
     EXPECT_EQ(reply.U8(), kValueString);
     EXPECT_EQ(reply.String(), "ab");
     EXPECT_FALSE(Code_Error_Occurred()) << "evaluation errors are held back";
+}
+
+TEST_F(DebuggerLinkTest, AnEvaluationWhoseBuiltInRaisesAFatalErrorFailsAloneAndTheGameGoesOn)
+{
+    int32_t id = -1;
+    if (!Code_Function_Find("room_goto", &id)) {
+        Function_Game_Register();
+    }
+    auto client = Attach();
+    client->Send(EvaluatePacket({{1, "room_goto(99)"}, {2, "2 * 21"}}));
+    ReplyReader head(client->Receive(16, [] { Debug_PollRemote(); }));
+    EXPECT_EQ(head.U32(), kDebugMagic);
+    EXPECT_EQ(head.U32(), kDebugPacketSize);
+    EXPECT_EQ(head.U32(), kDebugEvaluate);
+    const uint32_t length = head.U32();
+    ASSERT_TRUE(length > 16 && length < 4096u);
+    ReplyReader reply(client->Receive(length - 16));
+    ASSERT_EQ(reply.U32(), 2u);
+    EXPECT_EQ(reply.U32(), 1u);
+    EXPECT_EQ(reply.U8(), kValueString);
+    EXPECT_EQ(reply.String(), "Unable to evaluate");
+    EXPECT_EQ(reply.U32(), 2u);
+    EXPECT_EQ(reply.U8(), kValueReal);
+    EXPECT_EQ(reply.F64(), 42.0) << "the next request still runs";
+    EXPECT_EQ(NewRoomRequest, kRequestNone) << "neither the stop nor the missing room is requested";
+    EXPECT_FALSE(Code_Error_GameAborted());
 }
 
 TEST_F(DebuggerLinkTest, ADroppedOrMalformedConnectionClearsBreakpointsAndTheHold)
