@@ -6,15 +6,11 @@
 #include <utility>
 
 #include "host/imgui_window.h"
-#include "host/window.h"
 
 namespace bw {
 
 namespace {
 
-constexpr int32_t kFormWidth = 720;
-constexpr int32_t kFormHeight = 560;
-constexpr int32_t kFormGap = 8;  // pixels between the game window and the form
 constexpr float kWatchListHeight = 150.0f;
 constexpr float kPageWidth = 300.0f;
 constexpr float kPageHeight = 220.0f;
@@ -143,24 +139,9 @@ void DrawPage(DebugFormPage& page, int32_t index, int32_t shownBefore, int32_t* 
 
 }  // namespace
 
-HostDebugForm::HostDebugForm() : m_window(std::make_unique<HostImGuiWindow>("Debug", kFormWidth, kFormHeight))
+HostDebugForm::HostDebugForm(int32_t width, int32_t height)
+    : m_window(std::make_unique<HostImGuiWindow>("Debug", width, height))
 {
-    // Both windows would open centred, one hiding the other: the form goes
-    // to the right of the game window, past its frame.
-    if (m_window->IsOpen() && HostWindow_Exists()) {
-        int32_t x = 0;
-        int32_t y = 0;
-        int32_t width = 0;
-        int32_t height = 0;
-        int32_t left = 0;
-        int32_t top = 0;
-        int32_t right = 0;
-        int32_t bottom = 0;
-        HostWindow_GetPosition(x, y);
-        HostWindow_GetClientSize(width, height);
-        HostWindow_GetBorders(left, top, right, bottom);
-        m_window->MoveTo(x + width + right + left + kFormGap, y);
-    }
 }
 
 HostDebugForm::~HostDebugForm() = default;

@@ -65,7 +65,8 @@ struct DebugFormView {
 
 class HostDebugForm {
 public:
-    HostDebugForm();
+    // Opens the window at that size; the owner places it (Window().MoveTo).
+    HostDebugForm(int32_t width, int32_t height);
     ~HostDebugForm();
     HostDebugForm(const HostDebugForm&) = delete;
     HostDebugForm& operator=(const HostDebugForm&) = delete;

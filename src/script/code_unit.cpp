@@ -1,6 +1,7 @@
 #include "script/code_unit.h"
 
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "script/error_report.h"
@@ -11,6 +12,7 @@
 #include "script/resource_seams.h"
 #include "script/tree_interpreter.h"
 #include "script/vm.h"
+#include "script/vm_debug.h"
 #include "script/world_access.h"
 
 namespace bw {
@@ -45,6 +47,36 @@ std::vector<std::unique_ptr<CCode>>& CodeList()
 {
     static std::vector<std::unique_ptr<CCode>> list;
     return list;
+}
+
+// The live text units by identity. Units owned by static tables die at exit,
+// after this would have been destroyed: it is never destroyed.
+std::map<uint32_t, CCode*>& TextUnits()
+{
+    static auto& units = *new std::map<uint32_t, CCode*>;
+    return units;
+}
+
+uint32_t g_nextTextIdentity = kCodeTextIdentityFirst;
+
+void GiveTextIdentity(CCode& code)
+{
+    std::map<uint32_t, CCode*>& units = TextUnits();
+    // Fewer units live than there are identities, so a free one is found.
+    do {
+        code.textIdentity = g_nextTextIdentity;
+        g_nextTextIdentity =
+            g_nextTextIdentity == kCodeNoIdentity - 1 ? kCodeTextIdentityFirst : g_nextTextIdentity + 1;
+    } while (units.contains(code.textIdentity));
+    units[code.textIdentity] = &code;
+}
+
+void ReleaseTextIdentity(CCode& code)
+{
+    if (code.textIdentity != kCodeNoIdentity) {
+        TextUnits().erase(code.textIdentity);
+        code.textIdentity = kCodeNoIdentity;
+    }
 }
 
 bool RunsOnMachine(const CCode& code)
@@ -130,6 +162,10 @@ CCode::CCode(const char* unitName, std::unique_ptr<VMProgram> program, int32_t e
 
 CCode::~CCode()
 {
+    ReleaseTextIdentity(*this);
+    if (bytecode != nullptr) {
+        VM_Breakpoints_ForgetUnit(bytecode->unit);
+    }
     Code_Tree_Free(root);
     Value_Free(constant);
 }
@@ -163,9 +199,12 @@ bool CCode::Compile(const char* unitName)
     if (kind == kCodeExpression && root.kind == kNodeConstant) {
         kind = kCodeConstantExpression;
         Value_Copy(constant, root.value);
-    } else if (g_useBytecode && !GenerateBytecode(*this)) {
-        Code_Tree_Free(root);
-        return false;
+    } else if (g_useBytecode) {
+        if (!GenerateBytecode(*this)) {
+            Code_Tree_Free(root);
+            return false;
+        }
+        GiveTextIdentity(*this);
     }
     compiled = true;
     return true;
@@ -175,6 +214,10 @@ void Code_List_Set(int32_t entryIndex, std::unique_ptr<CCode> unit)
 {
     if (entryIndex < 0) {
         return;
+    }
+    if (unit != nullptr) {
+        ReleaseTextIdentity(*unit);
+        unit->codeIndex = entryIndex;
     }
     std::vector<std::unique_ptr<CCode>>& list = CodeList();
     const auto slot = static_cast<size_t>(entryIndex);
@@ -199,6 +242,30 @@ int32_t Code_List_Count()
 void Code_List_Free()
 {
     CodeList().clear();
+}
+
+uint32_t Code_Identity(const CCode& code)
+{
+    return code.codeIndex >= 0 ? static_cast<uint32_t>(code.codeIndex) : code.textIdentity;
+}
+
+CCode* Code_FindByIdentity(uint32_t identity)
+{
+    if (identity < kCodeTextIdentityFirst) {
+        return Code_List_Find(static_cast<int32_t>(identity));
+    }
+    const auto found = TextUnits().find(identity);
+    return found != TextUnits().end() ? found->second : nullptr;
+}
+
+std::vector<const CCode*> Code_TextUnits()
+{
+    std::vector<const CCode*> units;
+    units.reserve(TextUnits().size());
+    for (const auto& [identity, code] : TextUnits()) {
+        units.push_back(code);
+    }
+    return units;
 }
 
 void Code_SetUseBytecode(bool useBytecode)

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "script/code_node.h"
 #include "script/value.h"
@@ -15,6 +16,15 @@ namespace bw {
 
 class CInstance;
 struct VMProgram;
+
+// The identity the debugger names a unit by. A package unit is named by its
+// code entry index; a unit compiled from text into bytecode (the events and
+// scripts of a package stored as text, execute_string, the debugger's own
+// expressions) gets one of its own from kCodeTextIdentityFirst up, which no
+// code entry index reaches, for as long as it lives. Identities are handed
+// out in turn, so one that a unit gave up is not seen again soon.
+inline constexpr uint32_t kCodeNoIdentity = 0xFFFFFFFFu;
+inline constexpr uint32_t kCodeTextIdentityFirst = 0x80000000u;
 
 enum CodeKind : int32_t {
     kCodeProgram = 1,
@@ -52,10 +62,21 @@ public:
     // The verified bytecode; made when a text unit compiles while the
     // machine is the engine, and always present for package code.
     std::unique_ptr<VMProgram> bytecode;
+    // Given when the text compiles into bytecode; kCodeNoIdentity before
+    // that and for units in the code list.
+    uint32_t textIdentity = kCodeNoIdentity;
 };
 
+// The unit's identity: its code entry, else its text identity, else
+// kCodeNoIdentity (the machine never runs such a unit).
+uint32_t Code_Identity(const CCode& code);
+// The live unit of that identity; null when none.
+CCode* Code_FindByIdentity(uint32_t identity);
+// The live units compiled from text into bytecode, by identity.
+std::vector<const CCode*> Code_TextUnits();
+
 // The global code list: the package's code units, one slot per CODE entry
-// (null where an entry has no code). Resources that run package code refer
+// (null where an entry has no code); a unit set there is named by its entry. Resources that run package code refer
 // to these units and never free them; the list owns them until the next
 // package's code replaces them (Code_List_Free) or the program ends.
 void Code_List_Set(int32_t entryIndex, std::unique_ptr<CCode> unit);

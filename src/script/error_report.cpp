@@ -22,6 +22,7 @@ struct ErrorState {
     bool noErrorsSwitch = false;
     bool allErrorsFatal = false;
     bool debugSuppress = false;
+    uint32_t suppressedReports = 0;
 };
 
 ErrorState& State()
@@ -183,7 +184,10 @@ void Code_Error_Log(const char* text, bool fatal)
             abort = Code_Error_FormatDump(text, true);
         }
     }
-    abort = abort && !VM_Debug_Attached();
+    // An expression the debugger evaluates fails alone: the game it looks
+    // at goes on, whatever the error.
+    abort = abort && !VM_Debug_Attached() && !state.debugSuppress;
+    state.suppressedReports += state.debugSuppress ? 1 : 0;
     CallHook(hooks.clearInput);
     Code_Error_SetLastText(text);
     if (!state.debugSuppress) {
@@ -260,6 +264,11 @@ void Code_Error_SetDebugSuppress(bool suppress)
 bool Code_Error_DebugSuppressed()
 {
     return State().debugSuppress;
+}
+
+uint32_t Code_Error_SuppressedReportCount()
+{
+    return State().suppressedReports;
 }
 
 bool Code_Error_Occurred()

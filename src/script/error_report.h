@@ -84,9 +84,12 @@ void Code_Error_SetNoErrorsSwitch(bool noErrors);
 // The package option that makes every run-time error fatal.
 void Code_Error_SetAllErrorsFatal(bool allFatal);
 // Set by the debugger while it evaluates code for its own displays: errors
-// then neither open the dialog nor reach the log.
+// then neither open the dialog nor reach the log, and never end the game.
 void Code_Error_SetDebugSuppress(bool suppress);
 bool Code_Error_DebugSuppressed();
+// How many reports were made while suppressed: an evaluation whose count
+// moved failed, even where the code it ran went on.
+uint32_t Code_Error_SuppressedReportCount();
 
 // ---- state ----
 

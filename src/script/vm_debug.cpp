@@ -1,6 +1,7 @@
 #include "script/vm_debug.h"
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 #include "script/bytecode.h"
@@ -22,8 +23,8 @@ constexpr size_t kMaxLineBytes = 254;
 struct BreakpointSlot {
     uint32_t saved = 0;
     uint32_t* address = nullptr;  // null: free
-    // The op marked for it, when it was set by code entry and offset.
-    int32_t codeIndex = -1;
+    // The op marked for it, when it was set by code identity and offset.
+    uint32_t code = kCodeNoIdentity;
     uint32_t opOffset = 0;
 };
 
@@ -55,10 +56,11 @@ int64_t ClampedPosition(const VMLinePair* pair, const char* text)
 }
 
 // The op at offset or the first after it (never the closing End op), or
-// null when the entry has no verified code or the offset lies past it.
-VMNativeOp* OpAt(int32_t codeIndex, uint32_t offset, VerifiedUnit** unit)
+// null when no unit with verified code has the identity or the offset lies
+// past it.
+VMNativeOp* OpAt(uint32_t identity, uint32_t offset, VerifiedUnit** unit)
 {
-    CCode* code = Code_List_Find(codeIndex);
+    CCode* code = Code_FindByIdentity(identity);
     if (code == nullptr || code->bytecode == nullptr) {
         return nullptr;
     }
@@ -72,10 +74,10 @@ VMNativeOp* OpAt(int32_t codeIndex, uint32_t offset, VerifiedUnit** unit)
     return nullptr;
 }
 
-void MarkOp(int32_t codeIndex, uint32_t offset, bool marked)
+void MarkOp(uint32_t identity, uint32_t offset, bool marked)
 {
     VerifiedUnit* unit = nullptr;
-    if (VMNativeOp* op = OpAt(codeIndex, offset, &unit)) {
+    if (VMNativeOp* op = OpAt(identity, offset, &unit)) {
         op->breakpoint = marked;
         ++g_epoch;
     }
@@ -107,8 +109,8 @@ void VM_Init()
 void VM_Breakpoints_Clear()
 {
     for (const BreakpointSlot& slot : Slots()) {
-        if (slot.codeIndex >= 0) {
-            MarkOp(slot.codeIndex, slot.opOffset, false);
+        if (slot.code != kCodeNoIdentity) {
+            MarkOp(slot.code, slot.opOffset, false);
         }
     }
     Slots().fill(BreakpointSlot{});
@@ -143,16 +145,16 @@ int32_t VM_Breakpoint_Remove(uint32_t* address)
     return kBreakpointNone;
 }
 
-int32_t VM_Breakpoint_AddAt(int32_t codeIndex, uint32_t offset)
+int32_t VM_Breakpoint_AddAt(uint32_t identity, uint32_t offset)
 {
     VerifiedUnit* unit = nullptr;
-    VMNativeOp* op = OpAt(codeIndex, offset, &unit);
+    VMNativeOp* op = OpAt(identity, offset, &unit);
     if (op == nullptr) {
         return kBreakpointNone;
     }
     const int32_t slot = VM_Breakpoint_Add(&unit->words[op->offset / 4]);
     if (slot != kBreakpointNone) {
-        Slots()[static_cast<size_t>(slot)].codeIndex = codeIndex;
+        Slots()[static_cast<size_t>(slot)].code = identity;
         Slots()[static_cast<size_t>(slot)].opOffset = op->offset;
         op->breakpoint = true;
         ++g_epoch;
@@ -160,16 +162,28 @@ int32_t VM_Breakpoint_AddAt(int32_t codeIndex, uint32_t offset)
     return slot;
 }
 
-int32_t VM_Breakpoint_RemoveAt(int32_t codeIndex, uint32_t offset)
+int32_t VM_Breakpoint_RemoveAt(uint32_t identity, uint32_t offset)
 {
     VerifiedUnit* unit = nullptr;
-    VMNativeOp* op = OpAt(codeIndex, offset, &unit);
+    VMNativeOp* op = OpAt(identity, offset, &unit);
     if (op == nullptr) {
         return kBreakpointNone;
     }
     op->breakpoint = false;
     ++g_epoch;
     return VM_Breakpoint_Remove(&unit->words[op->offset / 4]);
+}
+
+void VM_Breakpoints_ForgetUnit(const VerifiedUnit& unit)
+{
+    const auto first = reinterpret_cast<uintptr_t>(unit.words.data());
+    const uintptr_t end = first + unit.words.size() * sizeof(uint32_t);
+    for (BreakpointSlot& slot : Slots()) {
+        const auto at = reinterpret_cast<uintptr_t>(slot.address);
+        if (at >= first && at < end) {
+            slot = BreakpointSlot{};
+        }
+    }
 }
 
 void VM_Debug_RequestStep(bool step)

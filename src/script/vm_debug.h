@@ -2,7 +2,7 @@
 // the breakpoint table over the units' original words and the lookup from
 // a code offset to its source line, and the debugger's hold on the machine.
 // The machine runs the verified native form: a breakpoint set by (code
-// index, offset) marks the native op there, and the machine stops before a
+// identity, offset) marks the native op there, and the machine stops before a
 // marked op. Ops reach their handlers through addresses filled in per unit;
 // only a marked op, or every op while a step is under way, is routed
 // through the stop check, so a run without a debugger pays nothing.
@@ -38,12 +38,15 @@ int32_t VM_Breakpoint_Remove(uint32_t* address);
 void VM_Breakpoints_Insert();
 void VM_Breakpoints_Restore();
 
-// A breakpoint by package code entry and byte offset, the form the debugger
-// link speaks: the op at (or the first after) offset is marked. The slot,
-// or kBreakpointNone when the entry has no code, the offset lies outside it
-// or the table is full.
-int32_t VM_Breakpoint_AddAt(int32_t codeIndex, uint32_t offset);
-int32_t VM_Breakpoint_RemoveAt(int32_t codeIndex, uint32_t offset);
+// A breakpoint by code identity (Code_Identity) and byte offset, the form
+// the debugger link speaks: the op at (or the first after) offset is marked.
+// The slot, or kBreakpointNone when no live unit has that identity, the
+// offset lies outside it or the table is full.
+int32_t VM_Breakpoint_AddAt(uint32_t identity, uint32_t offset);
+int32_t VM_Breakpoint_RemoveAt(uint32_t identity, uint32_t offset);
+// A unit that goes frees the slots recorded inside its words, which would
+// otherwise point into freed memory.
+void VM_Breakpoints_ForgetUnit(const VerifiedUnit& unit);
 
 // The debugger's step flag: stop at the next change of source line.
 // Changing it re-routes the ops (see above). A step requested while no run

@@ -10,19 +10,24 @@ namespace bw {
 
 namespace {
 
+// An expression the debugger evaluates fails alone: it neither stops the
+// game nor leaves a request behind.
 void ReportFatal(const std::string& message)
 {
     Code_Error_Runtime(message.c_str(), true);
-    NewRoomRequest = kRequestStop;
+    if (!Code_Error_DebugSuppressed()) {
+        NewRoomRequest = kRequestStop;
+    }
 }
 
 void RequestRoom(int32_t room)
 {
-    NewRoomRequest = room;
     Display_State().transitionKind = 0;
     if (!Room_Exists(room)) {
         Run_StopForMissingRoom(room);
+        return;
     }
+    NewRoomRequest = room;
 }
 
 }  // namespace

@@ -39,7 +39,11 @@ bool Debug_Evaluate(const char* text, const char* unitName, CInstance* self, Val
     // (0, 0), in no room; it leaves no trace in the object it names.
     CInstance scratch(0.0f, 0.0f, 0, 0, false);
     CInstance* const context = self != nullptr ? self : &scratch;
-    const bool ran = Code_Execute_Value(context, context, code, result);
+    // A built-in that reports an error lets the code go on; the expression
+    // has failed all the same.
+    const uint32_t reportsBefore = Code_Error_SuppressedReportCount();
+    const bool ran =
+        Code_Execute_Value(context, context, code, result) && Code_Error_SuppressedReportCount() == reportsBefore;
     scratch.FreeLinks();
     if (!ran) {
         Value_Free(*result);

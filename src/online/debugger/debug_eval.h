@@ -14,8 +14,9 @@ inline constexpr char kDebugUnableToEvaluate[] = "Unable to evaluate";
 
 // Compiles text as an expression unit named unitName and runs it with self
 // and other set to self (the hidden evaluation instance when null). False
-// when it does not compile or fails at run time; no error dialog opens and
-// nothing is logged meanwhile. result is the caller's to free.
+// when it does not compile or fails at run time, a built-in's error report
+// included; no error dialog opens, nothing is logged meanwhile, and no
+// error ends the game. result is the caller's to free.
 bool Debug_Evaluate(const char* text, const char* unitName, CInstance* self, Value* result);
 
 // A string as it is; a real as an integer when within 1e-12 of one, else

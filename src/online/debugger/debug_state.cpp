@@ -5,7 +5,6 @@
 #include <span>
 
 #include "online/debugger/debug_protocol.h"
-#include "script/code_unit.h"
 #include "script/vm_debug.h"
 #include "world/instance.h"
 #include "world/variable_access.h"
@@ -187,21 +186,6 @@ uint32_t InstanceId(const CInstance* instance)
 
 }  // namespace
 
-uint32_t Debug_CodeEntryOf(const CCode& code)
-{
-    // Package units know their entry; a unit set into the list from text
-    // does not, so the list is asked.
-    if (code.codeIndex >= 0) {
-        return static_cast<uint32_t>(code.codeIndex);
-    }
-    for (int32_t i = 0; i < Code_List_Count(); ++i) {
-        if (Code_List_Find(i) == &code) {
-            return static_cast<uint32_t>(i);
-        }
-    }
-    return kDebugNoCode;
-}
-
 void VM_DebugWriteInstance(DebugReply& buffer)
 {
     const VMStopPosition& at = VM_StopPosition();
@@ -209,7 +193,7 @@ void VM_DebugWriteInstance(DebugReply& buffer)
         buffer.U32(kDebugNoCode);
         return;
     }
-    buffer.U32(Debug_CodeEntryOf(*at.code));
+    buffer.U32(Code_Identity(*at.code));
     buffer.U32(at.offset);
     buffer.U32(InstanceId(at.self));
     buffer.U32(InstanceId(at.other));

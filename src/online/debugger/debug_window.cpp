@@ -10,6 +10,7 @@
 #include "graphics/vertex_batch.h"
 #include "host/imgui_window.h"
 #include "online/debugger/debug_eval.h"
+#include "online/debugger/debug_window_placement.h"
 #include "online/debugger/debugger_link.h"
 #include "online/dialogs/input_dialogs.h"
 #include "platform/console.h"
@@ -121,10 +122,19 @@ DebugForm::DebugForm(bool withWindow)
     }
     m_instanceIds.fill(-1);
     if (withWindow) {
-        m_window = std::make_unique<HostDebugForm>();
-        if (!m_window->IsOpen()) {
-            m_window.reset();
-        }
+        OpenWindow();
+    }
+}
+
+void DebugForm::OpenWindow()
+{
+    DebugScreenRect place{0, 0, kDebugFormWidth, kDebugFormHeight};
+    const bool placed = DebugForm_OpeningPlace(&place);
+    m_window = std::make_unique<HostDebugForm>(place.width, place.height);
+    if (!m_window->IsOpen()) {
+        m_window.reset();
+    } else if (placed) {
+        m_window->Window().MoveTo(place.x, place.y);
     }
 }
 

@@ -64,6 +64,8 @@ public:
     HostDebugForm* Window() { return m_window.get(); }
 
 private:
+    // Opens the window beside the game (debug_window_placement).
+    void OpenWindow();
     void RefreshLabels();
     void RefreshPages();
     void Frame();

@@ -87,24 +87,33 @@ uint32_t BytecodeLength(const CCode* code)
                : 0;
 }
 
+void WriteCodeUnit(DebugReply& reply, CountedList& units, const CCode* code)
+{
+    if (code == nullptr || code->bytecode == nullptr) {
+        return;
+    }
+    const std::vector<uint32_t>& words = code->bytecode->unit.words;
+    reply.U32(Code_Identity(*code));
+    reply.String(code->name);
+    reply.Bytes(std::span(reinterpret_cast<const uint8_t*>(words.data()), words.size() * sizeof(uint32_t)));
+    units.Count();
+}
+
+// The package's units in code list order, then those compiled from text,
+// each under the identity the state record and breakpoints use.
 void WriteCodeUnits(DebugReply& reply)
 {
     reply.U32(kTagCode);
     CountedList units(reply);
     for (int32_t i = 0; i < Code_List_Count(); ++i) {
-        const CCode* code = Code_List_Find(i);
-        if (code == nullptr || code->bytecode == nullptr) {
-            continue;
-        }
-        const std::vector<uint32_t>& words = code->bytecode->unit.words;
-        reply.U32(static_cast<uint32_t>(i));
-        reply.String(code->name);
-        reply.Bytes(std::span(reinterpret_cast<const uint8_t*>(words.data()), words.size() * sizeof(uint32_t)));
-        units.Count();
+        WriteCodeUnit(reply, units, Code_List_Find(i));
+    }
+    for (const CCode* code : Code_TextUnits()) {
+        WriteCodeUnit(reply, units, code);
     }
 }
 
-// The events of one type: a count, then number, code entry, bytecode
+// The events of one type: a count, then number, code identity, bytecode
 // length and unit name of each.
 void WriteEvents(DebugReply& reply, const std::vector<std::unique_ptr<CEvent>>& events)
 {
@@ -115,7 +124,7 @@ void WriteEvents(DebugReply& reply, const std::vector<std::unique_ptr<CEvent>>& 
         }
         const CCode* code = events[number]->BoundCode();
         reply.U32(static_cast<uint32_t>(number));
-        reply.U32(code != nullptr ? Debug_CodeEntryOf(*code) : kDebugNoCode);
+        reply.U32(code != nullptr ? Code_Identity(*code) : kDebugNoCode);
         reply.U32(BytecodeLength(code));
         reply.String(code != nullptr ? code->name : "");
         present.Count();
@@ -153,7 +162,7 @@ void WriteScripts(DebugReply& reply)
         if (code == nullptr) {
             continue;
         }
-        reply.U32(Debug_CodeEntryOf(*code));
+        reply.U32(Code_Identity(*code));
         reply.U32(BytecodeLength(code));
         reply.String(Script_GetName(i));
         scripts.Count();
@@ -287,9 +296,9 @@ void Execute(const DebugCommand& command)
         break;
     case kDebugBreakpoint:
         if (command.flag != 0) {
-            VM_Breakpoint_AddAt(static_cast<int32_t>(command.argument), command.offset);
+            VM_Breakpoint_AddAt(command.argument, command.offset);
         } else {
-            VM_Breakpoint_RemoveAt(static_cast<int32_t>(command.argument), command.offset);
+            VM_Breakpoint_RemoveAt(command.argument, command.offset);
         }
         break;
     case kDebugEvaluate:

@@ -1,7 +1,7 @@
 // The remote debugger link: "-debug" opens a debugger server on 127.0.0.1
 // (never another address: it runs code sent to it), and a debugger that
 // connects there pauses, runs and steps the game, sets breakpoints by code
-// entry and offset, reads the symbols and the state where the game is held,
+// identity and offset, reads the symbols and the state where the game is held,
 // and evaluates expressions.
 #pragma once
 

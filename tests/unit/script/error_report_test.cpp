@@ -256,6 +256,20 @@ TEST_F(ErrorReportTest, DebuggerEvaluationNeitherShowsNorLogs)
     EXPECT_STREQ(Code_Error_LastText(), "while evaluating a watch");
 }
 
+TEST_F(ErrorReportTest, ADebuggerEvaluationsFatalErrorEndsNothingAndIsCounted)
+{
+    const uint32_t before = Code_Error_SuppressedReportCount();
+    Code_Error_SetDebugSuppress(true);
+    const Output output = Capture([] { Code_Error_Runtime("Unexisting room number: 99", true); });
+    Code_Error_SetDebugSuppress(false);
+    EXPECT_EQ(output.dialog, "");
+    EXPECT_FALSE(Code_Error_GameAborted());
+    EXPECT_EQ(g_fake.stopRequests, 0);
+    EXPECT_EQ(Code_Error_SuppressedReportCount(), before + 1);
+    Capture([] { Code_Error_Runtime("from game code", false); });
+    EXPECT_EQ(Code_Error_SuppressedReportCount(), before + 1) << "reports of game code are not the debugger's";
+}
+
 TEST_F(ErrorReportTest, LogOnlyWritesTheLineAndNothingElse)
 {
     const Output output = Capture([] { Code_Error_LogOnly("Too few arguments to immersion_play()"); });

@@ -2,10 +2,12 @@
 // uses) and on code compiled from text (the faults the generator avoids).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -457,6 +459,67 @@ TEST(VmDebugTest, TheBreakpointTableHoldsTwoHundredFiftyFiveAddresses)
     VM_Breakpoints_Restore();
     EXPECT_EQ(code[0], 0x12345678u);
     VM_Breakpoints_Clear();
+}
+
+bool TextUnitListed(const CCode* code)
+{
+    const std::vector<const CCode*> units = Code_TextUnits();
+    return std::find(units.begin(), units.end(), code) != units.end();
+}
+
+TEST(VmDebugTest, CodeCompiledFromTextHasAnIdentityOfItsOwnWhileItLives)
+{
+    VM_Init();
+    auto first = std::make_unique<CCode>("a = 1;\nb = 2;", false);
+    ASSERT_TRUE(first->Compile("Text.first"));
+    CCode second("c = 3;", false);
+    ASSERT_TRUE(second.Compile("Text.second"));
+    const uint32_t firstIdentity = Code_Identity(*first);
+    const uint32_t secondIdentity = Code_Identity(second);
+    for (const uint32_t identity : {firstIdentity, secondIdentity}) {
+        EXPECT_GE(identity, kCodeTextIdentityFirst) << "above every code entry index";
+        EXPECT_NE(identity, kCodeNoIdentity);
+    }
+    EXPECT_NE(firstIdentity, secondIdentity);
+    EXPECT_EQ(Code_FindByIdentity(firstIdentity), first.get());
+    EXPECT_TRUE(TextUnitListed(first.get()));
+    EXPECT_TRUE(TextUnitListed(&second));
+
+    // Code the machine never runs has none.
+    CCode constant("2+3", true);
+    ASSERT_TRUE(constant.Compile("Constant.0"));
+    EXPECT_EQ(Code_Identity(constant), kCodeNoIdentity);
+    Code_SetUseBytecode(false);
+    CCode onTree("d = 4;", false);
+    const bool treeCompiled = onTree.Compile("Tree.unit");
+    Code_SetUseBytecode(true);
+    ASSERT_TRUE(treeCompiled);
+    EXPECT_EQ(Code_Identity(onTree), kCodeNoIdentity);
+
+    // A breakpoint set by identity goes with its unit: the slot is free
+    // again and nothing is written into the freed words.
+    EXPECT_EQ(VM_Breakpoint_AddAt(firstIdentity, 0), 0);
+    first.reset();
+    EXPECT_EQ(Code_FindByIdentity(firstIdentity), nullptr);
+    EXPECT_EQ(VM_Breakpoint_AddAt(firstIdentity, 0), kBreakpointNone);
+    EXPECT_EQ(VM_Breakpoint_AddAt(secondIdentity, 0), 0);
+    VM_Breakpoints_Insert();
+    VM_Breakpoints_Restore();
+    VM_Breakpoints_Clear();
+    EXPECT_TRUE(TextUnitListed(&second));
+}
+
+TEST(VmDebugTest, AUnitInTheCodeListIsNamedByItsEntry)
+{
+    auto unit = std::make_unique<CCode>("a = 1;", false);
+    ASSERT_TRUE(unit->Compile("Text.listed"));
+    CCode* listed = unit.get();
+    Code_List_Set(4, std::move(unit));
+    EXPECT_EQ(Code_Identity(*listed), 4u);
+    EXPECT_EQ(Code_FindByIdentity(4), listed);
+    EXPECT_FALSE(TextUnitListed(listed)) << "listed once, by its entry";
+    Code_List_Free();
+    EXPECT_EQ(Code_FindByIdentity(4), nullptr);
 }
 
 TEST(VmDebugTest, LinesAreFoundByTheLastPairAtOrBeforeTheOffset)

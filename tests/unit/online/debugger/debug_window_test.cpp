@@ -13,6 +13,7 @@
 
 #include "graphics/png_image.h"
 #include "host/imgui_window.h"
+#include "library/game_builtins.h"
 #include "online/debugger/debug_eval.h"
 #include "platform/files.h"
 #include "platform/ini.h"
@@ -21,6 +22,8 @@
 #include "unit/world/instance_ops_fixture.h"
 #include "world/input.h"
 #include "world/instance_table.h"
+#include "world/room.h"
+#include "world/run_requests.h"
 
 namespace bw {
 namespace {
@@ -64,6 +67,22 @@ TEST_F(DebugWindowTest, WatchesShowTheirValuesAndStayWhenTheyFail)
     EXPECT_EQ(watches[1].value, "Unable to evaluate");
     EXPECT_EQ(watches[2].value, "xy");
     EXPECT_FALSE(Code_Error_Occurred());
+}
+
+TEST_F(DebugWindowTest, AWatchWhoseBuiltInRaisesAFatalErrorNeverEndsTheGame)
+{
+    int32_t id = -1;
+    if (!Code_Function_Find("room_goto", &id)) {
+        Function_Game_Register();
+    }
+    DebugForm form(false);
+    form.AddWatch("room_goto(99)");
+    for (int step = 0; step < 2; ++step) {
+        form.EvaluateWatches();
+        EXPECT_EQ(form.View().watches[0].value, "Unable to evaluate");
+        EXPECT_FALSE(Code_Error_GameAborted()) << "step " << step;
+        EXPECT_EQ(NewRoomRequest, kRequestNone) << "step " << step;
+    }
 }
 
 TEST_F(DebugWindowTest, SavedStateComesBackInTheSameOrder)

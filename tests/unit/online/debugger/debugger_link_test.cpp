@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <functional>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "host/net_socket.h"
+#include "library/game_builtins.h"
 #include "online/debugger/debug_protocol.h"
 #include "online/network/net_protocol.h"
 #include "online/network/network.h"
@@ -26,7 +28,10 @@
 #include "script/vm.h"
 #include "script/vm_debug.h"
 #include "unit/world/instance_ops_fixture.h"
+#include "world/event.h"
+#include "world/object.h"
 #include "world/run_loop.h"
+#include "world/run_requests.h"
 
 namespace bw {
 namespace {
@@ -103,6 +108,19 @@ public:
         std::string text(reinterpret_cast<const char*>(m_bytes.data() + m_at), length - 1);
         m_at += length;
         return text;
+    }
+    // A byte run: its length, the bytes, zeros up to a multiple of 4.
+    std::vector<uint8_t> Bytes()
+    {
+        const uint32_t length = U32();
+        if (m_at + length > m_bytes.size()) {
+            m_at = m_bytes.size() + 1;
+            return {};
+        }
+        std::vector<uint8_t> bytes(m_bytes.begin() + static_cast<ptrdiff_t>(m_at),
+                                   m_bytes.begin() + static_cast<ptrdiff_t>(m_at + length));
+        m_at += (length + 3) / 4 * 4;
+        return bytes;
     }
     bool AtEnd() const { return m_at == m_bytes.size(); }
 
@@ -215,6 +233,72 @@ private:
 
     ReplyReader m_reader;
 };
+
+// The symbols reply as a debugger reads it, up to the scripts: the code
+// units (identity, name, bytecode) and, per object event, the identity and
+// name of its code.
+struct DecodedUnit {
+    uint32_t identity = kNoCode;
+    std::string name;
+    size_t bytes = 0;
+};
+
+struct DecodedEvent {
+    uint32_t object = 0;
+    int32_t type = 0;
+    uint32_t number = 0;
+    uint32_t code = kNoCode;
+    uint32_t length = 0;
+    std::string name;
+};
+
+struct DecodedSymbols {
+    bool wellFormed = false;  // the tags and counts were where they belong
+    std::vector<DecodedUnit> units;
+    std::vector<DecodedEvent> events;
+};
+
+DecodedSymbols DecodeSymbols(std::vector<uint8_t> bytes)
+{
+    DecodedSymbols symbols;
+    ReplyReader reader(std::move(bytes));
+    if (reader.U32() != kDebugMagic || reader.U32() != kDebugPacketSize || reader.U32() != kDebugSymbols ||
+        reader.U32() != 0x5645525Fu || reader.U32() != 1u || reader.U32() != 0x434F4445u) {
+        return symbols;
+    }
+    symbols.units.resize(std::min<uint32_t>(reader.U32(), 1000));
+    for (DecodedUnit& unit : symbols.units) {
+        unit.identity = reader.U32();
+        unit.name = reader.String();
+        unit.bytes = reader.Bytes().size();
+    }
+    if (reader.U32() != 0x4F424A5Fu) {
+        return symbols;
+    }
+    const uint32_t objects = std::min<uint32_t>(reader.U32(), 1000);
+    for (uint32_t i = 0; i < objects; ++i) {
+        const uint32_t object = reader.U32();
+        for (int word = 0; word < 5; ++word) {
+            reader.U32();
+        }
+        reader.String();
+        for (int32_t type = 0; type < 11; ++type) {
+            const uint32_t count = std::min<uint32_t>(reader.U32(), 1000);
+            for (uint32_t e = 0; e < count; ++e) {
+                DecodedEvent event;
+                event.object = object;
+                event.type = type;
+                event.number = reader.U32();
+                event.code = reader.U32();
+                event.length = reader.U32();
+                event.name = reader.String();
+                symbols.events.push_back(event);
+            }
+        }
+    }
+    symbols.wellFormed = reader.U32() == 0x53435254u;
+    return symbols;
+}
 
 // A plain socket on the debugger's side of the link.
 class DebugClient {
@@ -657,6 +741,32 @@ TEST_F(DebuggerLinkTest, EvaluateAnswersValuesAndUnableToEvaluate)
     EXPECT_FALSE(Code_Error_Occurred()) << "evaluation errors are held back";
 }
 
+TEST_F(DebuggerLinkTest, AnEvaluationWhoseBuiltInRaisesAFatalErrorFailsAloneAndTheGameGoesOn)
+{
+    int32_t id = -1;
+    if (!Code_Function_Find("room_goto", &id)) {
+        Function_Game_Register();
+    }
+    auto client = Attach();
+    client->Send(EvaluatePacket({{1, "room_goto(99)"}, {2, "2 * 21"}}));
+    ReplyReader head(client->Receive(16, [] { Debug_PollRemote(); }));
+    EXPECT_EQ(head.U32(), kDebugMagic);
+    EXPECT_EQ(head.U32(), kDebugPacketSize);
+    EXPECT_EQ(head.U32(), kDebugEvaluate);
+    const uint32_t length = head.U32();
+    ASSERT_TRUE(length > 16 && length < 4096u);
+    ReplyReader reply(client->Receive(length - 16));
+    ASSERT_EQ(reply.U32(), 2u);
+    EXPECT_EQ(reply.U32(), 1u);
+    EXPECT_EQ(reply.U8(), kValueString);
+    EXPECT_EQ(reply.String(), "Unable to evaluate");
+    EXPECT_EQ(reply.U32(), 2u);
+    EXPECT_EQ(reply.U8(), kValueReal);
+    EXPECT_EQ(reply.F64(), 42.0) << "the next request still runs";
+    EXPECT_EQ(NewRoomRequest, kRequestNone) << "neither the stop nor the missing room is requested";
+    EXPECT_FALSE(Code_Error_GameAborted());
+}
+
 TEST_F(DebuggerLinkTest, ADroppedOrMalformedConnectionClearsBreakpointsAndTheHold)
 {
     for (const bool malformed : {false, true}) {
@@ -676,6 +786,69 @@ TEST_F(DebuggerLinkTest, ADroppedOrMalformedConnectionClearsBreakpointsAndTheHol
         EXPECT_FALSE(AnyBreakpoint());
         EXPECT_FALSE(Run_IsPaused());
     }
+}
+
+// In a package whose code is text the events own their units, which are in
+// no code list: the debugger names them by the identity the symbols give.
+TEST_F(DebuggerLinkTest, TextCompiledCodeIsNamedByItsIdentityInSymbolsBreakpointsAndState)
+{
+    CObject* object = Object_Find(0);
+    ASSERT_NE(object, nullptr);
+    SetEvent(object, kEventStep, 0, kThreeLines);
+    CCode* unit = object->events[kEventStep][0]->BoundCode();
+    ASSERT_NE(unit, nullptr);
+    m_self->SetPosition(12, 34);
+    auto client = Attach();
+    client->Send(Packet(kDebugSymbols));
+    std::vector<uint8_t> reply = client->Receive(12, [] { Debug_PollRemote(); });
+    const std::vector<uint8_t> rest = client->DrainRest();
+    reply.insert(reply.end(), rest.begin(), rest.end());
+    const DecodedSymbols symbols = DecodeSymbols(reply);
+    ASSERT_TRUE(symbols.wellFormed);
+
+    const DecodedEvent* step = nullptr;
+    for (const DecodedEvent& event : symbols.events) {
+        step = event.object == 0 && event.type == kEventStep ? &event : step;
+    }
+    ASSERT_NE(step, nullptr);
+    const uint32_t identity = step->code;
+    EXPECT_NE(identity, kNoCode);
+    EXPECT_EQ(step->length, unit->bytecode->unit.words.size() * 4);
+    std::vector<uint32_t> identities;
+    const DecodedUnit* listed = nullptr;
+    for (const DecodedUnit& decoded : symbols.units) {
+        identities.push_back(decoded.identity);
+        listed = decoded.identity == identity ? &decoded : listed;
+    }
+    ASSERT_NE(listed, nullptr) << "the event's code is among the code units";
+    EXPECT_EQ(listed->name, "Test.event");
+    EXPECT_EQ(listed->bytes, unit->bytecode->unit.words.size() * 4);
+    EXPECT_EQ(std::count(identities.begin(), identities.end(), identity), 1) << "no code entry shares it";
+
+    client->Send(Packet(kDebugBreakpoint, identity, 1, OffsetOfLine(1, unit)));
+    ASSERT_TRUE(ServeUntil([&] { return AnyBreakpointIn(*unit); }));
+    DecodedState atBreak;
+    DecodedState afterStep;
+    std::thread debugger([&] {
+        atBreak = StateWhenHeld(*client);
+        client->Send(Packet(kDebugStep));
+        afterStep = StateWhenHeld(*client);
+        client->Send(Packet(kDebugRun));
+    });
+    EXPECT_TRUE(object->events[kEventStep][0]->Execute(m_self, m_self));
+    debugger.join();
+
+    EXPECT_TRUE(atBreak.exact) << "a debugger reads the record to its end";
+    EXPECT_EQ(atBreak.code, identity);
+    EXPECT_EQ(LineAt(atBreak.pc, unit), 1);
+    EXPECT_EQ(atBreak.self, static_cast<uint32_t>(m_self->i_id));
+    EXPECT_EQ(atBreak.builtins["id"], m_self->i_id);
+    EXPECT_EQ(atBreak.builtins["x"], 12.0);
+    EXPECT_EQ(atBreak.builtins["y"], 34.0);
+    EXPECT_EQ(atBreak.builtins["image_xscale"], 1.0);
+    EXPECT_TRUE(afterStep.exact);
+    EXPECT_EQ(afterStep.code, identity);
+    EXPECT_EQ(LineAt(afterStep.pc, unit), 2);
 }
 
 TEST_F(DebuggerLinkTest, SymbolsListTheCodeUnitsByEntry)
