@@ -22,6 +22,7 @@
 #include "graphics/overlay.h"
 #include "graphics/overlay_hooks.h"
 #include "graphics/display.h"
+#include "graphics/game_window.h"
 #include "graphics/draw_2d.h"
 #include "graphics/main_window.h"
 #include "graphics/screen.h"
@@ -252,6 +253,9 @@ bool Stage(const char* line, void (*stage)())
 bool CreateWindowStage()
 {
     const GameHeader& header = Package().header;
+    // The splash modes that title the window with the game's own caption are
+    // the ones in which the game may retitle it (window_set_caption).
+    Window_SetCaptionMode(header.SplashMode());
     return MainWindow_Create(header.windowWidth, header.windowHeight, header.flags, WindowCaption());
 }
 
