@@ -179,13 +179,15 @@ void ReportLoadReason()
     std::fputs(line.c_str(), stderr);
 }
 
-// A pass failed: a name the code binds is unknown (the system's own load
-// error, reported as fatal, which says why) or the package is damaged.
+// A pass failed: a name the code binds is unknown or a unit's code cannot
+// be decoded (the system's own load error, reported as fatal and on
+// standard error, which says why) or the package is damaged.
 void ReportLoadFailure()
 {
     const std::string& error = CODE_LoadError();
     if (!error.empty()) {
         Code_Error_Log(error.c_str(), true);
+        std::fputs(error.c_str(), stderr);  // the report may go to no screen
     }
     Console().Printf("Failed to load the game\n");
     if (error.empty() && !Package_LoadFault().empty()) {
