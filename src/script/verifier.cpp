@@ -309,10 +309,7 @@ void Verifier::Describe(const Instruction& in, VMNativeOp& op)
 
 bool Verifier::DecodePush(const Instruction& in, VMNativeOp& op)
 {
-    if (!VM_HasOperandFlag(in.word)) {
-        return FailDecode(&in, "push without an operand");
-    }
-    switch (op.t) {
+    switch (op.t) {  // push's opcode carries the operand flag
     case kTypeDouble:
         op.handler = VMHandler::PushDouble;
         std::memcpy(&op.k.d, in.operand, 8);
@@ -630,17 +627,13 @@ bool Verifier::DecodeAlone(size_t index)
             op.handler = VMHandler::Rotate;
             op.a = ShuffleMovedBytes(in.word);
             op.b = ShuffleDroppedBytes(in.word);
-        } else if (VM_HasOperandFlag(in.word) && (op.t == kTypeVariable || op.t == kTypeInt)) {
+        } else if (op.t == kTypeVariable || op.t == kTypeInt) {
             op.handler = op.t == kTypeInt ? VMHandler::PopVariableTop : VMHandler::PopVariable;
             DecodeVariableRef(in, op);
         }
         return true;
     case kOpDup: op.a = static_cast<uint16_t>(in.word & 0xFFFF); return true;
-    case kOpCall:
-        if (VM_HasOperandFlag(in.word)) {
-            DecodeCall(in, op);
-        }
-        return true;
+    case kOpCall: DecodeCall(in, op); return true;
     case kOpBreak: op.handler = BreakHandler(in.word); return true;
     case kOpB:
     case kOpBt:

@@ -509,7 +509,7 @@ private:
     // them (argument 0 on top) and leaves the result in their place.
     bool Call(const VMNativeOp& op)
     {
-        if (op.t != kTypeInt || op.handler != VMHandler::Call) {
+        if (op.t != kTypeInt) {
             return Raise(kCallTypeError);
         }
         const int32_t argc = op.a;
