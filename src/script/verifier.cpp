@@ -274,8 +274,8 @@ void DecodeVariableRef(const Instruction& in, VMNativeOp& op)
     op.a = VM_Immediate(in.word) + ((op.flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
 }
 
-// The stack shuffle's byte counts, in the package form's item sizes: d, the
-// bytes the top item goes beneath, and m, the bytes dropped afterwards.
+// What a break does by its sub-code: the array-index check, the breakpoint
+// trap, or nothing.
 VMHandler BreakHandler(uint32_t word)
 {
     const auto code = static_cast<uint16_t>(word & 0xFFFF);
@@ -290,6 +290,8 @@ void DecodeCall(const Instruction& in, VMNativeOp& op)
     op.b = static_cast<int32_t>(in.operand[0]);
 }
 
+// The stack shuffle's byte counts, in the package form's item sizes: d, the
+// bytes the top item goes beneath, and m, the bytes dropped afterwards.
 int32_t ShuffleMovedBytes(uint32_t word)
 {
     return static_cast<int8_t>(word & 0xFF) * 4;

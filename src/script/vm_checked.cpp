@@ -318,19 +318,17 @@ private:
             return Raise(kPopType);
         }
         const bool valueOnTop = op.handler == VMHandler::PopVariableTop;
-        if (!Need(1)) {
-            return false;
-        }
         Item value;
         if (valueOnTop) {
+            if (!Need(1)) {
+                return false;
+            }
             value = stack_.Take();
         }
         int32_t index = 0;
         int32_t selector = 0;
         if (!VariableOperands(op, &index, &selector) || (!valueOnTop && !Need(1))) {
-            if (valueOnTop) {
-                VM_FreeItem(value.slot, value.type);
-            }
+            VM_FreeItem(value.slot, value.type);  // taken only when on top; else an int that owns nothing
             return false;
         }
         if (!valueOnTop) {
@@ -530,7 +528,7 @@ private:
         }
         VMSlot* sp = arguments.data() + argc;
         const bool called = m_.CallOutside(&op, sp);
-        stack_.Push(arguments[0], kTypeVariable);
+        stack_.Push(arguments[0], kTypeVariable);  // the result, room for which was made sure above
         reported_ = !called;
         return called;
     }

@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                                                  op.handler == bw::VMHandler::BranchFalse ||
                                                  op.handler == bw::VMHandler::PushEnv ||
                                                  op.handler == bw::VMHandler::PopEnv;
-        if (branches && (op.a < lowestTarget || static_cast<size_t>(op.a) >= unit.ops.size())) {
+        if (branches && (op.a < lowestTarget || static_cast<int64_t>(op.a) >= static_cast<int64_t>(unit.ops.size()))) {
             std::abort();
         }
     }
