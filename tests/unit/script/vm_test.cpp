@@ -18,6 +18,7 @@
 #include "script/code_unit.h"
 #include "script/disassembler.h"
 #include "script/error_report.h"
+#include "script/function_table.h"
 #include "script/names.h"
 #include "script/verifier.h"
 #include "script/vm.h"
@@ -523,6 +524,22 @@ TEST_F(VmTest, CodeCompiledFromTextCallsACheckedScript)
     Value result;
     EXPECT_TRUE(Code_Execute(self, other, caller, &result)) << Code_Error_PendingMessage();
     EXPECT_EQ(Bwl_Printed(), "10 9\n");
+}
+
+// A local and a built-in's arguments (argument 0 on top), in a unit made
+// checked by a fault on a path that does not run.
+TEST_F(VmTest, LocalsAndBuiltInCallsRunOnTheCheckedPath)
+{
+    int32_t print = -1;
+    ASSERT_TRUE(Code_Function_Find("print", &print));
+    const std::string local = VariableRef("vm_checked_local", 0xA0000000u);
+    const std::string source = "push.b 0\nbf 2\npopz.v\npush.s 0\npop.v.s -7 " + local +
+                               "\npush.e 2\nconv.i.v\npush.v -7 " + local + "\ncall.i 2 " +
+                               std::to_string(print) + "\npopz.v\npush.v -7 " + local + "\nret.v";
+    EXPECT_EQ(PathOf(source), "checked");
+    Bwl_Printed().clear();
+    EXPECT_EQ(Exec(source, {"hi"}), "hi");
+    EXPECT_EQ(Bwl_Printed(), "hi 2\n");
 }
 
 // with (all) over the room's four instances, in a unit made checked by a
