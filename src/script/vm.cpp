@@ -26,6 +26,17 @@ namespace bw {
 
 namespace {
 
+char* CopyText(const char* text)
+{
+    const size_t length = text != nullptr ? std::strlen(text) : 0;
+    auto* copy = static_cast<char*>(BW_ALLOC(length + 1, false));
+    if (length > 0) {
+        std::memcpy(copy, text, length);
+    }
+    copy[length] = '\0';
+    return copy;
+}
+
 // Most items stored are variable items already.
 inline void ToValue(VMSlot& slot, VMDataType type)
 {
@@ -301,7 +312,7 @@ L_PushInt64:
     ++sp;
     BW_NEXT();
 L_PushString:
-    sp->s = VM_CopyText(op->k.s);
+    sp->s = CopyText(op->k.s);
     ++sp;
     BW_NEXT();
 L_PushArgument:
@@ -442,7 +453,7 @@ L_DupBlock:
 L_DupRepeat:
     for (int32_t i = 0; i < op->a; ++i, ++sp) {
         if (op->t == kTypeString) {
-            sp->s = VM_CopyText(sp[-1 - i].s);
+            sp->s = CopyText(sp[-1 - i].s);
         } else {
             sp->v = Value{};
             Value_Copy(sp->v, sp[-1 - i].v);
@@ -582,8 +593,13 @@ L_Call:
     locals = FrameLocals();
     BW_DISPATCH();
 L_IndexCheck:
-    if (const char* error = VM_IndexCheckError(sp[-1].i); error != nullptr) {
-        return Fail(op, sp, error);
+    if (sp[-1].i < 0) {
+        return Fail(op, sp, "Array index must be +'ve");
+    }
+    if (sp[-1].i >= kArrayIndexLimit) {
+        char message[64];
+        std::snprintf(message, sizeof(message), "Array index must be < %d", kArrayIndexLimit);
+        return Fail(op, sp, message);
     }
     BW_NEXT();
 
