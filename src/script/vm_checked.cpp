@@ -240,7 +240,9 @@ private:
             if (!TakeInt(&popped)) {
                 return false;
             }
-            *selector = popped + ((op.flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+            // Any int may be popped: the sum wraps, as 32-bit words do.
+            const uint32_t base = (op.flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0;
+            *selector = static_cast<int32_t>(static_cast<uint32_t>(popped) + base);
         }
         return true;
     }

@@ -470,6 +470,15 @@ TEST_F(VmTest, ALoopWhoseDepthGrowsEachTurnRuns)
     EXPECT_EQ(Exec(loop), "30");
 }
 
+// A selector popped with the instance-id bit has 100000 added to any int.
+TEST_F(VmTest, APoppedSelectorNearTheIntLimitIsReadNotOverflowed)
+{
+    const std::string ref = VariableRef("vm_far", 0xC0000000u);
+    const std::string read = "push.b 0\nbf 2\npopz.v\npush.i 2147483647\npush.v 0 " + ref + "\nret.v";
+    EXPECT_EQ(PathOf(read), "checked");
+    EXPECT_NE(RunTimeError(read).find("Variable Get -2147383649.vm_far"), std::string::npos) << RunTimeError(read);
+}
+
 TEST_F(VmTest, FaultsOnAPathThatDoesNotRunDoNotStopTheUnit)
 {
     const std::string ref = VariableRef("vm_never", 0xA0000000u);
