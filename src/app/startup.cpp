@@ -197,8 +197,9 @@ void ReportLoadReason()
     std::fputs(line.c_str(), stderr);
 }
 
-// A pass failed: a name the code binds is unknown (the system's own load
-// error, reported as fatal, which says why) or the package is damaged.
+// A pass failed: a name the code binds is unknown or a unit's code cannot
+// be decoded (the system's own load error, reported as fatal, which says
+// why) or the package is damaged.
 void ReportLoadFailure()
 {
     const std::string& error = CODE_LoadError();

@@ -85,6 +85,26 @@ inline int32_t VM_BranchOffset(uint32_t word)
     return (raw & 0x800000u) != 0 ? static_cast<int32_t>(raw) - 0x1000000 : static_cast<int32_t>(raw);
 }
 inline bool VM_IsBranchOpcode(uint8_t opcode) { return (opcode & 0xA0) == 0xA0; }
+// The binary operators: arithmetic, and the comparisons slt to sgt.
+inline bool VM_IsArithmeticOpcode(uint8_t opcode)
+{
+    return (opcode >= kOpMul && opcode <= kOpXor) || opcode == kOpShl || opcode == kOpShr;
+}
+inline bool VM_IsComparisonOpcode(uint8_t opcode) { return opcode >= kOpSlt && opcode <= kOpSgt; }
+// The types a stack item can have (float is not one: no operation of the
+// machine makes or reads it).
+inline bool VM_IsValueType(VMDataType type)
+{
+    switch (type) {
+    case kTypeDouble:
+    case kTypeInt:
+    case kTypeInt64:
+    case kTypeBool:
+    case kTypeVariable:
+    case kTypeString: return true;
+    default: return false;
+    }
+}
 
 inline uint32_t VM_Word1(uint8_t opcode, VMDataType t, uint16_t low = 0)
 {

@@ -60,6 +60,16 @@ uint32_t OperandSize(uint32_t type)
     }
 }
 
+// A load error that names the entry and says what is wrong with its code.
+bool RefuseEntry(const PackageCodeEntry& entry, const std::string& why)
+{
+    std::string& message = State().loadError;
+    message = "Error on load\nInvalid code in ";
+    message += entry.name != nullptr ? entry.name : "";
+    message += ": " + why + '\n';
+    return false;
+}
+
 bool CheckEntry(const PackageView& package, const PackageCodeEntry& entry)
 {
     const size_t stringCount = Package().strings.size();
@@ -68,6 +78,7 @@ bool CheckEntry(const PackageView& package, const PackageCodeEntry& entry)
     while (position < length) {
         uint32_t word = 0;
         package.ReadU32(uint64_t{entry.codeOffset} + position, word);  // inside: checked by the list
+        const uint32_t at = position;
         position += 4;
         if ((word & kOperandFlag) == 0) {
             continue;
@@ -75,13 +86,13 @@ bool CheckEntry(const PackageView& package, const PackageCodeEntry& entry)
         const uint32_t type = (word >> 16) & 15;
         const uint32_t size = OperandSize(type);
         if (size > length - position) {
-            return false;
+            return RefuseEntry(entry, VM_BytecodeError(at, kCutOperandError));
         }
         if (type == kTypeString) {
             uint32_t index = 0;
             package.ReadU32(uint64_t{entry.codeOffset} + position, index);
             if (index >= stringCount || Package_String(index) == nullptr) {
-                return false;
+                return RefuseEntry(entry, VM_BytecodeError(at, kStringIndexError));
             }
         }
         position += size;
@@ -365,11 +376,7 @@ bool CODE_VerifyEntry(const PackageView& package, int32_t index, const PackageCo
     auto program = std::make_unique<VMProgram>();
     std::string error;
     if (!VM_VerifyUnit(words.data(), words.size(), strings, &program->unit, &error)) {
-        std::string& message = State().loadError;
-        message = "Error on load\nInvalid code in ";
-        message += entry.name != nullptr ? entry.name : "";
-        message += ": " + error + '\n';
-        return false;
+        return RefuseEntry(entry, error);
     }
     program->lines = DebugLines(index);
     auto unit = std::make_unique<CCode>(entry.name, std::move(program), index);

@@ -13,8 +13,6 @@ namespace bw {
 
 namespace {
 
-constexpr int32_t kMaxEnvDepth = 1024;
-
 struct Instruction {
     uint32_t word = 0;
     size_t at = 0;  // word index
@@ -31,19 +29,6 @@ struct State {
     int32_t items = 0;
     int32_t bytes = 0;  // the items' package sizes, summed
 };
-
-bool IsValueType(VMDataType type)
-{
-    switch (type) {
-    case kTypeDouble:
-    case kTypeInt:
-    case kTypeInt64:
-    case kTypeBool:
-    case kTypeVariable:
-    case kTypeString: return true;
-    default: return false;
-    }
-}
 
 bool IsPlainNumber(VMDataType type)
 {
@@ -63,11 +48,6 @@ int32_t ArgumentSlotOf(int32_t id)
     return -1;
 }
 
-bool IsArithmetic(uint8_t opcode)
-{
-    return (opcode >= kOpMul && opcode <= kOpXor) || opcode == kOpShl || opcode == kOpShr;
-}
-
 class Verifier {
 public:
     Verifier(const VMStringTable& strings, VerifiedUnit* out) : strings_(strings), out_(out) {}
@@ -75,16 +55,23 @@ public:
     bool Run(const uint8_t* bytes, size_t length);
 
     std::string error;
+    // The unit holds something no run could take: a load error.
+    bool undecodable = false;
 
 private:
     bool Fail(const Instruction* at, const std::string& why)
     {
-        error = at != nullptr ? "Bytecode error at offset " + std::to_string(at->at * 4) + ": " + why
-                              : "Bytecode error: " + why;
+        error = at != nullptr ? VM_BytecodeError(at->at * 4, why) : "Bytecode error: " + why;
         return false;
+    }
+    bool FailDecode(const Instruction* at, const std::string& why)
+    {
+        undecodable = true;
+        return Fail(at, why);
     }
 
     bool Decode(const uint8_t* bytes, size_t length);
+    bool Prove();
     bool Step(size_t index, State state);
     bool Flow(size_t target, const State& state, const Instruction& from);
     void Record(size_t index, const State& state);
@@ -164,6 +151,11 @@ private:
         return (ref & kVarRefSelectorInWord) != 0 || Pop(state, in, kTypeInt);
     }
 
+    void Describe(const Instruction& in, VMNativeOp& op);
+    bool DecodePush(const Instruction& in, VMNativeOp& op);
+    int32_t BranchIndex(const Instruction& in) const;
+    bool DecodeAlone(size_t index);
+    bool DecodeForCheckedRun();
     bool StepPush(State& state, const Instruction& in, VMNativeOp& op);
     bool StepPop(State& state, const Instruction& in, VMNativeOp& op);
     bool StepDup(State& state, const Instruction& in, VMNativeOp& op);
@@ -213,7 +205,7 @@ private:
 bool Verifier::Decode(const uint8_t* bytes, size_t length)
 {
     if (length % 4 != 0) {
-        return Fail(nullptr, "length is not a whole number of words");
+        return FailDecode(nullptr, "length is not a whole number of words");
     }
     const size_t count = length / 4;
     out_->words.resize(count);
@@ -227,7 +219,7 @@ bool Verifier::Decode(const uint8_t* bytes, size_t length)
         in.at = at;
         const auto size = static_cast<size_t>(VM_InstructionBytes(in.word)) / 4;
         if (at + size > count) {
-            return Fail(&in, "operand runs past the end of the code");
+            return FailDecode(&in, kCutOperandError);
         }
         for (size_t i = 1; i < size; ++i) {
             in.operand[i - 1] = out_->words[at + i];
@@ -272,68 +264,116 @@ bool Verifier::Flow(size_t target, const State& state, const Instruction& from)
     return true;
 }
 
-bool Verifier::StepPush(State& state, const Instruction& in, VMNativeOp& op)
+// The operand of a push or pop of a variable: the reference bits, the id
+// and the selector the word holds.
+void DecodeVariableRef(const Instruction& in, VMNativeOp& op)
 {
-    const VMDataType t = op.t;
-    if (!VM_HasOperandFlag(in.word)) {
-        return Fail(&in, "push without an operand");
-    }
-    switch (t) {
+    const uint32_t ref = in.operand[0];
+    op.flags = ref & ~kVarRefIdMask;
+    op.b = static_cast<int32_t>(ref & kVarRefIdMask);
+    op.a = VM_Immediate(in.word) + ((op.flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+}
+
+// What a break does by its sub-code: the array-index check, the breakpoint
+// trap, or nothing.
+VMHandler BreakHandler(uint32_t word)
+{
+    const auto code = static_cast<uint16_t>(word & 0xFFFF);
+    return code == kBreakIndexCheck ? VMHandler::IndexCheck : code == 0 ? VMHandler::Trap : VMHandler::Nop;
+}
+
+// A call's argument count and function id.
+void DecodeCall(const Instruction& in, VMNativeOp& op)
+{
+    op.handler = VMHandler::Call;
+    op.a = static_cast<uint16_t>(in.word & 0xFFFF);
+    op.b = static_cast<int32_t>(in.operand[0]);
+}
+
+// The stack shuffle's byte counts, in the package form's item sizes: d, the
+// bytes the top item goes beneath, and m, the bytes dropped afterwards.
+int32_t ShuffleMovedBytes(uint32_t word)
+{
+    return static_cast<int8_t>(word & 0xFF) * 4;
+}
+int32_t ShuffleDroppedBytes(uint32_t word)
+{
+    return static_cast<int8_t>((word >> 8) & 0xFF) * 4;
+}
+
+void Verifier::Describe(const Instruction& in, VMNativeOp& op)
+{
+    op.opcode = VM_Opcode(in.word);
+    op.t = VM_FirstType(in.word);
+    op.u = VM_SecondType(in.word);
+    op.offset = static_cast<uint32_t>(in.at * 4);
+}
+
+bool Verifier::DecodePush(const Instruction& in, VMNativeOp& op)
+{
+    switch (op.t) {  // push's opcode carries the operand flag
     case kTypeDouble:
         op.handler = VMHandler::PushDouble;
         std::memcpy(&op.k.d, in.operand, 8);
-        break;
+        return true;
     case kTypeInt64:
         op.handler = VMHandler::PushInt64;
         std::memcpy(&op.k.l, in.operand, 8);
-        break;
+        return true;
     case kTypeInt:
         op.handler = VMHandler::PushInt;
         op.k.i = static_cast<int32_t>(in.operand[0]);
-        break;
+        return true;
     case kTypeBool:
         op.handler = VMHandler::PushBool;
         op.k.i = (in.operand[0] & 0xFF) != 0 ? 1 : 0;
-        break;
+        return true;
     case kTypeString:
         if (in.operand[0] >= strings_.count || strings_.texts[in.operand[0]] == nullptr) {
-            return Fail(&in, "string operand outside the string table");
+            return FailDecode(&in, kStringIndexError);
         }
         op.handler = VMHandler::PushString;
         op.b = static_cast<int32_t>(out_->strings.size());
         out_->strings.emplace_back(strings_.texts[in.operand[0]]);
-        break;
+        return true;
     case kTypeNone:
         op.handler = VMHandler::PushInt;
         op.k.i = VM_Immediate(in.word);
-        return Push(state, in, kTypeInt);
+        return true;
     case kTypeVariable:
         op.handler = VMHandler::PushVariable;
-        op.flags = in.operand[0] & ~kVarRefIdMask;
-        op.b = static_cast<int32_t>(in.operand[0] & kVarRefIdMask);
-        op.a = VM_Immediate(in.word) + ((op.flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+        DecodeVariableRef(in, op);
+        return true;
+    default:
+        return FailDecode(&in, "push of an unsupported type");
+    }
+}
+
+bool Verifier::StepPush(State& state, const Instruction& in, VMNativeOp& op)
+{
+    if (!DecodePush(in, op)) {
+        return false;
+    }
+    if (op.t == kTypeVariable) {
         if (!VariableOperands(state, in, in.operand[0])) {
             return false;
         }
         BindLocal(op, VMHandler::PushLocal);
         BindArgument(op);
-        break;
-    default:
-        return Fail(&in, "push of an unsupported type");
     }
-    return Push(state, in, t == kTypeNone ? kTypeInt : t);
+    return Push(state, in, op.t == kTypeNone ? kTypeInt : op.t);
 }
 
 bool Verifier::StepPop(State& state, const Instruction& in, VMNativeOp& op)
 {
-    if (!IsValueType(op.u)) {
+    if (!VM_IsValueType(op.u)) {
         return Fail(&in, "pop of an unsupported type");
     }
     if (op.t == kTypeNone) {
         // Shuffle: the top item goes beneath the d bytes below it, then m
         // bytes are dropped. Counted in the package form's item sizes.
-        const auto d = static_cast<int8_t>(in.word & 0xFF) * 4;
-        const auto m = static_cast<int8_t>((in.word >> 8) & 0xFF) * 4;
+        const int32_t d = ShuffleMovedBytes(in.word);
+        const int32_t m = ShuffleDroppedBytes(in.word);
         if (d < 0 || m < 0 || !TopIs(state, op.u)) {
             return Fail(&in, "malformed stack shuffle");
         }
@@ -368,9 +408,7 @@ bool Verifier::StepPop(State& state, const Instruction& in, VMNativeOp& op)
         return Fail(&in, "Pop :: Execution Error - Instruction malformed");
     }
     const uint32_t ref = in.operand[0];
-    op.flags = ref & ~kVarRefIdMask;
-    op.b = static_cast<int32_t>(ref & kVarRefIdMask);
-    op.a = VM_Immediate(in.word) + ((op.flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+    DecodeVariableRef(in, op);
     if (op.t == kTypeVariable) {
         op.handler = VMHandler::PopVariable;
         BindLocal(op, VMHandler::PopLocal);
@@ -413,14 +451,26 @@ bool Verifier::StepDup(State& state, const Instruction& in, VMNativeOp& op)
     return true;
 }
 
+// The op index a branch goes to: the end op for a target at or past the
+// end of the code (running there ends it), -1 for one before the start or
+// inside an operand.
+int32_t Verifier::BranchIndex(const Instruction& in) const
+{
+    const int64_t to = static_cast<int64_t>(in.at) + VM_BranchOffset(in.word);
+    if (to < 0) {
+        return -1;
+    }
+    if (static_cast<size_t>(to) >= out_->words.size()) {
+        return static_cast<int32_t>(instructions_.size());
+    }
+    return out_->opAtWord[static_cast<size_t>(to)];
+}
+
 bool Verifier::Step(size_t index, State state)
 {
     const Instruction& in = instructions_[index];
     VMNativeOp& op = out_->ops[index];
-    op.opcode = VM_Opcode(in.word);
-    op.t = VM_FirstType(in.word);
-    op.u = VM_SecondType(in.word);
-    op.offset = static_cast<uint32_t>(in.at * 4);
+    Describe(in, op);
     const uint8_t opcode = op.opcode;
     const size_t next = index + 1;
     auto branchTarget = [&](size_t* target) {
@@ -428,26 +478,23 @@ bool Verifier::Step(size_t index, State state)
         if (to < 0 || static_cast<size_t>(to) > out_->words.size()) {
             return Fail(&in, "branch outside the code");
         }
-        if (static_cast<size_t>(to) == out_->words.size()) {
-            *target = instructions_.size();
-            return true;
-        }
-        if (out_->opAtWord[static_cast<size_t>(to)] < 0) {
+        const int32_t found = BranchIndex(in);
+        if (found < 0) {
             return Fail(&in, "branch into an operand");
         }
-        *target = static_cast<size_t>(out_->opAtWord[static_cast<size_t>(to)]);
+        *target = static_cast<size_t>(found);
         return true;
     };
 
     if (opcode == kOpConv) {
-        if (!IsValueType(op.t) || !IsValueType(op.u) || !Pop(state, in, op.t) || !Push(state, in, op.u)) {
+        if (!VM_IsValueType(op.t) || !VM_IsValueType(op.u) || !Pop(state, in, op.t) || !Push(state, in, op.u)) {
             return error.empty() ? Fail(&in, "DoConv :: Execution Error") : false;
         }
         op.handler = VMHandler::Conv;
         return Flow(next, state, in);
     }
-    if (IsArithmetic(opcode) || (opcode >= kOpSlt && opcode <= kOpSgt)) {
-        if (!IsValueType(op.t) || !IsValueType(op.u)) {
+    if (VM_IsArithmeticOpcode(opcode) || VM_IsComparisonOpcode(opcode)) {
+        if (!VM_IsValueType(op.t) || !VM_IsValueType(op.u)) {
             return Fail(&in, "operator on an unsupported type");
         }
         if (!Pop(state, in, op.t) || !Pop(state, in, op.u)) {
@@ -471,7 +518,7 @@ bool Verifier::Step(size_t index, State state)
     switch (opcode) {
     case kOpNeg:
     case kOpNot:
-        if (!IsValueType(op.t) || !TopIs(state, op.t)) {
+        if (!VM_IsValueType(op.t) || !TopIs(state, op.t)) {
             return Fail(&in, "operator on a missing or different item");
         }
         op.handler = opcode == kOpNeg ? VMHandler::Neg : VMHandler::Not;
@@ -484,11 +531,11 @@ bool Verifier::Step(size_t index, State state)
         return StepDup(state, in, op) && Flow(next, state, in);
     case kOpPopz:
         op.handler = VMHandler::Popz;
-        return IsValueType(op.t) && Pop(state, in, op.t) ? Flow(next, state, in)
+        return VM_IsValueType(op.t) && Pop(state, in, op.t) ? Flow(next, state, in)
                                                           : (error.empty() ? Fail(&in, "popz of no item") : false);
     case kOpRet:
         op.handler = VMHandler::Ret;
-        if (!IsValueType(op.t) || !Pop(state, in, op.t)) {
+        if (!VM_IsValueType(op.t) || !Pop(state, in, op.t)) {
             return error.empty() ? Fail(&in, "ret of no item") : false;
         }
         Record(index, state);
@@ -547,9 +594,7 @@ bool Verifier::Step(size_t index, State state)
         if (op.t != kTypeInt || !VM_HasOperandFlag(in.word)) {
             return Fail(&in, "DoCall :: Execution Engine type error");
         }
-        op.handler = VMHandler::Call;
-        op.a = static_cast<uint16_t>(in.word & 0xFFFF);
-        op.b = static_cast<int32_t>(in.operand[0]);
+        DecodeCall(in, op);
         for (int32_t i = 0; i < op.a; ++i) {
             if (!Pop(state, in, kTypeVariable)) {
                 return false;
@@ -557,33 +602,76 @@ bool Verifier::Step(size_t index, State state)
         }
         return Push(state, in, kTypeVariable) && Flow(next, state, in);
     }
-    case kOpBreak: {
-        const auto code = static_cast<uint16_t>(in.word & 0xFFFF);
-        if (code == kBreakIndexCheck) {
-            if (!TopIs(state, kTypeInt)) {
-                return Fail(&in, "index check without an int index");
-            }
-            op.handler = VMHandler::IndexCheck;
-        } else {
-            op.handler = code == 0 ? VMHandler::Trap : VMHandler::Nop;
+    case kOpBreak:
+        op.handler = BreakHandler(in.word);
+        if (op.handler == VMHandler::IndexCheck && !TopIs(state, kTypeInt)) {
+            return Fail(&in, "index check without an int index");
         }
         return Flow(next, state, in);
-    }
     default:
         op.handler = VMHandler::Nop;  // unassigned codes do nothing
         return Flow(next, state, in);
     }
 }
 
-bool Verifier::Run(const uint8_t* bytes, size_t length)
+// A unit the proof does not cover is decoded op by op for the checked
+// path, which keeps the stack's types itself: what the proof made of it
+// goes.
+bool Verifier::DecodeAlone(size_t index)
 {
-    if (!Decode(bytes, length)) {
-        return false;
+    const Instruction& in = instructions_[index];
+    VMNativeOp& op = out_->ops[index];
+    Describe(in, op);
+    switch (op.opcode) {
+    case kOpPush: return DecodePush(in, op);
+    case kOpPop:
+        if (op.t == kTypeNone) {
+            op.handler = VMHandler::Rotate;
+            op.a = ShuffleMovedBytes(in.word);
+            op.b = ShuffleDroppedBytes(in.word);
+        } else if (op.t == kTypeVariable || op.t == kTypeInt) {
+            op.handler = op.t == kTypeInt ? VMHandler::PopVariableTop : VMHandler::PopVariable;
+            DecodeVariableRef(in, op);
+        }
+        return true;
+    case kOpDup: op.a = static_cast<uint16_t>(in.word & 0xFFFF); return true;
+    case kOpCall: DecodeCall(in, op); return true;
+    case kOpBreak: op.handler = BreakHandler(in.word); return true;
+    case kOpB:
+    case kOpBt:
+    case kOpBf:
+    case kOpPushEnv:
+    case kOpPopEnv: op.a = BranchIndex(in); return true;
+    default: return true;
     }
+}
+
+bool Verifier::DecodeForCheckedRun()
+{
     const size_t count = instructions_.size();
     out_->ops.assign(count + 1, VMNativeOp{});
     out_->ops[count].handler = VMHandler::End;
-    out_->ops[count].offset = static_cast<uint32_t>(length);
+    out_->ops[count].offset = static_cast<uint32_t>(out_->words.size() * 4);
+    out_->strings.clear();
+    out_->typeNodes.clear();
+    out_->localIds.clear();
+    out_->maxDepth = 1;
+    out_->maxEnvDepth = 0;
+    out_->checked = true;
+    for (size_t index = 0; index < count; ++index) {
+        if (!DecodeAlone(index)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Verifier::Prove()
+{
+    const size_t count = instructions_.size();
+    out_->ops.assign(count + 1, VMNativeOp{});
+    out_->ops[count].handler = VMHandler::End;
+    out_->ops[count].offset = static_cast<uint32_t>(out_->words.size() * 4);
     states_.assign(count + 1, State{});
     states_[0].seen = true;
     work_.push_back(0);
@@ -598,16 +686,35 @@ bool Verifier::Run(const uint8_t* bytes, size_t length)
             return false;
         }
     }
+    return true;
+}
+
+bool Verifier::Run(const uint8_t* bytes, size_t length)
+{
+    if (!Decode(bytes, length)) {
+        return false;
+    }
+    const bool proven = Prove();
+    if (!proven && (undecodable || !DecodeForCheckedRun())) {
+        return false;
+    }
     for (VMNativeOp& op : out_->ops) {
         if (op.handler == VMHandler::PushString) {
             op.k.s = out_->strings[static_cast<size_t>(op.b)].c_str();
         }
     }
-    VM_FuseOps(out_->ops);
+    if (proven) {
+        VM_FuseOps(out_->ops);
+    }
     return true;
 }
 
 }  // namespace
+
+std::string VM_BytecodeError(size_t byteOffset, const std::string& why)
+{
+    return "Bytecode error at offset " + std::to_string(byteOffset) + ": " + why;
+}
 
 bool VM_VerifyUnit(const uint8_t* words, size_t byteLength, const VMStringTable& strings, VerifiedUnit* out,
                    std::string* error)

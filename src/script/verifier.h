@@ -4,6 +4,15 @@
 // keeps), so the dispatch loop runs without bounds or type checks: branch
 // targets, stack depth, item types, string indexes and dup counts are all
 // settled before the first instruction runs.
+//
+// Package code comes from a compiler that is not ours, and the machine must
+// run every form the bytecode allows, so a unit the proof does not cover
+// (paths that meet with different stacks, a fault on a path that may never
+// run, a type answered only at run time) is not refused: it is decoded op by
+// op and marked checked, and runs on the checked path (vm_checked.cpp),
+// which tests each op as it runs. Only bytes that cannot be decoded (a cut
+// operand, a string index outside the table, a push of no known type) are
+// refused.
 #pragma once
 
 #include <cstddef>
@@ -170,6 +179,11 @@ struct VerifiedUnit {
     mutable uint32_t threadedEpoch = 0;
     // Op index of each instruction's byte offset / 4; -1 inside an operand.
     std::vector<int32_t> opAtWord;
+    // The proof failed: the ops are decoded one by one (a branch's a is -1
+    // when it leaves the code's start or lands inside an operand, the end
+    // op when it goes at or past the end; a stack shuffle's a and b are its
+    // byte counts), nothing is fused, and the unit runs on the checked path.
+    bool checked = false;
 };
 
 // The machine these units were written for kept its items in a byte area
@@ -179,10 +193,18 @@ struct VerifiedUnit {
 // what is left ran there; anything deeper overflowed there too, so the
 // verifier refuses it.
 inline constexpr int32_t kMaxStackBytes = 131072 - 1024 - 16;
+// With-statements open at once in one unit.
+inline constexpr int32_t kMaxEnvDepth = 1024;
+
+// What a load error says of bytes no run could take, and where.
+inline constexpr char kCutOperandError[] = "operand runs past the end of the code";
+inline constexpr char kStringIndexError[] = "string operand outside the string table";
+std::string VM_BytecodeError(size_t byteOffset, const std::string& why);
 
 // Checks the byteLength bytes of little-endian words (any alignment) whose
-// string operands index strings. On failure *error says what and where and
-// *out is left empty.
+// string operands index strings; out->checked tells which path runs them.
+// Fails only for bytes that cannot be decoded: *error says what and where
+// and *out is left empty.
 bool VM_VerifyUnit(const uint8_t* words, size_t byteLength, const VMStringTable& strings, VerifiedUnit* out,
                    std::string* error);
 

@@ -77,8 +77,9 @@ const char* Machine::PushEnv(int32_t selector, bool* runBody)
 
 const CCode* OwnStackUnit(const CCode* callee)
 {
+    // A checked unit runs on its own path, entered through Script_Execute.
     if (callee == nullptr || !callee->compiled || !callee->IsProgram() || callee->bytecode == nullptr ||
-        (!Code_UseBytecode() && callee->root.kind != kNodeUnset)) {
+        callee->bytecode->unit.checked || (!Code_UseBytecode() && callee->root.kind != kNodeUnset)) {
         return nullptr;
     }
     return callee;
@@ -190,7 +191,7 @@ bool VM_Exec(const VMProgram& program, const CCode& code, CInstance* self, CInst
     bool ran = false;
     {
         Machine machine(program, code, self, other, result);
-        ran = machine.Run(base);
+        ran = program.unit.checked ? machine.RunChecked() : machine.Run(base);
     }
     stack.reserved = base;
     return ran;

@@ -205,6 +205,8 @@ public:
     Machine& operator=(const Machine&) = delete;
 
     bool Run(VMSlot* stack);
+    // Runs a unit the verifier marked checked (vm_checked.cpp).
+    bool RunChecked();
 
     // The frames of this machine and the ones it interrupted, innermost
     // first, each at the instruction it is running.
@@ -222,6 +224,10 @@ public:
     }
 
 private:
+    // The checked path keeps its own typed stack and uses the machine's
+    // variable access, calls, with-frames and error report.
+    friend class CheckedRun;
+
     // Stops the run at op: releases what the stack holds after it and
     // reports the message at op's source line.
     // An error inside scripts the machine runs itself ends them all, each
@@ -351,7 +357,9 @@ private:
         // A debugger's pause must reach code that loops without end: its
         // break re-routes the running unit's ops to the stop check.
         VM_DebugPoll();
-        Thread(*unit_);
+        if (!unit_->checked) {
+            Thread(*unit_);  // the checked path asks the debugger op by op
+        }
     }
 
     // The op after the conditional branch once its truth is known.

@@ -284,6 +284,11 @@ const char* VM_DivideByZeroError(uint8_t opcode)
     }
 }
 
+char* VM_CopyText(const char* text)
+{
+    return CopyText(Text(text), std::strlen(Text(text)));
+}
+
 void VM_FreeItem(VMSlot& slot, VMDataType type)
 {
     if (type == kTypeString) {

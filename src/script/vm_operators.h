@@ -35,6 +35,8 @@ void VM_SetEpsilon(double epsilon);
 int32_t VM_RealToInt32(double real);
 int64_t VM_RealToInt64(double real);
 
+// A string item's own copy of text (null copies as the empty text).
+char* VM_CopyText(const char* text);
 // Releases what an item of the type owns.
 void VM_FreeItem(VMSlot& slot, VMDataType type);
 // Turns an item into a Value in place (ownership moves with it).
@@ -126,6 +128,16 @@ inline bool VM_IntegerDivision(uint8_t opcode, double a, double b, double* out)
     }
     *out = opcode == kOpMod ? std::copysign(static_cast<double>(remainder), a) : static_cast<double>(quotient);
     return true;
+}
+
+// The array-index check's message for index, or null when it passes.
+inline const char* VM_IndexCheckError(int32_t index)
+{
+    static_assert(kArrayIndexLimit == 32000, "the message names the limit");
+    if (index < 0) {
+        return "Array index must be +'ve";
+    }
+    return index >= kArrayIndexLimit ? "Array index must be < 32000" : nullptr;
 }
 
 // Integer arithmetic of the two 32-bit ints; false on division by zero.

@@ -49,6 +49,24 @@ TestPackage UnknownFunction()
     return package;
 }
 
+// A header and one code entry whose last instruction, a push of an int64,
+// lacks the second word of its operand.
+TestPackage CutOperand()
+{
+    TestPackage package;
+    const auto strings = package.Strings({"script_main"});
+    bw::test::WriteHeader(package, TestHeader{});
+    package.BeginChunk("CODE");
+    package.U32(1);
+    package.U32(package.Here() + 4);
+    package.U32(strings[0]);
+    package.U32(8);
+    package.U32(0xC0030000u);  // push.l
+    package.U32(7);
+    package.EndChunk();
+    return package;
+}
+
 TestPackage WithUnknownChunk()
 {
     TestPackage package;
@@ -71,6 +89,7 @@ int main(int argc, char** argv)
     Save(folder, "bad_form_length.win", headerOnly, true);
     Save(folder, "unknown_function.win", UnknownFunction());
     Save(folder, "unknown_chunk.win", WithUnknownChunk());
+    Save(folder, "cut_operand.win", CutOperand());
     // What a person may name instead of a package: a folder, a text file, an
     // empty file, and a package cut short inside its last chunk.
     std::filesystem::create_directories(folder + "/folder.win");

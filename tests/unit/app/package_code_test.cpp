@@ -153,13 +153,38 @@ TEST_F(PackageCodeTest, UnitTakesTheDebugTextAndLineTable)
     EXPECT_EQ(CODE_DebugText(1), nullptr) << "past the list";
 }
 
-TEST_F(PackageCodeTest, BranchOutOfRangeIsALoadError)
+// The machine's loop ends when the next instruction lies past the code, so
+// a branch there ends the unit: it loads and runs (on the checked path).
+TEST_F(PackageCodeTest, ABranchPastTheEndEndsTheUnit)
 {
     Build({VM_BranchWord(kOpB, 100), VM_Word1(kOpExit, kTypeInt)}, false);
-    EXPECT_FALSE(Load());
-    const std::string& error = CODE_LoadError();
-    EXPECT_EQ(error.rfind("Error on load\nInvalid code in unit_sum: Bytecode error at offset 0", 0), 0u) << error;
-    EXPECT_EQ(Code_List_Find(0), nullptr);
+    ASSERT_TRUE(Load()) << CODE_LoadError();
+    CCode* unit = Code_List_Find(0);
+    ASSERT_NE(unit, nullptr);
+    EXPECT_TRUE(unit->bytecode->unit.checked);
+    EXPECT_EQ(Run(*unit), 0.0);
+}
+
+TEST_F(PackageCodeTest, CodeThatCannotBeDecodedIsALoadErrorThatSaysWhy)
+{
+    const struct {
+        std::vector<uint32_t> words;
+        const char* error;
+    } cases[] = {
+        {{PushInt(1), VM_Word1(kOpPush, kTypeInt64) | 0x40000000u, 7},
+         "Error on load\nInvalid code in unit_sum: Bytecode error at offset 4: operand runs past the end of the code\n"},
+        {{VM_Word1(kOpPush, kTypeString) | 0x40000000u, 99},
+         "Error on load\nInvalid code in unit_sum: Bytecode error at offset 0: string operand outside the string table\n"},
+    };
+    for (const auto& c : cases) {
+        TearDown();
+        SetUp();
+        package = TestPackage{};
+        Build(c.words, false);
+        EXPECT_FALSE(Load());
+        EXPECT_EQ(CODE_LoadError(), c.error);
+        EXPECT_EQ(Code_List_Find(0), nullptr);
+    }
 }
 
 }  // namespace

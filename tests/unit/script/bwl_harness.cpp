@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/memory.h"
 #include "script/constants.h"
@@ -163,6 +164,12 @@ void BwlTest::TearDown()
     Code_SetUseBytecode(true);
     WorldTest::TearDown();
     Code_WorldAccess() = WorldAccess{};
+}
+
+void Bwl_AddScript(const std::string& name, std::unique_ptr<CCode> code)
+{
+    g_scripts.push_back({name, std::move(code)});
+    Script_CodeChanged();
 }
 
 std::string BwlTest::Run(const std::string& program, const std::vector<std::pair<std::string, std::string>>& scripts)

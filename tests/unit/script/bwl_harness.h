@@ -24,6 +24,10 @@ struct BwlScript {
 // What print wrote since the last Run.
 std::string& Bwl_Printed();
 
+// Adds a script whose unit the test made itself (package-form code no text
+// compiles to); the next Run's scripts replace it.
+void Bwl_AddScript(const std::string& name, std::unique_ptr<CCode> code);
+
 class BwlTest : public WorldTest {
 protected:
     void SetUp() override;
