@@ -402,6 +402,22 @@ TEST_F(VmTest, AWriteThroughANegativeIndexIsAnError)
     EXPECT_EQ(Run("print(vm_negative, global.vm_negative, obj_b.vm_negative)"), "{ 7 } { 7 } { 7 }\n");
 }
 
+// A setter's own report names the line of the store (lines count from 0),
+// not the unit's first line nor the line of the last call before it. The
+// refused store is the machine's error after that.
+TEST_F(VmTest, ASettersReportNamesTheLineOfTheStore)
+{
+    const ErrorReportHooks saved = Code_Error_Hooks();
+    Code_Error_Hooks().callStack = &VM_ErrorCallStack;
+    const std::string printed = Run("a = 1;\nprint();\nroom_speed = 0;\nb = 2;");
+    Code_Error_Hooks() = saved;
+    EXPECT_NE(printed.find("Variable set problem room_speed"), std::string::npos) << printed;
+    ASSERT_NE(Code_Error_LastText(), nullptr);
+    const std::string report = Code_Error_LastText();
+    EXPECT_NE(report.find("Trying to set the room speed to a value <= 0."), std::string::npos) << report;
+    EXPECT_NE(report.find(" at Test.program (line 2) - room_speed = 0;"), std::string::npos) << report;
+}
+
 TEST_F(VmTest, OnlyRetGivesAResult)
 {
     ExpectResults({{"push.e 1\nconv.i.v\nexit", "none"},
