@@ -65,8 +65,10 @@ const char* Machine::PushEnv(int32_t selector, bool* runBody)
     }
     std::vector<CInstance*>& list = envs_.back().pending;
     world_.collectInstances(selector, &list);
-    // One or two instances run in list order, more from the last back to
-    // the first; the next to visit is kept at the back.
+    // One or two live instances run in list order, more from the last back
+    // to the first; the next to visit is kept at the back. Destroyed and
+    // deactivated ones never count, so they go before the order is chosen.
+    std::erase_if(list, [this](const CInstance* instance) { return !world_.isLive(instance); });
     if (list.size() <= 2) {
         std::reverse(list.begin(), list.end());
     }
