@@ -1,5 +1,6 @@
 #include "script/tree_interpreter.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cstring>
 #include <limits>
@@ -316,6 +317,56 @@ int32_t ExecRepeat(CodeExecContext& context, const CodeNode& node, Value* result
     return kExecNormal;
 }
 
+// Runs a with's body for one instance; break and continue end it as they
+// end a loop.
+int32_t WithBodyOnce(CodeExecContext& context, CInstance* instance, const CodeNode& body, Value* result)
+{
+    int32_t status = Code_Run_With(context, instance, body, result);
+    AfterBody(status);
+    return status;
+}
+
+// After a body created instances, the list is read again from the instance
+// the walk goes on with: those created behind it are visited, those created
+// before it are not, as when the walk follows the list's own links. An
+// instance no longer in the list leaves the walk as it was.
+void FollowCreatedInstances(int32_t selector, size_t at, std::vector<CInstance*>* order)
+{
+    std::vector<CInstance*> now;
+    Code_WorldAccess().collectInstances(selector, &now);
+    const auto found = std::find(now.begin(), now.end(), (*order)[at]);
+    if (found == now.end()) {
+        return;
+    }
+    order->resize(at + 1);
+    order->insert(order->end(), found + 1, now.end());
+}
+
+// A with over all, an object or an instance id walks the list in order,
+// taking the next instance before the body runs: the body may destroy the
+// current one, and destroyed and deactivated ones are skipped.
+int32_t WithEachInstance(CodeExecContext& context, int32_t selector, const CodeNode& body, Value* result)
+{
+    const WorldAccess& world = Code_WorldAccess();
+    std::vector<CInstance*> order;
+    world.collectInstances(selector, &order);
+    int32_t newestInstance = world.lastInstanceId();
+    for (size_t at = 0; at < order.size(); ++at) {
+        if (world.lastInstanceId() != newestInstance) {
+            newestInstance = world.lastInstanceId();
+            FollowCreatedInstances(selector, at, &order);
+        }
+        if (!world.isLive(order[at])) {
+            continue;
+        }
+        int32_t status = Code_Run_With(context, order[at], body, result);
+        if (AfterBody(status) == LoopStep::Stop) {
+            return status;
+        }
+    }
+    return kExecNormal;
+}
+
 int32_t ExecWith(CodeExecContext& context, const CodeNode& node, Value* result)
 {
     ScratchValue target;
@@ -328,7 +379,6 @@ int32_t ExecWith(CodeExecContext& context, const CodeNode& node, Value* result)
     }
     const CodeNode& body = node.children[1];
     const int32_t selector = Code_RealToInt32(target.value.real);
-    std::vector<CInstance*> instances;
     switch (selector) {
     case kSelectorLocal:
         return Fail(context, targetNode.position, "Cannot use local in with statement.");
@@ -338,28 +388,12 @@ int32_t ExecWith(CodeExecContext& context, const CodeNode& node, Value* result)
         return kExecNormal;
     case kSelectorUnspecified:
     case kSelectorSelf:
-        instances.push_back(context.self);
-        break;
+        return WithBodyOnce(context, context.self, body, result);
     case kSelectorOther:
-        instances.push_back(context.other);
-        break;
+        return WithBodyOnce(context, context.other, body, result);
     default:
-        // Collected before the body runs: instances the body creates are
-        // not visited, and one it destroys or deactivates is skipped.
-        Code_WorldAccess().collectInstances(selector, &instances);
-        break;
+        return WithEachInstance(context, selector, body, result);
     }
-    const bool single = selector == kSelectorSelf || selector == kSelectorOther || selector == kSelectorUnspecified;
-    for (CInstance* instance : instances) {
-        if (!single && !Code_WorldAccess().isLive(instance)) {
-            continue;
-        }
-        int32_t status = Code_Run_With(context, instance, body, result);
-        if (AfterBody(status) == LoopStep::Stop) {
-            return status;
-        }
-    }
-    return kExecNormal;
 }
 
 bool IsSwitchLabel(const CodeNode& node)

@@ -222,6 +222,20 @@ bool Machine::Write(int32_t selector, int32_t id, int32_t index, const Value* in
     }
 }
 
+// A write through the world, taking over in's payload. A setter may report
+// an error of its own, which names the line of the store (op). False when
+// the world refuses the write or the index is out of range (nothing is
+// stored then).
+bool Machine::WriteOutside(const VMNativeOp* op, int32_t selector, int32_t id, int32_t index, Value* in)
+{
+    ++outsideWrites_;
+    callSite_ = op;
+    Value_OutOfRange().failed = false;
+    const bool written = Write(selector, id, index, in) && !Value_OutOfRange().failed;
+    FreeOwned(*in);
+    return written;
+}
+
 std::string Machine::ReadError(int32_t selector, int32_t id, int32_t index) const
 {
     char message[1024];
@@ -425,18 +439,16 @@ L_WriteVariable: {
         BW_NEXT();
     }
     if (Value* slot = DirectSlot(op, varSelector, true)) {
-        // The world's write of a user variable always succeeds.
-        WriteSlot(*slot, varValue.v, varIndex);
+        // A user variable is always there to write; only its index can fail.
+        if (!WriteSlot(*slot, varValue.v, varIndex)) {
+            return Fail(op, sp, WriteError(op->b));
+        }
         BW_NEXT();
     }
-    ++outsideWrites_;
-    Value_OutOfRange().failed = false;
-    const bool written = Write(varSelector, op->b, varIndex, &varValue.v);
-    locals = FrameLocals();
-    FreeOwned(varValue.v);
-    if (!written) {
+    if (!WriteOutside(op, varSelector, op->b, varIndex, &varValue.v)) {
         return Fail(op, sp, WriteError(op->b));
     }
+    locals = FrameLocals();
     BW_NEXT();
 }
 L_Rotate: {
@@ -764,14 +776,10 @@ L_VariableConstArithStore: {
         BW_PLAIN();
     }
     value.real = WithConstant(op, value.real);
-    ++outsideWrites_;
-    Value_OutOfRange().failed = false;
-    const bool written = Write(op->a, op->b, kValueNoIndex, &value);
-    locals = FrameLocals();
-    FreeOwned(value);
-    if (!written) {
+    if (!WriteOutside(op + 3, op->a, op->b, kValueNoIndex, &value)) {
         return Fail(op + 3, sp, WriteError(op->b));
     }
+    locals = FrameLocals();
     op += 4;
     BW_DISPATCH();
 }

@@ -28,6 +28,19 @@ namespace vm_machine {
 namespace {
 
 constexpr char kScriptUnitPrefix[] = "Script.";
+// A with over this many live instances or fewer visits them in list order.
+constexpr size_t kMostInListOrder = 2;
+
+// Whether at most count of the instances are live; looks no further than
+// the live one past count.
+bool AtMostLive(const WorldAccess& world, const std::vector<CInstance*>& list, size_t count)
+{
+    size_t live = 0;
+    for (auto at = list.begin(); at != list.end() && live <= count; ++at) {
+        live += world.isLive(*at) ? 1 : 0;
+    }
+    return live <= count;
+}
 
 }  // namespace
 
@@ -65,9 +78,11 @@ const char* Machine::PushEnv(int32_t selector, bool* runBody)
     }
     std::vector<CInstance*>& list = envs_.back().pending;
     world_.collectInstances(selector, &list);
-    // One or two instances run in list order, more from the last back to
-    // the first; the next to visit is kept at the back.
-    if (list.size() <= 2) {
+    // One or two live instances run in list order, more from the last back
+    // to the first; the next to visit is kept at the back. Destroyed and
+    // deactivated ones never count: the visit skips them.
+    if (AtMostLive(world_, list, kMostInListOrder)) {
+        std::erase_if(list, [this](const CInstance* instance) { return !world_.isLive(instance); });
         std::reverse(list.begin(), list.end());
     }
     other_ = self_;

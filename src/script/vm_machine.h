@@ -282,6 +282,7 @@ private:
     static bool WriteLocal(Local& local, int32_t index, Value* in);
     bool Read(int32_t selector, int32_t id, int32_t index, Value* out);
     bool Write(int32_t selector, int32_t id, int32_t index, const Value* in);
+    bool WriteOutside(const VMNativeOp* op, int32_t selector, int32_t id, int32_t index, Value* in);
     std::string ReadError(int32_t selector, int32_t id, int32_t index) const;
     std::string WriteError(int32_t id) const;
     const char* PushEnv(int32_t selector, bool* runBody);
@@ -521,18 +522,21 @@ private:
     // What the general write does to a variable found in place, taking
     // over value's payload: a whole value moves in, a real goes in place
     // where it can, and anything else goes through the value module.
-    static void WriteSlot(Value& slot, Value& value, int32_t index)
+    // False when the index is out of range (nothing is stored).
+    static bool WriteSlot(Value& slot, Value& value, int32_t index)
     {
         if (index == kValueNoIndex) {
             FreeOwned(slot);
             slot = value;
-            return;
+            return true;
         }
         if (Value_Kind(value) == kValueReal && StoreRealInPlace(slot, index, value.kind, value.real)) {
-            return;
+            return true;
         }
+        Value_OutOfRange().failed = false;
         Value_ArraySet(slot, value, index);
         FreeOwned(value);
+        return !Value_OutOfRange().failed;
     }
 
     // What the general read gives for a variable found in place: reals

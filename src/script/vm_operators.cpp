@@ -388,6 +388,9 @@ const char* VM_Arithmetic(uint8_t opcode, VMSlot& left, VMDataType leftType, VMS
             } else {
                 StoreNumber(result, resultType, 0.0, out, false);
             }
+        } else if (a.form != b.form) {
+            // An int64 mixes only with reals: an int beside it has no rule.
+            error = VM_ExecutionError(opcode);
         } else {
             int64_t out = 0;
             if (!Int64Arithmetic(opcode, a.l, b.l, &out)) {

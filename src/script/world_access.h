@@ -79,12 +79,16 @@ struct WorldAccess {
     void (*setLocal)(CVariableList* locals, int32_t id, int32_t arrayIndex, const Value* in) =
         [](CVariableList*, int32_t, int32_t, const Value*) {};
 
-    // The live instances a with-statement visits for all (-3), an object
-    // index or an instance id, in list order, collected when it starts.
+    // The instances a with-statement names for all (-3), an object index or
+    // an instance id, in list order, destroyed and deactivated ones
+    // included: the with decides which of them count.
     void (*collectInstances)(int32_t selector, std::vector<CInstance*>* out) =
         [](int32_t, std::vector<CInstance*>*) {};
     // Neither destroyed nor deactivated.
     bool (*isLive)(const CInstance* instance) = [](const CInstance*) { return false; };
+    // The id of the newest instance: it changes whenever an instance is
+    // created, so a with knows when its list may have grown.
+    int32_t (*lastInstanceId)() = [] { return 0; };
 
     // The argument slots of the innermost running script (argument0 to
     // argument15) and their count. While they are unknown the machine hands

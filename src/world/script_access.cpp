@@ -95,6 +95,7 @@ void World_RegisterScriptAccess()
     };
     access.collectInstances = &CollectInstances;
     access.isLive = &Instance_IsLive;
+    access.lastInstanceId = &Instance_LastId;
     static_assert(kScriptArgumentSlots == kScriptArgumentSlotCount);
     access.argumentSlots = &Script_Arguments().values;
     access.argumentCount = &Script_Arguments().count;

@@ -14,6 +14,7 @@
 #include "script/world_access.h"
 #include "support/argument_line.h"
 #include "unit/world/script_state.h"
+#include "world/room.h"
 #include "world/script_access.h"
 
 namespace bw::test {
@@ -24,7 +25,6 @@ const char* const kObjectNames[] = {"obj_a", "obj_b", "obj_c"};
 constexpr int32_t kFirstCreatedId = 100100;
 
 std::vector<BwlScript> g_scripts;
-int32_t g_nextCreatedId = kFirstCreatedId;
 
 void Print(Value* /*result*/, CInstance* /*self*/, CInstance* /*other*/, int32_t argc, Value* args)
 {
@@ -36,9 +36,14 @@ void Destroy(Value* /*result*/, CInstance* self, CInstance* /*other*/, int32_t /
     self->i_marked = 1;
 }
 
+void Deactivate(Value* /*result*/, CInstance* self, CInstance* /*other*/, int32_t /*argc*/, Value* /*args*/)
+{
+    self->i_deactivated = 1;
+}
+
 void Create(Value* result, CInstance* /*self*/, CInstance* /*other*/, int32_t /*argc*/, Value* args)
 {
-    const int32_t id = g_nextCreatedId++;
+    const int32_t id = Instance_NextId();
     auto* instance = new CInstance(0.0f, 0.0f, id, static_cast<int32_t>(args[0].real), true);
     InstanceHash_Insert(id, instance);
     Room_Current()->activeInstances.InsertByDepth(instance);
@@ -90,6 +95,7 @@ void RegisterTestBuiltins()
     const BuiltinFunction builtins[] = {
         {"print", &Print, kBuiltinArgCountAny, 0},
         {"test_destroy", &Destroy, 0, 0},
+        {"test_deactivate", &Deactivate, 0, 0},
         {"test_create", &Create, 1, 0},
     };
     for (const BuiltinFunction& builtin : builtins) {
@@ -140,7 +146,7 @@ void BwlTest::SetUp()
     Resource_SetNameFinder(ResourceKind::Script, &FindScript);
     Script_SetExecutor(&ExecuteScript);
     Script_SetCodeFinder(&FindCode);
-    g_nextCreatedId = kFirstCreatedId;
+    Instance_SetLastId(kFirstCreatedId - 1);
     AddObject(0);
     AddObject(1);
     CObject* child = AddObject(2);

@@ -3,7 +3,8 @@
 // child of obj_a); instances 100001 and 100002 of obj_a, 100003 of obj_b and
 // 100004 of obj_c, in that order in the room. Code runs with self 100001 and
 // other 100003. Test-only built-ins: print(values...) writes one line,
-// test_destroy() marks self destroyed, test_create(object) adds an instance.
+// test_destroy() marks self destroyed, test_deactivate() marks it
+// deactivated, test_create(object) adds an instance.
 // Reads of variables that were never set are errors.
 #pragma once
 

@@ -86,15 +86,21 @@ protected:
     void ExpectResults(std::initializer_list<ExecCase> cases, const std::vector<const char*>& strings = {})
     {
         for (const ExecCase& c : cases) {
-            const std::string answer = Exec(c.source, strings);
             const std::string expected = c.expected;
             if (expected.rfind("error: ", 0) == 0) {
-                EXPECT_EQ(answer.rfind("error: ", 0), 0u) << c.source << " -> " << answer;
-                EXPECT_NE(answer.find(expected.substr(7)), std::string::npos) << c.source << " -> " << answer;
+                ExpectError(c.source, expected.substr(7), strings);
             } else {
-                EXPECT_EQ(answer, expected) << c.source;
+                EXPECT_EQ(Exec(c.source, strings), expected) << c.source;
             }
         }
+    }
+
+    // The unit fails with a message that holds part.
+    void ExpectError(const std::string& source, const std::string& part, const std::vector<const char*>& strings = {})
+    {
+        const std::string answer = Exec(source, strings);
+        EXPECT_EQ(answer.rfind("error: ", 0), 0u) << source << " -> " << answer;
+        EXPECT_NE(answer.find(part), std::string::npos) << source << " -> " << answer;
     }
 
     static std::string Rejection(const std::string& source)
@@ -347,6 +353,30 @@ TEST_F(VmTest, StringAndBoolOperations)
                   {"ab", "def"});
 }
 
+// An int64 mixes only with reals (and variables holding them): an int on
+// either side has no rule in any arithmetic handler, which raises its
+// execution error.
+TEST_F(VmTest, AnInt64MixedWithAnIntIsTheHandlersError)
+{
+    const struct {
+        const char* mnemonic;
+        const char* error;
+    } handlers[] = {{"add", "DoAdd :: Execution Error"}, {"sub", "DoSub:: Execution Error"},
+                    {"mul", "DoMul :: Execution Error"}, {"div", "DoDiv :: Execution Error"},
+                    {"rem", "DoRem :: Execution Error"}, {"mod", "DoMod :: Execution Error"},
+                    {"and", "DoAnd :: Execution Error"}, {"or", "DoOr :: Execution Error"},
+                    {"xor", "DoXor :: Execution Error"}, {"shl", "DoShl :: Execution Error"},
+                    {"shr", "DoShr :: Execution Error"}};
+    for (const auto& handler : handlers) {
+        const std::string op = handler.mnemonic;
+        ExpectError("push.e 1\npush.l 2\n" + op + ".l.i\nconv.l.v\nret.v", handler.error);
+        ExpectError("push.l 2\npush.e 1\n" + op + ".i.l\nconv.l.v\nret.v", handler.error);
+    }
+    ExpectResults({{"push.l 6\npush.d 3\nadd.d.l\nconv.d.v\nret.v", "9"},
+                   {"push.d 3\npush.l 6\nsub.l.d\nconv.d.v\nret.v", "-3"},
+                   {"push.l 6\npush.e 3\nconv.i.v\nmul.v.l\nret.v", "18"}});
+}
+
 TEST_F(VmTest, DupCopiesBlocksOfPlainItemsAndDeepCopiesOwnedOnes)
 {
     ExpectResults({{"push.e 3\npush.e 4\ndup.i 1\nadd.i.i\nadd.i.i\nadd.i.i\nconv.i.v\nret.v", "14"},
@@ -387,6 +417,39 @@ TEST_F(VmTest, TheIndexCheckBreakRefusesIndexesOutsideTheArray)
                    {"push.i 32000\nbreak.e 65535\nconv.i.v\nret.v", "error: Array index must be < 32000"},
                    {"push.e -1\nbreak.e 65535\nconv.i.v\nret.v", "error: Array index must be +'ve"},
                    {"push.e 1\nbreak.e 7\nconv.i.v\nret.v", "1"}});
+}
+
+// A write through a negative index stores nothing and is the pop's error,
+// whichever scope holds the variable. Package code may carry no index
+// check of its own before the pop.
+TEST_F(VmTest, AWriteThroughANegativeIndexIsAnError)
+{
+    Run("vm_negative[0] = 7; global.vm_negative[0] = 7; obj_b.vm_negative[0] = 7");
+    const std::string selfRef = VariableRef("vm_negative", 0x20000000u);   // selector in word
+    const std::string instanceRef = VariableRef("vm_negative", 0x60000000u);  // and an instance id
+    for (const std::string& pop : {"pop.v.i -1 " + selfRef, "pop.v.i -6 " + selfRef, "pop.v.i -5 " + selfRef,
+                                   "pop.v.i -2 " + selfRef, "pop.v.i 1 " + selfRef, "pop.v.i -3 " + selfRef,
+                                   "pop.v.i 3 " + instanceRef, "pop.v.i -7 " + selfRef}) {
+        ExpectError("push.e 1\npush.e -5\n" + pop + "\nexit",
+                    "Pop :: Execution Error - Variable index out of range vm_negative");
+    }
+    EXPECT_EQ(Run("print(vm_negative, global.vm_negative, obj_b.vm_negative)"), "{ 7 } { 7 } { 7 }\n");
+}
+
+// A setter's own report names the line of the store (lines count from 0),
+// not the unit's first line nor the line of the last call before it. The
+// refused store is the machine's error after that.
+TEST_F(VmTest, ASettersReportNamesTheLineOfTheStore)
+{
+    const ErrorReportHooks saved = Code_Error_Hooks();
+    Code_Error_Hooks().callStack = &VM_ErrorCallStack;
+    const std::string printed = Run("a = 1;\nprint();\nroom_speed = 0;\nb = 2;");
+    Code_Error_Hooks() = saved;
+    EXPECT_NE(printed.find("Variable set problem room_speed"), std::string::npos) << printed;
+    ASSERT_NE(Code_Error_LastText(), nullptr);
+    const std::string report = Code_Error_LastText();
+    EXPECT_NE(report.find("Trying to set the room speed to a value <= 0."), std::string::npos) << report;
+    EXPECT_NE(report.find(" at Test.program (line 2) - room_speed = 0;"), std::string::npos) << report;
 }
 
 TEST_F(VmTest, OnlyRetGivesAResult)
