@@ -228,12 +228,12 @@ bool HostFs_ParseTemporaryName(const std::string& name, pid_t* pid)
     const size_t dot = body.rfind('.', dash);
     // The name itself is at least one byte between the two dots.
     if (dot == std::string_view::npos || dot < 2) return false;
+    // Written without leading zeros, so one never stands there.
     const std::string_view digits = body.substr(dot + 1, dash - dot - 1);
+    if (!AllDigits(digits) || digits.front() == '0') return false;
     pid_t parsed = 0;
     const auto [end, status] = std::from_chars(digits.data(), digits.data() + digits.size(), parsed);
-    if (!AllDigits(digits) || status != std::errc() || end != digits.data() + digits.size() || parsed <= 0) {
-        return false;
-    }
+    if (status != std::errc() || end != digits.data() + digits.size()) return false;
     *pid = parsed;
     return true;
 }

@@ -43,6 +43,8 @@ public:
     // Flushes the new contents to the disk and puts them in place of the
     // old file. False when anything failed, the old file then untouched.
     bool Commit();
+    // Drops the new contents: the temporary file goes, the old file stays.
+    void Discard();
     // Why the first failure happened; empty while nothing failed.
     const std::string& Error() const { return m_error; }
     // The file Commit replaces, and where the bytes lie until then.
@@ -53,7 +55,6 @@ public:
 
 private:
     bool Fail(const char* what);
-    void Discard();
 
     std::string m_path;  // the file replaced
     std::string m_temporary;

@@ -47,16 +47,21 @@ constexpr cookie_io_functions_t kStreamFunctions{&StreamRead, &StreamWrite, &Str
 HeldFileWriter::HeldFileWriter(const std::string& path, HeldFileStart start, const std::string& source)
     : m_path(path), m_writer(path)
 {
-    if (start != HeldFileStart::kEmpty) {
-        if (!m_writer.CopyFrom(HostFs_ContentsPath(source))) return;
-        if (start == HeldFileStart::kEdit && m_writer.Seek(0, SEEK_SET) != 0) return;
+    if (Begin(start, source)) m_stream = fopencookie(&m_writer, "r+", kStreamFunctions);
+    if (m_stream == nullptr) {
+        m_writer.Discard();
+        return;
     }
-    if (!m_writer.Error().empty()) return;
-    m_stream = fopencookie(&m_writer, "r+", kStreamFunctions);
-    if (m_stream == nullptr) return;
     HeldFiles& held = Held();
     const std::lock_guard guard(held.lock);
     held.open.push_back(this);
+}
+
+bool HeldFileWriter::Begin(HeldFileStart start, const std::string& source)
+{
+    if (start == HeldFileStart::kEmpty) return m_writer.Error().empty();
+    return m_writer.CopyFrom(HostFs_ContentsPath(source)) &&
+           (start == HeldFileStart::kAppend || m_writer.Seek(0, SEEK_SET) == 0);
 }
 
 HeldFileWriter::~HeldFileWriter()
@@ -69,8 +74,9 @@ bool HeldFileWriter::Close()
     if (m_stream == nullptr) return false;
     const bool flushed = std::fflush(m_stream) == 0;
     Release();
-    if (m_deleted) return true;
-    return flushed && m_writer.Commit();
+    if (flushed && !m_deleted) return m_writer.Commit();
+    m_writer.Discard();
+    return m_deleted;
 }
 
 void HeldFileWriter::Release()

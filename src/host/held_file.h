@@ -44,6 +44,8 @@ private:
     friend void HostFs_ForgetHeldFiles(const std::string& path);
     friend void HostFs_MoveHeldFiles(const std::string& from, const std::string& to);
 
+    // Starts the new contents as start asks; false when that failed.
+    bool Begin(HeldFileStart start, const std::string& source);
     void Release();
 
     std::string m_path;  // as given, the name readers ask for

@@ -1,0 +1,151 @@
+#include "host/held_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "support/scratch_folder.h"
+
+namespace bw {
+namespace {
+
+using test::ScratchFolder;
+
+class HeldFileTest : public ::testing::Test {
+protected:
+    void TearDown() override { HostFs_SimulateSpaceLeft(-1); }
+
+    std::set<std::string> Names() const
+    {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_folder.Path())) {
+            names.insert(entry.path().filename());
+        }
+        return names;
+    }
+    // What a reader of path sees now.
+    static std::string Contents(const std::string& path) { return ScratchFolder::Read(HostFs_ContentsPath(path)); }
+    static void Put(HeldFileWriter& writer, const std::string& text)
+    {
+        ASSERT_NE(writer.Stream(), nullptr);
+        std::fputs(text.c_str(), writer.Stream());
+    }
+
+    ScratchFolder m_folder;
+};
+
+TEST_F(HeldFileTest, ReadersSeeTheWritesAtOnceAndTheFileTakesThemOnClose)
+{
+    const std::string path = m_folder.Write("log.txt", "old");
+    HeldFileWriter writer(path, HeldFileStart::kEmpty, path);
+    Put(writer, "new");
+    EXPECT_EQ(ScratchFolder::Read(path), "old");
+    EXPECT_EQ(Contents(path), "new");
+    EXPECT_EQ(Contents(m_folder / "other.txt"), "") << "other names are not redirected";
+    ASSERT_TRUE(writer.Close());
+    EXPECT_EQ(ScratchFolder::Read(path), "new");
+    EXPECT_EQ(HostFs_ContentsPath(path), path);
+    EXPECT_EQ(Names(), std::set<std::string>{"log.txt"});
+}
+
+TEST_F(HeldFileTest, CopiesStartFromTheOldContentsAtTheirEndOrStart)
+{
+    const std::string path = m_folder.Write("save.bin", "abc");
+    {
+        HeldFileWriter append(path, HeldFileStart::kAppend, path);
+        Put(append, "d");
+        ASSERT_TRUE(append.Close());
+    }
+    EXPECT_EQ(ScratchFolder::Read(path), "abcd");
+
+    HeldFileWriter edit(path, HeldFileStart::kEdit, path);
+    ASSERT_NE(edit.Stream(), nullptr);
+    EXPECT_EQ(std::fgetc(edit.Stream()), 'a');
+    std::fseek(edit.Stream(), 0, SEEK_CUR);
+    std::fputc('X', edit.Stream());
+    std::fseek(edit.Stream(), 0, SEEK_END);
+    EXPECT_EQ(std::ftell(edit.Stream()), 4);
+    ASSERT_TRUE(edit.Close());
+    EXPECT_EQ(ScratchFolder::Read(path), "aXcd");
+
+    // A source that does not exist yet starts an empty file.
+    HeldFileWriter fresh(m_folder / "fresh.bin", HeldFileStart::kAppend, m_folder / "missing.bin");
+    Put(fresh, "f");
+    ASSERT_TRUE(fresh.Close());
+    EXPECT_EQ(ScratchFolder::Read(m_folder / "fresh.bin"), "f");
+}
+
+TEST_F(HeldFileTest, AFullDiskLeavesTheOldFileAndNoTemporaryFile)
+{
+    const std::string path = m_folder.Write("log.txt", "old text");
+    HostFs_SimulateSpaceLeft(4096);
+    HeldFileWriter writer(path, HeldFileStart::kEmpty, path);
+    Put(writer, std::string(5000, 'n'));
+    EXPECT_FALSE(writer.Close());
+    EXPECT_EQ(writer.Error(), "write: No space left on device");
+    EXPECT_EQ(ScratchFolder::Read(path), "old text");
+    EXPECT_EQ(Names(), std::set<std::string>{"log.txt"});
+
+    // Even the copy an append starts from may not fit.
+    HostFs_SimulateSpaceLeft(3);
+    const HeldFileWriter append(path, HeldFileStart::kAppend, path);
+    EXPECT_EQ(append.Stream(), nullptr);
+    EXPECT_EQ(append.Error(), "write: No space left on device");
+}
+
+// Two handles on one name: readers and a later copy see the newer one, and
+// the one closed last decides what the file holds.
+TEST_F(HeldFileTest, TheNewestHolderIsReadAndTheLastClosedWins)
+{
+    const std::string path = m_folder.Write("twice.txt", "old");
+    HeldFileWriter first(path, HeldFileStart::kEmpty, path);
+    Put(first, "first");
+    HeldFileWriter second(path, HeldFileStart::kAppend, path);
+    Put(second, "+second");
+    EXPECT_EQ(Contents(path), "first+second");
+    ASSERT_TRUE(second.Close());
+    EXPECT_EQ(Contents(path), "first");
+    ASSERT_TRUE(first.Close());
+    EXPECT_EQ(ScratchFolder::Read(path), "first");
+}
+
+TEST_F(HeldFileTest, AHeldFileFollowsItsNameWhenDeletedOrRenamed)
+{
+    const std::string path = m_folder / "held.txt";
+    {
+        HeldFileWriter deleted(path, HeldFileStart::kEmpty, path);
+        Put(deleted, "gone");
+        HostFs_ForgetHeldFiles(path);
+        EXPECT_EQ(HostFs_ContentsPath(path), path);
+        EXPECT_TRUE(deleted.Close());
+    }
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    const std::string renamed = m_folder / "sub/renamed.txt";
+    std::filesystem::create_directories(m_folder / "sub");
+    HeldFileWriter moved(path, HeldFileStart::kEmpty, path);
+    Put(moved, "moved");
+    HostFs_MoveHeldFiles(path, renamed);
+    EXPECT_EQ(Contents(renamed), "moved");
+    ASSERT_TRUE(moved.Close());
+    EXPECT_EQ(ScratchFolder::Read(renamed), "moved");
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(Names(), std::set<std::string>{"sub"});
+}
+
+TEST_F(HeldFileTest, AWriterNeverClosedPutsNothingInPlace)
+{
+    const std::string path = m_folder.Write("log.txt", "old");
+    {
+        HeldFileWriter abandoned(path, HeldFileStart::kEmpty, path);
+        Put(abandoned, "new");
+    }
+    EXPECT_EQ(ScratchFolder::Read(path), "old");
+    EXPECT_EQ(HostFs_ContentsPath(path), path);
+    EXPECT_EQ(Names(), std::set<std::string>{"log.txt"});
+}
+
+}  // namespace
+}  // namespace bw
