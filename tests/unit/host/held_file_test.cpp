@@ -95,46 +95,6 @@ TEST_F(HeldFileTest, AFullDiskLeavesTheOldFileAndNoTemporaryFile)
     EXPECT_EQ(append.Error(), "write: No space left on device");
 }
 
-// Two handles on one name: readers and a later copy see the newer one, and
-// the one closed last decides what the file holds.
-TEST_F(HeldFileTest, TheNewestHolderIsReadAndTheLastClosedWins)
-{
-    const std::string path = m_folder.Write("twice.txt", "old");
-    HeldFileWriter first(path, HeldFileStart::kEmpty, path);
-    Put(first, "first");
-    HeldFileWriter second(path, HeldFileStart::kAppend, path);
-    Put(second, "+second");
-    EXPECT_EQ(Contents(path), "first+second");
-    ASSERT_TRUE(second.Close());
-    EXPECT_EQ(Contents(path), "first");
-    ASSERT_TRUE(first.Close());
-    EXPECT_EQ(ScratchFolder::Read(path), "first");
-}
-
-TEST_F(HeldFileTest, AHeldFileFollowsItsNameWhenDeletedOrRenamed)
-{
-    const std::string path = m_folder / "held.txt";
-    {
-        HeldFileWriter deleted(path, HeldFileStart::kEmpty, path);
-        Put(deleted, "gone");
-        HostFs_ForgetHeldFiles(path);
-        EXPECT_EQ(HostFs_ContentsPath(path), path);
-        EXPECT_TRUE(deleted.Close());
-    }
-    EXPECT_FALSE(std::filesystem::exists(path));
-
-    const std::string renamed = m_folder / "sub/renamed.txt";
-    std::filesystem::create_directories(m_folder / "sub");
-    HeldFileWriter moved(path, HeldFileStart::kEmpty, path);
-    Put(moved, "moved");
-    HostFs_MoveHeldFiles(path, renamed);
-    EXPECT_EQ(Contents(renamed), "moved");
-    ASSERT_TRUE(moved.Close());
-    EXPECT_EQ(ScratchFolder::Read(renamed), "moved");
-    EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_EQ(Names(), std::set<std::string>{"sub"});
-}
-
 TEST_F(HeldFileTest, AWriterNeverClosedPutsNothingInPlace)
 {
     const std::string path = m_folder.Write("log.txt", "old");
