@@ -47,8 +47,7 @@ public:
     void Discard();
     // Why the first failure happened; empty while nothing failed.
     const std::string& Error() const { return m_error; }
-    // The file Commit replaces, and where the bytes lie until then.
-    const std::string& Path() const { return m_path; }
+    // Where the bytes lie until Commit.
     const std::string& TemporaryPath() const { return m_temporary; }
     // Commit puts the bytes at path instead (the file was renamed).
     void Retarget(const std::string& path);
