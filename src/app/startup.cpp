@@ -42,6 +42,7 @@
 #include "library/buffer.h"
 #include "library/ds.h"
 #include "library/file_builtins.h"
+#include "library/game_files.h"
 #include "platform/command_line.h"
 #include "particles/particle_system.h"
 #include "physics/physics_builtins.h"
@@ -546,6 +547,7 @@ bool Brackwell_Init()
     if (!LoadGameStage()) {
         return false;
     }
+    Files_RemoveStaleTemporaries();
     Console().Printf("Get Resolution\n");
     if (!Code_Load()) {
         ReportLoadFailure();
@@ -610,7 +612,9 @@ int Runner_ExitStatus(bool started)
 void Runner_EndProcess(int status)
 {
     // Nothing else of the shut-down runs: the game stopped in the middle of
-    // its code, and its state is not to be trusted.
+    // its code, and its state is not to be trusted. Its open files still
+    // take what was written to them, as closing them would.
+    GameFiles_CloseAll();
     TempDirectory_Delete();
     EndingError_Report();
     std::fflush(nullptr);

@@ -213,7 +213,15 @@ bool write_png_file(const char* fileName, const uint8_t* pixels, int32_t w, int3
     MemoryManager_Free(state.rows);
     // A file that could not be finished must not pass for a good one, nor
     // take the place of the one there before.
-    return written && file.Commit();
+    if (written && file.Commit()) {
+        return true;
+    }
+    // The saving built-ins answer nothing: the log is the one trace of a
+    // full disk or a folder that cannot be written.
+    if (!file.Error().empty()) {
+        LoadSave_LogWriteFailure(path, file.Error().c_str());
+    }
+    return false;
 }
 
 bool write_png_file_argb(const char* fileName, std::vector<uint32_t> pixels, int32_t w, int32_t h)

@@ -1,21 +1,28 @@
 #include "host/atomic_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <string_view>
+#include <vector>
 
 namespace bw {
 
 namespace {
 
 constexpr int kNameAttempts = 100;
+constexpr size_t kCopyBlock = 64 * 1024;
+constexpr std::string_view kTemporarySuffix = ".tmp";
 
 std::atomic<int64_t> g_spaceLeft{-1};
 std::atomic<uint32_t> g_temporaryCount{0};
@@ -48,6 +55,24 @@ std::string FolderPrefix(const std::string& path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// ".<name>.<pid>-<count>.tmp": hidden, and telling which process may still
+// be writing it.
+std::string TemporaryName(const std::string& name, uint32_t count)
+{
+    return "." + name + "." + std::to_string(getpid()) + "-" + std::to_string(count) + std::string(kTemporarySuffix);
+}
+
+bool AllDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A process that exists, even one this user may not signal.
+bool ProcessRuns(pid_t pid)
+{
+    return kill(pid, 0) == 0 || errno == EPERM;
+}
+
 bool SyncFolder(const std::string& path)
 {
     const std::string folder = FolderPrefix(path);
@@ -62,14 +87,21 @@ bool SyncFolder(const std::string& path)
 
 AtomicFileWriter::AtomicFileWriter(const std::string& path) : m_path(WrittenPath(path))
 {
+    struct stat existing {};
+    const bool exists = stat(m_path.c_str(), &existing) == 0;
+    // A device, pipe or folder under the name is no file to replace: the
+    // rename would put a plain file in its place.
+    if (exists && !S_ISREG(existing.st_mode)) {
+        m_error = "open: not a regular file";
+        return;
+    }
     const std::string folder = FolderPrefix(m_path);
     const std::string name = m_path.substr(folder.size());
     // Created as the open of the real name would create it (the umask
     // applies); a file that exists keeps its permissions below.
     for (int attempt = 0; attempt < kNameAttempts && m_fd < 0; ++attempt) {
-        m_temporary = folder + "." + name + "." + std::to_string(getpid()) + "-" +
-                      std::to_string(g_temporaryCount.fetch_add(1)) + ".tmp";
-        m_fd = open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        m_temporary = folder + TemporaryName(name, g_temporaryCount.fetch_add(1));
+        m_fd = open(m_temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (m_fd < 0 && errno != EEXIST) break;
     }
     if (m_fd < 0) {
@@ -77,10 +109,7 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path) : m_path(WrittenPath
         Fail("open");
         return;
     }
-    struct stat existing {};
-    if (stat(m_path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-        fchmod(m_fd, existing.st_mode & 07777);
-    }
+    if (exists) fchmod(m_fd, existing.st_mode & 07777);
 }
 
 AtomicFileWriter::~AtomicFileWriter()
@@ -105,6 +134,43 @@ bool AtomicFileWriter::Write(const void* data, size_t size)
         return Fail("write");
     }
     return true;
+}
+
+bool AtomicFileWriter::CopyFrom(const std::string& source)
+{
+    if (m_fd < 0 || !m_error.empty()) return false;
+    const int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return errno == ENOENT || Fail("open");
+    std::vector<char> block(kCopyBlock);
+    bool copied = true;
+    while (copied) {
+        const ssize_t n = read(in, block.data(), block.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n == 0) break;
+        copied = n > 0 ? Write(block.data(), static_cast<size_t>(n)) : Fail("read");
+    }
+    close(in);
+    return copied;
+}
+
+int64_t AtomicFileWriter::ReadBack(void* data, size_t size)
+{
+    if (m_fd < 0) return -1;
+    ssize_t n = -1;
+    do {
+        n = read(m_fd, data, size);
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
+int64_t AtomicFileWriter::Seek(int64_t offset, int whence)
+{
+    return m_fd < 0 ? -1 : lseek(m_fd, offset, whence);
+}
+
+void AtomicFileWriter::Retarget(const std::string& path)
+{
+    m_path = WrittenPath(path);
 }
 
 bool AtomicFileWriter::Commit()
@@ -151,6 +217,42 @@ bool HostFs_ReplaceFile(const std::string& path, const void* data, size_t size, 
     const bool replaced = writer.Write(data, size) && writer.Commit();
     if (!replaced && error != nullptr) *error = writer.Error();
     return replaced;
+}
+
+bool HostFs_ParseTemporaryName(const std::string& name, pid_t* pid)
+{
+    if (name.size() <= kTemporarySuffix.size() || name[0] != '.' || !name.ends_with(kTemporarySuffix)) return false;
+    const std::string_view body(name.data(), name.size() - kTemporarySuffix.size());  // ".<name>.<pid>-<count>"
+    const size_t dash = body.rfind('-');
+    if (dash == std::string_view::npos || !AllDigits(body.substr(dash + 1))) return false;
+    const size_t dot = body.rfind('.', dash);
+    // The name itself is at least one byte between the two dots.
+    if (dot == std::string_view::npos || dot < 2) return false;
+    // Written without leading zeros, so one never stands there.
+    const std::string_view digits = body.substr(dot + 1, dash - dot - 1);
+    if (!AllDigits(digits) || digits.front() == '0') return false;
+    pid_t parsed = 0;
+    const auto [end, status] = std::from_chars(digits.data(), digits.data() + digits.size(), parsed);
+    if (status != std::errc() || end != digits.data() + digits.size()) return false;
+    *pid = parsed;
+    return true;
+}
+
+void HostFs_RemoveStaleTemporaries(const std::string& folder)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    std::vector<fs::path> stale;
+    // Removed after the walk, so the listing never changes under it.
+    for (fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, error), end;
+         !error && it != end; it.increment(error)) {
+        pid_t pid = 0;
+        if (it->symlink_status(error).type() == fs::file_type::regular &&
+            HostFs_ParseTemporaryName(it->path().filename().string(), &pid) && !ProcessRuns(pid)) {
+            stale.push_back(it->path());
+        }
+    }
+    for (const fs::path& path : stale) fs::remove(path, error);
 }
 
 void HostFs_SimulateSpaceLeft(int64_t bytes)

@@ -1,10 +1,13 @@
 #include "library/game_files.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "host/atomic_file.h"
+#include "host/held_file.h"
 #include "platform/console.h"
 #include "platform/memory.h"
 #include "script/error_report.h"
@@ -21,34 +24,34 @@ constexpr int32_t kBinaryWrite = 1;
 constexpr int32_t kBinaryReadWrite = 2;
 constexpr size_t kCopyBlock = 4096;
 
-// One open file: in memory for reading, or a stdio stream.
+// One open file: in memory for reading, or a stream of a held writer, whose
+// contents replace the file when the game closes it.
 struct FileSlot {
     bool used = false;
     int32_t mode = kModeFree;
     std::string name;  // as game code gave it
     std::string path;  // resolved
     MemoryFile* memory = nullptr;
-    FILE* stream = nullptr;
+    std::unique_ptr<HeldFileWriter> writer;
+    FILE* stream = nullptr;     // the writer's
     bool lastWasWrite = false;  // a read-write stream must seek between the two
     bool failed = false;        // a write failed and was logged
 
     // The game has no answer to hear a failed write or close by, so the
-    // first one of a file is logged: the file holds less than was written.
+    // first one of a file is logged; the old file then stays as it was.
     void NoteWrite(bool written)
     {
         if (written || failed) return;
         failed = true;
-        Console().Printf("ERROR!!! :: Failed to write file: %s\n", path.c_str());
+        LoadSave_LogWriteFailure(path.c_str(), writer != nullptr ? writer->Error().c_str() : "");
     }
 
     void Close()
     {
         LoadSave_Close(memory);
         memory = nullptr;
-        if (stream != nullptr) {
-            const bool clean = std::ferror(stream) == 0;
-            NoteWrite(std::fclose(stream) == 0 && clean);
-        }
+        if (writer != nullptr) NoteWrite(writer->Close());
+        writer.reset();
         stream = nullptr;
         failed = false;
         path.clear();
@@ -90,20 +93,26 @@ std::string FoundPath(const char* name)
     return LoadSave_PathFind(path, sizeof path, name) ? path : "";
 }
 
-// A stream on the save path of name, its folders made first; null when the
-// name has no save path or the file cannot be opened.
-FILE* OpenForWriting(const char* name, const char* mode, std::string* path)
+// A held writer on the save path of name, its folders made first, set into
+// the slot. False when the name has no save path or the file cannot be
+// opened (logged). Editing starts from the file by the read rule, so a file
+// shipped with the game is copied and never changed itself.
+bool OpenForWriting(FileSlot& slot, const char* name, HeldFileStart start)
 {
-    *path = SavePath(name);
-    if (path->empty() || !File_CreateParentDirectory(path->c_str())) return nullptr;
-    return std::fopen(path->c_str(), mode);
+    slot.path = SavePath(name);
+    if (slot.path.empty() || !File_CreateParentDirectory(slot.path.c_str())) return false;
+    const std::string source = start == HeldFileStart::kEdit ? FoundPath(name) : slot.path;
+    slot.writer = std::make_unique<HeldFileWriter>(slot.path, start, source);
+    slot.stream = slot.writer->Stream();
+    slot.NoteWrite(slot.stream != nullptr);
+    return slot.stream != nullptr;
 }
 
 bool CopyPath(const std::string& from, const std::string& to)
 {
     // Copying a file onto itself would empty it before reading it.
     if (from == to) return true;
-    FILE* in = std::fopen(from.c_str(), "rb");
+    FILE* in = std::fopen(HostFs_ContentsPath(from).c_str(), "rb");
     if (in == nullptr) return false;
     // A copy that cannot finish leaves the target as it was.
     File_CreateParentDirectory(to.c_str());
@@ -118,17 +127,6 @@ bool CopyPath(const std::string& from, const std::string& to)
     copied = copied && std::ferror(in) == 0;
     std::fclose(in);
     return copied && out.Commit();
-}
-
-// Mode 2 reads what the file holds and writes it back to the save area: a
-// file shipped with the game is copied there first.
-FILE* OpenReadWrite(const char* name, std::string* path)
-{
-    *path = SavePath(name);
-    if (path->empty() || !File_CreateParentDirectory(path->c_str())) return nullptr;
-    if (!LoadSave_SaveExists(name) && LoadSave_Exists(name) && !CopyPath(FoundPath(name), *path)) return nullptr;
-    FILE* existing = std::fopen(path->c_str(), "r+b");
-    return existing != nullptr ? existing : std::fopen(path->c_str(), "w+b");
 }
 
 // A stream switching between reading and writing must seek in between.
@@ -155,11 +153,9 @@ int32_t BinaryFile_Open(const char* name, int32_t mode)
         if (mode == kBinaryRead) {
             slot.path = FoundPath(name);
             slot.memory = slot.path.empty() ? nullptr : LoadSave_OpenReadPath(slot.path.c_str(), "rb");
-        } else if (mode == kBinaryWrite) {
-            slot.stream = OpenForWriting(name, "wb", &slot.path);
         } else {
-            mode = kBinaryReadWrite;
-            slot.stream = OpenReadWrite(name, &slot.path);
+            if (mode != kBinaryWrite) mode = kBinaryReadWrite;
+            OpenForWriting(slot, name, mode == kBinaryWrite ? HeldFileStart::kEmpty : HeldFileStart::kEdit);
         }
     }
     if (slot.memory == nullptr && slot.stream == nullptr) {
@@ -183,9 +179,11 @@ bool BinaryFile_Rewrite(int32_t handle)
     FileSlot* slot = OpenSlot(g_binary, handle);
     if (slot == nullptr) return false;
     const std::string name = slot->name;
+    // What the handle wrote is dropped, never put in place: the file is
+    // emptied anyway.
+    slot->writer.reset();
     slot->Close();
-    slot->stream = OpenForWriting(name.c_str(), "wb", &slot->path);
-    if (slot->stream == nullptr) {
+    if (!OpenForWriting(*slot, name.c_str(), HeldFileStart::kEmpty)) {
         slot->Close();
         return false;
     }
@@ -289,8 +287,7 @@ int32_t TextFile_OpenWrite(const char* name, bool append)
     if (handle < 0) return -1;
     FileSlot& slot = g_text[static_cast<size_t>(handle)];
     // Binary streams: the CR LF line ends are written out explicitly.
-    slot.stream = OpenForWriting(name, append ? "ab" : "wb", &slot.path);
-    if (slot.stream == nullptr) {
+    if (!OpenForWriting(slot, name, append ? HeldFileStart::kAppend : HeldFileStart::kEmpty)) {
         slot.Close();
         return -1;
     }
@@ -364,8 +361,7 @@ void LegacyFile_OpenWrite(const char* name, bool append)
 {
     FileSlot& slot = g_text[kLegacyTextFile];
     slot.Close();
-    slot.stream = name != nullptr ? OpenForWriting(name, append ? "ab" : "wb", &slot.path) : nullptr;
-    if (slot.stream == nullptr) {
+    if (name == nullptr || !OpenForWriting(slot, name, append ? HeldFileStart::kAppend : HeldFileStart::kEmpty)) {
         slot.Close();
         return;
     }
@@ -427,17 +423,26 @@ bool GameFile_Exists(const char* name)
     return LoadSave_SaveExists(name) || LoadSave_Exists(name);
 }
 
+// A file the game holds open for writing goes with its name: deleted, its
+// handle's writes are put nowhere; renamed, they land under the new name. A
+// held file not yet closed for the first time has no file on the disk.
 bool GameFile_Delete(const char* name)
 {
-    return LoadSave_SaveExists(name) && std::remove(SavePath(name).c_str()) == 0;
+    if (!LoadSave_SaveExists(name)) return false;
+    const std::string path = SavePath(name);
+    HostFs_ForgetHeldFiles(path);
+    return std::remove(path.c_str()) == 0 || errno == ENOENT;
 }
 
 bool GameFile_Rename(const char* from, const char* to)
 {
     if (!LoadSave_SaveExists(from)) return false;
+    const std::string source = SavePath(from);
     const std::string target = SavePath(to);
-    return !target.empty() && File_CreateParentDirectory(target.c_str()) &&
-           std::rename(SavePath(from).c_str(), target.c_str()) == 0;
+    if (target.empty() || !File_CreateParentDirectory(target.c_str())) return false;
+    if (std::rename(source.c_str(), target.c_str()) != 0 && errno != ENOENT) return false;
+    HostFs_MoveHeldFiles(source, target);
+    return true;
 }
 
 bool GameFile_Copy(const char* source, const char* dest)

@@ -12,6 +12,7 @@
 
 #include "host/atomic_file.h"
 #include "host/file_system.h"
+#include "host/held_file.h"
 #include "platform/console.h"
 #include "platform/memory.h"
 #include "platform/strings.h"
@@ -194,6 +195,13 @@ bool ResolveWrite(const char* name, std::string* path)
     return true;
 }
 
+// A file the game holds open for writing exists, with what it has written
+// so far, even before it is first put in place.
+bool IsReadable(const std::string& path)
+{
+    return HostFs_IsReadableFile(HostFs_ContentsPath(path));
+}
+
 bool CopyOut(char* out, size_t outSize, bool placed, const std::string& path)
 {
     if (out == nullptr || outSize == 0) return false;
@@ -309,8 +317,7 @@ bool LoadSave_PathWrite(char* out, size_t outSize, const char* name)
 bool LoadSave_PathFind(char* out, size_t outSize, const char* name)
 {
     std::string path;
-    bool found = (ResolveWrite(name, &path) && HostFs_IsReadableFile(path)) ||
-                 (ResolveRead(name, &path) && HostFs_IsReadableFile(path));
+    bool found = (ResolveWrite(name, &path) && IsReadable(path)) || (ResolveRead(name, &path) && IsReadable(path));
     return CopyOut(out, outSize, found, path);
 }
 
@@ -319,10 +326,12 @@ bool LoadSave_PathFind(char* out, size_t outSize, const char* name)
 uint8_t* LoadSave_ReadWholeFile(const char* path, size_t* size)
 {
     if (size != nullptr) *size = 0;
+    if (path == nullptr) return nullptr;
+    const std::string contents = HostFs_ContentsPath(path);
     // Only regular files: a folder opens for reading here, and a pipe would
     // block the game until someone writes to it.
-    if (path == nullptr || !HostFs_IsReadableFile(path)) return nullptr;
-    FILE* file = std::fopen(path, "rb");
+    if (!HostFs_IsReadableFile(contents)) return nullptr;
+    FILE* file = std::fopen(contents.c_str(), "rb");
     if (file == nullptr) return nullptr;
     off_t length = -1;
     if (fseeko(file, 0, SEEK_END) == 0) length = ftello(file);
@@ -371,32 +380,42 @@ bool LoadSave_WriteSaveFile(const char* name, const void* data, size_t size)
     std::string error;
     if (HostFs_ReplaceFile(path, data, size, &error)) return true;
     // Most callers have no way to tell the game; the log at least shows it.
-    Console().Printf("ERROR!!! :: Failed to write file: %s (%s)\n", path.c_str(), error.c_str());
+    LoadSave_LogWriteFailure(path.c_str(), error.c_str());
     return false;
+}
+
+void LoadSave_LogWriteFailure(const char* path, const char* reason)
+{
+    Console().Printf("ERROR!!! :: Failed to write file: %s (%s)\n", path, reason);
+}
+
+void Files_RemoveStaleTemporaries()
+{
+    if (const char* saveFolder = GetSaveDirectory(); saveFolder != nullptr) HostFs_RemoveStaleTemporaries(saveFolder);
 }
 
 bool LoadSave_Exists(const char* name)
 {
     std::string path;
-    return ResolveRead(name, &path) && HostFs_IsReadableFile(path);
+    return ResolveRead(name, &path) && IsReadable(path);
 }
 
 bool LoadSave_SaveExists(const char* name)
 {
     std::string path;
-    return ResolveWrite(name, &path) && HostFs_IsReadableFile(path);
+    return ResolveWrite(name, &path) && IsReadable(path);
 }
 
 int64_t LoadSave_FileSize(const char* name)
 {
     std::string path;
-    return ResolveRead(name, &path) ? HostFs_FileSize(path) : -1;
+    return ResolveRead(name, &path) ? HostFs_FileSize(HostFs_ContentsPath(path)) : -1;
 }
 
 int64_t LoadSave_SaveFileSize(const char* name)
 {
     std::string path;
-    return ResolveWrite(name, &path) ? HostFs_FileSize(path) : -1;
+    return ResolveWrite(name, &path) ? HostFs_FileSize(HostFs_ContentsPath(path)) : -1;
 }
 
 // ---- In-memory files -------------------------------------------------------

@@ -84,9 +84,14 @@ uint8_t* LoadSave_ReadSaveFile(const char* name, size_t* size);
 // From the program area only.
 uint8_t* LoadSave_ReadBundleFile(const char* name, size_t* size);
 // Writes the whole file into the save area, creating its missing folders.
+// A failure is logged.
 bool LoadSave_WriteSaveFile(const char* name, const void* data, size_t size);
+// The one log line of a file that could not be written: its path and why.
+void LoadSave_LogWriteFailure(const char* path, const char* reason);
 
-// The name resolves to a file that can be opened for reading.
+// The name resolves to a file that can be opened for reading. Here and in
+// every reader, a file this process holds open for writing reads as what
+// has been written to it so far.
 bool LoadSave_Exists(const char* name);      // in the program area
 bool LoadSave_SaveExists(const char* name);  // in the save area
 // Size in bytes, -1 when the file cannot be opened.
@@ -139,6 +144,10 @@ bool DirectoryDelete(const char* path);
 // Creates the folder that will hold path (everything before its last
 // separator); true when there is nothing to create.
 bool File_CreateParentDirectory(const char* path);
+
+// Removes what writes of earlier runs, killed half way, left in the save
+// area (see host/atomic_file.h).
+void Files_RemoveStaleTemporaries();
 
 // ---- The runner's temporary folder -----------------------------------------
 

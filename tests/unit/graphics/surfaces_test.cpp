@@ -5,6 +5,8 @@
 
 #include "draw_fixture.h"
 #include "graphics/png_image.h"
+#include "host/atomic_file.h"
+#include "platform/console.h"
 #include "platform/files.h"
 #include "platform/memory.h"
 #include "support/scratch_folder.h"
@@ -194,6 +196,25 @@ TEST_F(SurfaceSaving, SavedPartIsClippedToTheSurface)
     EXPECT_EQ(pixels[3] & 0xFFFFFFu, 0x00FF00u);
     PNG_FreeImage(pixels);
     MemoryManager_Free(file);
+}
+
+// The saving built-ins answer nothing: a full disk must reach the log, with
+// the file and the reason, and leave the old image as it was.
+TEST_F(SurfaceSaving, ASaveThatDoesNotFitIsLoggedAndKeepsTheOldImage)
+{
+    static std::string heard;
+    heard.clear();
+    Console_SetDebugListener([](const char* line) { heard += line; });
+    const std::string path = m_root.Write("data/SurfaceGame/shot.png", "old image");
+    const int32_t id = Surface_Create(16, 16);
+    HostFs_SimulateSpaceLeft(8);
+    EXPECT_FALSE(Surface_Save(id, "shot.png"));
+    HostFs_SimulateSpaceLeft(-1);
+    Console_SetDebugListener(nullptr);
+    EXPECT_NE(heard.find("ERROR!!! :: Failed to write file: " + path + " (write: No space left on device)\n"),
+              std::string::npos)
+        << heard;
+    EXPECT_EQ(test::ScratchFolder::Read(path), "old image");
 }
 
 }  // namespace

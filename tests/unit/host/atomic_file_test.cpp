@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "support/scratch_folder.h"
 
@@ -86,6 +89,71 @@ TEST_F(AtomicFileTest, WritingThroughALinkReplacesTheFileItLeadsTo)
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(ScratchFolder::Read(target), "new");
     EXPECT_EQ(Names(m_folder / "real"), std::set<std::string>{"save.dat"});
+}
+
+TEST_F(AtomicFileTest, ANameThatIsNoRegularFileIsNeverReplaced)
+{
+    const std::string pipe = m_folder / "pipe.dat";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::filesystem::create_directories(m_folder / "folder.dat");
+    for (const std::string& path : {pipe, m_folder / "folder.dat"}) {
+        std::string error;
+        EXPECT_FALSE(HostFs_ReplaceFile(path, "x", 1, &error)) << path;
+        EXPECT_EQ(error, "open: not a regular file");
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+    EXPECT_EQ(Names(m_folder.Path()), (std::set<std::string>{"pipe.dat", "folder.dat"}));
+}
+
+TEST_F(AtomicFileTest, OnlyTheExactTemporaryFormIsRecognised)
+{
+    pid_t pid = 0;
+    EXPECT_TRUE(HostFs_ParseTemporaryName(".save.dat.1234-7.tmp", &pid));
+    EXPECT_EQ(pid, 1234);
+    EXPECT_TRUE(HostFs_ParseTemporaryName(".a-b.c.99-0.tmp", &pid));
+    EXPECT_EQ(pid, 99);
+    for (const char* name : {"save.dat.1234-7.tmp", ".save.dat.1234-7.tmp.bak", ".save.dat.1234.tmp",
+                             ".save.dat.1234-.tmp", ".save.dat.-7.tmp", "..1234-7.tmp", ".1234-7.tmp",
+                             ".save.dat.12a4-7.tmp", ".save.dat.0-7.tmp", ".save.dat.01234-7.tmp", ".save.dat.99999999999999999999-7.tmp",
+                             ".save.dat.1234-7x.tmp", ".tmp", ""}) {
+        EXPECT_FALSE(HostFs_ParseTemporaryName(name, &pid)) << name;
+    }
+}
+
+// A process that ended before committing (killed) leaves its temporary file;
+// the sweep takes exactly the files of ended processes, in every folder.
+TEST_F(AtomicFileTest, TheSweepRemovesOnlyTheTemporaryFilesOfEndedProcesses)
+{
+    const std::string path = m_folder.Write("deep/save.dat", "old contents");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        AtomicFileWriter killed(path);
+        killed.Write("half", 4);
+        _exit(0);  // no destructor runs, as under a kill
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    const std::string dead = std::to_string(child);
+    const std::string running = std::to_string(getpid());
+    const std::vector<std::string> kept = {
+        ".save.dat." + running + "-1.tmp",  // its process still runs
+        "save.dat." + dead + "-1.tmp",                         // not hidden
+        ".save.dat." + dead + "-1.tmp.bak",
+        ".save.dat." + dead + ".tmp",
+    };
+    for (const std::string& name : kept) m_folder.Write(name, "x");
+    m_folder.Write(".other.dat." + dead + "-3.tmp", "x");
+    std::filesystem::create_directories(m_folder / (".folder." + dead + "-4.tmp"));
+    std::filesystem::create_symlink(path, m_folder / (".link." + dead + "-5.tmp"));
+    ASSERT_EQ(Names(m_folder / "deep"), (std::set<std::string>{"save.dat", ".save.dat." + dead + "-0.tmp"}));
+
+    HostFs_RemoveStaleTemporaries(m_folder.Path());
+    EXPECT_EQ(Names(m_folder / "deep"), std::set<std::string>{"save.dat"});
+    std::set<std::string> expected(kept.begin(), kept.end());
+    expected.insert({"deep", ".folder." + dead + "-4.tmp", ".link." + dead + "-5.tmp"});
+    EXPECT_EQ(Names(m_folder.Path()), expected);
+    EXPECT_EQ(ScratchFolder::Read(path), "old contents");
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
-// Saves that cannot finish, as the game meets them: a whole file keeps its
-// old contents and leaves nothing else behind; a file the game writes through
-// a handle reports the failure in the log.
+// Saves that cannot finish, as the game meets them: a whole file, and a file
+// the game writes through a handle, keep their old contents, leave nothing
+// else behind, and report the failure in the log where the game has no
+// answer to hear it by.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -90,25 +92,84 @@ TEST_F(WholeFileSavesTest, AFullDiskLeavesEveryWholeFileAsItWas)
     }
 }
 
-// Files the game holds open keep writing in place; a device that takes
-// nothing (a full disk) is told in the log when the handle closes.
-TEST_F(WholeFileSavesTest, AFailedWriteThroughAHandleIsLogged)
+// Files the game holds open replace the old file only when closed: a disk
+// that fills up on the way leaves the old file whole, nothing else behind,
+// and the reason in the log.
+TEST_F(WholeFileSavesTest, AHandleThatCannotFinishLeavesTheOldFileWhole)
+{
+    const std::string longText(5000, 'n');
+    const struct {
+        const char* name;
+        std::function<void()> write;
+    } cases[] = {
+        {"text write",
+         [&] {
+             const test::ScriptValue file = Call("file_text_open_write", {"held.txt"});
+             Call("file_text_write_string", {file, longText.c_str()});
+             Call("file_text_close", {file});
+         }},
+        {"text append",
+         [&] {
+             const test::ScriptValue file = Call("file_text_open_append", {"held.txt"});
+             Call("file_text_write_string", {file, longText.c_str()});
+             Call("file_text_close", {file});
+         }},
+        {"binary write and rewrite",
+         [] {
+             for (double mode : {1.0, 2.0}) {
+                 const test::ScriptValue file = Call("file_bin_open", {"held.txt", mode});
+                 Call("file_bin_rewrite", {file});
+                 for (int i = 0; i < 5000; ++i) Call("file_bin_write_byte", {file, 65.0});
+                 Call("file_bin_close", {file});
+             }
+         }},
+        {"legacy write",
+         [&] {
+             Call("file_open_write", {"held.txt"});
+             Call("file_write_string", {longText.c_str()});
+             Call("file_close");
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_root.Write("data/SavesGame/held.txt", "old text");
+        HeardLines().clear();
+        HostFs_SimulateSpaceLeft(4096);
+        c.write();
+        HostFs_SimulateSpaceLeft(-1);
+        EXPECT_EQ(ScratchFolder::Read(Save("held.txt")), "old text");
+        EXPECT_EQ(SaveAreaNames(), std::set<std::string>{"held.txt"});
+        EXPECT_NE(HeardLines().find("ERROR!!! :: Failed to write file: " + Save("held.txt") +
+                                    " (write: No space left on device)\n"),
+                  std::string::npos)
+            << HeardLines();
+    }
+}
+
+// A copy that does not fit fails the open: the game hears -1.
+TEST_F(WholeFileSavesTest, AnAppendWhoseCopyDoesNotFitIsRefused)
+{
+    m_root.Write("data/SavesGame/log.txt", std::string(100, 'l'));
+    HostFs_SimulateSpaceLeft(10);
+    EXPECT_EQ(Call("file_text_open_append", {"log.txt"}).Real(), -1.0);
+    EXPECT_EQ(Call("file_bin_open", {"log.txt", 2.0}).Real(), -1.0);
+    HostFs_SimulateSpaceLeft(-1);
+    EXPECT_EQ(ScratchFolder::Read(Save("log.txt")), std::string(100, 'l'));
+    EXPECT_EQ(SaveAreaNames(), std::set<std::string>{"log.txt"});
+    EXPECT_NE(HeardLines().find("Failed to write file: " + Save("log.txt") + " (write: No space left on device)"),
+              std::string::npos);
+}
+
+// A pipe (or a device) under a save name is never swapped for a plain file.
+TEST_F(WholeFileSavesTest, ANameThatIsNoRegularFileIsNotReplaced)
 {
     std::filesystem::create_directories(Save(""));
-    std::filesystem::create_symlink("/dev/full", Save("full.txt"));
-    const test::ScriptValue text = Call("file_text_open_write", {"full.txt"});
-    ASSERT_GE(text.Real(), 1.0);
-    Call("file_text_write_string", {text, "lost"});
-    EXPECT_EQ(HeardLines(), "");
-    Call("file_text_close", {text});
-    EXPECT_EQ(HeardLines(), "ERROR!!! :: Failed to write file: " + Save("full.txt") + "\n");
-
-    HeardLines().clear();
-    const test::ScriptValue binary = Call("file_bin_open", {"full.txt", 1.0});
-    ASSERT_GE(binary.Real(), 1.0);
-    Call("file_bin_write_byte", {binary, 7.0});
-    Call("file_bin_close", {binary});
-    EXPECT_EQ(HeardLines(), "ERROR!!! :: Failed to write file: " + Save("full.txt") + "\n");
+    ASSERT_EQ(mkfifo(Save("pipe.txt").c_str(), 0600), 0);
+    EXPECT_EQ(Call("file_text_open_write", {"pipe.txt"}).Real(), -1.0);
+    EXPECT_EQ(Call("file_bin_open", {"pipe.txt", 1.0}).Real(), -1.0);
+    EXPECT_TRUE(std::filesystem::is_fifo(Save("pipe.txt")));
+    EXPECT_NE(HeardLines().find("Failed to write file: " + Save("pipe.txt") + " (open: not a regular file)"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,80 @@
+#include "host/held_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "support/scratch_folder.h"
+
+namespace bw {
+namespace {
+
+using test::ScratchFolder;
+
+class HeldFileTest : public ::testing::Test {
+protected:
+    std::set<std::string> Names() const
+    {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_folder.Path())) {
+            names.insert(entry.path().filename());
+        }
+        return names;
+    }
+    // What a reader of path sees now.
+    static std::string Contents(const std::string& path) { return ScratchFolder::Read(HostFs_ContentsPath(path)); }
+    static void Put(HeldFileWriter& writer, const std::string& text)
+    {
+        ASSERT_NE(writer.Stream(), nullptr);
+        std::fputs(text.c_str(), writer.Stream());
+    }
+
+    ScratchFolder m_folder;
+};
+
+TEST_F(HeldFileTest, CopiesStartFromTheOldContentsAtTheirEndOrStart)
+{
+    const std::string path = m_folder.Write("save.bin", "abc");
+    {
+        HeldFileWriter append(path, HeldFileStart::kAppend, path);
+        Put(append, "d");
+        ASSERT_TRUE(append.Close());
+    }
+    EXPECT_EQ(ScratchFolder::Read(path), "abcd");
+
+    HeldFileWriter edit(path, HeldFileStart::kEdit, path);
+    ASSERT_NE(edit.Stream(), nullptr);
+    EXPECT_EQ(std::fgetc(edit.Stream()), 'a');
+    std::fseek(edit.Stream(), 0, SEEK_CUR);
+    std::fputc('X', edit.Stream());
+    std::fseek(edit.Stream(), 0, SEEK_END);
+    EXPECT_EQ(std::ftell(edit.Stream()), 4);
+    ASSERT_TRUE(edit.Close());
+    EXPECT_EQ(ScratchFolder::Read(path), "aXcd");
+
+    // A source that does not exist yet starts an empty file.
+    HeldFileWriter fresh(m_folder / "fresh.bin", HeldFileStart::kAppend, m_folder / "missing.bin");
+    Put(fresh, "f");
+    ASSERT_TRUE(fresh.Close());
+    EXPECT_EQ(ScratchFolder::Read(m_folder / "fresh.bin"), "f");
+}
+
+// Readers see the writes at once; the file itself only on a close.
+TEST_F(HeldFileTest, AWriterNeverClosedPutsNothingInPlace)
+{
+    const std::string path = m_folder.Write("log.txt", "old");
+    {
+        HeldFileWriter abandoned(path, HeldFileStart::kEmpty, path);
+        Put(abandoned, "new");
+        EXPECT_EQ(Contents(path), "new");
+        EXPECT_EQ(HostFs_ContentsPath(m_folder / "other.txt"), m_folder / "other.txt");
+    }
+    EXPECT_EQ(ScratchFolder::Read(path), "old");
+    EXPECT_EQ(HostFs_ContentsPath(path), path);
+    EXPECT_EQ(Names(), std::set<std::string>{"log.txt"});
+}
+
+}  // namespace
+}  // namespace bw

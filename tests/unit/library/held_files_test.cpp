@@ -1,0 +1,131 @@
+// Files the game holds open for writing, as game code sees them: the name
+// reads as what has been written so far, it follows a delete or a rename,
+// and what is still open at the end of the game is put in place.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "unit/library/file_area_test.h"
+
+namespace bw {
+namespace {
+
+using test::ScratchFolder;
+using test::ScriptValue;
+
+class HeldFilesTest : public test::FileAreaTest {
+protected:
+    HeldFilesTest() : FileAreaTest("HeldGame") {}
+
+    static ScriptValue WriteText(const char* name, const char* text)
+    {
+        const ScriptValue file = Call("file_text_open_write", {name});
+        EXPECT_GE(file.Real(), 1.0);
+        Call("file_text_write_string", {file, text});
+        return file;
+    }
+    static std::string ReadText(const char* name)
+    {
+        const ScriptValue file = Call("file_text_open_read", {name});
+        if (file.Real() < 1.0) return "<missing>";
+        const std::string text = Call("file_text_read_string", {file}).Text();
+        Call("file_text_close", {file});
+        return text;
+    }
+    std::set<std::string> SaveAreaNames() const
+    {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(Save(""))) names.insert(entry.path().filename());
+        return names;
+    }
+};
+
+TEST_F(HeldFilesTest, EveryReaderSeesWhatWasWrittenWhileTheOldFileStaysUntilClose)
+{
+    m_root.Write("data/HeldGame/old.txt", "old");
+    const ScriptValue rewritten = WriteText("old.txt", "new");
+    const ScriptValue created = WriteText("created.txt", "made");
+    EXPECT_EQ(ScratchFolder::Read(Save("old.txt")), "old");
+    EXPECT_EQ(ReadText("old.txt"), "new");
+    EXPECT_EQ(Call("file_exists", {"created.txt"}).Real(), 1.0);
+    EXPECT_EQ(ReadText("created.txt"), "made");
+
+    const ScriptValue binary = Call("file_bin_open", {"created.txt", 0.0});
+    EXPECT_EQ(Call("file_bin_size", {binary}).Real(), 4.0);
+    Call("file_bin_close", {binary});
+    EXPECT_EQ(Call("file_copy", {"created.txt", "copy.txt"}).Real(), 0.0);
+    EXPECT_EQ(ScratchFolder::Read(Save("copy.txt")), "made");
+
+    Call("file_text_close", {rewritten});
+    Call("file_text_close", {created});
+    EXPECT_EQ(ScratchFolder::Read(Save("old.txt")), "new");
+    EXPECT_EQ(SaveAreaNames(), (std::set<std::string>{"old.txt", "created.txt", "copy.txt"}));
+}
+
+TEST_F(HeldFilesTest, DeletingOrRenamingAHeldFileCarriesItsWritesAlong)
+{
+    m_root.Write("data/HeldGame/deleted.txt", "old");
+    const ScriptValue deleted = WriteText("deleted.txt", "lost");
+    Call("file_delete", {"deleted.txt"});
+    EXPECT_EQ(Call("file_exists", {"deleted.txt"}).Real(), 0.0);
+    Call("file_text_close", {deleted});
+    EXPECT_EQ(Call("file_exists", {"deleted.txt"}).Real(), 0.0);
+
+    const ScriptValue created = WriteText("created.txt", "never closed before");
+    Call("file_delete", {"created.txt"});
+    Call("file_text_close", {created});
+    EXPECT_EQ(Call("file_exists", {"created.txt"}).Real(), 0.0);
+
+    m_root.Write("data/HeldGame/from.txt", "old");
+    const ScriptValue moved = WriteText("from.txt", "moved");
+    Call("file_rename", {"from.txt", "sub/to.txt"});
+    EXPECT_EQ(ReadText("sub/to.txt"), "moved");
+    Call("file_text_close", {moved});
+    EXPECT_EQ(ScratchFolder::Read(Save("sub/to.txt")), "moved");
+    EXPECT_EQ(SaveAreaNames(), std::set<std::string>{"sub"});
+}
+
+// The same file open twice: an append opened later starts from what the
+// first handle wrote; the handle closed last decides.
+TEST_F(HeldFilesTest, AFileOpenTwiceEndsAsTheLastClosedHandleLeftIt)
+{
+    const ScriptValue first = WriteText("twice.txt", "first");
+    const ScriptValue second = Call("file_text_open_append", {"twice.txt"});
+    Call("file_text_write_string", {second, "+second"});
+    EXPECT_EQ(ReadText("twice.txt"), "first+second");
+    Call("file_text_close", {first});
+    Call("file_text_close", {second});
+    EXPECT_EQ(ScratchFolder::Read(Save("twice.txt")), "first+second");
+}
+
+// The game ends with files still open: they are put in place, as closing
+// them would, and nothing is left beside them.
+TEST_F(HeldFilesTest, FilesLeftOpenAreCompletedWhenTheGameEnds)
+{
+    m_root.Write("data/HeldGame/old.bin", "ab");
+    WriteText("text.txt", "kept");
+    const ScriptValue binary = Call("file_bin_open", {"old.bin", 2.0});
+    Call("file_bin_seek", {binary, 2.0});
+    Call("file_bin_write_byte", {binary, 99.0});
+    Call("file_open_append", {"legacy.txt"});
+    Call("file_write_string", {"legacy"});
+    File_CloseAll();
+    EXPECT_EQ(ScratchFolder::Read(Save("text.txt")), "kept");
+    EXPECT_EQ(ScratchFolder::Read(Save("old.bin")), "abc");
+    EXPECT_EQ(ScratchFolder::Read(Save("legacy.txt")), "legacy");
+    EXPECT_EQ(SaveAreaNames(), (std::set<std::string>{"text.txt", "old.bin", "legacy.txt"}));
+}
+
+TEST_F(HeldFilesTest, StartUpClearsTheSaveAreaOfTemporaryFilesOfEndedProcesses)
+{
+    // Far above any process number the system hands out.
+    m_root.Write("data/HeldGame/.score.ini.2147483647-0.tmp", "half");
+    m_root.Write("data/HeldGame/score.ini", "whole");
+    Files_RemoveStaleTemporaries();
+    EXPECT_EQ(SaveAreaNames(), std::set<std::string>{"score.ini"});
+}
+
+}  // namespace
+}  // namespace bw
