@@ -64,6 +64,15 @@ inline constexpr uint32_t kVarRefInstanceId = 1u << 30;
 inline constexpr uint32_t kVarRefNoIndex = 1u << 31;
 inline constexpr int32_t kInstanceIdBase = 100000;
 
+// The selector a variable op reads from the stack: with the instance-id bit
+// it names an instance by its id less kInstanceIdBase. Package code may pop
+// any int there, so the sum wraps as a 32-bit word does.
+inline int32_t VM_PoppedSelector(int32_t popped, uint32_t flags)
+{
+    const uint32_t base = (flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0;
+    return static_cast<int32_t>(static_cast<uint32_t>(popped) + base);
+}
+
 inline constexpr uint32_t kWordBreakpoint = 0xFFFF0000u;
 inline constexpr uint32_t kWordStepTrap = 0xFF0F0000u;
 inline constexpr uint32_t kWordIndexCheck = 0xFF0FFFFFu;

@@ -346,7 +346,7 @@ L_PushVariable:
     varIndex = (op->flags & kVarRefNoIndex) != 0 ? kValueNoIndex : (--sp)->i;
     varSelector = op->a;
     if ((op->flags & kVarRefSelectorInWord) == 0) {
-        varSelector = (--sp)->i + ((op->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+        varSelector = VM_PoppedSelector((--sp)->i, op->flags);
     }
 L_ReadVariable: {
     sp->v = Value{};
@@ -413,7 +413,7 @@ L_PopVariableTop:
     varIndex = (op->flags & kVarRefNoIndex) != 0 ? kValueNoIndex : (--sp)->i;
     varSelector = op->a;
     if ((op->flags & kVarRefSelectorInWord) == 0) {
-        varSelector = (--sp)->i + ((op->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+        varSelector = VM_PoppedSelector((--sp)->i, op->flags);
     }
     if (op->handler == VMHandler::PopVariable) {
         varValue = *--sp;
@@ -706,7 +706,7 @@ L_IndexedVariableRead:
     if (LocalIndexOf(locals, op + 1, &varIndex)) {
         const int32_t selector = op->k.i;
         op += 4;
-        varSelector = selector + ((op->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+        varSelector = VM_PoppedSelector(selector, op->flags);
         goto L_ReadVariable;
     }
     BW_PLAIN();
@@ -714,7 +714,7 @@ L_IndexedVariableStore:
     if (LocalIndexOf(locals, op + 1, &varIndex)) {
         const int32_t selector = op->k.i;
         op += 4;
-        varSelector = selector + ((op->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+        varSelector = VM_PoppedSelector(selector, op->flags);
         varValue = *--sp;
         goto L_WriteVariable;
     }
@@ -723,7 +723,7 @@ L_LocalIndexedVariableStore:
     if (locals[op->k.i].IsReal() && LocalIndexOf(locals, op + 2, &varIndex)) {
         const double real = locals[op->k.i].value.real;
         const VMNativeOp* const store = op + 5;
-        varSelector = op[1].k.i + ((store->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+        varSelector = VM_PoppedSelector(op[1].k.i, store->flags);
         Value* const slot = ElementOwner(store, varSelector, true);
         locals = FrameLocals();
         if (slot != nullptr && StoreRealInPlace(*slot, varIndex, kValueReal, real)) {
@@ -743,7 +743,7 @@ L_IndexedVariableAccumulate: {
     if (left.IsReal() && LocalIndexOf(locals, op + 2, &index)) {
         const double leftReal = left.value.real;  // the locals may move below
         const VMNativeOp* const read = op + 5;
-        const int32_t selector = op[1].k.i + ((read->flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0);
+        const int32_t selector = VM_PoppedSelector(op[1].k.i, read->flags);
         const Value* const slot = ElementOwner(read, selector, false);
         locals = FrameLocals();
         const Value* const element = slot != nullptr ? FirstRowElement(*slot, index) : nullptr;

@@ -240,9 +240,7 @@ private:
             if (!TakeInt(&popped)) {
                 return false;
             }
-            // Any int may be popped: the sum wraps, as 32-bit words do.
-            const uint32_t base = (op.flags & kVarRefInstanceId) != 0 ? kInstanceIdBase : 0;
-            *selector = static_cast<int32_t>(static_cast<uint32_t>(popped) + base);
+            *selector = VM_PoppedSelector(popped, op.flags);
         }
         return true;
     }
