@@ -13,10 +13,12 @@ struct HeldFiles {
     std::vector<HeldFileWriter*> open;  // oldest first
 };
 
+// Never destroyed: a writer may still be open when the process exits, and
+// whatever closes it then must find the list whole.
 HeldFiles& Held()
 {
-    static HeldFiles held;
-    return held;
+    static HeldFiles* const held = new HeldFiles;
+    return *held;
 }
 
 // The stream's reads, writes and seeks go to the writer, so writes meet the

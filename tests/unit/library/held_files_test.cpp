@@ -3,6 +3,7 @@
 // and what is still open at the end of the game is put in place.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -116,6 +117,24 @@ TEST_F(HeldFilesTest, FilesLeftOpenAreCompletedWhenTheGameEnds)
     EXPECT_EQ(ScratchFolder::Read(Save("old.bin")), "abc");
     EXPECT_EQ(ScratchFolder::Read(Save("legacy.txt")), "legacy");
     EXPECT_EQ(SaveAreaNames(), (std::set<std::string>{"text.txt", "old.bin", "legacy.txt"}));
+}
+
+// A fatal error may end the process with exit() while game code still holds
+// files open: what it wrote is put in place as at any other end of the game.
+TEST_F(HeldFilesTest, FilesLeftOpenAreCompletedWhenTheProcessExits)
+{
+    m_root.Write("data/HeldGame/exit.txt", "old");
+    EXPECT_EXIT(
+        {
+            WriteText("exit.txt", "kept");
+            Call("file_open_write", {"legacy.txt"});
+            Call("file_write_string", {"legacy"});
+            std::exit(3);
+        },
+        ::testing::ExitedWithCode(3), "");
+    EXPECT_EQ(ScratchFolder::Read(Save("exit.txt")), "kept");
+    EXPECT_EQ(ScratchFolder::Read(Save("legacy.txt")), "legacy");
+    EXPECT_EQ(SaveAreaNames(), (std::set<std::string>{"exit.txt", "legacy.txt"}));
 }
 
 TEST_F(HeldFilesTest, StartUpClearsTheSaveAreaOfTemporaryFilesOfEndedProcesses)
