@@ -105,6 +105,17 @@ std::string HostFs_ContentsPath(const std::string& path)
     return (*newest)->m_writer.TemporaryPath();
 }
 
+std::vector<std::string> HostFs_HeldPaths()
+{
+    HeldFiles& held = Held();
+    const std::lock_guard guard(held.lock);
+    std::vector<std::string> paths;
+    for (const HeldFileWriter* writer : held.open) {
+        if (!writer->m_deleted) paths.push_back(writer->m_path);
+    }
+    return paths;
+}
+
 void HostFs_ForgetHeldFiles(const std::string& path)
 {
     HeldFiles& held = Held();

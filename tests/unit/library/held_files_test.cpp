@@ -88,6 +88,21 @@ TEST_F(HeldFilesTest, DeletingOrRenamingAHeldFileCarriesItsWritesAlong)
     EXPECT_EQ(SaveAreaNames(), std::set<std::string>{"sub"});
 }
 
+// A name is found in any case, as on the file system of the original
+// platform; a held file not yet put in place has no entry on the disk to
+// match against, yet it must answer to its name all the same.
+TEST_F(HeldFilesTest, AHeldFileIsFoundUnderItsNameInAnyCase)
+{
+    m_root.Write("data/HeldGame/Sub/placed.txt", "");
+    const ScriptValue held = WriteText("sub/Mixed.txt", "held");
+    EXPECT_EQ(ReadText("SUB/mixed.TXT"), "held");
+    Call("file_rename", {"sub/MIXED.txt", "sub/Renamed.txt"});
+    EXPECT_EQ(ReadText("sub/renamed.txt"), "held");
+    Call("file_text_close", {held});
+    EXPECT_EQ(ScratchFolder::Read(Save("Sub/Renamed.txt")), "held");
+    EXPECT_EQ(Call("file_exists", {"sub/MIXED.txt"}).Real(), 0.0);
+}
+
 // The same file open twice: an append opened later starts from what the
 // first handle wrote; the handle closed last decides.
 TEST_F(HeldFilesTest, AFileOpenTwiceEndsAsTheLastClosedHandleLeftIt)
