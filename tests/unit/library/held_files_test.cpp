@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "unit/library/file_area_test.h"
 
@@ -101,6 +102,20 @@ TEST_F(HeldFilesTest, AHeldFileIsFoundUnderItsNameInAnyCase)
     Call("file_text_close", {held});
     EXPECT_EQ(ScratchFolder::Read(Save("Sub/Renamed.txt")), "held");
     EXPECT_EQ(Call("file_exists", {"sub/MIXED.txt"}).Real(), 0.0);
+}
+
+// A search of the save area lists the game's files as they will be: a held
+// file before it is first put in place, never a temporary file beside it.
+TEST_F(HeldFilesTest, SearchesListHeldFilesAndNoTemporaryFiles)
+{
+    m_root.Write("data/HeldGame/old.txt", "old");
+    const ScriptValue rewritten = WriteText("old.txt", "new");
+    const ScriptValue created = WriteText("new.txt", "made");
+    EXPECT_EQ(FindAll("*.*", 0.0), (std::vector<std::string>{"new.txt", "old.txt", "data.win"}));
+    EXPECT_EQ(FindAll("*.tmp", 2.0), std::vector<std::string>{});
+    EXPECT_EQ(Call("file_attributes", {"new.txt", 0.0}).Real(), 1.0);
+    Call("file_text_close", {rewritten});
+    Call("file_text_close", {created});
 }
 
 // The same file open twice: an append opened later starts from what the
