@@ -179,5 +179,17 @@ TEST_F(AtomicFileTest, TheSweepRemovesOnlyTheTemporaryFilesOfEndedProcesses)
     EXPECT_EQ(ScratchFolder::Read(path), "old contents");
 }
 
+TEST_F(AtomicFileTest, TheSweepNeverFollowsALinkOutOfItsFolder)
+{
+    // Far above any process number the system hands out.
+    const std::string stale = ".save.dat.2147483647-0.tmp";
+    m_folder.Write("outside/" + stale, "x");
+    m_folder.Write("area/" + stale, "x");
+    std::filesystem::create_directory_symlink(m_folder / "outside", m_folder / "area/linked");
+    HostFs_RemoveStaleTemporaries(m_folder / "area");
+    EXPECT_EQ(Names(m_folder / "area"), std::set<std::string>{"linked"});
+    EXPECT_EQ(Names(m_folder / "outside"), std::set<std::string>{stale});
+}
+
 }  // namespace
 }  // namespace bw
