@@ -98,6 +98,13 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path) : m_path(WrittenPath
         m_error = "open: not a regular file";
         return;
     }
+    // The rename needs only the folder's permission: a file this process may
+    // not write (one the player made read-only) is refused as opening it for
+    // writing would refuse it.
+    if (exists && faccessat(AT_FDCWD, m_path.c_str(), W_OK, AT_EACCESS) != 0) {
+        Fail("open");
+        return;
+    }
     const std::string folder = FolderPrefix(m_path);
     const std::string name = m_path.substr(folder.size());
     // Created as the open of the real name would create it (the umask

@@ -109,6 +109,31 @@ TEST_F(AtomicFileTest, ANameNearTheFileSystemsLimitIsReplacedAndSwept)
     EXPECT_EQ(Names(m_folder.Path()), std::set<std::string>{longest});
 }
 
+// A file the player made read-only is refused as opening it for writing
+// would refuse it: the rename needs only the folder's permission, which must
+// not be enough to replace it.
+TEST_F(AtomicFileTest, AFileThatMayNotBeWrittenIsNeverReplaced)
+{
+    const std::string path = m_folder.Write("kept.dat", "old");
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    ASSERT_EQ(chmod(m_folder.Path().c_str(), 0777), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The superuser may write anything; an ordinary user may not.
+        constexpr uid_t kNobody = 65534;
+        if (geteuid() == 0 && setuid(kNobody) != 0) _exit(2);
+        std::string error;
+        const bool replaced = HostFs_ReplaceFile(path, "new", 3, &error);
+        _exit(!replaced && error == "open: Permission denied" ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(ScratchFolder::Read(path), "old");
+    EXPECT_EQ(Names(m_folder.Path()), std::set<std::string>{"kept.dat"});
+}
+
 TEST_F(AtomicFileTest, ANameThatIsNoRegularFileIsNeverReplaced)
 {
     const std::string pipe = m_folder / "pipe.dat";
