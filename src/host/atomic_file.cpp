@@ -56,10 +56,13 @@ std::string FolderPrefix(const std::string& path)
 }
 
 // ".<name>.<pid>-<count>.tmp": hidden, and telling which process may still
-// be writing it.
+// be writing it. The process and count alone keep it apart from every other
+// temporary file, so a name too long to leave room for them within the file
+// system's limit on a name is cut.
 std::string TemporaryName(const std::string& name, uint32_t count)
 {
-    return "." + name + "." + std::to_string(getpid()) + "-" + std::to_string(count) + std::string(kTemporarySuffix);
+    const std::string tail = "." + std::to_string(getpid()) + "-" + std::to_string(count) + std::string(kTemporarySuffix);
+    return "." + name.substr(0, NAME_MAX - 1 - tail.size()) + tail;
 }
 
 bool AllDigits(std::string_view text)
@@ -93,6 +96,13 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path) : m_path(WrittenPath
     // rename would put a plain file in its place.
     if (exists && !S_ISREG(existing.st_mode)) {
         m_error = "open: not a regular file";
+        return;
+    }
+    // The rename needs only the folder's permission: a file this process may
+    // not write (one the player made read-only) is refused as opening it for
+    // writing would refuse it.
+    if (exists && faccessat(AT_FDCWD, m_path.c_str(), W_OK, AT_EACCESS) != 0) {
+        Fail("open");
         return;
     }
     const std::string folder = FolderPrefix(m_path);

@@ -19,8 +19,9 @@ class AtomicFileWriter {
 public:
     // Opens the temporary file beside path. A path that names a symbolic
     // link replaces the file the link leads to, as writing through it would;
-    // anything there that is not a regular file (a device, a pipe) is never
-    // replaced, and every write fails.
+    // anything there that is not a regular file (a device, a pipe), or a
+    // file this process may not write, is never replaced, and every write
+    // fails.
     explicit AtomicFileWriter(const std::string& path);
     // Without a successful Commit the temporary file is removed and the old
     // file stays as it was.

@@ -13,10 +13,12 @@ struct HeldFiles {
     std::vector<HeldFileWriter*> open;  // oldest first
 };
 
+// Never destroyed: a writer may still be open when the process exits, and
+// whatever closes it then must find the list whole.
 HeldFiles& Held()
 {
-    static HeldFiles held;
-    return held;
+    static HeldFiles* const held = new HeldFiles;
+    return *held;
 }
 
 // The stream's reads, writes and seeks go to the writer, so writes meet the
@@ -101,6 +103,17 @@ std::string HostFs_ContentsPath(const std::string& path)
     if (newest == held.open.rend()) return path;
     std::fflush((*newest)->m_stream);
     return (*newest)->m_writer.TemporaryPath();
+}
+
+std::vector<std::string> HostFs_HeldPaths()
+{
+    HeldFiles& held = Held();
+    const std::lock_guard guard(held.lock);
+    std::vector<std::string> paths;
+    for (const HeldFileWriter* writer : held.open) {
+        if (!writer->m_deleted) paths.push_back(writer->m_path);
+    }
+    return paths;
 }
 
 void HostFs_ForgetHeldFiles(const std::string& path)

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "host/atomic_file.h"
 
@@ -41,6 +42,7 @@ public:
 
 private:
     friend std::string HostFs_ContentsPath(const std::string& path);
+    friend std::vector<std::string> HostFs_HeldPaths();
     friend void HostFs_ForgetHeldFiles(const std::string& path);
     friend void HostFs_MoveHeldFiles(const std::string& from, const std::string& to);
 
@@ -58,6 +60,9 @@ private:
 // writing, the temporary file with everything written so far (the newest
 // holder's, its stream flushed); otherwise path itself.
 std::string HostFs_ContentsPath(const std::string& path);
+// The names files are held open under (a name once for each holder), for
+// lookups that match names other than byte for byte.
+std::vector<std::string> HostFs_HeldPaths();
 // The name was deleted: what is held open under it is put nowhere.
 void HostFs_ForgetHeldFiles(const std::string& path);
 // The name was renamed: what is held open under from lands at to.

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "host/atomic_file.h"
 #include "host/file_system.h"
+#include "host/held_file.h"
 #include "platform/files.h"
 
 namespace bw {
@@ -38,13 +40,37 @@ bool Wanted(int32_t bits, int32_t requested)
     return others == 0 || (bits & requested) != 0;
 }
 
+bool IsTemporaryFile(const HostDirEntry& entry)
+{
+    pid_t writer = 0;
+    return !entry.isDirectory && HostFs_ParseTemporaryName(entry.name, &writer);
+}
+
+// The folder as game code sees it: the temporary files of writes not yet
+// put in place are no files of the game, while a file held open for writing
+// is there even before it is first put in place. In byte order of the names.
+std::vector<HostDirEntry> GameEntries(const std::string& folder)
+{
+    std::vector<HostDirEntry> entries = HostFs_ListDirectory(folder);
+    std::erase_if(entries, IsTemporaryFile);
+    for (const std::string& held : HostFs_HeldPaths()) {
+        if (!held.starts_with(folder) || held.find('/', folder.size()) != std::string::npos) continue;
+        std::string name = held.substr(folder.size());
+        const auto listed = [&](const HostDirEntry& entry) { return entry.name == name; };
+        if (std::none_of(entries.begin(), entries.end(), listed)) entries.push_back({std::move(name), false, true});
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const HostDirEntry& a, const HostDirEntry& b) { return a.name < b.name; });
+    return entries;
+}
+
 // Adds the matching entries of the folder that holds the resolved mask.
 void CollectFrom(const std::string& resolvedMask, int32_t attributes, std::vector<std::string>* names)
 {
     const size_t slash = resolvedMask.rfind('/');
     if (resolvedMask.empty() || slash == std::string::npos) return;
     const std::string pattern = resolvedMask.substr(slash + 1);
-    for (HostDirEntry& entry : HostFs_ListDirectory(resolvedMask.substr(0, slash + 1))) {
+    for (HostDirEntry& entry : GameEntries(resolvedMask.substr(0, slash + 1))) {
         if (!FileFind_Matches(pattern, entry.name)) continue;
         if (!Wanted(AttributesOf(entry), attributes)) continue;
         if (std::find(names->begin(), names->end(), entry.name) == names->end()) names->push_back(entry.name);
@@ -88,7 +114,7 @@ std::vector<std::string> FileFind_Collect(const char* mask, int32_t attributes)
 int32_t FileFind_Attributes(const std::string& path)
 {
     HostDirEntry entry;
-    if (!HostFs_StatEntry(path, &entry)) return -1;
+    if (!HostFs_StatEntry(HostFs_ContentsPath(path), &entry)) return -1;
     const size_t slash = path.rfind('/');
     entry.name = slash == std::string::npos ? path : path.substr(slash + 1);
     return AttributesOf(entry);

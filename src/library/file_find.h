@@ -1,7 +1,9 @@
 // Searching the game's folders for names that match a mask, as
 // file_find_first and file_find_next hand them out one by one. A mask such
 // as "saves\*.sav" is looked up in the save area and in the program area;
-// each name is listed once, the save area's first.
+// each name is listed once, the save area's first. Files the game holds open
+// for writing are listed (and have attributes) as the files they will be;
+// the temporary files that hold their bytes meanwhile never are.
 #pragma once
 
 #include <cstdint>

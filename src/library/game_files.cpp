@@ -3,6 +3,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -93,6 +94,14 @@ std::string FoundPath(const char* name)
     return LoadSave_PathFind(path, sizeof path, name) ? path : "";
 }
 
+// A fatal error may end the process with exit() in the middle of the game;
+// the files it holds open then take what was written to them, as at any
+// other end, instead of being dropped with the slots.
+void CloseAllAtExit()
+{
+    [[maybe_unused]] static const bool registered = std::atexit(&GameFiles_CloseAll) == 0;
+}
+
 // A held writer on the save path of name, its folders made first, set into
 // the slot. False when the name has no save path or the file cannot be
 // opened (logged). Editing starts from the file by the read rule, so a file
@@ -104,6 +113,7 @@ bool OpenForWriting(FileSlot& slot, const char* name, HeldFileStart start)
     const std::string source = start == HeldFileStart::kEdit ? FoundPath(name) : slot.path;
     slot.writer = std::make_unique<HeldFileWriter>(slot.path, start, source);
     slot.stream = slot.writer->Stream();
+    CloseAllAtExit();
     slot.NoteWrite(slot.stream != nullptr);
     return slot.stream != nullptr;
 }

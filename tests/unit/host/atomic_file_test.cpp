@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <climits>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -91,6 +92,48 @@ TEST_F(AtomicFileTest, WritingThroughALinkReplacesTheFileItLeadsTo)
     EXPECT_EQ(Names(m_folder / "real"), std::set<std::string>{"save.dat"});
 }
 
+// The temporary name adds some twenty bytes to the name it stands beside; a
+// name the file system takes must not fail for want of room for them.
+TEST_F(AtomicFileTest, ANameNearTheFileSystemsLimitIsReplacedAndSwept)
+{
+    const std::string longest(NAME_MAX, 'n');
+    const std::string path = m_folder.Write(longest, "old");
+    AtomicFileWriter writer(path);
+    ASSERT_TRUE(writer.Write("new", 3)) << writer.Error();
+    const std::string temporary = writer.TemporaryPath().substr(m_folder.Path().size() + 1);
+    pid_t pid = 0;
+    EXPECT_TRUE(HostFs_ParseTemporaryName(temporary, &pid));
+    EXPECT_EQ(pid, getpid());
+    ASSERT_TRUE(writer.Commit());
+    EXPECT_EQ(ScratchFolder::Read(path), "new");
+    EXPECT_EQ(Names(m_folder.Path()), std::set<std::string>{longest});
+}
+
+// A file the player made read-only is refused as opening it for writing
+// would refuse it: the rename needs only the folder's permission, which must
+// not be enough to replace it.
+TEST_F(AtomicFileTest, AFileThatMayNotBeWrittenIsNeverReplaced)
+{
+    const std::string path = m_folder.Write("kept.dat", "old");
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    ASSERT_EQ(chmod(m_folder.Path().c_str(), 0777), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The superuser may write anything; an ordinary user may not.
+        constexpr uid_t kNobody = 65534;
+        if (geteuid() == 0 && setuid(kNobody) != 0) _exit(2);
+        std::string error;
+        const bool replaced = HostFs_ReplaceFile(path, "new", 3, &error);
+        _exit(!replaced && error == "open: Permission denied" ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(ScratchFolder::Read(path), "old");
+    EXPECT_EQ(Names(m_folder.Path()), std::set<std::string>{"kept.dat"});
+}
+
 TEST_F(AtomicFileTest, ANameThatIsNoRegularFileIsNeverReplaced)
 {
     const std::string pipe = m_folder / "pipe.dat";
@@ -146,7 +189,12 @@ TEST_F(AtomicFileTest, TheSweepRemovesOnlyTheTemporaryFilesOfEndedProcesses)
     m_folder.Write(".other.dat." + dead + "-3.tmp", "x");
     std::filesystem::create_directories(m_folder / (".folder." + dead + "-4.tmp"));
     std::filesystem::create_symlink(path, m_folder / (".link." + dead + "-5.tmp"));
-    ASSERT_EQ(Names(m_folder / "deep"), (std::set<std::string>{"save.dat", ".save.dat." + dead + "-0.tmp"}));
+    // The count in its name is however many temporary files came before.
+    const std::set<std::string> left = Names(m_folder / "deep");
+    ASSERT_EQ(left.size(), 2u);
+    pid_t writer = 0;
+    ASSERT_TRUE(HostFs_ParseTemporaryName(*left.begin(), &writer));
+    ASSERT_EQ(writer, child);
 
     HostFs_RemoveStaleTemporaries(m_folder.Path());
     EXPECT_EQ(Names(m_folder / "deep"), std::set<std::string>{"save.dat"});
@@ -154,6 +202,18 @@ TEST_F(AtomicFileTest, TheSweepRemovesOnlyTheTemporaryFilesOfEndedProcesses)
     expected.insert({"deep", ".folder." + dead + "-4.tmp", ".link." + dead + "-5.tmp"});
     EXPECT_EQ(Names(m_folder.Path()), expected);
     EXPECT_EQ(ScratchFolder::Read(path), "old contents");
+}
+
+TEST_F(AtomicFileTest, TheSweepNeverFollowsALinkOutOfItsFolder)
+{
+    // Far above any process number the system hands out.
+    const std::string stale = ".save.dat.2147483647-0.tmp";
+    m_folder.Write("outside/" + stale, "x");
+    m_folder.Write("area/" + stale, "x");
+    std::filesystem::create_directory_symlink(m_folder / "outside", m_folder / "area/linked");
+    HostFs_RemoveStaleTemporaries(m_folder / "area");
+    EXPECT_EQ(Names(m_folder / "area"), std::set<std::string>{"linked"});
+    EXPECT_EQ(Names(m_folder / "outside"), std::set<std::string>{stale});
 }
 
 }  // namespace

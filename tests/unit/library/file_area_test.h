@@ -42,6 +42,17 @@ protected:
     {
         return CallBuiltin(name, args);
     }
+    // Every name of a search, in the order handed out.
+    static std::vector<std::string> FindAll(const char* mask, double attributes)
+    {
+        std::vector<std::string> names;
+        for (std::string name = Call("file_find_first", {mask, attributes}).Text(); !name.empty();
+             name = Call("file_find_next").Text()) {
+            names.push_back(name);
+        }
+        Call("file_find_close");
+        return names;
+    }
 
     std::string m_saveFolder;
     ScratchFolder m_root;

@@ -3,9 +3,11 @@
 // and what is still open at the end of the game is put in place.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "unit/library/file_area_test.h"
 
@@ -87,6 +89,35 @@ TEST_F(HeldFilesTest, DeletingOrRenamingAHeldFileCarriesItsWritesAlong)
     EXPECT_EQ(SaveAreaNames(), std::set<std::string>{"sub"});
 }
 
+// A name is found in any case, as on the file system of the original
+// platform; a held file not yet put in place has no entry on the disk to
+// match against, yet it must answer to its name all the same.
+TEST_F(HeldFilesTest, AHeldFileIsFoundUnderItsNameInAnyCase)
+{
+    m_root.Write("data/HeldGame/Sub/placed.txt", "");
+    const ScriptValue held = WriteText("sub/Mixed.txt", "held");
+    EXPECT_EQ(ReadText("SUB/mixed.TXT"), "held");
+    Call("file_rename", {"sub/MIXED.txt", "sub/Renamed.txt"});
+    EXPECT_EQ(ReadText("sub/renamed.txt"), "held");
+    Call("file_text_close", {held});
+    EXPECT_EQ(ScratchFolder::Read(Save("Sub/Renamed.txt")), "held");
+    EXPECT_EQ(Call("file_exists", {"sub/MIXED.txt"}).Real(), 0.0);
+}
+
+// A search of the save area lists the game's files as they will be: a held
+// file before it is first put in place, never a temporary file beside it.
+TEST_F(HeldFilesTest, SearchesListHeldFilesAndNoTemporaryFiles)
+{
+    m_root.Write("data/HeldGame/old.txt", "old");
+    const ScriptValue rewritten = WriteText("old.txt", "new");
+    const ScriptValue created = WriteText("new.txt", "made");
+    EXPECT_EQ(FindAll("*.*", 0.0), (std::vector<std::string>{"new.txt", "old.txt", "data.win"}));
+    EXPECT_EQ(FindAll("*.tmp", 2.0), std::vector<std::string>{});
+    EXPECT_EQ(Call("file_attributes", {"new.txt", 0.0}).Real(), 1.0);
+    Call("file_text_close", {rewritten});
+    Call("file_text_close", {created});
+}
+
 // The same file open twice: an append opened later starts from what the
 // first handle wrote; the handle closed last decides.
 TEST_F(HeldFilesTest, AFileOpenTwiceEndsAsTheLastClosedHandleLeftIt)
@@ -116,6 +147,24 @@ TEST_F(HeldFilesTest, FilesLeftOpenAreCompletedWhenTheGameEnds)
     EXPECT_EQ(ScratchFolder::Read(Save("old.bin")), "abc");
     EXPECT_EQ(ScratchFolder::Read(Save("legacy.txt")), "legacy");
     EXPECT_EQ(SaveAreaNames(), (std::set<std::string>{"text.txt", "old.bin", "legacy.txt"}));
+}
+
+// A fatal error may end the process with exit() while game code still holds
+// files open: what it wrote is put in place as at any other end of the game.
+TEST_F(HeldFilesTest, FilesLeftOpenAreCompletedWhenTheProcessExits)
+{
+    m_root.Write("data/HeldGame/exit.txt", "old");
+    EXPECT_EXIT(
+        {
+            WriteText("exit.txt", "kept");
+            Call("file_open_write", {"legacy.txt"});
+            Call("file_write_string", {"legacy"});
+            std::exit(3);
+        },
+        ::testing::ExitedWithCode(3), "");
+    EXPECT_EQ(ScratchFolder::Read(Save("exit.txt")), "kept");
+    EXPECT_EQ(ScratchFolder::Read(Save("legacy.txt")), "legacy");
+    EXPECT_EQ(SaveAreaNames(), (std::set<std::string>{"exit.txt", "legacy.txt"}));
 }
 
 TEST_F(HeldFilesTest, StartUpClearsTheSaveAreaOfTemporaryFilesOfEndedProcesses)
