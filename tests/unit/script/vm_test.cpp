@@ -420,8 +420,9 @@ TEST_F(VmTest, TheIndexCheckBreakRefusesIndexesOutsideTheArray)
 }
 
 // A write through a negative index stores nothing and is the pop's error,
-// whichever scope holds the variable. Package code may carry no index
-// check of its own before the pop.
+// whichever scope holds the variable and whichever path runs the unit (a
+// fault on a path that does not run makes it checked). Package code may
+// carry no index check of its own before the pop.
 TEST_F(VmTest, AWriteThroughANegativeIndexIsAnError)
 {
     Run("vm_negative[0] = 7; global.vm_negative[0] = 7; obj_b.vm_negative[0] = 7");
@@ -430,8 +431,12 @@ TEST_F(VmTest, AWriteThroughANegativeIndexIsAnError)
     for (const std::string& pop : {"pop.v.i -1 " + selfRef, "pop.v.i -6 " + selfRef, "pop.v.i -5 " + selfRef,
                                    "pop.v.i -2 " + selfRef, "pop.v.i 1 " + selfRef, "pop.v.i -3 " + selfRef,
                                    "pop.v.i 3 " + instanceRef, "pop.v.i -7 " + selfRef}) {
-        ExpectError("push.e 1\npush.e -5\n" + pop + "\nexit",
-                    "Pop :: Execution Error - Variable index out of range vm_negative");
+        const std::string store = "push.e 1\npush.e -5\n" + pop + "\nexit";
+        const std::string checked = "push.b 0\nbf 2\npopz.v\n" + store;
+        EXPECT_EQ(PathOf(checked), "checked") << pop;
+        for (const std::string& unit : {store, checked}) {
+            ExpectError(unit, "Pop :: Execution Error - Variable index out of range vm_negative");
+        }
     }
     EXPECT_EQ(Run("print(vm_negative, global.vm_negative, obj_b.vm_negative)"), "{ 7 } { 7 } { 7 }\n");
 }
