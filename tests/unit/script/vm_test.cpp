@@ -484,8 +484,11 @@ TEST_F(VmTest, TheVerifierRefusesOnlyCodeThatCannotBeDecoded)
         {"word 0xC0010000\nword 0\nexit", "push of an unsupported type"},
         {"word 0xC0000000", "Bytecode error at offset 0: operand runs past the end of the code"},
         {"push.e 1\nword 0xC0030000\nword 7", "Bytecode error at offset 4: operand runs past the end of the code"},
-        // On a path that never runs too: no run could take these bytes.
+        // On a path that never runs too, whether or not the rest proves:
+        // no run could take these bytes.
         {"popz.v\nexit\npush.s 3", "string operand outside the string table"},
+        {"exit\npush.s 3", "Bytecode error at offset 4: string operand outside the string table"},
+        {"exit\nword 0xC0010000\nword 0", "push of an unsupported type"},
     };
     for (const auto& c : cases) {
         EXPECT_NE(Rejection(c.source).find(c.why), std::string::npos) << c.source << " -> " << Rejection(c.source);
