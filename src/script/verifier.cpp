@@ -55,19 +55,12 @@ public:
     bool Run(const uint8_t* bytes, size_t length);
 
     std::string error;
-    // The unit holds something no run could take: a load error.
-    bool undecodable = false;
 
 private:
     bool Fail(const Instruction* at, const std::string& why)
     {
         error = at != nullptr ? VM_BytecodeError(at->at * 4, why) : "Bytecode error: " + why;
         return false;
-    }
-    bool FailDecode(const Instruction* at, const std::string& why)
-    {
-        undecodable = true;
-        return Fail(at, why);
     }
 
     bool Decode(const uint8_t* bytes, size_t length);
@@ -152,10 +145,11 @@ private:
     }
 
     void Describe(const Instruction& in, VMNativeOp& op);
-    bool DecodePush(const Instruction& in, VMNativeOp& op);
+    const char* PushFault(const Instruction& in) const;
+    void DecodePush(const Instruction& in, VMNativeOp& op);
     int32_t BranchIndex(const Instruction& in) const;
-    bool DecodeAlone(size_t index);
-    bool DecodeForCheckedRun();
+    void DecodeAlone(size_t index);
+    void DecodeForCheckedRun();
     bool StepPush(State& state, const Instruction& in, VMNativeOp& op);
     bool StepPop(State& state, const Instruction& in, VMNativeOp& op);
     bool StepDup(State& state, const Instruction& in, VMNativeOp& op);
@@ -205,7 +199,7 @@ private:
 bool Verifier::Decode(const uint8_t* bytes, size_t length)
 {
     if (length % 4 != 0) {
-        return FailDecode(nullptr, "length is not a whole number of words");
+        return Fail(nullptr, "length is not a whole number of words");
     }
     const size_t count = length / 4;
     out_->words.resize(count);
@@ -219,10 +213,14 @@ bool Verifier::Decode(const uint8_t* bytes, size_t length)
         in.at = at;
         const auto size = static_cast<size_t>(VM_InstructionBytes(in.word)) / 4;
         if (at + size > count) {
-            return FailDecode(&in, kCutOperandError);
+            return Fail(&in, kCutOperandError);
         }
         for (size_t i = 1; i < size; ++i) {
             in.operand[i - 1] = out_->words[at + i];
+        }
+        // Refused wherever it lies: whether a path reaches it is not asked.
+        if (const char* why = VM_Opcode(in.word) == kOpPush ? PushFault(in) : nullptr; why != nullptr) {
+            return Fail(&in, why);
         }
         out_->opAtWord[at] = static_cast<int32_t>(instructions_.size());
         instructions_.push_back(in);
@@ -309,51 +307,63 @@ void Verifier::Describe(const Instruction& in, VMNativeOp& op)
     op.offset = static_cast<uint32_t>(in.at * 4);
 }
 
-bool Verifier::DecodePush(const Instruction& in, VMNativeOp& op)
+// Why no run could take the push: a string index outside the table or a
+// type no push has; null for a push the machine runs.
+const char* Verifier::PushFault(const Instruction& in) const
+{
+    switch (VM_FirstType(in.word)) {
+    case kTypeDouble:
+    case kTypeInt64:
+    case kTypeInt:
+    case kTypeBool:
+    case kTypeNone:
+    case kTypeVariable: return nullptr;
+    case kTypeString:
+        return in.operand[0] >= strings_.count || strings_.texts[in.operand[0]] == nullptr ? kStringIndexError
+                                                                                           : nullptr;
+    default: return "push of an unsupported type";
+    }
+}
+
+// Decode has refused every push PushFault finds fault with.
+void Verifier::DecodePush(const Instruction& in, VMNativeOp& op)
 {
     switch (op.t) {  // push's opcode carries the operand flag
     case kTypeDouble:
         op.handler = VMHandler::PushDouble;
         std::memcpy(&op.k.d, in.operand, 8);
-        return true;
+        return;
     case kTypeInt64:
         op.handler = VMHandler::PushInt64;
         std::memcpy(&op.k.l, in.operand, 8);
-        return true;
+        return;
     case kTypeInt:
         op.handler = VMHandler::PushInt;
         op.k.i = static_cast<int32_t>(in.operand[0]);
-        return true;
+        return;
     case kTypeBool:
         op.handler = VMHandler::PushBool;
         op.k.i = (in.operand[0] & 0xFF) != 0 ? 1 : 0;
-        return true;
+        return;
     case kTypeString:
-        if (in.operand[0] >= strings_.count || strings_.texts[in.operand[0]] == nullptr) {
-            return FailDecode(&in, kStringIndexError);
-        }
         op.handler = VMHandler::PushString;
         op.b = static_cast<int32_t>(out_->strings.size());
         out_->strings.emplace_back(strings_.texts[in.operand[0]]);
-        return true;
+        return;
     case kTypeNone:
         op.handler = VMHandler::PushInt;
         op.k.i = VM_Immediate(in.word);
-        return true;
-    case kTypeVariable:
+        return;
+    default:  // a variable, the one type left
         op.handler = VMHandler::PushVariable;
         DecodeVariableRef(in, op);
-        return true;
-    default:
-        return FailDecode(&in, "push of an unsupported type");
+        return;
     }
 }
 
 bool Verifier::StepPush(State& state, const Instruction& in, VMNativeOp& op)
 {
-    if (!DecodePush(in, op)) {
-        return false;
-    }
+    DecodePush(in, op);
     if (op.t == kTypeVariable) {
         if (!VariableOperands(state, in, in.operand[0])) {
             return false;
@@ -617,13 +627,13 @@ bool Verifier::Step(size_t index, State state)
 // A unit the proof does not cover is decoded op by op for the checked
 // path, which keeps the stack's types itself: what the proof made of it
 // goes.
-bool Verifier::DecodeAlone(size_t index)
+void Verifier::DecodeAlone(size_t index)
 {
     const Instruction& in = instructions_[index];
     VMNativeOp& op = out_->ops[index];
     Describe(in, op);
     switch (op.opcode) {
-    case kOpPush: return DecodePush(in, op);
+    case kOpPush: DecodePush(in, op); return;
     case kOpPop:
         if (op.t == kTypeNone) {
             op.handler = VMHandler::Rotate;
@@ -633,20 +643,20 @@ bool Verifier::DecodeAlone(size_t index)
             op.handler = op.t == kTypeInt ? VMHandler::PopVariableTop : VMHandler::PopVariable;
             DecodeVariableRef(in, op);
         }
-        return true;
-    case kOpDup: op.a = static_cast<uint16_t>(in.word & 0xFFFF); return true;
-    case kOpCall: DecodeCall(in, op); return true;
-    case kOpBreak: op.handler = BreakHandler(in.word); return true;
+        return;
+    case kOpDup: op.a = static_cast<uint16_t>(in.word & 0xFFFF); return;
+    case kOpCall: DecodeCall(in, op); return;
+    case kOpBreak: op.handler = BreakHandler(in.word); return;
     case kOpB:
     case kOpBt:
     case kOpBf:
     case kOpPushEnv:
-    case kOpPopEnv: op.a = BranchIndex(in); return true;
-    default: return true;
+    case kOpPopEnv: op.a = BranchIndex(in); return;
+    default: return;
     }
 }
 
-bool Verifier::DecodeForCheckedRun()
+void Verifier::DecodeForCheckedRun()
 {
     const size_t count = instructions_.size();
     out_->ops.assign(count + 1, VMNativeOp{});
@@ -659,11 +669,8 @@ bool Verifier::DecodeForCheckedRun()
     out_->maxEnvDepth = 0;
     out_->checked = true;
     for (size_t index = 0; index < count; ++index) {
-        if (!DecodeAlone(index)) {
-            return false;
-        }
+        DecodeAlone(index);
     }
-    return true;
 }
 
 bool Verifier::Prove()
@@ -695,8 +702,8 @@ bool Verifier::Run(const uint8_t* bytes, size_t length)
         return false;
     }
     const bool proven = Prove();
-    if (!proven && (undecodable || !DecodeForCheckedRun())) {
-        return false;
+    if (!proven) {
+        DecodeForCheckedRun();
     }
     for (VMNativeOp& op : out_->ops) {
         if (op.handler == VMHandler::PushString) {

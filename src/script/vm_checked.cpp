@@ -335,11 +335,7 @@ private:
             value = stack_.Take();
         }
         VM_ToValue(value.slot, value.type);
-        ++m_.outsideWrites_;
-        Value_OutOfRange().failed = false;
-        const bool written = m_.Write(selector, op.b, index, &value.slot.v);
-        FreeOwned(value.slot.v);
-        return written || Raise(m_.WriteError(op.b));
+        return m_.WriteOutside(&op, selector, op.b, index, &value.slot.v) || Raise(m_.WriteError(op.b));
     }
 
     // The top bytes the size of U go beneath the a bytes below them; then

@@ -178,7 +178,8 @@ void Bwl_AddScript(const std::string& name, std::unique_ptr<CCode> code)
     Script_CodeChanged();
 }
 
-std::string BwlTest::Run(const std::string& program, const std::vector<std::pair<std::string, std::string>>& scripts)
+std::string BwlTest::Run(const std::string& program, const std::vector<std::pair<std::string, std::string>>& scripts,
+                         const std::function<void(CCode&)>& prepare)
 {
     Bwl_Printed().clear();
     g_scripts.clear();
@@ -187,11 +188,19 @@ std::string BwlTest::Run(const std::string& program, const std::vector<std::pair
         g_scripts.push_back({name, std::make_unique<CCode>(text.c_str(), false)});
     }
     for (BwlScript& script : g_scripts) {
-        EXPECT_TRUE(script.code->Compile(("Script." + script.name).c_str())) << Code_Error_PendingMessage();
+        const bool compiled = script.code->Compile(("Script." + script.name).c_str());
+        EXPECT_TRUE(compiled) << Code_Error_PendingMessage();
+        if (compiled && prepare) {
+            prepare(*script.code);
+        }
     }
     CCode code(program.c_str(), false);
+    const bool compiled = code.Compile("Test.program");
+    if (compiled && prepare) {
+        prepare(code);
+    }
     std::string ignored;
-    const bool ran = code.Compile("Test.program") && Execute(self, other, code, &ignored);
+    const bool ran = compiled && Execute(self, other, code, &ignored);
     return ran ? Bwl_Printed() : Bwl_Printed() + Failure();
 }
 

@@ -8,6 +8,7 @@
 // Reads of variables that were never set are errors.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,8 +37,10 @@ protected:
 
     // Compiles the scripts first (a failure there is a test failure), then
     // the program, and runs it. The answer is what it printed, followed by
-    // "error: <message>\n" when it failed to compile or run.
-    std::string Run(const std::string& program, const std::vector<std::pair<std::string, std::string>>& scripts = {});
+    // "error: <message>\n" when it failed to compile or run. prepare, when
+    // given, sees every unit that compiled before anything runs.
+    std::string Run(const std::string& program, const std::vector<std::pair<std::string, std::string>>& scripts = {},
+                    const std::function<void(CCode&)>& prepare = {});
     // The value of an expression text as print shows it, or "error: ...".
     std::string Eval(const std::string& expression);
 

@@ -420,8 +420,9 @@ TEST_F(VmTest, TheIndexCheckBreakRefusesIndexesOutsideTheArray)
 }
 
 // A write through a negative index stores nothing and is the pop's error,
-// whichever scope holds the variable. Package code may carry no index
-// check of its own before the pop.
+// whichever scope holds the variable and whichever path runs the unit (a
+// fault on a path that does not run makes it checked). Package code may
+// carry no index check of its own before the pop.
 TEST_F(VmTest, AWriteThroughANegativeIndexIsAnError)
 {
     Run("vm_negative[0] = 7; global.vm_negative[0] = 7; obj_b.vm_negative[0] = 7");
@@ -430,8 +431,12 @@ TEST_F(VmTest, AWriteThroughANegativeIndexIsAnError)
     for (const std::string& pop : {"pop.v.i -1 " + selfRef, "pop.v.i -6 " + selfRef, "pop.v.i -5 " + selfRef,
                                    "pop.v.i -2 " + selfRef, "pop.v.i 1 " + selfRef, "pop.v.i -3 " + selfRef,
                                    "pop.v.i 3 " + instanceRef, "pop.v.i -7 " + selfRef}) {
-        ExpectError("push.e 1\npush.e -5\n" + pop + "\nexit",
-                    "Pop :: Execution Error - Variable index out of range vm_negative");
+        const std::string store = "push.e 1\npush.e -5\n" + pop + "\nexit";
+        const std::string checked = "push.b 0\nbf 2\npopz.v\n" + store;
+        EXPECT_EQ(PathOf(checked), "checked") << pop;
+        for (const std::string& unit : {store, checked}) {
+            ExpectError(unit, "Pop :: Execution Error - Variable index out of range vm_negative");
+        }
     }
     EXPECT_EQ(Run("print(vm_negative, global.vm_negative, obj_b.vm_negative)"), "{ 7 } { 7 } { 7 }\n");
 }
@@ -479,8 +484,11 @@ TEST_F(VmTest, TheVerifierRefusesOnlyCodeThatCannotBeDecoded)
         {"word 0xC0010000\nword 0\nexit", "push of an unsupported type"},
         {"word 0xC0000000", "Bytecode error at offset 0: operand runs past the end of the code"},
         {"push.e 1\nword 0xC0030000\nword 7", "Bytecode error at offset 4: operand runs past the end of the code"},
-        // On a path that never runs too: no run could take these bytes.
+        // On a path that never runs too, whether or not the rest proves:
+        // no run could take these bytes.
         {"popz.v\nexit\npush.s 3", "string operand outside the string table"},
+        {"exit\npush.s 3", "Bytecode error at offset 4: string operand outside the string table"},
+        {"exit\nword 0xC0010000\nword 0", "push of an unsupported type"},
     };
     for (const auto& c : cases) {
         EXPECT_NE(Rejection(c.source).find(c.why), std::string::npos) << c.source << " -> " << Rejection(c.source);
