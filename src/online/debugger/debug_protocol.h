@@ -2,8 +2,9 @@
 // evaluate command carries its whole length and its requests), and replies
 // of little-endian words. Code addresses on the wire are a code identity
 // (Code_Identity) and a byte offset, never a pointer: a breakpoint packet's
-// argument word is the identity and the word at byte 20 the offset. Incoming bytes are
-// untrusted: every length is checked against the bytes received.
+// argument word is the identity and the word at byte 20 the offset.
+// Incoming bytes are untrusted: every length is checked against the bytes
+// received.
 #pragma once
 
 #include <cstddef>

@@ -13,12 +13,12 @@
 
 #include "graphics/png_image.h"
 #include "host/imgui_window.h"
-#include "library/game_builtins.h"
 #include "online/debugger/debug_eval.h"
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "platform/memory.h"
 #include "support/scratch_folder.h"
+#include "unit/online/debugger/game_builtins_fixture.h"
 #include "unit/world/instance_ops_fixture.h"
 #include "world/input.h"
 #include "world/instance_table.h"
@@ -71,10 +71,7 @@ TEST_F(DebugWindowTest, WatchesShowTheirValuesAndStayWhenTheyFail)
 
 TEST_F(DebugWindowTest, AWatchWhoseBuiltInRaisesAFatalErrorNeverEndsTheGame)
 {
-    int32_t id = -1;
-    if (!Code_Function_Find("room_goto", &id)) {
-        Function_Game_Register();
-    }
+    test::RegisterGameBuiltinsOnce();
     DebugForm form(false);
     form.AddWatch("room_goto(99)");
     for (int step = 0; step < 2; ++step) {

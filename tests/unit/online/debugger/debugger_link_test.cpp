@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "host/net_socket.h"
-#include "library/game_builtins.h"
 #include "online/debugger/debug_protocol.h"
 #include "online/network/net_protocol.h"
 #include "online/network/network.h"
@@ -27,6 +26,7 @@
 #include "script/names.h"
 #include "script/vm.h"
 #include "script/vm_debug.h"
+#include "unit/online/debugger/game_builtins_fixture.h"
 #include "unit/world/instance_ops_fixture.h"
 #include "world/event.h"
 #include "world/object.h"
@@ -743,10 +743,7 @@ TEST_F(DebuggerLinkTest, EvaluateAnswersValuesAndUnableToEvaluate)
 
 TEST_F(DebuggerLinkTest, AnEvaluationWhoseBuiltInRaisesAFatalErrorFailsAloneAndTheGameGoesOn)
 {
-    int32_t id = -1;
-    if (!Code_Function_Find("room_goto", &id)) {
-        Function_Game_Register();
-    }
+    test::RegisterGameBuiltinsOnce();
     auto client = Attach();
     client->Send(EvaluatePacket({{1, "room_goto(99)"}, {2, "2 * 21"}}));
     ReplyReader head(client->Receive(16, [] { Debug_PollRemote(); }));
