@@ -1,23 +1,25 @@
 #include "app/command_request.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <string_view>
 
 #include "app/usage.h"
 
 namespace bw {
 
+namespace {
+
+// The switches whose next token is their argument.
 bool Switch_TakesArgument(std::string_view token)
 {
     static constexpr std::array<std::string_view, 5> kWithArgument = {"-game", "-record", "-playback", "-output",
                                                                       "-debugoutput"};
-    for (std::string_view name : kWithArgument) {
-        if (token == name) {
-            return true;
-        }
-    }
-    return false;
+    return std::ranges::find(kWithArgument, token) != kWithArgument.end();
 }
+
+}  // namespace
 
 CommandRequest CommandLine_Request(std::span<const std::string> tokens)
 {

@@ -7,12 +7,8 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <string_view>
 
 namespace bw {
-
-// True for the switches whose next token is their argument.
-bool Switch_TakesArgument(std::string_view token);
 
 enum class CommandRequestKind {
     Play,

@@ -168,15 +168,6 @@ bool ChooseGameFile(std::string* path)
     return HostFileDialog_ChoosePackage(path);
 }
 
-}  // namespace
-
-std::span<const RegistrationGroup> Registration_Groups()
-{
-    return kGroups;
-}
-
-namespace {
-
 void RegisterGroups(tagIConsole* announcer)
 {
     for (const RegistrationGroup& group : kGroups) {
@@ -191,6 +182,11 @@ void RegisterGroups(tagIConsole* announcer)
 }
 
 }  // namespace
+
+std::span<const RegistrationGroup> Registration_Groups()
+{
+    return kGroups;
+}
 
 void Brackwell_RegisterFunctions()
 {

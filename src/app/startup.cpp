@@ -1,6 +1,5 @@
 #include "app/startup.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -304,11 +303,13 @@ void VmInitStage()
     VM_SetTrace(g_settings.trace);
 }
 
-void InitFromCommandLine(int argc, char** argv)
+// The process's arguments are kept for the game to read; the tokens after
+// the program's name are the switches.
+std::span<const std::string> KeepCommandLine(int argc, char** argv)
 {
     CommandLine_SetProcessArguments(std::vector<std::string>(argv, argv + argc));
     const std::vector<std::string>& all = CommandLine_ProcessArguments();
-    Brackwell_ParseCommandLine(std::span<const std::string>(all).subspan(all.empty() ? 0 : 1));
+    return std::span<const std::string>(all).subspan(all.empty() ? 0 : 1);
 }
 
 std::string ProgramFolder()
@@ -623,8 +624,8 @@ void Runner_EndProcess(int status)
 
 int Runner_Main(int argc, char** argv)
 {
-    const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
-    if (const std::optional<int> answered = Runner_AnswerRequest(CommandLine_Request(arguments))) {
+    const std::span<const std::string> tokens = KeepCommandLine(argc, argv);
+    if (const std::optional<int> answered = Runner_AnswerRequest(CommandLine_Request(tokens))) {
         return *answered;
     }
     CrashHandler_Install();
@@ -632,7 +633,7 @@ int Runner_Main(int argc, char** argv)
     MemoryManager_KeepLargeBlocksInHeap();
     Brackwell_UnpackAtNames(ProgramFolder());
     FindPackageBesideProgram();
-    InitFromCommandLine(argc, argv);
+    Brackwell_ParseCommandLine(tokens);
     Brackwell_EarlyInit();
     const bool started = Brackwell_Init();
     while (started && GameRunningFlag == 1) {

@@ -1,9 +1,10 @@
 #!/bin/sh
 # scripts/run.sh hands its arguments to the runner: a first argument that is
 # a switch plays the demo with every argument as a switch; any other first
-# argument names the package; --help and -h are answered by run.sh itself. run.sh is copied into a scratch tree whose
-# install script, cmake and runner are stand-ins, so nothing is installed or
-# built and the stand-in runner prints the arguments it was given.
+# argument names the package; --help and -h are answered by run.sh itself.
+# run.sh is copied into a scratch tree whose install script, cmake and
+# runner are stand-ins, so nothing is installed or built and the stand-in
+# runner prints the arguments it was given.
 #   run_script_test.sh PATH/TO/scripts/run.sh
 set -eu
 scratch="$(mktemp -d)"

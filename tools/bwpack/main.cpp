@@ -2,6 +2,7 @@
 // package holds.
 //   bwpack PROJECT_DIR -o game.win [--form text|bytecode]
 //   bwpack --dump game.win
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -94,11 +95,9 @@ int Build(const std::string& project, const std::string& output, bw::pack::Packa
 int main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    for (const std::string& arg : args) {
-        if (arg == "--help") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
+    if (std::ranges::find(args, "--help") != args.end()) {
+        std::fputs(kUsage, stdout);
+        return 0;
     }
     if (!args.empty() && args[0] == "--dump") {
         if (args.size() != 2) return UsageError("--dump takes one package file");

@@ -27,12 +27,17 @@ bool ReadGuide(const std::string& path, std::string* text)
     return true;
 }
 
+void ReportMissingMarkers(const std::string& path)
+{
+    std::fprintf(stderr, "%s: the marker lines of the built-in list are missing\n", path.c_str());
+}
+
 int Check(const std::string& path, const std::string& guide)
 {
     int status = 0;
     const auto section = bw::pack::Guide_ListSection(guide);
     if (!section) {
-        std::fprintf(stderr, "%s: the marker lines of the built-in list are missing\n", path.c_str());
+        ReportMissingMarkers(path);
         status = 1;
     } else if (*section != bw::pack::Guide_BuiltinList()) {
         std::fprintf(stderr, "%s: the list of built-ins differs from the runner's tables; renew it with: bwl_guide --write %s\n",
@@ -50,7 +55,7 @@ int Write(const std::string& path, const std::string& guide)
 {
     const auto renewed = bw::pack::Guide_WithListSection(guide, bw::pack::Guide_BuiltinList());
     if (!renewed) {
-        std::fprintf(stderr, "%s: the marker lines of the built-in list are missing\n", path.c_str());
+        ReportMissingMarkers(path);
         return 1;
     }
     std::string reason;
