@@ -23,7 +23,6 @@ constexpr int32_t kModeWrite = 2;
 constexpr int32_t kBinaryRead = 0;  // binary records: the mode game code asked for
 constexpr int32_t kBinaryWrite = 1;
 constexpr int32_t kBinaryReadWrite = 2;
-constexpr size_t kCopyBlock = 4096;
 
 // One open file: in memory for reading, or a stream of a held writer, whose
 // contents replace the file when the game closes it.
@@ -122,21 +121,10 @@ bool CopyPath(const std::string& from, const std::string& to)
 {
     // Copying a file onto itself would empty it before reading it.
     if (from == to) return true;
-    FILE* in = std::fopen(HostFs_ContentsPath(from).c_str(), "rb");
-    if (in == nullptr) return false;
     // A copy that cannot finish leaves the target as it was.
     File_CreateParentDirectory(to.c_str());
     AtomicFileWriter out(to);
-    bool copied = true;
-    char block[kCopyBlock];
-    while (copied) {
-        const size_t count = std::fread(block, 1, sizeof block, in);
-        if (count == 0) break;
-        copied = out.Write(block, count);
-    }
-    copied = copied && std::ferror(in) == 0;
-    std::fclose(in);
-    return copied && out.Commit();
+    return out.CopyFrom(HostFs_ContentsPath(from)) && out.Commit();
 }
 
 // A stream switching between reading and writing must seek in between.
