@@ -23,7 +23,6 @@ constexpr int32_t kModeWrite = 2;
 constexpr int32_t kBinaryRead = 0;  // binary records: the mode game code asked for
 constexpr int32_t kBinaryWrite = 1;
 constexpr int32_t kBinaryReadWrite = 2;
-constexpr size_t kCopyBlock = 4096;
 
 // One open file: in memory for reading, or a stream of a held writer, whose
 // contents replace the file when the game closes it.
@@ -34,9 +33,12 @@ struct FileSlot {
     std::string path;  // resolved
     MemoryFile* memory = nullptr;
     std::unique_ptr<HeldFileWriter> writer;
-    FILE* stream = nullptr;     // the writer's
     bool lastWasWrite = false;  // a read-write stream must seek between the two
     bool failed = false;        // a write failed and was logged
+
+    // The writer's stream; null for a file read from memory or one that
+    // could not be opened.
+    FILE* Stream() const { return writer != nullptr ? writer->Stream() : nullptr; }
 
     // The game has no answer to hear a failed write or close by, so the
     // first one of a file is logged; the old file then stays as it was.
@@ -53,7 +55,6 @@ struct FileSlot {
         memory = nullptr;
         if (writer != nullptr) NoteWrite(writer->Close());
         writer.reset();
-        stream = nullptr;
         failed = false;
         path.clear();
         name.clear();
@@ -112,37 +113,25 @@ bool OpenForWriting(FileSlot& slot, const char* name, HeldFileStart start)
     if (slot.path.empty() || !File_CreateParentDirectory(slot.path.c_str())) return false;
     const std::string source = start == HeldFileStart::kEdit ? FoundPath(name) : slot.path;
     slot.writer = std::make_unique<HeldFileWriter>(slot.path, start, source);
-    slot.stream = slot.writer->Stream();
     CloseAllAtExit();
-    slot.NoteWrite(slot.stream != nullptr);
-    return slot.stream != nullptr;
+    slot.NoteWrite(slot.Stream() != nullptr);
+    return slot.Stream() != nullptr;
 }
 
 bool CopyPath(const std::string& from, const std::string& to)
 {
     // Copying a file onto itself would empty it before reading it.
     if (from == to) return true;
-    FILE* in = std::fopen(HostFs_ContentsPath(from).c_str(), "rb");
-    if (in == nullptr) return false;
     // A copy that cannot finish leaves the target as it was.
     File_CreateParentDirectory(to.c_str());
     AtomicFileWriter out(to);
-    bool copied = true;
-    char block[kCopyBlock];
-    while (copied) {
-        const size_t count = std::fread(block, 1, sizeof block, in);
-        if (count == 0) break;
-        copied = out.Write(block, count);
-    }
-    copied = copied && std::ferror(in) == 0;
-    std::fclose(in);
-    return copied && out.Commit();
+    return out.CopyFrom(HostFs_ContentsPath(from)) && out.Commit();
 }
 
 // A stream switching between reading and writing must seek in between.
 void PrepareStream(FileSlot& slot, bool write)
 {
-    if (slot.lastWasWrite != write) std::fseek(slot.stream, 0, SEEK_CUR);
+    if (slot.lastWasWrite != write) std::fseek(slot.Stream(), 0, SEEK_CUR);
     slot.lastWasWrite = write;
 }
 
@@ -168,7 +157,7 @@ int32_t BinaryFile_Open(const char* name, int32_t mode)
             OpenForWriting(slot, name, mode == kBinaryWrite ? HeldFileStart::kEmpty : HeldFileStart::kEdit);
         }
     }
-    if (slot.memory == nullptr && slot.stream == nullptr) {
+    if (slot.memory == nullptr && slot.Stream() == nullptr) {
         Console().Printf("Error opening binary file %s\n", name != nullptr ? name : "");
         slot.Close();
         return -1;
@@ -216,7 +205,7 @@ void BinaryFile_Seek(int32_t handle, int64_t position)
     if (slot->memory != nullptr) {
         LoadSave_Seek(slot->memory, position, 0);
     } else {
-        std::fseek(slot->stream, static_cast<long>(position), SEEK_SET);
+        std::fseek(slot->Stream(), static_cast<long>(position), SEEK_SET);
     }
 }
 
@@ -225,10 +214,10 @@ int64_t BinaryFile_Size(int32_t handle)
     FileSlot* slot = OpenSlot(g_binary, handle);
     if (slot == nullptr) return 0;
     if (slot->memory != nullptr) return slot->memory->size;
-    const long position = std::ftell(slot->stream);
-    std::fseek(slot->stream, 0, SEEK_END);
-    const long size = std::ftell(slot->stream);
-    std::fseek(slot->stream, position, SEEK_SET);
+    const long position = std::ftell(slot->Stream());
+    std::fseek(slot->Stream(), 0, SEEK_END);
+    const long size = std::ftell(slot->Stream());
+    std::fseek(slot->Stream(), position, SEEK_SET);
     return size;
 }
 
@@ -236,7 +225,7 @@ int64_t BinaryFile_Position(int32_t handle)
 {
     FileSlot* slot = OpenSlot(g_binary, handle);
     if (slot == nullptr) return 0;
-    return slot->memory != nullptr ? LoadSave_Tell(slot->memory) : std::ftell(slot->stream);
+    return slot->memory != nullptr ? LoadSave_Tell(slot->memory) : std::ftell(slot->Stream());
 }
 
 bool BinaryFile_ReadByte(int32_t handle, uint8_t* byte)
@@ -248,7 +237,7 @@ bool BinaryFile_ReadByte(int32_t handle, uint8_t* byte)
         c = LoadSave_ReadChar(slot->memory);
     } else {
         PrepareStream(*slot, false);
-        c = std::fgetc(slot->stream);
+        c = std::fgetc(slot->Stream());
     }
     if (c < 0) return false;
     *byte = static_cast<uint8_t>(c);
@@ -258,9 +247,9 @@ bool BinaryFile_ReadByte(int32_t handle, uint8_t* byte)
 void BinaryFile_WriteByte(int32_t handle, uint8_t byte)
 {
     FileSlot* slot = OpenSlot(g_binary, handle);
-    if (slot == nullptr || slot->stream == nullptr) return;
+    if (slot == nullptr || slot->Stream() == nullptr) return;
     PrepareStream(*slot, true);
-    slot->NoteWrite(std::fputc(byte, slot->stream) != EOF);
+    slot->NoteWrite(std::fputc(byte, slot->Stream()) != EOF);
 }
 
 // ---- Text files ----
@@ -341,7 +330,7 @@ bool TextFile_Write(int32_t handle, const std::string& text)
 {
     if (!TextFile_IsWriting(handle)) return false;
     FileSlot& slot = g_text[static_cast<size_t>(handle)];
-    const bool written = text.empty() || std::fwrite(text.data(), 1, text.size(), slot.stream) == text.size();
+    const bool written = text.empty() || std::fwrite(text.data(), 1, text.size(), slot.Stream()) == text.size();
     slot.NoteWrite(written);
     return written;
 }

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace bw::test {
@@ -40,6 +41,13 @@ public:
     {
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    // The names of the entries of a folder, in byte order.
+    static std::set<std::string> Names(const std::string& folder)
+    {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename());
+        return names;
     }
 
 private:

@@ -18,13 +18,6 @@ namespace {
 
 using test::ScratchFolder;
 
-std::set<std::string> Names(const std::string& folder)
-{
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename());
-    return names;
-}
-
 class AtomicFileTest : public ::testing::Test {
 protected:
     void TearDown() override { HostFs_SimulateSpaceLeft(-1); }
@@ -42,7 +35,7 @@ TEST_F(AtomicFileTest, AReplacedFileHoldsTheNewBytesAndKeepsItsPermissions)
     ASSERT_EQ(stat(path.c_str(), &entry), 0);
     EXPECT_EQ(entry.st_mode & 07777, 0640u);
     EXPECT_TRUE(HostFs_ReplaceFile(m_folder / "empty.dat", nullptr, 0));
-    EXPECT_EQ(Names(m_folder.Path()), (std::set<std::string>{"save.dat", "empty.dat"}));
+    EXPECT_EQ(ScratchFolder::Names(m_folder.Path()), (std::set<std::string>{"save.dat", "empty.dat"}));
 }
 
 // A full disk part way through: the old file stays whole, a new one never
@@ -58,7 +51,7 @@ TEST_F(AtomicFileTest, AWriteThatCannotFinishLeavesTheOldFileWhole)
         EXPECT_FALSE(HostFs_ReplaceFile(m_folder / "new.dat", "bytes", 5));
     }
     EXPECT_EQ(ScratchFolder::Read(path), "old contents");
-    EXPECT_EQ(Names(m_folder.Path()), std::set<std::string>{"save.dat"});
+    EXPECT_EQ(ScratchFolder::Names(m_folder.Path()), std::set<std::string>{"save.dat"});
 
     HostFs_SimulateSpaceLeft(0);
     AtomicFileWriter uncommitted(path);
@@ -75,7 +68,7 @@ TEST_F(AtomicFileTest, NothingIsWrittenWithoutACommitOrIntoAMissingFolder)
         EXPECT_TRUE(abandoned.Write("new", 3));
     }
     EXPECT_EQ(ScratchFolder::Read(path), "old contents");
-    EXPECT_EQ(Names(m_folder.Path()), std::set<std::string>{"save.dat"});
+    EXPECT_EQ(ScratchFolder::Names(m_folder.Path()), std::set<std::string>{"save.dat"});
     std::string error;
     EXPECT_FALSE(HostFs_ReplaceFile(m_folder / "missing/save.dat", "x", 1, &error));
     EXPECT_EQ(error, "open: No such file or directory");
@@ -89,7 +82,7 @@ TEST_F(AtomicFileTest, WritingThroughALinkReplacesTheFileItLeadsTo)
     ASSERT_TRUE(HostFs_ReplaceFile(link, "new", 3));
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(ScratchFolder::Read(target), "new");
-    EXPECT_EQ(Names(m_folder / "real"), std::set<std::string>{"save.dat"});
+    EXPECT_EQ(ScratchFolder::Names(m_folder / "real"), std::set<std::string>{"save.dat"});
 }
 
 // The temporary name adds some twenty bytes to the name it stands beside; a
@@ -106,7 +99,7 @@ TEST_F(AtomicFileTest, ANameNearTheFileSystemsLimitIsReplacedAndSwept)
     EXPECT_EQ(pid, getpid());
     ASSERT_TRUE(writer.Commit());
     EXPECT_EQ(ScratchFolder::Read(path), "new");
-    EXPECT_EQ(Names(m_folder.Path()), std::set<std::string>{longest});
+    EXPECT_EQ(ScratchFolder::Names(m_folder.Path()), std::set<std::string>{longest});
 }
 
 // A file the player made read-only is refused as opening it for writing
@@ -131,7 +124,7 @@ TEST_F(AtomicFileTest, AFileThatMayNotBeWrittenIsNeverReplaced)
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(ScratchFolder::Read(path), "old");
-    EXPECT_EQ(Names(m_folder.Path()), std::set<std::string>{"kept.dat"});
+    EXPECT_EQ(ScratchFolder::Names(m_folder.Path()), std::set<std::string>{"kept.dat"});
 }
 
 TEST_F(AtomicFileTest, ANameThatIsNoRegularFileIsNeverReplaced)
@@ -145,7 +138,7 @@ TEST_F(AtomicFileTest, ANameThatIsNoRegularFileIsNeverReplaced)
         EXPECT_EQ(error, "open: not a regular file");
     }
     EXPECT_TRUE(std::filesystem::is_fifo(pipe));
-    EXPECT_EQ(Names(m_folder.Path()), (std::set<std::string>{"pipe.dat", "folder.dat"}));
+    EXPECT_EQ(ScratchFolder::Names(m_folder.Path()), (std::set<std::string>{"pipe.dat", "folder.dat"}));
 }
 
 TEST_F(AtomicFileTest, OnlyTheExactTemporaryFormIsRecognised)
@@ -190,17 +183,17 @@ TEST_F(AtomicFileTest, TheSweepRemovesOnlyTheTemporaryFilesOfEndedProcesses)
     std::filesystem::create_directories(m_folder / (".folder." + dead + "-4.tmp"));
     std::filesystem::create_symlink(path, m_folder / (".link." + dead + "-5.tmp"));
     // The count in its name is however many temporary files came before.
-    const std::set<std::string> left = Names(m_folder / "deep");
+    const std::set<std::string> left = ScratchFolder::Names(m_folder / "deep");
     ASSERT_EQ(left.size(), 2u);
     pid_t writer = 0;
     ASSERT_TRUE(HostFs_ParseTemporaryName(*left.begin(), &writer));
     ASSERT_EQ(writer, child);
 
     HostFs_RemoveStaleTemporaries(m_folder.Path());
-    EXPECT_EQ(Names(m_folder / "deep"), std::set<std::string>{"save.dat"});
+    EXPECT_EQ(ScratchFolder::Names(m_folder / "deep"), std::set<std::string>{"save.dat"});
     std::set<std::string> expected(kept.begin(), kept.end());
     expected.insert({"deep", ".folder." + dead + "-4.tmp", ".link." + dead + "-5.tmp"});
-    EXPECT_EQ(Names(m_folder.Path()), expected);
+    EXPECT_EQ(ScratchFolder::Names(m_folder.Path()), expected);
     EXPECT_EQ(ScratchFolder::Read(path), "old contents");
 }
 
@@ -212,8 +205,8 @@ TEST_F(AtomicFileTest, TheSweepNeverFollowsALinkOutOfItsFolder)
     m_folder.Write("area/" + stale, "x");
     std::filesystem::create_directory_symlink(m_folder / "outside", m_folder / "area/linked");
     HostFs_RemoveStaleTemporaries(m_folder / "area");
-    EXPECT_EQ(Names(m_folder / "area"), std::set<std::string>{"linked"});
-    EXPECT_EQ(Names(m_folder / "outside"), std::set<std::string>{stale});
+    EXPECT_EQ(ScratchFolder::Names(m_folder / "area"), std::set<std::string>{"linked"});
+    EXPECT_EQ(ScratchFolder::Names(m_folder / "outside"), std::set<std::string>{stale});
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <set>
 #include <string>
 
@@ -15,14 +14,6 @@ using test::ScratchFolder;
 
 class HeldFileTest : public ::testing::Test {
 protected:
-    std::set<std::string> Names() const
-    {
-        std::set<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(m_folder.Path())) {
-            names.insert(entry.path().filename());
-        }
-        return names;
-    }
     // What a reader of path sees now.
     static std::string Contents(const std::string& path) { return ScratchFolder::Read(HostFs_ContentsPath(path)); }
     static void Put(HeldFileWriter& writer, const std::string& text)
@@ -73,7 +64,7 @@ TEST_F(HeldFileTest, AWriterNeverClosedPutsNothingInPlace)
     }
     EXPECT_EQ(ScratchFolder::Read(path), "old");
     EXPECT_EQ(HostFs_ContentsPath(path), path);
-    EXPECT_EQ(Names(), std::set<std::string>{"log.txt"});
+    EXPECT_EQ(ScratchFolder::Names(m_folder.Path()), std::set<std::string>{"log.txt"});
 }
 
 }  // namespace

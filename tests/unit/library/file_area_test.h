@@ -4,6 +4,7 @@
 // test.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,7 @@ protected:
 
     std::string Program(const std::string& relative) const { return m_root / ("game/" + relative); }
     std::string Save(const std::string& relative) const { return m_root / ("data/" + m_saveFolder + "/" + relative); }
+    std::set<std::string> SaveAreaNames() const { return ScratchFolder::Names(Save("")); }
     static ScriptValue Call(const char* name, const std::vector<ScriptValue>& args = {})
     {
         return CallBuiltin(name, args);

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -35,12 +34,6 @@ protected:
         const std::string text = Call("file_text_read_string", {file}).Text();
         Call("file_text_close", {file});
         return text;
-    }
-    std::set<std::string> SaveAreaNames() const
-    {
-        std::set<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(Save(""))) names.insert(entry.path().filename());
-        return names;
     }
 };
 

@@ -44,13 +44,6 @@ protected:
         Console_SetDebugListener(nullptr);
         FileAreaTest::TearDown();
     }
-
-    std::set<std::string> SaveAreaNames() const
-    {
-        std::set<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(Save(""))) names.insert(entry.path().filename());
-        return names;
-    }
 };
 
 TEST_F(WholeFileSavesTest, AFullDiskLeavesEveryWholeFileAsItWas)
