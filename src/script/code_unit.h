@@ -76,9 +76,10 @@ CCode* Code_FindByIdentity(uint32_t identity);
 std::vector<const CCode*> Code_TextUnits();
 
 // The global code list: the package's code units, one slot per CODE entry
-// (null where an entry has no code); a unit set there is named by its entry. Resources that run package code refer
-// to these units and never free them; the list owns them until the next
-// package's code replaces them (Code_List_Free) or the program ends.
+// (null where an entry has no code); a unit set there is named by its
+// entry. Resources that run package code refer to these units and never
+// free them; the list owns them until the next package's code replaces them
+// (Code_List_Free) or the program ends.
 void Code_List_Set(int32_t entryIndex, std::unique_ptr<CCode> unit);
 // Null for an index outside the list or an entry without a unit.
 CCode* Code_List_Find(int32_t entryIndex);

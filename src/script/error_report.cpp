@@ -40,6 +40,15 @@ const char* OrEmpty(const char* text)
     return text != nullptr ? text : "";
 }
 
+// With a debugger attached the game is held for it where an error happened
+// (one that attached while the dialog was up holds it as well), and an
+// expression the debugger evaluates fails alone: the game it looks at goes
+// on. Either way no error asks about the game or ends it.
+bool DebuggerKeepsTheGame()
+{
+    return VM_Debug_Attached() || State().debugSuppress;
+}
+
 template <typename Hook, typename... Args>
 void CallHook(Hook hook, Args... args)
 {
@@ -174,19 +183,14 @@ void Code_Error_Log(const char* text, bool fatal)
     const ErrorReportHooks& hooks = Code_Error_Hooks();
     CallHook(hooks.leaveFullscreen);
     CallHook(hooks.refreshDebugWindow);
-    // With a debugger attached the game is held for it where the error
-    // happened, so neither a dialog nor the end of the game follows; one
-    // that attached while the dialog was up keeps the game as well.
-    if (state.showErrors && !state.noErrorsSwitch && !state.debugSuppress && !VM_Debug_Attached()) {
+    if (state.showErrors && !state.noErrorsSwitch && !DebuggerKeepsTheGame()) {
         if (abort) {
             Code_Error_FormatDump(text, false);
         } else {
             abort = Code_Error_FormatDump(text, true);
         }
     }
-    // An expression the debugger evaluates fails alone: the game it looks
-    // at goes on, whatever the error.
-    abort = abort && !VM_Debug_Attached() && !state.debugSuppress;
+    abort = abort && !DebuggerKeepsTheGame();
     state.suppressedReports += state.debugSuppress ? 1 : 0;
     CallHook(hooks.clearInput);
     Code_Error_SetLastText(text);
@@ -203,7 +207,7 @@ void Code_Error_Log(const char* text, bool fatal)
 void Code_Error_EndAfterFatal()
 {
     const ErrorReportHooks& hooks = Code_Error_Hooks();
-    if (hooks.endProcess != nullptr && !VM_Debug_Attached() && !State().debugSuppress) {
+    if (hooks.endProcess != nullptr && !DebuggerKeepsTheGame()) {
         hooks.endProcess(kFatalErrorExitCode);
     }
 }

@@ -37,11 +37,6 @@ struct PendingErrorPlace {
     std::string cause;   // the message without the place around it
 };
 const PendingErrorPlace& Code_Error_PendingPlace();
-// The source line (from 1) the pending message points at.
-inline int32_t Code_Error_PendingLine()
-{
-    return Code_Error_PendingPlace().line;
-}
 // Clears the flag at the start of each compile phase and each run.
 inline void Code_Error_ClearPending()
 {

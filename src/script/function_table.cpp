@@ -39,6 +39,14 @@ bool OffsetId(int32_t index, int32_t base, int32_t* id)
     return true;
 }
 
+// The index of the first built-in with that name; -1 when there is none.
+int32_t BuiltinIndexOf(const char* name)
+{
+    const FunctionTable& table = Table();
+    const auto found = table.firstByName.find(name);
+    return found != table.firstByName.end() ? found->second : -1;
+}
+
 }  // namespace
 
 bool Code_Function_Register(const char* name, BuiltinFunctionProc fn, int32_t argc)
@@ -81,13 +89,8 @@ bool Code_Function_Find(const char* name, int32_t* id)
     if (OffsetId(Extension_FindFunction(name), kExtensionFunctionIdBase, id)) {
         return true;
     }
-    const FunctionTable& table = Table();
-    const auto found = table.firstByName.find(name);
-    if (found == table.firstByName.end()) {
-        return false;
-    }
-    *id = found->second;
-    return true;
+    *id = BuiltinIndexOf(name);
+    return *id >= 0;
 }
 
 BuiltinFunctionProc Code_Function_FindBuiltin(const char* name)
@@ -95,9 +98,8 @@ BuiltinFunctionProc Code_Function_FindBuiltin(const char* name)
     if (name == nullptr) {
         return nullptr;
     }
-    const FunctionTable& table = Table();
-    const auto found = table.firstByName.find(name);
-    return found != table.firstByName.end() ? table.entries[found->second].fn : nullptr;
+    const int32_t index = BuiltinIndexOf(name);
+    return index >= 0 ? Table().entries[index].fn : nullptr;
 }
 
 int32_t Code_Function_GetArgCount(int32_t id)

@@ -149,6 +149,7 @@ private:
     void DecodePush(const Instruction& in, VMNativeOp& op);
     int32_t BranchIndex(const Instruction& in) const;
     void DecodeAlone(size_t index);
+    void StartOps();
     void DecodeForCheckedRun();
     bool StepPush(State& state, const Instruction& in, VMNativeOp& op);
     bool StepPop(State& state, const Instruction& in, VMNativeOp& op);
@@ -656,29 +657,34 @@ void Verifier::DecodeAlone(size_t index)
     }
 }
 
-void Verifier::DecodeForCheckedRun()
+// One native op per instruction, each still to be made, and the End op
+// after them, where a run that falls off the code lands.
+void Verifier::StartOps()
 {
     const size_t count = instructions_.size();
     out_->ops.assign(count + 1, VMNativeOp{});
     out_->ops[count].handler = VMHandler::End;
     out_->ops[count].offset = static_cast<uint32_t>(out_->words.size() * 4);
+}
+
+void Verifier::DecodeForCheckedRun()
+{
+    StartOps();
     out_->strings.clear();
     out_->typeNodes.clear();
     out_->localIds.clear();
     out_->maxDepth = 1;
     out_->maxEnvDepth = 0;
     out_->checked = true;
-    for (size_t index = 0; index < count; ++index) {
+    for (size_t index = 0; index < instructions_.size(); ++index) {
         DecodeAlone(index);
     }
 }
 
 bool Verifier::Prove()
 {
+    StartOps();
     const size_t count = instructions_.size();
-    out_->ops.assign(count + 1, VMNativeOp{});
-    out_->ops[count].handler = VMHandler::End;
-    out_->ops[count].offset = static_cast<uint32_t>(out_->words.size() * 4);
     states_.assign(count + 1, State{});
     states_[0].seen = true;
     work_.push_back(0);

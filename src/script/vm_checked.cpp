@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "script/bytecode.h"
@@ -177,12 +178,7 @@ public:
     }
 
 private:
-    bool Raise(const char* message)
-    {
-        message_ = message;
-        return false;
-    }
-    bool Raise(const std::string& message)
+    bool Raise(std::string_view message)
     {
         message_ = message;
         return false;
@@ -368,23 +364,23 @@ private:
     // the block of a + 1 items of their size, each item in it as it is.
     bool Dup(const VMNativeOp& op)
     {
+        const bool block = op.t != kTypeString && op.t != kTypeVariable;
         size_t first = 0;
         int32_t copies = 0;
-        if (op.t == kTypeString || op.t == kTypeVariable) {
-            if (!Need(1)) {
-                return false;
-            }
-            first = stack_.Count() - 1;
-            copies = op.a + 1;
-        } else {
+        if (block) {
             const int32_t items = stack_.ItemsCovering(0, (op.a + 1) * VM_PackageStackBytes(op.t));
             if (items < 0) {
                 return RaiseCover(items);
             }
             first = stack_.Count() - static_cast<size_t>(items);
             copies = items;
+        } else {
+            if (!Need(1)) {
+                return false;
+            }
+            first = stack_.Count() - 1;
+            copies = op.a + 1;
         }
-        const bool block = op.t != kTypeString && op.t != kTypeVariable;
         for (int32_t i = 0; i < copies; ++i) {
             const Item& source = stack_.At(block ? first + static_cast<size_t>(i) : first);
             const VMDataType type = source.type;

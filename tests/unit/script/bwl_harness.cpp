@@ -187,18 +187,18 @@ std::string BwlTest::Run(const std::string& program, const std::vector<std::pair
     for (const auto& [name, text] : scripts) {
         g_scripts.push_back({name, std::make_unique<CCode>(text.c_str(), false)});
     }
-    for (BwlScript& script : g_scripts) {
-        const bool compiled = script.code->Compile(("Script." + script.name).c_str());
-        EXPECT_TRUE(compiled) << Code_Error_PendingMessage();
+    const auto compile = [&prepare](CCode& code, const std::string& unitName) {
+        const bool compiled = code.Compile(unitName.c_str());
         if (compiled && prepare) {
-            prepare(*script.code);
+            prepare(code);
         }
+        return compiled;
+    };
+    for (BwlScript& script : g_scripts) {
+        EXPECT_TRUE(compile(*script.code, "Script." + script.name)) << Code_Error_PendingMessage();
     }
     CCode code(program.c_str(), false);
-    const bool compiled = code.Compile("Test.program");
-    if (compiled && prepare) {
-        prepare(code);
-    }
+    const bool compiled = compile(code, "Test.program");
     std::string ignored;
     const bool ran = compiled && Execute(self, other, code, &ignored);
     return ran ? Bwl_Printed() : Bwl_Printed() + Failure();

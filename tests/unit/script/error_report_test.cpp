@@ -91,7 +91,7 @@ TEST_F(ErrorReportTest, PendingMessageNamesLineAndPosition)
     }
     Code_Error_ClearPending();
     Code_Report_Error("a = 1;\nb = ;\nc = 2;", true, 11, "oops");
-    EXPECT_EQ(Code_Error_PendingLine(), 2);
+    EXPECT_EQ(Code_Error_PendingPlace().line, 2);
 }
 
 // Tools print the place themselves: the column counts bytes from 1 on the
