@@ -37,6 +37,7 @@
 #include "online/steam/steam_client.h"
 #include "online/http/vask_builtins.h"
 #include "host/crash_handler.h"
+#include "host/hang_up.h"
 #include "host/message_box.h"
 #include "library/buffer.h"
 #include "library/ds.h"
@@ -548,12 +549,13 @@ bool Brackwell_Init()
     if (!LoadGameStage()) {
         return false;
     }
-    Files_RemoveStaleTemporaries();
     Console().Printf("Get Resolution\n");
     if (!Code_Load()) {
         ReportLoadFailure();
         return false;
     }
+    // The header read by Code_Load names the save folder.
+    Files_RemoveStaleTemporaries();
     return Stage("Create Window", &CreateWindowStage) && Stage("Init Graphics", &Runner_InitGraphics) &&
            Stage("IO Init", &InputInitStage) && Stage("Process Messages", &ProcessMessages) &&
            Stage("Splash!", &SplashStage) && Stage("Start Frame", &StartFrameStage) &&
@@ -629,6 +631,7 @@ int Runner_Main(int argc, char** argv)
         return *answered;
     }
     CrashHandler_Install();
+    HangUp_Install();
     Code_Error_Hooks().endProcess = &Runner_EndProcess;
     MemoryManager_KeepLargeBlocksInHeap();
     Brackwell_UnpackAtNames(ProgramFolder());

@@ -55,13 +55,16 @@ std::string FolderPrefix(const std::string& path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// ".<name>.<pid>-<count>.tmp": hidden, and telling which process may still
-// be writing it. The process and count alone keep it apart from every other
-// temporary file, so a name too long to leave room for them within the file
-// system's limit on a name is cut.
+// ".<name>\<pid>-<count>.tmp": hidden, and telling which process may still
+// be writing it. The backslash is what keeps it apart from the game's own
+// files: game code's backslashes separate folders, so no name it writes can
+// hold one, and the start-up sweep can never take a file the game made. The
+// process and count alone keep it apart from every other temporary file, so
+// a name too long to leave room for them within the file system's limit on
+// a name is cut.
 std::string TemporaryName(const std::string& name, uint32_t count)
 {
-    const std::string tail = "." + std::to_string(getpid()) + "-" + std::to_string(count) + std::string(kTemporarySuffix);
+    const std::string tail = "\\" + std::to_string(getpid()) + "-" + std::to_string(count) + std::string(kTemporarySuffix);
     return "." + name.substr(0, NAME_MAX - 1 - tail.size()) + tail;
 }
 
@@ -130,19 +133,19 @@ AtomicFileWriter::~AtomicFileWriter()
 bool AtomicFileWriter::Write(const void* data, size_t size)
 {
     if (m_fd < 0 || !m_error.empty()) return false;
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    const size_t room = ClaimSpace(size);
-    size_t done = 0;
-    while (done < room) {
-        const ssize_t n = write(m_fd, bytes + done, room - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return Fail("write");
-        done += static_cast<size_t>(n);
-    }
-    if (room < size) {
-        errno = ENOSPC;
-        return Fail("write");
-    }
+    return HostFs_WriteAll(m_fd, data, size) || Fail("write");
+}
+
+bool AtomicFileWriter::CreateTarget()
+{
+    if (m_fd < 0 || !m_error.empty()) return false;
+    const int fd = open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return errno == EEXIST || Fail("open");
+    struct stat made {};
+    m_madeTarget = fstat(fd, &made) == 0;
+    m_madeDevice = made.st_dev;
+    m_madeInode = made.st_ino;
+    close(fd);
     return true;
 }
 
@@ -201,6 +204,7 @@ bool AtomicFileWriter::Commit()
         return false;
     }
     m_temporary.clear();
+    m_madeTarget = false;
     // The rename itself lasts once the folder is on the disk; the file is
     // already whole under its name, so a failure here loses nothing.
     SyncFolder(m_path);
@@ -219,6 +223,14 @@ void AtomicFileWriter::Discard()
     m_fd = -1;
     if (!m_temporary.empty()) unlink(m_temporary.c_str());
     m_temporary.clear();
+    // Nothing was there before, so nothing stays: an empty file left under
+    // the name would hide a file of the same name shipped with the game.
+    struct stat target {};
+    if (m_madeTarget && lstat(m_path.c_str(), &target) == 0 && target.st_dev == m_madeDevice &&
+        target.st_ino == m_madeInode && target.st_size == 0) {
+        unlink(m_path.c_str());
+    }
+    m_madeTarget = false;
 }
 
 bool HostFs_ReplaceFile(const std::string& path, const void* data, size_t size, std::string* error)
@@ -229,17 +241,32 @@ bool HostFs_ReplaceFile(const std::string& path, const void* data, size_t size, 
     return replaced;
 }
 
+bool HostFs_WriteAll(int fd, const void* data, size_t size)
+{
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    const size_t room = ClaimSpace(size);
+    size_t done = 0;
+    while (done < room) {
+        const ssize_t n = write(fd, bytes + done, room - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    if (room < size) errno = ENOSPC;
+    return room == size;
+}
+
 bool HostFs_ParseTemporaryName(const std::string& name, pid_t* pid)
 {
     if (name.size() <= kTemporarySuffix.size() || name[0] != '.' || !name.ends_with(kTemporarySuffix)) return false;
-    const std::string_view body(name.data(), name.size() - kTemporarySuffix.size());  // ".<name>.<pid>-<count>"
+    const std::string_view body(name.data(), name.size() - kTemporarySuffix.size());  // ".<name>\<pid>-<count>"
     const size_t dash = body.rfind('-');
     if (dash == std::string_view::npos || !AllDigits(body.substr(dash + 1))) return false;
-    const size_t dot = body.rfind('.', dash);
-    // The name itself is at least one byte between the two dots.
-    if (dot == std::string_view::npos || dot < 2) return false;
+    const size_t slash = body.rfind('\\', dash);
+    // The name itself is at least one byte between the dot and the backslash.
+    if (slash == std::string_view::npos || slash < 2) return false;
     // Written without leading zeros, so one never stands there.
-    const std::string_view digits = body.substr(dot + 1, dash - dot - 1);
+    const std::string_view digits = body.substr(slash + 1, dash - slash - 1);
     if (!AllDigits(digits) || digits.front() == '0') return false;
     pid_t parsed = 0;
     const auto [end, status] = std::from_chars(digits.data(), digits.data() + digits.size(), parsed);

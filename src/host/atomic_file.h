@@ -33,6 +33,13 @@ public:
     // false once anything failed (later writes do nothing, so a caller may
     // check only Commit's answer).
     bool Write(const void* data, size_t size);
+    // Makes the name exist at once, as an empty file when nothing is there,
+    // as a plain open for writing would: nothing else takes the name (a
+    // folder made there) before Commit, and a name the file system refuses
+    // fails here rather than at Commit. A file already there stays as it is.
+    // The empty file made goes again with Discard, unless something else
+    // has replaced it meanwhile.
+    bool CreateTarget();
     // Writes what source holds, so the new contents start from the old
     // ones; a missing source gives nothing to copy.
     bool CopyFrom(const std::string& source);
@@ -60,21 +67,31 @@ private:
     std::string m_temporary;
     int m_fd = -1;
     std::string m_error;
+    // The empty file CreateTarget made, while it waits for Commit.
+    bool m_madeTarget = false;
+    dev_t m_madeDevice = 0;
+    ino_t m_madeInode = 0;
 };
 
 // The whole file in one go; error (when given) receives the reason of a
 // failure.
 bool HostFs_ReplaceFile(const std::string& path, const void* data, size_t size, std::string* error = nullptr);
 
-// A temporary file of this writer's naming, ".<name>.<pid>-<count>.tmp";
-// pid receives the process that made it. Only that exact form counts.
+// Writes every byte to fd, retrying interrupted writes: false, errno saying
+// why, when any could not be written. Every writer of files goes through it,
+// so all meet the tests' simulated full disk.
+bool HostFs_WriteAll(int fd, const void* data, size_t size);
+
+// A temporary file of this writer's naming, ".<name>\<pid>-<count>.tmp";
+// pid receives the process that made it. Only that exact form counts, and no
+// name game code writes has it.
 bool HostFs_ParseTemporaryName(const std::string& name, pid_t* pid);
 // Removes, in folder and every folder below it, the temporary files whose
 // process no longer runs: their writes can never finish. Links are not
 // followed; anything else stays.
 void HostFs_RemoveStaleTemporaries(const std::string& folder);
 
-// Tests simulate a full file system: writes through AtomicFileWriter fail
+// Tests simulate a full file system: writes through HostFs_WriteAll fail
 // with ENOSPC once this many more bytes were written; -1 lifts the limit.
 void HostFs_SimulateSpaceLeft(int64_t bytes);
 

@@ -1,6 +1,7 @@
 #include "host/held_file.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <mutex>
 #include <vector>
 
@@ -61,9 +62,9 @@ HeldFileWriter::HeldFileWriter(const std::string& path, HeldFileStart start, con
 
 bool HeldFileWriter::Begin(HeldFileStart start, const std::string& source)
 {
-    if (start == HeldFileStart::kEmpty) return m_writer.Error().empty();
-    return m_writer.CopyFrom(HostFs_ContentsPath(source)) &&
-           (start == HeldFileStart::kAppend || m_writer.Seek(0, SEEK_SET) == 0);
+    if (!m_writer.CreateTarget()) return false;
+    return start == HeldFileStart::kEmpty ||
+           (m_writer.CopyFrom(HostFs_ContentsPath(source)) && m_writer.Seek(0, SEEK_SET) == 0);
 }
 
 HeldFileWriter::~HeldFileWriter()
@@ -103,17 +104,6 @@ std::string HostFs_ContentsPath(const std::string& path)
     if (newest == held.open.rend()) return path;
     std::fflush((*newest)->m_stream);
     return (*newest)->m_writer.TemporaryPath();
-}
-
-std::vector<std::string> HostFs_HeldPaths()
-{
-    HeldFiles& held = Held();
-    const std::lock_guard guard(held.lock);
-    std::vector<std::string> paths;
-    for (const HeldFileWriter* writer : held.open) {
-        if (!writer->m_deleted) paths.push_back(writer->m_path);
-    }
-    return paths;
 }
 
 void HostFs_ForgetHeldFiles(const std::string& path)

@@ -47,18 +47,11 @@ bool IsTemporaryFile(const HostDirEntry& entry)
 }
 
 // The folder as game code sees it: the temporary files of writes not yet
-// put in place are no files of the game, while a file held open for writing
-// is there even before it is first put in place. In byte order of the names.
+// put in place are no files of the game. In byte order of the names.
 std::vector<HostDirEntry> GameEntries(const std::string& folder)
 {
     std::vector<HostDirEntry> entries = HostFs_ListDirectory(folder);
     std::erase_if(entries, IsTemporaryFile);
-    for (const std::string& held : HostFs_HeldPaths()) {
-        if (!held.starts_with(folder) || held.find('/', folder.size()) != std::string::npos) continue;
-        std::string name = held.substr(folder.size());
-        const auto listed = [&](const HostDirEntry& entry) { return entry.name == name; };
-        if (std::none_of(entries.begin(), entries.end(), listed)) entries.push_back({std::move(name), false, true});
-    }
     std::sort(entries.begin(), entries.end(),
               [](const HostDirEntry& a, const HostDirEntry& b) { return a.name < b.name; });
     return entries;

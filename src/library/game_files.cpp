@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 
+#include "host/append_file.h"
 #include "host/atomic_file.h"
 #include "host/held_file.h"
 #include "platform/console.h"
@@ -24,15 +26,16 @@ constexpr int32_t kBinaryRead = 0;  // binary records: the mode game code asked 
 constexpr int32_t kBinaryWrite = 1;
 constexpr int32_t kBinaryReadWrite = 2;
 
-// One open file: in memory for reading, or a stream of a held writer, whose
-// contents replace the file when the game closes it.
+// One open file: in memory for reading, or the stream of a writer: held,
+// its contents replacing the file when the game closes it, or appending in
+// place.
 struct FileSlot {
     bool used = false;
     int32_t mode = kModeFree;
     std::string name;  // as game code gave it
     std::string path;  // resolved
     MemoryFile* memory = nullptr;
-    std::unique_ptr<HeldFileWriter> writer;
+    std::unique_ptr<FileWriter> writer;
     bool lastWasWrite = false;  // a read-write stream must seek between the two
     bool failed = false;        // a write failed and was logged
 
@@ -103,19 +106,38 @@ void CloseAllAtExit()
     [[maybe_unused]] static const bool registered = std::atexit(&GameFiles_CloseAll) == 0;
 }
 
-// A held writer on the save path of name, its folders made first, set into
-// the slot. False when the name has no save path or the file cannot be
-// opened (logged). Editing starts from the file by the read rule, so a file
-// shipped with the game is copied and never changed itself.
-bool OpenForWriting(FileSlot& slot, const char* name, HeldFileStart start)
+// The save path of name into the slot, its folders made. False when the
+// name has none.
+bool PlaceForWriting(FileSlot& slot, const char* name)
 {
     slot.path = SavePath(name);
-    if (slot.path.empty() || !File_CreateParentDirectory(slot.path.c_str())) return false;
-    const std::string source = start == HeldFileStart::kEdit ? FoundPath(name) : slot.path;
-    slot.writer = std::make_unique<HeldFileWriter>(slot.path, start, source);
+    return !slot.path.empty() && File_CreateParentDirectory(slot.path.c_str());
+}
+
+// The slot's writer; false when its file could not be opened (logged).
+bool SetWriter(FileSlot& slot, std::unique_ptr<FileWriter> writer)
+{
+    slot.writer = std::move(writer);
     CloseAllAtExit();
     slot.NoteWrite(slot.Stream() != nullptr);
     return slot.Stream() != nullptr;
+}
+
+// A held writer on the save path of name. Editing starts from the file by
+// the read rule, so a file shipped with the game is copied and never changed
+// itself.
+bool OpenForWriting(FileSlot& slot, const char* name, HeldFileStart start)
+{
+    if (!PlaceForWriting(slot, name)) return false;
+    const std::string source = start == HeldFileStart::kEdit ? FoundPath(name) : slot.path;
+    return SetWriter(slot, std::make_unique<HeldFileWriter>(slot.path, start, source));
+}
+
+// A text file written anew (held) or appended to (in place).
+bool OpenTextForWriting(FileSlot& slot, const char* name, bool append)
+{
+    if (!append) return OpenForWriting(slot, name, HeldFileStart::kEmpty);
+    return PlaceForWriting(slot, name) && SetWriter(slot, std::make_unique<AppendFileWriter>(slot.path));
 }
 
 bool CopyPath(const std::string& from, const std::string& to)
@@ -286,7 +308,7 @@ int32_t TextFile_OpenWrite(const char* name, bool append)
     if (handle < 0) return -1;
     FileSlot& slot = g_text[static_cast<size_t>(handle)];
     // Binary streams: the CR LF line ends are written out explicitly.
-    if (!OpenForWriting(slot, name, append ? HeldFileStart::kAppend : HeldFileStart::kEmpty)) {
+    if (!OpenTextForWriting(slot, name, append)) {
         slot.Close();
         return -1;
     }
@@ -360,7 +382,7 @@ void LegacyFile_OpenWrite(const char* name, bool append)
 {
     FileSlot& slot = g_text[kLegacyTextFile];
     slot.Close();
-    if (name == nullptr || !OpenForWriting(slot, name, append ? HeldFileStart::kAppend : HeldFileStart::kEmpty)) {
+    if (name == nullptr || !OpenTextForWriting(slot, name, append)) {
         slot.Close();
         return;
     }
@@ -422,9 +444,8 @@ bool GameFile_Exists(const char* name)
     return LoadSave_SaveExists(name) || LoadSave_Exists(name);
 }
 
-// A file the game holds open for writing goes with its name: deleted, its
-// handle's writes are put nowhere; renamed, they land under the new name. A
-// held file not yet closed for the first time has no file on the disk.
+// A file the game holds open to rewrite goes with its name: deleted, its
+// handle's writes are put nowhere; renamed, they land under the new name.
 bool GameFile_Delete(const char* name)
 {
     if (!LoadSave_SaveExists(name)) return false;

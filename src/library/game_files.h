@@ -7,9 +7,11 @@
 // write lands in the save area, so a name that cannot be placed there (one
 // that would climb out with "..", or a full path elsewhere) opens nothing.
 // Text files end their lines with CR LF, as the files of the original
-// platform do, whatever the host's convention. A file opened for writing is
-// held (host/held_file.h): the file itself changes only when the handle
-// closes, and a write that fails leaves it as it was.
+// platform do, whatever the host's convention. A file opened to be written
+// from its start is held (host/held_file.h): the file itself changes only
+// when the handle closes, and a write that fails leaves it as it was. A file
+// opened to append to is written in place, each write at once
+// (host/append_file.h), so a kill loses none of it.
 #pragma once
 
 #include <cstdint>

@@ -158,19 +158,6 @@ bool RestBelowDeepest(const std::string& fullRelative, std::initializer_list<con
     return deepest != nullptr;
 }
 
-// The path of rest below folder, matched in any case as on the original
-// platform. A file held open for writing and not yet put in place has no
-// entry on the disk to match against; its held name answers instead.
-std::string MatchCase(const std::string& folder, const std::string& rest)
-{
-    std::string path = HostFs_MatchCase(folder, rest);
-    if (HostFs_IsFile(path) || HostFs_IsDirectory(path)) return path;
-    for (std::string& held : HostFs_HeldPaths()) {
-        if (EqualIgnoringAsciiCase(held, path)) return std::move(held);
-    }
-    return path;
-}
-
 // A relative name lies in the working folder by definition: what follows it
 // is the name itself. A full name is placed by the working folder, then the
 // program folder, then (for writing) the save folder.
@@ -186,7 +173,7 @@ bool ResolveRead(const char* name, std::string* path)
     }
     // Before the package is known there is no program area to read from.
     if (areas.programFolder.empty()) return false;
-    *path = MatchCase(areas.programFolder, rest);
+    *path = HostFs_MatchCase(areas.programFolder, rest);
     return true;
 }
 
@@ -204,7 +191,7 @@ bool ResolveWrite(const char* name, std::string* path)
     // With no save folder there is nowhere to write; joining the rest onto
     // an empty folder would write at the file system's root.
     if (areas.saveFolder.empty()) return false;
-    *path = MatchCase(areas.saveFolder, rest);
+    *path = HostFs_MatchCase(areas.saveFolder, rest);
     return true;
 }
 

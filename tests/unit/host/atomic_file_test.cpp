@@ -141,17 +141,20 @@ TEST_F(AtomicFileTest, ANameThatIsNoRegularFileIsNeverReplaced)
     EXPECT_EQ(ScratchFolder::Names(m_folder.Path()), (std::set<std::string>{"pipe.dat", "folder.dat"}));
 }
 
+// Game code can write any name but one holding a backslash (its
+// backslashes separate folders), so the form with one is the writer's alone:
+// the same name with a dot, as a game may write it, is no temporary file.
 TEST_F(AtomicFileTest, OnlyTheExactTemporaryFormIsRecognised)
 {
     pid_t pid = 0;
-    EXPECT_TRUE(HostFs_ParseTemporaryName(".save.dat.1234-7.tmp", &pid));
+    EXPECT_TRUE(HostFs_ParseTemporaryName(".save.dat\\1234-7.tmp", &pid));
     EXPECT_EQ(pid, 1234);
-    EXPECT_TRUE(HostFs_ParseTemporaryName(".a-b.c.99-0.tmp", &pid));
+    EXPECT_TRUE(HostFs_ParseTemporaryName(".a-b.c\\99-0.tmp", &pid));
     EXPECT_EQ(pid, 99);
-    for (const char* name : {"save.dat.1234-7.tmp", ".save.dat.1234-7.tmp.bak", ".save.dat.1234.tmp",
-                             ".save.dat.1234-.tmp", ".save.dat.-7.tmp", "..1234-7.tmp", ".1234-7.tmp",
-                             ".save.dat.12a4-7.tmp", ".save.dat.0-7.tmp", ".save.dat.01234-7.tmp", ".save.dat.99999999999999999999-7.tmp",
-                             ".save.dat.1234-7x.tmp", ".tmp", ""}) {
+    for (const char* name : {".save.dat.1234-7.tmp", "save.dat\\1234-7.tmp", ".save.dat\\1234-7.tmp.bak",
+                             ".save.dat\\1234.tmp", ".save.dat\\1234-.tmp", ".save.dat\\-7.tmp", ".\\1234-7.tmp",
+                             "\\1234-7.tmp", ".save.dat\\12a4-7.tmp", ".save.dat\\0-7.tmp", ".save.dat\\01234-7.tmp",
+                             ".save.dat\\99999999999999999999-7.tmp", ".save.dat\\1234-7x.tmp", ".tmp", ""}) {
         EXPECT_FALSE(HostFs_ParseTemporaryName(name, &pid)) << name;
     }
 }
@@ -173,15 +176,15 @@ TEST_F(AtomicFileTest, TheSweepRemovesOnlyTheTemporaryFilesOfEndedProcesses)
     const std::string dead = std::to_string(child);
     const std::string running = std::to_string(getpid());
     const std::vector<std::string> kept = {
-        ".save.dat." + running + "-1.tmp",  // its process still runs
-        "save.dat." + dead + "-1.tmp",                         // not hidden
-        ".save.dat." + dead + "-1.tmp.bak",
-        ".save.dat." + dead + ".tmp",
+        ".save.dat\\" + running + "-1.tmp",  // its process still runs
+        "save.dat\\" + dead + "-1.tmp",      // not hidden
+        ".save.dat\\" + dead + "-1.tmp.bak",
+        ".save.dat." + dead + "-1.tmp",  // a name the game may write
     };
     for (const std::string& name : kept) m_folder.Write(name, "x");
-    m_folder.Write(".other.dat." + dead + "-3.tmp", "x");
-    std::filesystem::create_directories(m_folder / (".folder." + dead + "-4.tmp"));
-    std::filesystem::create_symlink(path, m_folder / (".link." + dead + "-5.tmp"));
+    m_folder.Write(".other.dat\\" + dead + "-3.tmp", "x");
+    std::filesystem::create_directories(m_folder / (".folder\\" + dead + "-4.tmp"));
+    std::filesystem::create_symlink(path, m_folder / (".link\\" + dead + "-5.tmp"));
     // The count in its name is however many temporary files came before.
     const std::set<std::string> left = ScratchFolder::Names(m_folder / "deep");
     ASSERT_EQ(left.size(), 2u);
@@ -192,7 +195,7 @@ TEST_F(AtomicFileTest, TheSweepRemovesOnlyTheTemporaryFilesOfEndedProcesses)
     HostFs_RemoveStaleTemporaries(m_folder.Path());
     EXPECT_EQ(ScratchFolder::Names(m_folder / "deep"), std::set<std::string>{"save.dat"});
     std::set<std::string> expected(kept.begin(), kept.end());
-    expected.insert({"deep", ".folder." + dead + "-4.tmp", ".link." + dead + "-5.tmp"});
+    expected.insert({"deep", ".folder\\" + dead + "-4.tmp", ".link\\" + dead + "-5.tmp"});
     EXPECT_EQ(ScratchFolder::Names(m_folder.Path()), expected);
     EXPECT_EQ(ScratchFolder::Read(path), "old contents");
 }
@@ -200,7 +203,7 @@ TEST_F(AtomicFileTest, TheSweepRemovesOnlyTheTemporaryFilesOfEndedProcesses)
 TEST_F(AtomicFileTest, TheSweepNeverFollowsALinkOutOfItsFolder)
 {
     // Far above any process number the system hands out.
-    const std::string stale = ".save.dat.2147483647-0.tmp";
+    const std::string stale = ".save.dat\\2147483647-0.tmp";
     m_folder.Write("outside/" + stale, "x");
     m_folder.Write("area/" + stale, "x");
     std::filesystem::create_directory_symlink(m_folder / "outside", m_folder / "area/linked");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <filesystem>
 #include <set>
 #include <string>
 
@@ -25,31 +27,54 @@ protected:
     ScratchFolder m_folder;
 };
 
-TEST_F(HeldFileTest, CopiesStartFromTheOldContentsAtTheirEndOrStart)
+TEST_F(HeldFileTest, AnEditStartsFromTheOldContentsAtTheirStart)
 {
     const std::string path = m_folder.Write("save.bin", "abc");
-    {
-        HeldFileWriter append(path, HeldFileStart::kAppend, path);
-        Put(append, "d");
-        ASSERT_TRUE(append.Close());
-    }
-    EXPECT_EQ(ScratchFolder::Read(path), "abcd");
-
     HeldFileWriter edit(path, HeldFileStart::kEdit, path);
     ASSERT_NE(edit.Stream(), nullptr);
     EXPECT_EQ(std::fgetc(edit.Stream()), 'a');
     std::fseek(edit.Stream(), 0, SEEK_CUR);
     std::fputc('X', edit.Stream());
     std::fseek(edit.Stream(), 0, SEEK_END);
-    EXPECT_EQ(std::ftell(edit.Stream()), 4);
+    EXPECT_EQ(std::ftell(edit.Stream()), 3);
     ASSERT_TRUE(edit.Close());
-    EXPECT_EQ(ScratchFolder::Read(path), "aXcd");
+    EXPECT_EQ(ScratchFolder::Read(path), "aXc");
 
     // A source that does not exist yet starts an empty file.
-    HeldFileWriter fresh(m_folder / "fresh.bin", HeldFileStart::kAppend, m_folder / "missing.bin");
+    HeldFileWriter fresh(m_folder / "fresh.bin", HeldFileStart::kEdit, m_folder / "missing.bin");
     Put(fresh, "f");
     ASSERT_TRUE(fresh.Close());
     EXPECT_EQ(ScratchFolder::Read(m_folder / "fresh.bin"), "f");
+}
+
+// The name is taken at the open, as a plain open takes it: a new file is
+// there, empty, until the close, and a name the file system refuses fails
+// at once instead of at the close. A writer dropped without a close takes
+// its empty file away again, but never a file put there meanwhile.
+TEST_F(HeldFileTest, TheNameExistsFromTheOpen)
+{
+    const std::string path = m_folder / "new.txt";
+    {
+        HeldFileWriter dropped(path, HeldFileStart::kEmpty, path);
+        Put(dropped, "never closed");
+        EXPECT_EQ(Contents(path), "never closed");
+        EXPECT_TRUE(std::filesystem::is_regular_file(path));
+        EXPECT_EQ(ScratchFolder::Read(path), "");
+    }
+    EXPECT_FALSE(std::filesystem::exists(path));
+    {
+        HeldFileWriter dropped(path, HeldFileStart::kEmpty, path);
+        HeldFileWriter closed(path, HeldFileStart::kEmpty, path);
+        Put(closed, "closed");
+        ASSERT_TRUE(closed.Close());
+    }
+    EXPECT_EQ(ScratchFolder::Read(path), "closed");
+
+    const std::string tooLong = m_folder / std::string(NAME_MAX + 1, 'n');
+    HeldFileWriter refused(tooLong, HeldFileStart::kEmpty, tooLong);
+    EXPECT_EQ(refused.Stream(), nullptr);
+    EXPECT_EQ(refused.Error(), "open: File name too long");
+    EXPECT_EQ(ScratchFolder::Names(m_folder.Path()), std::set<std::string>{"new.txt"});
 }
 
 // Readers see the writes at once; the file itself only on a close.

@@ -1,13 +1,16 @@
 // Files the game holds open for writing, as game code sees them: the name
 // reads as what has been written so far, it follows a delete or a rename,
-// and what is still open at the end of the game is put in place.
+// appends reach the disk at once, and what is still open at the end of the
+// game is put in place.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "library/buffer_builtins.h"
 #include "unit/library/file_area_test.h"
 
 namespace bw {
@@ -20,12 +23,24 @@ class HeldFilesTest : public test::FileAreaTest {
 protected:
     HeldFilesTest() : FileAreaTest("HeldGame") {}
 
+    void SetUp() override
+    {
+        FileAreaTest::SetUp();
+        int32_t id = -1;
+        if (!Code_Function_Find("buffer_save", &id)) Function_Buffers_Register();
+    }
+
     static ScriptValue WriteText(const char* name, const char* text)
     {
         const ScriptValue file = Call("file_text_open_write", {name});
         EXPECT_GE(file.Real(), 1.0);
         Call("file_text_write_string", {file, text});
         return file;
+    }
+    static void WriteLine(const ScriptValue& file, const char* text)
+    {
+        Call("file_text_write_string", {file, text});
+        Call("file_text_writeln", {file});
     }
     static std::string ReadText(const char* name)
     {
@@ -83,8 +98,8 @@ TEST_F(HeldFilesTest, DeletingOrRenamingAHeldFileCarriesItsWritesAlong)
 }
 
 // A name is found in any case, as on the file system of the original
-// platform; a held file not yet put in place has no entry on the disk to
-// match against, yet it must answer to its name all the same.
+// platform; a new file held open answers to its name before it is first put
+// in place.
 TEST_F(HeldFilesTest, AHeldFileIsFoundUnderItsNameInAnyCase)
 {
     m_root.Write("data/HeldGame/Sub/placed.txt", "");
@@ -111,17 +126,90 @@ TEST_F(HeldFilesTest, SearchesListHeldFilesAndNoTemporaryFiles)
     Call("file_text_close", {created});
 }
 
-// The same file open twice: an append opened later starts from what the
-// first handle wrote; the handle closed last decides.
-TEST_F(HeldFilesTest, AFileOpenTwiceEndsAsTheLastClosedHandleLeftIt)
+// Appending writes in place, each line at the end of the file as it then
+// stands: two handles on one file keep every line, and each line is on the
+// disk as soon as it is written.
+TEST_F(HeldFilesTest, TwoAppendHandlesKeepEveryLine)
 {
-    const ScriptValue first = WriteText("twice.txt", "first");
-    const ScriptValue second = Call("file_text_open_append", {"twice.txt"});
-    Call("file_text_write_string", {second, "+second"});
-    EXPECT_EQ(ReadText("twice.txt"), "first+second");
+    m_root.Write("data/HeldGame/log.txt", "start\r\n");
+    const ScriptValue first = Call("file_text_open_append", {"log.txt"});
+    WriteLine(first, "a");
+    const ScriptValue second = Call("file_text_open_append", {"log.txt"});
+    WriteLine(second, "b");
+    WriteLine(first, "c");
+    Call("file_open_append", {"log.txt"});
+    Call("file_write_string", {"d"});
+    Call("file_writeln");
+    EXPECT_EQ(ScratchFolder::Read(Save("log.txt")), "start\r\na\r\nb\r\nc\r\nd\r\n");
     Call("file_text_close", {first});
     Call("file_text_close", {second});
-    EXPECT_EQ(ScratchFolder::Read(Save("twice.txt")), "first+second");
+    Call("file_close");
+    EXPECT_EQ(ScratchFolder::Read(Save("log.txt")), "start\r\na\r\nb\r\nc\r\nd\r\n");
+    EXPECT_EQ(SaveAreaNames(), std::set<std::string>{"log.txt"});
+}
+
+// A file appended to and rewritten at once ends as the rewrite left it,
+// whichever handle closes last.
+TEST_F(HeldFilesTest, ARewriteOpenBesideAnAppendDecidesTheFile)
+{
+    for (const bool rewriteClosesFirst : {true, false}) {
+        SCOPED_TRACE(rewriteClosesFirst ? "rewrite closed first" : "append closed first");
+        m_root.Write("data/HeldGame/both.txt", "start");
+        const ScriptValue append = Call("file_text_open_append", {"both.txt"});
+        const ScriptValue rewrite = WriteText("both.txt", "rewritten");
+        Call("file_text_write_string", {append, "+appended"});
+        Call("file_text_close", {rewriteClosesFirst ? rewrite : append});
+        Call("file_text_close", {rewriteClosesFirst ? append : rewrite});
+        EXPECT_EQ(ScratchFolder::Read(Save("both.txt")), "rewritten");
+    }
+}
+
+// A file held open to rewrite is on the disk under its name from the open,
+// so nothing can make a folder of the name meanwhile, and what the game
+// wrote reaches it at the close.
+TEST_F(HeldFilesTest, NoFolderTakesTheNameOfAHeldFile)
+{
+    const ScriptValue text = WriteText("held.txt", "text");
+    const ScriptValue binary = Call("file_bin_open", {"held.bin", 1.0});
+    Call("file_bin_write_byte", {binary, 66.0});
+    for (const char* held : {"held.txt", "held.bin"}) {
+        SCOPED_TRACE(held);
+        const std::string below = std::string(held) + "/below.txt";
+        Call("directory_create", {held});
+        EXPECT_EQ(Call("file_text_open_write", {below.c_str()}).Real(), -1.0);
+        EXPECT_EQ(Call("file_bin_open", {below.c_str(), 2.0}).Real(), -1.0);
+        const ScriptValue buffer = Call("buffer_create", {4.0, 1.0, 1.0});
+        Call("buffer_save", {buffer, below.c_str()});
+        Call("buffer_delete", {buffer});
+        Call("ini_open", {below.c_str()});
+        Call("ini_write_string", {"a", "b", "c"});
+        Call("ini_close");
+        EXPECT_EQ(Call("directory_exists", {held}).Real(), 0.0);
+    }
+    Call("file_text_close", {text});
+    Call("file_bin_close", {binary});
+    EXPECT_EQ(ScratchFolder::Read(Save("held.txt")), "text");
+    EXPECT_EQ(ScratchFolder::Read(Save("held.bin")), "B");
+    EXPECT_EQ(SaveAreaNames(), (std::set<std::string>{"held.txt", "held.bin"}));
+}
+
+// A name longer than the file system takes gets no handle, whether it would
+// be held or appended to; the longest it takes works either way.
+TEST_F(HeldFilesTest, ANameTheFileSystemRefusesGetsNoHandle)
+{
+    const std::string tooLong(NAME_MAX + 45, 'n');
+    EXPECT_EQ(Call("file_text_open_write", {tooLong.c_str()}).Real(), -1.0);
+    EXPECT_EQ(Call("file_text_open_append", {tooLong.c_str()}).Real(), -1.0);
+    EXPECT_EQ(Call("file_bin_open", {tooLong.c_str(), 1.0}).Real(), -1.0);
+    EXPECT_EQ(Call("file_bin_open", {tooLong.c_str(), 2.0}).Real(), -1.0);
+
+    const std::string longest(NAME_MAX, 'l');
+    Call("file_text_close", {WriteText(longest.c_str(), "held")});
+    const ScriptValue append = Call("file_text_open_append", {longest.c_str()});
+    Call("file_text_write_string", {append, "+appended"});
+    Call("file_text_close", {append});
+    EXPECT_EQ(ScratchFolder::Read(Save(longest)), "held+appended");
+    EXPECT_EQ(SaveAreaNames(), std::set<std::string>{longest});
 }
 
 // The game ends with files still open: they are put in place, as closing
@@ -160,13 +248,17 @@ TEST_F(HeldFilesTest, FilesLeftOpenAreCompletedWhenTheProcessExits)
     EXPECT_EQ(SaveAreaNames(), (std::set<std::string>{"exit.txt", "legacy.txt"}));
 }
 
+// The sweep takes what writes of ended processes left, never a file of the
+// game's own that looks like one.
 TEST_F(HeldFilesTest, StartUpClearsTheSaveAreaOfTemporaryFilesOfEndedProcesses)
 {
     // Far above any process number the system hands out.
-    m_root.Write("data/HeldGame/.score.ini.2147483647-0.tmp", "half");
+    m_root.Write("data/HeldGame/.score.ini\\2147483647-0.tmp", "half");
     m_root.Write("data/HeldGame/score.ini", "whole");
+    Call("file_text_close", {WriteText(".notes.2147483647-0.tmp", "the game's")});
+    Call("file_text_close", {WriteText(".notes\\2147483647-0.tmp", "the game's, in a folder")});
     Files_RemoveStaleTemporaries();
-    EXPECT_EQ(SaveAreaNames(), std::set<std::string>{"score.ini"});
+    EXPECT_EQ(SaveAreaNames(), (std::set<std::string>{"score.ini", ".notes.2147483647-0.tmp", ".notes"}));
 }
 
 }  // namespace

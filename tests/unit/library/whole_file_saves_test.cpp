@@ -101,12 +101,6 @@ TEST_F(WholeFileSavesTest, AHandleThatCannotFinishLeavesTheOldFileWhole)
              Call("file_text_write_string", {file, longText.c_str()});
              Call("file_text_close", {file});
          }},
-        {"text append",
-         [&] {
-             const test::ScriptValue file = Call("file_text_open_append", {"held.txt"});
-             Call("file_text_write_string", {file, longText.c_str()});
-             Call("file_text_close", {file});
-         }},
         {"binary write and rewrite",
          [] {
              for (double mode : {1.0, 2.0}) {
@@ -139,18 +133,44 @@ TEST_F(WholeFileSavesTest, AHandleThatCannotFinishLeavesTheOldFileWhole)
     }
 }
 
-// A copy that does not fit fails the open: the game hears -1.
-TEST_F(WholeFileSavesTest, AnAppendWhoseCopyDoesNotFitIsRefused)
+// A copy to edit that does not fit fails the open: the game hears -1, and
+// no empty file is left to hide a file shipped with the game.
+TEST_F(WholeFileSavesTest, AnEditWhoseCopyDoesNotFitIsRefused)
 {
     m_root.Write("data/SavesGame/log.txt", std::string(100, 'l'));
+    m_root.Write("game/shipped.bin", std::string(100, 's'));
     HostFs_SimulateSpaceLeft(10);
-    EXPECT_EQ(Call("file_text_open_append", {"log.txt"}).Real(), -1.0);
     EXPECT_EQ(Call("file_bin_open", {"log.txt", 2.0}).Real(), -1.0);
+    EXPECT_EQ(Call("file_bin_open", {"shipped.bin", 2.0}).Real(), -1.0);
     HostFs_SimulateSpaceLeft(-1);
     EXPECT_EQ(ScratchFolder::Read(Save("log.txt")), std::string(100, 'l'));
     EXPECT_EQ(SaveAreaNames(), std::set<std::string>{"log.txt"});
+    const test::ScriptValue shipped = Call("file_bin_open", {"shipped.bin", 0.0});
+    EXPECT_EQ(Call("file_bin_size", {shipped}).Real(), 100.0);
+    Call("file_bin_close", {shipped});
     EXPECT_NE(HeardLines().find("Failed to write file: " + Save("log.txt") + " (write: No space left on device)"),
               std::string::npos);
+}
+
+// An append that does not fit adds nothing, not even a part of the line,
+// and is logged once; what was written before it stays, and the handle
+// writes on once there is room again.
+TEST_F(WholeFileSavesTest, AnAppendThatDoesNotFitAddsNothing)
+{
+    m_root.Write("data/SavesGame/log.txt", "old\r\n");
+    const test::ScriptValue file = Call("file_text_open_append", {"log.txt"});
+    Call("file_text_write_string", {file, "kept"});
+    HostFs_SimulateSpaceLeft(4);
+    Call("file_text_write_string", {file, " a line longer than the space left"});
+    Call("file_text_write_string", {file, " and another"});
+    HostFs_SimulateSpaceLeft(-1);
+    EXPECT_EQ(ScratchFolder::Read(Save("log.txt")), "old\r\nkept");
+    Call("file_text_write_string", {file, " more"});
+    Call("file_text_close", {file});
+    EXPECT_EQ(ScratchFolder::Read(Save("log.txt")), "old\r\nkept more");
+    const std::string logged = "Failed to write file: " + Save("log.txt") + " (write: No space left on device)";
+    EXPECT_NE(HeardLines().find(logged), std::string::npos) << HeardLines();
+    EXPECT_EQ(HeardLines().find(logged), HeardLines().rfind(logged)) << "logged once";
 }
 
 // A pipe (or a device) under a save name is never swapped for a plain file.
@@ -159,6 +179,7 @@ TEST_F(WholeFileSavesTest, ANameThatIsNoRegularFileIsNotReplaced)
     std::filesystem::create_directories(Save(""));
     ASSERT_EQ(mkfifo(Save("pipe.txt").c_str(), 0600), 0);
     EXPECT_EQ(Call("file_text_open_write", {"pipe.txt"}).Real(), -1.0);
+    EXPECT_EQ(Call("file_text_open_append", {"pipe.txt"}).Real(), -1.0);
     EXPECT_EQ(Call("file_bin_open", {"pipe.txt", 1.0}).Real(), -1.0);
     EXPECT_TRUE(std::filesystem::is_fifo(Save("pipe.txt")));
     EXPECT_NE(HeardLines().find("Failed to write file: " + Save("pipe.txt") + " (open: not a regular file)"),
