@@ -31,11 +31,18 @@ AppendFileWriter::AppendFileWriter(const std::string& path)
         m_error = "open: not a regular file";
         return;
     }
-    // Created as fopen's "a" creates it (the umask applies). Never waits,
-    // should a pipe take the name meanwhile.
-    m_fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    // Created as fopen's "a" creates it (the umask applies). Should anything
+    // else take the name before the open, it neither waits for a pipe's
+    // reader nor makes a terminal the process's own, and is refused below.
+    m_fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (m_fd < 0) {
         Fail("open");
+        return;
+    }
+    struct stat opened {};
+    if (fstat(m_fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        m_error = "open: not a regular file";
+        Close();
         return;
     }
     m_stream = fopencookie(this, "w", kStreamFunctions);
@@ -55,12 +62,17 @@ AppendFileWriter::~AppendFileWriter()
 bool AppendFileWriter::Write(const void* data, size_t size)
 {
     if (m_fd < 0) return false;
-    const off_t end = lseek(m_fd, 0, SEEK_END);
-    if (HostFs_WriteAll(m_fd, data, size)) return true;
-    // Part of a write is no line of the game's: the file ends where it did.
-    // The first failure is the one reported.
+    size_t written = 0;
+    if (HostFs_WriteAll(m_fd, data, size, &written)) return true;
     Fail("write");
-    if (end >= 0 && ftruncate(m_fd, end) != 0) Fail("ftruncate");
+    // Part of a write is no line of the game's: the file is cut back to
+    // where it ended, but only while that part is still the last thing in
+    // it (another process may append to the same file).
+    struct stat now {};
+    if (written > 0 && fstat(m_fd, &now) == 0 && lseek(m_fd, 0, SEEK_CUR) == now.st_size &&
+        ftruncate(m_fd, now.st_size - static_cast<off_t>(written)) != 0) {
+        Fail("ftruncate");
+    }
     return false;
 }
 

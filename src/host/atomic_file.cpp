@@ -139,14 +139,14 @@ bool AtomicFileWriter::Write(const void* data, size_t size)
 bool AtomicFileWriter::CreateTarget()
 {
     if (m_fd < 0 || !m_error.empty()) return false;
-    const int fd = open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return errno == EEXIST || Fail("open");
-    struct stat made {};
-    m_madeTarget = fstat(fd, &made) == 0;
-    m_madeDevice = made.st_dev;
-    m_madeInode = made.st_ino;
-    close(fd);
-    return true;
+    m_madeFd = open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    return m_madeFd >= 0 || errno == EEXIST || Fail("open");
+}
+
+void AtomicFileWriter::ForgetMadeTarget()
+{
+    if (m_madeFd >= 0) close(m_madeFd);
+    m_madeFd = -1;
 }
 
 bool AtomicFileWriter::CopyFrom(const std::string& source)
@@ -204,7 +204,7 @@ bool AtomicFileWriter::Commit()
         return false;
     }
     m_temporary.clear();
-    m_madeTarget = false;
+    ForgetMadeTarget();
     // The rename itself lasts once the folder is on the disk; the file is
     // already whole under its name, so a failure here loses nothing.
     SyncFolder(m_path);
@@ -223,14 +223,15 @@ void AtomicFileWriter::Discard()
     m_fd = -1;
     if (!m_temporary.empty()) unlink(m_temporary.c_str());
     m_temporary.clear();
-    // Nothing was there before, so nothing stays: an empty file left under
-    // the name would hide a file of the same name shipped with the game.
-    struct stat target {};
-    if (m_madeTarget && lstat(m_path.c_str(), &target) == 0 && target.st_dev == m_madeDevice &&
-        target.st_ino == m_madeInode && target.st_size == 0) {
+    // Nothing was there before, so nothing stays, unless the name has been
+    // deleted, renamed or replaced since, or the file written in place.
+    struct stat made {};
+    struct stat named {};
+    if (m_madeFd >= 0 && fstat(m_madeFd, &made) == 0 && made.st_nlink > 0 && made.st_size == 0 &&
+        lstat(m_path.c_str(), &named) == 0 && named.st_dev == made.st_dev && named.st_ino == made.st_ino) {
         unlink(m_path.c_str());
     }
-    m_madeTarget = false;
+    ForgetMadeTarget();
 }
 
 bool HostFs_ReplaceFile(const std::string& path, const void* data, size_t size, std::string* error)
@@ -241,7 +242,7 @@ bool HostFs_ReplaceFile(const std::string& path, const void* data, size_t size, 
     return replaced;
 }
 
-bool HostFs_WriteAll(int fd, const void* data, size_t size)
+bool HostFs_WriteAll(int fd, const void* data, size_t size, size_t* written)
 {
     const auto* bytes = static_cast<const uint8_t*>(data);
     const size_t room = ClaimSpace(size);
@@ -249,11 +250,12 @@ bool HostFs_WriteAll(int fd, const void* data, size_t size)
     while (done < room) {
         const ssize_t n = write(fd, bytes + done, room - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n <= 0) break;
         done += static_cast<size_t>(n);
     }
-    if (room < size) errno = ENOSPC;
-    return room == size;
+    if (written != nullptr) *written = done;
+    if (done == room && room < size) errno = ENOSPC;
+    return done == size;
 }
 
 bool HostFs_ParseTemporaryName(const std::string& name, pid_t* pid)

@@ -62,15 +62,15 @@ public:
 
 private:
     bool Fail(const char* what);
+    void ForgetMadeTarget();
 
     std::string m_path;  // the file replaced
     std::string m_temporary;
     int m_fd = -1;
     std::string m_error;
-    // The empty file CreateTarget made, while it waits for Commit.
-    bool m_madeTarget = false;
-    dev_t m_madeDevice = 0;
-    ino_t m_madeInode = 0;
+    // The empty file CreateTarget made, kept open until Commit or Discard
+    // so that its inode cannot pass to another file meanwhile; -1 when none.
+    int m_madeFd = -1;
 };
 
 // The whole file in one go; error (when given) receives the reason of a
@@ -78,9 +78,10 @@ private:
 bool HostFs_ReplaceFile(const std::string& path, const void* data, size_t size, std::string* error = nullptr);
 
 // Writes every byte to fd, retrying interrupted writes: false, errno saying
-// why, when any could not be written. Every writer of files goes through it,
-// so all meet the tests' simulated full disk.
-bool HostFs_WriteAll(int fd, const void* data, size_t size);
+// why, when any could not be written; written (when given) receives how many
+// were. Every writer of files goes through it, so all meet the tests'
+// simulated full disk.
+bool HostFs_WriteAll(int fd, const void* data, size_t size, size_t* written = nullptr);
 
 // A temporary file of this writer's naming, ".<name>\<pid>-<count>.tmp";
 // pid receives the process that made it. Only that exact form counts, and no

@@ -47,10 +47,10 @@ constexpr cookie_io_functions_t kStreamFunctions{&StreamRead, &StreamWrite, &Str
 
 }  // namespace
 
-HeldFileWriter::HeldFileWriter(const std::string& path, HeldFileStart start, const std::string& source)
+HeldFileWriter::HeldFileWriter(const std::string& path, HeldFileStart start)
     : m_path(path), m_writer(path)
 {
-    if (Begin(start, source)) m_stream = fopencookie(&m_writer, "r+", kStreamFunctions);
+    if (Begin(start)) m_stream = fopencookie(&m_writer, "r+", kStreamFunctions);
     if (m_stream == nullptr) {
         m_writer.Discard();
         return;
@@ -60,11 +60,11 @@ HeldFileWriter::HeldFileWriter(const std::string& path, HeldFileStart start, con
     held.open.push_back(this);
 }
 
-bool HeldFileWriter::Begin(HeldFileStart start, const std::string& source)
+bool HeldFileWriter::Begin(HeldFileStart start)
 {
     if (!m_writer.CreateTarget()) return false;
     return start == HeldFileStart::kEmpty ||
-           (m_writer.CopyFrom(HostFs_ContentsPath(source)) && m_writer.Seek(0, SEEK_SET) == 0);
+           (m_writer.CopyFrom(HostFs_ContentsPath(m_path)) && m_writer.Seek(0, SEEK_SET) == 0);
 }
 
 HeldFileWriter::~HeldFileWriter()

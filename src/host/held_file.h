@@ -23,10 +23,10 @@ enum class HeldFileStart {
 
 class HeldFileWriter final : public FileWriter {
 public:
-    // path: the file replaced on Close; source: where the old contents of an
-    // edit come from (what this process holds open under that name, when it
-    // does); a missing source starts the file empty.
-    HeldFileWriter(const std::string& path, HeldFileStart start, const std::string& source);
+    // path: the file replaced on Close. An edit starts from what path holds
+    // (what this process holds open under that name, when it does); a
+    // missing file starts empty.
+    HeldFileWriter(const std::string& path, HeldFileStart start);
     // Without Close the old file stays as it was.
     ~HeldFileWriter() override;
     HeldFileWriter(const HeldFileWriter&) = delete;
@@ -44,7 +44,7 @@ private:
     friend void HostFs_MoveHeldFiles(const std::string& from, const std::string& to);
 
     // Starts the new contents as start asks; false when that failed.
-    bool Begin(HeldFileStart start, const std::string& source);
+    bool Begin(HeldFileStart start);
     void Release();
 
     std::string m_path;  // as given, the name readers ask for

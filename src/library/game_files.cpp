@@ -123,14 +123,38 @@ bool SetWriter(FileSlot& slot, std::unique_ptr<FileWriter> writer)
     return slot.Stream() != nullptr;
 }
 
-// A held writer on the save path of name. Editing starts from the file by
-// the read rule, so a file shipped with the game is copied and never changed
-// itself.
+// error (when given) receives the reason of a failure.
+bool CopyPath(const std::string& from, const std::string& to, std::string* error = nullptr)
+{
+    // Copying a file onto itself would empty it before reading it.
+    if (from == to) return true;
+    // A copy that cannot finish leaves the target as it was.
+    File_CreateParentDirectory(to.c_str());
+    AtomicFileWriter out(to);
+    const bool copied = out.CopyFrom(HostFs_ContentsPath(from)) && out.Commit();
+    if (!copied && error != nullptr) *error = out.Error();
+    return copied;
+}
+
+// The file the game ships under name, copied whole into the slot's save
+// path when the save area has none yet: a file shipped with the game is
+// never changed itself, an edit starts from its contents, and a kill before
+// the close leaves them under the name instead of an empty file that would
+// hide them. False when the copy failed (logged).
+bool CopyShippedFile(const FileSlot& slot, const char* name)
+{
+    const std::string shipped = FoundPath(name);
+    std::string error;
+    if (shipped.empty() || shipped == slot.path || CopyPath(shipped, slot.path, &error)) return true;
+    LoadSave_LogWriteFailure(slot.path.c_str(), error.c_str());
+    return false;
+}
+
+// A held writer on the save path of name.
 bool OpenForWriting(FileSlot& slot, const char* name, HeldFileStart start)
 {
-    if (!PlaceForWriting(slot, name)) return false;
-    const std::string source = start == HeldFileStart::kEdit ? FoundPath(name) : slot.path;
-    return SetWriter(slot, std::make_unique<HeldFileWriter>(slot.path, start, source));
+    return PlaceForWriting(slot, name) && CopyShippedFile(slot, name) &&
+           SetWriter(slot, std::make_unique<HeldFileWriter>(slot.path, start));
 }
 
 // A text file written anew (held) or appended to (in place).
@@ -138,16 +162,6 @@ bool OpenTextForWriting(FileSlot& slot, const char* name, bool append)
 {
     if (!append) return OpenForWriting(slot, name, HeldFileStart::kEmpty);
     return PlaceForWriting(slot, name) && SetWriter(slot, std::make_unique<AppendFileWriter>(slot.path));
-}
-
-bool CopyPath(const std::string& from, const std::string& to)
-{
-    // Copying a file onto itself would empty it before reading it.
-    if (from == to) return true;
-    // A copy that cannot finish leaves the target as it was.
-    File_CreateParentDirectory(to.c_str());
-    AtomicFileWriter out(to);
-    return out.CopyFrom(HostFs_ContentsPath(from)) && out.Commit();
 }
 
 // A stream switching between reading and writing must seek in between.
@@ -446,6 +460,8 @@ bool GameFile_Exists(const char* name)
 
 // A file the game holds open to rewrite goes with its name: deleted, its
 // handle's writes are put nowhere; renamed, they land under the new name.
+// Its entry on the disk may be gone already (removed from outside) while
+// the handle still holds its writes.
 bool GameFile_Delete(const char* name)
 {
     if (!LoadSave_SaveExists(name)) return false;

@@ -195,8 +195,8 @@ bool ResolveWrite(const char* name, std::string* path)
     return true;
 }
 
-// A file the game holds open for writing exists, with what it has written
-// so far, even before it is first put in place.
+// A file the game holds open to rewrite reads as what it has written so
+// far.
 bool IsReadable(const std::string& path)
 {
     return HostFs_IsReadableFile(HostFs_ContentsPath(path));

@@ -30,7 +30,7 @@ protected:
 TEST_F(HeldFileTest, AnEditStartsFromTheOldContentsAtTheirStart)
 {
     const std::string path = m_folder.Write("save.bin", "abc");
-    HeldFileWriter edit(path, HeldFileStart::kEdit, path);
+    HeldFileWriter edit(path, HeldFileStart::kEdit);
     ASSERT_NE(edit.Stream(), nullptr);
     EXPECT_EQ(std::fgetc(edit.Stream()), 'a');
     std::fseek(edit.Stream(), 0, SEEK_CUR);
@@ -40,8 +40,8 @@ TEST_F(HeldFileTest, AnEditStartsFromTheOldContentsAtTheirStart)
     ASSERT_TRUE(edit.Close());
     EXPECT_EQ(ScratchFolder::Read(path), "aXc");
 
-    // A source that does not exist yet starts an empty file.
-    HeldFileWriter fresh(m_folder / "fresh.bin", HeldFileStart::kEdit, m_folder / "missing.bin");
+    // A file that does not exist yet starts empty.
+    HeldFileWriter fresh(m_folder / "fresh.bin", HeldFileStart::kEdit);
     Put(fresh, "f");
     ASSERT_TRUE(fresh.Close());
     EXPECT_EQ(ScratchFolder::Read(m_folder / "fresh.bin"), "f");
@@ -55,7 +55,7 @@ TEST_F(HeldFileTest, TheNameExistsFromTheOpen)
 {
     const std::string path = m_folder / "new.txt";
     {
-        HeldFileWriter dropped(path, HeldFileStart::kEmpty, path);
+        HeldFileWriter dropped(path, HeldFileStart::kEmpty);
         Put(dropped, "never closed");
         EXPECT_EQ(Contents(path), "never closed");
         EXPECT_TRUE(std::filesystem::is_regular_file(path));
@@ -63,15 +63,15 @@ TEST_F(HeldFileTest, TheNameExistsFromTheOpen)
     }
     EXPECT_FALSE(std::filesystem::exists(path));
     {
-        HeldFileWriter dropped(path, HeldFileStart::kEmpty, path);
-        HeldFileWriter closed(path, HeldFileStart::kEmpty, path);
+        HeldFileWriter dropped(path, HeldFileStart::kEmpty);
+        HeldFileWriter closed(path, HeldFileStart::kEmpty);
         Put(closed, "closed");
         ASSERT_TRUE(closed.Close());
     }
     EXPECT_EQ(ScratchFolder::Read(path), "closed");
 
     const std::string tooLong = m_folder / std::string(NAME_MAX + 1, 'n');
-    HeldFileWriter refused(tooLong, HeldFileStart::kEmpty, tooLong);
+    HeldFileWriter refused(tooLong, HeldFileStart::kEmpty);
     EXPECT_EQ(refused.Stream(), nullptr);
     EXPECT_EQ(refused.Error(), "open: File name too long");
     EXPECT_EQ(ScratchFolder::Names(m_folder.Path()), std::set<std::string>{"new.txt"});
@@ -82,7 +82,7 @@ TEST_F(HeldFileTest, AWriterNeverClosedPutsNothingInPlace)
 {
     const std::string path = m_folder.Write("log.txt", "old");
     {
-        HeldFileWriter abandoned(path, HeldFileStart::kEmpty, path);
+        HeldFileWriter abandoned(path, HeldFileStart::kEmpty);
         Put(abandoned, "new");
         EXPECT_EQ(Contents(path), "new");
         EXPECT_EQ(HostFs_ContentsPath(m_folder / "other.txt"), m_folder / "other.txt");

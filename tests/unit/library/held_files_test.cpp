@@ -3,6 +3,7 @@
 // appends reach the disk at once, and what is still open at the end of the
 // game is put in place.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
@@ -88,13 +89,23 @@ TEST_F(HeldFilesTest, DeletingOrRenamingAHeldFileCarriesItsWritesAlong)
     Call("file_text_close", {created});
     EXPECT_EQ(Call("file_exists", {"created.txt"}).Real(), 0.0);
 
+    // A new file under a deleted held name is another file: the held
+    // handle's close leaves it alone.
+    const ScriptValue dropped = WriteText("again.txt", "dropped");
+    Call("file_delete", {"again.txt"});
+    const ScriptValue again = Call("file_text_open_append", {"again.txt"});
+    Call("file_text_close", {dropped});
+    Call("file_text_write_string", {again, "kept"});
+    Call("file_text_close", {again});
+    EXPECT_EQ(ScratchFolder::Read(Save("again.txt")), "kept");
+
     m_root.Write("data/HeldGame/from.txt", "old");
     const ScriptValue moved = WriteText("from.txt", "moved");
     Call("file_rename", {"from.txt", "sub/to.txt"});
     EXPECT_EQ(ReadText("sub/to.txt"), "moved");
     Call("file_text_close", {moved});
     EXPECT_EQ(ScratchFolder::Read(Save("sub/to.txt")), "moved");
-    EXPECT_EQ(SaveAreaNames(), std::set<std::string>{"sub"});
+    EXPECT_EQ(SaveAreaNames(), (std::set<std::string>{"again.txt", "sub"}));
 }
 
 // A name is found in any case, as on the file system of the original
@@ -246,6 +257,28 @@ TEST_F(HeldFilesTest, FilesLeftOpenAreCompletedWhenTheProcessExits)
     EXPECT_EQ(ScratchFolder::Read(Save("exit.txt")), "kept");
     EXPECT_EQ(ScratchFolder::Read(Save("legacy.txt")), "legacy");
     EXPECT_EQ(SaveAreaNames(), (std::set<std::string>{"exit.txt", "legacy.txt"}));
+}
+
+// A kill before the close keeps what the game saw under the name: a file
+// shipped with the game is copied in whole at the open, so no empty file
+// hides it; the temporary files left behind go at the next start.
+TEST_F(HeldFilesTest, AKillBeforeTheCloseKeepsAShippedFilesContents)
+{
+    m_root.Write("game/text.txt", "shipped text");
+    m_root.Write("game/data.bin", "shipped data");
+    EXPECT_EXIT(
+        {
+            WriteText("text.txt", "rewritten");
+            const ScriptValue binary = Call("file_bin_open", {"data.bin", 2.0});
+            Call("file_bin_write_byte", {binary, 88.0});
+            _exit(0);  // no exit handler runs, as under a kill
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(ReadText("text.txt"), "shipped text");
+    EXPECT_EQ(ScratchFolder::Read(Save("data.bin")), "shipped data");
+    EXPECT_EQ(SaveAreaNames().size(), 4u) << "two temporary files";
+    Files_RemoveStaleTemporaries();
+    EXPECT_EQ(SaveAreaNames(), (std::set<std::string>{"text.txt", "data.bin"}));
 }
 
 // The sweep takes what writes of ended processes left, never a file of the
