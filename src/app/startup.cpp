@@ -39,6 +39,7 @@
 #include "host/crash_handler.h"
 #include "host/hang_up.h"
 #include "host/message_box.h"
+#include "host/window.h"
 #include "library/buffer.h"
 #include "library/ds.h"
 #include "library/file_builtins.h"
@@ -639,7 +640,9 @@ int Runner_Main(int argc, char** argv)
     Brackwell_ParseCommandLine(tokens);
     Brackwell_EarlyInit();
     const bool started = Brackwell_Init();
-    while (started && GameRunningFlag == 1) {
+    // A quit read before the main loop (by a dialog the first room's code
+    // opened, say) ends the game as one read in play does.
+    while (started && GameRunningFlag == 1 && !HostWindow_QuitRequested()) {
         Run_MainLoopTick();
         ProcessMessages();
     }

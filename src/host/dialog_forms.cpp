@@ -4,6 +4,7 @@
 #include <imgui_stdlib.h>
 
 #include "host/imgui_window.h"
+#include "host/modal_form.h"
 
 namespace bw {
 
@@ -12,11 +13,6 @@ namespace {
 constexpr int32_t kFormWidth = 420;
 constexpr int32_t kFormHeight = 170;
 constexpr int32_t kLoginHeight = 190;
-
-bool KeyPressed(ImGuiKey key)
-{
-    return ImGui::IsKeyPressed(ImGui::GetKeyIndex(key), false);
-}
 
 const char* FirstButton(DialogKind kind)
 {
@@ -102,11 +98,7 @@ bool HostDialogForm::Poll(DialogAnswer* answer)
 
 void HostDialogForm::Draw()
 {
-    const ImGuiViewport* viewport = ImGui::GetMainViewport();
-    ImGui::SetNextWindowPos(viewport->Pos);
-    ImGui::SetNextWindowSize(viewport->Size);
-    ImGui::Begin("##form", nullptr,
-                 ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoSavedSettings);
+    HostModal_BeginPanel();
     const DialogKind kind = m_form.kind;
     if (kind == DialogKind::Login) {
         ImGui::TextUnformatted("Username");
@@ -115,7 +107,12 @@ void HostDialogForm::Draw()
         ImGui::TextUnformatted("Password");
         ImGui::InputText("##password", &m_password, ImGuiInputTextFlags_Password);
     } else {
+        // A long text scrolls above the field and the buttons, which stay
+        // in view.
+        const float rows = kind == DialogKind::Input ? 2.0f : 1.0f;
+        ImGui::BeginChild("##prompt", ImVec2(0.0f, -rows * ImGui::GetFrameHeightWithSpacing()));
         ImGui::TextWrapped("%s", m_form.prompt.c_str());
+        ImGui::EndChild();
         if (kind == DialogKind::Input) {
             ImGui::SetNextItemWidth(-1.0f);
             if (m_focusPending) ImGui::SetKeyboardFocusHere();
@@ -124,12 +121,14 @@ void HostDialogForm::Draw()
     }
     m_focusPending = false;
     ImGui::Spacing();
-    bool first = ImGui::Button(FirstButton(kind), ImVec2(90, 0)) || KeyPressed(ImGuiKey_Enter) ||
-                 KeyPressed(ImGuiKey_KeyPadEnter);
+    const char* lastLabel = LastButton(kind);
+    // A message's one button is also its last: Escape presses it too.
+    bool first = ImGui::Button(FirstButton(kind), ImVec2(90, 0)) || HostModal_EnterPressed() ||
+                 (lastLabel == nullptr && HostModal_EscapePressed());
     bool last = false;
-    if (const char* label = LastButton(kind)) {
+    if (lastLabel != nullptr) {
         ImGui::SameLine();
-        last = ImGui::Button(label, ImVec2(90, 0)) || KeyPressed(ImGuiKey_Escape);
+        last = ImGui::Button(lastLabel, ImVec2(90, 0)) || HostModal_EscapePressed();
     }
     ImGui::End();
     if (first) {

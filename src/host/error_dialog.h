@@ -9,8 +9,9 @@ namespace bw {
 enum class HostErrorAnswer { Abort, Ignore };
 
 // Buttons "Abort", "Ignore" (only when canContinue) and "Copy", which puts
-// the text on the clipboard and shows the box again. The default answer is
-// Ignore when the game may continue, else Abort.
+// the text on the clipboard and leaves the box up. The default answer
+// (Enter, Escape, closing the box) is Ignore when the game may continue,
+// else Abort. A quit asked of the runner (SIGTERM, SIGINT) answers Abort.
 HostErrorAnswer Host_ShowErrorDialog(const char* utf8Caption, const char* utf8Text, bool canContinue);
 
 }  // namespace bw

@@ -1,5 +1,7 @@
 #include "host/file_dialog.h"
 
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,6 +13,8 @@
 
 #include "host/file_system.h"
 #include "host/message_box.h"
+#include "host/modal_form.h"
+#include "host/window.h"
 
 extern char** environ;
 
@@ -36,8 +40,24 @@ bool OnPath(const std::string& program)
     return false;
 }
 
+// Appends what the pipe holds now, without waiting; true once it is at its
+// end (or broken).
+bool ReadAvailable(int fd, std::string* output)
+{
+    pollfd ready{fd, POLLIN, 0};
+    if (poll(&ready, 1, 0) <= 0) return false;
+    char buffer[4096];
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got > 0) {
+        if (output->size() < kMaxAnswer) output->append(buffer, static_cast<size_t>(got));
+        return false;
+    }
+    return got == 0 || errno != EINTR;
+}
+
 // Runs program with its output on a pipe; the whole output and the exit
-// status, or false when it could not start.
+// status, or false when it could not start or a quit was asked of the
+// runner meanwhile, which ends the chooser too.
 bool RunForOutput(const std::string& program, const std::vector<std::string>& arguments, std::string* output,
                   int* status)
 {
@@ -59,19 +79,17 @@ bool RunForOutput(const std::string& program, const std::vector<std::string>& ar
         close(fds[0]);
         return false;
     }
-    char buffer[4096];
-    for (;;) {
-        const ssize_t got = read(fds[0], buffer, sizeof buffer);
-        if (got > 0) {
-            if (output->size() < kMaxAnswer) output->append(buffer, static_cast<size_t>(got));
-        } else if (got == 0 || errno != EINTR) {
-            break;
-        }
-    }
+    // The game window's messages are served while the chooser is up, which
+    // is also how a quit reaches the runner.
+    const ModalEnd end = HostModal_Run([&] {
+        HostWindow_PumpEvents();
+        return ReadAvailable(fds[0], output);
+    });
+    if (end == ModalEnd::Quit) kill(pid, SIGTERM);
     close(fds[0]);
     while (waitpid(pid, status, 0) < 0 && errno == EINTR) {
     }
-    return true;
+    return end == ModalEnd::Answered;
 }
 
 }  // namespace

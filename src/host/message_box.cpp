@@ -1,11 +1,13 @@
 #include "host/message_box.h"
 
-#include <SDL_messagebox.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <strings.h>
+
+#include "host/dialog_forms.h"
+#include "host/modal_form.h"
 
 namespace bw {
 
@@ -26,19 +28,6 @@ bool HeadlessVideoDriverChosen()
     return driver != nullptr && (strcasecmp(driver, "offscreen") == 0 || strcasecmp(driver, "dummy") == 0);
 }
 
-Uint32 SdlMessageBoxFlags(HostMessageBoxKind kind)
-{
-    switch (kind) {
-    case HostMessageBoxKind::Warning:
-        return SDL_MESSAGEBOX_WARNING;
-    case HostMessageBoxKind::Error:
-        return SDL_MESSAGEBOX_ERROR;
-    case HostMessageBoxKind::Information:
-        break;
-    }
-    return SDL_MESSAGEBOX_INFORMATION;
-}
-
 void WriteMessageToStderr(const char* caption, const char* text)
 {
     if (caption[0] != '\0') {
@@ -53,17 +42,26 @@ void WriteMessageToStderr(const char* caption, const char* text)
     std::fflush(stderr);
 }
 
+// Shows the box in a window of its own until it is answered; the answer,
+// or none when no window could be made or a quit was asked first.
+std::optional<DialogAnswer> RunBox(DialogKind kind, const char* caption, const char* text)
+{
+    if (!Host_HasDisplay()) return std::nullopt;
+    HostDialogForm box(DialogForm{kind, caption, text, "", ""});
+    if (!box.IsOpen()) return std::nullopt;
+    DialogAnswer answer;
+    if (HostModal_Run([&] { return box.Poll(&answer); }) == ModalEnd::Quit) return DialogAnswer{};
+    return answer;
+}
+
 }  // namespace
 
-int Host_ShowMessageBox(const char* utf8Caption, const char* utf8Text, HostMessageBoxKind kind)
+int Host_ShowMessageBox(const char* utf8Caption, const char* utf8Text, HostMessageBoxKind)
 {
     const char* caption = utf8Caption != nullptr ? utf8Caption : "";
     const char* text = utf8Text != nullptr ? utf8Text : "";
-    // SDL takes UTF-8 as it is. When it cannot show the box the text must
-    // still reach someone, so it goes to standard error like the headless case.
-    if (!Host_HasDisplay() || SDL_ShowSimpleMessageBox(SdlMessageBoxFlags(kind), caption, text, nullptr) != 0) {
-        WriteMessageToStderr(caption, text);
-    }
+    // When no box can be shown the text must still reach someone.
+    if (!RunBox(DialogKind::Message, caption, text)) WriteMessageToStderr(caption, text);
     return 1;
 }
 
@@ -71,18 +69,12 @@ bool Host_AskYesNo(const char* utf8Caption, const char* utf8Text)
 {
     const char* caption = utf8Caption != nullptr ? utf8Caption : "";
     const char* text = utf8Text != nullptr ? utf8Text : "";
-    enum { kNo = 0, kYes = 1 };
-    const SDL_MessageBoxButtonData buttons[] = {
-        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kNo, "No"},
-        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, kYes, "Yes"},
-    };
-    const SDL_MessageBoxData box{SDL_MESSAGEBOX_INFORMATION, nullptr, caption, text, 2, buttons, nullptr};
-    int pressed = kYes;
-    if (!Host_HasDisplay() || SDL_ShowMessageBox(&box, &pressed) != 0) {
+    const std::optional<DialogAnswer> answer = RunBox(DialogKind::Question, caption, text);
+    if (!answer) {
         WriteMessageToStderr(caption, text);
         return true;
     }
-    return pressed == kYes;
+    return answer->accepted;
 }
 
 bool Host_HasDisplay()

@@ -15,6 +15,7 @@ struct HostWindowState {
     WindowHandlers handlers;
     WindowEventState events;
     HostEventSink secondWindowSink = nullptr;
+    bool quitRequested = false;
 };
 HostWindowState g_window;
 
@@ -169,10 +170,16 @@ void HostWindow_PumpEvents()
     }
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
+        if (event.type == SDL_QUIT) g_window.quitRequested = true;
         if (g_window.secondWindowSink == nullptr || !g_window.secondWindowSink(event)) {
             Window_TranslateEvent(event, g_window.handlers, g_window.events);
         }
     }
+}
+
+bool HostWindow_QuitRequested()
+{
+    return g_window.quitRequested;
 }
 
 void HostWindow_SetSecondWindowSink(HostEventSink sink)

@@ -316,6 +316,18 @@ int32_t Code_Constant_Count()
     return static_cast<int32_t>(Table().entries.size());
 }
 
+bool Code_Constant_Get(int32_t index, const char** name, const Value** value)
+{
+    const ConstantTable& table = Table();
+    if (index < 0 || static_cast<size_t>(index) >= table.entries.size()) {
+        return false;
+    }
+    const ConstantEntry& entry = table.entries[static_cast<size_t>(index)];
+    *name = entry.name.c_str();
+    *value = &entry.value;
+    return true;
+}
+
 void Code_Constant_Free()
 {
     ConstantTable& table = Table();

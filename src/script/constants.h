@@ -62,6 +62,9 @@ void Code_Constant_SetEvaluator(ConstantExpressionEvaluator evaluator);
 // Registers the built-in constants, in their fixed order.
 void Code_Constant_Init();
 int32_t Code_Constant_Count();
+// The entry at index (0 the oldest) in place, valid until Code_Constant_Free;
+// false outside the table. For tools that list the table.
+bool Code_Constant_Get(int32_t index, const char** name, const Value** value);
 void Code_Constant_Free();
 
 }  // namespace bw

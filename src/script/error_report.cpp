@@ -84,6 +84,28 @@ void PrintVariables(const char* title, const std::string& list)
 
 }  // namespace
 
+SourcePlace Code_SourcePlace(std::string_view text, int32_t position)
+{
+    const size_t at = static_cast<size_t>(std::clamp<int64_t>(position, 0, static_cast<int64_t>(text.size())));
+    SourcePlace place{1, 1, {}};
+    size_t lineStart = 0;
+    for (size_t i = 0; i < at; ++i) {
+        if (text[i] == '\n') {
+            ++place.line;
+            place.column = 1;
+            lineStart = i + 1;
+        } else if (text[i] != '\r') {
+            ++place.column;
+        }
+    }
+    const size_t lineEnd = std::min(text.find('\n', lineStart), text.size());
+    place.lineText.assign(text.substr(lineStart, lineEnd - lineStart));
+    if (!place.lineText.empty() && place.lineText.back() == '\r') {
+        place.lineText.pop_back();
+    }
+    return place;
+}
+
 void Code_Report_Error(const char* sourceText, bool programUnit, int32_t position, const char* message)
 {
     ErrorState& state = State();
@@ -93,35 +115,17 @@ void Code_Report_Error(const char* sourceText, bool programUnit, int32_t positio
     error_detail::g_pending = true;
 
     const std::string_view text(OrEmpty(sourceText));
-    const size_t at = static_cast<size_t>(std::clamp<int64_t>(position, 0, static_cast<int64_t>(text.size())));
-    int32_t line = 1;
-    int32_t column = 0;
-    size_t lineStart = 0;
-    for (size_t i = 0; i < at; ++i) {
-        if (text[i] == '\n') {
-            ++line;
-            column = 0;
-            lineStart = i + 1;
-        } else if (text[i] != '\r') {
-            ++column;
-        }
-    }
-    const size_t lineEnd = std::min(text.find('\n', lineStart), text.size());
-    std::string lineText(text.substr(lineStart, lineEnd - lineStart));
-    if (!lineText.empty() && lineText.back() == '\r') {
-        lineText.pop_back();
-    }
-
+    SourcePlace place = Code_SourcePlace(text, position);
     TErrStreamConsole formatted;
     if (programUnit) {
-        formatted.Printf("Error in code at line %d:\n   %s\n\nat position %d: %s", line, lineText.c_str(), column + 1,
-                         OrEmpty(message));
+        formatted.Printf("Error in code at line %d:\n   %s\n\nat position %d: %s", place.line, place.lineText.c_str(),
+                         place.column, OrEmpty(message));
     } else {
-        formatted.Printf("Error in expression: %s\n position %d: %s", std::string(text).c_str(), column + 1,
+        formatted.Printf("Error in expression: %s\n position %d: %s", std::string(text).c_str(), place.column,
                          OrEmpty(message));
     }
     state.pendingMessage = formatted.Text();
-    state.pendingPlace = {line, column + 1, std::move(lineText), OrEmpty(message)};
+    state.pendingPlace = {place.line, place.column, std::move(place.lineText), OrEmpty(message)};
 }
 
 const PendingErrorPlace& Code_Error_PendingPlace()

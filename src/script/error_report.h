@@ -8,11 +8,21 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace bw {
 
 // ---- pending message of a compile or run ----
+
+// The line (from 1), the column (from 1, in bytes; a carriage return does
+// not count) and the text of the line at a byte position of source text.
+struct SourcePlace {
+    int32_t line = 1;
+    int32_t column = 1;
+    std::string lineText;
+};
+SourcePlace Code_SourcePlace(std::string_view text, int32_t position);
 
 // Records an error at a byte position of a code unit's source text, unless
 // one is already pending. A program unit reports the line and its text, an

@@ -1,5 +1,6 @@
 #include "script/lexer.h"
 
+#include <optional>
 #include <string_view>
 
 #include "script/code_unit.h"
@@ -90,20 +91,32 @@ public:
     bool Run(const CCode& code, CodeTokens& tokens)
     {
         for (;;) {
-            SkipBlanksAndComments();
             CodeToken& token = tokens.emplace_back();
-            token.position = static_cast<int32_t>(m_at);
-            if (m_at >= m_scanLength) {
-                token.kind = kSymEnd;
+            if (!Next(token)) {
                 return true;
             }
-            ReadToken(token);
             if (token.kind == kSymUnknown) {
                 Code_Report_Error(code.text.c_str(), code.IsProgram(), token.position, "Unexpected symbol.");
                 return false;
             }
         }
     }
+
+    // Reads the token that follows into token; false (with kSymEnd) at the
+    // end of the text.
+    bool Next(CodeToken& token)
+    {
+        SkipBlanksAndComments();
+        token.position = static_cast<int32_t>(m_at);
+        if (m_at >= m_scanLength) {
+            token.kind = kSymEnd;
+            return false;
+        }
+        ReadToken(token);
+        return true;
+    }
+
+    const std::optional<UnclosedText>& Unclosed() const { return m_unclosed; }
 
 private:
     char At(size_t index) const { return index < m_text.size() ? m_text[index] : ' '; }
@@ -122,6 +135,9 @@ private:
                 ++m_at;  // the line break itself
             } else if (c == '/' && At(m_at + 1) == '*') {
                 const size_t close = m_text.find("*/", m_at + 2);
+                if (close == std::string_view::npos) {
+                    NoteUnclosed(UnclosedText::Kind::Comment);
+                }
                 m_at = close == std::string_view::npos ? m_scanLength : close + 2;
             } else {
                 return;
@@ -175,8 +191,13 @@ private:
         if (end > start) {
             token.text.assign(m_text.substr(start, end - start));
         }
+        if (close == std::string_view::npos) {
+            NoteUnclosed(UnclosedText::Kind::String);
+        }
         m_at = close == std::string_view::npos ? m_scanLength : close + 1;
     }
+
+    void NoteUnclosed(UnclosedText::Kind kind) { m_unclosed = UnclosedText{kind, static_cast<int32_t>(m_at)}; }
 
     void ReadOperator(CodeToken& token)
     {
@@ -203,6 +224,7 @@ private:
     std::string_view m_text;
     size_t m_scanLength;
     size_t m_at = 0;
+    std::optional<UnclosedText> m_unclosed;
 };
 
 }  // namespace
@@ -212,6 +234,16 @@ bool Code_Phase1(const CCode& code, CodeTokens& tokens)
     Code_Error_ClearPending();
     tokens.clear();
     return Lexer(code.text).Run(code, tokens);
+}
+
+std::optional<UnclosedText> Code_FindUnclosed(std::string_view text)
+{
+    Lexer lexer(text);
+    CodeToken token;
+    // A byte that starts no token ends the scan: the compile reports it.
+    while (lexer.Next(token) && token.kind != kSymUnknown) {
+    }
+    return lexer.Unclosed();
 }
 
 }  // namespace bw

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace bw {
@@ -93,5 +95,18 @@ using CodeTokens = std::vector<CodeToken>;
 // Lexes the unit's source text into tokens, ending with kSymEnd. A byte that
 // starts no token reports "Unexpected symbol." and gives false.
 bool Code_Phase1(const CCode& code, CodeTokens& tokens);
+
+// A string or block comment that is never closed takes the rest of the text,
+// which the lexer accepts as it always has; a build tool asks for it here
+// so that an author's later code does not vanish without a word.
+struct UnclosedText {
+    enum class Kind { String, Comment };
+    Kind kind = Kind::String;
+    int32_t position = 0;  // byte offset of the opening quote or "/*"
+};
+
+// The string or comment of the text that never closes; nothing when each
+// one closes. The scan stops at a byte that starts no token.
+std::optional<UnclosedText> Code_FindUnclosed(std::string_view text);
 
 }  // namespace bw

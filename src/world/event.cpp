@@ -111,8 +111,8 @@ bool Event_CompileAction(CEvent* event)
         return true;
     }
     const CurrentEvent& current = Event_Current();
-    const std::string name = std::string("Object.") + Object_Name(current.object) + "." +
-                             Event_ShortName(current.type, current.number) + "." + std::to_string(current.action);
+    const std::string name =
+        Event_ActionUnitName(current.object, current.type, current.number, current.action, Object_Name);
     if (unit->Compile(name.c_str())) {
         return true;
     }

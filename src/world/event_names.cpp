@@ -210,6 +210,11 @@ std::string Event_Name(int32_t type, int32_t number)
 
 std::string Event_ShortName(int32_t type, int32_t number)
 {
+    return Event_ShortName(type, number, Object_Name);
+}
+
+std::string Event_ShortName(int32_t type, int32_t number, const ObjectNamer& objectName)
+{
     switch (type) {
     case kEventCreate:
         return "Create";
@@ -220,7 +225,7 @@ std::string Event_ShortName(int32_t type, int32_t number)
     case kEventStep:
         return std::string(Event_StepSubName(number)) + "Step";
     case kEventCollision:
-        return Object_Name(number);
+        return objectName(number);
     case kEventKeyboard:
         return Event_KeyName(number);
     case kEventMouse:
@@ -236,6 +241,13 @@ std::string Event_ShortName(int32_t type, int32_t number)
     default:
         return "<Unknown Event>";
     }
+}
+
+std::string Event_ActionUnitName(int32_t owner, int32_t type, int32_t number, int32_t action,
+                                 const ObjectNamer& objectName)
+{
+    return "Object." + objectName(owner) + "." + Event_ShortName(type, number, objectName) + "." +
+           std::to_string(action);
 }
 
 const char* Event_StepSubName(int32_t number)

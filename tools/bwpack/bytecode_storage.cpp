@@ -35,7 +35,6 @@ BytecodeCodeStorage::BytecodeCodeStorage(const Project& project, StringTable& st
 Word BytecodeCodeStorage::Store(const std::string& unitName, const CodeText& code)
 {
     Unit unit;
-    unit.name = unitName;
     unit.code = &code;
     unit.parsed = m_compiler.Parse(code, unitName);
     m_units.push_back(std::move(unit));
@@ -65,13 +64,13 @@ void BytecodeCodeStorage::ToPackageForm(Unit& unit, size_t unitIndex, const VMGe
     for (size_t at = 0; at < unit.words.size();) {
         const uint32_t word = unit.words[at];
         const size_t next = at + static_cast<size_t>(VM_InstructionBytes(word)) / 4;
-        if (next > unit.words.size()) throw BuildError(unit.name + ": internal error: instruction runs past the code");
+        if (next > unit.words.size()) throw BuildError(unit.parsed->name + ": internal error: instruction runs past the code");
         if (VM_HasOperandFlag(word) && next > at + 1) {
             uint32_t& operand = unit.words[at + 1];
             const uint8_t opcode = VM_Opcode(word);
             const VMDataType type = VM_FirstType(word);
             if (type == kTypeString) {
-                if (operand >= generated.strings.size()) throw BuildError(unit.name + ": internal error: string operand");
+                if (operand >= generated.strings.size()) throw BuildError(unit.parsed->name + ": internal error: string operand");
                 operand = m_strings.Index(generated.strings[operand]);
             } else if ((opcode == kOpPush || opcode == kOpPop) && type == kTypeVariable) {
                 const std::string name = ProjectCompiler::VariableName(static_cast<int32_t>(operand & kVarRefIdMask));
@@ -134,7 +133,7 @@ void BytecodeCodeStorage::WriteChunks(PackageWriter& writer)
         const Unit& unit = m_units[i];
         if (writer.Size() - payload != m_entryOffsets[i]) throw BuildError("internal error: CODE entry out of place");
         writer.Bind(entries[i]);
-        writer.Put(m_strings.Ref(unit.name));
+        writer.Put(m_strings.Ref(unit.parsed->name));
         writer.U32(static_cast<uint32_t>(4 * unit.words.size()));
         for (size_t w = 0; w < unit.words.size(); ++w) {
             if (m_firstOccurrences[i][w] != 0) writer.Bind(m_firstOccurrences[i][w]);

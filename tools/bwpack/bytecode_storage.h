@@ -41,8 +41,9 @@ public:
 
 private:
     struct Unit {
-        std::string name;
         const CodeText* code = nullptr;
+        // Named as the runner names the same code compiled from text: the
+        // compiler keeps the name it was given with blanks turned into '_'.
         std::unique_ptr<CCode> parsed;
         std::vector<uint32_t> words;  // package form, chains threaded
         std::vector<VMLinePair> lines;

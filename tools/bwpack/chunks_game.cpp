@@ -94,7 +94,7 @@ void Chunk_WriteObjects(ChunkContext& context)
 {
     PackageWriter& w = context.writer;
     w.BeginChunk("OBJT");
-    Chunk_RecordList(w, context.project.objects, [&](const Object& object, size_t) {
+    Chunk_RecordList(w, context.project.objects, [&](const Object& object, size_t objectIndex) {
         w.Put(context.Text(object.name));
         w.I32(object.sprite);
         w.U32(Flag(object.visible));
@@ -126,7 +126,8 @@ void Chunk_WriteObjects(ChunkContext& context)
         Chunk_RecordList(w, byType, [&](const std::vector<const Event*>& events, size_t) {
             Chunk_RecordList(w, events, [&](const Event* event, size_t) {
                 w.I32(event->number);
-                context.ActionList("Object." + object.name + "." + event->key, event->code);
+                const auto owner = static_cast<int32_t>(objectIndex);
+                context.ActionList(ActionUnitName(context.project, owner, event->type, event->number), event->code);
             });
         });
     });

@@ -1,6 +1,7 @@
 // The chunks of the game's resources.
 #include "bwpack/chunk_writers.h"
 #include "bwpack/image.h"
+#include "world/event.h"
 
 namespace bw::pack {
 namespace {
@@ -199,7 +200,7 @@ void Chunk_WriteTimelines(ChunkContext& context)
 {
     PackageWriter& w = context.writer;
     w.BeginChunk("TMLN");
-    Chunk_RecordList(w, context.project.timelines, [&](const Timeline& timeline, size_t) {
+    Chunk_RecordList(w, context.project.timelines, [&](const Timeline& timeline, size_t timelineIndex) {
         w.Put(context.Text(timeline.name));
         w.U32(static_cast<uint32_t>(timeline.moments.size()));
         const std::vector<Label> events = w.NewLabels(timeline.moments.size());
@@ -209,7 +210,9 @@ void Chunk_WriteTimelines(ChunkContext& context)
         }
         for (size_t i = 0; i < events.size(); ++i) {
             w.Bind(events[i]);
-            context.ActionList("Timeline." + timeline.name + "." + std::to_string(timeline.moments[i].step), timeline.moments[i].code);
+            const auto owner = static_cast<int32_t>(timelineIndex);
+            const Moment& moment = timeline.moments[i];
+            context.ActionList(ActionUnitName(context.project, owner, kEventTypeTimelineMoment, moment.step), moment.code);
         }
     });
     w.EndChunk();

@@ -1,5 +1,6 @@
 #include "bwpack/code_compiler.h"
 
+#include <optional>
 #include <vector>
 
 #include "app/registration.h"
@@ -8,6 +9,7 @@
 #include "script/constants.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
+#include "script/lexer.h"
 #include "script/names.h"
 #include "script/resource_seams.h"
 #include "world/builtin_variables.h"
@@ -148,8 +150,25 @@ ProjectCompiler::~ProjectCompiler()
     g_project = nullptr;
 }
 
+namespace {
+
+// The runner lets a string or comment that is never closed take the rest of
+// the unit; a build refuses it, since the author's later code would vanish.
+void RefuseUnclosedText(const CodeText& code)
+{
+    const std::optional<UnclosedText> unclosed = Code_FindUnclosed(code.source);
+    if (!unclosed) return;
+    SourcePlace place = Code_SourcePlace(code.source, unclosed->position);
+    const char* what = unclosed->kind == UnclosedText::Kind::String ? "string" : "comment";
+    throw FileError({code.file, place.line, place.column, std::move(place.lineText)},
+                    std::string(what) + " never closed: it takes the rest of the file");
+}
+
+}  // namespace
+
 std::unique_ptr<CCode> ProjectCompiler::Parse(const CodeText& code, const std::string& unitName) const
 {
+    RefuseUnclosedText(code);
     auto unit = std::make_unique<CCode>(code.source.c_str(), false);
     // The tree only: the generator runs once every unit is parsed.
     Code_SetUseBytecode(false);

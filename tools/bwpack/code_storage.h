@@ -29,7 +29,8 @@ public:
     virtual bool CarriesBytecode() const = 0;
 
     // The word a record holds for a piece of code. unitName is what the
-    // runner calls the code in its messages ("Script.scr_move").
+    // runner calls the code when it compiles it from text ("Script.scr_move",
+    // ActionUnitName); the compiler turns its blanks into '_'.
     virtual Word Store(const std::string& unitName, const CodeText& code) = 0;
 
     // The word a record holds for "no code here".
@@ -43,6 +44,11 @@ public:
     // none. Only after WriteChunks.
     virtual std::vector<uint8_t> DebugFile() const = 0;
 };
+
+// What the runner calls the code of an object's event (owner: the object's
+// index) or of a timeline moment (owner: the timeline's index, type
+// kEventTypeTimelineMoment, number: the step) when it compiles it from text.
+std::string ActionUnitName(const Project& project, int32_t owner, int32_t type, int32_t number);
 
 // The text form: code travels as source text in the string table. Each text
 // is compiled all the same, so that code the runner would refuse stops the

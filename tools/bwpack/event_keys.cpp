@@ -3,6 +3,7 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <span>
 #include <string_view>
 
 #include "script/constants.h"
@@ -13,24 +14,56 @@ namespace {
 constexpr int32_t kCollisionType = 4;
 constexpr int32_t kLargestEventNumber = 255;
 
+// A run of event numbers, first to last.
+struct NumberRun {
+    int32_t first;
+    int32_t last;
+};
+
+// The numbers the runner raises for each type: an event under any other
+// number would build and never run.
+constexpr NumberRun kNumberZero[] = {{0, 0}};
+// Each instance has 12 alarms.
+constexpr NumberRun kAlarms[] = {{0, 11}};
+// Normal, begin and end steps.
+constexpr NumberRun kSteps[] = {{0, 2}};
+// No key and any key; the key pass starts at backspace, and the objects are
+// listed per key up to 128 only.
+constexpr NumberRun kKeys[] = {{0, 0}, {1, 1}, {8, 128}};
+// Buttons held, none, pressed and released, enter, leave and the global
+// press and release; each joystick's directions and 8 buttons; the global
+// buttons held, pressed and released; the wheel.
+constexpr NumberRun kMouse[] = {{0, 13}, {16, 19}, {21, 28}, {31, 34}, {36, 43}, {50, 58}, {60, 61}};
+// Outside, boundary, game and room start and end, lives, animation end,
+// path end, health and the 16 user events; outside and boundary of each of
+// 8 views; the replies to image loads, HTTP requests, dialogs, the store,
+// the network and the online platform.
+constexpr NumberRun kOther[] = {{0, 25}, {40, 47}, {50, 57}, {60, 60}, {62, 63}, {66, 66}, {68, 69}};
+// The room's drawing and the GUI layer's.
+constexpr NumberRun kDraw[] = {{0, 0}, {64, 64}};
+
 struct EventType {
     std::string_view name;
     int32_t type;
     bool takesKey;
+    // What the runner's numbers are called in messages, and which they are
+    // (none for collisions, which name the other object).
+    std::string_view numbersAre;
+    std::span<const NumberRun> raised;
 };
 
 constexpr std::array<EventType, 11> kTypes = {{
-    {"create", 0, false},
-    {"destroy", 1, false},
-    {"alarm", 2, false},
-    {"step", 3, false},
-    {"collision", kCollisionType, false},
-    {"keyboard", 5, true},
-    {"mouse", 6, false},
-    {"other", 7, false},
-    {"draw", 8, false},
-    {"keypress", 9, true},
-    {"keyrelease", 10, true},
+    {"create", 0, false, "create events are", kNumberZero},
+    {"destroy", 1, false, "destroy events are", kNumberZero},
+    {"alarm", 2, false, "alarms are", kAlarms},
+    {"step", 3, false, "steps are", kSteps},
+    {"collision", kCollisionType, false, "", {}},
+    {"keyboard", 5, true, "keys are", kKeys},
+    {"mouse", 6, false, "mouse events are", kMouse},
+    {"other", 7, false, "other events are", kOther},
+    {"draw", 8, false, "draw events are", kDraw},
+    {"keypress", 9, true, "keys are", kKeys},
+    {"keyrelease", 10, true, "keys are", kKeys},
 }};
 
 std::optional<int32_t> WholeNumber(const std::string& text)
@@ -59,6 +92,18 @@ std::optional<int32_t> KeyOfCharacter(const std::string& text)
     return std::toupper(static_cast<unsigned char>(text[0]));
 }
 
+// "0 to 11", "0 and 64", "0, 1 and 8 to 128".
+std::string RunsText(std::span<const NumberRun> runs)
+{
+    std::string text;
+    for (size_t i = 0; i < runs.size(); ++i) {
+        if (i > 0) text += i + 1 == runs.size() ? " and " : ", ";
+        text += std::to_string(runs[i].first);
+        if (runs[i].last != runs[i].first) text += " to " + std::to_string(runs[i].last);
+    }
+    return text;
+}
+
 }  // namespace
 
 std::optional<EventKey> EventKey_Parse(const std::string& key, const std::function<int32_t(const std::string&)>& findObject)
@@ -82,6 +127,18 @@ std::optional<EventKey> EventKey_Parse(const std::string& key, const std::functi
         }
         if (!number) return std::nullopt;
         return EventKey{type.type, *number};
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> EventKey_NotRaised(const EventKey& key)
+{
+    for (const EventType& type : kTypes) {
+        if (type.type != key.type || type.raised.empty()) continue;
+        for (const NumberRun& run : type.raised) {
+            if (key.number >= run.first && key.number <= run.last) return std::nullopt;
+        }
+        return std::string(type.numbersAre) + " " + RunsText(type.raised);
     }
     return std::nullopt;
 }

@@ -22,4 +22,8 @@ struct EventKey {
 // Nothing when the key names no event.
 std::optional<EventKey> EventKey_Parse(const std::string& key, const std::function<int32_t(const std::string&)>& findObject);
 
+// Why the runner never raises the event, naming the numbers it does raise
+// for the type ("alarms are 0 to 11"); nothing when it raises it.
+std::optional<std::string> EventKey_NotRaised(const EventKey& key);
+
 }  // namespace bw::pack

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,18 +72,37 @@ void ReportBuildError(const std::string& project, const bw::pack::BuildError& er
     }
 }
 
-int Build(const std::string& project, const std::string& output, bw::pack::PackageForm form)
+// The package or its debug file may not replace a file the build reads: the
+// project would lose it.
+bool WouldOverwriteInput(const bw::pack::Project& project, const std::string& path, const char* written)
 {
+    const std::optional<std::filesystem::path> input = bw::pack::Project_ReadFileAt(project, path);
+    if (!input) return false;
+    // Named through a link or another spelling, the file the build knows is said too.
+    const std::string what = std::filesystem::path(path).lexically_normal() == input->lexically_normal()
+                                 ? "a file the build reads"
+                                 : input->string() + ", a file the build reads";
+    std::fprintf(stderr, "bwpack: \"%s\" is %s: the %s would overwrite it; nothing written\n", path.c_str(),
+                 what.c_str(), written);
+    return true;
+}
+
+int Build(const std::string& folder, const std::string& output, bw::pack::PackageForm form)
+{
+    bw::pack::Project project;
     bw::pack::PackageFiles files;
     try {
-        files = bw::pack::Package_BuildFiles(bw::pack::Project_Load(project), form);
+        project = bw::pack::Project_Load(folder);
+        files = bw::pack::Package_BuildFiles(project, form);
     } catch (const bw::pack::BuildError& error) {
-        ReportBuildError(project, error);
+        ReportBuildError(folder, error);
         return 1;
     }
+    const std::string debugPath = files.debug.empty() ? "" : bw::pack::Package_DebugFilePath(output);
+    if (WouldOverwriteInput(project, output, "package")) return kUsageExitCode;
+    if (!debugPath.empty() && WouldOverwriteInput(project, debugPath, "debug file")) return kUsageExitCode;
     if (!WriteFile(output, files.package)) return 1;
     if (files.debug.empty()) return 0;
-    const std::string debugPath = bw::pack::Package_DebugFilePath(output);
     if (debugPath.empty()) {
         std::fprintf(stderr, "bwpack: \"%s\" has no extension: no debug file written\n", output.c_str());
         return 0;

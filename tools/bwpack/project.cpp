@@ -103,6 +103,7 @@ std::vector<uint8_t> ProjectReader::ReadNamedFile(JsonFields& fields, const std:
     if (!File_ReadAll(m_folder / relative, &bytes, &reason)) {
         fields.Fail(key, "cannot read file " + Quoted(relative) + " (" + reason + ")");
     }
+    m_project.readFiles.push_back(m_folder / relative);
     return bytes;
 }
 
@@ -442,6 +443,7 @@ void ProjectReader::ReadObjectEvents(JsonFields& fields, Object& object)
         (void)value;
         const std::optional<EventKey> parsed = EventKey_Parse(key, findObject);
         if (!parsed) fields.Fail("events", "unknown event " + Quoted(key));
+        if (const std::optional<std::string> notRaised = EventKey_NotRaised(*parsed)) eventFields.Fail(key, *notRaised);
         for (const Event& other : object.events) {
             if (other.type == parsed->type && other.number == parsed->number) {
                 fields.Fail("events", "event " + Quoted(key) + " is the same event as " + Quoted(other.key));
@@ -669,14 +671,26 @@ Project Project_Load(const std::string& folder)
 {
     std::vector<uint8_t> bytes;
     std::string reason;
-    if (!File_ReadAll(std::filesystem::path(folder) / kManifestFile, &bytes, &reason)) {
+    const std::filesystem::path manifest = std::filesystem::path(folder) / kManifestFile;
+    if (!File_ReadAll(manifest, &bytes, &reason)) {
         throw FileError({kManifestFile}, "cannot read (" + reason + ")");
     }
     const JsonDocument document(std::string(bytes.begin(), bytes.end()));
     Project project;
+    project.readFiles.push_back(manifest);
     JsonFields top(document.Root(), "");
     ProjectReader(folder, project).Read(top);
     return project;
+}
+
+std::optional<std::filesystem::path> Project_ReadFileAt(const Project& project, const std::filesystem::path& target)
+{
+    for (const std::filesystem::path& file : project.readFiles) {
+        // A target that does not exist yet is no file the build read.
+        std::error_code unreachable;
+        if (std::filesystem::equivalent(file, target, unreachable)) return file;
+    }
+    return std::nullopt;
 }
 
 }  // namespace bw::pack

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -255,7 +256,13 @@ struct Project {
     std::vector<int32_t> roomOrder;
     int32_t lastInstanceId = 100000;
     int32_t lastTileId = 10000000;
+    // game.json and every file it names, as opened: the build must not
+    // write over any of them.
+    std::vector<std::filesystem::path> readFiles;
 };
+
+// The file of the project that target names (through any link), if any.
+std::optional<std::filesystem::path> Project_ReadFileAt(const Project& project, const std::filesystem::path& target);
 
 // Reads and checks PROJECT_DIR/game.json and every file it names. Throws
 // BuildError with "game.json: <field>: <problem>" on any fault.

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "bwpack/file_error.h"
+#include "bwpack/json_duplicate_keys.h"
 
 namespace bw::pack {
 namespace {
@@ -39,6 +40,11 @@ JsonDocument::JsonDocument(const std::string& text)
     if (!json_object_is_type(m_root, json_type_object)) {
         json_object_put(m_root);
         throw FileError({kManifestFile}, "the top level must be an object");
+    }
+    if (const std::optional<JsonDuplicateKey> twice = Json_FindDuplicateKey(text)) {
+        json_object_put(m_root);
+        const std::string where = twice->objectPath.empty() ? "" : twice->objectPath + ": ";
+        throw FileError({kManifestFile}, where + "\"" + twice->key + "\" given twice");
     }
 }
 

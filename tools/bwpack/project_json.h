@@ -21,8 +21,8 @@ inline constexpr const char* kManifestFile = "game.json";
 // Owns the parsed document.
 class JsonDocument {
 public:
-    // Throws FileError on game.json when the text is not JSON (with the line)
-    // or its top is not an object.
+    // Throws FileError on game.json when the text is not JSON (with the line),
+    // its top is not an object, or an object gives a key twice.
     explicit JsonDocument(const std::string& text);
     ~JsonDocument();
     JsonDocument(const JsonDocument&) = delete;

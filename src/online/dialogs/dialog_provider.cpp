@@ -3,16 +3,13 @@
 #include <memory>
 
 #include "host/message_box.h"
+#include "host/modal_form.h"
 #include "platform/console.h"
-#include "platform/messages.h"
-#include "platform/timer.h"
 #include "world/run_loop.h"
 
 namespace bw {
 
 namespace {
-
-constexpr int64_t kModalPollMicroseconds = 10000;
 
 const char* KindName(DialogKind kind)
 {
@@ -75,12 +72,10 @@ public:
         HostDialogForm dialog(form);
         DialogAnswer answer;
         // The step waits here; the game window's messages are still served,
-        // and a game that ends meanwhile cancels the dialog.
-        while (!dialog.Poll(&answer)) {
-            ProcessMessages();
-            if (GameRunningFlag == 0) return DialogAnswer{};
-            Timer_Sleep(kModalPollMicroseconds);
-        }
+        // and a game that ends meanwhile (its window closed, a quit asked)
+        // cancels the dialog.
+        const ModalEnd end = HostModal_Run([&] { return dialog.Poll(&answer) || GameRunningFlag == 0; });
+        if (end == ModalEnd::Quit || GameRunningFlag == 0) return DialogAnswer{};
         return answer;
     }
     void Open(const DialogForm& form) override { m_open = std::make_unique<HostDialogForm>(form); }

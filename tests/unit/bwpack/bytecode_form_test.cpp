@@ -6,6 +6,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <string>
 
 #include "app/registration.h"
 #include "bwpack/dump.h"
@@ -15,6 +16,8 @@
 #include "bwpack/project.h"
 #include "platform/console.h"
 #include "platform/package_loader.h"
+#include "resources/script.h"
+#include "resources/timeline.h"
 #include "script/bytecode.h"
 #include "script/code_chunks.h"
 #include "script/code_node.h"
@@ -24,6 +27,8 @@
 #include "support/scratch_folder.h"
 #include "unit/bwpack/tiny_package.h"
 #include "world/builtin_variables.h"
+#include "world/object_loader.h"
+#include "world/room_table.h"
 
 namespace bw::pack {
 namespace {
@@ -143,6 +148,69 @@ TEST_F(RunnerLoad, TinyBytecodeLoadsAndEveryEntryIsVerifiedOntoTheCodeList)
     uint32_t count = 0;
     ASSERT_TRUE(CODE_DebugInfo(0, &pairs, &count));
     EXPECT_GT(count, 0u);
+}
+
+// One unit of each kind the runner names: object events whose names come
+// from the runner's tables (an alarm, the other object of a collision, a user
+// event, Draw GUI, a key), a script, timeline moments (more timelines than
+// objects), room and instance creation code.
+constexpr const char* kUnitNamesProject = R"({"name": "names",
+    "scripts": [{"name": "scr_move", "file": "x.bwl"}],
+    "timelines": [{"name": "tl_wave", "moments": [{"step": 10, "code": "x.bwl"}]},
+        {"name": "tl_calm", "moments": [{"step": 5, "code": "x.bwl"}]},
+        {"name": "tl_last", "moments": [{"step": 1, "code": "x.bwl"}]}],
+    "objects": [
+        {"name": "obj_control", "events": {"alarm:0": "x.bwl", "collision:obj_coin": "x.bwl",
+            "other:ev_user0": "x.bwl", "draw:ev_gui": "x.bwl", "keypress:vk_f9": "x.bwl"}},
+        {"name": "obj_coin"}],
+    "rooms": [{"name": "rm", "code": "x.bwl",
+        "instances": [{"object": "obj_coin", "code": "x.bwl"}, {"object": "obj_control", "code": "x.bwl"}]}]})";
+
+std::multiset<std::string> CodeEntryNames(const PackageView& view)
+{
+    std::multiset<std::string> names;
+    for (uint32_t entry : view.PointerList(ChunksByTag(view).at("CODE").payload)) names.insert(view.String(view.U32(entry)).value());
+    return names;
+}
+
+// What a user sees of a unit, in an error report or the debugger, is the
+// name its CCode carries: as stored for package code, as compiled for text.
+TEST_F(RunnerLoad, BytecodeEntriesAreNamedAsTheRunnerNamesTheSameCodeCompiledFromText)
+{
+    test::ScratchFolder folder;
+    folder.Write("x.bwl", "x = 1;\n");
+    folder.Write("game.json", kUnitNamesProject);
+    RegisterBuiltins();
+    const Project project = Project_Load(folder.Path());
+    const PackageFiles bytecode = Package_BuildFiles(project, PackageForm::Bytecode);
+    const PackageFiles text = Package_BuildFiles(project, PackageForm::Text);
+
+    const std::multiset<std::string> entries = CodeEntryNames(PackageView(bytecode.package));
+    EXPECT_EQ(entries, (std::multiset<std::string>{
+                           "Script.scr_move",
+                           // The runner names a moment after the object whose
+                           // index is the timeline's.
+                           "Object.obj_control.<Unknown_Event>.0",
+                           "Object.obj_coin.<Unknown_Event>.0",
+                           "Object.<undefined>.<Unknown_Event>.0",
+                           "Object.obj_control.Alarm_0.0",
+                           "Object.obj_control.obj_coin.0",
+                           "Object.obj_control.User_Defined_0.0",
+                           "Object.obj_control.Draw.0",
+                           "Object.obj_control.press_F9.0",
+                           "Room.rm",
+                           "Instance.rm.0",
+                           "Instance.rm.1",
+                       }));
+
+    Package_SetImage(text.package.data(), text.package.size());
+    ASSERT_TRUE(Code_Load());
+    ASSERT_TRUE(Runner_ProcessChunks());
+    ASSERT_FALSE(Package().bytecodePresent);
+    ASSERT_TRUE(Script_Prepare() && TimeLine_Prepare() && Object_Prepare() && Room_Prepare());
+    std::multiset<std::string> compiled;
+    for (const CCode* unit : Code_TextUnits()) compiled.insert(unit->name);
+    EXPECT_EQ(compiled, entries);
 }
 
 TEST(BytecodeForm, OccurrenceChainsCoverEveryReferenceOnce)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "bwpack/event_keys.h"
+#include "world/instance.h"
 
 namespace bw::pack {
 namespace {
@@ -36,6 +37,49 @@ TEST(EventKeys, UnknownKeysNameNoEvent)
                             "other:256", "keypress:c_red_", "step:-1", "draw:ev_user0x"}) {
         EXPECT_FALSE(EventKey_Parse(key, FindObject)) << key;
     }
+}
+
+// Each kind's edges: the first and last number the runner raises around
+// each gap, and the numbers just outside.
+TEST(EventKeys, NumbersTheRunnerNeverRaisesAreRefusedWithItsRange)
+{
+    const std::string keys = "keys are 0, 1 and 8 to 128";
+    const std::string mouse = "mouse events are 0 to 13, 16 to 19, 21 to 28, 31 to 34, 36 to 43, 50 to 58 and 60 to 61";
+    const std::string other = "other events are 0 to 25, 40 to 47, 50 to 57, 60, 62 to 63, 66 and 68 to 69";
+    struct Case {
+        const char* key;
+        std::string refusal;  // empty: raised
+    };
+    const Case cases[] = {
+        {"create", ""}, {"create:1", "create events are 0"}, {"destroy:2", "destroy events are 0"},
+        {"alarm:12", "alarms are 0 to 11"},
+        {"step:ev_step_end", ""}, {"step:3", "steps are 0 to 2"},
+        {"keyboard:vk_nokey", ""}, {"keypress:vk_anykey", ""}, {"keyrelease:2", keys}, {"keyboard:7", keys},
+        {"keyboard:vk_backspace", ""}, {"keypress:128", ""}, {"keyrelease:129", keys}, {"keyboard:vk_lshift", keys},
+        {"mouse:ev_global_release", ""}, {"mouse:14", mouse}, {"mouse:15", mouse}, {"mouse:ev_joystick1_left", ""},
+        {"mouse:20", mouse}, {"mouse:ev_joystick1_button8", ""}, {"mouse:29", mouse}, {"mouse:35", mouse},
+        {"mouse:ev_joystick2_button8", ""}, {"mouse:44", mouse}, {"mouse:ev_global_left_button", ""},
+        {"mouse:ev_mouse_wheel_down", ""}, {"mouse:62", mouse},
+        {"other:ev_outside", ""}, {"other:ev_user15", ""}, {"other:26", other}, {"other:ev_close_button", other},
+        {"other:40", ""}, {"other:48", other}, {"other:57", ""}, {"other:58", other}, {"other:60", ""},
+        {"other:61", other}, {"other:63", ""}, {"other:64", other}, {"other:66", ""}, {"other:67", other},
+        {"other:69", ""}, {"other:70", other},
+        {"draw", ""}, {"draw:ev_gui", ""}, {"draw:1", "draw events are 0 and 64"}, {"draw:65", "draw events are 0 and 64"},
+        {"collision:obj_wall", ""},
+    };
+    for (const Case& c : cases) {
+        const std::optional<EventKey> key = EventKey_Parse(c.key, FindObject);
+        ASSERT_TRUE(key) << c.key;
+        EXPECT_EQ(EventKey_NotRaised(*key).value_or(""), c.refusal) << c.key;
+    }
+}
+
+TEST(EventKeys, EveryAlarmOfAnInstanceIsRaised)
+{
+    for (int32_t alarm = 0; alarm < kInstanceAlarmCount; ++alarm) {
+        EXPECT_FALSE(EventKey_NotRaised({2, alarm})) << alarm;
+    }
+    EXPECT_TRUE(EventKey_NotRaised({2, kInstanceAlarmCount}));
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 // its examples.
 #include <gtest/gtest.h>
 
+#include "bwpack/guide/builtin_list.h"
 #include "bwpack/guide/example_check.h"
 #include "bwpack/guide/guide_text.h"
+#include "script/constants.h"
 
 namespace bw::pack {
 namespace {
@@ -49,6 +51,64 @@ TEST(GuideText, ListSectionIsFoundAndReplacedBetweenItsMarkers)
         EXPECT_FALSE(Guide_ListSection(broken)) << broken;
         EXPECT_FALSE(Guide_WithListSection(broken, "x")) << broken;
     }
+}
+
+TEST(GuideConstants, RunnerConstantsAreListedWithTheirValuesAndNoGameConstant)
+{
+    Code_Constant_Add_Real("spawn_rate", 7);
+    const std::string list = Guide_BuiltinList();
+    const size_t constants = list.find("### Constants\n");
+    ASSERT_NE(constants, std::string::npos);
+    const std::string section = list.substr(constants);
+    EXPECT_NE(section.find("`c_yellow` 65535 ($00FFFF)"), std::string::npos);
+    EXPECT_NE(section.find("`pi` 3.1415927410125732\n"), std::string::npos);
+    EXPECT_NE(section.find("- `vk_`: `vk_nokey` 0, `vk_anykey` 1, `vk_enter` 13,"), std::string::npos);
+    EXPECT_EQ(section.find("spawn_rate"), std::string::npos);
+    // Every name the runner registers is there; the table holds the built-ins alone.
+    const char* name = nullptr;
+    const Value* value = nullptr;
+    for (int32_t index = 0; Code_Constant_Get(index, &name, &value); ++index) {
+        EXPECT_NE(section.find("`" + std::string(name) + "` "), std::string::npos) << name;
+    }
+    EXPECT_EQ(Code_Constant_Find("spawn_rate"), nullptr);
+}
+
+TEST(GuideConstants, ListGroupsByPrefixQuotesTextsAndWraps)
+{
+    Value greeting, plain, number, colour, fraction;
+    Value_SetString(greeting, "He said \"hi\"");
+    Value_SetString(plain, "ok");
+    Value_SetReal(number, 1);
+    Value_SetReal(colour, 255);
+    Value_SetReal(fraction, -2.5);
+    std::vector<GuideConstant> constants = {
+        {"kb_text", &plain}, {"greeting", &greeting}, {"c_mine", &colour}, {"kb_level", &fraction}, {"on", &number},
+    };
+    EXPECT_EQ(Guide_ConstantList(constants),
+              "- without a prefix: `greeting` 'He said \"hi\"', `on` 1\n"
+              "- `c_`: `c_mine` 255 ($0000FF)\n"
+              "- `kb_`: `kb_text` \"ok\", `kb_level` -2.5\n\n");
+    // A long family wraps between entries, indented to stay in its item.
+    const std::vector<GuideConstant> many(12, GuideConstant{"kb_level", &fraction});
+    const std::string wrapped = Guide_ConstantList(many);
+    EXPECT_EQ(wrapped.find("- `kb_`: `kb_level` -2.5, `kb_level` -2.5, `kb_level` -2.5, `kb_level` -2.5,\n  `kb_level`"), 0u);
+    Value_Free(greeting);
+    Value_Free(plain);
+}
+
+TEST(GuideConstants, CheckFindsAConstantValueChangedInTheGuide)
+{
+    const std::string guide = std::string("# Guide\n") + kGuideListBegin + Guide_BuiltinList() + kGuideListEnd;
+    EXPECT_EQ(Guide_CheckBuiltinList(guide), GuideListState::Current);
+    std::string edited = guide;
+    const std::string yellow = "`c_yellow` 65535";
+    edited.replace(edited.find(yellow), yellow.size(), "`c_yellow` 65536");
+    EXPECT_EQ(Guide_CheckBuiltinList(edited), GuideListState::Stale);
+    std::string dropped = guide;
+    const std::string tab = " `vk_tab` 9,";
+    dropped.erase(dropped.find(tab), tab.size());
+    EXPECT_EQ(Guide_CheckBuiltinList(dropped), GuideListState::Stale);
+    EXPECT_EQ(Guide_CheckBuiltinList("# Guide\n"), GuideListState::MissingMarkers);
 }
 
 TEST(GuideExamples, EachBlockMustBehaveAsItsFenceSays)

@@ -125,6 +125,60 @@ TEST(ProjectErrors, EachFaultNamesFileAndField)
     EXPECT_EQ(ErrorOf(R"({"name": "t", "rooms": [{"name": "rm"}]})"), "no error") << "the minimal project";
 }
 
+// json-c alone would keep the last of the two and build without a word.
+TEST(ProjectErrors, KeyGivenTwiceNamesItsObjectAtAnyDepth)
+{
+    struct Case {
+        const char* json;
+        const char* message;
+    };
+    const Case cases[] = {
+        {R"({"name": "t", "rooms": [{"name": "rm"}], "name": "u"})", "game.json: \"name\" given twice"},
+        {R"({"name": "t", "window": {"width": 320, "height": 240, "width": 640}, "rooms": [{"name": "rm"}]})",
+         "game.json: window: \"width\" given twice"},
+        {R"({"name": "t", "objects": [{"name": "a"}, {"name": "o", "events": {"create": "a.bwl", "step": "a.bwl", "create": "a.bwl"}}],
+             "rooms": [{"name": "rm"}]})",
+         "game.json: objects[1].events: \"create\" given twice"},
+        {R"({"name": "t", "objects": [{"name": "o"}],
+             "rooms": [{"name": "rm", "instances": [{"object": "o"}, {"object": "o", "x": 1, "y": 2, "x": 3}]}]})",
+         "game.json: rooms[0].instances[1]: \"x\" given twice"},
+        {R"({"name": "t", "paths": [{"name": "p", "points": [[0, 0], [1, 1]], "closed": true, "closed": false}], "rooms": [{"name": "rm"}]})",
+         "game.json: paths[0]: \"closed\" given twice"},
+        // The same key however it is written.
+        {R"({"name": "t", "objects": [{"name": "o", "events": {"create": "a.bwl", "\u0063reate": "a.bwl"}}], "rooms": [{"name": "rm"}]})",
+         "game.json: objects[0].events: \"create\" given twice"},
+        {R"({"name": "t", "constants": {'LIVES': "3", "LIVES": "4"}, "rooms": [{"name": "rm"}]})",
+         "game.json: constants: \"LIVES\" given twice"},
+        // Two keys for one event run only one of the two codes.
+        {R"({"name": "t", "objects": [{"name": "o", "events": {"alarm:0": "a.bwl", "alarm": "a.bwl"}}], "rooms": [{"name": "rm"}]})",
+         "game.json: objects[0].events: event \"alarm\" is the same event as \"alarm:0\""},
+        {R"({"name": "t", "objects": [{"name": "o", "events": {"keypress:vk_left": "a.bwl", "keypress:37": "a.bwl"}}], "rooms": [{"name": "rm"}]})",
+         "game.json: objects[0].events: event \"keypress:37\" is the same event as \"keypress:vk_left\""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ErrorOf(c.json), c.message) << c.json;
+}
+
+// A key counts once per object: siblings share keys, and text that only
+// looks like a key, inside a string or a comment, is none.
+TEST(ProjectErrors, KeysOfDifferentObjectsAreNoRepeat)
+{
+    EXPECT_EQ(ErrorOf(R"({"name": "t", "caption": "{\"name\": 1, 'name': 2}", "splash": 2, /* "name": "u", */
+                         // "caption": "again"
+                         "objects": [{"name": "a", "events": {"create": "a.bwl"}}, {"name": "b", "events": {"create": "a.bwl"}}],
+                         "rooms": [{"name": "rm", "instances": [{"object": "a", "x": 1}, {"object": "b", "x": 1}]},
+                                   {"name": "rm2", "instances": [{"object": "a", "x": 1}]}]})"),
+              "no error");
+}
+
+// The event runs in no game: the runner has no such alarm, step or key.
+TEST(ProjectErrors, EventTheRunnerNeverRaisesNamesTheNumbersItDoes)
+{
+    EXPECT_EQ(ErrorOf(R"({"name": "t", "objects": [{"name": "o", "events": {"alarm:12": "a.bwl"}}], "rooms": [{"name": "rm"}]})"),
+              "game.json: objects[0].events.alarm:12: alarms are 0 to 11");
+    EXPECT_EQ(ErrorOf(R"({"name": "t", "objects": [{"name": "o", "events": {"keyboard:vk_lshift": "a.bwl"}}], "rooms": [{"name": "rm"}]})"),
+              "game.json: objects[0].events.keyboard:vk_lshift: keys are 0, 1 and 8 to 128");
+}
+
 TEST(ProjectErrors, SyntaxErrorNamesTheLine)
 {
     EXPECT_EQ(ErrorOf("{\n\"name\": \"t\",\n\"rooms\": [,]\n}").rfind("game.json:3: ", 0), 0u);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,32 @@ TEST(LexerTest, ByteThatStartsNoTokenIsAnError)
         EXPECT_EQ(Lex(text), "error: Error in code at line 1:\n   " + std::string(text) +
                                  "\n\nat position 3: Unexpected symbol.")
             << text;
+    }
+}
+
+TEST(LexerTest, UnclosedStringOrCommentIsFoundWhereItOpens)
+{
+    using Kind = UnclosedText::Kind;
+    const struct {
+        const char* text;
+        std::optional<Kind> kind;
+        int32_t position;
+    } cases[] = {
+        {"a = 'x'; b = \"y\"; /* c */ // 'd\n", std::nullopt, 0},
+        {"a = \"oops;\nb = 2;", Kind::String, 4},
+        {"a = 'closed' + 'open", Kind::String, 15},
+        {"a = 1; /* note\nb = 2;", Kind::Comment, 7},
+        // Quotes in comments and comment marks in strings are text.
+        {"// it's\n/* don't */ s = \"a/*b\"", std::nullopt, 0},
+        // The compile reports the stray byte; what follows it is not scanned.
+        {"a @ 'open", std::nullopt, 0},
+    };
+    for (const auto& c : cases) {
+        const std::optional<UnclosedText> unclosed = Code_FindUnclosed(c.text);
+        ASSERT_EQ(unclosed.has_value(), c.kind.has_value()) << c.text;
+        if (!unclosed) continue;
+        EXPECT_EQ(unclosed->kind, *c.kind) << c.text;
+        EXPECT_EQ(unclosed->position, c.position) << c.text;
     }
 }
 

@@ -1,6 +1,7 @@
 // bwl_guide: keeps the language guide true to the compiler.
-//   bwl_guide --check docs/bwl.md   the list of built-ins matches the runner's
-//                                   tables and every example compiles as shown
+//   bwl_guide --check docs/bwl.md   the list of built-ins (functions, variables,
+//                                   constants) matches the runner's tables and
+//                                   every example compiles as shown
 //   bwl_guide --write docs/bwl.md   renders the list of built-ins into the guide
 #include <cstdio>
 #include <string>
@@ -35,14 +36,18 @@ void ReportMissingMarkers(const std::string& path)
 int Check(const std::string& path, const std::string& guide)
 {
     int status = 0;
-    const auto section = bw::pack::Guide_ListSection(guide);
-    if (!section) {
+    switch (bw::pack::Guide_CheckBuiltinList(guide)) {
+    case bw::pack::GuideListState::Current:
+        break;
+    case bw::pack::GuideListState::MissingMarkers:
         ReportMissingMarkers(path);
         status = 1;
-    } else if (*section != bw::pack::Guide_BuiltinList()) {
+        break;
+    case bw::pack::GuideListState::Stale:
         std::fprintf(stderr, "%s: the list of built-ins differs from the runner's tables; renew it with: bwl_guide --write %s\n",
                      path.c_str(), path.c_str());
         status = 1;
+        break;
     }
     for (const std::string& fault : bw::pack::Guide_CheckExamples(bw::pack::Guide_CodeBlocks(guide), path)) {
         std::fprintf(stderr, "%s\n", fault.c_str());
