@@ -1,7 +1,8 @@
 // Modal message boxes of the host platform, each in a window of its own
-// that gives way when the system asks the runner to quit. With no display (or when the
-// runner was told not to show dialogs) the text goes to standard error and
-// the default answer comes back at once, so an unattended run never hangs.
+// that gives way when the system asks the runner to quit. With no display
+// (or when the runner was told not to show dialogs) the text goes to
+// standard error and the default answer comes back at once, so an
+// unattended run never hangs.
 #pragma once
 
 namespace bw {

@@ -113,6 +113,18 @@ void UseGlobalScope(CodeNode& node, const std::set<int32_t>& globalNames)
     for (CodeNode& child : node.children) UseGlobalScope(child, globalNames);
 }
 
+// The runner lets a string or comment that is never closed take the rest of
+// the unit; a build refuses it, since the author's later code would vanish.
+void RefuseUnclosedText(const CodeText& code)
+{
+    const std::optional<UnclosedText> unclosed = Code_FindUnclosed(code.source);
+    if (!unclosed) return;
+    SourcePlace place = Code_SourcePlace(code.source, unclosed->position);
+    const char* what = unclosed->kind == UnclosedText::Kind::String ? "string" : "comment";
+    throw FileError({code.file, place.line, place.column, std::move(place.lineText)},
+                    std::string(what) + " never closed: it takes the rest of the file");
+}
+
 }  // namespace
 
 ProjectCompiler::ProjectCompiler(const Project& project) : m_project(project), m_savedAccess(Code_WorldAccess())
@@ -149,22 +161,6 @@ ProjectCompiler::~ProjectCompiler()
     if (m_registeredFunctions) Code_Function_Free();
     g_project = nullptr;
 }
-
-namespace {
-
-// The runner lets a string or comment that is never closed take the rest of
-// the unit; a build refuses it, since the author's later code would vanish.
-void RefuseUnclosedText(const CodeText& code)
-{
-    const std::optional<UnclosedText> unclosed = Code_FindUnclosed(code.source);
-    if (!unclosed) return;
-    SourcePlace place = Code_SourcePlace(code.source, unclosed->position);
-    const char* what = unclosed->kind == UnclosedText::Kind::String ? "string" : "comment";
-    throw FileError({code.file, place.line, place.column, std::move(place.lineText)},
-                    std::string(what) + " never closed: it takes the rest of the file");
-}
-
-}  // namespace
 
 std::unique_ptr<CCode> ProjectCompiler::Parse(const CodeText& code, const std::string& unitName) const
 {

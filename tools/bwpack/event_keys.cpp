@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "script/constants.h"
+#include "world/instance.h"
 
 namespace bw::pack {
 namespace {
@@ -23,8 +24,7 @@ struct NumberRun {
 // The numbers the runner raises for each type: an event under any other
 // number would build and never run.
 constexpr NumberRun kNumberZero[] = {{0, 0}};
-// Each instance has 12 alarms.
-constexpr NumberRun kAlarms[] = {{0, 11}};
+constexpr NumberRun kAlarms[] = {{0, kInstanceAlarmCount - 1}};
 // Normal, begin and end steps.
 constexpr NumberRun kSteps[] = {{0, 2}};
 // No key and any key; the key pass starts at backspace, and the objects are

@@ -4,10 +4,10 @@
 #include <set>
 #include <vector>
 
+#include "platform/strings.h"
+
 namespace bw::pack {
 namespace {
-
-constexpr uint32_t kReplacementCharacter = 0xFFFD;
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
@@ -38,25 +38,6 @@ std::optional<uint32_t> HexDigit(char c)
     return std::nullopt;
 }
 
-void AppendUtf8(uint32_t code, std::string* out)
-{
-    if (code < 0x80) {
-        out->push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-        out->push_back(static_cast<char>(0xC0 | (code >> 6)));
-        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-        out->push_back(static_cast<char>(0xE0 | (code >> 12)));
-        out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-        out->push_back(static_cast<char>(0xF0 | (code >> 18)));
-        out->push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-        out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-}
-
 // One open object or array, and the member or element being read in it.
 struct Container {
     bool isObject = false;
@@ -80,9 +61,9 @@ private:
     // or an escape is malformed.
     std::optional<std::string> ReadString();
     std::optional<uint32_t> ReadHex4();
-    // After "\u": a code unit, or with a following low surrogate escape, the
-    // pair's code point; a lone surrogate reads as U+FFFD, as json-c has it.
-    std::optional<uint32_t> ReadUnicodeEscape();
+    // After "\u": the run of \u escapes from there, as the UTF-16 they are
+    // (a lone surrogate reads as U+FFFD, as json-c has it).
+    std::optional<std::string> ReadUnicodeEscapes();
     std::string PathOfInnermost() const;
 
     std::string_view m_text;
@@ -127,24 +108,16 @@ std::optional<uint32_t> Scanner::ReadHex4()
     return value;
 }
 
-std::optional<uint32_t> Scanner::ReadUnicodeEscape()
+std::optional<std::string> Scanner::ReadUnicodeEscapes()
 {
-    const std::optional<uint32_t> unit = ReadHex4();
-    if (!unit) return std::nullopt;
-    const auto isHigh = [](uint32_t u) { return u >= 0xD800 && u <= 0xDBFF; };
-    const auto isLow = [](uint32_t u) { return u >= 0xDC00 && u <= 0xDFFF; };
-    if (isLow(*unit)) return kReplacementCharacter;
-    if (!isHigh(*unit)) return unit;
-    if (m_text.substr(m_at, 2) != "\\u") return kReplacementCharacter;
-    const size_t escape = m_at;
-    m_at += 2;
-    const std::optional<uint32_t> low = ReadHex4();
-    if (!low || !isLow(*low)) {
-        // Not the pair's second half: it is read as an escape of its own.
-        m_at = escape;
-        return kReplacementCharacter;
+    std::u16string units;
+    for (;;) {
+        const std::optional<uint32_t> unit = ReadHex4();
+        if (!unit) return std::nullopt;
+        units.push_back(static_cast<char16_t>(*unit));
+        if (m_text.substr(m_at, 2) != "\\u") return String_FromWide(units);
+        m_at += 2;
     }
-    return 0x10000 + ((*unit - 0xD800) << 10) + (*low - 0xDC00);
 }
 
 std::optional<std::string> Scanner::ReadString()
@@ -167,9 +140,9 @@ std::optional<std::string> Scanner::ReadString()
         case 'r': text.push_back('\r'); break;
         case 't': text.push_back('\t'); break;
         case 'u': {
-            const std::optional<uint32_t> code = ReadUnicodeEscape();
-            if (!code) return std::nullopt;
-            AppendUtf8(*code, &text);
+            const std::optional<std::string> characters = ReadUnicodeEscapes();
+            if (!characters) return std::nullopt;
+            text += *characters;
             break;
         }
         default: text.push_back(escaped); break;
