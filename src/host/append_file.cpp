@@ -14,6 +14,8 @@ namespace bw {
 
 namespace {
 
+constexpr const char* kNotRegular = "not a regular file";
+
 ssize_t StreamWrite(void* writer, const char* data, size_t size)
 {
     // A short count tells stdio the write failed.
@@ -22,32 +24,19 @@ ssize_t StreamWrite(void* writer, const char* data, size_t size)
 
 constexpr cookie_io_functions_t kStreamFunctions{nullptr, &StreamWrite, nullptr, nullptr};
 
+bool SameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 }  // namespace
 
-AppendFileWriter::AppendFileWriter(const std::string& path)
+AppendFileWriter::AppendFileWriter(const std::string& path) : m_path(path)
 {
-    struct stat existing {};
-    if (stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
-        m_error = "open: not a regular file";
-        return;
-    }
-    // Created as fopen's "a" creates it (the umask applies). Should anything
-    // else take the name before the open, it neither waits for a pipe's
-    // reader nor makes a terminal the process's own, and is refused below.
-    m_fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
-    if (m_fd < 0) {
-        Fail("open");
-        return;
-    }
-    struct stat opened {};
-    if (fstat(m_fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
-        m_error = "open: not a regular file";
-        Close();
-        return;
-    }
+    if (!OpenName()) return;
     m_stream = fopencookie(this, "w", kStreamFunctions);
     if (m_stream == nullptr) {
-        Fail("open");
+        Fail("open", std::strerror(errno));
         Close();
         return;
     }
@@ -59,37 +48,89 @@ AppendFileWriter::~AppendFileWriter()
     Close();
 }
 
+bool AppendFileWriter::OpenName()
+{
+    struct stat existing {};
+    if (stat(m_path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) return Fail("open", kNotRegular);
+    // Created as fopen's "a" creates it (the umask applies). Should anything
+    // else take the name before the open, it neither waits for a pipe's
+    // reader nor makes a terminal the process's own, and is refused below.
+    m_fd = open(m_path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (m_fd < 0) return Fail("open", std::strerror(errno));
+    struct stat opened {};
+    if (fstat(m_fd, &opened) == 0 && S_ISREG(opened.st_mode)) return true;
+    close(m_fd);
+    m_fd = -1;
+    return Fail("open", kNotRegular);
+}
+
+bool AppendFileWriter::HoldsName() const
+{
+    struct stat held {};
+    struct stat named {};
+    return m_fd >= 0 && fstat(m_fd, &held) == 0 && stat(m_path.c_str(), &named) == 0 && SameFile(held, named);
+}
+
+bool AppendFileWriter::FollowName()
+{
+    if (HoldsName()) return true;
+    if (m_fd >= 0) {
+        // Written while the old file was at the name, so it goes there, as
+        // everything written before the replacement did.
+        if (!m_waiting.empty()) WriteOut(m_waiting.data(), m_waiting.size());
+        close(m_fd);
+        m_fd = -1;
+    }
+    m_waiting.clear();
+    m_stuck = false;
+    return OpenName();
+}
+
 bool AppendFileWriter::Write(const void* data, size_t size)
 {
-    if (m_fd < 0) return false;
+    if (!FollowName()) return false;
+    m_waiting.append(static_cast<const char*>(data), size);
+    const size_t end = m_waiting.rfind('\n');
+    if (end == std::string::npos) return true;
+    const bool written = WriteOut(m_waiting.data(), end + 1);
+    m_waiting.erase(0, end + 1);
+    return written;
+}
+
+bool AppendFileWriter::WriteOut(const char* data, size_t size)
+{
+    if (m_fd < 0 || m_stuck) return false;
     size_t written = 0;
     if (HostFs_WriteAll(m_fd, data, size, &written)) return true;
-    Fail("write");
+    Fail("write", std::strerror(errno));
     // Part of a write is no line of the game's: the file is cut back to
     // where it ended, but only while that part is still the last thing in
-    // it (another process may append to the same file).
+    // it (another process may append to the same file). A part that stays
+    // ends what this handle adds to the file, so no later line runs on
+    // from it.
     struct stat now {};
-    if (written > 0 && fstat(m_fd, &now) == 0 && lseek(m_fd, 0, SEEK_CUR) == now.st_size &&
-        ftruncate(m_fd, now.st_size - static_cast<off_t>(written)) != 0) {
-        Fail("ftruncate");
-    }
+    const bool takenBack = written == 0 || (fstat(m_fd, &now) == 0 && lseek(m_fd, 0, SEEK_CUR) == now.st_size &&
+                                            ftruncate(m_fd, now.st_size - static_cast<off_t>(written)) == 0);
+    m_stuck = !takenBack;
     return false;
 }
 
 bool AppendFileWriter::Close()
 {
-    // Unbuffered: nothing is left to write, and the stream's close only
-    // frees it.
+    // Unbuffered: the stream holds nothing, and its close only frees it.
     if (m_stream != nullptr) std::fclose(m_stream);
     m_stream = nullptr;
-    if (m_fd >= 0 && close(m_fd) != 0) Fail("close");
+    // A line never ended is kept as far as the game wrote it.
+    if (!m_waiting.empty()) WriteOut(m_waiting.data(), m_waiting.size());
+    m_waiting.clear();
+    if (m_fd >= 0 && close(m_fd) != 0) Fail("close", std::strerror(errno));
     m_fd = -1;
     return m_error.empty();
 }
 
-bool AppendFileWriter::Fail(const char* what)
+bool AppendFileWriter::Fail(const char* what, const char* reason)
 {
-    if (m_error.empty()) m_error = std::string(what) + ": " + std::strerror(errno);
+    if (m_error.empty()) m_error = std::string(what) + ": " + reason;
     return false;
 }
 

@@ -10,8 +10,9 @@
 // platform do, whatever the host's convention. A file opened to be written
 // from its start is held (host/held_file.h): the file itself changes only
 // when the handle closes, and a write that fails leaves it as it was. A file
-// opened to append to is written in place, each write at once
-// (host/append_file.h), so a kill loses none of it.
+// opened to append to is written in place, each line as soon as it is
+// ended, to the file then at its name (host/append_file.h), so a kill loses
+// no line the game ended.
 #pragma once
 
 #include <cstdint>

@@ -175,6 +175,48 @@ TEST_F(HeldFilesTest, ARewriteOpenBesideAnAppendDecidesTheFile)
     }
 }
 
+// Whatever puts a new file at an appended name (a saved ini, a saved
+// buffer, a file renamed onto it), the lines appended after it reach the
+// new file.
+TEST_F(HeldFilesTest, LinesAppendedAfterTheNameIsReplacedReachTheNewFile)
+{
+    const struct {
+        const char* name;
+        void (*replace)();
+    } replacers[] = {
+        {"ini_close",
+         [] {
+             Call("ini_open", {"log.txt"});
+             Call("ini_write_string", {"s", "k", "v"});
+             Call("ini_close");
+         }},
+        {"buffer_save",
+         [] {
+             const ScriptValue buffer = Call("buffer_create", {4.0, 1.0, 1.0});
+             Call("buffer_write", {buffer, 1.0, 66.0});
+             Call("buffer_save", {buffer, "log.txt"});
+             Call("buffer_delete", {buffer});
+         }},
+        {"file_rename",
+         [] {
+             Call("file_text_close", {WriteText("other.txt", "renamed\r\n")});
+             Call("file_rename", {"other.txt", "log.txt"});
+         }},
+    };
+    for (const auto& replacer : replacers) {
+        SCOPED_TRACE(replacer.name);
+        m_root.Write("data/HeldGame/log.txt", "");
+        const ScriptValue append = Call("file_text_open_append", {"log.txt"});
+        WriteLine(append, "before");
+        replacer.replace();
+        const std::string replaced = ScratchFolder::Read(Save("log.txt"));
+        EXPECT_NE(replaced, "before\r\n");
+        WriteLine(append, "Ελληνικά");
+        Call("file_text_close", {append});
+        EXPECT_EQ(ScratchFolder::Read(Save("log.txt")), replaced + "Ελληνικά\r\n");
+    }
+}
+
 // A file held open to rewrite is on the disk under its name from the open,
 // so nothing can make a folder of the name meanwhile, and what the game
 // wrote reaches it at the close.

@@ -152,22 +152,26 @@ TEST_F(WholeFileSavesTest, AnEditWhoseCopyDoesNotFitIsRefused)
               std::string::npos);
 }
 
-// An append that does not fit adds nothing, not even a part of the line,
-// and is logged once; what was written before it stays, and the handle
-// writes on once there is room again.
+// An append that does not fit adds nothing, not even a line's text without
+// its end, and is logged once; what was written before it stays, and the
+// handle writes on once there is room again.
 TEST_F(WholeFileSavesTest, AnAppendThatDoesNotFitAddsNothing)
 {
     m_root.Write("data/SavesGame/log.txt", "old\r\n");
     const test::ScriptValue file = Call("file_text_open_append", {"log.txt"});
     Call("file_text_write_string", {file, "kept"});
-    HostFs_SimulateSpaceLeft(4);
-    Call("file_text_write_string", {file, " a line longer than the space left"});
+    Call("file_text_writeln", {file});
+    // Room for the text, not for its end.
+    HostFs_SimulateSpaceLeft(7);
+    Call("file_text_write_string", {file, "a line"});
+    Call("file_text_writeln", {file});
     Call("file_text_write_string", {file, " and another"});
+    Call("file_text_writeln", {file});
     HostFs_SimulateSpaceLeft(-1);
-    EXPECT_EQ(ScratchFolder::Read(Save("log.txt")), "old\r\nkept");
-    Call("file_text_write_string", {file, " more"});
+    EXPECT_EQ(ScratchFolder::Read(Save("log.txt")), "old\r\nkept\r\n");
+    Call("file_text_write_string", {file, "more"});
     Call("file_text_close", {file});
-    EXPECT_EQ(ScratchFolder::Read(Save("log.txt")), "old\r\nkept more");
+    EXPECT_EQ(ScratchFolder::Read(Save("log.txt")), "old\r\nkept\r\nmore");
     const std::string logged = "Failed to write file: " + Save("log.txt") + " (write: No space left on device)";
     EXPECT_NE(HeardLines().find(logged), std::string::npos) << HeardLines();
     EXPECT_EQ(HeardLines().find(logged), HeardLines().rfind(logged)) << "logged once";
