@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 
@@ -71,12 +72,47 @@ void Fail(HttpTransferResult& result, const char* call, const char* reason)
     result.error = std::string(call) + ": " + reason + "\n";
 }
 
+// Characters a URL holds as they stand: the unreserved and the reserved
+// ones.
+bool StandsInUrl(unsigned char c)
+{
+    const bool alphanumeric = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    return alphanumeric || std::string_view("-._~:/?#[]@!$&'()*+,;=").find(static_cast<char>(c)) !=
+                               std::string_view::npos;
+}
+
+bool IsHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
 }  // namespace
+
+std::string HttpTransfer_EscapeUrl(std::string_view url)
+{
+    // The host is left as it is: escaping cannot make a bad one good.
+    const size_t scheme = url.find("://");
+    const size_t authority = scheme == std::string_view::npos ? 0 : scheme + 3;
+    const size_t path = std::min(url.find_first_of("/?#", authority), url.size());
+    std::string escaped(url.substr(0, path));
+    for (size_t i = path; i < url.size(); ++i) {
+        const auto c = static_cast<unsigned char>(url[i]);
+        const bool keptEscape = c == '%' && i + 2 < url.size() && IsHexDigit(url[i + 1]) && IsHexDigit(url[i + 2]);
+        if (keptEscape || StandsInUrl(c)) {
+            escaped += static_cast<char>(c);
+        } else {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            escaped += {'%', kHex[c >> 4], kHex[c & 15]};
+        }
+    }
+    return escaped;
+}
 
 std::string HttpTransfer_EffectiveUrl(const HttpTransferRequest& request)
 {
     std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
-    if (url == nullptr || curl_url_set(url.get(), CURLUPART_URL, request.url.c_str(), 0) != CURLUE_OK) return {};
+    const std::string escaped = HttpTransfer_EscapeUrl(request.url);
+    if (url == nullptr || curl_url_set(url.get(), CURLUPART_URL, escaped.c_str(), 0) != CURLUE_OK) return {};
     char* port = nullptr;
     if (!request.post && curl_url_get(url.get(), CURLUPART_PORT, &port, 0) == CURLUE_OK) {
         if (std::string_view(port) == "443") curl_url_set(url.get(), CURLUPART_SCHEME, "https", 0);

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace bw {
@@ -42,7 +43,13 @@ HttpTransferLimits HttpTransfer_Limits();
 // starts (later calls do nothing).
 void HttpTransfer_GlobalInit();
 
-// The address as it is fetched: a GET to port 443 goes over TLS even when
+// The address with what a URL may not hold as it stands escaped as %XX in
+// its path, query and fragment: spaces, control characters, bytes past
+// ASCII ("Zoë" is sent as "Zo%C3%AB") and the other unsafe characters;
+// escapes already there are kept, a '%' that starts none is escaped.
+std::string HttpTransfer_EscapeUrl(std::string_view url);
+
+// The address as it is fetched, escaped: a GET to port 443 goes over TLS even when
 // the address says http, as the runner always did; a POST keeps its
 // scheme. Empty when the address cannot be parsed.
 std::string HttpTransfer_EffectiveUrl(const HttpTransferRequest& request);

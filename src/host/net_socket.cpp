@@ -97,7 +97,14 @@ void HostSocket_Close(int socket)
 
 bool HostSocket_PrepareListener(int socket)
 {
-    SetIntOption(socket, SOL_SOCKET, SO_REUSEADDR, 1);
+    // A stream listener may then bind again past the TIME_WAIT of its last
+    // connections; on a datagram socket the option would let a second
+    // socket share the port and take its datagrams from the first.
+    int type = 0;
+    socklen_t size = sizeof type;
+    if (getsockopt(socket, SOL_SOCKET, SO_TYPE, &type, &size) == 0 && type == SOCK_STREAM) {
+        SetIntOption(socket, SOL_SOCKET, SO_REUSEADDR, 1);
+    }
     const linger noLinger{0, 0};
     SetOption(socket, SOL_SOCKET, SO_LINGER, &noLinger, sizeof noLinger);
     const int flags = fcntl(socket, F_GETFL);
@@ -145,7 +152,7 @@ int HostSocket_Accept(int listener, uint32_t* peerAddress)
 {
     sockaddr_in peer{};
     socklen_t size = sizeof peer;
-    const int socket = accept4(listener, reinterpret_cast<sockaddr*>(&peer), &size, SOCK_CLOEXEC);
+    const int socket = accept4(listener, reinterpret_cast<sockaddr*>(&peer), &size, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (socket < 0) {
         return kNoSocket;
     }
@@ -181,6 +188,18 @@ int64_t HostSocket_Send(int socket, std::span<const uint8_t> bytes)
         sent += static_cast<size_t>(got);
     }
     return static_cast<int64_t>(sent);
+}
+
+int64_t HostSocket_SendSome(int socket, std::span<const uint8_t> bytes)
+{
+    ssize_t got = 0;
+    do {
+        got = send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) {
+        return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
+    }
+    return got;
 }
 
 int64_t HostSocket_SendTo(int socket, std::span<const uint8_t> bytes, uint32_t address, uint16_t port)

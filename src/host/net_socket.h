@@ -23,8 +23,8 @@ void HostNet_Startup();
 int HostSocket_Create(bool udp);
 void HostSocket_Close(int socket);
 
-// A listening socket's options: SO_REUSEADDR, no lingering close, and
-// non-blocking mode. False when the mode cannot be set.
+// A listening socket's options: no lingering close, non-blocking mode and,
+// for a stream, SO_REUSEADDR. False when the mode cannot be set.
 bool HostSocket_PrepareListener(int socket);
 // SO_RCVTIMEO and SO_SNDTIMEO in milliseconds; 0 or the failure's errno.
 int HostSocket_SetTimeouts(int socket, int32_t readMilliseconds, int32_t writeMilliseconds);
@@ -37,7 +37,8 @@ bool HostSocket_Listen(int socket);
 // The port the socket is bound to (0 when unknown).
 uint16_t HostSocket_LocalPort(int socket);
 
-// An accepted connection and its peer's address, or kNoSocket.
+// An accepted connection, non-blocking, and its peer's address, or
+// kNoSocket.
 int HostSocket_Accept(int listener, uint32_t* peerAddress);
 // Blocking connect, given up after the wait; false on failure.
 bool HostSocket_Connect(int socket, uint32_t address, uint16_t port, int32_t waitMilliseconds);
@@ -45,6 +46,9 @@ bool HostSocket_Connect(int socket, uint32_t address, uint16_t port, int32_t wai
 // Bytes sent (all of them unless the peer stalls past the write time-out),
 // or -1 on an error.
 int64_t HostSocket_Send(int socket, std::span<const uint8_t> bytes);
+// Sends what the system takes at once, never waiting: the count taken (0
+// when its buffers are full), or -1 when the connection has failed.
+int64_t HostSocket_SendSome(int socket, std::span<const uint8_t> bytes);
 int64_t HostSocket_SendTo(int socket, std::span<const uint8_t> bytes, uint32_t address, uint16_t port);
 
 // What a read without waiting found.

@@ -26,6 +26,11 @@ constexpr size_t kDatagramSize = 65536;
 constexpr int kDatagramsPerPoll = 1024;
 constexpr uint32_t kLoopback = 0x7F000001;
 constexpr uint32_t kBroadcast = 0xFFFFFFFF;
+// What a connection may hold back for a peer that reads slowly before its
+// sends are refused: as much as the peer may hold of one packet, so that a
+// packet of the largest size does not turn away the next small one. A
+// packet is taken whole while less than this waits.
+constexpr size_t kWriteBufferBound = kNetReceiveCap;
 
 enum class NetState { New, Greeted, Connected, Closed };
 
@@ -42,6 +47,10 @@ struct NetSocket {
     int32_t writeTimeout = kDefaultTimeoutMilliseconds;
     NetServer* server = nullptr;  // the server whose client set holds it
     NetStreamAssembler received;
+    // Bytes of whole sends the system has not taken yet, sent at the next
+    // poll: a send never waits for the peer and never leaves a cut frame.
+    std::vector<uint8_t> unsent;
+    bool sendFailed = false;  // the connection broke under a send
     bool retired = false;
 
     ~NetSocket() { CloseHandles(); }
@@ -51,6 +60,8 @@ struct NetSocket {
         HostSocket_Close(broadcastHandle);
         handle = kNoSocket;
         broadcastHandle = kNoSocket;
+        unsent.clear();
+        sendFailed = false;
     }
 };
 
@@ -141,11 +152,50 @@ NetSocket* SocketOrListenerAt(int32_t id)
     return slot->server != nullptr ? slot->server->listener.get() : slot->socket.get();
 }
 
+// Sends what the system takes of the held bytes; a failure drops them (the
+// read side sees the connection end).
+void FlushUnsent(NetSocket& socket)
+{
+    if (socket.unsent.empty() || socket.handle == kNoSocket) {
+        return;
+    }
+    const int64_t taken = HostSocket_SendSome(socket.handle, socket.unsent);
+    if (taken < 0) {
+        socket.unsent.clear();
+        socket.sendFailed = true;
+        return;
+    }
+    socket.unsent.erase(socket.unsent.begin(), socket.unsent.begin() + static_cast<ptrdiff_t>(taken));
+}
+
+// Sends the bytes whole: what the system does not take now waits behind
+// what already waits. False, with nothing of them sent, when the
+// connection has failed or a slow peer has left more than the bound
+// waiting.
+bool QueueSend(NetSocket& socket, std::span<const uint8_t> bytes)
+{
+    if (socket.handle == kNoSocket || socket.sendFailed || socket.unsent.size() > kWriteBufferBound) {
+        return false;
+    }
+    if (socket.unsent.empty()) {
+        const int64_t taken = HostSocket_SendSome(socket.handle, bytes);
+        if (taken < 0) {
+            socket.sendFailed = true;
+            return false;
+        }
+        bytes = bytes.subspan(static_cast<size_t>(taken));
+    }
+    socket.unsent.insert(socket.unsent.end(), bytes.begin(), bytes.end());
+    return true;
+}
+
 void RetireSocket(std::unique_ptr<NetSocket> socket)
 {
     if (socket == nullptr) {
         return;
     }
+    // What the system takes now still reaches the peer.
+    FlushUnsent(*socket);
     socket->CloseHandles();
     socket->state = NetState::Closed;
     socket->retired = true;
@@ -276,8 +326,9 @@ void AcceptConnections(NetServer& server)
         HostSocket_SetTimeouts(handle, connection->readTimeout, connection->writeTimeout);
         server.clients.push_back(connection.get());
         Console().Printf("Client(%d) Conected: %s\n", slot, connection->ip.c_str());
+        NetSocket& greeted = *connection;
         g_slots[static_cast<size_t>(slot)].socket = std::move(connection);
-        if (HostSocket_Send(handle, kNetGreeting) != static_cast<int64_t>(kNetGreeting.size())) {
+        if (!QueueSend(greeted, kNetGreeting)) {
             Console().Printf("send error\n");
             FreeSlot(slot);
         }
@@ -320,7 +371,7 @@ void ProcessConnection(NetServer& server, NetSocket& connection)
             return;
         }
         connection.received.Consume(kNetHandshakeRequestSize);
-        HostSocket_Send(connection.handle, NetHandshake_Reply());
+        QueueSend(connection, NetHandshake_Reply());
         connection.state = NetState::Connected;
         if (server.debugger != nullptr) {
             server.debugger->connected(connection.slotId);
@@ -358,6 +409,9 @@ void PollServer(NetServer& server)
 {
     if (server.retired) {
         return;
+    }
+    for (NetSocket* client : server.clients) {
+        FlushUnsent(*client);
     }
     std::vector<NetSocket*> members{server.listener.get()};
     members.insert(members.end(), server.clients.begin(), server.clients.end());
@@ -406,6 +460,7 @@ void ReadPlainSocket(NetSocket& socket)
     if (socket.handle == kNoSocket || socket.state == NetState::Closed) {
         return;
     }
+    FlushUnsent(socket);
     if (socket.type == kNetSocketUdp) {
         ReadDatagrams(socket, socket.slotId, socket.retired);
         return;
@@ -432,6 +487,7 @@ void AwaitBytes(NetSocket& socket, Done&& done)
     bool gotAny = false;
     while (ReadStream(socket, &gotAny) && !socket.retired && !done(socket.received.HeldBytes()) &&
            NowMilliseconds() < deadline) {
+        FlushUnsent(socket);
         PollServers();
         const int handle = socket.handle;
         HostSocket_PollReadable(std::span(&handle, 1), 1);
@@ -463,22 +519,39 @@ bool ValidPort(int32_t port)
     return port >= 0 && port <= 65535;
 }
 
+int32_t FailConnect(NetSocket& socket)
+{
+    socket.CloseHandles();
+    socket.state = NetState::Closed;
+    return -1;
+}
+
 int32_t Handshake(NetSocket& socket)
 {
     AwaitBytes(socket, [](std::span<const uint8_t> held) {
         return held.size() >= kNetGreeting.size() || !IsGreetingStart(held);
     });
+    if (socket.retired) {
+        return -1;
+    }
     const std::span<const uint8_t> greeting = socket.received.HeldBytes();
-    if (socket.retired || greeting.size() != kNetGreeting.size() || !IsGreetingStart(greeting)) {
-        return socket.retired ? -1 : 0;
+    // Nothing (a server that closed the connection at once, being full, or
+    // one that did not greet within the wait) or only the start of the
+    // greeting is no join: closing tells the server it is over, so neither
+    // side counts a connection the other has dropped.
+    if (greeting.size() < kNetGreeting.size() && IsGreetingStart(greeting)) {
+        return FailConnect(socket);
+    }
+    if (greeting.size() != kNetGreeting.size() || !IsGreetingStart(greeting)) {
+        return 0;
     }
     socket.received.Consume(kNetGreeting.size());
-    HostSocket_Send(socket.handle, NetHandshake_Request());
+    if (!QueueSend(socket, NetHandshake_Request())) {
+        return FailConnect(socket);
+    }
     AwaitBytes(socket, [](std::span<const uint8_t> held) { return held.size() >= kNetHandshakeReplySize; });
     if (socket.retired || !NetHandshake_IsReply(socket.received.HeldBytes())) {
-        socket.CloseHandles();
-        socket.state = NetState::Closed;
-        return -1;
+        return FailConnect(socket);
     }
     socket.received.Consume(kNetHandshakeReplySize);
     return 0;
@@ -637,16 +710,20 @@ int32_t Network_Connect(int32_t id, const char* host, int32_t port, bool handsha
 
 int32_t Network_SendPacket(int32_t id, std::span<const uint8_t> payload)
 {
+    // The receiver takes no larger frame: it would arrive in pieces.
+    if (payload.size() > kNetMaxPayload) {
+        return -1;
+    }
     return Network_SendRaw(id, NetPacket_Frame(payload));
 }
 
 int32_t Network_SendRaw(int32_t id, std::span<const uint8_t> bytes)
 {
     NetSocket* socket = SocketAt(id);
-    if (socket == nullptr || socket->handle == kNoSocket) {
+    if (socket == nullptr || !QueueSend(*socket, bytes)) {
         return -1;
     }
-    return static_cast<int32_t>(HostSocket_Send(socket->handle, bytes));
+    return static_cast<int32_t>(bytes.size());
 }
 
 int32_t Network_SendUdp(int32_t id, const char* host, int32_t port, std::span<const uint8_t> payload)

@@ -30,10 +30,14 @@ inline constexpr int32_t kNetConnectWaitMilliseconds = 5000;
 int32_t Network_CreateSocket(int32_t type);
 int32_t Network_CreateServer(int32_t type, int32_t port, int32_t maxClients);
 // Connects a TCP socket: 0 or -1. With the handshake, a server that greets
-// as a runner is answered and its reply awaited; any other peer leaves a
-// plain connection (0).
+// as a runner is answered and its reply awaited; a peer that sends nothing
+// (or only part of the greeting) within the wait fails the connect, any
+// other leaves a plain connection (0).
 int32_t Network_Connect(int32_t socket, const char* host, int32_t port, bool handshake);
-// Bytes sent (a packet's count includes its header), -1 on failure.
+// Bytes sent, whole (a packet's count includes its header); what the system
+// does not take at once goes at the next polls. -1, nothing sent, for a
+// payload over kNetMaxPayload, a broken connection, or one that already
+// holds back more than a packet of that size for a peer that reads slowly.
 int32_t Network_SendPacket(int32_t socket, std::span<const uint8_t> payload);
 int32_t Network_SendRaw(int32_t socket, std::span<const uint8_t> bytes);
 // 0 all sent, -3 fewer, -2 a send error, -1 no such socket (or no broadcast

@@ -27,6 +27,26 @@ TEST(HttpTransfer, AGetToPort443GoesOverTlsAndAPostKeepsItsScheme)
     }
 }
 
+TEST(HttpTransfer, WhatAnAddressMayNotHoldIsEscapedAndEscapesThereAreKept)
+{
+    const struct {
+        const char* url;
+        const char* escaped;
+    } cases[] = {
+        {"http://h:8/score?name=Zo\xC3\xAB Smith&score=12", "http://h:8/score?name=Zo%C3%AB%20Smith&score=12"},
+        {"http://h/save game", "http://h/save%20game"},
+        {"http://h/a%20b/100%/%zz/%4", "http://h/a%20b/100%25/%25zz/%254"},
+        {"http://h/\t\x7F\"<>\\^`{|}", "http://h/%09%7F%22%3C%3E%5C%5E%60%7B%7C%7D"},
+        {"http://h/-._~:/?#[]@!$&'()*+,;=", "http://h/-._~:/?#[]@!$&'()*+,;="},
+        {"http://h?q=\xD0\x9A\xCE\x91\xE6\x9D\xB1#top of", "http://h?q=%D0%9A%CE%91%E6%9D%B1#top%20of"},
+        {"http://bad host/x y", "http://bad host/x%20y"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(HttpTransfer_EscapeUrl(c.url), c.escaped) << c.url;
+    }
+    EXPECT_EQ(HttpTransfer_EffectiveUrl({"http://h:443/my sprite.png", false, ""}), "https://h:443/my%20sprite.png");
+}
+
 TEST(HttpResponse, StatusLinesAndLengthsAreReadStrictlyAndCapped)
 {
     EXPECT_EQ(Http_ParseStatusLine("HTTP/1.1 404 Not Found\r\n"), 404);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "online/network/net_protocol.h"
 #include "online/network/network_builtins.h"
 #include "online/network/network_events.h"
+#include "support/heard_console.h"
 #include "unit/library/instance_call.h"
 #include "world/object.h"
 #include "world/object_lists.h"
@@ -404,6 +406,87 @@ TEST_F(NetworkTest, UdpDatagramsGiveDataEventsOnTheServer)
     EXPECT_EQ(Call("network_send_udp", {double(client), "127.0.0.1", double(m_port), double(buffer), 4.0}).Real(), 0.0);
     EXPECT_EQ(UpdateUntilQuiet(), kSelf + ("3," + std::to_string(server) + ",4,udp,127.0.0.1;"));
     EXPECT_EQ(Call("network_send_udp", {double(client), "127.0.0.1", double(m_port), 77.0, 4.0}).Real(), -1.0);
+}
+
+TEST_F(NetworkTest, AUdpPortIsServedOnceAndATcpPortOpensAgainPastItsClosedConnections)
+{
+    const test::HeardConsole console;
+    Server(kNetSocketUdp);
+    EXPECT_EQ(Call("network_create_server", {1.0, double(m_port), 8.0}).Real(), -1.0);
+    EXPECT_NE(console.Text().find("Error: Can't bind port\n"), std::string::npos);
+
+    const int32_t server = Server();
+    const int32_t client = Client();
+    // The server's side closes first and keeps the port in TIME_WAIT.
+    Call("network_destroy", {double(client + 1)});
+    Call("network_destroy", {double(server)});
+    Call("network_destroy", {double(client)});
+    EXPECT_GE(Call("network_create_server", {0.0, double(m_port), 8.0}).Real(), 0.0);
+}
+
+TEST_F(NetworkTest, AJoinTheFullServerClosesAtOnceFailsAndSendsNothing)
+{
+    Server(kNetSocketTcp, 1);
+    Client();
+    const int32_t refused = Call("network_create_socket", {0.0}).Real();
+    EXPECT_EQ(Call("network_connect", {double(refused), "127.0.0.1", double(m_port)}).Real(), -1.0);
+    const int32_t buffer = BufferOf({1, 2, 3});
+    EXPECT_EQ(Call("network_send_packet", {double(refused), double(buffer), 3.0}).Real(), -1.0);
+}
+
+TEST_F(NetworkTest, APacketOverTheLimitIsRefusedWholeAndTheNextArrives)
+{
+    Server();
+    const int32_t client = Client();
+    test::Recorded().clear();
+    const int32_t big = BufferOf(std::vector<uint8_t>(kNetMaxPayload + 1, 'x'));
+    EXPECT_EQ(Call("network_send_packet", {double(client), double(big), double(kNetMaxPayload + 1)}).Real(), -1.0);
+    const int32_t small = BufferOf({'o', 'k', 0});
+    EXPECT_EQ(Call("network_send_packet", {double(client), double(small), 3.0}).Real(), 15.0);
+    EXPECT_EQ(UpdateUntilQuiet(), kSelf + ("3," + std::to_string(client + 1) + ",3,ok,127.0.0.1;"));
+}
+
+// A peer that stops reading: the connection's sends never wait and never
+// cut a packet; once the system's buffers and the connection's own back log
+// are full they are refused whole, and the peer, reading again, gets every
+// packet taken, whole and in order.
+TEST_F(NetworkTest, ASlowPeerGetsEveryPacketTakenWholeAndTheRestIsRefused)
+{
+    const int32_t server = Server();
+    const int peer = RawConnected();
+    const double connection = server + 1;
+    constexpr size_t kSize = 65536;
+    const int32_t buffer = BufferOf(std::vector<uint8_t>(kSize, 7));
+    uint32_t taken = 0;
+    double result = 0;
+    for (int i = 0; i < 4000 && result >= 0; ++i) {
+        std::memcpy(Buffer_Get(buffer)->Data(), &taken, 4);
+        result = Call("network_send_packet", {connection, double(buffer), double(kSize)}).Real();
+        ASSERT_TRUE(result == kSize + kNetHeaderSize || result == -1.0) << result;
+        taken += result > 0 ? 1 : 0;
+    }
+    EXPECT_EQ(result, -1.0);
+
+    std::vector<uint8_t> arrived;
+    const size_t expected = taken * (kSize + kNetHeaderSize);
+    std::vector<uint8_t> area(1 << 20);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (arrived.size() < expected && std::chrono::steady_clock::now() < deadline) {
+        Network_Update();  // sends what the connection held back
+        HostSocket_PollReadable(std::span(&peer, 1), 10);
+        const NetReadResult read = HostSocket_Receive(peer, area);
+        arrived.insert(arrived.end(), area.begin(), area.begin() + static_cast<ptrdiff_t>(read.size));
+    }
+    ASSERT_EQ(arrived.size(), expected);
+    for (uint32_t n = 0; n < taken; ++n) {
+        const std::span<const uint8_t> frame = std::span(arrived).subspan(n * (kSize + kNetHeaderSize));
+        const NetFrameStep step = NetFrames_Next(frame, true);
+        ASSERT_EQ(step.kind, NetFrameStep::Kind::Payload) << n;
+        ASSERT_EQ(step.size, kSize);
+        uint32_t number = 0;
+        std::memcpy(&number, frame.data() + kNetHeaderSize, 4);
+        ASSERT_EQ(number, n);
+    }
 }
 
 TEST_F(NetworkTest, TheSixtyFifthSlotIsRefused)
