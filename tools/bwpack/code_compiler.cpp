@@ -198,9 +198,20 @@ void ProjectCompiler::DefineGameConstants()
         }
         if (value.kind == kCodeConstantExpression) {
             Code_Constant_Add(constant.name.c_str(), value.constant);
-        } else {
-            m_constantsOfTheRun[Code_Variable_Find_Or_Add(constant.name.c_str())] = constant.name;
+            continue;
         }
+        // Code names the built-in constant until the game has the value, so
+        // the bytecode form would keep the built-in's.
+        Value named;
+        int32_t resource = -1;
+        const bool builtIn = Code_Resource_Find(constant.name.c_str(), &named) && !Code_Resource_FindAsset(constant.name.c_str(), &resource);
+        Value_Free(named);
+        if (builtIn) {
+            throw FileError({kManifestFile}, "constants." + constant.name + ": " + Quoted(constant.value) +
+                                                 " is known only when the game runs, and " + constant.name +
+                                                 " is a built-in constant until then: choose another name");
+        }
+        m_constantsOfTheRun[Code_Variable_Find_Or_Add(constant.name.c_str())] = constant.name;
     }
 }
 
