@@ -193,9 +193,14 @@ void Brackwell_RegisterFunctions()
     RegisterGroups(&Console());
 }
 
-void Registration_RegisterFunctionsQuietly()
+void Registration_RegisterFunctionsQuietly(bool steamMode)
 {
+    // The groups read the mode where a run keeps it; a tool's process is
+    // no run, so its own setting comes back afterwards.
+    const bool runMode = Startup().steam;
+    Startup().steam = steamMode;
     RegisterGroups(nullptr);
+    Startup().steam = runMode;
 }
 
 void Registration_ClearTables()

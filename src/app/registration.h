@@ -18,8 +18,9 @@ std::span<const RegistrationGroup> Registration_Groups();
 // Every built-in group, each announced by its console label.
 void Brackwell_RegisterFunctions();
 // The same groups in the same order without the labels, for tools that
-// compile code outside a run (the package builder's output is not a log).
-void Registration_RegisterFunctionsQuietly();
+// compile code outside a run (the package builder's output is not a log),
+// as a runner in Steam mode or out of it has them.
+void Registration_RegisterFunctionsQuietly(bool steamMode);
 
 // Hands the package loader its readers and hooks (tables, prepare order).
 void Registration_InstallPackageReaders();

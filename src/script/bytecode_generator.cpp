@@ -55,6 +55,7 @@ public:
     }
 
     std::string error;
+    int32_t overflowPosition = 0;
 
 private:
     bool Finish()
@@ -369,6 +370,7 @@ private:
 
     void Expr(const CodeNode& node)
     {
+        const bool fitted = !overflow_;
         switch (node.kind) {
         case kNodeConstant: Constant(node.value); break;
         case kNodeCall: Call(node); break;
@@ -377,6 +379,12 @@ private:
         case kNodeUnary: Unary(node); break;
         case kNodeBinary: Binary(node); break;
         default: PushInt(0); break;  // the parser builds no other expression
+        }
+        // The innermost expression that ran out of room is the one an
+        // author must make flatter.
+        if (fitted && overflow_ && !overflowPlaced_) {
+            overflowPosition = node.position;
+            overflowPlaced_ = true;
         }
     }
 
@@ -680,6 +688,7 @@ private:
     JumpTarget continue_;
     JumpTarget break_;
     bool overflow_ = false;
+    bool overflowPlaced_ = false;
 };
 
 }  // namespace
@@ -707,19 +716,25 @@ VMDataType VM_BinaryResultType(uint8_t opcode, VMDataType t, VMDataType u)
     return kTypeInt;
 }
 
-bool VM_Compile_Program(const CodeNode& root, VMGeneratedCode* out, std::string* error)
+bool VM_Compile_Program(const CodeNode& root, VMGeneratedCode* out, std::string* error, int32_t* errorPosition)
 {
     VMCompileContext context(out);
     const bool ok = context.Program(root);
     *error = context.error;
+    if (errorPosition != nullptr) {
+        *errorPosition = context.overflowPosition;
+    }
     return ok;
 }
 
-bool VM_Compile_Expression(const CodeNode& root, VMGeneratedCode* out, std::string* error)
+bool VM_Compile_Expression(const CodeNode& root, VMGeneratedCode* out, std::string* error, int32_t* errorPosition)
 {
     VMCompileContext context(out);
     const bool ok = context.Expression(root);
     *error = context.error;
+    if (errorPosition != nullptr) {
+        *errorPosition = context.overflowPosition;
+    }
     return ok;
 }
 

@@ -30,9 +30,12 @@ struct VMGeneratedCode {
 VMDataType VM_BinaryResultType(uint8_t opcode, VMDataType t, VMDataType u);
 
 // A statement sequence. False (with *error) only when an expression nests
-// deeper than the type stack holds.
-bool VM_Compile_Program(const CodeNode& root, VMGeneratedCode* out, std::string* error);
+// deeper than the type stack holds; *errorPosition, when asked for, is then
+// the source position of the innermost expression that did not fit.
+bool VM_Compile_Program(const CodeNode& root, VMGeneratedCode* out, std::string* error,
+                        int32_t* errorPosition = nullptr);
 // An expression whose Value the unit returns.
-bool VM_Compile_Expression(const CodeNode& root, VMGeneratedCode* out, std::string* error);
+bool VM_Compile_Expression(const CodeNode& root, VMGeneratedCode* out, std::string* error,
+                           int32_t* errorPosition = nullptr);
 
 }  // namespace bw

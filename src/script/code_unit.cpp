@@ -90,8 +90,9 @@ bool GenerateBytecode(CCode& code)
 {
     VMGeneratedCode generated;
     std::string error;
-    const bool made = code.IsProgram() ? VM_Compile_Program(code.root, &generated, &error)
-                                       : VM_Compile_Expression(code.root, &generated, &error);
+    int32_t position = 0;
+    const bool made = code.IsProgram() ? VM_Compile_Program(code.root, &generated, &error, &position)
+                                       : VM_Compile_Expression(code.root, &generated, &error, &position);
     auto program = std::make_unique<VMProgram>();
     if (made) {
         std::vector<const char*> texts;
@@ -107,7 +108,8 @@ bool GenerateBytecode(CCode& code)
             return true;
         }
     }
-    Code_Report_Error(code.text.c_str(), code.IsProgram(), 0, error.c_str());
+    // A unit that does not verify has no one place to blame.
+    Code_Report_Error(code.text.c_str(), code.IsProgram(), made ? 0 : position, error.c_str());
     return false;
 }
 

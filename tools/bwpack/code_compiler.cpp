@@ -1,11 +1,13 @@
 #include "bwpack/code_compiler.h"
 
+#include <cstring>
 #include <optional>
 #include <vector>
 
 #include "app/registration.h"
 #include "bwpack/file_error.h"
 #include "bwpack/package_writer.h"
+#include "bwpack/project_json.h"
 #include "script/constants.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
@@ -53,17 +55,32 @@ const ExtensionFunction* ExtensionFunctionWithId(int32_t id)
     return ExtensionFunctionWhere([](const ExtensionFunction& f, const void* key) { return f.id == *static_cast<const int32_t*>(key); }, &id);
 }
 
+// With the new audio system the runner also knows a sound by its file
+// name up to the first '.' ("boom" for boom.wav), once no sound has the
+// name itself.
+int32_t SoundFileIndex(const char* name)
+{
+    if (!g_project->options.newAudio) return -1;
+    const size_t length = std::strlen(name);
+    for (size_t i = 0; i < g_project->sounds.size(); ++i) {
+        const std::string& file = g_project->sounds[i].fileName;
+        if (file.size() > length && file.compare(0, length, name) == 0 && file[length] == '.') return static_cast<int32_t>(i);
+    }
+    return -1;
+}
+
 struct NameFinder {
     ResourceKind kind;
     ResourceNameFinder finder;
 };
 
 // The audio index of a sound equals its own index, so the sound lookup
-// answers for both.
+// answers for both systems, and the audio lookup adds the file names.
 const NameFinder kNameFinders[] = {
     {ResourceKind::Object, [](const char* name) { return IndexOf(g_project->objects, name); }},
     {ResourceKind::Sprite, [](const char* name) { return IndexOf(g_project->sprites, name); }},
     {ResourceKind::Sound, [](const char* name) { return IndexOf(g_project->sounds, name); }},
+    {ResourceKind::Audio, &SoundFileIndex},
     {ResourceKind::Background, [](const char* name) { return IndexOf(g_project->backgrounds, name); }},
     {ResourceKind::Path, [](const char* name) { return IndexOf(g_project->paths, name); }},
     {ResourceKind::Font, [](const char* name) { return IndexOf(g_project->fonts, name); }},
@@ -89,14 +106,20 @@ void InstallLookups(bool install)
     Extension_SetFunctionLookups(lookups);
 }
 
-// Game constants take their evaluated value texts, as the runner gives them
-// before it compiles text (the project has checked their names already).
-void DefineGameConstants(const Project& project)
+bool IsVariableNode(const CodeNode& node)
 {
-    std::vector<GameConstant> constants;
-    for (const Constant& constant : project.constants) constants.push_back({constant.name.c_str(), constant.value.c_str()});
-    Code_Constant_Init_Game(constants);
+    return node.kind == kNodeVariable || node.kind == kNodeSimpleVariable;
 }
+
+// A name read as it stands: no target before it, no index after it.
+bool IsPlainName(const CodeNode& node)
+{
+    if (node.kind == kNodeSimpleVariable) return node.selector == kSelectorUnspecified;
+    return node.children.size() == 1 && node.children[0].kind == kNodeConstant &&
+           node.children[0].value.real == kSelectorUnspecified;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // A plain use of a name declared with globalvar: the selector that means
 // "no explicit target" becomes the global scope.
@@ -135,7 +158,7 @@ ProjectCompiler::ProjectCompiler(const Project& project) : m_project(project), m
     // The process may already hold the runner's built-ins (a test that
     // loads what it builds); otherwise they are registered for this build.
     if (Code_Function_Count() == 0) {
-        Registration_RegisterFunctionsQuietly();
+        Registration_RegisterFunctionsQuietly((project.header.flags & kHeaderSteam) != 0);
         m_registeredFunctions = true;
     }
     Variable_Init();
@@ -146,10 +169,107 @@ ProjectCompiler::ProjectCompiler(const Project& project) : m_project(project), m
     Code_Constant_Free();
     Code_Constant_Init();
     InstallLookups(true);
-    DefineGameConstants(project);
+    // Every unit compiles as the runner compiles a text it loads: to
+    // bytecode its verifier accepts.
+    Code_SetUseBytecode(true);
+    try {
+        DefineGameConstants();
+    } catch (...) {
+        Release();
+        throw;
+    }
+}
+
+// The runner evaluates each value text at game start, in order, before it
+// compiles any code. A value that folds to a constant (numbers, texts,
+// resources, earlier constants) is that same value at the build, so code
+// takes it here; one that needs the run (a call, a variable) is never run
+// by the build, and code reads it where the game has it.
+void ProjectCompiler::DefineGameConstants()
+{
+    for (const Constant& constant : m_project.constants) {
+        CCode value(constant.value.c_str(), true);
+        Code_Error_ClearPending();
+        if (!value.Compile(("Constant." + constant.name).c_str())) {
+            const PendingErrorPlace& place = Code_Error_PendingPlace();
+            const std::string where = place.line > 1 ? "line " + std::to_string(place.line) + ", column " : "column ";
+            throw FileError({kManifestFile}, "constants." + constant.name + ": " + Quoted(constant.value) + " does not compile (" +
+                                                 where + std::to_string(place.column) + "): " + place.cause);
+        }
+        if (value.kind == kCodeConstantExpression) {
+            Code_Constant_Add(constant.name.c_str(), value.constant);
+            continue;
+        }
+        // Code names the built-in constant until the game has the value, so
+        // the bytecode form would keep the built-in's.
+        Value named;
+        int32_t resource = -1;
+        const bool builtIn = Code_Resource_Find(constant.name.c_str(), &named) && !Code_Resource_FindAsset(constant.name.c_str(), &resource);
+        Value_Free(named);
+        if (builtIn) {
+            throw FileError({kManifestFile}, "constants." + constant.name + ": " + Quoted(constant.value) +
+                                                 " is known only when the game runs, and " + constant.name +
+                                                 " is a built-in constant until then: choose another name");
+        }
+        m_constantsOfTheRun[Code_Variable_Find_Or_Add(constant.name.c_str())] = constant.name;
+    }
+}
+
+// Where the runner compiles a constant of the run in, code may only read it.
+void ProjectCompiler::RefuseConstantsAsVariables(const CodeText& code, const CodeNode& node, bool assigned) const
+{
+    const auto refuse = [&](const CodeNode& at) {
+        const auto constant = m_constantsOfTheRun.find(at.code);
+        if (constant == m_constantsOfTheRun.end()) return;
+        SourcePlace place = Code_SourcePlace(code.source, at.position);
+        throw FileError({code.file, place.line, place.column, std::move(place.lineText)},
+                        constant->second + " is a game constant, not a variable: it can only be read");
+    };
+    if (IsVariableNode(node) && (assigned || !IsPlainName(node))) refuse(node);
+    const bool declaration = node.kind == kNodeVar || node.kind == kNodeGlobalVar;
+    for (size_t i = 0; i < node.children.size(); ++i) {
+        if (declaration) {
+            refuse(node.children[i]);
+        } else {
+            RefuseConstantsAsVariables(code, node.children[i], node.kind == kNodeAssign && i == 0);
+        }
+    }
+}
+
+// The runner's constant table holds the value from game start on, and
+// execute_string compiles against that table.
+void ProjectCompiler::ReadConstantsAtRun(CodeNode& node) const
+{
+    const auto constant = IsVariableNode(node) ? m_constantsOfTheRun.find(node.code) : m_constantsOfTheRun.end();
+    if (constant == m_constantsOfTheRun.end()) {
+        for (CodeNode& child : node.children) ReadConstantsAtRun(child);
+        return;
+    }
+    int32_t executeString = -1;
+    if (!Code_Function_Find("execute_string", &executeString)) {
+        throw FileError({kManifestFile}, "constants." + constant->second +
+                                             ": its value is known only when the game runs, and the bytecode form reads it "
+                                             "with execute_string, which a game with \"steam\": true does not have: "
+                                             "build the text form, or give a value that needs no run");
+    }
+    CodeNode read;
+    read.kind = kNodeCall;
+    read.code = executeString;
+    read.position = node.position;
+    CodeNode text;
+    text.kind = kNodeConstant;
+    text.position = node.position;
+    Value_SetString(text.value, ("return " + constant->second).c_str());
+    read.children.push_back(std::move(text));
+    node = std::move(read);
 }
 
 ProjectCompiler::~ProjectCompiler()
+{
+    Release();
+}
+
+void ProjectCompiler::Release()
 {
     InstallLookups(false);
     // The built-in constants stay, as the runner's start-up leaves them; the
@@ -166,22 +286,20 @@ std::unique_ptr<CCode> ProjectCompiler::Parse(const CodeText& code, const std::s
 {
     RefuseUnclosedText(code);
     auto unit = std::make_unique<CCode>(code.source.c_str(), false);
-    // The tree only: the generator runs once every unit is parsed.
-    Code_SetUseBytecode(false);
     Code_Error_ClearPending();
-    const bool compiled = unit->Compile(unitName.c_str());
-    Code_SetUseBytecode(m_savedUseBytecode);
-    if (!compiled) {
+    if (!unit->Compile(unitName.c_str())) {
         if (!Code_Error_HasPending()) throw FileError({code.file}, "does not compile");
         const PendingErrorPlace& place = Code_Error_PendingPlace();
         throw FileError({code.file, place.line, place.column, place.lineText}, place.cause);
     }
+    RefuseConstantsAsVariables(code, unit->root, false);
     return unit;
 }
 
 VMGeneratedCode ProjectCompiler::Generate(CCode& unit, const std::set<int32_t>& globalNames) const
 {
     UseGlobalScope(unit.root, globalNames);
+    ReadConstantsAtRun(unit.root);
     VMGeneratedCode generated;
     std::string error;
     if (!VM_Compile_Program(unit.root, &generated, &error)) throw BuildError(unit.name + ": " + error);

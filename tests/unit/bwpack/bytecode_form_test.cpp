@@ -313,6 +313,41 @@ TEST(BytecodeForm, CompileErrorsStopTheBuildInEveryFormNamingFileAndLine)
     }
 }
 
+// A game constant whose value needs the running game is the runner's to
+// give at game start: code may only read it, and a built-in constant may
+// not lend it its name.
+TEST(BytecodeForm, ConstantsKnownOnlyAtGameStartAreOnlyRead)
+{
+    const struct {
+        const char *constants, *roomCode, *message;
+    } cases[] = {
+        {R"json("HOME": "environment_get_variable(\"HOME\")")json", "x = HOME[1];\n",
+         "room.bwl:1:5: HOME is a game constant, not a variable: it can only be read"},
+        {R"json("HOME": "environment_get_variable(\"HOME\")")json", "var a, HOME;\n",
+         "room.bwl:1:8: HOME is a game constant, not a variable: it can only be read"},
+        {R"json("START": "current_time", "LATER": "START + 1")json", "x = 1;\nLATER += 1;\n",
+         "room.bwl:2:1: LATER is a game constant, not a variable: it can only be read"},
+        {R"json("c_red": "current_time")json", "x = c_red;\n",
+         "game.json: constants.c_red: \"current_time\" is known only when the game runs, and c_red is a built-in "
+         "constant until then: choose another name"},
+    };
+    for (const PackageForm form : {PackageForm::Bytecode, PackageForm::Text}) {
+        for (const auto& c : cases) {
+            test::ScratchFolder folder;
+            folder.Write("room.bwl", c.roomCode);
+            folder.Write("game.json", std::string(R"({"name": "t", "constants": {)") + c.constants +
+                                          R"(}, "rooms": [{"name": "rm", "code": "room.bwl"}]})");
+            RegisterBuiltins();
+            try {
+                Package_BuildFiles(Project_Load(folder.Path()), form);
+                ADD_FAILURE() << "built " << c.roomCode;
+            } catch (const FileError& error) {
+                EXPECT_EQ(error.what(), std::string(c.message));
+            }
+        }
+    }
+}
+
 TEST(BytecodeForm, GlobalvarNamesUseTheGlobalScopeInEveryUnit)
 {
     test::ScratchFolder folder;
