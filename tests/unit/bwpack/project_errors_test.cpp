@@ -176,7 +176,7 @@ TEST(ProjectErrors, EventTheRunnerNeverRaisesNamesTheNumbersItDoes)
     EXPECT_EQ(ErrorOf(R"({"name": "t", "objects": [{"name": "o", "events": {"alarm:12": "a.bwl"}}], "rooms": [{"name": "rm"}]})"),
               "game.json: objects[0].events.alarm:12: alarms are 0 to 11");
     EXPECT_EQ(ErrorOf(R"({"name": "t", "objects": [{"name": "o", "events": {"keyboard:vk_lshift": "a.bwl"}}], "rooms": [{"name": "rm"}]})"),
-              "game.json: objects[0].events.keyboard:vk_lshift: keys are 0, 1 and 8 to 128");
+              "game.json: objects[0].events.keyboard:vk_lshift: keys are vk_nokey, vk_anykey and 8 to 128");
 }
 
 TEST(ProjectErrors, SyntaxErrorNamesTheLine)
