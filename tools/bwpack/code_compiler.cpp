@@ -1,15 +1,14 @@
 #include "bwpack/code_compiler.h"
 
-#include <optional>
 #include <vector>
 
 #include "app/registration.h"
+#include "bwpack/code_checks.h"
 #include "bwpack/file_error.h"
 #include "bwpack/package_writer.h"
 #include "script/constants.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
-#include "script/lexer.h"
 #include "script/names.h"
 #include "script/resource_seams.h"
 #include "world/builtin_variables.h"
@@ -113,18 +112,6 @@ void UseGlobalScope(CodeNode& node, const std::set<int32_t>& globalNames)
     for (CodeNode& child : node.children) UseGlobalScope(child, globalNames);
 }
 
-// The runner lets a string or comment that is never closed take the rest of
-// the unit; a build refuses it, since the author's later code would vanish.
-void RefuseUnclosedText(const CodeText& code)
-{
-    const std::optional<UnclosedText> unclosed = Code_FindUnclosed(code.source);
-    if (!unclosed) return;
-    SourcePlace place = Code_SourcePlace(code.source, unclosed->position);
-    const char* what = unclosed->kind == UnclosedText::Kind::String ? "string" : "comment";
-    throw FileError({code.file, place.line, place.column, std::move(place.lineText)},
-                    std::string(what) + " never closed: it takes the rest of the file");
-}
-
 }  // namespace
 
 ProjectCompiler::ProjectCompiler(const Project& project) : m_project(project), m_savedAccess(Code_WorldAccess())
@@ -164,7 +151,7 @@ ProjectCompiler::~ProjectCompiler()
 
 std::unique_ptr<CCode> ProjectCompiler::Parse(const CodeText& code, const std::string& unitName) const
 {
-    RefuseUnclosedText(code);
+    Code_RefuseLostText(code);
     auto unit = std::make_unique<CCode>(code.source.c_str(), false);
     // The tree only: the generator runs once every unit is parsed.
     Code_SetUseBytecode(false);
@@ -174,7 +161,7 @@ std::unique_ptr<CCode> ProjectCompiler::Parse(const CodeText& code, const std::s
     if (!compiled) {
         if (!Code_Error_HasPending()) throw FileError({code.file}, "does not compile");
         const PendingErrorPlace& place = Code_Error_PendingPlace();
-        throw FileError({code.file, place.line, place.column, place.lineText}, place.cause);
+        throw FileError(Code_FilePlace(code, place.position), place.cause);
     }
     return unit;
 }
