@@ -125,7 +125,8 @@ void Code_Report_Error(const char* sourceText, bool programUnit, int32_t positio
                          OrEmpty(message));
     }
     state.pendingMessage = formatted.Text();
-    state.pendingPlace = {place.line, place.column, std::move(place.lineText), OrEmpty(message)};
+    const int32_t within = static_cast<int32_t>(std::clamp<int64_t>(position, 0, static_cast<int64_t>(text.size())));
+    state.pendingPlace = {place.line, place.column, std::move(place.lineText), OrEmpty(message), within};
 }
 
 const PendingErrorPlace& Code_Error_PendingPlace()

@@ -45,6 +45,7 @@ struct PendingErrorPlace {
     int32_t column = 0;  // from 1, in bytes; a carriage return does not count
     std::string lineText;
     std::string cause;   // the message without the place around it
+    int32_t position = 0;  // byte offset in the source text, within its length
 };
 const PendingErrorPlace& Code_Error_PendingPlace();
 // Clears the flag at the start of each compile phase and each run.

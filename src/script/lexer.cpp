@@ -13,6 +13,7 @@ namespace {
 // The scan runs three bytes past the text, as over blanks, so that every
 // one-byte look-ahead stays inside it.
 constexpr size_t kScanPadding = 3;
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 struct Keyword {
     std::string_view word;
@@ -116,7 +117,7 @@ public:
         return true;
     }
 
-    const std::optional<UnclosedText>& Unclosed() const { return m_unclosed; }
+    const std::optional<LostText>& Lost() const { return m_lost; }
 
 private:
     char At(size_t index) const { return index < m_text.size() ? m_text[index] : ' '; }
@@ -126,6 +127,9 @@ private:
         while (m_at < m_scanLength) {
             const char c = At(m_at);
             if (IsSkipped(c)) {
+                if (static_cast<unsigned char>(c) >= 0x80 && !InByteOrderMark(m_at)) {
+                    NoteLost(LostText::Kind::OutsideAscii);
+                }
                 ++m_at;
             } else if (c == '/' && At(m_at + 1) == '/') {
                 m_at += 2;
@@ -136,7 +140,7 @@ private:
             } else if (c == '/' && At(m_at + 1) == '*') {
                 const size_t close = m_text.find("*/", m_at + 2);
                 if (close == std::string_view::npos) {
-                    NoteUnclosed(UnclosedText::Kind::Comment);
+                    NoteLost(LostText::Kind::UnclosedComment);
                 }
                 m_at = close == std::string_view::npos ? m_scanLength : close + 2;
             } else {
@@ -192,12 +196,23 @@ private:
             token.text.assign(m_text.substr(start, end - start));
         }
         if (close == std::string_view::npos) {
-            NoteUnclosed(UnclosedText::Kind::String);
+            NoteLost(LostText::Kind::UnclosedString);
         }
         m_at = close == std::string_view::npos ? m_scanLength : close + 1;
     }
 
-    void NoteUnclosed(UnclosedText::Kind kind) { m_unclosed = UnclosedText{kind, static_cast<int32_t>(m_at)}; }
+    // Only the first loss is kept: it comes first in the text.
+    void NoteLost(LostText::Kind kind)
+    {
+        if (!m_lost) {
+            m_lost = LostText{kind, static_cast<int32_t>(m_at)};
+        }
+    }
+
+    bool InByteOrderMark(size_t index) const
+    {
+        return index < kUtf8ByteOrderMark.size() && m_text.starts_with(kUtf8ByteOrderMark);
+    }
 
     void ReadOperator(CodeToken& token)
     {
@@ -224,7 +239,7 @@ private:
     std::string_view m_text;
     size_t m_scanLength;
     size_t m_at = 0;
-    std::optional<UnclosedText> m_unclosed;
+    std::optional<LostText> m_lost;
 };
 
 }  // namespace
@@ -236,14 +251,14 @@ bool Code_Phase1(const CCode& code, CodeTokens& tokens)
     return Lexer(code.text).Run(code, tokens);
 }
 
-std::optional<UnclosedText> Code_FindUnclosed(std::string_view text)
+std::optional<LostText> Code_FindLostText(std::string_view text)
 {
     Lexer lexer(text);
     CodeToken token;
     // A byte that starts no token ends the scan: the compile reports it.
     while (lexer.Next(token) && token.kind != kSymUnknown) {
     }
-    return lexer.Unclosed();
+    return lexer.Lost();
 }
 
 }  // namespace bw

@@ -96,17 +96,22 @@ using CodeTokens = std::vector<CodeToken>;
 // starts no token reports "Unexpected symbol." and gives false.
 bool Code_Phase1(const CCode& code, CodeTokens& tokens);
 
-// A string or block comment that is never closed takes the rest of the text,
-// which the lexer accepts as it always has; a build tool asks for it here
-// so that an author's later code does not vanish without a word.
-struct UnclosedText {
-    enum class Kind { String, Comment };
-    Kind kind = Kind::String;
-    int32_t position = 0;  // byte offset of the opening quote or "/*"
+// Text the lexer passes over without a word, which a build tool refuses so
+// that nothing an author wrote vanishes: a string or block comment never
+// closed takes the rest of the text, and a byte from 128 up outside strings
+// and comments is skipped as a blank (a name written in another script reads
+// as nothing, or as its ASCII part). The lexer keeps accepting both, as it
+// always has, for the packages already made.
+struct LostText {
+    enum class Kind { UnclosedString, UnclosedComment, OutsideAscii };
+    Kind kind = Kind::UnclosedString;
+    // Byte offset of the opening quote or "/*", or of the byte from 128 up.
+    int32_t position = 0;
 };
 
-// The string or comment of the text that never closes; nothing when each
-// one closes. The scan stops at a byte that starts no token.
-std::optional<UnclosedText> Code_FindUnclosed(std::string_view text);
+// The first text of the source, in text order, that the lexer would lose;
+// nothing when there is none. A UTF-8 byte-order mark at the very start is
+// no loss. The scan stops at a byte that starts no token.
+std::optional<LostText> Code_FindLostText(std::string_view text);
 
 }  // namespace bw

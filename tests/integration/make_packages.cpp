@@ -112,9 +112,10 @@ int main(int argc, char** argv)
         bw::test::WriteHeader(package, header);
         Save(folder, name, package);
     }
-    // Input for the keys game: the right arrow held for ten steps, then a click.
+    // Input for the keys game: the right arrow held for ten steps, a click,
+    // then the 1 key (49).
     const bool keys = bw::test::PlaybackScript_Write(folder + "/keys.playback",
-                                                     "10 down 39; 20 up 39; 30 mouse 100 120 press 1", 60);
+                                                     "10 down 39; 20 up 39; 30 mouse 100 120 press 1; 40 down 49; 41 up 49", 60);
     // Input for the demo: Enter on the title, then the arrows (37-40) lead the
     // player past four gems into the great hall, where it stands while the
     // ghosts close in; F9 (120) takes the screenshot with all three in view,

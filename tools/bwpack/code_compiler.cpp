@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "app/registration.h"
+#include "bwpack/code_checks.h"
 #include "bwpack/file_error.h"
 #include "bwpack/package_writer.h"
 #include "bwpack/project_json.h"
 #include "script/constants.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
-#include "script/lexer.h"
 #include "script/names.h"
 #include "script/resource_seams.h"
 #include "world/builtin_variables.h"
@@ -134,18 +134,6 @@ void UseGlobalScope(CodeNode& node, const std::set<int32_t>& globalNames)
         }
     }
     for (CodeNode& child : node.children) UseGlobalScope(child, globalNames);
-}
-
-// The runner lets a string or comment that is never closed take the rest of
-// the unit; a build refuses it, since the author's later code would vanish.
-void RefuseUnclosedText(const CodeText& code)
-{
-    const std::optional<UnclosedText> unclosed = Code_FindUnclosed(code.source);
-    if (!unclosed) return;
-    SourcePlace place = Code_SourcePlace(code.source, unclosed->position);
-    const char* what = unclosed->kind == UnclosedText::Kind::String ? "string" : "comment";
-    throw FileError({code.file, place.line, place.column, std::move(place.lineText)},
-                    std::string(what) + " never closed: it takes the rest of the file");
 }
 
 }  // namespace
@@ -284,13 +272,13 @@ void ProjectCompiler::Release()
 
 std::unique_ptr<CCode> ProjectCompiler::Parse(const CodeText& code, const std::string& unitName) const
 {
-    RefuseUnclosedText(code);
+    Code_RefuseLostText(code);
     auto unit = std::make_unique<CCode>(code.source.c_str(), false);
     Code_Error_ClearPending();
     if (!unit->Compile(unitName.c_str())) {
         if (!Code_Error_HasPending()) throw FileError({code.file}, "does not compile");
         const PendingErrorPlace& place = Code_Error_PendingPlace();
-        throw FileError({code.file, place.line, place.column, place.lineText}, place.cause);
+        throw FileError(Code_FilePlace(code, place.position), place.cause);
     }
     RefuseConstantsAsVariables(code, unit->root, false);
     return unit;

@@ -15,10 +15,12 @@ namespace {
 constexpr int32_t kCollisionType = 4;
 constexpr int32_t kLargestEventNumber = 255;
 
-// A run of event numbers, first to last.
+// A run of event numbers, first to last; a run of one number may carry the
+// name an author writes for it.
 struct NumberRun {
     int32_t first;
     int32_t last;
+    std::string_view name = {};
 };
 
 // The numbers the runner raises for each type: an event under any other
@@ -28,8 +30,9 @@ constexpr NumberRun kAlarms[] = {{0, kInstanceAlarmCount - 1}};
 // Normal, begin and end steps.
 constexpr NumberRun kSteps[] = {{0, 2}};
 // No key and any key; the key pass starts at backspace, and the objects are
-// listed per key up to 128 only.
-constexpr NumberRun kKeys[] = {{0, 0}, {1, 1}, {8, 128}};
+// listed per key up to 128 only. A digit names its own key, so the first two
+// go by their names.
+constexpr NumberRun kKeys[] = {{0, 0, "vk_nokey"}, {1, 1, "vk_anykey"}, {8, 128}};
 // Buttons held, none, pressed and released, enter, leave and the global
 // press and release; each joystick's directions and 8 buttons; the global
 // buttons held, pressed and released; the wheel.
@@ -86,18 +89,23 @@ std::optional<int32_t> ConstantNumber(const std::string& name)
     return static_cast<int32_t>(number);
 }
 
+// A single letter or digit names its key: "A" and "a" are 65, "1" is 49.
 std::optional<int32_t> KeyOfCharacter(const std::string& text)
 {
     if (text.size() != 1 || std::isalnum(static_cast<unsigned char>(text[0])) == 0) return std::nullopt;
     return std::toupper(static_cast<unsigned char>(text[0]));
 }
 
-// "0 to 11", "0 and 64", "0, 1 and 8 to 128".
+// "0 to 11", "0 and 64", "vk_nokey, vk_anykey and 8 to 128".
 std::string RunsText(std::span<const NumberRun> runs)
 {
     std::string text;
     for (size_t i = 0; i < runs.size(); ++i) {
         if (i > 0) text += i + 1 == runs.size() ? " and " : ", ";
+        if (!runs[i].name.empty()) {
+            text += runs[i].name;
+            continue;
+        }
         text += std::to_string(runs[i].first);
         if (runs[i].last != runs[i].first) text += " to " + std::to_string(runs[i].last);
     }
@@ -120,8 +128,10 @@ std::optional<EventKey> EventKey_Parse(const std::string& key, const std::functi
             const int32_t object = findObject(argument);
             if (object >= 0) number = object;
         } else {
-            number = WholeNumber(argument);
-            if (!number && type.takesKey) number = KeyOfCharacter(argument);
+            // For a key event a single digit is its key, not an event number:
+            // "keypress:1" is the 1 key, never "any key".
+            if (type.takesKey) number = KeyOfCharacter(argument);
+            if (!number) number = WholeNumber(argument);
             if (!number) number = ConstantNumber(argument);
             if (number && *number > kLargestEventNumber) number.reset();
         }

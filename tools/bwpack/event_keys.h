@@ -3,7 +3,9 @@
 // prefix (create, destroy, alarm, step, collision, keyboard, mouse, other,
 // draw, keypress, keyrelease). The number is a whole number; a name of the
 // runner's own constants (vk_left, ev_user0, ev_step_begin); for key events
-// a single letter or digit; for collisions the other object's name.
+// a single letter or digit, which names its key (two or more digits are a
+// number; no key and any key are vk_nokey and vk_anykey); for collisions
+// the other object's name.
 #pragma once
 
 #include <cstdint>

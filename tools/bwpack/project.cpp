@@ -23,6 +23,7 @@ constexpr int32_t kFirstTileId = 10000001;
 constexpr size_t kRoomLayers = 8;
 constexpr size_t kMaxExtensionArguments = 16;
 constexpr int32_t kCaptionSplashMode = 2;
+constexpr int32_t kBwlExtensionKind = 2;
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
@@ -354,7 +355,14 @@ void ProjectReader::ReadExtension(JsonFields& fields, Extension& extension, int3
     for (JsonFields& fileFields : fields.Objects("files")) {
         ExtensionFile& file = extension.files.emplace_back();
         file.fileName = fileFields.RequiredString("file");
-        file.kind = fileFields.Choice("kind", {{"dll", 1}, {"bwl", 2}});
+        file.kind = fileFields.Choice("kind", {{"dll", 1}, {"bwl", kBwlExtensionKind}});
+        // The extension chunk has no place for code text: the runner would
+        // find every function of such a file empty, and its calls would do
+        // nothing without a word.
+        if (file.kind == kBwlExtensionKind) {
+            fileFields.Fail("kind", "\"bwl\" files cannot be packed: the package carries no code of an extension file, so its "
+                                    "functions would do nothing; write them as scripts instead");
+        }
         file.initFunction = fileFields.String("init", "");
         file.finalFunction = fileFields.String("final", "");
         for (JsonFields& functionFields : fileFields.Objects("functions")) {

@@ -145,7 +145,7 @@ struct ExtensionFunction {
 
 struct ExtensionFile {
     std::string fileName;
-    int32_t kind = 1;  // 1 DLL, 2 BWL code
+    int32_t kind = 1;  // 1 DLL (files of BWL code are refused: no chunk carries their code)
     std::string initFunction, finalFunction;
     std::vector<ExtensionFunction> functions;
 };

@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <string_view>
 
 #include "bwpack/file_error.h"
 #include "bwpack/json_duplicate_keys.h"
 
 namespace bw::pack {
 namespace {
+
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 const char* TypeName(json_type type)
 {
@@ -25,10 +28,15 @@ const char* TypeName(json_type type)
 
 }  // namespace
 
-JsonDocument::JsonDocument(const std::string& text)
+JsonDocument::JsonDocument(const std::string& manifest)
 {
+    // Editors may start a UTF-8 file with a byte-order mark; json-c does not
+    // know it, and code files are taken with it too.
+    std::string_view text = manifest;
+    if (text.starts_with(kUtf8ByteOrderMark)) text.remove_prefix(kUtf8ByteOrderMark.size());
     json_tokener* tokener = json_tokener_new();
-    m_root = json_tokener_parse_ex(tokener, text.c_str(), static_cast<int>(text.size() + 1));
+    // The length takes in the terminating NUL, which ends the last token.
+    m_root = json_tokener_parse_ex(tokener, text.data(), static_cast<int>(text.size() + 1));
     const json_tokener_error error = json_tokener_get_error(tokener);
     const size_t line = static_cast<size_t>(
         std::count(text.begin(), text.begin() + std::min<size_t>(json_tokener_get_parse_end(tokener), text.size()), '\n') + 1);

@@ -22,8 +22,9 @@ inline constexpr const char* kManifestFile = "game.json";
 class JsonDocument {
 public:
     // Throws FileError on game.json when the text is not JSON (with the line),
-    // its top is not an object, or an object gives a key twice.
-    explicit JsonDocument(const std::string& text);
+    // its top is not an object, or an object gives a key twice. A UTF-8
+    // byte-order mark at the start is passed over.
+    explicit JsonDocument(const std::string& manifest);
     ~JsonDocument();
     JsonDocument(const JsonDocument&) = delete;
     JsonDocument& operator=(const JsonDocument&) = delete;

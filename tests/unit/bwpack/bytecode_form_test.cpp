@@ -389,7 +389,11 @@ TEST(BytecodeForm, DebugFileLiesWhereTheRunnerLooks)
     const std::pair<const char*, const char*> cases[] = {
         {"out/game.win", "out/game.qxdebug"},
         {"game", ""},
-        {"a.d/game", "a.qxdebug"},  // the runner takes the last '.' of the whole path
+        // A '.' in a folder is no extension of the package's name.
+        {"a.d/game", ""},
+        {"../outs/game", ""},
+        {"./game", ""},
+        {"my.dir/game.v2.win", "my.dir/game.v2.qxdebug"},
     };
     for (const auto& [package, debug] : cases) EXPECT_EQ(Package_DebugFilePath(package), debug) << package;
 }

@@ -20,7 +20,7 @@ TEST(EventKeys, NamesGiveTypeAndNumber)
     const Case cases[] = {
         {"create", 0, 0},          {"destroy", 1, 0},           {"alarm:11", 2, 11},       {"step", 3, 0},
         {"step:ev_step_begin", 3, 1}, {"step:2", 3, 2},         {"collision:obj_wall", 4, 3}, {"keyboard:vk_left", 5, 37},
-        {"keypress:a", 9, 65},     {"keyrelease:7", 10, 7},     {"keypress:VK_SPACE", 9, 32}, {"mouse:ev_left_press", 6, 4},
+        {"keypress:a", 9, 65},     {"keyrelease:7", 10, 55},     {"keypress:VK_SPACE", 9, 32}, {"mouse:ev_left_press", 6, 4},
         {"other:ev_user0", 7, 10}, {"other:ev_room_start", 7, 4}, {"draw", 8, 0},
     };
     for (const Case& c : cases) {
@@ -28,6 +28,30 @@ TEST(EventKeys, NamesGiveTypeAndNumber)
         ASSERT_TRUE(key) << c.key;
         EXPECT_EQ(key->type, c.type) << c.key;
         EXPECT_EQ(key->number, c.number) << c.key;
+    }
+}
+
+// A single digit of a key event is that digit's key, as a letter is; only
+// two or more digits are a number, and no key and any key go by name.
+TEST(EventKeys, SingleDigitOfAKeyEventNamesItsKey)
+{
+    for (const char* type : {"keyboard", "keypress", "keyrelease"}) {
+        for (char digit = '0'; digit <= '9'; ++digit) {
+            const std::string key = std::string(type) + ":" + digit;
+            const std::optional<EventKey> parsed = EventKey_Parse(key, FindObject);
+            ASSERT_TRUE(parsed) << key;
+            EXPECT_EQ(parsed->number, digit) << key;
+            EXPECT_FALSE(EventKey_NotRaised(*parsed)) << key;
+        }
+    }
+    const std::pair<const char*, int32_t> numbers[] = {
+        {"keypress:vk_nokey", 0}, {"keypress:vk_anykey", 1}, {"keyboard:00", 0}, {"keyrelease:01", 1},
+        {"keypress:13", 13},      {"keypress:49", 49},       {"alarm:1", 1},     {"step:2", 2},
+    };
+    for (const auto& [key, number] : numbers) {
+        const std::optional<EventKey> parsed = EventKey_Parse(key, FindObject);
+        ASSERT_TRUE(parsed) << key;
+        EXPECT_EQ(parsed->number, number) << key;
     }
 }
 
@@ -43,7 +67,7 @@ TEST(EventKeys, UnknownKeysNameNoEvent)
 // each gap, and the numbers just outside.
 TEST(EventKeys, NumbersTheRunnerNeverRaisesAreRefusedWithItsRange)
 {
-    const std::string keys = "keys are 0, 1 and 8 to 128";
+    const std::string keys = "keys are vk_nokey, vk_anykey and 8 to 128";
     const std::string mouse = "mouse events are 0 to 13, 16 to 19, 21 to 28, 31 to 34, 36 to 43, 50 to 58 and 60 to 61";
     const std::string other = "other events are 0 to 25, 40 to 47, 50 to 57, 60, 62 to 63, 66 and 68 to 69";
     struct Case {
@@ -54,7 +78,7 @@ TEST(EventKeys, NumbersTheRunnerNeverRaisesAreRefusedWithItsRange)
         {"create", ""}, {"create:1", "create events are 0"}, {"destroy:2", "destroy events are 0"},
         {"alarm:12", "alarms are 0 to 11"},
         {"step:ev_step_end", ""}, {"step:3", "steps are 0 to 2"},
-        {"keyboard:vk_nokey", ""}, {"keypress:vk_anykey", ""}, {"keyrelease:2", keys}, {"keyboard:7", keys},
+        {"keyboard:vk_nokey", ""}, {"keypress:vk_anykey", ""}, {"keyrelease:02", keys}, {"keyboard:07", keys},
         {"keyboard:vk_backspace", ""}, {"keypress:128", ""}, {"keyrelease:129", keys}, {"keyboard:vk_lshift", keys},
         {"mouse:ev_global_release", ""}, {"mouse:14", mouse}, {"mouse:15", mouse}, {"mouse:ev_joystick1_left", ""},
         {"mouse:20", mouse}, {"mouse:ev_joystick1_button8", ""}, {"mouse:29", mouse}, {"mouse:35", mouse},

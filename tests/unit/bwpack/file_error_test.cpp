@@ -1,6 +1,10 @@
 // How build faults in project files are placed and shown.
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <string_view>
+
+#include "bwpack/code_checks.h"
 #include "bwpack/file_error.h"
 #include "bwpack/package_build.h"
 #include "bwpack/project.h"
@@ -40,6 +44,61 @@ TEST(FileErrorText, PlaceFirstThenLineAndCaret)
     // Without a column there is nothing to point at; without a line, only the file.
     EXPECT_EQ(FileError_Describe(FileError({"game.json", 7}, "bad"), "d/game.json"), "d/game.json:7: bad\n");
     EXPECT_EQ(FileError_Describe(FileError({"game.json"}, "bad"), "d/game.json"), "d/game.json: bad\n");
+}
+
+// The caret stands under the place on a terminal: a character takes one
+// column, a wide one two, a mark that combines with the one before none;
+// the column number stays a count of bytes.
+TEST(FileErrorText, CaretCountsTerminalColumnsInAnyLocale)
+{
+    const struct {
+        const char* line;
+        int32_t column;
+        const char* caret;
+    } cases[] = {
+        {"a = \"Привет\"; b = ;", 25, "                  ^"},
+        {"\tx = \"Γειά\"; b = ;", 22, "\t                ^"},
+        {"a = \"日本語\"; b = ;", 22, "                  ^"},
+        {"s = \"e\xCC\x81\"; b = ;", 16, "             ^"},  // e and a combining acute
+        {"\xFF\xFE = ;", 4, "   ^"},                            // no UTF-8: a column per byte
+        {"x", 4, "   ^"},                                        // past the end of the line
+    };
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    for (const char* locale : {"C", "C.UTF-8"}) {
+        std::setlocale(LC_ALL, locale);
+        for (const auto& c : cases) {
+            const std::string described = FileError_Describe(FileError({"a.bwl", 1, c.column, c.line}, "x"), "a.bwl");
+            EXPECT_EQ(described, "a.bwl:1:" + std::to_string(c.column) + ": x\n" + c.line + "\n" + c.caret + "\n") << locale;
+        }
+    }
+    std::setlocale(LC_ALL, saved.c_str());
+}
+
+// Lines end as the lexer ends them: a carriage return, a line feed, or the
+// pair; the column counts bytes from the line's start.
+TEST(CodeFilePlace, LinesEndAtCarriageReturnLineFeedOrThePair)
+{
+    using namespace std::string_view_literals;
+    const struct {
+        std::string_view source;
+        int32_t position;
+        int32_t line, column;
+        const char* lineText;
+    } cases[] = {
+        {"x = 1;\ry = ;\r"sv, 11, 2, 5, "y = ;"},
+        {"x = 1;\r\ny = ;\r\n"sv, 12, 2, 5, "y = ;"},
+        {"x = 1;\n\r\ny\rz"sv, 11, 4, 1, "z"},
+        {"x = 1;\r\n"sv, 7, 1, 8, "x = 1;"},  // on the line feed of the pair
+        {"ab"sv, 9, 1, 3, "ab"},                // past the end: the end
+        {"a = 1;\nb = \"Γ\0c\n"sv, 14, 2, 8, "b = \"Γ"},  // shown up to a NUL
+    };
+    for (const auto& c : cases) {
+        const FilePlace place = Code_FilePlace({std::string(c.source), "c.bwl"}, c.position);
+        EXPECT_EQ(place.file, "c.bwl");
+        EXPECT_EQ(place.line, c.line) << c.source;
+        EXPECT_EQ(place.column, c.column) << c.source;
+        EXPECT_EQ(place.lineText, c.lineText) << c.source;
+    }
 }
 
 // The compiler's own place of the fault reaches the error: line, column of

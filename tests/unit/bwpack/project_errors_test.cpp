@@ -108,6 +108,10 @@ TEST(ProjectErrors, EachFaultNamesFileAndField)
         {R"({"name": "t", "extensions": [{"name": "e", "files": [{"file": "e.dll", "functions": [{"name": "f", "args": ["int"]}]}]}],
              "rooms": [{"name": "rm"}]})",
          "game.json: extensions[0].files[0].functions[0].args[0]: expected \"real\" or \"string\", found \"int\""},
+        {R"({"name": "t", "extensions": [{"name": "e", "files": [{"file": "a.bwl", "kind": "bwl", "functions": [{"name": "f"}]}]}],
+             "rooms": [{"name": "rm"}]})",
+         "game.json: extensions[0].files[0].kind: \"bwl\" files cannot be packed: the package carries no code of an extension "
+         "file, so its functions would do nothing; write them as scripts instead"},
         {R"({"name": "t", "rooms": [{"name": "rm"}],
              "timelines": [{"name": "tl", "moments": [{"step": 5, "code": "a.bwl"}, {"step": 5, "code": "a.bwl"}]}]})",
          "game.json: timelines[0].moments[1].step: step 5 is already a moment of timelines[0].moments[0]"},
@@ -176,12 +180,22 @@ TEST(ProjectErrors, EventTheRunnerNeverRaisesNamesTheNumbersItDoes)
     EXPECT_EQ(ErrorOf(R"({"name": "t", "objects": [{"name": "o", "events": {"alarm:12": "a.bwl"}}], "rooms": [{"name": "rm"}]})"),
               "game.json: objects[0].events.alarm:12: alarms are 0 to 11");
     EXPECT_EQ(ErrorOf(R"({"name": "t", "objects": [{"name": "o", "events": {"keyboard:vk_lshift": "a.bwl"}}], "rooms": [{"name": "rm"}]})"),
-              "game.json: objects[0].events.keyboard:vk_lshift: keys are 0, 1 and 8 to 128");
+              "game.json: objects[0].events.keyboard:vk_lshift: keys are vk_nokey, vk_anykey and 8 to 128");
 }
 
 TEST(ProjectErrors, SyntaxErrorNamesTheLine)
 {
     EXPECT_EQ(ErrorOf("{\n\"name\": \"t\",\n\"rooms\": [,]\n}").rfind("game.json:3: ", 0), 0u);
+    EXPECT_EQ(ErrorOf("\xEF\xBB\xBF{\n\"name\": \"t\",\n\"rooms\": [,]\n}").rfind("game.json:3: ", 0), 0u);
+}
+
+// Editors may save game.json with a UTF-8 byte-order mark, as they save code.
+TEST(ProjectErrors, ManifestMayStartWithAByteOrderMark)
+{
+    EXPECT_EQ(ErrorOf("\xEF\xBB\xBF" R"({"name": "Игра", "rooms": [{"name": "rm", "caption": "Γειά 日本"}]})"), "no error");
+    EXPECT_EQ(ErrorOf("\xEF\xBB\xBF" R"({"name": "t", "rooms": [{"name": "rm"}], "name": "u"})"), "game.json: \"name\" given twice");
+    // Only at the very start.
+    EXPECT_EQ(ErrorOf(" \xEF\xBB\xBF{}").rfind("game.json:1: ", 0), 0u);
 }
 
 TEST(ProjectErrors, ColourTextIsStoredBlueGreenRed)

@@ -105,6 +105,11 @@ TEST_F(ErrorReportTest, PendingPlaceGivesLineColumnTextAndBareCause)
     EXPECT_EQ(place.column, 6);
     EXPECT_EQ(place.lineText, "\tb = ;");
     EXPECT_EQ(place.cause, "unexpected");
+    EXPECT_EQ(place.position, 13);
+    // Past the end, the place is the end of the text.
+    Code_Error_ClearPending();
+    Code_Report_Error("a = ", true, 7, "end");
+    EXPECT_EQ(Code_Error_PendingPlace().position, 4);
 }
 
 TEST_F(ErrorReportTest, FirstPendingErrorWinsUntilCleared)

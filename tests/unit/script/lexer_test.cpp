@@ -79,29 +79,40 @@ TEST(LexerTest, ByteThatStartsNoTokenIsAnError)
     }
 }
 
-TEST(LexerTest, UnclosedStringOrCommentIsFoundWhereItOpens)
+TEST(LexerTest, LostTextIsFoundWhereItStarts)
 {
-    using Kind = UnclosedText::Kind;
+    using Kind = LostText::Kind;
     const struct {
         const char* text;
         std::optional<Kind> kind;
         int32_t position;
     } cases[] = {
         {"a = 'x'; b = \"y\"; /* c */ // 'd\n", std::nullopt, 0},
-        {"a = \"oops;\nb = 2;", Kind::String, 4},
-        {"a = 'closed' + 'open", Kind::String, 15},
-        {"a = 1; /* note\nb = 2;", Kind::Comment, 7},
+        {"a = \"oops;\nb = 2;", Kind::UnclosedString, 4},
+        {"a = 'closed' + 'open", Kind::UnclosedString, 15},
+        {"a = 1; /* note\nb = 2;", Kind::UnclosedComment, 7},
         // Quotes in comments and comment marks in strings are text.
         {"// it's\n/* don't */ s = \"a/*b\"", std::nullopt, 0},
         // The compile reports the stray byte; what follows it is not scanned.
         {"a @ 'open", std::nullopt, 0},
+        // Text outside ASCII is only lost outside strings and comments.
+        {"s = \"Привет, Γειά, 日本語\"; // счёт\n/* 点数 */", std::nullopt, 0},
+        {"\xEF\xBB\xBF" "a = 1;", std::nullopt, 0},
+        {"счёт = 10;", Kind::OutsideAscii, 0},
+        {"a = очки1;", Kind::OutsideAscii, 4},
+        {"x = 1; βήμα = 2;", Kind::OutsideAscii, 7},
+        {"点数 = 1;", Kind::OutsideAscii, 0},
+        {"a = 1;\xEF\xBB\xBF", Kind::OutsideAscii, 6},
+        // The first loss in the text is the one found.
+        {"ζ = 'open", Kind::OutsideAscii, 0},
+        {"z = 'open ζ", Kind::UnclosedString, 4},
     };
     for (const auto& c : cases) {
-        const std::optional<UnclosedText> unclosed = Code_FindUnclosed(c.text);
-        ASSERT_EQ(unclosed.has_value(), c.kind.has_value()) << c.text;
-        if (!unclosed) continue;
-        EXPECT_EQ(unclosed->kind, *c.kind) << c.text;
-        EXPECT_EQ(unclosed->position, c.position) << c.text;
+        const std::optional<LostText> lost = Code_FindLostText(c.text);
+        ASSERT_EQ(lost.has_value(), c.kind.has_value()) << c.text;
+        if (!lost) continue;
+        EXPECT_EQ(lost->kind, *c.kind) << c.text;
+        EXPECT_EQ(lost->position, c.position) << c.text;
     }
 }
 
