@@ -15,6 +15,9 @@ namespace bw {
 namespace {
 
 constexpr const char* kNotRegular = "not a regular file";
+// The most of a line the handle keeps back for its end: a game that never
+// ends its lines still reaches the file, and memory stays bounded.
+constexpr size_t kLongestWaitingLine = 64 * 1024;
 
 ssize_t StreamWrite(void* writer, const char* data, size_t size)
 {
@@ -83,6 +86,7 @@ bool AppendFileWriter::FollowName()
     }
     m_waiting.clear();
     m_stuck = false;
+    m_lineBegun = false;
     return OpenName();
 }
 
@@ -91,9 +95,15 @@ bool AppendFileWriter::Write(const void* data, size_t size)
     if (!FollowName()) return false;
     m_waiting.append(static_cast<const char*>(data), size);
     const size_t end = m_waiting.rfind('\n');
-    if (end == std::string::npos) return true;
-    const bool written = WriteOut(m_waiting.data(), end + 1);
-    m_waiting.erase(0, end + 1);
+    // Past the bound the line's start goes out on its own.
+    const size_t ready = end != std::string::npos ? end + 1 : m_waiting.size() > kLongestWaitingLine ? m_waiting.size() : 0;
+    if (ready == 0) return true;
+    const bool lineEnds = m_waiting[ready - 1] == '\n';
+    const bool written = WriteOut(m_waiting.data(), ready);
+    m_waiting.erase(0, ready);
+    m_lineBegun = !lineEnds && written;
+    // The rest of a line whose start is lost would stand as a line of its own.
+    if (!lineEnds && !written) m_stuck = true;
     return written;
 }
 
@@ -105,13 +115,13 @@ bool AppendFileWriter::WriteOut(const char* data, size_t size)
     Fail("write", std::strerror(errno));
     // Part of a write is no line of the game's: the file is cut back to
     // where it ended, but only while that part is still the last thing in
-    // it (another process may append to the same file). A part that stays
-    // ends what this handle adds to the file, so no later line runs on
-    // from it.
+    // it (another process may append to the same file). A part that stays,
+    // or the start of a line already out, ends what this handle adds to the
+    // file, so no later line runs on from it.
     struct stat now {};
     const bool takenBack = written == 0 || (fstat(m_fd, &now) == 0 && lseek(m_fd, 0, SEEK_CUR) == now.st_size &&
                                             ftruncate(m_fd, now.st_size - static_cast<off_t>(written)) == 0);
-    m_stuck = !takenBack;
+    m_stuck = !takenBack || m_lineBegun;
     return false;
 }
 

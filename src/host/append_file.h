@@ -4,7 +4,9 @@
 // is written. A game killed or crashed keeps every line it ended, as a log
 // must, and two handles on one file both keep their lines, never mixed
 // within a line. A full disk takes a line whole or not at all, so no line
-// end is ever left without its text.
+// end is ever left without its text. A line kept back past 64 KiB goes out
+// as far as it is written; should its rest then fail, nothing more follows,
+// so the file ends at most in the start of one line.
 //
 // The handle writes to the file at its name, not to the file it opened:
 // when the name is replaced (a whole-file save renames a new file over it)
@@ -37,7 +39,7 @@ public:
 
     // Takes the bytes: every line they end is written at once, each write
     // all or none; the text after the last line end waits for its end or
-    // the close. False when a write failed; what the file held before stays,
+    // the close, unless it grows past 64 KiB, when it is written as it is. False when a write failed; what the file held before stays,
     // and later lines are still tried.
     bool Write(const void* data, size_t size);
 
@@ -59,8 +61,11 @@ private:
     int m_fd = -1;
     FILE* m_stream = nullptr;
     std::string m_waiting;  // the text of a line whose end has not come yet
-    // Part of a failed write could not be taken back: nothing more may
-    // follow it.
+    // The file ends in the start of a line of this handle's, written out
+    // because the line grew too long to keep back.
+    bool m_lineBegun = false;
+    // Part of a failed write could not be taken back, or a line's start
+    // lost its rest: nothing more may follow it.
     bool m_stuck = false;
     std::string m_error;
 };

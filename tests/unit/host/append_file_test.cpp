@@ -92,5 +92,26 @@ TEST_F(AppendFileTest, AFullDiskTakesALineWholeOrNotAtAll)
     EXPECT_EQ(ScratchFolder::Read(log), "old\r\nkept\r\nmore\r\n");
 }
 
+// A line the game never ends is not kept back without bound: past 64 KiB
+// its start reaches the file, and once its rest fails nothing more follows,
+// so the file ends at most in the start of one line.
+TEST_F(AppendFileTest, ALineNeverEndedReachesTheFilePastTheBound)
+{
+    const std::string log = m_folder.Write("log.txt", "old\n");
+    AppendFileWriter writer(log);
+    const std::string start(40 * 1024, 'a');
+    const std::string more(40 * 1024, 'b');
+    Put(writer, start);
+    EXPECT_EQ(ScratchFolder::Read(log), "old\n");
+    Put(writer, more);
+    EXPECT_EQ(ScratchFolder::Read(log), "old\n" + start + more);
+    HostFs_SimulateSpaceLeft(2);
+    Put(writer, "end\n");
+    HostFs_SimulateSpaceLeft(-1);
+    Put(writer, "next\n");
+    EXPECT_FALSE(writer.Close());
+    EXPECT_EQ(ScratchFolder::Read(log), "old\n" + start + more);
+}
+
 }  // namespace
 }  // namespace bw
