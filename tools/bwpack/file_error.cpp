@@ -35,8 +35,8 @@ public:
 
     // The columns a terminal gives the character that starts the text, and
     // its length in bytes. Bytes that are no UTF-8 character take a column
-    // each (terminals show a replacement mark), as does every character
-    // when no UTF-8 locale can be had.
+    // each (terminals show a replacement mark), and so does every byte when
+    // no UTF-8 locale can be had.
     std::pair<int, size_t> CharacterAt(std::string_view text) const
     {
         if (m_locale == locale_t{}) return {1, 1};
