@@ -34,7 +34,7 @@ std::string OutsideAsciiCause(std::string_view text, size_t at)
     const std::optional<std::string_view> character = Utf8CharacterAt(text, at);
     std::string what;
     if (character) {
-        what = "\"" + std::string(*character) + "\"";
+        what = Quoted(std::string(*character));
     } else {
         constexpr char kHex[] = "0123456789ABCDEF";
         const auto byte = static_cast<unsigned char>(text[at]);

@@ -1,7 +1,6 @@
 #include "bwpack/code_compiler.h"
 
 #include <cstring>
-#include <optional>
 #include <vector>
 
 #include "app/registration.h"
@@ -118,8 +117,6 @@ bool IsPlainName(const CodeNode& node)
     return node.children.size() == 1 && node.children[0].kind == kNodeConstant &&
            node.children[0].value.real == kSelectorUnspecified;
 }
-
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // A plain use of a name declared with globalvar: the selector that means
 // "no explicit target" becomes the global scope.

@@ -108,4 +108,9 @@ std::string FileError_Describe(const FileError& error, const std::string& path)
     return text;
 }
 
+std::string Quoted(const std::string& text)
+{
+    return "\"" + text + "\"";
+}
+
 }  // namespace bw::pack

@@ -31,6 +31,9 @@ private:
     std::string m_cause;
 };
 
+// The text in double quotes, as a cause names what the author wrote.
+std::string Quoted(const std::string& text);
+
 // The path of a project file as the user would type it from currentFolder:
 // the project folder as given joined with the file, and an absolute result
 // that lies inside currentFolder made relative to it.

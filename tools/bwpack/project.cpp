@@ -25,8 +25,6 @@ constexpr size_t kMaxExtensionArguments = 16;
 constexpr int32_t kCaptionSplashMode = 2;
 constexpr int32_t kBwlExtensionKind = 2;
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
 // Each image goes on a texture page whole.
 void CheckFitsPage(JsonFields& fields, const char* key, int32_t width, int32_t height)
 {
