@@ -273,18 +273,6 @@ std::string SiblingPath(const std::string& path, const char* name)
     return slash == std::string::npos ? path : path.substr(0, slash) + "/" + name;
 }
 
-// The debug file is the package's name with its extension replaced; the
-// extension is taken from the file name, never from a folder.
-std::string DebugPathFor(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    const size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-        return {};
-    }
-    return path.substr(0, dot) + ".qxdebug";
-}
-
 void LoadOptionsIni()
 {
     g_package.iniPath = SiblingPath(g_package.path, "options.ini");
@@ -309,7 +297,7 @@ void LoadOptionsIni()
 
 void LoadDebugFile()
 {
-    g_package.debugPath = DebugPathFor(g_package.path);
+    g_package.debugPath = Package_DebugFilePath(g_package.path);
     if (g_package.debugPath.empty() || !FileExists(g_package.debugPath.c_str())) {
         return;
     }
@@ -542,6 +530,18 @@ bool Runner_ProcessChunks()
         ok = Pass2Read(handler == nullptr || RunReader(handler->pass2, package, *textures), *textures) && ok;
     }
     return walked && ok;
+}
+
+std::string Package_DebugFilePath(const std::string& packagePath)
+{
+    // The extension is the file name's own: a '.' in a folder ("../outs/game",
+    // "my.dir/game") would put the debug file outside the package's folder.
+    const size_t slash = packagePath.find_last_of('/');
+    const size_t dot = packagePath.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return {};
+    }
+    return packagePath.substr(0, dot) + ".qxdebug";
 }
 
 }  // namespace bw

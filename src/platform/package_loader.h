@@ -129,6 +129,10 @@ bool RunnerLoadGame(const std::string& gamePath);
 // file", "the file is empty", "chunk SPRT at offset 96 is damaged"); empty
 // while nothing failed.
 const std::string& Package_LoadFault();
+// Where the debug file of the package at packagePath lies, as bwpack writes
+// it and the runner reads it: the path with the file name's extension (from
+// its last '.') replaced by ".qxdebug"; empty when the file name has no '.'.
+std::string Package_DebugFilePath(const std::string& packagePath);
 // Uses an image already in memory (kept, not copied): tests, fuzzing.
 void Package_SetImage(const uint8_t* image, size_t size);
 // Gives back the memory of bytes this run reads no more (the texture page

@@ -15,6 +15,7 @@
 #include "bwpack/package_build.h"
 #include "bwpack/package_view.h"
 #include "bwpack/project.h"
+#include "platform/package_loader.h"
 
 namespace {
 
@@ -98,7 +99,7 @@ int Build(const std::string& folder, const std::string& output, bw::pack::Packag
         ReportBuildError(folder, error);
         return 1;
     }
-    const std::string debugPath = files.debug.empty() ? "" : bw::pack::Package_DebugFilePath(output);
+    const std::string debugPath = files.debug.empty() ? "" : bw::Package_DebugFilePath(output);
     if (WouldOverwriteInput(project, output, "package")) return kUsageExitCode;
     if (!debugPath.empty() && WouldOverwriteInput(project, debugPath, "debug file")) return kUsageExitCode;
     if (!WriteFile(output, files.package)) return 1;

@@ -128,14 +128,4 @@ std::vector<uint8_t> Package_Build(const Project& project, PackageForm form)
     return Package_BuildFiles(project, form).package;
 }
 
-std::string Package_DebugFilePath(const std::string& packagePath)
-{
-    // The extension is the file name's own: a '.' in a folder ("../outs/game",
-    // "my.dir/game") would put the debug file outside the package's folder.
-    const size_t slash = packagePath.rfind('/');
-    const size_t dot = packagePath.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-    return packagePath.substr(0, dot) + ".qxdebug";
-}
-
 }  // namespace bw::pack

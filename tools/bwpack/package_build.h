@@ -35,9 +35,4 @@ PackageFiles Package_BuildFiles(const Project& project, PackageForm form);
 // The package alone.
 std::vector<uint8_t> Package_Build(const Project& project, PackageForm form);
 
-// Where the runner looks for the debug file of a package: the path with the
-// file name's extension (from its last '.') replaced by ".qxdebug"; empty
-// when the file name has no '.'.
-std::string Package_DebugFilePath(const std::string& packagePath);
-
 }  // namespace bw::pack
