@@ -206,8 +206,7 @@ void ProjectCompiler::RefuseConstantsAsVariables(const CodeText& code, const Cod
     const auto refuse = [&](const CodeNode& at) {
         const auto constant = m_constantsOfTheRun.find(at.code);
         if (constant == m_constantsOfTheRun.end()) return;
-        SourcePlace place = Code_SourcePlace(code.source, at.position);
-        throw FileError({code.file, place.line, place.column, std::move(place.lineText)},
+        throw FileError(Code_FilePlace(code, at.position),
                         constant->second + " is a game constant, not a variable: it can only be read");
     };
     if (IsVariableNode(node) && (assigned || !IsPlainName(node))) refuse(node);

@@ -327,6 +327,9 @@ TEST(BytecodeForm, ConstantsKnownOnlyAtGameStartAreOnlyRead)
          "room.bwl:1:8: HOME is a game constant, not a variable: it can only be read"},
         {R"json("START": "current_time", "LATER": "START + 1")json", "x = 1;\nLATER += 1;\n",
          "room.bwl:2:1: LATER is a game constant, not a variable: it can only be read"},
+        // Placed as the lexer ends lines, as every other fault.
+        {R"json("START": "current_time")json", "x = 1;\rs = \"Ж\";\r\nSTART = 2;\r",
+         "room.bwl:3:1: START is a game constant, not a variable: it can only be read"},
         {R"json("c_red": "current_time")json", "x = c_red;\n",
          "game.json: constants.c_red: \"current_time\" is known only when the game runs, and c_red is a built-in "
          "constant until then: choose another name"},
