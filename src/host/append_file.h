@@ -4,9 +4,10 @@
 // is written. A game killed or crashed keeps every line it ended, as a log
 // must, and two handles on one file both keep their lines, never mixed
 // within a line. A full disk takes a line whole or not at all, so no line
-// end is ever left without its text. A line kept back past 64 KiB goes out
-// as far as it is written; should its rest then fail, nothing more follows,
-// so the file ends at most in the start of one line.
+// end is ever left without its text. A line longer than 64 KiB is not kept
+// back whole: it goes out as far as it is written (so another handle's line
+// may come between its pieces); should its rest then fail, nothing more
+// follows, so the file ends at most in the start of one line.
 //
 // The handle writes to the file at its name, not to the file it opened:
 // when the name is replaced (a whole-file save renames a new file over it)
