@@ -37,9 +37,12 @@ fail() {
   echo "net_players_case $case: $*" >&2
   exit 1
 }
-# Starts a player in the background; its output goes to NAME.out.
+# Starts a player in the background; its output goes to NAME.out. Each
+# player has a session of its own: a stopped player left in the caller's
+# process group would get SIGHUP and SIGCONT from the system should that
+# group be orphaned (ctest started from a shell that has exited).
 start() {
-  "$runner" -game "$package" -noerrors "$2" "$port" >"$scratch/$1.out" 2>&1 &
+  setsid "$runner" -game "$package" -noerrors "$2" "$port" >"$scratch/$1.out" 2>&1 &
   eval "$1=\$!"
   pids="$pids $!"
 }
