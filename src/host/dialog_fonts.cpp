@@ -198,7 +198,9 @@ bool HostDialogFonts::Note(std::string_view utf8)
     const char* const end = next + utf8.size();
     while (next < end && m_addedByText < kMaxNotedCharacters) {
         unsigned int character = 0;
-        next += std::max(ImTextCharFromUtf8(&character, next, end), 1);
+        // A sequence cut short by the end counts its bytes up to the end.
+        const ptrdiff_t length = ImTextCharFromUtf8(&character, next, end);
+        next += std::clamp<ptrdiff_t>(length, 1, end - next);
         // Controls are never drawn, and past the plane ImGui draws the
         // replacement character, which every window has.
         if (character < 0x20 || character >= m_noted.size() || m_noted.test(character)) continue;

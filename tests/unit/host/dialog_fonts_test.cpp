@@ -52,8 +52,9 @@ TEST(DialogFontsTest, ACharacterNoFontHasShowsTheReplacementCharacterOnce)
     ASSERT_FALSE(atlas.Fonts.empty());
     EXPECT_EQ(OwnGlyph(atlas, 0xFDD0), nullptr);
     EXPECT_EQ(atlas.Fonts[0]->FallbackChar, IM_UNICODE_CODEPOINT_INVALID) << "never '?'";
-    // Malformed bytes and controls add nothing.
-    EXPECT_FALSE(fonts.Note(std::string("\x80\xBF\xFF\x01\n\r\t", 7)));
+    // Malformed bytes, controls and a sequence the text's end cuts short
+    // add nothing.
+    EXPECT_FALSE(fonts.Note(std::string("\x80\xBF\xFF\x01\n\r\t\xE3\x81", 9)));
 }
 
 TEST(DialogFontsTest, NotingStopsAtItsBound)
