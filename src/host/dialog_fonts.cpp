@@ -76,19 +76,23 @@ private:
     FontCatalog()
     {
         if (FT_Init_FreeType(&m_library) != 0) m_library = nullptr;
-        FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif"));
-        if (pattern == nullptr) return;
-        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
-        FcResult result = FcResultNoMatch;
-        FcFontSet* sorted = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
-        FcPatternDestroy(pattern);
-        if (sorted == nullptr) return;
-        const CharSetPtr covered(FcCharSetCreate());
-        for (int i = 0; i < sorted->nfont && covered; ++i) {
-            Consider(sorted->fonts[i], covered.get());
+        // A configuration of our own, handed back once the faces are known:
+        // sorting in fontconfig's shared one leaves a block behind.
+        FcConfig* config = FcInitLoadConfigAndFonts();
+        FcPattern* pattern = config != nullptr ? FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif")) : nullptr;
+        if (pattern != nullptr) {
+            FcConfigSubstitute(config, pattern, FcMatchPattern);
+            FcDefaultSubstitute(pattern);
+            FcResult result = FcResultNoMatch;
+            FcFontSet* sorted = FcFontSort(config, pattern, FcFalse, nullptr, &result);
+            FcPatternDestroy(pattern);
+            const CharSetPtr covered(FcCharSetCreate());
+            for (int i = 0; sorted != nullptr && covered && i < sorted->nfont; ++i) {
+                Consider(sorted->fonts[i], covered.get());
+            }
+            if (sorted != nullptr) FcFontSetDestroy(sorted);
         }
-        FcFontSetDestroy(sorted);
+        if (config != nullptr) FcConfigDestroy(config);
     }
 
     void Consider(FcPattern* font, FcCharSet* covered)
