@@ -10,6 +10,7 @@ PACKAGES=(
   libbox2d-dev libcurl4-openssl-dev libffi-dev libfreetype-dev libfontconfig-dev
   fonts-dejavu-core libimgui-dev libgtest-dev libgmock-dev libbenchmark-dev
   libgl1-mesa-dri libegl-mesa0 xvfb x11-utils iproute2
+  fonts-droid-fallback xdotool x11-xkb-utils imagemagick
 )
 
 missing=()

@@ -137,6 +137,29 @@ void DrawPage(DebugFormPage& page, int32_t index, int32_t shownBefore, int32_t* 
     ImGui::End();
 }
 
+// Every text the frame may show, so that its glyphs are ready for it.
+void NoteTexts(HostImGuiWindow& window, const DebugFormView& view)
+{
+    for (const std::string& label : view.labels) {
+        window.NoteText(label);
+    }
+    for (const DebugWatchRow& watch : view.watches) {
+        window.NoteText(watch.expression);
+        window.NoteText(watch.value);
+    }
+    for (const DebugFormPage& page : view.pages) {
+        window.NoteText(page.title);
+        if (!page.visible) {
+            continue;
+        }
+        for (const std::vector<std::string>& row : page.rows) {
+            for (const std::string& cell : row) {
+                window.NoteText(cell);
+            }
+        }
+    }
+}
+
 }  // namespace
 
 HostDebugForm::HostDebugForm(int32_t width, int32_t height)
@@ -160,6 +183,7 @@ DebugFormCommand HostDebugForm::Frame(DebugFormView& view)
 {
     DebugFormCommand command = DebugFormCommand::None;
     view.activatedPage = -1;
+    NoteTexts(*m_window, view);
     m_window->Frame([&] {
         const ImGuiViewport* viewport = ImGui::GetMainViewport();
         ImGui::SetNextWindowPos(viewport->Pos, ImGuiCond_Always);

@@ -66,6 +66,7 @@ HostDialogForm::HostDialogForm(const DialogForm& form)
       m_text(form.defaultText),
       m_password(form.defaultPassword)
 {
+    m_window->NoteText(form.prompt + form.defaultText);
 }
 
 HostDialogForm::~HostDialogForm() = default;

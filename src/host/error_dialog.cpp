@@ -61,7 +61,7 @@ HostErrorAnswer Host_ShowErrorDialog(const char* utf8Caption, const char* utf8Te
     const char* text = utf8Text != nullptr ? utf8Text : "";
     const ErrorPanel panel(text, canContinue);
     std::optional<HostImGuiWindow> window;
-    if (Host_HasDisplay()) window.emplace(caption, kDialogWidth, kDialogHeight);
+    if (Host_HasDisplay()) window.emplace(caption, kDialogWidth, kDialogHeight).NoteText(text);
     if (!window || !window->IsOpen()) {
         // The report must still reach someone.
         Host_ShowMessageBox(caption, text, HostMessageBoxKind::Error);

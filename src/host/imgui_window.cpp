@@ -7,7 +7,9 @@
 #include <imgui_impl_sdl.h>
 
 #include <algorithm>
+#include <optional>
 
+#include "host/dialog_fonts.h"
 #include "host/window.h"
 
 namespace bw {
@@ -23,6 +25,10 @@ struct HostImGuiWindow::State {
     std::vector<uint32_t> pixels;
     int32_t width = 0;
     int32_t height = 0;
+    std::optional<HostDialogFonts> fonts;  // once the window is open
+    // Characters were noted that the font atlas does not hold yet.
+    bool fontsStale = false;
+    const char* (*backendPaste)(void*) = nullptr;
 };
 
 namespace {
@@ -91,6 +97,27 @@ private:
     ImGuiContext* m_imgui;
 };
 
+// Fills the font atlas again and hands it to GL, with the glyphs of the
+// characters noted since the last time.
+void RefreshFonts(HostImGuiWindow::State& state)
+{
+    if (!state.fontsStale) return;
+    state.fontsStale = false;
+    state.fonts->Fill(*ImGui::GetIO().Fonts);
+    ImGui_ImplOpenGL3_DestroyFontsTexture();
+    ImGui_ImplOpenGL3_CreateFontsTexture();
+}
+
+// Text pasted into a field: its characters are noted as it arrives, so the
+// next frame has their glyphs.
+const char* PastedText(void* window)
+{
+    auto& state = *static_cast<HostImGuiWindow::State*>(window);
+    const char* text = state.backendPaste(nullptr);
+    if (text != nullptr && state.fonts->Note(text)) state.fontsStale = true;
+    return text;
+}
+
 void CapturePixels(HostImGuiWindow::State& state, int width, int height)
 {
     std::vector<uint32_t> bottomUp(static_cast<size_t>(width) * static_cast<size_t>(height));
@@ -134,8 +161,16 @@ HostImGuiWindow::HostImGuiWindow(const char* utf8Title, int32_t width, int32_t h
     ImGui::SetCurrentContext(state.imgui);
     ImGui::GetIO().IniFilename = nullptr;  // nothing of ours is written to the current folder
     ImGui::StyleColorsDark();
+    state.fonts.emplace().Fill(*ImGui::GetIO().Fonts);
     ImGui_ImplSDL2_InitForOpenGL(state.window, state.context);
     ImGui_ImplOpenGL3_Init("#version 330 core");
+    // Made now rather than at the first frame, so that the font texture is
+    // only ever made again by RefreshFonts.
+    ImGui_ImplOpenGL3_CreateDeviceObjects();
+    ImGuiIO& io = ImGui::GetIO();
+    state.backendPaste = io.GetClipboardTextFn;
+    io.GetClipboardTextFn = &PastedText;
+    io.ClipboardUserData = &state;
     OpenWindows().push_back(&state);
     HostWindow_SetSecondWindowSink(&TakeSecondWindowEvent);
     SDL_StartTextInput();
@@ -160,6 +195,11 @@ HostImGuiWindow::~HostImGuiWindow()
     if (ImGui::GetCurrentContext() == state.imgui) ImGui::SetCurrentContext(nullptr);
     SDL_GL_DeleteContext(state.context);
     SDL_DestroyWindow(state.window);
+}
+
+void HostImGuiWindow::NoteText(std::string_view utf8)
+{
+    if (m_state->fonts && m_state->fonts->Note(utf8)) m_state->fontsStale = true;
 }
 
 bool HostImGuiWindow::IsOpen() const
@@ -196,9 +236,12 @@ void HostImGuiWindow::Frame(const std::function<void()>& draw)
         if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) {
             state.closeRequested = true;
         }
+        // What the player types is drawn in this very frame.
+        if (event.type == SDL_TEXTINPUT) NoteText(event.text.text);
         ImGui_ImplSDL2_ProcessEvent(&event);
     }
     state.pending.clear();
+    RefreshFonts(state);
     ImGui_ImplOpenGL3_NewFrame();
     ImGui_ImplSDL2_NewFrame();
     ImGui::NewFrame();

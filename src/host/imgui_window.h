@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace bw {
@@ -28,6 +29,10 @@ public:
     bool CloseRequested() const;
     // Places the window's top-left corner on the desktop.
     void MoveTo(int32_t x, int32_t y);
+
+    // Makes ready the glyphs of a text the window is to show, before its
+    // next frame. What the player types or pastes is noted as it comes.
+    void NoteText(std::string_view utf8);
 
     // One frame: pumps pending events (the game window's too), runs draw
     // between ImGui's new frame and its render, and presents.
