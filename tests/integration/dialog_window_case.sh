@@ -81,16 +81,19 @@ export DISPLAY=":$(cat "$scratch/display")"
 pid=$!
 # The dialog's window: a window of that title (not class) on the screen.
 window() { xwininfo -root -tree | sed -n "s/^ *\(0x[0-9a-f]*\) \"$(printf '%s' "$title" | sed 's/\./\\./g')\": .*/\1/p" | head -n 1; }
-wait_for '[ -n "$(window)" ]' "the $mode dialog never came up" 100
+# A runner that ended (or aborted) has no dialog to wait for.
+running() { kill -0 "$pid" 2>/dev/null || fail "the runner ended while its dialog was expected"; }
+wait_for 'running && [ -n "$(window)" ]' "the $mode dialog never came up" 100
 id="$(window)"
 width="$(xwininfo -id "$id" | sed -n 's/^ *Width: //p')"
 size="${width}x$(xwininfo -id "$id" | sed -n 's/^ *Height: //p')"
 
 # A look at the dialog once it has settled: two grabs in a row alike.
-grab() { import -window "$id" -depth 8 rgb:"$1" 2>/dev/null; }
+# import can wait on a window that goes away while it reads it.
+grab() { timeout 5 import -window "$id" -depth 8 rgb:"$1" 2>/dev/null; }
 looks=0
 settled() {
-  grab "$scratch/a.rgb" && sleep 0.1 && grab "$scratch/b.rgb" && cmp -s "$scratch/a.rgb" "$scratch/b.rgb"
+  running && grab "$scratch/a.rgb" && sleep 0.1 && grab "$scratch/b.rgb" && cmp -s "$scratch/a.rgb" "$scratch/b.rgb"
 }
 look() { wait_for settled "the dialog never settled" 50; }
 seen_before() { for seen in "$scratch"/look*.rgb; do cmp -s "$scratch/b.rgb" "$seen" && return 0; done; return 1; }
