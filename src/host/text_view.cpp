@@ -13,9 +13,19 @@ namespace bw {
 
 namespace {
 
+// One row is one draw call, four vertices a glyph, and a draw call must
+// stay within 16-bit indices. Glyphs that take no width (combining marks)
+// would let a row of the pane's width grow past that.
+constexpr size_t kMaxRowBytes = 8192;
+
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t';
+}
+
+bool IsContinuationByte(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
 // Past the UTF-8 character at text.
@@ -23,8 +33,18 @@ const char* NextCharacter(const char* text, const char* end)
 {
     do {
         ++text;
-    } while (text < end && (static_cast<unsigned char>(*text) & 0xC0) == 0x80);
+    } while (text < end && IsContinuationByte(*text));
     return text;
+}
+
+// Where a row that starts at row may end at the most: kMaxRowBytes on, at
+// the start of a character (anywhere in bytes that are no UTF-8).
+const char* RowLimit(const char* row, const char* end)
+{
+    if (static_cast<size_t>(end - row) <= kMaxRowBytes) return end;
+    const char* limit = row + kMaxRowBytes;
+    while (limit > row && IsContinuationByte(*limit)) --limit;
+    return limit > row ? limit : row + kMaxRowBytes;
 }
 
 }  // namespace
@@ -51,9 +71,10 @@ void HostTextView::Wrap(float width)
         const char* row = line.data();
         const char* end = row + line.size();
         do {
-            const char* rowEnd = font->CalcWordWrapPositionA(scale, row, end, width);
+            const char* limit = RowLimit(row, end);
+            const char* rowEnd = font->CalcWordWrapPositionA(scale, row, limit, width);
             // Too narrow for one character: it gets a row of its own.
-            if (rowEnd == row && row < end) rowEnd = NextCharacter(row, end);
+            if (rowEnd == row && row < limit) rowEnd = NextCharacter(row, limit);
             m_rows.push_back(Row{static_cast<size_t>(row - base), static_cast<size_t>(rowEnd - base)});
             // The blanks a row was broken at are not carried to the next.
             row = rowEnd;
