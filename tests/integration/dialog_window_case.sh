@@ -39,7 +39,8 @@ case "$name" in
   lines_crlf)      mode=message_crlf; steps="lines:2 keys:Return"; expect="after the dialog" ;;
   lines_question)  mode=question_cr; steps="lines:2 keys:Return"; expect="answer 1" ;;
   lines_prompt)    mode=string_crlf; steps="lines:2 keys:Return"; expect="answer " ;;
-  # Every tap counts, however short.
+  # Every tap counts, however short. The default comes selected, as in a
+  # system dialog: End first.
   backspace_taps)  mode=string; steps="keys:End,BackSpace,BackSpace,BackSpace,BackSpace,BackSpace,Return"; expect="answer Anna" ;;
   # Tab moves between the buttons and Space presses the one with the focus.
   tab_to_no)       mode=question; steps="keys:Tab,space"; expect="answer 0" ;;
