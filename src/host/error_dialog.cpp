@@ -40,7 +40,8 @@ public:
             ImGui::SameLine();
             if (m_focus.Button("Ignore", kButtonWidth)) answer = HostErrorAnswer::Ignore;
         }
-        ImGui::SameLine();
+        // Copy and Clear keep to the right, away from the answers.
+        ImGui::SameLine(ImGui::GetContentRegionMax().x - 2.0f * kButtonWidth - ImGui::GetStyle().ItemSpacing.x);
         // The clipboard lives as long as the program that holds it, and the
         // video subsystem that holds it stays up with the dialog's window.
         if (m_focus.Button("Copy", kButtonWidth) && !m_cleared) HostClipboard_SetText(m_report.Text().c_str());
