@@ -4,7 +4,6 @@
 #include <imgui_stdlib.h>
 
 #include "host/imgui_window.h"
-#include "host/modal_form.h"
 
 namespace bw {
 
@@ -13,6 +12,7 @@ namespace {
 constexpr int32_t kFormWidth = 420;
 constexpr int32_t kFormHeight = 170;
 constexpr int32_t kLoginHeight = 190;
+constexpr float kButtonWidth = 90.0f;
 
 const char* FirstButton(DialogKind kind)
 {
@@ -63,6 +63,7 @@ HostDialogForm::HostDialogForm(const DialogForm& form)
     : m_form(form),
       m_window(std::make_unique<HostImGuiWindow>(WindowTitle(form), kFormWidth,
                                                  form.kind == DialogKind::Login ? kLoginHeight : kFormHeight)),
+      m_prompt(form.prompt),
       m_text(form.defaultText),
       m_password(form.defaultPassword)
 {
@@ -100,36 +101,32 @@ bool HostDialogForm::Poll(DialogAnswer* answer)
 void HostDialogForm::Draw()
 {
     HostModal_BeginPanel();
+    m_focus.BeginFrame();
     const DialogKind kind = m_form.kind;
     if (kind == DialogKind::Login) {
         ImGui::TextUnformatted("Username");
-        if (m_focusPending) ImGui::SetKeyboardFocusHere();
-        ImGui::InputText("##user", &m_text);
+        m_focus.Field([this] { ImGui::InputText("##user", &m_text); });
         ImGui::TextUnformatted("Password");
-        ImGui::InputText("##password", &m_password, ImGuiInputTextFlags_Password);
+        m_focus.Field([this] { ImGui::InputText("##password", &m_password, ImGuiInputTextFlags_Password); });
     } else {
         // A long text scrolls above the field and the buttons, which stay
         // in view.
         const float rows = kind == DialogKind::Input ? 2.0f : 1.0f;
-        ImGui::BeginChild("##prompt", ImVec2(0.0f, -rows * ImGui::GetFrameHeightWithSpacing()));
-        ImGui::TextWrapped("%s", m_form.prompt.c_str());
-        ImGui::EndChild();
+        m_prompt.Draw("##prompt", -rows * ImGui::GetFrameHeightWithSpacing(), false);
         if (kind == DialogKind::Input) {
             ImGui::SetNextItemWidth(-1.0f);
-            if (m_focusPending) ImGui::SetKeyboardFocusHere();
-            ImGui::InputText("##answer", &m_text);
+            m_focus.Field([this] { ImGui::InputText("##answer", &m_text); });
         }
     }
-    m_focusPending = false;
     ImGui::Spacing();
     const char* lastLabel = LastButton(kind);
     // A message's one button is also its last: Escape presses it too.
-    bool first = ImGui::Button(FirstButton(kind), ImVec2(90, 0)) || HostModal_EnterPressed() ||
+    bool first = m_focus.Button(FirstButton(kind), kButtonWidth) || (m_focus.OnField() && HostModal_EnterPressed()) ||
                  (lastLabel == nullptr && HostModal_EscapePressed());
     bool last = false;
     if (lastLabel != nullptr) {
         ImGui::SameLine();
-        last = ImGui::Button(lastLabel, ImVec2(90, 0)) || HostModal_EscapePressed();
+        last = m_focus.Button(lastLabel, kButtonWidth) || HostModal_EscapePressed();
     }
     ImGui::End();
     if (first) {

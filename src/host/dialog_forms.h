@@ -1,12 +1,15 @@
 // The input dialogs drawn in a second window: a text or number query, a
 // yes/no question, a message to acknowledge and a login with a masked
-// password. Enter answers as the first button does, Escape (or closing the
-// window) as the last.
+// password. Enter answers as the first button does (or as the button that
+// has the focus), Escape (or closing the window) as the last.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "host/modal_form.h"
+#include "host/text_view.h"
 
 namespace bw {
 
@@ -49,9 +52,10 @@ private:
 
     DialogForm m_form;
     std::unique_ptr<HostImGuiWindow> m_window;
+    HostTextView m_prompt;
     std::string m_text;
     std::string m_password;
-    bool m_focusPending = true;
+    HostFormFocus m_focus;
     bool m_answered = false;
     DialogAnswer m_answer;
 };

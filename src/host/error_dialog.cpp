@@ -7,6 +7,7 @@
 #include "host/imgui_window.h"
 #include "host/message_box.h"
 #include "host/modal_form.h"
+#include "host/text_view.h"
 #include "host/window.h"
 
 namespace bw {
@@ -21,36 +22,50 @@ constexpr float kButtonWidth = 90.0f;
 // The report above a row of buttons; an answer once one is pressed.
 class ErrorPanel {
 public:
-    ErrorPanel(const char* text, bool canContinue) : m_text(text), m_canContinue(canContinue) {}
+    ErrorPanel(const char* text, bool canContinue)
+        : m_report(text), m_canContinue(canContinue), m_focus(canContinue ? kIgnoreButton : kAbortButton)
+    {
+    }
 
     HostErrorAnswer DefaultAnswer() const { return m_canContinue ? HostErrorAnswer::Ignore : HostErrorAnswer::Abort; }
 
-    std::optional<HostErrorAnswer> Draw() const
+    std::optional<HostErrorAnswer> Draw()
     {
         std::optional<HostErrorAnswer> answer;
         HostModal_BeginPanel();
-        ImGui::BeginChild("##report", ImVec2(0.0f, -ImGui::GetFrameHeightWithSpacing()), true);
-        ImGui::PushTextWrapPos(0.0f);
-        ImGui::TextUnformatted(m_text);
-        ImGui::PopTextWrapPos();
-        ImGui::EndChild();
-        if (ImGui::Button("Abort", ImVec2(kButtonWidth, 0.0f))) answer = HostErrorAnswer::Abort;
+        m_focus.BeginFrame();
+        m_report.Draw("##report", -ImGui::GetFrameHeightWithSpacing(), true);
+        if (m_focus.Button("Abort", kButtonWidth)) answer = HostErrorAnswer::Abort;
         if (m_canContinue) {
             ImGui::SameLine();
-            if (ImGui::Button("Ignore", ImVec2(kButtonWidth, 0.0f))) answer = HostErrorAnswer::Ignore;
+            if (m_focus.Button("Ignore", kButtonWidth)) answer = HostErrorAnswer::Ignore;
         }
-        ImGui::SameLine();
+        // Copy and Clear keep to the right, away from the answers.
+        ImGui::SameLine(ImGui::GetContentRegionMax().x - 2.0f * kButtonWidth - ImGui::GetStyle().ItemSpacing.x);
         // The clipboard lives as long as the program that holds it, and the
         // video subsystem that holds it stays up with the dialog's window.
-        if (ImGui::Button("Copy", ImVec2(kButtonWidth, 0.0f))) HostClipboard_SetText(m_text);
-        if (!answer && (HostModal_EnterPressed() || HostModal_EscapePressed())) answer = DefaultAnswer();
+        if (m_focus.Button("Copy", kButtonWidth) && !m_cleared) HostClipboard_SetText(m_report.Text().c_str());
+        ImGui::SameLine();
+        // The report is gone once cleared: Copy no longer touches the
+        // clipboard, and the pane keeps a single space.
+        if (m_focus.Button("Clear", kButtonWidth)) {
+            m_cleared = true;
+            m_report.SetText(" ");
+        }
+        if (!answer && HostModal_EscapePressed()) answer = DefaultAnswer();
         ImGui::End();
         return answer;
     }
 
 private:
-    const char* m_text;
+    // The buttons in the order Tab reaches them (Ignore only when shown).
+    static constexpr int kAbortButton = 0;
+    static constexpr int kIgnoreButton = 1;
+
+    HostTextView m_report;
     bool m_canContinue;
+    bool m_cleared = false;
+    HostFormFocus m_focus;
 };
 
 }  // namespace
@@ -59,7 +74,7 @@ HostErrorAnswer Host_ShowErrorDialog(const char* utf8Caption, const char* utf8Te
 {
     const char* caption = utf8Caption != nullptr ? utf8Caption : "";
     const char* text = utf8Text != nullptr ? utf8Text : "";
-    const ErrorPanel panel(text, canContinue);
+    ErrorPanel panel(text, canContinue);
     std::optional<HostImGuiWindow> window;
     if (Host_HasDisplay()) window.emplace(caption, kDialogWidth, kDialogHeight).NoteText(text);
     if (!window || !window->IsOpen()) {

@@ -8,10 +8,12 @@ namespace bw {
 
 enum class HostErrorAnswer { Abort, Ignore };
 
-// Buttons "Abort", "Ignore" (only when canContinue) and "Copy", which puts
-// the text on the clipboard and leaves the box up. The default answer
-// (Enter, Escape, closing the box) is Ignore when the game may continue,
-// else Abort. A quit asked of the runner (SIGTERM, SIGINT) answers Abort.
+// Buttons "Abort", "Ignore" (only when canContinue), "Copy", which puts
+// the text on the clipboard, and "Clear", which forgets it (Copy then
+// leaves the clipboard as it is); both leave the box up. The default answer
+// (the button that has the focus when the box opens, which Enter presses;
+// Escape; closing the box) is Ignore when the game may continue, else
+// Abort. A quit asked of the runner (SIGTERM, SIGINT) answers Abort.
 HostErrorAnswer Host_ShowErrorDialog(const char* utf8Caption, const char* utf8Text, bool canContinue);
 
 }  // namespace bw

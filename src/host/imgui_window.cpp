@@ -133,6 +133,69 @@ void CapturePixels(HostImGuiWindow::State& state, int width, int height)
     state.height = height;
 }
 
+bool IsModifier(SDL_Scancode key)
+{
+    return key >= SDL_SCANCODE_LCTRL && key <= SDL_SCANCODE_RGUI;
+}
+
+// The keys a frame has handed ImGui so far.
+struct FrameKeys {
+    std::vector<SDL_Scancode> changed;
+    bool pressTaken = false;
+};
+
+// ImGui samples the keys and their modifiers once a frame: a press and its
+// release in one frame would never be seen, two presses would count as
+// one, and Shift let go right after Tab would take the Shift from
+// Shift+Tab. Such a key event waits for the next frame, and with it every
+// event after it.
+bool WaitsForNextFrame(const SDL_KeyboardEvent& key, const FrameKeys& frame)
+{
+    if (std::find(frame.changed.begin(), frame.changed.end(), key.keysym.scancode) != frame.changed.end()) return true;
+    if (key.type == SDL_KEYDOWN) return frame.pressTaken;
+    return IsModifier(key.keysym.scancode) && !frame.changed.empty();
+}
+
+// Hands ImGui this frame's share of the events addressed to the window, in
+// the order they came.
+void FeedFrameEvents(HostImGuiWindow::State& state)
+{
+    ImGuiIO& io = ImGui::GetIO();
+    FrameKeys frame;
+    size_t taken = 0;
+    for (; taken < state.pending.size(); ++taken) {
+        const SDL_Event& event = state.pending[taken];
+        const bool isKey = event.type == SDL_KEYDOWN || event.type == SDL_KEYUP;
+        if (isKey) {
+            const SDL_Scancode key = event.key.keysym.scancode;
+            if (WaitsForNextFrame(event.key, frame)) break;
+            frame.changed.push_back(key);
+            if (event.type == SDL_KEYDOWN) {
+                frame.pressTaken = true;
+                // A press of a key that is down (SDL's repeat, which is also
+                // what X makes of a release and a press that come at once)
+                // is a press too, as in the game window: ImGui 1.86 takes a
+                // key whose time held is negative as pressed in this frame.
+                if (io.KeysDown[key]) io.KeysDownDuration[key] = -1.0f;
+            }
+        }
+        if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) {
+            state.closeRequested = true;
+        }
+        ImGui_ImplSDL2_ProcessEvent(&event);
+        if (isKey) {
+            // The back end reads the modifiers as they are now, after every
+            // queued event, not as they were with this key.
+            const uint16_t mod = event.key.keysym.mod;
+            io.KeyShift = (mod & KMOD_SHIFT) != 0;
+            io.KeyCtrl = (mod & KMOD_CTRL) != 0;
+            io.KeyAlt = (mod & KMOD_ALT) != 0;
+            io.KeySuper = (mod & KMOD_GUI) != 0;
+        }
+    }
+    state.pending.erase(state.pending.begin(), state.pending.begin() + static_cast<ptrdiff_t>(taken));
+}
+
 }  // namespace
 
 HostImGuiWindow::HostImGuiWindow(const char* utf8Title, int32_t width, int32_t height) : m_state(std::make_unique<State>())
@@ -232,16 +295,14 @@ void HostImGuiWindow::Frame(const std::function<void()>& draw)
     ContextRestorer restorer;
     SDL_GL_MakeCurrent(state.window, state.context);
     ImGui::SetCurrentContext(state.imgui);
+    // What the player types is drawn in the very frame that takes it, so
+    // its glyphs are made before the frame starts, also for keys whose turn
+    // comes a frame later.
     for (const SDL_Event& event : state.pending) {
-        if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) {
-            state.closeRequested = true;
-        }
-        // What the player types is drawn in this very frame.
         if (event.type == SDL_TEXTINPUT) NoteText(event.text.text);
-        ImGui_ImplSDL2_ProcessEvent(&event);
     }
-    state.pending.clear();
     RefreshFonts(state);
+    FeedFrameEvents(state);
     ImGui_ImplOpenGL3_NewFrame();
     ImGui_ImplSDL2_NewFrame();
     ImGui::NewFrame();

@@ -2,12 +2,13 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
+#include <string>
 #include <strings.h>
 
 #include "host/dialog_forms.h"
 #include "host/modal_form.h"
+#include "host/text_lines.h"
 
 namespace bw {
 
@@ -28,15 +29,16 @@ bool HeadlessVideoDriverChosen()
     return driver != nullptr && (strcasecmp(driver, "offscreen") == 0 || strcasecmp(driver, "dummy") == 0);
 }
 
+// A terminal shows each line of the text only when they end in LF.
 void WriteMessageToStderr(const char* caption, const char* text)
 {
     if (caption[0] != '\0') {
         std::fputs(caption, stderr);
         std::fputs(": ", stderr);
     }
-    std::fputs(text, stderr);
-    const size_t length = std::strlen(text);
-    if (length == 0 || text[length - 1] != '\n') {
+    const std::string lines = HostText_WithLineFeeds(text);
+    std::fputs(lines.c_str(), stderr);
+    if (lines.empty() || lines.back() != '\n') {
         std::fputc('\n', stderr);
     }
     std::fflush(stderr);

@@ -6,6 +6,7 @@
 #include "host/clock.h"
 #include "host/error_dialog.h"
 #include "host/message_box.h"
+#include "host/text_lines.h"
 #include "platform/messages.h"
 
 namespace bw {
@@ -13,21 +14,6 @@ namespace bw {
 namespace {
 
 constexpr const char* kErrorDialogCaption = "Code Error...";
-
-// Lines end in "\r\n" in the report; the host's boxes and standard error want
-// plain line feeds.
-std::string WithLineFeeds(const std::string& text)
-{
-    std::string plain;
-    plain.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            continue;
-        }
-        plain += text[i];
-    }
-    return plain;
-}
 
 }  // namespace
 
@@ -61,7 +47,10 @@ int32_t ErrorDialog_Show(const std::string& text, bool canContinue)
             ProcessMessages();
         }
     }
-    const HostErrorAnswer answer = Host_ShowErrorDialog(kErrorDialogCaption, WithLineFeeds(text).c_str(), canContinue);
+    // Lines end in "\r\n" in the report; what Copy puts on the clipboard is
+    // pasted into programs that want plain line feeds.
+    const HostErrorAnswer answer =
+        Host_ShowErrorDialog(kErrorDialogCaption, HostText_WithLineFeeds(text).c_str(), canContinue);
     return answer == HostErrorAnswer::Abort ? 1 : 0;
 }
 

@@ -98,12 +98,13 @@ BW_BUILTIN(GetString)
     IO_Clear();
 }
 
+// OK gives the field read as a number, an emptied one 0; Cancel keeps the
+// default.
 BW_BUILTIN(GetInteger)
 {
     double value = Arg_Round(args[1]);
     std::string answer;
-    if (InputQuery_Modal(DialogCaption_Get(), ArgText(args[0]).c_str(), DefaultText(args[1], true).c_str(), &answer) &&
-        !answer.empty()) {
+    if (InputQuery_Modal(DialogCaption_Get(), ArgText(args[0]).c_str(), DefaultText(args[1], true).c_str(), &answer)) {
         value = std::atof(answer.c_str());
     }
     Value_SetReal(*result, value);

@@ -4,6 +4,7 @@
 
 #include "host/message_box.h"
 #include "host/modal_form.h"
+#include "host/text_lines.h"
 #include "platform/console.h"
 #include "world/run_loop.h"
 
@@ -51,8 +52,10 @@ public:
 private:
     static DialogAnswer Answer(const DialogForm& form)
     {
+        // A message's '#' line breaks are lone CRs, which a terminal would
+        // print over one another.
         Console().Printf("No display: the %s dialog \"%s\" takes its default answer\n", KindName(form.kind),
-                         form.prompt.c_str());
+                         HostText_WithLineFeeds(form.prompt).c_str());
         return DialogForm_DefaultAnswer(form);
     }
 

@@ -25,6 +25,8 @@ TEST(MessageBoxTest, HeadlessBoxAnswersOkWithTheTextOnStderrEndingInOneNewline)
         {"", "no caption", "no caption\n"},
         {nullptr, nullptr, "\n"},
         {"Game", "", "Game: \n"},
+        // A message's '#' is a lone CR, a report's lines end in CR LF.
+        {"Game", "one\rtwo\r\nthree\r\n", "Game: one\ntwo\nthree\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.written);

@@ -131,7 +131,8 @@ TEST_F(InputDialogsTest, AnAnswerForARequestNoLongerListedIsDropped)
 TEST_F(InputDialogsTest, ModalInputReturnsTheAnswerOrTheDefaultNumberOnCancel)
 {
     dialogs.modalAnswers = {DialogAnswer{true, "abc", ""}, DialogAnswer{false, "x", ""},
-                            DialogAnswer{true, "12.5kg", ""}, DialogAnswer{true, "", ""}};
+                            DialogAnswer{true, "12.5kg", ""}, DialogAnswer{false, "", ""},
+                            DialogAnswer{true, "", ""}};
     EXPECT_EQ(test::CallFor(self, self, "get_string", {"Name?", 2.5}).Text(), "abc");
     EXPECT_EQ(dialogs.modal[0].defaultText, "2.50");
     EXPECT_EQ(dialogs.modal[0].caption, "Brackwell");
@@ -139,6 +140,7 @@ TEST_F(InputDialogsTest, ModalInputReturnsTheAnswerOrTheDefaultNumberOnCancel)
     EXPECT_EQ(test::CallFor(self, self, "get_integer", {"n?", 7.0}).Real(), 12.5);
     EXPECT_EQ(Call("get_integer", {"n?", 6.5}), 6);
     EXPECT_EQ(dialogs.modal[3].defaultText, "6");
+    EXPECT_EQ(Call("get_integer", {"n?", 6.0}), 0) << "OK on an emptied field reads an empty text";
 }
 
 }  // namespace
