@@ -9,7 +9,7 @@ PACKAGES=(
   libmpg123-dev libcdio-dev libcdio-cdda-dev libpng-dev libjpeg-dev libgif-dev zlib1g-dev libjson-c-dev
   libbox2d-dev libcurl4-openssl-dev libffi-dev libfreetype-dev libfontconfig-dev
   fonts-dejavu-core libimgui-dev libgtest-dev libgmock-dev libbenchmark-dev
-  libgl1-mesa-dri libegl-mesa0 xvfb x11-utils imagemagick
+  libgl1-mesa-dri libegl-mesa0 libx11-dev xvfb x11-utils imagemagick
 )
 
 missing=()

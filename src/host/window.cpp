@@ -4,6 +4,7 @@
 #include <epoxy/egl.h>
 
 #include "host/keys.h"
+#include "host/window_title.h"
 
 namespace bw {
 
@@ -231,9 +232,7 @@ void HostWindow_Show()
 
 void HostWindow_SetCaption(const char* utf8)
 {
-    if (g_window.window != nullptr) {
-        SDL_SetWindowTitle(g_window.window, utf8 != nullptr ? utf8 : "");
-    }
+    WindowTitle_Set(g_window.window, utf8);
 }
 
 uint32_t HostWindow_Id()
