@@ -16,6 +16,7 @@ fail() { tail -n 20 "$scratch/out" 2>/dev/null; echo "window_titles_case: $*" >&
 wait_for() { n=0; until eval "$1"; do n=$((n + 1)); [ "$n" -le "$3" ] || fail "$2"; sleep 0.1; done; }
 command -v Xvfb >/dev/null || fail "Xvfb is missing (scripts/install-deps.sh installs it)"
 command -v xprop >/dev/null || fail "xprop is missing (scripts/install-deps.sh installs x11-utils)"
+LC_ALL="$locale" locale 2>&1 >/dev/null | grep -q . && fail "the locale $locale is missing (scripts/install-deps.sh generates it)"
 
 export XDG_DATA_HOME="$scratch/data" ALSOFT_DRIVERS=null
 echo "leak:libdbus-1.so" >"$scratch/leaks"
