@@ -1,10 +1,11 @@
 #!/bin/sh
 # The screen_reads game in a window of a virtual X display: every way of
 # reading the screen, from the step event after 90 frames in which nothing
-# read it, gets the last frame whole (the red room, the green block), as the
-# same reads in the draw event do. Extra VAR=VALUE arguments go into the
-# runner's environment (SDL_VIDEO_X11_FORCE_EGL=1: a window that keeps its
-# image through swaps, so quiet frames are drawn straight into it).
+# read it, and just after a reset of the window, gets the last frame whole
+# (the red room, the green block), as the same reads in the draw event do.
+# Extra VAR=VALUE arguments go into the runner's environment
+# (SDL_VIDEO_X11_FORCE_EGL=1: a window that keeps its image through swaps,
+# so quiet frames are drawn straight into it).
 #   screen_reads_case.sh RUNNER PACKAGE [VAR=VALUE...]
 runner="$1"; package="$2"; shift 2
 scratch="$(mktemp -d)"
@@ -40,3 +41,6 @@ for read in screen part sprite background; do
   cmp -s "$saved/step_$read.png" "$saved/draw_$read.png" ||
     fail "step_$read.png differs from draw_$read.png, saved by the same read in the draw event"
 done
+cmp -s "$saved/step_resized.png" "$saved/draw_screen.png" ||
+  fail "screen_save just after a reset of the window: $(pixels step_resized.png)"
+
