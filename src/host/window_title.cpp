@@ -6,10 +6,30 @@
 #include <X11/Xlib.h>
 
 #include <cstring>
+#include <string>
 
 namespace bw {
 
 namespace {
+
+// Longest title handed to the window system, in bytes. An X request holds
+// at most 256 KiB without the big-requests extension (16 MiB with it), and
+// a property too large for one ends the process: Xlib's handler of the
+// error exits. No title bar shows a thousandth of it.
+constexpr size_t kMaxTitleBytes = 65536;
+
+// The longest run of whole characters from the start that fits.
+std::string FittingTitle(const char* utf8)
+{
+    size_t length = std::strlen(utf8);
+    if (length > kMaxTitleBytes) {
+        length = kMaxTitleBytes;
+        while (length > 0 && (static_cast<unsigned char>(utf8[length]) & 0xC0) == 0x80) {
+            --length;
+        }
+    }
+    return std::string(utf8, length);
+}
 
 bool IsAscii(const char* text)
 {
@@ -34,7 +54,8 @@ void WindowTitle_Set(SDL_Window* window, const char* utf8)
     if (window == nullptr) {
         return;
     }
-    const char* title = utf8 != nullptr ? utf8 : "";
+    const std::string fitting = FittingTitle(utf8 != nullptr ? utf8 : "");
+    const char* title = fitting.c_str();
     // SDL keeps the title for itself and sets it on the other video drivers.
     SDL_SetWindowTitle(window, title);
     SDL_SysWMinfo info;

@@ -3,8 +3,9 @@
 # virtual X display, sets one caption after another; each must reach the
 # window whole: _NET_WM_NAME as UTF8_STRING, WM_NAME as STRING when it is
 # ASCII and as UTF8_STRING otherwise (read back with xprop). The game moves
-# on once the test leaves "seen<n>" in its save area. What the game computes
-# (a number as text, string_upper) is the same under any locale.
+# on once the test leaves "seen<n>" in its save area, and ends with a caption
+# far too long for a title, which must not end the runner. What the game
+# computes (a number as text, string_upper) is the same under any locale.
 #   window_titles_case.sh RUNNER PACKAGE LOCALE
 runner="$1"; package="$2"; locale="$3"
 scratch="$(mktemp -d)"
@@ -61,3 +62,4 @@ wait_for '! kill -0 "$pid" 2>/dev/null' "the game did not end after its last cap
 wait "$pid" || fail "the runner failed"
 pid=""
 grep -qx "computed 2.50 AäZ" "$scratch/out" || fail "what the game computes changed: $(grep computed "$scratch/out")"
+grep -qx "long caption 9000000" "$scratch/out" || fail "a caption of 18 MB did not leave the game whole"
