@@ -45,9 +45,11 @@ enum class FramePath {
     // Drawn into the screen texture, copied into the window pixel for pixel:
     // screen, back buffer and window are one size.
     Copy,
-    // Drawn straight into the window: sizes match and nothing read the screen
-    // texture lately, so its copy (and the wait for the drawing that each
-    // copy costs) is left out.
+    // Drawn straight into the window: sizes match, the window holds the last
+    // frame pixel for pixel and nothing read the screen texture lately, so
+    // its copy (and the wait for the drawing that each copy costs) is left
+    // out. The device offers this only where the window keeps its image
+    // through present, so the last frame stays there to be read.
     Direct,
 };
 
@@ -75,6 +77,10 @@ struct ScreenState {
     FramePath path = FramePath::Blit;
     // The image of the game is in the window, not in the screen texture.
     bool screenTextureStale = false;
+    // The window holds the last frame as the screen texture would: false
+    // after a reset (a new size leaves its buffer undefined) and after a
+    // frame stretched onto it.
+    bool windowHoldsFrame = false;
     int32_t framesSinceScreenRead = kTextureFramesAfterRead;
     int32_t frameOpen = 0;
     FrameTiming timing;
@@ -167,7 +173,8 @@ FramePath ChoosePath()
     if (!oneSize) {
         return FramePath::Blit;
     }
-    return g_screen.framesSinceScreenRead < kTextureFramesAfterRead ? FramePath::Copy : FramePath::Direct;
+    const bool textureWanted = g_screen.framesSinceScreenRead < kTextureFramesAfterRead || !g_screen.windowHoldsFrame;
+    return textureWanted ? FramePath::Copy : FramePath::Direct;
 }
 
 // The whole screen texture copied from (or to) the window.
@@ -279,6 +286,7 @@ bool GR_D3D_CreateDevice(int32_t w, int32_t h, uint32_t options)
     g_screen.screenTexture = GR_Texture_Create(g_screen.gameWindow.w, g_screen.gameWindow.h, 1,
                                                kTextureUsageRenderTarget, TextureFormatA8R8G8B8);
     g_screen.screenTextureStale = false;
+    g_screen.windowHoldsFrame = false;
     g_screen.framesSinceScreenRead = kTextureFramesAfterRead;
     if (g_screen.screenTexture == nullptr) {
         char message[1024];
@@ -338,11 +346,14 @@ bool GR_D3D_Reset()
     }
 
     console.Printf("Free Screen Texture\n");
+    // The last frame lives on in the new texture (what fits of it), so a
+    // read before the next frame is drawn still finds it.
+    TextureRecord* lastFrame = g_screen.screenTexture;
     Size old{-1, -1};
-    const bool hadScreen = g_screen.screenTexture != nullptr;
+    const bool hadScreen = lastFrame != nullptr;
     if (hadScreen) {
-        old = Size{g_screen.screenTexture->Width(), g_screen.screenTexture->Height()};
-        GR_Texture_Free(g_screen.screenTexture);
+        RefreshScreenTexture();
+        old = Size{lastFrame->Width(), lastFrame->Height()};
         g_screen.screenTexture = nullptr;
     }
 
@@ -357,12 +368,14 @@ bool GR_D3D_Reset()
         g_screen.backBuffer = newSize;
     }
 
+    g_screen.windowHoldsFrame = false;
     console.Printf("Execute Reset()\n");
     if (!device->Reset(Parameters())) {
         console.Printf("Reset() Failed: %X\n", 0x8876086Cu);
         g_screen.multisampleWish = 0;
         console.Printf("Change SWAP+Multisample type effect, try Reset() again\n");
         if (!device->Reset(Parameters())) {
+            GR_Texture_Free(lastFrame);
             return false;
         }
     }
@@ -386,7 +399,8 @@ bool GR_D3D_Reset()
         console.Printf("Recreate screen texture\n");
         g_screen.screenTexture =
             GR_Texture_Create(newSize.w, newSize.h, 0, kTextureUsageRenderTarget, TextureFormatA8R8G8B8);
-        g_screen.screenTextureStale = false;
+        GR_D3D_CopyTextureRect(g_screen.screenTexture, 0, 0, lastFrame, 0, 0, old.w, old.h);
+        GR_Texture_Free(lastFrame);
         if (g_screen.frameOpen > 0) {
             // The open frame goes on in the new texture; the blit fits any size.
             g_screen.path = FramePath::Blit;
@@ -481,6 +495,7 @@ void GR_D3D_EndFrame()
         device->SetRenderTarget(0);
     }
     ShowScreen();
+    g_screen.windowHoldsFrame = g_screen.path != FramePath::Blit;
     GR_VB_Flush();
     GR_VB_EndFrame();
     device->EndScene();

@@ -11,6 +11,7 @@
 
 #include "host/dialog_fonts.h"
 #include "host/window.h"
+#include "host/window_title.h"
 
 namespace bw {
 
@@ -210,9 +211,10 @@ HostImGuiWindow::HostImGuiWindow(const char* utf8Title, int32_t width, int32_t h
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     State& state = *m_state;
-    state.window = SDL_CreateWindow(utf8Title != nullptr ? utf8Title : "", SDL_WINDOWPOS_CENTERED,
-                                    SDL_WINDOWPOS_CENTERED, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    state.window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                                    SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
     if (state.window == nullptr) return;
+    WindowTitle_Set(state.window, utf8Title);
     state.context = SDL_GL_CreateContext(state.window);
     if (state.context == nullptr) {
         SDL_DestroyWindow(state.window);

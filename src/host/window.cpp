@@ -1,8 +1,10 @@
 #include "host/window.h"
 
 #include <SDL.h>
+#include <epoxy/egl.h>
 
 #include "host/keys.h"
+#include "host/window_title.h"
 
 namespace bw {
 
@@ -16,6 +18,7 @@ struct HostWindowState {
     WindowEventState events;
     HostEventSink secondWindowSink = nullptr;
     bool quitRequested = false;
+    bool swapKeepsImage = false;
 };
 HostWindowState g_window;
 
@@ -75,6 +78,32 @@ bool MakeWindowAndContext(const HostWindowSettings& settings, int alphaBits, int
     return true;
 }
 
+// Asks an EGL surface to keep its back buffer through swaps, and says whether
+// it does. A GLX drawable promises nothing (on a virtual X display the image
+// even reads back empty), nor does an EGL surface without the preserving
+// configuration.
+bool KeepImageThroughSwaps()
+{
+    if (!epoxy_has_egl()) {
+        return false;
+    }
+    const EGLDisplay display = eglGetCurrentDisplay();
+    const EGLSurface surface = eglGetCurrentSurface(EGL_DRAW);
+    if (display == EGL_NO_DISPLAY || surface == EGL_NO_SURFACE) {
+        return false;
+    }
+    // Only a pbuffer answers this query; the swap of a pbuffer does nothing.
+    EGLint largestPbuffer = -1;
+    if (eglQuerySurface(display, surface, EGL_LARGEST_PBUFFER, &largestPbuffer) == EGL_TRUE && largestPbuffer != -1) {
+        return true;
+    }
+    // Refused (EGL_BAD_MATCH) by a configuration that cannot preserve.
+    eglSurfaceAttrib(display, surface, EGL_SWAP_BEHAVIOR, EGL_BUFFER_PRESERVED);
+    EGLint behaviour = 0;
+    return eglQuerySurface(display, surface, EGL_SWAP_BEHAVIOR, &behaviour) == EGL_TRUE &&
+           behaviour == EGL_BUFFER_PRESERVED;
+}
+
 }  // namespace
 
 void HostWindow_SetHandlers(const WindowHandlers& handlers)
@@ -111,6 +140,7 @@ bool HostWindow_Create(const HostWindowSettings& settings)
     if (!MakeWindowAndContext(settings, 8, 24, 8) && !MakeWindowAndContext(settings, 0, 16, 0)) {
         return false;
     }
+    g_window.swapKeepsImage = KeepImageThroughSwaps();
     LoadCursors();
     SDL_StartTextInput();
     return true;
@@ -132,6 +162,7 @@ void HostWindow_Destroy()
         SDL_DestroyWindow(g_window.window);
         g_window.window = nullptr;
     }
+    g_window.swapKeepsImage = false;
 }
 
 const char* HostWindow_LastError()
@@ -154,6 +185,11 @@ void HostWindow_SwapBuffers()
     if (g_window.window != nullptr) {
         SDL_GL_SwapWindow(g_window.window);
     }
+}
+
+bool HostWindow_SwapKeepsImage()
+{
+    return g_window.swapKeepsImage;
 }
 
 void HostWindow_SetSwapInterval(bool vsync)
@@ -196,9 +232,7 @@ void HostWindow_Show()
 
 void HostWindow_SetCaption(const char* utf8)
 {
-    if (g_window.window != nullptr) {
-        SDL_SetWindowTitle(g_window.window, utf8 != nullptr ? utf8 : "");
-    }
+    WindowTitle_Set(g_window.window, utf8);
 }
 
 uint32_t HostWindow_Id()

@@ -55,6 +55,11 @@ uint32_t HostKeyboard_Modifiers();
 void HostWindow_Destroy();
 bool HostWindow_Exists();
 void HostWindow_SwapBuffers();
+// True when the window's back buffer still holds the image just shown after
+// a swap, as the platform promises it (a pbuffer, whose swap changes nothing,
+// or a surface that preserves its buffer). Elsewhere its content is undefined
+// after the swap, and so, under X, is the front buffer read back.
+bool HostWindow_SwapKeepsImage();
 void HostWindow_SetSwapInterval(bool vsync);
 // Reads pending events and hands them to the handlers.
 void HostWindow_PumpEvents();

@@ -157,8 +157,9 @@ using DeviceBufferId = uint32_t;
 
 // The window's own image as a render target, read and copied like the others
 // (top row first). What a frame draws or copies there is shown by Present as
-// it is, without the back buffer's copy onto the window; until the frame
-// touches it, reads give the image last shown.
+// it is, without the back buffer's copy onto the window. A device takes it as
+// the target only where the window keeps its image through Present: there,
+// until the frame touches it, reads give the image last shown.
 inline constexpr DeviceTextureId kDeviceWindowTarget = 0xFFFFFFFFu;
 
 struct DeviceParameters {

@@ -98,14 +98,17 @@ TEST_F(ScreenTest, FramesDrawIntoTheScreenTextureAndBlitToTheBackBuffer)
     EXPECT_EQ(y1, 768.0f);
 }
 
-// A game the window's size: drawn straight into the window, until something
-// reads the screen texture.
+// A game the window's size: drawn straight into the window once the window
+// holds a frame, until something reads the screen texture.
 class WindowSizedScreenTest : public ScreenTest {
 protected:
     void SetUp() override
     {
         ScreenTest::SetUp();
         ASSERT_TRUE(GR_D3D_Init(320, 200, 0));
+        ASSERT_TRUE(GR_D3D_Start_Frame());
+        ASSERT_TRUE(GR_D3D_Finish_Frame(true));
+        g_made->ClearCalls();
     }
 
     // Ends the open frame and starts the next; the target the next one
@@ -135,6 +138,25 @@ TEST_F(WindowSizedScreenTest, FramesDrawIntoTheWindowWithoutACopy)
     EXPECT_EQ(g_made->Count("DrawPrimitiveUP"), 0u);
     EXPECT_EQ(g_made->Count("CopyRect"), 0u);
     EXPECT_TRUE(GR_D3D_Finish_Frame(false));
+}
+
+// A new window, or one just reset to a new size, holds no frame: its first
+// frame is drawn into the screen texture and copied there.
+TEST_F(ScreenTest, AWindowWithoutAFrameGetsItsFirstFrameThroughTheScreenTexture)
+{
+    ASSERT_TRUE(GR_D3D_Init(320, 200, 0));
+    const DeviceTextureId screen = GR_GetScreenTexture()->texture;
+    ASSERT_TRUE(GR_D3D_Start_Frame());
+    EXPECT_EQ(g_made->GetRenderTarget(), screen);
+    ASSERT_TRUE(GR_D3D_Finish_Frame(true));
+    ASSERT_TRUE(GR_D3D_Start_Frame());
+    EXPECT_EQ(g_made->GetRenderTarget(), kDeviceWindowTarget);
+    ASSERT_TRUE(GR_D3D_Finish_Frame(true));
+
+    ASSERT_TRUE(GR_D3D_Reset());
+    ASSERT_TRUE(GR_D3D_Start_Frame());
+    EXPECT_EQ(g_made->GetRenderTarget(), GR_GetScreenTexture()->texture);
+    ASSERT_TRUE(GR_D3D_Finish_Frame(true));
 }
 
 TEST_F(WindowSizedScreenTest, AWindowThatCannotBeATargetGetsTheScreenTextureCopied)
@@ -184,6 +206,21 @@ TEST_F(WindowSizedScreenTest, AReadBeforeTheFrameDrawsGetsTheImageLastShown)
     EXPECT_EQ(ScreenPixel(), kGrey);
     EXPECT_EQ(g_made->GetRenderTarget(), GR_GetScreenTexture()->texture);
     EXPECT_TRUE(GR_D3D_Finish_Frame(false));
+}
+
+// The window's new size leaves nothing in it; the last frame drawn lives on
+// in the new screen texture for reads made before the next frame.
+TEST_F(WindowSizedScreenTest, TheLastFrameOutlivesAReset)
+{
+    ASSERT_TRUE(GR_D3D_Start_Frame());
+    ASSERT_EQ(g_made->GetRenderTarget(), kDeviceWindowTarget);
+    GR_D3D_Clear(kGrey, 1.0f, 0, 7);
+    ASSERT_TRUE(GR_D3D_Finish_Frame(true));
+    Window_SetSize(160, 100);
+    ASSERT_TRUE(Graphics::Reset());
+    ASSERT_EQ(GR_GetScreenTexture()->Width(), 160);
+    EXPECT_EQ(ScreenPixel(), kGrey);
+    Run_ResetLoopState();
 }
 
 TEST_F(ScreenTest, AFrameEndingOnASurfaceUnwindsBeforeTheBlit)

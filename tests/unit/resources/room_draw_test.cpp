@@ -256,8 +256,11 @@ TEST_F(RoomDrawTest, AViewFollowingAnObjectSkipsItsDeactivatedInstances)
 
 TEST_F(RoomDrawTest, ARoomWithoutItsColourIsDrawnOverTheLastFrameInTheScreenTexture)
 {
-    // The frame started in the window, which keeps the last one only until
-    // it shows the next.
+    // Once the window holds a frame the next one starts in it, and the
+    // window keeps the last frame only until it shows the next.
+    EXPECT_TRUE(GR_D3D_Finish_Frame(true));
+    EXPECT_TRUE(GR_D3D_Start_Frame());
+    device->ClearCalls();
     ASSERT_EQ(device->GetRenderTarget(), kDeviceWindowTarget);
     Room_Draw();
     const DeviceTextureId screen = GR_GetScreenTexture()->texture;

@@ -244,9 +244,6 @@ private:
     // The framebuffer to read a texture through: its own for a render
     // target, else the scratch one with the texture attached.
     GlFramebuffer FramebufferFor(DeviceTextureId texture, GLuint scratch);
-    // Reads of the window take the image of the frame being drawn once the
-    // frame has touched it, else the one last shown.
-    void SelectWindowReadBuffer() const;
     void BindTarget();
     bool DrawsIntoWindow() const { return m_target == kDeviceWindowTarget; }
     // Window rows count from the bottom: the GL row of target row y of a
@@ -290,9 +287,9 @@ private:
     int32_t m_targetHeight = 0;
     // The frame drew or copied into the window since the last present.
     bool m_windowTouched = false;
-    // Where the window keeps the image last shown once the next one is drawn.
-    GLenum m_shownBuffer = GL_BACK;
-    // Drawing into the window needs the choice of the clip-space origin.
+    // Drawing into the window needs the choice of the clip-space origin, and
+    // a window that keeps its image through present: reads of it before the
+    // frame touches it give the image last shown.
     bool m_windowTargetUsable = false;
     // Presented and maybe still being drawn by the driver.
     GLsync m_previousFrame = nullptr;
@@ -341,12 +338,9 @@ bool GlDevice::Initialise(const DeviceParameters& parameters)
     // Flat shading takes the first vertex's colour, as Direct3D does.
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
     glFrontFace(GL_CCW);
-    m_windowTargetUsable = WindowMatchesRenderTargets();
+    m_windowTargetUsable = HostWindow_SwapKeepsImage() && WindowMatchesRenderTargets();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    GLint doubleBuffered = GL_FALSE;
-    glGetIntegerv(GL_DOUBLEBUFFER, &doubleBuffered);
-    m_shownBuffer = doubleBuffered != GL_FALSE ? GL_FRONT : GL_BACK;
 
     // Direct3D's defaults for a device with a depth buffer.
     m_states[RS_ZENABLE] = 1;
@@ -626,11 +620,6 @@ GlFramebuffer GlDevice::FramebufferFor(DeviceTextureId texture, GLuint scratch)
     return result;
 }
 
-void GlDevice::SelectWindowReadBuffer() const
-{
-    glReadBuffer(m_windowTouched ? GL_BACK : m_shownBuffer);
-}
-
 bool GlDevice::ReadRect(DeviceTextureId source, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t* out)
 {
     const GlFramebuffer from = FramebufferFor(source, m_readScratch);
@@ -642,7 +631,6 @@ bool GlDevice::ReadRect(DeviceTextureId source, int32_t x, int32_t y, int32_t w,
     if (!from.window) {
         glReadPixels(x, y, w, h, GL_BGRA, GL_UNSIGNED_BYTE, out);
     } else {
-        SelectWindowReadBuffer();
         glReadPixels(x, from.Row(y, h), w, h, GL_BGRA, GL_UNSIGNED_BYTE, out);
         const auto rowLength = static_cast<size_t>(w);
         for (size_t top = 0, bottom = static_cast<size_t>(h) - 1; top < bottom; ++top, --bottom) {
@@ -666,9 +654,6 @@ bool GlDevice::CopyRect(DeviceTextureId destination, int32_t dx, int32_t dy, Dev
     }
     glBindFramebuffer(GL_READ_FRAMEBUFFER, from.framebuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to.framebuffer);
-    if (from.window) {
-        SelectWindowReadBuffer();
-    }
     glDisable(GL_SCISSOR_TEST);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     // Rows of the window count from the bottom: its rectangle is moved there,
