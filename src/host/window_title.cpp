@@ -56,13 +56,16 @@ void WindowTitle_Set(SDL_Window* window, const char* utf8)
     }
     const std::string fitting = FittingTitle(utf8 != nullptr ? utf8 : "");
     const char* title = fitting.c_str();
-    // SDL keeps the title for itself and sets it on the other video drivers.
-    SDL_SetWindowTitle(window, title);
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
+        SDL_SetWindowTitle(window, title);
         return;
     }
+    // Under X11 SDL converts the title through the process's locale, which
+    // is C here: a title holding a character C cannot spell is dropped, and
+    // the conversion's buffer is never freed. So the title is written here
+    // alone; nothing reads SDL's own copy of it back.
     Display* display = info.info.x11.display;
     const Window xWindow = info.info.x11.window;
     const Atom utf8String = XInternAtom(display, "UTF8_STRING", False);
