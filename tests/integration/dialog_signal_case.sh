@@ -8,24 +8,12 @@
 # in place).
 #   dialog_signal_case.sh RUNNER PACKAGE DIALOG SIGNAL [GROUP]
 runner="$1"; package="$2"; dialog="$3"; signal="$4"; target="$5"
-scratch="$(mktemp -d)"
-pid=""; xserver=""
-trap '[ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null; [ -z "$xserver" ] || kill "$xserver"; rm -rf "$scratch"' EXIT
-trap 'exit 1' HUP INT TERM
-fail() { cat "$scratch/out" "$scratch/err" 2>/dev/null; echo "dialog_signal_case: $*" >&2; exit 1; }
-# Polls every 0.1 s for what the test must see, up to TENTHS tenths.
-wait_for() { n=0; until eval "$1"; do n=$((n + 1)); [ "$n" -le "$3" ] || fail "$2"; sleep 0.1; done; }
-command -v Xvfb >/dev/null || fail "Xvfb is missing (scripts/install-deps.sh installs it)"
-command -v xwininfo >/dev/null || fail "xwininfo is missing (scripts/install-deps.sh installs it)"
+. "$(dirname "$0")/x_display.sh"
+need_tools Xvfb xwininfo
 
-export XDG_DATA_HOME="$scratch/data" ALSOFT_DRIVERS=null PATH="$scratch/bin:$PATH"
-# Under X11 SDL starts the session bus library, which keeps a block to the
-# end; a sanitizer build must not count that as the runner's leak.
-echo "leak:libdbus-1.so" >"$scratch/leaks"
-export LSAN_OPTIONS="suppressions=$scratch/leaks:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-unset SDL_VIDEODRIVER WAYLAND_DISPLAY
 held="$XDG_DATA_HOME/dialog_signals/held.txt"
 # A chooser that says it is up and then waits as a person would.
+export PATH="$scratch/bin:$PATH"
 mkdir -p "$scratch/bin"
 printf '#!/bin/sh\n: >"%s/chooser_up"\nexec sleep 20\n' "$scratch" >"$scratch/bin/zenity"
 chmod +x "$scratch/bin/zenity"
@@ -40,10 +28,7 @@ else
   printf "written while held" >"$scratch/reference_held"
 fi
 
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
-xserver=$!
-wait_for '[ -s "$scratch/display" ]' "Xvfb did not start" 50
-export DISPLAY=":$(cat "$scratch/display")"
+start_display 640x480
 
 # The signals start as they would from a terminal, whatever ctest's own
 # dispositions are; setsid gives the runner a process group of its own.

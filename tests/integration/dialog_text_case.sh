@@ -8,30 +8,12 @@
 # unlike the dialog of its reverse, and unlike the one of the marks (the
 # look of characters a font lacks).
 runner="$1"; package="$2"; dialog="$3"; image_diff="$4"
-scratch="$(mktemp -d)"
-pid=""; xserver=""
-trap '[ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null; [ -z "$xserver" ] || kill "$xserver"; rm -rf "$scratch"' EXIT
-trap 'exit 1' HUP INT TERM
-fail() { cat "$scratch/out" "$scratch/err" 2>/dev/null; echo "dialog_text_case: $*" >&2; exit 1; }
-# Polls every 0.1 s for what the test must see, up to TENTHS tenths.
-wait_for() { n=0; until eval "$1"; do n=$((n + 1)); [ "$n" -le "$3" ] || fail "$2"; sleep 0.1; done; }
-for tool in Xvfb xdotool setxkbmap import identify; do
-  command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps.sh installs it)"
-done
+. "$(dirname "$0")/x_display.sh"
+need_tools Xvfb xdotool setxkbmap import identify
 
-export XDG_DATA_HOME="$scratch/data" ALSOFT_DRIVERS=null
-# Under X11 SDL starts the session bus library, which keeps a block to the
-# end; a sanitizer build must not count that as the runner's leak.
-echo "leak:libdbus-1.so" >"$scratch/leaks"
-export LSAN_OPTIONS="suppressions=$scratch/leaks:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-unset SDL_VIDEODRIVER WAYLAND_DISPLAY
-
-# No reset when the keyboard tool, its last client, leaves: that would
-# drop the layout and refuse the runner while it lasts.
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$scratch/display" 2>/dev/null &
-xserver=$!
-wait_for '[ -s "$scratch/display" ]' "Xvfb did not start" 50
-export DISPLAY=":$(cat "$scratch/display")"
+# The layout stays once setxkbmap, the display's only client, leaves: the
+# display does not reset.
+start_display 640x480
 setxkbmap -layout ru || fail "no Russian keyboard layout"
 
 "$runner" -game "$package" "$dialog" >"$scratch/out" 2>"$scratch/err" &

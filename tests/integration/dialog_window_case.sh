@@ -7,16 +7,9 @@
 # shows, or whether a key scrolled it.
 #   dialog_window_case.sh RUNNER PACKAGE CASE
 runner="$1"; package="$2"; name="$3"
-scratch="$(mktemp -d)"
-pid=""; xserver=""
-trap '[ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null; [ -z "$xserver" ] || kill "$xserver"; rm -rf "$scratch"' EXIT
-trap 'exit 1' HUP INT TERM
-fail() { cat "$scratch/out" "$scratch/err" 2>/dev/null; echo "dialog_window_case $name: $*" >&2; exit 1; }
-# Polls every 0.1 s for what the test must see, up to TENTHS tenths.
-wait_for() { n=0; until eval "$1"; do n=$((n + 1)); [ "$n" -le "$3" ] || fail "$2"; sleep 0.1; done; }
-for tool in Xvfb xwininfo xdotool import convert; do
-  command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps.sh installs it)"
-done
+. "$(dirname "$0")/x_display.sh"
+case_name="$case_name $name"
+need_tools Xvfb xwininfo xdotool import convert
 
 # The table: the game's mode, the window title, then steps run in order:
 #   keys:K1,K2   taps the keys with no delay between them (xdotool names)
@@ -66,17 +59,7 @@ case "$name" in
   *) fail "no such case" ;;
 esac
 
-export XDG_DATA_HOME="$scratch/data" ALSOFT_DRIVERS=null
-# Under X11 SDL starts the session bus library, which keeps a block to the
-# end; a sanitizer build must not count that as the runner's leak.
-echo "leak:libdbus-1.so" >"$scratch/leaks"
-export LSAN_OPTIONS="suppressions=$scratch/leaks:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-unset SDL_VIDEODRIVER WAYLAND_DISPLAY
-
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
-xserver=$!
-wait_for '[ -s "$scratch/display" ]' "Xvfb did not start" 50
-export DISPLAY=":$(cat "$scratch/display")"
+start_display 800x600
 
 "$runner" -game "$package" "$mode" >"$scratch/out" 2>"$scratch/err" &
 pid=$!

@@ -8,26 +8,12 @@
 # so quiet frames are drawn straight into it).
 #   screen_reads_case.sh RUNNER PACKAGE [VAR=VALUE...]
 runner="$1"; package="$2"; shift 2
-scratch="$(mktemp -d)"
-xserver=""
-trap '[ -z "$xserver" ] || kill "$xserver"; rm -rf "$scratch"' EXIT
-trap 'exit 1' HUP INT TERM
-fail() { tail -n 20 "$scratch/out" 2>/dev/null; echo "screen_reads_case: $*" >&2; exit 1; }
-command -v Xvfb >/dev/null || fail "Xvfb is missing (scripts/install-deps.sh installs it)"
-command -v convert >/dev/null || fail "convert is missing (scripts/install-deps.sh installs imagemagick)"
+. "$(dirname "$0")/x_display.sh"
+# Both streams go to one file.
+show_run() { tail -n 20 "$scratch/out" 2>/dev/null; }
+need_tools Xvfb convert:imagemagick
 
-export XDG_DATA_HOME="$scratch/data" ALSOFT_DRIVERS=null
-echo "leak:libdbus-1.so" >"$scratch/leaks"
-export LSAN_OPTIONS="suppressions=$scratch/leaks:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-unset SDL_VIDEODRIVER WAYLAND_DISPLAY
-
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
-xserver=$!
-n=0
-until [ -s "$scratch/display" ]; do
-  n=$((n + 1)); [ "$n" -le 50 ] || fail "Xvfb did not start"; sleep 0.1
-done
-export DISPLAY=":$(cat "$scratch/display")"
+start_display 640x480
 
 env "$@" "$runner" -game "$package" -noerrors >"$scratch/out" 2>&1 || fail "the runner failed"
 # draw_getpixel gives BGR colours: red 255, lime 65280.

@@ -8,28 +8,16 @@
 # computes (a number as text, string_upper) is the same under any locale.
 #   window_titles_case.sh RUNNER PACKAGE LOCALE
 runner="$1"; package="$2"; locale="$3"
-scratch="$(mktemp -d)"
-pid=""; xserver=""
-trap '[ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null; [ -z "$xserver" ] || kill "$xserver"; rm -rf "$scratch"' EXIT
-trap 'exit 1' HUP INT TERM
-fail() { tail -n 20 "$scratch/out" 2>/dev/null; echo "window_titles_case: $*" >&2; exit 1; }
-# Polls every 0.1 s for what the test must see, up to TENTHS tenths.
-wait_for() { n=0; until eval "$1"; do n=$((n + 1)); [ "$n" -le "$3" ] || fail "$2"; sleep 0.1; done; }
-command -v Xvfb >/dev/null || fail "Xvfb is missing (scripts/install-deps.sh installs it)"
-command -v xprop >/dev/null || fail "xprop is missing (scripts/install-deps.sh installs x11-utils)"
+. "$(dirname "$0")/x_display.sh"
+# Both streams go to one file.
+show_run() { tail -n 20 "$scratch/out" 2>/dev/null; }
+need_tools Xvfb xprop:x11-utils
 LC_ALL="$locale" locale 2>&1 >/dev/null | grep -q . && fail "the locale $locale is missing (scripts/install-deps.sh generates it)"
 
-export XDG_DATA_HOME="$scratch/data" ALSOFT_DRIVERS=null
-echo "leak:libdbus-1.so" >"$scratch/leaks"
-export LSAN_OPTIONS="suppressions=$scratch/leaks:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-unset SDL_VIDEODRIVER WAYLAND_DISPLAY
 saved="$XDG_DATA_HOME/window_titles"
 mkdir -p "$saved"
 
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
-xserver=$!
-wait_for '[ -s "$scratch/display" ]' "Xvfb did not start" 50
-export DISPLAY=":$(cat "$scratch/display")"
+start_display 640x480
 
 env LANG="$locale" LC_ALL="$locale" "$runner" -game "$package" -noerrors >"$scratch/out" 2>&1 &
 pid=$!
