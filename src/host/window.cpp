@@ -78,10 +78,13 @@ bool MakeWindowAndContext(const HostWindowSettings& settings, int alphaBits, int
     return true;
 }
 
-// Asks an EGL surface to keep its back buffer through swaps, and says whether
-// it does. A GLX drawable promises nothing (on a virtual X display the image
-// even reads back empty), nor does an EGL surface without the preserving
-// configuration.
+// Whether the window's surface keeps its image through swaps and through
+// anything the player does between frames. Only a pbuffer does, whose swap
+// changes nothing and which no one resizes. A GLX drawable promises nothing
+// (on a virtual X display the image even reads back empty), and a window
+// surface, even one set to preserve its buffer, gets new buffers when the
+// player resizes the window: the last frame is gone before the next step
+// could read it.
 bool KeepImageThroughSwaps()
 {
     if (!epoxy_has_egl()) {
@@ -92,16 +95,9 @@ bool KeepImageThroughSwaps()
     if (display == EGL_NO_DISPLAY || surface == EGL_NO_SURFACE) {
         return false;
     }
-    // Only a pbuffer answers this query; the swap of a pbuffer does nothing.
+    // Only a pbuffer answers this query.
     EGLint largestPbuffer = -1;
-    if (eglQuerySurface(display, surface, EGL_LARGEST_PBUFFER, &largestPbuffer) == EGL_TRUE && largestPbuffer != -1) {
-        return true;
-    }
-    // Refused (EGL_BAD_MATCH) by a configuration that cannot preserve.
-    eglSurfaceAttrib(display, surface, EGL_SWAP_BEHAVIOR, EGL_BUFFER_PRESERVED);
-    EGLint behaviour = 0;
-    return eglQuerySurface(display, surface, EGL_SWAP_BEHAVIOR, &behaviour) == EGL_TRUE &&
-           behaviour == EGL_BUFFER_PRESERVED;
+    return eglQuerySurface(display, surface, EGL_LARGEST_PBUFFER, &largestPbuffer) == EGL_TRUE && largestPbuffer != -1;
 }
 
 }  // namespace

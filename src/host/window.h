@@ -56,9 +56,10 @@ void HostWindow_Destroy();
 bool HostWindow_Exists();
 void HostWindow_SwapBuffers();
 // True when the window's back buffer still holds the image just shown after
-// a swap, as the platform promises it (a pbuffer, whose swap changes nothing,
-// or a surface that preserves its buffer). Elsewhere its content is undefined
-// after the swap, and so, under X, is the front buffer read back.
+// a swap and after whatever happens between frames: a pbuffer, whose swap
+// changes nothing and which no player resizes. Elsewhere its content is
+// undefined after the swap or a resize, and so, under X, is the front buffer
+// read back.
 bool HostWindow_SwapKeepsImage();
 void HostWindow_SetSwapInterval(bool vsync);
 // Reads pending events and hands them to the handlers.
