@@ -713,14 +713,12 @@ std::span<const BuiltinRegistration> GraphicBuiltins_Textures()
 
 const char* Value_ToDrawText(const Value& value, char* buffer, size_t capacity)
 {
-    if (capacity == 0) {
-        return buffer;
-    }
-    buffer[0] = '\0';
     if (Arg_IsString(value)) {
         const char* text = Value_String(value);
-        std::snprintf(buffer, capacity, "%s", text != nullptr ? text : "");
-        return buffer;
+        return text != nullptr ? text : "";
+    }
+    if (capacity == 0) {
+        return "";
     }
     const double real = Arg_Real(value);
     // A whole number outside the 32-bit range would wrap if printed as an

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "graphics/builtin_images.h"
 #include "graphics/device/device.h"
@@ -286,8 +287,9 @@ void Overlay_DrawCaption()
     const GamePackage& package = Package();
     if (package.hasHeader) {
         const char* name = package.header.displayName != nullptr ? package.header.displayName : "";
-        std::snprintf(line, sizeof line, "Game : %s v%d.%d", name, Options().versionMajor, Options().versionMinor);
-        Overlay_DrawTextCentred(54.0f, kBlack, kWhite, line);
+        const std::string game = std::string("Game : ") + name + " v" + std::to_string(Options().versionMajor) + "." +
+                                 std::to_string(Options().versionMinor);
+        Overlay_DrawTextCentred(54.0f, kBlack, kWhite, game.c_str());
     }
     Overlay_DrawTextOutlined(width - 80.0f, 80.0f, kBlack, kWhite, "CLOSE");
     if ((g_overlay.flags & kOverlayFPSToggle) != 0) {

@@ -14,11 +14,20 @@ namespace {
 constexpr int32_t kDefaultSeparation = -1;
 constexpr int32_t kNoWrap = -1;
 
-// The text to draw; empty when there is nothing to draw.
-struct DrawText {
-    explicit DrawText(const Value& value) { Value_ToDrawText(value, buffer, sizeof buffer); }
-    bool Empty() const { return buffer[0] == '\0'; }
-    char buffer[kDrawTextCapacity];
+// The text to draw: a string argument itself, a real as written into the
+// object's own buffer (so it is not copied); empty when there is nothing to
+// draw.
+class DrawText {
+public:
+    explicit DrawText(const Value& value) : m_text(Value_ToDrawText(value, m_number, sizeof m_number)) {}
+    DrawText(const DrawText&) = delete;
+    DrawText& operator=(const DrawText&) = delete;
+    bool Empty() const { return m_text[0] == '\0'; }
+    const char* Text() const { return m_text; }
+
+private:
+    char m_number[kDrawTextCapacity];
+    const char* m_text;
 };
 
 const char* MeasuredText(const Value& value)
@@ -72,7 +81,7 @@ BW_BUILTIN(DrawTextPlain)
     using Layout = TextLayout<kExt>;
     const DrawText text(args[2]);
     if (!text.Empty()) {
-        GR_Text_Draw(Arg_Float(args[0]), Arg_Float(args[1]), text.buffer, Layout::Separation(args),
+        GR_Text_Draw(Arg_Float(args[0]), Arg_Float(args[1]), text.Text(), Layout::Separation(args),
                      Layout::Width(args));
     }
 }
@@ -84,7 +93,7 @@ BW_BUILTIN(DrawTextTransformed)
     const Value* rest = args + Layout::kRest;
     const DrawText text(args[2]);
     if (!text.Empty()) {
-        GR_Text_DrawTransformed(Arg_Float(args[0]), Arg_Float(args[1]), text.buffer, Layout::Separation(args),
+        GR_Text_DrawTransformed(Arg_Float(args[0]), Arg_Float(args[1]), text.Text(), Layout::Separation(args),
                                 Layout::Width(args), Arg_Float(rest[0]), Arg_Float(rest[1]), Arg_Float(rest[2]));
     }
 }
@@ -96,7 +105,7 @@ BW_BUILTIN(DrawTextColour)
     const Value* rest = args + Layout::kRest;
     const DrawText text(args[2]);
     if (!text.Empty()) {
-        GR_Text_DrawColour(Arg_Float(args[0]), Arg_Float(args[1]), text.buffer, Layout::Separation(args),
+        GR_Text_DrawColour(Arg_Float(args[0]), Arg_Float(args[1]), text.Text(), Layout::Separation(args),
                            Layout::Width(args), Arg_Colour(rest[0]), Arg_Colour(rest[1]), Arg_Colour(rest[2]),
                            Arg_Colour(rest[3]), Arg_Float(rest[4]));
     }
@@ -109,7 +118,7 @@ BW_BUILTIN(DrawTextTransformedColour)
     const Value* rest = args + Layout::kRest;
     const DrawText text(args[2]);
     if (!text.Empty()) {
-        GR_Text_DrawTransformedColour(Arg_Float(args[0]), Arg_Float(args[1]), text.buffer, Layout::Separation(args),
+        GR_Text_DrawTransformedColour(Arg_Float(args[0]), Arg_Float(args[1]), text.Text(), Layout::Separation(args),
                                       Layout::Width(args), Arg_Float(rest[0]), Arg_Float(rest[1]),
                                       Arg_Float(rest[2]), Arg_Colour(rest[3]), Arg_Colour(rest[4]),
                                       Arg_Colour(rest[5]), Arg_Colour(rest[6]), Arg_Float(rest[7]));

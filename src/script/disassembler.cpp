@@ -33,6 +33,14 @@ void Append(std::string* out, const char* format, ...)
     *out += buffer;
 }
 
+// String constants and names go in whole, whatever their length.
+void AppendBetween(std::string* out, char mark, const char* text)
+{
+    *out += mark;
+    *out += text != nullptr ? text : "(null)";
+    *out += mark;
+}
+
 void AppendOperand(std::string* out, uint32_t word, const uint32_t* operand, const VMStringTable& strings)
 {
     const uint8_t opcode = VM_Opcode(word);
@@ -70,11 +78,11 @@ void AppendOperand(std::string* out, uint32_t word, const uint32_t* operand, con
     }
     case kTypeBool: *out += (operand[0] & 0xFF) != 0 ? "true" : "false"; break;
     case kTypeVariable:
-        Append(out, "$%s$", Code_Variable_GetName(static_cast<int32_t>(operand[0] & kVarRefIdMask)));
+        AppendBetween(out, '$', Code_Variable_GetName(static_cast<int32_t>(operand[0] & kVarRefIdMask)));
         break;
     case kTypeString:
         if (operand[0] < strings.count && strings.texts[operand[0]] != nullptr) {
-            Append(out, "\"%s\"", strings.texts[operand[0]]);
+            AppendBetween(out, '"', strings.texts[operand[0]]);
         } else {
             Append(out, "\"<string %u>\"", operand[0]);
         }

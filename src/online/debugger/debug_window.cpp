@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "graphics/overlay.h"
@@ -280,13 +281,9 @@ void DebugForm::RefreshPages()
         }
         const CInstance* instance = Instance_Find(m_instanceIds[static_cast<size_t>(i)]);
         instance = Shown(instance) ? instance : nullptr;
-        char title[160];
-        std::snprintf(title, sizeof title, "Instance Var: %s (%d)",
-                      instance != nullptr && Object_Name(instance->i_objindex) != nullptr
-                          ? Object_Name(instance->i_objindex)
-                          : "Unknown",
-                      instance != nullptr ? instance->i_id : -1);
-        page.title = title;
+        const char* object = instance != nullptr ? Object_Name(instance->i_objindex) : nullptr;
+        page.title = std::string("Instance Var: ") + (object != nullptr ? object : "Unknown") + " (" +
+                     std::to_string(instance != nullptr ? instance->i_id : -1) + ")";
         page.rows = instance != nullptr ? VariableRows(instance) : std::vector<std::vector<std::string>>{};
     }
 }

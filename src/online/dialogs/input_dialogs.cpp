@@ -198,8 +198,8 @@ int32_t InputQuery_MessageAsync(const char* caption, const char* text)
 int32_t InputQuery_LoginAsync(const char* userName, const char* password)
 {
     DialogForm form = Form(DialogKind::Login, "Login", "");
-    form.defaultText = Prefix(Text(userName), kAnswerCharacters);
-    form.defaultPassword = Prefix(Text(password), kAnswerCharacters);
+    form.defaultText = Text(userName);
+    form.defaultPassword = Text(password);
     return Enqueue(form);
 }
 

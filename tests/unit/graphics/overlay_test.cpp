@@ -10,6 +10,7 @@
 #include "graphics/screen.h"
 #include "host/clock.h"
 #include "platform/console.h"
+#include "platform/package_loader.h"
 #include "platform/timer.h"
 
 namespace bw {
@@ -183,6 +184,28 @@ TEST_F(Overlay, ThePanelIsADarkBandAcrossTheTop)
     EXPECT_EQ(band[0].colour, 0xC0000000u);
     EXPECT_FLOAT_EQ(band[2].y - band[0].y, 100.0f);
     EXPECT_FLOAT_EQ(band[1].x - band[0].x, static_cast<float>(GR_GetScreenWidth()));
+}
+
+TEST_F(Overlay, ThePanelNamesTheGameWhole)
+{
+    Overlay_Start();
+    Overlay_SetFlags(kOverlayCaption);
+    GamePackage& package = Package();
+    const GamePackage kept = package;
+    package.hasHeader = true;
+    auto drawnBytes = [&](const char* name) {
+        package.header.displayName = name;
+        device->ClearCalls();
+        Overlay_DrawFrame();
+        GR_VB_Flush();
+        size_t bytes = 0;
+        for (const RecordedCall* draw : device->Find("DrawPrimitive")) bytes += draw->vertices.size();
+        return bytes;
+    };
+    const size_t perLetter = drawnBytes("aa") - drawnBytes("a");
+    const std::string name(300, 'a');
+    EXPECT_EQ(drawnBytes(name.c_str()) - drawnBytes(""), name.size() * perLetter);
+    package = kept;
 }
 
 TEST_F(Overlay, InstalledItServesTheDevicesCallPoints)

@@ -684,6 +684,10 @@ TEST_F(VmTest, TheDisassemblerShowsBytesMnemonicAndAbsoluteTarget)
               "00000000 : 05000fc0                 push.e    5\n"
               "00000004 : ffffffb7                 b         0x00000000\n"
               "00000008 : ffff0fff                 break     -1\n");
+    const std::string page(2000, 'x');
+    const char* texts[] = {page.c_str()};
+    EXPECT_EQ(VM_DisassembleAll(Assemble("push.s 0"), VMStringTable{texts, 1}).substr(46), "\"" + page + "\"\n")
+        << "a string constant is shown whole";
 }
 
 TEST(VmDebugTest, TheBreakpointTableHoldsTwoHundredFiftyFiveAddresses)

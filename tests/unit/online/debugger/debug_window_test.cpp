@@ -122,6 +122,18 @@ TEST_F(DebugWindowTest, LocalsUseTheShowingPageThenAFreeOneThenTheLast)
     EXPECT_EQ(form.ShowLocals(100099), kDebugPageCount - 1);
 }
 
+TEST_F(DebugWindowTest, ALocalsPageIsTitledWithTheWholeObjectName)
+{
+    CObject* object = AddObject(0);
+    object->name = std::string(200, 'o');
+    AddInstance(object->index, 100042);
+    DebugForm form(false);
+    form.Update();
+    ASSERT_EQ(form.ShowLocals(100042), kDebugFirstLocalsPage);
+    form.Update();
+    EXPECT_EQ(form.View().pages[kDebugFirstLocalsPage].title, "Instance Var: " + object->name + " (100042)");
+}
+
 TEST_F(DebugWindowTest, LabelsShowTheBatchesAndTheFirstInstanceUnderTheMouse)
 {
     AddObject(0, test::kBlockSprite);

@@ -92,6 +92,7 @@ TEST_F(InputDialogsTest, TheSecondDialogOpensOnlyAfterTheFirstAnsweredAndRan)
 
 TEST_F(InputDialogsTest, EachKindHandsOverExactlyItsKeys)
 {
+    const std::string kLongName = std::string(1500, 'a') + "nn";
     struct Case {
         const char* name;
         std::vector<ScriptValue> args;
@@ -103,7 +104,7 @@ TEST_F(InputDialogsTest, EachKindHandsOverExactlyItsKeys)
         {"show_question_async", {"Sure?"}, {true, "", ""}, {"result,1", "value,1", "status,1"}},
         {"show_question_async", {"Sure?"}, {false, "", ""}, {"result,", "value,0", "status,0"}},
         {"show_message_async", {"Hi#there"}, {false, "", ""}, {"status,1"}},
-        {"get_login_async", {"ann", "pw"}, {true, "bea", "secret"}, {"status,1", "username,bea", "password,secret"}},
+        {"get_login_async", {kLongName.c_str(), "pw"}, {true, "bea", "secret"}, {"status,1", "username,bea", "password,secret"}},
         {"get_login_async", {"ann", "pw"}, {false, "bea", "secret"}, {"status,0", "username,", "password,"}},
     };
     for (const Case& c : cases) {
@@ -114,7 +115,7 @@ TEST_F(InputDialogsTest, EachKindHandsOverExactlyItsKeys)
         EXPECT_EQ(Pass(), MapRecord(pairs)) << c.name;
     }
     EXPECT_EQ(dialogs.opened[3].prompt, "Hi\rthere");
-    EXPECT_EQ(dialogs.opened[4].defaultText, "ann");
+    EXPECT_EQ(dialogs.opened[4].defaultText, kLongName) << "the field holds the whole default";
     EXPECT_EQ(dialogs.opened[4].defaultPassword, "pw");
 }
 
