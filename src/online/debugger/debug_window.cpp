@@ -281,8 +281,8 @@ void DebugForm::RefreshPages()
         }
         const CInstance* instance = Instance_Find(m_instanceIds[static_cast<size_t>(i)]);
         instance = Shown(instance) ? instance : nullptr;
-        const char* object = instance != nullptr ? Object_Name(instance->i_objindex) : nullptr;
-        page.title = std::string("Instance Var: ") + (object != nullptr ? object : "Unknown") + " (" +
+        const char* object = instance != nullptr ? Object_Name(instance->i_objindex) : "Unknown";
+        page.title = std::string("Instance Var: ") + object + " (" +
                      std::to_string(instance != nullptr ? instance->i_id : -1) + ")";
         page.rows = instance != nullptr ? VariableRows(instance) : std::vector<std::vector<std::string>>{};
     }
