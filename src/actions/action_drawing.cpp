@@ -2,12 +2,11 @@
 // positions relative to the instance when the flag is on.
 #include "actions/action_groups.h"
 
-#include <array>
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 #include "actions/action_helpers.h"
+#include "platform/strings.h"
 #include "resources/background.h"
 #include "resources/sprite.h"
 #include "script/arguments.h"
@@ -56,19 +55,18 @@ BW_SELF_BUILTIN(ActionDrawTextTransformed)
     Forward("draw_text_transformed", self, {Real(at.x), Real(at.y), args[0], args[3], args[4], args[5]});
 }
 
-// Whole reals as integers, others with two decimals in a fixed width.
+// Whole reals as integers with every digit, however large (-0 as 0); others
+// with two decimals in a width of ten.
 std::string VariableText(const Value& value)
 {
     if (!Arg_IsReal(value)) {
         return Arg_TextOrEmpty(value);
     }
-    std::array<char, 64> buffer{};
-    if (value.real == std::floor(value.real) && std::fabs(value.real) < 2147483648.0) {
-        std::snprintf(buffer.data(), buffer.size(), "%d", static_cast<int32_t>(value.real));
-    } else {
-        std::snprintf(buffer.data(), buffer.size(), "%10.2f", value.real);
+    const double real = value.real;
+    if (std::isfinite(real) && real == std::floor(real)) {
+        return String_FromReal(real == 0 ? 0.0 : real, std::chars_format::fixed, 0);
     }
-    return buffer.data();
+    return String_FromReal(real, std::chars_format::fixed, 2, 10);
 }
 
 BW_SELF_BUILTIN(ActionDrawVariable)

@@ -5,6 +5,7 @@
 #include "actions/action_helpers.h"
 #include "graphics/game_window.h"
 #include "platform/execute.h"
+#include "platform/files.h"
 #include "script/arguments.h"
 #include "script/error_report.h"
 #include "world/game_state.h"
@@ -27,7 +28,7 @@ BW_BUILTIN(ActionSetCursor)
 
 BW_BUILTIN(ActionWebpage)
 {
-    if (!ExecuteShell(Arg_TextOrEmpty(args[0]), "", Game_Info().workingDirectory.c_str())) {
+    if (!ExecuteShell(Arg_TextOrEmpty(args[0]), "", Files_PackageFolder().c_str())) {
         Code_Error_Runtime("Failed to open the webpage.", false);
     }
 }

@@ -8,6 +8,7 @@
 #include "audio/legacy_sounds.h"
 #include "audio/music_player.h"
 #include "graphics/d3d_builtins.h"
+#include "graphics/game_window.h"
 #include "graphics/main_window.h"
 #include "graphics/shaders.h"
 #include "graphics/texture_pages.h"
@@ -128,6 +129,7 @@ bool Options_Read(const PackageView& package, uint32_t offset, uint32_t length)
     Code_Error_SetAllErrorsFatal(options.allErrorsFatal);
     Variable_SetStrictReads(options.uninitialisedAreErrors);
     MainWindow_SetAltEnterAllowed(options.altEnterFullScreen);
+    Window_SetColour(options.windowColour);
     return true;
 }
 

@@ -106,7 +106,7 @@ void Runner_InstallErrorReportHooks()
 void Runner_InstallRunHooks()
 {
     RunHooks& hooks = Run_Hooks();
-    hooks.debugSwitch = Startup().debug;
+    hooks.debugSwitch = [] { return Startup().debug; };
     hooks.startFrame = &GR_D3D_Start_Frame;
     hooks.finishFrame = &GR_D3D_Finish_Frame;
     Overlay_Install();

@@ -234,7 +234,6 @@ void ApplyHeaderToWorld()
     const GameHeader& header = Package().header;
     Game_Info().gameId = header.gameId;
     Game_Info().debugMode = header.DebugMode();
-    Game_Info().programDirectory = GetExeDirectory();
     Room_Order() = header.roomOrder;
     Instance_SetLastId(header.lastInstanceId);
     Tile_SetLastId(header.lastTileId);
@@ -298,7 +297,7 @@ void StartFrameStage()
 void NothingStage() {}
 
 // "-oldexec" runs text-compiled code on the tree interpreter; "-trace" logs
-// each instruction the virtual machine executes.
+// the virtual machine's runs and calls.
 void VmInitStage()
 {
     Code_SetUseBytecode(g_settings.newExecution);

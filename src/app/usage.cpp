@@ -7,7 +7,7 @@ const char* Runner_Usage()
     return "Usage: bwrun -game FILE [switches]\n"
            "  -game FILE         play the package FILE (a data.win beside the program is played instead)\n"
            "  -debug             open the debug window and the debugger server on 127.0.0.1 port 6509\n"
-           "  -trace             log every instruction the game's code runs\n"
+           "  -trace             log each run of code on the virtual machine, each script call and each built-in call\n"
            "  -ext               keep extension calls from reaching their libraries\n"
            "  -noerrors          show no error dialog: errors go to the log only\n"
            "  -oldexec           run code compiled from text on the tree interpreter\n"

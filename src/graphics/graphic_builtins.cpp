@@ -16,6 +16,7 @@
 #include "graphics/textures.h"
 #include "graphics/transforms.h"
 #include "platform/colour.h"
+#include "platform/options.h"
 #include "script/error_report.h"
 #include "world/game_state.h"
 #include "world/input.h"
@@ -141,7 +142,11 @@ BW_BUILTIN(WindowGetCaption)
 }
 BW_BUILTIN(WindowSetCursor)
 {
-    Window_SetCursor(Arg_Int(args[0]));
+    // The game's choice outlives a restart: the start of a game shows the
+    // cursor from this flag.
+    const int cursor = Arg_Int(args[0]);
+    Window_SetCursor(cursor);
+    Options().showCursor = cursor != -1;
 }
 BW_BUILTIN(WindowGetCursor)
 {

@@ -47,10 +47,12 @@ TileArea RoomArea()
     return TileArea{0.0f, 0.0f, static_cast<float>(room->width), static_cast<float>(room->height)};
 }
 
+// Refused sizes answer -1 like a failed creation: 0 is the first real id.
 BW_BUILTIN(SurfaceCreate)
 {
     const int32_t w = Arg_Int(args[0]), h = Arg_Int(args[1]);
     if (w <= 0 || h <= 0) {
+        result->real = -1;
         Code_Error_Runtime("Invalid surface dimensions", false);
         return;
     }

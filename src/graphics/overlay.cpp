@@ -19,6 +19,7 @@
 #include "platform/package_loader.h"
 #include "platform/timer.h"
 #include "world/input.h"
+#include "world/object_loader.h"
 
 namespace bw {
 
@@ -282,7 +283,8 @@ void Overlay_DrawCaption()
     const float width = static_cast<float>(GR_GetScreenWidth());
     DrawQuad(0.0f, 0.0f, width, kPanelHeight, kPanelColour);
     char line[128];
-    std::snprintf(line, sizeof line, "Vask Games Runner v%d.%d(%d)[%s]%c", 1, 2, 0, "r0", ' ');
+    std::snprintf(line, sizeof line, "Vask Games Runner v%d.%d(%d)[%s]%c", 1, 2, 0, "r0",
+                  Object_MarkedEventLoaded() ? '*' : ' ');
     Overlay_DrawTextCentred(40.0f, kBlack, kWhite, line);
     const GamePackage& package = Package();
     if (package.hasHeader) {

@@ -73,6 +73,7 @@ struct ScreenState {
     Size screen;
     Size display;
     Size requested{-1, -1};
+    Size gui{-1, -1};
     TextureRecord* screenTexture = nullptr;
     FramePath path = FramePath::Blit;
     // The image of the game is in the window, not in the screen texture.
@@ -708,23 +709,42 @@ int32_t GR_GetScreenHeight()
     return g_screen.gameWindow.h;
 }
 
-void GR_SetWindowProjection()
+void GR_SetGuiSize(int32_t w, int32_t h)
+{
+    g_screen.gui = Size{w, h};
+}
+
+int32_t GR_GetGuiWidth()
+{
+    return g_screen.gui.w;
+}
+
+int32_t GR_GetGuiHeight()
+{
+    return g_screen.gui.h;
+}
+
+void GR_SetGuiProjection()
 {
     const int32_t width = GR_GetScreenWidth();
     const int32_t height = GR_GetScreenHeight();
+    // A GUI of no size has nothing to project onto: the window serves, as
+    // it does while unset.
+    const int32_t guiWidth = g_screen.gui.w > 0 ? g_screen.gui.w : width;
+    const int32_t guiHeight = g_screen.gui.h > 0 ? g_screen.gui.h : height;
     GR_VB_Flush();
     GR_3D_Set(false);
     GR_SetViewport(0, 0, width, height);
-    GR_SetViewProjection(0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height), 0.0f);
+    GR_SetViewProjection(0.0f, 0.0f, static_cast<float>(guiWidth), static_cast<float>(guiHeight), 0.0f);
 }
 
-WindowProjectionScope::WindowProjectionScope()
+GuiProjectionScope::GuiProjectionScope()
     : m_3d(GR_3D_IsOn()), m_perspective(GR_3D_GetPerspective()), m_hidden(GR_3D_GetHidden())
 {
-    GR_SetWindowProjection();
+    GR_SetGuiProjection();
 }
 
-WindowProjectionScope::~WindowProjectionScope()
+GuiProjectionScope::~GuiProjectionScope()
 {
     GR_3D_Set(m_3d);
     GR_3D_SetPerspective(m_perspective);

@@ -62,18 +62,23 @@ void GR_D3D_InitTimerAndFont();
 void GR_SetScreenSize(int32_t w, int32_t h);
 int32_t GR_GetScreenWidth();
 int32_t GR_GetScreenHeight();
-// Flushes, leaves 3D, and places what is drawn next in the game window's
-// pixels (what the GUI and the virtual keys use).
-void GR_SetWindowProjection();
-// The window projection for as long as it lives; at its end 3D mode comes
+// The size game code gives the GUI layer (display_set_gui_size); a
+// negative side is unset and the game window's serves in its place.
+void GR_SetGuiSize(int32_t w, int32_t h);
+int32_t GR_GetGuiWidth();
+int32_t GR_GetGuiHeight();
+// Flushes, leaves 3D, and places what is drawn next over the whole game
+// window in GUI units (what the draw GUI pass and the virtual keys use).
+void GR_SetGuiProjection();
+// The GUI projection for as long as it lives; at its end 3D mode comes
 // back as it was, with the game's perspective and hidden-surface wishes,
 // which leaving and entering 3D mode would otherwise reset.
-class WindowProjectionScope {
+class GuiProjectionScope {
 public:
-    WindowProjectionScope();
-    ~WindowProjectionScope();
-    WindowProjectionScope(const WindowProjectionScope&) = delete;
-    WindowProjectionScope& operator=(const WindowProjectionScope&) = delete;
+    GuiProjectionScope();
+    ~GuiProjectionScope();
+    GuiProjectionScope(const GuiProjectionScope&) = delete;
+    GuiProjectionScope& operator=(const GuiProjectionScope&) = delete;
 
 private:
     bool m_3d;

@@ -24,6 +24,7 @@ struct TransformState {
     float viewRectangle[5] = {};
     DeviceTextureId lastBound = 0;
     int32_t textureSwaps = 0;
+    int32_t lastFrameTextureSwaps = 0;
     ProjectionReferenceSource reference = nullptr;
     float halfPixelScale[2] = {1.0f, 1.0f};
     bool customProjection = false;
@@ -263,8 +264,14 @@ int32_t GR_TextureSwaps()
     return g_state.textureSwaps;
 }
 
+int32_t GR_LastFrameTextureSwaps()
+{
+    return g_state.lastFrameTextureSwaps;
+}
+
 void GR_ResetTextureSwaps()
 {
+    g_state.lastFrameTextureSwaps = g_state.textureSwaps;
     g_state.textureSwaps = 0;
 }
 

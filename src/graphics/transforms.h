@@ -52,7 +52,11 @@ void GR_GetHalfPixelScale(float& x, float& y);
 // colour: 0x00BBGGRR; flags: 1 target, 2 z, 4 stencil.
 void GR_D3D_Clear(uint32_t colour, float z, uint32_t stencil, uint32_t flags);
 void GR_D3D_SetTexture(uint32_t stage, TextureRecord* record);
+// Texture changes since the frame began, and in the whole previous frame
+// (the debug window shows that one).
 int32_t GR_TextureSwaps();
+int32_t GR_LastFrameTextureSwaps();
+// At every frame begin: the count so far becomes the previous frame's.
 void GR_ResetTextureSwaps();
 
 // Pixels as 0xAARRGGBB, rows top first; empty when nothing can be read.

@@ -18,16 +18,16 @@ constexpr uint32_t kKeyColour = 0xFFFFFFFF;
 
 void IO_VirtualKeys_Draw()
 {
-    std::optional<WindowProjectionScope> window;
+    std::optional<GuiProjectionScope> gui;
     for (int32_t index = 0; index < kVirtualKeyCount; ++index) {
         const VirtualKey* key = IO_VirtualKey_Get(index);
         if (key == nullptr || (key->flags & kVirtualKeyShown) == 0) {
             continue;
         }
         // The frame's last projection may be a view's: keys are placed in
-        // the window.
-        if (!window) {
-            window.emplace();
+        // GUI units over the window.
+        if (!gui) {
+            gui.emplace();
         }
         auto* v = reinterpret_cast<Vertex2DTex*>(
             GR_VB_AllocVerts(PrimitiveTriangleList, nullptr, sizeof(Vertex2DTex), 6));

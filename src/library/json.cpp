@@ -4,14 +4,15 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cinttypes>
 #include <climits>
-#include <cstdio>
+#include <cmath>
 #include <cstring>
+#include <string>
 
 #include "script/arguments.h"
 #include "library/ds.h"
 #include "library/ds_map.h"
+#include "platform/strings.h"
 
 namespace bw {
 
@@ -134,18 +135,27 @@ json_object* ToJson(const Value& value, int depth)
     }
 }
 
+// A map key as a member name: a string as it is; a real as every digit of
+// its value truncated toward zero, which no integer type could hold past
+// 2^63. -0.5 gives "0", not "-0"; the infinities give "inf" and "-inf", and a
+// NaN "nan" whatever its sign.
+std::string MemberName(const Value& key)
+{
+    if (Value_Kind(key) == kValueString) {
+        return key.ptr != nullptr ? Value_String(key) : "";
+    }
+    if (std::isnan(key.real)) {
+        return "nan";
+    }
+    const double whole = std::trunc(key.real);
+    return String_FromReal(whole == 0 ? 0.0 : whole, std::chars_format::fixed, 0);
+}
+
 json_object* MapToJson(const CDS_Map* map, int depth)
 {
     json_object* object = json_object_new_object();
     DS_Map_ForEach(map, [object, depth](const MapEntry& entry) {
-        char number[32];
-        const char* name = number;
-        if (Value_Kind(entry.key) == kValueString) {
-            name = entry.key.ptr != nullptr ? Value_String(entry.key) : "";
-        } else {
-            std::snprintf(number, sizeof number, "%" PRId64, Real_TruncToInt64(entry.key.real));
-        }
-        json_object_object_add(object, name, ToJson(entry.value, depth));
+        json_object_object_add(object, MemberName(entry.key).c_str(), ToJson(entry.value, depth));
     });
     return object;
 }

@@ -346,15 +346,12 @@ bool PhysicsObject_ReadVariable(CInstance* instance, int32_t which, int32_t arra
 {
     const PhysicsWorld* world = PhysicsWorld_Current();
     const auto variable = static_cast<PhysicsVariable>(which);
-    if (world == nullptr) {
+    const PhysicsObject* object = instance->i_physics;
+    if (world == nullptr || object == nullptr) {
         return false;
     }
     if (variable >= PhysicsVariable::CollisionPoints) {
         return ReadContact(*world, instance, variable, arrayIndex, out);
-    }
-    const PhysicsObject* object = instance->i_physics;
-    if (object == nullptr) {
-        return false;
     }
     const b2Body& body = *object->body;
     const float scale = world->Scale();

@@ -268,6 +268,12 @@ bool Files_SetSaveFolderName(const char* name, bool roaming)
 
 const char* GetExeDirectory() { return Areas().programFolder.c_str(); }
 
+std::string Files_PackageFolder()
+{
+    const std::string& folder = Areas().programFolder;
+    return folder.empty() ? folder : folder.substr(0, folder.size() - 1);
+}
+
 const char* GetSaveDirectory()
 {
     const FileAreas& areas = Areas();

@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace bw {
 
@@ -38,6 +39,9 @@ bool Files_SetSaveFolderName(const char* name, bool roaming);
 // The program folder with a trailing '/'; "" before the package is known.
 // Cached: the caller does not free it.
 const char* GetExeDirectory();
+// The package's folder without its trailing '/' (the game's working and
+// program folder): "" for the root, or before the package is known.
+std::string Files_PackageFolder();
 // The save folder with a trailing '/', or null when there is none. Cached.
 const char* GetSaveDirectory();
 // The running program's own file path. Cached.

@@ -16,6 +16,9 @@
 namespace bw {
 namespace {
 
+// The lines of '#' around the package's folder in the log.
+constexpr size_t kPwdRuleLength = 73;
+
 GamePackage g_package;
 PackageLoaderHooks g_hooks;
 // Blocks read from disk; they live until the package is forgotten, which a
@@ -435,6 +438,8 @@ bool RunnerLoadGame(const std::string& gamePath)
     g_package.path = error ? path : absolute.string();
     console.Printf("RunnerLoadGame() - %s\n", g_package.path.c_str());
     Files_SetPackagePath(g_package.path.c_str());
+    const std::string rule(kPwdRuleLength, '#');
+    console.Printf("%s\n####!!!!$$$$$$ pwd - %s\n%s\n", rule.c_str(), Files_PackageFolder().c_str(), rule.c_str());
 
     LoadOptionsIni();
     LoadDebugFile();

@@ -3,6 +3,7 @@
 // the loaders take "removeback" in place of the transparent and preload
 // flags, and the alpha loaders are gone.
 #include <memory>
+#include <optional>
 
 #include "graphics/bitmap.h"
 #include "graphics/surfaces.h"
@@ -109,15 +110,15 @@ BW_BUILTIN(BackgroundCreateGradient)
     Result_SetReal(result, index);
 }
 
-// (rect, transparent or removeback, smooth[, preload]) from the screen
-// (surface < 0) or a surface. A capture that failed makes no background:
-// the result is -1.
-void CreateFromCapture(Value* result, int32_t surface, const Value* rect, bool newForm)
+// (rect, transparent or removeback, smooth[, preload]) from the screen (no
+// surface) or a surface. A capture that failed makes no background: the
+// result is -1.
+void CreateFromCapture(Value* result, std::optional<int32_t> surface, const Value* rect, bool newForm)
 {
     Result_SetReal(result, -1.0);
     const int32_t x = Arg_Int(rect[0]), y = Arg_Int(rect[1]), w = Arg_Int(rect[2]), h = Arg_Int(rect[3]);
     std::unique_ptr<TBitmap> image =
-        surface < 0 ? GR_CreateBitmapFromScreen(x, y, w, h) : Surface_CreateBitmap(surface, x, y, w, h);
+        surface ? Surface_CreateBitmap(*surface, x, y, w, h) : GR_CreateBitmapFromScreen(x, y, w, h);
     if (image == nullptr) {
         return;
     }
@@ -134,11 +135,11 @@ void CreateFromCapture(Value* result, int32_t surface, const Value* rect, bool n
 
 BW_BUILTIN(BackgroundCreateFromScreen6)
 {
-    CreateFromCapture(result, -1, args, true);
+    CreateFromCapture(result, std::nullopt, args, true);
 }
 BW_BUILTIN(BackgroundCreateFromScreen7)
 {
-    CreateFromCapture(result, -1, args, false);
+    CreateFromCapture(result, std::nullopt, args, false);
 }
 BW_BUILTIN(BackgroundCreateFromSurface7)
 {

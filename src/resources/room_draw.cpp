@@ -362,11 +362,9 @@ void DrawThroughView(int32_t index, const RoomView& view)
     SetViewScale(savedScaleX, savedScaleY);
 }
 
-// The GUI is laid out in window pixels: no built-in sets a GUI size of its
-// own yet.
 void DrawGuiPass()
 {
-    const WindowProjectionScope window;
+    const GuiProjectionScope gui;
     Room_DrawEvent64Pass(RoomDrawRectangle{0, 0, GR_GetScreenWidth(), GR_GetScreenHeight()});
 }
 

@@ -3,6 +3,7 @@
 // loaders take "removeback" in place of the transparent, precise and
 // preload flags, and the alpha loaders are gone.
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "graphics/bitmap.h"
@@ -144,11 +145,13 @@ BW_BUILTIN(SpriteReplaceAlpha)
     }
 }
 
-// A rectangle of the screen (surface < 0) or of a surface.
-std::unique_ptr<TBitmap> Capture(int32_t surface, const Value* rect)
+// A rectangle of the screen (no surface) or of a surface. A negative id
+// from game code is a missing surface (a failed surface_create answers
+// -1), never the screen.
+std::unique_ptr<TBitmap> Capture(std::optional<int32_t> surface, const Value* rect)
 {
     const int32_t x = Arg_Int(rect[0]), y = Arg_Int(rect[1]), w = Arg_Int(rect[2]), h = Arg_Int(rect[3]);
-    return surface < 0 ? GR_CreateBitmapFromScreen(x, y, w, h) : Surface_CreateBitmap(surface, x, y, w, h);
+    return surface ? Surface_CreateBitmap(*surface, x, y, w, h) : GR_CreateBitmapFromScreen(x, y, w, h);
 }
 
 struct NewSpriteFlags {
@@ -174,7 +177,7 @@ void CreateFromCapture(Value* result, std::unique_ptr<TBitmap> image, const NewS
 }
 
 // From 800: (rect, removeback, smooth, xorig, yorig).
-void CreateNewForm(Value* result, int32_t surface, const Value* rect)
+void CreateNewForm(Value* result, std::optional<int32_t> surface, const Value* rect)
 {
     const bool removeback = Arg_Above(rect[4]);
     CreateFromCapture(result, Capture(surface, rect), {true, removeback, Arg_Above(rect[5]), true, !removeback},
@@ -182,7 +185,7 @@ void CreateNewForm(Value* result, int32_t surface, const Value* rect)
 }
 
 // Below 800: (rect, precise, transparent, smooth, preload, xorig, yorig).
-void CreateOldForm(Value* result, int32_t surface, const Value* rect)
+void CreateOldForm(Value* result, std::optional<int32_t> surface, const Value* rect)
 {
     const NewSpriteFlags flags{Arg_Above(rect[4]), Arg_Above(rect[5]), Arg_Above(rect[6]), Arg_Above(rect[7]), false};
     CreateFromCapture(result, Capture(surface, rect), flags, rect + 8);
@@ -190,11 +193,11 @@ void CreateOldForm(Value* result, int32_t surface, const Value* rect)
 
 BW_BUILTIN(SpriteCreateFromScreen8)
 {
-    CreateNewForm(result, -1, args);
+    CreateNewForm(result, std::nullopt, args);
 }
 BW_BUILTIN(SpriteCreateFromScreen10)
 {
-    CreateOldForm(result, -1, args);
+    CreateOldForm(result, std::nullopt, args);
 }
 BW_BUILTIN(SpriteCreateFromSurface9)
 {
@@ -207,7 +210,7 @@ BW_BUILTIN(SpriteCreateFromSurface11)
 
 // (index, [surface,] rect[, removeback, smooth]); without the flags nothing
 // is removed and alpha is kept.
-void AddFromCapture(const Value& index, int32_t surface, const Value* rect, bool withFlags)
+void AddFromCapture(const Value& index, std::optional<int32_t> surface, const Value* rect, bool withFlags)
 {
     CSprite* sprite = Sprite_Get(Arg_Int(index));
     if (sprite == nullptr) {
@@ -224,11 +227,11 @@ void AddFromCapture(const Value& index, int32_t surface, const Value* rect, bool
 
 BW_BUILTIN(SpriteAddFromScreen7)
 {
-    AddFromCapture(args[0], -1, args + 1, true);
+    AddFromCapture(args[0], std::nullopt, args + 1, true);
 }
 BW_BUILTIN(SpriteAddFromScreen5)
 {
-    AddFromCapture(args[0], -1, args + 1, false);
+    AddFromCapture(args[0], std::nullopt, args + 1, false);
 }
 BW_BUILTIN(SpriteAddFromSurface8)
 {

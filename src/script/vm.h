@@ -44,8 +44,9 @@ void VM_RunningLocals(std::vector<VariableView>* locals);
 // Whether a machine is running (or held at a stop).
 bool VM_IsRunning();
 
-// "-trace": each run writes "script = <unit>" and each built-in call
-// "func call = <name>" to the console.
+// "-trace": each run writes "script = <unit>", each script call
+// "script call = <name>" and each built-in call "func call = <name>" to the
+// console.
 void VM_SetTrace(bool trace);
 
 // Branches executed since start; every 4096th pumps the window's messages.

@@ -58,6 +58,11 @@ const char* ScriptName(const CCode& code)
                : name.c_str();
 }
 
+void TraceScriptCall(const CCode& code)
+{
+    Console().Printf("script call = %s\n", ScriptName(code));
+}
+
 // Opens a with-frame; *runBody says whether an instance was found.
 const char* Machine::PushEnv(int32_t selector, bool* runBody)
 {
@@ -124,6 +129,12 @@ bool Machine::CallOutside(const VMNativeOp* op, VMSlot*& sp)
     if (id >= kExtensionFunctionIdBase) {
         called = Extension_Call(id - kExtensionFunctionIdBase, self_, other_, argc, args, &result);
     } else if (id >= kScriptFunctionIdBase) {
+        // Only a script with code to run is named: an unknown one is an
+        // error, one without code gives 0 at once.
+        const CCode* callee = g_trace ? Script_GetCode(id - kScriptFunctionIdBase) : nullptr;
+        if (callee != nullptr) {
+            TraceScriptCall(*callee);
+        }
         called = Script_Execute(id - kScriptFunctionIdBase, self_, other_, argc, &result, args);
     } else {
         if (g_trace) {

@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/console.h"
 #include "platform/memory.h"
 #include "platform/messages.h"
 #include "script/code_unit.h"
@@ -103,6 +102,9 @@ struct Local {
 
 // The name a script's unit carries is "Script.<name>"; reports use <name>.
 const char* ScriptName(const CCode& code);
+// With the trace on: the script about to be called, on either path of a
+// call (on the machine's own stack or through the script table).
+void TraceScriptCall(const CCode& code);
 
 // A script the machine runs on its own stack: what its return restores.
 struct ScriptFrame {
@@ -736,7 +738,7 @@ inline const CCode* Machine::InlineScript(const VMNativeOp* op) const
         return Fail(op, sp, "Stack overflow...");
     }
     if (g_trace) {
-        Console().Printf("script = %s\n", callee.name.c_str());
+        TraceScriptCall(callee);
     }
     // As every run does: the script's own error is the one its report shows.
     Code_Error_ClearPending();

@@ -6,6 +6,8 @@
 #include <ctime>
 
 #include "platform/console.h"
+#include "platform/files.h"
+#include "platform/memory.h"
 #include "platform/strings.h"
 #include "platform/timer.h"
 #include "script/error_report.h"
@@ -400,10 +402,19 @@ bool GV_GameGuid(CInstance*, int32_t, Value* out)
     return true;
 }
 
-template <std::string GameInfo::*member>
-bool GV_Directory(CInstance*, int32_t, Value* out)
+// The program area is the package's folder, so the game's working folder
+// and its program folder are the same one.
+bool GV_PackageFolder(CInstance*, int32_t, Value* out)
 {
-    return ReadText(out, Game_Info().*member);
+    return ReadText(out, Files_PackageFolder());
+}
+
+bool GV_TempDirectory(CInstance*, int32_t, Value* out)
+{
+    char* folder = TempDirectory_Get();
+    Value_SetString(*out, folder != nullptr ? folder : "");
+    MemoryManager_Free(folder);
+    return true;
 }
 
 // ---- input ----
@@ -553,9 +564,9 @@ const BuiltinVariableRegistration kGlobalVariables[] = {
     {"health", &GV_Health, &SV_Health, true},
     {"game_id", &GV_GameId, nullptr, false},
     {"game_guid", &GV_GameGuid, nullptr, false},
-    {"working_directory", &GV_Directory<&GameInfo::workingDirectory>, nullptr, false},
-    {"temp_directory", &GV_Directory<&GameInfo::tempDirectory>, nullptr, false},
-    {"program_directory", &GV_Directory<&GameInfo::programDirectory>, nullptr, false},
+    {"working_directory", &GV_PackageFolder, nullptr, false},
+    {"temp_directory", &GV_TempDirectory, nullptr, false},
+    {"program_directory", &GV_PackageFolder, nullptr, false},
     {"instance_count", &GV_InstanceCount, nullptr, false},
     {"instance_id", &GV_InstanceId, nullptr, false},
     {"room_width", &GV_RoomField<int32_t, &CRoom::width>, nullptr, false},

@@ -68,9 +68,6 @@ public:
     // joins the code list only once the CODE chunk is read, which may follow
     // the chunk that holds the event; code is bound to it on first need.
     int32_t codeEntry = -1;
-    // The entry's number word had its top bit set (the bit is not part of
-    // the number).
-    bool marked = false;
 
 private:
     std::unique_ptr<CCode> m_ownedCode;  // the unit made from text

@@ -33,9 +33,6 @@ GameCounters& Game_Counters();
 struct GameInfo {
     int32_t gameId = 0;
     bool debugMode = false;
-    std::string workingDirectory;
-    std::string tempDirectory;
-    std::string programDirectory;
 };
 GameInfo& Game_Info();
 

@@ -25,6 +25,9 @@ constexpr uint32_t kVertexSize = 8;
 
 constexpr uint32_t kEventNumberMarker = 0x80000000u;
 
+// Whether the last OBJT chunk read had an event number with the marker bit.
+bool g_markedEventLoaded = false;
+
 // The words of one record, relative to its start, each checked against the
 // package before it is read.
 class RecordReader {
@@ -201,7 +204,7 @@ bool CObject::LoadFromChunk(const PackageView& package, uint32_t recordOffset, u
                 return record.Fail(EventName(static_cast<int32_t>(type), number) +
                                    ": its action lies outside the package or names no code entry");
             }
-            slots[number]->marked = (numberWord & kEventNumberMarker) != 0;
+            g_markedEventLoaded = g_markedEventLoaded || (numberWord & kEventNumberMarker) != 0;
         }
     }
     return true;
@@ -210,6 +213,7 @@ bool CObject::LoadFromChunk(const PackageView& package, uint32_t recordOffset, u
 bool Object_LoadChunk(const PackageView& package, uint32_t offset, uint32_t length, uint32_t format)
 {
     Object_FreeAll();
+    g_markedEventLoaded = false;
     std::vector<uint32_t> records;
     if (!Wad_PatchPointerList(package, ChunkInfo{0, offset, length}, records)) {
         Console().Printf("Error on load\nOBJT: the object list lies outside the chunk\n");
@@ -234,6 +238,11 @@ bool Object_LoadChunk(const PackageView& package, uint32_t offset, uint32_t leng
     Object_SetCount(static_cast<int32_t>(records.size()));
     Object_LinkParents();
     return true;
+}
+
+bool Object_MarkedEventLoaded()
+{
+    return g_markedEventLoaded;
 }
 
 bool Object_Load(const PackageView& package, uint32_t offset, uint32_t length)

@@ -15,6 +15,9 @@ namespace bw {
 bool Object_Load(const PackageView& package, uint32_t offset, uint32_t length);
 // The same with the package format given rather than taken from the header.
 bool Object_LoadChunk(const PackageView& package, uint32_t offset, uint32_t length, uint32_t format);
+// Whether the chunk last read had an event whose number word carries the
+// top bit (which is not part of the number). The overlay's caption marks it.
+bool Object_MarkedEventLoaded();
 
 // Compiles every object's events made from text, in table order, then
 // resolves the parent pointers. False at the first failure, which has been

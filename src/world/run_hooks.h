@@ -87,7 +87,9 @@ struct RunHooks {
 
     // Debugger window issue: made at game start with the "-debug" switch,
     // refreshed each step, saved and closed at game end, hidden on stop.
-    bool debugSwitch = false;
+    // The switch is asked each time, not copied: options.ini may set it
+    // after the hooks are installed.
+    bool (*debugSwitch)() = nullptr;
     void (*debugWindowCreate)() = nullptr;
     void (*debugWindowUpdate)() = nullptr;
     void (*debugWindowClose)() = nullptr;
@@ -116,6 +118,13 @@ inline void Run_CallHook(void (*hook)())
     if (hook != nullptr) {
         hook();
     }
+}
+
+// Whether the debug switch is on now; off while no one answers for it.
+inline bool Run_DebugSwitchOn()
+{
+    const RunHooks& hooks = Run_Hooks();
+    return hooks.debugSwitch != nullptr && hooks.debugSwitch();
 }
 
 }  // namespace bw

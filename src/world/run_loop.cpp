@@ -197,7 +197,7 @@ void Run_Stop()
     GameRunningFlag = 0;
     g_paused = false;
     const RunHooks& hooks = Run_Hooks();
-    if (hooks.debugSwitch) {
+    if (Run_DebugSwitchOn()) {
         return;
     }
     Run_EndGame();

@@ -282,7 +282,7 @@ void StartGame()
     Run_SetStepCounter(0);
     Display_State().transitionKind = 0;
     const RunHooks& hooks = Run_Hooks();
-    if (hooks.debugSwitch && hooks.debugWindowCreate != nullptr) {
+    if (Run_DebugSwitchOn() && hooks.debugWindowCreate != nullptr) {
         console.Printf("Create Debug Form\n");
         hooks.debugWindowCreate();
     }
@@ -308,7 +308,7 @@ void StartGame()
 void Run_EndGame()
 {
     const RunHooks& hooks = Run_Hooks();
-    if (hooks.debugSwitch) {
+    if (Run_DebugSwitchOn()) {
         Run_CallHook(hooks.debugWindowClose);
     }
     Run_EndRoom(true);

@@ -436,7 +436,7 @@ void Run_DoAStep()
     Run_AfterPass();
     // Wraps rather than overflows in a game left running for a year.
     g_stepCounter = static_cast<int32_t>(static_cast<uint32_t>(g_stepCounter) + 1u);
-    if (hooks.debugSwitch) {
+    if (Run_DebugSwitchOn()) {
         Run_CallHook(hooks.debugWindowUpdate);
     }
 }

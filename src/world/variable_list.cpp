@@ -1,7 +1,7 @@
 #include "world/variable_list.h"
 
-#include <cinttypes>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -248,17 +248,14 @@ bool CVariableList::LoadGame(CStream& stream)
 
 void Variable_PrintValue(std::string& out, const Value& value)
 {
-    char number[64];
     switch (Value_Kind(value)) {
     case kValueReal: {
+        // A whole real lists every digit of its integer, however large (a
+        // 64-bit integer would wrap past 2^63); -0 lists as 0.
         const double real = value.real;
-        const double whole = std::nearbyint(real);
-        if (real == whole && std::fabs(whole) < 9.2e18) {
-            std::snprintf(number, sizeof number, "%" PRId64, static_cast<int64_t>(whole));
-        } else {
-            std::snprintf(number, sizeof number, "%f", real);
-        }
-        out += number;
+        const bool whole = std::isfinite(real) && real == std::nearbyint(real);
+        out += whole ? String_FromReal(real == 0 ? 0.0 : real, std::chars_format::fixed, 0)
+                     : String_FromReal(real, std::chars_format::fixed, 6);
         break;
     }
     case kValueString:

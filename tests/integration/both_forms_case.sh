@@ -4,8 +4,8 @@
 # "build" while bwpack runs and "run" while the game plays, so a value taken
 # at the build instead of at game start shows. A build says nothing: game
 # code that printed there would have run at the build.
-#   both_forms_case.sh BWPACK RUNNER PROJECT OUT_DIR PATTERN
-bwpack="$1"; runner="$2"; project="$3"; out="$4"; pattern="$5"
+#   both_forms_case.sh BWPACK RUNNER PROJECT OUT_DIR PATTERN [runner arguments...]
+bwpack="$1"; runner="$2"; project="$3"; out="$4"; pattern="$5"; shift 5
 mkdir -p "$out" || exit 1
 for form in text bytecode; do
   said="$(BW_TEST_PHASE=build "$bwpack" "$project" -o "$out/$form.win" --form "$form" 2>&1)" || { printf '%s\n' "$said"; exit 1; }
@@ -13,7 +13,7 @@ for form in text bytecode; do
     printf 'both_forms_case: the %s build said:\n%s\n' "$form" "$said" >&2
     exit 1
   fi
-  if ! BW_TEST_PHASE=run "$(dirname "$0")/run_case.sh" "$runner" 0 "$pattern" -game "$out/$form.win" -noerrors; then
+  if ! BW_TEST_PHASE=run "$(dirname "$0")/run_case.sh" "$runner" 0 "$pattern" -game "$out/$form.win" -noerrors "$@"; then
     echo "both_forms_case: the $form form does not match" >&2
     exit 1
   fi

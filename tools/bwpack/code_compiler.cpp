@@ -8,6 +8,7 @@
 #include "bwpack/file_error.h"
 #include "bwpack/package_writer.h"
 #include "bwpack/project_json.h"
+#include "online/http/vask_builtins.h"
 #include "script/constants.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
@@ -146,7 +147,11 @@ ProjectCompiler::ProjectCompiler(const Project& project) : m_project(project), m
         Registration_RegisterFunctionsQuietly((project.header.flags & kHeaderSteam) != 0);
         m_registeredFunctions = true;
     }
+    // The built-in variables as a run has them: the table's own, then the
+    // platform group's, which go back in here whether or not the groups
+    // were registered by this build.
     Variable_Init();
+    Vask_Variables_Register();
     World_RegisterScriptAccess();
     // Units are parsed before any is generated, and globalvar is settled on
     // the trees (Generate); the runner's flags stay untouched.

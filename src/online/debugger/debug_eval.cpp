@@ -1,8 +1,9 @@
 #include "online/debugger/debug_eval.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
+#include "platform/strings.h"
 #include "script/code_unit.h"
 #include "script/error_report.h"
 #include "world/instance.h"
@@ -53,23 +54,22 @@ bool Debug_Evaluate(const char* text, const char* unitName, CInstance* self, Val
 
 std::string Debug_FormatReal(double real)
 {
-    char text[64];
-    if (NearInteger(real) && std::fabs(real) < 9.2e18) {
-        std::snprintf(text, sizeof text, "%lld", static_cast<long long>(std::llround(real)));
-        return text;
+    // Every digit is written, however large the real: a cut text would read
+    // as another, smaller number.
+    if (NearInteger(real)) {
+        // Adding 0 makes a rounded -0 print as the integer 0.
+        return String_FromReal(std::round(real) + 0.0, std::chars_format::fixed, 0);
     }
     static constexpr struct {
         double scale;
-        const char* format;
-    } kPlaces[] = {{1e2, "%.2f"}, {1e4, "%.4f"}, {1e6, "%.6f"}, {1e8, "%.8f"}};
+        int places;
+    } kPlaces[] = {{1e2, 2}, {1e4, 4}, {1e6, 6}, {1e8, 8}};
     for (const auto& places : kPlaces) {
         if (NearInteger(real * places.scale)) {
-            std::snprintf(text, sizeof text, places.format, real);
-            return text;
+            return String_FromReal(real, std::chars_format::fixed, places.places);
         }
     }
-    std::snprintf(text, sizeof text, "%10.10f", real);
-    return text;
+    return String_FromReal(real, std::chars_format::fixed, 10, 10);
 }
 
 std::string Debug_FormatValue(const Value& value)

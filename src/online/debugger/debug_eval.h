@@ -20,7 +20,9 @@ inline constexpr char kDebugUnableToEvaluate[] = "Unable to evaluate";
 bool Debug_Evaluate(const char* text, const char* unitName, CInstance* self, Value* result);
 
 // A string as it is; a real as an integer when within 1e-12 of one, else
-// with the fewest of 2, 4, 6 or 8 decimals that hold it, else 10.
+// with the fewest of 2, 4, 6 or 8 decimals that hold it, else 10; always
+// with every digit before the point. The watches and the variable pages
+// show values so.
 std::string Debug_FormatReal(double real);
 std::string Debug_FormatValue(const Value& value);
 

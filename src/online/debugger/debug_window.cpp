@@ -18,7 +18,6 @@
 #include "platform/ini.h"
 #include "platform/memory.h"
 #include "resources/sprite.h"
-#include "script/world_access.h"
 #include "world/game_state.h"
 #include "world/input.h"
 #include "world/instance.h"
@@ -28,6 +27,8 @@
 #include "world/room.h"
 #include "world/run_loop.h"
 #include "world/run_requests.h"
+#include "world/variable_access.h"
+#include "world/variable_list.h"
 
 namespace bw {
 
@@ -66,23 +67,16 @@ bool Shown(const CInstance* instance)
     return instance != nullptr && instance->i_marked == 0 && instance->i_deactivated == 0;
 }
 
-// "name(id) = value" lines, as the error report prints variables, as rows.
+// One row per variable, in the order the error report lists them: its name
+// and its value as the watches show values.
 std::vector<std::vector<std::string>> VariableRows(const CInstance* instance)
 {
-    std::string text;
-    Code_WorldAccess().printVariables(instance, &text);
+    std::vector<VariableView> variables;
+    (instance != nullptr ? *instance->i_vars : Variable_GlobalList()).View(&variables);
     std::vector<std::vector<std::string>> rows;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        end = end == std::string::npos ? text.size() : end;
-        const std::string_view line(text.data() + start, end - start);
-        const size_t equals = line.find(") = ");
-        const size_t open = line.rfind('(', equals);
-        if (equals != std::string_view::npos && open != std::string_view::npos) {
-            rows.push_back({std::string(line.substr(0, open)), std::string(line.substr(equals + 4))});
-        }
-        start = end + 1;
+    rows.reserve(variables.size());
+    for (const VariableView& variable : variables) {
+        rows.push_back({Variable_GetName(variable.id), Debug_FormatValue(*variable.value)});
     }
     return rows;
 }
@@ -244,7 +238,7 @@ void DebugForm::RefreshLabels()
         return true;
     });
     m_view.labels = {Format("Room Speed: %d", room != nullptr ? room->speed : 0),
-                     Format("FPS: %d", Display_State().fps), Format("Num Tex Swaps: %d", GR_TextureSwaps()),
+                     Format("FPS: %d", Display_State().fps), Format("Num Tex Swaps: %d", GR_LastFrameTextureSwaps()),
                      Format("Num Vertex Batches: %d", GR_VB_LastFrameDrawCalls()), Format("inst: %d", instances),
                      Format("mouse id: %d", InstanceUnderMouse())};
 }

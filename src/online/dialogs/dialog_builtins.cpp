@@ -10,6 +10,7 @@
 #include "online/dialogs/input_dialogs.h"
 #include "platform/console.h"
 #include "platform/files.h"
+#include "platform/strings.h"
 #include "script/error_report.h"
 #include "world/input.h"
 
@@ -51,13 +52,8 @@ std::string MessageText(const Value& value)
 std::string DefaultText(const Value& value, bool integer)
 {
     if (Arg_IsString(value)) return ArgText(value);
-    char text[64];
-    if (integer) {
-        std::snprintf(text, sizeof text, "%d", Arg_Round(value));
-    } else {
-        std::snprintf(text, sizeof text, "%.2f", value.real);
-    }
-    return text;
+    if (integer) return std::to_string(Arg_Round(value));
+    return String_FromReal(value.real, std::chars_format::fixed, 2);
 }
 
 BW_BUILTIN(ShowMessageBuiltin)

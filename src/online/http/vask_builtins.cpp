@@ -38,8 +38,6 @@ constexpr double kDesktopDpi = 96;
 struct VaskState {
     bool pauseRaised = false;
     bool paused = false;
-    int32_t guiWidth = -1;
-    int32_t guiHeight = -1;
     int32_t iapStatus = -1;
     int32_t iapProducts = -1;
     std::array<int32_t, kIapProducts> iapProductMaps{};
@@ -220,14 +218,13 @@ BW_BUILTIN(DisplaySetGuiSize)
 {
     Value_SetReal(*result, 0);
     if (!Arguments_Check(argc, args, "rr")) return;
-    State().guiWidth = Arg_Round(args[0]);
-    State().guiHeight = Arg_Round(args[1]);
+    GR_SetGuiSize(Arg_Round(args[0]), Arg_Round(args[1]));
 }
 
 template <bool Width>
 BW_BUILTIN(DisplayGuiSize)
 {
-    int32_t size = Width ? State().guiWidth : State().guiHeight;
+    int32_t size = Width ? GR_GetGuiWidth() : GR_GetGuiHeight();
     if (size < 0) {
         int32_t w = 0;
         int32_t h = 0;
@@ -445,12 +442,17 @@ void Function_Vask_Register()
     Builtins_Register(kVaskBuiltins);
     Function_VaskServices_Register();
     Function_VaskDigest_Register();
-    // Registered again for another package, the variables keep their ids.
-    if (Variable_BuiltIn_Find("os_type") < 0) Variable_BuiltIn_AddAll(kVaskVariables);
+    Vask_Variables_Register();
     Vask_Queue_Install();
     MainWindow_SetPauseListener(&Vask_RaisePauseEvent);
     AchievementCache_SetEnabled(true);
     AchievementCache_Load();
+}
+
+void Vask_Variables_Register()
+{
+    // Registered again for another package, the variables keep their ids.
+    if (Variable_BuiltIn_Find(kVaskVariables[0].name) < 0) Variable_BuiltIn_AddAll(kVaskVariables);
 }
 
 void Vask_Functions_Update()

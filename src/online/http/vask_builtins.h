@@ -8,6 +8,11 @@
 namespace bw {
 
 void Function_Vask_Register();
+// The six read-only platform variables (os_type, os_device, os_version,
+// os_browser, browser_width, browser_height), added after the instance and
+// game variables once per table. The group registers them, and the package
+// builder from here too, so that it refuses the same names the runner knows.
+void Vask_Variables_Register();
 // Once per game step, after the input update.
 void Vask_Functions_Update();
 void Vask_Functions_Fini();

@@ -313,6 +313,24 @@ TEST(BytecodeForm, CompileErrorsStopTheBuildInEveryFormNamingFileAndLine)
     }
 }
 
+// The platform's variables are built-ins to bwpack as to the runner, which
+// fails at start on a text that declares one and reads a local of that name
+// in bytecode.
+TEST(BytecodeForm, PlatformVariablesAreNoLocalsInEitherForm)
+{
+    for (const PackageForm form : {PackageForm::Bytecode, PackageForm::Text}) {
+        for (const std::string name : {"os_type", "os_device", "os_version", "os_browser", "browser_width", "browser_height"}) {
+            test::ScratchFolder folder;
+            try {
+                BuildWithCode(folder, "x = 1;\nvar a, " + name + ";\n", "", form);
+                ADD_FAILURE() << "built var " << name;
+            } catch (const FileError& error) {
+                EXPECT_EQ(error.what(), std::string("room.bwl:2:8: Cannot redeclare a builtin variable.")) << name;
+            }
+        }
+    }
+}
+
 // A game constant whose value needs the running game is the runner's to
 // give at game start: code may only read it, and a built-in constant may
 // not lend it its name.

@@ -242,9 +242,13 @@ TEST_F(GraphicBuiltinsDrawing, SurfaceMisuseIsReportedAndDoesNothing)
         const char* name;
         std::vector<ScriptValue> args;
         const char* error;  // "" for none
+        double result = 0.0;
     } cases[] = {
-        {"surface_create", {0.0, 10.0}, "Invalid surface dimensions"},
+        // Not 0, which names the surface made above.
+        {"surface_create", {0.0, 10.0}, "Invalid surface dimensions", -1.0},
+        {"surface_create", {10.0, -3.0}, "Invalid surface dimensions", -1.0},
         {"draw_surface", {7.0, 0.0, 0.0}, "Trying to use non-existing surface."},
+        {"draw_surface", {-1.0, 0.0, 0.0}, "Trying to use non-existing surface."},
         {"surface_getpixel", {7.0, 0.0, 0.0}, ""},
         {"surface_copy", {id, 0.0, 0.0, 5.0}, "Trying to use non-existing surface."},
         {"surface_save", {id, ""}, "Trying to save surface to empty image file name."},
@@ -252,7 +256,7 @@ TEST_F(GraphicBuiltinsDrawing, SurfaceMisuseIsReportedAndDoesNothing)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Code_Error_ResetState();
-        EXPECT_EQ(CallBuiltin(c.name, c.args).Real(), 0.0);
+        EXPECT_EQ(CallBuiltin(c.name, c.args).Real(), c.result);
         if (*c.error == '\0') {
             EXPECT_EQ(LastError(), "");
         } else {

@@ -12,6 +12,10 @@
 #include "platform/console.h"
 #include "platform/package_loader.h"
 #include "platform/timer.h"
+#include "unit/world/object_test_image.h"
+#include "world/event.h"
+#include "world/object.h"
+#include "world/object_loader.h"
 
 namespace bw {
 namespace {
@@ -58,6 +62,17 @@ protected:
         g_now += microseconds;
         Overlay_MeasureFrame();
         return FPS_Statistics().current;
+    }
+
+    // The bytes of vertices one frame of the overlay draws.
+    size_t DrawnBytes()
+    {
+        device->ClearCalls();
+        Overlay_DrawFrame();
+        GR_VB_Flush();
+        size_t bytes = 0;
+        for (const RecordedCall* draw : device->Find("DrawPrimitive")) bytes += draw->vertices.size();
+        return bytes;
     }
 
     HostClock previousClock{};
@@ -195,17 +210,27 @@ TEST_F(Overlay, ThePanelNamesTheGameWhole)
     package.hasHeader = true;
     auto drawnBytes = [&](const char* name) {
         package.header.displayName = name;
-        device->ClearCalls();
-        Overlay_DrawFrame();
-        GR_VB_Flush();
-        size_t bytes = 0;
-        for (const RecordedCall* draw : device->Find("DrawPrimitive")) bytes += draw->vertices.size();
-        return bytes;
+        return DrawnBytes();
     };
     const size_t perLetter = drawnBytes("aa") - drawnBytes("a");
     const std::string name(300, 'a');
     EXPECT_EQ(drawnBytes(name.c_str()) - drawnBytes(""), name.size() * perLetter);
     package = kept;
+}
+
+TEST_F(Overlay, ThePanelMarksAGameWhoseObjectsHaveAMarkedEvent)
+{
+    Overlay_Start();
+    Overlay_SetFlags(kOverlayCaption);
+    auto drawnWithAlarm = [&](uint32_t numberWord) {
+        const test::ObjtImage image({{"o", -1, {{kEventAlarm, numberWord, "x = 1"}}}}, 13);
+        EXPECT_TRUE(Object_LoadChunk(image.View(), image.chunkOffset, image.chunkLength, 13));
+        const size_t bytes = DrawnBytes();
+        Object_FreeAll();
+        return bytes;
+    };
+    // "*" is a glyph; the blank that stands for no mark draws nothing.
+    EXPECT_GT(drawnWithAlarm(0x80000000u | 3), drawnWithAlarm(3));
 }
 
 TEST_F(Overlay, InstalledItServesTheDevicesCallPoints)

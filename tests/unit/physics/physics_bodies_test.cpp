@@ -92,7 +92,11 @@ TEST_F(PhysicsTest, VariablesConvertBetweenPixelsStepsAndBox2DUnits)
     EXPECT_EQ(read(PhysicsVariable::Dynamic), 1.0);
     CInstance* bare = AddInstance(0);
     double untouched = 7.0;
-    EXPECT_FALSE(PhysicsObject_ReadVariable(bare, static_cast<int32_t>(PhysicsVariable::Mass), 0, &untouched));
+    for (const PhysicsVariable variable : {PhysicsVariable::Mass, PhysicsVariable::CollisionPoints,
+                                           PhysicsVariable::CollisionX, PhysicsVariable::ColNormalY}) {
+        EXPECT_FALSE(PhysicsObject_ReadVariable(bare, static_cast<int32_t>(variable), 0, &untouched));
+    }
+    EXPECT_EQ(untouched, 7.0);
     EXPECT_FALSE(PhysicsObject_WriteVariable(bare, static_cast<int32_t>(PhysicsVariable::SpeedX), 1.0));
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "resources/graphic_builtins_resources.h"
+#include "resources/resource_builtins.h"
 #include "graphics/texture_pages.h"
 #include "room_draw_fixture.h"
 #include "script/error_report.h"
@@ -33,12 +34,15 @@ protected:
         for (double real : reals) {
             args.push_back(Real(real));
         }
-        for (const BuiltinRegistration& entry : GraphicBuiltins_SpritesToTiles()) {
-            if (std::string(entry.name) == name) {
-                EXPECT_EQ(entry.argc, static_cast<int32_t>(args.size())) << name;
-                Value result = Real(0.0);
-                entry.fn(&result, self, self, static_cast<int32_t>(args.size()), args.data());
-                return result.real;
+        for (const auto& table : {GraphicBuiltins_SpritesToTiles(), ResourceBuiltins_Sprites(true),
+                                  ResourceBuiltins_Backgrounds(true)}) {
+            for (const BuiltinRegistration& entry : table) {
+                if (std::string(entry.name) == name) {
+                    EXPECT_EQ(entry.argc, static_cast<int32_t>(args.size())) << name;
+                    Value result = Real(0.0);
+                    entry.fn(&result, self, self, static_cast<int32_t>(args.size()), args.data());
+                    return result.real;
+                }
             }
         }
         ADD_FAILURE() << name << " is not in the table";
@@ -140,6 +144,15 @@ TEST_F(SpriteBuiltinsTest, MissingResourcesAreReportedAndDrawNothing)
         EXPECT_THAT(LastError(), ::testing::HasSubstr(c.message));
         EXPECT_TRUE(DrawnWidths().empty());
     }
+}
+
+// -1 is what a refused or failed surface_create answers: a capture from it
+// makes nothing, where the screen beside it can be read.
+TEST_F(SpriteBuiltinsTest, CapturesFromSurfaceMinusOneMakeNothing)
+{
+    ASSERT_GE(Call("sprite_create_from_screen", {0, 0, 4, 4, 0, 0, 0, 0}), 0.0);
+    EXPECT_EQ(Call("sprite_create_from_surface", {-1, 0, 0, 4, 4, 0, 0, 0, 0}), -1.0);
+    EXPECT_EQ(Call("background_create_from_surface", {-1, 0, 0, 4, 4, 0, 0}), -1.0);
 }
 
 TEST_F(SpriteBuiltinsTest, ANegativeSubimageIsTheCallersFrameExceptForDrawSpritePos)

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bwl_harness.h"
+#include "platform/console.h"
 #include "platform/memory.h"
 #include "script/bytecode_generator.h"
 #include "script/code_unit.h"
@@ -610,6 +611,22 @@ TEST_F(VmTest, CodeCompiledFromTextCallsACheckedScript)
     Value result;
     EXPECT_TRUE(Code_Execute(self, other, caller, &result)) << Code_Error_PendingMessage();
     EXPECT_EQ(Bwl_Printed(), "10 9\n");
+}
+
+// The trace names a script called from the checked path too, where every
+// script is entered through the script table.
+TEST_F(VmTest, TraceNamesAScriptCalledFromTheCheckedPath)
+{
+    AddScript("half", "push.d 2.5\nret.d", {});
+    static std::string traced;
+    traced.clear();
+    Console_SetDebugListener([](const char* line) { traced += line; });
+    VM_SetTrace(true);
+    const std::string answer = Exec("call.i 0 100000\npush.d 1\nadd.d.d\nconv.d.v\nret.v");
+    VM_SetTrace(false);
+    Console_SetDebugListener(nullptr);
+    EXPECT_EQ(answer, "3.50");
+    EXPECT_NE(traced.find("script call = half\n"), std::string::npos) << traced;
 }
 
 // A local and a built-in's arguments (argument 0 on top), in a unit made

@@ -87,11 +87,14 @@ TEST_F(ObjectLoadTest, TopBitOfAnEventNumberIsAMarkerNotPartOfTheNumber)
     ASSERT_TRUE(Load({{"marked", -1, {{kEventAlarm, 0x80000003u, "note(3)"}, {kEventAlarm, 4, "note(4)"}}}}));
     const CObject* object = Object_Find(0);
     ASSERT_NE(object->GetEvent(kEventAlarm, 3), nullptr);
-    EXPECT_TRUE(object->GetEvent(kEventAlarm, 3)->marked);
-    EXPECT_FALSE(object->GetEvent(kEventAlarm, 4)->marked);
+    EXPECT_NE(object->GetEvent(kEventAlarm, 4), nullptr);
+    EXPECT_TRUE(Object_MarkedEventLoaded());
     // Number 3's array holds slots 0..4; beyond it and in the gaps: none.
     EXPECT_EQ(object->GetEvent(kEventAlarm, 0), nullptr);
     EXPECT_EQ(object->GetEvent(kEventAlarm, 9), nullptr);
+    // The mark belongs to the chunk read last.
+    ASSERT_TRUE(Load({{"plain", -1, {{kEventAlarm, 3, "note(3)"}}}}));
+    EXPECT_FALSE(Object_MarkedEventLoaded());
 }
 
 TEST_F(ObjectLoadTest, MalformedRecordsAreRefusedWithTheirReason)

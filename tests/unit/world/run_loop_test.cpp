@@ -220,14 +220,14 @@ TEST_F(RunLoopTest, AFrameLimitEndsTheRunAfterThatManySteps)
 
 TEST_F(RunLoopTest, StopEndsTheGameAndAsksTheWindowToQuitButTheDebugSwitchKeepsTheGame)
 {
-    Run_Hooks().debugSwitch = true;
+    Run_Hooks().debugSwitch = [] { return true; };
     Run_Stop();
     EXPECT_EQ(GameRunningFlag, 0);
     EXPECT_EQ(Room_Current(), &room);
     static int32_t quits = 0;
     quits = 0;
     Run_Hooks().postQuit = [] { ++quits; };
-    Run_Hooks().debugSwitch = false;
+    Run_Hooks().debugSwitch = nullptr;
     Run_Stop();
     EXPECT_EQ(quits, 1);
     EXPECT_EQ(Room_Current(), nullptr);

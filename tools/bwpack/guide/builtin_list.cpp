@@ -9,6 +9,7 @@
 
 #include "app/registration.h"
 #include "bwpack/guide/guide_text.h"
+#include "online/http/vask_builtins.h"
 #include "script/constants.h"
 #include "script/function_table.h"
 #include "world/builtin_variables.h"
@@ -68,8 +69,10 @@ std::string Variables()
     const int32_t instanceEnd = Variable_BuiltIn_Count();
     Variable_BuiltIn_RegisterGlobal();
     const int32_t globalEnd = Variable_BuiltIn_Count();
+    Vask_Variables_Register();
     const std::string text = "### Variables of every instance\n\n" + VariableTable(0, instanceEnd) +
-                             "### Variables of the game\n\n" + VariableTable(instanceEnd, globalEnd);
+                             "### Variables of the game\n\n" + VariableTable(instanceEnd, globalEnd) +
+                             "### Variables of the platform\n\n" + VariableTable(globalEnd, Variable_BuiltIn_Count());
     Variable_BuiltIn_Free();
     return text;
 }

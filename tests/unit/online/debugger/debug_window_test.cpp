@@ -7,11 +7,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "graphics/device/recording/recording_device.h"
 #include "graphics/png_image.h"
+#include "graphics/texture_records.h"
+#include "graphics/transforms.h"
 #include "host/imgui_window.h"
 #include "online/debugger/debug_eval.h"
 #include "platform/files.h"
@@ -24,20 +29,28 @@
 #include "world/instance_table.h"
 #include "world/room.h"
 #include "world/run_requests.h"
+#include "world/variable_access.h"
+#include "world/variable_list.h"
 
 namespace bw {
 namespace {
 
-TEST(DebugValueTest, RealsShowWithTheFewestDecimalsThatHoldThem)
+// 1e100 as the real holds it, every digit.
+constexpr char k1e100[] =
+    "10000000000000000159028911097599180468360808563945281389781327557747838772170381060813469985856815104";
+
+TEST(DebugValueTest, RealsShowWithTheFewestDecimalsThatHoldThemAndEveryDigit)
 {
     const struct {
         double value;
         const char* shown;
     } kCases[] = {{0.5, "0.50"},     {1.0 / 3.0, "0.3333333333"}, {3.0, "3"},       {-2.0, "-2"},
-                  {0.125, "0.1250"}, {1e-7, "0.00000010"},        {2.5e-9, "0.0000000025"}, {1e15, "1000000000000000"}};
+                  {0.125, "0.1250"}, {1e-7, "0.00000010"},        {2.5e-9, "0.0000000025"}, {1e15, "1000000000000000"},
+                  {-1e-13, "0"},     {1e100, k1e100}};
     for (const auto& c : kCases) {
         EXPECT_EQ(Debug_FormatReal(c.value), c.shown) << c.value;
     }
+    EXPECT_EQ(Debug_FormatReal(-std::numeric_limits<double>::max()).size(), 310u) << "a sign and 309 digits";
 }
 
 class DebugWindowTest : public test::ShapesWorldTest {
@@ -134,8 +147,55 @@ TEST_F(DebugWindowTest, ALocalsPageIsTitledWithTheWholeObjectName)
     EXPECT_EQ(form.View().pages[kDebugFirstLocalsPage].title, "Instance Var: " + object->name + " (100042)");
 }
 
-TEST_F(DebugWindowTest, LabelsShowTheBatchesAndTheFirstInstanceUnderTheMouse)
+TEST_F(DebugWindowTest, PagesShowVariablesAsTheWatchesShowValues)
 {
+    CInstance* instance = AddInstance(AddObject(0)->index, 100042);
+    Value value{};
+    const double reals[] = {0.5, 1.0 / 3.0, 1e100};
+    for (int32_t i = 0; i < 3; ++i) {
+        Value_SetReal(value, reals[i]);
+        Variable_GlobalList().SetVar(kVariableUserIdBase + i, -1, &value);
+        instance->i_vars->SetVar(kVariableUserIdBase + i, -1, &value);
+    }
+    Value_SetString(value, "text");
+    Variable_GlobalList().SetVar(kVariableUserIdBase + 3, -1, &value);
+    instance->i_vars->SetVar(kVariableUserIdBase + 3, -1, &value);
+    Value_Free(value);
+
+    DebugForm form(false);
+    form.Update();  // the first one loads the saved state
+    form.View().pages[kDebugGlobalsPage].visible = true;
+    const int32_t locals = form.ShowLocals(100042);
+    form.Update();
+    auto shownValues = [&form](int32_t page, size_t skipped) {
+        std::vector<std::string> values;
+        const std::vector<std::vector<std::string>>& rows = form.View().pages[static_cast<size_t>(page)].rows;
+        for (size_t row = skipped; row < rows.size(); ++row) {
+            values.push_back(rows[row][1]);
+        }
+        std::sort(values.begin(), values.end());
+        return values;
+    };
+    const std::vector<std::string> expected = {"0.3333333333", "0.50", k1e100, "text"};
+    EXPECT_EQ(shownValues(kDebugGlobalsPage, 24), expected) << "after the 24 built-in globals";
+    EXPECT_EQ(shownValues(locals, 0), expected);
+}
+
+TEST_F(DebugWindowTest, LabelsShowTheLastFramesCountsAndTheFirstInstanceUnderTheMouse)
+{
+    Device_Set(std::make_unique<RecordingDevice>());
+    TextureRecord first(1, 1, 1);
+    TextureRecord second(1, 1, 1);
+    first.texture = 1;
+    second.texture = 2;
+    GR_D3D_SetTexture(0, &first);
+    GR_ResetTextureSwaps();  // a frame begins that changes texture three times
+    for (TextureRecord* texture : {&second, &first, &second}) {
+        GR_D3D_SetTexture(0, texture);
+    }
+    GR_ResetTextureSwaps();  // and the next one is under way
+    GR_D3D_SetTexture(0, &first);
+
     AddObject(0, test::kBlockSprite);
     const auto mouseX = static_cast<float>(IO_MouseX(0));
     const auto mouseY = static_cast<float>(IO_MouseY(0));
@@ -145,7 +205,8 @@ TEST_F(DebugWindowTest, LabelsShowTheBatchesAndTheFirstInstanceUnderTheMouse)
     DebugForm form(false);
     form.Update();
     const std::vector<std::string>& labels = form.View().labels;
-    EXPECT_NE(std::find(labels.begin(), labels.end(), "Num Vertex Batches: 0"), labels.end()) << "no frame drawn";
+    EXPECT_NE(std::find(labels.begin(), labels.end(), "Num Tex Swaps: 3"), labels.end());
+    EXPECT_NE(std::find(labels.begin(), labels.end(), "Num Vertex Batches: 0"), labels.end()) << "no batch drawn";
     EXPECT_NE(std::find(labels.begin(), labels.end(), "mouse id: 100002"), labels.end());
 
     for (CInstance* instance : {Instance_Find(100002), Instance_Find(100003)}) {
@@ -153,6 +214,7 @@ TEST_F(DebugWindowTest, LabelsShowTheBatchesAndTheFirstInstanceUnderTheMouse)
     }
     form.Update();
     EXPECT_NE(std::find(labels.begin(), labels.end(), "mouse id: -1"), labels.end()) << "none holds it";
+    Device_Set(nullptr);
 }
 
 TEST_F(DebugWindowTest, AFrameShowsLabelsWatchesAndPagesOffscreen)

@@ -67,6 +67,15 @@ TEST_F(DialogBuiltinsTest, WithoutADisplayDialogsTakeTheirDefaultAndSaySo)
               "No display: the open dialog is cancelled\n");
 }
 
+TEST_F(DialogBuiltinsTest, ARealDefaultIsOfferedWithTwoDecimalsAndEveryDigit)
+{
+    test::ScopedEnv driver("SDL_VIDEODRIVER", "offscreen");
+    EXPECT_EQ(CallBuiltin("get_string", {"Sum?", 2.5}).Text(), "2.50");
+    EXPECT_EQ(CallBuiltin("get_string", {"Sum?", 1e100}).Text(),
+              "10000000000000000159028911097599180468360808563945281389781327557747838772170381060813469985856815104"
+              ".00");
+}
+
 TEST_F(DialogBuiltinsTest, PickedFilesBecomeReachableAndSavesTakeTheFiltersExtension)
 {
     test::ScriptedDialogs dialogs;
