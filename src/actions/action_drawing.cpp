@@ -64,7 +64,7 @@ std::string VariableText(const Value& value)
     }
     const double real = value.real;
     if (std::isfinite(real) && real == std::floor(real)) {
-        return String_FromReal(real == 0 ? 0.0 : real, std::chars_format::fixed, 0);
+        return String_FromWholeReal(real);
     }
     return String_FromReal(real, std::chars_format::fixed, 2, 10);
 }

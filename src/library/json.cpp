@@ -147,8 +147,7 @@ std::string MemberName(const Value& key)
     if (std::isnan(key.real)) {
         return "nan";
     }
-    const double whole = std::trunc(key.real);
-    return String_FromReal(whole == 0 ? 0.0 : whole, std::chars_format::fixed, 0);
+    return String_FromWholeReal(std::trunc(key.real));
 }
 
 json_object* MapToJson(const CDS_Map* map, int depth)

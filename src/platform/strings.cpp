@@ -212,4 +212,10 @@ std::string String_FromReal(double value, std::chars_format format, int precisio
     return text;
 }
 
+std::string String_FromWholeReal(double whole)
+{
+    // Adding 0 turns -0 into 0.
+    return String_FromReal(whole + 0.0, std::chars_format::fixed, 0);
+}
+
 }  // namespace bw

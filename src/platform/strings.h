@@ -48,5 +48,8 @@ int64_t Real_ToInt64(double x);
 // locale: general ("%.<precision>g") or fixed ("%.<precision>f"), padded on
 // the left with blanks to width.
 std::string String_FromReal(double value, std::chars_format format, int precision, size_t width = 0);
+// A whole real's integer with every digit, however large (no integer type
+// holds a real past 2^63); -0 as "0".
+std::string String_FromWholeReal(double whole);
 
 }  // namespace bw

@@ -2,7 +2,8 @@
 // instance move first, then the room is drawn through each visible view (or
 // once when views are off): background colour, background layers, the
 // tiles, instances and particle systems merged by depth, the foreground
-// layers. The draw GUI event and the cursor sprite follow in window space.
+// layers. The draw GUI event follows over the window in GUI units, then the
+// cursor sprite.
 //
 // Depth convention: a larger depth is further away and is drawn earlier.
 // The z handed to the device is the depth held at 11000 for instances,

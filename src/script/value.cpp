@@ -1,13 +1,12 @@
 #include "script/value.h"
 
 #include <algorithm>
-#include <cinttypes>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 #include "platform/memory.h"
 #include "platform/stream.h"
+#include "platform/strings.h"
 
 namespace bw {
 
@@ -138,19 +137,10 @@ void CopyIntoNonArray(Value& dest, const Value& src)
 
 void AppendReal(std::string& out, double real)
 {
-    // Whole reals print as integers; those beyond the 64-bit range (and the
-    // infinities) print with every digit rather than a wrapped integer.
-    char text[400];
-    if (std::nearbyint(real) == real) {
-        if (real >= -9223372036854775808.0 && real < 9223372036854775808.0) {
-            std::snprintf(text, sizeof text, "%" PRId64, static_cast<int64_t>(real));
-        } else {
-            std::snprintf(text, sizeof text, "%.0f", real);
-        }
-    } else {
-        std::snprintf(text, sizeof text, "%.2f", real);
-    }
-    out += text;
+    // Whole reals print as integers with every digit (the infinities too),
+    // never as a wrapped integer.
+    out += std::nearbyint(real) == real ? String_FromWholeReal(real)
+                                        : String_FromReal(real, std::chars_format::fixed, 2);
 }
 
 int64_t BytesLeft(const CStream& stream)

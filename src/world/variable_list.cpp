@@ -254,7 +254,7 @@ void Variable_PrintValue(std::string& out, const Value& value)
         // 64-bit integer would wrap past 2^63); -0 lists as 0.
         const double real = value.real;
         const bool whole = std::isfinite(real) && real == std::nearbyint(real);
-        out += whole ? String_FromReal(real == 0 ? 0.0 : real, std::chars_format::fixed, 0)
+        out += whole ? String_FromWholeReal(real)
                      : String_FromReal(real, std::chars_format::fixed, 6);
         break;
     }

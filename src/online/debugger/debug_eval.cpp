@@ -57,8 +57,7 @@ std::string Debug_FormatReal(double real)
     // Every digit is written, however large the real: a cut text would read
     // as another, smaller number.
     if (NearInteger(real)) {
-        // Adding 0 makes a rounded -0 print as the integer 0.
-        return String_FromReal(std::round(real) + 0.0, std::chars_format::fixed, 0);
+        return String_FromWholeReal(std::round(real));
     }
     static constexpr struct {
         double scale;
