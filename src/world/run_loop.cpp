@@ -196,10 +196,10 @@ void Run_Stop()
 {
     GameRunningFlag = 0;
     g_paused = false;
-    const RunHooks& hooks = Run_Hooks();
     if (Run_DebugSwitchOn()) {
         return;
     }
+    const RunHooks& hooks = Run_Hooks();
     Run_EndGame();
     Run_CallHook(hooks.debugWindowHide);
     Run_CallHook(hooks.postQuit);
