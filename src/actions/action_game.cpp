@@ -60,7 +60,7 @@ BW_SELF_BUILTIN(ActionSetAlarm)
     int32_t steps = Arg_Round(args[0]);
     // A relative set only adds to a running alarm.
     if (Relative() && self->GetAlarm(alarm) >= 0) {
-        steps += self->GetAlarm(alarm);
+        steps = Int32_SaturatedSum(steps, self->GetAlarm(alarm));
     }
     self->SetAlarm(alarm, steps);
 }

@@ -24,13 +24,13 @@ using namespace actions;
 BW_BUILTIN(ActionSetScore)
 {
     int32_t& score = Game_Counters().score;
-    score = Relative() ? score + Arg_Round(args[0]) : Arg_Round(args[0]);
+    score = Relative() ? Int32_SaturatedSum(score, Arg_Round(args[0])) : Arg_Round(args[0]);
 }
 
 BW_BUILTIN(ActionSetLife)
 {
     const int32_t given = Arg_Round(args[0]);
-    Game_SetLives(Relative() ? Game_Counters().lives + given : given);
+    Game_SetLives(Relative() ? Int32_SaturatedSum(Game_Counters().lives, given) : given);
 }
 
 BW_BUILTIN(ActionSetHealth)

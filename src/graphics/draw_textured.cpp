@@ -413,8 +413,11 @@ void GR_TPE_DrawTiled(TexturePageEntry* entry, float xorig, float yorig, float x
         return;
     }
     const uint32_t packed = GR_PackColourAlpha(colour, alpha);
-    const double startX = GR_TruncToInt32((xorig - entry->targetX) * -static_cast<double>(xscale)) + GR_TruncToInt32(x);
-    const double startY = GR_TruncToInt32((yorig - entry->targetY) * -static_cast<double>(yscale)) + GR_TruncToInt32(y);
+    // Each term may be at the edge of the 32-bit range: the sum is a double.
+    const double startX =
+        static_cast<double>(GR_TruncToInt32((xorig - entry->targetX) * -static_cast<double>(xscale))) + GR_TruncToInt32(x);
+    const double startY =
+        static_cast<double>(GR_TruncToInt32((yorig - entry->targetY) * -static_cast<double>(yscale))) + GR_TruncToInt32(y);
     // One period back from the aligned start: the copy there may still
     // reach into the area.
     const double firstX = htiled != 0 ? AlignTileStart(startX, periodW, area.x) - periodW : startX;

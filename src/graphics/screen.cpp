@@ -210,6 +210,18 @@ void ShowScreen()
     }
 }
 
+// A reset pops every render target: an open frame goes on in the screen
+// texture, whose size may differ from the window's now; the blit fits any.
+void RetargetOpenFrame()
+{
+    if (g_screen.frameOpen == 0 || g_screen.screenTexture == nullptr) {
+        return;
+    }
+    g_screen.path = FramePath::Blit;
+    GR_PushRenderTarget();
+    GR_SetRenderTargetTexture(0, g_screen.screenTexture);
+}
+
 }  // namespace
 
 void GR_SetScreenHooks(const ScreenHooks& hooks)
@@ -347,20 +359,22 @@ bool GR_D3D_Reset()
     }
 
     console.Printf("Free Screen Texture\n");
-    // The last frame lives on in the new texture (what fits of it), so a
-    // read before the next frame is drawn still finds it.
+    // The last frame stays the screen texture until a new one holds it (what
+    // fits of it): a read before the next frame still finds it, and a failed
+    // reset leaves the game the screen it had.
     TextureRecord* lastFrame = g_screen.screenTexture;
     Size old{-1, -1};
-    const bool hadScreen = lastFrame != nullptr;
-    if (hadScreen) {
+    if (lastFrame != nullptr) {
         RefreshScreenTexture();
         old = Size{lastFrame->Width(), lastFrame->Height()};
-        g_screen.screenTexture = nullptr;
     }
 
     console.Printf("Toggle Fullscreen/windowed mode settings\n");
-    const bool requested = g_screen.requested.w >= 0;
+    // A side below 1 is no size a window or texture can have: such a request
+    // is refused and the reset keeps the size it had.
+    const bool requested = g_screen.requested.w > 0 && g_screen.requested.h > 0;
     const Size newSize = requested ? g_screen.requested : old;
+    const Size oldBackBuffer = g_screen.backBuffer;
     HostWindow_SetFullscreen(g_screen.fullscreen);
     if (g_screen.fullscreen) {
         g_screen.backBuffer = DesktopSize();
@@ -376,7 +390,11 @@ bool GR_D3D_Reset()
         g_screen.multisampleWish = 0;
         console.Printf("Change SWAP+Multisample type effect, try Reset() again\n");
         if (!device->Reset(Parameters())) {
-            GR_Texture_Free(lastFrame);
+            // The device keeps the back buffer it had, and the size it
+            // refused is not asked again by the next reset.
+            g_screen.backBuffer = oldBackBuffer;
+            g_screen.requested = Size{-1, -1};
+            RetargetOpenFrame();
             return false;
         }
     }
@@ -396,19 +414,19 @@ bool GR_D3D_Reset()
         g_screen.gameWindow = g_screen.requested;
     }
 
-    if (hadScreen) {
+    if (lastFrame != nullptr) {
         console.Printf("Recreate screen texture\n");
-        g_screen.screenTexture =
+        // A texture the device cannot make leaves the last one in use: the
+        // blit stretches any size over the back buffer.
+        TextureRecord* fresh =
             GR_Texture_Create(newSize.w, newSize.h, 0, kTextureUsageRenderTarget, TextureFormatA8R8G8B8);
-        GR_D3D_CopyTextureRect(g_screen.screenTexture, 0, 0, lastFrame, 0, 0, old.w, old.h);
-        GR_Texture_Free(lastFrame);
-        if (g_screen.frameOpen > 0) {
-            // The open frame goes on in the new texture; the blit fits any size.
-            g_screen.path = FramePath::Blit;
-            GR_PushRenderTarget();
-            GR_SetRenderTargetTexture(0, g_screen.screenTexture);
+        if (fresh != nullptr) {
+            GR_D3D_CopyTextureRect(fresh, 0, 0, lastFrame, 0, 0, old.w, old.h);
+            GR_Texture_Free(lastFrame);
+            g_screen.screenTexture = fresh;
         }
     }
+    RetargetOpenFrame();
     GR_D3D_Clear(0, 1.0f, 0, 7);
     g_screen.requested = Size{-1, -1};
     console.Printf("--Reset End\n");

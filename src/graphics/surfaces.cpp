@@ -57,23 +57,6 @@ void ForgetTarget()
     g_surfaces.current = -1;
 }
 
-// Cuts a rectangle to the surface; false when nothing is left.
-bool CutToSurface(const SurfaceSlot& slot, int32_t& x, int32_t& y, int32_t& w, int32_t& h)
-{
-    const int64_t left = std::max<int64_t>(x, 0);
-    const int64_t top = std::max<int64_t>(y, 0);
-    const int64_t right = std::min<int64_t>(int64_t{x} + w, slot.width);
-    const int64_t bottom = std::min<int64_t>(int64_t{y} + h, slot.height);
-    if (right <= left || bottom <= top) {
-        return false;
-    }
-    x = static_cast<int32_t>(left);
-    y = static_cast<int32_t>(top);
-    w = static_cast<int32_t>(right - left);
-    h = static_cast<int32_t>(bottom - top);
-    return true;
-}
-
 }  // namespace
 
 int32_t Surface_Create(int32_t w, int32_t h)
@@ -256,7 +239,7 @@ void Surface_DrawTiled(int32_t id, float x, float y, float xscale, float yscale,
 std::vector<uint32_t> Surface_ReadRect(int32_t id, int32_t x, int32_t y, int32_t* w, int32_t* h)
 {
     const SurfaceSlot* slot = SlotOf(id);
-    if (Device_Get() == nullptr || slot == nullptr || !CutToSurface(*slot, x, y, *w, *h)) {
+    if (Device_Get() == nullptr || slot == nullptr || !GR_CutRectangle(x, y, *w, *h, slot->width, slot->height)) {
         return {};
     }
     return GR_D3D_ReadTextureRect(Texture_Get(slot->texture), x, y, *w, *h);

@@ -95,22 +95,6 @@ IGraphicsDevice* LightingDevice()
     return device;
 }
 
-// Cuts a rectangle to [0, limitW) x [0, limitH); false when nothing is left.
-bool CutRectangle(int32_t& x, int32_t& y, int32_t& w, int32_t& h, int32_t limitW, int32_t limitH)
-{
-    if (x < 0) {
-        w += x;
-        x = 0;
-    }
-    if (y < 0) {
-        h += y;
-        y = 0;
-    }
-    w = std::min(w, limitW - x);
-    h = std::min(h, limitH - y);
-    return w >= 1 && h >= 1;
-}
-
 std::vector<uint32_t> ReadRect(DeviceTextureId source, int32_t x, int32_t y, int32_t w, int32_t h)
 {
     std::vector<uint32_t> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
@@ -137,6 +121,22 @@ void StoreMatrix(TransformKind kind, const Matrix& matrix, bool correct)
 }
 
 }  // namespace
+
+bool GR_CutRectangle(int32_t& x, int32_t& y, int32_t& w, int32_t& h, int32_t limitW, int32_t limitH)
+{
+    const int64_t left = std::max<int64_t>(x, 0);
+    const int64_t top = std::max<int64_t>(y, 0);
+    const int64_t right = std::min<int64_t>(int64_t{x} + w, limitW);
+    const int64_t bottom = std::min<int64_t>(int64_t{y} + h, limitH);
+    if (right - left < 1 || bottom - top < 1) {
+        return false;
+    }
+    x = static_cast<int32_t>(left);
+    y = static_cast<int32_t>(top);
+    w = static_cast<int32_t>(right - left);
+    h = static_cast<int32_t>(bottom - top);
+    return true;
+}
 
 Matrix Matrix_Identity()
 {
@@ -286,7 +286,7 @@ std::vector<uint32_t> GR_D3D_ReadScreenRect(int32_t screenWidth, int32_t screenH
     GR_VB_Flush();
     // Only the part inside the screen is read: what lies left of or above
     // it shortens the rectangle instead of shifting it.
-    if (!CutRectangle(x, y, w, h, std::min(screenWidth, screen->Width()), std::min(screenHeight, screen->Height()))) {
+    if (!GR_CutRectangle(x, y, w, h, std::min(screenWidth, screen->Width()), std::min(screenHeight, screen->Height()))) {
         return {};
     }
     return ReadRect(screen->texture, x, y, w, h);
@@ -298,7 +298,7 @@ std::vector<uint32_t> GR_D3D_ReadTextureRect(TextureRecord* record, int32_t x, i
         return {};
     }
     GR_VB_Flush();
-    if (!CutRectangle(x, y, w, h, record->Width(), record->Height())) {
+    if (!GR_CutRectangle(x, y, w, h, record->Width(), record->Height())) {
         return {};
     }
     return ReadRect(record->texture, x, y, w, h);
@@ -313,26 +313,30 @@ void GR_D3D_CopyTextureRect(TextureRecord* destination, int32_t dx, int32_t dy, 
     }
     GR_VB_Flush();
     // A source starting outside the texture copies only its inside part, to
-    // the matching place.
-    if (sx < 0) {
-        w += sx;
-        dx -= sx;
-        sx = 0;
+    // the matching place. Game code may place both anywhere in the 32-bit
+    // range: the sums are taken in 64 bits.
+    int64_t fromX = sx, fromY = sy, toX = dx, toY = dy, width = w, height = h;
+    if (fromX < 0) {
+        width += fromX;
+        toX -= fromX;
+        fromX = 0;
     }
-    if (sy < 0) {
-        h += sy;
-        dy -= sy;
-        sy = 0;
+    if (fromY < 0) {
+        height += fromY;
+        toY -= fromY;
+        fromY = 0;
     }
-    if (dx < 0 || dy < 0) {
+    if (toX < 0 || toY < 0) {
         return;
     }
-    w = std::min({w, source->Width() - sx, destination->Width() - dx});
-    h = std::min({h, source->Height() - sy, destination->Height() - dy});
-    if (w < 1 || h < 1) {
+    width = std::min({width, source->Width() - fromX, destination->Width() - toX});
+    height = std::min({height, source->Height() - fromY, destination->Height() - toY});
+    if (width < 1 || height < 1) {
         return;
     }
-    device->CopyRect(destination->texture, dx, dy, source->texture, sx, sy, w, h);
+    device->CopyRect(destination->texture, static_cast<int32_t>(toX), static_cast<int32_t>(toY), source->texture,
+                     static_cast<int32_t>(fromX), static_cast<int32_t>(fromY), static_cast<int32_t>(width),
+                     static_cast<int32_t>(height));
 }
 
 uint32_t GR_GetPixel(int32_t x, int32_t y)

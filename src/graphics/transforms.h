@@ -64,6 +64,10 @@ void GR_ResetTextureSwaps();
 std::vector<uint32_t> GR_D3D_ReadScreenRect(int32_t screenWidth, int32_t screenHeight, int32_t x, int32_t y, int32_t w,
                                             int32_t h);
 std::vector<uint32_t> GR_D3D_ReadTextureRect(TextureRecord* record, int32_t x, int32_t y, int32_t w, int32_t h);
+// Cuts a rectangle to [0, limitW) x [0, limitH); false when nothing is left.
+// Its edges are taken in 64 bits: game code may place it anywhere in the
+// 32-bit range.
+bool GR_CutRectangle(int32_t& x, int32_t& y, int32_t& w, int32_t& h, int32_t limitW, int32_t limitH);
 void GR_D3D_CopyTextureRect(TextureRecord* destination, int32_t dx, int32_t dy, TextureRecord* source, int32_t sx,
                             int32_t sy, int32_t w, int32_t h);
 // 0x00BBGGRR of one pixel of the game image; 0 when it cannot be read.

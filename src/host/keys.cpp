@@ -91,9 +91,13 @@ bool SidedModifier(SDL_Scancode scancode, int32_t& generic, int32_t& sided)
     }
 }
 
-// The control characters Windows delivers as characters with their keys.
-char16_t KeyCharacter(int32_t key)
+// The control characters Windows delivers as characters with their keys;
+// Ctrl with a letter gives that letter's place in the alphabet, 1 to 26.
+char16_t KeyCharacter(int32_t key, uint32_t modifiers)
 {
+    if ((modifiers & kModifierControl) != 0 && key >= 'A' && key <= 'Z') {
+        return static_cast<char16_t>(key - 'A' + 1);
+    }
     switch (key) {
     case kVkBack:
     case kVkTab:
@@ -160,7 +164,7 @@ void TranslateKey(const SDL_KeyboardEvent& key, const WindowHandlers& handlers, 
         }
         return;
     }
-    const char16_t character = KeyCharacter(codes[0]);
+    const char16_t character = KeyCharacter(codes[0], modifiers);
     if (character != 0 && !altHeld && handlers.character != nullptr) {
         handlers.character(character);
     }

@@ -1,7 +1,8 @@
 // Translation of SDL's input and window events into the window handlers:
 // keys become Windows virtual-key codes (Shift, Control and Alt each reported
 // twice: the generic code, then the left or right one), text becomes UTF-16
-// units (Backspace, Tab, Enter and Escape also arrive as characters), mouse
+// units (Backspace, Tab, Enter and Escape also arrive as characters, and
+// Ctrl+A to Ctrl+Z as 1 to 26), mouse
 // buttons and positions are in client pixels. Pure: it reads only the event
 // and the state it keeps itself, so tests can feed it made-up events.
 #pragma once

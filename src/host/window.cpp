@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <epoxy/egl.h>
 
+#include "host/clipboard_owner.h"
 #include "host/keys.h"
 #include "host/window_title.h"
 
@@ -416,9 +417,27 @@ bool HostDisplay_SetMode(const HostDisplayMode& wanted, bool testOnly)
 
 // ---- Clipboard ----
 
+namespace {
+
+// SDL answers "no text" for an empty text as for an empty clipboard. An
+// empty text the runner put there itself is known: it is still there while
+// the clipboard's owner is the one that took it then. Where the owner cannot
+// be learnt, it counts until the runner puts another text.
+struct ClipboardState {
+    bool emptyTextPut = false;
+    uint64_t ownerThen = 0;
+};
+ClipboardState g_clipboard;
+
+}  // namespace
+
 bool HostClipboard_HasText()
 {
-    return VideoStarted() && SDL_HasClipboardText() == SDL_TRUE;
+    if (!VideoStarted()) {
+        return false;
+    }
+    return SDL_HasClipboardText() == SDL_TRUE ||
+           (g_clipboard.emptyTextPut && ClipboardOwner_Get(g_window.window) == g_clipboard.ownerThen);
 }
 
 std::string HostClipboard_GetText()
@@ -434,7 +453,13 @@ std::string HostClipboard_GetText()
 
 bool HostClipboard_SetText(const char* text)
 {
-    return VideoStarted() && SDL_SetClipboardText(text != nullptr ? text : "") == 0;
+    const char* put = text != nullptr ? text : "";
+    if (!VideoStarted() || SDL_SetClipboardText(put) != 0) {
+        return false;
+    }
+    g_clipboard.emptyTextPut = put[0] == '\0';
+    g_clipboard.ownerThen = ClipboardOwner_Get(g_window.window);
+    return true;
 }
 
 }  // namespace bw

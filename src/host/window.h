@@ -134,7 +134,9 @@ bool HostDisplay_GetMode(int32_t display, int32_t index, HostDisplayMode& mode);
 bool HostDisplay_SetMode(const HostDisplayMode& wanted, bool testOnly);
 
 // The desktop clipboard's text. It needs the video subsystem, which these
-// start when needed; without one there is no clipboard and no text.
+// start when needed; without one there is no clipboard and no text. An empty
+// text is text too, as far as it can be known: the runner's own, while it
+// still holds the clipboard.
 bool HostClipboard_HasText();
 std::string HostClipboard_GetText();
 bool HostClipboard_SetText(const char* text);

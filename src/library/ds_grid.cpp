@@ -106,9 +106,15 @@ void DS_CombineValues(GridOperation operation, Value& target, const Value& sourc
     }
 }
 
+// The cells of one grid take at most this many bytes, as string_repeat's
+// text does: a request past it (1 × 2^31 cells would take 51 GB) answers -1
+// instead of ending the game when the allocation fails.
+constexpr int64_t kGridMaxBytes = 0x7FFFFFFF;
+
 bool DS_Grid_SizeAcceptable(int64_t width, int64_t height)
 {
-    return width >= 0 && height >= 0 && (width == 0 || height <= INT32_MAX / width);
+    constexpr int64_t kMaxCells = kGridMaxBytes / static_cast<int64_t>(sizeof(Value));
+    return width >= 0 && height >= 0 && (width == 0 || height <= kMaxCells / width);
 }
 
 DataStructurePool<CDS_Grid>& DS_GridPool()

@@ -94,7 +94,8 @@ private:
     std::vector<Value> m_cells;  // column by column
 };
 
-// Both sizes 0 or more, and width × height cells within what a grid may hold.
+// Both sizes 0 or more, and width × height cells within what a grid may
+// hold (2 GB of cells).
 bool DS_Grid_SizeAcceptable(int64_t width, int64_t height);
 
 DataStructurePool<CDS_Grid>& DS_GridPool();

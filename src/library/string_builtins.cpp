@@ -314,9 +314,17 @@ BW_BUILTIN(StringCount)
     if (*pattern == '\0') {
         return;
     }
+    // The search stops where the pattern no longer fits: the C library's
+    // search takes seconds to find that out about a long pattern.
+    const size_t textLength = std::strlen(text);
+    const size_t patternLength = std::strlen(pattern);
     double count = 0;
-    for (const char* at = std::strstr(text, pattern); at != nullptr; at = std::strstr(at + 1, pattern)) {
-        ++count;
+    for (size_t from = 0; patternLength <= textLength - from; ++count) {
+        const char* at = std::strstr(text + from, pattern);
+        if (at == nullptr) {
+            break;
+        }
+        from = static_cast<size_t>(at - text) + 1;
     }
     result->real = count;
 }

@@ -2,8 +2,10 @@
 // type's shape texture (joining the shared vertex batch, so a run of one
 // texture and blend mode is one draw) or its type's sprite; and the depth
 // bands through which room drawing interleaves systems with instances.
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 #include "graphics/builtin_images.h"
 #include "graphics/draw_textured.h"
@@ -21,6 +23,15 @@ constexpr float kNoDepth = -1e9f;
 // Systems closer in depth than this draw in one band.
 constexpr float kBandWidth = 0.01f;
 constexpr float kShapeHalfSide = 32.0f;
+
+// The band at depth holds the systems in (BandBottom(depth), depth]. Past
+// about 250000 a float no longer tells depth - kBandWidth from depth (tiles
+// sit at 1000000); the band is then depth alone, so that the walk down the
+// bands always moves on.
+float BandBottom(float depth)
+{
+    return std::min(depth - kBandWidth, std::nextafter(depth, -std::numeric_limits<float>::infinity()));
+}
 
 std::array<TextureRecord*, kParticleShapeCount> g_shapeTextures{};
 
@@ -150,14 +161,14 @@ float ParticleSystem_MaxDepth()
     return depth;
 }
 
-// A band holds the systems in (depth - band width, depth]; the next band
-// starts at the largest depth below it, so every system draws once.
+// The next band starts at the largest depth below this one, so every system
+// draws once.
 float ParticleSystem_NextDepth(float depth)
 {
     float next = kNoDepth;
     for (int32_t id = 0; id < ParticleSystem_TableLength(); ++id) {
         const ParticleSystem* system = ParticleSystem_Get(id);
-        if (DrawnByRoom(system) && system->depth <= depth - kBandWidth && system->depth > next) {
+        if (DrawnByRoom(system) && system->depth <= BandBottom(depth) && system->depth > next) {
             next = system->depth;
         }
     }
@@ -168,7 +179,7 @@ void ParticleSystem_DrawDepth(float depth)
 {
     for (int32_t id = 0; id < ParticleSystem_TableLength(); ++id) {
         const ParticleSystem* system = ParticleSystem_Get(id);
-        if (DrawnByRoom(system) && system->depth <= depth && system->depth > depth - kBandWidth) {
+        if (DrawnByRoom(system) && system->depth <= depth && system->depth > BandBottom(depth)) {
             ParticleSystem_Draw(id);
         }
     }

@@ -143,9 +143,11 @@ bool Physics_Fixture_MakePolygon(const PhysicsFixture& fixture, const char* obje
                       false);
         return false;
     }
+    // Measured from the first point, as Box2D does: products of coordinates
+    // far from the origin would drown the area in rounding.
     float twiceArea = 0.0f;
-    for (size_t i = 0; i < points.size(); ++i) {
-        twiceArea += b2Cross(points[i], points[(i + 1) % points.size()]);
+    for (size_t i = 1; i + 1 < points.size(); ++i) {
+        twiceArea += b2Cross(points[i] - points[0], points[i + 1] - points[0]);
     }
     if (std::fabs(twiceArea) * 0.5f <= b2_epsilon) {
         ReportFixture("The polygon shape for fixture %d has no area", fixture.id, false);

@@ -22,8 +22,14 @@ PhysicsRecords<PhysicsJoint>& Joints()
     return joints;
 }
 
+// -1 (reported) for a joint with one body at both ends, on which Box2D
+// aborts.
 int32_t AddRecord(PhysicsWorld& world, const b2JointDef& def)
 {
+    if (def.bodyA == def.bodyB) {
+        Code_Error_Runtime("A joint needs two different instances", false);
+        return -1;
+    }
     def.bodyA->SetAwake(true);
     def.bodyB->SetAwake(true);
     PhysicsJoint& record = Joints().Add();
@@ -82,7 +88,9 @@ int32_t PhysicsWorld_CreateDistanceJoint(PhysicsWorld& world, b2Body* a, b2Body*
     def.Initialize(a, b, anchorA, anchorB);
     def.collideConnected = collideConnected;
     const int32_t id = AddRecord(world, def);
-    ApplyDistanceSettings(*Physics_Joint_Find(id));
+    if (id >= 0) {
+        ApplyDistanceSettings(*Physics_Joint_Find(id));
+    }
     return id;
 }
 
@@ -149,6 +157,18 @@ int32_t PhysicsWorld_CreateGearJoint(PhysicsWorld& world, b2Body* a, b2Body* b, 
 {
     // Box2D aborts on a gear over any other kind of joint.
     if (!IsMotorJoint(*joint1.joint) || !IsMotorJoint(*joint2.joint) || !std::isfinite(ratio)) {
+        return -1;
+    }
+    // A kept room's joints belong to its own world; a gear there would tie
+    // that world's bodies to this one's joint list.
+    if (joint1.world != &world || joint2.world != &world) {
+        Code_Error_Runtime("A joint does not exist", false);
+        return -1;
+    }
+    // It aborts too unless the second body of each joint moves freely.
+    if (joint1.joint->GetBodyB()->GetType() != b2_dynamicBody ||
+        joint2.joint->GetBodyB()->GetType() != b2_dynamicBody) {
+        Code_Error_Runtime("A gear joint needs the second instance of each of its joints to be dynamic", false);
         return -1;
     }
     b2GearJointDef def;

@@ -86,6 +86,40 @@ void AddFixture(b2Body& body, const PhysicsFixture& fixture, const b2Shape& shap
     body.CreateFixture(&def);
 }
 
+// Box2D aborts when a body's rotational inertia about its centre of mass
+// comes out not above 0, as float overflow or cancellation make it for
+// shapes huge or far from the body's origin. This repeats the sums of
+// b2Body::ResetMassData, in its order, over the fixtures the body would
+// have; as if the body were dynamic and free to turn, since either may
+// change later.
+bool KeepsPositiveInertia(const b2Body* body, const b2Shape& shape, float density)
+{
+    float mass = 0.0f;
+    b2Vec2 centre(0.0f, 0.0f);
+    float inertia = 0.0f;
+    const auto add = [&](const b2MassData& data) {
+        mass += data.mass;
+        centre += data.mass * data.center;
+        inertia += data.I;
+    };
+    b2MassData data;
+    if (density != 0.0f) {
+        shape.ComputeMass(&data, density);
+        add(data);
+    }
+    for (const b2Fixture* fixture = body != nullptr ? body->GetFixtureList() : nullptr; fixture != nullptr;
+         fixture = fixture->GetNext()) {
+        if (fixture->GetDensity() != 0.0f) {
+            fixture->GetMassData(&data);
+            add(data);
+        }
+    }
+    if (mass > 0.0f) {
+        centre *= 1.0f / mass;
+    }
+    return !(inertia > 0.0f) || inertia - mass * b2Dot(centre, centre) > 0.0f;
+}
+
 void Wake(b2Body& body)
 {
     body.SetAwake(true);
@@ -104,6 +138,11 @@ bool PhysicsWorld_BindFixture(PhysicsWorld& world, const PhysicsFixture& fixture
     b2PolygonShape polygon;
     const b2Shape* shape = nullptr;
     if (!MakeShape(fixture, instance, &circle, &polygon, &shape)) {
+        return false;
+    }
+    const b2Body* existing = instance.i_physics != nullptr ? instance.i_physics->body : nullptr;
+    if (shape != nullptr && !KeepsPositiveInertia(existing, *shape, NonNegative(fixture.density))) {
+        Code_Error_Runtime("The fixture's shape is too large or too far from the instance for its mass", false);
         return false;
     }
     const int32_t slot = world.AssignCollisionCategory(instance.i_objindex);

@@ -2,6 +2,7 @@
 // from surfaces and screens, and the edits game code makes: adding frames,
 // merging, alpha from another sprite, copies.
 #include <algorithm>
+#include <iterator>
 
 #include "graphics/bitmap.h"
 #include "graphics/bitmap32.h"
@@ -221,11 +222,15 @@ bool CSprite::Merge(const CSprite& other)
         Code_Error_Runtime("sprite_merge() requires the source sprite to have been duplicated", false);
         return false;
     }
+    // Copy every frame before appending any: merging a sprite with itself
+    // would otherwise grow (and reallocate) the list being read.
+    std::vector<std::unique_ptr<CBitmap32>> copies;
+    copies.reserve(other.m_bitmaps.size());
     for (const auto& frame : other.m_bitmaps) {
-        std::unique_ptr<CBitmap32> copy = CBitmap32::CreateCopy(*frame);
-        copy->Resize(width, height);
-        m_bitmaps.push_back(std::move(copy));
+        copies.push_back(CBitmap32::CreateCopy(*frame));
+        copies.back()->Resize(width, height);
     }
+    std::move(copies.begin(), copies.end(), std::back_inserter(m_bitmaps));
     frameCount = static_cast<int32_t>(m_bitmaps.size());
     RebuildAfterFrameChange();
     return true;

@@ -1,6 +1,8 @@
 #include "world/object.h"
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "world/game_state.h"
 #include "world/instance.h"
@@ -18,6 +20,17 @@ uint64_t g_eventsVersion = 1;  // objects start at 0: their first question fills
 void EventsChanged()
 {
     ++g_eventsVersion;
+}
+
+// Deleted objects, out of the table but not yet freed: the event code that
+// deleted one may still be running it, and the scratch instance of room or
+// constant code may still name it.
+std::vector<std::unique_ptr<CObject>>& DeletedObjects()
+{
+    // Never destroyed by static finalisers, which may run after what an
+    // object's events need.
+    static auto& deleted = *new std::vector<std::unique_ptr<CObject>>;
+    return deleted;
 }
 
 constexpr int32_t kObjectIndexLimit = 100000;  // parent indices at or above this resolve to nothing
@@ -348,9 +361,14 @@ bool Object_Delete(int32_t index)
         forget(changing.At(at));
     }
     Object_Table().Delete(static_cast<uint32_t>(index), object);
-    delete object;
+    DeletedObjects().emplace_back(object);
     EventsChanged();
     return true;
+}
+
+void Object_FreeDeleted()
+{
+    DeletedObjects().clear();
 }
 
 void Object_LinkParents()
@@ -370,6 +388,7 @@ void Object_LinkParents()
 void Object_FreeAll()
 {
     Object_Table().Clear([](CObject*& object) { delete object; });
+    Object_FreeDeleted();
     g_objectCount = 0;
     EventsChanged();
 }

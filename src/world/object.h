@@ -168,11 +168,17 @@ int32_t Object_Add();
 // object_delete: the object goes; the count stays. Its instances keep
 // their object index but lose the object, and its children lose their
 // parent, so no instance or object is left pointing at it. False when the
-// index is absent.
+// index is absent. The code running may be the object's own, or a pass
+// may be walking its instance list: the object leaves the table at once,
+// so nothing finds it and none of its events runs again, but it is freed
+// only by Object_FreeDeleted.
 bool Object_Delete(int32_t index);
+// Frees the deleted objects; called where no game code runs.
+void Object_FreeDeleted();
 // Resolves every parent pointer whose index names an object.
 void Object_LinkParents();
-// Deletes every object; the count is 0 again.
+// Deletes every object, deleted ones still waiting included; the count is
+// 0 again.
 void Object_FreeAll();
 
 }  // namespace bw

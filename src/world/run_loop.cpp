@@ -5,6 +5,7 @@
 #include "platform/messages.h"
 #include "platform/timer.h"
 #include "world/game_state.h"
+#include "world/object.h"
 #include "world/room.h"
 #include "world/room_table.h"
 #include "world/run_clock.h"
@@ -160,6 +161,9 @@ int32_t Run_MainLoopTick()
         }
     }
     Run_CallHook(Run_Hooks().pollRemoteDebugger);
+    // Between ticks no game code runs, so no code or pass holds an object
+    // it deleted.
+    Object_FreeDeleted();
     return CurrentRoomSpeed();
 }
 

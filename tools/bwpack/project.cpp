@@ -189,6 +189,9 @@ void ProjectReader::ReadOptions(JsonFields& top)
     options.fullScreen = fields.Bool("full_screen", options.fullScreen);
     options.newAudio = fields.Bool("new_audio", options.newAudio);
     options.showCursor = fields.Bool("show_cursor", options.showCursor);
+    // The runner takes the cursor from the header when it makes the window
+    // and from the options word only at the game's start.
+    if (options.showCursor) m_project.header.flags |= kHeaderShowCursor;
     options.windowColour = fields.Colour("window_colour", options.windowColour);
     options.altEnterFullScreen = fields.Bool("alt_enter_full_screen", options.altEnterFullScreen);
     options.freezeWhenInactive = fields.Bool("freeze_when_inactive", options.freezeWhenInactive);

@@ -41,6 +41,7 @@ enum HeaderFlag : uint32_t {
     kHeaderSoftwareVertexProcessing = 0x4,
     kHeaderInterpolate = 0x8,
     kHeaderKeepAspectRatio = 0x10,
+    kHeaderShowCursor = 0x20,
     kHeaderResizable = 0x40,
     kHeaderSplashMode1 = 0x200,  // modes 2 and 3: the next two bits
     kHeaderSteam = 0x1000,

@@ -124,7 +124,7 @@ BW_BUILTIN(DrawHighscore)
         char value[16];
         std::snprintf(value, sizeof value, "%d", HighScore_GetValue(place));
         const int32_t valueWidth = GR_Text_Width(value, -1, -1);
-        GR_Text_Draw(static_cast<float>(left + width - valueWidth), y, value, -1, -1);
+        GR_Text_Draw(static_cast<float>(int64_t{left} + width - valueWidth), y, value, -1, -1);
     }
 }
 

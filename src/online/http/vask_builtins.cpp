@@ -65,8 +65,8 @@ BW_BUILTIN(VirtualKeyAdd)
     key->y = Arg_Round(args[1]);
     key->w = Arg_Round(args[2]);
     key->h = Arg_Round(args[3]);
-    key->right = key->x + key->w;
-    key->bottom = key->y + key->h;
+    key->right = Int32_SaturatedSum(key->x, key->w);
+    key->bottom = Int32_SaturatedSum(key->y, key->h);
     key->key = Arg_Round(args[4]);
     Value_SetReal(*result, index + 1);
 }
@@ -78,7 +78,7 @@ int32_t VirtualKeyIndex(int32_t argc, const Value* args)
         Code_Error_Runtime("Illegal argument", false);
         return -1;
     }
-    const int32_t index = Arg_Round(args[0]) - 1;
+    const int32_t index = Int32_SaturatedSum(Arg_Round(args[0]), -1);
     if (IO_VirtualKey_Get(index) == nullptr) {
         Code_Error_Runtime("Illegal virtual key handle", false);
         return -1;

@@ -6,6 +6,7 @@
 #include "bwpack/guide/example_check.h"
 #include "bwpack/guide/guide_text.h"
 #include "script/constants.h"
+#include "script/function_table.h"
 
 namespace bw::pack {
 namespace {
@@ -53,7 +54,15 @@ TEST(GuideText, ListSectionIsFoundAndReplacedBetweenItsMarkers)
     }
 }
 
-TEST(GuideConstants, RunnerConstantsAreListedWithTheirValuesAndNoGameConstant)
+// The list registers the runner's built-ins into an empty table; tests
+// before these in the same program (a package loaded as the runner loads
+// it) may have left it filled.
+class GuideConstants : public testing::Test {
+protected:
+    void SetUp() override { Code_Function_Free(); }
+};
+
+TEST_F(GuideConstants, RunnerConstantsAreListedWithTheirValuesAndNoGameConstant)
 {
     Code_Constant_Add_Real("spawn_rate", 7);
     const std::string list = Guide_BuiltinList();
@@ -73,7 +82,7 @@ TEST(GuideConstants, RunnerConstantsAreListedWithTheirValuesAndNoGameConstant)
     EXPECT_EQ(Code_Constant_Find("spawn_rate"), nullptr);
 }
 
-TEST(GuideConstants, ListGroupsByPrefixQuotesTextsAndWraps)
+TEST_F(GuideConstants, ListGroupsByPrefixQuotesTextsAndWraps)
 {
     Value greeting, plain, number, colour, fraction;
     Value_SetString(greeting, "He said \"hi\"");
@@ -96,7 +105,7 @@ TEST(GuideConstants, ListGroupsByPrefixQuotesTextsAndWraps)
     Value_Free(plain);
 }
 
-TEST(GuideConstants, CheckFindsAConstantValueChangedInTheGuide)
+TEST_F(GuideConstants, CheckFindsAConstantValueChangedInTheGuide)
 {
     const std::string guide = std::string("# Guide\n") + kGuideListBegin + Guide_BuiltinList() + kGuideListEnd;
     EXPECT_EQ(Guide_CheckBuiltinList(guide), GuideListState::Current);

@@ -153,23 +153,29 @@ TEST(PackageBuild, TextFormActionsKeepTextAndNoCodeIndex)
 
 TEST(PackageBuild, HeaderFlagsWordHoldsWhatGameJsonAsks)
 {
+    constexpr uint32_t kCursorShown = 0x20;  // the default
     const std::pair<const char*, uint32_t> cases[] = {  // fields of the top-level object, flags
-        {R"("window": {})", 0},
-        {R"("window": {"full_screen": true})", 0x1},
-        {R"("window": {"vsync": true, "interpolate": true})", 0x2 | 0x8},
-        {R"("window": {"software_vertex_processing": true, "keep_aspect_ratio": true, "resizable": true})", 0x4 | 0x10 | 0x40},
-        {R"("splash": 1)", 0x200},
-        {R"("splash": 3)", 0x800},
-        {R"("steam": true, "roaming_saves": true)", 0x1000 | 0x2000},
+        {R"("window": {})", kCursorShown},
+        {R"("window": {"full_screen": true})", kCursorShown | 0x1},
+        {R"("window": {"vsync": true, "interpolate": true})", kCursorShown | 0x2 | 0x8},
+        {R"("window": {"software_vertex_processing": true, "keep_aspect_ratio": true, "resizable": true})",
+         kCursorShown | 0x4 | 0x10 | 0x40},
+        {R"("splash": 1)", kCursorShown | 0x200},
+        {R"("splash": 3)", kCursorShown | 0x800},
+        {R"("steam": true, "roaming_saves": true)", kCursorShown | 0x1000 | 0x2000},
         // The runner shows the header's caption only in splash modes 2 and 3.
-        {R"("caption": "Hi")", 0x400},
-        {R"("caption": "Hi", "splash": 3)", 0x800},
+        {R"("caption": "Hi")", kCursorShown | 0x400},
+        {R"("caption": "Hi", "splash": 3)", kCursorShown | 0x800},
+        {R"("options": {"show_cursor": false})", 0},
     };
     for (const auto& [fields, flags] : cases) {
         const std::vector<uint8_t> package =
             BuildText(test::ScratchFolder(), std::string(R"({"name": "t", "rooms": [{"name": "rm"}], )") + fields + "}");
         const PackageView view(package);
-        EXPECT_EQ(view.U32(ChunksByTag(view).at("GEN8").payload + 68), flags) << fields;
+        const std::map<std::string, pack::ChunkInfo> chunks = ChunksByTag(view);
+        EXPECT_EQ(view.U32(chunks.at("GEN8").payload + 68), flags) << fields;
+        // The options word says the same as the header's bit.
+        EXPECT_EQ(view.U32(chunks.at("OPTN").payload + 16), (flags & kCursorShown) != 0 ? 1u : 0u) << fields;
     }
 }
 

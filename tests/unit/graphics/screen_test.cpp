@@ -223,6 +223,41 @@ TEST_F(WindowSizedScreenTest, TheLastFrameOutlivesAReset)
     Run_ResetLoopState();
 }
 
+// A size the device refuses leaves the game the screen it had, and the frame
+// open across the failed reset goes on in it.
+TEST_F(WindowSizedScreenTest, AFailedResetKeepsTheScreen)
+{
+    ASSERT_TRUE(GR_D3D_Start_Frame());
+    GR_D3D_Clear(kGrey, 1.0f, 0, 7);
+    ASSERT_EQ(ScreenPixel(), kGrey);
+    g_made->refuseResets = true;
+    Window_SetSize(160, 100);
+    EXPECT_FALSE(Graphics::Reset());
+    const TextureRecord* screen = GR_GetScreenTexture();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->Width(), 320);
+    EXPECT_EQ(g_made->GetRenderTarget(), screen->texture);
+    EXPECT_EQ(ScreenPixel(), kGrey);
+    EXPECT_TRUE(GR_D3D_Finish_Frame(true));
+    int32_t w = 0;
+    int32_t h = 0;
+    GR_GetBackBufferSize(w, h);
+    EXPECT_EQ(w, 320);
+    EXPECT_EQ(h, 200);
+    Run_ResetLoopState();
+}
+
+TEST_F(WindowSizedScreenTest, ASizeWithASideOfZeroIsRefused)
+{
+    Window_SetRectangle(0, 0, 0, 0);
+    ASSERT_TRUE(Graphics::Reset());
+    const TextureRecord* screen = GR_GetScreenTexture();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->Width(), 320);
+    EXPECT_EQ(GR_GetScreenWidth(), 320);
+    Run_ResetLoopState();
+}
+
 TEST_F(ScreenTest, AFrameEndingOnASurfaceUnwindsBeforeTheBlit)
 {
     ASSERT_TRUE(GR_D3D_Init(320, 200, 0));

@@ -162,6 +162,15 @@ TEST_F(WindowEventsTest, ControlKeysAlsoArriveAsCharacters)
                                                "char 13", "down 27 mod 0 repeat", "char 27"}));
 }
 
+TEST_F(WindowEventsTest, ControlWithALetterTypesItsControlCharacter)
+{
+    Key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a, KMOD_LCTRL);
+    Key(SDL_KEYDOWN, SDL_SCANCODE_Z, SDLK_z, KMOD_RCTRL | KMOD_LSHIFT);
+    Key(SDL_KEYDOWN, SDL_SCANCODE_1, SDLK_1, KMOD_LCTRL);
+    EXPECT_EQ(g_log,
+              (std::vector<std::string>{"down 65 mod 4", "char 1", "down 90 mod 5", "char 26", "down 49 mod 4"}));
+}
+
 TEST_F(WindowEventsTest, AltEnterSwitchesInsteadOfTyping)
 {
     Key(SDL_KEYDOWN, SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT);

@@ -153,6 +153,7 @@ TEST_F(DSGridTest, ResizeKeepsTheCellsThatRemain)
     grid.Resize(-1, 4);
     EXPECT_EQ(grid.Width(), 3);
     EXPECT_FALSE(DS_Grid_SizeAcceptable(65536, 65536));
+    EXPECT_FALSE(DS_Grid_SizeAcceptable(1, INT32_MAX));
     EXPECT_TRUE(DS_Grid_SizeAcceptable(0, 5));
 }
 

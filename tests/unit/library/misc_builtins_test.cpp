@@ -276,6 +276,14 @@ TEST_F(MiscBuiltinsTest, ClipboardTextRoundTrips)
     EXPECT_EQ(Call("clipboard_get_text", {}).Text(), "copied text");
 }
 
+// The system reads an empty text as no text; the runner knows the one it put.
+TEST_F(MiscBuiltinsTest, AnEmptyClipboardTextIsText)
+{
+    Call("clipboard_set_text", {""});
+    EXPECT_EQ(Call("clipboard_has_text", {}).Real(), 1.0);
+    EXPECT_EQ(Call("clipboard_get_text", {}).Text(), "");
+}
+
 TEST_F(MiscBuiltinsTest, WindowHandleIsZeroWithoutAWindow)
 {
     EXPECT_EQ(Call("window_handle", {}).Real(), 0.0);

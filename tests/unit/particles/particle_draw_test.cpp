@@ -2,6 +2,7 @@
 // the shared batch, the draw order, blend switches, and the depth bands
 // room drawing merges with instances.
 #include <cstring>
+#include <limits>
 
 #include "graphics/device/recording/recording_device.h"
 #include "graphics/render_state.h"
@@ -157,6 +158,20 @@ TEST_F(ParticleDrawTest, DepthBandsWalkEachDrawnSystemOnce)
     ParticleSystem_Destroy(a);
     ParticleSystem_Destroy(b);
     EXPECT_EQ(ParticleSystem_MaxDepth(), -1e9f);
+}
+
+// Tiles sit at 1000000, where a float no longer tells depth - 0.01 from
+// depth: the walk must still leave each band (it once stayed in it forever).
+TEST_F(ParticleDrawTest, DepthBandsMoveOnWhereAFloatIsCoarse)
+{
+    const int32_t deep = ParticleSystem_Create();
+    const int32_t endless = ParticleSystem_Create();
+    ParticleSystem_SetDepth(deep, 1000000);
+    ParticleSystem_SetDepth(endless, std::numeric_limits<float>::infinity());
+    EXPECT_EQ(ParticleSystem_NextDepth(std::numeric_limits<float>::infinity()), 1000000.0f);
+    EXPECT_EQ(ParticleSystem_NextDepth(1000000), -1e9f);
+    ParticleSystem_Destroy(deep);
+    ParticleSystem_Destroy(endless);
 }
 
 class ParticleRoomDrawTest : public RoomDrawTest {

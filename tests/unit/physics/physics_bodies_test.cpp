@@ -215,6 +215,28 @@ TEST_F(PhysicsTest, CallsBox2DWouldAbortOnAreRefused)
     EXPECT_TRUE(a->GetPosition().IsValid());
 }
 
+// Box2D aborts too on a joint with one body at both ends, on a gear over a
+// joint whose second body cannot move, and on a mass too large to centre.
+TEST_F(PhysicsTest, OneBodyJointsAndUncentrableMassesAreRefused)
+{
+    LoadObjects({Object("thing")});
+    b2Body* ground = BodyAt(0, 0, 0, Box(5, 5, 0.0f))->i_physics->body;
+    b2Body* a = BodyAt(0, 20, 0, Box(5, 5))->i_physics->body;
+    RevoluteSettings at;
+    at.anchor = a->GetPosition();
+    EXPECT_EQ(PhysicsWorld_CreateDistanceJoint(World(), a, a, at.anchor, at.anchor, false), -1);
+    EXPECT_EQ(PhysicsWorld_CreateRevoluteJoint(World(), a, a, at), -1);
+    PhysicsJoint& toGround = *Physics_Joint_Find(PhysicsWorld_CreateRevoluteJoint(World(), a, ground, at));
+    PhysicsJoint& hinge = *Physics_Joint_Find(PhysicsWorld_CreateRevoluteJoint(World(), ground, a, at));
+    EXPECT_EQ(PhysicsWorld_CreateGearJoint(World(), a, ground, toGround, hinge, 1.0f), -1);
+    EXPECT_EQ(PhysicsWorld_CreateGearJoint(World(), a, a, hinge, hinge, 1.0f), -1);
+    PhysicsFixture& huge = Physics_Fixture_Create();
+    ASSERT_TRUE(Physics_Fixture_SetCircleShape(huge, 1e30f));
+    huge.density = 1.0f;
+    EXPECT_FALSE(PhysicsWorld_BindFixture(World(), huge, *AddInstance(0)));
+    Steps(2);
+}
+
 TEST_F(PhysicsTest, DestroyingAnInstanceTakesItsBodyAndJoints)
 {
     LoadObjects({Object("thing")});

@@ -274,6 +274,20 @@ TEST_F(ObjectTableTest, DeletingAnObjectReachesItsDeactivatedInstances)
     EXPECT_EQ(room.activeInstances.First(), instance);
 }
 
+// Room and constant code run with a scratch instance that no room lists but
+// that names object 0; that code may delete the object. The scratch goes
+// when its code ends (ASan watches), and the object only after that.
+TEST_F(ObjectTableTest, DeletedObjectOutlivesTheScratchInstanceOfTheCodeThatDeletedIt)
+{
+    ASSERT_TRUE(Load({{"first"}}));
+    CInstance scratch(0.0f, 0.0f, 0, 0, false);
+    ASSERT_EQ(scratch.i_object, Object_Find(0));
+    ASSERT_TRUE(Object_Delete(0));
+    EXPECT_FALSE(Object_Exists(0));
+    scratch.FreeLinks();
+    Object_FreeDeleted();
+}
+
 TEST_F(ObjectTableTest, NewParentTakesOverTheDescendantInstances)
 {
     ASSERT_TRUE(Load({{"old"}, {"new"}, {"child", 0}}));

@@ -240,7 +240,6 @@ private:
     // of two buffers lets it, so it never runs frames ahead of the screen.
     void KeepOneFrameInFlight();
     bool MakeBackBuffer(int32_t width, int32_t height);
-    void ReleaseBackBuffer();
     // The framebuffer to read a texture through: its own for a render
     // target, else the scratch one with the texture attached.
     GlFramebuffer FramebufferFor(DeviceTextureId texture, GLuint scratch);
@@ -302,6 +301,27 @@ private:
     DeviceLight m_lights[kDeviceLightCount] = {};
     bool m_lightEnabled[kDeviceLightCount] = {};
 };
+
+// Whether the driver takes a texture of this size, and for a render target
+// its depth buffer too. Past its limits a software driver may overrun its
+// own buffers instead of refusing, so a size is checked before it is asked.
+bool FitsTheDriver(int32_t width, int32_t height, bool renderTarget)
+{
+    GLint maxTexture = 0;
+    GLint maxRenderbuffer = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxRenderbuffer);
+    const GLint limit = renderTarget ? std::min(maxTexture, maxRenderbuffer) : maxTexture;
+    return width >= 1 && height >= 1 && width <= limit && height <= limit;
+}
+
+void ReleaseTarget(GlTexture& target)
+{
+    glDeleteFramebuffers(1, &target.framebuffer);
+    glDeleteRenderbuffers(1, &target.depth);
+    glDeleteTextures(1, &target.texture);
+    target = GlTexture();
+}
 
 // Clears the depth and stencil of the bound framebuffer, just made: its
 // memory holds whatever it held before, which with the depth test on would
@@ -416,7 +436,7 @@ GlDevice::~GlDevice()
     for (auto& [id, buffer] : m_indexBuffers) {
         glDeleteBuffers(1, &buffer.buffer);
     }
-    ReleaseBackBuffer();
+    ReleaseTarget(m_backBuffer);
     glDeleteSync(m_previousFrame);
     glDeleteFramebuffers(1, &m_readScratch);
     glDeleteFramebuffers(1, &m_drawScratch);
@@ -453,29 +473,30 @@ bool GlDevice::MakeBackBuffer(int32_t width, int32_t height)
     return true;
 }
 
-void GlDevice::ReleaseBackBuffer()
-{
-    glDeleteFramebuffers(1, &m_backBuffer.framebuffer);
-    glDeleteRenderbuffers(1, &m_backBuffer.depth);
-    glDeleteTextures(1, &m_backBuffer.texture);
-    m_backBuffer = GlTexture();
-}
-
 bool GlDevice::Reset(const DeviceParameters& parameters)
 {
-    if (parameters.backBufferWidth < 1 || parameters.backBufferHeight < 1) {
+    if (!FitsTheDriver(parameters.backBufferWidth, parameters.backBufferHeight, true)) {
+        return false;
+    }
+    // The new back buffer is made beside the old one, so a size the driver
+    // refuses leaves the device as it was.
+    GlTexture other = std::exchange(m_backBuffer, GlTexture());
+    const bool made = MakeBackBuffer(parameters.backBufferWidth, parameters.backBufferHeight);
+    if (!made) {
+        std::swap(m_backBuffer, other);
+    }
+    ReleaseTarget(other);
+    BindTarget();
+    if (!made) {
+        // The refusal stays queued in the driver, where the next texture
+        // made would take it for its own failure. A driver that lost its
+        // context may answer with errors forever: the reads are bounded.
+        for (int read = 0; read < 32 && glGetError() != GL_NO_ERROR; ++read) {
+        }
         return false;
     }
     m_parameters = parameters;
-    ReleaseBackBuffer();
-    if (!MakeBackBuffer(parameters.backBufferWidth, parameters.backBufferHeight)) {
-        ReleaseBackBuffer();
-        return false;
-    }
     HostWindow_SetSwapInterval(parameters.vsync);
-    if (m_target == 0) {
-        BindTarget();
-    }
     return true;
 }
 
@@ -518,9 +539,7 @@ bool GlDevice::Present()
 DeviceTextureId GlDevice::CreateTexture(int32_t width, int32_t height, uint32_t format, bool renderTarget)
 {
     PixelFormat pixel{};
-    GLint maxSize = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-    if (!PixelFormatOf(format, pixel) || width < 1 || height < 1 || width > maxSize || height > maxSize) {
+    if (!PixelFormatOf(format, pixel) || !FitsTheDriver(width, height, renderTarget)) {
         return 0;
     }
     GlTexture texture;

@@ -72,6 +72,9 @@ bool RecordingDevice::Reset(const DeviceParameters& parameters)
 {
     Record("Reset", {static_cast<uint32_t>(parameters.backBufferWidth), static_cast<uint32_t>(parameters.backBufferHeight),
                      parameters.fullscreen, parameters.vsync, parameters.multisample});
+    if (refuseResets) {
+        return false;
+    }
     m_parameters = parameters;
     m_backBuffer.assign(static_cast<size_t>(std::max(0, parameters.backBufferWidth)) *
                             static_cast<size_t>(std::max(0, parameters.backBufferHeight)),

@@ -30,6 +30,7 @@ public:
     int32_t textureCreationsLeft = -1;  // creations that succeed before all fail; -1 no limit
     bool windowTargetUsable = true;     // false: the window cannot be a render target
     bool failVertexBuffers = false;
+    bool refuseResets = false;          // true: Reset fails and the device keeps its size
 
     const std::vector<RecordedCall>& Calls() const { return m_calls; }
     void ClearCalls() { m_calls.clear(); }

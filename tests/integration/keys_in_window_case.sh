@@ -1,0 +1,30 @@
+#!/bin/sh
+# The keys_in_window game in a window of a virtual X display: an empty text
+# it puts on the clipboard is text there, and Ctrl+A and Ctrl+Z typed on the
+# real keyboard give the characters 1 and 26, which keyboard_string does not
+# take; the plain A that follows is the only letter it holds.
+#   keys_in_window_case.sh RUNNER PACKAGE
+runner="$1"; package="$2"
+. "$(dirname "$0")/x_display.sh"
+need_tools Xvfb xwininfo xdotool
+
+start_display 640x480
+"$runner" -game "$package" -noerrors >"$scratch/out" 2>"$scratch/err" &
+pid=$!
+# The game's window is the only one of its size.
+window_id() { xwininfo -root -tree | grep -F " 160x120+" | awk '{ print $1; exit }'; }
+wait_for '[ -n "$(window_id)" ]' "the game's window never came up" 100
+window="$(window_id)"
+# Keys go to the window with the input focus (there is no window manager).
+focused() { xdotool windowfocus "$window" 2>/dev/null; [ "$(xdotool getwindowfocus 2>/dev/null)" = "$((window))" ]; }
+wait_for focused "the game's window never took the keyboard" 50
+said() { grep -qxF "$1" "$scratch/out"; }
+for step in ctrl+a:1 ctrl+z:26 a:97; do
+  xdotool key --delay 0 "${step%%:*}"
+  wait_for 'said "lastchar ${step#*:}"' "${step%%:*} did not give the character ${step#*:}" 50
+done
+wait_for '! kill -0 "$pid" 2>/dev/null' "the game did not end on the typed letter" 50
+wait "$pid" || fail "the runner failed"
+pid=""
+said "empty clipboard text: has text 1, reads []" || fail "an empty text on the clipboard is not text"
+said "keyboard_string [a]" || fail "keyboard_string took more than the letter typed"
