@@ -137,7 +137,7 @@ void Window_SetPosition(int32_t x, int32_t y)
 {
     int32_t left = 0, top = 0, right = 0, bottom = 0;
     HostWindow_GetBorders(left, top, right, bottom);
-    HostWindow_SetPosition(x + left, y + top);
+    HostWindow_SetPosition(Int32_SaturatedSum(x, left), Int32_SaturatedSum(y, top));
 }
 
 void Window_Center()

@@ -37,4 +37,11 @@ inline int32_t GR_RoundToInt32(double value)
     return GR_TruncToInt32(std::nearbyint(value));
 }
 
+// a + b held to the 32-bit range. The conversions above reach its limits
+// (NaN, infinities), where a plain int32_t sum would overflow.
+inline int32_t Int32_SaturatedSum(int64_t a, int64_t b)
+{
+    return static_cast<int32_t>(std::clamp<int64_t>(a + b, INT32_MIN, INT32_MAX));
+}
+
 }  // namespace bw

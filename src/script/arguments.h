@@ -4,7 +4,6 @@
 // conversion here has a defined answer for them.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -31,12 +30,6 @@ inline int32_t Arg_Round(const Value& value)
 inline int32_t Arg_Trunc(const Value& value)
 {
     return Real_TruncToInt32(value.real);
-}
-// a + b held to the 32-bit range. Whole numbers from arguments reach its
-// limits (NaN, infinities), where a plain int32_t sum would overflow.
-inline int32_t Int32_SaturatedSum(int64_t a, int64_t b)
-{
-    return static_cast<int32_t>(std::clamp<int64_t>(a + b, INT32_MIN, INT32_MAX));
 }
 // The text of a string argument; null for anything else.
 inline const char* Arg_Text(const Value& value)

@@ -3,8 +3,8 @@
 # copy of the hostile_sweep project, builds it in the form given and plays
 # it to its end. The game must end normally (no crash, no sanitizer report)
 # and say that every batch ran, that objects deleted while their code ran
-# let that code go on and ran no event after, and that a sprite merged with
-# itself doubled its frames. The run has a network namespace of its own
+# let that code go on and ran no event after, that a sprite merged with
+# itself doubled its frames and that a grid no memory holds was refused. The run has a network namespace of its own
 # where the system gives one, so that nothing a call asks for leaves the
 # machine; elsewhere the built-ins that reach the network are left out.
 #   hostile_sweep_case.sh MAKE_SWEEP BWPACK RUNNER PROJECT OUT_DIR text|bytecode [runner switches...]
@@ -28,7 +28,7 @@ tail -n 40 "$log"
 [ "$status" -eq 0 ] || fail "the runner ended with $status (log: $log)"
 for line in "deleted in create: went on, x 1" "deleted in step: went on, y 2" "deleted in a script: went on, x 3" \
     "deleted in execute_string: went on, x 4" "deleted in with: went on 2 times, exists 0" \
-    "sprite merged with itself twice: 8 frames"; do
+    "sprite merged with itself twice: 8 frames" "grid past what memory holds: -1"; do
   grep -qF "$line" "$log" || fail "missing: $line"
 done
 grep -Eq "^sweep: [0-9]+ calls in [0-9]+ batches; 3 frames after; deleted objects' events run after the delete: 0$" "$log" ||

@@ -240,6 +240,11 @@ private:
     // of two buffers lets it, so it never runs frames ahead of the screen.
     void KeepOneFrameInFlight();
     bool MakeBackBuffer(int32_t width, int32_t height);
+    // Whether the driver takes a texture of this size, and for a render
+    // target its depth buffer too. Past its limits a software driver may
+    // overrun its own buffers instead of refusing, so a size is checked
+    // before it is asked.
+    bool FitsTheDriver(int32_t width, int32_t height, bool renderTarget) const;
     // The framebuffer to read a texture through: its own for a render
     // target, else the scratch one with the texture attached.
     GlFramebuffer FramebufferFor(DeviceTextureId texture, GLuint scratch);
@@ -277,6 +282,8 @@ private:
     GLuint m_readScratch = 0;
     GLuint m_drawScratch = 0;
     GlTexture m_backBuffer;
+    GLint m_maxTextureSide = 0;  // the driver's limits, read once
+    GLint m_maxTargetSide = 0;
     DeviceParameters m_parameters;
     std::map<DeviceTextureId, GlTexture> m_textures;
     std::map<DeviceBufferId, GlBuffer> m_buffers;
@@ -301,19 +308,6 @@ private:
     DeviceLight m_lights[kDeviceLightCount] = {};
     bool m_lightEnabled[kDeviceLightCount] = {};
 };
-
-// Whether the driver takes a texture of this size, and for a render target
-// its depth buffer too. Past its limits a software driver may overrun its
-// own buffers instead of refusing, so a size is checked before it is asked.
-bool FitsTheDriver(int32_t width, int32_t height, bool renderTarget)
-{
-    GLint maxTexture = 0;
-    GLint maxRenderbuffer = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
-    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxRenderbuffer);
-    const GLint limit = renderTarget ? std::min(maxTexture, maxRenderbuffer) : maxTexture;
-    return width >= 1 && height >= 1 && width <= limit && height <= limit;
-}
 
 void ReleaseTarget(GlTexture& target)
 {
@@ -358,6 +352,10 @@ bool GlDevice::Initialise(const DeviceParameters& parameters)
     // Flat shading takes the first vertex's colour, as Direct3D does.
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
     glFrontFace(GL_CCW);
+    GLint maxRenderbufferSide = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &m_maxTextureSide);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxRenderbufferSide);
+    m_maxTargetSide = std::min(m_maxTextureSide, maxRenderbufferSide);
     m_windowTargetUsable = HostWindow_SwapKeepsImage() && WindowMatchesRenderTargets();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -471,6 +469,12 @@ bool GlDevice::MakeBackBuffer(int32_t width, int32_t height)
     }
     ClearNewDepthStencil();
     return true;
+}
+
+bool GlDevice::FitsTheDriver(int32_t width, int32_t height, bool renderTarget) const
+{
+    const GLint limit = renderTarget ? m_maxTargetSide : m_maxTextureSide;
+    return width >= 1 && height >= 1 && width <= limit && height <= limit;
 }
 
 bool GlDevice::Reset(const DeviceParameters& parameters)
