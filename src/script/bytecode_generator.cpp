@@ -143,7 +143,9 @@ private:
 
     // ---- expressions ----
 
-    void Constant(const Value& value)
+    // A whole number is pushed as an int when it fits 32 bits, unless
+    // asInt64 asks for the wider push (one instruction either way).
+    void Constant(const Value& value, bool asInt64 = false)
     {
         if (Value_Kind(value) == kValueString) {
             EmitWord(VM_Word1(kOpPush, kTypeString) | 0x40000000u);
@@ -154,7 +156,8 @@ private:
             return;
         }
         const double real = value.real;
-        if (std::isfinite(real) && real == std::trunc(real) && real >= -2147483648.0 && real <= 2147483647.0) {
+        if (!asInt64 && std::isfinite(real) && real == std::trunc(real) && real >= -2147483648.0 &&
+            real <= 2147483647.0) {
             PushInt(static_cast<int32_t>(real));
             return;
         }
@@ -280,8 +283,8 @@ private:
             EmitWord(VM_Word1(kOpNot, kTypeBool));
             break;
         case kSymMinus:
-            if (TopType() == kTypeBool) {
-                ConvertTo(kTypeInt);
+            if (IsWholeNumber(TopType())) {
+                ConvertTo(kTypeInt64);  // -(-2147483648) is a whole number too
             }
             EmitWord(VM_Word1(kOpNeg, TopType()));
             break;
@@ -293,6 +296,39 @@ private:
             break;
         default:
             break;  // unary plus
+        }
+    }
+
+    // Whole numbers (constants, comparisons, bitwise results) add, subtract
+    // and multiply as 64-bit integers, so that no sum an author writes wraps
+    // at 32 bits. The left operand widens before the right one is known; a
+    // right one widens beside a wide left. A whole constant is pushed wide
+    // at once, so `360 - direction` costs no more than before.
+    static bool WidensWholeNumbers(int32_t op)
+    {
+        return op == kSymPlus || op == kSymMinus || op == kSymTimes;
+    }
+
+    static bool IsWholeNumber(VMDataType type)
+    {
+        return type == kTypeInt || type == kTypeBool || type == kTypeInt64;
+    }
+
+    static bool IsWholeConstant(const CodeNode& node)
+    {
+        return node.kind == kNodeConstant && Value_Kind(node.value) == kValueReal &&
+               std::isfinite(node.value.real) && node.value.real == std::trunc(node.value.real);
+    }
+
+    void Operand(const CodeNode& node, bool widen)
+    {
+        if (widen && IsWholeConstant(node)) {
+            Constant(node.value, true);
+        } else {
+            Expr(node);
+        }
+        if (widen && IsWholeNumber(TopType())) {
+            ConvertTo(kTypeInt64);
         }
     }
 
@@ -361,9 +397,10 @@ private:
 
     void Binary(const CodeNode& node)
     {
-        Expr(node.children[0]);
+        const bool widen = WidensWholeNumbers(node.code);
+        Operand(node.children[0], widen);
         ConvertOperand(node.code);
-        Expr(node.children[1]);
+        Operand(node.children[1], widen && TopType() == kTypeInt64);
         ConvertOperand(node.code);
         EmitArithmetic(BinaryOpcode(node.code));
     }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/memory.h"
+#include "platform/real_to_int.h"
 #include "platform/strings.h"
 #include "script/code_unit.h"
 #include "script/error_report.h"
@@ -156,12 +157,16 @@ bool Arithmetic(const CCode& code, int32_t position, int32_t op, Value& left, co
         SetResult(left, a / b);
         return true;
     case kSymDiv: {
-        // In 64 bits, so that INT32_MIN div -1 is a number, not a trap.
-        const int64_t divisor = Code_RealTruncToInt32(b);
+        // Whole numbers past 32 bits divide as written, as on the machine;
+        // the one quotient no int64 holds, INT64_MIN div -1, wraps to the
+        // dividend instead of trapping.
+        const int64_t divisor = Real_TruncToInt64(b);
         if (divisor == 0) {
             return Report(code, position, "Division by 0.");
         }
-        SetResult(left, static_cast<double>(Code_RealTruncToInt32(a) / divisor));
+        const int64_t dividend = Real_TruncToInt64(a);
+        SetResult(left, static_cast<double>(divisor == -1 ? static_cast<int64_t>(0 - static_cast<uint64_t>(dividend))
+                                                          : dividend / divisor));
         return true;
     }
     case kSymMod: {

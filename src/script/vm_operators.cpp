@@ -10,6 +10,7 @@
 #include <type_traits>
 
 #include "platform/memory.h"
+#include "platform/real_to_int.h"
 #include "script/operators.h"
 
 namespace bw {
@@ -252,10 +253,7 @@ int32_t VM_RealToInt32(double real)
 
 int64_t VM_RealToInt64(double real)
 {
-    if (!(real > -9223372036854775808.0 && real < 9223372036854775808.0)) {
-        return INT64_MIN;
-    }
-    return static_cast<int64_t>(real);
+    return Real_TruncToInt64(real);
 }
 
 const char* VM_ExecutionError(uint8_t opcode)
@@ -374,6 +372,16 @@ const char* VM_Arithmetic(uint8_t opcode, VMSlot& left, VMDataType leftType, VMS
             } else {
                 StoreNumber(result, resultType, out, 0, true);
             }
+        } else if (a.form == Form::Int64 || b.form == Form::Int64) {
+            // An int or truth value beside an int64 is that whole number:
+            // packing two numbers into one, (hi & 65535) * 4294967296 + lo,
+            // is ordinary game code.
+            int64_t out = 0;
+            if (!Int64Arithmetic(opcode, a.l, b.l, &out)) {
+                error = VM_DivideByZeroError(opcode);
+            } else {
+                StoreNumber(result, resultType, 0.0, out, false);
+            }
         } else if (a.form == Form::Bool || b.form == Form::Bool) {
             if (a.form != b.form || (opcode != kOpAnd && opcode != kOpOr && opcode != kOpXor)) {
                 error = VM_ExecutionError(opcode);
@@ -381,19 +389,9 @@ const char* VM_Arithmetic(uint8_t opcode, VMSlot& left, VMDataType leftType, VMS
                 const int64_t out = opcode == kOpAnd ? (a.l & b.l) : opcode == kOpOr ? (a.l | b.l) : (a.l ^ b.l);
                 StoreNumber(result, resultType, 0.0, out, false);
             }
-        } else if (a.form == Form::Int && b.form == Form::Int) {
+        } else {
             int32_t out = 0;
             if (!VM_IntArithmetic(opcode, static_cast<int32_t>(a.l), static_cast<int32_t>(b.l), &out)) {
-                error = VM_DivideByZeroError(opcode);
-            } else {
-                StoreNumber(result, resultType, 0.0, out, false);
-            }
-        } else if (a.form != b.form) {
-            // An int64 mixes only with reals: an int beside it has no rule.
-            error = VM_ExecutionError(opcode);
-        } else {
-            int64_t out = 0;
-            if (!Int64Arithmetic(opcode, a.l, b.l, &out)) {
                 error = VM_DivideByZeroError(opcode);
             } else {
                 StoreNumber(result, resultType, 0.0, out, false);

@@ -55,7 +55,9 @@ TEST_F(OperatorsTest, IntegerOperatorsNeverTrap)
     EXPECT_TRUE(Apply(kSymMod, -2147483648.0, -1.0));
     EXPECT_EQ(left.real, 0.0);
     EXPECT_TRUE(Apply(kSymDiv, std::nan(""), 3.0));
-    EXPECT_EQ(left.real, static_cast<double>(INT32_MIN / 3));
+    EXPECT_EQ(left.real, static_cast<double>(INT64_MIN / 3));
+    EXPECT_TRUE(Apply(kSymDiv, -9223372036854775808.0, -1.0));
+    EXPECT_EQ(left.real, -9223372036854775808.0);
     EXPECT_TRUE(Apply(kSymShiftLeft, -1.0, 31.0));
     EXPECT_EQ(left.real, static_cast<double>(INT32_MIN));
     EXPECT_TRUE(Apply(kSymShiftRight, static_cast<double>(INT32_MIN), 63.0));

@@ -357,23 +357,22 @@ TEST_F(VmTest, StringAndBoolOperations)
 // An int64 mixes only with reals (and variables holding them): an int on
 // either side has no rule in any arithmetic handler, which raises its
 // execution error.
-TEST_F(VmTest, AnInt64MixedWithAnIntIsTheHandlersError)
+TEST_F(VmTest, AnIntOrTruthValueBesideAnInt64IsThatWholeNumber)
 {
     const struct {
         const char* mnemonic;
-        const char* error;
-    } handlers[] = {{"add", "DoAdd :: Execution Error"}, {"sub", "DoSub:: Execution Error"},
-                    {"mul", "DoMul :: Execution Error"}, {"div", "DoDiv :: Execution Error"},
-                    {"rem", "DoRem :: Execution Error"}, {"mod", "DoMod :: Execution Error"},
-                    {"and", "DoAnd :: Execution Error"}, {"or", "DoOr :: Execution Error"},
-                    {"xor", "DoXor :: Execution Error"}, {"shl", "DoShl :: Execution Error"},
-                    {"shr", "DoShr :: Execution Error"}};
+        const char* result;  // of 4294967303 (2^32 + 7) with 2
+    } handlers[] = {{"add", "4294967305"}, {"sub", "4294967301"}, {"mul", "8589934606"}, {"div", "2147483651"},
+                    {"rem", "2147483651"}, {"mod", "1"},          {"and", "2"},          {"or", "4294967303"},
+                    {"xor", "4294967301"}, {"shl", "17179869212"}, {"shr", "1073741825"}};
     for (const auto& handler : handlers) {
         const std::string op = handler.mnemonic;
-        ExpectError("push.e 1\npush.l 2\n" + op + ".l.i\nconv.l.v\nret.v", handler.error);
-        ExpectError("push.l 2\npush.e 1\n" + op + ".i.l\nconv.l.v\nret.v", handler.error);
+        const std::string source = "push.l 4294967303\npush.e 2\n" + op + ".i.l\nconv.l.v\nret.v";
+        EXPECT_EQ(Exec(source.c_str()), handler.result) << source;
     }
-    ExpectResults({{"push.l 6\npush.d 3\nadd.d.l\nconv.d.v\nret.v", "9"},
+    ExpectResults({{"push.e 7\npush.l 4294967296\nsub.l.i\nconv.l.v\nret.v", "-4294967289"},
+                   {"push.b 1\npush.l 4294967296\nadd.l.b\nconv.l.v\nret.v", "4294967297"},
+                   {"push.l 6\npush.d 3\nadd.d.l\nconv.d.v\nret.v", "9"},
                    {"push.d 3\npush.l 6\nsub.l.d\nconv.d.v\nret.v", "-3"},
                    {"push.l 6\npush.e 3\nconv.i.v\nmul.v.l\nret.v", "18"}});
 }
