@@ -1,7 +1,6 @@
 #include "bwpack/guide/example_check.h"
 
 #include <set>
-#include <sstream>
 
 #include "bwpack/code_compiler.h"
 #include "bwpack/file_error.h"
@@ -9,32 +8,14 @@
 namespace bw::pack {
 namespace {
 
-enum class Expect { NotCode, Compiles, Fails };
-
-struct Example {
-    Expect expect = Expect::NotCode;
-    std::string scriptName;  // set for a block that defines a script
-};
-
-Example ReadFence(const std::string& info)
-{
-    std::istringstream words(info);
-    std::string language, kind, name;
-    words >> language >> kind >> name;
-    if (language != "bwl") return {};
-    if (kind == "error") return {Expect::Fails, ""};
-    if (kind == "script") return {Expect::Compiles, name};
-    return {Expect::Compiles, ""};
-}
-
 // The project every example compiles in: the scripts the guide defines.
 Project GuideProject(const std::vector<GuideCodeBlock>& blocks, const std::string& guideName)
 {
     Project project;
     project.header.name = "guide";
     for (const GuideCodeBlock& block : blocks) {
-        const Example example = ReadFence(block.info);
-        if (!example.scriptName.empty()) project.scripts.push_back({example.scriptName, {block.code, guideName}});
+        const GuideFence fence = Guide_ReadFence(block.info);
+        if (!fence.scriptName.empty()) project.scripts.push_back({fence.scriptName, {block.code, guideName}});
     }
     return project;
 }
@@ -64,12 +45,12 @@ std::vector<std::string> Guide_CheckExamples(const std::vector<GuideCodeBlock>& 
     const ProjectCompiler compiler(project);
     std::vector<std::string> faults;
     for (const GuideCodeBlock& block : blocks) {
-        const Expect expect = ReadFence(block.info).expect;
-        if (expect == Expect::NotCode) continue;
+        const GuideExpect expect = Guide_ReadFence(block.info).expect;
+        if (expect == GuideExpect::NotCode) continue;
         const std::string error = CompileError(compiler, block, guideName);
         const std::string where = guideName + ":" + std::to_string(block.line) + ": ";
-        if (expect == Expect::Compiles && !error.empty()) faults.push_back(where + "does not compile: " + error);
-        if (expect == Expect::Fails && error.empty()) faults.push_back(where + "compiles, but is shown as a mistake");
+        if (expect == GuideExpect::Compiles && !error.empty()) faults.push_back(where + "does not compile: " + error);
+        if (expect == GuideExpect::Fails && error.empty()) faults.push_back(where + "compiles, but is shown as a mistake");
     }
     return faults;
 }

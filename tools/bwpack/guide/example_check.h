@@ -1,9 +1,7 @@
 // Compiles the guide's BWL examples with the runner's own compiler, so that
 // every example a game author copies builds as shown.
 //
-// Blocks fenced "bwl" must compile; "bwl script NAME" must compile and makes
-// a script of that name that every example may call; "bwl error" shows a
-// mistake and must NOT compile. Blocks in other languages are not code.
+// Each block compiles, or fails to, as its fence says (Guide_ReadFence).
 #pragma once
 
 #include <string>

@@ -1,6 +1,7 @@
 #include "bwpack/guide/guide_text.h"
 
 #include <cstring>
+#include <sstream>
 #include <utility>
 
 namespace bw::pack {
@@ -20,6 +21,19 @@ std::optional<std::pair<size_t, size_t>> ListBounds(const std::string& markdown)
 }
 
 }  // namespace
+
+GuideFence Guide_ReadFence(const std::string& info)
+{
+    std::istringstream words(info);
+    std::string language, kind, name;
+    words >> language >> kind >> name;
+    if (language != "bwl") return {};
+    if (kind == "error") return {GuideExpect::Fails, "", GuideEngines::Both};
+    if (kind == "script") return {GuideExpect::Compiles, name, GuideEngines::Both};
+    if (kind == "machine") return {GuideExpect::Compiles, "", GuideEngines::Machine};
+    if (kind == "tree") return {GuideExpect::Compiles, "", GuideEngines::Tree};
+    return {GuideExpect::Compiles, "", GuideEngines::Both};
+}
 
 std::vector<GuideCodeBlock> Guide_CodeBlocks(const std::string& markdown)
 {
