@@ -1,5 +1,6 @@
 #include "physics/physics_fixture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -39,7 +40,10 @@ void ReportFixture(const char* format, int32_t id, bool fatal)
 }
 
 // Every point strictly inside every edge: with y pointing down the points
-// then run clockwise on screen around a convex shape.
+// then run clockwise on screen around a convex shape. Box2D wraps its hull
+// with these same products, so a shape that passes keeps all its points
+// there, in this order; a product that overflows into NaN would send the
+// wrap astray, so it counts as outside.
 bool RunsClockwiseConvex(const std::vector<b2Vec2>& points)
 {
     const size_t count = points.size();
@@ -51,12 +55,36 @@ bool RunsClockwiseConvex(const std::vector<b2Vec2>& points)
                 continue;
             }
             const b2Vec2& p = points[k];
-            if ((p.y - a.y) * (b.x - a.x) - (p.x - a.x) * (b.y - a.y) <= 0.0f) {
+            if (!((p.y - a.y) * (b.x - a.x) - (p.x - a.x) * (b.y - a.y) > 0.0f)) {
                 return false;
             }
         }
     }
     return true;
+}
+
+// The area Box2D finds before it takes a polygon's centroid or weighs it
+// (and aborts unless it is above b2_epsilon): triangles fanned out from the
+// first vertex, summed in order, so rounding and overflow come out as there.
+bool HasWeighableArea(const b2Vec2* vertices, size_t count)
+{
+    float area = 0.0f;
+    for (size_t i = 0; i < count; ++i) {
+        area += 0.5f * b2Cross(vertices[i] - vertices[0], vertices[(i + 1) % count] - vertices[0]);
+    }
+    return area > b2_epsilon;
+}
+
+// Box2D's hull starts at the rightmost point (of several, the one with the
+// least y).
+std::vector<b2Vec2> InBox2DHullOrder(const std::vector<b2Vec2>& points)
+{
+    const auto rightmost = std::min_element(points.begin(), points.end(), [](const b2Vec2& p, const b2Vec2& q) {
+        return p.x > q.x || (p.x == q.x && p.y < q.y);
+    });
+    std::vector<b2Vec2> hull(points.size());
+    std::rotate_copy(points.begin(), rightmost, points.end(), hull.begin());
+    return hull;
 }
 
 }  // namespace
@@ -127,12 +155,19 @@ bool Physics_Fixture_MakePolygon(const PhysicsFixture& fixture, const char* obje
         Code_Error_Runtime(("Too few vertices in polygon shape fixture for " + std::string(objectName)).c_str(), true);
         return false;
     }
+    for (const b2Vec2& point : points) {
+        if (!point.IsValid()) {
+            ReportFixture("The polygon shape for fixture %d has a point that is not a finite number", fixture.id,
+                          false);
+            return false;
+        }
+    }
     // Box2D welds points closer than this and aborts when fewer than three
-    // are left; a hull without area cannot hold a density either.
+    // are left.
     const float weld = 0.5f * b2_linearSlop;
     for (size_t i = 0; i < points.size(); ++i) {
         for (size_t k = i + 1; k < points.size(); ++k) {
-            if (!points[i].IsValid() || b2DistanceSquared(points[i], points[k]) <= weld * weld) {
+            if (b2DistanceSquared(points[i], points[k]) <= weld * weld) {
                 ReportFixture("The polygon shape for fixture %d has points too close together", fixture.id, false);
                 return false;
             }
@@ -143,17 +178,21 @@ bool Physics_Fixture_MakePolygon(const PhysicsFixture& fixture, const char* obje
                       false);
         return false;
     }
-    // Measured from the first point, as Box2D does: products of coordinates
-    // far from the origin would drown the area in rounding.
-    float twiceArea = 0.0f;
-    for (size_t i = 1; i + 1 < points.size(); ++i) {
-        twiceArea += b2Cross(points[i] - points[0], points[i + 1] - points[0]);
-    }
-    if (std::fabs(twiceArea) * 0.5f <= b2_epsilon) {
+    if (!HasWeighableArea(InBox2DHullOrder(points).data(), points.size())) {
         ReportFixture("The polygon shape for fixture %d has no area", fixture.id, false);
         return false;
     }
     shape->Set(points.data(), static_cast<int32>(points.size()));
+    return true;
+}
+
+bool Physics_Fixture_MakeBox(const PhysicsFixture& fixture, float density, b2PolygonShape* shape)
+{
+    shape->SetAsBox(fixture.boxHalfExtents.x, fixture.boxHalfExtents.y);
+    if (density > 0.0f && !HasWeighableArea(shape->m_vertices, static_cast<size_t>(shape->m_count))) {
+        ReportFixture("The box shape of fixture %d is too small to hold a density", fixture.id, false);
+        return false;
+    }
     return true;
 }
 

@@ -47,8 +47,11 @@ void Physics_Fixture_SetPolygonShape(PhysicsFixture& fixture);
 bool Physics_Fixture_AddPoint(PhysicsFixture& fixture, float x, float y);
 
 // The Box2D polygon of a point list; false (reported, naming the shape's
-// problem) when Box2D would refuse it: too few points, points closer than
-// its weld distance, no area to hold a density.
+// problem) when Box2D would refuse it: too few points, a point not finite,
+// points closer than its weld distance, no area as Box2D sums it.
 bool Physics_Fixture_MakePolygon(const PhysicsFixture& fixture, const char* objectName, b2PolygonShape* shape);
+// The Box2D polygon of a box; false (reported) when the box is to be weighed
+// (density above 0) but Box2D would find no area in it.
+bool Physics_Fixture_MakeBox(const PhysicsFixture& fixture, float density, b2PolygonShape* shape);
 
 }  // namespace bw

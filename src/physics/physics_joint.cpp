@@ -135,8 +135,9 @@ int32_t PhysicsWorld_CreatePrismaticJoint(PhysicsWorld& world, b2Body* a, b2Body
 
 int32_t PhysicsWorld_CreatePulleyJoint(PhysicsWorld& world, b2Body* a, b2Body* b, const PulleySettings& settings)
 {
-    if (!(std::fabs(settings.ratio) > b2_epsilon) || !std::isfinite(settings.ratio)) {
-        Code_Error_Runtime("The ratio of a pulley joint must not be zero", false);
+    // Box2D aborts on a ratio not above its epsilon, negative ones too.
+    if (!(settings.ratio > b2_epsilon) || !std::isfinite(settings.ratio)) {
+        Code_Error_Runtime("The ratio of a pulley joint must be above 0", false);
         return -1;
     }
     const b2Vec2 anchorA = a->GetWorldPoint(settings.localAnchorA);

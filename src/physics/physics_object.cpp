@@ -60,7 +60,9 @@ bool MakeShape(const PhysicsFixture& fixture, const CInstance& instance, b2Circl
         }
         *shape = polygon;
     } else if (fixture.shape == FixtureShape::Polygon) {
-        polygon->SetAsBox(fixture.boxHalfExtents.x, fixture.boxHalfExtents.y);
+        if (!Physics_Fixture_MakeBox(fixture, NonNegative(fixture.density), polygon)) {
+            return false;
+        }
         *shape = polygon;
     }
     return true;

@@ -237,6 +237,32 @@ TEST_F(PhysicsTest, OneBodyJointsAndUncentrableMassesAreRefused)
     Steps(2);
 }
 
+// Box2D checks a pulley's ratio for its sign, and the area it weighs a
+// polygon by, summed its own way, only after rounding and overflow.
+TEST_F(PhysicsTest, NegativePulleyRatiosAndShapesWithoutAWeighableAreaAreRefused)
+{
+    LoadObjects({Object("thing")});
+    const double a = BodyAt(0, 0, 0, Box(5, 5))->i_id;
+    const double b = BodyAt(0, 40, 0, Box(5, 5))->i_id;
+    EXPECT_EQ(Call("physics_joint_pulley_create", {a, b, 0, 0, 10, 10, 0, 0, 40, 40, -1, 0, 0, 0}), -1.0);
+    EXPECT_TRUE(Reported("The ratio of a pulley joint must be above 0"));
+    PhysicsFixture& speck = Physics_Fixture_Create();
+    ASSERT_TRUE(Physics_Fixture_SetBoxShape(speck, 1e-4f, 1e-4f));
+    EXPECT_TRUE(BodyAt(0, 0, 0, speck)->i_physics != nullptr);  // no density: never weighed
+    speck.density = 1.0f;
+    EXPECT_FALSE(PhysicsWorld_BindFixture(World(), speck, *AddInstance(0)));
+    const std::vector<b2Vec2> unweighable[] = {
+        {{0, 0}, {10, 0}, {INFINITY, 10}},
+        {{0, 0}, {-1e20f, 2e20f}, {-2e20f, 1e20f}},  // products overflow
+    };
+    for (const std::vector<b2Vec2>& points : unweighable) {
+        PhysicsFixture& polygon = Physics_Fixture_Create();
+        Physics_Fixture_SetPolygonShape(polygon);
+        polygon.points = points;
+        EXPECT_FALSE(PhysicsWorld_BindFixture(World(), polygon, *AddInstance(0)));
+    }
+}
+
 TEST_F(PhysicsTest, DestroyingAnInstanceTakesItsBodyAndJoints)
 {
     LoadObjects({Object("thing")});
