@@ -2,6 +2,7 @@
 // another room, sleeping, saving and loading, running a script.
 #include "actions/action_groups.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "world/instance.h"
 #include "world/room.h"
 #include "world/room_table.h"
+#include "world/run_clock.h"
 #include "world/run_hooks.h"
 #include "world/run_requests.h"
 
@@ -76,7 +78,9 @@ BW_BUILTIN(ActionSleep)
             hooks.startFrame();
         }
     }
-    Timer_Sleep(static_cast<int64_t>(std::llround(args[0].real * 1000.0)));
+    const auto microseconds = static_cast<int64_t>(std::llround(args[0].real * 1000.0));
+    // No longer than one wait of the timer, as the action always slept.
+    Run_GameSleep(std::min(microseconds, kTimerLongestWaitMicroseconds));
 }
 
 BW_SELF_BUILTIN(ActionSetTimeline)

@@ -56,7 +56,6 @@
 #include "platform/options.h"
 #include "platform/package_loader.h"
 #include "platform/random.h"
-#include "platform/timer.h"
 #include "resources/background.h"
 #include "resources/extension.h"
 #include "resources/font_table.h"
@@ -78,6 +77,7 @@
 #include "world/input.h"
 #include "world/mp_grid.h"
 #include "world/room_table.h"
+#include "world/run_clock.h"
 #include "world/run_loop.h"
 #include "world/run_room_change.h"
 #include "world/run_step.h"
@@ -136,7 +136,7 @@ bool ReadIniFlag(IniFile& ini, const char* key, bool missing)
 void Splash_Show()
 {
     if (g_splashCalls++ > 0) {
-        Timer_Sleep(kSplashPauseMicroseconds);
+        Run_GameSleep(kSplashPauseMicroseconds);
     }
     Splash_DrawImage();
 }

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "host/clock.h"
+#include "host/window.h"
 
 extern char** environ;
 
@@ -104,6 +105,7 @@ bool HostSpawn_Wait(int pid, void (*poll)(), int64_t intervalMilliseconds)
             return result == pid;
         }
         if (poll != nullptr) poll();
+        if (HostWindow_QuitRequested()) return true;
         Host_SleepMilliseconds(intervalMilliseconds);
     }
 }

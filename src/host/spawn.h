@@ -22,6 +22,9 @@ int HostSpawn_Open(const std::string& target, const std::string& folder);
 
 // Waits until the child ends, calling poll (when given) and sleeping
 // intervalMilliseconds between checks, so the caller's window stays alive.
+// The wait gives way once the runner is asked to quit (the poll pumps the
+// window, which reads SIGTERM and SIGINT): the program is the player's and
+// runs on, still listed to be reaped, and the runner ends without it.
 // False when pid is no child of this process.
 bool HostSpawn_Wait(int pid, void (*poll)(), int64_t intervalMilliseconds);
 

@@ -4,28 +4,23 @@
 // built-in that names an instance answers its id, or -4 (noone) for none.
 #include "library/game_builtins.h"
 
-#include <algorithm>
-
 #include "graphics/room_transition.h"
 #include "script/arguments.h"
 #include "library/motion_builtins.h"
 #include "library/save_builtins.h"
 #include "platform/strings.h"
-#include "platform/timer.h"
 #include "script/error_report.h"
 #include "world/instance.h"
 #include "world/instance_ops.h"
 #include "world/instance_ops_collision.h"
 #include "world/instance_table.h"
 #include "world/room_table.h"
+#include "world/run_clock.h"
 #include "world/run_requests.h"
 
 namespace bw {
 
 namespace {
-
-// One call of the timer sleeps at most this long.
-constexpr int64_t kLongestSleepMicroseconds = 3000000;
 
 void SetInstanceResult(Value* result, const CInstance* instance)
 {
@@ -276,13 +271,10 @@ BW_BUILTIN(GameRestart)
     Game_Restart();
 }
 
-// One call of the timer waits at most 3 seconds, so a longer sleep is
-// served in parts.
+// The whole time, however long, unless the runner is asked to quit.
 BW_BUILTIN(Sleep)
 {
-    for (int64_t left = Real_ToInt64(args[0].real * 1000.0); left > 0; left -= kLongestSleepMicroseconds) {
-        Timer_Sleep(std::min(left, kLongestSleepMicroseconds));
-    }
+    Run_GameSleep(Real_ToInt64(args[0].real * 1000.0));
 }
 
 const BuiltinRegistration kInstanceBuiltins[] = {

@@ -4,8 +4,8 @@
 #include "script/arguments.h"
 #include "platform/console.h"
 #include "platform/messages.h"
-#include "platform/timer.h"
 #include "world/input.h"
+#include "world/run_clock.h"
 #include "world/run_loop.h"
 
 namespace bw {
@@ -89,12 +89,12 @@ BW_BUILTIN(IoHandle)
 }
 
 // The game does not step while it waits; a game that is quitting stops
-// waiting.
+// waiting. On the virtual clock each look moves time on, as a frame does.
 void WaitWhile(int32_t (*nothingYet)())
 {
     ProcessMessages();
     while (nothingYet() == 0 && GameRunningFlag == 1) {
-        Timer_Sleep(kWaitMicroseconds);
+        Run_GameSleep(kWaitMicroseconds);
         ProcessMessages();
     }
 }

@@ -1,7 +1,8 @@
 // The time the main loop paces itself by, and a virtual clock for runs
-// without a person: with it, a frame's wait moves time forward instead of
-// waiting, so N frames take as long as the CPU needs and every frame time,
-// delta_time, fps and current_time comes out the same on every run.
+// without a person: with it, a frame's wait and the game's own sleeps move
+// time forward instead of waiting, so N frames take as long as the CPU needs
+// and every frame time, delta_time, fps and current_time comes out the same
+// on every run.
 #pragma once
 
 #include <cstdint>
@@ -16,12 +17,21 @@ using RunSleepFunction = void (*)(int64_t microseconds);
 RunSleepFunction Run_SetFrameSleep(RunSleepFunction sleep);
 void Run_FrameSleep(int64_t microseconds);
 
-// Virtual time, in microseconds of the host clock.
+// The game's own sleep (sleep, action_sleep), however long. On the machine's
+// clock it waits in short stretches, pumping the window's messages between
+// them, and stops as soon as the runner is asked to quit (SIGTERM, SIGINT,
+// its window closed), so that the game ends as promptly as it does in play;
+// on the virtual clock it moves time by the whole wait at once.
+void Run_GameSleep(int64_t microseconds);
+
+// Virtual time, in microseconds of the host clock. It stops some 146,000
+// years in: far past any run, and far enough from the end of int64 that the
+// sums of times made from it cannot overflow.
 int64_t VirtualClock_Now();
 void VirtualClock_Advance(int64_t microseconds);
 
-// Puts the virtual clock in place of the host clock and the frame sleep for
-// as long as it lives, starting at the given time; the previous clock and
+// Puts the virtual clock in place of the host clock, the frame sleep and
+// the game's sleep for as long as it lives, starting at the given time; the previous clock and
 // sleep come back when it ends.
 class VirtualClockScope {
 public:
@@ -33,6 +43,7 @@ public:
 private:
     HostClock m_previousClock;
     RunSleepFunction m_previousSleep;
+    RunSleepFunction m_previousGameSleep;
 };
 
 // The same for the whole process (BW_TEST_VIRTUAL_CLOCK): nothing restores it.

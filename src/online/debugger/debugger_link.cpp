@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/clock.h"
+#include "host/window.h"
 #include "online/debugger/debug_eval.h"
 #include "online/debugger/debug_protocol.h"
 #include "online/debugger/debug_state.h"
@@ -361,7 +362,9 @@ VMDebugResume WaitWhilePaused()
     Run_DebugPause();
     g_waiting = true;
     g_resume = Resume::None;
-    while (g_connection >= 0 && Run_IsPaused() && g_resume == Resume::None) {
+    // A quit (SIGTERM, SIGINT, the window closed) runs the game on to its end
+    // as it would unpaused.
+    while (g_connection >= 0 && Run_IsPaused() && g_resume == Resume::None && !HostWindow_QuitRequested()) {
         ProcessMessages();
         DebugForm_Serve();
         PollServer();

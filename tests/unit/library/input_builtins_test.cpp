@@ -10,6 +10,7 @@
 #include "unit/library/library_test_support.h"
 #include "world/gamepad.h"
 #include "world/input.h"
+#include "world/run_clock.h"
 #include "world/run_loop.h"
 
 namespace bw {
@@ -125,6 +126,27 @@ TEST_F(InputBuiltinsTest, AWaitEndsWhenTheWindowIsClosedDuringIt)
     ProcessMessages_SetPump(nullptr);
     EXPECT_EQ(GameRunningFlag, 0);
     GameRunningFlag = running;
+}
+
+// On the virtual clock each look for the key moves time on, as a frame's
+// wait does; a wait that watched that clock alone would never end.
+TEST_F(InputBuiltinsTest, AWaitOnTheVirtualClockMovesItUntilTheKeyComes)
+{
+    const VirtualClockScope clock(0);
+    static int pumps = 0;
+    pumps = 0;
+    ProcessMessages_SetPump([] {
+        if (++pumps == 4) {
+            IO_OnKeyDown('K', false);
+        }
+    });
+    const uint8_t running = GameRunningFlag;
+    GameRunningFlag = 1;
+    Call("keyboard_wait");
+    ProcessMessages_SetPump(nullptr);
+    GameRunningFlag = running;
+    EXPECT_EQ(IO_PendingLastKey(), 'K');
+    EXPECT_GT(VirtualClock_Now(), 0);
 }
 
 TEST_F(InputBuiltinsTest, NumLockWishChangesTheRunnersViewAndIsLogged)
