@@ -289,10 +289,10 @@ private:
             EmitWord(VM_Word1(kOpNeg, TopType()));
             break;
         case kSymBitNot:
-            if (TopType() != kTypeInt && TopType() != kTypeInt64) {
-                ConvertTo(kTypeInt);
-            }
-            EmitWord(VM_Word1(kOpNot, TopType()));
+            // On 32 bits, as the other bitwise operators: a whole-number sum
+            // is an int64 by now.
+            ConvertTo(kTypeInt);
+            EmitWord(VM_Word1(kOpNot, kTypeInt));
             break;
         default:
             break;  // unary plus
@@ -344,7 +344,7 @@ private:
             break;
         case kSymSlash:
             // Division is real division: two ints must not divide as ints.
-            if (type == kTypeInt || type == kTypeBool || type == kTypeInt64) {
+            if (IsWholeNumber(type)) {
                 ConvertTo(kTypeDouble);
             }
             break;

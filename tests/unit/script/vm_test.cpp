@@ -354,9 +354,8 @@ TEST_F(VmTest, StringAndBoolOperations)
                   {"ab", "def"});
 }
 
-// An int64 mixes only with reals (and variables holding them): an int on
-// either side has no rule in any arithmetic handler, which raises its
-// execution error.
+// An int or a truth value beside an int64 computes as an int64 in every
+// arithmetic handler; a real beside it as a real.
 TEST_F(VmTest, AnIntOrTruthValueBesideAnInt64IsThatWholeNumber)
 {
     const struct {
