@@ -20,6 +20,11 @@ struct Label {
     int32_t uses = 0;
 };
 
+bool IsWhole(double real)
+{
+    return std::isfinite(real) && real == std::trunc(real);
+}
+
 bool IsComparisonOpcode(uint8_t opcode)
 {
     return opcode >= kOpSlt && opcode <= kOpSgt;
@@ -156,15 +161,13 @@ private:
             return;
         }
         const double real = value.real;
-        if (!asInt64 && std::isfinite(real) && real == std::trunc(real) && real >= -2147483648.0 &&
-            real <= 2147483647.0) {
+        if (!asInt64 && IsWhole(real) && real >= -2147483648.0 && real <= 2147483647.0) {
             PushInt(static_cast<int32_t>(real));
             return;
         }
         uint64_t bits = 0;
         VMDataType type = kTypeDouble;
-        if (std::isfinite(real) && real == std::trunc(real) && real >= -9223372036854775808.0 &&
-            real < 9223372036854775808.0) {
+        if (IsWhole(real) && real >= -9223372036854775808.0 && real < 9223372036854775808.0) {
             const auto whole = static_cast<int64_t>(real);
             std::memcpy(&bits, &whole, sizeof(bits));
             type = kTypeInt64;
@@ -316,8 +319,7 @@ private:
 
     static bool IsWholeConstant(const CodeNode& node)
     {
-        return node.kind == kNodeConstant && Value_Kind(node.value) == kValueReal &&
-               std::isfinite(node.value.real) && node.value.real == std::trunc(node.value.real);
+        return node.kind == kNodeConstant && Value_Kind(node.value) == kValueReal && IsWhole(node.value.real);
     }
 
     void Operand(const CodeNode& node, bool widen)

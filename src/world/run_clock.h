@@ -17,7 +17,8 @@ using RunSleepFunction = void (*)(int64_t microseconds);
 RunSleepFunction Run_SetFrameSleep(RunSleepFunction sleep);
 void Run_FrameSleep(int64_t microseconds);
 
-// The game's own sleep (sleep, action_sleep), however long. On the machine's
+// The runner's waits inside a frame (sleep, action_sleep, keyboard_wait and
+// mouse_wait's looks, the splash pauses), however long. On the machine's
 // clock it waits in short stretches, pumping the window's messages between
 // them, and stops as soon as the runner is asked to quit (SIGTERM, SIGINT,
 // its window closed), so that the game ends as promptly as it does in play;
@@ -30,9 +31,9 @@ void Run_GameSleep(int64_t microseconds);
 int64_t VirtualClock_Now();
 void VirtualClock_Advance(int64_t microseconds);
 
-// Puts the virtual clock in place of the host clock, the frame sleep and
-// the game's sleep for as long as it lives, starting at the given time; the previous clock and
-// sleep come back when it ends.
+// Puts the virtual clock in place of the host clock, the frame sleep and the
+// game's sleep for as long as it lives, starting at the given time; the
+// previous clock and sleeps come back when it ends.
 class VirtualClockScope {
 public:
     explicit VirtualClockScope(int64_t startMicroseconds = 0);
