@@ -37,7 +37,6 @@
 #include "online/steam/steam_client.h"
 #include "online/http/vask_builtins.h"
 #include "host/crash_handler.h"
-#include "host/hang_up.h"
 #include "host/message_box.h"
 #include "host/window.h"
 #include "library/buffer.h"
@@ -631,7 +630,6 @@ int Runner_Main(int argc, char** argv)
         return *answered;
     }
     CrashHandler_Install();
-    HangUp_Install();
     Code_Error_Hooks().endProcess = &Runner_EndProcess;
     MemoryManager_KeepLargeBlocksInHeap();
     Brackwell_UnpackAtNames(ProgramFolder());

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "host/dialog_fonts.h"
+#include "host/quit_signal.h"
 #include "host/window.h"
 #include "host/window_title.h"
 
@@ -201,7 +202,7 @@ void FeedFrameEvents(HostImGuiWindow::State& state)
 
 HostImGuiWindow::HostImGuiWindow(const char* utf8Title, int32_t width, int32_t height) : m_state(std::make_unique<State>())
 {
-    if (SDL_WasInit(SDL_INIT_VIDEO) == 0 && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return;
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0 && !HostSdl_Start(SDL_INIT_VIDEO)) return;
     // As for the game window: the GL library must outlive every window.
     static const bool glLoaded = SDL_GL_LoadLibrary(nullptr) == 0;
     if (!glLoaded) return;

@@ -6,6 +6,7 @@
 
 #include "host/gamepad_devices.h"
 #include "host/keys.h"
+#include "host/quit_signal.h"
 
 namespace bw {
 
@@ -144,7 +145,7 @@ bool HostControllers_Start()
     if (!g_started) {
         // Pads are read each step whether or not the window has the focus.
         SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
-        g_started = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
+        g_started = HostSdl_Start(SDL_INIT_GAMECONTROLLER);
     }
     return g_started;
 }

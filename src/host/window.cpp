@@ -5,6 +5,7 @@
 
 #include "host/clipboard_owner.h"
 #include "host/keys.h"
+#include "host/quit_signal.h"
 #include "host/window_title.h"
 
 namespace bw {
@@ -19,6 +20,7 @@ struct HostWindowState {
     WindowEventState events;
     HostEventSink secondWindowSink = nullptr;
     bool quitRequested = false;
+    bool signalHandedOn = false;
     bool swapKeepsImage = false;
 };
 HostWindowState g_window;
@@ -28,7 +30,7 @@ bool VideoStarted()
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
         return true;
     }
-    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    return HostSdl_Start(SDL_INIT_VIDEO);
 }
 
 void LoadCursors()
@@ -201,6 +203,14 @@ void HostWindow_PumpEvents()
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
         return;
     }
+    // A quit signal reaches the handlers as SDL itself would hand it on:
+    // one quit event, read with the others.
+    if (QuitSignal_Received() && !g_window.signalHandedOn) {
+        g_window.signalHandedOn = true;
+        SDL_Event quit{};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+    }
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
         if (event.type == SDL_QUIT) g_window.quitRequested = true;
@@ -212,7 +222,7 @@ void HostWindow_PumpEvents()
 
 bool HostWindow_QuitRequested()
 {
-    return g_window.quitRequested;
+    return g_window.quitRequested || QuitSignal_Received();
 }
 
 void HostWindow_SetSecondWindowSink(HostEventSink sink)

@@ -64,9 +64,10 @@ bool HostWindow_SwapKeepsImage();
 void HostWindow_SetSwapInterval(bool vsync);
 // Reads pending events and hands them to the handlers.
 void HostWindow_PumpEvents();
-// True once the system asked the runner to quit (SIGTERM and SIGINT reach
-// it this way): the runner is then ending, so every modal dialog, even one
-// opened after the quit was read, gives way at once.
+// True once the runner was asked to quit: a quit signal (at once, pumped or
+// not) or the system's quit event read by the pump. The runner is then
+// ending, so every modal dialog, even one opened after the quit was read,
+// gives way at once.
 bool HostWindow_QuitRequested();
 // Second windows (dialogs, the debug window) take the events addressed to
 // them before the game window's handlers see any; the sink answers true

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "script/code_stop.h"
 #include "script/code_unit.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
@@ -61,11 +62,23 @@ float ToSingle(double real)
     return static_cast<float>(real);
 }
 
+// Whether the runner's end stops the run at a loop round or a call
+// (code_stop.h); the run then ends as after an error, with none pending.
+bool StopDue()
+{
+    return Code_StopAsked() && Code_StopDue();
+}
+
 // What a loop does with the status of its body: break ends the loop
-// normally, continue goes on, anything else leaves the loop with it.
+// normally, continue goes on, anything else leaves the loop with it, and so
+// does a round the runner's end stops.
 enum class LoopStep { Next, Stop };
 LoopStep AfterBody(int32_t& status)
 {
+    if (StopDue()) {
+        status = kExecError;
+        return LoopStep::Stop;
+    }
     if (status == kExecBreak) {
         status = kExecNormal;
         return LoopStep::Stop;
@@ -584,6 +597,9 @@ int32_t Code_Eval_Call(CodeExecContext& context, const CodeNode& node, Value* re
     int32_t status = kExecNormal;
     for (int32_t i = 0; i < argc && status == kExecNormal; ++i) {
         status = Code_Eval_Expression(context, node.children[static_cast<size_t>(i)], &arguments[i]);
+    }
+    if (status == kExecNormal && StopDue()) {
+        status = kExecError;
     }
     if (status == kExecNormal) {
         const int32_t id = node.code;

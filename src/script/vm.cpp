@@ -273,6 +273,14 @@ std::string Machine::WriteError(int32_t id) const
 // A fused op whose operands are not the reals it serves runs its first op
 // alone; the rest of its run follows as plain ops.
 #define BW_PLAIN() goto* kHandlers[static_cast<uint8_t>(op->plain)]
+// Counts the branches an op takes; once the runner's end is due the run
+// stops there, the stack as the branch op leaves it.
+#define BW_COUNT_BRANCHES(count, branch)              \
+    do {                                              \
+        if (!CountBranches(count)) [[unlikely]] {     \
+            return Stop(branch, sp);                  \
+        }                                             \
+    } while (0)
 
 bool Machine::Run(VMSlot* const stack)
 {
@@ -550,17 +558,19 @@ L_Not:
     }
     BW_NEXT();
 L_Branch:
-    CountBranch();
+    BW_COUNT_BRANCHES(1, op);
     op = op->target;
     BW_DISPATCH();
 L_BranchTrue:
-L_BranchFalse:
-    CountBranch();
-    if ((((--sp)->i & 0xFF) != 0) == (op->handler == VMHandler::BranchTrue)) {
+L_BranchFalse: {
+    const bool truth = ((--sp)->i & 0xFF) != 0;
+    BW_COUNT_BRANCHES(1, op);
+    if (truth == (op->handler == VMHandler::BranchTrue)) {
         op = op->target;
         BW_DISPATCH();
     }
     BW_NEXT();
+}
 L_PushEnv: {
     bool runBody = false;
     if (const char* error = PushEnv((--sp)->i, &runBody); error != nullptr) {
@@ -598,6 +608,10 @@ L_Ret: {
     BW_DISPATCH();
 }
 L_Call:
+    if (StopBeforeCall()) [[unlikely]] {
+        DropCallArguments(sp, op->a);
+        return Stop(op, sp);
+    }
     if (!Call(op, sp)) {
         return false;
     }
@@ -644,19 +658,20 @@ L_LocalStepCompareBranch: {
     const double stepped = WithConstant(op, step.value.real);
     const int32_t stored = op[3].k.i;
     StoreReal(locals[stored], stepped);
-    op = op[4].target;
+    const VMNativeOp* const back = op + 4;
+    op = back->target;
     // The test mostly reads the local just stepped: it takes the real at
     // hand rather than waiting for it to come back from memory.
     double head = stepped;
     if (op->k.i != stored) {
         const Local& test = locals[op->k.i];
         if (!test.IsReal()) {
-            CountBranch();  // the branch back to the test
+            BW_COUNT_BRANCHES(1, back);
             BW_DISPATCH();  // the test's own handler takes its plain ops
         }
         head = test.value.real;
     }
-    CountBranches(2);  // the branch back and the test's own
+    BW_COUNT_BRANCHES(2, back);  // the branch back and the test's own
     op = BranchTarget(op + 3, VM_CompareReals(op[2].opcode, head - op->constant));
     BW_DISPATCH();
 }
@@ -688,7 +703,9 @@ L_LocalConstCompareBranch: {
     if (!HeadReal(locals, op, &head)) {
         BW_PLAIN();
     }
-    op = TakeBranch(op + 3, VM_CompareReals(op[2].opcode, head - op->constant));
+    const bool truth = VM_CompareReals(op[2].opcode, head - op->constant);
+    BW_COUNT_BRANCHES(1, op + 3);
+    op = BranchTarget(op + 3, truth);
     BW_DISPATCH();
 }
 L_LocalIndex: {
@@ -807,7 +824,8 @@ L_CompareBranch:
     if (RealOperands(op, sp[-2], sp[-1])) {
         const bool truth = VM_CompareReals(op->opcode, sp[-2].v.real - RightReal(op, sp[-1]));
         sp -= 2;
-        op = TakeBranch(op + 1, truth);
+        BW_COUNT_BRANCHES(1, op + 1);
+        op = BranchTarget(op + 1, truth);
         BW_DISPATCH();
     }
     BW_PLAIN();
@@ -853,6 +871,7 @@ L_DebugStop:
     goto* kHandlers[static_cast<uint8_t>(op->handler)];
 }
 
+#undef BW_COUNT_BRANCHES
 #undef BW_PLAIN
 #undef BW_NEXT
 #undef BW_DISPATCH

@@ -110,11 +110,7 @@ bool Machine::CallOutside(const VMNativeOp* op, VMSlot*& sp)
     const int32_t argc = op->a;
     const int32_t id = op->b;
     if (argc > kMaxCallArguments) {
-        for (int32_t i = 0; i < argc; ++i) {
-            Value_Free((--sp)->v);
-        }
-        sp->v = Value{};
-        ++sp;
+        DropCallArguments(sp, argc);
         return Fail(op, sp, "Wrong number of arguments to function or script.");
     }
     ++outsideWrites_;
@@ -153,6 +149,11 @@ bool Machine::CallOutside(const VMNativeOp* op, VMSlot*& sp)
     sp->v = result;
     ++sp;
     if (!called) {
+        // A callee the runner's end stopped has nothing to report; its
+        // caller stops as well.
+        if (Code_StopDue()) {
+            return Stop(op, sp);
+        }
         return Fail(op, sp, id >= kExtensionFunctionIdBase ? "Extension function call failed"
                                                            : "call to non-existent script");
     }

@@ -167,7 +167,7 @@ public:
             }
             next_ = op + 1;
             if (!Step(*op)) {
-                return reported_ ? false : m_.Fail(op, nullptr, message_);
+                return ended_ ? false : m_.Fail(op, nullptr, message_);
             }
             if (finished_) {
                 return true;
@@ -184,6 +184,11 @@ private:
         return false;
     }
     bool Check(const char* error) { return error == nullptr || Raise(error); }
+    bool Ended()
+    {
+        ended_ = true;
+        return false;
+    }
     bool Need(int32_t count) { return stack_.Count() >= static_cast<size_t>(count) || Raise(kStackUnderflow); }
     bool Pushed(VMSlot slot, VMDataType type) { return stack_.Push(slot, type) || Raise(kStackOverflow); }
     bool RaiseCover(int32_t covering)
@@ -433,7 +438,9 @@ private:
 
     bool Branch(const VMNativeOp& op)
     {
-        m_.CountBranch();
+        if (!m_.CountBranch()) {
+            return Ended();
+        }
         bool jump = true;
         if (op.opcode != kOpB) {
             bool truth = false;
@@ -499,6 +506,9 @@ private:
     // them (argument 0 on top) and leaves the result in their place.
     bool Call(const VMNativeOp& op)
     {
+        if (Machine::StopBeforeCall()) {
+            return Ended();
+        }
         if (op.t != kTypeInt) {
             return Raise(kCallTypeError);
         }
@@ -521,7 +531,7 @@ private:
         VMSlot* sp = arguments.data() + argc;
         const bool called = m_.CallOutside(&op, sp);
         stack_.Push(arguments[0], kTypeVariable);  // the result, room for which was made sure above
-        reported_ = !called;
+        ended_ = !called;
         return called;
     }
 
@@ -550,8 +560,9 @@ private:
     CheckedStack stack_;
     std::string message_;
     bool finished_ = false;
-    // The failing op reported its error itself (an outside call does).
-    bool reported_ = false;
+    // The failing op ended the run itself: an outside call reported its
+    // error, or the runner's end stopped the run (code_stop.h).
+    bool ended_ = false;
 };
 
 bool Machine::RunChecked()

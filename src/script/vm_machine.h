@@ -16,6 +16,7 @@
 
 #include "platform/memory.h"
 #include "platform/messages.h"
+#include "script/code_stop.h"
 #include "script/code_unit.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
@@ -243,18 +244,47 @@ private:
             DescribeVariables(&g_failure.dump);
             g_failure.framesSet = g_failure.dumpSet = true;
         }
-        Release(op, sp);
         Code_Report_Error(code_->text.c_str(), code_->IsProgram(), PositionOf(op->offset), message);
+        return Unwind(op, sp, true);
+    }
+    bool Fail(const VMNativeOp* op, VMSlot* sp, const std::string& message) { return Fail(op, sp, message.c_str()); }
+
+    // Ends the run at op, reporting nothing, once the runner's end is due
+    // (code_stop.h).
+    bool Stop(const VMNativeOp* op, VMSlot* sp) { return Unwind(op, sp, false); }
+
+    // Releases what the stack holds after op and leaves every script the
+    // machine runs itself, each naming itself in the pending message when
+    // one is reported.
+    bool Unwind(const VMNativeOp* op, VMSlot* sp, bool reported)
+    {
+        Release(op, sp);
         while (InScript()) {
-            const std::string prefix = std::string("In script ") + ScriptName(*code_) + ":\n";
-            Code_Error_PrefixPending(prefix.c_str());
+            if (reported) {
+                const std::string prefix = std::string("In script ") + ScriptName(*code_) + ":\n";
+                Code_Error_PrefixPending(prefix.c_str());
+            }
             const VMNativeOp* call = g_frames.top[-1].call;
             sp = Leave(Value{});
             Release(call, sp);
         }
         return false;
     }
-    bool Fail(const VMNativeOp* op, VMSlot* sp, const std::string& message) { return Fail(op, sp, message.c_str()); }
+
+    // Whether a call about to be made must stop the run instead.
+    static bool StopBeforeCall() { return Code_StopAsked() && Code_StopDue(); }
+
+    // Frees the argc arguments of a call that is not made and leaves real 0
+    // in their place, as a call that fails leaves its result.
+    static void DropCallArguments(VMSlot*& sp, int32_t argc)
+    {
+        sp -= argc;
+        for (int32_t k = 0; k < argc; ++k) {
+            Value_Free(sp[k].v);
+        }
+        sp->v = Value{};
+        ++sp;
+    }
 
     int32_t PositionOf(uint32_t offset) const
     {
@@ -337,44 +367,44 @@ private:
     }
 
     // Every 4096th branch pumps the window's messages, so a long loop keeps
-    // the window alive; what the messages run is outside the machine.
-    void CountBranch() { CountBranches(1); }
+    // the window alive; what the messages run is outside the machine. Every
+    // branch is also where a loop goes round, so it asks whether the
+    // runner's end stops the run: false when it does.
+    bool CountBranch() { return CountBranches(1); }
 
     // Counts the branches of a fused run at once; a run takes at most two,
     // so it passes at most one multiple of the pump interval.
-    void CountBranches(int32_t count)
+    bool CountBranches(int32_t count)
     {
         g_branchesToPump -= count;
-        if (g_branchesToPump <= 0) [[unlikely]] {
-            Pump();
+        if (g_branchesToPump <= 0 || Code_StopAsked()) [[unlikely]] {
+            return BranchCheckpoint();
         }
+        return true;
     }
 
     // Out of line: every branch handler holds the test above.
-    [[gnu::noinline]] void Pump()
+    [[gnu::noinline]] bool BranchCheckpoint()
     {
-        g_branchesToPump += kPumpInterval;
-        ++g_pumps;
-        ++outsideWrites_;
-        ProcessMessages();
-        // A debugger's pause must reach code that loops without end: its
-        // break re-routes the running unit's ops to the stop check.
-        VM_DebugPoll();
-        if (!unit_->checked) {
-            Thread(*unit_);  // the checked path asks the debugger op by op
+        if (g_branchesToPump <= 0) {
+            g_branchesToPump += kPumpInterval;
+            ++g_pumps;
+            ++outsideWrites_;
+            ProcessMessages();
+            // A debugger's pause must reach code that loops without end:
+            // its break re-routes the running unit's ops to the stop check.
+            VM_DebugPoll();
+            if (!unit_->checked) {
+                Thread(*unit_);  // the checked path asks the debugger op by op
+            }
         }
+        return !Code_StopDue();
     }
 
     // The op after the conditional branch once its truth is known.
     static const VMNativeOp* BranchTarget(const VMNativeOp* branch, bool truth)
     {
         return truth == (branch->plain == VMHandler::BranchTrue) ? branch->target : branch + 1;
-    }
-
-    const VMNativeOp* TakeBranch(const VMNativeOp* branch, bool truth)
-    {
-        CountBranch();
-        return BranchTarget(branch, truth);
     }
 
     // Whether the argument read at op can take the slot directly. The
@@ -729,12 +759,7 @@ inline const CCode* Machine::InlineScript(const VMNativeOp* op) const
     StackArea& stack = g_stack;
     FrameArea& area = g_frames;
     if (base + unit.maxDepth > stack.End() || area.top == area.End()) {
-        for (int32_t k = 0; k < argc; ++k) {
-            Value_Free(base[k].v);
-        }
-        sp = base;
-        sp->v = Value{};
-        ++sp;
+        DropCallArguments(sp, argc);
         return Fail(op, sp, "Stack overflow...");
     }
     if (g_trace) {

@@ -8,6 +8,7 @@
 #include "platform/memory.h"
 #include "platform/options.h"
 #include "platform/timer.h"
+#include "script/code_stop.h"
 #include "script/code_unit.h"
 #include "script/value.h"
 #include "world/event.h"
@@ -131,7 +132,9 @@ CInstance* FindInRoom(CRoom& room, int32_t id)
 }
 
 // A carried instance overwrites the room's instance of the same id, or
-// joins the room as a new one under its own id.
+// joins the room as a new one under its own id. Either way it takes its
+// place in the room's list by the depth it brings: the instance it
+// overwrites sits at the depth the room's definition gave.
 void PlaceCarriedInstances(CRoom& room)
 {
     for (CInstance* carried : g_carried) {
@@ -143,8 +146,8 @@ void PlaceCarriedInstances(CRoom& room)
             InstanceHash_Remove(target->i_id, target);
             target->CopyFrom(*carried, true);
             InstanceHash_Insert(target->i_id, target);
-            Instance_DepthChangeQueue().AddUnique(target);
         }
+        Instance_DepthChangeQueue().AddUnique(target);
         target->i_carriedover = 1;
     }
     Run_FreeCarried();
@@ -257,6 +260,9 @@ void Run_StartRoom(int32_t room, bool gameStart)
     }
     Event_PerformAll(kEventOther, kOtherRoomStart);
     if (NewRoomRequest == kRequestNone && Run_DrawEvents()) {
+        // The first drawing already shows every instance at its depth: the
+        // carried ones' and those their create events set.
+        Run_ApplyPendingInserts();
         Run_CallHook(hooks.drawRoom);
     }
 }
@@ -307,6 +313,7 @@ void StartGame()
 
 void Run_EndGame()
 {
+    Code_StopGiveGrace();
     const RunHooks& hooks = Run_Hooks();
     if (Run_DebugSwitchOn()) {
         Run_CallHook(hooks.debugWindowClose);

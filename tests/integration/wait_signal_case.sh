@@ -1,12 +1,14 @@
 #!/bin/sh
-# A game that holds a file open waits, in sleep(60000) or for a started
-# program with execute_program(..., true) (WAIT is sleep or program), and is
-# sent SIGNAL once it says it is about to wait (for a program, once the
-# program is up). The wait gives way: the game ends in order (exit 0, the
-# held file in place) within seconds, not the minute it would have waited.
-# A program waited for is left running, the player's, never a zombie.
-#   wait_signal_case.sh RUNNER PACKAGE WAIT SIGNAL
-runner="$1"; package="$2"; wait="$3"; signal="$4"
+# A game that holds a file open waits (WAIT: the package's create code
+# says which): in sleep(60000), for a started program with
+# execute_program(..., true), or in game code that loops and never returns
+# to the frame. It is sent SIGNAL once it says it is about to wait (for a
+# program, once the program is up). The wait gives way: the game ends in
+# order (exit 0, its game end event run, the held file in place) within
+# seconds, not the minute or the forever it would have waited. A program
+# waited for is left running, the player's, never a zombie.
+#   wait_signal_case.sh RUNNER PACKAGE WAIT SIGNAL [runner switches...]
+runner="$1"; package="$2"; wait="$3"; signal="$4"; shift 4
 scratch="$(mktemp -d)"
 pid=""; program=""
 trap '[ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null; [ -z "$program" ] || kill "$program" 2>/dev/null; rm -rf "$scratch"' EXIT
@@ -25,7 +27,7 @@ export PATH="$scratch/bin:$PATH"
 
 # The signals start as they would from a terminal, whatever ctest's own
 # dispositions are (a background job of a script ignores INT).
-env --default-signal=INT,TERM "$runner" -game "$package" -noerrors "$wait" >"$scratch/out" 2>&1 &
+env --default-signal=HUP,INT,TERM "$runner" -game "$package" -noerrors "$@" "$wait" >"$scratch/out" 2>&1 &
 pid=$!
 wait_for 'grep -q "about to wait: $wait" "$scratch/out"' "the game never came to the wait" 600
 if [ "$wait" = program ]; then
@@ -42,7 +44,8 @@ status=$?
 pid=""
 
 [ "$status" -eq 0 ] || fail "exit code $status, expected 0"
-[ "$(cat "$scratch/sleep_waits/held.txt")" = "written while held" ] || fail "held.txt holds: $(cat "$scratch/sleep_waits/held.txt")"
+held="$(printf 'written while held\r\nthe game end event ran')"
+[ "$(cat "$scratch/waits/held.txt")" = "$held" ] || fail "held.txt holds: $(cat "$scratch/waits/held.txt")"
 grep -q "ended on an error" "$scratch/out" && fail "the game did not end in order"
 if [ -n "$program" ]; then
   state="$(sed 's/.*) //' "/proc/$program/stat" 2>/dev/null | cut -c1)"

@@ -1,0 +1,39 @@
+#include "host/quit_signal.h"
+
+#include <SDL.h>
+#include <signal.h>
+
+namespace bw {
+
+namespace {
+
+void RecordQuit(int)
+{
+    quit_signal_detail::g_received.store(true, std::memory_order_relaxed);
+}
+
+void TakeOver(int signal)
+{
+    struct sigaction current {};
+    if (sigaction(signal, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return;
+    struct sigaction record {};
+    record.sa_handler = &RecordQuit;
+    sigemptyset(&record.sa_mask);
+    record.sa_flags = SA_RESTART;
+    sigaction(signal, &record, nullptr);
+}
+
+}  // namespace
+
+bool HostSdl_Start(uint32_t sdlFlags)
+{
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(sdlFlags) != 0) return false;
+    static const bool takenOver = [] {
+        for (const int signal : {SIGTERM, SIGINT, SIGHUP}) TakeOver(signal);
+        return true;
+    }();
+    return takenOver;
+}
+
+}  // namespace bw

@@ -1,0 +1,32 @@
+// SIGTERM, SIGINT (Ctrl+C) and SIGHUP (the terminal it was started from
+// closed) ask the runner to end, as closing its window does. The handler
+// only records the request, which anything may read at once and for almost
+// nothing: the main loop and every wait between frames, and game code at
+// each loop round and call, so that a game stuck in a loop still ends.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+namespace bw {
+
+// Starts SDL subsystems (SDL_INIT_* flags); false when they cannot run.
+// SDL is told to leave the signals alone: the runner's own handlers take
+// them once a subsystem runs, the moment SDL would have taken them (before
+// that they end the process). A signal the runner was started to ignore
+// (SIGHUP under nohup, SIGINT in a background job) stays ignored.
+bool HostSdl_Start(uint32_t sdlFlags);
+
+namespace quit_signal_detail {
+inline std::atomic<bool> g_received{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+}  // namespace quit_signal_detail
+
+// True once a quit signal came; it stays so. Read inline: game code asks at
+// every loop round.
+inline bool QuitSignal_Received()
+{
+    return quit_signal_detail::g_received.load(std::memory_order_relaxed);
+}
+
+}  // namespace bw

@@ -1,0 +1,31 @@
+// Game code that would keep the runner from ending. Once the runner is
+// asked to end from outside (host/quit_signal.h), code still running has a
+// short grace to finish what it is doing, as a frame under way does; past
+// it, both engines stop each run at its next loop round or call, with no
+// report, and whatever started the run goes on as after code that ended. A
+// game stuck in a loop then ends as it does between frames: its room-end
+// and game-end events run, with a grace of their own, and the files it
+// holds are put in place.
+#pragma once
+
+#include "host/quit_signal.h"
+
+namespace bw {
+
+// The engines' test at every loop round and call: false, for almost
+// nothing, in a game no signal reached.
+inline bool Code_StopAsked()
+{
+    return QuitSignal_Received();
+}
+
+// Whether a run is to stop now: true once a grace has run out (the first
+// test after the signal starts it). A run stopped so gives false, as after
+// an error, with no message pending.
+bool Code_StopDue();
+
+// The code that ends the game starts a grace of its own: its events may
+// still save what the player would otherwise lose.
+void Code_StopGiveGrace();
+
+}  // namespace bw
