@@ -27,7 +27,9 @@ void TakeOver(int signal)
 
 bool HostSdl_Start(uint32_t sdlFlags)
 {
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // Over any SDL_NO_SIGNAL_HANDLERS the player's environment sets: with
+    // SDL's handlers in place a stuck game would never hear the signal.
+    SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_OVERRIDE);
     if (SDL_InitSubSystem(sdlFlags) != 0) return false;
     static const bool takenOver = [] {
         for (const int signal : {SIGTERM, SIGINT, SIGHUP}) TakeOver(signal);

@@ -247,7 +247,8 @@ bool RunFileFunction(const CExtensionPackage& package, const std::string& name, 
         Value result;
         const bool ran = Script_Execute(script, holder, holder, 0, &result, args);
         Value_Free(result);
-        if (!ran) {
+        // A run the runner's end stopped has no error to log.
+        if (!ran && Code_Error_HasPending()) {
             Code_Error_Log(Code_Error_PendingMessage(), true);
         }
         return ran;

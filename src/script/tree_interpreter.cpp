@@ -613,7 +613,9 @@ int32_t Code_Eval_Call(CodeExecContext& context, const CodeNode& node, Value* re
         } else {
             Code_Function_CallBuiltin(id, result, context.self, context.other, argc, arguments);
         }
-        status = called ? kExecNormal : kExecError;
+        // A callee the runner's end stopped may hand back what its caller
+        // cannot use ("ERROR" from script_execute): the run stops with it.
+        status = called && !StopDue() ? kExecNormal : kExecError;
     }
     for (Value& argument : arguments) {
         Value_Free(argument);

@@ -148,12 +148,14 @@ bool Machine::CallOutside(const VMNativeOp* op, VMSlot*& sp)
     }
     sp->v = result;
     ++sp;
+    // A callee the runner's end stopped failed with nothing to report, or
+    // handed back what its caller may not be able to use ("ERROR" from
+    // script_execute): the caller stops as well. A callee's own error is
+    // still reported.
+    if (Code_StopAsked() && !Code_Error_HasPending() && Code_StopDue()) {
+        return Stop(op, sp);
+    }
     if (!called) {
-        // A callee the runner's end stopped has nothing to report; its
-        // caller stops as well.
-        if (Code_StopDue()) {
-            return Stop(op, sp);
-        }
         return Fail(op, sp, id >= kExtensionFunctionIdBase ? "Extension function call failed"
                                                            : "call to non-existent script");
     }

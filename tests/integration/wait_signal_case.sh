@@ -46,7 +46,7 @@ pid=""
 [ "$status" -eq 0 ] || fail "exit code $status, expected 0"
 held="$(printf 'written while held\r\nthe game end event ran')"
 [ "$(cat "$scratch/waits/held.txt")" = "$held" ] || fail "held.txt holds: $(cat "$scratch/waits/held.txt")"
-grep -q "ended on an error" "$scratch/out" && fail "the game did not end in order"
+grep -Eq "ERROR!!!|ended on an error" "$scratch/out" && fail "the game reported an error: it did not end in order"
 if [ -n "$program" ]; then
   state="$(sed 's/.*) //' "/proc/$program/stat" 2>/dev/null | cut -c1)"
   [ -n "$state" ] && [ "$state" != Z ] || fail "the program waited for was not left running (state '$state')"
