@@ -12,7 +12,7 @@ void RecordQuit(int)
     quit_signal_detail::g_received.store(true, std::memory_order_relaxed);
 }
 
-void TakeOver(int signal)
+void TakeOverOne(int signal)
 {
     struct sigaction current {};
     if (sigaction(signal, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return;
@@ -31,11 +31,12 @@ bool HostSdl_Start(uint32_t sdlFlags)
     // SDL's handlers in place a stuck game would never hear the signal.
     SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_OVERRIDE);
     if (SDL_InitSubSystem(sdlFlags) != 0) return false;
-    static const bool takenOver = [] {
-        for (const int signal : {SIGTERM, SIGINT, SIGHUP}) TakeOver(signal);
-        return true;
-    }();
-    return takenOver;
+    static bool takenOver = false;
+    if (!takenOver) {
+        takenOver = true;
+        for (const int signal : {SIGTERM, SIGINT, SIGHUP}) TakeOverOne(signal);
+    }
+    return true;
 }
 
 }  // namespace bw

@@ -20,7 +20,6 @@ struct HostWindowState {
     WindowEventState events;
     HostEventSink secondWindowSink = nullptr;
     bool quitRequested = false;
-    bool signalHandedOn = false;
     bool swapKeepsImage = false;
 };
 HostWindowState g_window;
@@ -204,9 +203,8 @@ void HostWindow_PumpEvents()
         return;
     }
     // A quit signal reaches the handlers as SDL itself would hand it on:
-    // one quit event, read with the others.
-    if (QuitSignal_Received() && !g_window.signalHandedOn) {
-        g_window.signalHandedOn = true;
+    // one quit event, read with the others (which latches the quit).
+    if (QuitSignal_Received() && !g_window.quitRequested) {
         SDL_Event quit{};
         quit.type = SDL_QUIT;
         SDL_PushEvent(&quit);

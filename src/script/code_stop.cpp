@@ -19,13 +19,16 @@ std::optional<int64_t> g_graceEnd;
 
 }  // namespace
 
-bool Code_StopDue()
+namespace code_stop_detail {
+
+bool GraceRanOut()
 {
-    if (!Code_StopAsked()) return false;
     const int64_t now = Host_SystemClock().nowMicroseconds();
     if (!g_graceEnd) g_graceEnd = now + kGraceMicroseconds;
     return now >= *g_graceEnd;
 }
+
+}  // namespace code_stop_detail
 
 void Code_StopGiveGrace()
 {

@@ -12,17 +12,25 @@
 
 namespace bw {
 
-// The engines' test at every loop round and call: false, for almost
-// nothing, in a game no signal reached.
+// Whether a signal asked the runner to end: false, for almost nothing, in
+// a game no signal reached.
 inline bool Code_StopAsked()
 {
     return QuitSignal_Received();
 }
 
-// Whether a run is to stop now: true once a grace has run out (the first
-// test after the signal starts it). A run stopped so gives false, as after
-// an error, with no message pending.
-bool Code_StopDue();
+namespace code_stop_detail {
+bool GraceRanOut();
+}  // namespace code_stop_detail
+
+// The engines' test at every loop round and call: whether a run is to stop
+// now, true once a grace has run out (the first test after the signal
+// starts it). A run stopped so gives false, as after an error, with no
+// message pending.
+inline bool Code_StopDue()
+{
+    return Code_StopAsked() && code_stop_detail::GraceRanOut();
+}
 
 // The code that ends the game starts a grace of its own: its events may
 // still save what the player would otherwise lose.

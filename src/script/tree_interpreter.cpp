@@ -62,20 +62,13 @@ float ToSingle(double real)
     return static_cast<float>(real);
 }
 
-// Whether the runner's end stops the run at a loop round or a call
-// (code_stop.h); the run then ends as after an error, with none pending.
-bool StopDue()
-{
-    return Code_StopAsked() && Code_StopDue();
-}
-
 // What a loop does with the status of its body: break ends the loop
 // normally, continue goes on, anything else leaves the loop with it, and so
 // does a round the runner's end stops.
 enum class LoopStep { Next, Stop };
 LoopStep AfterBody(int32_t& status)
 {
-    if (StopDue()) {
+    if (Code_StopDue()) {
         status = kExecError;
         return LoopStep::Stop;
     }
@@ -598,7 +591,7 @@ int32_t Code_Eval_Call(CodeExecContext& context, const CodeNode& node, Value* re
     for (int32_t i = 0; i < argc && status == kExecNormal; ++i) {
         status = Code_Eval_Expression(context, node.children[static_cast<size_t>(i)], &arguments[i]);
     }
-    if (status == kExecNormal && StopDue()) {
+    if (status == kExecNormal && Code_StopDue()) {
         status = kExecError;
     }
     if (status == kExecNormal) {
@@ -615,7 +608,7 @@ int32_t Code_Eval_Call(CodeExecContext& context, const CodeNode& node, Value* re
         }
         // A callee the runner's end stopped may hand back what its caller
         // cannot use ("ERROR" from script_execute): the run stops with it.
-        status = called && !StopDue() ? kExecNormal : kExecError;
+        status = called && !Code_StopDue() ? kExecNormal : kExecError;
     }
     for (Value& argument : arguments) {
         Value_Free(argument);

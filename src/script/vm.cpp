@@ -608,7 +608,7 @@ L_Ret: {
     BW_DISPATCH();
 }
 L_Call:
-    if (StopBeforeCall()) [[unlikely]] {
+    if (Code_StopDue()) [[unlikely]] {
         DropCallArguments(sp, op->a);
         return Stop(op, sp);
     }

@@ -152,7 +152,7 @@ bool Machine::CallOutside(const VMNativeOp* op, VMSlot*& sp)
     // handed back what its caller may not be able to use ("ERROR" from
     // script_execute): the caller stops as well. A callee's own error is
     // still reported.
-    if (Code_StopAsked() && !Code_Error_HasPending() && Code_StopDue()) {
+    if (Code_StopDue() && !Code_Error_HasPending()) {
         return Stop(op, sp);
     }
     if (!called) {

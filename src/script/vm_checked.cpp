@@ -506,7 +506,7 @@ private:
     // them (argument 0 on top) and leaves the result in their place.
     bool Call(const VMNativeOp& op)
     {
-        if (Machine::StopBeforeCall()) {
+        if (Code_StopDue()) {
             return Ended();
         }
         if (op.t != kTypeInt) {

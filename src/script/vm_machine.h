@@ -271,9 +271,6 @@ private:
         return false;
     }
 
-    // Whether a call about to be made must stop the run instead.
-    static bool StopBeforeCall() { return Code_StopAsked() && Code_StopDue(); }
-
     // Frees the argc arguments of a call that is not made and leaves real 0
     // in their place, as a call that fails leaves its result.
     static void DropCallArguments(VMSlot*& sp, int32_t argc)

@@ -21,7 +21,7 @@ void Run_FrameSleep(int64_t microseconds);
 // mouse_wait's looks, the splash pauses), however long. On the machine's
 // clock it waits in short stretches, pumping the window's messages between
 // them, and stops as soon as the runner is asked to quit (SIGTERM, SIGINT,
-// its window closed), so that the game ends as promptly as it does in play;
+// SIGHUP, its window closed), so that the game ends as promptly as it does in play;
 // on the virtual clock it moves time by the whole wait at once.
 void Run_GameSleep(int64_t microseconds);
 
