@@ -9,7 +9,7 @@ namespace {
 
 void RecordQuit(int)
 {
-    quit_signal_detail::g_received.store(true, std::memory_order_relaxed);
+    QuitSignal_Record();
 }
 
 void TakeOverOne(int signal)

@@ -1,8 +1,8 @@
-// SIGTERM, SIGINT (Ctrl+C) and SIGHUP (the terminal it was started from
-// closed) ask the runner to end, as closing its window does. The handler
-// only records the request, which anything may read at once and for almost
-// nothing: the main loop and every wait between frames, and game code at
-// each loop round and call, so that a game stuck in a loop still ends.
+// SIGTERM, SIGINT (Ctrl+C), SIGHUP (the terminal it was started from
+// closed) and the close of the game's window ask the runner to end. The
+// handler only records the request, which anything may read at once and for
+// almost nothing: the main loop and every wait between frames, and game code
+// at each loop round and call, so that a game stuck in a loop still ends.
 #pragma once
 
 #include <atomic>
@@ -22,11 +22,17 @@ inline std::atomic<bool> g_received{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 }  // namespace quit_signal_detail
 
-// True once a quit signal came; it stays so. Read inline: game code asks at
-// every loop round.
+// True once a quit signal came, or the window's close; it stays so. Read
+// inline: game code asks at every loop round.
 inline bool QuitSignal_Received()
 {
     return quit_signal_detail::g_received.load(std::memory_order_relaxed);
+}
+
+// Records a request to end as a signal does; the window's close comes this way.
+inline void QuitSignal_Record()
+{
+    quit_signal_detail::g_received.store(true, std::memory_order_relaxed);
 }
 
 }  // namespace bw

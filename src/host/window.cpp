@@ -14,6 +14,7 @@ namespace {
 
 struct HostWindowState {
     SDL_Window* window = nullptr;
+    uint32_t windowId = 0;
     SDL_GLContext context = nullptr;
     SDL_Cursor* cursors[15] = {};
     WindowHandlers handlers;
@@ -23,6 +24,18 @@ struct HostWindowState {
     bool swapKeepsImage = false;
 };
 HostWindowState g_window;
+
+// Sees every event as SDL queues it, whoever pumps: the game window's close
+// (or the system's quit) asks the runner to end at once, as a signal does,
+// so that game code stuck in a loop gives way too. The event stays queued:
+// the next pump still hands it to the close handler.
+int RecordCloseAsQuit(void*, SDL_Event* event)
+{
+    const bool closed = event->type == SDL_WINDOWEVENT && event->window.event == SDL_WINDOWEVENT_CLOSE &&
+                        event->window.windowID == g_window.windowId;
+    if (closed || event->type == SDL_QUIT) QuitSignal_Record();
+    return 0;
+}
 
 bool VideoStarted()
 {
@@ -139,6 +152,8 @@ bool HostWindow_Create(const HostWindowSettings& settings)
         return false;
     }
     g_window.swapKeepsImage = KeepImageThroughSwaps();
+    g_window.windowId = SDL_GetWindowID(g_window.window);
+    SDL_AddEventWatch(&RecordCloseAsQuit, nullptr);
     LoadCursors();
     SDL_StartTextInput();
     return true;
@@ -146,6 +161,8 @@ bool HostWindow_Create(const HostWindowSettings& settings)
 
 void HostWindow_Destroy()
 {
+    SDL_DelEventWatch(&RecordCloseAsQuit, nullptr);
+    g_window.windowId = 0;
     for (SDL_Cursor*& cursor : g_window.cursors) {
         if (cursor != nullptr) {
             SDL_FreeCursor(cursor);
@@ -215,6 +232,13 @@ void HostWindow_PumpEvents()
         if (g_window.secondWindowSink == nullptr || !g_window.secondWindowSink(event)) {
             Window_TranslateEvent(event, g_window.handlers, g_window.events);
         }
+    }
+}
+
+void HostWindow_LookForClose()
+{
+    if (g_window.window != nullptr) {
+        SDL_PumpEvents();
     }
 }
 

@@ -64,10 +64,14 @@ bool HostWindow_SwapKeepsImage();
 void HostWindow_SetSwapInterval(bool vsync);
 // Reads pending events and hands them to the handlers.
 void HostWindow_PumpEvents();
+// Reads pending events and hands none on: they wait for the next pump. A
+// close of the game window among them asks the runner to end at once
+// (host/quit_signal.h), as it does whoever reads it.
+void HostWindow_LookForClose();
 // True once the runner was asked to quit: a quit signal (at once, pumped or
-// not) or the system's quit event read by the pump. The runner is then
-// ending, so every modal dialog, even one opened after the quit was read,
-// gives way at once.
+// not), or the game window's close or the system's quit event read from
+// the window. The runner is then ending, so every modal dialog, even one
+// opened after the quit was read, gives way at once.
 bool HostWindow_QuitRequested();
 // Second windows (dialogs, the debug window) take the events addressed to
 // them before the game window's handlers see any; the sink answers true

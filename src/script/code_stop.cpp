@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "host/clock.h"
+#include "host/window.h"
 
 namespace bw {
 
@@ -17,6 +18,13 @@ constexpr int64_t kGraceMicroseconds = 250'000;
 // moves only when the game sleeps, and a loop may never sleep.
 std::optional<int64_t> g_graceEnd;
 
+// The clock is read every so many rounds, and the window looked at no more
+// often than this: a look reads the display's connection, which costs as
+// much as thousands of rounds.
+constexpr int32_t kRoundsBetweenClockReads = 1024;
+constexpr int64_t kMicrosecondsBetweenLooks = 10'000;
+int64_t g_nextLook = 0;
+
 }  // namespace
 
 namespace code_stop_detail {
@@ -26,6 +34,15 @@ bool GraceRanOut()
     const int64_t now = Host_SystemClock().nowMicroseconds();
     if (!g_graceEnd) g_graceEnd = now + kGraceMicroseconds;
     return now >= *g_graceEnd;
+}
+
+void LookAtWindow()
+{
+    g_roundsToWindowLook = kRoundsBetweenClockReads;
+    const int64_t now = Host_SystemClock().nowMicroseconds();
+    if (now < g_nextLook) return;
+    g_nextLook = now + kMicrosecondsBetweenLooks;
+    HostWindow_LookForClose();
 }
 
 }  // namespace code_stop_detail

@@ -8,6 +8,8 @@
 // holds are put in place.
 #pragma once
 
+#include <cstdint>
+
 #include "host/quit_signal.h"
 
 namespace bw {
@@ -21,6 +23,8 @@ inline bool Code_StopAsked()
 
 namespace code_stop_detail {
 bool GraceRanOut();
+inline int32_t g_roundsToWindowLook = 0;
+void LookAtWindow();
 }  // namespace code_stop_detail
 
 // The engines' test at every loop round and call: whether a run is to stop
@@ -30,6 +34,18 @@ bool GraceRanOut();
 inline bool Code_StopDue()
 {
     return Code_StopAsked() && code_stop_detail::GraceRanOut();
+}
+
+// The tree interpreter's test at every loop round and call. Code it runs
+// pumps no window (the game sees keys and the mouse between frames), so
+// now and then it looks at the window's queue for a close alone, leaving
+// every event queued; a close found stops the run as a signal does.
+inline bool Code_StopDueLookingForClose()
+{
+    if (--code_stop_detail::g_roundsToWindowLook < 0) [[unlikely]] {
+        code_stop_detail::LookAtWindow();
+    }
+    return Code_StopDue();
 }
 
 // The code that ends the game starts a grace of its own: its events may

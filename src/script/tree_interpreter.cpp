@@ -68,7 +68,7 @@ float ToSingle(double real)
 enum class LoopStep { Next, Stop };
 LoopStep AfterBody(int32_t& status)
 {
-    if (Code_StopDue()) {
+    if (Code_StopDueLookingForClose()) {
         status = kExecError;
         return LoopStep::Stop;
     }
@@ -591,7 +591,7 @@ int32_t Code_Eval_Call(CodeExecContext& context, const CodeNode& node, Value* re
     for (int32_t i = 0; i < argc && status == kExecNormal; ++i) {
         status = Code_Eval_Expression(context, node.children[static_cast<size_t>(i)], &arguments[i]);
     }
-    if (status == kExecNormal && Code_StopDue()) {
+    if (status == kExecNormal && Code_StopDueLookingForClose()) {
         status = kExecError;
     }
     if (status == kExecNormal) {

@@ -163,6 +163,10 @@ void CInstance::CopyFrom(const CInstance& other, bool addToLists)
     i_pathscale = other.i_pathscale;
     i_pathorientation = other.i_pathorientation;
     i_pathend = other.i_pathend;
+    // With the origin, a copy and an instance carried into the next room go
+    // on along their path from where they stand.
+    i_pathxstart = other.i_pathxstart;
+    i_pathystart = other.i_pathystart;
     i_timelineindex = other.i_timelineindex;
     i_timelineposition = other.i_timelineposition;
     i_timelinespeed = other.i_timelinespeed;

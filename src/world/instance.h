@@ -86,7 +86,8 @@ public:
     // path, one of length 0 or a negative scale leaves the instance on no
     // path. End actions: 0 stop, 1 restart, 2 continue, 3 reverse.
     void StartPath(int32_t path, float speed, float scale, float orientation, bool relative, int32_t endAction);
-    // One step along the path; true when its end was reached this step.
+    // One step along the path; true when a moving step reached an end. A
+    // path at speed 0 holds the instance, at an end as much as between them.
     bool PathStep();
     void SetDepth(float depth);
     // Recomputes the bounding box from the mask sprite.

@@ -53,6 +53,46 @@ void OffsetFromStart(int32_t path, float t, float* dx, float* dy)
     *dy = y - startY;
 }
 
+// The end action, once a moving step has taken the instance onto or past an
+// end of its path; ranBackwards tells which end, so that a path landing on
+// its start exactly turns there as one overshooting it does.
+void TakeEndAction(CInstance& instance, int32_t path, const PathFrame& frame, bool ranBackwards)
+{
+    const float end = ranBackwards ? 0.0f : 1.0f;
+    // The way back onto the path: forwards from the start, backwards from
+    // the end.
+    const float back = ranBackwards ? 1.0f : -1.0f;
+    switch (instance.i_pathend) {
+    case kEndRestart:
+        instance.i_pathposition += back;
+        break;
+    case kEndContinue: {
+        float dx = 0.0f;
+        float dy = 0.0f;
+        OffsetFromStart(path, 1.0f, &dx, &dy);
+        float shiftX = 0.0f;
+        float shiftY = 0.0f;
+        frame.Place(dx, dy, &shiftX, &shiftY);
+        instance.i_pathxstart -= back * shiftX;
+        instance.i_pathystart -= back * shiftY;
+        instance.i_pathposition += back;
+        break;
+    }
+    case kEndReverse:
+        // Mirrored about the end, so the overshoot is walked back.
+        instance.i_pathposition = 2.0f * end - instance.i_pathposition;
+        instance.i_pathspeed = back * std::fabs(instance.i_pathspeed);
+        break;
+    case kEndStop:
+    default:
+        // Stop, and any action the runner does not know: the instance stays
+        // at the end it ran into.
+        instance.i_pathposition = end;
+        instance.i_pathindex = -1;
+        break;
+    }
+}
+
 }  // namespace
 
 void CInstance::StartPath(int32_t path, float speed, float scale, float orientation, bool relative,
@@ -108,58 +148,22 @@ bool CInstance::PathStep()
     float y = 0.0f;
     float factor = 0.0f;
     Path_GetPosition(path, i_pathposition, &x, &y, &factor);
-    i_pathposition += i_pathspeed * factor / (i_pathscale * 100.0f) / length;
+    const float step = i_pathspeed * factor / (i_pathscale * 100.0f) / length;
+    // A step of 0 (speed or factor 0) or NaN (speed and scale 0) holds the
+    // instance where it is, at an end as much as between them: pausing a
+    // path must neither end it nor move the instance.
+    if (!std::isnan(step)) {
+        i_pathposition += step;
+    }
+    const bool reachedEnd = (step > 0.0f && i_pathposition >= 1.0f) || (step < 0.0f && i_pathposition <= 0.0f);
 
     const PathFrame frame = FrameOf(*this);
-    bool reachedEnd = false;
-    if (i_pathposition >= 1.0f || i_pathposition <= 0.0f) {
-        const bool ranBackwards = i_pathposition <= 0.0f;
-        reachedEnd = i_pathspeed != 0.0f;
-        switch (i_pathend) {
-        case kEndStop:
-            if (i_pathspeed != 0.0f) {
-                // An instance stops at the end it ran into, so one running
-                // backwards stays at the start instead of jumping to the end.
-                i_pathposition = ranBackwards ? 0.0f : 1.0f;
-                i_pathindex = -1;
-            }
-            break;
-        case kEndRestart:
-            i_pathposition += i_pathposition < 0.0f ? 1.0f : -1.0f;
-            break;
-        case kEndContinue: {
-            float dx = 0.0f;
-            float dy = 0.0f;
-            OffsetFromStart(path, 1.0f, &dx, &dy);
-            float shiftX = 0.0f;
-            float shiftY = 0.0f;
-            frame.Place(dx, dy, &shiftX, &shiftY);
-            if (i_pathposition < 0.0f) {
-                i_pathxstart -= shiftX;
-                i_pathystart -= shiftY;
-                i_pathposition += 1.0f;
-            } else {
-                i_pathxstart += shiftX;
-                i_pathystart += shiftY;
-                i_pathposition -= 1.0f;
-            }
-            break;
-        }
-        case kEndReverse:
-            if (i_pathposition < 0.0f) {
-                i_pathposition = -i_pathposition;
-                i_pathspeed = std::fabs(i_pathspeed);
-            } else {
-                i_pathposition = 2.0f - i_pathposition;
-                i_pathspeed = -std::fabs(i_pathspeed);
-            }
-            break;
-        default:
-            i_pathposition = ranBackwards ? 0.0f : 1.0f;
-            i_pathindex = -1;
-            break;
-        }
+    if (reachedEnd) {
+        TakeEndAction(*this, path, frame, step < 0.0f);
     }
+    // A step longer than the path can leave the position outside it even
+    // after the end action.
+    SetPathPosition(i_pathposition);
 
     float dx = 0.0f;
     float dy = 0.0f;
