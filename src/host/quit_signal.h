@@ -18,21 +18,36 @@ namespace bw {
 bool HostSdl_Start(uint32_t sdlFlags);
 
 namespace quit_signal_detail {
-inline std::atomic<bool> g_received{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+inline constexpr uint8_t kSignalled = 1;
+inline constexpr uint8_t kClosed = 2;
+inline std::atomic<uint8_t> g_received{0};
+static_assert(std::atomic<uint8_t>::is_always_lock_free, "set from a signal handler");
 }  // namespace quit_signal_detail
 
-// True once a quit signal came, or the window's close; it stays so. Read
-// inline: game code asks at every loop round.
+// True once a quit signal came, or the window's close. Read inline: game
+// code asks at every loop round.
 inline bool QuitSignal_Received()
 {
-    return quit_signal_detail::g_received.load(std::memory_order_relaxed);
+    return quit_signal_detail::g_received.load(std::memory_order_relaxed) != 0;
 }
 
-// Records a request to end as a signal does; the window's close comes this way.
+// Records a quit signal; it stays recorded.
 inline void QuitSignal_Record()
 {
-    quit_signal_detail::g_received.store(true, std::memory_order_relaxed);
+    quit_signal_detail::g_received.fetch_or(quit_signal_detail::kSignalled, std::memory_order_relaxed);
+}
+
+// Records the close of the game's window, which asks the runner to end as a
+// signal does, until the game's end forgets it (script/code_stop.h).
+inline void QuitSignal_RecordClose()
+{
+    quit_signal_detail::g_received.fetch_or(quit_signal_detail::kClosed, std::memory_order_relaxed);
+}
+
+inline void QuitSignal_ForgetClose()
+{
+    quit_signal_detail::g_received.fetch_and(static_cast<uint8_t>(~quit_signal_detail::kClosed),
+                                             std::memory_order_relaxed);
 }
 
 }  // namespace bw

@@ -33,7 +33,7 @@ int RecordCloseAsQuit(void*, SDL_Event* event)
 {
     const bool closed = event->type == SDL_WINDOWEVENT && event->window.event == SDL_WINDOWEVENT_CLOSE &&
                         event->window.windowID == g_window.windowId;
-    if (closed || event->type == SDL_QUIT) QuitSignal_Record();
+    if (closed || event->type == SDL_QUIT) QuitSignal_RecordClose();
     return 0;
 }
 

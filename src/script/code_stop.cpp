@@ -17,6 +17,8 @@ constexpr int64_t kGraceMicroseconds = 250'000;
 // When the running grace ends, on the machine's clock: a virtual clock
 // moves only when the game sleeps, and a loop may never sleep.
 std::optional<int64_t> g_graceEnd;
+// Whether a grace ran out, so that a run was stopped.
+bool g_graceRanOut = false;
 
 // The clock is read every so many rounds, and the window looked at no more
 // often than this: a look reads the display's connection, which costs as
@@ -33,6 +35,7 @@ bool GraceRanOut()
 {
     const int64_t now = Host_SystemClock().nowMicroseconds();
     if (!g_graceEnd) g_graceEnd = now + kGraceMicroseconds;
+    g_graceRanOut = g_graceRanOut || now >= *g_graceEnd;
     return now >= *g_graceEnd;
 }
 
@@ -49,6 +52,7 @@ void LookAtWindow()
 
 void Code_StopGiveGrace()
 {
+    if (!g_graceRanOut) QuitSignal_ForgetClose();
     g_graceEnd.reset();
 }
 

@@ -1,11 +1,11 @@
 // Game code that would keep the runner from ending. Once the runner is
-// asked to end from outside (host/quit_signal.h), code still running has a
-// short grace to finish what it is doing, as a frame under way does; past
-// it, both engines stop each run at its next loop round or call, with no
-// report, and whatever started the run goes on as after code that ended. A
-// game stuck in a loop then ends as it does between frames: its room-end
-// and game-end events run, with a grace of their own, and the files it
-// holds are put in place.
+// asked to end from outside (a signal or the window's close,
+// host/quit_signal.h), code still running has a short grace to finish what
+// it is doing, as a frame under way does; past it, both engines stop each
+// run at its next loop round or call, with no report, and whatever started
+// the run goes on as after code that ended. A game stuck in a loop then
+// ends as it does between frames: its room-end and game-end events run,
+// with a grace of their own, and the files it holds are put in place.
 #pragma once
 
 #include <cstdint>
@@ -14,8 +14,8 @@
 
 namespace bw {
 
-// Whether a signal asked the runner to end: false, for almost nothing, in
-// a game no signal reached.
+// Whether a signal or the window's close asked the runner to end: false,
+// for almost nothing, in a game nothing asked to end.
 inline bool Code_StopAsked()
 {
     return QuitSignal_Received();
@@ -28,7 +28,7 @@ void LookAtWindow();
 }  // namespace code_stop_detail
 
 // The engines' test at every loop round and call: whether a run is to stop
-// now, true once a grace has run out (the first test after the signal
+// now, true once a grace has run out (the first test after the request
 // starts it). A run stopped so gives false, as after an error, with no
 // message pending.
 inline bool Code_StopDue()
@@ -49,7 +49,9 @@ inline bool Code_StopDueLookingForClose()
 }
 
 // The code that ends the game starts a grace of its own: its events may
-// still save what the player would otherwise lose.
+// still save what the player would otherwise lose. A window's close that
+// stopped no run is forgotten there: the game's end then runs as long as
+// it takes, as after a close between frames.
 void Code_StopGiveGrace();
 
 }  // namespace bw

@@ -22,6 +22,12 @@ float DegreesToRadians(float degrees)
     return degrees * kPi / 180.0f;
 }
 
+// A place on the path from 0 to 1; one that is not a number is the start.
+float PathFraction(float position)
+{
+    return std::isnan(position) ? 0.0f : std::clamp(position, 0.0f, 1.0f);
+}
+
 // Motion values within a hair of a whole number become that number, so that
 // speed 1 in direction 90 gives hspeed 0 exactly.
 float Snap(float value)
@@ -169,12 +175,12 @@ void CInstance::SetImageAngle(float angle)
 
 void CInstance::SetPathPosition(float position)
 {
-    i_pathposition = std::clamp(position, 0.0f, 1.0f);
+    i_pathposition = PathFraction(position);
 }
 
 void CInstance::SetPathPositionPrevious(float position)
 {
-    i_pathpositionprevious = std::clamp(position, 0.0f, 1.0f);
+    i_pathpositionprevious = PathFraction(position);
 }
 
 void CInstance::SetPathSpeed(float speed)

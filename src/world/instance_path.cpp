@@ -149,9 +149,9 @@ bool CInstance::PathStep()
     float factor = 0.0f;
     Path_GetPosition(path, i_pathposition, &x, &y, &factor);
     const float step = i_pathspeed * factor / (i_pathscale * 100.0f) / length;
-    // A step of 0 (speed or factor 0) or NaN (speed and scale 0) holds the
-    // instance where it is, at an end as much as between them: pausing a
-    // path must neither end it nor move the instance.
+    // A step of 0 (speed or factor 0) or NaN (a speed or scale that is not
+    // a number, or both 0) keeps the position, at an end as much as between
+    // them: pausing a path must neither end it nor move the instance.
     if (!std::isnan(step)) {
         i_pathposition += step;
     }
