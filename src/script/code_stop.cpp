@@ -35,8 +35,9 @@ bool GraceRanOut()
 {
     const int64_t now = Host_SystemClock().nowMicroseconds();
     if (!g_graceEnd) g_graceEnd = now + kGraceMicroseconds;
-    g_graceRanOut = g_graceRanOut || now >= *g_graceEnd;
-    return now >= *g_graceEnd;
+    const bool ranOut = now >= *g_graceEnd;
+    g_graceRanOut = g_graceRanOut || ranOut;
+    return ranOut;
 }
 
 void LookAtWindow()
