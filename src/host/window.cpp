@@ -219,8 +219,9 @@ void HostWindow_PumpEvents()
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
         return;
     }
-    // A quit signal reaches the handlers as SDL itself would hand it on:
-    // one quit event, read with the others (which latches the quit).
+    // A quit signal, or a close of the game's window the watch saw, reaches
+    // the handlers as SDL itself would hand a quit on: one quit event, read
+    // with the others (which latches the quit, so that dialogs give way).
     if (QuitSignal_Received() && !g_window.quitRequested) {
         SDL_Event quit{};
         quit.type = SDL_QUIT;
