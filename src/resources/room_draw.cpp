@@ -130,13 +130,14 @@ void PublishViewMappings(const CRoom& room)
     for (int32_t index = 0; index < kRoomViewCount; ++index) {
         Window_ClearViewMapping(index);
         const RoomView& view = room.views[static_cast<size_t>(index)];
-        if (view.visible) {
-            Window_SetViewMapping(index, static_cast<float>(view.xport), static_cast<float>(view.yport),
-                                  static_cast<float>(view.wport), static_cast<float>(view.hport),
-                                  static_cast<float>(view.xview), static_cast<float>(view.yview),
-                                  static_cast<float>(view.wview), static_cast<float>(view.hview), view.angle,
-                                  static_cast<float>(view.surfaceId));
+        if (!view.visible) {
+            continue;
         }
+        Window_SetViewMapping(index, static_cast<float>(view.xport), static_cast<float>(view.yport),
+                              static_cast<float>(view.wport), static_cast<float>(view.hport),
+                              static_cast<float>(view.xview), static_cast<float>(view.yview),
+                              static_cast<float>(view.wview), static_cast<float>(view.hview), view.angle,
+                              static_cast<float>(view.surfaceId));
     }
 }
 
