@@ -62,6 +62,13 @@ WindowGeometry Geometry()
     return geometry;
 }
 
+// The view scale factors of room drawing, which turn port rectangles into
+// window pixels; 0 (never set) is 1.
+double BufferScale(float factor)
+{
+    return factor != 0.0f ? factor : 1.0;
+}
+
 HostCursor CursorFor(int32_t cursor, bool& known)
 {
     known = true;
@@ -288,10 +295,10 @@ bool Window_ViewMouse(int32_t index, int32_t windowX, int32_t windowY, int32_t& 
         return false;
     }
     const WindowGeometry geometry = Geometry();
-    const double scaleX = g_window.scaleX != 0.0f ? g_window.scaleX : 1.0;
-    const double scaleY = g_window.scaleY != 0.0f ? g_window.scaleY : 1.0;
-    int32_t bx = GR_TruncToInt32(WindowToBuffer(windowX, GR_GetScreenWidth(), geometry.clientW, geometry.offsetX) / scaleX);
-    int32_t by = GR_TruncToInt32(WindowToBuffer(windowY, GR_GetScreenHeight(), geometry.clientH, geometry.offsetY) / scaleY);
+    int32_t bx = GR_TruncToInt32(WindowToBuffer(windowX, GR_GetScreenWidth(), geometry.clientW, geometry.offsetX) /
+                                 BufferScale(g_window.scaleX));
+    int32_t by = GR_TruncToInt32(WindowToBuffer(windowY, GR_GetScreenHeight(), geometry.clientH, geometry.offsetY) /
+                                 BufferScale(g_window.scaleY));
     bx -= GR_TruncToInt32(mapping.xport);
     by -= GR_TruncToInt32(mapping.yport);
     const double dx = static_cast<double>(bx) * mapping.wview / mapping.wport;
@@ -351,8 +358,11 @@ bool Window_RoomToScreen(int32_t index, float x, float y, float& screenX, float&
     const bool turned = std::fabs(mapping.angle) >= 0.01f;
     const float ox = turned ? std::cos(a) * rx - std::sin(a) * ry : rx;
     const float oy = turned ? std::sin(a) * rx + std::cos(a) * ry : ry;
-    screenX = mapping.xport + (ox + mapping.wview / 2.0f) * mapping.wport / mapping.wview;
-    screenY = mapping.yport + (oy + mapping.hview / 2.0f) * mapping.hport / mapping.hview;
+    // The way back of Window_ViewMouse: through the port, then the scale.
+    const float portX = mapping.xport + (ox + mapping.wview / 2.0f) * mapping.wport / mapping.wview;
+    const float portY = mapping.yport + (oy + mapping.hview / 2.0f) * mapping.hport / mapping.hview;
+    screenX = static_cast<float>(portX * BufferScale(g_window.scaleX));
+    screenY = static_cast<float>(portY * BufferScale(g_window.scaleY));
     return true;
 }
 

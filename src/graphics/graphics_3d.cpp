@@ -19,7 +19,6 @@ struct State3D {
     bool on = false;
     float depth = 0.0f;
     bool orthographic = false;
-    float targetYSign = 1.0f;
     Matrix stack[kTransformStackSize] = {};
     int top = -1;
 };
@@ -68,16 +67,16 @@ Matrix Rotation(float angle)
     return m;
 }
 
-// View from the centre of a room rectangle, turned by the view angle.
-void SetRectangleView(float x, float y, float w, float h, float angle, float eyeZ)
+// A room rectangle shown as a room view of it shows it.
+void SetRectangleProjection(float x, float y, float w, float h, float angle, bool perspective)
 {
-    const float a = angle * kDegreesToRadians;
-    const float cx = x + w / 2.0f;
-    const float cy = y + h / 2.0f;
     Matrix view{};
-    Matrix_BuildLookAt(view, Vector3{cx, cy, eyeZ}, Vector3{cx, cy, 0.0f}, Vector3{std::sin(-a), std::cos(-a), 0.0f});
+    Matrix projection{};
+    GR_BuildRectangleProjection(x, y, w, h, angle, perspective, view, projection);
     GR_D3D_SetMatrix(TransformKind::View, view);
+    GR_D3D_SetMatrix(TransformKind::Projection, projection);
     GR_SetCustomProjection();
+    g_3d.orthographic = !perspective;
 }
 
 }  // namespace
@@ -145,25 +144,12 @@ void GR_3D_SetProjectionExt(float xfrom, float yfrom, float zfrom, float xto, fl
 
 void GR_3D_SetProjectionOrtho(float x, float y, float w, float h, float angle)
 {
-    SetRectangleView(x, y, w, h, angle, -16000.0f);
-    Matrix projection{};
-    Matrix_BuildOrthoProjection(projection, w, h * g_3d.targetYSign, 1.0f, 32000.0f);
-    GR_D3D_SetMatrix(TransformKind::Projection, projection);
-    g_3d.orthographic = true;
+    SetRectangleProjection(x, y, w, h, angle, false);
 }
 
 void GR_3D_SetProjectionPerspective(float x, float y, float w, float h, float angle)
 {
-    SetRectangleView(x, y, w, h, angle, -w);
-    Matrix projection{};
-    Matrix_BuildPerspective(projection, 1.0f, h / w, 1.0f, 32000.0f);
-    GR_D3D_SetMatrix(TransformKind::Projection, projection);
-    g_3d.orthographic = false;
-}
-
-void GR_3D_SetTargetYSign(float sign)
-{
-    g_3d.targetYSign = sign;
+    SetRectangleProjection(x, y, w, h, angle, true);
 }
 
 void GR_3D_TransformIdentity()

@@ -20,8 +20,6 @@ void GR_3D_SetProjectionExt(float xfrom, float yfrom, float zfrom, float xto, fl
                             float yup, float zup, float angle, float aspect, float znear, float zfar);
 void GR_3D_SetProjectionOrtho(float x, float y, float w, float h, float angle);
 void GR_3D_SetProjectionPerspective(float x, float y, float w, float h, float angle);
-// -1 while drawing into a surface that is stored upside down, else 1.
-void GR_3D_SetTargetYSign(float sign);
 
 void GR_3D_TransformIdentity();
 void GR_3D_TransformSetTranslation(float x, float y, float z);

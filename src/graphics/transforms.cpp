@@ -15,8 +15,6 @@ namespace {
 
 constexpr float kHalfPixelTolerance = 0.01f;
 constexpr float kDegreesToRadians = 3.1415927f / 180.0f;
-// Multiplies the height of 2D projections.
-constexpr int32_t kFlipFactor = 1;
 
 struct TransformState {
     Matrix matrices[3] = {};
@@ -208,22 +206,30 @@ void GR_SetViewProjection(float x, float y, float w, float h, float angle)
     g_state.viewRectangle[2] = w;
     g_state.viewRectangle[3] = h;
     g_state.viewRectangle[4] = angle;
+    Matrix view{};
+    Matrix projection{};
+    GR_BuildRectangleProjection(x, y, w, h, angle, GR_3D_IsOn() && GR_3D_GetPerspective(), view, projection);
+    GR_D3D_SetMatrix(TransformKind::View, view);
+    GR_D3D_SetMatrix(TransformKind::Projection, projection);
+    g_state.customProjection = false;
+}
+
+void GR_BuildRectangleProjection(float x, float y, float w, float h, float angle, bool perspective, Matrix& view,
+                                 Matrix& projection)
+{
     const float cx = x + w * 0.5f;
     const float cy = y + h * 0.5f;
     const float a = -angle * kDegreesToRadians;
     const Vector3 up{std::sin(a), std::cos(a), 0.0f};
-    Matrix view{};
-    Matrix projection{};
-    if (GR_3D_IsOn() && GR_3D_GetPerspective()) {
+    // The room's y grows downward and the device's upward: a negative
+    // height puts the rectangle's top at the top of the target.
+    if (perspective) {
         Matrix_BuildLookAt(view, Vector3{cx, cy, -w}, Vector3{cx, cy, 0.0f}, up);
-        Matrix_BuildPerspective(projection, 1.0f, h / w, 1.0f, 32000.0f);
+        Matrix_BuildPerspective(projection, 1.0f, -h / w, 1.0f, 32000.0f);
     } else {
         Matrix_BuildLookAt(view, Vector3{cx, cy, -16000.0f}, Vector3{cx, cy, 0.0f}, up);
-        Matrix_BuildOrthoProjection(projection, w, -h * static_cast<float>(kFlipFactor), 1.0f, 32000.0f);
+        Matrix_BuildOrthoProjection(projection, w, -h, 1.0f, 32000.0f);
     }
-    GR_D3D_SetMatrix(TransformKind::View, view);
-    GR_D3D_SetMatrix(TransformKind::Projection, projection);
-    g_state.customProjection = false;
 }
 
 void GR_SetCustomProjection()
@@ -242,6 +248,9 @@ void GR_D3D_Clear(uint32_t colour, float z, uint32_t stencil, uint32_t flags)
     if (device == nullptr || (flags & 7) == 0) {
         return;
     }
+    // What was drawn before the clear must lie under it, not land on it
+    // when the batch is drawn later.
+    GR_VB_Flush();
     device->Clear(flags & 7, SwapRedBlue(colour), z, stencil);
 }
 
@@ -341,7 +350,9 @@ void GR_D3D_CopyTextureRect(TextureRecord* destination, int32_t dx, int32_t dy, 
 
 uint32_t GR_GetPixel(int32_t x, int32_t y)
 {
-    const std::vector<uint32_t> pixel = GR_D3D_ReadScreenRect(GR_GetDisplayWidth(), GR_GetDisplayHeight(), x, y, 1, 1);
+    // Anywhere in the game's image, as screen_save reads it: a window scaled
+    // over the ports reaches past the size the ports gave the display.
+    const std::vector<uint32_t> pixel = GR_D3D_ReadScreenRect(GR_GetScreenWidth(), GR_GetScreenHeight(), x, y, 1, 1);
     return pixel.size() == 1 ? SwapRedBlue(pixel[0] & 0xFFFFFFu) : 0;
 }
 

@@ -37,6 +37,12 @@ void GR_SetViewport(int32_t x, int32_t y, int32_t w, int32_t h);
 void GR_D3D_SetViewport(int32_t x, int32_t y, int32_t w, int32_t h);
 void GR_GetViewport(int32_t& x, int32_t& y, int32_t& w, int32_t& h);
 void GR_SetViewProjection(float x, float y, float w, float h, float angle);
+// The view and projection that show the room rectangle (x, y, w, h) whole
+// and the right way up, turned by `angle` degrees as a view angle turns it:
+// orthographic, or in perspective from w before the room's plane, where the
+// plane shows just the rectangle.
+void GR_BuildRectangleProjection(float x, float y, float w, float h, float angle, bool perspective, Matrix& view,
+                                 Matrix& projection);
 // Game code set the view or projection itself (the 3D projection setters),
 // so the last view rectangle no longer says what is on screen; the next
 // GR_SetViewProjection (a room view, a surface target) ends that.

@@ -124,15 +124,9 @@ void FollowInstance(const CRoom& room, RoomView& view)
     view.yview = Saturate(FollowAxis(y, view.yview, view.hview, view.vborder, room.height, view.vspeed));
 }
 
-struct PortBox {
-    int64_t left = 999999, top = 999999, right = -999999, bottom = -999999;
-};
-
-// Hands the visible views to the window's mouse mapping; the box their
-// ports cover.
-PortBox PublishViewMappings(const CRoom& room)
+// Hands the visible views to the window's mouse mapping.
+void PublishViewMappings(const CRoom& room)
 {
-    PortBox box;
     for (int32_t index = 0; index < kRoomViewCount; ++index) {
         Window_ClearViewMapping(index);
         const RoomView& view = room.views[static_cast<size_t>(index)];
@@ -144,12 +138,34 @@ PortBox PublishViewMappings(const CRoom& room)
                               static_cast<float>(view.xview), static_cast<float>(view.yview),
                               static_cast<float>(view.wview), static_cast<float>(view.hview), view.angle,
                               static_cast<float>(view.surfaceId));
-        box.left = std::min<int64_t>(box.left, view.xport);
-        box.top = std::min<int64_t>(box.top, view.yport);
-        box.right = std::max<int64_t>(box.right, int64_t{view.xport} + view.wport);
-        box.bottom = std::max<int64_t>(box.bottom, int64_t{view.yport} + view.hport);
     }
-    return box;
+}
+
+// How far the visible ports reach right and down from the window's corner:
+// the size the window gets at room start, and so what the window is scaled
+// over while drawing, so that every port keeps its own place. 0 when no
+// view is visible.
+struct PortExtent {
+    int64_t width = 0;
+    int64_t height = 0;
+};
+
+PortExtent VisiblePortExtent(const CRoom& room)
+{
+    PortExtent extent;
+    bool any = false;
+    for (const RoomView& view : room.views) {
+        if (view.visible) {
+            any = true;
+            extent.width = std::max(extent.width, int64_t{view.xport} + view.wport);
+            extent.height = std::max(extent.height, int64_t{view.yport} + view.hport);
+        }
+    }
+    if (any) {
+        extent.width = std::max<int64_t>(extent.width, kMinimumPortSize);
+        extent.height = std::max<int64_t>(extent.height, kMinimumPortSize);
+    }
+    return extent;
 }
 
 void ClearViewMappings()
@@ -159,12 +175,11 @@ void ClearViewMappings()
     }
 }
 
-// Window size over the ports' span; a span of nothing (no visible view, or
-// only empty ports) would give a negative or infinite scale, so the scale
-// then stays 1.
-float ScaleOver(int32_t windowSize, int64_t span)
+// Window size over the ports' extent; an extent of nothing (no visible
+// view) would give an infinite scale, so the scale then stays 1.
+float ScaleOver(int32_t windowSize, int64_t extent)
 {
-    return span > 0 ? static_cast<float>(windowSize) / static_cast<float>(span) : 1.0f;
+    return extent > 0 ? static_cast<float>(windowSize) / static_cast<float>(extent) : 1.0f;
 }
 
 // ---- the depth-ordered merge -------------------------------------------
@@ -408,9 +423,9 @@ void Room_FollowViews()
             FollowInstance(*room, view);
         }
     }
-    const PortBox box = PublishViewMappings(*room);
-    SetViewScale(ScaleOver(GR_GetScreenWidth(), box.right - box.left),
-                 ScaleOver(GR_GetScreenHeight(), box.bottom - box.top));
+    PublishViewMappings(*room);
+    const PortExtent extent = VisiblePortExtent(*room);
+    SetViewScale(ScaleOver(GR_GetScreenWidth(), extent.width), ScaleOver(GR_GetScreenHeight(), extent.height));
 }
 
 void Room_DrawView(const RoomDrawRectangle& rectangle)
@@ -498,14 +513,9 @@ void Room_ComputePortSize()
     int64_t width = room->width;
     int64_t height = room->height;
     if (room->viewsEnabled) {
-        width = kMinimumPortSize;
-        height = kMinimumPortSize;
-        for (const RoomView& view : room->views) {
-            if (view.visible) {
-                width = std::max(width, int64_t{view.xport} + view.wport);
-                height = std::max(height, int64_t{view.yport} + view.hport);
-            }
-        }
+        const PortExtent extent = VisiblePortExtent(*room);
+        width = std::max<int64_t>(extent.width, kMinimumPortSize);
+        height = std::max<int64_t>(extent.height, kMinimumPortSize);
     }
     width = std::min<int64_t>(width, GR_Display_GetWidth());
     height = std::min<int64_t>(height, GR_Display_GetHeight());

@@ -50,8 +50,9 @@ void Room_ComputePortSize();
 
 // The rectangle of the last view drawn (kept for the drawing built-ins).
 RoomDrawRectangle Room_GetDrawRectangle();
-// Window size over the span of the visible ports, per axis; 1 while the
-// views span nothing.
+// Window size over how far the visible ports reach from the window's corner
+// (their largest right and bottom edges), per axis; 1 while no view is
+// visible.
 void Room_GetViewScale(float& x, float& y);
 // What the projection's half-pixel correction is measured against: the
 // current room and its first view.
