@@ -1,6 +1,5 @@
 #include "online/network/network_events.h"
 
-#include <algorithm>
 #include <deque>
 #include <string>
 #include <utility>
