@@ -197,8 +197,8 @@ void RunMoments(CInstance& instance, const RunTimelineAccess& timelines, int32_t
         if (Run_RequestPending()) {
             // An earlier moment asked for a room change: this one cannot run
             // now, so the position stops at it and it comes due in the next
-            // step. A position the moment's code set is kept.
-            if (static_cast<double>(instance.i_timelineposition) == to) {
+            // step. A timeline or position the moment's code set is kept.
+            if (instance.i_timelineindex == timeline && static_cast<double>(instance.i_timelineposition) == to) {
                 instance.i_timelineposition = static_cast<float>(time);
             }
             return;
