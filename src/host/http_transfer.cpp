@@ -113,6 +113,10 @@ std::string HttpTransfer_EffectiveUrl(const HttpTransferRequest& request)
     std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
     const std::string escaped = HttpTransfer_EscapeUrl(request.url);
     if (url == nullptr || curl_url_set(url.get(), CURLUPART_URL, escaped.c_str(), 0) != CURLUE_OK) return {};
+    // A name and password written in the address are not sent: the
+    // transfer would make them a Basic authorisation.
+    curl_url_set(url.get(), CURLUPART_USER, nullptr, 0);
+    curl_url_set(url.get(), CURLUPART_PASSWORD, nullptr, 0);
     char* port = nullptr;
     if (!request.post && curl_url_get(url.get(), CURLUPART_PORT, &port, 0) == CURLUE_OK) {
         if (std::string_view(port) == "443") curl_url_set(url.get(), CURLUPART_SCHEME, "https", 0);

@@ -51,7 +51,8 @@ std::string HttpTransfer_EscapeUrl(std::string_view url);
 
 // The address as it is fetched, escaped: a GET to port 443 goes over TLS even when
 // the address says http, as the runner always did; a POST keeps its
-// scheme. Empty when the address cannot be parsed.
+// scheme; a name or password in it is left out. Empty when the address
+// cannot be parsed.
 std::string HttpTransfer_EffectiveUrl(const HttpTransferRequest& request);
 
 // Runs the transfer. Setting cancel ends it within a few milliseconds as a

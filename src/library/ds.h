@@ -179,17 +179,24 @@ class DataStructurePool {
 public:
     int32_t Add(std::unique_ptr<T> object)
     {
-        for (size_t id = 0; id < m_slots.size(); ++id) {
-            if (m_slots[id] == nullptr) {
-                m_slots[id] = std::move(object);
-                return static_cast<int32_t>(id);
-            }
+        size_t id = 0;
+        while (id < m_slots.size() && m_slots[id] != nullptr) {
+            ++id;
         }
-        m_slots.push_back(std::move(object));
-        return static_cast<int32_t>(m_slots.size() - 1);
+        if (id == m_slots.size()) {
+            m_slots.emplace_back();
+            m_serials.emplace_back();
+        }
+        m_slots[id] = std::move(object);
+        m_serials[id] = ++m_lastSerial;
+        return static_cast<int32_t>(id);
     }
     int32_t Create() { return Add(std::make_unique<T>()); }
     T* Get(int32_t id) const { return InRange(id) ? m_slots[static_cast<size_t>(id)].get() : nullptr; }
+    // Tells the object in a slot from one made later under the same id
+    // (ids are reused at once, addresses often): a number no other object
+    // of the pool had, 0 for an empty slot.
+    uint64_t Serial(int32_t id) const { return Get(id) != nullptr ? m_serials[static_cast<size_t>(id)] : 0; }
     bool InRange(int32_t id) const { return id >= 0 && static_cast<size_t>(id) < m_slots.size(); }
     // Empties the slot and hands the object over (null for an empty slot).
     std::unique_ptr<T> Take(int32_t id) { return InRange(id) ? std::move(m_slots[static_cast<size_t>(id)]) : nullptr; }
@@ -200,11 +207,14 @@ public:
         while (!m_slots.empty()) {
             std::unique_ptr<T> last = std::move(m_slots.back());
             m_slots.pop_back();
+            m_serials.pop_back();
         }
     }
 
 private:
     std::vector<std::unique_ptr<T>> m_slots;
+    std::vector<uint64_t> m_serials;  // of each slot's object
+    uint64_t m_lastSerial = 0;
 };
 
 DataStructurePool<CDS_Stack>& DS_StackPool();

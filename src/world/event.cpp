@@ -13,6 +13,7 @@
 #include "world/instance_table.h"
 #include "world/object.h"
 #include "world/room.h"
+#include "world/run_requests.h"
 
 namespace bw {
 
@@ -23,11 +24,6 @@ constexpr uint32_t kActionCodeEntryAt = 32;
 constexpr uint32_t kActionCodeTextAt = 60;
 
 int32_t g_eventDepth = 0;
-
-bool RoomChangePending()
-{
-    return NewRoomRequest != -1;
-}
 
 }  // namespace
 
@@ -141,7 +137,7 @@ void PerformEvent(CInstance* self, CInstance* other, int32_t object, int32_t typ
 void Event_PerformFound(CInstance* self, CInstance* other, CEvent* event, int32_t owner, int32_t type,
                         int32_t number)
 {
-    if (event == nullptr || RoomChangePending()) {
+    if (event == nullptr || Run_RequestPending()) {
         return;
     }
     if (++g_eventDepth > kEventDepthLimit) {
@@ -173,7 +169,7 @@ void Event_Perform(CInstance* self, CInstance* other, int32_t type, int32_t numb
 
 void Event_PerformAll(int32_t type, int32_t number)
 {
-    if (RoomChangePending()) {
+    if (Run_RequestPending()) {
         return;
     }
     const CRoom* room = Room_Current();

@@ -98,10 +98,11 @@ void FinishFrame(bool present)
 }
 
 // A frame limit given for an unattended run ends the game once reached,
-// unless the game already asked for something this frame.
+// as game_end in that frame would: a room change or restart the frame asked
+// for is not served. A stop for an error stands.
 void CountLimitedFrame()
 {
-    if (g_framesLeft > 0 && --g_framesLeft == 0 && NewRoomRequest == -1) {
+    if (g_framesLeft > 0 && --g_framesLeft == 0 && NewRoomRequest != kRequestStop) {
         NewRoomRequest = kRequestEndGame;
     }
 }

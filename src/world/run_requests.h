@@ -13,6 +13,15 @@ inline constexpr int32_t kRequestEndGame = -100;
 inline constexpr int32_t kRequestRestart = -200;
 inline constexpr int32_t kRequestStop = -400;
 
+// Whether a room change, restart, end or stop waits for the end of the
+// step. No event runs meanwhile, so a pass that would hand out something due
+// once (an alarm, a moment, a reply) leaves it for a later step instead.
+extern int32_t NewRoomRequest;  // room.h
+inline bool Run_RequestPending()
+{
+    return NewRoomRequest != kRequestNone;
+}
+
 // Asks for the room; a room that does not exist stops the game with a fatal
 // "Unexisting room number: " error.
 void Room_Goto(int32_t room);

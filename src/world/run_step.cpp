@@ -69,7 +69,22 @@ struct UpdateFindings {
     bool anyPath = false;
 };
 
-// Keeps the previous positions and advances the animations.
+void AdvanceImage(CInstance* instance)
+{
+    instance->i_imageindex = static_cast<float>(static_cast<double>(instance->i_imageindex) + instance->i_imagespeed);
+    const int32_t frames = instance->GetImageNumber();
+    // Compared as the truncated real, so a NaN or huge index converts
+    // nothing it cannot hold.
+    if (std::trunc(static_cast<double>(instance->i_imageindex)) >= frames) {
+        instance->i_imageindex -= static_cast<float>(frames);
+        Event_Perform(instance, instance, kEventOther, kOtherAnimationEnd);
+    }
+}
+
+// Keeps the previous positions and advances the animations. An instance an
+// animation end destroyed or deactivated is not animated further; once a
+// room change waits, no image moves, so none wraps past an animation end
+// that could not run: it wraps in the next step.
 UpdateFindings UpdateInstances(CRoom& room)
 {
     UpdateFindings findings;
@@ -77,14 +92,8 @@ UpdateFindings UpdateInstances(CRoom& room)
         instance->i_xprevious = instance->i_x;
         instance->i_yprevious = instance->i_y;
         instance->i_pathpositionprevious = instance->i_pathposition;
-        instance->i_imageindex =
-            static_cast<float>(static_cast<double>(instance->i_imageindex) + instance->i_imagespeed);
-        const int32_t frames = instance->GetImageNumber();
-        // Compared as the truncated real, so a NaN or huge index converts
-        // nothing it cannot hold.
-        if (std::trunc(static_cast<double>(instance->i_imageindex)) >= frames) {
-            instance->i_imageindex -= static_cast<float>(frames);
-            Event_Perform(instance, instance, kEventOther, kOtherAnimationEnd);
+        if (!instance->i_marked && !instance->i_deactivated && !Run_RequestPending()) {
+            AdvanceImage(instance);
         }
         findings.anyTimeline = findings.anyTimeline || instance->i_timelinerunning != 0;
         findings.anyPath = findings.anyPath || instance->i_pathindex >= 0;
@@ -160,6 +169,18 @@ void HandleViewEvents(const CRoom& room, int32_t firstNumber, bool (*test)(CInst
     }
 }
 
+// The first moment from `at` on, in the walk's direction, that lies before
+// `to`; -1 when none does.
+int32_t NextDueMoment(const RunTimelineAccess& timelines, int32_t timeline, double at, double to, bool forward)
+{
+    const int32_t moment = forward ? timelines.findMomentFrom(timeline, at) : timelines.findMomentUpTo(timeline, at);
+    if (moment < 0 || moment >= timelines.momentCount(timeline)) {
+        return -1;
+    }
+    const double time = timelines.momentTime(timeline, moment);
+    return (forward ? time < to : time > to) ? moment : -1;
+}
+
 // Runs the moments whose times lie in [from, to) forward, or in (to, from]
 // backward. Each next moment is found again by time, not by index: a
 // moment's code may clear moments, which renumbers those after it.
@@ -168,12 +189,18 @@ void RunMoments(CInstance& instance, const RunTimelineAccess& timelines, int32_t
     const bool forward = to > from;
     double at = from;
     for (;;) {
-        const int32_t moment = forward ? timelines.findMomentFrom(timeline, at) : timelines.findMomentUpTo(timeline, at);
-        if (moment < 0 || moment >= timelines.momentCount(timeline)) {
+        const int32_t moment = NextDueMoment(timelines, timeline, at, to, forward);
+        if (moment < 0) {
             return;
         }
         const double time = timelines.momentTime(timeline, moment);
-        if (forward ? time >= to : time <= to) {
+        if (Run_RequestPending()) {
+            // An earlier moment asked for a room change: this one cannot run
+            // now, so the position stops at it and it comes due in the next
+            // step. A timeline or position the moment's code set is kept.
+            if (instance.i_timelineindex == timeline && static_cast<double>(instance.i_timelineposition) == to) {
+                instance.i_timelineposition = static_cast<float>(time);
+            }
             return;
         }
         timelines.performMoment(&instance, &instance, timeline, moment);
@@ -181,24 +208,34 @@ void RunMoments(CInstance& instance, const RunTimelineAccess& timelines, int32_t
     }
 }
 
+// A looping timeline past its end starts again; the end is that of the
+// timeline as its moments left it, one of which may have cleared the last.
+void LoopAtEnd(CInstance& instance, const RunTimelineAccess& timelines, int32_t timeline, float speed)
+{
+    const int32_t moments = timelines.momentCount(timeline);
+    if (moments <= 0) {
+        return;
+    }
+    const auto lastTime = static_cast<float>(timelines.momentTime(timeline, moments - 1));
+    if (speed > 0.0f && instance.i_timelineposition > lastTime) {
+        instance.i_timelineposition = 0.0f;
+    } else if (speed < 0.0f && instance.i_timelineposition < 0.0f) {
+        instance.i_timelineposition = lastTime;
+    }
+}
+
 void TimelineStep(CInstance& instance, const RunTimelineAccess& timelines)
 {
     const int32_t timeline = instance.i_timelineindex;
-    const int32_t moments = timelines.momentCount(timeline);
     const float speed = instance.i_timelinespeed;
-    if (moments <= 0 || speed == 0.0f) {
+    if (timelines.momentCount(timeline) <= 0 || speed == 0.0f) {
         return;
     }
-    const int32_t lastTime = timelines.momentTime(timeline, moments - 1);
     const float from = instance.i_timelineposition;
     instance.i_timelineposition += speed;
     RunMoments(instance, timelines, timeline, from, instance.i_timelineposition);
     if (instance.i_timelineloop) {
-        if (speed > 0.0f && instance.i_timelineposition > static_cast<float>(lastTime)) {
-            instance.i_timelineposition = 0.0f;
-        } else if (speed < 0.0f && instance.i_timelineposition < 0.0f) {
-            instance.i_timelineposition = static_cast<float>(lastTime);
-        }
+        LoopAtEnd(instance, timelines, timeline, speed);
     }
 }
 
@@ -216,7 +253,9 @@ void Run_HandleAlarms()
         // Counting down is part of taking the instance: the alarm rings at 0.
         PerformOnListed(kEventAlarm, alarm, stamp, [alarm](CInstance& instance) {
             int32_t& timer = instance.i_timer[static_cast<size_t>(alarm)];
-            if (timer < 0) {
+            // While a room change waits no alarm event can run: the alarm
+            // keeps its count and rings in the next step.
+            if (timer < 0 || Run_RequestPending()) {
                 return false;
             }
             --timer;
@@ -234,7 +273,10 @@ void Run_HandleTimelines()
         return;
     }
     ForEachActiveInstance(*room, [stamp, &timelines](CInstance* instance) {
-        if (!Pass_Skips(*instance, stamp) && instance->i_timelinerunning && instance->i_timelineindex >= 0) {
+        // While a room change waits no moment can run: the timeline holds
+        // still until the next step.
+        if (!Pass_Skips(*instance, stamp) && instance->i_timelinerunning && instance->i_timelineindex >= 0 &&
+            !Run_RequestPending()) {
             TimelineStep(*instance, timelines);
         }
     });

@@ -6,6 +6,7 @@
 #include "library/ds_map.h"
 #include "world/event.h"
 #include "world/game_state.h"
+#include "world/run_requests.h"
 
 namespace bw {
 
@@ -45,11 +46,15 @@ void CompleteRequest(CAsyncRequest& request)
     int32_t& asyncLoad = Event_Current().asyncLoad;
     asyncLoad = -1;
     const int32_t eventNumber = request.Complete(&asyncLoad);
+    const int32_t map = asyncLoad;
+    const uint64_t made = DS_MapPool().Serial(map);
     if (eventNumber >= kAsyncEventFirst) {
         Run_HandleAsync(eventNumber);
     }
-    if (asyncLoad >= 0) {
-        DS_MapPool().Destroy(asyncLoad);
+    // Game code may have destroyed the map and made one of its own under
+    // its id: only the map made for the event goes.
+    if (made != 0 && DS_MapPool().Serial(map) == made) {
+        DS_MapPool().Destroy(map);
     }
     asyncLoad = -1;
     request.Cleanup();
@@ -105,7 +110,11 @@ void AsyncRequest_AddPoller(void (*poll)())
 
 void Run_HandleAsyncPass()
 {
-    for (void (*poll)() : List().pollers) poll();
+    // Once an event asks for a room change no other can run in this step:
+    // what is not handed out yet stays for the next pass. Pollers are walked
+    // by index, as one may register another.
+    const std::vector<void (*)()>& pollers = List().pollers;
+    for (size_t i = 0; i < pollers.size() && !Run_RequestPending(); ++i) pollers[i]();
     // Events may add requests or answer others; only those finished now are
     // completed in this pass, each looked up again before it runs.
     std::vector<int32_t> finished;
@@ -114,6 +123,7 @@ void Run_HandleAsyncPass()
         if ((*it)->status == kAsyncFinished) finished.push_back((*it)->Id());
     }
     for (int32_t id : finished) {
+        if (Run_RequestPending()) return;
         std::unique_ptr<CAsyncRequest> request = Take(id);
         if (request != nullptr) CompleteRequest(*request);
     }

@@ -64,7 +64,8 @@ int32_t AsyncRequest_NextId();
 void AsyncRequest_AddPoller(void (*poll)());
 
 // The asynchronous pass of the game step: the pollers, then every finished
-// request in list order is taken off the list and completed.
+// request in list order is taken off the list and completed. A room change
+// asked by one of its events ends it: the rest wait for the next pass.
 void Run_HandleAsyncPass();
 // Raises "other" event number on every instance, for the asynchronous
 // numbers game code may have events for (60..64, 67, 69, 70).

@@ -779,11 +779,13 @@ int32_t Network_SetTimeout(int32_t id, int32_t readMilliseconds, int32_t writeMi
 void Network_Destroy(int32_t id)
 {
     FreeSlot(id);
+    Network_DropWaiting(id);
 }
 
 void Network_Update()
 {
     PollScope scope;
+    Network_PerformWaiting();
     for (NetworkSocketSlot& slot : g_slots) {
         if (!slot.inUse) {
             continue;
@@ -801,7 +803,7 @@ void Network_Shutdown()
     for (int32_t id = 0; id < kNetworkSlotCount; ++id) {
         FreeSlot(id);
     }
-    Network_ForgetEventMap();
+    Network_ForgetEvents();
 }
 
 }  // namespace bw
