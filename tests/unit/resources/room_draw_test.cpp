@@ -145,7 +145,7 @@ TEST_F(RoomDrawTest, ThreeDModeComesBackFromTheGuiPassWithTheGamesWishes)
     GR_3D_Set(false);
 }
 
-TEST_F(RoomDrawTest, ViewPortsAreScaledFromTheirSpanToTheWindow)
+TEST_F(RoomDrawTest, ViewPortsAreScaledFromTheirExtentToTheWindow)
 {
     room.viewsEnabled = 1;
     room.views[0] = RoomView{1, 0, 0, 160, 120, 0, 0, 160, 120};
