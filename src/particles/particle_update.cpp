@@ -362,15 +362,24 @@ void Grow(Particle& particle, const ParticleType& type, LifeLookup& looks)
     particle.alpha = look.alpha;
 }
 
+// A death spawning put off to the end of the step.
+struct OwedDeath {
+    float x = 0, y = 0;
+    int32_t type = 0, number = 0;
+};
+
 // Every particle in one walk, packing the live ones to the front in their
 // order: ageing with spawning, motion and deflectors, then (unless changers
 // must come between) destroyers and growth. Particles spawned in the walk
 // are appended and walked too, but only those there when it began spawn,
-// so a type that spawns itself cannot keep the walk going.
-void Walk(int32_t id, ParticleSystem& system, bool throughGrowth)
+// so a type that spawns itself cannot keep the walk going. One of them that
+// dies in the walk still owes its death spawning: it is returned, for the
+// end of the step.
+std::vector<OwedDeath> Walk(int32_t id, ParticleSystem& system, bool throughGrowth)
 {
     std::vector<Particle>& particles = system.particles;
     const size_t spawning = particles.size();
+    std::vector<OwedDeath> owed;
     TypeLookup types;
     GravityLookup gravities;
     LifeLookup looks;
@@ -381,14 +390,16 @@ void Walk(int32_t id, ParticleSystem& system, bool throughGrowth)
             continue;
         }
         const bool dies = ++particles[i].age >= particles[i].life;
-        if (i < spawning) {
-            const float x = particles[i].x;
-            const float y = particles[i].y;
-            if (dies) {
-                Spawn(id, x, y, type->deathType, type->deathNumber);
-            } else {
-                Spawn(id, x, y, type->stepType, type->stepNumber);
+        const float x = particles[i].x;
+        const float y = particles[i].y;
+        if (i >= spawning) {
+            if (dies && type->deathNumber != 0) {
+                owed.push_back({x, y, type->deathType, type->deathNumber});
             }
+        } else if (dies) {
+            Spawn(id, x, y, type->deathType, type->deathNumber);
+        } else {
+            Spawn(id, x, y, type->stepType, type->stepNumber);
         }
         if (dies) {
             continue;
@@ -409,6 +420,7 @@ void Walk(int32_t id, ParticleSystem& system, bool throughGrowth)
         }
     }
     PackLive(particles);
+    return owed;
 }
 
 }  // namespace
@@ -422,7 +434,7 @@ void ParticleSystem_Update(int32_t id)
     // Changers draw random numbers particle by particle, after every
     // spawner of the step: they keep a walk of their own.
     const bool changers = !system->changers.empty();
-    Walk(id, *system, !changers);
+    const std::vector<OwedDeath> owed = Walk(id, *system, !changers);
     if (changers) {
         Change(*system);
         std::erase_if(system->particles, [&](const Particle& particle) {
@@ -433,6 +445,10 @@ void ParticleSystem_Update(int32_t id)
         for (Particle& particle : system->particles) {
             Grow(particle, *types.Find(particle.type), looks);
         }
+    }
+    // What these spawn is new at the next step, as a stream's particles are.
+    for (const OwedDeath& death : owed) {
+        Spawn(id, death.x, death.y, death.type, death.number);
     }
     for (size_t i = 0; i < system->emitters.size(); ++i) {
         const ParticleEmitter emitter = system->emitters[i];
