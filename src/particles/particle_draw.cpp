@@ -115,8 +115,8 @@ bool DrawnByRoom(const ParticleSystem* system)
     return system != nullptr && system->automaticDraw;
 }
 
-// The band at -infinity, below which no band can start, holds the systems
-// there.
+// The band at d holds the systems in (BandBottom(d), d]; the band at minus
+// infinity, whose bottom is itself, holds the systems there.
 bool InBand(float systemDepth, float depth)
 {
     return systemDepth == depth || (systemDepth <= depth && systemDepth > BandBottom(depth));
@@ -177,7 +177,7 @@ std::optional<float> ParticleSystem_MaxDepth()
 }
 
 // The next band starts at the largest depth below this one, so every system
-// draws once.
+// draws once; none is below minus infinity, the bottom of its own band.
 std::optional<float> ParticleSystem_NextDepth(float depth)
 {
     return LargestDepth([depth](float other) { return other < depth && other <= BandBottom(depth); });

@@ -40,12 +40,12 @@ void PackLive(std::vector<Particle>& particles)
     std::erase_if(particles, [](const Particle& particle) { return particle.age >= particle.life; });
 }
 
-// Spawns n particles of a type at (x, y): n > 0 makes n, n < 0 one with a
-// chance of 1 in |n| (at death as at a step). A spawner whose type is gone
-// is skipped.
-void Spawn(int32_t system, float x, float y, int32_t type, int32_t number)
+// Spawns n particles of a type at (x, y), n not 0: n > 0 makes n, n < 0
+// one with a chance of 1 in |n| (at death as at a step). A spawner whose
+// type is gone is skipped.
+void SpawnSome(int32_t system, float x, float y, int32_t type, int32_t number)
 {
-    if (number == 0 || !ParticleType_Exists(type)) {
+    if (!ParticleType_Exists(type)) {
         return;
     }
     if (number < 0) {
@@ -56,6 +56,15 @@ void Spawn(int32_t system, float x, float y, int32_t type, int32_t number)
         number = 1;
     }
     ParticleSystem_CreateParticles(system, x, y, type, number);
+}
+
+// Most types spawn nothing: that test stays in every particle's step, with
+// no call.
+inline void Spawn(int32_t system, float x, float y, int32_t type, int32_t number)
+{
+    if (number != 0) [[unlikely]] {
+        SpawnSome(system, x, y, type, number);
+    }
 }
 
 struct Velocity {
@@ -390,16 +399,16 @@ std::vector<OwedDeath> Walk(int32_t id, ParticleSystem& system, bool throughGrow
             continue;
         }
         const bool dies = ++particles[i].age >= particles[i].life;
-        const float x = particles[i].x;
-        const float y = particles[i].y;
-        if (i >= spawning) {
-            if (dies && type->deathNumber != 0) {
-                owed.push_back({x, y, type->deathType, type->deathNumber});
+        if (i < spawning) {
+            const float x = particles[i].x;
+            const float y = particles[i].y;
+            if (dies) {
+                Spawn(id, x, y, type->deathType, type->deathNumber);
+            } else {
+                Spawn(id, x, y, type->stepType, type->stepNumber);
             }
-        } else if (dies) {
-            Spawn(id, x, y, type->deathType, type->deathNumber);
-        } else {
-            Spawn(id, x, y, type->stepType, type->stepNumber);
+        } else if (dies && type->deathNumber != 0) [[unlikely]] {
+            owed.push_back({particles[i].x, particles[i].y, type->deathType, type->deathNumber});
         }
         if (dies) {
             continue;

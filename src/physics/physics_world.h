@@ -26,13 +26,14 @@ class CRoom;
 struct PhysicsObject;
 
 inline constexpr float kPhysicsPi = 3.1415927f;
+inline constexpr int32_t kCollisionCategoryCount = 32;
+inline constexpr int32_t kManifoldsPerContact = 8;
+
 // An instance's image angle: its body's angle in degrees, negated.
 inline float Physics_ImageAngle(float radians)
 {
     return -radians * 180.0f / kPhysicsPi;
 }
-inline constexpr int32_t kCollisionCategoryCount = 32;
-inline constexpr int32_t kManifoldsPerContact = 8;
 
 // What a fixture collides with. Fixtures with the same non-zero group always
 // (positive) or never (negative) collide; otherwise each must be in the
