@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "graphics/builtin_images.h"
 #include "graphics/draw_textured.h"
@@ -19,7 +20,6 @@ namespace bw {
 
 namespace {
 
-constexpr float kNoDepth = -1e9f;
 // Systems closer in depth than this draw in one band.
 constexpr float kBandWidth = 0.01f;
 constexpr float kShapeHalfSide = 32.0f;
@@ -115,6 +115,28 @@ bool DrawnByRoom(const ParticleSystem* system)
     return system != nullptr && system->automaticDraw;
 }
 
+// The band at d holds the systems in (BandBottom(d), d]; the band at minus
+// infinity, whose bottom is itself, holds the systems there.
+bool InBand(float systemDepth, float depth)
+{
+    return systemDepth == depth || (systemDepth <= depth && systemDepth > BandBottom(depth));
+}
+
+// The largest depth of a system drawn by the room that passes the test;
+// none when no system does.
+template <typename Test>
+std::optional<float> LargestDepth(Test&& passes)
+{
+    std::optional<float> largest;
+    for (int32_t id = 0; id < ParticleSystem_TableLength(); ++id) {
+        const ParticleSystem* system = ParticleSystem_Get(id);
+        if (DrawnByRoom(system) && passes(system->depth) && (!largest || system->depth > *largest)) {
+            largest = system->depth;
+        }
+    }
+    return largest;
+}
+
 void FreeShapeTextures()
 {
     for (TextureRecord*& texture : g_shapeTextures) {
@@ -149,37 +171,23 @@ void ParticleSystem_Draw(int32_t id)
     GR_SetInterpolation(interpolation);
 }
 
-float ParticleSystem_MaxDepth()
+std::optional<float> ParticleSystem_MaxDepth()
 {
-    float depth = kNoDepth;
-    for (int32_t id = 0; id < ParticleSystem_TableLength(); ++id) {
-        const ParticleSystem* system = ParticleSystem_Get(id);
-        if (DrawnByRoom(system) && system->depth > depth) {
-            depth = system->depth;
-        }
-    }
-    return depth;
+    return LargestDepth([](float depth) { return !std::isnan(depth); });
 }
 
 // The next band starts at the largest depth below this one, so every system
-// draws once.
-float ParticleSystem_NextDepth(float depth)
+// draws once; none is below minus infinity, the bottom of its own band.
+std::optional<float> ParticleSystem_NextDepth(float depth)
 {
-    float next = kNoDepth;
-    for (int32_t id = 0; id < ParticleSystem_TableLength(); ++id) {
-        const ParticleSystem* system = ParticleSystem_Get(id);
-        if (DrawnByRoom(system) && system->depth <= BandBottom(depth) && system->depth > next) {
-            next = system->depth;
-        }
-    }
-    return next;
+    return LargestDepth([depth](float other) { return other < depth && other <= BandBottom(depth); });
 }
 
 void ParticleSystem_DrawDepth(float depth)
 {
     for (int32_t id = 0; id < ParticleSystem_TableLength(); ++id) {
         const ParticleSystem* system = ParticleSystem_Get(id);
-        if (DrawnByRoom(system) && system->depth <= depth && system->depth > BandBottom(depth)) {
+        if (DrawnByRoom(system) && InBand(system->depth, depth)) {
             ParticleSystem_Draw(id);
         }
     }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "particles/particle_type.h"
@@ -177,10 +178,10 @@ void ParticleSystem_UpdateAll();  // in id order, systems with automatic update
 void ParticleEmitter_Burst(int32_t system, int32_t emitter, int32_t type, int32_t number);
 void ParticleSystem_Draw(int32_t system);
 // Depth bands of the automatically drawn systems, for room drawing: the
-// largest depth, the largest below d (-1e9 when none), and drawing the
-// systems at one depth.
-float ParticleSystem_MaxDepth();
-float ParticleSystem_NextDepth(float depth);
+// largest depth, the largest below the band of d (none when there is none:
+// no depth marks the end), and drawing the systems of one band.
+std::optional<float> ParticleSystem_MaxDepth();
+std::optional<float> ParticleSystem_NextDepth(float depth);
 void ParticleSystem_DrawDepth(float depth);
 
 // Start-up and shut-down.

@@ -40,12 +40,12 @@ void PackLive(std::vector<Particle>& particles)
     std::erase_if(particles, [](const Particle& particle) { return particle.age >= particle.life; });
 }
 
-// Spawns n particles of a type at (x, y): n > 0 makes n, n < 0 one with a
-// chance of 1 in |n| (at death as at a step). A spawner whose type is gone
-// is skipped.
-void Spawn(int32_t system, float x, float y, int32_t type, int32_t number)
+// Spawns n particles of a type at (x, y), n not 0: n > 0 makes n, n < 0
+// one with a chance of 1 in |n| (at death as at a step). A spawner whose
+// type is gone is skipped.
+void SpawnSome(int32_t system, float x, float y, int32_t type, int32_t number)
 {
-    if (number == 0 || !ParticleType_Exists(type)) {
+    if (!ParticleType_Exists(type)) {
         return;
     }
     if (number < 0) {
@@ -56,6 +56,15 @@ void Spawn(int32_t system, float x, float y, int32_t type, int32_t number)
         number = 1;
     }
     ParticleSystem_CreateParticles(system, x, y, type, number);
+}
+
+// Most types spawn nothing: that test stays in every particle's step, with
+// no call.
+inline void Spawn(int32_t system, float x, float y, int32_t type, int32_t number)
+{
+    if (number != 0) [[unlikely]] {
+        SpawnSome(system, x, y, type, number);
+    }
 }
 
 struct Velocity {
@@ -362,15 +371,24 @@ void Grow(Particle& particle, const ParticleType& type, LifeLookup& looks)
     particle.alpha = look.alpha;
 }
 
+// A death spawning put off to the end of the step.
+struct OwedDeath {
+    float x = 0, y = 0;
+    int32_t type = 0, number = 0;
+};
+
 // Every particle in one walk, packing the live ones to the front in their
 // order: ageing with spawning, motion and deflectors, then (unless changers
 // must come between) destroyers and growth. Particles spawned in the walk
 // are appended and walked too, but only those there when it began spawn,
-// so a type that spawns itself cannot keep the walk going.
-void Walk(int32_t id, ParticleSystem& system, bool throughGrowth)
+// so a type that spawns itself cannot keep the walk going. One of them that
+// dies in the walk still owes its death spawning: it is returned, for the
+// end of the step.
+std::vector<OwedDeath> Walk(int32_t id, ParticleSystem& system, bool throughGrowth)
 {
     std::vector<Particle>& particles = system.particles;
     const size_t spawning = particles.size();
+    std::vector<OwedDeath> owed;
     TypeLookup types;
     GravityLookup gravities;
     LifeLookup looks;
@@ -389,6 +407,8 @@ void Walk(int32_t id, ParticleSystem& system, bool throughGrowth)
             } else {
                 Spawn(id, x, y, type->stepType, type->stepNumber);
             }
+        } else if (dies && type->deathNumber != 0) [[unlikely]] {
+            owed.push_back({particles[i].x, particles[i].y, type->deathType, type->deathNumber});
         }
         if (dies) {
             continue;
@@ -409,6 +429,7 @@ void Walk(int32_t id, ParticleSystem& system, bool throughGrowth)
         }
     }
     PackLive(particles);
+    return owed;
 }
 
 }  // namespace
@@ -422,7 +443,7 @@ void ParticleSystem_Update(int32_t id)
     // Changers draw random numbers particle by particle, after every
     // spawner of the step: they keep a walk of their own.
     const bool changers = !system->changers.empty();
-    Walk(id, *system, !changers);
+    const std::vector<OwedDeath> owed = Walk(id, *system, !changers);
     if (changers) {
         Change(*system);
         std::erase_if(system->particles, [&](const Particle& particle) {
@@ -433,6 +454,10 @@ void ParticleSystem_Update(int32_t id)
         for (Particle& particle : system->particles) {
             Grow(particle, *types.Find(particle.type), looks);
         }
+    }
+    // What these spawn is new at the next step, as a stream's particles are.
+    for (const OwedDeath& death : owed) {
+        Spawn(id, death.x, death.y, death.type, death.number);
     }
     for (size_t i = 0; i < system->emitters.size(); ++i) {
         const ParticleEmitter emitter = system->emitters[i];

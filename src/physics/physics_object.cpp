@@ -127,6 +127,50 @@ void Wake(b2Body& body)
     body.SetAwake(true);
 }
 
+// Box2D keeps the inverse mass and inverse inertia about the centre of mass
+// to itself; these are the same, from what it shows.
+float InverseMass(const b2Body& body)
+{
+    return body.GetMass() > 0.0f ? 1.0f / body.GetMass() : 0.0f;
+}
+
+float InverseInertia(const b2Body& body)
+{
+    const b2Vec2& centre = body.GetLocalCenter();
+    const float aboutCentre = body.GetInertia() - body.GetMass() * b2Dot(centre, centre);
+    return !body.IsFixedRotation() && aboutCentre > 0.0f ? 1.0f / aboutCentre : 0.0f;
+}
+
+// Whether the body keeps a finite velocity and spin when given this linear
+// and angular impulse, or when carrying this force and torque through a
+// step (which lasts at most a second).
+bool KeepsFiniteMotion(const b2Body& body, b2Vec2 linear, float angular)
+{
+    return linear.IsValid() && std::isfinite(angular) &&
+           (body.GetLinearVelocity() + InverseMass(body) * linear).IsValid() &&
+           std::isfinite(body.GetAngularVelocity() + InverseInertia(body) * angular);
+}
+
+// Adds a force and torque to those the body carries into the next step;
+// false, adding nothing, when the body would not stay finite with them.
+bool TakesForce(PhysicsObject& object, b2Vec2 force, float torque)
+{
+    const uint64_t clears = object.world->ForceClears();
+    if (object.pushedAtClear != clears) {
+        object.pushedForce.SetZero();
+        object.pushedTorque = 0.0f;
+        object.pushedAtClear = clears;
+    }
+    const b2Vec2 totalForce = object.pushedForce + force;
+    const float totalTorque = object.pushedTorque + torque;
+    if (!KeepsFiniteMotion(*object.body, totalForce, totalTorque)) {
+        return false;
+    }
+    object.pushedForce = totalForce;
+    object.pushedTorque = totalTorque;
+    return true;
+}
+
 }  // namespace
 
 CInstance* Body_Instance(const b2Body* body)
@@ -249,7 +293,7 @@ void PhysicsObject_SetPosition(PhysicsObject& object, float x, float y)
 void PhysicsObject_SetRotation(PhysicsObject& object, float degrees)
 {
     const float radians = degrees * kDegreesToRadians;
-    if (!std::isfinite(radians)) {
+    if (!std::isfinite(Physics_ImageAngle(radians))) {
         return;
     }
     object.body->SetTransform(object.body->GetPosition(), radians);
@@ -295,16 +339,19 @@ void PhysicsObject_Push(PhysicsObject& object, PushKind kind, bool local, b2Vec2
         point = body.GetWorldPoint(point);
         vector = body.GetWorldVector(vector);
     }
+    const float torque = b2Cross(point - body.GetWorldCenter(), vector);
     if (kind == PushKind::Force) {
-        body.ApplyForce(vector, point, true);
-    } else {
+        if (TakesForce(object, vector, torque)) {
+            body.ApplyForce(vector, point, true);
+        }
+    } else if (KeepsFiniteMotion(body, vector, torque)) {
         body.ApplyLinearImpulse(vector, point, true);
     }
 }
 
 void PhysicsObject_ApplyTorque(PhysicsObject& object, float torque)
 {
-    if (object.body->GetType() == b2_dynamicBody && std::isfinite(torque)) {
+    if (object.body->GetType() == b2_dynamicBody && TakesForce(object, b2Vec2(0.0f, 0.0f), torque)) {
         object.body->ApplyTorque(torque, true);
     }
 }
@@ -408,7 +455,7 @@ bool PhysicsObject_ReadVariable(CInstance* instance, int32_t which, int32_t arra
     case PhysicsVariable::SpeedY: *out = speedDivisor != 0.0 ? body.GetLinearVelocity().y / speedDivisor : 0.0; break;
     case PhysicsVariable::Bullet: *out = body.IsBullet(); break;
     case PhysicsVariable::FixedRotation: *out = body.IsFixedRotation(); break;
-    case PhysicsVariable::Active: *out = body.IsEnabled(); break;
+    case PhysicsVariable::Active: *out = object->active; break;
     case PhysicsVariable::Mass: *out = body.GetMass(); break;
     case PhysicsVariable::Inertia: *out = body.GetInertia(); break;
     case PhysicsVariable::ComX: *out = body.GetWorldCenter().x / scale; break;
@@ -447,7 +494,10 @@ bool PhysicsObject_WriteVariable(CInstance* instance, int32_t which, double valu
     case PhysicsVariable::SpeedY: PhysicsObject_SetLinearVelocity(*object, velocity.x, perStep); break;
     case PhysicsVariable::Bullet: body.SetBullet(flag); break;
     case PhysicsVariable::FixedRotation: body.SetFixedRotation(flag); break;  // recomputes the mass data
-    case PhysicsVariable::Active: body.SetEnabled(flag); break;
+    case PhysicsVariable::Active:
+        object->active = flag;
+        body.SetEnabled(flag && !instance->i_deactivated);
+        break;
     default: return false;
     }
     return true;

@@ -19,6 +19,15 @@ struct PhysicsObject {
     b2Body* body = nullptr;
     int32_t slot = -1;  // the collision category of the instance's object
     PhysicsWorld* world = nullptr;
+    // phy_active: whether the body takes part in the world while its
+    // instance is active (a deactivated instance's never does).
+    bool active = true;
+    // The forces and torque pushed on the body since its world last cleared
+    // them, while the world's count of clears is pushedAtClear: Box2D keeps
+    // their sums to itself.
+    b2Vec2 pushedForce{0.0f, 0.0f};
+    float pushedTorque = 0.0f;
+    uint64_t pushedAtClear = 0;
 };
 
 CInstance* Body_Instance(const b2Body* body);
@@ -41,7 +50,10 @@ void PhysicsObject_SetLinearVelocity(PhysicsObject& object, float vx, float vy);
 void PhysicsObject_SetAngularVelocity(PhysicsObject& object, float degreesPerSecond);
 
 enum class PushKind { Force, Impulse };
-// World point and vector, or with local set, both in body coordinates.
+// World point and vector, or with local set, both in body coordinates. A
+// push (or torque) that would leave the body a velocity, spin, force or
+// torque that is not a number is refused: the body would turn NaN at the
+// next step, and every body it touches after it.
 void PhysicsObject_Push(PhysicsObject& object, PushKind kind, bool local, b2Vec2 point, b2Vec2 vector);
 void PhysicsObject_ApplyTorque(PhysicsObject& object, float torque);
 // False (reported) when the mass data would trip Box2D's checks.

@@ -36,6 +36,13 @@ std::vector<int32_t> CollisionPartners(int32_t objectIndex)
     return partners;
 }
 
+// The instance of a fixture's body while it may get collision events: none
+// once the body is destroyed or the instance deactivated.
+CInstance* EventInstance(const b2Fixture* fixture)
+{
+    CInstance* instance = Body_Instance(fixture->GetBody());
+    return instance != nullptr && !instance->i_deactivated ? instance : nullptr;
+}
 
 }  // namespace
 
@@ -119,6 +126,7 @@ void PhysicsWorld::Update(CRoom& room, int32_t roomSpeed, bool anyPath)
     if (paused) {
         return;
     }
+    FollowActivation();
     m_contacts.clear();
     m_contactIndex.clear();
     for (double n = static_cast<double>(updateSpeed) / roomSpeed; n > 0.0; n -= 1.0) {
@@ -127,8 +135,25 @@ void PhysicsWorld::Update(CRoom& room, int32_t roomSpeed, bool anyPath)
         m_simulatedTime += dt;
     }
     m_world.ClearForces();
+    ++m_forceClears;
     WriteBack();
     RaiseCollisionEvents();
+}
+
+// A deactivated instance's body stays where it is and nothing meets it
+// until the instance is active again.
+void PhysicsWorld::FollowActivation()
+{
+    for (b2Body* body = m_world.GetBodyList(); body != nullptr; body = body->GetNext()) {
+        const CInstance* instance = Body_Instance(body);
+        if (instance == nullptr) {
+            continue;
+        }
+        const bool enabled = instance->i_physics->active && !instance->i_deactivated;
+        if (body->IsEnabled() != enabled) {
+            body->SetEnabled(enabled);
+        }
+    }
 }
 
 void PhysicsWorld::WriteBack()
@@ -141,7 +166,7 @@ void PhysicsWorld::WriteBack()
         const b2Vec2& position = body->GetPosition();
         instance->i_x = position.x / m_scale;
         instance->i_y = position.y / m_scale;
-        instance->SetImageAngle(-body->GetAngle() * 180.0f / kPhysicsPi);
+        instance->SetImageAngle(Physics_ImageAngle(body->GetAngle()));
         instance->i_bboxdirty = 1;
     }
 }
@@ -154,14 +179,14 @@ void PhysicsWorld::RaiseCollisionEvents()
     // stay whole.
     for (auto at = m_contacts.rbegin(); at != m_contacts.rend(); ++at) {
         m_reported = &*at;
-        // A body destroyed by the first event loses its instance at once;
-        // the second event then has no pair to run for.
-        CInstance* a = Body_Instance(at->fixtureA->GetBody());
-        CInstance* b = Body_Instance(at->fixtureB->GetBody());
+        // A body destroyed, or an instance deactivated, by the first event
+        // has no second event to run.
+        CInstance* a = EventInstance(at->fixtureA);
+        CInstance* b = EventInstance(at->fixtureB);
         if (a != nullptr && b != nullptr) {
             Event_Perform(a, b, kEventCollision, b->i_objindex);
-            a = Body_Instance(at->fixtureA->GetBody());
-            b = Body_Instance(at->fixtureB->GetBody());
+            a = EventInstance(at->fixtureA);
+            b = EventInstance(at->fixtureB);
             if (a != nullptr && b != nullptr) {
                 Event_Perform(b, a, kEventCollision, a->i_objindex);
             }

@@ -29,6 +29,12 @@ inline constexpr float kPhysicsPi = 3.1415927f;
 inline constexpr int32_t kCollisionCategoryCount = 32;
 inline constexpr int32_t kManifoldsPerContact = 8;
 
+// An instance's image angle: its body's angle in degrees, negated.
+inline float Physics_ImageAngle(float radians)
+{
+    return -radians * 180.0f / kPhysicsPi;
+}
+
 // What a fixture collides with. Fixtures with the same non-zero group always
 // (positive) or never (negative) collide; otherwise each must be in the
 // other's mask.
@@ -86,6 +92,8 @@ public:
     // the write-back to instances, the collision events.
     void Update(CRoom& room, int32_t roomSpeed, bool anyPath);
     double SimulatedTime() const { return m_simulatedTime; }
+    // How many times the forces on the bodies were cleared (once a step).
+    uint64_t ForceClears() const { return m_forceClears; }
 
     // Collision categories: the slot of the object (-1 with none, reported
     // when all 32 are taken), and every fixture's filter brought up to date.
@@ -121,6 +129,7 @@ private:
     };
 
     void MovePathInstances(CRoom& room);
+    void FollowActivation();
     void WriteBack();
     void RaiseCollisionEvents();
     // The manifold that holds point `index` of the reported contact, and the
@@ -132,6 +141,7 @@ private:
     ContactFilter m_filter;
     float m_scale;
     double m_simulatedTime = 0.0;
+    uint64_t m_forceClears = 0;
     std::array<CollisionCategory, kCollisionCategoryCount> m_categories{};
     // The fixtures of a pair in a fixed order, so either order finds it.
     struct FixturePair {

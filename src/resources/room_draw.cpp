@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "graphics/display.h"
 #include "graphics/draw_2d.h"
@@ -33,8 +34,6 @@ constexpr float kBackgroundZ = 12000.0f;
 constexpr float kForegroundZ = -12000.0f;
 constexpr float kAfterForegroundZ = -13000.0f;
 constexpr float kBandZLimit = 11000.0f;
-constexpr float kNoParticleDepth = -1e9f;
-constexpr float kLastParticleDepth = -1e8f;
 constexpr int32_t kDrawGuiEvent = 64;
 constexpr int32_t kMinimumPortSize = 8;
 
@@ -241,14 +240,14 @@ void DrawTile(const RoomTile& tile, const RoomDrawRectangle& area)
                          tile.alpha);
 }
 
-float FirstParticleDepth()
+std::optional<float> FirstParticleDepth()
 {
-    return g_draw.particles.maxDepth != nullptr ? g_draw.particles.maxDepth() : kNoParticleDepth;
+    return g_draw.particles.maxDepth != nullptr ? g_draw.particles.maxDepth() : std::nullopt;
 }
 
-float NextParticleDepth(float depth)
+std::optional<float> NextParticleDepth(float depth)
 {
-    return g_draw.particles.nextDepth != nullptr ? g_draw.particles.nextDepth(depth) : kNoParticleDepth;
+    return g_draw.particles.nextDepth != nullptr ? g_draw.particles.nextDepth(depth) : std::nullopt;
 }
 
 void DrawParticles(float depth)
@@ -270,7 +269,7 @@ void Room_DrawBandBackgrounds(CRoom& room, const RoomDrawRectangle& area)
 {
     int32_t tileIndex = 0;
     CInstance* instance = room.activeInstances.Last();
-    float particleDepth = FirstParticleDepth();
+    std::optional<float> particleDepth = FirstParticleDepth();
     for (;;) {
         while (room.TileAt(tileIndex) != nullptr && !room.TileAt(tileIndex)->visible) {
             ++tileIndex;
@@ -279,14 +278,13 @@ void Room_DrawBandBackgrounds(CRoom& room, const RoomDrawRectangle& area)
             instance = instance->i_prev;
         }
         const RoomTile* tile = room.TileAt(tileIndex);
-        const bool haveParticles = particleDepth > kLastParticleDepth;
-        if (tile == nullptr && instance == nullptr && !haveParticles) {
+        if (tile == nullptr && instance == nullptr && !particleDepth) {
             break;
         }
-        if (haveParticles && (instance == nullptr || particleDepth > instance->i_depth) &&
-            (tile == nullptr || particleDepth >= tile->depth)) {
-            DrawParticles(particleDepth);
-            particleDepth = NextParticleDepth(particleDepth);
+        if (particleDepth && (instance == nullptr || *particleDepth > instance->i_depth) &&
+            (tile == nullptr || *particleDepth >= tile->depth)) {
+            DrawParticles(*particleDepth);
+            particleDepth = NextParticleDepth(*particleDepth);
         } else if (instance != nullptr && (tile == nullptr || tile->depth <= instance->i_depth)) {
             DrawInstance(instance);
             instance = instance->i_prev;

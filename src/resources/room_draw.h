@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "graphics/transforms.h"
 
@@ -28,10 +29,9 @@ struct RoomDrawRectangle {
 // depth bands of the automatically drawn systems are walked. Unset, a room
 // has no particle systems.
 struct ParticleDepthBands {
-    // The largest depth, then the next smaller one; -1e9 when there is none
-    // (any depth of -1e8 or below ends the walk).
-    float (*maxDepth)() = nullptr;
-    float (*nextDepth)(float depth) = nullptr;
+    // The largest depth, then the next smaller one; none when there is none.
+    std::optional<float> (*maxDepth)() = nullptr;
+    std::optional<float> (*nextDepth)(float depth) = nullptr;
     void (*drawDepth)(float depth) = nullptr;
 };
 void Room_SetParticleDepthBands(const ParticleDepthBands& bands);

@@ -1,7 +1,10 @@
 #include "world/run_room_change.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/console.h"
@@ -35,9 +38,16 @@ constexpr int32_t kOtherRoomEnd = 5;
 
 // The run-time rooms by room index.
 std::vector<std::unique_ptr<CRoom>> g_runRooms;
-// Copies of the persistent instances of the room being left; owned here
-// until the next room takes them over.
-std::vector<CInstance*> g_carried;
+// A body's place, angle and speeds, as the phy_* variables give them.
+constexpr std::array kBodyMotion{PhysicsVariable::PositionX,       PhysicsVariable::PositionY,
+                                 PhysicsVariable::Rotation,        PhysicsVariable::LinearVelocityX,
+                                 PhysicsVariable::LinearVelocityY, PhysicsVariable::AngularVelocity};
+using BodyMotion = std::array<double, kBodyMotion.size()>;
+
+// Copies of the persistent instances of the room being left, owned here
+// until the next room takes them over, each with its body's motion when it
+// had a body: a body cannot leave its world, so the next room's makes one.
+std::vector<std::pair<CInstance*, std::optional<BodyMotion>>> g_carried;
 
 void DeleteInstance(CInstance* instance)
 {
@@ -71,6 +81,30 @@ void PerformRoomEndEvents(bool gameEnding)
     NewRoomRequest = request;
 }
 
+std::optional<BodyMotion> ReadBodyMotion(CInstance* instance)
+{
+    const auto read = Instance_PhysicsHooks().read;
+    BodyMotion motion{};
+    for (size_t i = 0; i < kBodyMotion.size(); ++i) {
+        if (read == nullptr || !read(instance, kBodyMotion[i], 0, &motion[i])) {
+            return std::nullopt;
+        }
+    }
+    return motion;
+}
+
+// A carried instance gets the body the room's world makes for its object
+// at its place (as a copy does), which then takes up the motion it had.
+void RemakeBody(CInstance* instance, CRoom& room, const std::optional<BodyMotion>& motion)
+{
+    instance->DestroyPhysicsBody();
+    instance->CreatePhysicsBody(&room);
+    const auto write = Instance_PhysicsHooks().write;
+    for (size_t i = 0; motion && write != nullptr && i < kBodyMotion.size(); ++i) {
+        write(instance, kBodyMotion[i], (*motion)[i]);
+    }
+}
+
 bool Carries(const CInstance& instance)
 {
     return !instance.i_marked && !instance.i_deactivated && instance.i_persistent;
@@ -86,7 +120,7 @@ void CarryPersistentInstances(CRoom& room)
         if (Carries(*instance)) {
             auto* copy = new CInstance(instance->i_x, instance->i_y, instance->i_id, instance->i_objindex, false);
             copy->CopyFrom(*instance, false);
-            g_carried.push_back(copy);
+            g_carried.emplace_back(copy, ReadBodyMotion(instance));
             room.activeInstances.Unlink(instance);
             instance->i_marked = 1;
             InstanceHash_Remove(instance->i_id, instance);
@@ -137,7 +171,7 @@ CInstance* FindInRoom(CRoom& room, int32_t id)
 // overwrites sits at the depth the room's definition gave.
 void PlaceCarriedInstances(CRoom& room)
 {
-    for (CInstance* carried : g_carried) {
+    for (const auto& [carried, motion] : g_carried) {
         CInstance* target = FindInRoom(room, carried->i_id);
         if (target != nullptr) {
             target->CopyFrom(*carried, true);
@@ -147,6 +181,7 @@ void PlaceCarriedInstances(CRoom& room)
             target->CopyFrom(*carried, true);
             InstanceHash_Insert(target->i_id, target);
         }
+        RemakeBody(target, room, motion);
         Instance_DepthChangeQueue().AddUnique(target);
         target->i_carriedover = 1;
     }
@@ -345,8 +380,8 @@ void Run_InitCaptions()
 
 void Run_FreeCarried()
 {
-    for (CInstance* carried : g_carried) {
-        DeleteInstance(carried);
+    for (const auto& carried : g_carried) {
+        DeleteInstance(carried.first);
     }
     g_carried.clear();
 }

@@ -152,12 +152,12 @@ TEST_F(ParticleDrawTest, DepthBandsWalkEachDrawnSystemOnce)
     ParticleSystem_SetDepth(c, 9);
     EXPECT_EQ(ParticleSystem_MaxDepth(), 9.0f);
     EXPECT_EQ(ParticleSystem_NextDepth(9), 5.004f);
-    EXPECT_EQ(ParticleSystem_NextDepth(5.004f), -1e9f);  // 5 drew in the band of 5.004
+    EXPECT_FALSE(ParticleSystem_NextDepth(5.004f));  // 5 drew in the band of 5.004
     ParticleSystem_SetAutomaticDraw(c, false);
     EXPECT_EQ(ParticleSystem_MaxDepth(), 5.004f);
     ParticleSystem_Destroy(a);
     ParticleSystem_Destroy(b);
-    EXPECT_EQ(ParticleSystem_MaxDepth(), -1e9f);
+    EXPECT_FALSE(ParticleSystem_MaxDepth());
 }
 
 // Tiles sit at 1000000, where a float no longer tells depth - 0.01 from
@@ -169,7 +169,7 @@ TEST_F(ParticleDrawTest, DepthBandsMoveOnWhereAFloatIsCoarse)
     ParticleSystem_SetDepth(deep, 1000000);
     ParticleSystem_SetDepth(endless, std::numeric_limits<float>::infinity());
     EXPECT_EQ(ParticleSystem_NextDepth(std::numeric_limits<float>::infinity()), 1000000.0f);
-    EXPECT_EQ(ParticleSystem_NextDepth(1000000), -1e9f);
+    EXPECT_FALSE(ParticleSystem_NextDepth(1000000));
     ParticleSystem_Destroy(deep);
     ParticleSystem_Destroy(endless);
 }
@@ -210,6 +210,17 @@ TEST_F(ParticleRoomDrawTest, SystemsDrawAmongInstancesByDepth)
     Place(-1, 300.0f, -50.0f, sprite);
     Room_Draw();
     EXPECT_EQ(DrawnLefts(), (std::vector<float>{1000.0f, 100.0f, 200.0f, 2000.0f, 300.0f, 3000.0f}));
+}
+
+// No depth ends the walk over the systems: one in front of everything, down
+// to minus infinity, is drawn, and drawn once.
+TEST_F(ParticleRoomDrawTest, SystemsAtAnyDepthAreDrawn)
+{
+    Place(-1, 100.0f, -1e7f, MakeSprite(4, 4));
+    SystemAt(-1e8f, 1000);
+    SystemAt(-std::numeric_limits<float>::infinity(), 2000);
+    Room_Draw();
+    EXPECT_EQ(DrawnLefts(), (std::vector<float>{100.0f, 1000.0f, 2000.0f}));
 }
 
 TEST_F(ParticleRoomDrawTest, SpriteTypesDrawTheirSpriteAtTheParticle)

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "graphics/device/gl/gl_device.h"
@@ -189,16 +190,19 @@ private:
         Sprite_Get(MarkerSprite())->DrawSimple(0, x, 0.0f);
     }
 
-    static float MaxBand() { return ParticleBands().empty() ? -1e9f : ParticleBands().front(); }
+    static std::optional<float> MaxBand()
+    {
+        return ParticleBands().empty() ? std::nullopt : std::optional<float>(ParticleBands().front());
+    }
 
-    static float NextBand(float depth)
+    static std::optional<float> NextBand(float depth)
     {
         for (float band : ParticleBands()) {
             if (band < depth) {
                 return band;
             }
         }
-        return -1e9f;
+        return std::nullopt;
     }
 
     // A band draws the marker at its depth, so the trace shows where it fell.
