@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "script/code_stop.h"
 #include "world/instance.h"
 #include "world/instance_ops.h"
 #include "world/instance_ops_collision.h"
@@ -68,10 +69,26 @@ private:
 };
 
 // Simulated walks need real numbers: with not-a-number anywhere no step
-// ever compares as arrived or as stuck.
+// ever compares as arrived or as stuck. A step can leave them too (a goal
+// so far that its distance overflows), which ends the walk where it was.
+bool HasRealPlace(const CInstance& instance)
+{
+    return std::isfinite(instance.i_x) && std::isfinite(instance.i_y);
+}
+
 bool CanPlan(const CInstance& instance, float xg, float yg)
 {
-    return std::isfinite(instance.i_x) && std::isfinite(instance.i_y) && std::isfinite(xg) && std::isfinite(yg);
+    return HasRealPlace(instance) && std::isfinite(xg) && std::isfinite(yg);
+}
+
+// Steps in a row that leave the place as it was, after which the walk can
+// never move again: the instance has turned a whole turn on the spot, trying
+// the fan from every heading (without turning, or with a step too small to
+// change a far place, it would repeat the same step for ever). A walk that
+// moves ends by its length instead.
+int32_t StepsOfAWholeTurn()
+{
+    return static_cast<int32_t>(std::max(1.0f, std::ceil(360.0f / g_settings.maxrot)));
 }
 
 void AddPosition(MP_Route& route, const CInstance& instance)
@@ -204,7 +221,7 @@ bool MP_LinearPath(CInstance* instance, MP_Route& route, float xg, float yg, flo
             route.push_back({xg, yg});
             return true;
         }
-        if (instance->i_x == x && instance->i_y == y) {
+        if ((instance->i_x == x && instance->i_y == y) || !HasRealPlace(*instance) || Code_StopDue()) {
             return false;
         }
         AddPosition(route, *instance);
@@ -218,27 +235,22 @@ bool MP_PotentialPath(CInstance* instance, MP_Route& route, float xg, float yg, 
         return false;
     }
     const SavedPlace saved(*instance);
-    const float straight = Distance(instance->i_x, instance->i_y, xg, yg);
-    const float longest = factor * straight;
+    const float longest = factor * Distance(instance->i_x, instance->i_y, xg, yg);
     route.clear();
     AddPosition(route, *instance);
+    const int32_t stuckAfter = StepsOfAWholeTurn();
+    int32_t stepsInPlace = 0;
     float length = 0.0f;
-    float nearest = straight;
-    int32_t stepsWithoutProgress = 0;
     while (!MP_PotentialStep(instance, xg, yg, stepsize, obj, checkall)) {
+        if (!HasRealPlace(*instance) || Code_StopDue()) {
+            return false;
+        }
         const MP_RoutePoint last = route.back();
         AddPosition(route, *instance);
         length += Distance(last.x, last.y, instance->i_x, instance->i_y);
-        if (length > longest) {
-            return false;
-        }
-        // Without this an instance that cannot move (or keeps circling
-        // within its allowance) would be simulated for ever.
-        const float remaining = Distance(instance->i_x, instance->i_y, xg, yg);
-        if (remaining < nearest) {
-            nearest = remaining;
-            stepsWithoutProgress = 0;
-        } else if (++stepsWithoutProgress >= kMPStepsWithoutProgress) {
+        const bool moved = instance->i_x != last.x || instance->i_y != last.y;
+        stepsInPlace = moved ? 0 : stepsInPlace + 1;
+        if (length > longest || stepsInPlace >= stuckAfter) {
             return false;
         }
     }
