@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "script/code_stop.h"
 #include "world/instance.h"
@@ -90,6 +91,37 @@ int32_t StepsOfAWholeTurn()
 {
     return static_cast<int32_t>(std::max(1.0f, std::ceil(360.0f / g_settings.maxrot)));
 }
+
+// Once the length rule can no longer end a potential walk (an allowance
+// that is not finite, or a length too great for a step to add to), a walk
+// that neither arrives nor stops goes round the same places for ever: each
+// step depends on the place and heading alone, so one seen again is a loop.
+// Brent's search finds it keeping a single state.
+class LoopWatch {
+public:
+    bool SeenAgain(const CInstance& instance)
+    {
+        const State now{instance.i_x, instance.i_y, instance.i_direction};
+        if (now == m_saved) {
+            return true;
+        }
+        if (++m_steps == m_window) {
+            m_saved = now;
+            m_window *= 2;
+            m_steps = 0;
+        }
+        return false;
+    }
+
+private:
+    struct State {
+        float x, y, direction;
+        bool operator==(const State&) const = default;
+    };
+    State m_saved{NAN, NAN, NAN};  // equal to no state
+    int64_t m_window = 1;
+    int64_t m_steps = 0;
+};
 
 void AddPosition(MP_Route& route, const CInstance& instance)
 {
@@ -241,6 +273,7 @@ bool MP_PotentialPath(CInstance* instance, MP_Route& route, float xg, float yg, 
     const int32_t stuckAfter = StepsOfAWholeTurn();
     int32_t stepsInPlace = 0;
     float length = 0.0f;
+    LoopWatch loops;
     while (!MP_PotentialStep(instance, xg, yg, stepsize, obj, checkall)) {
         if (!HasRealPlace(*instance) || Code_StopDue()) {
             return false;
@@ -251,6 +284,10 @@ bool MP_PotentialPath(CInstance* instance, MP_Route& route, float xg, float yg, 
         const bool moved = instance->i_x != last.x || instance->i_y != last.y;
         stepsInPlace = moved ? 0 : stepsInPlace + 1;
         if (length > longest || stepsInPlace >= stuckAfter) {
+            return false;
+        }
+        const bool lengthCanEnd = std::isfinite(longest) && length + stepsize > length;
+        if (!lengthCanEnd && loops.SeenAgain(*instance)) {
             return false;
         }
     }

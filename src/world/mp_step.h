@@ -53,7 +53,9 @@ bool MP_LinearPath(CInstance* instance, MP_Route& route, float xg, float yg, flo
                    bool checkall);
 // Gives up when the route grows longer than factor times the straight
 // distance, or when the instance no longer moves: as many steps in a row
-// leave its place as it was as a whole turn on the spot takes.
+// leave its place as it was as a whole turn on the spot takes. Where the
+// length can no longer pass that limit, a walk that comes back to a place
+// and heading it had is going round for ever and gives up too.
 bool MP_PotentialPath(CInstance* instance, MP_Route& route, float xg, float yg, float stepsize, float factor,
                       int32_t obj, bool checkall);
 

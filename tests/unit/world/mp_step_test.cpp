@@ -288,5 +288,23 @@ TEST_F(StepPlannerTest, PotentialPathOfAnInstanceThatCannotMoveGivesUp)
     }
 }
 
+TEST_F(StepPlannerTest, PotentialPathGoingRoundATrapWithoutLimitGivesUp)
+{
+    // A pocket open at the bottom, the goal beyond its top: the walk keeps
+    // moving inside it and its allowance has no end.
+    for (float x = 84; x <= 116; x += 8) {
+        AddWall(x, 80);
+    }
+    for (float y = 88; y <= 128; y += 8) {
+        AddWall(84, y);
+        AddWall(116, y);
+    }
+    Place(100, 110, 90);
+    MP_Route route;
+    EXPECT_FALSE(MP_PotentialPath(mover, route, 100, 0, 1, INFINITY, kSelectorAll, false));
+    EXPECT_GT(route.size(), 13u);  // it moved: no stop in place ended it
+    EXPECT_EQ(mover->i_y, 110);
+}
+
 }  // namespace
 }  // namespace bw
