@@ -9,15 +9,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build-bench}"
-export SDL_VIDEODRIVER=offscreen ALSOFT_DRIVERS=null
-if [ -z "${BWRUN:-}" ] || [ -z "${BWPACK:-}" ]; then
-  cmake -S "$root" -B "$build" -G Ninja -DBW_TESTS=OFF >/dev/null
-  cmake --build "$build" -j3 --target bwrun bwpack >/dev/null
-fi
-bwrun="${BWRUN:-$build/src/bwrun}"
-bwpack="${BWPACK:-$build/tools/bwpack/bwpack}"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+. "$root/bench/packed_game.sh"
 "$bwpack" "$root/bench/sprites" -o "$work/sprites.win" >/dev/null
 mean() { awk '/^bench mean/ { print $3 }'; }
 for count in 10000 20000; do

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "graphics/draw_2d.h"
 #include "script/arguments.h"
@@ -309,9 +310,12 @@ void WriteRoute(CPath& path, const MP_Route& route)
     path.Clear();
     path.SetKind(kPathKindStraight);
     path.SetClosed(false);
+    std::vector<PathPoint> points;
+    points.reserve(route.size());
     for (const MP_RoutePoint& point : route) {
-        path.AddPoint(point.x, point.y, kRouteSpeed);
+        points.push_back({point.x, point.y, kRouteSpeed});
     }
+    path.AddPoints(points);
 }
 
 // ---- stepping planners ----

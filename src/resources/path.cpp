@@ -238,12 +238,16 @@ void CPath::Shift(float dx, float dy)
     Recompute();
 }
 
+void CPath::AddPoints(const std::vector<PathPoint>& points)
+{
+    m_points.insert(m_points.end(), points.begin(), points.end());
+    Recompute();
+}
+
 void CPath::Append(const CPath& other)
 {
     // A copy first: the other path may be this one.
-    const std::vector<PathPoint> added = other.m_points;
-    m_points.insert(m_points.end(), added.begin(), added.end());
-    Recompute();
+    AddPoints(std::vector<PathPoint>(other.m_points));
 }
 
 void CPath::Centre(float* cx, float* cy) const

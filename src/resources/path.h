@@ -73,6 +73,9 @@ public:
     void SetClosed(bool closed);
     void SetPrecision(int32_t precision);
     void AddPoint(float x, float y, float speed);
+    // The points appended in order with one recompute, so that a route of
+    // any length is written in time in proportion to it.
+    void AddPoints(const std::vector<PathPoint>& points);
     // Before point index; index may be 0 to the count (appending); other
     // indexes are ignored.
     void InsertPoint(int32_t index, float x, float y, float speed);

@@ -339,8 +339,14 @@ void CSprite::ComputeBoundingBox()
 
 void CSprite::BuildMasks()
 {
+    // Package frames cannot be read back to build masks again: the package's
+    // own masks stay, and the precise flag alone decides whether tests read
+    // them.
+    if (UsesPackageEntries()) {
+        return;
+    }
     FreeMasks();
-    if (!precise || !transparent || frameCount <= 0 || UsesPackageEntries()) {
+    if (!precise || !transparent || frameCount <= 0) {
         return;
     }
     for (const auto& bitmap : m_bitmaps) {
@@ -364,10 +370,11 @@ void CSprite::BuildMasks()
 void CSprite::CreateCollisionMask(bool separate, int32_t mode, int32_t left, int32_t top, int32_t right,
                                   int32_t bottom, int32_t kind, int32_t tolerance)
 {
-    FreeMasks();
+    // As in BuildMasks: what package frames hold cannot be read again.
     if (UsesPackageEntries()) {
         return;
     }
+    FreeMasks();
     if (mode == kSpriteBBoxAutomatic || mode == kSpriteBBoxFullImage) {
         bboxLeft = 0;
         bboxTop = 0;

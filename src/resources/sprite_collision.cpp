@@ -34,6 +34,14 @@ bool ToPixel(float value, bool floor, int64_t* out)
     return true;
 }
 
+// Only a precise sprite's masks are read: one that is not precise is solid
+// over its whole box, whatever masks it carries and whichever sprite it
+// meets.
+bool ReadsMasks(const CSprite& sprite)
+{
+    return sprite.precise && sprite.hasMasks;
+}
+
 // One placed sprite's mapping of room pixels into its frame.
 class FrameMapper {
 public:
@@ -48,6 +56,9 @@ public:
     }
 
     bool HasMask() const { return m_mask != nullptr; }
+    // Not precise: solid at every pixel of its box, also where the box maps
+    // outside the frame.
+    bool WholeBox() const { return !m_sprite.precise; }
 
     bool Inside(int64_t u, int64_t v) const
     {
@@ -170,22 +181,21 @@ bool CSprite::CollideSprite(const SpritePlacement& placed, const CSprite& other,
         }
         return mapper.Rotated(static_cast<float>(px), static_cast<float>(py), false, u, v);
     };
-    return ScanRegion(region, [&](int64_t px, int64_t py) {
+    // The region lies in both boxes.
+    const auto solid = [&](const FrameMapper& mapper, int64_t px, int64_t py) {
+        if (mapper.WholeBox()) {
+            return true;
+        }
         int64_t u = 0;
         int64_t v = 0;
-        if (!map(first, px, py, &u, &v) || !first.Inside(u, v) || (first.HasMask() && !first.Solid(u, v))) {
-            return false;
-        }
-        if (!map(second, px, py, &u, &v) || !second.Inside(u, v)) {
-            return false;
-        }
-        return !second.HasMask() || second.Solid(u, v);
-    });
+        return map(mapper, px, py, &u, &v) && mapper.Inside(u, v) && (!mapper.HasMask() || mapper.Solid(u, v));
+    };
+    return ScanRegion(region, [&](int64_t px, int64_t py) { return solid(first, px, py) && solid(second, px, py); });
 }
 
 bool CSprite::CollidePoint(const SpritePlacement& placed, int32_t px, int32_t py) const
 {
-    if (!hasMasks) {
+    if (!ReadsMasks(*this)) {
         return true;
     }
     if (frameCount <= 0 || !CanCollide(placed)) {
@@ -204,7 +214,7 @@ bool CSprite::CollidePoint(const SpritePlacement& placed, int32_t px, int32_t py
 bool CSprite::CollideRectangle(const SpritePlacement& placed, int32_t left, int32_t top, int32_t right,
                                int32_t bottom) const
 {
-    if (!hasMasks) {
+    if (!ReadsMasks(*this)) {
         return true;
     }
     if (frameCount <= 0 || !CanCollide(placed)) {
@@ -216,7 +226,7 @@ bool CSprite::CollideRectangle(const SpritePlacement& placed, int32_t left, int3
 bool CSprite::CollideEllipse(const SpritePlacement& placed, int32_t left, int32_t top, int32_t right,
                              int32_t bottom) const
 {
-    if (!hasMasks) {
+    if (!ReadsMasks(*this)) {
         return true;
     }
     const int64_t cx = (int64_t{left} + right) / 2;
@@ -240,7 +250,7 @@ bool CSprite::CollideEllipse(const SpritePlacement& placed, int32_t left, int32_
 
 bool CSprite::CollideLine(const SpritePlacement& placed, int32_t x1, int32_t y1, int32_t x2, int32_t y2) const
 {
-    if (!hasMasks) {
+    if (!ReadsMasks(*this)) {
         return true;
     }
     if (frameCount <= 0 || !CanCollide(placed)) {

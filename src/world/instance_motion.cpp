@@ -68,7 +68,8 @@ void CInstance::UpdateFromHV()
         i_direction = i_vspeed > 0.0f ? 270.0f : (i_vspeed < 0.0f ? 90.0f : 0.0f);
     } else {
         const float angle = std::atan2(i_vspeed, i_hspeed) * 180.0f / kPi;
-        i_direction = angle > 0.0f ? 360.0f - angle : -angle;
+        // 0 - angle, not -angle: a motion right is direction 0, never -0.
+        i_direction = angle > 0.0f ? 360.0f - angle : 0.0f - angle;
     }
     i_direction = std::fmod(Snap(i_direction), 360.0f);
     i_speed = Snap(std::sqrt(i_hspeed * i_hspeed + i_vspeed * i_vspeed));

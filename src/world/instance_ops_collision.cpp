@@ -147,6 +147,9 @@ void BounceAdvanced(CInstance& self, bool all, bool changed)
             }
             return;
         }
+        // Blocked on this side too: a ball that grazes a wall on its
+        // counter-clockwise side turns as one that grazes it clockwise.
+        changed = true;
     }
     // Enclosed on every side.
     self.SetDirection(start + 350.0f + clockwise + 180.0f - start);

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
+#include "script/code_stop.h"
 #include "world/instance.h"
 #include "world/instance_ops.h"
 #include "world/instance_ops_collision.h"
@@ -68,11 +70,58 @@ private:
 };
 
 // Simulated walks need real numbers: with not-a-number anywhere no step
-// ever compares as arrived or as stuck.
+// ever compares as arrived or as stuck. A step can leave them too (a goal
+// so far that its distance overflows), which ends the walk where it was.
+bool HasRealPlace(const CInstance& instance)
+{
+    return std::isfinite(instance.i_x) && std::isfinite(instance.i_y);
+}
+
 bool CanPlan(const CInstance& instance, float xg, float yg)
 {
-    return std::isfinite(instance.i_x) && std::isfinite(instance.i_y) && std::isfinite(xg) && std::isfinite(yg);
+    return HasRealPlace(instance) && std::isfinite(xg) && std::isfinite(yg);
 }
+
+// Steps in a row that leave the place as it was, after which the walk can
+// never move again: the instance has turned a whole turn on the spot, trying
+// the fan from every heading (without turning, or with a step too small to
+// change a far place, it would repeat the same step for ever). A walk that
+// moves ends by its length instead.
+int32_t StepsOfAWholeTurn()
+{
+    return static_cast<int32_t>(std::max(1.0f, std::ceil(360.0f / g_settings.maxrot)));
+}
+
+// Once the length rule can no longer end a potential walk (an allowance
+// that is not finite, or a length too great for a step to add to), a walk
+// that neither arrives nor stops goes round the same places for ever: each
+// step depends on the place and heading alone, so one seen again is a loop.
+// Brent's search finds it keeping a single state.
+class LoopWatch {
+public:
+    bool SeenAgain(const CInstance& instance)
+    {
+        const State now{instance.i_x, instance.i_y, instance.i_direction};
+        if (now == m_saved) {
+            return true;
+        }
+        if (++m_steps == m_window) {
+            m_saved = now;
+            m_window *= 2;
+            m_steps = 0;
+        }
+        return false;
+    }
+
+private:
+    struct State {
+        float x, y, direction;
+        bool operator==(const State&) const = default;
+    };
+    State m_saved{NAN, NAN, NAN};  // equal to no state
+    int64_t m_window = 1;
+    int64_t m_steps = 0;
+};
 
 void AddPosition(MP_Route& route, const CInstance& instance)
 {
@@ -204,7 +253,7 @@ bool MP_LinearPath(CInstance* instance, MP_Route& route, float xg, float yg, flo
             route.push_back({xg, yg});
             return true;
         }
-        if (instance->i_x == x && instance->i_y == y) {
+        if ((instance->i_x == x && instance->i_y == y) || !HasRealPlace(*instance) || Code_StopDue()) {
             return false;
         }
         AddPosition(route, *instance);
@@ -218,27 +267,27 @@ bool MP_PotentialPath(CInstance* instance, MP_Route& route, float xg, float yg, 
         return false;
     }
     const SavedPlace saved(*instance);
-    const float straight = Distance(instance->i_x, instance->i_y, xg, yg);
-    const float longest = factor * straight;
+    const float longest = factor * Distance(instance->i_x, instance->i_y, xg, yg);
     route.clear();
     AddPosition(route, *instance);
+    const int32_t stuckAfter = StepsOfAWholeTurn();
+    int32_t stepsInPlace = 0;
     float length = 0.0f;
-    float nearest = straight;
-    int32_t stepsWithoutProgress = 0;
+    LoopWatch loops;
     while (!MP_PotentialStep(instance, xg, yg, stepsize, obj, checkall)) {
+        if (!HasRealPlace(*instance) || Code_StopDue()) {
+            return false;
+        }
         const MP_RoutePoint last = route.back();
         AddPosition(route, *instance);
         length += Distance(last.x, last.y, instance->i_x, instance->i_y);
-        if (length > longest) {
+        const bool moved = instance->i_x != last.x || instance->i_y != last.y;
+        stepsInPlace = moved ? 0 : stepsInPlace + 1;
+        if (length > longest || stepsInPlace >= stuckAfter) {
             return false;
         }
-        // Without this an instance that cannot move (or keeps circling
-        // within its allowance) would be simulated for ever.
-        const float remaining = Distance(instance->i_x, instance->i_y, xg, yg);
-        if (remaining < nearest) {
-            nearest = remaining;
-            stepsWithoutProgress = 0;
-        } else if (++stepsWithoutProgress >= kMPStepsWithoutProgress) {
+        const bool lengthCanEnd = std::isfinite(longest) && length + stepsize > length;
+        if (!lengthCanEnd && loops.SeenAgain(*instance)) {
             return false;
         }
     }

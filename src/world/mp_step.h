@@ -47,13 +47,15 @@ bool MP_PotentialStep(CInstance* instance, float xg, float yg, float stepsize, i
 // for a positive step size (and, potential field, a factor of at least 1);
 // then the route holds what was walked, the whole way on success and the
 // part up to where planning gave up otherwise. The instance ends where it
-// started, facing as it did.
+// started, facing as it did. A runner asked to end (code_stop.h) gives up
+// a walk, as the code waiting on it stops.
 bool MP_LinearPath(CInstance* instance, MP_Route& route, float xg, float yg, float stepsize, int32_t obj,
                    bool checkall);
 // Gives up when the route grows longer than factor times the straight
-// distance, or when kMPStepsWithoutProgress steps in a row bring the
-// instance no nearer the goal than it has been (stuck, or circling).
-inline constexpr int32_t kMPStepsWithoutProgress = 1000;
+// distance, or when the instance no longer moves: as many steps in a row
+// leave its place as it was as a whole turn on the spot takes. Where the
+// length can no longer pass that limit, a walk that comes back to a place
+// and heading it had is going round for ever and gives up too.
 bool MP_PotentialPath(CInstance* instance, MP_Route& route, float xg, float yg, float stepsize, float factor,
                       int32_t obj, bool checkall);
 

@@ -282,10 +282,28 @@ TEST_F(StepPlannerTest, PotentialPathOfAnInstanceThatCannotMoveGivesUp)
         mover->SetDirection(0);
         MP_Route route;
         EXPECT_FALSE(MP_PotentialPath(mover, route, 400, 100, 4, 1e30f, kSelectorAll, false));
-        EXPECT_EQ(route.size(), static_cast<size_t>(kMPStepsWithoutProgress) + 1);
+        EXPECT_EQ(route.size(), 13u);  // the start and a whole turn of twelve 30-degree turns
         EXPECT_EQ(mover->i_x, 100);
         EXPECT_EQ(mover->i_direction, 0);
     }
+}
+
+TEST_F(StepPlannerTest, PotentialPathGoingRoundATrapWithoutLimitGivesUp)
+{
+    // A pocket open at the bottom, the goal beyond its top: the walk keeps
+    // moving inside it and its allowance has no end.
+    for (float x = 84; x <= 116; x += 8) {
+        AddWall(x, 80);
+    }
+    for (float y = 88; y <= 128; y += 8) {
+        AddWall(84, y);
+        AddWall(116, y);
+    }
+    Place(100, 110, 90);
+    MP_Route route;
+    EXPECT_FALSE(MP_PotentialPath(mover, route, 100, 0, 1, INFINITY, kSelectorAll, false));
+    EXPECT_GT(route.size(), 13u);  // it moved: no stop in place ended it
+    EXPECT_EQ(mover->i_y, 110);
 }
 
 }  // namespace
