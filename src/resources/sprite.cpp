@@ -77,6 +77,7 @@ void CSprite::Clear()
     preload = true;
     precise = true;
     FreeMasks();
+    m_packageMasks.clear();
 }
 
 bool CSprite::LoadFromChunk(const PackageView& package, uint32_t recordOffset, std::string* error)
@@ -370,9 +371,22 @@ void CSprite::BuildMasks()
 void CSprite::CreateCollisionMask(bool separate, int32_t mode, int32_t left, int32_t top, int32_t right,
                                   int32_t bottom, int32_t kind, int32_t tolerance)
 {
-    // As in BuildMasks: what package frames hold cannot be read again.
+    // As in BuildMasks: package frames cannot be read back, so a precise
+    // mask of such a sprite is the one the package carries. A shape needs no
+    // pixels: it is built, and the package's masks wait aside for a later
+    // precise mask.
     if (UsesPackageEntries()) {
-        return;
+        if (kind == kSpriteMaskPrecise) {
+            if (!m_packageMasks.empty()) {
+                m_masks = std::move(m_packageMasks);
+                m_packageMasks.clear();
+                hasMasks = true;
+            }
+            return;
+        }
+        if (m_packageMasks.empty()) {
+            m_packageMasks = std::move(m_masks);
+        }
     }
     FreeMasks();
     if (mode == kSpriteBBoxAutomatic || mode == kSpriteBBoxFullImage) {
@@ -397,9 +411,10 @@ void CSprite::CreateCollisionMask(bool separate, int32_t mode, int32_t left, int
     const double ry = static_cast<double>(cy) - bboxTop + 0.5;
     const bool shaped = rx > 0.0 && ry > 0.0;
     const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
-    const auto solidAt = [&](const CBitmap32& bitmap, int32_t x, int32_t y) {
+    const auto solidAt = [&](size_t frame, int32_t x, int32_t y) {
         switch (kind) {
             case kSpriteMaskPrecise: {
+                const CBitmap32& bitmap = *m_bitmaps[frame];
                 if (x >= bitmap.Width() || y >= bitmap.Height()) {
                     return false;
                 }
@@ -421,13 +436,14 @@ void CSprite::CreateCollisionMask(bool separate, int32_t mode, int32_t left, int
         }
     };
     // Without separate masks one mask holds every frame's solid pixels.
-    const size_t maskCount = separate ? m_bitmaps.size() : std::min<size_t>(m_bitmaps.size(), 1);
+    const size_t frames = UsesPackageEntries() ? static_cast<size_t>(std::max(frameCount, 0)) : m_bitmaps.size();
+    const size_t maskCount = separate ? frames : std::min<size_t>(frames, 1);
     m_masks.assign(maskCount, std::vector<uint8_t>(pixels, 0));
-    for (size_t f = 0; f < m_bitmaps.size() && maskCount > 0; ++f) {
+    for (size_t f = 0; f < frames && maskCount > 0; ++f) {
         std::vector<uint8_t>& mask = m_masks[separate ? f : 0];
         for (int32_t y = y0; y <= y1; ++y) {
             for (int32_t x = x0; x <= x1; ++x) {
-                if (solidAt(*m_bitmaps[f], x, y)) {
+                if (solidAt(f, x, y)) {
                     mask[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] = 1;
                 }
             }

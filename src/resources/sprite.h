@@ -157,6 +157,9 @@ private:
     bool IsCulled(float x, float y, float r) const;
 
     std::vector<std::vector<uint8_t>> m_masks;  // width x height bytes each, 1 = solid
+    // A package sprite's own masks while a shape mask the game asked for
+    // stands in for them; they cannot be built again from its frames.
+    std::vector<std::vector<uint8_t>> m_packageMasks;
     std::vector<std::unique_ptr<CBitmap32>> m_bitmaps;
     std::vector<int32_t> m_textures;  // one per bitmap, -1 when freed
     // Package frames: file offsets of the TPAG entries, resolved on first

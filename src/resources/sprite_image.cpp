@@ -293,6 +293,8 @@ bool CSprite::TakeOwnFrames()
     }
     m_packageEntryOffsets.clear();
     m_pageEntries.clear();
+    // Masks can be built from its own frames from now on.
+    m_packageMasks.clear();
     InitTexture();
     InitLocalPageEntries();
     return true;
@@ -319,6 +321,12 @@ void CSprite::Assign(const CSprite& source)
     if (source.UsesPackageEntries()) {
         m_packageEntryOffsets = source.m_packageEntryOffsets;
         m_pageEntries.assign(m_packageEntryOffsets.size(), nullptr);
+        // Its frames cannot be read back to build masks: the copy takes the
+        // source's.
+        m_masks = source.m_masks;
+        m_packageMasks = source.m_packageMasks;
+        hasMasks = source.hasMasks;
+        sharedMask = source.sharedMask;
     }
     for (const auto& bitmap : source.m_bitmaps) {
         m_bitmaps.push_back(CBitmap32::CreateCopy(*bitmap));

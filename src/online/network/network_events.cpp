@@ -152,7 +152,8 @@ void Network_PerformWaiting()
 
 void Network_DropWaiting(int32_t socket)
 {
-    std::erase_if(g_waiting, [socket](const NetworkEvent& event) { return event.socket == socket; });
+    // A server's connects and disconnects name it by their id.
+    std::erase_if(g_waiting, [socket](const NetworkEvent& event) { return event.socket == socket || event.id == socket; });
 }
 
 void Network_ForgetEvents()

@@ -21,7 +21,7 @@ void Network_PostData(int32_t socket, std::span<const uint8_t> bytes, const char
 // Events that came while a room change waited, in the order they came,
 // until another room change is asked: the start of each network update.
 void Network_PerformWaiting();
-// Game code destroyed the socket: its waiting events go with it.
+// Game code destroyed the socket or server: its waiting events go with it.
 void Network_DropWaiting(int32_t socket);
 
 // Shut-down: the waiting events are dropped. The map is game code's data and

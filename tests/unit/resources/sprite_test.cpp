@@ -268,8 +268,9 @@ TEST_F(SpriteTableTest, AssignCopiesIntoADeletedSlot)
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->frameCount, 2);
     EXPECT_TRUE(copy->UsesPackageEntries());
-    // Masks are never copied; shared package frames cannot make them.
-    EXPECT_FALSE(copy->hasMasks);
+    // Shared package frames cannot make masks: the copy takes the source's.
+    EXPECT_TRUE(copy->hasMasks);
+    EXPECT_EQ(MaskOf(*copy, 0), MaskOf(*Sprite_Get(0), 0));
     EXPECT_FALSE(Sprite_Assign(9, 0));
     EXPECT_FALSE(Sprite_Assign(0, 9));
 }
