@@ -173,6 +173,11 @@ bool TakesForce(PhysicsObject& object, b2Vec2 force, float torque)
 
 }  // namespace
 
+bool PhysicsObject_TakesPart(const PhysicsObject& object, const CInstance& instance)
+{
+    return object.active && !instance.i_deactivated;
+}
+
 CInstance* Body_Instance(const b2Body* body)
 {
     return reinterpret_cast<CInstance*>(const_cast<b2Body*>(body)->GetUserData().pointer);
@@ -496,7 +501,7 @@ bool PhysicsObject_WriteVariable(CInstance* instance, int32_t which, double valu
     case PhysicsVariable::FixedRotation: body.SetFixedRotation(flag); break;  // recomputes the mass data
     case PhysicsVariable::Active:
         object->active = flag;
-        body.SetEnabled(flag && !instance->i_deactivated);
+        body.SetEnabled(PhysicsObject_TakesPart(*object, *instance));
         break;
     default: return false;
     }

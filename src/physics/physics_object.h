@@ -31,6 +31,9 @@ struct PhysicsObject {
 };
 
 CInstance* Body_Instance(const b2Body* body);
+// Whether the instance's body takes part in its world: phy_active, and never
+// while the instance is deactivated.
+bool PhysicsObject_TakesPart(const PhysicsObject& object, const CInstance& instance);
 
 // Binds the fixture's description to the instance: the first bind makes the
 // body, later ones add fixtures to it. False (reported) when the fixture

@@ -149,7 +149,7 @@ void PhysicsWorld::FollowActivation()
         if (instance == nullptr) {
             continue;
         }
-        const bool enabled = instance->i_physics->active && !instance->i_deactivated;
+        const bool enabled = PhysicsObject_TakesPart(*instance->i_physics, *instance);
         if (body->IsEnabled() != enabled) {
             body->SetEnabled(enabled);
         }

@@ -212,6 +212,12 @@ void CInstance::CreatePhysicsBody(CRoom* room)
     }
 }
 
+void CInstance::RemakePhysicsBody(CRoom* room)
+{
+    DestroyPhysicsBody();
+    CreatePhysicsBody(room);
+}
+
 void CInstance::DestroyPhysicsBody()
 {
     if (i_physics != nullptr && Instance_PhysicsHooks().destroyBody != nullptr) {

@@ -54,6 +54,9 @@ public:
     // physics and the room has a world (the physics layer decides).
     void CreatePhysicsBody(CRoom* room);
     void DestroyPhysicsBody();
+    // A body made for the object's defaults (or in another room's world)
+    // gives way to one at the instance's own place, angle and image scale.
+    void RemakePhysicsBody(CRoom* room);
 
     // Indexes outside 0..11 read -1 and write nothing.
     int32_t GetAlarm(int32_t index) const;

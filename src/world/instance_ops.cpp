@@ -193,10 +193,8 @@ CInstance* Instance_Copy(CInstance* self, bool performCreate)
     const int32_t id = copy->i_id;
     copy->CopyFrom(*self, true);
     copy->SetId(id, false);
-    // Its body was made for the object's defaults: the copy's place, angle
-    // and image scale are self's.
-    copy->DestroyPhysicsBody();
-    copy->CreatePhysicsBody(room);
+    // The copy's place, angle and image scale are self's.
+    copy->RemakePhysicsBody(room);
     // Placed by its object's depth; self's may differ.
     if (copy->i_depth != copy->SortedDepth()) {
         Instance_DepthChangeQueue().AddUnique(copy);

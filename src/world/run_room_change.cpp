@@ -97,8 +97,7 @@ std::optional<BodyMotion> ReadBodyMotion(CInstance* instance)
 // at its place (as a copy does), which then takes up the motion it had.
 void RemakeBody(CInstance* instance, CRoom& room, const std::optional<BodyMotion>& motion)
 {
-    instance->DestroyPhysicsBody();
-    instance->CreatePhysicsBody(&room);
+    instance->RemakePhysicsBody(&room);
     const auto write = Instance_PhysicsHooks().write;
     for (size_t i = 0; motion && write != nullptr && i < kBodyMotion.size(); ++i) {
         write(instance, kBodyMotion[i], (*motion)[i]);
