@@ -118,6 +118,18 @@ void StoreMatrix(TransformKind kind, const Matrix& matrix, bool correct)
     device->SetTransform(static_cast<TransformKind>(index), stored);
 }
 
+// Looks at the centre of the room rectangle (x, y, w, h) from eyeZ before
+// the room's plane, turned by `angle` degrees as a view angle turns it.
+Matrix RectangleLookAt(float x, float y, float w, float h, float angle, float eyeZ)
+{
+    const float cx = x + w * 0.5f;
+    const float cy = y + h * 0.5f;
+    const float a = -angle * kDegreesToRadians;
+    Matrix view{};
+    Matrix_BuildLookAt(view, Vector3{cx, cy, eyeZ}, Vector3{cx, cy, 0.0f}, Vector3{std::sin(a), std::cos(a), 0.0f});
+    return view;
+}
+
 }  // namespace
 
 bool GR_CutRectangle(int32_t& x, int32_t& y, int32_t& w, int32_t& h, int32_t limitW, int32_t limitH)
@@ -208,7 +220,17 @@ void GR_SetViewProjection(float x, float y, float w, float h, float angle)
     g_state.viewRectangle[4] = angle;
     Matrix view{};
     Matrix projection{};
-    GR_BuildRectangleProjection(x, y, w, h, angle, GR_3D_IsOn() && GR_3D_GetPerspective(), view, projection);
+    if (GR_3D_IsOn() && GR_3D_GetPerspective()) {
+        // A room view in 3D mode keeps a perspective of positive height,
+        // which shows a room drawn flat upside down: d3d_set_projection
+        // moves only the camera and builds on this projection, and the z-up
+        // camera of a 3D game shows its world upright, with the faces
+        // culling keeps, only through this one.
+        view = RectangleLookAt(x, y, w, h, angle, -w);
+        Matrix_BuildPerspective(projection, 1.0f, h / w, 1.0f, 32000.0f);
+    } else {
+        GR_BuildRectangleProjection(x, y, w, h, angle, false, view, projection);
+    }
     GR_D3D_SetMatrix(TransformKind::View, view);
     GR_D3D_SetMatrix(TransformKind::Projection, projection);
     g_state.customProjection = false;
@@ -217,17 +239,13 @@ void GR_SetViewProjection(float x, float y, float w, float h, float angle)
 void GR_BuildRectangleProjection(float x, float y, float w, float h, float angle, bool perspective, Matrix& view,
                                  Matrix& projection)
 {
-    const float cx = x + w * 0.5f;
-    const float cy = y + h * 0.5f;
-    const float a = -angle * kDegreesToRadians;
-    const Vector3 up{std::sin(a), std::cos(a), 0.0f};
     // The room's y grows downward and the device's upward: a negative
     // height puts the rectangle's top at the top of the target.
     if (perspective) {
-        Matrix_BuildLookAt(view, Vector3{cx, cy, -w}, Vector3{cx, cy, 0.0f}, up);
+        view = RectangleLookAt(x, y, w, h, angle, -w);
         Matrix_BuildPerspective(projection, 1.0f, -h / w, 1.0f, 32000.0f);
     } else {
-        Matrix_BuildLookAt(view, Vector3{cx, cy, -16000.0f}, Vector3{cx, cy, 0.0f}, up);
+        view = RectangleLookAt(x, y, w, h, angle, -16000.0f);
         Matrix_BuildOrthoProjection(projection, w, -h, 1.0f, 32000.0f);
     }
 }

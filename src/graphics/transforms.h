@@ -36,11 +36,15 @@ void GR_D3D_RestoreMatrix(TransformKind kind, const Matrix& matrix);
 void GR_SetViewport(int32_t x, int32_t y, int32_t w, int32_t h);
 void GR_D3D_SetViewport(int32_t x, int32_t y, int32_t w, int32_t h);
 void GR_GetViewport(int32_t& x, int32_t& y, int32_t& w, int32_t& h);
+// A room view's (or a surface target's) view and projection of the room
+// rectangle: in 3D mode with perspective on, the perspective that
+// d3d_set_projection cameras build on (a flat room shows upside down
+// through it); otherwise GR_BuildRectangleProjection's orthographic one.
 void GR_SetViewProjection(float x, float y, float w, float h, float angle);
 // The view and projection that show the room rectangle (x, y, w, h) whole
 // and the right way up, turned by `angle` degrees as a view angle turns it:
 // orthographic, or in perspective from w before the room's plane, where the
-// plane shows just the rectangle.
+// plane shows just the rectangle (d3d_set_projection_ortho and _perspective).
 void GR_BuildRectangleProjection(float x, float y, float w, float h, float angle, bool perspective, Matrix& view,
                                  Matrix& projection);
 // Game code set the view or projection itself (the 3D projection setters),
