@@ -7,6 +7,10 @@
 #   both_forms_case.sh BWPACK RUNNER PROJECT OUT_DIR PATTERN [runner arguments...]
 bwpack="$1"; runner="$2"; project="$3"; out="$4"; pattern="$5"; shift 5
 mkdir -p "$out" || exit 1
+# A save area of the case's own, fresh each run: the cases of one project on
+# the two engines run side by side and would race on a shared one.
+rm -rf "$out/save"
+export XDG_DATA_HOME="$out/save"
 for form in text bytecode; do
   said="$(BW_TEST_PHASE=build "$bwpack" "$project" -o "$out/$form.win" --form "$form" 2>&1)" || { printf '%s\n' "$said"; exit 1; }
   if [ -n "$said" ]; then
