@@ -181,59 +181,112 @@ void Surface_FreeAll()
 
 void GR_Texture_Flush()
 {
+    // The surface set as the target stops existing with the others: drawing
+    // goes back to what lay below it, as at a frame's end, and a new surface
+    // that takes its id is set for real, not taken for the one still set.
+    Surface_ResetTarget();
+    ForgetTarget();
     for (SurfaceSlot& slot : g_surfaces.slots) {
         slot.inUse = false;
     }
 }
 
+namespace {
+
+// The texture a draw of a surface reads. A surface drawn into itself (the
+// target game code or a view set) is read from a copy of it made for the
+// draw: a texture sampled while it is drawn into gives undefined pixels
+// where the draw overlaps what it reads. The copy goes once the draw is out.
+class SurfaceSource {
+public:
+    explicit SurfaceSource(const SurfaceSlot& slot) : m_texture(slot.texture)
+    {
+        const TextureRecord* record = Texture_Get(slot.texture);
+        const IGraphicsDevice* device = Device_Get();
+        if (record == nullptr || device == nullptr || device->GetRenderTarget() != record->texture) {
+            return;
+        }
+        m_copy = Texture_CreateRenderTarget(slot.width, slot.height, kTextureUsageRenderTarget);
+        if (m_copy >= 0) {
+            GR_D3D_CopyTextureRect(Texture_Get(m_copy), 0, 0, Texture_Get(slot.texture), 0, 0, slot.width,
+                                   slot.height);
+            m_texture = m_copy;
+        }
+    }
+    ~SurfaceSource() { Texture_Free(m_copy); }  // draws the batch first when it reads the copy
+    SurfaceSource(const SurfaceSource&) = delete;
+    SurfaceSource& operator=(const SurfaceSource&) = delete;
+
+    int32_t Texture() const { return m_texture; }
+
+private:
+    int32_t m_texture;
+    int32_t m_copy = -1;
+};
+
+// Runs draw(texture, slot) for a surface that exists.
+template <typename Draw>
+void DrawSurface(int32_t id, Draw&& draw)
+{
+    const SurfaceSlot* slot = SlotOf(id);
+    if (slot == nullptr) {
+        return;
+    }
+    const SurfaceSource source(*slot);
+    draw(source.Texture(), *slot);
+}
+
+}  // namespace
+
 void Surface_Draw(int32_t id, float x, float y)
 {
-    if (const SurfaceSlot* slot = SlotOf(id)) {
-        GR_Texture_Draw(slot->texture, x, y);
-    }
+    DrawSurface(id, [&](int32_t texture, const SurfaceSlot&) { GR_Texture_Draw(texture, x, y); });
 }
 
 void Surface_DrawExt(int32_t id, float x, float y, float xscale, float yscale, float angle, uint32_t colour,
                      float alpha)
 {
-    if (const SurfaceSlot* slot = SlotOf(id)) {
-        GR_Texture_DrawExt(slot->texture, 0.0f, 0.0f, x, y, xscale, yscale, angle * kDegreesToRadians, colour, alpha);
-    }
+    DrawSurface(id, [&](int32_t texture, const SurfaceSlot&) {
+        GR_Texture_DrawExt(texture, 0.0f, 0.0f, x, y, xscale, yscale, angle * kDegreesToRadians, colour, alpha);
+    });
 }
 
 void Surface_DrawStretched(int32_t id, float x, float y, float w, float h, uint32_t colour, float alpha)
 {
-    const SurfaceSlot* slot = SlotOf(id);
-    if (slot == nullptr || !(w > 0.0f) || !(h > 0.0f) || slot->width <= 0 || slot->height <= 0) {
+    if (!(w > 0.0f) || !(h > 0.0f)) {
         return;
     }
-    GR_Texture_DrawExt(slot->texture, 0.0f, 0.0f, x, y, w / static_cast<float>(slot->width),
-                       h / static_cast<float>(slot->height), 0.0f, colour, alpha);
+    DrawSurface(id, [&](int32_t texture, const SurfaceSlot& slot) {
+        if (slot.width > 0 && slot.height > 0) {
+            GR_Texture_DrawExt(texture, 0.0f, 0.0f, x, y, w / static_cast<float>(slot.width),
+                               h / static_cast<float>(slot.height), 0.0f, colour, alpha);
+        }
+    });
 }
 
 void Surface_DrawPart(int32_t id, float left, float top, float w, float h, float x, float y, float xscale,
                       float yscale, uint32_t colour, float alpha)
 {
-    if (const SurfaceSlot* slot = SlotOf(id)) {
-        GR_Texture_DrawPart(slot->texture, left, top, w, h, x, y, xscale, yscale, 0.0f, colour, alpha);
-    }
+    DrawSurface(id, [&](int32_t texture, const SurfaceSlot&) {
+        GR_Texture_DrawPart(texture, left, top, w, h, x, y, xscale, yscale, 0.0f, colour, alpha);
+    });
 }
 
 void Surface_DrawGeneral(int32_t id, float left, float top, float w, float h, float x, float y, float xscale,
                          float yscale, float angle, uint32_t c1, uint32_t c2, uint32_t c3, uint32_t c4, float alpha)
 {
-    if (const SurfaceSlot* slot = SlotOf(id)) {
-        GR_Texture_DrawGeneral(slot->texture, left, top, w, h, x, y, xscale, yscale, angle * kDegreesToRadians, c1,
-                               c2, c3, c4, alpha);
-    }
+    DrawSurface(id, [&](int32_t texture, const SurfaceSlot&) {
+        GR_Texture_DrawGeneral(texture, left, top, w, h, x, y, xscale, yscale, angle * kDegreesToRadians, c1, c2, c3,
+                               c4, alpha);
+    });
 }
 
 void Surface_DrawTiled(int32_t id, float x, float y, float xscale, float yscale, int32_t htiled, int32_t vtiled,
                        const TileArea& area, uint32_t colour, float alpha)
 {
-    if (const SurfaceSlot* slot = SlotOf(id)) {
-        GR_Texture_DrawTiled(slot->texture, 0.0f, 0.0f, x, y, xscale, yscale, htiled, vtiled, area, colour, alpha);
-    }
+    DrawSurface(id, [&](int32_t texture, const SurfaceSlot&) {
+        GR_Texture_DrawTiled(texture, 0.0f, 0.0f, x, y, xscale, yscale, htiled, vtiled, area, colour, alpha);
+    });
 }
 
 std::vector<uint32_t> Surface_ReadRect(int32_t id, int32_t x, int32_t y, int32_t* w, int32_t* h)

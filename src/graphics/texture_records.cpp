@@ -19,6 +19,19 @@ struct RenderTargetStack {
 };
 RenderTargetStack g_targets;
 
+// A target saved in the stack is made current again by the pop above it.
+// Once its texture is gone, what lay below it (at the bottom, the back
+// buffer) takes its place, so that pop lands on a target that exists and
+// the surface set above it is not left current.
+void ForgetSavedTarget(DeviceTextureId texture)
+{
+    for (int32_t i = 0; i < g_targets.depth; ++i) {
+        if (g_targets.entries[i] == texture) {
+            g_targets.entries[i] = i > 0 ? g_targets.entries[i - 1] : 0;
+        }
+    }
+}
+
 uint32_t ReadU32(const uint8_t* bytes)
 {
     uint32_t value = 0;
@@ -257,6 +270,9 @@ void GR_Texture_Free(TextureRecord* record)
         GR_VB_Flush();
     }
     GR_VB_ForgetTexture(record);
+    if (record->renderTarget) {
+        ForgetSavedTarget(record->texture);
+    }
     IGraphicsDevice* device = Device_Get();
     if (device != nullptr && record->texture != 0) {
         device->ReleaseTexture(record->texture);

@@ -361,9 +361,25 @@ void GR_D3D_CopyTextureRect(TextureRecord* destination, int32_t dx, int32_t dy, 
     if (width < 1 || height < 1) {
         return;
     }
-    device->CopyRect(destination->texture, static_cast<int32_t>(toX), static_cast<int32_t>(toY), source->texture,
-                     static_cast<int32_t>(fromX), static_cast<int32_t>(fromY), static_cast<int32_t>(width),
-                     static_cast<int32_t>(height));
+    // Past the cut every edge lies on a texture, so it fits in 32 bits.
+    const auto sourceX = static_cast<int32_t>(fromX), sourceY = static_cast<int32_t>(fromY);
+    const auto destX = static_cast<int32_t>(toX), destY = static_cast<int32_t>(toY);
+    const auto cutW = static_cast<int32_t>(width), cutH = static_cast<int32_t>(height);
+    if (source != destination) {
+        device->CopyRect(destination->texture, destX, destY, source->texture, sourceX, sourceY, cutW, cutH);
+        return;
+    }
+    // Within one texture the rectangles may overlap, where the device leaves
+    // the copy undefined (it reads pixels it has already written): the
+    // source goes through a texture of its own, so the copy reads the
+    // picture as it was before the call.
+    TextureRecord* held = GR_Texture_Create(cutW, cutH, 1, kTextureUsageRenderTarget, TextureFormatA8R8G8B8);
+    if (held == nullptr) {
+        return;
+    }
+    device->CopyRect(held->texture, 0, 0, source->texture, sourceX, sourceY, cutW, cutH);
+    device->CopyRect(destination->texture, destX, destY, held->texture, 0, 0, cutW, cutH);
+    GR_Texture_Free(held);
 }
 
 uint32_t GR_GetPixel(int32_t x, int32_t y)

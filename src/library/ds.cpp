@@ -76,6 +76,43 @@ bool DS_OwnsList(const Value& value)
     return (value.kind & kValueFlagNestedList) != 0 && IsFlaggedReal(value);
 }
 
+DSNamedStructure DS_NamedStructure(const Value& value)
+{
+    const bool isMap = DS_OwnsMap(value);
+    if (!isMap && !DS_OwnsList(value)) {
+        return {false, 0, 0};
+    }
+    const int32_t id = Real_TruncToInt32(value.real);
+    return {isMap, id, isMap ? DS_MapPool().Serial(id) : DS_ListPool().Serial(id)};
+}
+
+namespace {
+
+uint64_t OwnedKey(const DSNamedStructure& named)
+{
+    return (static_cast<uint64_t>(static_cast<uint32_t>(named.id)) << 1) | (named.isMap ? 1u : 0u);
+}
+
+}  // namespace
+
+void OwnedStructures::Adopt(const Value& value)
+{
+    const DSNamedStructure named = DS_NamedStructure(value);
+    if (named.serial != 0) {
+        m_serials[OwnedKey(named)] = named.serial;
+    }
+}
+
+bool OwnedStructures::Owns(const Value& value) const
+{
+    const DSNamedStructure named = DS_NamedStructure(value);
+    if (named.serial == 0) {
+        return false;
+    }
+    const auto found = m_serials.find(OwnedKey(named));
+    return found != m_serials.end() && found->second == named.serial;
+}
+
 void DS_StorePlain(Value& slot, const Value& value)
 {
     Value_Copy(slot, value);
@@ -238,6 +275,7 @@ void CDS_List::Add(const Value& value)
 {
     GrowForOne(m_items, m_count);
     Value_Copy(m_items[m_count++], value);
+    m_owned.Adopt(value);
 }
 
 void CDS_List::Insert(int32_t position, const Value& value)
@@ -252,12 +290,14 @@ void CDS_List::Insert(int32_t position, const Value& value)
     m_items[position] = Value{};
     Value_Copy(m_items[position], value);
     ++m_count;
+    m_owned.Adopt(value);
 }
 
 void CDS_List::Replace(int32_t position, const Value& value)
 {
     if (position >= 0 && position < m_count) {
         Value_Copy(m_items[position], value);
+        m_owned.Adopt(value);
     }
 }
 
@@ -322,9 +362,10 @@ void CDS_List::Clear()
 {
     m_count = 0;
     for (int32_t i = 0; i < m_items.Capacity(); ++i) {
-        DS_DestroyOwned(m_items[i], this);
+        DS_DestroyOwned(m_items[i], m_owned, this);
         m_items.ClearSlot(i);
     }
+    m_owned.Forget();
 }
 
 void CDS_List::Copy(const CDS_List& source)
@@ -485,34 +526,29 @@ DataStructurePool<CDS_Priority>& DS_PriorityPool()
     return pool;
 }
 
-void DS_DestroyOwned(const Value& value, const void* owner)
+void DS_DestroyOwned(const Value& value, const OwnedStructures& owned, const void* owner)
 {
-    const bool ownsMap = DS_OwnsMap(value);
-    if (!ownsMap && !DS_OwnsList(value)) {
+    if (!owned.Owns(value)) {
+        return;
+    }
+    const DSNamedStructure named = DS_NamedStructure(value);
+    const void* structure = named.isMap ? static_cast<const void*>(DS_MapPool().Get(named.id))
+                                        : static_cast<const void*>(DS_ListPool().Get(named.id));
+    if (structure == owner) {
         return;
     }
     // Destroying a structure clears it, which lands back here for what it
     // owns. Those are queued and destroyed by the outermost call, so a deep
     // tree costs no stack and a structure named twice is gone the second time.
-    struct Pending {
-        bool isMap;
-        int32_t id;
-    };
-    static std::vector<Pending> pending;
+    static std::vector<DSNamedStructure> pending;
     static bool draining = false;
-    const int32_t id = Real_TruncToInt32(value.real);
-    const void* named = ownsMap ? static_cast<const void*>(DS_MapPool().Get(id))
-                                : static_cast<const void*>(DS_ListPool().Get(id));
-    if (named == nullptr || named == owner) {
-        return;
-    }
-    pending.push_back({ownsMap, id});
+    pending.push_back(named);
     if (draining) {
         return;
     }
     draining = true;
     while (!pending.empty()) {
-        const Pending next = pending.back();
+        const DSNamedStructure next = pending.back();
         pending.pop_back();
         if (next.isMap) {
             DS_MapPool().Destroy(next.id);

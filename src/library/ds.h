@@ -5,7 +5,8 @@
 //
 // A real entry may carry a nested-structure flag in its kind word (set by
 // json_decode): its real is then the id of a ds_map or ds_list that the entry
-// owns, destroyed when the entry is cleared. Ownership is never copied: a
+// owns, destroyed when the entry is cleared, for as long as that id holds the
+// structure stored with it (OwnedStructures). Ownership is never copied: a
 // container copied whole, and every entry handed out to game code, drops the
 // flags, so no two entries ever own the same structure.
 #pragma once
@@ -14,6 +15,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "script/value.h"
@@ -30,9 +32,39 @@ int32_t DS_CompareValues(const Value& a, const Value& b);
 void DS_SetPrecision(double epsilon);
 double DS_GetPrecision();
 
-// The flags count only on a value whose kind bits are those of a real.
+// Whether value carries the ds_map / ds_list flag; the flags count only on a
+// value whose kind bits are those of a real. Whether the entry still owns
+// what its id names is its container's to say (OwnedStructures).
 bool DS_OwnsMap(const Value& value);
 bool DS_OwnsList(const Value& value);
+
+// The structure a flagged value names: the map flag wins over the list
+// flag, the id is the real truncated, and serial is that of the structure
+// lying at the id now (0: none does, or the value carries no flag).
+struct DSNamedStructure {
+    bool isMap;
+    int32_t id;
+    uint64_t serial;
+};
+DSNamedStructure DS_NamedStructure(const Value& value);
+
+// The structures that a container's flagged entries own, each by the serial
+// it had when its entry was stored. Ids are reused lowest first: once game
+// code destroys an owned structure by hand, a structure of its own may take
+// the id, and the old entry's flag must not reach it (an encode would print
+// the game's structure, a destroy would take it away).
+class OwnedStructures {
+public:
+    // A value has been stored: when it carries a flag, the structure its id
+    // names now is owned from here on.
+    void Adopt(const Value& value);
+    // value carries a flag and its id still holds the structure adopted.
+    bool Owns(const Value& value) const;
+    void Forget() { m_serials.clear(); }
+
+private:
+    std::unordered_map<uint64_t, uint64_t> m_serials;  // kind and id -> serial
+};
 
 // ---- the slots of a container ----
 
@@ -138,6 +170,7 @@ public:
 
     int32_t m_count = 0;
     ValueSlots m_items;
+    OwnedStructures m_owned;
 };
 
 class CDS_Priority {
@@ -222,10 +255,10 @@ DataStructurePool<CDS_Queue>& DS_QueuePool();
 DataStructurePool<CDS_List>& DS_ListPool();
 DataStructurePool<CDS_Priority>& DS_PriorityPool();
 
-// Destroys the ds_map or ds_list that value owns (id by truncation; an id
-// that names nothing, or names owner itself, is left alone). Whole trees go
-// without recursion, and a structure reached twice is destroyed once.
-void DS_DestroyOwned(const Value& value, const void* owner);
+// Destroys the ds_map or ds_list that value, an entry of owner, owns (a
+// structure owner did not adopt, or owner itself, is left alone). Whole
+// trees go without recursion, and a structure reached twice is destroyed once.
+void DS_DestroyOwned(const Value& value, const OwnedStructures& owned, const void* owner);
 
 // Destroys every data structure of every kind (shut-down, game restart).
 void DS_FreeAll();

@@ -28,35 +28,6 @@ bool SameKey(const Value& a, const Value& b)
     return Value_Kind(a) == Value_Kind(b) && std::memcmp(&a.real, &b.real, sizeof a.real) == 0;
 }
 
-// Equality of keys for walking by key: same kind, and the same text or an
-// equal real (0 equals -0 here, NaN equals nothing).
-bool KeysEqual(const Value& a, const Value& b)
-{
-    if (Value_Kind(a) != Value_Kind(b)) {
-        return false;
-    }
-    if (IsStringKey(a)) {
-        return std::strcmp(KeyText(a), KeyText(b)) == 0;
-    }
-    return a.real == b.real;
-}
-
-std::vector<MapEntry>& BucketOf(CDS_Map* map, uint32_t hash)
-{
-    return map->m_buckets[hash & map->m_mask];
-}
-
-MapEntry* FindEntry(CDS_Map* map, const Value& key)
-{
-    const uint32_t hash = DS_Map_HashKey(key);
-    for (MapEntry& entry : BucketOf(map, hash)) {
-        if (entry.hash == hash && SameKey(entry.key, key)) {
-            return &entry;
-        }
-    }
-    return nullptr;
-}
-
 void FreeEntry(MapEntry& entry)
 {
     Value_Free(entry.key);
@@ -68,8 +39,9 @@ void AppendEntry(CDS_Map* map, uint32_t hash, const Value& key, const Value& val
     MapEntry entry{hash, Value{}, Value{}};
     DS_StorePlain(entry.key, key);
     Value_Copy(entry.value, value);
-    BucketOf(map, hash).push_back(entry);
+    map->m_buckets[hash & map->m_mask].push_back(entry);
     ++map->m_count;
+    map->m_owned.Adopt(value);
 }
 
 // Position of an entry in iteration order.
@@ -78,28 +50,28 @@ struct Place {
     size_t index;
 };
 
-// The first entry in iteration order whose key equals key.
+// The entry stored under key. Lookups, adds and walks by key all find it by
+// this one identity, so a walk that goes on from a key reaches the entry
+// after that key's own: the zeros, whose reals are equal, are two keys, and
+// a NaN key is found though it equals nothing.
 bool FindPlace(const CDS_Map* map, const Value& key, Place* place)
 {
-    // Equal keys hash alike, so one bucket holds them all; only the two
-    // zeros are equal with different bytes, and for them every bucket counts.
-    const bool eitherZero = !IsStringKey(key) && key.real == 0.0;
-    size_t first = 0;
-    size_t last = map->m_buckets.size();
-    if (!eitherZero) {
-        first = DS_Map_HashKey(key) & map->m_mask;
-        last = first + 1;
-    }
-    for (size_t b = first; b < last; ++b) {
-        const std::vector<MapEntry>& bucket = map->m_buckets[b];
-        for (size_t i = 0; i < bucket.size(); ++i) {
-            if (KeysEqual(bucket[i].key, key)) {
-                *place = {b, i};
-                return true;
-            }
+    const uint32_t hash = DS_Map_HashKey(key);
+    const size_t b = hash & map->m_mask;
+    const std::vector<MapEntry>& bucket = map->m_buckets[b];
+    for (size_t i = 0; i < bucket.size(); ++i) {
+        if (bucket[i].hash == hash && SameKey(bucket[i].key, key)) {
+            *place = {b, i};
+            return true;
         }
     }
     return false;
+}
+
+MapEntry* FindEntry(CDS_Map* map, const Value& key)
+{
+    Place place{};
+    return FindPlace(map, key, &place) ? &map->m_buckets[place.bucket][place.index] : nullptr;
 }
 
 }  // namespace
@@ -151,6 +123,7 @@ bool DS_Map_Replace(CDS_Map* map, const Value& key, const Value& value)
 {
     if (MapEntry* entry = FindEntry(map, key)) {
         Value_Copy(entry->value, value);
+        map->m_owned.Adopt(value);
         return true;
     }
     AppendEntry(map, DS_Map_HashKey(key), key, value);
@@ -159,16 +132,14 @@ bool DS_Map_Replace(CDS_Map* map, const Value& key, const Value& value)
 
 void DS_Map_Delete(CDS_Map* map, const Value& key)
 {
-    const uint32_t hash = DS_Map_HashKey(key);
-    std::vector<MapEntry>& bucket = BucketOf(map, hash);
-    for (auto entry = bucket.begin(); entry != bucket.end(); ++entry) {
-        if (entry->hash == hash && SameKey(entry->key, key)) {
-            FreeEntry(*entry);
-            bucket.erase(entry);
-            --map->m_count;
-            return;
-        }
+    Place place{};
+    if (!FindPlace(map, key, &place)) {
+        return;
     }
+    std::vector<MapEntry>& bucket = map->m_buckets[place.bucket];
+    FreeEntry(bucket[place.index]);
+    bucket.erase(bucket.begin() + static_cast<std::ptrdiff_t>(place.index));
+    --map->m_count;
 }
 
 bool DS_Map_Exists(CDS_Map* map, const Value& key)
@@ -257,7 +228,7 @@ void DS_Map_Clear(CDS_Map* map)
 {
     for (std::vector<MapEntry>& bucket : map->m_buckets) {
         for (MapEntry& entry : bucket) {
-            DS_DestroyOwned(entry.value, map);
+            DS_DestroyOwned(entry.value, map->m_owned, map);
         }
     }
     DS_Map_FreeEntries(map);
@@ -272,6 +243,7 @@ void DS_Map_FreeEntries(CDS_Map* map)
         bucket.clear();
     }
     map->m_count = 0;
+    map->m_owned.Forget();
 }
 
 // ---- entries for other subsystems ----

@@ -33,6 +33,7 @@ public:
     uint32_t m_mask;
     int32_t m_count = 0;
     std::vector<std::vector<MapEntry>> m_buckets;
+    OwnedStructures m_owned;
 };
 
 inline constexpr uint32_t kDSMapDefaultBuckets = 4096;
@@ -56,9 +57,8 @@ int32_t DS_Map_Size(const CDS_Map* map);
 bool DS_Map_Empty(const CDS_Map* map);
 
 // Iteration by key: buckets upward, each in insertion order. FindNext and
-// FindPrevious look for the first entry whose key is equal (same kind, same
-// text or an equal real) and give the key after / before it. Null when there
-// is none.
+// FindPrevious find the entry of the key itself, as lookups do, and give the
+// key after / before it. Null when there is none.
 const Value* DS_Map_FindFirst(const CDS_Map* map);
 const Value* DS_Map_FindLast(const CDS_Map* map);
 const Value* DS_Map_FindNext(const CDS_Map* map, const Value& key);

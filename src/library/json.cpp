@@ -107,23 +107,24 @@ int32_t NewMapFromObject(json_object* object)
 }
 
 json_object* MapToJson(const CDS_Map* map, int depth);
+json_object* ListToJson(const CDS_List* list, int depth);
 
-json_object* ToJson(const Value& value, int depth)
+// An entry of a container whose owned structures are `owned`. A structure
+// the entry owns is written nested; an id whose structure is gone is null;
+// a structure of the game's own that took the id after the one owned was
+// destroyed is none of the entry's, which then holds a plain number.
+json_object* ToJson(const Value& value, const OwnedStructures& owned, int depth)
 {
-    if (DS_OwnsMap(value)) {
-        const CDS_Map* map = DS_MapPool().Get(Real_TruncToInt32(value.real));
-        return map != nullptr && depth < kMaxEncodeDepth ? MapToJson(map, depth + 1) : nullptr;
-    }
-    if (DS_OwnsList(value)) {
-        const CDS_List* list = DS_ListPool().Get(Real_TruncToInt32(value.real));
-        if (list == nullptr || depth >= kMaxEncodeDepth) {
+    const DSNamedStructure named = DS_NamedStructure(value);
+    if (owned.Owns(value)) {
+        if (depth >= kMaxEncodeDepth) {
             return nullptr;
         }
-        json_object* array = json_object_new_array();
-        for (int32_t i = 0; i < list->Size(); ++i) {
-            json_object_array_add(array, ToJson(*list->GetValue(i), depth + 1));
-        }
-        return array;
+        return named.isMap ? MapToJson(DS_MapPool().Get(named.id), depth + 1)
+                           : ListToJson(DS_ListPool().Get(named.id), depth + 1);
+    }
+    if ((DS_OwnsMap(value) || DS_OwnsList(value)) && named.serial == 0) {
+        return nullptr;
     }
     switch (Value_Kind(value)) {
     case kValueReal:
@@ -133,6 +134,15 @@ json_object* ToJson(const Value& value, int depth)
     default:
         return nullptr;
     }
+}
+
+json_object* ListToJson(const CDS_List* list, int depth)
+{
+    json_object* array = json_object_new_array();
+    for (int32_t i = 0; i < list->Size(); ++i) {
+        json_object_array_add(array, ToJson(*list->GetValue(i), list->m_owned, depth));
+    }
+    return array;
 }
 
 // A map key as a member name: a string as it is; a real as every digit of
@@ -153,8 +163,8 @@ std::string MemberName(const Value& key)
 json_object* MapToJson(const CDS_Map* map, int depth)
 {
     json_object* object = json_object_new_object();
-    DS_Map_ForEach(map, [object, depth](const MapEntry& entry) {
-        json_object_object_add(object, MemberName(entry.key).c_str(), ToJson(entry.value, depth));
+    DS_Map_ForEach(map, [map, object, depth](const MapEntry& entry) {
+        json_object_object_add(object, MemberName(entry.key).c_str(), ToJson(entry.value, map->m_owned, depth));
     });
     return object;
 }
