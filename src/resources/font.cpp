@@ -57,12 +57,14 @@ int32_t PointsToPixels(int32_t points)
 }  // namespace
 
 // The colours of a line: one colour everywhere, or a gradient across the
-// line's width (top c1 -> c2, bottom c4 -> c3).
+// line's width (top c1 -> c2, bottom c4 -> c3). Places along the line are
+// unscaled pixels from its start: a scale stretches or mirrors the line and
+// its gradient alike, so c1 stays at the start whichever way it runs.
 struct CFontBW::LineColours {
     bool gradient = false;
     uint32_t c1 = 0, c2 = 0, c3 = 0, c4 = 0;
     uint8_t alphaByte = 255;
-    float lineWidth = 0.0f;  // scaled pixels, for the gradient's share
+    float lineWidth = 0.0f;  // unscaled pixels, for the gradient's share
 
     void At(float fromLeft, float fromRight, uint32_t out[4]) const
     {
@@ -331,12 +333,14 @@ void CFontBW::DrawLine(float x, float y, const char16_t* line, float xscale, flo
         c = static_cast<float>(std::cos(static_cast<double>(a)));
     }
     auto at = [&](float along, float down) { return QuadCorner{x + along * c + down * s, y - along * s + down * c}; };
-    float pen = 0.0f;  // distance along the line from (x, y)
+    float pen = 0.0f;          // distance along the line from (x, y)
+    float unscaledPen = 0.0f;  // the same before the scale, for the colours
     for (int32_t i = 0, n = Length16(line); i < n; ++i) {
         const FontGlyph* glyph = FindGlyph(line[i]);
         if (glyph == nullptr) {
             continue;
         }
+        const float unscaledLeft = unscaledPen + static_cast<float>(glyph->offset);
         const float glyphLeft = pen + static_cast<float>(glyph->offset) * xscale;
         const float glyphRight = glyphLeft + static_cast<float>(glyph->width) * xscale;
         const float glyphBottom = static_cast<float>(glyph->height) * yscale;
@@ -346,11 +350,12 @@ void CFontBW::DrawLine(float x, float y, const char16_t* line, float xscale, flo
         const float u0 = pageX + static_cast<float>(glyph->x);
         const float v0 = pageY + static_cast<float>(glyph->y);
         uint32_t vertexColours[4];
-        colours.At(glyphLeft, glyphRight, vertexColours);
+        colours.At(unscaledLeft, unscaledLeft + static_cast<float>(glyph->width), vertexColours);
         GR_EmitQuad(slot->record, corners, (u0 - margin) * slot->uScale, (v0 - margin) * slot->vScale,
                     (u0 + static_cast<float>(glyph->width) + margin) * slot->uScale,
                     (v0 + static_cast<float>(glyph->height) + margin) * slot->vScale, vertexColours);
         pen += static_cast<float>(glyph->shift) * xscale;
+        unscaledPen += static_cast<float>(glyph->shift);
     }
 }
 
@@ -412,7 +417,7 @@ void CFontBW::DrawTextTransformedColour(float x, float y, const char16_t* line, 
     colours.c3 = c3;
     colours.c4 = c4;
     colours.alphaByte = AlphaByteRound(alpha);
-    colours.lineWidth = static_cast<float>(TextWidth(line)) * xscale;
+    colours.lineWidth = static_cast<float>(TextWidth(line));
     DrawLine(x, y, line, xscale, yscale, angle, colours);
 }
 

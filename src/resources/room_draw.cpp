@@ -262,22 +262,23 @@ void DrawParticles(float depth)
 // list: deepest first) and particle bands merged by depth. At equal depth an
 // instance goes before a tile, and a particle band after an instance but
 // before a tile. Draw events may add or remove tiles and instances, so the
-// tile walk re-reads the array by index and the instance walk takes the
-// next instance only after the current one has drawn. Rooms without tiles
-// or particles take the same walk with those sequences empty.
+// tile walk keeps in step with the array (a tile deleted meanwhile moves
+// none of the others past it) and the instance walk takes the next
+// instance only after the current one has drawn. Rooms without tiles or
+// particles take the same walk with those sequences empty.
 void Room_DrawBandBackgrounds(CRoom& room, const RoomDrawRectangle& area)
 {
-    int32_t tileIndex = 0;
+    RoomTileWalk tiles(room);
     CInstance* instance = room.activeInstances.Last();
     std::optional<float> particleDepth = FirstParticleDepth();
     for (;;) {
-        while (room.TileAt(tileIndex) != nullptr && !room.TileAt(tileIndex)->visible) {
-            ++tileIndex;
+        while (tiles.Current() != nullptr && !tiles.Current()->visible) {
+            tiles.Pass();
         }
         while (instance != nullptr && !Drawable(instance)) {
             instance = instance->i_prev;
         }
-        const RoomTile* tile = room.TileAt(tileIndex);
+        const RoomTile* tile = tiles.Current();
         if (tile == nullptr && instance == nullptr && !particleDepth) {
             break;
         }
@@ -290,7 +291,7 @@ void Room_DrawBandBackgrounds(CRoom& room, const RoomDrawRectangle& area)
             instance = instance->i_prev;
         } else {
             const RoomTile copy = *tile;  // the array may change while it draws
-            ++tileIndex;
+            tiles.Pass();
             DrawTile(copy, area);
         }
     }

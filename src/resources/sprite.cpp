@@ -41,6 +41,13 @@ int32_t CornerDistance(int64_t dx, int64_t dy)
     return distance < 2147483520.0f ? static_cast<int32_t>(distance) : std::numeric_limits<int32_t>::max();
 }
 
+// A trimmed entry stores only part of the frame: the rest is transparent.
+bool IsTrimmed(const TexturePageEntry& entry, int32_t width, int32_t height)
+{
+    return entry.targetX > 0 || entry.targetY > 0 || entry.targetX + entry.sourceWidth < width ||
+           entry.targetY + entry.sourceHeight < height;
+}
+
 int16_t ToInt16(int32_t value)
 {
     return static_cast<int16_t>(std::clamp<int32_t>(value, 0, std::numeric_limits<int16_t>::max()));
@@ -274,22 +281,38 @@ int32_t CSprite::GetFrameTexture(int32_t frame)
 
 bool CSprite::GetFrameBox(int32_t frame, int32_t* left, int32_t* top, int32_t* right, int32_t* bottom)
 {
-    if (const TexturePageEntry* entry = GetPageEntry(frame); entry != nullptr) {
+    const int32_t index = FrameIndex(frame);
+    if (index < 0) {
+        return false;
+    }
+    const TexturePageEntry* entry = GetPageEntry(index);
+    if (entry != nullptr && IsTrimmed(*entry, width, height)) {
         *left = entry->targetX;
         *top = entry->targetY;
         *right = entry->targetX + entry->sourceWidth;
         *bottom = entry->targetY + entry->sourceHeight;
         return true;
     }
-    const CBitmap32* bitmap = GetFrameBitmap(FrameIndex(frame));
-    if (bitmap == nullptr) {
-        return false;
+    // An entry that stores the whole frame tells nothing of where its
+    // pixels lie: they are measured.
+    std::unique_ptr<CBitmap32> readBack;
+    const CBitmap32* bitmap = GetFrameBitmap(index);
+    if (bitmap == nullptr && entry != nullptr) {
+        readBack = ReadFrameBitmap(index);
+        bitmap = readBack.get();
     }
-    const BitmapBox box = bitmap->OpaqueBounds();
+    const BitmapBox box = bitmap != nullptr ? bitmap->OpaqueBounds() : BitmapBox{0, 0, -1, -1};
+    if (box.left > box.right || box.top > box.bottom) {
+        *left = 0;
+        *top = 0;
+        *right = width;
+        *bottom = height;
+        return true;
+    }
     *left = box.left;
     *top = box.top;
-    *right = box.right;
-    *bottom = box.bottom;
+    *right = box.right + 1;
+    *bottom = box.bottom + 1;
     return true;
 }
 

@@ -53,7 +53,11 @@ public:
     // The page entry handle of the frame, or its texture id when the sprite
     // has no page entries; -1 without frames.
     int32_t GetFrameTexture(int32_t frame);
-    // The frame's stored (opaque) area inside the full frame.
+    // The frame's opaque area inside the full frame, right and bottom
+    // exclusive: a trimmed page entry's stored area, else measured from the
+    // frame's pixels (its bitmap, or a package frame read back from its
+    // texture); the whole frame when it has no opaque pixel or cannot be
+    // read. False without frames.
     bool GetFrameBox(int32_t frame, int32_t* left, int32_t* top, int32_t* right, int32_t* bottom);
     // The frame's bitmap, null without bitmaps or out of range.
     const CBitmap32* GetFrameBitmap(int32_t frame) const;
@@ -154,6 +158,9 @@ private:
     void FreeOwnedEntries();
     void RebuildAfterFrameChange();
     int32_t FrameIndex(int32_t frame) const;
+    // A package frame read back from its texture into an image of the full
+    // frame size; null when it cannot be read.
+    std::unique_ptr<CBitmap32> ReadFrameBitmap(int32_t frame);
     bool IsCulled(float x, float y, float r) const;
 
     std::vector<std::vector<uint8_t>> m_masks;  // width x height bytes each, 1 = solid

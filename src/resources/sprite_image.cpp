@@ -249,36 +249,45 @@ void CSprite::SetAlphaFromSprite(const CSprite& other)
     InitLocalPageEntries();
 }
 
+std::unique_ptr<CBitmap32> CSprite::ReadFrameBitmap(int32_t frame)
+{
+    const TexturePageEntry* entry = GetPageEntry(frame);
+    TextureRecord* record = entry != nullptr ? Texture_Get(entry->textureId) : nullptr;
+    if (record == nullptr || width <= 0 || height <= 0) {
+        return nullptr;
+    }
+    const std::vector<uint32_t> pixels =
+        GR_D3D_ReadTextureRect(record, entry->sourceX, entry->sourceY, entry->sourceWidth, entry->sourceHeight);
+    const size_t expected = static_cast<size_t>(std::max<int16_t>(entry->sourceWidth, 0)) *
+                            static_cast<size_t>(std::max<int16_t>(entry->sourceHeight, 0));
+    if (pixels.empty() || pixels.size() < expected) {
+        return nullptr;
+    }
+    auto bitmap = std::make_unique<CBitmap32>(width, height, 0);
+    bitmap->SetAlpha(0);
+    uint32_t* out = bitmap->Pixels();
+    // The stored image sits at its offset inside the untrimmed frame.
+    for (int32_t v = 0; v < entry->sourceHeight; ++v) {
+        const int32_t y = entry->targetY + v;
+        for (int32_t u = 0; u < entry->sourceWidth; ++u) {
+            const int32_t x = entry->targetX + u;
+            if (x >= 0 && y >= 0 && x < width && y < height) {
+                out[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
+                    pixels[static_cast<size_t>(v) * static_cast<size_t>(entry->sourceWidth) +
+                           static_cast<size_t>(u)];
+            }
+        }
+    }
+    return bitmap;
+}
+
 bool CSprite::MakeBitmaps()
 {
     std::vector<std::unique_ptr<CBitmap32>> bitmaps;
     for (int32_t i = 0; i < frameCount; ++i) {
-        const TexturePageEntry* entry = GetPageEntry(i);
-        TextureRecord* record = entry != nullptr ? Texture_Get(entry->textureId) : nullptr;
-        if (record == nullptr || width <= 0 || height <= 0) {
+        std::unique_ptr<CBitmap32> frame = ReadFrameBitmap(i);
+        if (frame == nullptr) {
             return false;
-        }
-        const std::vector<uint32_t> pixels =
-            GR_D3D_ReadTextureRect(record, entry->sourceX, entry->sourceY, entry->sourceWidth, entry->sourceHeight);
-        const size_t expected = static_cast<size_t>(std::max<int16_t>(entry->sourceWidth, 0)) *
-                                static_cast<size_t>(std::max<int16_t>(entry->sourceHeight, 0));
-        if (pixels.empty() || pixels.size() < expected) {
-            return false;
-        }
-        auto frame = std::make_unique<CBitmap32>(width, height, 0);
-        frame->SetAlpha(0);
-        uint32_t* out = frame->Pixels();
-        // The stored image sits at its offset inside the untrimmed frame.
-        for (int32_t v = 0; v < entry->sourceHeight; ++v) {
-            const int32_t y = entry->targetY + v;
-            for (int32_t u = 0; u < entry->sourceWidth; ++u) {
-                const int32_t x = entry->targetX + u;
-                if (x >= 0 && y >= 0 && x < width && y < height) {
-                    out[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
-                        pixels[static_cast<size_t>(v) * static_cast<size_t>(entry->sourceWidth) +
-                               static_cast<size_t>(u)];
-                }
-            }
         }
         bitmaps.push_back(std::move(frame));
     }

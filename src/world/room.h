@@ -10,6 +10,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -213,9 +214,41 @@ private:
     void CreateFromRecord();
     void CopyInstancesOf(const CRoom& source);
     void CacheTile(int32_t index) { m_lastTile = index; }
+    template <typename Predicate>
+    void EraseTilesWhere(Predicate&& doomed);
+    // A tile at index leaves the array: every open walk that has passed it
+    // steps back with the tiles behind it.
+    void ForgetPassedTile(size_t index);
+
+    friend class RoomTileWalk;
 
     std::vector<RoomTile> m_tiles;
     int32_t m_lastTile = -1;  // last tile found: a cache for the look-ups
+    // The place of each open tile walk (the index of the next tile it
+    // reaches), innermost last.
+    std::vector<size_t> m_tileWalks;
+};
+
+// A walk over a room's tiles in array order that stays in step with the
+// array while game code runs between its steps: room drawing runs draw
+// events (which may delete tiles, or draw the room again inside the walk)
+// between one tile and the next. A deleted tile the walk has not reached is
+// never reached; every other tile is reached once; a tile added meanwhile is
+// reached when the walk comes to the end of the array. Walks nest.
+class RoomTileWalk {
+public:
+    explicit RoomTileWalk(CRoom& room);
+    ~RoomTileWalk();
+    RoomTileWalk(const RoomTileWalk&) = delete;
+    RoomTileWalk& operator=(const RoomTileWalk&) = delete;
+
+    // The tile the walk stands on, null past the last one.
+    const RoomTile* Current() const;
+    void Pass();
+
+private:
+    CRoom& m_room;
+    size_t m_slot;  // this walk's place in the room's list of walks
 };
 
 // The physics layer makes a running room's world from the room's settings

@@ -31,12 +31,6 @@ bool ContainsClosed(const RoomTile& tile, float x, float y)
     return tile.x <= x && x <= RightOf(tile) && tile.y <= y && y <= BottomOf(tile);
 }
 
-template <typename Predicate>
-void EraseTiles(std::vector<RoomTile>& tiles, Predicate&& doomed)
-{
-    tiles.erase(std::remove_if(tiles.begin(), tiles.end(), doomed), tiles.end());
-}
-
 template <typename Action>
 void ForLayer(std::vector<RoomTile>& tiles, float depth, Action&& action)
 {
@@ -48,6 +42,29 @@ void ForLayer(std::vector<RoomTile>& tiles, float depth, Action&& action)
 }
 
 }  // namespace
+
+template <typename Predicate>
+void CRoom::EraseTilesWhere(Predicate&& doomed)
+{
+    size_t kept = 0;
+    for (size_t index = 0; index < m_tiles.size(); ++index) {
+        if (doomed(m_tiles[index])) {
+            ForgetPassedTile(kept);
+        } else {
+            m_tiles[kept++] = m_tiles[index];
+        }
+    }
+    m_tiles.resize(kept);
+}
+
+void CRoom::ForgetPassedTile(size_t index)
+{
+    for (size_t& place : m_tileWalks) {
+        if (index < place) {
+            --place;
+        }
+    }
+}
 
 int32_t CRoom::AddTile(const RoomTile& tile)
 {
@@ -87,12 +104,13 @@ void CRoom::DeleteTile(int32_t index)
 {
     if (index >= 0 && index < TileCount()) {
         m_tiles.erase(m_tiles.begin() + index);
+        ForgetPassedTile(static_cast<size_t>(index));
     }
 }
 
 void CRoom::DeleteTilesAt(float x, float y, bool foreground)
 {
-    EraseTiles(m_tiles, [=](const RoomTile& tile) {
+    EraseTilesWhere([=](const RoomTile& tile) {
         const bool layerMatches = foreground ? tile.depth <= 0.0f : tile.depth >= 0.0f;
         return layerMatches && ContainsClosed(tile, x, y);
     });
@@ -110,7 +128,7 @@ void CRoom::ShowTileLayer(float depth)
 
 void CRoom::DeleteTileLayer(float depth)
 {
-    EraseTiles(m_tiles, [=](const RoomTile& tile) { return tile.depth == depth; });
+    EraseTilesWhere([=](const RoomTile& tile) { return tile.depth == depth; });
 }
 
 void CRoom::ShiftTileLayer(float depth, float dx, float dy)
@@ -135,7 +153,7 @@ int32_t CRoom::FindTileInLayer(float depth, float x, float y)
 
 void CRoom::DeleteTileLayerAt(float depth, float x, float y)
 {
-    EraseTiles(m_tiles, [=](const RoomTile& tile) { return tile.depth == depth && ContainsHalfOpen(tile, x, y); });
+    EraseTilesWhere([=](const RoomTile& tile) { return tile.depth == depth && ContainsHalfOpen(tile, x, y); });
 }
 
 void CRoom::SetTileLayerDepth(float depth, float newDepth)
@@ -167,11 +185,33 @@ void CRoom::ClearTiles()
     m_tiles.clear();
     m_tiles.shrink_to_fit();
     m_lastTile = -1;
+    std::fill(m_tileWalks.begin(), m_tileWalks.end(), size_t{0});
 }
 
 RoomTile* CRoom::TileAt(int32_t index)
 {
     return index >= 0 && index < TileCount() ? &m_tiles[static_cast<size_t>(index)] : nullptr;
+}
+
+RoomTileWalk::RoomTileWalk(CRoom& room) : m_room(room), m_slot(room.m_tileWalks.size())
+{
+    m_room.m_tileWalks.push_back(0);
+}
+
+RoomTileWalk::~RoomTileWalk()
+{
+    m_room.m_tileWalks.pop_back();
+}
+
+const RoomTile* RoomTileWalk::Current() const
+{
+    const size_t place = m_room.m_tileWalks[m_slot];
+    return place < m_room.m_tiles.size() ? &m_room.m_tiles[place] : nullptr;
+}
+
+void RoomTileWalk::Pass()
+{
+    ++m_room.m_tileWalks[m_slot];
 }
 
 }  // namespace bw

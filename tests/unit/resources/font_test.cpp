@@ -177,14 +177,14 @@ TEST_F(SpriteFont, MapLongerThanTheFramesIsCutAndASpaceIsAdded)
     EXPECT_EQ(font->GetHeight(), 2);
 }
 
-TEST_F(SpriteFont, ProportionalGlyphsSpanTheFrameBoxPlusTheSeparation)
+TEST_F(SpriteFont, ProportionalGlyphsSpanTheirOpaqueColumnsPlusTheSeparation)
 {
     const CFontBW* font = Font_Get(Font_AddSpriteExt(sprite, "ab", true, 2));
     ASSERT_NE(font, nullptr);
-    int32_t left = 0, top = 0, right = 0, bottom = 0;
-    ASSERT_TRUE(Sprite_Get(sprite)->GetFrameBox(0, &left, &top, &right, &bottom));
-    EXPECT_EQ(font->FindGlyph('a')->offset, -left);
-    EXPECT_EQ(font->CharShift('a'), right - left + 2);
+    EXPECT_EQ(font->FindGlyph('a')->offset, -1);
+    EXPECT_EQ(font->CharShift('a'), 2 + 2);
+    EXPECT_EQ(font->FindGlyph('b')->offset, 0);
+    EXPECT_EQ(font->CharShift('b'), 1 + 2);
 }
 
 TEST_F(SpriteFont, PackageMapGivesTheCharactersAndStopsAtItsEnd)
