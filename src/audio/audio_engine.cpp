@@ -64,6 +64,19 @@ void ForEachVoiceOf(int32_t id, Action act)
     }
 }
 
+// A stopped source that still belongs to a voice: its stream ran dry in a
+// slow frame and plays on at the next update, as the game never stopped it.
+bool HeldByDryStream(size_t index)
+{
+    for (const std::unique_ptr<AudioVoice>& voice : Audio_State().voices) {
+        if (voice->inUse && voice->sourceIndex == static_cast<int32_t>(index) && voice->stream != nullptr &&
+            voice->stream->RanDry()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // A free source index, stealing one from the first-found voice of the
 // lowest priority below priority when all are busy; -1 when none.
 int32_t PickSource(float priority)
@@ -75,7 +88,7 @@ int32_t PickSource(float priority)
     for (size_t index = 0; index < state.sources.size(); ++index) {
         ALint sourceState = 0;
         alGetSourcei(state.sources[index], AL_SOURCE_STATE, &sourceState);
-        if (sourceState != AL_STOPPED && sourceState != AL_INITIAL) {
+        if ((sourceState != AL_STOPPED && sourceState != AL_INITIAL) || HeldByDryStream(index)) {
             continue;
         }
         for (const std::unique_ptr<AudioVoice>& voice : state.voices) {
@@ -253,8 +266,14 @@ bool Audio_VoiceIsLive(const AudioVoice& voice)
     return voice.inUse && !voice.stopping && Audio_VoiceSource(voice) != 0;
 }
 
-int32_t Audio_VoiceSourceState(const AudioVoice& voice)
+int32_t Audio_VoiceSourceState(AudioVoice& voice)
 {
+    // A stream that ran dry in a slow frame starts again before its state is
+    // read, so game code that asks about it or pauses it never finds it
+    // stopped.
+    if (voice.stream != nullptr && voice.stream->RanDry()) {
+        voice.stream->Update();
+    }
     const ALuint source = Audio_VoiceSource(voice);
     ALint state = AL_STOPPED;
     if (source != 0) {
@@ -564,7 +583,7 @@ bool Audio_IsPlaying(int32_t id)
         return false;
     }
     if (IsVoiceId(id)) {
-        const AudioVoice* voice = FindLiveVoice(id);
+        AudioVoice* voice = FindLiveVoice(id);
         return voice != nullptr && Audio_VoiceSourceState(*voice) == AL_PLAYING;
     }
     const AudioSound* sound = Audio_GetSound(id);

@@ -63,8 +63,9 @@ AudioEngineState& Audio_State();
 
 // The voice is in use, not stopping and holds a source.
 bool Audio_VoiceIsLive(const AudioVoice& voice);
-// AL_SOURCE_STATE of the voice's source (AL_STOPPED when it has none).
-int32_t Audio_VoiceSourceState(const AudioVoice& voice);
+// AL_SOURCE_STATE of the voice's source (AL_STOPPED when it has none); a
+// stream that ran dry is started again first.
+int32_t Audio_VoiceSourceState(AudioVoice& voice);
 uint32_t Audio_VoiceSource(const AudioVoice& voice);
 // Stops the voice's source (unless it is stopping) and releases the voice.
 // logId names it in the error line.

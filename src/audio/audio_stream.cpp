@@ -123,9 +123,16 @@ void CAudioStream::Update()
 
 bool CAudioStream::Finished() const
 {
-    if (!m_attached || !m_ended) {
-        return false;
-    }
+    return m_attached && m_ended && SourceStopped();
+}
+
+bool CAudioStream::RanDry() const
+{
+    return m_attached && !m_ended && SourceStopped();
+}
+
+bool CAudioStream::SourceStopped() const
+{
     ALint state = 0;
     alGetSourcei(m_source, AL_SOURCE_STATE, &state);
     return state == AL_STOPPED;

@@ -40,12 +40,16 @@ public:
     void Update();
     // Every sample has been queued and the source has played them all.
     bool Finished() const;
+    // The source stopped before the stream ended: a frame longer than the
+    // queued buffers let it play them all. Update starts it again.
+    bool RanDry() const;
     // Sample frames the source has played since Attach.
     int64_t PlayedFrames() const;
 
     static constexpr size_t kBufferBytes = 32768;  // about 0.19 s of stereo at 44.1 kHz
 
 private:
+    bool SourceStopped() const;
     bool Fill(uint32_t buffer);
     // Fills buffer and queues it; a buffer left empty waits in m_idle unless
     // the stream has ended.

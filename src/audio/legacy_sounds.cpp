@@ -77,6 +77,15 @@ const char* BaseName(const char* path)
     return base;
 }
 
+// A record about to be freed stops what plays it first: once it is gone,
+// no id reaches its voice (or its music) to stop it.
+void StopVoicesOf(const CSound* sound)
+{
+    if (sound != nullptr) {
+        Sound_Stop(sound->fileName, sound->voice);
+    }
+}
+
 }  // namespace
 
 void CSound::LoadFromChunk(const SoundRecord& record)
@@ -266,15 +275,18 @@ bool Sound_Replace(int32_t id, const char* file, int32_t kind, bool preload)
         return false;
     }
     std::unique_ptr<CSound>& sound = g_sounds[static_cast<size_t>(id)].sound;
+    StopVoicesOf(sound.get());
     sound = std::make_unique<CSound>();
     return sound->LoadFromFile(file, kind, preload);
 }
 
 bool Sound_Delete(int32_t id)
 {
-    if (!Sound_Exists(id)) {
+    CSound* sound = Sound_Get(id);
+    if (sound == nullptr) {
         return false;
     }
+    StopVoicesOf(sound);
     g_sounds[static_cast<size_t>(id)] = SoundTableEntry{};
     return true;
 }
