@@ -250,6 +250,12 @@ std::vector<size_t> HostSocket_PollReadable(std::span<const int> sockets, int ti
     return ready;
 }
 
+bool HostSocket_PollWritable(int socket, int timeoutMilliseconds)
+{
+    pollfd polled{socket, POLLOUT, 0};
+    return poll(&polled, 1, timeoutMilliseconds) > 0 && (polled.revents & (POLLOUT | POLLHUP | POLLERR)) != 0;
+}
+
 int HostNet_Resolve(const char* host, uint32_t* address)
 {
     in_addr dotted{};

@@ -68,6 +68,9 @@ NetReadResult HostSocket_ReceiveFrom(int socket, std::span<uint8_t> out);
 // become readable (or to be closed by the peer); the indexes of those that
 // did, in order.
 std::vector<size_t> HostSocket_PollReadable(std::span<const int> sockets, int timeoutMilliseconds);
+// Waits up to timeoutMilliseconds for the system to take more bytes on the
+// socket (or for the connection to fail); whether it will.
+bool HostSocket_PollWritable(int socket, int timeoutMilliseconds);
 
 // The first IPv4 address of a dotted address or a host name (0 on success),
 // else the resolver's error as the runner's codes have always been: 11001

@@ -153,8 +153,8 @@ extern size_t g_stopCheck;
 // stop check.
 void FillAddresses(const VerifiedUnit& unit, uint32_t epoch);
 
-// Every run and script call asks; only a unit new here, or one threaded
-// before the debugger changed which ops stop, is filled again.
+// Every run, script call and script return asks; only a unit new here, or
+// one threaded before the debugger changed which ops stop, is filled again.
 inline void Thread(const VerifiedUnit& unit)
 {
     const uint32_t epoch = VM_DebugEpoch();
@@ -828,6 +828,10 @@ inline const CCode* Machine::InlineScript(const VMNativeOp* op) const
     code_ = frame.code;
     localsBase_ = frame.localsBase;
     g_stack.reserved = frame.reserved;
+    // The caller was threaded before the script ran, and the debugger may
+    // have changed since what stops (a step that leaves the script stops at
+    // the first op back in the caller).
+    Thread(*unit_);
     VMSlot* const sp = frame.base;
     sp->v = result;
     return sp + 1;

@@ -13,6 +13,11 @@ namespace bw {
 namespace {
 
 constexpr double kNearInteger = 1e-12;
+// The object index of the instance an evaluation makes for itself: noone's
+// number, which names no object (-1 would be taken as object 0), so code
+// evaluated there (instance_destroy(), event_perform) raises no object's
+// events.
+constexpr int32_t kNoObject = -4;
 
 class SuppressErrors {
 public:
@@ -37,8 +42,8 @@ bool Debug_Evaluate(const char* text, const char* unitName, CInstance* self, Val
         return false;
     }
     // Without an instance the code runs for one made for it alone, at
-    // (0, 0), in no room; it leaves no trace in the object it names.
-    CInstance scratch(0.0f, 0.0f, 0, 0, false);
+    // (0, 0), in no room and of no object.
+    CInstance scratch(0.0f, 0.0f, 0, kNoObject, false);
     CInstance* const context = self != nullptr ? self : &scratch;
     // A built-in that reports an error lets the code go on; the expression
     // has failed all the same.

@@ -33,6 +33,11 @@ namespace {
 constexpr uint32_t kSymbolsVersion = 1;
 constexpr int32_t kSymbolEventTypes = 11;
 constexpr int64_t kPausedPollMilliseconds = 2;
+// A client pairs each reply with its command, so a reply goes whole or the
+// link closes: behind a client that reads slowly the link waits (the game
+// is held meanwhile, and a quit ends the wait), and a client that has taken
+// nothing for this long has stopped reading for good.
+constexpr int32_t kReplyStallMilliseconds = 10000;
 constexpr uint32_t kTagRevision = 0x5645525F;
 constexpr uint32_t kTagCode = 0x434F4445;
 constexpr uint32_t kTagObjects = 0x4F424A5F;
@@ -59,11 +64,11 @@ void PollServer()
     g_polling = false;
 }
 
-void Send(const DebugReply& reply)
+// False when the reply could not go whole: the connection must then close.
+[[nodiscard]] bool Send(const DebugReply& reply)
 {
-    if (g_connection >= 0) {
-        Network_SendRaw(g_connection, reply.Data());
-    }
+    return g_connection < 0 ||
+           Network_SendRawWhole(g_connection, reply.Data(), kReplyStallMilliseconds, &HostWindow_QuitRequested) >= 0;
 }
 
 // A count written before its list and filled in once the list is written.
@@ -209,7 +214,7 @@ void WriteSymbols(DebugReply& reply)
     WriteNames(reply);
 }
 
-void Evaluate(const DebugCommand& command)
+bool Evaluate(const DebugCommand& command)
 {
     DebugReply reply;
     reply.U32(kDebugEvaluate);
@@ -232,7 +237,7 @@ void Evaluate(const DebugCommand& command)
         Value_Free(result);
     }
     reply.PatchU32(lengthAt, static_cast<uint32_t>(reply.Size()));
-    Send(reply);
+    return Send(reply);
 }
 
 // Run, step and step over act only on a game that is held: one that runs
@@ -249,7 +254,8 @@ void RunOn()
     Run_DebugResume();
 }
 
-void Execute(const DebugCommand& command)
+// False when the command's reply could not be sent.
+bool Execute(const DebugCommand& command)
 {
     switch (command.code) {
     case kDebugInfo: {
@@ -258,14 +264,12 @@ void Execute(const DebugCommand& command)
         if (Held()) {
             VM_DebugWriteInstance(reply);
         }
-        Send(reply);
-        break;
+        return Send(reply);
     }
     case kDebugSymbols: {
         DebugReply reply;
         WriteSymbols(reply);
-        Send(reply);
-        break;
+        return Send(reply);
     }
     case kDebugPause:
         VM_Debug_RequestStep(false);
@@ -303,11 +307,11 @@ void Execute(const DebugCommand& command)
         }
         break;
     case kDebugEvaluate:
-        Evaluate(command);
-        break;
+        return Evaluate(command);
     default:
         break;
     }
+    return true;
 }
 
 int64_t Received(int32_t connection, std::span<const uint8_t> held)
@@ -323,7 +327,10 @@ int64_t Received(int32_t connection, std::span<const uint8_t> held)
     if (parse.kind == DebugParse::Kind::Incomplete || connection != g_connection) {
         return 0;
     }
-    Execute(parse.command);
+    if (!Execute(parse.command)) {
+        Console().Printf("Debugger did not take its reply; connection dropped\n");
+        return -1;
+    }
     return static_cast<int64_t>(parse.consumed);
 }
 

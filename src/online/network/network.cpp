@@ -31,6 +31,9 @@ constexpr uint32_t kBroadcast = 0xFFFFFFFF;
 // packet of the largest size does not turn away the next small one. A
 // packet is taken whole while less than this waits.
 constexpr size_t kWriteBufferBound = kNetReceiveCap;
+// How long one look of a send that waits for a slow peer lasts, between its
+// checks of whether to give way.
+constexpr int kSendWaitSliceMilliseconds = 10;
 
 enum class NetState { New, Greeted, Connected, Closed };
 
@@ -478,6 +481,29 @@ int64_t NowMilliseconds()
     return Host_SystemClock().nowMicroseconds() / 1000;
 }
 
+// Sends what the system takes until a peer that reads slowly holds no more
+// than the bound back. False when the connection fails, the peer takes
+// nothing for stallMilliseconds, or giveWay() ends the wait.
+bool AwaitSendRoom(NetSocket& socket, int32_t stallMilliseconds, bool (*giveWay)())
+{
+    int64_t lastTaken = NowMilliseconds();
+    while (socket.unsent.size() > kWriteBufferBound) {
+        const size_t held = socket.unsent.size();
+        FlushUnsent(socket);
+        if (socket.sendFailed || giveWay()) {
+            return false;
+        }
+        const int64_t now = NowMilliseconds();
+        if (socket.unsent.size() < held) {
+            lastTaken = now;
+        } else if (now - lastTaken >= stallMilliseconds) {
+            return false;
+        }
+        HostSocket_PollWritable(socket.handle, kSendWaitSliceMilliseconds);
+    }
+    return true;
+}
+
 // Reads into the socket until done(held bytes) or the wait is over, polling
 // the servers of this program meanwhile so that one of them can answer.
 template <typename Done>
@@ -721,6 +747,16 @@ int32_t Network_SendRaw(int32_t id, std::span<const uint8_t> bytes)
 {
     NetSocket* socket = SocketAt(id);
     if (socket == nullptr || !QueueSend(*socket, bytes)) {
+        return -1;
+    }
+    return static_cast<int32_t>(bytes.size());
+}
+
+int32_t Network_SendRawWhole(int32_t id, std::span<const uint8_t> bytes, int32_t stallMilliseconds,
+                             bool (*giveWay)())
+{
+    NetSocket* socket = SocketAt(id);
+    if (socket == nullptr || !AwaitSendRoom(*socket, stallMilliseconds, giveWay) || !QueueSend(*socket, bytes)) {
         return -1;
     }
     return static_cast<int32_t>(bytes.size());

@@ -40,6 +40,14 @@ int32_t Network_Connect(int32_t socket, const char* host, int32_t port, bool han
 // holds back more than a packet of that size for a peer that reads slowly.
 int32_t Network_SendPacket(int32_t socket, std::span<const uint8_t> payload);
 int32_t Network_SendRaw(int32_t socket, std::span<const uint8_t> bytes);
+// Network_SendRaw for a peer that must get every send, in order: where a
+// slow peer already holds more than that bound back, it waits for the peer
+// to take bytes first. -1, nothing of the bytes sent, when the connection
+// has failed, the peer took nothing for stallMilliseconds, or giveWay()
+// answered true (checked about every 10 ms); the connection is then of no
+// more use to such a peer.
+int32_t Network_SendRawWhole(int32_t socket, std::span<const uint8_t> bytes, int32_t stallMilliseconds,
+                             bool (*giveWay)());
 // 0 all sent, -3 fewer, -2 a send error, -1 no such socket (or no broadcast
 // socket), or the resolver's code for an unknown host.
 int32_t Network_SendUdp(int32_t socket, const char* host, int32_t port, std::span<const uint8_t> payload);

@@ -489,6 +489,21 @@ TEST_F(NetworkTest, ASlowPeerGetsEveryPacketTakenWholeAndTheRestIsRefused)
     }
 }
 
+TEST_F(NetworkTest, AWholeSendWaitsForAPeerThatReadsNothingOnlyUntilItsStallBoundOrAGiveWay)
+{
+    const int32_t connection = Server() + 1;
+    RawConnected();  // a peer that never reads
+    // More than the system's buffers take, so more than the bound waits.
+    const std::vector<uint8_t> bytes(16u << 20, 1);
+    const auto never = [] { return false; };
+    EXPECT_EQ(Network_SendRawWhole(connection, bytes, 100, never), static_cast<int32_t>(bytes.size()))
+        << "taken at once while nothing waits";
+    EXPECT_EQ(Network_SendRawWhole(connection, bytes, 60000, [] { return true; }), -1) << "a give-way ends the wait";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Network_SendRawWhole(connection, bytes, 100, never), -1);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100)) << "it waited for the peer";
+}
+
 TEST_F(NetworkTest, TheSixtyFifthSlotIsRefused)
 {
     for (int i = 0; i < kNetworkSlotCount; ++i) {
