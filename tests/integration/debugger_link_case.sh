@@ -11,20 +11,11 @@
 # its own where the system allows one.
 #   debugger_link_case.sh BWPACK RUNNER PROJECT OUT_DIR CLIENT
 bwpack="$1"; runner="$2"; project="$3"; out="$4"; client="$5"
-if [ -z "$DEBUGGER_CASE_NAMESPACE" ] && unshare -rn ip link set lo up 2>/dev/null; then
-  DEBUGGER_CASE_NAMESPACE=1 exec unshare -rn sh -c 'ip link set lo up && exec sh "$0" "$@"' "$0" "$@"
-fi
+own_loopback=1
+. "$(dirname "$0")/background_runs.sh"
+export BW_TEST_FRAMES=3000
 port=6509
 mkdir -p "$out" || exit 1
-scratch="$(mktemp -d)"
-pids=""
-cleanup() {
-  for pid in $pids; do kill -KILL "$pid" 2>/dev/null; done
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
-trap 'exit 1' HUP INT TERM
-export XDG_DATA_HOME="$scratch" SDL_VIDEODRIVER=offscreen ALSOFT_DRIVERS=null BW_TEST_FRAMES=3000
 
 fail() {
   for said in "$scratch"/*.out; do echo "--- $(basename "$said")"; cat "$said"; done

@@ -18,18 +18,8 @@
 #   big_packet            a packet over 4 MiB is refused whole; one of
 #                         4 MiB arrives whole
 runner="$1"; package="$2"; case="$3"; port="$4"
-if [ -z "$NET_CASE_NAMESPACE" ] && unshare -rn ip link set lo up 2>/dev/null; then
-  NET_CASE_NAMESPACE=1 exec unshare -rn sh -c 'ip link set lo up && exec sh "$0" "$@"' "$0" "$@"
-fi
-scratch="$(mktemp -d)"
-pids=""
-cleanup() {
-  for pid in $pids; do kill -KILL "$pid" 2>/dev/null; done
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
-trap 'exit 1' HUP INT TERM
-export XDG_DATA_HOME="$scratch" SDL_VIDEODRIVER=offscreen ALSOFT_DRIVERS=null
+own_loopback=1
+. "$(dirname "$0")/background_runs.sh"
 mkdir -p "$scratch/net_players"
 
 fail() {

@@ -6,11 +6,7 @@
 # every reply with the address as it gave it.
 #   web_address_case.sh RUNNER PACKAGE SERVER IMAGE
 runner="$1"; package="$2"; server="$3"; image="$4"
-scratch="$(mktemp -d)"
-pids=""
-trap 'for pid in $pids; do kill -KILL "$pid" 2>/dev/null; done; rm -rf "$scratch"' EXIT
-trap 'exit 1' HUP INT TERM
-export XDG_DATA_HOME="$scratch" SDL_VIDEODRIVER=offscreen ALSOFT_DRIVERS=null
+. "$(dirname "$0")/background_runs.sh"
 
 fail() {
   echo "--- server"; cat "$scratch/server.out"; echo "--- game"; cat "$scratch/game.out"
