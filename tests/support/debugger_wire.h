@@ -47,32 +47,10 @@ inline std::vector<uint8_t> EvaluatePacket(const std::vector<std::pair<uint32_t,
 class ReplyReader {
 public:
     explicit ReplyReader(std::vector<uint8_t> bytes) : m_bytes(std::move(bytes)) {}
-    uint32_t U32()
-    {
-        uint32_t value = 0;
-        if (m_at + 4 <= m_bytes.size()) {
-            std::memcpy(&value, m_bytes.data() + m_at, 4);
-        }
-        m_at += 4;
-        return value;
-    }
+    uint32_t U32() { return Word<uint32_t>(); }
     uint8_t U8() { return m_at < m_bytes.size() ? m_bytes[m_at++] : 0; }
-    double F64()
-    {
-        double value = 0;
-        if (m_at + 8 <= m_bytes.size()) {
-            std::memcpy(&value, m_bytes.data() + m_at, 8);
-        }
-        m_at += 8;
-        return value;
-    }
-    float F32()
-    {
-        const uint32_t bits = U32();
-        float value = 0;
-        std::memcpy(&value, &bits, 4);
-        return value;
-    }
+    double F64() { return Word<double>(); }
+    float F32() { return Word<float>(); }
     std::string String()
     {
         const uint32_t length = U32();
@@ -99,6 +77,18 @@ public:
     bool AtEnd() const { return m_at == m_bytes.size(); }
 
 private:
+    // A little-endian word of T's size; 0 where the reply runs out.
+    template <typename T>
+    T Word()
+    {
+        T value{};
+        if (m_at + sizeof(T) <= m_bytes.size()) {
+            std::memcpy(&value, m_bytes.data() + m_at, sizeof(T));
+        }
+        m_at += sizeof(T);
+        return value;
+    }
+
     std::vector<uint8_t> m_bytes;
     size_t m_at = 0;
 };
