@@ -864,10 +864,9 @@ L_ConstArith:
     BW_PLAIN();
 // Last, so the handlers keep the layout they have without a debugger.
 L_DebugStop:
-    // The debugger may hold the game here and change what stops; then the
-    // op runs through its own handler.
+    // The debugger may hold the game here and change what stops (which
+    // threads this unit again); then the op runs through its own handler.
     VM_DebugCheck(*program_, *code_, *op, self_, other_);
-    Thread(*unit_);
     goto* kHandlers[static_cast<uint8_t>(op->handler)];
 }
 

@@ -176,6 +176,18 @@ void Machine::DescribeStack(std::vector<ErrorStackFrame>* frames) const
     }
 }
 
+void Machine::ThreadRunning() const
+{
+    for (const Machine* machine = this; machine != nullptr; machine = machine->outer_) {
+        if (!machine->unit_->checked) {  // the checked path asks the debugger op by op
+            Thread(*machine->unit_);
+        }
+    }
+    for (const ScriptFrame* frame = g_frames.frames.get(); frame != g_frames.top; ++frame) {
+        Thread(frame->program->unit);
+    }
+}
+
 void Machine::DescribeVariables(ErrorVariableDump* dump) const
 {
     *dump = ErrorVariableDump{};
@@ -249,6 +261,13 @@ void VM_ErrorVariables(ErrorVariableDump* dump)
 bool VM_IsRunning()
 {
     return g_innermost != nullptr;
+}
+
+void VM_ThreadRunning()
+{
+    if (g_innermost != nullptr) {
+        g_innermost->ThreadRunning();
+    }
 }
 
 void VM_RunningLocals(std::vector<VariableView>* locals)

@@ -74,12 +74,19 @@ VMNativeOp* OpAt(uint32_t identity, uint32_t offset, VerifiedUnit** unit)
     return nullptr;
 }
 
+// Which ops stop changed: the units code runs in are routed again now.
+void StopsChanged()
+{
+    ++g_epoch;
+    VM_ThreadRunning();
+}
+
 void MarkOp(uint32_t identity, uint32_t offset, bool marked)
 {
     VerifiedUnit* unit = nullptr;
     if (VMNativeOp* op = OpAt(identity, offset, &unit)) {
         op->breakpoint = marked;
-        ++g_epoch;
+        StopsChanged();
     }
 }
 
@@ -157,7 +164,7 @@ int32_t VM_Breakpoint_AddAt(uint32_t identity, uint32_t offset)
         Slots()[static_cast<size_t>(slot)].code = identity;
         Slots()[static_cast<size_t>(slot)].opOffset = op->offset;
         op->breakpoint = true;
-        ++g_epoch;
+        StopsChanged();
     }
     return slot;
 }
@@ -170,7 +177,7 @@ int32_t VM_Breakpoint_RemoveAt(uint32_t identity, uint32_t offset)
         return kBreakpointNone;
     }
     op->breakpoint = false;
-    ++g_epoch;
+    StopsChanged();
     return VM_Breakpoint_Remove(&unit->words[op->offset / 4]);
 }
 
@@ -192,7 +199,7 @@ void VM_Debug_RequestStep(bool step)
     g_stepOver = false;
     if (step != g_step) {
         g_step = step;
-        ++g_epoch;
+        StopsChanged();
     }
 }
 
@@ -200,7 +207,7 @@ void VM_Debug_RequestBreak(bool pending)
 {
     if (pending != g_breakPending) {
         g_breakPending = pending;
-        ++g_epoch;
+        StopsChanged();
     }
 }
 

@@ -67,7 +67,8 @@ void VM_SetDebugPoll(void (*poll)());
 void VM_DebugPoll();
 // Which ops the machine routes through the stop check changes with each
 // breakpoint and flag change; units fill their addresses again when their
-// epoch differs.
+// epoch differs: those code runs in at once, the others on their next run
+// or call.
 // Read by the machine on every run and call, so it is inline.
 namespace vm_debug_detail {
 extern uint32_t g_epoch;
@@ -76,6 +77,11 @@ inline uint32_t VM_DebugEpoch()
 {
     return vm_debug_detail::g_epoch;
 }
+// Fills again, for what stops now, the addresses of the units code runs in:
+// each running machine's and those of the callers waiting on its scripts'
+// frames. A step that leaves a script then stops at the first op back in
+// its caller, and a script's return asks nothing. The machine defines it.
+void VM_ThreadRunning();
 // Whether the machine routes op through the stop check: a breakpoint on it
 // or a step under way.
 bool VM_DebugRoutes(const VMNativeOp& op);

@@ -153,8 +153,10 @@ extern size_t g_stopCheck;
 // stop check.
 void FillAddresses(const VerifiedUnit& unit, uint32_t epoch);
 
-// Every run, script call and script return asks; only a unit new here, or
-// one threaded before the debugger changed which ops stop, is filled again.
+// Every run and script call asks; only a unit new here, or one threaded
+// before the debugger changed which ops stop, is filled again. A change of
+// what stops fills the units code runs in at once (VM_ThreadRunning), so a
+// script's return finds its caller routed and asks nothing.
 inline void Thread(const VerifiedUnit& unit)
 {
     const uint32_t epoch = VM_DebugEpoch();
@@ -217,6 +219,9 @@ public:
     // The innermost frame's set locals, and its self instance's and the
     // global variables.
     void DescribeVariables(ErrorVariableDump* dump) const;
+    // Threads the units this machine and those it interrupted run in: their
+    // own and those of the callers waiting on their scripts' frames.
+    void ThreadRunning() const;
     void ListLocals(std::vector<VariableView>* locals) const
     {
         for (size_t i = localsBase_; i < locals_.size(); ++i) {
@@ -389,11 +394,8 @@ private:
             ++outsideWrites_;
             ProcessMessages();
             // A debugger's pause must reach code that loops without end:
-            // its break re-routes the running unit's ops to the stop check.
+            // its break re-routes the running units' ops to the stop check.
             VM_DebugPoll();
-            if (!unit_->checked) {
-                Thread(*unit_);  // the checked path asks the debugger op by op
-            }
         }
         return !Code_StopDue();
     }
@@ -828,10 +830,6 @@ inline const CCode* Machine::InlineScript(const VMNativeOp* op) const
     code_ = frame.code;
     localsBase_ = frame.localsBase;
     g_stack.reserved = frame.reserved;
-    // The caller was threaded before the script ran, and the debugger may
-    // have changed since what stops (a step that leaves the script stops at
-    // the first op back in the caller).
-    Thread(*unit_);
     VMSlot* const sp = frame.base;
     sp->v = result;
     return sp + 1;
