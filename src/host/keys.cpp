@@ -170,6 +170,27 @@ void TranslateKey(const SDL_KeyboardEvent& key, const WindowHandlers& handlers, 
     }
 }
 
+// Alt with a key is a shortcut: the character it would type is the
+// system's, not the game's text. Only the left Alt counts: on the layouts
+// that have AltGr it is the right Alt key, which types characters such as
+// "@" and "€", and SDL reports it as a plain right Alt would be
+// (KMOD_RALT), so every character typed with the right Alt is kept; on a
+// layout without AltGr a right-Alt shortcut types its letter.
+bool ShortcutAltHeld(uint16_t sdlModifiers)
+{
+    return (sdlModifiers & KMOD_LALT) != 0;
+}
+
+void TranslateText(const char* text, const WindowHandlers& handlers, const WindowEventState& state)
+{
+    if (handlers.character == nullptr || ShortcutAltHeld(state.modifiers)) {
+        return;
+    }
+    for (char16_t unit : Keys_Utf8ToUtf16(text)) {
+        handlers.character(unit);
+    }
+}
+
 void TranslateWindowEvent(const SDL_WindowEvent& window, const WindowHandlers& handlers)
 {
     switch (window.event) {
@@ -305,11 +326,7 @@ void Window_TranslateEvent(const SDL_Event& event, const WindowHandlers& handler
         TranslateKey(event.key, handlers, state);
         break;
     case SDL_TEXTINPUT:
-        if (handlers.character != nullptr) {
-            for (char16_t unit : Keys_Utf8ToUtf16(event.text.text)) {
-                handlers.character(unit);
-            }
-        }
+        TranslateText(event.text.text, handlers, state);
         break;
     case SDL_MOUSEMOTION:
         state.mouseX = event.motion.x;

@@ -1,8 +1,9 @@
 // Translation of SDL's input and window events into the window handlers:
 // keys become Windows virtual-key codes (Shift, Control and Alt each reported
 // twice: the generic code, then the left or right one), text becomes UTF-16
-// units (Backspace, Tab, Enter and Escape also arrive as characters, and
-// Ctrl+A to Ctrl+Z as 1 to 26), mouse
+// units (none while the left Alt is held: that is a shortcut; Backspace,
+// Tab, Enter and Escape also arrive as characters, and Ctrl+A to Ctrl+Z as
+// 1 to 26), mouse
 // buttons and positions are in client pixels. Pure: it reads only the event
 // and the state it keeps itself, so tests can feed it made-up events.
 #pragma once
@@ -26,7 +27,7 @@ int32_t Keys_VirtualKey(const SDL_Keysym& keysym);
 uint32_t Keys_Modifiers(uint16_t sdlModifiers);
 
 struct WindowEventState {
-    uint16_t modifiers = 0;    // SDL modifier bits of the last key event
+    uint16_t modifiers = 0;    // SDL modifier bits of the last key event (text has none of its own)
     uint32_t buttons = 0;      // wheel bits of the mouse buttons held
     int32_t mouseX = 0;
     int32_t mouseY = 0;

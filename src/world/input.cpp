@@ -261,19 +261,26 @@ void IO_OnChar(char16_t unit)
 {
     constexpr char16_t kBackspace = 8;
     constexpr size_t kRestartLength = kKeyboardStringMax - 1;
+    constexpr char16_t kFirstPrintable = 32;
     InputFrame& raw = g_input.raw;
     raw.lastChar = unit;
     std::u16string& text = raw.text;
-    if (text.size() >= kRestartLength) {
-        text.erase(0, text.size() - 1);
-    }
     if (unit == kBackspace) {
         if (!text.empty()) {
             text.pop_back();
         }
-    } else if (unit >= 32) {
-        text.push_back(unit);
+        return;
     }
+    if (unit < kFirstPrintable) {
+        return;  // other control characters are only remembered
+    }
+    // A character typed at the limit restarts the string from its last unit,
+    // so typing never stops; only a character that adds does this, or one
+    // Backspace or Enter would wipe a full string.
+    if (text.size() >= kRestartLength) {
+        text.erase(0, text.size() - 1);
+    }
+    text.push_back(unit);
 }
 
 void IO_OnMouseDown(int32_t button)

@@ -102,7 +102,7 @@ std::u16string Typed(int32_t count, char16_t first)
     return text;
 }
 
-TEST_F(InputTest, KeyboardStringRestartsFromItsLastUnitWhenFull)
+TEST_F(InputTest, KeyboardStringRestartsFromItsLastUnitWhenFullButKeepsItForControls)
 {
     const std::u16string typed = Typed(kKeyboardStringMax - 1, u'a');
     for (char16_t unit : typed) {
@@ -110,6 +110,11 @@ TEST_F(InputTest, KeyboardStringRestartsFromItsLastUnitWhenFull)
     }
     IO_Update();
     EXPECT_EQ(IO_GetKeyboardString(), typed);
+    IO_OnChar(u'\r');
+    IO_OnChar(u'\b');
+    IO_Update();
+    EXPECT_EQ(IO_GetKeyboardString(), typed.substr(0, typed.size() - 1));
+    IO_OnChar(typed.back());
     IO_OnChar(u'Z');
     IO_Update();
     EXPECT_EQ(IO_GetKeyboardString(), std::u16string({typed.back(), u'Z'}));
