@@ -625,6 +625,9 @@ void Runner_EndProcess(int status)
 
 int Runner_Main(int argc, char** argv)
 {
+    // First of all: from here on, an allocation that fails anywhere ends the
+    // run with "Out of Memory!" and -1, never with an uncaught exception.
+    MemoryManager_InstallNewHandler();
     const std::span<const std::string> tokens = KeepCommandLine(argc, argv);
     if (const std::optional<int> answered = Runner_AnswerRequest(CommandLine_Request(tokens))) {
         return *answered;

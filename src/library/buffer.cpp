@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "host/atomic_file.h"
 #include "script/arguments.h"
 #include "platform/base64.h"
 #include "platform/files.h"
@@ -419,50 +420,55 @@ void IBuffer::Resize(int32_t newSize)
 
 // ---- ranges ----
 
+IBuffer::ByteRange IBuffer::Range(int32_t offset, int32_t size) const
+{
+    if (m_size <= 0) {
+        return {0, 0};
+    }
+    const int64_t length = size < 0 ? m_size : size;
+    if (m_kind == kBufferWrap) {
+        return {Modulo(offset, m_size), length};
+    }
+    const int64_t start = std::clamp<int64_t>(offset, 0, m_size - 1);
+    return {start, std::min<int64_t>(length, m_size - start)};
+}
+
 template <typename Visit>
 void IBuffer::ForEachRangePiece(int32_t offset, int32_t size, Visit&& visit) const
 {
-    if (m_size <= 0) {
-        return;
-    }
-    int64_t length = size < 0 ? m_size : size;
-    if (m_kind == kBufferWrap) {
-        // The range runs on round the end as often as its length asks.
-        int64_t at = Modulo(offset, m_size);
-        while (length > 0) {
-            const int64_t piece = std::min<int64_t>(length, m_size - at);
-            visit(m_data + at, static_cast<size_t>(piece));
-            length -= piece;
-            at = 0;
-        }
-        return;
-    }
-    const int64_t start = std::clamp<int64_t>(offset, 0, m_size - 1);
-    length = std::min<int64_t>(length, m_size - start);
-    if (length > 0) {
-        visit(m_data + start, static_cast<size_t>(length));
+    const ByteRange range = Range(offset, size);
+    int64_t at = range.start;
+    for (int64_t left = range.length; left > 0;) {
+        const int64_t piece = std::min<int64_t>(left, m_size - at);
+        visit(m_data + at, static_cast<size_t>(piece));
+        left -= piece;
+        at = 0;
     }
 }
 
-std::string IBuffer::RangeBytes(int32_t offset, int32_t size) const
-{
-    std::string bytes;
-    ForEachRangePiece(offset, size, [&bytes](const uint8_t* piece, size_t length) {
-        bytes.append(reinterpret_cast<const char*>(piece), length);
-    });
-    return bytes;
-}
-
+// Written as LoadSave_WriteSaveFile writes a whole file (the old file stays
+// until the new one is complete, a failure is logged), but piece by piece.
 bool IBuffer::Save(const char* fileName, int32_t offset, int32_t size) const
 {
-    const std::string bytes = RangeBytes(offset, size);
-    return fileName != nullptr && LoadSave_WriteSaveFile(fileName, bytes.data(), bytes.size());
+    char path[kLoadSavePathSize];
+    if (fileName == nullptr || !LoadSave_PathWrite(path, sizeof path, fileName)) {
+        return false;
+    }
+    File_CreateParentDirectory(path);
+    AtomicFileWriter file(path);
+    ForEachRangePiece(offset, size, [&file](const uint8_t* piece, size_t length) { file.Write(piece, length); });
+    if (file.Commit()) {
+        return true;
+    }
+    LoadSave_LogWriteFailure(path, file.Error().c_str());
+    return false;
 }
 
 std::string IBuffer::Base64Encode(int32_t offset, int32_t size) const
 {
-    const std::string bytes = RangeBytes(offset, size);
-    return Base64_Encode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    Base64Encoder encoder(static_cast<size_t>(Range(offset, size).length));
+    ForEachRangePiece(offset, size, [&encoder](const uint8_t* piece, size_t length) { encoder.Add(piece, length); });
+    return encoder.Finish();
 }
 
 std::string IBuffer::MD5(int32_t offset, int32_t size) const

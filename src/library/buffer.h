@@ -113,11 +113,18 @@ protected:
     void AddLaps(int64_t laps);
     // Grows to at least needed bytes by doubling; false when it cannot.
     bool GrowFor(int64_t needed);
-    // Calls visit(pointer, length) for the pieces of a range by the shared
-    // range rule (wrapping in a wrap buffer, cut at the end otherwise).
+    struct ByteRange {
+        int64_t start;
+        int64_t length;  // in a wrap buffer it may go round the end, even more than once
+    };
+    // A range by the shared range rule (wrapping in a wrap buffer, cut at
+    // the end otherwise).
+    ByteRange Range(int32_t offset, int32_t size) const;
+    // Calls visit(pointer, length) for the pieces of the range in order,
+    // straight from the buffer's bytes: a range may be as large as the
+    // buffer, so it is never gathered into a block of its own.
     template <typename Visit>
     void ForEachRangePiece(int32_t offset, int32_t size, Visit&& visit) const;
-    std::string RangeBytes(int32_t offset, int32_t size) const;
     void ReleaseMemory();
 
     uint8_t* m_raw = nullptr;   // the block (size + alignment bytes)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <utility>
 
 namespace bw {
 
@@ -34,22 +35,53 @@ int Base64_CharValue(char ch)
     return kDecodeTable[uint8_t(ch)];
 }
 
+Base64Encoder::Base64Encoder(size_t length)
+{
+    m_text.reserve((length + 2) / 3 * 4);
+}
+
+void Base64Encoder::EncodeGroup(const uint8_t* group, size_t count)
+{
+    uint32_t bits = uint32_t(group[0]) << 16;
+    if (count > 1)
+        bits |= uint32_t(group[1]) << 8;
+    if (count > 2)
+        bits |= uint32_t(group[2]);
+    // n bytes carry n + 1 characters' worth of bits; '=' fills the group.
+    for (size_t c = 0; c < 4; ++c)
+        m_text += c <= count ? kAlphabet[(bits >> (18 - 6 * c)) & 63] : kPadding;
+}
+
+void Base64Encoder::Add(const uint8_t* bytes, size_t length)
+{
+    if (length == 0)
+        return;
+    const size_t toComplete = std::min(length, sizeof m_pending - m_pendingCount);
+    std::memcpy(m_pending + m_pendingCount, bytes, toComplete);
+    m_pendingCount += toComplete;
+    if (m_pendingCount < sizeof m_pending)
+        return;
+    EncodeGroup(m_pending, sizeof m_pending);
+    size_t at = toComplete;
+    for (; length - at >= 3; at += 3)
+        EncodeGroup(bytes + at, 3);
+    m_pendingCount = length - at;
+    std::memcpy(m_pending, bytes + at, m_pendingCount);
+}
+
+std::string Base64Encoder::Finish()
+{
+    if (m_pendingCount != 0)
+        EncodeGroup(m_pending, m_pendingCount);
+    m_pendingCount = 0;
+    return std::move(m_text);
+}
+
 std::string Base64_Encode(const uint8_t* bytes, size_t length)
 {
-    std::string text;
-    text.reserve((length + 2) / 3 * 4);
-    for (size_t i = 0; i < length; i += 3) {
-        const size_t groupBytes = std::min<size_t>(3, length - i);
-        uint32_t group = uint32_t(bytes[i]) << 16;
-        if (groupBytes > 1)
-            group |= uint32_t(bytes[i + 1]) << 8;
-        if (groupBytes > 2)
-            group |= uint32_t(bytes[i + 2]);
-        // n bytes carry n + 1 characters' worth of bits; '=' fills the group.
-        for (size_t c = 0; c < 4; ++c)
-            text += c <= groupBytes ? kAlphabet[(group >> (18 - 6 * c)) & 63] : kPadding;
-    }
-    return text;
+    Base64Encoder encoder(length);
+    encoder.Add(bytes, length);
+    return encoder.Finish();
 }
 
 std::vector<uint8_t> Base64_Decode(std::string_view text)

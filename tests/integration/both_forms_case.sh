@@ -5,8 +5,12 @@
 # at the build instead of at game start shows. A build says nothing: game
 # code that printed there would have run at the build.
 #   both_forms_case.sh BWPACK RUNNER PROJECT OUT_DIR PATTERN [runner arguments...]
+# The runner must exit with BW_TEST_EXPECTED_EXIT (0 when unset); with
+# BW_TEST_ADDRESS_SPACE set, no process of the case may take more than that
+# many KB of address space (ulimit -v).
 bwpack="$1"; runner="$2"; project="$3"; out="$4"; pattern="$5"; shift 5
 mkdir -p "$out" || exit 1
+if [ -n "$BW_TEST_ADDRESS_SPACE" ]; then ulimit -v "$BW_TEST_ADDRESS_SPACE" || exit 1; fi
 # A save area of the case's own, fresh each run: the cases of one project on
 # the two engines run side by side and would race on a shared one.
 rm -rf "$out/save"
@@ -17,7 +21,7 @@ for form in text bytecode; do
     printf 'both_forms_case: the %s build said:\n%s\n' "$form" "$said" >&2
     exit 1
   fi
-  if ! BW_TEST_PHASE=run "$(dirname "$0")/run_case.sh" "$runner" 0 "$pattern" -game "$out/$form.win" -noerrors "$@"; then
+  if ! BW_TEST_PHASE=run "$(dirname "$0")/run_case.sh" "$runner" "${BW_TEST_EXPECTED_EXIT:-0}" "$pattern" -game "$out/$form.win" -noerrors "$@"; then
     echo "both_forms_case: the $form form does not match" >&2
     exit 1
   fi

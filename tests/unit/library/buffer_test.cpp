@@ -404,6 +404,16 @@ TEST_F(BufferFileTest, SaveThenLoadGivesTheBytesBack)
     EXPECT_EQ(Bytes(loaded), "0203");
     ASSERT_TRUE(loaded.Load("shipped.bin", 0, -1, 1));  // from the program area
     EXPECT_EQ(Bytes(loaded), "0253484950");
+
+    // A wrapped range is written round the end for its whole length.
+    Buffer_Standard wrap(3, kBufferWrap, 1);
+    for (double v : {'a', 'b', 'c'}) WriteReal(wrap, kBufferU8, v);
+    ASSERT_TRUE(wrap.Save("round.bin", 2, 5));
+    EXPECT_EQ(test::ScratchFolder::Read(m_root / "data/BufferGame/round.bin"), "cabca");
+    // An empty buffer makes an empty file.
+    loaded.InitEmpty();
+    ASSERT_TRUE(loaded.Save("round.bin", 0, -1));
+    EXPECT_EQ(test::ScratchFolder::Read(m_root / "data/BufferGame/round.bin"), "");
 }
 
 TEST_F(BufferFileTest, WebAddressesAndMissingFilesAreNotLoaded)

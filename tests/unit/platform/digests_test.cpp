@@ -140,6 +140,20 @@ TEST(Base64, RoundTripsTheRfc4648Vectors)
     }
 }
 
+TEST(Base64, BytesInPiecesEncodeAsTheyDoJoined)
+{
+    const std::string_view plain = "foobar!";
+    for (size_t first = 0; first <= plain.size(); ++first) {
+        for (size_t second = first; second <= plain.size(); ++second) {
+            Base64Encoder encoder(plain.size());
+            encoder.Add(Bytes(plain), first);
+            encoder.Add(Bytes(plain.substr(first)), second - first);
+            encoder.Add(Bytes(plain.substr(second)), plain.size() - second);
+            EXPECT_EQ("Zm9vYmFyIQ==", encoder.Finish()) << "cut at " << first << " and " << second;
+        }
+    }
+}
+
 TEST(Base64, DecodingStopsAtThePadOrForeignCharacterAndKeepsOnlyWholeBytes)
 {
     const Base64Case cases[] = {
