@@ -152,11 +152,11 @@ int32_t CSound::GetVoice()
     return voice;
 }
 
-int32_t CSound::FreeVoice()
+void CSound::Discard()
 {
-    const int32_t old = voice;
+    // Once the voice is forgotten, nothing reaches it to stop it.
+    StopVoicesOf(this);
     voice = -1;
-    return old;
 }
 
 void Sound_Clear()

@@ -36,7 +36,9 @@ public:
     void Prepare();
     // Prepares the sound on first use.
     int32_t GetVoice();
-    int32_t FreeVoice();
+    // Stops what plays the sound, then forgets its voice; the next play
+    // prepares it again.
+    void Discard();
 };
 
 // Package loading (SOND, AUDO) and lifetime.

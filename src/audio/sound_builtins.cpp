@@ -256,7 +256,7 @@ BW_BUILTIN(SoundGetName)
 BW_BUILTIN(SoundDiscard)
 {
     if (CSound* sound = Options().newAudio ? nullptr : Sound_Get(Arg_Round(args[0]))) {
-        sound->FreeVoice();
+        sound->Discard();
     }
 }
 

@@ -345,8 +345,9 @@ bool Model_LoadByIndex(int32_t id, const char* name)
     if (file == nullptr) {
         return false;
     }
-    const std::string_view text(reinterpret_cast<const char*>(LoadSave_GetData(file)),
-                                static_cast<size_t>(file->size));
+    // A text open starts past a UTF-8 signature, which an editor may add.
+    const std::string_view text(reinterpret_cast<const char*>(LoadSave_GetData(file)) + file->position,
+                                static_cast<size_t>(file->size - file->position));
     const bool loaded = Model_ParseText(text, model->commands);
     LoadSave_Close(file);
     return loaded;

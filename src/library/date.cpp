@@ -11,14 +11,31 @@ namespace {
 
 // About 31,000 years either side of 1970: tm's int year holds it easily.
 constexpr double kSecondsReach = 1e12;
+// Months a little past that reach, so a step into it is still taken
+// whole before the seconds decide.
+constexpr double kMonthsReach = 12.0 * 33000.0;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 constexpr int32_t kMonthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 
-int32_t ClampToInt(int64_t value)
+// The seconds of the moment months later in its UTC calendar, the day
+// of the month normalised (31 January + 1 month is 2 or 3 March); NaN
+// when that lies beyond the calendar's reach.
+double StepMonths(int64_t seconds, double months)
 {
-    // Half the range, so normalising the fields cannot overflow either.
-    constexpr int64_t kReach = std::numeric_limits<int32_t>::max() / 2;
-    return static_cast<int32_t>(std::clamp<int64_t>(value, -kReach, kReach));
+    const std::time_t start = static_cast<std::time_t>(seconds);
+    std::tm fields{};
+    if (gmtime_r(&start, &fields) == nullptr) return kNaN;
+    const double month = static_cast<double>(fields.tm_year) * 12.0 + fields.tm_mon + months;
+    if (!(std::fabs(month) <= kMonthsReach)) return kNaN;
+    const auto whole = static_cast<int64_t>(month);
+    // Floored, so months before 1900 fall in the year they belong to.
+    fields.tm_year = static_cast<int>(whole >= 0 ? whole / 12 : -((11 - whole) / 12));
+    fields.tm_mon = static_cast<int>(whole - int64_t{fields.tm_year} * 12);
+    errno = 0;
+    const std::time_t moved = timegm(&fields);
+    if (moved == static_cast<std::time_t>(-1) && errno != 0) return kNaN;
+    return static_cast<double>(moved);
 }
 
 }  // namespace
@@ -54,24 +71,22 @@ double Date_FromLocalFields(std::tm fields)
     return Date_FromSeconds(static_cast<int64_t>(std::mktime(&fields)));
 }
 
-double Date_Increment(double value, DateField field, int64_t step)
+double Date_Increment(double value, DateField field, double step)
 {
-    const std::time_t seconds = static_cast<std::time_t>(Date_ToSeconds(value));
-    std::tm fields{};
-    if (gmtime_r(&seconds, &fields) == nullptr) return value;
-    int* target = nullptr;
+    const int64_t seconds = Date_ToSeconds(value);
+    // Hours and shorter units, and days in UTC, are fixed lengths of time,
+    // so their steps add to the seconds at once, however large.
+    double moved = 0.0;
     switch (field) {
-    case DateField::Year: target = &fields.tm_year; break;
-    case DateField::Month: target = &fields.tm_mon; break;
-    case DateField::Day: target = &fields.tm_mday; break;
-    case DateField::Hour: target = &fields.tm_hour; break;
-    case DateField::Minute: target = &fields.tm_min; break;
-    case DateField::Second: target = &fields.tm_sec; break;
+    case DateField::Year: moved = StepMonths(seconds, step * 12.0); break;
+    case DateField::Month: moved = StepMonths(seconds, step); break;
+    case DateField::Day: moved = static_cast<double>(seconds) + step * kSecondsPerDay; break;
+    case DateField::Hour: moved = static_cast<double>(seconds) + step * 3600.0; break;
+    case DateField::Minute: moved = static_cast<double>(seconds) + step * 60.0; break;
+    case DateField::Second: moved = static_cast<double>(seconds) + step; break;
     }
-    *target = ClampToInt(*target + std::clamp<int64_t>(step, INT32_MIN, INT32_MAX));
-    errno = 0;
-    const std::time_t moved = timegm(&fields);
-    if (moved == static_cast<std::time_t>(-1) && errno != 0) return value;
+    // NaN fails this too.
+    if (!(std::fabs(moved) <= kSecondsReach)) return value;
     return Date_FromSeconds(static_cast<int64_t>(moved));
 }
 

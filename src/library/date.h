@@ -31,8 +31,8 @@ enum class DateField { Year, Month, Day, Hour, Minute, Second };
 // The moment with step added to one field of its UTC calendar form and
 // the result normalised (31 January + 1 month is 2 or 3 March). Daylight
 // saving never moves the time of day. A result beyond the calendar's reach
-// leaves the moment as it was.
-double Date_Increment(double value, DateField field, int64_t step);
+// leaves the moment as it was, and so does a NaN step.
+double Date_Increment(double value, DateField field, double step);
 
 bool Date_IsLeapYear(int64_t year);
 // month 1..12

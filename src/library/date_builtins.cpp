@@ -104,15 +104,16 @@ BW_BUILTIN(DateValidTime)
     Result_SetBool(result, argc == 3 && WholeNumbers(argc, args) && ValidTime(args[0].real, args[1].real, args[2].real));
 }
 
+// The step stays a real: however large, it is taken whole.
 template <DateField field, int32_t multiple>
 BW_BUILTIN(DateIncrement)
 {
-    Value_SetReal(*result, Date_Increment(args[0].real, field, int64_t{Arg_Round(args[1])} * multiple));
+    Value_SetReal(*result, Date_Increment(args[0].real, field, std::nearbyint(args[1].real) * multiple));
 }
 
 BW_BUILTIN(DateIncDay)
 {
-    Value_SetReal(*result, Date_Increment(args[0].real, DateField::Day, Arg_Trunc(args[1])));
+    Value_SetReal(*result, Date_Increment(args[0].real, DateField::Day, std::trunc(args[1].real)));
 }
 
 // ---- fields ----
@@ -154,19 +155,21 @@ BW_BUILTIN(DateIsToday)
 
 // ---- spans and comparisons ----
 
-template <double const* factor>
+// inUnits turns the days between the two moments into the span's unit.
+template <double (*inUnits)(double days)>
 BW_BUILTIN(DateSpan)
 {
-    Value_SetReal(*result, std::fabs(args[0].real - args[1].real) * *factor);
+    Value_SetReal(*result, inUnits(std::fabs(args[0].real - args[1].real)));
 }
 
-constexpr double kYears = 0.0027378507871321013;  // 1 / 365.25
-constexpr double kMonths = 0.03285420944558522;   // 12 / 365.25
-constexpr double kWeeks = 1.0 / 7.0;
-constexpr double kDays = 1.0;
-constexpr double kHours = 24.0;
-constexpr double kMinutes = 1440.0;
-constexpr double kSeconds = 86400.0;
+double Years(double days) { return days * 0.0027378507871321013; }  // 1 / 365.25
+double Months(double days) { return days * 0.03285420944558522; }   // 12 / 365.25
+// A division, not a product with 1/7, which rounds differently.
+double Weeks(double days) { return days / 7.0; }
+double Days(double days) { return days; }
+double Hours(double days) { return days * 24.0; }
+double Minutes(double days) { return days * 1440.0; }
+double Seconds(double days) { return days * 86400.0; }
 
 void SetComparison(Value* result, double a, double b)
 {
@@ -245,13 +248,13 @@ const BuiltinRegistration kDateBuiltins[] = {
     {"date_get_hour_of_year", DateIntoYear<3600>, 1},
     {"date_get_minute_of_year", DateIntoYear<60>, 1},
     {"date_get_second_of_year", DateIntoYear<1>, 1},
-    {"date_year_span", DateSpan<&kYears>, 2},
-    {"date_month_span", DateSpan<&kMonths>, 2},
-    {"date_week_span", DateSpan<&kWeeks>, 2},
-    {"date_day_span", DateSpan<&kDays>, 2},
-    {"date_hour_span", DateSpan<&kHours>, 2},
-    {"date_minute_span", DateSpan<&kMinutes>, 2},
-    {"date_second_span", DateSpan<&kSeconds>, 2},
+    {"date_year_span", DateSpan<&Years>, 2},
+    {"date_month_span", DateSpan<&Months>, 2},
+    {"date_week_span", DateSpan<&Weeks>, 2},
+    {"date_day_span", DateSpan<&Days>, 2},
+    {"date_hour_span", DateSpan<&Hours>, 2},
+    {"date_minute_span", DateSpan<&Minutes>, 2},
+    {"date_second_span", DateSpan<&Seconds>, 2},
     {"date_compare_datetime", DateCompareDatetime, 2},
     {"date_compare_date", DateCompareDate, 2},
     {"date_compare_time", DateCompareTime, 2},

@@ -28,12 +28,6 @@ bool AllStrings(int32_t argc, const Value* args)
     return true;
 }
 
-// The leading decimal number of a text, 0 when there is none.
-double LeadingNumber(const char* text)
-{
-    return std::strtod(text, nullptr);
-}
-
 // Reals are stored as "%f" would write them.
 std::string FixedText(double value)
 {
@@ -92,12 +86,12 @@ BW_BUILTIN(IniReadReal)
         Code_Error_Runtime("ini_read_real wrong type of arguments", false);
         return;
     }
-    const double fallback = Arg_IsString(args[2]) ? LeadingNumber(Arg_TextOrEmpty(args[2])) : args[2].real;
+    const double fallback = Arg_IsString(args[2]) ? String_ReadDecimal(Arg_TextOrEmpty(args[2])) : args[2].real;
     Value_SetReal(*result, fallback);
     IniFile* ini = OpenIni(kNoIniToRead);
     if (ini == nullptr) return;
     if (const IniKey* key = ini->FindKey(Arg_TextOrEmpty(args[0]), Arg_TextOrEmpty(args[1]))) {
-        Value_SetReal(*result, LeadingNumber(key->value.c_str()));
+        Value_SetReal(*result, String_ReadDecimal(key->value.c_str()));
     }
 }
 
@@ -167,7 +161,7 @@ BW_BUILTIN(RegistryReadString)
 BW_BUILTIN(RegistryReadReal)
 {
     std::string value;
-    Value_SetReal(*result, Registry_Read(Arg_TextOrEmpty(args[0]), &value) ? LeadingNumber(value.c_str()) : 0.0);
+    Value_SetReal(*result, Registry_Read(Arg_TextOrEmpty(args[0]), &value) ? String_ReadDecimal(value.c_str()) : 0.0);
 }
 
 BW_BUILTIN(RegistryExists)

@@ -373,6 +373,9 @@ BW_BUILTIN(Median)
     for (int32_t i = 0; i < argc; ++i) {
         values.push_back(args[i].real);
     }
+    // Selection of the smallest remaining value, the first of equal values
+    // first: the rest keep their order (a swap would not), so of 0 and -0
+    // the one given first comes first.
     const size_t middle = static_cast<size_t>(argc / 2);
     for (size_t position = 0; position <= middle; ++position) {
         size_t smallest = position;
@@ -381,7 +384,8 @@ BW_BUILTIN(Median)
                 smallest = i;
             }
         }
-        std::swap(values[position], values[smallest]);
+        std::rotate(values.begin() + static_cast<ptrdiff_t>(position), values.begin() + static_cast<ptrdiff_t>(smallest),
+                    values.begin() + static_cast<ptrdiff_t>(smallest) + 1);
     }
     result->real = values[middle];
 }

@@ -11,6 +11,7 @@
 
 #include "script/arguments.h"
 #include "platform/string_utf8.h"
+#include "platform/strings.h"
 #include "script/error_report.h"
 
 namespace bw {
@@ -98,7 +99,7 @@ BW_BUILTIN(Real)
         return;
     }
     const std::string ascii = UTF8_ToAscii(Arg_Text(args[0]));
-    result->real = ascii.empty() ? 0.0 : strtod_l(ascii.c_str(), nullptr, CLocale());
+    result->real = String_ReadDecimal(ascii.c_str());
 }
 
 BW_BUILTIN(String)

@@ -506,8 +506,8 @@ bool LoadSave_ReadReal(MemoryFile* file, double* value)
     if (LoadSave_Eof(file)) return false;
     // The block always ends with a 0 byte, so the conversion stops inside it.
     const char* start = reinterpret_cast<const char*>(file->data + file->position);
-    char* end = nullptr;
-    double number = std::strtod(start, &end);
+    const char* end = nullptr;
+    const double number = String_ReadDecimal(start, &end);
     if (end == start) return false;
     *value = number;
     file->position += static_cast<int32_t>(end - start);

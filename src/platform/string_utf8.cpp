@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 namespace bw {
 
@@ -21,6 +23,68 @@ size_t ByteOffsetOf(const char* text, int32_t index)
     }
     return static_cast<size_t>(cursor - text);
 }
+
+// Finds a text's characters in others in time linear in both lengths
+// (Knuth, Morris and Pratt), so a long pattern that almost matches
+// everywhere cannot make a search take the product of the two.
+// Characters are compared as the routines here decode them.
+class CharacterSearch {
+public:
+    explicit CharacterSearch(const char* needle)
+    {
+        const char* cursor = OrEmpty(needle);
+        while (*cursor != '\0') {
+            m_needle.push_back(UTF8_GetChar(&cursor));
+        }
+        // m_fallback[i]: the length of the longest proper prefix of the
+        // needle's first i + 1 characters that also ends them.
+        m_fallback.assign(m_needle.size(), 0);
+        for (size_t i = 1, matched = 0; i < m_needle.size(); ++i) {
+            matched = Advance(matched, m_needle[i]);
+            m_fallback[i] = matched;
+        }
+    }
+
+    size_t Length() const { return m_needle.size(); }
+
+    struct Match {
+        int32_t index;  // of the match's first character in the text
+        size_t byte;    // where that character starts
+    };
+    // The first match in text; none when the needle is empty.
+    std::optional<Match> FindIn(const char* text) const
+    {
+        if (m_needle.empty()) {
+            return std::nullopt;
+        }
+        // Where each of the last Length() characters started.
+        std::vector<size_t> starts(m_needle.size());
+        const char* cursor = text;
+        size_t matched = 0;
+        for (int32_t index = 0; *cursor != '\0'; ++index) {
+            starts[static_cast<size_t>(index) % starts.size()] = static_cast<size_t>(cursor - text);
+            matched = Advance(matched, UTF8_GetChar(&cursor));
+            if (matched == m_needle.size()) {
+                const int32_t first = index + 1 - static_cast<int32_t>(matched);
+                return Match{first, starts[static_cast<size_t>(first) % starts.size()]};
+            }
+        }
+        return std::nullopt;
+    }
+
+private:
+    // The characters matched after c follows the matched ones.
+    size_t Advance(size_t matched, uint16_t c) const
+    {
+        while (matched > 0 && m_needle[matched] != c) {
+            matched = m_fallback[matched - 1];
+        }
+        return m_needle[matched] == c ? matched + 1 : matched;
+    }
+
+    std::vector<uint16_t> m_needle;
+    std::vector<size_t> m_fallback;
+};
 
 }  // namespace
 
@@ -115,18 +179,11 @@ std::string UTF8_ToAscii(const char* text)
 
 int32_t UTF8_Find(const char* needle, const char* haystack)
 {
-    const int32_t n = UTF8_Length(needle);
-    if (n == 0 || haystack == nullptr) {
+    if (haystack == nullptr) {
         return -1;
     }
-    const char* cursor = haystack;
-    for (int32_t index = 0; *cursor != '\0'; ++index) {
-        if (UTF8_CompareN(needle, cursor, n) == 0) {
-            return index;
-        }
-        UTF8_GetChar(&cursor);
-    }
-    return -1;
+    const std::optional<CharacterSearch::Match> match = CharacterSearch(needle).FindIn(haystack);
+    return match ? match->index : -1;
 }
 
 std::string UTF8_Substring(const char* text, int32_t start, int32_t count)
@@ -155,19 +212,17 @@ void UTF8_DeleteRange(std::string& text, int32_t position, int32_t count)
 std::string String_Replace(const char* text, const char* pattern, const char* replacement, bool all)
 {
     const char* rest = OrEmpty(text);
-    const int32_t patternLength = UTF8_Length(pattern);
-    if (patternLength == 0) {
-        return rest;
-    }
+    const CharacterSearch search(pattern);
     std::string out;
     while (*rest != '\0') {
-        const int32_t at = UTF8_Find(pattern, rest);
-        if (at < 0) {
+        const std::optional<CharacterSearch::Match> match = search.FindIn(rest);
+        if (!match) {
             break;
         }
-        out.append(rest, ByteOffsetOf(rest, at));
+        out.append(rest, match->byte);
         out.append(OrEmpty(replacement));
-        rest += ByteOffsetOf(rest, at + patternLength);
+        rest += match->byte;
+        rest += ByteOffsetOf(rest, static_cast<int32_t>(search.Length()));
         if (!all) {
             break;
         }

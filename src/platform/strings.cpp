@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <locale.h>
 
 #include "platform/memory.h"
 
@@ -181,6 +182,73 @@ int32_t String_Pos(const char* needle, const char* haystack)
     }
     const char* found = std::strstr(haystack, needle);
     return found == nullptr ? 0 : static_cast<int32_t>(found - haystack) + 1;
+}
+
+namespace {
+
+bool IsBlank(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool IsDecimalDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+const char* SkipDigits(const char* at)
+{
+    while (IsDecimalDigit(*at)) {
+        ++at;
+    }
+    return at;
+}
+
+locale_t CLocale()
+{
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return locale;
+}
+
+}  // namespace
+
+double String_ReadDecimal(const char* text, const char** end)
+{
+    if (end != nullptr) {
+        *end = text;
+    }
+    if (text == nullptr) {
+        return 0.0;
+    }
+    const char* start = text;
+    while (IsBlank(*start)) {
+        ++start;
+    }
+    const char* at = start + (*start == '+' || *start == '-' ? 1 : 0);
+    const char* const digits = at;
+    at = SkipDigits(at);
+    bool anyDigit = at != digits;
+    if (*at == '.') {
+        const char* const fraction = at + 1;
+        at = SkipDigits(fraction);
+        anyDigit = anyDigit || at != fraction;
+    }
+    if (!anyDigit) {
+        return 0.0;
+    }
+    if (*at == 'e' || *at == 'E') {
+        const char* exponent = at + 1;
+        exponent += *exponent == '+' || *exponent == '-' ? 1 : 0;
+        if (IsDecimalDigit(*exponent)) {
+            at = SkipDigits(exponent);
+        }
+    }
+    if (end != nullptr) {
+        *end = at;
+    }
+    // The span is a decimal number and nothing else, which strtod reads
+    // exactly; a copy ends it where the reading stopped.
+    return strtod_l(std::string(start, at).c_str(), nullptr, CLocale());
 }
 
 int64_t Real_ToInt64(double x)

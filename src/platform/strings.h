@@ -39,6 +39,14 @@ void VCL_StringAssign(char** dest, const char* text);
 // absent or either text is null.
 int32_t String_Pos(const char* needle, const char* haystack);
 
+// The decimal number text starts with, read in the C locale whatever the
+// process's: leading blanks, a sign, digits with at most one point (a digit
+// before or after it), then an exponent where digits follow its 'e'. The
+// reading stops at the first character that does not fit, so "0x10" is 0,
+// and "inf" or "nan" are no number at all: 0, with *end at text. A number
+// past the double range is an infinity, as any decimal conversion gives.
+double String_ReadDecimal(const char* text, const char** end = nullptr);
+
 // Nearest integer, ties to even. Reals beyond the 64-bit range saturate to
 // INT64_MIN / INT64_MAX; NaN gives INT64_MIN, the processor's own answer for
 // a conversion it cannot make.

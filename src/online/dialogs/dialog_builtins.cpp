@@ -101,7 +101,7 @@ BW_BUILTIN(GetInteger)
     double value = Arg_Round(args[1]);
     std::string answer;
     if (InputQuery_Modal(DialogCaption_Get(), ArgText(args[0]).c_str(), DefaultText(args[1], true).c_str(), &answer)) {
-        value = std::atof(answer.c_str());
+        value = String_ReadDecimal(answer.c_str());
     }
     Value_SetReal(*result, value);
     IO_Clear();

@@ -8,6 +8,7 @@
 #include "graphics/screen.h"
 #include "library/ds_map.h"
 #include "platform/string_utf8.h"
+#include "platform/strings.h"
 #include "online/dialogs/async_requests.h"
 #include "online/dialogs/dialog_provider.h"
 
@@ -71,7 +72,7 @@ public:
             const std::string result = m_form.kind == DialogKind::Question ? (m_accepted ? "1" : "") : m_text;
             const DSMapPair pairs[] = {{"id", id, nullptr},
                                        {"result", 0, result.c_str()},
-                                       {"value", std::strtod(result.c_str(), nullptr), nullptr},
+                                       {"value", String_ReadDecimal(result.c_str()), nullptr},
                                        {"status", accepted, nullptr}};
             *asyncMap = DS_Map_CreateWithPairs(pairs);
             break;

@@ -107,9 +107,14 @@ TEST_F(UtcDateTest, StepsNormaliseOverflowingFields)
     EXPECT_EQ(Text("date_date_string", {Real("date_inc_week", {Date(2023, 12, 28), 1.0})}), "04/01/2024");
     EXPECT_EQ(Text("date_time_string", {Real("date_inc_second", {DateTime(2023, 1, 1, 23, 59, 59), 2.0})}),
               "00:00:01");
-    // Fields and steps beyond any calendar give an answer, never wrap.
+    // Fields beyond any calendar give an answer, never wrap; a step past
+    // the calendar's reach, or no number at all, leaves the moment as it is.
     EXPECT_TRUE(std::isfinite(DateTime(NAN, NAN, -1e300, 1e300, 0, 0)));
-    EXPECT_GT(Real("date_inc_hour", {Date(2023, 1, 1), 1e300}), Date(2023, 1, 1));
+    for (const char* step : {"date_inc_year", "date_inc_month", "date_inc_day", "date_inc_hour"}) {
+        for (const double far : {1e300, -1e300, double{NAN}}) {
+            EXPECT_EQ(Real(step, {Date(2023, 1, 1), far}), Date(2023, 1, 1)) << step << " " << far;
+        }
+    }
 }
 
 TEST_F(UtcDateTest, SpansAndComparisonsMeasureTheDistance)
