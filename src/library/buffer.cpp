@@ -446,22 +446,11 @@ void IBuffer::ForEachRangePiece(int32_t offset, int32_t size, Visit&& visit) con
     }
 }
 
-// Written as LoadSave_WriteSaveFile writes a whole file (the old file stays
-// until the new one is complete, a failure is logged), but piece by piece.
 bool IBuffer::Save(const char* fileName, int32_t offset, int32_t size) const
 {
-    char path[kLoadSavePathSize];
-    if (fileName == nullptr || !LoadSave_PathWrite(path, sizeof path, fileName)) {
-        return false;
-    }
-    File_CreateParentDirectory(path);
-    AtomicFileWriter file(path);
-    ForEachRangePiece(offset, size, [&file](const uint8_t* piece, size_t length) { file.Write(piece, length); });
-    if (file.Commit()) {
-        return true;
-    }
-    LoadSave_LogWriteFailure(path, file.Error().c_str());
-    return false;
+    return fileName != nullptr && LoadSave_WriteSaveFileWith(fileName, [&](AtomicFileWriter& file) {
+               ForEachRangePiece(offset, size, [&file](const uint8_t* piece, size_t length) { file.Write(piece, length); });
+           });
 }
 
 std::string IBuffer::Base64Encode(int32_t offset, int32_t size) const

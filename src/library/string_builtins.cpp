@@ -29,15 +29,9 @@ bool HasText(const Value& value)
     return Arg_Text(value) != nullptr;
 }
 
-locale_t CLocale()
-{
-    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return locale;
-}
-
 std::string Printf(const char* format, int32_t width, int32_t precision, double value)
 {
-    const locale_t previous = uselocale(CLocale());
+    const locale_t previous = uselocale(String_CLocale());
     const int size = std::snprintf(nullptr, 0, format, width, precision, value);
     std::string out(size > 0 ? static_cast<size_t>(size) : 0, '\0');
     if (size > 0) {

@@ -380,13 +380,20 @@ uint8_t* LoadSave_ReadBundleFile(const char* name, size_t* size)
 
 bool LoadSave_WriteSaveFile(const char* name, const void* data, size_t size)
 {
+    if (data == nullptr && size != 0) return false;
+    return LoadSave_WriteSaveFileWith(name, [data, size](AtomicFileWriter& file) { file.Write(data, size); });
+}
+
+bool LoadSave_WriteSaveFileWith(const char* name, const std::function<void(AtomicFileWriter&)>& write)
+{
     std::string path;
-    if (!ResolveWrite(name, &path) || (data == nullptr && size != 0)) return false;
+    if (!ResolveWrite(name, &path)) return false;
     File_CreateParentDirectory(path.c_str());
-    std::string error;
-    if (HostFs_ReplaceFile(path, data, size, &error)) return true;
+    AtomicFileWriter file(path);
+    write(file);
+    if (file.Commit()) return true;
     // Most callers have no way to tell the game; the log at least shows it.
-    LoadSave_LogWriteFailure(path.c_str(), error.c_str());
+    LoadSave_LogWriteFailure(path.c_str(), file.Error().c_str());
     return false;
 }
 

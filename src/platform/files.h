@@ -16,9 +16,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace bw {
+
+class AtomicFileWriter;
 
 // Resolved paths are at most this long (terminator included).
 inline constexpr size_t kLoadSavePathSize = 2048;
@@ -90,6 +93,9 @@ uint8_t* LoadSave_ReadBundleFile(const char* name, size_t* size);
 // Writes the whole file into the save area, creating its missing folders.
 // A failure is logged.
 bool LoadSave_WriteSaveFile(const char* name, const void* data, size_t size);
+// The same for a file written in pieces: write hands each piece in order to
+// the writer, so no block of the whole file is needed.
+bool LoadSave_WriteSaveFileWith(const char* name, const std::function<void(AtomicFileWriter&)>& write);
 // The one log line of a file that could not be written: its path and why.
 void LoadSave_LogWriteFailure(const char* path, const char* reason);
 

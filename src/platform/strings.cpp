@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <locale.h>
 
 #include "platform/memory.h"
 
@@ -204,13 +203,13 @@ const char* SkipDigits(const char* at)
     return at;
 }
 
-locale_t CLocale()
+}  // namespace
+
+locale_t String_CLocale()
 {
     static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
     return locale;
 }
-
-}  // namespace
 
 double String_ReadDecimal(const char* text, const char** end)
 {
@@ -248,7 +247,7 @@ double String_ReadDecimal(const char* text, const char** end)
     }
     // The span is a decimal number and nothing else, which strtod reads
     // exactly; a copy ends it where the reading stopped.
-    return strtod_l(std::string(start, at).c_str(), nullptr, CLocale());
+    return strtod_l(std::string(start, at).c_str(), nullptr, String_CLocale());
 }
 
 int64_t Real_ToInt64(double x)

@@ -7,6 +7,7 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <locale.h>
 #include <span>
 #include <string>
 #include <string_view>
@@ -38,6 +39,10 @@ void VCL_StringAssign(char** dest, const char* text);
 // 1-based position of needle's first occurrence in haystack; 0 when it is
 // absent or either text is null.
 int32_t String_Pos(const char* needle, const char* haystack);
+
+// The C locale, for the conversions whose text must not follow the
+// process's locale (a decimal point, never a comma).
+locale_t String_CLocale();
 
 // The decimal number text starts with, read in the C locale whatever the
 // process's: leading blanks, a sign, digits with at most one point (a digit
