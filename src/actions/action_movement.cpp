@@ -22,8 +22,6 @@ namespace {
 
 using namespace actions;
 
-constexpr char kMoveRandom[] = "move_random";
-
 BW_BUILTIN(ActionSetRelative)
 {
     Event_Current().argumentRelative = Arg_Flag(args[0]);
@@ -190,6 +188,13 @@ BW_SELF_BUILTIN(ActionPathSpeed)
     }
 }
 
+// One try fewer than move_random: a seeded or recorded game draws just the
+// random numbers the action always drew.
+BW_SELF_BUILTIN(ActionMoveRandom)
+{
+    Move_Random(self, Arg_Round(args[0]), Arg_Round(args[1]), kMoveRandomTries - 1);
+}
+
 template <bool (*step)(CInstance*, float, float, float, int32_t, bool)>
 BW_SELF_BUILTIN(ActionStep)
 {
@@ -214,7 +219,7 @@ void ActionMovement_Register()
         {"action_move_point", &ActionMovePoint, 3},
         {"action_move_to", &ActionMoveTo, 2},
         {"action_move_start", &ActionMoveStart, 0},
-        {"action_move_random", &ActionAs<kMoveRandom>, 2},
+        {"action_move_random", &ActionMoveRandom, 2},
         {"action_snap", &ActionSnap, 2},
         {"action_wrap", &ActionWrap, 1},
         {"action_reverse_xdir", &ActionReverseXDir, 0},

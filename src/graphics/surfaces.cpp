@@ -334,17 +334,16 @@ std::unique_ptr<TBitmap> Surface_CreateBitmap(int32_t id, int32_t x, int32_t y, 
 
 std::unique_ptr<TBitmap> GR_CreateBitmapFromScreen(int32_t x, int32_t y, int32_t w, int32_t h)
 {
-    if (Device_Get() == nullptr || w < 1 || h < 1) {
-        return nullptr;
-    }
-    return BitmapFromPixels(GR_D3D_ReadScreenRect(GR_GetScreenWidth(), GR_GetScreenHeight(), x, y, w, h), w, h);
+    const std::vector<uint32_t> pixels = GR_ReadScreenCapture(x, y, w, h);
+    return BitmapFromPixels(pixels, w, h);
 }
 
 uint32_t Surface_GetPixel(int32_t id, int32_t x, int32_t y)
 {
     int32_t w = 1;
     int32_t h = 1;
-    const std::vector<uint32_t> pixel = Surface_ReadRect(id, x, y, &w, &h);
+    // Left of or above the surface the edge pixel is read.
+    const std::vector<uint32_t> pixel = Surface_ReadRect(id, std::max(x, 0), std::max(y, 0), &w, &h);
     if (pixel.empty()) {
         return 0;
     }

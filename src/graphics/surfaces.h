@@ -56,8 +56,8 @@ void Surface_DrawTiled(int32_t id, float x, float y, float xscale, float yscale,
 std::vector<uint32_t> Surface_ReadRect(int32_t id, int32_t x, int32_t y, int32_t* w, int32_t* h);
 // A new 32-bit bitmap of that rectangle, or null.
 std::unique_ptr<TBitmap> Surface_CreateBitmap(int32_t id, int32_t x, int32_t y, int32_t w, int32_t h);
-// The screen rectangle as a bitmap; null without a device, or when the
-// rectangle is empty or does not lie wholly on the screen.
+// The screen rectangle, cut as GR_ReadScreenCapture cuts it, as a bitmap of
+// the cut size; null without a device, or when nothing is left of it.
 std::unique_ptr<TBitmap> GR_CreateBitmapFromScreen(int32_t x, int32_t y, int32_t w, int32_t h);
 // 0x00BBGGRR of one pixel; 0 when it cannot be read.
 uint32_t Surface_GetPixel(int32_t id, int32_t x, int32_t y);

@@ -26,6 +26,9 @@ struct TransformState {
     ProjectionReferenceSource reference = nullptr;
     float halfPixelScale[2] = {1.0f, 1.0f};
     bool customProjection = false;
+    // The port of the room view being drawn, as its viewport was set.
+    bool inRoomPort = false;
+    int32_t roomPort[4] = {};
 };
 TransformState g_state;
 
@@ -130,14 +133,15 @@ Matrix RectangleLookAt(float x, float y, float w, float h, float angle, float ey
     return view;
 }
 
-}  // namespace
-
-bool GR_CutRectangle(int32_t& x, int32_t& y, int32_t& w, int32_t& h, int32_t limitW, int32_t limitH)
+// Cuts (x, y, w, h) to [left, right) x [top, bottom); what lies before the
+// left or top edge shortens the rectangle. The edges are taken in 64 bits.
+bool CutRectangleTo(int32_t& x, int32_t& y, int32_t& w, int32_t& h, int64_t left, int64_t top, int64_t right,
+                    int64_t bottom)
 {
-    const int64_t left = std::max<int64_t>(x, 0);
-    const int64_t top = std::max<int64_t>(y, 0);
-    const int64_t right = std::min<int64_t>(int64_t{x} + w, limitW);
-    const int64_t bottom = std::min<int64_t>(int64_t{y} + h, limitH);
+    left = std::max<int64_t>(x, left);
+    top = std::max<int64_t>(y, top);
+    right = std::min<int64_t>(int64_t{x} + w, right);
+    bottom = std::min<int64_t>(int64_t{y} + h, bottom);
     if (right - left < 1 || bottom - top < 1) {
         return false;
     }
@@ -146,6 +150,13 @@ bool GR_CutRectangle(int32_t& x, int32_t& y, int32_t& w, int32_t& h, int32_t lim
     w = static_cast<int32_t>(right - left);
     h = static_cast<int32_t>(bottom - top);
     return true;
+}
+
+}  // namespace
+
+bool GR_CutRectangle(int32_t& x, int32_t& y, int32_t& w, int32_t& h, int32_t limitW, int32_t limitH)
+{
+    return CutRectangleTo(x, y, w, h, 0, 0, limitW, limitH);
 }
 
 Matrix Matrix_Identity()
@@ -305,6 +316,12 @@ void GR_ResetTextureSwaps()
 std::vector<uint32_t> GR_D3D_ReadScreenRect(int32_t screenWidth, int32_t screenHeight, int32_t x, int32_t y, int32_t w,
                                             int32_t h)
 {
+    return GR_ReadScreenRectCut(screenWidth, screenHeight, x, y, w, h);
+}
+
+std::vector<uint32_t> GR_ReadScreenRectCut(int32_t screenWidth, int32_t screenHeight, int32_t x, int32_t y, int32_t& w,
+                                           int32_t& h)
+{
     GR_KeepScreenTexture();
     TextureRecord* screen = GR_GetScreenTexture();
     if (Device_Get() == nullptr || screen == nullptr) {
@@ -317,6 +334,30 @@ std::vector<uint32_t> GR_D3D_ReadScreenRect(int32_t screenWidth, int32_t screenH
         return {};
     }
     return ReadRect(screen->texture, x, y, w, h);
+}
+
+void GR_SetRoomPort(int32_t x, int32_t y, int32_t w, int32_t h)
+{
+    g_state.inRoomPort = true;
+    g_state.roomPort[0] = x;
+    g_state.roomPort[1] = y;
+    g_state.roomPort[2] = w;
+    g_state.roomPort[3] = h;
+}
+
+void GR_ClearRoomPort()
+{
+    g_state.inRoomPort = false;
+}
+
+std::vector<uint32_t> GR_ReadScreenCapture(int32_t x, int32_t y, int32_t& w, int32_t& h)
+{
+    const int32_t* port = g_state.roomPort;
+    if (g_state.inRoomPort && !CutRectangleTo(x, y, w, h, port[0], port[1], int64_t{port[0]} + port[2],
+                                              int64_t{port[1]} + port[3])) {
+        return {};
+    }
+    return GR_ReadScreenRectCut(GR_GetScreenWidth(), GR_GetScreenHeight(), x, y, w, h);
 }
 
 std::vector<uint32_t> GR_D3D_ReadTextureRect(TextureRecord* record, int32_t x, int32_t y, int32_t w, int32_t h)
@@ -386,7 +427,10 @@ uint32_t GR_GetPixel(int32_t x, int32_t y)
 {
     // Anywhere in the game's image, as screen_save reads it: a window scaled
     // over the ports reaches past the size the ports gave the display.
-    const std::vector<uint32_t> pixel = GR_D3D_ReadScreenRect(GR_GetScreenWidth(), GR_GetScreenHeight(), x, y, 1, 1);
+    // Left of or above the image the edge pixel is read, as a mouse just
+    // off the window's edge still finds the colour there.
+    const std::vector<uint32_t> pixel =
+        GR_D3D_ReadScreenRect(GR_GetScreenWidth(), GR_GetScreenHeight(), std::max(x, 0), std::max(y, 0), 1, 1);
     return pixel.size() == 1 ? SwapRedBlue(pixel[0] & 0xFFFFFFu) : 0;
 }
 

@@ -73,6 +73,18 @@ void GR_ResetTextureSwaps();
 // The screen rectangle is cut to the screen and to the screen texture.
 std::vector<uint32_t> GR_D3D_ReadScreenRect(int32_t screenWidth, int32_t screenHeight, int32_t x, int32_t y, int32_t w,
                                             int32_t h);
+// As GR_D3D_ReadScreenRect, and w and h become the size that was read.
+std::vector<uint32_t> GR_ReadScreenRectCut(int32_t screenWidth, int32_t screenHeight, int32_t x, int32_t y, int32_t& w,
+                                           int32_t& h);
+// Room drawing names the port of the view it draws, in screen pixels as the
+// view's viewport is set, and lifts it after the view.
+void GR_SetRoomPort(int32_t x, int32_t y, int32_t w, int32_t h);
+void GR_ClearRoomPort();
+// A rectangle of the screen that game code captures (sprites and
+// backgrounds from the screen): cut to the port of the view being drawn,
+// the whole screen outside a view's drawing, and then to the screen. w and h
+// become the size that was read; empty when nothing is left.
+std::vector<uint32_t> GR_ReadScreenCapture(int32_t x, int32_t y, int32_t& w, int32_t& h);
 std::vector<uint32_t> GR_D3D_ReadTextureRect(TextureRecord* record, int32_t x, int32_t y, int32_t w, int32_t h);
 // Cuts a rectangle to [0, limitW) x [0, limitH); false when nothing is left.
 // Its edges are taken in 64 bits: game code may place it anywhere in the
@@ -80,7 +92,8 @@ std::vector<uint32_t> GR_D3D_ReadTextureRect(TextureRecord* record, int32_t x, i
 bool GR_CutRectangle(int32_t& x, int32_t& y, int32_t& w, int32_t& h, int32_t limitW, int32_t limitH);
 void GR_D3D_CopyTextureRect(TextureRecord* destination, int32_t dx, int32_t dy, TextureRecord* source, int32_t sx,
                             int32_t sy, int32_t w, int32_t h);
-// 0x00BBGGRR of one pixel of the game image; 0 when it cannot be read.
+// 0x00BBGGRR of one pixel of the game image (at 0 on an axis where the place
+// is negative); 0 when it cannot be read.
 uint32_t GR_GetPixel(int32_t x, int32_t y);
 
 void GR_D3D_SetAmbient(uint32_t colour);

@@ -7,12 +7,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <vector>
 
 #include "graphics/draw_2d.h"
 #include "script/arguments.h"
-#include "platform/random.h"
 #include "resources/path.h"
 #include "script/error_report.h"
 #include "world/instance.h"
@@ -29,7 +27,6 @@ namespace bw {
 
 namespace {
 
-constexpr int32_t kRandomPlacementTries = 100;
 // A snap within this of a multiple counts as on it.
 constexpr double kSnappedTolerance = 0.001;
 constexpr float kFarAway = 1000000.0f;
@@ -37,57 +34,9 @@ constexpr float kRouteSpeed = 100.0f;
 
 // ---- placing and moving self ----
 
-// One axis of move_random's region: positions from left, width of them.
-struct Span {
-    double left = 0.0;
-    double width = 0.0;
-};
-
-// A width below 1 (an instance as wide as the room or wider) keeps the left
-// edge rather than drawing from an empty or negative range.
-float Pick(const Span& span, int32_t snap)
-{
-    const double widest = std::numeric_limits<int32_t>::max();
-    const double offset = span.width >= 1.0 ? Random_Int(static_cast<int32_t>(std::min(span.width, widest))) : 0.0;
-    float position = static_cast<float>(span.left + offset);
-    if (snap > 0) {
-        position = std::floor(position / static_cast<float>(snap)) * static_cast<float>(snap);
-    }
-    return position;
-}
-
 BW_SELF_BUILTIN(MoveRandom)
 {
-    const CRoom* room = Room_Current();
-    if (self == nullptr || room == nullptr) {
-        return;
-    }
-    Span horizontal{0.0, static_cast<double>(room->width)};
-    Span vertical{0.0, static_cast<double>(room->height)};
-    SpriteInfo sprite;
-    if (Sprite_GetInfo(self->i_spriteindex, &sprite) || Sprite_GetInfo(self->i_maskindex, &sprite)) {
-        // The whole box stays inside the room.
-        self->ComputeBBox();
-        const InstanceBBox& box = self->i_bbox;
-        horizontal.left = std::nearbyint(self->i_x - static_cast<float>(box.left));
-        horizontal.width =
-            std::nearbyint(static_cast<float>(room->width) + self->i_x - static_cast<float>(box.right)) -
-            horizontal.left;
-        vertical.left = std::nearbyint(self->i_y - static_cast<float>(box.top));
-        vertical.width =
-            std::nearbyint(static_cast<float>(room->height) + self->i_y - static_cast<float>(box.bottom)) -
-            vertical.left;
-    }
-    const int32_t hsnap = Arg_Round(args[0]);
-    const int32_t vsnap = Arg_Round(args[1]);
-    for (int32_t attempt = 0; attempt < kRandomPlacementTries; ++attempt) {
-        const float x = Pick(horizontal, hsnap);
-        const float y = Pick(vertical, vsnap);
-        if (Place_Free(self, x, y)) {
-            self->SetPosition(x, y);
-            return;
-        }
-    }
+    Move_Random(self, Arg_Round(args[0]), Arg_Round(args[1]), kMoveRandomTries);
 }
 
 BW_SELF_BUILTIN(PlaceFree)

@@ -195,14 +195,11 @@ void External_Free(const char* dll)
     if (dll == nullptr) {
         return;
     }
-    std::vector<std::shared_ptr<SharedLibrary>> released;
+    // Only the definitions the text names let go: a bare name frees what the
+    // game defined with it, not what an extension or a full path bound to
+    // the same library. The library itself unloads with its last holder.
     for (const std::unique_ptr<ExternalFunction>& function : g_functions) {
-        if (function->library != nullptr && (function->path == dll || function->definedName == dll)) {
-            released.push_back(function->library);
-        }
-    }
-    for (const std::unique_ptr<ExternalFunction>& function : g_functions) {
-        if (std::find(released.begin(), released.end(), function->library) != released.end()) {
+        if (function->path == dll || function->definedName == dll) {
             function->library.reset();
         }
     }

@@ -43,9 +43,10 @@ int32_t External_Define(const char* dll, const char* function, int32_t callType,
 // result is copied at once, since libraries return their own buffers).
 void External_Call(int32_t id, int32_t argc, const Value* args, Value* result);
 
-// Releases the library that dll names, either as a function was defined
-// with it or as the path it was loaded from. Its functions stay defined and
-// return 0 until a definition loads the library again.
+// Releases the definitions that dll names, either as they were defined with
+// it or as the path their library was loaded from; the library unloads once
+// no definition holds it. They stay defined and return 0 (a definition
+// made later loads the library again where it was unloaded).
 void External_Free(const char* dll);
 // Releases every library still loaded.
 void External_FreeAll();

@@ -14,6 +14,7 @@
 #include "graphics/surfaces.h"
 #include "graphics/texture_records.h"
 #include "graphics/textures.h"
+#include "graphics/transforms.h"
 #include "graphics/vertex_batch.h"
 #include "platform/real_to_int.h"
 #include "resources/background.h"
@@ -362,11 +363,14 @@ void DrawThroughView(int32_t index, const RoomView& view)
     }
     GR_SetViewProjection(static_cast<float>(view.xview), static_cast<float>(view.yview),
                          static_cast<float>(view.wview), static_cast<float>(view.hview), view.angle);
-    GR_SetViewport(Real_TruncToInt32(static_cast<double>(view.xport) * g_draw.scaleX),
-                   Real_TruncToInt32(static_cast<double>(view.yport) * g_draw.scaleY),
-                   Real_TruncToInt32(static_cast<double>(view.wport) * g_draw.scaleX),
-                   Real_TruncToInt32(static_cast<double>(view.hport) * g_draw.scaleY));
+    const int32_t portX = Real_TruncToInt32(static_cast<double>(view.xport) * g_draw.scaleX);
+    const int32_t portY = Real_TruncToInt32(static_cast<double>(view.yport) * g_draw.scaleY);
+    const int32_t portW = Real_TruncToInt32(static_cast<double>(view.wport) * g_draw.scaleX);
+    const int32_t portH = Real_TruncToInt32(static_cast<double>(view.hport) * g_draw.scaleY);
+    GR_SetViewport(portX, portY, portW, portH);
+    GR_SetRoomPort(portX, portY, portW, portH);
     Room_DrawView(ViewRectangle(view));
+    GR_ClearRoomPort();
     // Only a target this view pushed is popped: popping anyway would take
     // away the target of whoever drew before the room (a surface game code
     // left set, or the frame's own screen).

@@ -1,7 +1,10 @@
 #include "world/instance_ops_collision.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
+#include "platform/random.h"
 #include "script/operators.h"
 #include "world/event.h"
 #include "world/instance.h"
@@ -9,6 +12,7 @@
 #include "world/instance_table.h"
 #include "world/object.h"
 #include "world/object_lists.h"
+#include "world/resource_lookups.h"
 #include "world/room.h"
 #include "world/run_hooks.h"
 
@@ -254,6 +258,25 @@ void HandlePair(const ObjectPair& pair)
     }
 }
 
+// One axis of move_random's region: positions from left, width of them.
+struct Span {
+    double left = 0.0;
+    double width = 0.0;
+};
+
+// A width below 1 (an instance as wide as the room or wider) keeps the left
+// edge rather than drawing from an empty or negative range.
+float Pick(const Span& span, int32_t snap)
+{
+    const double widest = std::numeric_limits<int32_t>::max();
+    const double offset = span.width >= 1.0 ? Random_Int(static_cast<int32_t>(std::min(span.width, widest))) : 0.0;
+    float position = static_cast<float>(span.left + offset);
+    if (snap > 0) {
+        position = std::floor(position / static_cast<float>(snap)) * static_cast<float>(snap);
+    }
+    return position;
+}
+
 }  // namespace
 
 CInstance* Collision_Point(CInstance* self, float x, float y, int32_t selector, bool precise, bool notMe)
@@ -336,6 +359,38 @@ bool Place_Free(CInstance* self, float x, float y)
 bool Place_FreeOrEmpty(CInstance* self, float x, float y, bool all)
 {
     return all ? Place_Empty(self, x, y) : Place_Free(self, x, y);
+}
+
+void Move_Random(CInstance* self, int32_t hsnap, int32_t vsnap, int32_t tries)
+{
+    const CRoom* room = Room_Current();
+    if (self == nullptr || room == nullptr) {
+        return;
+    }
+    Span horizontal{0.0, static_cast<double>(room->width)};
+    Span vertical{0.0, static_cast<double>(room->height)};
+    SpriteInfo sprite;
+    if (Sprite_GetInfo(self->i_spriteindex, &sprite) || Sprite_GetInfo(self->i_maskindex, &sprite)) {
+        // The whole box stays inside the room.
+        self->ComputeBBox();
+        const InstanceBBox& box = self->i_bbox;
+        horizontal.left = std::nearbyint(self->i_x - static_cast<float>(box.left));
+        horizontal.width =
+            std::nearbyint(static_cast<float>(room->width) + self->i_x - static_cast<float>(box.right)) -
+            horizontal.left;
+        vertical.left = std::nearbyint(self->i_y - static_cast<float>(box.top));
+        vertical.width =
+            std::nearbyint(static_cast<float>(room->height) + self->i_y - static_cast<float>(box.bottom)) -
+            vertical.left;
+    }
+    for (int32_t attempt = 0; attempt < tries; ++attempt) {
+        const float x = Pick(horizontal, hsnap);
+        const float y = Pick(vertical, vsnap);
+        if (Place_Free(self, x, y)) {
+            self->SetPosition(x, y);
+            return;
+        }
+    }
 }
 
 void Move_Contact(CInstance* self, float direction, float maxDistance, bool all)

@@ -49,6 +49,12 @@ bool Place_Free(CInstance* self, float x, float y);
 // Place_Empty when all is set, else Place_Free.
 bool Place_FreeOrEmpty(CInstance* self, float x, float y, bool all);
 
+// move_random: up to `tries` random places, snapped to multiples of hsnap
+// and vsnap where they are above 0, with self's whole box inside the room
+// when it has a sprite or mask; self moves to the first free one, else
+// stays. Each try draws two random numbers.
+inline constexpr int32_t kMoveRandomTries = 100;
+void Move_Random(CInstance* self, int32_t hsnap, int32_t vsnap, int32_t tries);
 // From a free place, steps of one unit in the direction (degrees) until the
 // next step would not be free, at most maxDistance steps (1000 when it is 0
 // or less). "Free" is Place_Empty with all, else Place_Free.

@@ -7,9 +7,11 @@
 #   both_forms_case.sh BWPACK RUNNER PROJECT OUT_DIR PATTERN [runner arguments...]
 # The runner must exit with BW_TEST_EXPECTED_EXIT (0 when unset); with
 # BW_TEST_ADDRESS_SPACE set, no process of the case may take more than that
-# many KB of address space (ulimit -v).
+# many KB of address space (ulimit -v); the file BW_TEST_BESIDE, when set,
+# is copied beside the packages (a library the game loads from its folder).
 bwpack="$1"; runner="$2"; project="$3"; out="$4"; pattern="$5"; shift 5
 mkdir -p "$out" || exit 1
+if [ -n "$BW_TEST_BESIDE" ]; then cp "$BW_TEST_BESIDE" "$out/" || exit 1; fi
 if [ -n "$BW_TEST_ADDRESS_SPACE" ]; then ulimit -v "$BW_TEST_ADDRESS_SPACE" || exit 1; fi
 # A save area of the case's own, fresh each run: the cases of one project on
 # the two engines run side by side and would race on a shared one.
