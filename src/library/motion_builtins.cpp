@@ -20,7 +20,6 @@
 #include "world/instance_table.h"
 #include "world/mp_grid.h"
 #include "world/mp_step.h"
-#include "world/resource_lookups.h"
 #include "world/room.h"
 
 namespace bw {
