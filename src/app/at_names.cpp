@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -28,12 +29,23 @@ bool SplitAtNames(const std::string& name, std::vector<std::string>& parts)
     }
 }
 
-bool IsMovable(const fs::directory_entry& entry)
+// Read-only is told by the mode, which holds for root too (access() lets
+// root write anything), and by whether the player may write the file.
+bool IsReadOnly(const fs::directory_entry& entry)
+{
+    constexpr fs::perms kAnyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    std::error_code error;
+    return (entry.status(error).permissions() & kAnyWrite) == fs::perms::none ||
+           access(entry.path().c_str(), W_OK) != 0;
+}
+
+bool IsMovable(const fs::directory_entry& entry, std::span<const std::string> kept)
 {
     std::error_code error;
     const std::string name = entry.path().filename().string();
-    return !name.empty() && name[0] != '.' && entry.is_regular_file(error) && !entry.is_symlink(error) &&
-           access(entry.path().c_str(), W_OK) == 0;
+    return !name.empty() && name[0] != '.' && name.find('@') != std::string::npos &&
+           std::find(kept.begin(), kept.end(), name) == kept.end() && entry.is_regular_file(error) &&
+           !entry.is_symlink(error) && !IsReadOnly(entry);
 }
 
 }  // namespace
@@ -61,12 +73,12 @@ bool Brackwell_MoveAtFile(const std::string& folder, const std::string& name)
     return unlink((fs::path(folder) / name).c_str()) == 0;
 }
 
-void Brackwell_UnpackAtNames(const std::string& folder)
+void Brackwell_UnpackAtNames(const std::string& folder, std::span<const std::string> kept)
 {
     std::error_code error;
     std::vector<std::string> names;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
-        if (IsMovable(entry) && entry.path().filename().string().find('@') != std::string::npos) {
+        if (IsMovable(entry, kept)) {
             names.push_back(entry.path().filename().string());
         }
     }

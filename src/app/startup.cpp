@@ -213,9 +213,21 @@ void ReportLoadFailure()
     }
 }
 
+// The '@' files shipped beside the package, once it is known: nowhere
+// else, since a folder the player starts from may hold names like
+// "me@example.org.txt". The package and its debug file keep their names,
+// for the next start to find them.
+void UnpackBesidePackage()
+{
+    const std::string kept[] = {std::filesystem::path(Package().path).filename().string(),
+                                std::filesystem::path(Package().debugPath).filename().string()};
+    Brackwell_UnpackAtNames(Files_PackageFolder(), kept);
+}
+
 bool LoadGameStage()
 {
     if (RunnerLoadGame(g_settings.gamePath)) {
+        UnpackBesidePackage();
         return true;
     }
     if (Package().path.empty()) {
@@ -635,7 +647,6 @@ int Runner_Main(int argc, char** argv)
     CrashHandler_Install();
     Code_Error_Hooks().endProcess = &Runner_EndProcess;
     MemoryManager_KeepLargeBlocksInHeap();
-    Brackwell_UnpackAtNames(ProgramFolder());
     FindPackageBesideProgram();
     Brackwell_ParseCommandLine(tokens);
     Brackwell_EarlyInit();

@@ -9,7 +9,7 @@ const char* Runner_Usage()
            "  -debug             open the debug window and the debugger server on 127.0.0.1 port 6509\n"
            "  -trace             log each run of code on the virtual machine, each script call and each built-in call\n"
            "  -ext               keep extension calls from reaching their libraries\n"
-           "  -noerrors          show no error dialog: errors go to the log only\n"
+           "  -noerrors          show no dialog at all: errors go to the log, other dialogs take their default answer\n"
            "  -oldexec           run code compiled from text on the tree interpreter\n"
            "  -noaudio           play without sound\n"
            "  -inawindow         play in a window even when the game asks for full screen\n"

@@ -9,21 +9,31 @@
 # BW_TEST_ADDRESS_SPACE set, no process of the case may take more than that
 # many KB of address space (ulimit -v); the file BW_TEST_BESIDE, when set,
 # is copied beside the packages (a library the game loads from its folder).
+# A folder BW_TEST_BESIDE is instead copied afresh (modes kept) for each
+# form, to hold that form's package and what the run does beside it; the
+# runner then starts in its subfolder BW_TEST_START_IN when that is set.
 bwpack="$1"; runner="$2"; project="$3"; out="$4"; pattern="$5"; shift 5
+here="$(cd "$(dirname "$0")" && pwd)"
 mkdir -p "$out" || exit 1
-if [ -n "$BW_TEST_BESIDE" ]; then cp "$BW_TEST_BESIDE" "$out/" || exit 1; fi
+if [ -f "$BW_TEST_BESIDE" ]; then cp "$BW_TEST_BESIDE" "$out/" || exit 1; fi
 if [ -n "$BW_TEST_ADDRESS_SPACE" ]; then ulimit -v "$BW_TEST_ADDRESS_SPACE" || exit 1; fi
 # A save area of the case's own, fresh each run: the cases of one project on
 # the two engines run side by side and would race on a shared one.
 rm -rf "$out/save"
 export XDG_DATA_HOME="$out/save"
 for form in text bytecode; do
-  said="$(BW_TEST_PHASE=build "$bwpack" "$project" -o "$out/$form.win" --form "$form" 2>&1)" || { printf '%s\n' "$said"; exit 1; }
+  place="$out"
+  if [ -d "$BW_TEST_BESIDE" ]; then
+    place="$out/$form"
+    { rm -rf "$place" && cp -pR "$BW_TEST_BESIDE" "$place"; } || exit 1
+  fi
+  said="$(BW_TEST_PHASE=build "$bwpack" "$project" -o "$place/$form.win" --form "$form" 2>&1)" || { printf '%s\n' "$said"; exit 1; }
   if [ -n "$said" ]; then
     printf 'both_forms_case: the %s build said:\n%s\n' "$form" "$said" >&2
     exit 1
   fi
-  if ! BW_TEST_PHASE=run "$(dirname "$0")/run_case.sh" "$runner" "${BW_TEST_EXPECTED_EXIT:-0}" "$pattern" -game "$out/$form.win" -noerrors "$@"; then
+  start="${BW_TEST_START_IN:+$place/$BW_TEST_START_IN}"
+  if ! (cd "${start:-.}" && BW_TEST_PHASE=run "$here/run_case.sh" "$runner" "${BW_TEST_EXPECTED_EXIT:-0}" "$pattern" -game "$place/$form.win" -noerrors "$@"); then
     echo "both_forms_case: the $form form does not match" >&2
     exit 1
   fi

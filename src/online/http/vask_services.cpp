@@ -15,6 +15,7 @@ constexpr int32_t kAdSlots = 5;
 // Argument kinds of the checked built-ins ('r' real, 's' string).
 constexpr char kS[] = "s";
 constexpr char kSS[] = "ss";
+constexpr char kSSR[] = "ssr";
 constexpr char kSSS[] = "sss";
 constexpr char kSSSS[] = "ssss";
 constexpr char kRS[] = "rs";
@@ -38,6 +39,13 @@ BW_BUILTIN(CheckedZero)
 {
     Value_SetReal(*result, 0);
     Arguments_Check(argc, args, Kinds);
+}
+
+// The kind of a leaderboard may be left out.
+BW_BUILTIN(MapLeaderboard)
+{
+    Value_SetReal(*result, 0);
+    Arguments_Check(argc, args, argc == 2 ? kSS : kSSR);
 }
 
 // The same for built-ins that take only a count.
@@ -162,8 +170,8 @@ const BuiltinRegistration kServiceBuiltins[] = {
     {"Vask_OF_IsOnline", &Zero, 0},
     {"achievement_map_achievement", &CheckedZero<kSS>, 2},
     {"Vask_OF_AddAchievement", &CheckedZero<kSS>, 2},
-    {"achievement_map_leaderboard", &Zero, kBuiltinArgCountAny},
-    {"Vask_OF_AddLeaderboard", &Zero, kBuiltinArgCountAny},
+    {"achievement_map_leaderboard", &MapLeaderboard, kBuiltinArgCountAny},
+    {"Vask_OF_AddLeaderboard", &MapLeaderboard, kBuiltinArgCountAny},
     {"openfeint_start", &Zero, 0},
     {"Vask_OF_StartDashboard", &Zero, 0},
     {"openfeint_send_challenge", &CheckedZero<kSSS>, 3},

@@ -56,9 +56,11 @@ BW_BUILTIN(NetworkCreateServer)
     }
 }
 
+// Arguments that cannot be used fail the connect: 0 would read as
+// "connected".
 void Connect(Value* result, int32_t argc, const Value* args, bool handshake)
 {
-    Value_SetReal(*result, 0);
+    Value_SetReal(*result, -1);
     if (Arguments_Check(argc, args, "rsr")) {
         Value_SetReal(*result, Network_Connect(Arg_Round(args[0]), Text(args[1]), Arg_Round(args[2]), handshake));
     }

@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -286,11 +287,28 @@ TEST_F(StartupTest, AtNamesBecomeFolders)
     folder.Write("a@b@c.txt", "moved");
     folder.Write("plain.txt", "stays");
     folder.Write(".hidden@x", "stays");
-    Brackwell_UnpackAtNames(folder.Path());
+    Brackwell_UnpackAtNames(folder.Path(), {});
     EXPECT_EQ(test::ScratchFolder::Read(folder / "a/b/c.txt"), "moved");
     EXPECT_FALSE(std::filesystem::exists(folder / "a@b@c.txt"));
     EXPECT_TRUE(std::filesystem::exists(folder / "plain.txt"));
     EXPECT_TRUE(std::filesystem::exists(folder / ".hidden@x"));
+}
+
+TEST_F(StartupTest, AtNamesUnpackBesideThePackageWhichKeepsItsName)
+{
+    // The package is read before the header pass refuses it: its folder is
+    // known, and the next start must find it and its debug file again.
+    test::ScratchFolder folder;
+    test::TestPackage package;
+    package.Chunk("VARI", {1, 2});
+    folder.Write("game@v2.win", package.FinishText());
+    folder.Write("game@v2.qxdebug", "");
+    folder.Write("sub@a.txt", "moved");
+    Startup().gamePath = folder / "game@v2.win";
+    EXPECT_FALSE(Brackwell_Init());
+    EXPECT_EQ(test::ScratchFolder::Read(folder / "sub/a.txt"), "moved");
+    EXPECT_EQ(test::ScratchFolder::Names(folder.Path()),
+              (std::set<std::string>{"game@v2.qxdebug", "game@v2.win", "sub"}));
 }
 
 TEST_F(StartupTest, AtNamesNeverClimbOutOrOverwrite)
