@@ -9,6 +9,9 @@
 # BW_TEST_ADDRESS_SPACE set, no process of the case may take more than that
 # many KB of address space (ulimit -v); the file BW_TEST_BESIDE, when set,
 # is copied beside the packages (a library the game loads from its folder).
+# With BW_TEST_RESTART_PATTERN set, each form starts on a save area of its
+# own and plays a second time on what the first start left there; the
+# second start's output must match that pattern.
 bwpack="$1"; runner="$2"; project="$3"; out="$4"; pattern="$5"; shift 5
 mkdir -p "$out" || exit 1
 if [ -n "$BW_TEST_BESIDE" ]; then cp "$BW_TEST_BESIDE" "$out/" || exit 1; fi
@@ -17,14 +20,24 @@ if [ -n "$BW_TEST_ADDRESS_SPACE" ]; then ulimit -v "$BW_TEST_ADDRESS_SPACE" || e
 # the two engines run side by side and would race on a shared one.
 rm -rf "$out/save"
 export XDG_DATA_HOME="$out/save"
+play() {
+  expected="$1"; shift
+  BW_TEST_PHASE=run "$(dirname "$0")/run_case.sh" "$runner" "${BW_TEST_EXPECTED_EXIT:-0}" "$expected" \
+    -game "$out/$form.win" -noerrors "$@"
+}
 for form in text bytecode; do
   said="$(BW_TEST_PHASE=build "$bwpack" "$project" -o "$out/$form.win" --form "$form" 2>&1)" || { printf '%s\n' "$said"; exit 1; }
   if [ -n "$said" ]; then
     printf 'both_forms_case: the %s build said:\n%s\n' "$form" "$said" >&2
     exit 1
   fi
-  if ! BW_TEST_PHASE=run "$(dirname "$0")/run_case.sh" "$runner" "${BW_TEST_EXPECTED_EXIT:-0}" "$pattern" -game "$out/$form.win" -noerrors "$@"; then
+  if [ -n "$BW_TEST_RESTART_PATTERN" ]; then rm -rf "$out/save"; fi
+  if ! play "$pattern" "$@"; then
     echo "both_forms_case: the $form form does not match" >&2
+    exit 1
+  fi
+  if [ -n "$BW_TEST_RESTART_PATTERN" ] && ! play "$BW_TEST_RESTART_PATTERN" "$@"; then
+    echo "both_forms_case: the $form form does not match after a restart" >&2
     exit 1
   fi
 done
