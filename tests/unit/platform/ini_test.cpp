@@ -105,20 +105,6 @@ TEST(IniTest, AwkwardValuesSurviveWritingAndReading)
     EXPECT_EQ(FlushText(again), text);
 }
 
-// No quote keeps a value that holds both, so it is written bare and reads back
-// by the rules for any value: a leading quote runs to its closing one.
-TEST(IniTest, AValueHoldingBothQuotesIsWrittenBare)
-{
-    IniFile ini, reread;
-    ASSERT_TRUE(ini.WriteString("s", "line", "\"Don't go,\" she said; then left"));
-    ASSERT_TRUE(ini.WriteString("s", "plain", "\"Don't\" \u03b3\u03ac\u03bc\u03bf\u03c2"));
-    const std::string text = FlushText(ini);
-    EXPECT_EQ(text, "[s]\r\nplain=\"Don't\" \u03b3\u03ac\u03bc\u03bf\u03c2\r\nline=\"Don't go,\" she said; then left\r\n");
-    reread.SetText(text.c_str());
-    EXPECT_EQ(Read(reread, "s", "line"), "Don't go,");
-    EXPECT_EQ(Read(reread, "s", "plain"), "Don't");
-}
-
 TEST(IniTest, NumbersReadLikeTheirLeadingDigits)
 {
     IniFile ini;

@@ -104,27 +104,6 @@ TEST_F(HighScoreTest, ASavedTableLoadsBack)
     EXPECT_EQ(Name(3), "<nobody>");
 }
 
-// The file keeps names up to 256 bytes: a longer one is cut at a whole
-// character as it enters, so the name read after a restart is the one shown
-// before it.
-TEST_F(HighScoreTest, LongNamesReadBackAsTheyWereShown)
-{
-    std::string japanese;
-    for (int i = 0; i < 90; ++i) japanese += "日";
-    const std::string fits(256, 'a');
-    HighScore_Add("Ann", 300);
-    HighScore_Add(japanese.c_str(), 200);
-    HighScore_Add((fits + "b").c_str(), 100);
-    EXPECT_EQ(Name(2), japanese.substr(0, 85 * 3));
-    EXPECT_EQ(Name(3), fits);
-    const std::vector<std::string> shown = {Name(1), Name(2), Name(3), Name(4)};
-    HighScore_Fini();
-    HighScore_Init();
-    HighScore_Load();
-    EXPECT_EQ((std::vector<std::string>{Name(1), Name(2), Name(3), Name(4)}), shown);
-    EXPECT_EQ(Values(), (std::vector<int32_t>{300, 200, 100, 0, 0, 0, 0, 0, 0, 0}));
-}
-
 TEST_F(HighScoreTest, ADamagedFileKeepsTheEntriesBeforeTheDamage)
 {
     HighScore_Add("Ann", 300);
