@@ -64,13 +64,13 @@ bool ReadValueAt(CStream& stream, Value& value, int depth)
         if (!ReadCount(stream, 1, &length)) {
             return false;
         }
+        // Length 0 is the empty string, equal to "" in every search and sort,
+        // as it was before the write (an absent text is written the same way).
         value.kind = kValueString;
-        if (length > 0) {
-            char* text = static_cast<char*>(BW_ALLOC(static_cast<size_t>(length) + 1, false));
-            stream.ReadBuffer(text, length);
-            text[length] = '\0';
-            value.ptr = text;
-        }
+        char* text = static_cast<char*>(BW_ALLOC(static_cast<size_t>(length) + 1, false));
+        stream.ReadBuffer(text, length);
+        text[length] = '\0';
+        value.ptr = text;
         return true;
     }
     case kValueArray:

@@ -472,7 +472,9 @@ bool GameFile_Delete(const char* name)
 
 bool GameFile_Rename(const char* from, const char* to)
 {
-    if (!LoadSave_SaveExists(from)) return false;
+    // A rename never replaces: a game that renames onto a name in use would
+    // otherwise lose the file that stood there.
+    if (!LoadSave_SaveExists(from) || LoadSave_SaveExists(to)) return false;
     const std::string source = SavePath(from);
     const std::string target = SavePath(to);
     if (target.empty() || !File_CreateParentDirectory(target.c_str())) return false;

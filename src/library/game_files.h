@@ -84,7 +84,8 @@ void GameFiles_CloseAll();
 
 // In the save area or the program area.
 bool GameFile_Exists(const char* name);
-// Only what lies in the save area is deleted or renamed.
+// Only what lies in the save area is deleted or renamed; a rename onto a
+// file that exists in the save area does nothing.
 bool GameFile_Delete(const char* name);
 bool GameFile_Rename(const char* from, const char* to);
 // The source by the read rule into the save path of dest. False (logging

@@ -1,32 +1,26 @@
 #include "library/registry.h"
 
-#include <memory>
 #include <strings.h>
 
-#include "platform/ini.h"
-#include "platform/memory.h"
+#include <vector>
 
 namespace bw {
 
 namespace {
 
-constexpr const char* kRegistryFile = "registry.ini";
-constexpr const char* kRegistrySection = "Registry";
+struct RegistryEntry {
+    std::string name;
+    std::string value;
+};
 
-std::unique_ptr<IniFile> g_store;
+// In the order the names were first written, so a search finds the oldest
+// spelling first.
+std::vector<RegistryEntry> g_entries;
 
-IniFile& Store()
+RegistryEntry* Find(const char* name)
 {
-    if (g_store == nullptr) g_store = std::make_unique<IniFile>(kRegistryFile, false);
-    return *g_store;
-}
-
-IniKey* Find(const char* name)
-{
-    IniSection* section = Store().FindSection(kRegistrySection);
-    if (section == nullptr || name == nullptr) return nullptr;
-    for (IniKey& key : section->keys) {
-        if (strcasecmp(key.name.c_str(), name) == 0) return &key;
+    for (RegistryEntry& entry : g_entries) {
+        if (strcasecmp(entry.name.c_str(), name) == 0) return &entry;
     }
     return nullptr;
 }
@@ -35,24 +29,27 @@ IniKey* Find(const char* name)
 
 void Registry_WriteString(const char* name, const char* value)
 {
-    if (name == nullptr || name[0] == '\0') return;
-    const IniKey* existing = Find(name);
-    const std::string spelling = existing != nullptr ? existing->name : name;
-    Store().WriteString(kRegistrySection, spelling.c_str(), value != nullptr ? value : "");
-    MemoryManager_Free(Store().Flush());
+    if (name == nullptr) return;
+    const char* text = value != nullptr ? value : "";
+    RegistryEntry* entry = Find(name);
+    if (entry != nullptr) {
+        entry->value = text;
+    } else {
+        g_entries.push_back(RegistryEntry{name, text});
+    }
 }
 
 bool Registry_Read(const char* name, std::string* value)
 {
-    const IniKey* key = Find(name);
-    if (key == nullptr) return false;
-    *value = key->value;
+    const RegistryEntry* entry = name != nullptr ? Find(name) : nullptr;
+    if (entry == nullptr) return false;
+    *value = entry->value;
     return true;
 }
 
 void Registry_FreeAll()
 {
-    g_store.reset();
+    g_entries.clear();
 }
 
 }  // namespace bw

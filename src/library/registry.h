@@ -1,8 +1,8 @@
-// The registry of game code: named texts that outlive the run. This system
-// has no registry, so the values are kept as the keys of one section of
-// "registry.ini" in the game's save area, read on first use and written
-// whenever a value changes. Names compare without regard to ASCII case; the
-// spelling first written is the one kept.
+// The registry of game code: named texts kept in memory for the run. This
+// system has no registry, and a file standing in for one would share the save
+// area with the game's own files, so nothing is read or written anywhere; the
+// store is lost at exit. Names compare without regard to ASCII case (the
+// empty name is a name like any other); the spelling first written is kept.
 #pragma once
 
 #include <string>
@@ -12,7 +12,7 @@ namespace bw {
 void Registry_WriteString(const char* name, const char* value);
 // False when the name is unknown.
 bool Registry_Read(const char* name, std::string* value);
-// Forgets what was read; the next use reads the file again.
+// Forgets every value.
 void Registry_FreeAll();
 
 }  // namespace bw

@@ -18,6 +18,12 @@ char* NewText(std::string_view text)
 
 std::string_view NameOrEmpty(const char* name) { return name != nullptr ? std::string_view(name) : std::string_view(); }
 
+// std::isalpha would follow the process's locale; drive letters are ASCII.
+bool IsDriveLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
 // Where the last part begins: just behind the last separator, else 0.
 size_t LastPartStart(std::string_view name)
 {
@@ -46,7 +52,12 @@ char* FilenameName(const char* name)
     return NewText(text.substr(LastPartStart(text)));
 }
 
-char* FilenameDrive(const char*) { return NewText(std::string_view()); }
+char* FilenameDrive(const char* name)
+{
+    std::string_view text = NameOrEmpty(name);
+    const bool drive = text.size() >= 2 && IsDriveLetter(text[0]) && text[1] == ':';
+    return NewText(drive ? text.substr(0, 2) : std::string_view());
+}
 
 char* FilenameExt(const char* name)
 {

@@ -1,7 +1,6 @@
 // The parts of a file name, worked out from the text alone (the file system
 // is never asked). Both '\' and '/' separate folders, since game code writes
-// either. There are no drive letters on this system: the drive part is always
-// empty. Each result is a new memory-manager text the caller frees; a null
+// either. Each result is a new memory-manager text the caller frees; a null
 // name gives the empty text.
 #pragma once
 
@@ -15,6 +14,8 @@ char* FilenamePath(const char* name);
 char* FilenameFolder(const char* name);
 // Everything after the last separator, or the whole name.
 char* FilenameName(const char* name);
+// The drive letter and its colon ("C:") of a name that begins with one, as
+// games written for drive letters pass them; empty otherwise.
 char* FilenameDrive(const char* name);
 // The extension of the last part with its dot, from the last '.'; empty when
 // the last part has no dot.

@@ -506,19 +506,30 @@ int LoadSave_ReadChar(MemoryFile* file)
     return c;
 }
 
+namespace {
+
+bool AtSpace(const MemoryFile* file)
+{
+    return std::isspace(file->data[file->position]) != 0;
+}
+
+}  // namespace
+
 bool LoadSave_ReadReal(MemoryFile* file, double* value)
 {
+    while (!LoadSave_Eof(file) && AtSpace(file)) ++file->position;
     *value = 0.0;
-    while (!LoadSave_Eof(file) && std::isspace(file->data[file->position])) ++file->position;
     if (LoadSave_Eof(file)) return false;
     // The block always ends with a 0 byte, so the conversion stops inside it.
     const char* start = reinterpret_cast<const char*>(file->data + file->position);
     const char* end = nullptr;
-    const double number = String_ReadDecimal(start, &end);
-    if (end == start) return false;
-    *value = number;
+    *value = String_ReadDecimal(start, &end);
     file->position += static_cast<int32_t>(end - start);
-    return true;
+    if (LoadSave_Eof(file) || AtSpace(file)) return true;
+    // The rest of a word that is no decimal number ("inf", "0x10") is passed
+    // over, or every later read would stop at it and give 0.
+    while (!LoadSave_Eof(file) && !AtSpace(file)) ++file->position;
+    return false;
 }
 
 size_t LoadSave_Read(void* dest, size_t size, size_t count, MemoryFile* file)

@@ -135,8 +135,9 @@ bool LoadSave_Eoln(const MemoryFile* file);
 // The byte at the position, or -1 at the end; the position advances in both
 // cases.
 int LoadSave_ReadChar(MemoryFile* file);
-// Skips white space and reads a number; *value is 0 and the result false
-// when no number stands there.
+// Skips white space and reads the decimal number the next word begins with
+// (0 when none), then moves past the whole word. False when the word is not
+// a decimal number through and through, or no word is left.
 bool LoadSave_ReadReal(MemoryFile* file, double* value);
 // Copies size * count bytes, cut at the end of the file; returns the bytes
 // copied.

@@ -155,16 +155,20 @@ private:
 
 // A value reads back as written only when it is not empty, has no blank at
 // either end (reading trims them), holds no comment start and does not begin
-// with a quote; any other value is quoted, with a quote it does not hold.
+// with a quote; any other value is quoted, with a quote it does not hold. A
+// value holding both quotes cannot be kept whole and is written bare, as the
+// format writes every value: a quoted speech then reads back to its closing
+// quote instead of to the first apostrophe inside it.
 void AppendValue(std::string* text, const std::string& value)
 {
-    bool plain = !value.empty() && !IsBlank(value.front()) && !IsBlank(value.back()) && value.front() != '"' &&
-                 value.front() != '\'' && value.find_first_of("#;") == std::string::npos;
-    if (plain) {
+    const bool plain = !value.empty() && !IsBlank(value.front()) && !IsBlank(value.back()) &&
+                       value.front() != '"' && value.front() != '\'' && value.find_first_of("#;") == std::string::npos;
+    const bool quotable = value.find('"') == std::string::npos || value.find('\'') == std::string::npos;
+    if (plain || !quotable) {
         *text += value;
         return;
     }
-    char quote = value.find('"') == std::string::npos ? '"' : '\'';
+    const char quote = value.find('"') == std::string::npos ? '"' : '\'';
     *text += quote;
     *text += value;
     *text += quote;

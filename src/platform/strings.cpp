@@ -174,6 +174,18 @@ void VCL_StringAssign(char** dest, const char* text)
     *dest = copy;
 }
 
+size_t String_WholeCharactersWithin(std::string_view text, size_t limit)
+{
+    if (text.size() <= limit) {
+        return text.size();
+    }
+    size_t cut = limit;
+    while (cut > 0 && IsContinuation(static_cast<unsigned char>(text[cut]))) {
+        --cut;
+    }
+    return cut;
+}
+
 int32_t String_Pos(const char* needle, const char* haystack)
 {
     if (needle == nullptr || haystack == nullptr) {

@@ -40,6 +40,10 @@ void VCL_StringAssign(char** dest, const char* text);
 // absent or either text is null.
 int32_t String_Pos(const char* needle, const char* haystack);
 
+// The longest start of text, in bytes, that holds whole UTF-8 characters
+// only and is at most limit bytes long: a cut there never splits one.
+size_t String_WholeCharactersWithin(std::string_view text, size_t limit);
+
 // The C locale, for the conversions whose text must not follow the
 // process's locale (a decimal point, never a comma).
 locale_t String_CLocale();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/strings.h"
 #include "script/bytecode.h"
 #include "script/code_unit.h"
 #include "script/vm.h"
@@ -350,14 +351,7 @@ std::string VM_SourceLineText(const VMLinePair* pair, const char* text)
     for (const char* at = text + start; *at != '\0' && *at != '\r' && *at != '\n'; ++at) {
         line.push_back(*at);
     }
-    if (line.size() > kMaxLineBytes) {
-        // Cut on a character boundary: continuation bytes are 10xxxxxx.
-        size_t cut = kMaxLineBytes;
-        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) {
-            --cut;
-        }
-        line.resize(cut);
-    }
+    line.resize(String_WholeCharactersWithin(line, kMaxLineBytes));
     return line;
 }
 

@@ -12,6 +12,9 @@
 # A folder BW_TEST_BESIDE is instead copied afresh (modes kept) for each
 # form, to hold that form's package and what the run does beside it; the
 # runner then starts in its subfolder BW_TEST_START_IN when that is set.
+# With BW_TEST_RESTART_PATTERN set, each form starts on a save area of its
+# own and plays a second time on what the first start left there; the
+# second start's output must match that pattern.
 bwpack="$1"; runner="$2"; project="$3"; out="$4"; pattern="$5"; shift 5
 here="$(cd "$(dirname "$0")" && pwd)"
 mkdir -p "$out" || exit 1
@@ -21,6 +24,11 @@ if [ -n "$BW_TEST_ADDRESS_SPACE" ]; then ulimit -v "$BW_TEST_ADDRESS_SPACE" || e
 # the two engines run side by side and would race on a shared one.
 rm -rf "$out/save"
 export XDG_DATA_HOME="$out/save"
+play() {
+  expected="$1"; shift
+  (cd "${start:-.}" && BW_TEST_PHASE=run "$here/run_case.sh" "$runner" "${BW_TEST_EXPECTED_EXIT:-0}" "$expected" \
+    -game "$place/$form.win" -noerrors "$@")
+}
 for form in text bytecode; do
   place="$out"
   if [ -d "$BW_TEST_BESIDE" ]; then
@@ -33,8 +41,13 @@ for form in text bytecode; do
     exit 1
   fi
   start="${BW_TEST_START_IN:+$place/$BW_TEST_START_IN}"
-  if ! (cd "${start:-.}" && BW_TEST_PHASE=run "$here/run_case.sh" "$runner" "${BW_TEST_EXPECTED_EXIT:-0}" "$pattern" -game "$place/$form.win" -noerrors "$@"); then
+  if [ -n "$BW_TEST_RESTART_PATTERN" ]; then rm -rf "$out/save"; fi
+  if ! play "$pattern" "$@"; then
     echo "both_forms_case: the $form form does not match" >&2
+    exit 1
+  fi
+  if [ -n "$BW_TEST_RESTART_PATTERN" ] && ! play "$BW_TEST_RESTART_PATTERN" "$@"; then
+    echo "both_forms_case: the $form form does not match after a restart" >&2
     exit 1
   fi
 done

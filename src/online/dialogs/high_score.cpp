@@ -2,9 +2,11 @@
 
 #include <array>
 #include <cstring>
+#include <string_view>
 
 #include "platform/files.h"
 #include "platform/memory.h"
+#include "platform/strings.h"
 
 namespace bw {
 
@@ -23,6 +25,15 @@ struct HighScoreState {
     int32_t lastPosition = 0;
 };
 HighScoreState g_scores;
+
+// The file holds names up to 256 bytes, so a longer one is cut at the last
+// whole character that fits when it enters the table: the game sees the same
+// name before and after a restart.
+std::string StoredName(const char* name)
+{
+    const std::string_view whole(name);
+    return std::string(whole.substr(0, String_WholeCharactersWithin(whole, kMaxNameLength)));
+}
 
 bool IndexValid(int32_t index)
 {
@@ -62,19 +73,16 @@ private:
     size_t m_position = 0;
 };
 
-// One record into entry; false when it is damaged.
+// One record; false when it is damaged.
 bool ReadRecord(BoundedReader& reader, HighScoreEntry* entry)
 {
     uint32_t length = 0;
     if (!reader.U32(&length) || length > kMaxNameLength) return false;
-    entry->name.reset();
-    if (length > 0) {
-        std::string name;
-        if (!reader.Text(length, &name)) return false;
-        entry->name = std::move(name);
-    }
+    std::string name;
+    if (!reader.Text(length, &name)) return false;
     uint32_t value = 0;
     if (!reader.U32(&value)) return false;
+    entry->name = length > 0 ? std::optional<std::string>(std::move(name)) : std::nullopt;
     entry->value = static_cast<int32_t>(value);
     return true;
 }
@@ -104,7 +112,7 @@ void HighScore_Add(const char* name, int32_t value)
     }
     HighScoreEntry& entry = entries[static_cast<size_t>(place)];
     entry.value = value;
-    entry.name = name != nullptr ? std::optional<std::string>(name) : std::nullopt;
+    entry.name = name != nullptr ? std::optional<std::string>(StoredName(name)) : std::nullopt;
     g_scores.changed = true;
 }
 
@@ -112,7 +120,7 @@ void HighScore_SetEntry(int32_t index, const char* name, int32_t value)
 {
     if (!IndexValid(index)) return;
     HighScoreEntry& entry = g_scores.entries[static_cast<size_t>(index - 1)];
-    entry.name = name != nullptr ? name : "";
+    entry.name = name != nullptr ? StoredName(name) : "";
     entry.value = value;
 }
 
@@ -165,12 +173,13 @@ void HighScore_Parse(const uint8_t* data, size_t size)
     if (size < kHeaderSize || std::memcmp(data, kMagic, sizeof kMagic) != 0) return;
     reader.Seek(sizeof kMagic);
     if (!reader.U32(&storedLength) || storedLength > size) return;
-    // A damaged file changes nothing, so the table never holds half of one.
-    HighScoreTable loaded = g_scores.entries;
-    for (HighScoreEntry& entry : loaded) {
-        if (!ReadRecord(reader, &entry)) return;
+    // A damaged record ends the read; the entries before it are kept, and it
+    // and the later ones stay as they were.
+    for (HighScoreEntry& entry : g_scores.entries) {
+        HighScoreEntry read;
+        if (!ReadRecord(reader, &read)) return;
+        entry = std::move(read);
     }
-    g_scores.entries = std::move(loaded);
 }
 
 void HighScore_Load()

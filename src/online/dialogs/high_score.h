@@ -25,7 +25,8 @@ struct HighScoreEntry {
 void HighScore_Init();
 void HighScore_Clear();
 // Inserts after every equal score; a score below all ten changes nothing.
-// A null name leaves the entry without one.
+// A null name leaves the entry without one; a name over 256 bytes is cut to
+// the whole characters that fit, as the file keeps it.
 void HighScore_Add(const char* name, int32_t value);
 // index 1..10; others are ignored.
 void HighScore_SetEntry(int32_t index, const char* name, int32_t value);
@@ -42,8 +43,8 @@ void HighScore_Show();
 std::vector<uint8_t> HighScore_Serialise();
 // Reads a file's bytes into the table. A missing magic or a stored length
 // beyond the bytes leaves the table as it was; a record that would run past
-// the end (or a name over 256 bytes) stops the read there. Clears the
-// changed flag either way.
+// the end (or a name over 256 bytes) stops the read there, keeping the
+// entries read before it. Clears the changed flag either way.
 void HighScore_Parse(const uint8_t* data, size_t size);
 
 // The file in the save area: loaded by the "HighScore.." group, saved by

@@ -110,6 +110,10 @@ TEST_F(DSTextTest, EveryKindRoundTrips)
     CDS_List listBack;
     ASSERT_TRUE(listBack.ReadFromString(list.WriteToString().c_str()));
     EXPECT_EQ(listBack.WriteToString(), list.WriteToString());
+    // The empty string reads back as one, still equal to "" (an absent text
+    // would compare unequal to it).
+    EXPECT_EQ(listBack.Find(ScriptValue("").Get()), 2);
+    EXPECT_STREQ(Value_String(*listBack.GetValue(2)), "");
 
     CDS_Stack stack;
     for (const ScriptValue& v : values) stack.Push(v.Get());

@@ -206,6 +206,10 @@ TEST_F(FileBuiltinsTest, WholeFileOperationsWorkInTheSaveAreaOnly)
     EXPECT_EQ(ScratchFolder::Read(Save("sub/copy.txt")), "ship");
     Call("file_rename", {"sub/copy.txt", "renamed.txt"});
     EXPECT_EQ(ScratchFolder::Read(Save("renamed.txt")), "ship");
+    m_root.Write("data/FileGame/taken.txt", "mine");
+    Call("file_rename", {"renamed.txt", "TAKEN.txt"});
+    EXPECT_EQ(ScratchFolder::Read(Save("renamed.txt")), "ship");
+    EXPECT_EQ(ScratchFolder::Read(Save("taken.txt")), "mine");
     Call("file_delete", {"renamed.txt"});
     EXPECT_EQ(Call("file_exists", {"renamed.txt"}).Real(), 0.0);
     EXPECT_EQ(Call("file_copy", {"missing.txt", "x.txt"}).Real(), -1.0);

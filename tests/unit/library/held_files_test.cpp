@@ -176,7 +176,7 @@ TEST_F(HeldFilesTest, ARewriteOpenBesideAnAppendDecidesTheFile)
 }
 
 // Whatever puts a new file at an appended name (a saved ini, a saved
-// buffer, a file renamed onto it), the lines appended after it reach the
+// buffer), the lines appended after it reach the
 // new file.
 TEST_F(HeldFilesTest, LinesAppendedAfterTheNameIsReplacedReachTheNewFile)
 {
@@ -196,11 +196,6 @@ TEST_F(HeldFilesTest, LinesAppendedAfterTheNameIsReplacedReachTheNewFile)
              Call("buffer_write", {buffer, 1.0, 66.0});
              Call("buffer_save", {buffer, "log.txt"});
              Call("buffer_delete", {buffer});
-         }},
-        {"file_rename",
-         [] {
-             Call("file_text_close", {WriteText("other.txt", "renamed\r\n")});
-             Call("file_rename", {"other.txt", "log.txt"});
          }},
     };
     for (const auto& replacer : replacers) {

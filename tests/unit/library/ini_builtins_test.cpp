@@ -96,14 +96,23 @@ TEST_F(IniBuiltinsTest, RegistryNamesIgnoreCaseAndValuesAreTexts)
     EXPECT_EQ(Call("registry_exists_ext", {"any", "n"}).Real(), 0.0);
 }
 
-TEST_F(IniBuiltinsTest, RegistryValuesOutliveARestart)
+// The registry lives in memory for the run: every name reads back exactly,
+// a game's own "registry.ini" is an ordinary file, and exit forgets it all.
+TEST_F(IniBuiltinsTest, RegistryValuesLastForTheRunOnly)
 {
-    Call("registry_write_string", {"Best", "42 ; points"});
-    Call("registry_write_string", {"empty", ""});
+    m_root.Write("data/IniGame/registry.ini", "[mine]\r\nj=2\r\n");
+    const std::vector<std::string> names = {"Best", "", "[section", "a=b", "; note", "Имя"};
+    const auto valueOf = [](const std::string& name) { return name + "\nline two ; Ωμέγα"; };
+    for (const std::string& name : names) Call("registry_write_string", {name.c_str(), valueOf(name).c_str()});
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(Call("registry_read_string", {name.c_str()}).Text(), valueOf(name));
+    }
+    EXPECT_EQ(Call("registry_read_string", {"BEST"}).Text(), "Best\nline two ; Ωμέγα");
+    EXPECT_EQ(ScratchFolder::Read(Save("registry.ini")), "[mine]\r\nj=2\r\n");
     File_CloseAll();
-    EXPECT_EQ(Call("registry_read_string", {"best"}).Text(), "42 ; points");
-    EXPECT_EQ(Call("registry_exists", {"EMPTY"}).Real(), 1.0);
-    EXPECT_FALSE(ScratchFolder::Read(Save("registry.ini")).empty());
+    EXPECT_EQ(Call("registry_exists", {"best"}).Real(), 0.0);
+    EXPECT_EQ(Call("registry_exists", {""}).Real(), 0.0);
 }
 
 }  // namespace

@@ -60,7 +60,6 @@ TEST_F(WholeFileSavesTest, AFullDiskLeavesEveryWholeFileAsItWas)
              Call("ini_write_string", {"best", "score", "a value longer than the space left"});
              Call("ini_close");
          }},
-        {"registry.ini", true, [] { Call("registry_write_string", {"Key", "a value longer than the space left"}); }},
         {"level.bin", true,
          [] {
              const test::ScriptValue buffer = Call("buffer_create", {64.0, 1.0, 1.0});

@@ -274,24 +274,27 @@ TEST_F(MemoryFileTest, SeekCountsFromStartPositionOrEndAndClamps)
     }
 }
 
-TEST_F(MemoryFileTest, ReadRealStopsAtTheEndOfTheData)
+// A word that is no number reads as its leading number, or 0, and is passed
+// over whole, so the numbers behind it still read back; the last number ends
+// where the data does.
+TEST_F(MemoryFileTest, ReadRealPassesOverWordsItCannotRead)
 {
-    MemoryFile* file = Open("  12.5\n-3e2 x 7");
+    MemoryFile* file = Open("  12.5\n-3e2 inf 5 -nan\t6 0x10\r\n8abc x 7");
     // The number parser needs a terminator behind the data.
     EXPECT_EQ(file->data[file->size], 0);
-    double value = 0;
-    for (double expected : {12.5, -300.0}) {
-        ASSERT_TRUE(LoadSave_ReadReal(file, &value));
-        EXPECT_EQ(value, expected);
+    const struct {
+        double value;
+        bool whole;
+    } words[] = {{12.5, true}, {-300.0, true}, {0, false}, {5, true}, {0, false}, {6, true},
+                 {0, false},   {8, false},     {0, false}, {7, true}};
+    double value = -1;
+    for (const auto& word : words) {
+        EXPECT_EQ(LoadSave_ReadReal(file, &value), word.whole) << word.value;
+        EXPECT_EQ(value, word.value);
     }
-    EXPECT_FALSE(LoadSave_ReadReal(file, &value));
-    EXPECT_EQ(value, 0.0);
-    LoadSave_Seek(file, 1, 1);  // past the x
-    // The file ends right behind the digit: the number must end there too.
-    ASSERT_TRUE(LoadSave_ReadReal(file, &value));
-    EXPECT_EQ(value, 7.0);
     EXPECT_TRUE(LoadSave_Eof(file));
     EXPECT_FALSE(LoadSave_ReadReal(file, &value));
+    EXPECT_EQ(value, 0.0);
 }
 
 TEST_F(MemoryFileTest, ReadCopiesOnlyWhatIsLeft)

@@ -104,25 +104,40 @@ TEST_F(HighScoreTest, ASavedTableLoadsBack)
     EXPECT_EQ(Name(3), "<nobody>");
 }
 
-TEST_F(HighScoreTest, ADamagedFileLeavesTheTableAsItWas)
+TEST_F(HighScoreTest, ADamagedFileKeepsTheEntriesBeforeTheDamage)
 {
     HighScore_Add("Ann", 300);
+    HighScore_Add("Bob", 200);
     const std::vector<uint8_t> sound = HighScore_Serialise();
     const std::string good(sound.begin(), sound.end());
-    std::string longName = good;
-    longName[8] = 1;  // the first name claims 257 bytes
-    longName[9] = 1;
-    std::string tooLong = good;
-    tooLong[4] = static_cast<char>(good.size() + 1);
+    std::string firstTooLong = good;
+    firstTooLong[9] = 1;  // the first name claims 259 bytes
+    std::string secondTooLong = good;
+    secondTooLong[8 + 11 + 1] = 1;
+    std::string headerTooLong = good;
+    headerTooLong[4] = static_cast<char>(good.size() + 1);
     std::string foreign = good;
     foreign[0] = 'X';
-    HighScore_Init();
-    HighScore_Add("Kept", 7);
-    for (const std::string& damaged : {good.substr(0, good.size() - 2), good.substr(0, 6), longName, tooLong,
-                                       foreign, std::string()}) {
-        Parse(damaged);
-        EXPECT_EQ(Name(1), "Kept");
-        EXPECT_EQ(Name(2), "<nobody>");
+    std::string lastCutShort = good.substr(0, good.size() - 2);
+    lastCutShort[4] = static_cast<char>(lastCutShort.size());
+    const struct {
+        std::string bytes;
+        std::vector<std::string> names;
+    } cases[] = {
+        {lastCutShort, {"Ann", "Bob", "<nobody>"}},
+        {secondTooLong, {"Ann", "<nobody>", "<nobody>"}},
+        {firstTooLong, {"Kept", "<nobody>", "<nobody>"}},
+        {good.substr(0, 6), {"Kept", "<nobody>", "<nobody>"}},
+        {headerTooLong, {"Kept", "<nobody>", "<nobody>"}},
+        {foreign, {"Kept", "<nobody>", "<nobody>"}},
+        {std::string(), {"Kept", "<nobody>", "<nobody>"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.names[0] + " " + c.names[1]);
+        HighScore_Init();
+        HighScore_Add("Kept", 7);
+        Parse(c.bytes);
+        EXPECT_EQ((std::vector<std::string>{Name(1), Name(2), Name(3)}), c.names);
         EXPECT_FALSE(HighScore_Changed());
     }
 }
