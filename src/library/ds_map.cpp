@@ -1,6 +1,7 @@
 #include "library/ds_map.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "platform/crc32.h"
@@ -34,19 +35,61 @@ void FreeEntry(MapEntry& entry)
     Value_Free(entry.value);
 }
 
+// The runs double whenever there are fewer than this many for each entry, so
+// that runs hold as few entries as the buckets of a whole table do while a
+// map is under a quarter of its bucket count: lookups walk no further.
+constexpr size_t kRunsPerEntry = 4;
+
+uint32_t BucketOf(const CDS_Map* map, uint32_t hash)
+{
+    return hash & map->m_mask;
+}
+
+size_t RunOf(const CDS_Map* map, uint32_t hash)
+{
+    return BucketOf(map, hash) >> map->m_runShift;
+}
+
+// The shift that makes all buckets one run.
+uint32_t OneRunShift(const CDS_Map* map)
+{
+    return static_cast<uint32_t>(std::bit_width(map->m_mask));
+}
+
+// Splits every run in two. Dealing out the entries in iteration order keeps
+// each new run in that order.
+void DoubleTheRuns(CDS_Map* map)
+{
+    std::vector<std::vector<MapEntry>> runs(map->m_runs.size() * 2);
+    --map->m_runShift;
+    for (const std::vector<MapEntry>& run : map->m_runs) {
+        for (const MapEntry& entry : run) {
+            runs[RunOf(map, entry.hash)].push_back(entry);
+        }
+    }
+    map->m_runs = std::move(runs);
+}
+
 void AppendEntry(CDS_Map* map, uint32_t hash, const Value& key, const Value& value)
 {
     MapEntry entry{hash, Value{}, Value{}};
     DS_StorePlain(entry.key, key);
     Value_Copy(entry.value, value);
-    map->m_buckets[hash & map->m_mask].push_back(entry);
+    // The end of its bucket: after every entry of its run whose bucket is
+    // not past its own.
+    std::vector<MapEntry>& run = map->m_runs[RunOf(map, hash)];
+    const auto entryLiesAfter = [map](uint32_t bucket, const MapEntry& e) { return bucket < BucketOf(map, e.hash); };
+    run.insert(std::upper_bound(run.begin(), run.end(), BucketOf(map, hash), entryLiesAfter), entry);
     ++map->m_count;
     map->m_owned.Adopt(value);
+    if (map->m_runShift > 0 && static_cast<size_t>(map->m_count) * kRunsPerEntry > map->m_runs.size()) {
+        DoubleTheRuns(map);
+    }
 }
 
 // Position of an entry in iteration order.
 struct Place {
-    size_t bucket;
+    size_t run;
     size_t index;
 };
 
@@ -57,11 +100,11 @@ struct Place {
 bool FindPlace(const CDS_Map* map, const Value& key, Place* place)
 {
     const uint32_t hash = DS_Map_HashKey(key);
-    const size_t b = hash & map->m_mask;
-    const std::vector<MapEntry>& bucket = map->m_buckets[b];
-    for (size_t i = 0; i < bucket.size(); ++i) {
-        if (bucket[i].hash == hash && SameKey(bucket[i].key, key)) {
-            *place = {b, i};
+    const size_t r = RunOf(map, hash);
+    const std::vector<MapEntry>& run = map->m_runs[r];
+    for (size_t i = 0; i < run.size(); ++i) {
+        if (run[i].hash == hash && SameKey(run[i].key, key)) {
+            *place = {r, i};
             return true;
         }
     }
@@ -71,14 +114,15 @@ bool FindPlace(const CDS_Map* map, const Value& key, Place* place)
 MapEntry* FindEntry(CDS_Map* map, const Value& key)
 {
     Place place{};
-    return FindPlace(map, key, &place) ? &map->m_buckets[place.bucket][place.index] : nullptr;
+    return FindPlace(map, key, &place) ? &map->m_runs[place.run][place.index] : nullptr;
 }
 
 }  // namespace
 
 CDS_Map::CDS_Map(uint32_t bucketCount)
     : m_mask(std::clamp<uint32_t>(bucketCount, 1, kDSMapMaxBuckets) - 1),
-      m_buckets(static_cast<size_t>(m_mask) + 1)
+      m_runShift(OneRunShift(this)),
+      m_runs(1)
 {
 }
 
@@ -136,9 +180,9 @@ void DS_Map_Delete(CDS_Map* map, const Value& key)
     if (!FindPlace(map, key, &place)) {
         return;
     }
-    std::vector<MapEntry>& bucket = map->m_buckets[place.bucket];
-    FreeEntry(bucket[place.index]);
-    bucket.erase(bucket.begin() + static_cast<std::ptrdiff_t>(place.index));
+    std::vector<MapEntry>& run = map->m_runs[place.run];
+    FreeEntry(run[place.index]);
+    run.erase(run.begin() + static_cast<std::ptrdiff_t>(place.index));
     --map->m_count;
 }
 
@@ -159,9 +203,9 @@ bool DS_Map_Empty(const CDS_Map* map)
 
 const Value* DS_Map_FindFirst(const CDS_Map* map)
 {
-    for (const std::vector<MapEntry>& bucket : map->m_buckets) {
-        if (!bucket.empty()) {
-            return &bucket.front().key;
+    for (const std::vector<MapEntry>& run : map->m_runs) {
+        if (!run.empty()) {
+            return &run.front().key;
         }
     }
     return nullptr;
@@ -169,9 +213,9 @@ const Value* DS_Map_FindFirst(const CDS_Map* map)
 
 const Value* DS_Map_FindLast(const CDS_Map* map)
 {
-    for (auto bucket = map->m_buckets.rbegin(); bucket != map->m_buckets.rend(); ++bucket) {
-        if (!bucket->empty()) {
-            return &bucket->back().key;
+    for (auto run = map->m_runs.rbegin(); run != map->m_runs.rend(); ++run) {
+        if (!run->empty()) {
+            return &run->back().key;
         }
     }
     return nullptr;
@@ -183,12 +227,12 @@ const Value* DS_Map_FindNext(const CDS_Map* map, const Value& key)
     if (!FindPlace(map, key, &place)) {
         return nullptr;
     }
-    if (place.index + 1 < map->m_buckets[place.bucket].size()) {
-        return &map->m_buckets[place.bucket][place.index + 1].key;
+    if (place.index + 1 < map->m_runs[place.run].size()) {
+        return &map->m_runs[place.run][place.index + 1].key;
     }
-    for (size_t b = place.bucket + 1; b < map->m_buckets.size(); ++b) {
-        if (!map->m_buckets[b].empty()) {
-            return &map->m_buckets[b].front().key;
+    for (size_t r = place.run + 1; r < map->m_runs.size(); ++r) {
+        if (!map->m_runs[r].empty()) {
+            return &map->m_runs[r].front().key;
         }
     }
     return nullptr;
@@ -201,11 +245,11 @@ const Value* DS_Map_FindPrevious(const CDS_Map* map, const Value& key)
         return nullptr;
     }
     if (place.index > 0) {
-        return &map->m_buckets[place.bucket][place.index - 1].key;
+        return &map->m_runs[place.run][place.index - 1].key;
     }
-    for (size_t b = place.bucket; b-- > 0;) {
-        if (!map->m_buckets[b].empty()) {
-            return &map->m_buckets[b].back().key;
+    for (size_t r = place.run; r-- > 0;) {
+        if (!map->m_runs[r].empty()) {
+            return &map->m_runs[r].back().key;
         }
     }
     return nullptr;
@@ -226,22 +270,20 @@ void DS_Map_Copy(CDS_Map* dest, const CDS_Map* source)
 
 void DS_Map_Clear(CDS_Map* map)
 {
-    for (std::vector<MapEntry>& bucket : map->m_buckets) {
-        for (MapEntry& entry : bucket) {
-            DS_DestroyOwned(entry.value, map->m_owned, map);
-        }
-    }
+    DS_Map_ForEach(map, [map](const MapEntry& entry) { DS_DestroyOwned(entry.value, map->m_owned, map); });
     DS_Map_FreeEntries(map);
 }
 
 void DS_Map_FreeEntries(CDS_Map* map)
 {
-    for (std::vector<MapEntry>& bucket : map->m_buckets) {
-        for (MapEntry& entry : bucket) {
+    for (std::vector<MapEntry>& run : map->m_runs) {
+        for (MapEntry& entry : run) {
             FreeEntry(entry);
         }
-        bucket.clear();
     }
+    // Back to one empty run: an emptied map gives its memory back.
+    map->m_runs = std::vector<std::vector<MapEntry>>(1);
+    map->m_runShift = OneRunShift(map);
     map->m_count = 0;
     map->m_owned.Forget();
 }

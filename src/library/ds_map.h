@@ -23,6 +23,11 @@ struct MapEntry {
     Value value;
 };
 
+// A map stores what its entries need, not a table of every bucket: the
+// buckets are cut into a power-of-two number of runs of neighbouring buckets,
+// and each run keeps its entries in one array in iteration order. The runs
+// double as the map fills, until each run is one bucket; a lookup walks one
+// run as it would walk one bucket. An empty map is one empty run.
 class CDS_Map {
 public:
     explicit CDS_Map(uint32_t bucketCount);
@@ -30,9 +35,10 @@ public:
     CDS_Map(const CDS_Map&) = delete;
     CDS_Map& operator=(const CDS_Map&) = delete;
 
-    uint32_t m_mask;
+    uint32_t m_mask;      // an entry's bucket is hash & mask
+    uint32_t m_runShift;  // a bucket's run is bucket >> runShift
     int32_t m_count = 0;
-    std::vector<std::vector<MapEntry>> m_buckets;
+    std::vector<std::vector<MapEntry>> m_runs;  // never empty
     OwnedStructures m_owned;
 };
 
@@ -75,8 +81,8 @@ void DS_Map_FreeEntries(CDS_Map* map);
 template <typename Visit>
 void DS_Map_ForEach(const CDS_Map* map, Visit&& visit)
 {
-    for (const std::vector<MapEntry>& bucket : map->m_buckets) {
-        for (const MapEntry& entry : bucket) {
+    for (const std::vector<MapEntry>& run : map->m_runs) {
+        for (const MapEntry& entry : run) {
             visit(entry);
         }
     }

@@ -93,7 +93,7 @@ TEST_F(DSBuiltinsTest, NestedIdsComeOutAsPlainReals)
 TEST_F(DSBuiltinsTest, MapCreateWithOneArgumentTakesTheBucketCount)
 {
     const ScriptValue result = CallBuiltin("ds_map_create", {16.9});
-    EXPECT_EQ(DS_MapPool().Get(static_cast<int32_t>(result.Real()))->m_buckets.size(), 16u);
+    EXPECT_EQ(DS_MapPool().Get(static_cast<int32_t>(result.Real()))->m_mask, 15u);
 }
 
 TEST_F(DSBuiltinsTest, GridSortNeedsThreeRealsAndOtherwiseStaysSilent)

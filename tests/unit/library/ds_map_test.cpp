@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -12,6 +13,32 @@ namespace bw {
 namespace {
 
 using test::ScriptValue;
+
+// A key as text: "r<real>" or the string.
+std::string KeyName(const Value& key)
+{
+    return Value_Kind(key) == kValueString ? Value_String(key) : "r" + std::to_string(key.real);
+}
+
+// The keys of a map in iteration order, as each walk sees them: visiting
+// every entry (ds_map_write, json_encode, copies), find_first and find_next,
+// and find_last and find_previous read backwards.
+struct Walks {
+    std::vector<std::string> visited, forward, backward;
+};
+
+Walks WalkAllWays(CDS_Map* map)
+{
+    Walks walks;
+    DS_Map_ForEach(map, [&walks](const MapEntry& entry) { walks.visited.push_back(KeyName(entry.key)); });
+    for (const Value* key = DS_Map_FindFirst(map); key != nullptr; key = DS_Map_FindNext(map, *key)) {
+        walks.forward.push_back(KeyName(*key));
+    }
+    for (const Value* key = DS_Map_FindLast(map); key != nullptr; key = DS_Map_FindPrevious(map, *key)) {
+        walks.backward.insert(walks.backward.begin(), KeyName(*key));
+    }
+    return walks;
+}
 
 class DSMapTest : public test::LibraryTest {
 protected:
@@ -25,12 +52,7 @@ protected:
     // The keys in iteration order, as text ("r<real>" or the string).
     std::vector<std::string> Keys() const
     {
-        std::vector<std::string> keys;
-        DS_Map_ForEach(m_map, [&keys](const MapEntry& entry) {
-            keys.push_back(Value_Kind(entry.key) == kValueString ? Value_String(entry.key)
-                                                                : "r" + std::to_string(entry.key.real));
-        });
-        return keys;
+        return WalkAllWays(m_map).visited;
     }
 
     CDS_Map* m_map = nullptr;
@@ -97,6 +119,73 @@ TEST_F(DSMapTest, IterationFollowsBucketsThenInsertion)
     EXPECT_EQ(DS_Map_FindNext(m_map, ScriptValue("missing").Get()), nullptr);
 }
 
+// Keys in the order a game adds them, each with its bucket among 4096:
+// three keys share bucket 9 and three bucket 37, added apart.
+struct KeyInBucket {
+    const char* key;
+    uint32_t bucket;
+};
+constexpr KeyInBucket kAddedKeys[] = {
+    {"item4", 641}, {"item10872", 9}, {"item963", 4095}, {"item8", 3754}, {"item1354", 37},
+    {"item4470", 9}, {"item0", 1688}, {"item547", 0}, {"item9", 3644}, {"item14530", 37},
+    {"item2", 1972}, {"item5", 535}, {"item11214", 9}, {"item1", 1550}, {"item6", 941},
+    {"item8577", 37}, {"item3", 1826}, {"item7", 827}, {"item10", 3741}, {"item11", 3595},
+};
+
+// The order every walk must give: bucket by bucket (of bucketCount), and
+// within a bucket in the order the keys were added.
+std::vector<std::string> BucketsThenAdded(std::vector<KeyInBucket> added, uint32_t bucketCount)
+{
+    std::stable_sort(added.begin(), added.end(), [bucketCount](const KeyInBucket& a, const KeyInBucket& b) {
+        return (a.bucket & (bucketCount - 1)) < (b.bucket & (bucketCount - 1));
+    });
+    std::vector<std::string> keys;
+    for (const KeyInBucket& row : added) keys.push_back(row.key);
+    return keys;
+}
+
+void ExpectWalksInOrder(CDS_Map* map, const std::vector<KeyInBucket>& added, uint32_t bucketCount)
+{
+    const std::vector<std::string> expected = BucketsThenAdded(added, bucketCount);
+    const Walks walks = WalkAllWays(map);
+    EXPECT_EQ(walks.visited, expected);
+    EXPECT_EQ(walks.forward, expected);
+    EXPECT_EQ(walks.backward, expected);
+}
+
+TEST_F(DSMapTest, EveryWalkKeepsTheBucketOrderWhileTheMapFillsAndEmpties)
+{
+    for (const uint32_t bucketCount : {kDSMapDefaultBuckets, 16u}) {
+        SCOPED_TRACE(bucketCount);
+        CDS_Map* map = DS_MapPool().Get(DS_Map_CreateSized(bucketCount));
+        std::vector<KeyInBucket> added;
+        for (const KeyInBucket& row : kAddedKeys) {
+            ASSERT_EQ(DS_Map_HashKey(ScriptValue(row.key).Get()) & 4095, row.bucket) << row.key;
+            DS_Map_Add(map, ScriptValue(row.key).Get(), ScriptValue(1.0).Get());
+            added.push_back(row);
+            ExpectWalksInOrder(map, added, bucketCount);
+        }
+        // A key deleted and added again (the second added) goes to the end
+        // of its bucket.
+        DS_Map_Delete(map, ScriptValue("item10872").Get());
+        DS_Map_Add(map, ScriptValue("item10872").Get(), ScriptValue(2.0).Get());
+        std::rotate(added.begin() + 1, added.begin() + 2, added.end());
+        ExpectWalksInOrder(map, added, bucketCount);
+        EXPECT_EQ(DS_Map_Find(map, ScriptValue("item10872").Get())->real, 2.0);
+        // With the middle gone, the walks go from the first bucket to the last.
+        for (const KeyInBucket& row : kAddedKeys) {
+            if (row.bucket != 0 && row.bucket != 4095) DS_Map_Delete(map, ScriptValue(row.key).Get());
+        }
+        ExpectWalksInOrder(map, {{"item963", 4095}, {"item547", 0}}, bucketCount);
+        // An emptied map fills again in the same order.
+        DS_Map_Clear(map);
+        ExpectWalksInOrder(map, {}, bucketCount);
+        for (const KeyInBucket& row : kAddedKeys) DS_Map_Add(map, ScriptValue(row.key).Get(), ScriptValue(1.0).Get());
+        ExpectWalksInOrder(map, {std::begin(kAddedKeys), std::end(kAddedKeys)}, bucketCount);
+        EXPECT_EQ(DS_Map_Size(map), 20);
+    }
+}
+
 TEST_F(DSMapTest, WalkingByKeyGoesOnFromTheKeyItself)
 {
     // -0 is a key of its own: with only 0 (bucket 150) and "x" (bucket 2428)
@@ -125,8 +214,7 @@ TEST_F(DSMapTest, SizedMapsKeepTheirBucketCountInRange)
     for (int64_t asked : {int64_t{0}, int64_t{-5}, int64_t{1} << 40, int64_t{3}}) {
         CDS_Map* map = DS_MapPool().Get(DS_Map_CreateSized(asked));
         ASSERT_NE(map, nullptr);
-        EXPECT_GE(map->m_buckets.size(), 1u);
-        EXPECT_LE(map->m_buckets.size(), kDSMapMaxBuckets);
+        EXPECT_LT(map->m_mask, kDSMapMaxBuckets);
         for (int i = 0; i < 50; ++i) EXPECT_TRUE(DS_Map_Add(map, ScriptValue(i).Get(), ScriptValue(i).Get()));
         EXPECT_EQ(DS_Map_Find(map, ScriptValue(49.0).Get())->real, 49.0);
     }
