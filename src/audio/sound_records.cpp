@@ -1,6 +1,7 @@
 #include "audio/sound_records.h"
 
 #include <cstring>
+#include <strings.h>
 
 #include "platform/console.h"
 #include "platform/package_image.h"
@@ -94,7 +95,8 @@ bool SoundFile_HasExtension(const char* fileName, const char* extension)
     }
     const size_t length = std::strlen(fileName);
     const size_t extensionLength = std::strlen(extension);
-    return length >= extensionLength && std::strcmp(fileName + length - extensionLength, extension) == 0;
+    // Names keep the case their authors gave them: "Theme.MP3" is music too.
+    return length >= extensionLength && strcasecmp(fileName + length - extensionLength, extension) == 0;
 }
 
 bool SoundFile_IsMusic(const char* fileName)

@@ -38,7 +38,8 @@ bool SoundEntries_Read(const PackageView& package, uint32_t offset, uint32_t len
 const uint8_t* SoundEntries_Image(const PackageView& package, const std::vector<uint32_t>& entries, int32_t index,
                                   uint32_t* size, const char** why);
 
-// True when the file name (null: none) ends in extension, as written.
+// True when the file name (null: none) ends in extension, letters A-Z and
+// a-z alike.
 bool SoundFile_HasExtension(const char* fileName, const char* extension);
 // ".mp3", ".mid" or ".midi": music, played by the music player.
 bool SoundFile_IsMusic(const char* fileName);

@@ -1,6 +1,5 @@
 // The script_* built-ins: queries and script_execute.
 #include <algorithm>
-#include <string>
 
 #include "resources/resource_builtins.h"
 #include "resources/resource_builtins_args.h"
@@ -41,11 +40,10 @@ void ScriptExecute(Value* result, CInstance* self, CInstance* other, int32_t arg
     }
     const int32_t passed = std::min(argc - 1, kScriptArgumentSlots - 1);
     if (!Script_Execute(index, self, other, passed, result, args + 1) && Code_Error_HasPending()) {
-        // Told here, so the caller's own code goes on as after any other
-        // run-time error of a built-in.
-        const std::string message = Code_Error_PendingMessage();
-        Code_Error_ClearPending();
-        Code_Error_Runtime(message.c_str(), false);
+        // Told here as a direct call of the script would tell it: an error
+        // the machine met ends the game; on the tree interpreter the
+        // caller's own code goes on with "ERROR".
+        Code_Error_ReportPending();
     }
 }
 

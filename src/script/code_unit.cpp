@@ -113,7 +113,7 @@ bool GenerateBytecode(CCode& code)
     return false;
 }
 
-bool Code_Execute_Inner(CInstance* self, CInstance* other, CCode& code, Value* result)
+bool RunUnit(CInstance* self, CInstance* other, CCode& code, Value* result)
 {
     Code_Error_ClearPending();
     if (!code.compiled) {
@@ -147,6 +147,18 @@ bool Code_Execute_Inner(CInstance* self, CInstance* other, CCode& code, Value* r
     }
     --g_nestedRuns;
     return status != kExecError;
+}
+
+// Runs the unit; a failed run on the machine leaves its pending error fatal.
+bool Code_Execute_Inner(CInstance* self, CInstance* other, CCode& code, Value* result)
+{
+    if (RunUnit(self, other, code, result)) {
+        return true;
+    }
+    if (RunsOnMachine(code)) {
+        Code_Error_MarkPendingFatal();
+    }
+    return false;
 }
 
 }  // namespace
@@ -289,14 +301,7 @@ bool Code_Execute(CInstance* self, CInstance* other, CCode& code, Value* result)
         return true;
     }
     if (Code_Error_HasPending()) {
-        // The machine's errors end the process; the tree interpreter's let
-        // the game go on.
-        const bool fatal = RunsOnMachine(code);
-        Code_Error_Runtime(Code_Error_PendingMessage(), fatal);
-        Code_Error_ClearPending();
-        if (fatal) {
-            Code_Error_EndAfterFatal();
-        }
+        Code_Error_ReportPending();
     }
     return false;
 }

@@ -94,10 +94,11 @@ void Code_SetUseBytecode(bool useBytecode);
 bool Code_UseBytecode();
 
 // Runs the unit for self and other. A failure hands the pending message to
-// the run-time error report (not fatal) and gives false.
+// the run-time error report (Code_Error_ReportPending: an error the machine
+// met ends the game) and gives false.
 bool Code_Execute(CInstance* self, CInstance* other, CCode& code, Value* result);
 // As Code_Execute, but a failure leaves the string "ERROR" in result and
-// reports nothing: the pending message is the caller's to use.
+// reports nothing: the pending message is the caller's to report.
 bool Code_Execute_Value(CInstance* self, CInstance* other, CCode& code, Value* result);
 
 }  // namespace bw

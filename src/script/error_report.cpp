@@ -178,6 +178,19 @@ void Code_Error_Runtime(const char* message, bool fatal)
     PrintVariables("Global Variables : \n", dump.globals);
 }
 
+void Code_Error_ReportPending()
+{
+    const bool fatal = error_detail::g_pendingFatal;
+    // Taken first: the report may run code of its own (the debug window's
+    // watches), which starts from a clear pending state.
+    const std::string message = Code_Error_PendingMessage();
+    Code_Error_ClearPending();
+    Code_Error_Runtime(message.c_str(), fatal);
+    if (fatal) {
+        Code_Error_EndAfterFatal();
+    }
+}
+
 void Code_Error_Log(const char* text, bool fatal)
 {
     ErrorState& state = State();

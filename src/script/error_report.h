@@ -31,6 +31,8 @@ void Code_Report_Error(const char* sourceText, bool programUnit, int32_t positio
 namespace error_detail {
 // Read inline: every script call the machine makes asks it.
 inline bool g_pending = false;
+// The pending error ends the game once it is reported.
+inline bool g_pendingFatal = false;
 }  // namespace error_detail
 inline bool Code_Error_HasPending()
 {
@@ -52,6 +54,15 @@ const PendingErrorPlace& Code_Error_PendingPlace();
 inline void Code_Error_ClearPending()
 {
     error_detail::g_pending = false;
+    error_detail::g_pendingFatal = false;
+}
+// A run on the virtual machine failed: its pending error, if any, is fatal
+// however the failed code was reached (called directly, through
+// script_execute, from code run as text), since the machine's errors end
+// the game.
+inline void Code_Error_MarkPendingFatal()
+{
+    error_detail::g_pendingFatal = error_detail::g_pending;
 }
 // An inner layer (a script, an extension function) puts its context in
 // front of the pending message, so that the outermost report carries both.
@@ -62,6 +73,10 @@ void Code_Error_PrefixPending(const char* prefix);
 // A run-time error of game code: builds the report (where, the message, the
 // call stack) and hands it to Code_Error_Log. fatal: the game cannot go on.
 void Code_Error_Runtime(const char* message, bool fatal);
+// Turns the pending message into one run-time report and clears it; a
+// fatal one then ends the process (Code_Error_EndAfterFatal). The tree
+// interpreter's own errors let the game go on.
+void Code_Error_ReportPending();
 // Logs "ERROR!!! :: <text>", shows the dialog when errors are shown, and
 // stops the game when the error is fatal (or the player chose "Abort").
 void Code_Error_Log(const char* text, bool fatal);

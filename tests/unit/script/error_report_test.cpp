@@ -249,6 +249,36 @@ TEST_F(ErrorReportTest, AFatalMachineErrorEndsTheProcessUnlessADebuggerHoldsIt)
     Code_Error_SetDebugSuppress(false);
 }
 
+TEST_F(ErrorReportTest, APendingErrorEndsTheProcessOnlyWhileAFailedMachineRunMarksIt)
+{
+    static std::vector<int> ends;
+    ends.clear();
+    Code_Error_Hooks().endProcess = [](int status) { ends.push_back(status); };
+    const auto reportPending = [&](const char* message, bool marked) {
+        Code_Report_Error("x", true, 0, message);
+        if (marked) {
+            Code_Error_MarkPendingFatal();
+        }
+        return Capture([] { Code_Error_ReportPending(); }).log;
+    };
+    Code_Error_MarkPendingFatal();  // nothing pending: nothing to mark
+    const std::string unmarked = reportPending("unmarked", false);
+    EXPECT_NE(unmarked.find("unmarked"), std::string::npos);
+    EXPECT_EQ(unmarked.find("FATAL"), std::string::npos);
+    Code_Report_Error("x", true, 0, "marked, then cleared");
+    Code_Error_MarkPendingFatal();
+    Code_Error_ClearPending();
+    EXPECT_EQ(reportPending("after the clear", false).find("FATAL"), std::string::npos);
+    EXPECT_TRUE(ends.empty());
+    EXPECT_FALSE(Code_Error_GameAborted());
+
+    const std::string marked = reportPending("marked", true);
+    EXPECT_NE(marked.find("FATAL ERROR in"), std::string::npos);
+    EXPECT_NE(marked.find("marked"), std::string::npos);
+    EXPECT_EQ(ends, std::vector<int>{kFatalErrorExitCode});
+    EXPECT_FALSE(Code_Error_HasPending());
+}
+
 TEST_F(ErrorReportTest, DebuggerEvaluationNeitherShowsNorLogs)
 {
     Code_Error_SetDebugSuppress(true);
