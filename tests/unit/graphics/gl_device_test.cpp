@@ -87,21 +87,6 @@ TEST_F(GlDeviceTest, ClearCoversTheViewportOnly)
     EXPECT_EQ(Pixel(0, 2), kOpaqueBlue);
 }
 
-// A viewport of negative size is refused and leaves nothing behind that the
-// next buffer made would take for its own failure.
-TEST_F(GlDeviceTest, AViewportOfNegativeSizeKeepsTheLastOne)
-{
-    device->Clear(kClearTarget, kOpaqueBlue, 1.0f, 0);
-    device->SetViewport(DeviceViewport{0, 0, 4, 2, 0.0f, 1.0f});
-    device->SetViewport(DeviceViewport{0, 0, 16, -1, 0.0f, 1.0f});
-    device->Clear(kClearTarget, kOpaqueRed, 1.0f, 0);
-    EXPECT_EQ(Pixel(3, 1), kOpaqueRed);
-    EXPECT_EQ(Pixel(0, 2), kOpaqueBlue);
-    const DeviceBufferId buffer = device->CreateVertexBuffer(64, kFvfVertex2D);
-    EXPECT_NE(buffer, 0u);
-    device->ReleaseVertexBuffer(buffer);
-}
-
 TEST_F(GlDeviceTest, FlatShadingTakesTheFirstVertexColour)
 {
     device->SetRenderState(RS_SHADEMODE, kShadeFlat);

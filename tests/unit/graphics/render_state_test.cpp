@@ -1,7 +1,5 @@
 #include "graphics/render_state.h"
 
-#include <algorithm>
-
 #include "recording_fixture.h"
 
 namespace bw {
@@ -100,30 +98,6 @@ TEST_F(RenderStateTest, ApplyRenderStateBringsBackTheGamesWishesAfterAReset)
     EXPECT_EQ(device->RenderState(RS_CULLMODE), kCullCCW);
     EXPECT_EQ(device->RenderState(RS_ALPHABLENDENABLE), 1u);
     EXPECT_EQ(device->RenderState(RS_SHADEMODE), kShadeGouraud);
-}
-
-// The filtering a reset leaves: the game's, whichever way the package's
-// option (the stretch onto the window) points.
-TEST_F(RenderStateTest, AResetKeepsTheGamesFilteringOverThePackagesOption)
-{
-    for (const bool packaged : {false, true}) {
-        SCOPED_TRACE(packaged ? "package smooths" : "package keeps edges");
-        GR_SetScaleInterpolation(packaged);
-        GR_SetInterpolation(packaged);
-        GR_RenderStateCache().Flush();
-        GR_SetInterpolation(!packaged);  // the game's wish, the reset before its first drawing
-        device->ClearCalls();
-
-        GR_ApplyRenderState();
-
-        const std::vector<const RecordedCall*> filters = device->Find("SetSamplerState");
-        const auto magnification = std::find_if(filters.rbegin(), filters.rend(), [](const RecordedCall* call) {
-            return call->args[0] == 0 && call->args[1] == kSampMagFilter;
-        });
-        ASSERT_NE(magnification, filters.rend());
-        EXPECT_EQ((*magnification)->args[2], packaged ? kTexFilterPoint : kTexFilterLinear);
-        EXPECT_EQ(GR_GetInterpolation(), !packaged);
-    }
 }
 
 TEST_F(RenderStateTest, FogWithoutDeviceSupportStaysOffAndKeepsTheOldSettings)
