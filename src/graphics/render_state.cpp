@@ -329,7 +329,7 @@ void GR_ApplyRenderState()
     GR_3D_SetHidden(g_wishes.hidden);
     GR_3D_SetFog(g_wishes.fogEnable, g_wishes.fogColour, g_wishes.fogStart, g_wishes.fogEnd);
     device->SetTexture(0, 0);
-    GR_SetInterpolation(g_scaleInterpolation);
+    GR_SetInterpolation(g_wishes.interpolation);
     GR_D3D_SetTextureStageOps(g_wishes.textureBlending);
     Texture_SetRepeat(g_wishes.textureRepeat);
     g_cache.Set(ES_ColourWriteEnable, g_wishes.colourWriteMask);

@@ -108,7 +108,8 @@ void GR_D3D_SetTextureStageOps(bool blend);
 void GR_ApplyRenderState();
 
 // Creation option: filter linearly when the game image is stretched onto the
-// window; also what `GR_ApplyRenderState` restores the filtering to.
+// window. The game's own filtering starts from it too, and a reset keeps
+// whatever the game set since.
 void GR_SetScaleInterpolation(bool linear);
 bool GR_GetScaleInterpolation();
 

@@ -17,6 +17,7 @@
 #include "host/window.h"
 #include "platform/console.h"
 #include "platform/messages.h"
+#include "script/error_report.h"
 
 namespace bw {
 
@@ -116,12 +117,6 @@ DeviceParameters Parameters()
     parameters.vsync = g_screen.vsync;
     parameters.multisample = g_screen.multisampleWish;
     return parameters;
-}
-
-[[noreturn]] void FailAndExit(const char* message)
-{
-    ShowMessage(message);
-    std::exit(-1);
 }
 
 void LeaveFullscreenForDialog()
@@ -229,6 +224,15 @@ void GR_SetScreenHooks(const ScreenHooks& hooks)
     g_screen.hooks = hooks;
 }
 
+void GR_FailAndExit(const char* message)
+{
+    ShowMessage(message);
+    if (const auto endProcess = Code_Error_Hooks().endProcess) {
+        endProcess(kFatalErrorExitCode);
+    }
+    std::_Exit(kFatalErrorExitCode);
+}
+
 bool GR_D3D_Init(int32_t w, int32_t h, uint32_t options)
 {
     GR_D3D_EnumAdapters();
@@ -263,6 +267,7 @@ bool GR_D3D_CreateDevice(int32_t w, int32_t h, uint32_t options)
     GR_SetInterpolation((options & kGraphicsInterpolate) != 0);
     g_screen.keepAspect = (options & kGraphicsKeepAspect) != 0;
 
+    console.Printf("Create D3D9 interface\n");
     console.Printf("Enumerate Adapters\n");
     GR_D3D_EnumAdapters();
     g_screen.fullscreen = (options & kGraphicsFullscreen) != 0;
@@ -284,8 +289,8 @@ bool GR_D3D_CreateDevice(int32_t w, int32_t h, uint32_t options)
     console.Printf("Creating D3D device - ARGB=32bit, D24S8, SwapEffect=Copy, Hardware vertex processing\n");
     std::unique_ptr<IGraphicsDevice> device = Device_GetFactory()(Parameters());
     if (device == nullptr) {
-        FailAndExit("Failed to create Direct3D Screen requirements and that your drivers are up-to-date. If your "
-                    "graphics card has little memory, try switching your computer to a lower resolution.");
+        GR_FailAndExit("Failed to create Direct3D Screen requirements and that your drivers are up-to-date. If "
+                       "your graphics card has little memory, try switching your computer to a lower resolution.");
     }
     Device_Set(std::move(device));
     GR_D3D_ClearStateMirrors();
@@ -305,7 +310,7 @@ bool GR_D3D_CreateDevice(int32_t w, int32_t h, uint32_t options)
         char message[1024];
         std::snprintf(message, sizeof(message),
                       "Unable to create a screen that is %d x %d - please ensure settings are correct", w, h);
-        FailAndExit(message);
+        GR_FailAndExit(message);
     }
 
     console.Printf("Get Device Caps\n");

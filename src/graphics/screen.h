@@ -25,6 +25,10 @@ struct ScreenHooks {
 };
 void GR_SetScreenHooks(const ScreenHooks& hooks);
 
+// A device failure the game cannot go on from: the message, then the end of
+// the process with -1, as the runner's other fatal errors end it: nothing
+// of the shut-down runs, as the world was left in the middle of a step.
+[[noreturn]] void GR_FailAndExit(const char* message);
 bool GR_D3D_Init(int32_t w, int32_t h, uint32_t options);
 bool GR_D3D_CreateDevice(int32_t w, int32_t h, uint32_t options);
 bool GR_D3D_IsReady();

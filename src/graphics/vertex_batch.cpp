@@ -1,11 +1,11 @@
 #include "graphics/vertex_batch.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
 #include "graphics/render_state.h"
+#include "graphics/screen.h"
 #include "graphics/transforms.h"
 #include "platform/console.h"
 
@@ -61,8 +61,7 @@ void Lock(VertexBatchBuffer& buffer)
 {
     // Drawing cannot go on without somewhere to put vertices.
     Console().Printf("Fatel Error: Can not create vertex buffer\n");
-    ShowMessage("Fatel Error: Can not create vertex buffer");
-    std::exit(-1);
+    GR_FailAndExit("Fatel Error: Can not create vertex buffer");
 }
 
 // The shared indices of kQuadsPerIndexedDraw quads, made on first use and

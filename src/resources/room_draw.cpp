@@ -60,6 +60,13 @@ int32_t Saturate(int64_t value)
                                                      std::numeric_limits<int32_t>::max()));
 }
 
+// A room keeps any size it is given, but the screen and the projection
+// made from it need an area: at least one pixel each way.
+int32_t DrawnExtent(int64_t roomExtent)
+{
+    return Saturate(std::max<int64_t>(roomExtent, 1));
+}
+
 bool Drawable(const CInstance* instance)
 {
     return !instance->i_marked && !instance->i_deactivated && instance->i_visible;
@@ -494,13 +501,15 @@ void Room_Draw()
         Display_State().viewCurrent = 0;
         GR_VB_Flush();
         GR_SetViewport(0, 0, width, height);
-        GR_SetViewProjection(0.0f, 0.0f, static_cast<float>(room->width), static_cast<float>(room->height), 0.0f);
+        const int32_t drawnWidth = DrawnExtent(room->width);
+        const int32_t drawnHeight = DrawnExtent(room->height);
+        GR_SetViewProjection(0.0f, 0.0f, static_cast<float>(drawnWidth), static_cast<float>(drawnHeight), 0.0f);
         if (!room->showColour) {
             // The room is drawn over the last frame, which the window keeps
             // only until it shows the next one.
             GR_KeepScreenTexture();
         }
-        Room_DrawView(RoomDrawRectangle{0, 0, room->width, room->height});
+        Room_DrawView(RoomDrawRectangle{0, 0, drawnWidth, drawnHeight});
     }
     DrawGuiPass();
     DrawCursor(*room);
@@ -520,10 +529,10 @@ void Room_ComputePortSize()
         width = std::max<int64_t>(extent.width, kMinimumPortSize);
         height = std::max<int64_t>(extent.height, kMinimumPortSize);
     }
-    width = std::min<int64_t>(width, GR_Display_GetWidth());
-    height = std::min<int64_t>(height, GR_Display_GetHeight());
-    if (width != GR_GetScreenWidth() || height != GR_GetScreenHeight()) {
-        GR_SetScreenSize(Saturate(width), Saturate(height));
+    const int32_t screenWidth = DrawnExtent(std::min<int64_t>(width, GR_Display_GetWidth()));
+    const int32_t screenHeight = DrawnExtent(std::min<int64_t>(height, GR_Display_GetHeight()));
+    if (screenWidth != GR_GetScreenWidth() || screenHeight != GR_GetScreenHeight()) {
+        GR_SetScreenSize(screenWidth, screenHeight);
     }
 }
 

@@ -57,6 +57,20 @@ std::string Format(const char* format, int32_t value)
     return text;
 }
 
+// The overlay draws the frame-rate line and others switch it too (the
+// "Debug" key of options.ini, the overlay's own panel): the box and the
+// saved state are read from it, never kept beside it.
+bool FrameRateShown()
+{
+    return (Overlay_GetFlags() & kOverlayFPS) != 0;
+}
+
+void ShowFrameRate(bool shown)
+{
+    const uint32_t flags = Overlay_GetFlags();
+    Overlay_SetFlags(shown ? flags | kOverlayFPS : flags & ~kOverlayFPS);
+}
+
 bool IsLocalsPage(int32_t page)
 {
     return page >= kDebugFirstLocalsPage && page < kDebugPageCount;
@@ -116,6 +130,7 @@ DebugForm::DebugForm(bool withWindow)
         m_view.pages.push_back(std::move(page));
     }
     m_instanceIds.fill(-1);
+    m_view.fpsVisible = FrameRateShown();
     if (withWindow) {
         OpenWindow();
     }
@@ -321,11 +336,10 @@ void DebugForm::Frame()
         m_window.reset();
         return;
     }
-    const bool fpsShown = m_view.fpsVisible;
+    m_view.fpsVisible = FrameRateShown();
     const DebugFormCommand command = m_window->Frame(m_view);
-    if (m_view.fpsVisible != fpsShown) {
-        const uint32_t flags = Overlay_GetFlags();
-        Overlay_SetFlags(m_view.fpsVisible ? flags | kOverlayFPS : flags & ~kOverlayFPS);
+    if (m_view.fpsVisible != FrameRateShown()) {
+        ShowFrameRate(m_view.fpsVisible);
     }
     if (m_view.activatedPage == kDebugInstancesPage) {
         const DebugFormPage& list = m_view.pages[kDebugInstancesPage];
@@ -397,7 +411,7 @@ void DebugForm::Perform(DebugFormCommand command)
 
 void DebugForm::SaveState(IniFile& ini)
 {
-    ini.WriteString(kFormSection, "FPSVisible", m_view.fpsVisible ? "true" : "false");
+    ini.WriteString(kFormSection, "FPSVisible", FrameRateShown() ? "true" : "false");
     int32_t count = 0;
     for (const DebugWatchRow& watch : m_view.watches) {
         ini.WriteString(kFormSection, Format("Watch%d", count++).c_str(), watch.expression.c_str());
@@ -421,10 +435,10 @@ void DebugForm::SaveState(IniFile& ini)
 
 void DebugForm::LoadState(IniFile& ini)
 {
-    m_view.fpsVisible = std::string_view(ini.ReadString(kFormSection, "FPSVisible", "true")) != "false";
-    if (!m_view.fpsVisible) {
-        Overlay_SetFlags(Overlay_GetFlags() & ~kOverlayFPS);
+    if (std::string_view(ini.ReadString(kFormSection, "FPSVisible", "")) == "false") {
+        ShowFrameRate(false);
     }
+    m_view.fpsVisible = FrameRateShown();
     for (int32_t i = 0; i < kDebugPageCount; ++i) {
         DebugFormPage& page = m_view.pages[static_cast<size_t>(i)];
         const char* section = page.name.c_str();

@@ -1,6 +1,10 @@
 #include "graphics/vertex_batch.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "recording_fixture.h"
+#include "script/error_report.h"
 
 namespace bw {
 namespace {
@@ -143,6 +147,24 @@ TEST_F(VertexBatchTest, ALargeRequestGetsABufferOfItsOwnSize)
     ASSERT_EQ(created.size(), 1u);
     EXPECT_EQ(created[0]->args[0], 20000 * sizeof(Vertex2DTex));
     EXPECT_EQ(created[0]->args[1], kFvfVertex2DTex);
+}
+
+// Drawing cannot go on without a buffer: the run ends through the runner's
+// own end of the process (here one that says the status it was given),
+// never through the exit handlers, which would free a world left in the
+// middle of a step.
+TEST_F(VertexBatchTest, ABufferTheDeviceCannotMakeEndsTheRunAsAFatalErrorDoes)
+{
+    device->failVertexBuffers = true;
+    EXPECT_EXIT(
+        {
+            Code_Error_Hooks().endProcess = [](int status) {
+                std::fprintf(stderr, "ended with %d\n", status);
+                std::_Exit(3);
+            };
+            GR_VB_AllocVerts(PrimitiveTriangleList, nullptr, sizeof(Vertex2DTex), 3);
+        },
+        ::testing::ExitedWithCode(3), "Can not create vertex buffer(.|\n)*ended with -1");
 }
 
 TEST_F(VertexBatchTest, SmallRequestsGetTheMinimumCapacity)

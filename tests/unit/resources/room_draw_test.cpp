@@ -379,6 +379,14 @@ TEST_F(RoomDrawTest, ThePortSizeComesFromTheVisibleViewsOrTheRoom)
         EXPECT_EQ(GR_GetDisplayWidth(), c.width);
         EXPECT_EQ(GR_GetDisplayHeight(), c.height);
     }
+    // A room keeps a size no screen can have; its screen is a pixel wide or high.
+    room.viewsEnabled = 0;
+    room.width = -5;
+    room.height = 0;
+    Room_ComputePortSize();
+    EXPECT_EQ(GR_GetDisplayWidth(), 1);
+    EXPECT_EQ(GR_GetDisplayHeight(), 1);
+    EXPECT_EQ(room.width, -5);
 }
 
 }  // namespace

@@ -789,6 +789,12 @@ void GlDevice::SetTransform(TransformKind kind, const Matrix& matrix)
 
 void GlDevice::SetViewport(const DeviceViewport& viewport)
 {
+    // Direct3D refuses a viewport of negative size and keeps the one it
+    // has. GL would queue an error that the next buffer or texture made
+    // takes for its own failure, ending the game.
+    if (viewport.width < 0 || viewport.height < 0) {
+        return;
+    }
     m_viewport = viewport;
     // Every texture is stored top row first, so the viewport's top is GL's y.
     glViewport(viewport.x, TargetRow(viewport.y, viewport.height), viewport.width, viewport.height);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "graphics/device/recording/recording_device.h"
+#include "graphics/overlay.h"
 #include "graphics/png_image.h"
 #include "graphics/texture_records.h"
 #include "graphics/transforms.h"
@@ -123,6 +124,28 @@ TEST_F(DebugWindowTest, SavedStateComesBackInTheSameOrder)
     EXPECT_FALSE(reloaded.View().pages[kDebugInstancesPage].visible);
     EXPECT_TRUE(reloaded.View().pages[kDebugFirstLocalsPage].visible);
     EXPECT_EQ(reloaded.ShowLocals(100042), kDebugFirstLocalsPage) << "the page already showing that instance";
+}
+
+TEST_F(DebugWindowTest, TheFrameRateBoxAndItsSavedStateTellWhetherTheLineIsDrawn)
+{
+    const uint32_t flags = Overlay_GetFlags();
+    for (const bool drawn : {true, false}) {
+        SCOPED_TRACE(drawn ? "drawn" : "hidden");
+        Overlay_SetFlags(drawn ? flags | kOverlayFPS : flags & ~kOverlayFPS);
+        DebugForm form(false);
+        EXPECT_EQ(form.View().fpsVisible, drawn);
+        IniFile ini(kDebugIniName, false);
+        form.SaveState(ini);
+        EXPECT_STREQ(IniFile(kDebugIniName, false).ReadString("DebugForm", "FPSVisible", ""),
+                     drawn ? "true" : "false");
+    }
+    Overlay_SetFlags(flags | kOverlayFPS);
+    DebugForm reloaded(false);
+    IniFile ini(kDebugIniName, false);
+    reloaded.LoadState(ini);
+    EXPECT_EQ(Overlay_GetFlags() & kOverlayFPS, 0u) << "a saved false hides the line";
+    EXPECT_FALSE(reloaded.View().fpsVisible);
+    Overlay_SetFlags(flags);
 }
 
 TEST_F(DebugWindowTest, LocalsUseTheShowingPageThenAFreeOneThenTheLast)
